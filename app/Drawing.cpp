@@ -1,0 +1,39 @@
+#include "app/Drawing.h"
+
+#include <chrono>
+
+#include "formula/Checks.h"
+#include "geometry/Bitangents.h"
+#include "geometry/Framing.h"
+#include "render/HullPicture.h"
+#include "render/SmallPictures.h"
+
+namespace Drawing {
+
+namespace {
+
+// Runs one stage, adds its duration to `ms`, and ends the command on a raised flag.
+template <class Stage>
+void Timed(double& ms, Stage stage) {
+  const auto start = std::chrono::steady_clock::now();
+  stage();
+  CheckFloatFlags();
+  ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+}  // namespace
+
+TStageTimes RunStages() {
+  TStageTimes times;
+  ClearFloatFlags();
+  const auto start = std::chrono::steady_clock::now();
+  Timed(times.Sample, Framing::PrepareFigure);
+  Timed(times.Analyze, Bitangents::AnalyzeBitangents);
+  Timed(times.Square, SmallPictures::PaintBitangSquare);
+  Timed(times.Normals, SmallPictures::PaintMaxwell);
+  Timed(times.Hull, HullPicture::RenderHull);
+  times.Total = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  return times;
+}
+
+}  // namespace Drawing

@@ -1,0 +1,18 @@
+// The drawing sequence shared by the window and wendrix-cli: the five stages that turn
+// the accepted input into the three pictures.
+#pragma once
+
+namespace Drawing {
+
+// Milliseconds spent in each stage of the last run.
+struct TStageTimes {
+  double Sample = 0, Analyze = 0, Square = 0, Normals = 0, Hull = 0, Total = 0;
+};
+
+// PrepareFigure, AnalyzeBitangents, PaintBitangSquare, PaintMaxwell, RenderHull, in
+// this order, with the floating-point flags cleared at the start and tested after
+// each stage. Throws WendrixError (or another std::exception) from the failing stage;
+// the stages after it do not run.
+TStageTimes RunStages();
+
+}  // namespace Drawing

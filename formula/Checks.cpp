@@ -1,0 +1,46 @@
+#include "formula/Checks.h"
+
+#include <cfenv>
+#include <cmath>
+
+void ClearFloatFlags() { std::feclearexcept(FE_ALL_EXCEPT); }
+
+void CheckFloatFlags() {
+  const int raised = std::fetestexcept(FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW);
+  if (raised == 0) return;
+  std::feclearexcept(FE_ALL_EXCEPT);
+  if (raised & FE_INVALID) throw FloatError("Invalid floating point operation");
+  if (raised & FE_DIVBYZERO) throw FloatError("Floating point division by zero");
+  throw FloatError("Floating point overflow");
+}
+
+namespace {
+
+// Converts an integral-valued real, refusing what a 32-bit integer cannot hold.
+std::int32_t ToInt32(long double integral) {
+  if (!(integral >= -2147483648.0L && integral <= 2147483647.0L)) throw RangeError();
+  return static_cast<std::int32_t>(integral);
+}
+
+}  // namespace
+
+std::int32_t RoundChecked(long double v) {
+  if (!std::isfinite(v)) throw RangeError();
+  // nearbyintl follows the current rounding mode, which is always to nearest, halves to even.
+  return ToInt32(std::nearbyintl(v));
+}
+
+std::int32_t FloorChecked(long double v) {
+  if (!std::isfinite(v)) throw RangeError();
+  return ToInt32(std::floor(v));
+}
+
+std::int32_t TruncChecked(long double v) {
+  if (!std::isfinite(v)) throw RangeError();
+  return ToInt32(std::trunc(v));
+}
+
+std::int32_t CeilChecked(long double v) {
+  const std::int32_t f = FloorChecked(v);
+  return v > static_cast<long double>(f) ? ToInt32(static_cast<long double>(f) + 1) : f;
+}

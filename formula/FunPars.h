@@ -1,0 +1,50 @@
+// Unit FunPars: the formula compiler and the curve evaluator.
+//
+// A formula text in the program's notation (case-insensitive, implicit products, "**"
+// and "^" powers, 42 function spellings, PI) is compiled with a list of variable
+// letters into a straight-line program over extended reals, which is then run as
+// often as needed without any parsing or allocation.
+#pragma once
+
+#include <string>
+
+#include "formula/Vector3.h"
+
+class TOpCodeFunctionExtended {
+ public:
+  // Compiles `text` with the variable letters `variables` (empty: "PQRSTUVWXYZ").
+  // Returns with `message` empty on success; otherwise `message` is one of the
+  // compiler's eleven messages and the object holds no runnable program.
+  void Compile(const std::string& text, const std::string& variables, std::string& message);
+
+  // Runs the last successfully compiled program with the variable values `vars`
+  // (one per variable letter, in list order). An object without a program gives 0.
+  long double Run(const long double* vars) const;
+
+  // The formula text last given to Compile.
+  const std::string& Source() const;
+
+  // (private members: the constants table, the program, ...)
+};
+
+namespace FunPars {
+
+// The three coordinate formulas of the curve, compiled with the variables "tpq".
+extern TOpCodeFunctionExtended FormulaX, FormulaY, FormulaZ;
+
+// Variable values shared by the three formulas: [0] t, [1] p, [2] q.
+extern long double FormulaVars[3];
+
+// The curve point at t: writes t into FormulaVars[0], then runs FormulaX, FormulaY
+// and FormulaZ in that order. The three formulas must be compiled.
+void EvalCurve(long double t, TVector3& point);
+
+// Compiles `text` as a formula without a variable list and runs it. Returns the value
+// with `message` empty, or 0 with the compiler's message.
+long double EvalConstant(const std::string& text, std::string& message);
+
+// Unit start-up and shut-down; repeated calls are harmless.
+void Initialize();
+void Finalize();
+
+}  // namespace FunPars

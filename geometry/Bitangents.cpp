@@ -1,0 +1,9 @@
+#include "geometry/Bitangents.h"
+
+namespace Bitangents {
+
+void Initialize() {}
+
+void AnalyzeBitangents() {}
+
+}  // namespace Bitangents

@@ -1,0 +1,47 @@
+// Bitangent analysis: the pairs (s, t) whose tangent lines lie in one plane, traced as
+// branches in the parameter square, each with its plane normal and whether that plane
+// supports the whole curve (then the segment P(s)P(t) lies on the hull's boundary).
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "formula/Vector3.h"
+
+struct BitangentRecord {
+  std::uint8_t OnHull = 0;        // the plane of the pair supports the whole curve
+  std::uint8_t StartsBranch = 0;  // first record of a polyline
+  long double ParamS = 0, ParamT = 0;
+  TVector3 PointS, PointT;
+  TVector3 PlaneNormal;  // unit normal; points away from the curve when OnHull
+};
+using BitangData = std::vector<BitangentRecord>;
+
+namespace Bitangents {
+
+// Traced polylines in records 1..BitangentCount; record 0 is never used.
+inline BitangData BitangentList;
+inline std::int32_t BitangentCount = 0;
+
+// Pixels of the parameter square per unit of s and of t.
+inline long double SquareScaleS = 0, SquareScaleT = 0;
+
+// Fills the fixed probe tables (unit start-up).
+void Initialize();
+
+// Seeds, corrects, traces and classifies the bitangent branches into BitangentList,
+// then runs the tritangent search. Reseeds the pseudo-random generator.
+void AnalyzeBitangents();
+
+// min(THalfSpan - |s - TMid|, THalfSpan - |t - TMid|): positive inside the open square.
+long double Margin(long double s, long double t);
+
+// Unit normal of the plane through the chord P(s)P(t) containing the tangent at s
+// (osculating plane when s and t nearly coincide). False when degenerate.
+bool PairPlaneNormal(BitangentRecord& r);
+
+// Sets r.OnHull by testing every curve point against the plane of r, and turns
+// r.PlaneNormal outwards when the plane supports the curve.
+void SupportTest(BitangentRecord& r);
+
+}  // namespace Bitangents

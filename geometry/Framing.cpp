@@ -1,0 +1,7 @@
+#include "geometry/Framing.h"
+
+namespace Framing {
+
+void PrepareFigure() {}
+
+}  // namespace Framing

@@ -1,0 +1,42 @@
+// Curve sampling: 4,101 equally spaced samples of the curve and the adaptive polygon
+// of curve points (denser where the curve turns) that the analysis and pictures use.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "formula/Vector3.h"
+
+// One curve point.
+struct Mastil {
+  long double Param = 0;    // parameter t
+  long double Torsion = 0;  // D(i-2) . (D(i-1) x D(i)) of three consecutive chords
+  TVector3 Point;           // P(t)
+  TVector3 Tangent;         // P'(t), five-point difference
+  TVector3 Moment;          // Point x Tangent
+  std::vector<std::int16_t> Neighbours;  // linked curve points, filled by the tritangent search
+};
+using PuntosCurva = std::vector<Mastil>;
+
+namespace Sampling {
+
+inline constexpr int SampleCount = 4101;
+
+// Slot k holds sample k - 2, the curve point at TMin + (k - 2) TStep.
+inline std::vector<TVector3> SampleBuffer;
+
+// Curve points 0..CurvePointHigh; the array may be longer.
+inline PuntosCurva CurvePoints;
+inline std::int16_t CurvePointHigh = -1;
+
+// Mean L1 chord length scale used by the analysis.
+inline long double ChordScale = 0;
+
+// Allocates SampleBuffer (unit start-up).
+void Initialize();
+
+// Rebuilds SampleBuffer, CurvePoints, CurvePointHigh and ChordScale from the compiled
+// formulas, p, q and the t range. Makes exactly 4,101 curve evaluations.
+void SampleCurve();
+
+}  // namespace Sampling

@@ -1,0 +1,7 @@
+#include "geometry/Tritangents.h"
+
+namespace Tritangents {
+
+void FindTritangents() {}
+
+}  // namespace Tritangents

@@ -1,0 +1,7 @@
+#include "render/HullPicture.h"
+
+namespace HullPicture {
+
+void RenderHull() {}
+
+}  // namespace HullPicture

@@ -1,0 +1,9 @@
+#include "render/SmallPictures.h"
+
+namespace SmallPictures {
+
+void PaintBitangSquare() {}
+
+void PaintMaxwell() {}
+
+}  // namespace SmallPictures

@@ -1,0 +1,1 @@
+#include "views/MueveFigura.h"
