@@ -1,0 +1,14 @@
+// The commands of wendrix-cli. Each takes the arguments after its name and returns
+// the process exit status.
+#pragma once
+
+#include <QStringList>
+
+// Exit statuses shared by the commands.
+enum ExitStatus { ExitOk = 0, ExitRefused = 1, ExitUsage = 2, ExitFailed = 3 };
+
+// wendrix-cli draw: the window's drawing sequence without a display.
+int RunDraw(const QStringList& arguments);
+
+// wendrix-cli eval: compiles one formula and prints its value.
+int RunEval(const QStringList& arguments);
