@@ -1,9 +1,93 @@
 #include "geometry/Bitangents.h"
 
+#include <cmath>
+
+#include "formula/Checks.h"
+#include "geometry/BitangentsInternal.h"
+#include "geometry/Random.h"
+#include "geometry/SharedState.h"
+#include "geometry/Tritangents.h"
+
 namespace Bitangents {
 
-void Initialize() {}
+void Initialize() {
+  SeedFractions = {1.0L / 6, 1.0L / 2, 5.0L / 6};
+  for (int k = 0; k < 16; ++k) {
+    const long double a = k * Glob::Pi / 8;
+    ProbeDirections[k] = {std::cos(a), std::sin(a)};
+  }
+}
 
-void AnalyzeBitangents() {}
+long double Margin(long double s, long double t) {
+  using namespace Glob;
+  const long double a = THalfSpan - std::fabs(s - TMid), b = THalfSpan - std::fabs(t - TMid);
+  // A NaN parameter gives a NaN margin, which no "inside" test accepts.
+  return a < b || std::isnan(a) ? a : b;
+}
+
+void AppendRecord(const BitangentRecord& r) {
+  // The array grows by a fixed step of 100; the vector's own capacity doubling keeps
+  // the cost of these steps linear overall.
+  if (static_cast<long long>(BitangentList.size()) - 1 <= BitangentCount)
+    BitangentList.resize(static_cast<std::size_t>(BitangentCount) + 100);
+  ++BitangentCount;
+  BitangentList[BitangentCount] = r;
+}
+
+std::int32_t CellOf(long double u) { return FloorChecked((u - Glob::TMin) / Glob::TStep160); }
+
+bool FindSeed(int i, int j, BitangentRecord& r) {
+  CheckIndex(i, 20);
+  CheckIndex(j, 20);
+  Pair best{SeedGridS[i] + SeedFractions[0] * Glob::TStep20, SeedGridT[j] + SeedFractions[0] * Glob::TStep20};
+  long double bestValue = 1e100L;
+  for (int a = 0; a < 3; ++a)
+    for (int b = 0; b < 3; ++b) {
+      const Pair probe{SeedGridS[i] + SeedFractions[a] * Glob::TStep20,
+                       SeedGridT[j] + SeedFractions[b] * Glob::TStep20};
+      const long double value = std::fabs(BitangentResidual(probe).F);
+      // Only a strictly smaller value wins: of equal residuals the earlier probe stays.
+      if (value < bestValue) {
+        bestValue = value;
+        best = probe;
+      }
+    }
+  BitangentRecord w;
+  long double acc;
+  if (!CorrectPair(best, best, CorrectMode::Gradient, acc, w)) return false;
+  // The corrector's early success does not look at the position, hence the margin test.
+  const bool found = Margin(w.ParamS, w.ParamT) > 0 && PairPlaneNormal(w);
+  r = w;
+  return found;
+}
+
+void AnalyzeBitangents() {
+  using namespace Glob;
+  BitangentCount = 0;
+  Tritangents::TritangentCount = 0;
+  BitangentList.clear();
+  BitangentList.resize(1000);
+  Random::Reseed();
+  SquareScaleS = SquareScaleT = 300 / (TMax - TMin);
+  PairTolerance = FigureDiagonal * 1e-7L;
+  SeedGridS[0] = SeedGridT[0] = TMin;
+  for (int k = 1; k <= 20; ++k) {
+    SeedGridS[k] = SeedGridS[k - 1] + TStep20;
+    SeedGridT[k] = SeedGridT[k - 1] + TStep20;
+  }
+  NewtonStepCap = 0.4L * TStep20;
+  for (auto& row : VisitedCells) row.fill(0);
+
+  BitangentRecord r;
+  for (int i = 0; i < 20; ++i)
+    for (int j = 0; j < 20; ++j) {
+      if (!FindSeed(i, j, r)) continue;
+      const std::int32_t g = CellOf(r.ParamS), k = CellOf(r.ParamT);
+      // Seeds on a cell that an earlier branch has crossed are that branch again.
+      if (g >= 0 && g < 160 && k >= 0 && k < 160 && VisitedCells[g][k] == 0) TraceBranch(r, g, k);
+    }
+
+  Tritangents::FindTritangents();
+}
 
 }  // namespace Bitangents

@@ -1,0 +1,117 @@
+// The working parts of the bitangent analysis: its tables and per-run state, the
+// residual and its Newton corrector, the seed search and the branch tracer. The
+// drawing sequence needs only geometry/Bitangents.h; this header exists for the
+// analysis' own files and its tests.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "geometry/Bitangents.h"
+
+namespace Bitangents {
+
+// A pair (s, t) of the parameter square: x is s, y is t.
+using Pair = TVector2;
+
+// 1 where a traced branch has passed. Cell G covers s in
+// [TMin + G TStep160, TMin + (G + 1) TStep160), likewise K for t; 160 is never seeded.
+inline constexpr int CellCount = 161;
+inline std::array<std::array<std::uint8_t, CellCount>, CellCount> VisitedCells{};
+
+// Left and lower edges of the 20 x 20 seed cells (entries 0..20).
+inline std::array<long double, 21> SeedGridS{}, SeedGridT{};
+
+// Fixed at start-up: probe offsets inside a seed cell in units of TStep20, and the
+// 16 unit directions (cos k pi/8, sin k pi/8) around a seed.
+inline std::array<long double, 3> SeedFractions{};
+inline std::array<Pair, 16> ProbeDirections{};
+
+// Set at every analysis: the bound of the corrector's first step, and the residual
+// below which a pair counts as a bitangent pair (relative to the figure's size).
+inline long double NewtonStepCap = 0, PairTolerance = 0;
+
+// The corrector gives up after this many Newton passes. A healthy iteration converges
+// in a handful; only one that keeps contracting without reaching the tolerance, or one
+// whose residual became NaN (then neither end test ever holds), gets this far.
+inline constexpr int MaxCorrectorPasses = 100;
+
+// More records than this between two traced points means a distance of absurd size
+// (normal curves need fewer than a hundred); FillBySpacing refuses it with RangeError.
+inline constexpr std::int32_t MaxFillRecords = 10000;
+
+// Appends r as record BitangentCount + 1, lengthening the array by 100 when it is full.
+void AppendRecord(const BitangentRecord& r);
+
+// Cell index of a parameter, Floor((u - TMin) / TStep160); RangeError for NaN or huge.
+std::int32_t CellOf(long double u);
+
+// The residual of a pair: F = T(s) . ((P(t) - P(s)) x T(t)) / sigma^4, continued by
+// the torsion-like determinant of the first three derivatives where sigma <= TStep;
+// W is the (unnormalised) plane normal, PointS and PointT the curve points.
+struct Residual {
+  long double F = 0;
+  TVector3 PointS, PointT, W;
+};
+
+// Eight curve evaluations away from the diagonal (periodic distance sigma > TStep),
+// seven near it; near it the derivatives are taken at the midpoint, moved by THalfSpan
+// when the pair straddles the seam. Symmetric in s and t. No checks: NaN passes through.
+Residual BitangentResidual(const Pair& x);
+
+// The two partial derivatives (x: d/ds, y: d/dt) of the residual: ten curve
+// evaluations away from the diagonal, seven near it (where both are equal).
+Pair ResidualGradient(const Pair& x);
+
+enum class CorrectMode { Gradient, Perpendicular };
+
+// Newton corrector from `start` onto the zero set of the residual, stepping along the
+// gradient or (Perpendicular) across the direction start - ref. Answers true with
+// ParamS/T, PointS/T and PlaneNormal (= W, not unit) written into r when converged
+// strictly inside the square; a start that already solves the residual succeeds at
+// once wherever it lies, with acc = 0. Fails (r untouched) for a vanishing direction
+// or denominator, a step not shorter than 0.9 of the previous one, or after
+// MaxCorrectorPasses passes; a converged pair outside the square fails with r written.
+// acc is the sum of the Newton multipliers.
+bool CorrectPair(const Pair& start, const Pair& ref, CorrectMode mode, long double& acc,
+                 BitangentRecord& r);
+
+// Seed cell (i, j), 0..19 each: corrects the best of nine probes in the cell. True when
+// a pair strictly inside the square with a plane normal was found (in r); r is also
+// written when the corrected pair is refused, and untouched when correction failed.
+bool FindSeed(int i, int j, BitangentRecord& r);
+
+// Traces the bitangent curve through `seed` (whose cell is (g, k)) in both directions
+// and appends one polyline per direction found; a lone seed is appended twice.
+void TraceBranch(BitangentRecord seed, int g, int k);
+
+// The first points on the two sides of the seed, at about ProbeRadius: answers how
+// many were found (0..2), stored in dirs[1], then dirs[2]; dirs[0] is not used.
+int StartDirections(const BitangentRecord& seed, std::array<BitangentRecord, 3>& dirs);
+
+// The last three points of a branch (Pc the newest) and the pair of the last step.
+struct TraceState {
+  Pair Pa, Pb, Pc, Next;
+};
+
+// One continuation step: predicts on the circle through Pa, Pb, Pc (a long circle
+// tangent at Pc when they are nearly collinear), the arc limited by ArcStepMax and by
+// the turn of the plane normal from na to nb, then corrects; halves the arc up to 11
+// times. True with the new pair in r and st.Next. False for a last step of (nearly)
+// zero length or when all attempts fail.
+bool CircleStep(TraceState& st, const TVector3& na, const TVector3& nb, BitangentRecord& r);
+
+// Marks the cells of the straight walk from (g0, k0) to (g1, k1), both included, and
+// answers whether a cell after the first was already marked (the walk still goes on to
+// the end). RangeError for a cell outside 0..160.
+bool MarkPath(int g0, int k0, int g1, int k1);
+
+// Append classified records strictly between prev and cur, on the straight segment of
+// their pairs: FillByTurn 140 sin(angle of the normals) - 1 of them, FillBySpacing one
+// per FillSpacing of screen-plane distance moved by the two curve points. Both stop at
+// the first inserted pair without a plane normal. FillBySpacing throws RangeError for
+// a NaN or absurd distance (more than MaxFillRecords records).
+void FillByTurn(const BitangentRecord& prev, const BitangentRecord& cur);
+void FillBySpacing(const BitangentRecord& prev, const BitangentRecord& cur);
+
+}  // namespace Bitangents

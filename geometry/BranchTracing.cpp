@@ -1,0 +1,270 @@
+// Predictor-corrector continuation of a bitangent branch through the parameter square,
+// with the visited-cell bookkeeping and the records inserted between traced points.
+#include <cmath>
+
+#include "formula/Checks.h"
+#include "formula/FunPars.h"
+#include "geometry/BitangentsInternal.h"
+#include "geometry/SharedState.h"
+#include "geometry/Vectors.h"
+
+namespace Bitangents {
+namespace {
+
+Pair PairOf(const BitangentRecord& r) { return {r.ParamS, r.ParamT}; }
+
+// Sine of the angle between two (not necessarily unit) normals; q when the product of
+// their squared lengths, q, is tiny.
+long double SineBetween(const TVector3& a, const TVector3& b) {
+  const long double q = Dot(a, a) * Dot(b, b);
+  if (!(q > 1e-15L)) return q;
+  const long double c = Dot(a, b);
+  return std::sqrt(std::fabs(1 - c * c / q));
+}
+
+// Appends n - 1 records on the straight segment from prev's pair to cur's pair, each
+// with its curve points, plane normal and support flag, until a pair has no normal.
+void InsertBetween(const BitangentRecord& prev, const BitangentRecord& cur, std::int32_t n) {
+  for (std::int32_t k = 1; k < n; ++k) {
+    BitangentRecord z;
+    z.StartsBranch = 0;
+    z.ParamS = prev.ParamS + k * (cur.ParamS - prev.ParamS) / n;
+    z.ParamT = prev.ParamT + k * (cur.ParamT - prev.ParamT) / n;
+    FunPars::EvalCurve(z.ParamS, z.PointS);
+    FunPars::EvalCurve(z.ParamT, z.PointT);
+    if (!PairPlaneNormal(z)) return;
+    SupportTest(z);
+    AppendRecord(z);
+  }
+}
+
+// Marks one cell of a walk; true when it was marked already.
+bool MarkCell(int g, int k) {
+  CheckIndex(g, CellCount);
+  CheckIndex(k, CellCount);
+  if (VisitedCells[g][k] != 0) return true;
+  VisitedCells[g][k] = 1;
+  return false;
+}
+
+struct Cell {
+  std::int32_t G = 0, K = 0;
+  bool operator==(const Cell&) const = default;
+};
+
+Cell CellOfPair(const Pair& x) { return {CellOf(x.x), CellOf(x.y)}; }
+
+// The corrector in perpendicular mode around the seed, accepted within `reach` of it
+// and only with a plane normal.
+bool StartPoint(const Pair& probe, const Pair& seed, long double reach, BitangentRecord& r) {
+  long double acc;
+  if (!CorrectPair(probe, seed, CorrectMode::Perpendicular, acc, r)) return false;
+  return std::hypot(r.ParamS - seed.x, r.ParamT - seed.y) < reach && PairPlaneNormal(r);
+}
+
+}  // namespace
+
+int StartDirections(const BitangentRecord& seed, std::array<BitangentRecord, 3>& dirs) {
+  const Pair centre = PairOf(seed);
+  const long double radius = Glob::ProbeRadius;
+  const auto probe = [&](int k) { return centre + radius * ProbeDirections[k]; };
+  int best = 1;
+  long double bestValue = 1e100L;
+  for (int k = 0; k < 16; ++k) {
+    const long double value = std::fabs(BitangentResidual(probe(k)).F);
+    if (value < bestValue) {
+      bestValue = value;
+      best = k;
+    }
+  }
+  const bool first = StartPoint(probe(best), centre, 2 * radius, dirs[1]);
+  // The opposite probe; the second point may lie a little farther out.
+  const bool second = StartPoint(probe((best + 8) % 16), centre, 3 * radius, dirs[first ? 2 : 1]);
+  return int(first) + int(second);
+}
+
+bool CircleStep(TraceState& st, const TVector3& na, const TVector3& nb, BitangentRecord& r) {
+  const Pair v0 = st.Pa - st.Pb, u = st.Pc - st.Pb;
+  const long double l = Dot2(v0, v0), m = Dot2(u, u), g = Dot2(v0, u);
+  const long double den = 2 * (l * m - g * g);
+  Pair centre, v, w;
+  long double radius;
+  if (std::fabs(den) > 1e-8L) {
+    // The circle through Pa, Pb, Pc; w is v turned a quarter turn in the sense of travel.
+    const long double alpha = (l - g) * m / den, beta = (m - g) * l / den;
+    centre = st.Pb + alpha * v0 + beta * u;
+    radius = std::sqrt(l * m * (l + m - 2 * g) / (2 * den));
+    v = st.Pc - centre;
+    if (u.y * v0.x >= u.x * v0.y)
+      w = {v.y, -v.x};
+    else
+      w = {-v.y, v.x};
+  } else {
+    // Nearly collinear: a circle of 100 last steps' radius, tangent to the line at Pc.
+    if (m <= 1e-14L) return false;
+    w = 100 * u;
+    v = {w.y, -w.x};
+    centre = st.Pc - v;
+    radius = 100 * std::sqrt(m);
+  }
+  long double phi = std::fmin(Glob::ArcStepMax / radius, 0.1L);
+  // The plane normal turned by `sine` over the last step; the next arc should turn it
+  // by about 0.1.
+  long double sine = SineBetween(na, nb);
+  if (sine < 1e-9L) sine = 0.1L;
+  const long double rate = sine * radius / std::sqrt(m);
+  phi = std::fmin(0.1L / rate, phi);
+  for (int attempt = 0; attempt < 11; ++attempt) {
+    const Pair x = centre + std::cos(phi) * v + std::sin(phi) * w;
+    long double acc;
+    const bool ok = CorrectPair(x, st.Pc, CorrectMode::Gradient, acc, r);
+    st.Next = PairOf(r);
+    if (ok && acc < 0.1L) return true;
+    phi = phi / 2;
+  }
+  return false;
+}
+
+bool MarkPath(int g0, int k0, int g1, int k1) {
+  MarkCell(g0, k0);
+  if (g1 == g0 && k1 == k0) return false;
+  bool collision = false;
+  if (std::abs(g1 - g0) >= std::abs(k1 - k0)) {
+    const int d = g1 > g0 ? 1 : -1;
+    const long double slope = static_cast<long double>(k1 - k0) / (g1 - g0);
+    for (int j = d; j != g1 - g0 + d; j += d)
+      collision = MarkCell(g0 + j, RoundChecked(k0 + j * slope)) || collision;
+  } else {
+    const int d = k1 > k0 ? 1 : -1;
+    const long double slope = static_cast<long double>(g1 - g0) / (k1 - k0);
+    for (int j = d; j != k1 - k0 + d; j += d)
+      collision = MarkCell(RoundChecked(g0 + j * slope), k0 + j) || collision;
+  }
+  return collision;
+}
+
+void FillByTurn(const BitangentRecord& prev, const BitangentRecord& cur) {
+  const TVector3 &a = prev.PlaneNormal, &b = cur.PlaneNormal;
+  if (Dot(a, a) * Dot(b, b) <= 1e-15L) return;
+  // 140 times the sine of the angle between the normals: at most 140.
+  InsertBetween(prev, cur, RoundChecked(140 * SineBetween(a, b)));
+}
+
+void FillBySpacing(const BitangentRecord& prev, const BitangentRecord& cur) {
+  const long double d = std::fabs(cur.PointS.x - prev.PointS.x) + std::fabs(cur.PointS.y - prev.PointS.y) +
+                        std::fabs(cur.PointT.x - prev.PointT.x) + std::fabs(cur.PointT.y - prev.PointT.y);
+  const std::int32_t n = TruncChecked(d / Glob::FillSpacing + 1);
+  // A distance that asks for thousands of records is a curve running off to infinity
+  // between its samples; end the command rather than allocate without bound.
+  if (n > MaxFillRecords) throw RangeError();
+  InsertBetween(prev, cur, n);
+}
+
+void TraceBranch(BitangentRecord seed, int g, int k) {
+  std::array<BitangentRecord, 3> dirs;
+  const int count = StartDirections(seed, dirs);
+  if (count == 0) {
+    // No neighbouring solution: the seed stands as a polyline of one point.
+    seed.StartsBranch = 1;
+    SupportTest(seed);
+    AppendRecord(seed);
+    seed.StartsBranch = 0;
+    AppendRecord(seed);
+    return;
+  }
+  const Pair origin = PairOf(seed);
+  const long double m0 = Margin(origin.x, origin.y);
+  for (int i = 1; i <= count; ++i) {
+    int sameCellSteps = 0;
+    bool collision = false, go = true;
+    BitangentRecord prev = seed, cur;
+    BitangentRecord q = dirs[i];
+    TraceState st;
+    Cell last{g, k};
+    const long double mq = Margin(q.ParamS, q.ParamT);
+    if (mq < 1e-9L) {
+      // The first point is on or beyond the border: end at the border crossing of the
+      // straight line from the seed (its points and normal are not recomputed).
+      const long double lambda = m0 / (std::fabs(m0) + std::fabs(mq));
+      q.ParamS = origin.x + (q.ParamS - origin.x) * lambda;
+      q.ParamT = origin.y + (q.ParamT - origin.y) * lambda;
+      cur = q;
+      prev.StartsBranch = 1;
+      SupportTest(prev);
+      AppendRecord(prev);
+      cur.StartsBranch = 0;
+      SupportTest(cur);
+      AppendRecord(cur);
+      go = false;
+    } else {
+      cur = q;
+      SupportTest(prev);
+      prev.StartsBranch = 1;
+      AppendRecord(prev);
+      SupportTest(cur);
+      cur.StartsBranch = 0;
+      AppendRecord(cur);
+      const Cell first = CellOfPair(PairOf(q));
+      if (!(first == last)) {
+        collision = MarkPath(last.G, last.K, first.G, first.K);
+        go = !collision;
+      }
+      last = first;
+      if (go) {
+        // The first step is not appended: its record is Prev of the second step and
+        // keeps the support flag of the first point.
+        st.Pb = origin;
+        st.Pc = PairOf(q);
+        if (count == 2) {
+          st.Pa = PairOf(dirs[3 - i]);
+          go = CircleStep(st, seed.PlaneNormal, dirs[i].PlaneNormal, cur);
+        } else {
+          st.Pa = 2 * st.Pc - st.Pb;
+          long double acc;
+          go = CorrectPair(st.Pa, st.Pc, CorrectMode::Perpendicular, acc, cur) && std::fabs(acc) < 0.1L;
+          st.Next = PairOf(cur);
+        }
+      }
+    }
+    // Normals of the records at Pb and at Pc, for the turn limit of the next step.
+    TVector3 normalB = seed.PlaneNormal, normalC = q.PlaneNormal;
+    while (go) {
+      prev = cur;
+      const Cell next = CellOfPair(st.Next);
+      if (!(next == last)) {
+        sameCellSteps = 0;
+        collision = MarkPath(last.G, last.K, next.G, next.K);
+        go = !collision;
+      } else {
+        ++sameCellSteps;
+      }
+      last = next;
+      if (go) {
+        st.Pa = st.Pb;
+        st.Pb = st.Pc;
+        st.Pc = st.Next;
+        normalB = normalC;
+        normalC = prev.PlaneNormal;
+        go = CircleStep(st, normalB, normalC, cur) && PairPlaneNormal(cur);
+      }
+      if (go) {
+        SupportTest(cur);
+        if (cur.OnHull == prev.OnHull)
+          FillBySpacing(prev, cur);
+        else
+          FillByTurn(prev, cur);
+        cur.StartsBranch = 0;
+        AppendRecord(cur);
+      }
+      if (collision || sameCellSteps > 10) break;
+    }
+    // The second direction starts from the seed again, so its cell must not stop it.
+    if (i == 1 && count == 2) {
+      CheckIndex(g, CellCount);
+      CheckIndex(k, CellCount);
+      VisitedCells[g][k] = 0;
+    }
+  }
+}
+
+}  // namespace Bitangents

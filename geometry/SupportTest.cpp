@@ -1,0 +1,85 @@
+// The plane of a pair and whether it supports the whole curve.
+#include <cmath>
+
+#include "formula/Checks.h"
+#include "formula/FunPars.h"
+#include "geometry/Bitangents.h"
+#include "geometry/Random.h"
+#include "geometry/Sampling.h"
+#include "geometry/SharedState.h"
+#include "geometry/Vectors.h"
+
+namespace Bitangents {
+namespace {
+
+TVector3 E(long double y) {
+  TVector3 p;
+  FunPars::EvalCurve(y, p);
+  return p;
+}
+
+// Central difference over 2h divided by h: twice the tangent, as the thresholds expect.
+TVector3 DoubleTangent(long double y) { return (E(y + Glob::TStep) - E(y - Glob::TStep)) / Glob::TStep; }
+
+}  // namespace
+
+bool PairPlaneNormal(BitangentRecord& r) {
+  using namespace Glob;
+  const long double s = r.ParamS, t = r.ParamT, h = TStep;
+  const long double delta = std::fabs(s - t);
+  const long double dist = std::fmin(std::fabs(std::fabs(TMax - TMin) - delta), delta);
+  TVector3 n;
+  if (dist <= 0.001L) {
+    // s and t (nearly) coincide on the parameter circle: the osculating plane there.
+    long double m = (s + t) / 2;
+    if (delta > THalfSpan) m = TMin;
+    const TVector3 before = E(m - h), at = E(m), after = E(m + h);
+    const TVector3 tangent = (after - before) / h;
+    const TVector3 accel = (after + before - 2 * at) / TStepSq;
+    n = Cross(tangent, accel);
+  } else {
+    const TVector3 v = r.PointS - r.PointT;
+    const TVector3 ts = DoubleTangent(s);
+    n = Cross(v, ts);
+    if (Length(n) < 1e-4L) {
+      // The chord runs along the tangent at s: use the tangent at t, then both tangents.
+      const TVector3 tt = DoubleTangent(t);
+      n = Cross(v, tt);
+      if (Length(n) < 1e-4L) n = Cross(ts, tt);
+    }
+  }
+  r.PlaneNormal = n;
+  const long double length = Length(n);
+  if (!(length > 1e-7L)) return false;
+  r.PlaneNormal = n / length;
+  return true;
+}
+
+void SupportTest(BitangentRecord& r) {
+  using Sampling::CurvePointHigh;
+  r.OnHull = 0;
+  // Without curve points there is nothing for the plane to support.
+  if (CurvePointHigh < 0) return;
+  CheckIndex(CurvePointHigh, Sampling::CurvePoints.size());
+  const Mastil* points = Sampling::CurvePoints.data();
+  const TVector3 n = r.PlaneNormal;
+  const long double offset = (Dot(n, r.PointS) + Dot(n, r.PointT)) / 2;
+
+  // The side of a random reference point decides which side the curve must keep; the
+  // tolerance is relative to that point's distance from the plane.
+  const long double e = Dot(n, points[Random::Next(CurvePointHigh)].Point) - offset;
+  const bool side = e > 0;
+  const long double tol = -0.001L * e;
+  const auto agrees = [&](const Mastil& p) { return (Dot(n, p.Point) - offset > tol) == side; };
+
+  // Twenty random probes reject most cutting planes before the full pass.
+  for (int k = 0; k < 20; ++k)
+    if (!agrees(points[Random::Next(CurvePointHigh)])) return;
+  for (int k = 0; k <= CurvePointHigh; ++k)
+    if (!agrees(points[k])) return;
+
+  if (side) r.PlaneNormal = -n;
+  r.OnHull = 1;
+}
+
+}  // namespace Bitangents
