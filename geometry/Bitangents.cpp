@@ -61,7 +61,7 @@ bool FindSeed(int i, int j, BitangentRecord& r) {
   return found;
 }
 
-void AnalyzeBitangents() {
+void StartAnalysis() {
   using namespace Glob;
   BitangentCount = 0;
   Tritangents::TritangentCount = 0;
@@ -77,7 +77,10 @@ void AnalyzeBitangents() {
   }
   NewtonStepCap = 0.4L * TStep20;
   for (auto& row : VisitedCells) row.fill(0);
+}
 
+void AnalyzeBitangents() {
+  StartAnalysis();
   BitangentRecord r;
   for (int i = 0; i < 20; ++i)
     for (int j = 0; j < 20; ++j) {

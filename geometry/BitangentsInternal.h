@@ -40,6 +40,11 @@ inline constexpr int MaxCorrectorPasses = 100;
 // (normal curves need fewer than a hundred); FillBySpacing refuses it with RangeError.
 inline constexpr std::int32_t MaxFillRecords = 10000;
 
+// The first part of an analysis: empties BitangentList (length 1000) and the visited
+// cells, reseeds the generator, and sets the square's scales, PairTolerance, the seed
+// grids and NewtonStepCap from the current t interval and figure.
+void StartAnalysis();
+
 // Appends r as record BitangentCount + 1, lengthening the array by 100 when it is full.
 void AppendRecord(const BitangentRecord& r);
 
@@ -97,8 +102,9 @@ struct TraceState {
 // One continuation step: predicts on the circle through Pa, Pb, Pc (a long circle
 // tangent at Pc when they are nearly collinear), the arc limited by ArcStepMax and by
 // the turn of the plane normal from na to nb, then corrects; halves the arc up to 11
-// times. True with the new pair in r and st.Next. False for a last step of (nearly)
-// zero length or when all attempts fail.
+// times. An attempt succeeds when the corrector does with a small multiplier sum and
+// a pair strictly inside the square. True with the new pair in r and st.Next. False
+// for a last step of (nearly) zero length or when all attempts fail.
 bool CircleStep(TraceState& st, const TVector3& na, const TVector3& nb, BitangentRecord& r);
 
 // Marks the cells of the straight walk from (g0, k0) to (g1, k1), both included, and

@@ -54,6 +54,12 @@ struct Cell {
 
 Cell CellOfPair(const Pair& x) { return {CellOf(x.x), CellOf(x.y)}; }
 
+// A traced point must lie strictly inside the square. The corrector guarantees that
+// except when the prediction itself already solves the residual: near the border a
+// branch that leaves the square is predicted across it and accepted unchanged, and
+// its cell would lie outside the grid.
+bool Inside(const Pair& x) { return Margin(x.x, x.y) > 0; }
+
 // The corrector in perpendicular mode around the seed, accepted within `reach` of it
 // and only with a plane normal.
 bool StartPoint(const Pair& probe, const Pair& seed, long double reach, BitangentRecord& r) {
@@ -119,7 +125,7 @@ bool CircleStep(TraceState& st, const TVector3& na, const TVector3& nb, Bitangen
     long double acc;
     const bool ok = CorrectPair(x, st.Pc, CorrectMode::Gradient, acc, r);
     st.Next = PairOf(r);
-    if (ok && acc < 0.1L) return true;
+    if (ok && acc < 0.1L && Inside(st.Next)) return true;
     phi = phi / 2;
   }
   return false;
@@ -223,6 +229,7 @@ void TraceBranch(BitangentRecord seed, int g, int k) {
           long double acc;
           go = CorrectPair(st.Pa, st.Pc, CorrectMode::Perpendicular, acc, cur) && std::fabs(acc) < 0.1L;
           st.Next = PairOf(cur);
+          go = go && Inside(st.Next);
         }
       }
     }
