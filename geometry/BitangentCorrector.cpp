@@ -3,7 +3,6 @@
 // curve evaluator with the step h = TStep; the curve is closed with period TSpan.
 #include <cmath>
 
-#include "formula/FunPars.h"
 #include "geometry/BitangentsInternal.h"
 #include "geometry/SharedState.h"
 #include "geometry/Vectors.h"
@@ -11,11 +10,7 @@
 namespace Bitangents {
 namespace {
 
-TVector3 E(long double y) {
-  TVector3 p;
-  FunPars::EvalCurve(y, p);
-  return p;
-}
+TVector3 E(long double y) { return CurvePoint(y); }
 
 // Periodic distance |sin((s - t) pi / L)| L / pi of the pair.
 long double Sigma(const Pair& x) {

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 
+#include "formula/FunPars.h"
 #include "geometry/Bitangents.h"
 
 namespace Bitangents {
@@ -44,6 +45,13 @@ inline constexpr std::int32_t MaxFillRecords = 10000;
 // cells, reseeds the generator, and sets the square's scales, PairTolerance, the seed
 // grids and NewtonStepCap from the current t interval and figure.
 void StartAnalysis();
+
+// The curve point at y.
+inline TVector3 CurvePoint(long double y) {
+  TVector3 p;
+  FunPars::EvalCurve(y, p);
+  return p;
+}
 
 // Appends r as record BitangentCount + 1, lengthening the array by 100 when it is full.
 void AppendRecord(const BitangentRecord& r);

@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "formula/Checks.h"
-#include "formula/FunPars.h"
 #include "geometry/BitangentsInternal.h"
 #include "geometry/SharedState.h"
 #include "geometry/Vectors.h"
@@ -30,8 +29,8 @@ void InsertBetween(const BitangentRecord& prev, const BitangentRecord& cur, std:
     z.StartsBranch = 0;
     z.ParamS = prev.ParamS + k * (cur.ParamS - prev.ParamS) / n;
     z.ParamT = prev.ParamT + k * (cur.ParamT - prev.ParamT) / n;
-    FunPars::EvalCurve(z.ParamS, z.PointS);
-    FunPars::EvalCurve(z.ParamT, z.PointT);
+    z.PointS = CurvePoint(z.ParamS);
+    z.PointT = CurvePoint(z.ParamT);
     if (!PairPlaneNormal(z)) return;
     SupportTest(z);
     AppendRecord(z);

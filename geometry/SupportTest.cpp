@@ -2,8 +2,7 @@
 #include <cmath>
 
 #include "formula/Checks.h"
-#include "formula/FunPars.h"
-#include "geometry/Bitangents.h"
+#include "geometry/BitangentsInternal.h"
 #include "geometry/Random.h"
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
@@ -12,11 +11,7 @@
 namespace Bitangents {
 namespace {
 
-TVector3 E(long double y) {
-  TVector3 p;
-  FunPars::EvalCurve(y, p);
-  return p;
-}
+TVector3 E(long double y) { return CurvePoint(y); }
 
 // Central difference over 2h divided by h: twice the tangent, as the thresholds expect.
 TVector3 DoubleTangent(long double y) { return (E(y + Glob::TStep) - E(y - Glob::TStep)) / Glob::TStep; }
