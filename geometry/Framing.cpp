@@ -1,7 +1,153 @@
 #include "geometry/Framing.h"
 
+#include <algorithm>
+#include <cmath>
+
+#include "formula/Checks.h"
+#include "geometry/Sampling.h"
+#include "geometry/SharedState.h"
+#include "geometry/Vectors.h"
+
 namespace Framing {
 
-void PrepareFigure() {}
+using namespace Glob;
+
+namespace {
+
+// Start values of a running box: any real point widens them.
+constexpr TVector3 EmptyMin{1e30L, 1e30L, 1e30L};
+constexpr TVector3 EmptyMax{-1e30L, -1e30L, -1e30L};
+
+// The eye azimuth is moved off pi/4 when it lies closer to pi/4 than this. The azimuth
+// of step two is always within pi/8 of pi/4, so every figure is seen from pi/4 + 0.15
+// relative to its box: the view keeps its direction while p and q are scrolled, and
+// the long side of an elongated box is never seen nearly end-on.
+constexpr long double AzimuthThreshold = 15;
+constexpr long double AzimuthOffset = 0.15L;
+
+// Fraction of the figure's distance from the origin below which its box counts as a
+// point for eye placement, and fraction of the eye distance below which a projected
+// extent counts as zero for the fit.
+constexpr long double PointLikeFraction = 1e-6L;
+constexpr long double FlatExtentFraction = 1e-6L;
+
+void Widen(long double v, long double& lo, long double& hi) {
+  if (hi < v) hi = v;
+  if (lo > v) lo = v;
+}
+
+void WidenBox(const TVector3& p, TVector3& lo, TVector3& hi) {
+  Widen(p.x, lo.x, hi.x);
+  Widen(p.y, lo.y, hi.y);
+  Widen(p.z, lo.z, hi.z);
+}
+
+// Length the eye distance is measured in: the box diagonal, unless that is zero or so
+// small against the box's distance from the origin that an eye a few diagonals off
+// would round onto the figure; then that distance times PointLikeFraction, or 1 for a
+// point at the origin.
+long double EyeDistanceUnit() {
+  const long double reach = std::max({std::fabs(BoxMin.x), std::fabs(BoxMin.y), std::fabs(BoxMin.z),
+                                      std::fabs(BoxMax.x), std::fabs(BoxMax.y), std::fabs(BoxMax.z)});
+  const long double least = reach * PointLikeFraction;
+  if (FigureDiagonal > 0 && FigureDiagonal >= least) return FigureDiagonal;
+  return least > 0 ? least : 1;
+}
+
+// Widens [lo, hi] about its middle to `least` when it is narrower.
+void WidenExtent(long double& lo, long double& hi, long double least) {
+  if (hi - lo >= least) return;
+  const long double mid = (lo + hi) / 2;
+  lo = mid - least / 2;
+  hi = mid + least / 2;
+}
+
+}  // namespace
+
+void PrepareFigure() {
+  Sampling::SampleCurve();
+  FrameBox();
+  PlaceEye();
+  SetUpView();
+}
+
+void FrameBox() {
+  ProbeRadius = TSpan / 400;
+  ArcStepMax = ProbeRadius * 5;
+  TVector3 lo = EmptyMin, hi = EmptyMax;
+  if (Sampling::CurvePointHigh >= 0) CheckIndex(Sampling::CurvePointHigh, Sampling::CurvePoints.size());
+  for (int k = 0; k <= Sampling::CurvePointHigh; ++k) WidenBox(Sampling::CurvePoints[k].Point, lo, hi);
+  BoxMin = lo;
+  BoxMax = hi;
+  BoxSize = hi - lo;
+  FigureCentre = (hi + lo) / 2;
+  FigureDiagonal = std::sqrt(BoxSize.x * BoxSize.x + BoxSize.y * BoxSize.y + BoxSize.z * BoxSize.z);
+  FillSpacing = FigureDiagonal / 20;
+}
+
+void PlaceEye() {
+  const long double r = 3.5L * EyeDistanceUnit();
+  // The azimuth of the box's horizontal diagonal, halved towards pi/4. The two-argument
+  // form equals arctan(size.y / size.x) for the box's non-negative sizes and needs no
+  // division, so a box without x extent gives pi/2 and a vertical segment 0.
+  long double a = std::atan2(BoxSize.y, BoxSize.x);
+  a = (a + Pi / 4) * 0.5L;
+  if (std::fabs(a - Pi / 4) < AzimuthThreshold) a = Pi / 4 + AzimuthOffset;
+  EyePoint = {BoxMin.x + r * std::cos(a), BoxMin.y + r * std::sin(a), BoxMin.z + BoxSize.z + 0.4L * r};
+}
+
+void SetUpView() {
+  const TVector3 toEye = EyePoint - FigureCentre;
+  const long double d = Length(toEye);
+  ViewAxisZ = toEye / d;
+  const TVector3& z = ViewAxisZ;
+  const long double r = std::sqrt(z.x * z.x + z.y * z.y);
+  if (r <= 1e-6L) {
+    ViewAxisX = {1, 0, 0};
+    ViewAxisY = {0, 1, 0};
+  } else {
+    ViewAxisX = {-z.y / r, z.x / r, 0};
+    const TVector3& x = ViewAxisX;
+    ViewAxisY = {z.z * x.y, -z.z * x.x, z.y * x.x - z.x * x.y};
+  }
+  EyeDepth = Dot(EyePoint, ViewAxisZ);
+  ViewScale = Dot(FigureCentre, ViewAxisZ) - EyeDepth;
+  ViewShiftX = Dot(EyePoint, ViewAxisX);
+  ViewShiftY = Dot(EyePoint, ViewAxisY);
+
+  TVector3 lo = EmptyMin, hi = EmptyMax;
+  for (int i = 0; i <= 1; ++i)
+    for (int j = 0; j <= 1; ++j)
+      for (int k = 0; k <= 1; ++k) WidenProjectedBox(BoxMin + TVector3{i * BoxSize.x, j * BoxSize.y, k * BoxSize.z}, lo, hi);
+  // A point, a segment seen end-on or a flat box seen edge-on leaves an extent of zero,
+  // or of rounding size, which the fit would divide by or blow up to the whole picture.
+  const long double least = d * FlatExtentFraction;
+  WidenExtent(lo.x, hi.x, least);
+  WidenExtent(lo.y, hi.y, least);
+  WidenExtent(lo.z, hi.z, least);
+
+  DepthScale = 16384 / (hi.z - lo.z);
+  DepthOffset = (lo.z + hi.z) / 2 + 16384 / DepthScale;
+  const long double s = std::min(380 / (hi.x - lo.x), 380 / (hi.y - lo.y));
+  ViewScale = s * ViewScale;
+  ViewOffsetX = (s * (lo.x + hi.x) - 400) * 0.5L;
+  ViewOffsetY = (s * (lo.y + hi.y) - 400) * 0.5L;
+  ScreenCentre = ProjectPoint(FigureCentre);
+}
+
+TVector3 ProjectRaw(const TVector3& p) {
+  const long double a = Dot(p, ViewAxisZ);
+  const long double b = ViewScale / (a - EyeDepth);
+  return {b * (Dot(p, ViewAxisX) - ViewShiftX), b * (Dot(p, ViewAxisY) - ViewShiftY), a};
+}
+
+ScreenPoint ProjectPoint(const TVector3& p) {
+  const TVector3 raw = ProjectRaw(p);
+  return {raw.x - ViewOffsetX, raw.y - ViewOffsetY, DepthScale * (DepthOffset - raw.z)};
+}
+
+void WidenProjectedBox(const TVector3& p, TVector3& lo, TVector3& hi) { WidenBox(ProjectRaw(p), lo, hi); }
+
+std::uint32_t TripleToColour(const std::uint8_t* bgr) { return bgr[2] + 256u * bgr[1] + 65536u * bgr[0]; }
 
 }  // namespace Framing

@@ -11,17 +11,36 @@ using ScreenPoint = TVector3;
 
 namespace Framing {
 
-// SampleCurve, FrameBox, PlaceEye, SetUpView: the first stage of every drawing.
+// The first stage of every drawing: SampleCurve, FrameBox, PlaceEye, SetUpView.
+// Needs compiled formulas and the t constants of an accepted input. Afterwards the
+// curve points, the box, the length scales and the whole view state are set.
 void PrepareFigure();
 
+// Bounding box of the curve points 0..CurvePointHigh (BoxMin, BoxMax, BoxSize,
+// FigureCentre) and the length scales FigureDiagonal, FillSpacing, ProbeRadius and
+// ArcStepMax. A point-like figure gives a zero BoxSize, FigureDiagonal and FillSpacing.
 void FrameBox();
+
+// Puts EyePoint above and beside the box, at 3.5 box diagonals from its lower corner
+// in azimuth pi/4 + 0.15 about it. A box that is a point, or too small against its
+// distance from the origin to be told apart from an eye a few diagonals away, is given
+// the eye distance of a box a millionth of that distance across (of size 1 at the origin).
 void PlaceEye();
+
+// View axes (ViewAxisZ from FigureCentre towards the eye, ViewAxisX horizontal), the
+// perspective constants, and the fit that puts the image of the box inside 380 x 380
+// pixels centred on (200, 200) with its depths mapped to 8,192 (nearest) .. 24,576.
+// A zero projected extent (a point, a box seen edge-on) is widened to a millionth of
+// the eye distance, so the figure shows as a point or segment at the centre.
 void SetUpView();
 
-// Perspective image of a world point before fitting: (x, y, depth coordinate).
+// Perspective image of a world point before fitting: (x, y, depth coordinate), with
+// world lengths reproduced at the depth of FigureCentre (times the fit factor once fitted).
+// The point must not lie at the eye's depth.
 TVector3 ProjectRaw(const TVector3& p);
 
-// Pixel position and integer-scaled depth of a world point in the current view.
+// Pixel position and integer-scaled depth of a world point in the current view:
+// ProjectRaw shifted by the pixel offsets, depth mapped by DepthScale and DepthOffset.
 ScreenPoint ProjectPoint(const TVector3& p);
 
 // Widens the running box [lo, hi] by ProjectRaw(p), per coordinate.

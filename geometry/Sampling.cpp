@@ -1,9 +1,130 @@
 #include "geometry/Sampling.h"
 
+#include <cmath>
+
+#include "formula/Checks.h"
+#include "formula/FunPars.h"
+#include "geometry/SharedState.h"
+#include "geometry/Vectors.h"
+
 namespace Sampling {
+
+namespace {
+
+// A curve point is taken when the accumulated turning exceeds this, or after this
+// many samples without one, whichever comes first.
+constexpr long double TurnLimit = 0.035L;
+constexpr int MaxStepsBetweenPoints = 22;
+
+// Records given to CurvePoints before sampling, and the step it grows by.
+constexpr int InitialCurvePoints = 100;
+constexpr int CurvePointGrowth = 20;
+
+// The running state of one sampling pass.
+struct TSampler {
+  int I = 0;               // sample index, -2..4098
+  long double T = 0;       // its parameter
+  TVector3 Chord[3];       // D(i-2), D(i-1), D(i) with D(k) = P(k+1) - P(k)
+  long double TurnSum = 0;
+  int StepsSinceLast = 0;
+};
+
+// Sample with index i (slot i + 2 of SampleBuffer).
+const TVector3& Sample(int i) { return SampleBuffer[i + 2]; }
+
+long double AbsSum(const TVector3& v) { return std::fabs(v.x) + std::fabs(v.y) + std::fabs(v.z); }
+
+// Evaluates the curve at t into the slot of sample i.
+void EvalSample(int i, long double t) {
+  FunPars::EvalCurve(t, SampleBuffer[i + 2]);
+}
+
+// Moves the chords one sample on and forms D(i) = P(i+1) - P(i); adds its L1 length
+// to ChordScale.
+void ShiftChords(TSampler& s) {
+  s.Chord[0] = s.Chord[1];
+  s.Chord[1] = s.Chord[2];
+  s.Chord[2] = Sample(s.I + 1) - Sample(s.I);
+  ChordScale += AbsSum(s.Chord[2]);
+}
+
+// Second difference over central difference at sample i, in the L1 norm: about half
+// the angle the tangent turns over one step. The 1e-9 keeps a stationary curve finite.
+long double TurnIncrement(int i) {
+  const TVector3& prev = Sample(i - 1);
+  const TVector3& here = Sample(i);
+  const TVector3& next = Sample(i + 1);
+  const long double w = std::fabs(next.x - prev.x) + std::fabs(next.y - prev.y) + std::fabs(next.z - prev.z) + 1e-9L;
+  const long double e = std::fabs(next.x + prev.x - 2 * here.x) + std::fabs(next.y + prev.y - 2 * here.y) +
+                        std::fabs(next.z + prev.z - 2 * here.z);
+  return e / w;
+}
+
+// Appends the curve point of the current sample, growing CurvePoints by a fixed step
+// when full, and restarts the turning count.
+void AddCurvePoint(TSampler& s) {
+  const int high = CurvePointHigh + 1;
+  if (high >= static_cast<int>(CurvePoints.size())) CurvePoints.resize(high + CurvePointGrowth);
+  CurvePointHigh = static_cast<std::int16_t>(high);
+  Mastil& m = CurvePoints[high];
+  m.Param = s.T;
+  m.Point = Sample(s.I);
+  m.Torsion = Triple(s.Chord[0], s.Chord[1], s.Chord[2]);
+  // Five-point difference; the grouping is part of the result's rounding.
+  m.Tangent = (8 * (Sample(s.I + 1) - Sample(s.I - 1)) + Sample(s.I - 2) - Sample(s.I + 2)) / Glob::TStep12;
+  m.Moment = Cross(m.Point, m.Tangent);
+  s.TurnSum = 0;
+  s.StepsSinceLast = 0;
+}
+
+}  // namespace
 
 void Initialize() { SampleBuffer.assign(SampleCount, TVector3{}); }
 
-void SampleCurve() {}
+void SampleCurve() {
+  using Glob::TMin;
+  using Glob::TStep;
+  using Glob::TStep2;
+  // Every sample index below is within -2..4098; a buffer that was never allocated
+  // ends the command instead of being written past.
+  CheckIndex(SampleCount - 1, SampleBuffer.size());
+  CurvePoints.clear();
+  CurvePoints.resize(InitialCurvePoints);
+  CurvePointHigh = -1;
+  ChordScale = 0;
+  TSampler s;
+
+  EvalSample(-2, TMin - TStep2);
+  EvalSample(-1, TMin - TStep);
+  EvalSample(0, TMin);
+  EvalSample(1, TMin + TStep);
+  EvalSample(2, TMin + TStep2);
+  s.Chord[0] = Sample(-1) - Sample(-2);
+  s.Chord[1] = Sample(0) - Sample(-1);
+  s.Chord[2] = Sample(1) - Sample(0);
+  ChordScale += AbsSum(s.Chord[2]);
+  s.T = TMin;
+  AddCurvePoint(s);
+
+  constexpr int last = SampleCount - 5;  // sample 4,096, the one at TMax
+  for (s.I = 1; s.I < last; ++s.I) {
+    s.T = static_cast<long double>(s.I) * TStep + TMin;
+    EvalSample(s.I + 2, s.T + TStep2);
+    ShiftChords(s);
+    s.TurnSum += TurnIncrement(s.I);
+    s.StepsSinceLast += 1;
+    if (s.TurnSum > TurnLimit || s.StepsSinceLast >= MaxStepsBetweenPoints) AddCurvePoint(s);
+  }
+
+  // The last sample sits at TMax itself rather than at TMin + 4,096 h, and always
+  // becomes a curve point.
+  s.I = last;
+  s.T = Glob::TMax;
+  EvalSample(last + 2, Glob::TMax + TStep2);
+  ShiftChords(s);
+  AddCurvePoint(s);
+
+  ChordScale = ChordScale / (45 * static_cast<long double>(CurvePointHigh));
+}
 
 }  // namespace Sampling
