@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "formula/Checks.h"
 #include "geometry/Sampling.h"
@@ -14,9 +15,13 @@ using namespace Glob;
 
 namespace {
 
-// Start values of a running box: any real point widens them.
-constexpr TVector3 EmptyMin{1e30L, 1e30L, 1e30L};
-constexpr TVector3 EmptyMax{-1e30L, -1e30L, -1e30L};
+// Start values of a running box, which the first point replaces. They are infinite
+// rather than some large number because curve values can be as large as the formulas'
+// guard value 1e300 (and beyond): a figure entirely beyond a finite start value would
+// keep that value as a corner and be framed off-centre.
+constexpr long double Unbounded = std::numeric_limits<long double>::infinity();
+constexpr TVector3 EmptyMin{Unbounded, Unbounded, Unbounded};
+constexpr TVector3 EmptyMax{-Unbounded, -Unbounded, -Unbounded};
 
 // The eye azimuth is moved off pi/4 when it lies closer to pi/4 than this. The azimuth
 // of step two is always within pi/8 of pi/4, so every figure is seen from pi/4 + 0.15
