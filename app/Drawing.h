@@ -15,4 +15,8 @@ struct TStageTimes {
 // the stages after it do not run.
 TStageTimes RunStages();
 
+// The drawing that follows an accepted read: PassParameters, RunStages, then DrawnFlag
+// true. Throws as RunStages does; DrawnFlag then stays false.
+TStageTimes DrawFigure();
+
 }  // namespace Drawing

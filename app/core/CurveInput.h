@@ -1,0 +1,102 @@
+// Reading and checking the curve input, the parameter ranges and the arithmetic of the
+// p and q scroll bars. Free of widgets: the window and wendrix-cli both call these and
+// show the answers in their own way.
+#pragma once
+
+#include <string>
+
+namespace CurveInput {
+
+// The nine input fields as typed.
+struct TInputFields {
+  std::string X, Y, Z, TMin, TMax, PMin, PMax, QMin, QMax;
+};
+
+// The texts the window shows at start-up: the default curve over 0 .. 2 pi with
+// p in 0 .. 5 and q in 0 .. pi.
+TInputFields DefaultFields();
+
+// Answer of LeeDatos. Only Changed lets the draw command go on.
+enum class TReadOutcome { Refused = 0, Changed = 1, Unchanged = 2 };
+
+struct TReadResult {
+  TReadOutcome Outcome = TReadOutcome::Unchanged;
+  std::string Message;  // for Informacion; empty when accepted or unchanged
+  bool Beep = false;    // sound the system beep with the message
+};
+
+// Reads and checks the fields. The three formula texts are trimmed in place (blanks and
+// control characters at both ends) so the caller can write them back; each is compiled
+// into FormulaX/Y/Z with the variables "tpq", then the six number fields are evaluated
+// untrimmed as constant formulas, each minimum before its maximum.
+//  - Refused: Message is "Some data missing", a compiler message or "A number is
+//    missing or miswritten" (Beep true, ready cleared), or one of the three
+//    "The minimum of ... must be less than its maximum" (no beep, ready kept).
+//    The accepted state stays as it was, and so do the compiled formulas: they are
+//    compiled again from the accepted texts, so that a figure on the screen can still
+//    be evaluated (DrawnFlag keeps its value).
+//  - Changed (ready false, or a text or value differs from the accepted one): Glob
+//    receives the formulas, ranges, PScale/QScale and the derived t constants;
+//    DrawnFlag false, DataChanged true, StereoMode false, ready true. The caller sets
+//    the caption of the stereo button to "Stereo".
+//  - Unchanged: nothing changes; the caller empties the caption of "Draw It".
+// A limit that evaluates to an infinity or NaN counts as miswritten.
+TReadResult LeeDatos(TInputFields& fields, bool& ready);
+
+// Copies PValue and QValue into the p and q slots of FunPars::FormulaVars.
+void PassParameters();
+
+// PScale := 1/(PMax - PMin), 0 when the two are equal; QScale likewise.
+void UpdateParamScales();
+
+// Scroll bars run over the positions 0 .. CursorMax.
+inline constexpr int CursorMax = 380;
+
+// Value at a scroll position: min + (max - min) * position / 380.
+long double CursorValue(int position, long double min, long double max);
+
+// Position of `value`: Round((value - min) * 380 * scale), halves to even. Throws
+// WendrixError("Scrollbar property out of range") when the result leaves 0 .. 380,
+// RangeError for a NaN. A scale of 0 (empty range) gives position 0.
+int CursorPosition(long double value, long double min, long double scale);
+
+// The value `value` snaps to when the scroll bar of the range min .. max is placed at
+// it: CursorValue(CursorPosition(...)). Throws as CursorPosition does.
+long double SnapToCursor(long double value, long double min, long double max);
+
+// The text of the p and q panels: fixed with three decimals after rounding to at
+// most five significant digits ("0.000", "2.500", "3.142", "123.460").
+std::string PanelText(long double value);
+
+// Which parameter a scroll bar moves.
+enum class TParam { P, Q };
+
+// A scroll bar of `which` moved to `position`: when its value differs from PValue (or
+// QValue), stores it, sets `panelText`, runs PassParameters, DataChanged true and
+// DrawnFlag false, and answers true. Answers false and leaves everything otherwise.
+bool AjustaParametros(TParam which, int position, std::string& panelText);
+
+// Positions of both scroll bars for PValue and QValue in the ranges in force.
+struct TCursorPositions {
+  int P = 0, Q = 0;
+};
+
+// Throws as CursorPosition does when a value lies outside its range.
+TCursorPositions SituaCursores();
+
+// The plain decimal conversion of the range fields and of the p/q lines of a curve
+// file: optional blanks, sign, digits with an optional '.', optional exponent E.
+// "5", "3.5", "-2e-3" are numbers; "pi", "p", "", "1,5", "inf" are not. Independent
+// of the locale.
+bool ParsePlainDecimal(const std::string& text, long double& value);
+
+// The four range fields.
+enum class TRangeField { PMin, PMax, QMin, QMax };
+
+// A key was released in a range field: converts `text` and stores it at once into
+// PMin, PMax, QMin or QMax, then UpdateParamScales and DataChanged true. Answers false
+// (the caller beeps) and changes nothing when the text is not a plain number. The
+// caller then places the scroll bars (SituaCursores).
+bool CambiaLimParam(TRangeField which, const std::string& text);
+
+}  // namespace CurveInput

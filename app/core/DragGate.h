@@ -1,0 +1,33 @@
+// The mouse over the main view: which moves become drag steps, and the switch between
+// the shaded hull and the stereo wire-frame. Shared by the window and wendrix-cli.
+#pragma once
+
+#include "views/MueveFigura.h"
+
+namespace DragGate {
+
+// Sum of the horizontal and vertical distances a move must exceed to act.
+inline constexpr int DragThreshold = 10;
+
+// The last mouse position used in the main view.
+inline int AnchorX = 0, AnchorY = 0;
+
+// Mouse down in the main view, any button: the anchor moves to (x, y).
+void AlPisar(int x, int y);
+
+// Mouse move in the main view to (x, y) with the buttons and keys `keys`. Does nothing
+// and answers false unless DrawnFlag is set, the left button is held and
+// |AnchorX - x| + |AnchorY - y| > 10 (the anchor then stays, so a slow drag acts once
+// the distance adds up). Otherwise one drag step from the anchor to (x, y): StereoDrag
+// while StereoMode is set, else DragView (which renders HullBitmap again); the anchor
+// moves to (x, y); MaxwellBitmap is painted again. Answers true: the caller copies
+// the main picture and MaxwellBitmap to the screen and forgets the normal's marker.
+bool AlMoverHull(int x, int y, const MueveFigura::TShiftState& keys);
+
+// The stereo button: in stereo mode renders the shaded hull again, otherwise draws the
+// stereo wire-frame; then StereoMode is inverted. When Estereo::CanShowStereo refuses,
+// nothing changes. Answers the StereoMode afterwards: the button's caption is "Mono"
+// when true, "Stereo" when false.
+bool MuestraAlambre();
+
+}  // namespace DragGate
