@@ -2,9 +2,11 @@
 
 #include <chrono>
 
+#include "app/core/CurveInput.h"
 #include "formula/Checks.h"
 #include "geometry/Bitangents.h"
 #include "geometry/Framing.h"
+#include "geometry/SharedState.h"
 #include "render/HullPicture.h"
 #include "render/SmallPictures.h"
 
@@ -33,6 +35,13 @@ TStageTimes RunStages() {
   Timed(times.Normals, SmallPictures::PaintMaxwell);
   Timed(times.Hull, HullPicture::RenderHull);
   times.Total = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  return times;
+}
+
+TStageTimes DrawFigure() {
+  CurveInput::PassParameters();
+  const TStageTimes times = RunStages();
+  Glob::DrawnFlag = true;
   return times;
 }
 

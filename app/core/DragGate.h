@@ -22,6 +22,7 @@ void AlPisar(int x, int y);
 // while StereoMode is set, else DragView (which renders HullBitmap again); the anchor
 // moves to (x, y); MaxwellBitmap is painted again. Answers true: the caller copies
 // the main picture and MaxwellBitmap to the screen and forgets the normal's marker.
+// A raised floating-point flag ends the step with FloatError, as in the drawing.
 bool AlMoverHull(int x, int y, const MueveFigura::TShiftState& keys);
 
 // The stereo button: in stereo mode renders the shaded hull again, otherwise draws the

@@ -1,0 +1,195 @@
+#include "app/core/CurveFile.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QString>
+#include <cmath>
+#include <tuple>
+
+#include "app/core/NumberText.h"
+#include "formula/Checks.h"
+#include "formula/FunPars.h"
+#include "geometry/SharedState.h"
+
+namespace CurveFile {
+
+namespace {
+
+// A curve file is eleven short lines; anything much larger is not one.
+constexpr qint64 MaxFileSize = 1 << 20;
+
+std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+
+// Splits at CR LF, LF or CR; a last line without an end counts, an empty tail does not.
+std::vector<std::string> SplitLines(const QByteArray& data) {
+  std::vector<std::string> lines;
+  std::string line;
+  for (qsizetype i = 0; i < data.size(); ++i) {
+    const char c = data[i];
+    if (c != '\r' && c != '\n') {
+      line += c;
+      continue;
+    }
+    if (c == '\r' && i + 1 < data.size() && data[i + 1] == '\n') ++i;
+    lines.push_back(line);
+    line.clear();
+  }
+  if (!line.empty()) lines.push_back(line);
+  return lines;
+}
+
+bool HoldsControlCharacter(const std::string& line) {
+  for (const char c : line)
+    if (static_cast<unsigned char>(c) < ' ' && c != '\t') return true;
+  return false;
+}
+
+// A range of the file as its fields would be accepted; false when LeeDatos will refuse
+// it anyway (a miswritten limit or an empty range).
+bool EvaluateRange(const std::string& minText, const std::string& maxText, long double& min, long double& max) {
+  std::string minMessage, maxMessage;
+  min = FunPars::EvalConstant(minText, minMessage);
+  max = FunPars::EvalConstant(maxText, maxMessage);
+  return minMessage.empty() && maxMessage.empty() && std::isfinite(min) && std::isfinite(max) && min < max;
+}
+
+// The file's p or q must have a scroll position in the file's own range.
+bool FitsFileRange(const char* name, int line, long double value, const std::string& minText,
+                   const std::string& maxText, const std::string& path, std::string& error) {
+  long double min = 0, max = 0;
+  if (!EvaluateRange(minText, maxText, min, max)) return true;
+  try {
+    CurveInput::SnapToCursor(value, min, max);
+  } catch (const WendrixError&) {
+    error = "Cannot load " + Quoted(path) + ": " + name + " = " + NumberText::General(value, 15) + " in line " +
+            std::to_string(line) + " lies outside its range " + NumberText::General(min, 15) + " to " +
+            NumberText::General(max, 15) + ".";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string FormatGeneral(long double value) { return NumberText::General(value, 15); }
+
+void BuildSaveList() {
+  Glob::SaveList = {Glob::XFormula, Glob::YFormula, Glob::ZFormula};
+  for (const long double v : {Glob::TMin, Glob::TMax, Glob::PMin, Glob::PMax, Glob::QMin, Glob::QMax, Glob::PValue,
+                              Glob::QValue})
+    Glob::SaveList.push_back(FormatGeneral(v));
+}
+
+void WriteLines(const std::string& path, const std::vector<std::string>& lines) {
+  // QSaveFile writes into a temporary file in the target's folder and renames it over
+  // the target on commit; on any failure the temporary file is removed instead.
+  QSaveFile file(QString::fromStdString(path));
+  if (!file.open(QIODevice::WriteOnly))
+    throw WendrixError("Cannot save " + Quoted(path) + ": " + file.errorString().toStdString());
+  for (const std::string& line : lines) {
+    const std::string text = line + "\r\n";
+    if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())) break;
+  }
+  if (!file.commit())
+    throw WendrixError("Cannot save " + Quoted(path) + ": " + file.errorString().toStdString() +
+                       "; the previous file was kept.");
+}
+
+void SaveCurve(const std::string& path) {
+  BuildSaveList();
+  WriteLines(path, Glob::SaveList);
+}
+
+std::string SaveAsName(const std::string& chosen) {
+  QString name = QString::fromStdString(CutName(chosen));
+  if (name.size() < 4 || name[name.size() - 4] != '.') name += ".wdx";
+  return CutName(name.toStdString());
+}
+
+std::string CutName(const std::string& name) {
+  // Counted in characters, so that a cut never splits one.
+  const QList<uint> characters = QString::fromStdString(name).toUcs4();
+  if (characters.size() <= MaxNameLength) return name;
+  return QString::fromUcs4(reinterpret_cast<const char32_t*>(characters.constData()), MaxNameLength).toStdString();
+}
+
+bool ReadCurveFile(const std::string& path, TCurveTexts& texts, std::string& error) {
+  const std::string prefix = "Cannot load " + Quoted(path) + ": ";
+  QFile file(QString::fromStdString(path));
+  if (!file.open(QIODevice::ReadOnly)) {
+    error = prefix + file.errorString().toStdString();
+    return false;
+  }
+  const QByteArray data = file.read(MaxFileSize + 1);
+  if (file.error() != QFileDevice::NoError) {
+    error = prefix + file.errorString().toStdString();
+    return false;
+  }
+  if (data.size() > MaxFileSize) {
+    error = prefix + "it is too large to be a curve file.";
+    return false;
+  }
+  const std::vector<std::string> lines = SplitLines(data);
+  bool binary = data.contains('\0');
+  for (std::size_t i = 0; i < lines.size() && i < LineCount; ++i) binary = binary || HoldsControlCharacter(lines[i]);
+  if (binary) {
+    error = prefix + "it holds binary data, not the eleven lines of a curve file.";
+    return false;
+  }
+  if (lines.size() < LineCount) {
+    error = prefix + "it has " + std::to_string(lines.size()) + " lines where a curve file has eleven.";
+    return false;
+  }
+  TCurveTexts read;
+  read.Fields = {lines[0], lines[1], lines[2], lines[3], lines[4], lines[5], lines[6], lines[7], lines[8]};
+  read.PText = lines[9];
+  read.QText = lines[10];
+  for (const auto& [line, text, value] : {std::tuple{10, &read.PText, &read.P}, std::tuple{11, &read.QText, &read.Q}})
+    if (!CurveInput::ParsePlainDecimal(*text, *value)) {
+      error = prefix + "line " + std::to_string(line) + " (\"" + *text + "\") is not a number.";
+      return false;
+    }
+  texts = read;
+  return true;
+}
+
+TLoadResult DelDisco(const std::string& path, CurveInput::TInputFields& fields, bool& ready) {
+  TLoadResult result;
+  TCurveTexts file;
+  const auto fail = [&result] {
+    result.FileError = true;
+    return result;
+  };
+  if (!ReadCurveFile(path, file, result.Message)) return fail();
+  const CurveInput::TInputFields& f = file.Fields;
+  if (!FitsFileRange("p", 10, file.P, f.PMin, f.PMax, path, result.Message) ||
+      !FitsFileRange("q", 11, file.Q, f.QMin, f.QMax, path, result.Message))
+    return fail();
+
+  fields = f;
+  // A p or q other than the current one must be drawn even when lines 1 to 9 equal the
+  // accepted input; the file's ranges are those LeeDatos is about to accept.
+  long double minP = 0, maxP = 0, minQ = 0, maxQ = 0;
+  if (EvaluateRange(f.PMin, f.PMax, minP, maxP) && EvaluateRange(f.QMin, f.QMax, minQ, maxQ) &&
+      (CurveInput::SnapToCursor(file.P, minP, maxP) != Glob::PValue ||
+       CurveInput::SnapToCursor(file.Q, minQ, maxQ) != Glob::QValue))
+    ready = false;
+  result.Read = CurveInput::LeeDatos(fields, ready);
+  if (result.Read.Outcome != CurveInput::TReadOutcome::Refused) {
+    // The value of the cursor position, whatever position the scroll bar held before.
+    Glob::PValue = CurveInput::SnapToCursor(file.P, Glob::PMin, Glob::PMax);
+    Glob::QValue = CurveInput::SnapToCursor(file.Q, Glob::QMin, Glob::QMax);
+    result.Cursors = CurveInput::SituaCursores();
+    result.PPanel = CurveInput::PanelText(Glob::PValue);
+    result.QPanel = CurveInput::PanelText(Glob::QValue);
+  }
+  Glob::DataChanged = false;
+  Glob::CurveFileName = CutName(path);
+  return result;
+}
+
+bool HasCurveExtension(const std::string& name) {
+  return QString::fromStdString(name).endsWith(".wdx", Qt::CaseInsensitive);
+}
+
+}  // namespace CurveFile

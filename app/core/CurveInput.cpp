@@ -1,0 +1,224 @@
+#include "app/core/CurveInput.h"
+
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+
+#include "app/CadenasRecursos.h"
+#include "app/core/NumberText.h"
+#include "formula/Checks.h"
+#include "formula/FunPars.h"
+#include "geometry/SharedState.h"
+
+namespace CurveInput {
+
+namespace {
+
+// Blanks and control characters: every byte up to and including the space.
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+
+std::string Trim(const std::string& text) {
+  std::size_t first = 0, last = text.size();
+  while (first < last && IsBlank(text[first])) ++first;
+  while (last > first && IsBlank(text[last - 1])) --last;
+  return text.substr(first, last - first);
+}
+
+// The accepted texts, the formula objects and the field texts of the three
+// coordinates, in reading order.
+struct TCoordinate {
+  std::string TInputFields::*Field;
+  std::string* Accepted;
+  TOpCodeFunctionExtended* Formula;
+};
+const TCoordinate Coordinates[3] = {
+    {&TInputFields::X, &Glob::XFormula, &FunPars::FormulaX},
+    {&TInputFields::Y, &Glob::YFormula, &FunPars::FormulaY},
+    {&TInputFields::Z, &Glob::ZFormula, &FunPars::FormulaZ},
+};
+
+// The three ranges in reading order, with their message for an empty range.
+struct TRange {
+  std::string TInputFields::*MinField;
+  std::string TInputFields::*MaxField;
+  long double* AcceptedMin;
+  long double* AcceptedMax;
+  const char* Message;
+};
+const TRange Ranges[3] = {
+    {&TInputFields::TMin, &TInputFields::TMax, &Glob::TMin, &Glob::TMax, CadenasRecursos::TRangeWrong},
+    {&TInputFields::PMin, &TInputFields::PMax, &Glob::PMin, &Glob::PMax, CadenasRecursos::PRangeWrong},
+    {&TInputFields::QMin, &TInputFields::QMax, &Glob::QMin, &Glob::QMax, CadenasRecursos::QRangeWrong},
+};
+
+// A refused read leaves the formula objects holding the accepted programs again, so
+// that the figure on the screen can still be evaluated by the mouse handlers. Texts
+// that were never accepted (empty) are left alone: nothing was drawn from them.
+void RestoreAcceptedFormulas() {
+  std::string message;
+  for (const TCoordinate& c : Coordinates)
+    if (!c.Accepted->empty()) c.Formula->Compile(*c.Accepted, "tpq", message);
+}
+
+TReadResult Refuse(const std::string& message, bool beep) {
+  RestoreAcceptedFormulas();
+  return {TReadOutcome::Refused, message, beep};
+}
+
+// ReportInputError: beep, message, and the next read treats every field as changed.
+TReadResult ReportInputError(const std::string& message, bool& ready) {
+  ready = false;
+  return Refuse(message, true);
+}
+
+}  // namespace
+
+TInputFields DefaultFields() {
+  return {"cos(2t)(p+sen(3t))", "sen(2t)(p+sen(3t))", "cos(3t+q)", "0", "2 pi", "0", "5", "0", "pi"};
+}
+
+TReadResult LeeDatos(TInputFields& fields, bool& ready) {
+  TReadOutcome outcome = TReadOutcome::Unchanged;
+  std::string texts[3];
+  for (int i = 0; i < 3; ++i) {
+    const TCoordinate& c = Coordinates[i];
+    std::string& field = fields.*c.Field;
+    field = Trim(field);
+    if (field.empty()) return ReportInputError(CadenasRecursos::DataMissing, ready);
+    if (!ready || field != *c.Accepted) outcome = TReadOutcome::Changed;
+    std::string message;
+    c.Formula->Compile(field, "tpq", message);
+    if (!message.empty()) return ReportInputError(message, ready);
+    texts[i] = field;
+  }
+  long double values[3][2];
+  for (int i = 0; i < 3; ++i) {
+    const TRange& r = Ranges[i];
+    const std::string* limitTexts[2] = {&(fields.*r.MinField), &(fields.*r.MaxField)};
+    const long double* accepted[2] = {r.AcceptedMin, r.AcceptedMax};
+    for (int k = 0; k < 2; ++k) {
+      std::string message;
+      const long double v = FunPars::EvalConstant(*limitTexts[k], message);
+      // An infinite or undefined limit would only fail later, inside the drawing.
+      if (!message.empty() || !std::isfinite(v)) return ReportInputError(CadenasRecursos::NumberMissing, ready);
+      if (!ready || v != *accepted[k]) outcome = TReadOutcome::Changed;
+      values[i][k] = v;
+    }
+    if (values[i][1] <= values[i][0]) return Refuse(r.Message, false);
+  }
+  if (outcome == TReadOutcome::Changed) {
+    for (int i = 0; i < 3; ++i) *Coordinates[i].Accepted = texts[i];
+    for (int i = 0; i < 3; ++i) {
+      *Ranges[i].AcceptedMin = values[i][0];
+      *Ranges[i].AcceptedMax = values[i][1];
+    }
+    Glob::SetDerivedConstants();
+    // The scales follow the accepted ranges, whichever way the ranges were typed.
+    UpdateParamScales();
+    Glob::DrawnFlag = false;
+    Glob::DataChanged = true;
+    Glob::StereoMode = false;
+    ready = true;
+  }
+  return {outcome, "", false};
+}
+
+void PassParameters() {
+  FunPars::FormulaVars[1] = Glob::PValue;
+  FunPars::FormulaVars[2] = Glob::QValue;
+}
+
+void UpdateParamScales() {
+  Glob::PScale = Glob::PMax != Glob::PMin ? 1 / (Glob::PMax - Glob::PMin) : 0;
+  Glob::QScale = Glob::QMax != Glob::QMin ? 1 / (Glob::QMax - Glob::QMin) : 0;
+}
+
+long double CursorValue(int position, long double min, long double max) {
+  return (max - min) * position / CursorMax + min;
+}
+
+int CursorPosition(long double value, long double min, long double scale) {
+  const int position = RoundChecked((value - min) * CursorMax * scale);
+  if (position < 0 || position > CursorMax) throw WendrixError("Scrollbar property out of range");
+  return position;
+}
+
+long double SnapToCursor(long double value, long double min, long double max) {
+  const long double scale = max != min ? 1 / (max - min) : 0;
+  return CursorValue(CursorPosition(value, min, scale), min, max);
+}
+
+std::string PanelText(long double value) {
+  if (!std::isfinite(value)) return NumberText::General(value, 5);
+  if (value == 0) value = 0;  // no "-0.000"
+  char buffer[64];
+  // Decimal exponent after rounding to five significant digits.
+  const auto scientific = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 4);
+  const std::string rounded(buffer, scientific.ptr);
+  const int exponent = std::atoi(rounded.c_str() + rounded.find('e') + 1);
+  if (exponent >= 5) return NumberText::General(value, 5);
+  // Three decimals, or fewer when five significant digits end sooner; zeros pad to three.
+  const int decimals = exponent >= 2 ? 4 - exponent : 3;
+  const auto fixed = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+  std::string text(buffer, fixed.ptr);
+  if (decimals == 0) text += '.';
+  return text.append(3 - decimals, '0');
+}
+
+bool AjustaParametros(TParam which, int position, std::string& panelText) {
+  const bool isP = which == TParam::P;
+  long double& current = isP ? Glob::PValue : Glob::QValue;
+  const long double v = isP ? CursorValue(position, Glob::PMin, Glob::PMax)
+                            : CursorValue(position, Glob::QMin, Glob::QMax);
+  if (v == current) return false;
+  current = v;
+  panelText = PanelText(v);
+  PassParameters();
+  Glob::DataChanged = true;
+  Glob::DrawnFlag = false;
+  return true;
+}
+
+TCursorPositions SituaCursores() {
+  return {CursorPosition(Glob::PValue, Glob::PMin, Glob::PScale),
+          CursorPosition(Glob::QValue, Glob::QMin, Glob::QScale)};
+}
+
+bool ParsePlainDecimal(const std::string& text, long double& value) {
+  const std::string t = Trim(text);
+  std::size_t i = 0;
+  if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
+  int digits = 0;
+  while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i]))) ++i, ++digits;
+  if (i < t.size() && t[i] == '.') ++i;
+  while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i]))) ++i, ++digits;
+  if (digits == 0) return false;
+  if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
+    ++i;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
+    const std::size_t exponent = i;
+    while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i]))) ++i;
+    if (i == exponent) return false;
+  }
+  if (i != t.size()) return false;
+  // from_chars takes no '+'; the syntax is already checked, so skip it.
+  const char* first = t.data() + (t[0] == '+' ? 1 : 0);
+  long double v = 0;
+  const auto result = std::from_chars(first, t.data() + t.size(), v, std::chars_format::general);
+  if (result.ec != std::errc() || result.ptr != t.data() + t.size() || !std::isfinite(v)) return false;
+  value = v;
+  return true;
+}
+
+bool CambiaLimParam(TRangeField which, const std::string& text) {
+  long double v = 0;
+  if (!ParsePlainDecimal(text, v)) return false;
+  long double* const targets[4] = {&Glob::PMin, &Glob::PMax, &Glob::QMin, &Glob::QMax};
+  *targets[static_cast<int>(which)] = v;
+  UpdateParamScales();
+  Glob::DataChanged = true;
+  return true;
+}
+
+}  // namespace CurveInput
