@@ -1,0 +1,138 @@
+// wendrix-cli draw: reads the input as the window would (default fields, then a curve
+// file, then the options), runs the same check and drawing, replays the drags, and
+// writes the pictures and the figure.
+#include <QDir>
+#include <QImage>
+#include <QSaveFile>
+#include <cstdio>
+#include <exception>
+
+#include "app/Drawing.h"
+#include "app/Glob.h"
+#include "app/core/CurveFile.h"
+#include "app/core/CurveInput.h"
+#include "app/core/DragGate.h"
+#include "cli/Commands.h"
+#include "cli/DrawOptions.h"
+#include "cli/JsonExport.h"
+#include "formula/Checks.h"
+#include "geometry/Bitangents.h"
+#include "geometry/Random.h"
+#include "geometry/Sampling.h"
+#include "geometry/SharedState.h"
+#include "geometry/Tritangents.h"
+#include "render/Bitmaps.h"
+
+namespace {
+
+int Fail(int status, const std::string& message) {
+  std::fprintf(stderr, "%s\n", message.c_str());
+  return status;
+}
+
+// The input fields and p, q as the window would hold them before "Draw It". False with
+// `message` when the curve file cannot be used.
+bool GatherInput(const TDrawOptions& options, CurveInput::TInputFields& fields, long double& p, long double& q,
+                 std::string& message) {
+  fields = CurveInput::DefaultFields();
+  p = q = 0;
+  if (!options.File.empty()) {
+    CurveFile::TCurveTexts file;
+    if (!CurveFile::ReadCurveFile(options.File, file, message)) return false;
+    fields = file.Fields;
+    p = file.P;
+    q = file.Q;
+  }
+  for (const auto& [field, text] : options.FieldTexts) fields.*field = text;
+  if (options.P) p = *options.P;
+  if (options.Q) q = *options.Q;
+  return true;
+}
+
+// p and q at their scroll positions in the accepted ranges, as a loaded file places them.
+bool PlaceParameters(long double p, long double q, std::string& message) {
+  long double snappedP = 0, snappedQ = 0;
+  if (!CurveInput::SnapParameter('p', p, Glob::PMin, Glob::PMax, snappedP, message) ||
+      !CurveInput::SnapParameter('q', q, Glob::QMin, Glob::QMax, snappedQ, message))
+    return false;
+  Glob::PValue = snappedP;
+  Glob::QValue = snappedQ;
+  return true;
+}
+
+// The stereo switch and the drags, through the window's own gate.
+void ReplayViews(const TDrawOptions& options) {
+  if (options.Stereo && !DragGate::MuestraAlambre()) throw WendrixError("the stereo view cannot be shown");
+  for (const TDragStep& drag : options.Drags) {
+    DragGate::AlPisar(drag.X0, drag.Y0);
+    DragGate::AlMoverHull(drag.X1, drag.Y1, drag.Keys);
+  }
+}
+
+void SavePicture(const QDir& dir, const char* name, const QImage& image) {
+  const QString path = dir.filePath(name);
+  if (!image.save(path, "PNG")) throw WendrixError("cannot write " + path.toStdString());
+}
+
+void WriteOutputs(const TDrawOptions& options, const Drawing::TStageTimes& times) {
+  if (!options.PngDir.empty()) {
+    const QDir dir(QString::fromStdString(options.PngDir));
+    if (!dir.mkpath(".")) throw WendrixError("cannot create the folder " + options.PngDir);
+    SavePicture(dir, "hull.png", Glob::HullBitmap);
+    SavePicture(dir, "square.png", Glob::BitangBitmap);
+    SavePicture(dir, "normals.png", Glob::MaxwellBitmap);
+    if (Glob::StereoMode) SavePicture(dir, "stereo.png", Glob::StereoBitmap);
+  }
+  if (!options.JsonFile.empty()) {
+    const std::string text = DrawingJson(times);
+    QSaveFile file(QString::fromStdString(options.JsonFile));
+    if (!file.open(QIODevice::WriteOnly) || file.write(text.data(), static_cast<qint64>(text.size())) < 0 ||
+        !file.commit())
+      throw WendrixError("cannot write " + options.JsonFile + ": " + file.errorString().toStdString());
+  }
+}
+
+// Everything after the command line; the shared state is initialized.
+int Draw(const TDrawOptions& options) {
+  CurveInput::TInputFields fields;
+  long double p = 0, q = 0;
+  std::string message;
+  if (!GatherInput(options, fields, p, q, message)) return Fail(ExitRefused, message);
+  bool ready = false;
+  const CurveInput::TReadResult read = CurveInput::LeeDatos(fields, ready);
+  if (read.Outcome == CurveInput::TReadOutcome::Refused) return Fail(ExitRefused, read.Message);
+  if (!PlaceParameters(p, q, message)) return Fail(ExitRefused, message);
+  Random::FixedSeed = options.Seed;
+  try {
+    const Drawing::TStageTimes times = Drawing::DrawFigure();
+    ReplayViews(options);
+    WriteOutputs(options, times);
+    std::printf("Drawn: %d curve points, %d bitangent records, %d tritangent planes in %.0f ms.\n",
+                Sampling::CurvePointHigh + 1, static_cast<int>(Bitangents::BitangentCount),
+                static_cast<int>(Tritangents::TritangentCount), times.Total);
+  } catch (const std::exception& error) {
+    return Fail(ExitFailed, error.what());
+  }
+  return ExitOk;
+}
+
+}  // namespace
+
+int RunDraw(const QStringList& arguments) {
+  TDrawOptions options;
+  std::string message, usage;
+  switch (ParseDrawOptions(arguments, options, message, usage)) {
+    case TParseOutcome::Help:
+      std::fputs(usage.c_str(), stdout);
+      return ExitOk;
+    case TParseOutcome::Error:
+      std::fprintf(stderr, "wendrix-cli draw: %s\n\n%s", message.c_str(), usage.c_str());
+      return ExitUsage;
+    case TParseOutcome::Run:
+      break;
+  }
+  if (!GlobInitialize()) return Fail(ExitFailed, "not enough memory to start");
+  const int status = Draw(options);
+  GlobFinalize();
+  return status;
+}

@@ -1,0 +1,116 @@
+#include "cli/DrawOptions.h"
+
+#include <QCommandLineParser>
+
+namespace {
+
+// The options that stand for input fields, with the field each one replaces.
+struct TFieldOption {
+  const char* Name;
+  std::string CurveInput::TInputFields::*Field;
+  const char* Help;
+};
+const TFieldOption FieldOptions[] = {
+    {"x", &CurveInput::TInputFields::X, "Formula of x(t)."},
+    {"y", &CurveInput::TInputFields::Y, "Formula of y(t)."},
+    {"z", &CurveInput::TInputFields::Z, "Formula of z(t)."},
+    {"tmin", &CurveInput::TInputFields::TMin, "Lower end of t, a constant formula such as \"-pi\"."},
+    {"tmax", &CurveInput::TInputFields::TMax, "Upper end of t, a constant formula such as \"2 pi\"."},
+    {"pmin", &CurveInput::TInputFields::PMin, "Lower end of the range of p."},
+    {"pmax", &CurveInput::TInputFields::PMax, "Upper end of the range of p."},
+    {"qmin", &CurveInput::TInputFields::QMin, "Lower end of the range of q."},
+    {"qmax", &CurveInput::TInputFields::QMax, "Upper end of the range of q."},
+};
+
+// X0,Y0,X1,Y1 with an optional fifth part shift, ctrl or ctrl+shift.
+bool ParseDrag(const QString& text, TDragStep& drag) {
+  const QStringList parts = text.split(',');
+  if (parts.size() != 4 && parts.size() != 5) return false;
+  int* const coordinates[4] = {&drag.X0, &drag.Y0, &drag.X1, &drag.Y1};
+  for (int i = 0; i < 4; ++i) {
+    bool ok = false;
+    *coordinates[i] = parts[i].trimmed().toInt(&ok);
+    if (!ok) return false;
+  }
+  drag.Keys = {};
+  drag.Keys.Left = true;
+  if (parts.size() == 5) {
+    const QString keys = parts[4].trimmed().toLower();
+    if (keys == "shift") {
+      drag.Keys.Shift = true;
+    } else if (keys == "ctrl") {
+      drag.Keys.Ctrl = true;
+    } else if (keys == "ctrl+shift" || keys == "shift+ctrl") {
+      drag.Keys.Shift = drag.Keys.Ctrl = true;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+TParseOutcome ParseDrawOptions(const QStringList& arguments, TDrawOptions& options, std::string& message,
+                               std::string& usage) {
+  QCommandLineParser parser;
+  parser.setApplicationDescription(
+      "Draws a closed space curve and its convex hull without a window: the same input check and\n"
+      "drawing as the window, then the pictures and the computed figures written to files.");
+  const QCommandLineOption help({"h", "help"}, "Shows this help.");
+  parser.addOption(help);
+  for (const TFieldOption& f : FieldOptions) parser.addOption({f.Name, f.Help, "text"});
+  const QCommandLineOption p("p", "Value of p (a plain number; snapped to its scroll position).", "N");
+  const QCommandLineOption q("q", "Value of q (a plain number; snapped to its scroll position).", "N");
+  const QCommandLineOption png("png", "Writes hull.png, square.png, normals.png (and stereo.png) into DIR.", "DIR");
+  const QCommandLineOption json("json", "Writes the input, view, curve points, bitangents, tritangents and timings.",
+                                "FILE");
+  const QCommandLineOption seed("seed", "Fixed seed of the pseudo-random generator.", "N");
+  const QCommandLineOption stereo("stereo", "Switches to the stereo view before the drags.");
+  const QCommandLineOption drag("drag", "A left-button drag in the main view; may be repeated.",
+                                "X0,Y0,X1,Y1[,shift|ctrl|ctrl+shift]");
+  for (const QCommandLineOption& o : {p, q, png, json, seed, stereo, drag}) parser.addOption(o);
+  parser.addPositionalArgument("FILE.wdx", "Curve file whose eleven lines replace the default input.", "[FILE.wdx]");
+
+  QStringList all = arguments;
+  all.prepend("wendrix-cli draw");
+  const bool parsed = parser.parse(all);
+  usage = parser.helpText().toStdString();
+  if (parsed && parser.isSet(help)) return TParseOutcome::Help;
+  const auto error = [&message](const std::string& text) {
+    message = text;
+    return TParseOutcome::Error;
+  };
+  if (!parsed) return error(parser.errorText().toStdString());
+  const QStringList files = parser.positionalArguments();
+  if (files.size() > 1) return error("only one curve file may be given");
+
+  options = {};
+  if (!files.isEmpty()) options.File = files[0].toStdString();
+  for (const TFieldOption& f : FieldOptions)
+    if (parser.isSet(f.Name)) options.FieldTexts.emplace_back(f.Field, parser.value(f.Name).toStdString());
+  for (const auto& [option, target] : {std::pair{&p, &options.P}, std::pair{&q, &options.Q}}) {
+    if (!parser.isSet(*option)) continue;
+    const std::string text = parser.value(*option).toStdString();
+    long double value = 0;
+    if (!CurveInput::ParsePlainDecimal(text, value))
+      return error("--" + option->names()[0].toStdString() + " needs a plain number, not \"" + text + "\"");
+    *target = value;
+  }
+  options.PngDir = parser.value(png).toStdString();
+  options.JsonFile = parser.value(json).toStdString();
+  if (parser.isSet(seed)) {
+    bool ok = false;
+    const uint value = parser.value(seed).toUInt(&ok);
+    if (!ok) return error("--seed needs an unsigned 32-bit integer");
+    options.Seed = value;
+  }
+  options.Stereo = parser.isSet(stereo);
+  for (const QString& text : parser.values(drag)) {
+    TDragStep step;
+    if (!ParseDrag(text, step)) return error("--drag needs X0,Y0,X1,Y1[,shift|ctrl|ctrl+shift], not \"" +
+                                             text.toStdString() + "\"");
+    options.Drags.push_back(step);
+  }
+  return TParseOutcome::Run;
+}

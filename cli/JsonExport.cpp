@@ -1,0 +1,200 @@
+#include "cli/JsonExport.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "geometry/Bitangents.h"
+#include "geometry/Sampling.h"
+#include "geometry/SharedState.h"
+#include "geometry/Tritangents.h"
+
+namespace {
+
+// Writes JSON text with the commas and keys in place; values nest through Begin/End.
+class TJsonWriter {
+ public:
+  void Begin(const char* key, char bracket) {
+    Key(key);
+    text_ += bracket;
+    first_.push_back(true);
+  }
+  void End(char bracket) {
+    first_.pop_back();
+    text_ += bracket;
+  }
+  void Number(const char* key, long double v) {
+    Key(key);
+    if (!std::isfinite(v)) {
+      text_ += "null";
+      return;
+    }
+    char buffer[64];
+    text_.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, v).ptr);
+  }
+  void Vector(const char* key, const TVector3& v) {
+    Begin(key, '[');
+    for (const long double c : {v.x, v.y, v.z}) Number(nullptr, c);
+    End(']');
+  }
+  void Bool(const char* key, bool b) {
+    Key(key);
+    text_ += b ? "true" : "false";
+  }
+  void String(const char* key, const std::string& s) {
+    Key(key);
+    Quote(s);
+  }
+  // Puts the next value on a new line, to keep long arrays readable.
+  void Break() { break_ = true; }
+  const std::string& Text() const { return text_; }
+
+ private:
+  void Key(const char* key) {
+    if (!first_.empty()) {
+      if (!first_.back()) text_ += ',';
+      first_.back() = false;
+    }
+    if (break_) text_ += '\n';
+    break_ = false;
+    if (key) {
+      Quote(key);
+      text_ += ':';
+    }
+  }
+  void Quote(const std::string& s) {
+    text_ += '"';
+    for (const char c : s) {
+      if (c == '"' || c == '\\') {
+        text_ += '\\';
+        text_ += c;
+      } else if (static_cast<unsigned char>(c) < ' ') {
+        char escape[8];
+        std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
+        text_ += escape;
+      } else {
+        text_ += c;
+      }
+    }
+    text_ += '"';
+  }
+  std::string text_;
+  std::vector<bool> first_;
+  bool break_ = false;
+};
+
+void WriteInput(TJsonWriter& json) {
+  json.Begin("input", '{');
+  json.String("x", Glob::XFormula);
+  json.String("y", Glob::YFormula);
+  json.String("z", Glob::ZFormula);
+  json.Number("tmin", Glob::TMin);
+  json.Number("tmax", Glob::TMax);
+  json.Number("pmin", Glob::PMin);
+  json.Number("pmax", Glob::PMax);
+  json.Number("qmin", Glob::QMin);
+  json.Number("qmax", Glob::QMax);
+  json.Number("p", Glob::PValue);
+  json.Number("q", Glob::QValue);
+  json.End('}');
+}
+
+void WriteView(TJsonWriter& json) {
+  json.Begin("view", '{');
+  json.Vector("axis_x", Glob::ViewAxisX);
+  json.Vector("axis_y", Glob::ViewAxisY);
+  json.Vector("axis_z", Glob::ViewAxisZ);
+  json.Vector("eye", Glob::EyePoint);
+  json.Number("scale", Glob::ViewScale);
+  json.Number("eye_depth", Glob::EyeDepth);
+  json.Number("shift_x", Glob::ViewShiftX);
+  json.Number("shift_y", Glob::ViewShiftY);
+  json.Number("offset_x", Glob::ViewOffsetX);
+  json.Number("offset_y", Glob::ViewOffsetY);
+  json.Vector("box_min", Glob::BoxMin);
+  json.Vector("box_max", Glob::BoxMax);
+  json.Vector("centre", Glob::FigureCentre);
+  json.Vector("screen_centre", Glob::ScreenCentre);
+  json.Number("depth_scale", Glob::DepthScale);
+  json.Number("depth_offset", Glob::DepthOffset);
+  json.End('}');
+}
+
+void WriteCurve(TJsonWriter& json) {
+  json.Begin("curve", '{');
+  json.Number("chord_scale", Sampling::ChordScale);
+  json.Begin("points", '[');
+  for (int i = 0; i <= Sampling::CurvePointHigh; ++i) {
+    const Mastil& m = Sampling::CurvePoints.at(i);
+    json.Break();
+    json.Begin(nullptr, '{');
+    json.Number("param", m.Param);
+    json.Vector("point", m.Point);
+    json.Vector("tangent", m.Tangent);
+    json.Number("torsion", m.Torsion);
+    json.End('}');
+  }
+  json.End(']');
+  json.End('}');
+}
+
+void WriteBitangents(TJsonWriter& json) {
+  json.Begin("bitangents", '[');
+  for (int i = 1; i <= Bitangents::BitangentCount; ++i) {
+    const BitangentRecord& r = Bitangents::BitangentList.at(i);
+    json.Break();
+    json.Begin(nullptr, '{');
+    json.Bool("on_hull", r.OnHull != 0);
+    json.Bool("starts_branch", r.StartsBranch != 0);
+    json.Number("s", r.ParamS);
+    json.Number("t", r.ParamT);
+    json.Vector("point_s", r.PointS);
+    json.Vector("point_t", r.PointT);
+    json.Vector("normal", r.PlaneNormal);
+    json.End('}');
+  }
+  json.End(']');
+}
+
+void WriteTritangents(TJsonWriter& json) {
+  json.Begin("tritangents", '[');
+  for (int i = 0; i < Tritangents::TritangentCount; ++i) {
+    json.Break();
+    json.Begin(nullptr, '[');
+    for (const long double u : Tritangents::TritangentTriples.at(i)) json.Number(nullptr, u);
+    json.End(']');
+  }
+  json.End(']');
+}
+
+void WriteTimes(TJsonWriter& json, const Drawing::TStageTimes& times) {
+  json.Begin("timings_ms", '{');
+  json.Number("sample", times.Sample);
+  json.Number("analyze", times.Analyze);
+  json.Number("square", times.Square);
+  json.Number("normals", times.Normals);
+  json.Number("hull", times.Hull);
+  json.Number("total", times.Total);
+  json.End('}');
+}
+
+}  // namespace
+
+std::string DrawingJson(const Drawing::TStageTimes& times) {
+  TJsonWriter json;
+  json.Begin(nullptr, '{');
+  WriteInput(json);
+  json.Break();
+  WriteView(json);
+  json.Break();
+  WriteCurve(json);
+  json.Break();
+  WriteBitangents(json);
+  json.Break();
+  WriteTritangents(json);
+  json.Break();
+  WriteTimes(json, times);
+  json.End('}');
+  return json.Text() + "\n";
+}
