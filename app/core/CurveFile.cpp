@@ -53,20 +53,21 @@ bool EvaluateRange(const std::string& minText, const std::string& maxText, long 
   return minMessage.empty() && maxMessage.empty() && std::isfinite(min) && std::isfinite(max) && min < max;
 }
 
-// The file's p or q must have a scroll position in the file's own range.
-bool FitsFileRange(const char* name, int line, long double value, const std::string& minText,
-                   const std::string& maxText, const std::string& path, std::string& error) {
-  long double min = 0, max = 0;
-  if (!EvaluateRange(minText, maxText, min, max)) return true;
-  try {
-    CurveInput::SnapToCursor(value, min, max);
-  } catch (const WendrixError&) {
-    error = "Cannot load " + Quoted(path) + ": " + name + " = " + NumberText::General(value, 15) + " in line " +
-            std::to_string(line) + " lies outside its range " + NumberText::General(min, 15) + " to " +
-            NumberText::General(max, 15) + ".";
-    return false;
-  }
-  return true;
+// The file's p and q snapped to their scroll positions in the file's own ranges. `known`
+// is false when a range does not evaluate or is empty (LeeDatos refuses the file then);
+// false with `error` when p or q has no position in its range.
+bool SnapFileParameters(const TCurveTexts& file, const std::string& path, bool& known, long double& p,
+                        long double& q, std::string& error) {
+  const CurveInput::TInputFields& f = file.Fields;
+  long double minP = 0, maxP = 0, minQ = 0, maxQ = 0;
+  known = EvaluateRange(f.PMin, f.PMax, minP, maxP) && EvaluateRange(f.QMin, f.QMax, minQ, maxQ);
+  if (!known) return true;
+  std::string message;
+  if (CurveInput::SnapParameter('p', file.P, minP, maxP, p, message) &&
+      CurveInput::SnapParameter('q', file.Q, minQ, maxQ, q, message))
+    return true;
+  error = "Cannot load " + Quoted(path) + ": " + message + ".";
+  return false;
 }
 
 }  // namespace
@@ -161,24 +162,20 @@ TLoadResult DelDisco(const std::string& path, CurveInput::TInputFields& fields, 
     return result;
   };
   if (!ReadCurveFile(path, file, result.Message)) return fail();
-  const CurveInput::TInputFields& f = file.Fields;
-  if (!FitsFileRange("p", 10, file.P, f.PMin, f.PMax, path, result.Message) ||
-      !FitsFileRange("q", 11, file.Q, f.QMin, f.QMax, path, result.Message))
-    return fail();
+  bool known = false;
+  long double p = 0, q = 0;
+  if (!SnapFileParameters(file, path, known, p, q, result.Message)) return fail();
 
-  fields = f;
+  fields = file.Fields;
   // A p or q other than the current one must be drawn even when lines 1 to 9 equal the
-  // accepted input; the file's ranges are those LeeDatos is about to accept.
-  long double minP = 0, maxP = 0, minQ = 0, maxQ = 0;
-  if (EvaluateRange(f.PMin, f.PMax, minP, maxP) && EvaluateRange(f.QMin, f.QMax, minQ, maxQ) &&
-      (CurveInput::SnapToCursor(file.P, minP, maxP) != Glob::PValue ||
-       CurveInput::SnapToCursor(file.Q, minQ, maxQ) != Glob::QValue))
-    ready = false;
+  // accepted input.
+  if (known && (p != Glob::PValue || q != Glob::QValue)) ready = false;
   result.Read = CurveInput::LeeDatos(fields, ready);
   if (result.Read.Outcome != CurveInput::TReadOutcome::Refused) {
-    // The value of the cursor position, whatever position the scroll bar held before.
-    Glob::PValue = CurveInput::SnapToCursor(file.P, Glob::PMin, Glob::PMax);
-    Glob::QValue = CurveInput::SnapToCursor(file.Q, Glob::QMin, Glob::QMax);
+    // Accepted ranges are the file's, so p and q are known; they are the values of their
+    // cursor positions, whatever position the scroll bars held before.
+    Glob::PValue = p;
+    Glob::QValue = q;
     result.Cursors = CurveInput::SituaCursores();
     result.PPanel = CurveInput::PanelText(Glob::PValue);
     result.QPanel = CurveInput::PanelText(Glob::QValue);

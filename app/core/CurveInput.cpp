@@ -144,9 +144,18 @@ int CursorPosition(long double value, long double min, long double scale) {
   return position;
 }
 
-long double SnapToCursor(long double value, long double min, long double max) {
+bool SnapParameter(char name, long double value, long double min, long double max, long double& snapped,
+                   std::string& message) {
   const long double scale = max != min ? 1 / (max - min) : 0;
-  return CursorValue(CursorPosition(value, min, scale), min, max);
+  // The rounding of CursorPosition (halves to even), without its error.
+  const long double position = std::nearbyint((value - min) * CursorMax * scale);
+  if (!(position >= 0 && position <= CursorMax)) {
+    message = std::string(1, name) + " = " + NumberText::General(value, 15) + " lies outside its range " +
+              NumberText::General(min, 15) + " to " + NumberText::General(max, 15);
+    return false;
+  }
+  snapped = CursorValue(static_cast<int>(position), min, max);
+  return true;
 }
 
 std::string PanelText(long double value) {

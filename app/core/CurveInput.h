@@ -60,9 +60,11 @@ long double CursorValue(int position, long double min, long double max);
 // RangeError for a NaN. A scale of 0 (empty range) gives position 0.
 int CursorPosition(long double value, long double min, long double scale);
 
-// The value `value` snaps to when the scroll bar of the range min .. max is placed at
-// it: CursorValue(CursorPosition(...)). Throws as CursorPosition does.
-long double SnapToCursor(long double value, long double min, long double max);
+// The value `value` of the parameter `name` ('p' or 'q') snaps to in the range
+// min .. max. False, with a message such as "p = 7 lies outside its range 0 to 5", when
+// it has no scroll position there.
+bool SnapParameter(char name, long double value, long double min, long double max, long double& snapped,
+                   std::string& message);
 
 // The text of the p and q panels: fixed with three decimals after rounding to at
 // most five significant digits ("0.000", "2.500", "3.142", "123.460").
