@@ -1,0 +1,41 @@
+// Shared set-up of the bitangent tests: a curve in the shared state, sampled and
+// framed, with the analysis' per-run state prepared under a fixed generator seed.
+#pragma once
+
+#include <string>
+
+#include "formula/FunPars.h"
+#include "geometry/BitangentsInternal.h"
+#include "geometry/Framing.h"
+#include "geometry/Random.h"
+#include "geometry/Sampling.h"
+#include "geometry/SharedState.h"
+#include "tests/support/TestCurves.h"
+
+namespace BitangentTests {
+
+inline constexpr long double Pi = Glob::Pi;
+
+inline void PrepareCurve(const std::string& x, const std::string& y, const std::string& z, long double tmin,
+                         long double tmax, long double p = 0, long double q = 0) {
+  TestCurves::UseCurve(x, y, z, tmin, tmax, p, q);
+  Sampling::Initialize();
+  Framing::PrepareFigure();
+  Bitangents::Initialize();
+  Random::FixedSeed = 20240611u;
+  Bitangents::StartAnalysis();
+}
+
+inline void PrepareDefaultCurve() {
+  PrepareCurve("cos(2t)(p+sen(3t))", "sen(2t)(p+sen(3t))", "cos(3t+q)", 0, 2 * Pi, 1, 0);
+}
+
+inline TVector3 CurveAt(long double t) {
+  TVector3 p;
+  FunPars::EvalCurve(t, p);
+  return p;
+}
+
+inline long double ResidualAt(long double s, long double t) { return Bitangents::BitangentResidual({s, t}).F; }
+
+}  // namespace BitangentTests

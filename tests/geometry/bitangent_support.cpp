@@ -1,0 +1,186 @@
+// The plane normal of a pair and the support test.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "geometry/Vectors.h"
+#include "tests/geometry/bitangent_helpers.h"
+
+using namespace Bitangents;
+using BitangentTests::CurveAt;
+using BitangentTests::Pi;
+
+namespace {
+
+BitangentRecord PairRecord(long double s, long double t) {
+  BitangentRecord r;
+  r.ParamS = s;
+  r.ParamT = t;
+  r.PointS = CurveAt(s);
+  r.PointT = CurveAt(t);
+  return r;
+}
+
+TVector3 Unit(const TVector3& v) { return v / Length(v); }
+
+void ExpectSameVector(const TVector3& a, const TVector3& b, long double tol) {
+  EXPECT_NEAR(a.x, b.x, tol);
+  EXPECT_NEAR(a.y, b.y, tol);
+  EXPECT_NEAR(a.z, b.z, tol);
+}
+
+// Unit normal of the osculating plane of (cos t, sin t, sin 2t): P' x P''.
+TVector3 OsculatingNormal(long double t) {
+  const TVector3 d1{-std::sin(t), std::cos(t), 2 * std::cos(2 * t)};
+  const TVector3 d2{-std::cos(t), -std::sin(t), -4 * std::sin(2 * t)};
+  return Unit(Cross(d1, d2));
+}
+
+// Curve points on a grid filling the box [-1, 1] x [-1, 1] x [-1, 0.9].
+void UseBoxPoints() {
+  Sampling::CurvePoints.clear();
+  for (int i = 0; i <= 4; ++i)
+    for (int j = 0; j <= 4; ++j)
+      for (int k = 0; k <= 4; ++k) {
+        Mastil m;
+        m.Point = {-1 + i / 2.0L, -1 + j / 2.0L, -1 + k * 1.9L / 4};
+        Sampling::CurvePoints.push_back(m);
+      }
+  // Spare records beyond the high index, as the sampler's array may have.
+  Sampling::CurvePoints.resize(Sampling::CurvePoints.size() + 7);
+  Sampling::CurvePointHigh = 124;
+}
+
+BitangentRecord PlaneRecord(const TVector3& a, const TVector3& b, const TVector3& normal) {
+  BitangentRecord r;
+  r.PointS = a;
+  r.PointT = b;
+  r.PlaneNormal = normal;
+  return r;
+}
+
+}  // namespace
+
+TEST(PairPlaneNormal, CoincidentParametersGiveTheOsculatingPlane) {
+  BitangentTests::PrepareCurve("cos(t)", "sin(t)", "sin(2t)", 0, 2 * Pi);
+  for (const long double s : {1.0L, 2.5L}) {
+    BitangentRecord r = PairRecord(s, s);
+    ASSERT_TRUE(PairPlaneNormal(r));
+    ExpectSameVector(r.PlaneNormal, OsculatingNormal(s), 1e-5L);
+  }
+  // Closer than 0.001 on the parameter circle: the plane at the midpoint.
+  BitangentRecord r = PairRecord(1, 1.0008L);
+  ASSERT_TRUE(PairPlaneNormal(r));
+  ExpectSameVector(r.PlaneNormal, OsculatingNormal(1.0004L), 1e-5L);
+}
+
+TEST(PairPlaneNormal, TheEndsOfTheIntervalMeetAtTMin) {
+  BitangentTests::PrepareCurve("cos(t)", "sin(t)", "sin(2t)", 0, 2 * Pi);
+  for (const Pair x : {Pair{0, Glob::TMax}, Pair{Glob::TMax - 0.0004L, 0.0003L}}) {
+    BitangentRecord r = PairRecord(x.x, x.y);
+    ASSERT_TRUE(PairPlaneNormal(r));
+    // (0, -2, 1) / sqrt 5 at t = 0; the middle of the range would give (0, 2, 1) / sqrt 5.
+    ExpectSameVector(r.PlaneNormal, OsculatingNormal(0), 1e-5L);
+  }
+}
+
+TEST(PairPlaneNormal, FarPairsUseTheChordAndTheTangentAtS) {
+  BitangentTests::PrepareCurve("cos(t)", "sin(t)", "sin(2t)", 0, 2 * Pi);
+  BitangentRecord r = PairRecord(0.5L, 2);
+  ASSERT_TRUE(PairPlaneNormal(r));
+  const TVector3 tangent{-std::sin(0.5L), std::cos(0.5L), 2 * std::cos(1.0L)};
+  ExpectSameVector(r.PlaneNormal, Unit(Cross(r.PointS - r.PointT, tangent)), 1e-5L);
+  EXPECT_NEAR(Length(r.PlaneNormal), 1, 1e-15L);
+}
+
+TEST(PairPlaneNormal, AChordAlongTheTangentAtSFallsBackToTheTangentAtT) {
+  // At s = 0 the tangent is (1, 0, 0), along the chord to t = 1; the tangent at t = 1
+  // is (1, 1, 1), so the plane is the one through the chord and (1, 1, 1).
+  BitangentTests::PrepareCurve("t", "t^2(t-1)", "t^3(t-1)", 0, 2);
+  BitangentRecord r = PairRecord(0, 1);
+  ASSERT_TRUE(PairPlaneNormal(r));
+  ExpectSameVector(r.PlaneNormal, Unit({0, 1, -1}), 1e-5L);
+}
+
+TEST(PairPlaneNormal, AStraightCurveHasNoPlane) {
+  BitangentTests::PrepareCurve("t", "2t", "3t", 0, 1);
+  for (const Pair x : {Pair{0.5L, 0.5L}, Pair{0.2L, 0.7L}}) {
+    BitangentRecord r = PairRecord(x.x, x.y);
+    EXPECT_FALSE(PairPlaneNormal(r)) << x.x << ", " << x.y;
+    EXPECT_LE(Length(r.PlaneNormal), 1e-7L);
+  }
+}
+
+TEST(SupportTest, ASupportingPlaneGetsItsNormalTurnedOutwards) {
+  UseBoxPoints();
+  for (const long double sign : {-1.0L, 1.0L}) {
+    Random::Randomize(77);
+    BitangentRecord r = PlaneRecord({1, 1, 1}, {-1, 0, 1}, {0, 0, sign});
+    SupportTest(r);
+    EXPECT_EQ(r.OnHull, 1);
+    EXPECT_EQ(r.PlaneNormal, (TVector3{0, 0, 1}));
+  }
+  // A slanted supporting plane x + z = 2 just off the edge x = 1, z = 0.9, given inwards.
+  Random::Randomize(78);
+  const TVector3 inwards = Unit({-1, 0, -1});
+  BitangentRecord r = PlaneRecord({1.05L, -1, 0.95L}, {1.05L, 1, 0.95L}, inwards);
+  SupportTest(r);
+  ASSERT_EQ(r.OnHull, 1);
+  EXPECT_EQ(r.PlaneNormal, -inwards);
+  const TVector3 mid = (r.PointS + r.PointT) / 2;
+  for (int k = 0; k <= Sampling::CurvePointHigh; ++k)
+    EXPECT_LE(Dot(r.PlaneNormal, Sampling::CurvePoints[k].Point - mid), 1e-18L) << k;
+}
+
+TEST(SupportTest, APlaneWithPointsOnBothSidesIsNotOnTheHull) {
+  UseBoxPoints();
+  for (std::uint32_t seed = 1; seed <= 5; ++seed) {
+    Random::Randomize(seed);
+    const TVector3 normal = Unit({1, 2, 0.5L});
+    BitangentRecord r = PlaneRecord({0, 0, 0}, {0.1L, 0, 0}, normal);
+    r.OnHull = 1;
+    SupportTest(r);
+    EXPECT_EQ(r.OnHull, 0);
+    EXPECT_EQ(r.PlaneNormal, normal);
+  }
+}
+
+TEST(SupportTest, ToleratesPointsBeyondThePlaneByATinyFractionOfTheReference) {
+  UseBoxPoints();
+  // One point 1e-4 above the plane z = 1: every other reference point lies between 0.1
+  // and 2 below it, so the allowance of 0.001 of that distance covers the point. (The
+  // seed does not draw that point itself as the reference.)
+  Sampling::CurvePoints[60].Point.z = 1.0001L;
+  Random::Randomize(3);
+  BitangentRecord r = PlaneRecord({1, 1, 1}, {-1, 0, 1}, {0, 0, 1});
+  SupportTest(r);
+  EXPECT_EQ(r.OnHull, 1);
+  // 0.01 above is more than any allowance.
+  Sampling::CurvePoints[60].Point.z = 1.01L;
+  Random::Randomize(3);
+  SupportTest(r);
+  EXPECT_EQ(r.OnHull, 0);
+}
+
+TEST(SupportTest, DrawsTwentyOneReferencePointsBelowTheHighIndex) {
+  UseBoxPoints();
+  const int high = Sampling::CurvePointHigh;
+  Random::Randomize(11);
+  BitangentRecord r = PlaneRecord({1, 1, 1}, {-1, 0, 1}, {0, 0, 1});
+  SupportTest(r);
+  ASSERT_EQ(r.OnHull, 1);
+  const int after = Random::Next(1000);
+  Random::Randomize(11);
+  for (int k = 0; k < 21; ++k) Random::Next(high);
+  EXPECT_EQ(Random::Next(1000), after);
+}
+
+TEST(SupportTest, WithoutCurvePointsNothingIsSupported) {
+  Sampling::CurvePoints.clear();
+  Sampling::CurvePointHigh = -1;
+  BitangentRecord r = PlaneRecord({1, 1, 1}, {-1, 0, 1}, {0, 0, 1});
+  r.OnHull = 1;
+  SupportTest(r);
+  EXPECT_EQ(r.OnHull, 0);
+  EXPECT_EQ(r.PlaneNormal, (TVector3{0, 0, 1}));
+}
