@@ -73,6 +73,8 @@ int StartDirections(const BitangentRecord& seed, std::array<BitangentRecord, 3>&
   const Pair centre = PairOf(seed);
   const long double radius = Glob::ProbeRadius;
   const auto probe = [&](int k) { return centre + radius * ProbeDirections[k]; };
+  // Of equal residuals the first direction wins; when none is below 1e100 (all NaN or
+  // huge), direction 1.
   int best = 1;
   long double bestValue = 1e100L;
   for (int k = 0; k < 16; ++k) {
