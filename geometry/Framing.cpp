@@ -23,8 +23,8 @@ constexpr long double Unbounded = std::numeric_limits<long double>::infinity();
 constexpr TVector3 EmptyMin{Unbounded, Unbounded, Unbounded};
 constexpr TVector3 EmptyMax{-Unbounded, -Unbounded, -Unbounded};
 
-// The eye azimuth is moved off pi/4 when it lies closer to pi/4 than this. The azimuth
-// of step two is always within pi/8 of pi/4, so every figure is seen from pi/4 + 0.15
+// The eye azimuth is moved off pi/4 when it lies closer to pi/4 than this. The box's
+// azimuth halved towards pi/4 is always within pi/8 of pi/4, so every figure is seen from pi/4 + 0.15
 // relative to its box: the view keeps its direction while p and q are scrolled, and
 // the long side of an elongated box is never seen nearly end-on.
 constexpr long double AzimuthThreshold = 15;
