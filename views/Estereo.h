@@ -1,20 +1,96 @@
 // Unit Estereo: the red and teal anaglyph wire-frame of the figure.
+//
+// The stereo view works on a private copy of the view state (StereoState): it is
+// filled from the shared view state when the view is shown and at the start of every
+// drag step, and written back after every drag step, so the shaded view continues from
+// where the stereo view left off. Two cameras, turned by +a and -a about the depth
+// axis' normal, draw the box edges, the hull's bitangent segments and the curve.
 #pragma once
+
+#include <QPoint>
 
 #include "views/MueveFigura.h"
 
-class QImage;
+class QPainter;
 
 namespace Estereo {
 
-// True when the working copy holds a view that can be drawn (a figure was drawn and
-// prepared); the "Stereo" click is refused otherwise.
+// Half angle a of the stereo pair: sin a = 1/15, cos a = the root of 224/225 cut to ten
+// decimals.
+inline constexpr long double SinHalfAngle = 1.0L / 15;
+inline constexpr long double CosHalfAngle = 0.9977753031L;
+
+// A camera frame: the world directions of pixel x, pixel y and depth.
+struct TFrame {
+  TVector3 X, Y, Depth;
+};
+
+// The working copy of the view state and what the stereo view derives from it.
+struct TStereoState {
+  TVector3 AxisX, AxisY, AxisZ;  // the view rows
+  TVector3 Centre, Eye;          // FigureCentre and EyePoint
+  long double Scale = 0, EyeDepth = 0, ShiftX = 0, ShiftY = 0, OffsetX = 0, OffsetY = 0;
+  long double EyeDist2 = 0, EyeDist = 0;    // |Eye - Centre| squared, and itself
+  long double ScaleAbs = 0, ScaleAbs2 = 0;  // |Scale| and its square
+  long double SphereR2 = 0;                 // 0.175 |BoxMax - BoxMin|^2: the trackball sphere
+  TVector3 Corners[2][2][2];                // box corner (i, j, k): BoxMin + (i, j, k) * box size
+  TFrame RedFrame, TealFrame;
+  TVector3 DrawX, DrawY, DrawDepth;  // the frame of the image being drawn
+};
+inline TStereoState StereoState;
+
+// True once PrepareStereo has filled StereoState from a drawn figure.
+inline bool Prepared = false;
+
+// True when the working copy holds a view that can be drawn: a figure is drawn
+// (DrawnFlag), or an earlier figure was prepared. Before that the copy holds zeros and
+// the projection would divide zero by zero, so the "Stereo" click is refused.
 bool CanShowStereo();
 
-// PrepareStereo, then DrawStereo into StereoBitmap.
+// While DrawnFlag is set: copies the view state into StereoState, computes the box
+// corners, SphereR2 and the frames. Does nothing otherwise (the copy keeps the view
+// the previous stereo step left).
+void PrepareStereo();
+
+// From Eye, Centre, Scale and the three rows: EyeDist2, EyeDist, ScaleAbs, ScaleAbs2,
+// RedFrame (x = sin a AxisZ + cos a AxisX, depth = cos a AxisZ - sin a AxisX) and
+// TealFrame (x = cos a AxisX - sin a AxisZ, depth = cos a AxisZ + sin a AxisX).
+void UpdateFrames();
+
+// Pixel of world point p in the frame DrawX, DrawY, DrawDepth, rounded to nearest
+// (ties to even). Throws RangeError for a coordinate outside 32 bits or not finite (a
+// point at the eye's depth).
+QPoint StereoProject(const TVector3& p);
+
+// Fills HullRect of StereoBitmap black, draws the wire-frame in red (palette entry 30,
+// copy mode) through RedFrame, then in teal (entry 31, merge mode: a bitwise or with
+// the picture) through TealFrame, so crossings turn (255, 176, 176). Copying the
+// bitmap to the screen is the caller's. Throws RangeError as StereoProject does.
+void DrawStereo();
+
+// The wire-frame with the painter's pen, through the current Draw frame: the twelve box
+// edges, the on-hull bitangent segments once each (ParamS <= ParamT), and the curve,
+// whose points are joined by a line only where both ends lie inside HullRect; a curve
+// that leaves the picture is drawn again from where it comes back.
+void DrawWireFrame(QPainter& painter);
+
+// Unit vector from Centre towards the point where the ray of pixel (x, y) (through the
+// camera of the unturned frame) meets the trackball sphere, radius^2 = SphereR2; for a
+// ray that misses the sphere, towards a point of the ray near the sphere's outline.
+TVector3 StereoSphere(int x, int y);
+
+// Writes the rows, Centre, Eye and the six projection values back to the shared view
+// state, and moves ScreenCentre to the new projection of FigureCentre.
+void StoreStereo();
+
+// PrepareStereo, then DrawStereo (the "Stereo" button). Does nothing when
+// CanShowStereo refuses.
 void ShowStereo();
 
-// One drag step of the stereo view, then DrawStereo and StoreStereo.
+// One drag step from (oldX, oldY) to (newX, newY): PrepareStereo; then, by the keys as
+// in the shaded view, shift (the picture follows the mouse pixel for pixel), zoom, or
+// rotate about Centre keeping the eye's distance; DrawStereo; StoreStereo. A RangeError
+// from the drawing ends the step before the copy is written back.
 void StereoDrag(int oldX, int oldY, int newX, int newY, const MueveFigura::TShiftState& keys);
 
 }  // namespace Estereo

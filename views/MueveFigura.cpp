@@ -1,1 +1,81 @@
 #include "views/MueveFigura.h"
+
+#include <cmath>
+
+#include "geometry/Framing.h"
+#include "geometry/SharedState.h"
+#include "geometry/Vectors.h"
+#include "render/HullPicture.h"
+
+namespace MueveFigura {
+
+TDragMode ModeOf(const TShiftState& keys) {
+  if (keys.Ctrl) return TDragMode::Shift;
+  if (keys.Shift) return TDragMode::Zoom;
+  return TDragMode::Rotate;
+}
+
+long double ZoomedScale(long double scale, int oldY, int newY) {
+  const long double f = (static_cast<long double>(oldY) - newY) / 500 + 1;
+  // f <= 0 would make the scale zero (a picture shrunk to a point that no later zoom
+  // can grow again) or turn the picture upside down.
+  if (!(f > 0)) return scale;
+  const long double a = std::fabs(scale);
+  if ((a > 1 || f > 1) && (a < 10000 || f < 1)) return scale * f;
+  return scale;
+}
+
+bool RotateRows(const TVector3& uOld, const TVector3& uNew, TVector3& x, TVector3& y, TVector3& z) {
+  const TVector3 sum = uOld + uNew;
+  const long double length2 = Dot(sum, sum);
+  // Tested before any division, and finiteness first, so that opposite (or broken)
+  // vectors leave no division-by-zero or invalid flag behind.
+  if (!std::isfinite(length2) || length2 == 0) return false;
+  const TVector3 m = sum / std::sqrt(length2);
+  const long double c = Dot(uNew, m);
+  for (TVector3* row : {&x, &y, &z}) {
+    TVector3& a = *row;
+    // Reflect in the plane perpendicular to uNew, then in the one perpendicular to m.
+    const long double alpha = 2 * Dot(a, uNew);
+    const long double beta = 2 * (alpha * c - Dot(a, m));
+    a = a - alpha * uNew + beta * m;
+  }
+  return true;
+}
+
+TVector3 ScreenToSphere(int x, int y) {
+  using namespace Glob;
+  const long double dx = x - ScreenCentre.x;
+  const long double dy = y - ScreenCentre.y;
+  long double hh = TrackballRadius * TrackballRadius - dx * dx - dy * dy;
+  if (hh < 0) hh = 0;
+  const TVector3 v = dx * ViewAxisX + dy * ViewAxisY + std::sqrt(hh) * ViewAxisZ;
+  return v / Length(v);
+}
+
+void DragView(int oldX, int oldY, int newX, int newY, const TShiftState& keys) {
+  using namespace Glob;
+  switch (ModeOf(keys)) {
+    case TDragMode::Shift:
+      // The pixel offsets, not ViewShiftX/Y: those are world lengths at the eye, so a
+      // pixel step there would move the picture by the fit factor (often 50 or more
+      // pixels) per pixel of mouse movement.
+      ViewOffsetX += static_cast<long double>(oldX) - newX;
+      ViewOffsetY += static_cast<long double>(oldY) - newY;
+      break;
+    case TDragMode::Zoom:
+      ViewScale = ZoomedScale(ViewScale, oldY, newY);
+      break;
+    case TDragMode::Rotate: {
+      const TVector3 uOld = ScreenToSphere(oldX, oldY);
+      const TVector3 uNew = ScreenToSphere(newX, newY);
+      RotateRows(uOld, uNew, ViewAxisX, ViewAxisY, ViewAxisZ);
+      break;
+    }
+  }
+  // The trackball stays centred on the figure whatever the step moved.
+  ScreenCentre = Framing::ProjectPoint(FigureCentre);
+  HullPicture::RenderHull();
+}
+
+}  // namespace MueveFigura
