@@ -1,0 +1,20 @@
+// Wendrix: the convex hull of a closed space curve, in a window.
+#include "app/Glob.h"
+#include "app/window/ErrorHandler.h"
+#include "app/window/WDXIntf.h"
+
+int main(int argc, char** argv) {
+  // The shared state comes first; without its bitmaps and buffers no window opens.
+  if (!GlobInitialize()) return 1;
+  int code = 0;
+  {
+    TWendrixApplication application(argc, argv);
+    TWendrixApplication::setApplicationName("Wendrix");
+    TWendrixApplication::setApplicationDisplayName("Wendrix");
+    TWendrix form(TWendrixApplication::arguments().mid(1));
+    form.show();
+    code = TWendrixApplication::exec();
+  }
+  GlobFinalize();
+  return code;
+}

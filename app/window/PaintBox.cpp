@@ -1,0 +1,39 @@
+#include "app/window/PaintBox.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "app/window/ErrorHandler.h"
+
+TPaintBox::TPaintBox(QWidget* parent, int left, int top, int width, int height) : QWidget(parent) {
+  setGeometry(left, top, width, height);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  // Moves without a button held matter too (the parameter square follows the mouse).
+  setMouseTracking(true);
+}
+
+MueveFigura::TShiftState TPaintBox::ShiftState(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons) {
+  MueveFigura::TShiftState keys;
+  keys.Shift = modifiers.testFlag(Qt::ShiftModifier);
+  keys.Alt = modifiers.testFlag(Qt::AltModifier);
+  keys.Ctrl = modifiers.testFlag(Qt::ControlModifier);
+  keys.Left = buttons.testFlag(Qt::LeftButton);
+  return keys;
+}
+
+void TPaintBox::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), Qt::white);
+  if (OnPaint) ErrorHandler::GuardedLater([&] { OnPaint(painter); });
+}
+
+void TPaintBox::mousePressEvent(QMouseEvent* event) {
+  const QPoint p = event->position().toPoint();
+  if (OnMouseDown) ErrorHandler::Guarded([&] { OnMouseDown(p.x(), p.y()); });
+}
+
+void TPaintBox::mouseMoveEvent(QMouseEvent* event) {
+  const QPoint p = event->position().toPoint();
+  const MueveFigura::TShiftState keys = ShiftState(event->modifiers(), event->buttons());
+  if (OnMouseMove) ErrorHandler::Guarded([&] { OnMouseMove(p.x(), p.y(), keys); });
+}

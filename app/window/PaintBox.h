@@ -1,0 +1,31 @@
+// A paint box: a plain white rectangle whose paint, mouse-down and mouse-move events
+// are handed to the form's handlers.
+#pragma once
+
+#include <QWidget>
+#include <functional>
+
+#include "views/MueveFigura.h"
+
+class QPainter;
+
+class TPaintBox : public QWidget {
+ public:
+  // A box of `width` x `height` pixels at (left, top) of `parent`.
+  TPaintBox(QWidget* parent, int left, int top, int width, int height);
+
+  // The paint handler draws over the box filled white; mouse handlers get the position
+  // in the box's pixels and the keys and buttons held. Errors they throw are shown by
+  // the error handler.
+  std::function<void(QPainter&)> OnPaint;
+  std::function<void(int x, int y)> OnMouseDown;
+  std::function<void(int x, int y, const MueveFigura::TShiftState& keys)> OnMouseMove;
+
+  // The keys and buttons of a mouse event as the drag handlers read them.
+  static MueveFigura::TShiftState ShiftState(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+};

@@ -1,0 +1,202 @@
+// The main form: the draw command, the p and q scroll bars, the paint handlers of the
+// three boxes and the mouse over them.
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "app/CadenasRecursos.h"
+#include "app/Drawing.h"
+#include "app/core/DragGate.h"
+#include "app/window/CursorBar.h"
+#include "app/window/PaintBox.h"
+#include "app/window/WDXIntf.h"
+#include "formula/Checks.h"
+#include "formula/FunPars.h"
+#include "geometry/Bitangents.h"
+#include "geometry/Random.h"
+#include "geometry/SharedState.h"
+#include "render/Bitmaps.h"
+#include "render/SmallPictures.h"
+
+namespace {
+
+// The hourglass over every window while a command works; restored however it ends.
+class TWaitCursor {
+ public:
+  TWaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~TWaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+  TWaitCursor(const TWaitCursor&) = delete;
+  TWaitCursor& operator=(const TWaitCursor&) = delete;
+};
+
+// A copy of `bitmap` that can be drawn over with raster operations.
+QImage Overlayable(const QImage& bitmap) { return bitmap.convertToFormat(QImage::Format_RGB32); }
+
+}  // namespace
+
+void TWendrix::Dibujarla() {
+  CurveInput::TInputFields fields = InputFields();
+  const CurveInput::TReadResult read = CurveInput::LeeDatos(fields, Form.Ready);
+  ShowInputFields(fields);  // the formulas come back trimmed
+  ShowReadResult(read);
+  if (read.Outcome == CurveInput::TReadOutcome::Changed) RunDrawing();
+}
+
+void TWendrix::ShowReadResult(const CurveInput::TReadResult& read) {
+  Informacion->setPlainText(QString::fromStdString(read.Message));
+  if (read.Beep) QApplication::beep();
+  if (read.Outcome == CurveInput::TReadOutcome::Changed)
+    Button1->setText(CadenasRecursos::StereoCaption);
+  else if (read.Outcome == CurveInput::TReadOutcome::Unchanged)
+    DrawIt->setText(QString());
+}
+
+void TWendrix::RunDrawing() {
+  const TWaitCursor wait;
+  Button1->hide();
+  CurveInput::PassParameters();
+  Dibujala();
+  Glob::DrawnFlag = true;
+  Button1->show();
+}
+
+void TWendrix::Dibujala() {
+  // The empty caption shows at once that the drawing is under way.
+  DrawIt->setText(QString());
+  DrawIt->repaint();
+  Drawing::RunStages();
+  Form.MaxwellShown = false;
+  Form.CrossShown = false;
+  for (TPaintBox* box : {ConvexHullBox, MaxwellBox, BitangBox}) box->update();
+  Glob::DrawnFlag = true;
+}
+
+void TWendrix::AlMoverCursor() { Form.Scrolling = true; }
+
+bool TWendrix::AjustaParametros(TCursorBar* bar) {
+  const bool isP = bar == pCursor;
+  std::string text;
+  if (!CurveInput::AjustaParametros(isP ? CurveInput::TParam::P : CurveInput::TParam::Q, bar->value(), text))
+    return false;
+  QLabel* panel = isP ? pInfoPanel : qInfoPanel;
+  panel->setText(QString::fromStdString(text));
+  panel->repaint();
+  return true;
+}
+
+void TWendrix::MueveCursores(TCursorBar* bar) {
+  const bool redraw = AjustaParametros(bar) && Form.Scrolling && Form.Ready;
+  // Cleared before drawing, so that a drawing that fails leaves it cleared as well.
+  Form.Scrolling = false;
+  if (!redraw) return;
+  Form.Ready = false;  // the next read takes every field as changed
+  Dibujarla();
+}
+
+void TWendrix::SituaCursores() { SetCursorPositions(CurveInput::SituaCursores()); }
+
+void TWendrix::SetCursorPositions(const CurveInput::TCursorPositions& positions) {
+  // A new position raises MueveCursores, which takes the value over without drawing.
+  pCursor->setValue(positions.P);
+  qCursor->setValue(positions.Q);
+}
+
+void TWendrix::CambiaLimParam(QLineEdit* field) {
+  const CurveInput::TRangeField which = field == pMinEdit   ? CurveInput::TRangeField::PMin
+                                        : field == pMaxEdit ? CurveInput::TRangeField::PMax
+                                        : field == qMinEdit ? CurveInput::TRangeField::QMin
+                                                            : CurveInput::TRangeField::QMax;
+  if (!CurveInput::CambiaLimParam(which, field->text().toStdString())) {
+    QApplication::beep();
+    return;
+  }
+  Form.Scrolling = false;
+  SituaCursores();
+}
+
+QImage TWendrix::MaxwellPicture() const {
+  QImage picture = Overlayable(Glob::MaxwellBitmap);
+  if (Form.MaxwellShown) {
+    QPainter painter(&picture);
+    SmallPictures::DrawMaxwellMarker(painter, Form.MaxwellNormal, Form.MaxwellAux);
+  }
+  return picture;
+}
+
+QImage TWendrix::BitangPicture() const {
+  QImage picture = Overlayable(Glob::BitangBitmap);
+  if (Form.CrossShown) {
+    QPainter painter(&picture);
+    // Not-xor in silver: visible on white and on the branches alike; the pixel where
+    // the two lines cross is inverted twice and keeps its colour.
+    painter.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
+    painter.setPen(QPen(QColor(192, 192, 192), 1));
+    painter.drawLine(0, Form.CrossY, 300, Form.CrossY);
+    painter.drawLine(Form.CrossX, 0, Form.CrossX, 300);
+  }
+  return picture;
+}
+
+void TWendrix::BorraConvexHull(QPainter& painter) {
+  painter.drawImage(0, 0, Glob::StereoMode ? Glob::StereoBitmap : Glob::HullBitmap);
+}
+
+void TWendrix::BorraMaxwell(QPainter& painter) { painter.drawImage(0, 0, MaxwellPicture()); }
+
+void TWendrix::BorraBitang(QPainter& painter) {
+  // Only the repaint that a mouse move asked for keeps the cross-hair; any other
+  // (the box was covered, a new drawing) shows the bare square.
+  if (!CrossRepaint) Form.CrossShown = false;
+  CrossRepaint = false;
+  painter.drawImage(0, 0, BitangPicture());
+}
+
+void TWendrix::AlPisar(int x, int y) { DragGate::AlPisar(x, y); }
+
+void TWendrix::AlMoverHull(int x, int y, const MueveFigura::TShiftState& keys) {
+  if (!DragGate::AlMoverHull(x, y, keys)) return;
+  Form.MaxwellShown = false;
+  ConvexHullBox->update();
+  MaxwellBox->update();
+}
+
+void TWendrix::AlMoverBitang(int x, int y) {
+  if (!Glob::DrawnFlag) return;
+  if (Form.MaxwellShown) {
+    Form.MaxwellShown = false;
+    MaxwellBox->update();
+  }
+  // s grows to the right, t upwards.
+  BitangentRecord pair;
+  pair.ParamS = Glob::TMin + (Glob::TMax - Glob::TMin) * x / 300;
+  pair.ParamT = Glob::TMax + (Glob::TMin - Glob::TMax) * y / 300;
+  ClearFloatFlags();
+  FunPars::EvalCurve(pair.ParamS, pair.PointS);
+  FunPars::EvalCurve(pair.ParamT, pair.PointT);
+  const bool plane = Bitangents::PairPlaneNormal(pair);
+  CheckFloatFlags();
+  if (plane) {
+    // Any direction off the normal will do to span the marker's plane; drawn x, y, z.
+    const long double ax = Random::Next(20) + 2.1L;
+    const long double ay = Random::Next(20) + 2.1L;
+    const long double az = Random::Next(20) + 2.1L;
+    Form.MaxwellAux = {ax, ay, az};
+    Form.MaxwellNormal = pair.PlaneNormal;
+    Form.MaxwellShown = true;
+    MaxwellBox->update();
+  }
+  Form.CrossX = x;
+  Form.CrossY = y;
+  Form.CrossShown = true;
+  CrossRepaint = true;
+  BitangBox->update();
+}
+
+void TWendrix::MuestraAlambre() {
+  const bool stereo = DragGate::MuestraAlambre();
+  Button1->setText(stereo ? CadenasRecursos::MonoCaption : CadenasRecursos::StereoCaption);
+  ConvexHullBox->update();
+}

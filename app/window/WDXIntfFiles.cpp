@@ -1,0 +1,90 @@
+// The main form: curve files, the command line and dropped files.
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QTimer>
+
+#include "app/core/CurveFile.h"
+#include "app/window/ErrorHandler.h"
+#include "app/window/WDXIntf.h"
+#include "formula/Checks.h"
+#include "geometry/SharedState.h"
+
+namespace {
+
+const char* const CurveFilter = "Wendrix (*.wdx *.WDX)";
+
+}  // namespace
+
+void TWendrix::Guardar() {
+  if (!Glob::DrawnFlag || !Glob::DataChanged) return;
+  if (Glob::CurveFileName.empty())
+    GuardarComo();
+  else
+    CurveFile::SaveCurve(Glob::CurveFileName);
+}
+
+void TWendrix::GuardarComo() {
+  if (!Glob::DrawnFlag) return;
+  // The dialog does not ask before replacing a file: the name may still get ".wdx".
+  const QString chosen = ChooseSaveFile ? ChooseSaveFile()
+                                        : QFileDialog::getSaveFileName(this, QString(), QString(), CurveFilter,
+                                                                       nullptr, QFileDialog::DontConfirmOverwrite);
+  if (chosen.isEmpty()) return;
+  CurveFile::BuildSaveList();
+  Glob::CurveFileName = CurveFile::SaveAsName(chosen.toStdString());
+  CurveFile::WriteLines(Glob::CurveFileName, Glob::SaveList);
+  Glob::DataChanged = false;
+}
+
+void TWendrix::Abrir() {
+  const QString chosen =
+      ChooseOpenFile ? ChooseOpenFile() : QFileDialog::getOpenFileName(this, QString(), QString(), CurveFilter);
+  if (!chosen.isEmpty()) DelDisco(chosen);
+}
+
+void TWendrix::DelDisco(const QString& fileName) {
+  CurveInput::TInputFields fields = InputFields();
+  const CurveFile::TLoadResult load = CurveFile::DelDisco(fileName.toStdString(), fields, Form.Ready);
+  // A file that cannot be read as a curve changes nothing at all.
+  if (load.FileError) throw WendrixError(load.Message);
+  ShowInputFields(fields);
+  if (load.Read.Outcome != CurveInput::TReadOutcome::Refused) {
+    pInfoPanel->setText(QString::fromStdString(load.PPanel));
+    qInfoPanel->setText(QString::fromStdString(load.QPanel));
+    SetCursorPositions(load.Cursors);
+  }
+  setWindowTitle(QFileInfo(fileName).fileName());
+  ShowReadResult(load.Read);
+  if (load.Read.Outcome == CurveInput::TReadOutcome::Changed) RunDrawing();
+  // The curve on the screen is the file's.
+  Glob::DataChanged = false;
+}
+
+void TWendrix::MostrarForma() {
+  setAcceptDrops(true);
+  if (CommandLine.isEmpty()) return;
+  // A path with spaces may arrive split into several arguments.
+  const QString name = CommandLine.join(' ');
+  const QFileInfo file(name);
+  if (file.exists() && CurveFile::HasCurveExtension(name.toStdString())) DelDisco(name);
+  Informacion->setPlainText(name);
+}
+
+void TWendrix::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TWendrix::dropEvent(QDropEvent* event) {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  const QString name = urls.isEmpty() ? QString() : urls.first().toLocalFile();
+  event->acceptProposedAction();
+  if (name.isEmpty()) return;
+  // The drop is finished first; the load (and any message it shows) follows from the
+  // event loop, so that the program the file came from is not kept waiting.
+  QTimer::singleShot(0, this, [this, name] { ErrorHandler::Guarded([this, name] { DelDisco(name); }); });
+}
