@@ -13,8 +13,10 @@ using Triple = std::array<long double, 3>;
 inline std::vector<Triple> TritangentTriples;
 inline std::int32_t TritangentCount = 0;
 
-// Finds the tritangent planes of the current curve points into TritangentTriples;
-// the last step of the bitangent analysis.
+// Rebuilds TritangentTriples and TritangentCount from the current curve points and
+// samples (SampleCurve must have run for the current t interval); the last step of the
+// bitangent analysis. Fills the curve points' Neighbours lists on the way. With fewer
+// than three curve points, or none of the candidates converging, no triple is stored.
 void FindTritangents();
 
 }  // namespace Tritangents

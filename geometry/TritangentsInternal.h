@@ -1,0 +1,117 @@
+// The working parts of the tritangent search: the links between chords of the curve
+// polygon, the candidate triples of chords, and the Newton solver on the stored
+// samples. The drawing sequence needs only geometry/Tritangents.h; this header exists
+// for the search's own files and its tests.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "formula/Vector3.h"
+#include "geometry/Tritangents.h"
+#include "geometry/Vectors.h"
+
+namespace Tritangents {
+
+// The values of one curve point, without its Neighbours list.
+struct CandidatePoint {
+  long double Param = 0, Torsion = 0;
+  TVector3 Point, Tangent, Moment;
+};
+
+// Curve points i-1, i, l-1, l, m-1, m: the chords (segments) i < l < m.
+using TriangleCandidate = std::array<CandidatePoint, 6>;
+
+// Candidates 0..CandidateHigh (-1 when there are none); rebuilt by CollectCandidates.
+inline std::vector<TriangleCandidate> TriangleCandidates;
+inline std::int16_t CandidateHigh = -1;
+
+// Residuals of the three tangency conditions and their Jacobian, one TVector3 per row
+// (rows = conditions, columns = u1, u2, u3).
+using Matrix3 = std::array<TVector3, 3>;
+
+// Below this |det J| a Newton step is taken as zero instead of dividing.
+inline constexpr long double SingularDeterminant = 1e-60L;
+
+// A quality at or above this means the triple did not converge.
+inline constexpr long double QualityLimit = 1e-5L;
+
+// The value by which the solver signals failure.
+inline constexpr long double NoQuality = 1e20L;
+
+// M_a . T_b + M_b . T_a of two tangent lines given by moment and tangent: zero when
+// they lie in one plane; its sign tells on which side one passes the other.
+inline long double ReciprocalProduct(const TVector3& ma, const TVector3& ta, const TVector3& mb,
+                                     const TVector3& tb) {
+  return Dot(ma, tb) + Dot(mb, ta);
+}
+
+// Links segment i (curve points i-1, i) to every later segment l whose cell in the
+// square of segments has corners of mixed reciprocal-product signs, i.e. the cells the
+// bitangent curve crosses; the diagonal cell uses the torsion sign of point i. Clears
+// all Neighbours lists first. Fewer than three curve points link nothing. RangeError
+// when CurvePointHigh is beyond the CurvePoints array.
+void LinkSegments();
+
+// Appends l to the Neighbours of curve point i (RangeError when i is no curve point).
+void AddNeighbour(std::int16_t i, std::int16_t l);
+
+// Rebuilds TriangleCandidates from the segments i < l < m linked pairwise (l and m
+// linked to i, m to l), in the order of i, then the Neighbours lists. Nothing when
+// CurvePointHigh < 2.
+void CollectCandidates();
+
+// Appends the candidate of segments i, l, m. RangeError for an index that is no curve
+// point, or when CandidateHigh would leave its 16-bit range.
+void AddCandidate(std::int16_t i, std::int16_t l, std::int16_t m);
+
+// Screens a candidate (coplanar tangents, middle tangent near the plane of the three
+// chords), solves it, and appends the solution to TritangentTriples unless a stored
+// triple describes the same plane. A rejected candidate leaves no trace.
+void CheckCandidate(const TriangleCandidate& cand);
+
+// True when a stored triple is within 3 TStep of u in summed distance, or is u with
+// one parameter moved across the seam by one period (either way round).
+bool RepeatsStoredTriple(const Triple& u);
+
+// Newton's method from the midpoints of the candidate's three chords: one bounded
+// first step, separation checks (also across the seam), then RefineTriple. True with
+// the normalized triple in u and its quality; false when any check fails or the
+// quality is not below QualityLimit (u and quality are then unspecified). A singular
+// Jacobian gives a zero first step, as in RefineTriple.
+bool SolveCandidate(const TriangleCandidate& cand, Triple& u, long double& quality);
+
+// Up to 11 Newton passes on u in place, stopping early when u leaves
+// [TMin - 12h, TMax + 12h] or after more than five non-improving passes. Answers
+// TripleQuality(u), or NoQuality when u left the interval (by 12h during the passes,
+// by more than one step at the end).
+long double RefineTriple(Triple& u);
+
+// The residuals R (reciprocal products of the tangent lines at u1, u2, u3 pairwise)
+// and their Jacobian J, from the stored samples only. RangeError for a parameter that
+// is NaN or maps outside the sample buffer (more than a period away from [TMin, TMax]).
+void TripleFrame(const Triple& u, TVector3& r, Matrix3& j);
+
+// The Newton step -J^-1 R by Cramer's rule; zero when |det J| <= SingularDeterminant,
+// so that no division by a vanishing determinant happens.
+TVector3 NewtonStep(const Matrix3& j, const TVector3& r);
+
+// How far the three points and tangents at u are from one plane: 0 for a tritangent
+// plane, weighted up as parameters approach each other. NoQuality when two points are
+// closer than ChordScale in space or than 2^-12 of a period in parameter.
+long double TripleQuality(const Triple& u);
+
+// Moves each parameter into [TMin, TMax] by one period (below first, then above) and
+// sorts the three ascending.
+void NormalizeTriple(Triple& u);
+
+// Point, first and second derivative of the curve at u, interpolated from the stored
+// samples (quadratic, cubic and quartic through the nearest samples; the curve is taken
+// as closed, sample 4,096 being sample 0).
+struct CurveJet {
+  TVector3 P, T, A;
+};
+CurveJet JetAt(long double u);
+
+}  // namespace Tritangents
