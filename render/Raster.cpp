@@ -1,0 +1,253 @@
+#include "render/Raster.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "formula/Checks.h"
+#include "geometry/SharedState.h"
+#include "render/Bitmaps.h"
+
+namespace Raster {
+
+namespace {
+
+constexpr int CellCount = PictureSize * PictureSize;
+constexpr long double MaxDepth = 32767;
+
+// The depth buffer as 400 x 400 cells; RangeError when it was not allocated at that size.
+std::uint32_t* Cells() {
+  if (Glob::DepthBuffer.size() != static_cast<std::size_t>(CellCount)) throw RangeError();
+  return Glob::DepthBuffer.data();
+}
+
+std::uint32_t& Cell(std::uint32_t* cells, int x, int y) { return cells[x * PictureSize + y]; }
+
+std::uint16_t Front(std::uint32_t cell) { return static_cast<std::uint16_t>(cell & 0xFFFFu); }
+std::int16_t Back(std::uint32_t cell) { return static_cast<std::int16_t>(cell >> 16); }
+
+// Direct access to the 24-bit rows of HullBitmap, whose pixels are bytes blue, green, red.
+class Canvas {
+ public:
+  Canvas() {
+    RequirePicture();
+    bits_ = Glob::HullBitmap.bits();  // detaches once here, not per pixel
+    stride_ = Glob::HullBitmap.bytesPerLine();
+  }
+  void Set(int x, int y, const std::uint8_t* bgr) {
+    std::uint8_t* p = bits_ + y * stride_ + 3 * x;
+    p[0] = bgr[0];
+    p[1] = bgr[1];
+    p[2] = bgr[2];
+  }
+
+ private:
+  std::uint8_t* bits_;
+  qsizetype stride_;
+};
+
+// Blue, green, red bytes of a toolkit colour value.
+struct Bgr {
+  std::uint8_t b[3];
+};
+Bgr FromColour(std::uint32_t colour) {
+  return {{static_cast<std::uint8_t>(colour >> 16), static_cast<std::uint8_t>(colour >> 8),
+           static_cast<std::uint8_t>(colour)}};
+}
+
+void RequireNumber(long double v) {
+  if (std::isnan(v)) throw RangeError();
+}
+void RequireNumbers(const ScreenPoint& p) {
+  RequireNumber(p.x);
+  RequireNumber(p.y);
+  RequireNumber(p.z);
+}
+
+long double ClampDepth(long double z) {
+  RequireNumber(z);
+  return std::clamp(z, 0.0L, MaxDepth);
+}
+
+std::int32_t FloorDepth(long double z) { return FloorChecked(ClampDepth(z)); }
+
+// The whole numbers first..last (already integral reals, possibly huge) cut to lo..hi.
+// Cutting first keeps every conversion in range whatever the coordinates were.
+struct Span {
+  int first, last;
+};
+Span Clip(long double first, long double last, int lo, int hi) {
+  RequireNumber(first);
+  RequireNumber(last);
+  first = std::max(first, static_cast<long double>(lo));
+  last = std::min(last, static_cast<long double>(hi));
+  if (first > last) return {1, 0};
+  return {FloorChecked(first), FloorChecked(last)};
+}
+
+// Converts the whole number v into `index` when lo <= v <= hi; false otherwise.
+bool IndexWithin(long double v, int lo, int hi, int& index) {
+  RequireNumber(v);
+  if (v < lo || v > hi) return false;
+  index = FloorChecked(v);
+  return true;
+}
+
+// Visits the pixels of segment a-b as visit(x, y, depth): one pixel per column when the
+// segment is mostly horizontal, one per row otherwise, only where 0 < x, y < 400.
+template <class Visit>
+void StepSegment(const ScreenPoint& a, const ScreenPoint& b, Visit visit) {
+  RequireNumbers(a);
+  RequireNumbers(b);
+  const long double dx = b.x - a.x, dy = b.y - a.y;
+  if (std::fabs(dx) > std::fabs(dy)) {
+    const long double my = dy / dx, mz = (b.z - a.z) / dx;
+    const Span columns = dx > 0 ? Clip(std::floor(a.x), std::floor(b.x), 1, PictureSize - 1)
+                                : Clip(std::floor(b.x), std::floor(a.x), 1, PictureSize - 1);
+    for (int x = columns.first; x <= columns.last; ++x) {
+      int y;
+      if (IndexWithin(std::floor(a.y + my * (x - a.x)), 1, PictureSize - 1, y))
+        visit(x, y, RoundDepth(a.z + mz * (x - a.x)));
+    }
+  } else if (dy != 0) {
+    const long double mx = dx / dy, mz = (b.z - a.z) / dy;
+    const Span rows = dy > 0 ? Clip(std::floor(a.y), std::floor(b.y), 1, PictureSize - 1)
+                             : Clip(std::floor(b.y), std::floor(a.y), 1, PictureSize - 1);
+    for (int y = rows.first; y <= rows.last; ++y) {
+      int x;
+      if (IndexWithin(std::floor(a.x + mx * (y - a.y)), 1, PictureSize - 1, x))
+        visit(x, y, RoundDepth(a.z + mz * (y - a.y)));
+    }
+  }
+}
+
+// Visits the pixels of triangle abc inside HullRect as visit(x, y, depth), rows from top
+// to bottom and each row's span from left to right.
+template <class Visit>
+void ScanTriangle(const ScreenPoint& a, const ScreenPoint& b, const ScreenPoint& c, bool widen, Visit visit) {
+  RequireNumbers(a);
+  RequireNumbers(b);
+  RequireNumbers(c);
+  // Sort by y with strict comparisons, so that vertices of equal y keep their order.
+  const ScreenPoint* v0 = &a;
+  const ScreenPoint* v1 = &b;
+  const ScreenPoint* v2 = &c;
+  if (v1->y < v0->y) std::swap(v0, v1);
+  if (v2->y < v1->y) std::swap(v1, v2);
+  if (v1->y < v0->y) std::swap(v0, v1);
+
+  const long double dx10 = v1->x - v0->x, dy10 = v1->y - v0->y;
+  const long double dx20 = v2->x - v0->x, dy20 = v2->y - v0->y;
+  const long double dy21 = v2->y - v1->y;
+  const long double det = dx10 * dy20 - dx20 * dy10;
+  if (std::fabs(det) < 1e-9L) return;
+  const long double gx = (dy20 * (v1->z - v0->z) - dy10 * (v2->z - v0->z)) / det;
+  const long double gy = (dx10 * (v2->z - v0->z) - dx20 * (v1->z - v0->z)) / det;
+  const long double m02 = dx20 / dy20;  // dy20 > 0: a flat triangle has det = 0
+
+  const int extra = widen ? 1 : 0;
+  auto span = [&](int y, long double left, long double right) {
+    const Span columns = Clip(std::ceil(left), std::floor(right) + extra, 0, PictureSize - 1);
+    // The depth is V0.z + gy (y - V0.y) + gx (x - V0.x), summed in that order.
+    const long double rowDepth = v0->z + gy * (y - v0->y);
+    for (int x = columns.first; x <= columns.last; ++x) visit(x, y, FloorDepth(rowDepth + gx * (x - v0->x)));
+  };
+
+  if (dy10 > 0) {
+    const long double m01 = dx10 / dy10;
+    const Span rows = Clip(std::ceil(v0->y), std::floor(v1->y), 0, PictureSize - 1);
+    for (int y = rows.first; y <= rows.last; ++y) {
+      const long double d = y - v0->y;
+      const long double xs = v0->x + m01 * d, xl = v0->x + m02 * d;
+      if (m01 <= m02)
+        span(y, xs, xl);
+      else
+        span(y, xl, xs);
+    }
+  }
+  if (dy21 > 0) {
+    const long double m12 = (v2->x - v1->x) / dy21;
+    // A row on which V1 lies exactly belongs to the upper part only.
+    const Span rows = Clip(std::floor(v1->y) + 1, std::floor(v2->y), 0, PictureSize - 1);
+    for (int y = rows.first; y <= rows.last; ++y) {
+      const long double xl = v0->x + m02 * (y - v0->y), xs = v1->x + m12 * (y - v1->y);
+      if (xs <= xl)
+        span(y, xs, xl);
+      else
+        span(y, xl, xs);
+    }
+  }
+}
+
+// Lowers FrontDepth and raises BackDepth of the cell to z (0..32767) where needed.
+void WriteDepth(std::uint32_t& cell, std::int32_t z) {
+  std::int32_t front = Front(cell), back = Back(cell);
+  if (z < front) front = z;
+  if (z > back) back = z;
+  cell = (static_cast<std::uint32_t>(static_cast<std::uint16_t>(back)) << 16) | static_cast<std::uint32_t>(front);
+}
+
+}  // namespace
+
+void RequirePicture() {
+  const QImage& image = Glob::HullBitmap;
+  if (image.width() != PictureSize || image.height() != PictureSize || image.format() != QImage::Format_BGR888)
+    throw RangeError();
+}
+
+void ClearDepth() { Glob::DepthBuffer.assign(CellCount, ClearedCell); }
+
+std::uint16_t FrontDepth(int x, int y) {
+  CheckIndex(x, PictureSize);
+  CheckIndex(y, PictureSize);
+  return Front(Cell(Cells(), x, y));
+}
+
+std::int16_t BackDepth(int x, int y) {
+  CheckIndex(x, PictureSize);
+  CheckIndex(y, PictureSize);
+  return Back(Cell(Cells(), x, y));
+}
+
+std::int32_t RoundDepth(long double z) { return RoundChecked(ClampDepth(z)); }
+
+bool EndAtFront(const ScreenPoint& e) {
+  int x, y;
+  if (!IndexWithin(std::floor(e.x), 0, PictureSize - 1, x) || !IndexWithin(std::floor(e.y), 0, PictureSize - 1, y))
+    return false;
+  return RoundDepth(e.z) < FrontDepth(x, y) + 40;
+}
+
+void DepthSegment(const ScreenPoint& a, const ScreenPoint& b) {
+  std::uint32_t* cells = Cells();
+  StepSegment(a, b, [cells](int x, int y, std::int32_t z) { WriteDepth(Cell(cells, x, y), z); });
+}
+
+void PaintSegment(const ScreenPoint& a, const ScreenPoint& b, std::uint32_t colour) {
+  std::uint32_t* cells = Cells();
+  Canvas canvas;
+  const Bgr body = FromColour(colour);
+  StepSegment(a, b, [&](int x, int y, std::int32_t z) {
+    if (z <= Front(Cell(cells, x, y))) canvas.Set(x, y, body.b);
+  });
+  const Bgr mark = FromColour(Yellow);
+  for (const ScreenPoint* e : {&a, &b})
+    if (EndAtFront(*e)) canvas.Set(FloorChecked(e->x), FloorChecked(e->y), mark.b);
+}
+
+void DepthTriangle(const ScreenPoint& a, const ScreenPoint& b, const ScreenPoint& c, bool widen) {
+  std::uint32_t* cells = Cells();
+  ScanTriangle(a, b, c, widen, [cells](int x, int y, std::int32_t z) { WriteDepth(Cell(cells, x, y), z); });
+}
+
+void PaintTriangle(const ScreenPoint& a, const ScreenPoint& b, const ScreenPoint& c, int shade, bool widen) {
+  CheckIndex(shade, 256);
+  std::uint32_t* cells = Cells();
+  Canvas canvas;
+  const std::uint8_t* colour = &Glob::ShadePalette[3 * shade];
+  ScanTriangle(a, b, c, widen, [&](int x, int y, std::int32_t z) {
+    if (z < Front(Cell(cells, x, y)) + 2) canvas.Set(x, y, colour);
+  });
+}
+
+}  // namespace Raster
