@@ -1,7 +1,202 @@
 #include "render/HullPicture.h"
 
+#include <QColor>
+#include <QPainter>
+#include <QPen>
+#include <cmath>
+#include <cstdlib>
+
+#include "formula/Checks.h"
+#include "formula/FunPars.h"
+#include "geometry/Random.h"
+#include "geometry/Sampling.h"
+#include "geometry/SharedState.h"
+#include "geometry/Tritangents.h"
+#include "geometry/Vectors.h"
+#include "render/Bitmaps.h"
+#include "render/Raster.h"
+
 namespace HullPicture {
 
-void RenderHull() {}
+namespace {
+
+constexpr int InitialRulings = 100;
+constexpr int RulingGrowth = 10;
+
+// A bitangent record is drawn once, as its (s, t) with s <= t; a NaN parameter hides it.
+bool Visible(const BitangentRecord& b) { return b.OnHull && b.ParamT >= b.ParamS; }
+
+void PaintRuling(const Ruling& r) { Raster::PaintSegment(r.EndS, r.EndT, Glob::PaletteColour(r.Shade)); }
+
+// Round(v) as a pixel index 0..399 of the hull picture; false when it falls outside.
+// Values far outside are told apart before converting, so they never overflow.
+bool RoundPixel(long double v, int& pixel) {
+  if (std::isnan(v)) throw RangeError();
+  if (v < -1 || v > Raster::PictureSize) return false;
+  pixel = RoundChecked(v);
+  return pixel >= 0 && pixel < Raster::PictureSize;
+}
+
+// A curve point as the overlay sees it: its pixel, and how its depth relates to the
+// front and back surfaces stored at that pixel.
+struct OverlayPoint {
+  bool Inside = false;
+  int X = 0, Y = 0;
+  bool NearFront = false, OnSurface = false;
+};
+
+OverlayPoint EvaluateCurvePoint(int k) {
+  const ScreenPoint s = Framing::ProjectPoint(Sampling::CurvePoints[k].Point);
+  OverlayPoint p;
+  int x, y;
+  if (!RoundPixel(s.x, x) || !RoundPixel(s.y, y)) return p;
+  const std::int32_t z = Raster::RoundDepth(s.z);
+  const std::int32_t front = Raster::FrontDepth(x, y), back = Raster::BackDepth(x, y);
+  p.Inside = true;
+  p.X = x;
+  p.Y = y;
+  p.NearFront = z < front + 20;
+  p.OnSurface = std::abs(z - back) < 20 || std::abs(z - front) < 20;
+  return p;
+}
+
+}  // namespace
+
+std::int32_t ShadeIndex(const TVector3& n) {
+  const std::int32_t i = RoundChecked(80 * Dot(Glob::ViewAxisZ, n));
+  return i > 0 ? 128 + i : 32 - i;
+}
+
+Ruling ProjectRuling(const BitangentRecord& b) {
+  Ruling r;
+  r.EndS = Framing::ProjectPoint(b.PointS);
+  r.EndT = Framing::ProjectPoint(b.PointT);
+  r.Shade = ShadeIndex(b.PlaneNormal);
+  return r;
+}
+
+void AppendRuling(const Ruling& r) {
+  if (static_cast<long long>(Rulings.size()) - 1 <= RulingCount) Rulings.resize(RulingCount + RulingGrowth);
+  ++RulingCount;
+  Rulings[RulingCount] = r;
+}
+
+void FillStripQuad(const Ruling& a, const Ruling& b, RenderMode mode) {
+  // Split along the nearer diagonal a.EndT-b.EndS only while the two rulings do not both
+  // face the viewer (their shades then add up to at least 258); else along a.EndS-b.EndT.
+  const bool nearDiagonal = a.EndT.z + b.EndS.z < a.EndS.z + b.EndT.z && a.Shade + b.Shade < 255;
+  const ScreenPoint* first[3] = {&a.EndS, &a.EndT, nearDiagonal ? &b.EndS : &b.EndT};
+  const ScreenPoint* second[3] = {nearDiagonal ? &b.EndS : &a.EndS, nearDiagonal ? &a.EndT : &b.EndS, &b.EndT};
+  if (mode == RenderMode::Depth) {
+    Raster::DepthTriangle(*first[0], *first[1], *first[2], false);
+    Raster::DepthTriangle(*second[0], *second[1], *second[2], false);
+    Raster::DepthSegment(a.EndS, b.EndS);
+    Raster::DepthSegment(a.EndT, b.EndT);
+    return;
+  }
+  Raster::PaintTriangle(*first[0], *first[1], *first[2], a.Shade, false);
+  Raster::PaintTriangle(*second[0], *second[1], *second[2], b.Shade, false);
+  if (Raster::EndAtFront(a.EndS) && Raster::EndAtFront(b.EndS)) Raster::PaintSegment(a.EndS, b.EndS, Raster::Yellow);
+  if (Raster::EndAtFront(a.EndT) && Raster::EndAtFront(b.EndT)) Raster::PaintSegment(a.EndT, b.EndT, Raster::Yellow);
+}
+
+void TritangentTriangles(RenderMode mode) {
+  for (std::int32_t k = 0; k < Tritangents::TritangentCount; ++k) {
+    const Tritangents::Triple& u = Tritangents::TritangentTriples.at(k);
+    TVector3 p1, p2, p3;
+    FunPars::EvalCurve(u[0], p1);
+    FunPars::EvalCurve(u[1], p2);
+    FunPars::EvalCurve(u[2], p3);
+    TVector3 n = Cross(p2 - p1, p3 - p2);
+    long double length = Length(n);
+    if (length < 1e-7L) continue;
+    // Turn the normal away from a curve point drawn at random: the whole curve lies on
+    // one side of a tritangent plane, so any point tells the outward side.
+    const TVector3& q = Sampling::CurvePoints.at(Random::Next(Sampling::CurvePointHigh)).Point;
+    if (Dot(q, n) > Dot(p1, n)) length = -length;
+    n = n / length;
+    const ScreenPoint s1 = Framing::ProjectPoint(p1), s2 = Framing::ProjectPoint(p2), s3 = Framing::ProjectPoint(p3);
+    if (mode == RenderMode::Depth)
+      Raster::DepthTriangle(s1, s2, s3, true);
+    else
+      Raster::PaintTriangle(s1, s2, s3, ShadeIndex(n), true);
+  }
+}
+
+void BuildRulings() {
+  if (Tritangents::TritangentCount > 0) TritangentTriangles(RenderMode::Depth);
+  const std::int32_t count = Bitangents::BitangentCount;
+  if (count > 0) CheckIndex(count, Bitangents::BitangentList.size());
+  bool previousVisible = false;
+  for (std::int32_t i = 1; i <= count; ++i) {
+    const BitangentRecord& b = Bitangents::BitangentList[i];
+    if (!Visible(b)) {
+      previousVisible = false;
+      continue;
+    }
+    Ruling r = ProjectRuling(b);
+    r.StripStart = b.StartsBranch || !previousVisible;
+    AppendRuling(r);
+    if (r.StripStart)
+      Raster::DepthSegment(r.EndS, r.EndT);
+    else
+      FillStripQuad(Rulings[RulingCount - 1], Rulings[RulingCount], RenderMode::Depth);
+    previousVisible = true;
+  }
+}
+
+void PaintHull() {
+  if (Tritangents::TritangentCount > 0) TritangentTriangles(RenderMode::Paint);
+  Rulings.at(0).StripStart = true;
+  for (std::int32_t i = 1; i <= RulingCount; ++i) {
+    const Ruling& previous = Rulings[i - 1];
+    const Ruling& current = Rulings[i];
+    if (!current.StripStart) {
+      FillStripQuad(previous, current, RenderMode::Paint);
+      continue;
+    }
+    PaintRuling(current);
+    // The ruling before a strip start closes the previous strip, unless that strip had
+    // only the one ruling already painted as its start.
+    if (!previous.StripStart) PaintRuling(previous);
+  }
+  if (RulingCount >= 1 && !Rulings[RulingCount].StripStart) PaintRuling(Rulings[RulingCount]);
+}
+
+void PaintCurve() {
+  const int high = Sampling::CurvePointHigh;
+  if (high < 0) return;
+  CheckIndex(high, Sampling::CurvePoints.size());
+  OverlayPoint previous = EvaluateCurvePoint(0);
+  if (!previous.Inside) return;
+  QPainter painter(&Glob::HullBitmap);
+  // Flat caps leave out a line's last pixel, where the next line starts, as a pen moving
+  // from point to point does; a line to the pen's own pixel therefore draws nothing.
+  const QPen yellow(QColor(255, 255, 0), 1, Qt::SolidLine, Qt::FlatCap);
+  const QPen silver(QColor(192, 192, 192), 1, Qt::SolidLine, Qt::FlatCap);
+  for (int k = 0; k <= high; ++k) {
+    const OverlayPoint current = EvaluateCurvePoint(k);
+    if (!current.Inside) break;
+    const bool frontSurface = previous.OnSurface && current.OnSurface && previous.NearFront && current.NearFront;
+    const bool offSurface = !previous.OnSurface && !current.OnSurface;
+    if ((frontSurface || offSurface) && (current.X != previous.X || current.Y != previous.Y)) {
+      painter.setPen(frontSurface ? yellow : silver);
+      painter.drawLine(previous.X, previous.Y, current.X, current.Y);
+    }
+    previous = current;
+  }
+}
+
+void RenderHull() {
+  Raster::RequirePicture();
+  Raster::ClearDepth();
+  RulingCount = 0;
+  Rulings.clear();
+  Rulings.resize(InitialRulings);
+  BuildRulings();
+  Glob::HullBitmap.fill(Qt::white);
+  PaintHull();
+  PaintCurve();
+}
 
 }  // namespace HullPicture

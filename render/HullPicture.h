@@ -1,10 +1,16 @@
 // The shaded picture of the hull's boundary: ruled strips from the on-hull bitangent
 // segments, flat tritangent triangles, and the curve drawn over them.
+//
+// The picture is made in two passes over the same pieces: a depth pass that records the
+// nearest and farthest depth of every pixel, then a paint pass that colours a pixel only
+// where the piece being painted lies at the front. Shading is flat, one palette index
+// per ruling or triangle.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
+#include "geometry/Bitangents.h"
 #include "geometry/Framing.h"
 
 struct Ruling {
@@ -16,10 +22,52 @@ using ArrayReglas = std::vector<Ruling>;
 
 namespace HullPicture {
 
+// Rulings of the last picture in records 1..RulingCount, in the order they were built;
+// record 0 is a sentinel whose StripStart the paint pass sets.
 inline ArrayReglas Rulings;
 inline std::int32_t RulingCount = 0;
 
-// Draws the hull's boundary in the current view into HullBitmap.
+enum class RenderMode { Depth, Paint };
+
+// Draws the hull's boundary in the current view into HullBitmap: clears the depth buffer,
+// rebuilds the rulings from BitangentList (depth pass), fills the picture white, paints
+// the strips and tritangent triangles, and draws the curve over them. Empty lists give
+// a white picture with the curve only.
 void RenderHull();
+
+// Palette index of a face with unit outward normal n: I = Round(80 ViewAxisZ . n);
+// 128 + I (green scale) when I > 0, else 32 + |I| (orange scale). RangeError for a NaN.
+std::int32_t ShadeIndex(const TVector3& n);
+
+// The bitangent segment of b projected to the screen, shaded by its plane normal;
+// StripStart is left false for the caller to set.
+Ruling ProjectRuling(const BitangentRecord& b);
+
+// Appends r at index RulingCount + 1, growing Rulings by 10 records when it is full.
+void AppendRuling(const Ruling& r);
+
+// The quad between consecutive rulings a (earlier) and b (later) of a strip, split into
+// two triangles shaded a.Shade and b.Shade: depth mode writes them and the two curve
+// pieces a.EndS-b.EndS and a.EndT-b.EndT; paint mode paints them, then draws each curve
+// piece in yellow when both its ends lie at the front.
+void FillStripQuad(const Ruling& a, const Ruling& b, RenderMode mode);
+
+// One flat triangle per tritangent triple, its normal turned away from a randomly chosen
+// curve point; triples whose three points (nearly) lie on a line are skipped.
+void TritangentTriangles(RenderMode mode);
+
+// Depth pass: the tritangent triangles, then the rulings of the visible bitangent records
+// (OnHull, ParamT >= ParamS) appended in order, each strip's first ruling written as a
+// segment and every following one as a quad with its predecessor.
+void BuildRulings();
+
+// Paint pass over the rulings: each strip's first and last ruling as lines in their own
+// shade, the quads between them, and before them the tritangent triangles.
+void PaintHull();
+
+// Draws the curve points' polyline over the picture: yellow where both ends lie on the
+// front surface, silver where neither lies on a surface, nothing otherwise. Stops at the
+// first point that projects outside the picture.
+void PaintCurve();
 
 }  // namespace HullPicture

@@ -11,12 +11,15 @@
 #include "geometry/SharedState.h"
 #include "render/Bitmaps.h"
 #include "render/Raster.h"
+#include "tests/render/hull_helpers.h"
 
 namespace {
 
 using Pixels = std::set<std::pair<int, int>>;
 
-constexpr QRgb White = 0xFFFFFFFF, Yellow = 0xFFFFFF00;
+using HullTest::PaletteRgb;
+using HullTest::White;
+using HullTest::Yellow;
 
 class RasterTest : public ::testing::Test {
  protected:
@@ -54,11 +57,6 @@ class RasterTest : public ::testing::Test {
 };
 
 ScreenPoint P(long double x, long double y, long double z = 1000) { return {x, y, z}; }
-
-QRgb PaletteRgb(int k) {
-  const std::uint32_t c = Glob::PaletteColour(k);
-  return qRgb(c & 0xFF, (c >> 8) & 0xFF, c >> 16);
-}
 
 TEST_F(RasterTest, ClearingAndTheFirstDepthsOfAPixel) {
   Glob::DepthBuffer.assign(10, 0);  // a buffer of another size is given its full size

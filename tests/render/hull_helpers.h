@@ -1,0 +1,47 @@
+// Shared set-up of the hull picture tests: a view in which world x and y are pixel
+// coordinates and world z = 16000 - depth, hand-made curve points, and colour look-ups.
+#pragma once
+
+#include <QImage>
+#include <cstdint>
+#include <vector>
+
+#include "geometry/Sampling.h"
+#include "geometry/SharedState.h"
+#include "render/Bitmaps.h"
+
+namespace HullTest {
+
+inline constexpr QRgb White = 0xFFFFFFFF, Yellow = 0xFFFFFF00, Silver = 0xFFC0C0C0;
+
+// An eye so far away that ProjectPoint is exact: a - EyeDepth rounds to -EyeDepth.
+inline void UseFlatView() {
+  Glob::ViewAxisX = {1, 0, 0};
+  Glob::ViewAxisY = {0, 1, 0};
+  Glob::ViewAxisZ = {0, 0, 1};
+  Glob::EyeDepth = 1e30L;
+  Glob::ViewScale = -1e30L;
+  Glob::ViewShiftX = Glob::ViewShiftY = Glob::ViewOffsetX = Glob::ViewOffsetY = 0;
+  Glob::DepthScale = 1;
+  Glob::DepthOffset = 16000;
+}
+
+// The world point that the flat view shows at pixel (x, y) with the given depth.
+inline TVector3 At(long double x, long double y, long double depth) { return {x, y, 16000 - depth}; }
+
+// The colour of palette entry k as QImage::pixel reports it.
+inline QRgb PaletteRgb(int k) {
+  const std::uint32_t c = Glob::PaletteColour(k);
+  return qRgb(c & 0xFF, (c >> 8) & 0xFF, c >> 16);
+}
+
+inline QRgb PixelAt(int x, int y) { return Glob::HullBitmap.pixel(x, y); }
+
+// Makes `points` the curve points 0..CurvePointHigh.
+inline void UseCurvePoints(const std::vector<TVector3>& points) {
+  Sampling::CurvePoints.assign(points.size(), Mastil{});
+  for (std::size_t k = 0; k < points.size(); ++k) Sampling::CurvePoints[k].Point = points[k];
+  Sampling::CurvePointHigh = static_cast<std::int16_t>(static_cast<int>(points.size()) - 1);
+}
+
+}  // namespace HullTest
