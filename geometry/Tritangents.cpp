@@ -76,7 +76,13 @@ void CollectCandidates() {
     const std::vector<std::int16_t>& ni = CurvePoints.at(i).Neighbours;
     for (const std::int16_t l : ni)
       for (const std::int16_t m : CurvePoints.at(l).Neighbours)
-        if (std::find(ni.begin(), ni.end(), m) != ni.end()) AddCandidate(static_cast<std::int16_t>(i), l, m);
+        if (std::find(ni.begin(), ni.end(), m) != ni.end()) {
+          // A curve with very many crossing branches (a tight winding, or a planar curve
+          // whose products are rounding noise) links far more triples than the 16-bit
+          // count holds; the search then keeps the first ones instead of failing.
+          if (CandidateHigh == INT16_MAX) return;
+          AddCandidate(static_cast<std::int16_t>(i), l, m);
+        }
   }
 }
 
