@@ -1,0 +1,185 @@
+// The tritangent solver on hand-made samples of (cos t, sin t, a cos 3t), whose planes
+// z = +-a touch it at t = 0, 2 pi/3, 4 pi/3 and at pi/3, pi, 5 pi/3.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cfenv>
+#include <cmath>
+#include <limits>
+
+#include "formula/Checks.h"
+#include "geometry/Sampling.h"
+#include "geometry/SharedState.h"
+#include "geometry/TritangentsInternal.h"
+
+using namespace Tritangents;
+// The type; the name Params alone also means the triple product.
+using Params = Tritangents::Triple;
+
+namespace {
+
+constexpr long double Pi = Glob::Pi;
+long double Amplitude = 1;
+
+CurveJet Exact(long double t) {
+  const long double a = Amplitude;
+  return {{std::cos(t), std::sin(t), a * std::cos(3 * t)},
+          {-std::sin(t), std::cos(t), -3 * a * std::sin(3 * t)},
+          {-std::cos(t), -std::sin(t), -9 * a * std::cos(3 * t)}};
+}
+
+// The samples of the curve over [tmin, tmin + 2 pi], as the sampler would store them.
+void UseSamples(long double amplitude, long double tmin = 0) {
+  Amplitude = amplitude;
+  Glob::TMin = tmin;
+  Glob::TMax = tmin + 2 * Pi;
+  Glob::SetDerivedConstants();
+  Sampling::SampleBuffer.assign(Sampling::SampleCount, {});
+  for (int k = 0; k < Sampling::SampleCount; ++k) Sampling::SampleBuffer[k] = Exact(tmin + (k - 2) * Glob::TStep).P;
+  Sampling::ChordScale = 1e-3L;
+}
+
+void ExpectNear(const TVector3& a, const TVector3& b, long double tol) {
+  EXPECT_NEAR(a.x, b.x, tol);
+  EXPECT_NEAR(a.y, b.y, tol);
+  EXPECT_NEAR(a.z, b.z, tol);
+}
+
+// A candidate of three segments [c - 0.3 d, c + 0.7 d] around the contacts c.
+TriangleCandidate CandidateAround(const Params& c, long double d) {
+  TriangleCandidate cand;
+  for (int k = 0; k < 6; ++k) {
+    const long double t = c[k / 2] + (k % 2 ? 0.7L : -0.3L) * d;
+    const CurveJet e = Exact(t);
+    cand[k] = {t, 0, e.P, e.T, Cross(e.P, e.T)};
+  }
+  return cand;
+}
+
+const Params Top{0, 2 * Pi / 3, 4 * Pi / 3};
+
+}  // namespace
+
+TEST(TritangentSamples, InterpolationMatchesTheCurveAndIndexesStayInTheBuffer) {
+  UseSamples(1);
+  const long double h = Glob::TStep;
+  // Interior, both end branches (also just outside the interval) and the wrap.
+  for (const long double u : {1.2345L, 0.4L * h, -0.7L * h, Glob::TMax - 0.6L * h, Glob::TMax + 0.5L * h,
+                              -5.5L * h, Glob::TMax + 11.7L * h}) {
+    const CurveJet jet = JetAt(u), exact = Exact(u);
+    ExpectNear(jet.P, exact.P, 1e-8);
+    ExpectNear(jet.T, exact.T, 1e-7);
+    ExpectNear(jet.A, exact.A, 1e-5);
+  }
+  // A period away is read as the same point; NaN, or further away, is refused rather
+  // than read outside the buffer.
+  ExpectNear(JetAt(1.5L - 2 * Pi).P, Exact(1.5L).P, 1e-8);
+  for (const long double u : {std::numeric_limits<long double>::quiet_NaN(), -7.0L, 14.0L, 1e300L})
+    EXPECT_THROW(JetAt(u), RangeError) << u;
+}
+
+TEST(TritangentSamples, JacobianMatchesDifferencesOfTheResiduals) {
+  UseSamples(1);
+  const Params u{0.3L, 2.5L, 4.4L};
+  TVector3 r;
+  Matrix3 j;
+  TripleFrame(u, r, j);
+  const CurveJet p[3] = {Exact(u[0]), Exact(u[1]), Exact(u[2])};
+  EXPECT_NEAR(r.x, ReciprocalProduct(Cross(p[0].P, p[0].T), p[0].T, Cross(p[1].P, p[1].T), p[1].T), 1e-7);
+  const long double eps = 1e-6L;
+  for (int c = 0; c < 3; ++c) {
+    Params up = u, down = u;
+    up[c] += eps;
+    down[c] -= eps;
+    TVector3 rp, rm;
+    Matrix3 unused;
+    TripleFrame(up, rp, unused);
+    TripleFrame(down, rm, unused);
+    const TVector3 diff = (rp - rm) / (2 * eps);
+    const long double column[3][3] = {{j[0].x, j[1].x, j[2].x}, {j[0].y, j[1].y, j[2].y}, {j[0].z, j[1].z, j[2].z}};
+    EXPECT_NEAR(diff.x, column[c][0], 1e-4) << c;
+    EXPECT_NEAR(diff.y, column[c][1], 1e-4) << c;
+    EXPECT_NEAR(diff.z, column[c][2], 1e-4) << c;
+  }
+}
+
+TEST(TritangentSolver, ConvergesOntoBothPlanesAndRefusesWhatLeavesTheInterval) {
+  UseSamples(1);
+  Params u{0.004L, 2 * Pi / 3 - 0.005L, 4 * Pi / 3 + 0.003L};
+  EXPECT_LT(RefineTriple(u), 1e-12L);
+  // The interpolation's own error, about h^3, is what separates it from the exact planes.
+  for (int k = 0; k < 3; ++k) EXPECT_NEAR(u[k], Top[k], 1e-8) << k;
+
+  Params low, q;
+  long double quality;
+  ASSERT_TRUE(SolveCandidate(CandidateAround({Pi / 3, Pi, 5 * Pi / 3}, 0.01L), low, quality));
+  EXPECT_LT(quality, 1e-12L);
+  EXPECT_NEAR(low[0], Pi / 3, 1e-8);
+  EXPECT_NEAR(low[2], 5 * Pi / 3, 1e-8);
+
+  // Already 20 steps beyond TMax: out at the first pass.
+  q = {1, 2, Glob::TMax + 20 * Glob::TStep};
+  EXPECT_EQ(RefineTriple(q), NoQuality);
+  // With the interval moved 5 steps back, the contact at 2 pi converges 5 steps past
+  // TMax: inside the 12 steps the passes allow, outside the one step of the end.
+  UseSamples(1, -5 * Glob::TStep);
+  q = {2 * Pi / 3 + 0.002L, 4 * Pi / 3 - 0.002L, 2 * Pi + 0.001L};
+  EXPECT_EQ(RefineTriple(q), NoQuality);
+  EXPECT_NEAR(q[2], 2 * Pi, 1e-8);
+}
+
+TEST(TritangentSolver, SingularJacobianGivesAZeroStepWithoutRaisingFlags) {
+  ClearFloatFlags();
+  EXPECT_TRUE(NewtonStep(Matrix3{}, {1, 2, 3}) == (TVector3{}));
+  EXPECT_TRUE(NewtonStep({TVector3{1, 2, 3}, TVector3{2, 4, 6}, TVector3{0, 1, 0}}, {1, 1, 1}) == (TVector3{}));
+  // A circle in z = 0: every Jacobian vanishes, so the midpoints are kept, and as the
+  // curve's own plane touches it everywhere, the triple is accepted as it stands.
+  UseSamples(0);
+  Params u;
+  long double quality;
+  const TriangleCandidate cand = CandidateAround({1, 3, 5}, 0.01L);
+  const bool solved = SolveCandidate(cand, u, quality);
+  EXPECT_EQ(std::fetestexcept(FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW), 0);
+  ASSERT_TRUE(solved);
+  for (int k = 0; k < 3; ++k) EXPECT_EQ(u[k], (cand[2 * k].Param + cand[2 * k + 1].Param) / 2);
+  // A regular system is solved: J delta = -R.
+  const Matrix3 j{TVector3{2, 1, 0}, TVector3{0, 3, 1}, TVector3{1, 0, 4}};
+  const TVector3 r{1, -2, 5}, d = NewtonStep(j, r);
+  EXPECT_NEAR(Dot(j[0], d), -1, 1e-15);
+  EXPECT_NEAR(Dot(j[1], d), 2, 1e-15);
+  EXPECT_NEAR(Dot(j[2], d), -5, 1e-15);
+}
+
+TEST(TritangentQuality, ZeroOnAPlaneAndTheSentinelForPointsTooClose) {
+  UseSamples(1);
+  const long double h = Glob::TStep;
+  EXPECT_LT(TripleQuality(Top), 1e-6L);
+  EXPECT_GT(TripleQuality({0.2L, 2 * Pi / 3, 4 * Pi / 3}), 0.1L);
+  // In parameter: sigma = sin(pi d / L) is below 2^-12 for d < h / pi.
+  Sampling::ChordScale = 0;
+  EXPECT_EQ(TripleQuality({1, 1 + 0.3L * h, 3}), NoQuality);
+  EXPECT_LT(TripleQuality({1, 1 + 0.4L * h, 3}), NoQuality);
+  // In space: a chord shorter than ChordScale.
+  const long double shortest = std::min({Length(Exact(2).P - Exact(1).P), Length(Exact(4).P - Exact(2).P),
+                                         Length(Exact(1).P - Exact(4).P)});
+  Sampling::ChordScale = shortest * 1.001L;
+  EXPECT_EQ(TripleQuality({1, 2, 4}), NoQuality);
+  Sampling::ChordScale = shortest * 0.999L;
+  EXPECT_LT(TripleQuality({1, 2, 4}), NoQuality);
+}
+
+TEST(TritangentQuality, NormalizeMovesIntoTheIntervalThenSorts) {
+  UseSamples(1, 0.25L);
+  using Glob::TMax;
+  using Glob::TMin;
+  Params u{TMax + 0.5L, TMin + 0.2L, TMin + 0.1L};
+  NormalizeTriple(u);
+  EXPECT_EQ(u[0], TMin + 0.1L);
+  EXPECT_EQ(u[1], TMin + 0.2L);
+  EXPECT_NEAR(u[2], TMin + 0.5L, 1e-18);
+  u = {TMin + 3, TMin - 0.1L, TMax + 0.1L};
+  NormalizeTriple(u);
+  EXPECT_NEAR(u[0], TMin + 0.1L, 1e-18);
+  EXPECT_EQ(u[1], TMin + 3);
+  EXPECT_NEAR(u[2], TMax - 0.1L, 1e-18);
+}
