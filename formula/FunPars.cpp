@@ -1,11 +1,159 @@
+// The compiled-formula object, the curve evaluator and the unit's start-up.
 #include "formula/FunPars.h"
+
+#include "formula/FunParsInternal.h"
+#include "formula/X87.h"
+
+namespace X87 {
+
+namespace {
+
+TConstants LoadConstants() {
+  TConstants c;
+  c.Pi = Fldpi();
+  c.HalfPi = c.Pi * 0.5L;
+  c.TwoPi = c.Pi + c.Pi;
+  c.Log2E = Fldl2e();
+  c.Ln2 = Fldln2();
+  return c;
+}
+
+}  // namespace
+
+// Loaded when the program starts, so that formulas run correctly whenever they run.
+TConstants Shared = LoadConstants();
+
+}  // namespace X87
+
+namespace FunParsWork {
+
+const char* const CompileMessages[12] = {
+    "",
+    "There is a miswritten number.",
+    "You did use a character not allowed.",
+    "Some function or variable was miswritten.",
+    "Check, please, the parentheses.",
+    "I cannot cope with so much constants.",
+    "There is a sintax defect in the formula.",
+    "Sorry: I cannot understand that formula.",
+    "This is an expression too long.",
+    "Perhaps you forgot to write something.",
+    "The independent variables must be: ",
+    "The allowed variables must be in the range 'p' to 'z'",
+};
+
+TWorkState Work;
+
+namespace {
+
+const char* const DefaultVariables = "PQRSTUVWXYZ";
+
+// The steps of a compilation after the variable list is set; 0 or an error code.
+int Translate(const std::string& text, std::vector<long double>& constants) {
+  int code = NormalizeFormula(text, Work.NormalText);
+  if (code == NoError)
+    code = TokenizeFormula(Work.NormalText, Work.VariableList, constants, Work.ConstantCount, Work.TokenString);
+  if (code == NoError && Work.TokenString.size() > MaxTokens) code = TooLong;
+  if (code == NoError) code = CheckSyntax(Work.TokenString);
+  if (code == NoError) code = RewritePowers(Work.TokenString, constants, Work.VariableCount);
+  if (code == NoError) Work.PostfixText = ToPostfix(Work.TokenString);
+  return code;
+}
+
+}  // namespace
+
+}  // namespace FunParsWork
+
+using namespace FunParsWork;
+
+void TOpCodeFunctionExtended::Compile(const std::string& text, const std::string& variables, std::string& message) {
+  message.clear();
+  source_ = text;
+  Code.Clear();  // a failed compilation leaves no program behind
+  if (variables.empty()) {
+    Work.VariableList = DefaultVariables;
+  } else {
+    std::string list;
+    for (const char c : variables) {
+      const char upper = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+      if (upper < 'P' || upper > 'Z') {
+        message = CompileMessages[BadVariableList];
+        return;
+      }
+      list += upper;
+    }
+    Work.VariableList = list;
+  }
+  Work.VariableCount = static_cast<int>(Work.VariableList.size());
+  Work.NormalText.clear();
+  Work.TokenString.clear();
+  Work.PostfixText.clear();
+  Constants.assign(8, 0.0L);
+  Work.ConstantCount = 0;
+  const int code = Translate(text, Constants);
+  if (code != NoError) {
+    message = CompileMessages[code];
+    return;
+  }
+  Code.Emit(Work.PostfixText, Constants.data(), Work.VariableCount);
+}
+
+long double TOpCodeFunctionExtended::Run(const long double* vars) const { return Code.Run(vars); }
+
+const std::string& TOpCodeFunctionExtended::Source() const { return source_; }
+
+void TOpCodeFunctionExtended::Clear() {
+  source_.clear();
+  Code.Clear();
+  Constants.clear();
+  Constants.shrink_to_fit();
+}
 
 namespace FunPars {
 
 TOpCodeFunctionExtended FormulaX, FormulaY, FormulaZ;
 long double FormulaVars[3] = {0, 0, 0};
 
-void Initialize() {}
-void Finalize() {}
+namespace {
+
+bool Initialized = false;
+
+void ClearFormulas() {
+  for (TOpCodeFunctionExtended* f : {&FormulaX, &FormulaY, &FormulaZ}) f->Clear();
+}
+
+}  // namespace
+
+void EvalCurve(long double t, TVector3& point) {
+  FormulaVars[0] = t;
+  point.x = FormulaX.Run(FormulaVars);
+  point.y = FormulaY.Run(FormulaVars);
+  point.z = FormulaZ.Run(FormulaVars);
+}
+
+long double EvalConstant(const std::string& text, std::string& message) {
+  TOpCodeFunctionExtended formula;
+  formula.Compile(text, "", message);
+  if (!message.empty()) return 0;
+  // A limit names no variable: nothing would give it a value.
+  if (formula.ReadsVariables()) {
+    message = CompileMessages[BadName];
+    return 0;
+  }
+  return formula.Run(nullptr);
+}
+
+void Initialize() {
+  if (Initialized) return;
+  Initialized = true;
+  ClearFormulas();
+}
+
+void Finalize() {
+  if (!Initialized) return;
+  Initialized = false;
+  ClearFormulas();
+  Work = TWorkState();
+}
 
 }  // namespace FunPars

@@ -7,11 +7,18 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
+#include "formula/Program.h"
 #include "formula/Vector3.h"
 
 class TOpCodeFunctionExtended {
  public:
+  TOpCodeFunctionExtended() = default;
+  // The program holds the address of the object's own constants table: no copies.
+  TOpCodeFunctionExtended(const TOpCodeFunctionExtended&) = delete;
+  TOpCodeFunctionExtended& operator=(const TOpCodeFunctionExtended&) = delete;
+
   // Compiles `text` with the variable letters `variables` (empty: "PQRSTUVWXYZ").
   // Returns with `message` empty on success; otherwise `message` is one of the
   // compiler's eleven messages and the object holds no runnable program.
@@ -24,7 +31,21 @@ class TOpCodeFunctionExtended {
   // The formula text last given to Compile.
   const std::string& Source() const;
 
-  // (private members: the constants table, the program, ...)
+  // Drops the program and the constants; Source becomes empty.
+  void Clear();
+
+  // True when the object holds a program (its last Compile succeeded).
+  bool Compiled() const { return !Code.Empty(); }
+
+  // True when the program reads a variable value.
+  bool ReadsVariables() const { return Code.ReadsVariables(); }
+
+ private:
+  std::string source_;
+  // Slot 0 holds 0 and is never read; constants occupy slots 1 and up. Replaced by
+  // each Compile and never resized while a program refers to it.
+  std::vector<long double> Constants;
+  TProgram Code;
 };
 
 namespace FunPars {
