@@ -73,6 +73,11 @@ void TOpCodeFunctionExtended::Compile(const std::string& text, const std::string
   if (variables.empty()) {
     Work.VariableList = DefaultVariables;
   } else {
+    // Eleven letters are all there are; a longer list can only repeat them.
+    if (variables.size() > 11) {
+      message = CompileMessages[BadVariableList];
+      return;
+    }
     std::string list;
     for (const char c : variables) {
       const char upper = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
