@@ -1,0 +1,46 @@
+// One mouse-drag step in the main view as the window runs it (new view, hull picture,
+// normals picture), on the default curve with p = 1, in the shaded and the stereo view.
+#include <benchmark/benchmark.h>
+
+#include <stdexcept>
+
+#include "app/Drawing.h"
+#include "app/Glob.h"
+#include "app/core/CurveInput.h"
+#include "app/core/DragGate.h"
+#include "geometry/SharedState.h"
+
+namespace {
+
+// Start-up, the default input with p = 1, one drawing; the view mode as asked.
+void DrawDefaultCurve(bool stereo) {
+  if (!GlobInitialize()) throw std::runtime_error("start-up failed");
+  CurveInput::TInputFields fields = CurveInput::DefaultFields();
+  bool ready = false;
+  if (CurveInput::LeeDatos(fields, ready).Outcome != CurveInput::TReadOutcome::Changed)
+    throw std::runtime_error("default input refused");
+  Glob::PValue = 1;
+  Drawing::DrawFigure();
+  if (stereo && !DragGate::MuestraAlambre()) throw std::runtime_error("stereo view refused");
+}
+
+// Turns the view back and forth by 15 pixels, one step per iteration.
+void DragSteps(benchmark::State& state, bool stereo) {
+  DrawDefaultCurve(stereo);
+  const MueveFigura::TShiftState left{false, false, false, true};
+  int direction = 1;
+  DragGate::AlPisar(200, 200);
+  for (auto _ : state) {
+    DragGate::AlMoverHull(200 + 15 * (direction > 0), 200 + 5 * (direction > 0), left);
+    direction = -direction;
+  }
+  state.SetLabel(stereo ? "stereo" : "shaded");
+}
+
+void BM_DragStepShaded(benchmark::State& state) { DragSteps(state, false); }
+void BM_DragStepStereo(benchmark::State& state) { DragSteps(state, true); }
+
+}  // namespace
+
+BENCHMARK(BM_DragStepShaded)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DragStepStereo)->Unit(benchmark::kMillisecond);
