@@ -13,4 +13,10 @@ class TCursorBar : public QScrollBar {
     setRepeatAction(SliderNoAction);
     setSliderDown(false);
   }
+
+ protected:
+  // The keys move the bar as a user expects of a horizontal bar (Qt's own bar steps
+  // backwards on the arrow keys): Left and Up one step down, Right and Down one step
+  // up, Page Up and Page Down a page, Home and End to the ends.
+  void keyPressEvent(QKeyEvent* event) override;
 };

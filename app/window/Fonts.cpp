@@ -1,5 +1,6 @@
 #include "app/window/Fonts.h"
 
+#include <QFontDatabase>
 #include <QStringList>
 
 namespace Fonts {
@@ -28,7 +29,7 @@ QFont Serif(int pixels, bool bold) {
 QFont Panel(int pixels) {
   QFont font = Make({"Liberation Sans Narrow", "Arial Narrow", "DejaVu Sans"}, QFont::SansSerif, pixels, false);
   // Without a narrow face installed, condense the fallback instead.
-  if (!font.exactMatch()) font.setStretch(QFont::Condensed);
+  if (!QFontDatabase::hasFamily("Liberation Sans Narrow")) font.setStretch(QFont::Condensed);
   return font;
 }
 

@@ -1,0 +1,127 @@
+// Shared set-up of the window tests: one application object for the whole program,
+// a fresh shared state and main form for each test, and helpers that act as the user.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+#include <utility>
+
+#include "app/Glob.h"
+#include "app/window/ErrorHandler.h"
+#include "app/window/WDXIntf.h"
+#include "geometry/Random.h"
+#include "geometry/SharedState.h"
+
+namespace WindowTest {
+
+// The application object, created once before the first test (as in main).
+class TApplicationEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    static int argc = 1;
+    static char name[] = "window_test";
+    static char* argv[] = {name, nullptr};
+    Application = std::make_unique<TWendrixApplication>(argc, argv);
+    TWendrixApplication::setApplicationDisplayName("Wendrix");
+  }
+  void TearDown() override { Application.reset(); }
+  std::unique_ptr<TWendrixApplication> Application;
+};
+inline ::testing::Environment* const Environment = ::testing::AddGlobalTestEnvironment(new TApplicationEnvironment);
+
+// Records and closes every message box that opens while it lives.
+class TMessageBoxCatcher {
+ public:
+  TMessageBoxCatcher() {
+    Timer.setInterval(10);
+    QObject::connect(&Timer, &QTimer::timeout, [this] {
+      for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+          Texts << box->text();
+          Titles << box->windowTitle();
+          box->done(QMessageBox::Ok);
+        }
+    });
+    Timer.start();
+  }
+  QStringList Texts, Titles;
+
+  // The texts recorded so far, forgotten here.
+  QStringList Take() {
+    Titles.clear();
+    return std::exchange(Texts, {});
+  }
+
+ private:
+  QTimer Timer;
+};
+
+// A fresh shared state and a shown main form for each test.
+class WindowFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // Pictures that use random numbers come out the same on every run.
+    Random::FixedSeed = 20261208;
+    ResetSharedState();
+    ASSERT_TRUE(GlobInitialize());
+    Form = std::make_unique<TWendrix>(CommandLine());
+    Form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+  }
+  void TearDown() override {
+    // A message box the test did not expect is a failure.
+    EXPECT_EQ(Boxes.Take(), QStringList());
+    Form.reset();
+    GlobFinalize();
+  }
+
+  // The arguments the form is created with.
+  virtual QStringList CommandLine() const { return {}; }
+
+  // The start-up values of the state that GlobInitialize leaves alone.
+  static void ResetSharedState() {
+    Glob::TMin = Glob::TMax = 0;
+    Glob::PValue = Glob::QValue = 0;
+    Glob::PScale = Glob::QScale = 0;
+  }
+
+  // Presses "Draw It" with the mouse.
+  void PressDrawIt() { QTest::mouseClick(Form->DrawIt, Qt::LeftButton); }
+
+  // Replaces the text of `field` as the user does: select all, type, one key release
+  // per character.
+  static void Type(QLineEdit* field, const QString& text) {
+    field->setFocus();
+    field->selectAll();
+    if (text.isEmpty())
+      QTest::keyClick(field, Qt::Key_Delete);
+    else
+      QTest::keyClicks(field, text);
+  }
+
+  // A mouse event of `type` at (x, y) of `widget` with `buttons` held.
+  static void SendMouse(QWidget* widget, QEvent::Type type, int x, int y, Qt::MouseButtons buttons,
+                        Qt::KeyboardModifiers keys = Qt::NoModifier) {
+    const QPointF local(x, y);
+    const Qt::MouseButton button = type == QEvent::MouseMove     ? Qt::NoButton
+                                   : buttons & Qt::RightButton ? Qt::RightButton
+                                                               : Qt::LeftButton;
+    QMouseEvent event(type, local, widget->mapToGlobal(local), button, buttons, keys);
+    QApplication::sendEvent(widget, &event);
+  }
+
+  TMessageBoxCatcher Boxes;
+  std::unique_ptr<TWendrix> Form;
+  QTemporaryDir Folder;
+};
+
+}  // namespace WindowTest
