@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Starts the real wendrix window on a virtual X display, checks its size, that its
-# three picture boxes start white, and that File > Exit closes it.
+# three picture boxes start white and are filled by Enter ("Draw It"), and that
+# File > Exit closes it.
 # Usage: window_e2e.sh <wendrix binary> <work folder>
 # Runs itself again under xvfb-run when no display is set.
 set -euo pipefail
@@ -66,8 +67,21 @@ check "BitangBox is white" white 417 319 300 300
 face_not_white() { ! white 0 0 724 7; }
 check "the form's face above the boxes is not white" face_not_white
 
-# File > Exit from the keyboard: Alt+F opens the menu, Up wraps to its last item.
+# Enter presses "Draw It": the default curve fills the three boxes.
 xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
+xdotool key Return
+drawn() {
+  import -window root "$work/shot.png"
+  ! white 7 8 400 400 && ! white 414 7 300 300 && ! white 417 319 300 300
+}
+for _ in $(seq 1 60); do
+  drawn && break
+  sleep 0.5
+done
+check "Draw It fills the three boxes" drawn
+cp "$work/shot.png" "$work/drawn.png"
+
+# File > Exit from the keyboard: Alt+F opens the menu, Up wraps to its last item.
 xdotool key alt+f
 sleep 0.5
 xdotool key Up Return
