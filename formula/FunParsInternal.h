@@ -25,6 +25,11 @@ inline int OperandIndex(Token t) { return t - OperandBase; }
 // length); a longer one is refused with message 8.
 constexpr std::size_t MaxTokens = std::size_t{1} << 20;
 
+// The most tokens that power rewriting may write in all its replacements together. A
+// long chain such as t^2^2^...^2 copies its growing base at every link, so its work
+// grows with the square of its length; beyond this it is refused with message 8.
+constexpr std::size_t MaxRewriteWork = MaxTokens * 16;
+
 // Error codes of the compiler, indexes of CompileMessages.
 enum ECompileError {
   NoError = 0,
@@ -86,7 +91,8 @@ TokenText PowerText(const TokenText& base, std::int64_t n);
 
 // Rewrites every power with an integer constant exponent (optionally bracketed and
 // negated) into squarings and products. Constants are slots above variableCount.
-// Returns 0, or 8 when the result would exceed MaxTokens.
+// Returns 0, or 8 when the result would exceed MaxTokens or the replacements together
+// MaxRewriteWork.
 int RewritePowers(TokenText& tokens, const std::vector<long double>& constants, int variableCount);
 
 // The postfix order of a syntax-checked token string: sums and products associate to

@@ -300,6 +300,7 @@ TokenText PowerText(const TokenText& base, std::int64_t n) {
 int RewritePowers(TokenText& tokens, const std::vector<long double>& constants, int variableCount) {
   const std::vector<std::size_t> close = MatchingCloses(tokens);
   TBackwardText out;
+  std::size_t work = 0;
   std::size_t i = 0;
   while (i < tokens.size()) {
     const Token t = tokens[i];
@@ -311,7 +312,8 @@ int RewritePowers(TokenText& tokens, const std::vector<long double>& constants, 
         const TokenText base = out.Text().substr(baseStart);
         const std::uint64_t m = n < 0 ? -static_cast<std::uint64_t>(n) : static_cast<std::uint64_t>(n);
         const std::size_t length = PowerLength(base.size(), m) + (n < 0 ? 6 : 2);
-        if (baseStart + length + (tokens.size() - exponentEnd) > MaxTokens) return TooLong;
+        work += length;
+        if (baseStart + length + (tokens.size() - exponentEnd) > MaxTokens || work > MaxRewriteWork) return TooLong;
         out.Truncate(baseStart);
         out.Append(PowerText(base, n));
         i = exponentEnd;
