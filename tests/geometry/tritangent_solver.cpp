@@ -45,11 +45,11 @@ void ExpectNear(const TVector3& a, const TVector3& b, long double tol) {
   EXPECT_NEAR(a.z, b.z, tol);
 }
 
-// A candidate of three segments [c - 0.3 d, c + 0.7 d] around the contacts c.
-TriangleCandidate CandidateAround(const Params& c, long double d) {
+// A candidate of three segments [c - f d, c + (1 - f) d] around the contacts c.
+TriangleCandidate CandidateAround(const Params& c, long double d, long double f = 0.3L) {
   TriangleCandidate cand;
   for (int k = 0; k < 6; ++k) {
-    const long double t = c[k / 2] + (k % 2 ? 0.7L : -0.3L) * d;
+    const long double t = c[k / 2] + (k % 2 ? 1 - f : -f) * d;
     const CurveJet e = Exact(t);
     cand[k] = {t, 0, e.P, e.T, Cross(e.P, e.T)};
   }
@@ -84,8 +84,6 @@ TEST(TritangentSamples, JacobianMatchesDifferencesOfTheResiduals) {
   TVector3 r;
   Matrix3 j;
   TripleFrame(u, r, j);
-  const CurveJet p[3] = {Exact(u[0]), Exact(u[1]), Exact(u[2])};
-  EXPECT_NEAR(r.x, ReciprocalProduct(Cross(p[0].P, p[0].T), p[0].T, Cross(p[1].P, p[1].T), p[1].T), 1e-7);
   const long double eps = 1e-6L;
   for (int c = 0; c < 3; ++c) {
     Params up = u, down = u;
@@ -95,11 +93,9 @@ TEST(TritangentSamples, JacobianMatchesDifferencesOfTheResiduals) {
     Matrix3 unused;
     TripleFrame(up, rp, unused);
     TripleFrame(down, rm, unused);
-    const TVector3 diff = (rp - rm) / (2 * eps);
-    const long double column[3][3] = {{j[0].x, j[1].x, j[2].x}, {j[0].y, j[1].y, j[2].y}, {j[0].z, j[1].z, j[2].z}};
-    EXPECT_NEAR(diff.x, column[c][0], 1e-4) << c;
-    EXPECT_NEAR(diff.y, column[c][1], 1e-4) << c;
-    EXPECT_NEAR(diff.z, column[c][2], 1e-4) << c;
+    const TVector3 column = c == 0 ? TVector3{j[0].x, j[1].x, j[2].x}
+                                   : c == 1 ? TVector3{j[0].y, j[1].y, j[2].y} : TVector3{j[0].z, j[1].z, j[2].z};
+    ExpectNear((rp - rm) / (2 * eps), column, 1e-4);
   }
 }
 
@@ -116,6 +112,10 @@ TEST(TritangentSolver, ConvergesOntoBothPlanesAndRefusesWhatLeavesTheInterval) {
   EXPECT_LT(quality, 1e-12L);
   EXPECT_NEAR(low[0], Pi / 3, 1e-8);
   EXPECT_NEAR(low[2], 5 * Pi / 3, 1e-8);
+  // The first step may move the middle parameter 3/8 of its segment from the midpoint,
+  // so a middle contact 0.2 of a segment from its end is reached and one at 0.1 is not.
+  EXPECT_TRUE(SolveCandidate(CandidateAround(Top, 0.01L, 0.2L), q, quality));
+  EXPECT_FALSE(SolveCandidate(CandidateAround(Top, 0.01L, 0.1L), q, quality));
 
   // Already 20 steps beyond TMax: out at the first pass.
   q = {1, 2, Glob::TMax + 20 * Glob::TStep};
@@ -130,7 +130,6 @@ TEST(TritangentSolver, ConvergesOntoBothPlanesAndRefusesWhatLeavesTheInterval) {
 
 TEST(TritangentSolver, SingularJacobianGivesAZeroStepWithoutRaisingFlags) {
   ClearFloatFlags();
-  EXPECT_TRUE(NewtonStep(Matrix3{}, {1, 2, 3}) == (TVector3{}));
   EXPECT_TRUE(NewtonStep({TVector3{1, 2, 3}, TVector3{2, 4, 6}, TVector3{0, 1, 0}}, {1, 1, 1}) == (TVector3{}));
   // A circle in z = 0: every Jacobian vanishes, so the midpoints are kept, and as the
   // curve's own plane touches it everywhere, the triple is accepted as it stands.
@@ -142,12 +141,6 @@ TEST(TritangentSolver, SingularJacobianGivesAZeroStepWithoutRaisingFlags) {
   EXPECT_EQ(std::fetestexcept(FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW), 0);
   ASSERT_TRUE(solved);
   for (int k = 0; k < 3; ++k) EXPECT_EQ(u[k], (cand[2 * k].Param + cand[2 * k + 1].Param) / 2);
-  // A regular system is solved: J delta = -R.
-  const Matrix3 j{TVector3{2, 1, 0}, TVector3{0, 3, 1}, TVector3{1, 0, 4}};
-  const TVector3 r{1, -2, 5}, d = NewtonStep(j, r);
-  EXPECT_NEAR(Dot(j[0], d), -1, 1e-15);
-  EXPECT_NEAR(Dot(j[1], d), 2, 1e-15);
-  EXPECT_NEAR(Dot(j[2], d), -5, 1e-15);
 }
 
 TEST(TritangentQuality, ZeroOnAPlaneAndTheSentinelForPointsTooClose) {
