@@ -34,15 +34,15 @@ class TAboutPicture : public QWidget {
   }
 
  private:
-  // The curve (cos 2t (2 + sin 3t), sin 2t (2 + sin 3t), cos 3t), turned towards the
-  // viewer and scaled into the picture.
+  // The curve (cos 2t (2 + sin 3t), sin 2t (2 + sin 3t), cos 3t) seen from above,
+  // tipped a little towards the viewer, and scaled into the picture.
   QPolygonF Curve() const {
     QPolygonF points;
-    const double tilt = 0.5, cx = width() / 2.0, cy = height() / 2.0, scale = std::min(cx, cy) / 3.3;
+    const double tilt = 0.45, cx = width() / 2.0, cy = height() / 2.0, scale = std::min(cx, cy) / 3.4;
     for (int i = 0; i < 240; ++i) {
       const double t = 2 * std::numbers::pi * i / 240, r = 2 + std::sin(3 * t);
       const double x = std::cos(2 * t) * r, y = std::sin(2 * t) * r, z = std::cos(3 * t);
-      points << QPointF(cx + scale * x, cy - scale * (y * std::sin(tilt) + z * std::cos(tilt) * 1.5));
+      points << QPointF(cx + scale * x, cy - scale * (y * std::cos(tilt) + z * std::sin(tilt)));
     }
     return points;
   }
@@ -86,7 +86,7 @@ TFormAbout1::TFormAbout1(QWidget* owner) : QWidget(owner, Qt::Dialog) {
   setAttribute(Qt::WA_QuitOnClose, false);
 
   TitleLabel = MakeLabel(this, "Wendrix", QRect(120, 12, 70, 19), Fonts::Sans(16, true));
-  VersionLabel = MakeLabel(this, "Version 1.0, December 2026", QRect(216, 16, 111, 13), Fonts::Sans(11));
+  VersionLabel = MakeLabel(this, "Version 1.0, 12/2026", QRect(216, 16, 111, 13), Fonts::Sans(11));
   AuthorLabel = MakeLabel(this, "The Wendrix developers", QRect(120, 52, 149, 15), Fonts::Serif(13, true));
   Picture = new TAboutPicture(this);
   Picture->setGeometry(1, 5, 112, 101);

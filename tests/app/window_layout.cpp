@@ -83,6 +83,10 @@ TEST_F(Layout, FontsHaveTheirSizesAndExistingFaces) {
   expectFont(Form->pInfoPanel, 12, false);
   // The panels are 30 pixels wide; their longest usual text must fit inside the frame.
   EXPECT_LE(QFontMetrics(Form->pInfoPanel->font()).horizontalAdvance("2.500"), 30 - 2);
+  // The labels beside the fields show their whole text.
+  for (QLabel* label : Form->centralWidget()->findChildren<QLabel*>())
+    EXPECT_LE(QFontMetrics(label->font()).horizontalAdvance(label->text()), label->width())
+        << label->text().toStdString();
 }
 
 TEST_F(Layout, TabOrderRunsThroughTheFieldsAsDesigned) {
@@ -207,6 +211,9 @@ TEST_F(Layout, AboutBoxOpensOnceComesToTheFrontAndClosesOnAnyClick) {
 
   QTest::mouseClick(about->Memo->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
   EXPECT_FALSE(about->isVisible());
+  for (QLabel* label : {about->TitleLabel, about->VersionLabel, about->AuthorLabel})
+    EXPECT_LE(QFontMetrics(label->font()).horizontalAdvance(label->text()), label->width())
+        << label->text().toStdString();
   for (QWidget* part : {static_cast<QWidget*>(about->TitleLabel), about->Picture, static_cast<QWidget*>(about)}) {
     Form->AboutWendrix1->trigger();
     ASSERT_TRUE(about->isVisible());
