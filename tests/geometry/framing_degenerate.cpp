@@ -1,0 +1,72 @@
+// Figures whose box or projected box is degenerate: framing must neither raise a
+// floating-point flag nor leave the figure outside the picture.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "formula/Checks.h"
+#include "geometry/SharedState.h"
+#include "tests/geometry/framing_helpers.h"
+#include "tests/support/TestCurves.h"
+
+namespace {
+
+using namespace Glob;
+
+void ExpectFramedWithoutFlags(const char* x, const char* y, const char* z) {
+  TestCurves::UseCurve(x, y, z, 0, 1);
+  FramingTests::FrameCurveInPicture();
+}
+
+TEST(FramingDegenerate, ConstantCurveIsAPointAtTheCentre) {
+  for (const char* where : {"0", "5", "1/0"}) {  // 1/0 gives the guard value 1e300
+    SCOPED_TRACE(where);
+    ExpectFramedWithoutFlags(where, "2", "-3");
+    EXPECT_EQ(FigureDiagonal, 0);
+    EXPECT_EQ(BoxMin.x, BoxMax.x);
+    EXPECT_NEAR(ScreenCentre.x, 200, 1e-9);
+    EXPECT_NEAR(ScreenCentre.y, 200, 1e-9);
+    EXPECT_NEAR(ScreenCentre.z, 16384, 1e-6);
+  }
+}
+
+TEST(FramingDegenerate, VerticalSegmentIsAVerticalSegmentAtTheCentre) {
+  ExpectFramedWithoutFlags("1", "2", "t");
+  const ScreenPoint bottom = Framing::ProjectPoint({1, 2, 0}), top = Framing::ProjectPoint({1, 2, 1});
+  EXPECT_NEAR(bottom.x, 200, 1e-6);
+  EXPECT_NEAR(top.x, 200, 1e-6);
+  EXPECT_NEAR(bottom.y - top.y, 380, 1e-6);
+}
+
+TEST(FramingDegenerate, SegmentsAndPlaneCurvesAlongTheAxes) {
+  ExpectFramedWithoutFlags("t", "0", "0");
+  ExpectFramedWithoutFlags("0", "t", "0");
+  ExpectFramedWithoutFlags("0", "cos(7t)", "sin(7t)");
+  ExpectFramedWithoutFlags("t/0", "2t/0", "0");  // a line of length about 2e300
+}
+
+TEST(FramingDegenerate, TinyFigureFarFromTheOriginStaysInView) {
+  ExpectFramedWithoutFlags("10000000000/0", "1", "t exp(-800)");  // 1e310 plus a 1e-300 segment
+  EXPECT_GT(EyePoint.z, BoxMax.z);
+}
+
+TEST(FramingDegenerate, BoxFacingTheEyeGetsTheMiddleDepth) {
+  // A square in the plane x = 0 seen straight along x: no depth extent at all.
+  BoxMin = {0, -1, -1};
+  BoxMax = {0, 1, 1};
+  BoxSize = BoxMax - BoxMin;
+  FigureCentre = {0, 0, 0};
+  EyePoint = {10, 0, 0};
+  ClearFloatFlags();
+  Framing::SetUpView();
+  EXPECT_NO_THROW(CheckFloatFlags());
+  EXPECT_TRUE(std::isfinite(DepthScale));
+  for (const TVector3& corner : {BoxMin, BoxMax}) EXPECT_NEAR(Framing::ProjectPoint(corner).z, 16384, 1e-6);
+  EXPECT_NEAR(ScreenCentre.x, 200, 1e-12);  // a projected box symmetric about the centre
+  EXPECT_NEAR(ScreenCentre.y, 200, 1e-12);
+  const ScreenPoint c = Framing::ProjectPoint(BoxMax);
+  EXPECT_NEAR(std::fabs(c.x - 200), 190, 1e-9);
+  EXPECT_NEAR(std::fabs(c.y - 200), 190, 1e-9);
+}
+
+}  // namespace

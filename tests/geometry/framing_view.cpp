@@ -1,0 +1,89 @@
+// Figure framing: eye placement, view axes, the fit into the picture and the depth map.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "geometry/SharedState.h"
+#include "geometry/Vectors.h"
+#include "tests/geometry/framing_helpers.h"
+#include "tests/support/TestCurves.h"
+
+namespace {
+
+using namespace Glob;
+using FramingTests::FrameCurveInPicture;
+
+TEST(FramingFit, BoxFillsAtMost380PixelsAroundTheCentreWithDepths8192To24576) {
+  TestCurves::UseDefaultCurve();
+  FrameCurveInPicture();
+  // The perspective image of the box is not symmetric about the centre's image.
+  EXPECT_NEAR(ScreenCentre.x, 200, 20);
+  EXPECT_NEAR(ScreenCentre.y, 200, 20);
+  TVector3 lo{1e9L, 1e9L, 1e9L}, hi{-1e9L, -1e9L, -1e9L};
+  for (int corner = 0; corner < 8; ++corner) {
+    const int i = (corner >> 2) & 1, j = (corner >> 1) & 1, k = corner & 1;
+    const ScreenPoint c = Framing::ProjectPoint(BoxMin + TVector3{i * BoxSize.x, j * BoxSize.y, k * BoxSize.z});
+    lo = {std::min(lo.x, c.x), std::min(lo.y, c.y), std::min(lo.z, c.z)};
+    hi = {std::max(hi.x, c.x), std::max(hi.y, c.y), std::max(hi.z, c.z)};
+  }
+  EXPECT_NEAR(lo.x + hi.x, 400, 1e-9);
+  EXPECT_NEAR(lo.y + hi.y, 400, 1e-9);
+  EXPECT_LE(std::min(hi.x - lo.x, hi.y - lo.y), 380 + 1e-9);
+  EXPECT_NEAR(std::max(hi.x - lo.x, hi.y - lo.y), 380, 1e-9);
+  EXPECT_NEAR(lo.z, 8192, 1e-6);
+  EXPECT_NEAR(hi.z, 24576, 1e-6);
+}
+
+TEST(FramingFit, ViewAxesAreARightHandedFrameWithUpShownUp) {
+  TestCurves::UseDefaultCurve();
+  FrameCurveInPicture();
+  EXPECT_NEAR(Length(ViewAxisX), 1, 1e-15);
+  EXPECT_NEAR(Length(ViewAxisY), 1, 1e-15);
+  EXPECT_NEAR(Length(ViewAxisZ), 1, 1e-15);
+  EXPECT_NEAR(Dot(ViewAxisX, ViewAxisY), 0, 1e-15);
+  EXPECT_NEAR(Dot(ViewAxisX, ViewAxisZ), 0, 1e-15);
+  EXPECT_EQ(ViewAxisX.z, 0);
+  // x right, y down, depth away from the viewer: a picture that is not mirrored.
+  EXPECT_NEAR(Dot(Cross(ViewAxisX, ViewAxisY), ViewAxisZ), -1, 1e-15);
+  EXPECT_LT(Framing::ProjectPoint(FigureCentre + TVector3{0, 0, 0.5L}).y, ScreenCentre.y);
+  EXPECT_LT(Framing::ProjectPoint(FigureCentre + 0.1L * ViewAxisZ).z, ScreenCentre.z);  // nearer, smaller
+}
+
+TEST(FramingEye, EyeAzimuthIsFixedRelativeToTheBox) {
+  const long double azimuth = 0.9353981633974483L;
+  for (long double sizeX : {2.0L, 8.0L, 0.5L}) {  // a square box, and boxes long in x or in y
+    BoxMin = {1, -2, 3};
+    BoxSize = {sizeX, 2, 1};
+    BoxMax = BoxMin + BoxSize;
+    FigureDiagonal = Length(BoxSize);
+    Framing::PlaceEye();
+    const long double r = 3.5L * FigureDiagonal;
+    EXPECT_NEAR(EyePoint.x, 1 + r * std::cos(azimuth), 1e-15L * r) << sizeX;
+    EXPECT_NEAR(EyePoint.y, -2 + r * std::sin(azimuth), 1e-15L * r) << sizeX;
+    EXPECT_NEAR(EyePoint.z, 4 + 0.4L * r, 1e-15L * r) << sizeX;
+  }
+}
+
+TEST(FramingEye, FlatFigureGetsItsEyeAboveTheTop) {
+  TestCurves::UseCurve("3cos(t)", "sin(t)", "2", 0, 2 * Pi);
+  FrameCurveInPicture();
+  EXPECT_EQ(BoxSize.z, 0);
+  EXPECT_NEAR(FigureDiagonal, std::sqrt(40.0L), 1e-3);  // the box of the curve points
+  EXPECT_NEAR(EyePoint.z, 2 + 0.4L * 3.5L * FigureDiagonal, 1e-15);
+}
+
+TEST(FramingVectors, ProductOrdersAndColourBytes) {
+  const TVector3 ex{1, 0, 0}, ey{0, 1, 0}, ez{0, 0, 1};
+  EXPECT_EQ(Cross(ex, ey), ez);
+  EXPECT_EQ(Cross(ey, ex), -ez);
+  EXPECT_EQ(Triple(ex, ey, ez), 1);
+  EXPECT_EQ(Triple(ey, ex, ez), -1);
+  const std::uint8_t bgr[3] = {0x12, 0x34, 0x56};
+  EXPECT_EQ(Framing::TripleToColour(bgr), 0x123456u);
+  BuildShadePalette();
+  EXPECT_EQ(Framing::TripleToColour(&ShadePalette[3 * 31]), 0xB0B000u);  // the teal eye colour
+  for (int i = 0; i < 256; ++i) EXPECT_EQ(Framing::TripleToColour(&ShadePalette[3 * i]), PaletteColour(i)) << i;
+}
+
+}  // namespace
