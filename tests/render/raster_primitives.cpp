@@ -128,6 +128,15 @@ TEST_F(RasterTest, TriangleSpansWithAndWithoutWidening) {
   Raster::DepthTriangle(P(10, 10), P(20, 10), P(10, 20), true);
   EXPECT_EQ(Written(), Rows(11, 20, [](int) { return 10; }, [](int y) { return 31 - y; }));
 
+  // Edges between pixels: spans run from the ceiling of the left end to the floor of the
+  // right end, and the widened pixel of a span left of the picture stays outside it.
+  Raster::ClearDepth();
+  Raster::DepthTriangle(P(10.5, 10), P(20.5, 10), P(10.5, 20), false);
+  EXPECT_EQ(Written(), Rows(11, 19, [](int) { return 11; }, [](int y) { return 30 - y; }));
+  Raster::ClearDepth();
+  Raster::DepthTriangle(P(-20.5, 10), P(-1.5, 10), P(-20.5, 29), true);
+  EXPECT_TRUE(Written().empty());
+
   // An apex exactly on a pixel covers it alone; the flat bottom row is covered fully.
   Raster::ClearDepth();
   Raster::DepthTriangle(P(10, 10), P(20, 20), P(0, 20), false);
