@@ -112,32 +112,33 @@ bool IndexWithin(long double v, int lo, int hi, int& index) {
   return true;
 }
 
+// Steps from a to b along one axis u, one pixel per whole u with 0 < u < 400: the other
+// coordinate v and the depth are interpolated at u, and visit(u, v, depth) is called
+// when 0 < v < 400.
+template <class Visit>
+void StepAxis(long double ua, long double ub, long double va, long double vb, long double za, long double zb,
+              Visit visit) {
+  const long double du = ub - ua;
+  const long double mv = (vb - va) / du, mz = (zb - za) / du;
+  const Span steps = du > 0 ? Clip(std::floor(ua), std::floor(ub), 1, PictureSize - 1)
+                            : Clip(std::floor(ub), std::floor(ua), 1, PictureSize - 1);
+  for (int u = steps.first; u <= steps.last; ++u) {
+    int v;
+    if (IndexWithin(std::floor(va + mv * (u - ua)), 1, PictureSize - 1, v)) visit(u, v, RoundDepth(za + mz * (u - ua)));
+  }
+}
+
 // Visits the pixels of segment a-b as visit(x, y, depth): one pixel per column when the
-// segment is mostly horizontal, one per row otherwise, only where 0 < x, y < 400.
+// segment is mostly horizontal, one per row otherwise; nothing when a = b.
 template <class Visit>
 void StepSegment(const ScreenPoint& a, const ScreenPoint& b, Visit visit) {
   RequireNumbers(a);
   RequireNumbers(b);
   const long double dx = b.x - a.x, dy = b.y - a.y;
-  if (std::fabs(dx) > std::fabs(dy)) {
-    const long double my = dy / dx, mz = (b.z - a.z) / dx;
-    const Span columns = dx > 0 ? Clip(std::floor(a.x), std::floor(b.x), 1, PictureSize - 1)
-                                : Clip(std::floor(b.x), std::floor(a.x), 1, PictureSize - 1);
-    for (int x = columns.first; x <= columns.last; ++x) {
-      int y;
-      if (IndexWithin(std::floor(a.y + my * (x - a.x)), 1, PictureSize - 1, y))
-        visit(x, y, RoundDepth(a.z + mz * (x - a.x)));
-    }
-  } else if (dy != 0) {
-    const long double mx = dx / dy, mz = (b.z - a.z) / dy;
-    const Span rows = dy > 0 ? Clip(std::floor(a.y), std::floor(b.y), 1, PictureSize - 1)
-                             : Clip(std::floor(b.y), std::floor(a.y), 1, PictureSize - 1);
-    for (int y = rows.first; y <= rows.last; ++y) {
-      int x;
-      if (IndexWithin(std::floor(a.x + mx * (y - a.y)), 1, PictureSize - 1, x))
-        visit(x, y, RoundDepth(a.z + mz * (y - a.y)));
-    }
-  }
+  if (std::fabs(dx) > std::fabs(dy))
+    StepAxis(a.x, b.x, a.y, b.y, a.z, b.z, visit);
+  else if (dy != 0)
+    StepAxis(a.y, b.y, a.x, b.x, a.z, b.z, [&visit](int y, int x, std::int32_t z) { visit(x, y, z); });
 }
 
 // Visits the pixels of triangle abc inside HullRect as visit(x, y, depth), rows from top
