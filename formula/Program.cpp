@@ -76,63 +76,112 @@ long double TProgram::Run(const long double* vars) const {
   long double local[LocalDepth];
   long double* const s = depth_ <= LocalDepth ? local : scratch_.data();
   const long double* const bases[2] = {vars, constants_};
-  std::size_t n = 0;  // values on the stack; s[n - 1] is the top
+  // The top of the value stack stays in x (a register); s[0..n-1] hold the values
+  // below it. The first push stores the meaningless initial x into s[0].
+  long double x = 0;
+  std::size_t n = 0;
   for (const TOperation& op : operations_) {
     switch (op.Kind) {
       case EKind::Push:
-        s[n++] = bases[op.Base][op.Index];
+        s[n++] = x;
+        x = bases[op.Base][op.Index];
         break;
       case EKind::PushOne:
-        s[n++] = 1.0L;
+        s[n++] = x;
+        x = 1.0L;
         break;
       case EKind::PushPi:
-        s[n++] = Shared.Pi;
+        s[n++] = x;
+        x = Shared.Pi;
         break;
       case EKind::Add:
-        --n;
-        s[n - 1] = s[n - 1] + s[n];
+        x = s[--n] + x;
         break;
       case EKind::Subtract:
-        --n;
-        s[n - 1] = s[n - 1] - s[n];
+        x = s[--n] - x;
         break;
       case EKind::Multiply:
-        --n;
-        s[n - 1] = s[n - 1] * s[n];
+        x = s[--n] * x;
         break;
       case EKind::Divide:
-        --n;
-        s[n - 1] = SafeDivide(s[n - 1], s[n]);
+        x = SafeDivide(s[--n], x);
         break;
-      case EKind::Power:
-        --n;
-        s[n - 1] = Power(s[n], s[n - 1]);
+      case EKind::Power:  // x is the base, the exponent lies below it
+        x = Power(x, s[--n]);
         break;
       case EKind::AddMemory:
-        s[n - 1] = s[n - 1] + bases[op.Base][op.Index];
+        x = x + bases[op.Base][op.Index];
         break;
       case EKind::SubtractMemory:
-        s[n - 1] = s[n - 1] - bases[op.Base][op.Index];
+        x = x - bases[op.Base][op.Index];
         break;
       case EKind::MultiplyMemory:
-        s[n - 1] = s[n - 1] * bases[op.Base][op.Index];
+        x = x * bases[op.Base][op.Index];
         break;
       case EKind::DivideMemory:
-        s[n - 1] = SafeDivide(s[n - 1], bases[op.Base][op.Index]);
+        x = SafeDivide(x, bases[op.Base][op.Index]);
         break;
       case EKind::PowerMemory:
-        s[n - 1] = Power(bases[op.Base][op.Index], s[n - 1]);
+        x = Power(bases[op.Base][op.Index], x);
         break;
       case EKind::Negate:
-        s[n - 1] = -s[n - 1];
+        x = -x;
+        break;
+      case EKind::Cosine:
+        x = Cosine(x);
+        break;
+      case EKind::Sine:
+        x = Sine(x);
+        break;
+      case EKind::Exponential:
+        x = Exponential(x);
         break;
       case EKind::Square:
-        s[n - 1] = Square(s[n - 1]);
+        x = Square(x);
         break;
-      default:  // the other function codes, in the order of FunctionEffects
-        s[n - 1] = FunctionEffects[static_cast<int>(op.Kind) - static_cast<int>(EKind::Cosine)](s[n - 1]);
+      case EKind::SquareRoot:
+        x = SquareRoot(x);
+        break;
+      case EKind::Logarithm:
+        x = Logarithm(x);
+        break;
+      case EKind::Tangent:
+        x = Tangent(x);
+        break;
+      case EKind::HypSine:
+        x = HypSine(x);
+        break;
+      case EKind::HypCosine:
+        x = HypCosine(x);
+        break;
+      case EKind::HypTangent:
+        x = HypTangent(x);
+        break;
+      case EKind::ArcSine:
+        x = ArcSine(x);
+        break;
+      case EKind::ArcCosine:
+        x = ArcCosine(x);
+        break;
+      case EKind::ArcTangent:
+        x = ArcTangent(x);
+        break;
+      case EKind::Absolute:
+        x = Absolute(x);
+        break;
+      case EKind::Cotangent:
+        x = Cotangent(x);
+        break;
+      case EKind::ArgCosh:
+        x = ArgCosh(x);
+        break;
+      case EKind::ArgTanh:
+        x = ArgTanh(x);
+        break;
+      case EKind::ArgSinh:
+        x = ArgSinh(x);
         break;
     }
   }
-  return s[0];
+  return x;
 }
