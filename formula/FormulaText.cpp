@@ -1,8 +1,8 @@
 // Normalisation of formula texts and their tokenizing.
-#include <clocale>
+#include <locale.h>
+
 #include <cmath>
 #include <cstdlib>
-#include <locale.h>
 
 #include "formula/FunParsInternal.h"
 
@@ -21,13 +21,13 @@ struct WrittenFunction {
   char Code;
 };
 const WrittenFunction FunctionNames[42] = {
-    {"COS", 'A'},     {"SIN", 'B'},     {"SEN", 'B'},     {"EXP", 'C'},     {"SQR", 'D'},     {"SQRT", 'E'},
-    {"LN", 'F'},      {"LOG", 'F'},     {"TG", 'G'},      {"TAN", 'G'},     {"SH", 'H'},      {"SINH", 'H'},
-    {"CH", 'I'},      {"COSH", 'I'},    {"TH", 'J'},      {"TANH", 'J'},    {"ARCSEN", 'K'},  {"ASEN", 'K'},
-    {"ARCSIN", 'K'},  {"ASIN", 'K'},    {"ARCCOS", 'L'},  {"ACOS", 'L'},    {"ARCOS", 'L'},   {"ARCTG", 'M'},
-    {"ARCTAN", 'M'},  {"ATAN", 'M'},    {"ABS", 'N'},     {"COTG", 'O'},    {"COTAN", 'O'},   {"COT", 'O'},
-    {"ARGCH", 'P'},   {"ACOSH", 'P'},   {"ARCCOSH", 'P'}, {"ARCTANH", 'Q'}, {"ARGTANH", 'Q'}, {"ARGTH", 'Q'},
-    {"ATANH", 'Q'},   {"ARCSINH", 'R'}, {"ASINH", 'R'},   {"ARGSH", 'R'},   {"ARGSINH", 'R'}, {"ARGCOSH", 'P'},
+    {"COS", 'A'},    {"SIN", 'B'},     {"SEN", 'B'},     {"EXP", 'C'},     {"SQR", 'D'},     {"SQRT", 'E'},
+    {"LN", 'F'},     {"LOG", 'F'},     {"TG", 'G'},      {"TAN", 'G'},     {"SH", 'H'},      {"SINH", 'H'},
+    {"CH", 'I'},     {"COSH", 'I'},    {"TH", 'J'},      {"TANH", 'J'},    {"ARCSEN", 'K'},  {"ASEN", 'K'},
+    {"ARCSIN", 'K'}, {"ASIN", 'K'},    {"ARCCOS", 'L'},  {"ACOS", 'L'},    {"ARCOS", 'L'},   {"ARCTG", 'M'},
+    {"ARCTAN", 'M'}, {"ATAN", 'M'},    {"ABS", 'N'},     {"COTG", 'O'},    {"COTAN", 'O'},   {"COT", 'O'},
+    {"ARGCH", 'P'},  {"ACOSH", 'P'},   {"ARCCOSH", 'P'}, {"ARCTANH", 'Q'}, {"ARGTANH", 'Q'}, {"ARGTH", 'Q'},
+    {"ATANH", 'Q'},  {"ARCSINH", 'R'}, {"ASINH", 'R'},   {"ARGSH", 'R'},   {"ARGSINH", 'R'}, {"ARGCOSH", 'P'},
 };
 
 // Numbers are read with "." as the decimal point whatever locale the process runs in.

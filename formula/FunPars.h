@@ -19,13 +19,17 @@ class TOpCodeFunctionExtended {
   TOpCodeFunctionExtended(const TOpCodeFunctionExtended&) = delete;
   TOpCodeFunctionExtended& operator=(const TOpCodeFunctionExtended&) = delete;
 
-  // Compiles `text` with the variable letters `variables` (empty: "PQRSTUVWXYZ").
-  // Returns with `message` empty on success; otherwise `message` is one of the
-  // compiler's eleven messages and the object holds no runnable program.
+  // Compiles `text` with the variable letters `variables` (empty: "PQRSTUVWXYZ"; at
+  // most 11 letters from P to Z, either case). Returns with `message` empty on success;
+  // otherwise `message` is one of the compiler's messages and the object holds no
+  // program (Run gives 0) until the next successful Compile. Variable values are not
+  // read here: they may be set before or after.
   void Compile(const std::string& text, const std::string& variables, std::string& message);
 
-  // Runs the last successfully compiled program with the variable values `vars`
-  // (one per variable letter, in list order). An object without a program gives 0.
+  // Runs the program with the variable values `vars` (one per letter of the list it was
+  // compiled with, in that order; may be null when the program reads none). Guards
+  // give defined values; unguarded overflow or invalid operations only raise the
+  // floating-point flags. An object without a program gives 0.
   long double Run(const long double* vars) const;
 
   // The formula text last given to Compile.
@@ -57,14 +61,18 @@ extern TOpCodeFunctionExtended FormulaX, FormulaY, FormulaZ;
 extern long double FormulaVars[3];
 
 // The curve point at t: writes t into FormulaVars[0], then runs FormulaX, FormulaY
-// and FormulaZ in that order. The three formulas must be compiled.
+// and FormulaZ in that order with FormulaVars. No check: a formula without a program
+// gives 0 for its coordinate.
 void EvalCurve(long double t, TVector3& point);
 
 // Compiles `text` as a formula without a variable list and runs it. Returns the value
-// with `message` empty, or 0 with the compiler's message.
+// with `message` empty, or 0 with the compiler's message. A limit has no variables:
+// a formula that reads one of the letters P to Z is refused with message 3.
 long double EvalConstant(const std::string& text, std::string& message);
 
-// Unit start-up and shut-down; repeated calls are harmless.
+// Unit start-up (the three formulas without programs) and shut-down (their programs
+// released); a second start-up without a shut-down between, or the reverse, does
+// nothing. Compile and Run do not depend on them.
 void Initialize();
 void Finalize();
 

@@ -20,6 +20,8 @@ constexpr Token OperandBase = 0x100;
 inline bool IsOperandRef(Token t) { return t >= OperandBase; }
 inline Token OperandRef(int k) { return static_cast<Token>(OperandBase + k); }
 inline int OperandIndex(Token t) { return t - OperandBase; }
+inline bool IsBinaryOperator(Token t) { return t == u'+' || t == u'-' || t == u'*' || t == u'/' || t == u'^'; }
+inline bool IsFunctionCode(Token t) { return t >= u'A' && t <= u'Z'; }
 
 // The longest token string the compiler builds (power rewriting can multiply the
 // length); a longer one is refused with message 8.

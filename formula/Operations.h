@@ -107,8 +107,8 @@ inline long double ArgSinh(long double x) {
 
 // The effects of the function codes 'A' to 'R', in code order.
 using TUnary = long double (*)(long double);
-constexpr TUnary FunctionEffects[18] = {Cosine,     Sine,     Exponential, Square,   SquareRoot, Logarithm,
-                                        Tangent,    HypSine,  HypCosine,   HypTangent, ArcSine,  ArcCosine,
-                                        ArcTangent, Absolute, Cotangent,   ArgCosh,  ArgTanh,    ArgSinh};
+constexpr TUnary FunctionEffects[18] = {Cosine,     Sine,     Exponential, Square,     SquareRoot, Logarithm,
+                                        Tangent,    HypSine,  HypCosine,   HypTangent, ArcSine,    ArcCosine,
+                                        ArcTangent, Absolute, Cotangent,   ArgCosh,    ArgTanh,    ArgSinh};
 
 }  // namespace FormulaOps

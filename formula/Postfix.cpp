@@ -30,7 +30,7 @@ ETokenClass ClassOf(Token t) {
       return UnaryMinus;
     default:
       if (t >= u'q' && t <= u'z') return Lower;
-      if (t >= u'A' && t <= u'Z') return Function;
+      if (IsFunctionCode(t)) return Function;
       return Other;
   }
 }
@@ -141,8 +141,8 @@ class TBackwardText {
 // The integer exponent n of tokens [begin, end): the token 1 or one constant with an
 // integral value in the 32-bit range, inside at most one pair of brackets and after
 // at most one "#". False for anything else.
-bool IntegerExponent(const TokenText& text, std::size_t begin, std::size_t end, const std::vector<long double>& constants,
-                     int variableCount, std::int64_t& n) {
+bool IntegerExponent(const TokenText& text, std::size_t begin, std::size_t end,
+                     const std::vector<long double>& constants, int variableCount, std::int64_t& n) {
   if (end - begin >= 2 && text[begin] == u'(' && text[end - 1] == u')') {
     ++begin;
     --end;
@@ -223,12 +223,12 @@ class TTreeBuilder {
 
   void PushOperand(Token t) { Push({t}); }
 
-  // Applies the operator or function `t` to the newest operand(s).
+  // Applies a binary operator to the two newest operands, or "#" or a function code to
+  // the newest one.
   void Apply(Token t) {
     TNode node{t};
-    node.Right = Pop();
-    if (Precedence(t) != 0 && t != u'#') node.Left = Pop();
-    if (t == u'#' || Precedence(t) == 0) std::swap(node.Left, node.Right);
+    if (IsBinaryOperator(t)) node.Right = Pop();
+    node.Left = Pop();
     Push(node);
   }
 
@@ -333,7 +333,7 @@ TokenText ToPostfix(const TokenText& tokens) {
   for (const Token t : tokens) {
     if (IsOperandRef(t) || t == u'1' || t == u'p') {
       tree.PushOperand(t);
-    } else if (t == u'(' || t == u'#' || (t >= u'A' && t <= u'Z')) {
+    } else if (t == u'(' || t == u'#' || IsFunctionCode(t)) {
       waiting += t;
     } else if (t == u')') {
       while (!waiting.empty() && waiting.back() != u'(') {
@@ -341,7 +341,7 @@ TokenText ToPostfix(const TokenText& tokens) {
         waiting.pop_back();
       }
       if (!waiting.empty()) waiting.pop_back();
-      if (!waiting.empty() && waiting.back() >= u'A' && waiting.back() <= u'Z') {
+      if (!waiting.empty() && IsFunctionCode(waiting.back())) {
         tree.Apply(waiting.back());
         waiting.pop_back();
       }

@@ -8,12 +8,6 @@
 
 using namespace FunParsWork;
 
-namespace {
-
-bool IsBinary(char16_t t) { return t == u'+' || t == u'-' || t == u'*' || t == u'/' || t == u'^'; }
-
-}  // namespace
-
 void TProgram::Emit(const std::u16string& postfix, const long double* constants, int variableCount) {
   Clear();
   constants_ = constants;
@@ -23,8 +17,9 @@ void TProgram::Emit(const std::u16string& postfix, const long double* constants,
     if (IsOperandRef(t)) {
       const int k = OperandIndex(t);
       const bool variable = k <= variableCount;
+      const int index = variable ? k - 1 : k - variableCount;
       operations_.push_back(
-          {EKind::Push, static_cast<std::uint8_t>(variable ? 0 : 1), static_cast<std::uint32_t>(variable ? k - 1 : k - variableCount)});
+          {EKind::Push, static_cast<std::uint8_t>(variable ? 0 : 1), static_cast<std::uint32_t>(index)});
       depth_ = std::max(depth_, ++depth);
       continue;
     }
@@ -33,7 +28,7 @@ void TProgram::Emit(const std::u16string& postfix, const long double* constants,
       depth_ = std::max(depth_, ++depth);
       continue;
     }
-    if (IsBinary(t)) {
+    if (IsBinaryOperator(t)) {
       --depth;
       const int offset = static_cast<int>(std::u16string_view(u"+-*/^").find(t));
       // An operator right after a push of a variable or constant reads that operand
@@ -50,6 +45,7 @@ void TProgram::Emit(const std::u16string& postfix, const long double* constants,
       continue;
     }
     // Function codes 'A' to 'R' in the order of EKind::Cosine onwards.
+    static_assert(static_cast<int>(EKind::ArgSinh) - static_cast<int>(EKind::Cosine) == 'R' - 'A');
     operations_.push_back({static_cast<EKind>(static_cast<int>(EKind::Cosine) + (t - u'A'))});
   }
   if (depth_ > LocalDepth) scratch_.assign(depth_, 0.0L);

@@ -28,9 +28,14 @@ class TProgram {
   bool ReadsVariables() const;
 
  private:
-  // What one operation does. The "Memory" forms of the binary operators take their
-  // right operand (for "^" the base) straight from a variable or constant, in place
-  // of a push followed by the operator; the values are the same.
+  // What one operation does, with a the value below the top and b (or x) the top:
+  //   Push: fld of a variable or constant; PushOne: fld1; PushPi: the fldpi value.
+  //   Add: a + b (fadd); Subtract: a - b (fsub); Multiply: a times b (fmul);
+  //   Divide: SafeDivide(a, b); Power: the base is the top, the exponent below it:
+  //   FormulaOps::Power(b, a); Negate: fchs; the function codes: FormulaOps.
+  // The "Memory" forms take the top operand (for Power the base) straight from a
+  // variable or constant, in place of a Push followed by the operator; the arithmetic
+  // is the same, so is the value.
   enum class EKind : std::uint8_t {
     Push, PushOne, PushPi,
     Add, Subtract, Multiply, Divide, Power,

@@ -113,11 +113,11 @@ inline long double Fldln2() {
 // Set by FunPars::Initialize from the instruction constants; the guarded routines and
 // the programs read them from here.
 struct TConstants {
-  long double Pi = 0;        // fldpi
-  long double HalfPi = 0;    // fldpi, times 0.5
-  long double TwoPi = 0;     // fldpi, plus itself
-  long double Log2E = 0;     // fldl2e
-  long double Ln2 = 0;       // fldln2
+  long double Pi = 0;      // fldpi
+  long double HalfPi = 0;  // fldpi, times 0.5
+  long double TwoPi = 0;   // fldpi, plus itself
+  long double Log2E = 0;   // fldl2e
+  long double Ln2 = 0;     // fldln2
   long double Huge = 1e300L;
   long double NegHuge = -1e300L;
   long double Tiny = 1e-300L;

@@ -23,9 +23,9 @@ TEST(FormulaSyntax, FaultsAndAcceptedShapes) {
 
 TEST(FormulaSyntax, CheckSyntaxOnTokenStrings) {
   EXPECT_EQ(CheckSyntax(u"A(1)"), 0);
-  EXPECT_EQ(CheckSyntax(u"A1"), 6);    // a function code needs "("
-  EXPECT_EQ(CheckSyntax(u"1q"), 6);    // lower-case letters are never operands
-  EXPECT_EQ(CheckSyntax(u"1+a"), 6);   // class "other"
+  EXPECT_EQ(CheckSyntax(u"A1"), 6);   // a function code needs "("
+  EXPECT_EQ(CheckSyntax(u"1q"), 6);   // lower-case letters are never operands
+  EXPECT_EQ(CheckSyntax(u"1+a"), 6);  // class "other"
   EXPECT_EQ(CheckSyntax(u"#p"), 0);
   // An operand reference is one operand whatever its index: here the index of "(".
   const TokenText ref(1, OperandRef('(' - 0));

@@ -17,18 +17,17 @@ using namespace FormulaOps;
 
 struct TExpr {
   enum EKind { Variable, Constant, Pi, Binary, GeneralPower, IntegerPower, Negate, Function } Kind;
-  char Letter = 0;          // Variable: t, p or q; Binary: + - * /; Function: code A..R
-  long double Value = 0;    // Constant
-  std::string Text;         // Constant as written; Function: the spelling
-  int Exponent = 0;         // IntegerPower
+  char Letter = 0;        // Variable: t, p or q; Binary: + - * /; Function: code A..R
+  long double Value = 0;  // Constant
+  std::string Text;       // Constant as written; Function: the spelling
+  int Exponent = 0;       // IntegerPower
   std::unique_ptr<TExpr> A, B;
 };
 
 const char* const Spellings[18][2] = {
-    {"cos", "COS"},   {"sin", "sen"},   {"exp", "EXP"},       {"sqr", "Sqr"},       {"sqrt", "SQRT"},
-    {"ln", "log"},    {"tg", "tan"},    {"sh", "sinh"},       {"ch", "cosh"},       {"th", "tanh"},
-    {"asin", "arcsen"}, {"acos", "arcos"}, {"atan", "arctg"}, {"abs", "ABS"},       {"cotg", "cot"},
-    {"acosh", "argcosh"}, {"atanh", "argth"}, {"asinh", "argsh"}};
+    {"cos", "COS"},    {"sin", "sen"}, {"exp", "EXP"},  {"sqr", "Sqr"},       {"sqrt", "SQRT"},   {"ln", "log"},
+    {"tg", "tan"},     {"sh", "sinh"}, {"ch", "cosh"},  {"th", "tanh"},       {"asin", "arcsen"}, {"acos", "arcos"},
+    {"atan", "arctg"}, {"abs", "ABS"}, {"cotg", "cot"}, {"acosh", "argcosh"}, {"atanh", "argth"}, {"asinh", "argsh"}};
 
 bool IntegralConstant(const TExpr& e) {
   return e.Kind == TExpr::Constant && e.Value == static_cast<long long>(e.Value);
