@@ -1,6 +1,7 @@
 // Normalisation of formula texts and their tokenizing.
 #include <locale.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -20,7 +21,7 @@ struct WrittenFunction {
   const char* Name;
   char Code;
 };
-const WrittenFunction FunctionNames[42] = {
+constexpr WrittenFunction FunctionNames[42] = {
     {"COS", 'A'},    {"SIN", 'B'},     {"SEN", 'B'},     {"EXP", 'C'},     {"SQR", 'D'},     {"SQRT", 'E'},
     {"LN", 'F'},     {"LOG", 'F'},     {"TG", 'G'},      {"TAN", 'G'},     {"SH", 'H'},      {"SINH", 'H'},
     {"CH", 'I'},     {"COSH", 'I'},    {"TH", 'J'},      {"TANH", 'J'},    {"ARCSEN", 'K'},  {"ASEN", 'K'},
@@ -29,6 +30,12 @@ const WrittenFunction FunctionNames[42] = {
     {"ARGCH", 'P'},  {"ACOSH", 'P'},   {"ARCCOSH", 'P'}, {"ARCTANH", 'Q'}, {"ARGTANH", 'Q'}, {"ARGTH", 'Q'},
     {"ATANH", 'Q'},  {"ARCSINH", 'R'}, {"ASINH", 'R'},   {"ARGSH", 'R'},   {"ARGSINH", 'R'}, {"ARGCOSH", 'P'},
 };
+
+constexpr std::size_t LongestSpelling = [] {
+  std::size_t longest = 0;
+  for (const WrittenFunction& f : FunctionNames) longest = std::max(longest, std::char_traits<char>::length(f.Name));
+  return longest;
+}();
 
 // Numbers are read with "." as the decimal point whatever locale the process runs in.
 locale_t CLocale() {
@@ -158,7 +165,9 @@ char LookupFunction(const std::string& name) {
 
 TokenText SplitName(const std::string& run, bool& followedByBracket, const std::string& variables) {
   if (followedByBracket && run.size() > 1) {
-    for (std::size_t start = 0; start < run.size(); ++start) {
+    // Suffixes longer than every spelling need no lookup.
+    const std::size_t first = run.size() > LongestSpelling ? run.size() - LongestSpelling : 0;
+    for (std::size_t start = first; start < run.size(); ++start) {
       const char code = LookupFunction(run.substr(start));
       if (code == '?') continue;
       if (start == 0) return TokenText(1, static_cast<Token>(code));

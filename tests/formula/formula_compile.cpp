@@ -175,6 +175,9 @@ TEST(FormulaLimits, LongDeepAndExplodingFormulas) {
   for (int k = 0; k < 10000; ++k) calls += "abs(";
   EXPECT_EQ(Eval(calls + "-t" + std::string(10000, ')'), 3), 3);
 
+  EXPECT_EQ(Eval(std::string(100000, 't') + "(1)", 1), 1);
+  EXPECT_EQ(Eval(std::string(100000, 't') + "sin(t)", 1), Eval("sin(t)", 1));
+
   std::string brackets = std::string(100000, '(') + "t" + std::string(100000, ')');
   EXPECT_EQ(Eval(brackets, 4), 4);
 

@@ -147,6 +147,7 @@ TEST(FormulaNames, SplitNameReadsFunctionsVariablesAndPi) {
   EXPECT_TRUE(bracket);
   EXPECT_EQ(TokenDisplay(SplitName("TACOSH", bracket, tpq)), "{1}*P");
   EXPECT_EQ(TokenDisplay(SplitName("ARGCOSH", bracket, tpq)), "P");  // the whole run first
+  EXPECT_EQ(TokenDisplay(SplitName("QQQQPARGCOSH", bracket, tpq)), "{3}*{3}*{3}*{3}*{2}*P");
   bracket = false;
   EXPECT_EQ(TokenDisplay(SplitName("TPI", bracket, tpq)), "{1}*p");
   EXPECT_EQ(TokenDisplay(SplitName("PI", bracket, tpq)), "p");  // even with P a variable
