@@ -3,7 +3,6 @@
 // writes the pictures and the figure.
 #include <QDir>
 #include <QImage>
-#include <QSaveFile>
 #include <cstdio>
 #include <exception>
 
@@ -12,6 +11,7 @@
 #include "app/core/CurveFile.h"
 #include "app/core/CurveInput.h"
 #include "app/core/DragGate.h"
+#include "app/core/SafeFile.h"
 #include "cli/Commands.h"
 #include "cli/DrawOptions.h"
 #include "cli/JsonExport.h"
@@ -84,11 +84,7 @@ void WriteOutputs(const TDrawOptions& options, const Drawing::TStageTimes& times
     if (Glob::StereoMode) SavePicture(dir, "stereo.png", Glob::StereoBitmap);
   }
   if (!options.JsonFile.empty()) {
-    const std::string text = DrawingJson(times);
-    QSaveFile file(QString::fromStdString(options.JsonFile));
-    if (!file.open(QIODevice::WriteOnly) || file.write(text.data(), static_cast<qint64>(text.size())) < 0 ||
-        !file.commit())
-      throw WendrixError("cannot write " + options.JsonFile + ": " + file.errorString().toStdString());
+    SafeFile::Write(options.JsonFile, DrawingJson(times));
   }
 }
 

@@ -75,7 +75,9 @@ TParseOutcome ParseDrawOptions(const QStringList& arguments, TDrawOptions& optio
   QStringList all = arguments;
   all.prepend("wendrix-cli draw");
   const bool parsed = parser.parse(all);
-  usage = parser.helpText().toStdString();
+  // The parser names the executable's path; the usage names the command as typed.
+  const QString text = parser.helpText();
+  usage = "Usage: wendrix-cli draw [options] [FILE.wdx]" + text.mid(text.indexOf('\n')).toStdString();
   if (parsed && parser.isSet(help)) return TParseOutcome::Help;
   const auto error = [&message](const std::string& text) {
     message = text;

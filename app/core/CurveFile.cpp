@@ -1,12 +1,11 @@
 #include "app/core/CurveFile.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QString>
-#include <cmath>
 #include <tuple>
 
 #include "app/core/NumberText.h"
+#include "app/core/SafeFile.h"
 #include "formula/Checks.h"
 #include "formula/FunPars.h"
 #include "geometry/SharedState.h"
@@ -50,7 +49,7 @@ bool EvaluateRange(const std::string& minText, const std::string& maxText, long 
   std::string minMessage, maxMessage;
   min = FunPars::EvalConstant(minText, minMessage);
   max = FunPars::EvalConstant(maxText, maxMessage);
-  return minMessage.empty() && maxMessage.empty() && std::isfinite(min) && std::isfinite(max) && min < max;
+  return minMessage.empty() && maxMessage.empty() && min < max;
 }
 
 // The file's p and q snapped to their scroll positions in the file's own ranges. `known`
@@ -82,18 +81,9 @@ void BuildSaveList() {
 }
 
 void WriteLines(const std::string& path, const std::vector<std::string>& lines) {
-  // QSaveFile writes into a temporary file in the target's folder and renames it over
-  // the target on commit; on any failure the temporary file is removed instead.
-  QSaveFile file(QString::fromStdString(path));
-  if (!file.open(QIODevice::WriteOnly))
-    throw WendrixError("Cannot save " + Quoted(path) + ": " + file.errorString().toStdString());
-  for (const std::string& line : lines) {
-    const std::string text = line + "\r\n";
-    if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())) break;
-  }
-  if (!file.commit())
-    throw WendrixError("Cannot save " + Quoted(path) + ": " + file.errorString().toStdString() +
-                       "; the previous file was kept.");
+  std::string text;
+  for (const std::string& line : lines) text += line + "\r\n";
+  SafeFile::Write(path, text);
 }
 
 void SaveCurve(const std::string& path) {

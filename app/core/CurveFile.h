@@ -25,9 +25,8 @@ std::string FormatGeneral(long double value);
 // YFormula, ZFormula, then TMin, TMax, PMin, PMax, QMin, QMax, PValue, QValue.
 void BuildSaveList();
 
-// Writes `lines`, each ending with CR LF, to `path` through a temporary file beside it
-// that is renamed over the target only when everything was written: a failed save
-// leaves the previous file whole. Throws WendrixError with a readable message.
+// Writes `lines`, each ending with CR LF, to `path` through SafeFile::Write: a failed
+// save leaves the previous file whole. Throws WendrixError with a readable message.
 void WriteLines(const std::string& path, const std::vector<std::string>& lines);
 
 // BuildSaveList, then WriteLines of SaveList to `path`.

@@ -100,8 +100,7 @@ TReadResult LeeDatos(TInputFields& fields, bool& ready) {
     for (int k = 0; k < 2; ++k) {
       std::string message;
       const long double v = FunPars::EvalConstant(*limitTexts[k], message);
-      // An infinite or undefined limit would only fail later, inside the drawing.
-      if (!message.empty() || !std::isfinite(v)) return ReportInputError(CadenasRecursos::NumberMissing, ready);
+      if (!message.empty()) return ReportInputError(CadenasRecursos::NumberMissing, ready);
       if (!ready || v != *accepted[k]) outcome = TReadOutcome::Changed;
       values[i][k] = v;
     }
@@ -215,7 +214,7 @@ bool ParsePlainDecimal(const std::string& text, long double& value) {
   const char* first = t.data() + (t[0] == '+' ? 1 : 0);
   long double v = 0;
   const auto result = std::from_chars(first, t.data() + t.size(), v, std::chars_format::general);
-  if (result.ec != std::errc() || result.ptr != t.data() + t.size() || !std::isfinite(v)) return false;
+  if (result.ec != std::errc() || result.ptr != t.data() + t.size()) return false;
   value = v;
   return true;
 }

@@ -40,7 +40,6 @@ struct TReadResult {
 //    DrawnFlag false, DataChanged true, StereoMode false, ready true. The caller sets
 //    the caption of the stereo button to "Stereo".
 //  - Unchanged: nothing changes; the caller empties the caption of "Draw It".
-// A limit that evaluates to an infinity or NaN counts as miswritten.
 TReadResult LeeDatos(TInputFields& fields, bool& ready);
 
 // Copies PValue and QValue into the p and q slots of FunPars::FormulaVars.

@@ -1,0 +1,240 @@
+// Reading and checking the input fields: the three outcomes, the messages with and
+// without the beep, trimming, and what a refusal leaves alone.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "app/CadenasRecursos.h"
+#include "app/Glob.h"
+#include "app/core/CurveFile.h"
+#include "app/core/CurveInput.h"
+#include "formula/FunPars.h"
+#include "geometry/SharedState.h"
+
+using namespace CurveInput;
+
+namespace {
+
+class InputCheck : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(GlobInitialize());
+    fields = DefaultFields();
+  }
+  void TearDown() override { GlobFinalize(); }
+
+  // Accepts the default fields, as the first "Draw It" does.
+  void AcceptDefaults() {
+    fields = DefaultFields();
+    ready = false;
+    ASSERT_EQ(LeeDatos(fields, ready).Outcome, TReadOutcome::Changed);
+    Glob::DrawnFlag = true;  // as after the drawing
+    Glob::DataChanged = false;
+  }
+
+  // The accepted input as the lines of its curve file.
+  static std::vector<std::string> Accepted() {
+    CurveFile::BuildSaveList();
+    return Glob::SaveList;
+  }
+
+  static TVector3 CurveAt(long double t) {
+    TVector3 point;
+    FunPars::EvalCurve(t, point);
+    return point;
+  }
+
+  void ExpectRefused(const TReadResult& r, const std::string& message, bool beep) {
+    EXPECT_EQ(r.Outcome, TReadOutcome::Refused);
+    EXPECT_EQ(r.Message, message);
+    EXPECT_EQ(r.Beep, beep);
+  }
+
+  TInputFields fields;
+  bool ready = false;
+};
+
+}  // namespace
+
+TEST_F(InputCheck, AcceptingStoresTheInputAndItsDerivedConstants) {
+  fields.TMin = "-1";
+  fields.TMax = "3";
+  fields.PMax = "4";
+  const TReadResult r = LeeDatos(fields, ready);
+  EXPECT_EQ(r.Outcome, TReadOutcome::Changed);
+  EXPECT_EQ(r.Message, "");
+  EXPECT_FALSE(r.Beep);
+  EXPECT_TRUE(ready);
+  EXPECT_EQ(Glob::XFormula, "cos(2t)(p+sen(3t))");
+  EXPECT_EQ(Glob::ZFormula, "cos(3t+q)");
+  EXPECT_EQ(Glob::TMin, -1.0L);
+  EXPECT_EQ(Glob::TMax, 3.0L);
+  EXPECT_EQ(Glob::PMax, 4.0L);
+  std::string message;
+  EXPECT_EQ(Glob::QMax, FunPars::EvalConstant("pi", message));
+  EXPECT_EQ(Glob::TSpan, 4.0L);
+  EXPECT_EQ(Glob::TStep, 4.0L / 4096);
+  EXPECT_EQ(Glob::TMid, 1.0L);
+  EXPECT_EQ(Glob::TStepSq18, Glob::TStep * Glob::TStep * 18);
+  EXPECT_EQ(Glob::PScale, 0.25L);
+  EXPECT_EQ(Glob::QScale, 1 / Glob::QMax);
+  EXPECT_FALSE(Glob::DrawnFlag);
+  EXPECT_TRUE(Glob::DataChanged);
+  EXPECT_FALSE(Glob::StereoMode);
+  // The formulas are compiled with t, p, q in this order.
+  Glob::PValue = 1;
+  Glob::QValue = 0.5L;
+  PassParameters();
+  const TVector3 p = CurveAt(0.25L);
+  EXPECT_NEAR(static_cast<double>(p.x), std::cos(0.5) * (1 + std::sin(0.75)), 1e-15);
+  EXPECT_NEAR(static_cast<double>(p.z), std::cos(0.75 + 0.5), 1e-15);
+}
+
+TEST_F(InputCheck, TheDefaultIntervalIsTwoPi) {
+  AcceptDefaults();
+  EXPECT_EQ(Glob::TMin, 0.0L);
+  EXPECT_EQ(CurveFile::FormatGeneral(Glob::TMax), "6.28318530717959");
+  EXPECT_EQ(Glob::PMax, 5.0L);
+}
+
+TEST_F(InputCheck, UnchangedInputIsNotReadAsNew) {
+  AcceptDefaults();
+  Glob::StereoMode = true;
+  const TReadResult r = LeeDatos(fields, ready);
+  EXPECT_EQ(r.Outcome, TReadOutcome::Unchanged);
+  EXPECT_EQ(r.Message, "");
+  EXPECT_FALSE(r.Beep);
+  EXPECT_TRUE(Glob::DrawnFlag);
+  EXPECT_FALSE(Glob::DataChanged);
+  EXPECT_TRUE(Glob::StereoMode);
+
+  // Only blanks around a formula, or another spelling of the same limit, is no change.
+  fields.X = "  " + fields.X + "\t";
+  fields.TMax = "2*pi";
+  EXPECT_EQ(LeeDatos(fields, ready).Outcome, TReadOutcome::Unchanged);
+
+  // Without Ready every field counts as changed.
+  ready = false;
+  EXPECT_EQ(LeeDatos(fields, ready).Outcome, TReadOutcome::Changed);
+  EXPECT_FALSE(Glob::StereoMode);
+
+  // One changed value is enough.
+  fields.QMin = "0.5";
+  EXPECT_EQ(LeeDatos(fields, ready).Outcome, TReadOutcome::Changed);
+  EXPECT_EQ(Glob::QMin, 0.5L);
+}
+
+TEST_F(InputCheck, FormulaFieldsAreTrimmedInPlace) {
+  fields.X = " \t cos(t) \r\n";
+  fields.Y = "\x01sin(t)\x02";
+  ASSERT_EQ(LeeDatos(fields, ready).Outcome, TReadOutcome::Changed);
+  EXPECT_EQ(fields.X, "cos(t)");
+  EXPECT_EQ(Glob::XFormula, "cos(t)");
+  EXPECT_EQ(fields.Y, "sin(t)");
+}
+
+TEST_F(InputCheck, AnEmptyFormulaIsMissingData) {
+  AcceptDefaults();
+  const std::vector<std::string> before = Accepted();
+  fields.Y = "   \t ";
+  ExpectRefused(LeeDatos(fields, ready), CadenasRecursos::DataMissing, true);
+  EXPECT_EQ(fields.Y, "");
+  EXPECT_FALSE(ready);
+  EXPECT_EQ(Accepted(), before);
+  // The check stops at the first empty field: z is not even trimmed.
+  fields.Y = "";
+  fields.Z = " cos(t) ";
+  ExpectRefused(LeeDatos(fields, ready), CadenasRecursos::DataMissing, true);
+  EXPECT_EQ(fields.Z, " cos(t) ");
+}
+
+TEST_F(InputCheck, MiswrittenNumbersNeverShowTheCompilersMessage) {
+  AcceptDefaults();
+  const std::vector<std::string> before = Accepted();
+  std::string TInputFields::*const numberFields[] = {&TInputFields::TMin, &TInputFields::TMax, &TInputFields::PMin,
+                                                      &TInputFields::PMax, &TInputFields::QMin, &TInputFields::QMax};
+  for (std::string TInputFields::*field : numberFields) {
+    for (const char* text : {"", "2..5", "3 +", "t", "sin("}) {
+      TInputFields typed = DefaultFields();
+      typed.*field = text;
+      ready = true;
+      ExpectRefused(LeeDatos(typed, ready), CadenasRecursos::NumberMissing, true);
+      EXPECT_FALSE(ready);
+      EXPECT_EQ(Accepted(), before) << text;
+    }
+  }
+}
+
+TEST_F(InputCheck, ConstantFormulasAreLimits) {
+  fields.TMin = "-pi/2";
+  fields.TMax = "2 pi";
+  fields.QMax = "pi";
+  ASSERT_EQ(LeeDatos(fields, ready).Outcome, TReadOutcome::Changed);
+  EXPECT_NEAR(static_cast<double>(Glob::TMin), -1.5707963267948966, 1e-15);
+  EXPECT_NEAR(static_cast<double>(Glob::TMax), 6.283185307179586, 1e-15);
+}
+
+TEST_F(InputCheck, EmptyRangesAreRefusedWithoutABeep) {
+  AcceptDefaults();
+  const std::vector<std::string> before = Accepted();
+  const struct {
+    const char *Min, *Max;
+    std::string TInputFields::*MinField;
+    std::string TInputFields::*MaxField;
+    const char* Message;
+  } cases[] = {
+      {"2 pi", "0", &TInputFields::TMin, &TInputFields::TMax, CadenasRecursos::TRangeWrong},
+      {"1", "1", &TInputFields::TMin, &TInputFields::TMax, CadenasRecursos::TRangeWrong},
+      {"5", "5", &TInputFields::PMin, &TInputFields::PMax, CadenasRecursos::PRangeWrong},
+      {"pi", "0", &TInputFields::QMin, &TInputFields::QMax, CadenasRecursos::QRangeWrong},
+  };
+  for (const auto& c : cases) {
+    for (const bool readyBefore : {true, false}) {
+      TInputFields typed = DefaultFields();
+      typed.*c.MinField = c.Min;
+      typed.*c.MaxField = c.Max;
+      ready = readyBefore;
+      ExpectRefused(LeeDatos(typed, ready), c.Message, false);
+      EXPECT_EQ(ready, readyBefore);
+      EXPECT_EQ(Accepted(), before);
+    }
+  }
+  // The t range is checked before a miswritten p limit is reached.
+  TInputFields typed = DefaultFields();
+  typed.TMin = "7";
+  typed.PMax = "x";
+  ExpectRefused(LeeDatos(typed, ready), CadenasRecursos::TRangeWrong, false);
+}
+
+TEST_F(InputCheck, ARefusedFormulaKeepsTheAcceptedCurveEvaluable) {
+  AcceptDefaults();
+  Glob::PValue = 1;
+  PassParameters();
+  const std::vector<std::string> before = Accepted();
+  const TVector3 point = CurveAt(0.7L);
+
+  // x compiles but y does not: the compiler's own message, with the beep.
+  fields.X = "t";
+  fields.Y = "sen(t";
+  const TReadResult r = LeeDatos(fields, ready);
+  EXPECT_EQ(r.Outcome, TReadOutcome::Refused);
+  EXPECT_TRUE(r.Beep);
+  EXPECT_FALSE(r.Message.empty());
+  EXPECT_NE(r.Message, CadenasRecursos::NumberMissing);
+  EXPECT_FALSE(ready);
+  EXPECT_EQ(Accepted(), before);
+  // The figure on the screen stays usable: the formulas still give the accepted curve.
+  EXPECT_TRUE(Glob::DrawnFlag);
+  EXPECT_EQ(CurveAt(0.7L), point);
+
+  // The same after a refusal further on, once x and y were compiled anew.
+  fields = DefaultFields();
+  fields.X = "t";
+  fields.Y = "t*t";
+  fields.TMax = "oops";
+  ExpectRefused(LeeDatos(fields, ready), CadenasRecursos::NumberMissing, true);
+  EXPECT_EQ(CurveAt(0.7L), point);
+  fields.TMax = "-1";
+  ExpectRefused(LeeDatos(fields, ready), CadenasRecursos::TRangeWrong, false);
+  EXPECT_EQ(CurveAt(0.7L), point);
+}
