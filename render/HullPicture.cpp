@@ -23,9 +23,6 @@ namespace {
 constexpr int InitialRulings = 100;
 constexpr int RulingGrowth = 10;
 
-// A bitangent record is drawn once, as its (s, t) with s <= t; a NaN parameter hides it.
-bool Visible(const BitangentRecord& b) { return b.OnHull && b.ParamT >= b.ParamS; }
-
 void PaintRuling(const Ruling& r) { Raster::PaintSegment(r.EndS, r.EndT, Glob::PaletteColour(r.Shade)); }
 
 // Round(v) as a pixel index 0..399 of the hull picture; false when it falls outside.
@@ -81,41 +78,63 @@ void AppendRuling(const Ruling& r) {
   Rulings[RulingCount] = r;
 }
 
-void FillStripQuad(const Ruling& a, const Ruling& b, RenderMode mode) {
+bool Visible(const BitangentRecord& b) { return b.OnHull && b.ParamT >= b.ParamS; }
+
+void WalkStrips(const std::function<void(const BitangentRecord& b, bool stripStart)>& visit) {
+  const std::int32_t count = Bitangents::BitangentCount;
+  if (count > 0) CheckIndex(count, Bitangents::BitangentList.size());
+  bool previousVisible = false;
+  for (std::int32_t i = 1; i <= count; ++i) {
+    const BitangentRecord& b = Bitangents::BitangentList[i];
+    const bool visible = Visible(b);
+    if (visible) visit(b, b.StartsBranch || !previousVisible);
+    previousVisible = visible;
+  }
+}
+
+QuadSplit SplitStripQuad(const Ruling& a, const Ruling& b) {
   // Split along the nearer diagonal a.EndT-b.EndS only while the two rulings do not both
   // face the viewer (their shades then add up to at least 258); else along a.EndS-b.EndT.
-  const bool nearDiagonal = a.EndT.z + b.EndS.z < a.EndS.z + b.EndT.z && a.Shade + b.Shade < 255;
-  const ScreenPoint* first[3] = {&a.EndS, &a.EndT, nearDiagonal ? &b.EndS : &b.EndT};
-  const ScreenPoint* second[3] = {nearDiagonal ? &b.EndS : &a.EndS, nearDiagonal ? &a.EndT : &b.EndS, &b.EndT};
+  if (a.EndT.z + b.EndS.z < a.EndS.z + b.EndT.z && a.Shade + b.Shade < 255) return {{{0, 1, 2}, {2, 1, 3}}};
+  return {{{0, 1, 3}, {0, 2, 3}}};
+}
+
+void FillStripQuad(const Ruling& a, const Ruling& b, RenderMode mode) {
+  const ScreenPoint* corner[4] = {&a.EndS, &a.EndT, &b.EndS, &b.EndT};
+  const QuadSplit split = SplitStripQuad(a, b);
+  const auto& [first, second] = split;
   if (mode == RenderMode::Depth) {
-    Raster::DepthTriangle(*first[0], *first[1], *first[2], false);
-    Raster::DepthTriangle(*second[0], *second[1], *second[2], false);
+    Raster::DepthTriangle(*corner[first[0]], *corner[first[1]], *corner[first[2]], false);
+    Raster::DepthTriangle(*corner[second[0]], *corner[second[1]], *corner[second[2]], false);
     Raster::DepthSegment(a.EndS, b.EndS);
     Raster::DepthSegment(a.EndT, b.EndT);
     return;
   }
-  Raster::PaintTriangle(*first[0], *first[1], *first[2], a.Shade, false);
-  Raster::PaintTriangle(*second[0], *second[1], *second[2], b.Shade, false);
+  Raster::PaintTriangle(*corner[first[0]], *corner[first[1]], *corner[first[2]], a.Shade, false);
+  Raster::PaintTriangle(*corner[second[0]], *corner[second[1]], *corner[second[2]], b.Shade, false);
   if (Raster::EndAtFront(a.EndS) && Raster::EndAtFront(b.EndS)) Raster::PaintSegment(a.EndS, b.EndS, Raster::Yellow);
   if (Raster::EndAtFront(a.EndT) && Raster::EndAtFront(b.EndT)) Raster::PaintSegment(a.EndT, b.EndT, Raster::Yellow);
 }
 
+bool TritangentCorners(const Tritangents::Triple& u, std::array<TVector3, 3>& corners, TVector3& n) {
+  for (int k = 0; k < 3; ++k) FunPars::EvalCurve(u[k], corners[k]);
+  n = Cross(corners[1] - corners[0], corners[2] - corners[1]);
+  return !(Length(n) < 1e-7L);
+}
+
 void TritangentTriangles(RenderMode mode) {
   for (std::int32_t k = 0; k < Tritangents::TritangentCount; ++k) {
-    const Tritangents::Triple& u = Tritangents::TritangentTriples.at(k);
-    TVector3 p1, p2, p3;
-    FunPars::EvalCurve(u[0], p1);
-    FunPars::EvalCurve(u[1], p2);
-    FunPars::EvalCurve(u[2], p3);
-    TVector3 n = Cross(p2 - p1, p3 - p2);
+    std::array<TVector3, 3> p;
+    TVector3 n;
+    if (!TritangentCorners(Tritangents::TritangentTriples.at(k), p, n)) continue;
     long double length = Length(n);
-    if (length < 1e-7L) continue;
     // Turn the normal away from a curve point drawn at random: the whole curve lies on
     // one side of a tritangent plane, so any point tells the outward side.
     const TVector3& q = Sampling::CurvePoints.at(Random::Next(Sampling::CurvePointHigh)).Point;
-    if (Dot(q, n) > Dot(p1, n)) length = -length;
+    if (Dot(q, n) > Dot(p[0], n)) length = -length;
     n = n / length;
-    const ScreenPoint s1 = Framing::ProjectPoint(p1), s2 = Framing::ProjectPoint(p2), s3 = Framing::ProjectPoint(p3);
+    const ScreenPoint s1 = Framing::ProjectPoint(p[0]), s2 = Framing::ProjectPoint(p[1]),
+                      s3 = Framing::ProjectPoint(p[2]);
     if (mode == RenderMode::Depth)
       Raster::DepthTriangle(s1, s2, s3, true);
     else
@@ -125,24 +144,15 @@ void TritangentTriangles(RenderMode mode) {
 
 void BuildRulings() {
   if (Tritangents::TritangentCount > 0) TritangentTriangles(RenderMode::Depth);
-  const std::int32_t count = Bitangents::BitangentCount;
-  if (count > 0) CheckIndex(count, Bitangents::BitangentList.size());
-  bool previousVisible = false;
-  for (std::int32_t i = 1; i <= count; ++i) {
-    const BitangentRecord& b = Bitangents::BitangentList[i];
-    if (!Visible(b)) {
-      previousVisible = false;
-      continue;
-    }
+  WalkStrips([](const BitangentRecord& b, bool stripStart) {
     Ruling r = ProjectRuling(b);
-    r.StripStart = b.StartsBranch || !previousVisible;
+    r.StripStart = stripStart;
     AppendRuling(r);
     if (r.StripStart)
       Raster::DepthSegment(r.EndS, r.EndT);
     else
       FillStripQuad(Rulings[RulingCount - 1], Rulings[RulingCount], RenderMode::Depth);
-    previousVisible = true;
-  }
+  });
 }
 
 void PaintHull() {

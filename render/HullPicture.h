@@ -7,11 +7,14 @@
 // per ruling or triangle.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "geometry/Bitangents.h"
 #include "geometry/Framing.h"
+#include "geometry/Tritangents.h"
 
 struct Ruling {
   ScreenPoint EndS, EndT;  // projections of PointS and PointT
@@ -46,11 +49,34 @@ Ruling ProjectRuling(const BitangentRecord& b);
 // Appends r at index RulingCount + 1, growing Rulings by 10 records when it is full.
 void AppendRuling(const Ruling& r);
 
+// True when the picture shows record b: OnHull and ParamT >= ParamS (the list holds every
+// pair as (s, t) and as (t, s); only one is drawn). A NaN parameter hides the record.
+bool Visible(const BitangentRecord& b);
+
+// Walks BitangentList 1..BitangentCount in order and calls visit(b, stripStart) for every
+// visible record. stripStart is true when b begins a strip: it starts a branch or follows
+// a record that is not visible. Every other visited record continues the strip of the
+// one visited before it, the two spanning one quad. An empty list visits nothing.
+void WalkStrips(const std::function<void(const BitangentRecord& b, bool stripStart)>& visit);
+
+// The two triangles into which the quad between consecutive rulings a (earlier) and b
+// (later) is split, as corner numbers 0 = a.EndS, 1 = a.EndT, 2 = b.EndS, 3 = b.EndT in
+// the order they are drawn; the first is shaded a.Shade, the second b.Shade. Along the
+// nearer diagonal a.EndT-b.EndS, {0, 1, 2} and {2, 1, 3}, when it is strictly nearer and
+// the rulings do not both face the viewer; otherwise {0, 1, 3} and {0, 2, 3}.
+using QuadSplit = std::array<std::array<int, 3>, 2>;
+QuadSplit SplitStripQuad(const Ruling& a, const Ruling& b);
+
 // The quad between consecutive rulings a (earlier) and b (later) of a strip, split into
 // two triangles shaded a.Shade and b.Shade: depth mode writes them and the two curve
 // pieces a.EndS-b.EndS and a.EndT-b.EndT; paint mode paints them, then draws each curve
 // piece in yellow when both its ends lie at the front.
 void FillStripQuad(const Ruling& a, const Ruling& b, RenderMode mode);
+
+// The flat triangle of tritangent triple u: its corners P(u1), P(u2), P(u3) on the curve
+// at the current p and q, and n = (P2 - P1) x (P3 - P2), not normalized. False when
+// |n| < 1e-7 (the three points nearly lie on a line): such a triangle is not drawn.
+bool TritangentCorners(const Tritangents::Triple& u, std::array<TVector3, 3>& corners, TVector3& n);
 
 // One flat triangle per tritangent triple, its normal turned away from a randomly chosen
 // curve point; triples whose three points (nearly) lie on a line are skipped.
