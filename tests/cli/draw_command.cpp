@@ -7,26 +7,13 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
+
+#include "tests/cli/cli_run.h"
 
 namespace {
 
-struct TRun {
-  int Status = -1;
-  QString Out, Err;
-};
-
-TRun RunCli(const QStringList& arguments) {
-  QProcess process;
-  process.start(WENDRIX_CLI, QStringList{"draw"} + arguments);
-  TRun run;
-  if (!process.waitForFinished(300000) || process.exitStatus() != QProcess::NormalExit) return run;
-  run.Status = process.exitCode();
-  run.Out = QString::fromUtf8(process.readAllStandardOutput());
-  run.Err = QString::fromUtf8(process.readAllStandardError());
-  return run;
-}
+TRun RunCli(const QStringList& arguments) { return RunWendrixCli("draw", arguments, 300000); }
 
 QJsonObject ReadJson(const QString& path) {
   QFile file(path);

@@ -1,25 +1,11 @@
 // wendrix-cli eval end to end: values, the compiler's messages and usage errors.
 #include <gtest/gtest.h>
 
-#include <QProcess>
+#include "tests/cli/cli_run.h"
 
 namespace {
 
-struct TRun {
-  int Status = -1;
-  QString Out, Err;
-};
-
-TRun Eval(const QStringList& arguments) {
-  QProcess process;
-  process.start(WENDRIX_CLI, QStringList{"eval"} + arguments);
-  TRun run;
-  if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) return run;
-  run.Status = process.exitCode();
-  run.Out = QString::fromUtf8(process.readAllStandardOutput());
-  run.Err = QString::fromUtf8(process.readAllStandardError());
-  return run;
-}
+TRun Eval(const QStringList& arguments) { return RunWendrixCli("eval", arguments, 60000); }
 
 TEST(EvalCommand, PrintsValuesWithTwentyOneDigits) {
   TRun run = Eval({"2 pi"});
