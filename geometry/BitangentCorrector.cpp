@@ -127,6 +127,7 @@ bool CorrectPair(const Pair& start, const Pair& ref, CorrectMode mode, long doub
   long double prevStep = NewtonStepCap;
   // With a NaN residual neither end test below ever holds; the pass cap ends that too.
   for (int pass = 0; pass < MaxCorrectorPasses; ++pass) {
+    WorkCounters::CountCorrectorPass();
     const Pair g = ResidualGradient(x);
     const Pair e = mode == CorrectMode::Gradient ? g : across;
     const long double denom = Dot2(g, e);

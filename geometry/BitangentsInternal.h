@@ -9,6 +9,7 @@
 
 #include "formula/FunPars.h"
 #include "geometry/Bitangents.h"
+#include "geometry/WorkCounters.h"
 
 namespace Bitangents {
 
@@ -46,8 +47,9 @@ inline constexpr std::int32_t MaxFillRecords = 10000;
 // grids and NewtonStepCap from the current t interval and figure.
 void StartAnalysis();
 
-// The curve point at y.
+// The curve point at y; counted in WorkCounters.
 inline TVector3 CurvePoint(long double y) {
+  WorkCounters::CountEvaluation();
   TVector3 p;
   FunPars::EvalCurve(y, p);
   return p;

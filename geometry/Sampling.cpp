@@ -6,6 +6,7 @@
 #include "formula/FunPars.h"
 #include "geometry/SharedState.h"
 #include "geometry/Vectors.h"
+#include "geometry/WorkCounters.h"
 
 namespace Sampling {
 
@@ -36,6 +37,7 @@ long double AbsSum(const TVector3& v) { return std::fabs(v.x) + std::fabs(v.y) +
 
 // Evaluates the curve at t into the slot of sample i.
 void EvalSample(int i, long double t) {
+  WorkCounters::CountEvaluation();
   FunPars::EvalCurve(t, SampleBuffer[i + 2]);
 }
 
