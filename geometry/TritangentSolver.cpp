@@ -100,8 +100,9 @@ bool SolveCandidate(const TriangleCandidate& cand, Triple& u, long double& quali
   Matrix3 j;
   TripleFrame(u, r, j);
   const TVector3 delta = NewtonStep(j, r);
-  // The first step must stay near its segment; the middle one is held to half a segment.
-  if (std::fabs(delta.x) > 0.75L * std::fabs(d[0]) || std::fabs(delta.y) > 0.375L * std::fabs(d[1]) ||
+  // The first step must stay near its segment: at most three quarters of it from its
+  // middle, so that a contact at a segment's end is reached from either segment.
+  if (std::fabs(delta.x) > 0.75L * std::fabs(d[0]) || std::fabs(delta.y) > 0.75L * std::fabs(d[1]) ||
       std::fabs(delta.z) > 0.75L * std::fabs(d[2]))
     return false;
   u[0] += delta.x;

@@ -99,24 +99,66 @@ bool RepeatsStoredTriple(const Triple& u) {
   return false;
 }
 
-void CheckCandidate(const TriangleCandidate& cand) {
-  // The first point of each segment stands for the segment.
-  const CandidatePoint &a = cand[0], &b = cand[2], &c = cand[4];
-  const long double la = PaddedLength(a.Tangent), lb = PaddedLength(b.Tangent), lc = PaddedLength(c.Tangent);
-  if (std::fabs(Dot(Cross(a.Tangent, b.Tangent), c.Tangent)) / (la * lb * lc) > 0.091L) return;
+bool InCurvePlane(const TVector3& a, const TVector3& b, const TVector3& c) {
+  if (CurvePointHigh >= 0) CheckIndex(CurvePointHigh, CurvePoints.size());
+  const TVector3 n = Cross(b - a, c - b);
+  // Distances come out multiplied by |n|; the first point off the plane ends the scan.
+  const long double tol = PlanarTolerance * Length(n) * (Length(b - a) + Length(c - b));
+  for (int k = 0; k <= CurvePointHigh; ++k)
+    if (!(std::fabs(Dot(n, CurvePoints[k].Point - a)) <= tol)) return false;
+  return true;
+}
 
-  const TVector3 d1 = b.Point - a.Point, d2 = c.Point - b.Point;
-  const long double da = cand[1].Param - a.Param, dc = cand[5].Param - c.Param;
-  // The tolerance of the middle tangent's offset from the plane of the three points
-  // grows with how far the outer tangents may move along their segments.
-  const long double ea = std::fabs(Dot(d2, Cross(a.Tangent, b.Tangent)) * da);
-  const long double ec = std::fabs(Dot(d1, Cross(c.Tangent, b.Tangent)) * dc);
-  const long double tol = 0.035L * Length(Cross(d1, d2)) + (ea + ec) / lb;
-  if (std::fabs(Dot(d1, Cross(d2, b.Tangent))) / lb > tol) return;
+bool SupportsCurve(const Triple& u) {
+  if (CurvePointHigh >= 0) CheckIndex(CurvePointHigh, CurvePoints.size());
+  const TVector3 p1 = JetAt(u[0]).P, p2 = JetAt(u[1]).P, p3 = JetAt(u[2]).P;
+  const TVector3 n = Cross(p2 - p1, p3 - p2);
+  long double below = 0, above = 0;
+  for (int k = 0; k <= CurvePointHigh; ++k) {
+    const long double e = Dot(n, CurvePoints[k].Point - p1);
+    below = std::min(below, e);
+    above = std::max(above, e);
+  }
+  // The plane comes from interpolated samples, so curve points next to a contact may
+  // stray beyond it by the interpolation error; a plane through the hull's inside has
+  // points well beyond it on both sides.
+  return std::min(-below, above) <= SupportTolerance * (above - below);
+}
+
+void CheckCandidate(const TriangleCandidate& cand) {
+  // The screens look at the middle of each segment, where the solver starts: a point
+  // of contact anywhere on a segment is then at most half a segment away, and its
+  // tangent differs from the one screened by at most half the segment's turn.
+  CurveJet mid[3];
+  for (int k = 0; k < 3; ++k) mid[k] = JetAt((cand[2 * k].Param + cand[2 * k + 1].Param) / 2);
+  const TVector3 &ta = mid[0].T, &tc = mid[2].T;
+  const long double la = PaddedLength(ta), lc = PaddedLength(tc);
+  if (std::fabs(Dot(Cross(ta, mid[1].T), tc)) / (la * PaddedLength(mid[1].T) * lc) > 0.091L) return;
+
+  const TVector3 d1 = mid[1].P - mid[0].P, d2 = mid[2].P - mid[1].P;
+  const long double da = cand[1].Param - cand[0].Param, dc = cand[5].Param - cand[4].Param;
+  // The middle tangent must nearly lie in the plane of the three points. As a contact
+  // near either end of the middle segment has a tangent closer to that end's, the
+  // tangents at both ends are tried besides the middle one.
+  const auto nearPlane = [&](const TVector3& tb) {
+    const long double lb = PaddedLength(tb);
+    // The tolerance grows with how far the outer tangents may move along their segments.
+    const long double ea = std::fabs(Dot(d2, Cross(ta, tb)) * da);
+    const long double ec = std::fabs(Dot(d1, Cross(tc, tb)) * dc);
+    const long double tol = 0.035L * Length(Cross(d1, d2)) + (ea + ec) / lb;
+    return std::fabs(Dot(d1, Cross(d2, tb))) / lb <= tol;
+  };
+  if (!nearPlane(mid[1].T) && !nearPlane(cand[2].Tangent) && !nearPlane(cand[3].Tangent)) return;
+  // A planar curve links nearly every triple of segments; its own plane touches it
+  // everywhere, not at three points.
+  if (InCurvePlane(mid[0].P, mid[1].P, mid[2].P)) return;
 
   Triple u;
   long double quality;
   if (!SolveCandidate(cand, u, quality)) return;
+  // Tangent at three points is not enough: a plane through the inside of the hull
+  // bounds no flat triangle of it.
+  if (!SupportsCurve(u)) return;
   if (RepeatsStoredTriple(u)) return;
   TritangentTriples.push_back(u);
 }

@@ -40,6 +40,14 @@ inline constexpr long double QualityLimit = 1e-5L;
 // The value by which the solver signals failure.
 inline constexpr long double NoQuality = 1e20L;
 
+// How far curve points may stray beyond a supporting plane, as a share of the curve's
+// width across it: well above the error of the interpolated samples (below 1e-7 on
+// curves with twenty waves), far below how deep a plane through the hull cuts.
+inline constexpr long double SupportTolerance = 1e-4L;
+
+// Curve points within this share of a triangle's size from its plane lie in it.
+inline constexpr long double PlanarTolerance = 1e-9L;
+
 // M_a . T_b + M_b . T_a of two tangent lines given by moment and tangent: zero when
 // they lie in one plane; its sign tells on which side one passes the other.
 inline long double ReciprocalProduct(const TVector3& ma, const TVector3& ta, const TVector3& mb,
@@ -66,20 +74,32 @@ void CollectCandidates();
 // point, or when CandidateHigh would leave its 16-bit range.
 void AddCandidate(std::int16_t i, std::int16_t l, std::int16_t m);
 
-// Screens a candidate (coplanar tangents, middle tangent near the plane of the three
-// chords), solves it, and appends the solution to TritangentTriples unless a stored
-// triple describes the same plane. A rejected candidate leaves no trace.
+// Screens a candidate at the middles of its segments (coplanar tangents; the middle
+// tangent, at the middle or either end of its segment, near the plane of the three
+// points; a plane that is not the curve's own), solves it, and appends the solution to
+// TritangentTriples when its plane supports the curve and no stored triple describes
+// the same plane. A rejected candidate leaves no trace.
 void CheckCandidate(const TriangleCandidate& cand);
+
+// True when every curve point lies in the plane through a, b, c, within PlanarTolerance
+// of |b - a| + |c - b|: a planar curve (or a, b, c on one line). False as soon as one
+// point is off the plane, or NaN.
+bool InCurvePlane(const TVector3& a, const TVector3& b, const TVector3& c);
+
+// True when the curve points lie on one side of the plane through the curve at u1, u2,
+// u3 (interpolated from the samples), within SupportTolerance of the curve's width
+// across that plane. Three points on one line give no plane and count as supporting.
+bool SupportsCurve(const Triple& u);
 
 // True when a stored triple is within 3 TStep of u in summed distance, or is u with
 // one parameter moved across the seam by one period (either way round).
 bool RepeatsStoredTriple(const Triple& u);
 
-// Newton's method from the midpoints of the candidate's three chords: one bounded
-// first step, separation checks (also across the seam), then RefineTriple. True with
-// the normalized triple in u and its quality; false when any check fails or the
-// quality is not below QualityLimit (u and quality are then unspecified). A singular
-// Jacobian gives a zero first step, as in RefineTriple.
+// Newton's method from the midpoints of the candidate's three chords: a first step of
+// at most 3/4 of each chord, separation checks (also across the seam), then
+// RefineTriple. True with the normalized triple in u and its quality; false when any
+// check fails or the quality is not below QualityLimit (u and quality are then
+// unspecified). A singular Jacobian gives a zero first step, as in RefineTriple.
 bool SolveCandidate(const TriangleCandidate& cand, Triple& u, long double& quality);
 
 // Up to 11 Newton passes on u in place, stopping early when u leaves

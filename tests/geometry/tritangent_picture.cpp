@@ -1,5 +1,5 @@
 // The flat triangles of tritangent planes in the shaded hull picture, after a real
-// analysis of (cos t, sin t, 0.2 cos(3t + q)): the planes z = 0.2 and z = -0.2.
+// analysis of (cos t, sin t, a cos(3t + q)): the planes z = a and z = -a.
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -39,32 +39,35 @@ TEST(TritangentPicture, TheTriangleFacingTheEyeShowsItsShadeInsideItsProjection)
   Bitangents::Initialize();
   Random::FixedSeed = 7;
   // The eye is above the figure: q = 0 shows the upper plane touching at 0, 2 pi/3,
-  // 4 pi/3, q = pi the one touching at pi/3, pi, 5 pi/3.
-  for (const long double q : {0.0L, Glob::Pi}) {
-    TestCurves::UseCurve("cos(t)", "sin(t)", "0.2 cos(3t+q)", 0, 2 * Glob::Pi, 0, q);
-    Framing::PrepareFigure();
-    Bitangents::AnalyzeBitangents();
-    HullPicture::RenderHull();
-    if (const char* dir = std::getenv("WENDRIX_PICTURES"))
-      Glob::HullBitmap.save(QString("%1/tritangents-%2.png").arg(dir).arg(q == 0 ? "0" : "pi"));
-    ASSERT_EQ(Tritangents::TritangentCount, 2) << q;
-    int facing = 0;
-    for (const Tritangents::Triple& u : Tritangents::TritangentTriples) {
-      const TVector3 p[3] = {CurveAt(u[0]), CurveAt(u[1]), CurveAt(u[2])};
-      EXPECT_NEAR(std::fabs(p[0].z), 0.2L, 1e-9);
-      EXPECT_NEAR(p[1].z, p[0].z, 1e-9);
-      EXPECT_NEAR(p[2].z, p[0].z, 1e-9);
-      // Outward normal of a horizontal plane on the top or bottom of the figure.
-      const TVector3 n{0, 0, p[0].z > 0 ? 1.0L : -1.0L};
-      if (Dot(Glob::ViewAxisZ, n) <= 0) continue;
-      ++facing;
-      const QRgb shade = Shade(HullPicture::ShadeIndex(n));
-      // Points well inside the triangle: its centroid and towards each corner.
-      for (const TVector3& w : {TVector3{1, 1, 1}, TVector3{3, 1, 1}, TVector3{1, 3, 1}, TVector3{1, 1, 3}}) {
-        const ScreenPoint s = Framing::ProjectPoint((w.x * p[0] + w.y * p[1] + w.z * p[2]) / (w.x + w.y + w.z));
-        EXPECT_EQ(Glob::HullBitmap.pixel(int(s.x), int(s.y)), shade) << s.x << ", " << s.y;
+  // 4 pi/3, q = pi the one touching at pi/3, pi, 5 pi/3. Tall waves (a = 1) turn their
+  // tangents fast next to the contacts.
+  for (const long double a : {0.2L, 1.0L})
+    for (const long double q : {0.0L, Glob::Pi}) {
+      SCOPED_TRACE(testing::Message() << "a = " << a << ", q = " << q);
+      TestCurves::UseCurve("cos(t)", "sin(t)", "p cos(3t+q)", 0, 2 * Glob::Pi, a, q);
+      Framing::PrepareFigure();
+      Bitangents::AnalyzeBitangents();
+      HullPicture::RenderHull();
+      if (const char* dir = std::getenv("WENDRIX_PICTURES"))
+        Glob::HullBitmap.save(QString("%1/tritangents-%2-%3.png").arg(dir).arg(double(a)).arg(q == 0 ? "0" : "pi"));
+      ASSERT_EQ(Tritangents::TritangentCount, 2);
+      int facing = 0;
+      for (const Tritangents::Triple& u : Tritangents::TritangentTriples) {
+        const TVector3 p[3] = {CurveAt(u[0]), CurveAt(u[1]), CurveAt(u[2])};
+        EXPECT_NEAR(std::fabs(p[0].z), a, 1e-9);
+        EXPECT_NEAR(p[1].z, p[0].z, 1e-9);
+        EXPECT_NEAR(p[2].z, p[0].z, 1e-9);
+        // Outward normal of a horizontal plane on the top or bottom of the figure.
+        const TVector3 n{0, 0, p[0].z > 0 ? 1.0L : -1.0L};
+        if (Dot(Glob::ViewAxisZ, n) <= 0) continue;
+        ++facing;
+        const QRgb shade = Shade(HullPicture::ShadeIndex(n));
+        // Points well inside the triangle: its centroid and towards each corner.
+        for (const TVector3& w : {TVector3{1, 1, 1}, TVector3{3, 1, 1}, TVector3{1, 3, 1}, TVector3{1, 1, 3}}) {
+          const ScreenPoint s = Framing::ProjectPoint((w.x * p[0] + w.y * p[1] + w.z * p[2]) / (w.x + w.y + w.z));
+          EXPECT_EQ(Glob::HullBitmap.pixel(int(s.x), int(s.y)), shade) << s.x << ", " << s.y;
+        }
       }
+      EXPECT_EQ(facing, 1);
     }
-    EXPECT_EQ(facing, 1);
-  }
 }

@@ -2,11 +2,13 @@
 // rules, and whole searches on curves whose tritangent planes are known.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 #include <vector>
 
 #include "formula/Checks.h"
+#include "formula/FunPars.h"
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/TritangentsInternal.h"
@@ -37,22 +39,52 @@ void UseLines(std::initializer_list<long double> moments, long double torsion) {
 
 using Links = std::vector<std::int16_t>;
 
-void Sample(const char* x, const char* y, const char* z) {
-  TestCurves::UseCurve(x, y, z, 0, 2 * Pi);
+void Sample(const char* x, const char* y, const char* z, long double p = 0, long double q = 0) {
+  TestCurves::UseCurve(x, y, z, 0, 2 * Pi, p, q);
   Sampling::Initialize();
   Sampling::SampleCurve();
 }
 
-// The triples found, each matched to one of the expected ones (1e-7 per parameter).
+// u and e are the same points of contact within 3e-7 in sum, a contact at the seam
+// counting the same at either end of the interval.
+bool SameContacts(const Params& u, const Params& e) {
+  for (int shift = 0; shift < 3; ++shift) {
+    long double sum = 0;
+    for (int k = 0; k < 3; ++k) {
+      const long double d = std::fabs(u[k] - e[(k + shift) % 3]);
+      sum += std::min(d, std::fabs(2 * Pi - d));
+    }
+    if (sum < 3e-7L) return true;
+  }
+  return false;
+}
+
+// The triples found are the expected ones, each once.
 void ExpectTriples(const std::vector<Params>& expected) {
   ASSERT_EQ(TritangentCount, static_cast<std::int32_t>(expected.size()));
   std::vector<bool> seen(expected.size());
   for (const Params& u : TritangentTriples)
     for (std::size_t e = 0; e < expected.size(); ++e)
-      if (std::fabs(u[0] - expected[e][0]) + std::fabs(u[1] - expected[e][1]) + std::fabs(u[2] - expected[e][2]) <
-          3e-7L)
-        seen[e] = true;
+      if (SameContacts(u, expected[e])) seen[e] = true;
   for (std::size_t e = 0; e < expected.size(); ++e) EXPECT_TRUE(seen[e]) << e;
+}
+
+// The planes z = +-a of (cos t, sin t, a cos(3t + q)): 3t + q a multiple of 2 pi, or pi
+// plus one.
+std::vector<Params> HorizontalPlanes(long double q) {
+  std::vector<Params> planes;
+  for (const long double level : {0.0L, Pi}) {
+    Params u;
+    for (int k = 0; k < 3; ++k) u[k] = std::fmod((level + 2 * Pi * k - q) / 3 + 2 * Pi, 2 * Pi);
+    planes.push_back(u);
+  }
+  return planes;
+}
+
+TVector3 CurveAt(long double t) {
+  TVector3 p;
+  FunPars::EvalCurve(t, p);
+  return p;
 }
 
 }  // namespace
@@ -118,14 +150,68 @@ TEST(TritangentDuplicates, SamePlaneWithinThreeStepsOrShiftedAcrossTheSeam) {
 }
 
 TEST(TritangentSearch, CurvesAroundACylinderGiveTheirTwoHorizontalPlanesOnce) {
-  const std::vector<Params> planes{{2 * Pi / 3, 4 * Pi / 3, 2 * Pi}, {Pi / 3, Pi, 5 * Pi / 3}};
   TestCurves::UseDefaultCurve();
   Sampling::Initialize();
   Sampling::SampleCurve();
   FindTritangents();
-  ExpectTriples(planes);
+  ExpectTriples(HorizontalPlanes(0));
 
-  Sample("cos(t)", "sin(t)", "0.2 cos(3t)");
+  // Low and tall waves, with a contact at the seam or all contacts inside; on the tall
+  // ones the tangent turns fast next to the contacts, and contacts fall near the ends of
+  // their segments.
+  for (const long double a : {0.2L, 1.0L, 3.0L})
+    for (const long double q : {0.0L, 0.4L, 0.9L}) {
+      SCOPED_TRACE(testing::Message() << "a = " << a << ", q = " << q);
+      Sample("cos(t)", "sin(t)", "p cos(3t+q)", a, q);
+      FindTritangents();
+      ExpectTriples(HorizontalPlanes(q));
+    }
+}
+
+TEST(TritangentSearch, TrefoilGivesBothOfItsPlanes) {
+  // z = sin(3t) is 1 at pi/6 + 2 pi k/3 and -1 at pi/2 + 2 pi k/3.
+  Sample("(2+cos(3t))cos(2t)", "(2+cos(3t))sin(2t)", "sin(3t)");
   FindTritangents();
-  ExpectTriples(planes);
+  ExpectTriples({{Pi / 6, 5 * Pi / 6, 3 * Pi / 2}, {Pi / 2, 7 * Pi / 6, 11 * Pi / 6}});
+}
+
+TEST(TritangentSearch, OnlyPlanesThatSupportTheCurveAreKept) {
+  // The (2,5) torus knot touches z = 1 and z = -1 at five points each: any three of one
+  // five span a flat part of the hull. Planes tangent at three points that pass
+  // through the inside of the hull are not kept.
+  Sample("(2+cos(5t))cos(2t)", "(2+cos(5t))sin(2t)", "sin(5t)");
+  FindTritangents();
+  ASSERT_EQ(TritangentCount, 20);
+  for (const Params& u : TritangentTriples) {
+    const long double z = CurveAt(u[0]).z;
+    EXPECT_NEAR(std::fabs(z), 1, 1e-9) << u[0];
+    EXPECT_NEAR(CurveAt(u[1]).z, z, 1e-9) << u[1];
+    EXPECT_NEAR(CurveAt(u[2]).z, z, 1e-9) << u[2];
+  }
+  for (int a = 0; a < TritangentCount; ++a)
+    for (int b = 0; b < a; ++b) EXPECT_FALSE(SameContacts(TritangentTriples[a], TritangentTriples[b])) << a << b;
+
+  // The support test itself, on (cos t, sin t, cos 3t), whose width across z is 2.
+  Sample("cos(t)", "sin(t)", "cos(3t)");
+  EXPECT_TRUE(SupportsCurve({0, 2 * Pi / 3, 4 * Pi / 3}));
+  // Moved off a contact, the plane tilts: 2e-6 of the width beyond it is interpolation
+  // noise, 6e-3 is a cut.
+  EXPECT_TRUE(SupportsCurve({0.001L, 2 * Pi / 3, 4 * Pi / 3}));
+  EXPECT_FALSE(SupportsCurve({0.05L, 2 * Pi / 3, 4 * Pi / 3}));
+  EXPECT_FALSE(SupportsCurve({0, 2 * Pi / 3, Pi}));
+}
+
+TEST(TritangentSearch, APlanarCurveHasNoTritangentPlanes) {
+  // A circle in a tilted plane: rounding noise links nearly every triple of segments,
+  // and every plane solved would be the circle's own.
+  Sample("cos(t)", "sin(t)", "0.3 cos(t)+0.2 sin(t)");
+  FindTritangents();
+  EXPECT_EQ(CandidateHigh, INT16_MAX);
+  EXPECT_EQ(TritangentCount, 0);
+  const TVector3 a = CurveAt(1), b = CurveAt(2.5L), c = CurveAt(4);
+  EXPECT_TRUE(InCurvePlane(a, b, c));
+  // Three points on one line give no plane to test against.
+  EXPECT_TRUE(InCurvePlane(a, (a + b) / 2, b));
+  Sample("cos(t)", "sin(t)", "0.000001 cos(3t)");
+  EXPECT_FALSE(InCurvePlane(CurveAt(1), CurveAt(2.5L), CurveAt(4)));
 }

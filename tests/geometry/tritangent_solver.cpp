@@ -45,11 +45,12 @@ void ExpectNear(const TVector3& a, const TVector3& b, long double tol) {
   EXPECT_NEAR(a.z, b.z, tol);
 }
 
-// A candidate of three segments [c - f d, c + (1 - f) d] around the contacts c.
-TriangleCandidate CandidateAround(const Params& c, long double d, long double f = 0.3L) {
+// A candidate of three segments [c - f d, c + (1 - f) d] around the contacts c, with
+// the fraction f of each segment before its contact.
+TriangleCandidate CandidateAround(const Params& c, long double d, const Params& f = {0.3L, 0.3L, 0.3L}) {
   TriangleCandidate cand;
   for (int k = 0; k < 6; ++k) {
-    const long double t = c[k / 2] + (k % 2 ? 1 - f : -f) * d;
+    const long double t = c[k / 2] + (k % 2 ? 1 - f[k / 2] : -f[k / 2]) * d;
     const CurveJet e = Exact(t);
     cand[k] = {t, 0, e.P, e.T, Cross(e.P, e.T)};
   }
@@ -112,10 +113,16 @@ TEST(TritangentSolver, ConvergesOntoBothPlanesAndRefusesWhatLeavesTheInterval) {
   EXPECT_LT(quality, 1e-12L);
   EXPECT_NEAR(low[0], Pi / 3, 1e-8);
   EXPECT_NEAR(low[2], 5 * Pi / 3, 1e-8);
-  // The first step may move the middle parameter 3/8 of its segment from the midpoint,
-  // so a middle contact 0.2 of a segment from its end is reached and one at 0.1 is not.
-  EXPECT_TRUE(SolveCandidate(CandidateAround(Top, 0.01L, 0.2L), q, quality));
-  EXPECT_FALSE(SolveCandidate(CandidateAround(Top, 0.01L, 0.1L), q, quality));
+  // The first step may move each parameter 3/4 of its segment from the midpoint, the
+  // middle one too: a middle contact at either end of its segment, or a fifth of a
+  // segment beyond it, is reached, one 0.3 of a segment beyond is not.
+  const Params bottom{Pi / 3, Pi, 5 * Pi / 3};
+  for (const long double f : {0.0L, 1.0L, -0.2L, 1.2L}) {
+    EXPECT_TRUE(SolveCandidate(CandidateAround(bottom, 0.01L, {0.3L, f, 0.3L}), q, quality)) << f;
+    for (int k = 0; k < 3; ++k) EXPECT_NEAR(q[k], bottom[k], 1e-8) << f;
+  }
+  for (const long double f : {-0.3L, 1.3L})
+    EXPECT_FALSE(SolveCandidate(CandidateAround(bottom, 0.01L, {0.3L, f, 0.3L}), q, quality)) << f;
 
   // Already 20 steps beyond TMax: out at the first pass.
   q = {1, 2, Glob::TMax + 20 * Glob::TStep};
