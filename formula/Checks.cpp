@@ -9,9 +9,12 @@ void CheckFloatFlags() {
   const int raised = std::fetestexcept(FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW);
   if (raised == 0) return;
   std::feclearexcept(FE_ALL_EXCEPT);
-  if (raised & FE_INVALID) throw FloatError("Invalid floating point operation");
+  // A trapping unit would have stopped at the first fault. An invalid operation is nearly
+  // always the consequence of an infinity made earlier (inf - inf, 0 x inf), so an
+  // overflow or a division by zero raised in the same stage is the one to name.
+  if (raised & FE_OVERFLOW) throw FloatError("Floating point overflow");
   if (raised & FE_DIVBYZERO) throw FloatError("Floating point division by zero");
-  throw FloatError("Floating point overflow");
+  throw FloatError("Invalid floating point operation");
 }
 
 namespace {

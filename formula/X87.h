@@ -55,7 +55,7 @@ inline long double Fptan(long double x) {
       "1:"
       : "+t"(x)
       :
-      : "ax", "cc", "st(7)");
+      : "ax", "cc", "st(1)", "st(2)", "st(3)", "st(4)", "st(5)", "st(6)", "st(7)");
   return x;
 }
 

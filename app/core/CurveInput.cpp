@@ -100,7 +100,9 @@ TReadResult LeeDatos(TInputFields& fields, bool& ready) {
     for (int k = 0; k < 2; ++k) {
       std::string message;
       const long double v = FunPars::EvalConstant(*limitTexts[k], message);
-      if (!message.empty()) return ReportInputError(CadenasRecursos::NumberMissing, ready);
+      // A limit that overflows the extended range (say "(10^300)^40") is no number either:
+      // accepting it would store an infinite interval that no drawing can use.
+      if (!message.empty() || !std::isfinite(v)) return ReportInputError(CadenasRecursos::NumberMissing, ready);
       if (!ready || v != *accepted[k]) outcome = TReadOutcome::Changed;
       values[i][k] = v;
     }
