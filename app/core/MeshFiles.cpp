@@ -1,0 +1,127 @@
+#include "app/core/MeshFiles.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+#include <bit>
+#include <cstdint>
+
+#include "app/core/NumberText.h"
+#include "app/core/SafeFile.h"
+#include "formula/Checks.h"
+#include "geometry/SharedState.h"
+#include "render/Bitmaps.h"
+
+namespace MeshFiles {
+
+namespace {
+
+constexpr int ObjDigits = 15;
+constexpr std::size_t StlHeaderSize = 80;
+constexpr char StlTitle[] = "Wendrix hull mesh";  // never "solid...", which marks a text STL
+
+const char* const NotDrawn = "Nothing to export: draw a figure first";
+
+void AppendLittleEndian(std::string& bytes, std::uint32_t value, int size) {
+  for (int k = 0; k < size; ++k) bytes += static_cast<char>((value >> (8 * k)) & 0xFFu);
+}
+
+void AppendFloats(std::string& bytes, const TVector3& v) {
+  for (const long double c : {v.x, v.y, v.z})
+    AppendLittleEndian(bytes, std::bit_cast<std::uint32_t>(static_cast<float>(c)), 4);
+}
+
+bool EndsWithNoCase(const std::string& text, const char* ending) {
+  return QString::fromStdString(text).endsWith(QString::fromLatin1(ending), Qt::CaseInsensitive);
+}
+
+QByteArray EncodePng(const QImage& image) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  if (image.isNull() || !buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
+    throw WendrixError("Cannot encode a picture as PNG");
+  return bytes;
+}
+
+}  // namespace
+
+std::string ObjText(const HullMesh::THullMesh& mesh) {
+  std::string text = "# Wendrix hull mesh: " + std::to_string(mesh.Vertices.size()) + " vertices, " +
+                     std::to_string(mesh.Triangles.size()) + " triangles\no hull\n";
+  for (const TVector3& v : mesh.Vertices)
+    text += "v " + NumberText::General(v.x, ObjDigits) + " " + NumberText::General(v.y, ObjDigits) + " " +
+            NumberText::General(v.z, ObjDigits) + "\n";
+  for (std::size_t k = 0; k < mesh.Triangles.size(); ++k) {
+    if (k == 0 && mesh.StripTriangles > 0) text += "g strips\n";
+    if (k == static_cast<std::size_t>(mesh.StripTriangles)) text += "g flat\n";
+    const auto& t = mesh.Triangles[k];
+    text += "f " + std::to_string(t[0] + 1) + " " + std::to_string(t[1] + 1) + " " + std::to_string(t[2] + 1) + "\n";
+  }
+  return text;
+}
+
+std::string StlBytes(const HullMesh::THullMesh& mesh) {
+  std::string bytes(StlTitle);
+  bytes.resize(StlHeaderSize, '\0');
+  AppendLittleEndian(bytes, static_cast<std::uint32_t>(mesh.Triangles.size()), 4);
+  for (std::size_t k = 0; k < mesh.Triangles.size(); ++k) {
+    AppendFloats(bytes, HullMesh::TriangleNormal(mesh, k));
+    for (const std::int32_t corner : mesh.Triangles[k]) AppendFloats(bytes, mesh.Vertices.at(corner));
+    AppendLittleEndian(bytes, 0, 2);
+  }
+  return bytes;
+}
+
+TMeshFormat MeshFormatOf(const std::string& path) {
+  if (EndsWithNoCase(path, ".obj")) return TMeshFormat::Obj;
+  if (EndsWithNoCase(path, ".stl")) return TMeshFormat::Stl;
+  return TMeshFormat::None;
+}
+
+bool ExportHullMesh(const std::string& path, std::string& message) {
+  if (!Glob::DrawnFlag) {
+    message = NotDrawn;
+    return false;
+  }
+  const TMeshFormat format = MeshFormatOf(path);
+  if (format == TMeshFormat::None) {
+    message = "The mesh file name must end in .obj or .stl";
+    return false;
+  }
+  const HullMesh::THullMesh mesh = HullMesh::BuildHullMesh();
+  SafeFile::Write(path, format == TMeshFormat::Obj ? ObjText(mesh) : StlBytes(mesh));
+  message = "Hull mesh written to " + path + ": " + std::to_string(mesh.Triangles.size()) + " triangles (" +
+            std::to_string(mesh.StripTriangles) + " in " + std::to_string(mesh.Strips) + " strips), " +
+            std::to_string(mesh.Vertices.size()) + " vertices";
+  return true;
+}
+
+TPictureNames PictureNames(const std::string& base) {
+  const std::string stem = EndsWithNoCase(base, ".png") ? base.substr(0, base.size() - 4) : base;
+  return {stem + "-hull.png", stem + "-square.png", stem + "-normals.png"};
+}
+
+bool ExportPictures(const std::string& base, std::string& message) {
+  if (!Glob::DrawnFlag) {
+    message = NotDrawn;
+    return false;
+  }
+  if (base.empty()) {
+    message = "No file name given for the pictures";
+    return false;
+  }
+  const TPictureNames names = PictureNames(base);
+  const std::pair<const std::string*, const QImage*> pictures[] = {
+      {&names.Hull, Glob::StereoMode ? &Glob::StereoBitmap : &Glob::HullBitmap},
+      {&names.Square, &Glob::BitangBitmap},
+      {&names.Normals, &Glob::MaxwellBitmap}};
+  for (const auto& [name, image] : pictures) {
+    const QByteArray png = EncodePng(*image);
+    SafeFile::Write(*name, png.toStdString());
+  }
+  message = "Pictures written to " + names.Hull + ", " + names.Square + " and " + names.Normals;
+  return true;
+}
+
+}  // namespace MeshFiles

@@ -1,0 +1,53 @@
+// Exporting a drawn figure: the hull's boundary as a Wavefront OBJ or binary STL mesh,
+// and the three pictures as PNG files. Free of widgets; the window's File menu and
+// wendrix-cli draw both call these. Files are replaced whole (SafeFile::Write).
+#pragma once
+
+#include <string>
+
+#include "render/HullMesh.h"
+
+namespace MeshFiles {
+
+// Wavefront OBJ text of `mesh`: a comment line with the counts, one "v x y z" line per
+// vertex (15 significant digits, '.' whatever the locale), then the faces "f a b c"
+// (1-based, counter-clockwise seen from outside) in two groups, "strips" and "flat".
+// Vertices shared by neighbouring strip triangles are written once. An empty mesh gives
+// the comment line and the object name only.
+std::string ObjText(const HullMesh::THullMesh& mesh);
+
+// Binary STL bytes of `mesh`: an 80-byte header, the triangle count as a little-endian
+// 32-bit integer, then 50 bytes per triangle: its unit outward normal and three corners
+// as little-endian 32-bit floats, and a zero 16-bit attribute. 84 + 50 n bytes in all;
+// a triangle without area gets the normal (0, 0, 0).
+std::string StlBytes(const HullMesh::THullMesh& mesh);
+
+enum class TMeshFormat { None, Obj, Stl };
+
+// The format a file name asks for by its extension, ".obj" or ".stl" in any letter case;
+// None for any other name.
+TMeshFormat MeshFormatOf(const std::string& path);
+
+// "Export Hull Mesh...": builds the mesh of the drawn figure (HullMesh::BuildHullMesh)
+// and writes it to `path` as OBJ or STL by its extension. Answers false with `message`
+// and writes nothing while no figure is drawn (DrawnFlag false) or when the extension is
+// neither; otherwise true, `message` saying what was written. A file that cannot be
+// written throws WendrixError (the previous file at `path` stays whole).
+bool ExportHullMesh(const std::string& path, std::string& message);
+
+// The three picture files of a base name: base-hull.png (the main view as shown),
+// base-square.png (the parameter square) and base-normals.png (the normals picture).
+// A ".png" ending of `base`, in any letter case, is dropped first.
+struct TPictureNames {
+  std::string Hull, Square, Normals;
+};
+TPictureNames PictureNames(const std::string& base);
+
+// "Export Pictures...": writes the main view (StereoBitmap while StereoMode, otherwise
+// HullBitmap), BitangBitmap and MaxwellBitmap as PNG under PictureNames(base). Answers
+// false with `message` and writes nothing while no figure is drawn or when `base` is
+// empty; otherwise true, `message` naming the files. Throws WendrixError when a file
+// cannot be written (the files written before it stay).
+bool ExportPictures(const std::string& base, std::string& message);
+
+}  // namespace MeshFiles
