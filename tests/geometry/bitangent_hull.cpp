@@ -2,8 +2,6 @@
 // samples: supporting planes, segments on the surface, and the area they cover.
 #include <gtest/gtest.h>
 
-#include <libqhull_r/qhull_ra.h>
-
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -15,6 +13,8 @@
 #include "geometry/Tritangents.h"
 #include "geometry/Vectors.h"
 #include "tests/geometry/bitangent_helpers.h"
+#include "tests/support/QhullHull.h"
+#include "tests/support/Triangles.h"
 
 using namespace Bitangents;
 using BitangentTests::CurveAt;
@@ -24,88 +24,11 @@ namespace {
 
 constexpr int SampleCount = 20000;
 
-struct Plane {
-  double nx, ny, nz, offset;  // outward unit normal; inside points have n . x + offset <= 0
-};
-
-// A triangle of Qhull's triangulated hull, with the sample indexes of its corners.
-struct Facet {
-  TVector3 a, b, c;
-  int ia, ib, ic;
-};
-
-struct Hull {
-  std::vector<Plane> planes;
-  std::vector<Facet> facets;
-  double area = 0;
-};
-
-Hull QhullOf(const std::vector<TVector3>& samples) {
-  std::vector<double> coords;
-  for (const TVector3& p : samples) coords.insert(coords.end(), {double(p.x), double(p.y), double(p.z)});
-  qhT context;
-  qhT* qh = &context;
-  qh_zero(qh, stderr);
-  char command[] = "qhull Qt";
-  Hull hull;
-  const int failed = qh_new_qhull(qh, 3, static_cast<int>(samples.size()), coords.data(), False, command,
-                                  nullptr, stderr);
-  if (!failed) {
-    facetT* facet;
-    FORALLfacets {
-      hull.planes.push_back({facet->normal[0], facet->normal[1], facet->normal[2], facet->offset});
-      int id[3], n = 0;
-      vertexT *vertex, **vertexp;
-      FOREACHvertex_(facet->vertices) {
-        if (n < 3) id[n] = qh_pointid(qh, vertex->point);
-        ++n;
-      }
-      EXPECT_EQ(n, 3);
-      hull.facets.push_back({samples.at(id[0]), samples.at(id[1]), samples.at(id[2]), id[0], id[1], id[2]});
-    }
-    qh_getarea(qh, qh->facet_list);
-    hull.area = qh->totarea;
-  }
-  qh_freeqhull(qh, !qh_ALL);
-  int curlong, totlong;
-  qh_memfreeshort(qh, &curlong, &totlong);
-  EXPECT_EQ(failed, 0);
-  return hull;
-}
-
-// Largest n . x + offset over the facets: minus the distance to the surface for a
-// point inside, a lower bound of the distance for one outside.
-double SignedDepth(const Hull& hull, const TVector3& p) {
-  double worst = -1e300;
-  for (const Plane& f : hull.planes)
-    worst = std::max(worst, f.nx * double(p.x) + f.ny * double(p.y) + f.nz * double(p.z) + f.offset);
-  return worst;
-}
-
-long double TriangleArea(const TVector3& a, const TVector3& b, const TVector3& c) {
-  return Length(Cross(b - a, c - a)) / 2;
-}
-
-// Distance from p to the triangle abc (the closest point by its Voronoi regions).
-long double TriangleDistance(const TVector3& p, const TVector3& a, const TVector3& b, const TVector3& c) {
-  const TVector3 ab = b - a, ac = c - a, ap = p - a;
-  const long double d1 = Dot(ab, ap), d2 = Dot(ac, ap);
-  if (d1 <= 0 && d2 <= 0) return Length(ap);
-  const TVector3 bp = p - b;
-  const long double d3 = Dot(ab, bp), d4 = Dot(ac, bp);
-  if (d3 >= 0 && d4 <= d3) return Length(bp);
-  const long double vc = d1 * d4 - d3 * d2;
-  if (vc <= 0 && d1 >= 0 && d3 <= 0) return Length(ap - d1 / (d1 - d3) * ab);
-  const TVector3 cp = p - c;
-  const long double d5 = Dot(ab, cp), d6 = Dot(ac, cp);
-  if (d6 >= 0 && d5 <= d6) return Length(cp);
-  const long double vb = d5 * d2 - d1 * d6;
-  if (vb <= 0 && d2 >= 0 && d6 <= 0) return Length(ap - d2 / (d2 - d6) * ac);
-  const long double va = d3 * d6 - d5 * d4;
-  if (va <= 0 && d4 - d3 >= 0 && d5 - d6 >= 0) return Length(bp - (d4 - d3) / ((d4 - d3) + (d5 - d6)) * (c - b));
-  const long double denom = 1 / (va + vb + vc);
-  return Length(ap - (vb * denom) * ab - (vc * denom) * ac);
-}
+using QhullHull::Facet;
+using QhullHull::QhullOf;
+using QhullHull::SignedDepth;
+using Triangles::TriangleArea;
+using Triangles::TriangleDistance;
 
 // A hull facet with corners on three separate arcs of the curve lies in a flat
 // triangle; the facets of a ruled strip have corners on two arcs only.
@@ -140,7 +63,7 @@ Figures Compare(const std::string& x, const std::string& y, const std::string& z
 
   std::vector<TVector3> samples;
   for (int k = 0; k < SampleCount; ++k) samples.push_back(CurveAt(Glob::TMin + Glob::TSpan * k / SampleCount));
-  const Hull hull = QhullOf(samples);
+  const QhullHull::Hull hull = QhullOf(samples);
   f.hullArea = hull.area;
 
   for (int i = 1; i <= BitangentCount; ++i) {

@@ -6,8 +6,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "geometry/Bitangents.h"
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
+#include "geometry/Tritangents.h"
 #include "render/Bitmaps.h"
 
 namespace HullTest {
@@ -42,6 +44,26 @@ inline void UseCurvePoints(const std::vector<TVector3>& points) {
   Sampling::CurvePoints.assign(points.size(), Mastil{});
   for (std::size_t k = 0; k < points.size(); ++k) Sampling::CurvePoints[k].Point = points[k];
   Sampling::CurvePointHigh = static_cast<std::int16_t>(static_cast<int>(points.size()) - 1);
+}
+
+// A fresh picture in the flat view: bitmaps and palette, no bitangent records, no
+// tritangent triples, no curve points. False when the bitmaps cannot be made.
+inline bool UseEmptyScene() {
+  if (!Glob::CreateBitmaps()) return false;
+  Glob::BuildShadePalette();
+  UseFlatView();
+  Bitangents::BitangentList.assign(1, BitangentRecord{});
+  Bitangents::BitangentCount = 0;
+  Tritangents::TritangentTriples.clear();
+  Tritangents::TritangentCount = 0;
+  UseCurvePoints({});
+  return true;
+}
+
+// Appends r to BitangentList as its last record.
+inline void AppendRecord(const BitangentRecord& r) {
+  Bitangents::BitangentList.push_back(r);
+  Bitangents::BitangentCount = static_cast<std::int32_t>(Bitangents::BitangentList.size()) - 1;
 }
 
 }  // namespace HullTest

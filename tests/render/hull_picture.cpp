@@ -24,16 +24,7 @@ using namespace HullTest;
 
 class HullPictureTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(Glob::CreateBitmaps());
-    Glob::BuildShadePalette();
-    UseFlatView();
-    Bitangents::BitangentList.assign(1, BitangentRecord{});
-    Bitangents::BitangentCount = 0;
-    Tritangents::TritangentTriples.clear();
-    Tritangents::TritangentCount = 0;
-    UseCurvePoints({});
-  }
+  void SetUp() override { ASSERT_TRUE(UseEmptyScene()); }
 
   // A vertical ruling at column x from row top to row top + 100, at depth 10000, whose
   // plane normal has ViewAxisZ component d.
@@ -47,8 +38,7 @@ class HullPictureTest : public ::testing::Test {
     r.PointS = At(x, top, 10000);
     r.PointT = At(x, top + 100, 10000);
     r.PlaneNormal = {std::sqrt(1 - d * d), 0, d};
-    Bitangents::BitangentList.push_back(r);
-    Bitangents::BitangentCount = static_cast<std::int32_t>(Bitangents::BitangentList.size()) - 1;
+    AppendRecord(r);
   }
 };
 

@@ -1,0 +1,65 @@
+// The example curve files: each is a curve file as the program writes it, loads and
+// draws without an error, and shows a hull.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "geometry/Bitangents.h"
+#include "geometry/SharedState.h"
+#include "geometry/Tritangents.h"
+#include "render/Bitmaps.h"
+#include "render/HullPicture.h"
+#include "tests/app/example_curves.h"
+
+namespace {
+
+QByteArray Contents(const std::string& path) {
+  QFile file(QString::fromStdString(path));
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+using ExampleFiles = ExampleCurves::StateTest;
+
+TEST_F(ExampleFiles, EveryFileLoadsDrawsAndSavesBackUnchanged) {
+  const std::vector<std::string> files = ExampleCurves::Files();
+  ASSERT_GE(files.size(), 6u) << WENDRIX_EXAMPLES_DIR;
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  for (const std::string& path : files) {
+    SCOPED_TRACE(path);
+    ExampleCurves::LoadAndDraw(path);
+    ASSERT_TRUE(Glob::DrawnFlag);
+
+    // A hull was found and drawn: strips of several rulings, over a third of the
+    // picture covered.
+    int visible = 0;
+    for (int i = 1; i <= Bitangents::BitangentCount; ++i) visible += HullPicture::Visible(Bitangents::BitangentList[i]);
+    EXPECT_GT(visible, 100);
+    int covered = 0;
+    for (int x = 0; x < 400; ++x)
+      for (int y = 0; y < 400; ++y) covered += Glob::HullBitmap.pixel(x, y) != 0xFFFFFFFFu;
+    EXPECT_GT(covered, 400 * 400 / 10);
+
+    // Saved again, the curve gives back the very bytes of the file: eleven lines ending
+    // in CR LF, numbers in the program's own format, p and q on scroll positions.
+    const std::string copy = folder.filePath("copy.wdx").toStdString();
+    CurveFile::SaveCurve(copy);
+    EXPECT_EQ(Contents(copy), Contents(path));
+  }
+}
+
+TEST_F(ExampleFiles, SomeExamplesUseTheParametersAndSomeHaveFlatTriangles) {
+  int withParameters = 0, withTriangles = 0;
+  for (const std::string& path : ExampleCurves::Files()) {
+    ExampleCurves::LoadAndDraw(path);
+    const std::string formulas = Glob::XFormula + Glob::YFormula + Glob::ZFormula;
+    withParameters += formulas.find('p') != std::string::npos && formulas.find('q') != std::string::npos &&
+                      (Glob::PValue != 0 || Glob::QValue != 0);
+    withTriangles += Tritangents::TritangentCount > 0;
+  }
+  EXPECT_GE(withParameters, 2);
+  EXPECT_GE(withTriangles, 4);
+}
+
+}  // namespace

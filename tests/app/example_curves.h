@@ -1,0 +1,51 @@
+// The curve files of the examples folder, loaded and drawn as the window loads and draws
+// a file.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <string>
+#include <vector>
+
+#include "app/Drawing.h"
+#include "app/Glob.h"
+#include "app/core/CurveFile.h"
+#include "app/core/CurveInput.h"
+#include "geometry/Random.h"
+
+namespace ExampleCurves {
+
+// Every *.wdx file of the examples folder, by name.
+inline std::vector<std::string> Files() {
+  const QDir folder(WENDRIX_EXAMPLES_DIR);
+  std::vector<std::string> paths;
+  for (const QString& name : folder.entryList({"*.wdx"}, QDir::Files, QDir::Name))
+    paths.push_back(folder.filePath(name).toStdString());
+  return paths;
+}
+
+// The file's name without its folder.
+inline std::string Name(const std::string& path) { return QFileInfo(QString::fromStdString(path)).fileName().toStdString(); }
+
+// Loads `path` into fresh input fields (DelDisco) and draws it with a fixed seed. Fails
+// the calling test when the file is refused or the drawing throws.
+inline void LoadAndDraw(const std::string& path) {
+  CurveInput::TInputFields fields = CurveInput::DefaultFields();
+  bool ready = false;
+  const CurveFile::TLoadResult load = CurveFile::DelDisco(path, fields, ready);
+  ASSERT_FALSE(load.FileError) << load.Message;
+  ASSERT_EQ(load.Read.Outcome, CurveInput::TReadOutcome::Changed) << load.Read.Message;
+  Random::FixedSeed = 1;
+  ASSERT_NO_THROW(Drawing::DrawFigure()) << path;
+}
+
+// A fresh shared state for every test, released after it.
+class StateTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(GlobInitialize()); }
+  void TearDown() override { GlobFinalize(); }
+};
+
+}  // namespace ExampleCurves
