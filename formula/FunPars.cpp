@@ -70,6 +70,8 @@ void TOpCodeFunctionExtended::Compile(const std::string& text, const std::string
   message.clear();
   source_ = text;
   Code.Clear();  // a failed compilation leaves no program behind
+  NativeCode.Clear();
+  Entry = nullptr;
   if (variables.empty()) {
     Work.VariableList = DefaultVariables;
   } else {
@@ -101,15 +103,17 @@ void TOpCodeFunctionExtended::Compile(const std::string& text, const std::string
     return;
   }
   Code.Emit(Work.PostfixText, Constants.data(), Work.VariableCount);
+  if (FunPars::NativeCodeEnabled() && NativeCode.EmitProgram(Work.PostfixText, Constants.data(), Work.VariableCount))
+    Entry = NativeCode.Entry();
 }
-
-long double TOpCodeFunctionExtended::Run(const long double* vars) const { return Code.Run(vars); }
 
 const std::string& TOpCodeFunctionExtended::Source() const { return source_; }
 
 void TOpCodeFunctionExtended::Clear() {
   source_.clear();
   Code.Clear();
+  NativeCode.Clear();
+  Entry = nullptr;
   Constants.clear();
   Constants.shrink_to_fit();
 }
@@ -122,6 +126,7 @@ long double FormulaVars[3] = {0, 0, 0};
 namespace {
 
 bool Initialized = false;
+bool NativeEnabled = true;
 
 void ClearFormulas() {
   for (TOpCodeFunctionExtended* f : {&FormulaX, &FormulaY, &FormulaZ}) f->Clear();
@@ -147,6 +152,10 @@ long double EvalConstant(const std::string& text, std::string& message) {
   }
   return formula.Run(nullptr);
 }
+
+void UseNativeCode(bool enabled) { NativeEnabled = enabled; }
+
+bool NativeCodeEnabled() { return NativeEnabled; }
 
 void Initialize() {
   if (Initialized) return;

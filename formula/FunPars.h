@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "formula/NativeProgram.h"
 #include "formula/Program.h"
 #include "formula/Vector3.h"
 
@@ -27,10 +28,17 @@ class TOpCodeFunctionExtended {
   void Compile(const std::string& text, const std::string& variables, std::string& message);
 
   // Runs the program with the variable values `vars` (one per letter of the list it was
-  // compiled with, in that order; may be null when the program reads none). Guards
+  // compiled with, in that order; may be null when the program reads none): its native
+  // code when it has some, else the interpreter, with the same value and flags. Guards
   // give defined values; unguarded overflow or invalid operations only raise the
   // floating-point flags. An object without a program gives 0.
-  long double Run(const long double* vars) const;
+  long double Run(const long double* vars) const { return Entry ? Entry(vars) : Code.Run(vars); }
+
+  // Runs the program in the interpreter, whether or not it has native code.
+  long double Evaluate(const long double* vars) const { return Code.Run(vars); }
+
+  // True when the program runs as native code.
+  bool Native() const { return Entry != nullptr; }
 
   // The formula text last given to Compile.
   const std::string& Source() const;
@@ -49,7 +57,9 @@ class TOpCodeFunctionExtended {
   // Slot 0 holds 0 and is never read; constants occupy slots 1 and up. Replaced by
   // each Compile and never resized while a program refers to it.
   std::vector<long double> Constants;
-  TProgram Code;
+  TProgram Code;              // the interpreted program, always built
+  TNativeProgram NativeCode;  // its native code, when there is some
+  TNativeProgram::TEntry Entry = nullptr;
 };
 
 namespace FunPars {
@@ -69,6 +79,12 @@ void EvalCurve(long double t, TVector3& point);
 // with `message` empty, or 0 with the compiler's message. A limit has no variables:
 // a formula that reads one of the letters P to Z is refused with message 3.
 long double EvalConstant(const std::string& text, std::string& message);
+
+// Whether Compile emits native code (by default it does wherever the system grants
+// executable memory and the formula spills at most TNativeProgram::MaxSpilled values;
+// elsewhere programs are interpreted). Formulas already compiled keep what they have.
+void UseNativeCode(bool enabled);
+bool NativeCodeEnabled();
 
 // Unit start-up (the three formulas without programs) and shut-down (their programs
 // released); a second start-up without a shut-down between, or the reverse, does

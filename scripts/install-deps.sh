@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick x11-utils
   libqhull-dev
+  libasmjit-dev
   fonts-dejavu-core fonts-liberation
 )
 

@@ -1,0 +1,527 @@
+// Emitting native x87 code for formula programs with the asmjit assembler.
+//
+// Register management: the x87 unit holds eight values. FreeSlots counts the free
+// registers and SpillDepth the values moved out to memory. Before each token,
+// EnsureRoom frees the registers its sequence needs at its peak by storing the oldest
+// register values, one by one, into 16-byte slots at the bottom of a frame below the
+// stack top; before a binary operator that finds only one value in the registers,
+// ReloadSpilled brings the most recently stored value back beneath it.
+//
+// Every jump is a short forward jump inside one guard.
+//
+// Comparisons follow the interpreter's compiled C++: "b == 0" is the quiet fucomip,
+// the ordered tests the signalling fcomip, so that a NaN raises the invalid flag
+// exactly where the interpreter raises it.
+#include "formula/NativeProgram.h"
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <asmjit/x86.h>
+#include <cstdint>
+#include <cstring>
+#include <map>
+
+#include "formula/FunParsInternal.h"
+#include "formula/X87.h"
+
+using namespace asmjit;
+using namespace FunParsWork;
+
+namespace {
+
+// Records that the assembler refused something; the program then stays without code.
+class TErrorFlag : public ErrorHandler {
+ public:
+  void handleError(Error, const char*, BaseEmitter*) override { Failed = true; }
+  bool Failed = false;
+};
+
+// Free registers a token's sequence needs at its peak; -1 for a token that no
+// program holds.
+int RoomNeeded(Token t) {
+  if (IsOperandRef(t) || t == u'1' || t == u'p' || t == u'/' || t == u'^') return 1;
+  switch (t) {
+    case u'A': case u'B': case u'E': case u'F': case u'G': case u'M':
+      return 1;
+    case u'C': case u'H': case u'I': case u'J': case u'K': case u'L': case u'O': case u'P': case u'Q': case u'R':
+      return 2;
+    case u'+': case u'-': case u'*': case u'#': case u'D': case u'N':  // in place
+      return 0;
+    default:
+      return -1;
+  }
+}
+
+class TEmitter {
+ public:
+  // A dry run (no assembler) only counts, to size the spill frame.
+  explicit TEmitter(x86::Assembler* a, int variableCount, const long double* constants, int frameSlots)
+      : a_(a), variableCount_(variableCount), constants_(constants), frameSlots_(frameSlots) {}
+
+  // Runs the whole token string; false when it is not a well-formed program.
+  bool Program(const std::u16string& postfix) {
+    if (a_ && frameSlots_ > 0) a_->sub(x86::rsp, 16 * frameSlots_);
+    for (const Token t : postfix) {
+      const bool push = IsOperandRef(t) || t == u'1' || t == u'p';
+      const int need = RoomNeeded(t);
+      if (need < 0) return false;
+      if (IsBinaryOperator(t)) {
+        ReloadSpilled();
+        if (FreeSlots > 6) return false;  // fewer than two values
+      } else if (!push && FreeSlots > 7) {
+        return false;  // a function without an argument
+      }
+      EnsureRoom(need);
+      if (a_) EmitToken(t);
+      if (push) --FreeSlots;
+      if (IsBinaryOperator(t)) ++FreeSlots;
+    }
+    if (FreeSlots != 7 || SpillDepth != 0) return false;
+    if (a_) {
+      if (frameSlots_ > 0) a_->add(x86::rsp, 16 * frameSlots_);
+      a_->ret();
+      Literals();
+    }
+    return true;
+  }
+
+  int MostSpilled() const { return mostSpilled_; }
+
+ private:
+  // ---- Register management ----------------------------------------------------------
+
+  void EnsureRoom(int need) {
+    while (FreeSlots < need) {
+      // The oldest register value is st(n-1). Turning the register ring by 9-n places
+      // makes it st(0); it is stored and popped, and the ring turned back so that the
+      // newest value is st(0) again. The values themselves never move.
+      const int n = 8 - FreeSlots;
+      ++SpillDepth;
+      mostSpilled_ = std::max(mostSpilled_, SpillDepth);
+      if (a_) {
+        Turn(9 - n);
+        a_->fstp(SpillSlot(SpillDepth));
+        Turn(-(8 - n));
+      }
+      ++FreeSlots;
+    }
+  }
+
+  void ReloadSpilled() {
+    if (FreeSlots != 7 || SpillDepth == 0) return;
+    if (a_) {
+      a_->fld(SpillSlot(SpillDepth));
+      a_->fxch(x86::st1);
+    }
+    --SpillDepth;
+    --FreeSlots;
+  }
+
+  // Turns the register ring so that st(i) becomes st(i + places): fdecstp per place
+  // forward, fincstp per place backward, whichever way round is shorter.
+  void Turn(int places) {
+    const int forward = ((places % 8) + 8) % 8;
+    if (forward <= 4) {
+      for (int k = 0; k < forward; ++k) a_->fdecstp();
+    } else {
+      for (int k = 0; k < 8 - forward; ++k) a_->fincstp();
+    }
+  }
+
+  x86::Mem SpillSlot(int k) const { return x86::tword_ptr(x86::rsp, 16 * (k - 1)); }
+
+  // ---- Literals, placed after the code and read relative to the instruction pointer --
+
+  x86::Mem Literal(long double value) {
+    std::array<unsigned char, 10> bytes;
+    std::memcpy(bytes.data(), &value, 10);
+    auto found = literals_.find(bytes);
+    if (found == literals_.end()) found = literals_.emplace(bytes, a_->newLabel()).first;
+    return x86::tword_ptr(found->second);
+  }
+
+  void Literals() {
+    for (const auto& [bytes, label] : literals_) {
+      a_->align(AlignMode::kData, 16);
+      a_->bind(label);
+      a_->embed(bytes.data(), bytes.size());
+    }
+  }
+
+  // ---- Tokens -----------------------------------------------------------------------
+
+  void EmitToken(Token t) {
+    x86::Assembler& a = *a_;
+    if (IsOperandRef(t)) {
+      const int k = OperandIndex(t);
+      if (k <= variableCount_)
+        a.fld(x86::tword_ptr(x86::rdi, 16 * (k - 1)));
+      else
+        a.fld(Literal(constants_[k - variableCount_]));
+      return;
+    }
+    switch (t) {
+      case u'1': a.fld1(); break;
+      case u'p': a.fldpi(); break;
+      case u'+': a.faddp(x86::st1); break;
+      case u'-': a.fsubp(x86::st1); break;  // st1 = st1 - st0: a - b
+      case u'*': a.fmulp(x86::st1); break;
+      case u'/': SafeDivide(); break;
+      case u'^': Power(); break;
+      case u'#': a.fchs(); break;
+      case u'A':  // cosine
+        Reduce(X87::Shared.TwoPi);
+        a.fcos();
+        break;
+      case u'B': a.fsin(); break;
+      case u'C': Exponential(); break;
+      case u'D': a.fmul(x86::st0, x86::st0); break;
+      case u'E': SquareRoot(); break;
+      case u'F': SafeLog(); break;
+      case u'G': Tangent(); break;
+      case u'H':
+      case u'I':  // e -/+ 1/e, times 0.5
+        Exponential();
+        a.fld1();
+        a.fdiv(x86::st0, x86::st1);
+        if (t == u'H') a.fsubp(x86::st1); else a.faddp(x86::st1);
+        a.fld(Literal(X87::Shared.Half));
+        a.fmulp(x86::st1);
+        break;
+      case u'J': HypTangent(); break;
+      case u'K':
+      case u'L': ArcSineOrCosine(t == u'K'); break;
+      case u'M':
+        a.fld1();
+        a.fpatan();
+        break;
+      case u'N': a.fabs(); break;
+      case u'O': Cotangent(); break;
+      case u'P': ArgCosh(); break;
+      case u'Q': ArgTanh(); break;
+      case u'R': ArgSinh(); break;
+      default: break;  // RoomNeeded refused every other token
+    }
+  }
+
+  // Compares the constant c (loaded into st0 and popped) with x = st(i) by fcomip:
+  // falls through when x > c, jumps to `otherwise` when x <= c or x is NaN.
+  void UnlessAbove(long double c, const Label& otherwise, int i = 1) {
+    Load(c);
+    a_->fcomip(x86::st(i));
+    a_->short_().jae(otherwise);  // c >= x
+    a_->short_().jp(otherwise);   // unordered
+  }
+
+  // Leaves |x| of st0 compared with c in the flags: CF set when c < |x| or unordered,
+  // ZF set when equal or unordered (fld st0; fabs; load c; fcomip st1; fstp st0).
+  void CompareAbs(long double c) {
+    a_->fld(x86::st0);
+    a_->fabs();
+    Load(c);
+    a_->fcomip(x86::st1);
+    a_->fstp(x86::st0);
+  }
+
+  void Load(long double c) {
+    if (c == 0 && !__builtin_signbit(c))
+      a_->fldz();
+    else if (c == 1)
+      a_->fld1();
+    else
+      a_->fld(Literal(c));
+  }
+
+  // Drops st0 and puts the constant c in its place.
+  void Replace(long double c) {
+    a_->fstp(x86::st0);
+    Load(c);
+  }
+
+  // a = st1, b = st0: a / b when b is not 0, a times 1e300 when it is.
+  void SafeDivide() {
+    x86::Assembler& a = *a_;
+    const Label divide = a.newLabel(), done = a.newLabel();
+    a.fldz();
+    a.fucomip(x86::st1);
+    a.short_().jp(divide);
+    a.short_().jne(divide);
+    a.fstp(x86::st0);
+    a.fld(Literal(X87::Shared.Huge));
+    a.fmulp(x86::st1);
+    a.short_().jmp(done);
+    a.bind(divide);
+    a.fdivp(x86::st1);  // st1 = st1 / st0
+    a.bind(done);
+  }
+
+  // 2^y of st0 for |y| <= 1000, else 1e300 (y > 1000) or 1e-300.
+  void SafeExp2() {
+    x86::Assembler& a = *a_;
+    const Label outside = a.newLabel(), tiny = a.newLabel(), done = a.newLabel();
+    CompareAbs(X87::Shared.Thousand);
+    a.short_().jb(outside);  // 1000 < |y|, or NaN
+    a.fld(x86::st0);
+    a.frndint();
+    a.fsub(x86::st1, x86::st0);  // st1 = y - n
+    a.fxch(x86::st1);
+    a.f2xm1();
+    a.fld1();
+    a.faddp(x86::st1);
+    a.fscale();
+    a.fstp(x86::st1);
+    a.short_().jmp(done);
+    a.bind(outside);
+    UnlessAbove(X87::Shared.Thousand, tiny);
+    Replace(X87::Shared.Huge);
+    a.short_().jmp(done);
+    a.bind(tiny);
+    Replace(X87::Shared.Tiny);
+    a.bind(done);
+  }
+
+  // ln x = log2(x) / log2(e) for x > 0, else -1000.
+  void SafeLog() {
+    x86::Assembler& a = *a_;
+    const Label nonPositive = a.newLabel(), done = a.newLabel();
+    UnlessAbove(0, nonPositive);
+    a.fld1();
+    a.fxch(x86::st1);
+    a.fyl2x();
+    a.fld(Literal(X87::Shared.Log2E));
+    a.fdivp(x86::st1);
+    a.short_().jmp(done);
+    a.bind(nonPositive);
+    Replace(-X87::Shared.Thousand);
+    a.bind(done);
+  }
+
+  // ln x without a guard: fldln2; fxch; fyl2x.
+  void LnDirect() {
+    a_->fldln2();
+    a_->fxch(x86::st1);
+    a_->fyl2x();
+  }
+
+  // One fprem step of st0 modulo m.
+  void Reduce(long double m) {
+    a_->fld(Literal(m));
+    a_->fxch(x86::st1);
+    a_->fprem();
+    a_->fstp(x86::st1);
+  }
+
+  void Exponential() {
+    a_->fld(Literal(X87::Shared.Log2E));
+    a_->fmulp(x86::st1);
+    SafeExp2();
+  }
+
+  // Base x = st0, exponent y = st1: SafeExp2(y log2 x) for x > 0, else 0.
+  void Power() {
+    x86::Assembler& a = *a_;
+    const Label nonPositive = a.newLabel(), done = a.newLabel();
+    UnlessAbove(0, nonPositive);
+    a.fyl2x();
+    SafeExp2();
+    a.short_().jmp(done);
+    a.bind(nonPositive);
+    a.fstp(x86::st0);
+    Replace(0);
+    a.bind(done);
+  }
+
+  void SquareRoot() {
+    x86::Assembler& a = *a_;
+    const Label nonPositive = a.newLabel(), done = a.newLabel();
+    UnlessAbove(0, nonPositive);
+    a.fsqrt();
+    a.short_().jmp(done);
+    a.bind(nonPositive);
+    Replace(0);
+    a.bind(done);
+  }
+
+  // fptan pushes 1 after a successful step (C2 clear); that 1 is dropped.
+  void Tangent() {
+    x86::Assembler& a = *a_;
+    const Label done = a.newLabel();
+    Reduce(X87::Shared.Pi);
+    a.fptan();
+    a.fnstsw(x86::ax);
+    a.test(x86::ah, 4);
+    a.short_().jnz(done);
+    a.fstp(x86::st0);
+    a.bind(done);
+  }
+
+  void Cotangent() {
+    Reduce(X87::Shared.Pi);
+    a_->fld(x86::st0);
+    a_->fcos();
+    a_->fxch(x86::st1);
+    a_->fsin();
+    SafeDivide();  // cos r / sin r
+  }
+
+  // s = e times e; (s - 1) / (s + 1).
+  void HypTangent() {
+    x86::Assembler& a = *a_;
+    Exponential();
+    a.fmul(x86::st0, x86::st0);
+    a.fld(x86::st0);
+    a.fld1();
+    a.fsubp(x86::st1);  // s - 1, s
+    a.fxch(x86::st1);
+    a.fld1();
+    a.faddp(x86::st1);  // s + 1, s - 1
+    a.fdivp(x86::st1);
+  }
+
+  // |x| <= 1: the angle of (s, x) (sine) or (x, s) (cosine), s = sqrt(1 - x times x);
+  // beyond: the end values of each.
+  void ArcSineOrCosine(bool sine) {
+    x86::Assembler& a = *a_;
+    const Label outside = a.newLabel(), below = a.newLabel(), done = a.newLabel();
+    CompareAbs(1);
+    a.short_().jb(outside);
+    a.fld(x86::st0);
+    a.fmul(x86::st0, x86::st0);
+    a.fld1();
+    a.fsubrp(x86::st1);  // st1 = 1 - x times x
+    a.fsqrt();
+    if (!sine) a.fxch(x86::st1);
+    a.fpatan();
+    a.short_().jmp(done);
+    a.bind(outside);
+    UnlessAbove(1, below);
+    Replace(sine ? X87::Shared.HalfPi : 0);
+    a.short_().jmp(done);
+    a.bind(below);
+    Replace(sine ? -X87::Shared.HalfPi : X87::Shared.Pi);
+    a.bind(done);
+  }
+
+  // x >= 1: LnDirect(x + sqrt(x times x - 1)); else 0.
+  void ArgCosh() {
+    x86::Assembler& a = *a_;
+    const Label below = a.newLabel(), done = a.newLabel();
+    a.fld1();
+    a.fcomip(x86::st1);
+    a.short_().ja(below);  // 1 > x
+    a.short_().jp(below);
+    a.fld(x86::st0);
+    a.fmul(x86::st0, x86::st0);
+    a.fld1();
+    a.fsubp(x86::st1);  // x times x - 1
+    a.fsqrt();
+    a.faddp(x86::st1);
+    LnDirect();
+    a.short_().jmp(done);
+    a.bind(below);
+    Replace(0);
+    a.bind(done);
+  }
+
+  // |x| < 1: LnDirect((1 + x) / (1 - x)) times 0.5; x >= 1: 1e300; else -1e300.
+  void ArgTanh() {
+    x86::Assembler& a = *a_;
+    const Label outside = a.newLabel(), below = a.newLabel(), done = a.newLabel();
+    CompareAbs(1);
+    a.short_().jbe(outside);  // 1 <= |x|, or NaN
+    a.fld1();
+    a.fadd(x86::st0, x86::st1);  // 1 + x, x
+    a.fld1();
+    a.fsub(x86::st0, x86::st2);  // 1 - x, 1 + x, x
+    a.fdivp(x86::st1);
+    a.fstp(x86::st1);
+    LnDirect();
+    a.fld(Literal(X87::Shared.Half));
+    a.fmulp(x86::st1);
+    a.short_().jmp(done);
+    a.bind(outside);
+    a.fld1();
+    a.fcomip(x86::st1);
+    a.short_().ja(below);  // 1 > x
+    a.short_().jp(below);
+    Replace(X87::Shared.Huge);
+    a.short_().jmp(done);
+    a.bind(below);
+    Replace(X87::Shared.NegHuge);
+    a.bind(done);
+  }
+
+  // v = LnDirect(|x| + sqrt(x times x + 1)), negated when x < 0.
+  void ArgSinh() {
+    x86::Assembler& a = *a_;
+    const Label done = a.newLabel();
+    a.fld(x86::st0);
+    a.fmul(x86::st0, x86::st0);
+    a.fld1();
+    a.faddp(x86::st1);
+    a.fsqrt();  // s, x
+    a.fld(x86::st1);
+    a.fabs();
+    a.faddp(x86::st1);  // |x| + s, x
+    LnDirect();         // v, x
+    a.fldz();
+    a.fcomip(x86::st2);
+    a.fstp(x86::st1);
+    a.short_().jbe(done);  // not 0 > x
+    a.fchs();
+    a.bind(done);
+  }
+
+  x86::Assembler* a_;
+  int variableCount_;
+  const long double* constants_;
+  int frameSlots_;
+  int FreeSlots = 8;
+  int SpillDepth = 0;
+  int mostSpilled_ = 0;
+  std::map<std::array<unsigned char, 10>, Label> literals_;
+};
+
+}  // namespace
+
+bool TNativeProgram::EmitProgram(const std::u16string& postfix, const long double* constants, int variableCount) {
+  Clear();
+  TEmitter plan(nullptr, variableCount, constants, 0);
+  if (!plan.Program(postfix) || plan.MostSpilled() > MaxSpilled) return false;
+
+  CodeHolder code;
+  TErrorFlag errors;
+  code.init(Environment::host());
+  code.setErrorHandler(&errors);
+  x86::Assembler assembler(&code);
+  TEmitter(&assembler, variableCount, constants, plan.MostSpilled()).Program(postfix);
+  if (errors.Failed || code.flatten() != kErrorOk || code.resolveUnresolvedLinks() != kErrorOk) return false;
+
+  // Written while read-write, then made read-execute: never both at once.
+  const std::size_t size = code.codeSize();
+  const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+  const std::size_t length = (size + page - 1) / page * page;
+  void* pages = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (pages == MAP_FAILED) return false;
+  const bool written = code.relocateToBase(reinterpret_cast<std::uint64_t>(pages)) == kErrorOk &&
+                       code.copyFlattenedData(pages, size, CopySectionFlags::kPadSectionBuffer) == kErrorOk;
+  if (!written || mprotect(pages, length, PROT_READ | PROT_EXEC) != 0) {
+    munmap(pages, length);
+    return false;
+  }
+  pages_ = pages;
+  length_ = length;
+  size_ = size;
+  entry_ = reinterpret_cast<TEntry>(pages);
+  return true;
+}
+
+void TNativeProgram::Clear() {
+  if (pages_) munmap(pages_, length_);
+  pages_ = nullptr;
+  length_ = size_ = 0;
+  entry_ = nullptr;
+}
