@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick x11-utils
   libqhull-dev
+  clang-14 libclang-rt-14-dev
   libasmjit-dev
   fonts-dejavu-core fonts-liberation
 )

@@ -1,0 +1,125 @@
+// Fuzz target: a variable list and a formula text through Compile, then the program
+// run with many sets of variable values.
+//
+// Input: the variable list, a line feed, the formula text (no line feed: the default
+// list and the whole input as the formula). Besides the sanitizers it checks that
+//  - a compilation ends with no message or one of the compiler's own messages;
+//  - a refused formula leaves no program (Run gives 0);
+//  - a program gives the same value, bit for bit, on every run with the same values,
+//    and the same as a second compilation of the text made after another formula
+//    (a program must not depend on the compiler's shared working state);
+//  - EvalConstant agrees with a compilation under the default list.
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "formula/FunPars.h"
+#include "formula/FunParsInternal.h"
+
+namespace {
+
+constexpr int VariableSlots = 11;
+constexpr int ValueSets = 16;
+
+// Values worth trying in every slot: the guards' limits, the extended range's ends,
+// a subnormal, numbers around the poles and branch points of the functions.
+constexpr long double Specials[] = {
+    0.0L,     1.0L,     -1.0L,   0.5L,    -0.5L,    2.0L,  3.1415926535897932385L, 1.5707963267948966192L,
+    1e300L,   -1e300L,  1e-300L, 1000.0L, -1000.0L, 1e20L, 1e4000L,                -1e4000L,
+    LDBL_MAX, -LDBL_MAX, LDBL_MIN, LDBL_TRUE_MIN, 9.2233720368547758e18L, 710.0L, 11356.0L, 1e-5L,
+};
+constexpr int SpecialCount = sizeof(Specials) / sizeof(Specials[0]);
+
+[[noreturn]] void Finding(const char* what, const std::string& formula) {
+  std::fprintf(stderr, "finding: %s\nformula: %.200s\n", what, formula.c_str());
+  std::abort();
+}
+
+// Same bits, or both NaN (a NaN's payload may differ between two paths).
+bool SameValue(long double a, long double b) {
+  if (std::isnan(a) || std::isnan(b)) return std::isnan(a) && std::isnan(b);
+  return std::memcmp(&a, &b, 10) == 0;
+}
+
+bool IsCompilerMessage(const std::string& message) {
+  for (int code = 1; code <= 11; ++code)
+    if (message == FunParsWork::CompileMessages[code]) return true;
+  return false;
+}
+
+// A small generator seeded from the input, so that a crash reproduces from its file.
+struct TValues {
+  explicit TValues(const std::uint8_t* data, std::size_t size) {
+    for (std::size_t i = 0; i < size; ++i) state = (state ^ data[i]) * 1099511628211ull;
+  }
+  std::uint64_t Next() {
+    state = state * 6364136223846793005ull + 1442695040888963407ull;
+    return state >> 11;
+  }
+  // Set j: the first sets give every slot the same special value, the others mix
+  // specials with random reals of any magnitude and sign.
+  void Fill(int j, long double* v) {
+    for (int k = 0; k < VariableSlots; ++k) {
+      if (j < SpecialCount / 2) {
+        v[k] = Specials[(j * 2 + k % 2) % SpecialCount];
+      } else if (Next() % 3 == 0) {
+        v[k] = Specials[Next() % SpecialCount];
+      } else {
+        const long double mantissa = static_cast<long double>(Next() % 2000000) / 1000000.0L - 1.0L;
+        v[k] = std::ldexp(mantissa, static_cast<int>(Next() % 2100) - 1050);
+      }
+    }
+  }
+  std::uint64_t state = 14695981039346656037ull;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string input(reinterpret_cast<const char*>(data), size);
+  const std::size_t split = input.find('\n');
+  const std::string list = split == std::string::npos ? "" : input.substr(0, split);
+  const std::string text = split == std::string::npos ? input : input.substr(split + 1);
+
+  TOpCodeFunctionExtended first, other, second;
+  std::string message;
+  first.Compile(text, list, message);
+  if (!message.empty() && !IsCompilerMessage(message)) Finding("a message the compiler does not have", text);
+  if (first.Source() != text) Finding("Source is not the text given", text);
+
+  long double values[VariableSlots];
+  TValues generator(data, size);
+  if (!message.empty()) {
+    generator.Fill(0, values);
+    if (first.Compiled() || first.Run(values) != 0) Finding("a refused formula left a program", text);
+  } else {
+    // Another compilation between the two leaves other working state behind.
+    std::string otherMessage, secondMessage;
+    other.Compile("sin(t)^3 + 2 p q - 1/(q+1)", "tpq", otherMessage);
+    second.Compile(text, list, secondMessage);
+    if (!otherMessage.empty() || !secondMessage.empty()) Finding("a second compilation failed", text);
+    for (int j = 0; j < ValueSets; ++j) {
+      generator.Fill(j, values);
+      const long double a = first.Run(values);
+      if (!SameValue(a, first.Run(values))) Finding("two runs differ", text);
+      if (!SameValue(a, second.Run(values))) Finding("two compilations differ", text);
+    }
+  }
+
+  // A limit field: no variables at all.
+  std::string constantMessage, defaultMessage;
+  const long double constant = FunPars::EvalConstant(text, constantMessage);
+  TOpCodeFunctionExtended withDefaults;
+  withDefaults.Compile(text, "", defaultMessage);
+  if (constantMessage.empty()) {
+    if (!defaultMessage.empty() || withDefaults.ReadsVariables() || !SameValue(constant, withDefaults.Run(nullptr)))
+      Finding("EvalConstant disagrees with the formula compiled without a list", text);
+  } else if (!IsCompilerMessage(constantMessage) || constant != 0) {
+    Finding("EvalConstant refused without a compiler message or with a value", text);
+  }
+  return 0;
+}
