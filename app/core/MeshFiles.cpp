@@ -79,12 +79,11 @@ TMeshFormat MeshFormatOf(const std::string& path) {
   return TMeshFormat::None;
 }
 
-bool ExportHullMesh(const std::string& path, std::string& message) {
+bool ExportHullMesh(const std::string& path, TMeshFormat format, std::string& message) {
   if (!Glob::DrawnFlag) {
     message = NotDrawn;
     return false;
   }
-  const TMeshFormat format = MeshFormatOf(path);
   if (format == TMeshFormat::None) {
     message = "The mesh file name must end in .obj or .stl";
     return false;
@@ -95,6 +94,10 @@ bool ExportHullMesh(const std::string& path, std::string& message) {
             std::to_string(mesh.StripTriangles) + " in " + std::to_string(mesh.Strips) + " strips), " +
             std::to_string(mesh.Vertices.size()) + " vertices";
   return true;
+}
+
+bool ExportHullMesh(const std::string& path, std::string& message) {
+  return ExportHullMesh(path, MeshFormatOf(path), message);
 }
 
 TPictureNames PictureNames(const std::string& base) {

@@ -28,11 +28,15 @@ enum class TMeshFormat { None, Obj, Stl };
 // None for any other name.
 TMeshFormat MeshFormatOf(const std::string& path);
 
-// "Export Hull Mesh...": builds the mesh of the drawn figure (HullMesh::BuildHullMesh)
-// and writes it to `path` as OBJ or STL by its extension. Answers false with `message`
-// and writes nothing while no figure is drawn (DrawnFlag false) or when the extension is
-// neither; otherwise true, `message` saying what was written. A file that cannot be
-// written throws WendrixError (the previous file at `path` stays whole).
+// Builds the mesh of the drawn figure (HullMesh::BuildHullMesh) and writes it to `path`
+// in `format`. Answers false with `message` and writes nothing while no figure is drawn
+// (DrawnFlag false) or when `format` is None; otherwise true, `message` saying what was
+// written. A file that cannot be written throws WendrixError (a previous file at `path`
+// stays whole).
+bool ExportHullMesh(const std::string& path, TMeshFormat format, std::string& message);
+
+// "Export Hull Mesh...": ExportHullMesh in the format of the name's extension; a name
+// that ends in neither ".obj" nor ".stl" is refused with a message.
 bool ExportHullMesh(const std::string& path, std::string& message);
 
 // The three picture files of a base name: base-hull.png (the main view as shown),

@@ -157,6 +157,7 @@ TEST_F(Exports, NothingIsWrittenBeforeADrawing) {
     EXPECT_EQ(message, "Nothing to export: draw a figure first");
     EXPECT_FALSE(Exists(Path(name)));
   }
+  EXPECT_FALSE(MeshFiles::ExportHullMesh(Path("hull.mesh"), MeshFiles::TMeshFormat::Obj, message));
   EXPECT_FALSE(MeshFiles::ExportPictures(Path("figure"), message));
   EXPECT_EQ(message, "Nothing to export: draw a figure first");
   EXPECT_TRUE(QDir(folder.path()).isEmpty());
@@ -190,6 +191,10 @@ TEST_F(Exports, MeshFilesOfTheDrawnFigure) {
   const QByteArray stl = Contents(Path("hull.STL"));
   EXPECT_EQ(stl.size(), static_cast<qsizetype>(84 + 50 * mesh.Triangles.size()));
   EXPECT_EQ(stl.toStdString(), MeshFiles::StlBytes(mesh));
+
+  // A format given apart from the name.
+  ASSERT_TRUE(MeshFiles::ExportHullMesh(Path("hull.mesh"), MeshFiles::TMeshFormat::Stl, message)) << message;
+  EXPECT_EQ(Contents(Path("hull.mesh")), stl);
 
   // A folder that does not exist: an error, and no file.
   EXPECT_THROW(MeshFiles::ExportHullMesh(Path("missing/hull.obj"), message), WendrixError);
