@@ -40,7 +40,8 @@ fuzz: deps
 	@bash fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_RUNS) $(FILE_RUNS) $(FUZZ_SECONDS)
 
 bench: build
-	@$(BUILD)/bench/wendrix_bench
+	@$(BUILD)/cli/wendrix-cli bench
+	@if [ -x $(BUILD)/bench/wendrix_bench ]; then $(BUILD)/bench/wendrix_bench; fi
 
 clean:
 	@rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)

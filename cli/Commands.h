@@ -12,3 +12,6 @@ int RunDraw(const QStringList& arguments);
 
 // wendrix-cli eval: compiles one formula and prints its value.
 int RunEval(const QStringList& arguments);
+
+// wendrix-cli bench: times formula evaluation, drawings and drag steps; prints a table.
+int RunBench(const QStringList& arguments);

@@ -10,7 +10,8 @@ namespace {
 int Usage() {
   std::fputs(
       "usage: wendrix-cli draw [options]   draw a curve, see wendrix-cli draw --help\n"
-      "       wendrix-cli eval [--vars LIST] FORMULA [NAME=VALUE ...]\n",
+      "       wendrix-cli eval [--vars LIST] FORMULA [NAME=VALUE ...]\n"
+      "       wendrix-cli bench [--runs N]   timings of formulas, drawings and drag steps\n",
       stderr);
   return ExitUsage;
 }
@@ -25,5 +26,6 @@ int main(int argc, char** argv) {
   const QString command = arguments.takeFirst();
   if (command == "draw") return RunDraw(arguments);
   if (command == "eval") return RunEval(arguments);
+  if (command == "bench") return RunBench(arguments);
   return Usage();
 }

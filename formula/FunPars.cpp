@@ -135,6 +135,7 @@ void ClearFormulas() {
 }  // namespace
 
 void EvalCurve(long double t, TVector3& point) {
+  ++CurveEvaluations;
   FormulaVars[0] = t;
   point.x = FormulaX.Run(FormulaVars);
   point.y = FormulaY.Run(FormulaVars);

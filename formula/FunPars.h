@@ -6,6 +6,7 @@
 // often as needed without any parsing or allocation.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -71,9 +72,12 @@ extern TOpCodeFunctionExtended FormulaX, FormulaY, FormulaZ;
 extern long double FormulaVars[3];
 
 // The curve point at t: writes t into FormulaVars[0], then runs FormulaX, FormulaY
-// and FormulaZ in that order with FormulaVars. No check: a formula without a program
-// gives 0 for its coordinate.
+// and FormulaZ in that order with FormulaVars, and counts the call in CurveEvaluations.
+// No check: a formula without a program gives 0 for its coordinate.
 void EvalCurve(long double t, TVector3& point);
+
+// EvalCurve calls since the start; benchmarks read differences of it.
+inline std::uint64_t CurveEvaluations = 0;
 
 // Compiles `text` as a formula without a variable list and runs it. Returns the value
 // with `message` empty, or 0 with the compiler's message. A limit has no variables:

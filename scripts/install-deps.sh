@@ -10,7 +10,7 @@ packages=(
   xvfb xauth xdotool imagemagick x11-utils
   libqhull-dev
   clang-14 libclang-rt-14-dev
-  libasmjit-dev
+  libasmjit-dev libmuparser-dev
   fonts-dejavu-core fonts-liberation
 )
 

@@ -1,0 +1,144 @@
+// The drawing sequence of a fixed set of curves, and the mouse-drag step.
+#include <algorithm>
+#include <chrono>
+#include <stdexcept>
+
+#include "app/Glob.h"
+#include "app/core/CurveInput.h"
+#include "app/core/DragGate.h"
+#include "bench/Benchmarks.h"
+#include "formula/FunPars.h"
+#include "geometry/Bitangents.h"
+#include "geometry/Random.h"
+#include "geometry/Sampling.h"
+#include "geometry/SharedState.h"
+#include "geometry/Tritangents.h"
+#include "render/HullPicture.h"
+#include "render/SmallPictures.h"
+
+namespace Benchmarks {
+
+namespace {
+
+using TClock = std::chrono::steady_clock;
+
+double MsSince(TClock::time_point start) {
+  return std::chrono::duration<double, std::milli>(TClock::now() - start).count();
+}
+
+// Reads the curve's input as "Draw It" does and places p and q. Returns the
+// milliseconds of the read.
+double ReadCurve(const TBenchCurve& curve) {
+  CurveInput::TInputFields fields = CurveInput::DefaultFields();
+  fields.X = curve.X;
+  fields.Y = curve.Y;
+  fields.Z = curve.Z;
+  bool ready = false;
+  const auto start = TClock::now();
+  const CurveInput::TReadResult read = CurveInput::LeeDatos(fields, ready);
+  const double ms = MsSince(start);
+  if (read.Outcome != CurveInput::TReadOutcome::Changed)
+    throw std::runtime_error(curve.Name + ": input refused: " + read.Message);
+  Glob::PValue = curve.P;
+  Glob::QValue = curve.Q;
+  return ms;
+}
+
+// Nanoseconds per EvalCurve call over passes of 4,101 values of t across the
+// accepted interval, on the formulas and parameters in force.
+double EvalCurveNs() {
+  constexpr int Values = 4101, Passes = 10;
+  TVector3 point;
+  long double sink = 0;
+  const auto start = TClock::now();
+  for (int pass = 0; pass < Passes; ++pass)
+    for (int i = 0; i < Values; ++i) {
+      FunPars::EvalCurve(Glob::TMin + (Glob::TMax - Glob::TMin) * i / (Values - 1), point);
+      sink += point.x + point.y + point.z;
+    }
+  volatile long double keep = sink;
+  (void)keep;
+  return MsSince(start) * 1e6 / (Values * Passes);
+}
+
+void StartUp() {
+  if (!GlobInitialize()) throw std::runtime_error("start-up failed");
+  Random::FixedSeed = 1;
+}
+
+}  // namespace
+
+std::vector<TBenchCurve> BenchCurves() {
+  return {
+      {"default curve, p = 1", "cos(2t)(p+sen(3t))", "sen(2t)(p+sen(3t))", "cos(3t+q)", 1, 0},
+      {"(cos t, sin t, cos 3t)", "cos(t)", "sin(t)", "cos(3t)", 0, 0},
+      {"trefoil knot", "sin(t)+2sin(2t)", "cos(t)-2cos(2t)", "-sin(3t)", 0, 0},
+      {"torus knot (2, 5)", "(2+cos(5t))cos(2t)", "(2+cos(5t))sin(2t)", "sin(5t)", 0, 0},
+      {"many curve points", "cos(t)+0.15cos(13t)", "sin(t)+0.15sin(13t)", "0.6sin(2t)+0.1cos(11t)", 0, 0},
+  };
+}
+
+std::vector<TDrawingTiming> TimeDrawings(const std::vector<TBenchCurve>& curves, int runs) {
+  StartUp();
+  std::vector<TDrawingTiming> timings;
+  for (const TBenchCurve& curve : curves) {
+    TDrawingTiming timing;
+    timing.Name = curve.Name;
+    std::vector<double> read, sample, analyze, square, normals, hull, total, drawIt, evaluator, evalNs;
+    for (int run = 0; run < runs; ++run) {
+      FunPars::UseNativeCode(false);
+      const double interpretedRead = ReadCurve(curve);
+      evaluator.push_back(interpretedRead + Drawing::DrawFigure().Total);
+      FunPars::UseNativeCode(true);
+      read.push_back(ReadCurve(curve));
+      const std::uint64_t before = FunPars::CurveEvaluations;
+      const Drawing::TStageTimes stages = Drawing::DrawFigure();
+      timing.Evaluations = FunPars::CurveEvaluations - before;
+      sample.push_back(stages.Sample);
+      analyze.push_back(stages.Analyze);
+      square.push_back(stages.Square);
+      normals.push_back(stages.Normals);
+      hull.push_back(stages.Hull);
+      total.push_back(stages.Total);
+      drawIt.push_back(read.back() + stages.Total);
+      evalNs.push_back(EvalCurveNs());
+    }
+    timing.CurvePoints = Sampling::CurvePointHigh + 1;
+    timing.BitangentRecords = static_cast<int>(Bitangents::BitangentCount);
+    timing.Tritangents = static_cast<int>(Tritangents::TritangentCount);
+    timing.Read = Median(read);
+    timing.Stages = {Median(sample), Median(analyze), Median(square), Median(normals), Median(hull), Median(total)};
+    timing.DrawIt = Median(drawIt);
+    timing.DrawItEvaluator = Median(evaluator);
+    timing.EvaluationNs = Median(evalNs);
+    timing.EvaluationShare = static_cast<double>(timing.Evaluations) * timing.EvaluationNs * 1e-6 / timing.Stages.Total;
+    timings.push_back(timing);
+  }
+  return timings;
+}
+
+TDragTiming TimeDrag(int steps) {
+  StartUp();
+  ReadCurve(BenchCurves().front());
+  Drawing::DrawFigure();
+  const MueveFigura::TShiftState left{false, false, false, true};
+  DragGate::AlPisar(200, 200);
+  std::vector<double> step, render, maxwell, view;
+  for (int k = 0; k < steps; ++k) {
+    // Turns the view back and forth by 15 pixels across and 5 down.
+    const int x = k % 2 == 0 ? 215 : 200, y = k % 2 == 0 ? 205 : 200;
+    auto start = TClock::now();
+    if (!DragGate::AlMoverHull(x, y, left)) throw std::runtime_error("the drag step did not act");
+    step.push_back(MsSince(start));
+    start = TClock::now();
+    HullPicture::RenderHull();
+    render.push_back(MsSince(start));
+    start = TClock::now();
+    SmallPictures::PaintMaxwell();
+    maxwell.push_back(MsSince(start));
+    view.push_back(std::max(0.0, step.back() - render.back() - maxwell.back()));
+  }
+  return {Median(step), Median(render), Median(maxwell), Median(view)};
+}
+
+}  // namespace Benchmarks
