@@ -12,11 +12,6 @@ namespace {
 
 TVector3 E(long double y) { return CurvePoint(y); }
 
-// Periodic distance |sin((s - t) pi / L)| L / pi of the pair.
-long double Sigma(const Pair& x) {
-  return std::fabs(std::sin((x.x - x.y) * Glob::PiOverTSpan)) * Glob::TSpanOverPi;
-}
-
 long double Fourth(long double v) {
   const long double sq = v * v;
   return sq * sq;
@@ -48,58 +43,105 @@ long double CloseMidpoint(const Pair& x) {
   return m;
 }
 
-}  // namespace
+// What the residual and the gradient of one pair have in common, each computed once:
+// the angle u = (s - t) pi / L and its sine, the periodic distance sigma = |sin u| L / pi,
+// and the curve points at the same parameters. Away from the diagonal these are the
+// stencils at s and at t, of which the residual reads all but b (at y - h/2, evaluated
+// for the gradient only); near it the stencil at the midpoint.
+struct PairSamples {
+  Pair X;
+  long double U = 0, SinU = 0, Sigma = 0;
+  bool Near = false;
+  bool HaveB = false;
+  Stencil At[2];  // at s and t; near the diagonal At[0] is the midpoint's
+};
 
-Residual BitangentResidual(const Pair& x) {
+// The residual's share of the curve points of x: eight away from the diagonal, five
+// near it.
+PairSamples SamplePair(const Pair& x) {
   using namespace Glob;
-  const long double s = x.x, t = x.y, h = TStep;
-  const long double sigma = Sigma(x);
+  PairSamples p;
+  p.X = x;
+  p.U = (x.x - x.y) * PiOverTSpan;
+  p.SinU = std::sin(p.U);
+  p.Sigma = std::fabs(p.SinU) * TSpanOverPi;
+  p.Near = !(p.Sigma > TStep);
+  if (p.Near) {
+    p.At[0] = Sample(CloseMidpoint(x));
+    p.HaveB = true;
+    return p;
+  }
+  for (int k = 0; k < 2; ++k) {
+    const long double y = k == 0 ? x.x : x.y;
+    Stencil& st = p.At[k];
+    st.a = E(y - TThreeHalfStep);
+    st.c = E(y);
+    st.d = E(y + THalfStep);
+    st.e = E(y + TThreeHalfStep);
+  }
+  return p;
+}
+
+Residual ResidualOf(const PairSamples& p) {
+  using namespace Glob;
   Residual r;
-  if (sigma > h) {
+  if (!p.Near) {
     // One-sided tangent stencil, exact for cubics; it shares E(y) with the point itself.
-    const auto tangent = [&](long double y, TVector3& point) {
-      point = E(y);
-      return (-E(y - TThreeHalfStep) - 24 * point + 27 * E(y + THalfStep) - 2 * E(y + TThreeHalfStep)) / TStep12;
-    };
-    const TVector3 ts = tangent(s, r.PointS);
-    const TVector3 tt = tangent(t, r.PointT);
+    const auto tangent = [](const Stencil& q) { return (-q.a - 24 * q.c + 27 * q.d - 2 * q.e) / TStep12; };
+    r.PointS = p.At[0].c;
+    r.PointT = p.At[1].c;
+    const TVector3 ts = tangent(p.At[0]);
+    const TVector3 tt = tangent(p.At[1]);
     r.W = Cross(r.PointT - r.PointS, tt);
-    r.F = Dot(ts, r.W) / Fourth(sigma);
+    r.F = Dot(ts, r.W) / Fourth(p.Sigma);
   } else {
     // As t approaches s the quotient tends to (P' x P'') . P''' / 12, taken at the midpoint.
-    const Stencil p = Sample(CloseMidpoint(x));
-    const TVector3 d3 = (3 * (p.b - p.d) - p.a + p.e) / TStepCube;
-    r.W = Cross(FirstDerivative(p), SecondDerivative(p));
+    const Stencil& q = p.At[0];
+    const TVector3 d3 = (3 * (q.b - q.d) - q.a + q.e) / TStepCube;
+    r.W = Cross(FirstDerivative(q), SecondDerivative(q));
     r.F = Dot(r.W, d3) / 12;
-    r.PointS = E(s);
-    r.PointT = E(t);
+    r.PointS = E(p.X.x);
+    r.PointT = E(p.X.y);
   }
   return r;
 }
 
-Pair ResidualGradient(const Pair& x) {
+// The gradient from the samples of its pair: away from the diagonal the two points at
+// y - h/2 complete them; near it two more at m -/+ 2h are needed.
+Pair GradientOf(PairSamples& p) {
   using namespace Glob;
-  const long double s = x.x, t = x.y;
-  const long double sigma = Sigma(x);
-  if (sigma > TStep) {
-    const long double u = (s - t) * PiOverTSpan;
-    const long double k = 4 * PiOverTSpan * (std::cos(u) / std::sin(u));
-    const Stencil ps = Sample(s), pt = Sample(t);
+  if (!p.Near) {
+    if (!p.HaveB) {
+      p.At[0].b = E(p.X.x - THalfStep);
+      p.At[1].b = E(p.X.y - THalfStep);
+      p.HaveB = true;
+    }
+    const long double k = 4 * PiOverTSpan * (std::cos(p.U) / p.SinU);
+    const Stencil &ps = p.At[0], &pt = p.At[1];
     const TVector3 ts = FirstDerivative(ps), tt = FirstDerivative(pt);
-    const auto accel = [](const Stencil& p) { return 4 * (p.b + p.d - 2 * p.c) / TStepSq; };
+    const auto accel = [](const Stencil& q) { return 4 * (q.b + q.d - 2 * q.c) / TStepSq; };
     const TVector3 v = pt.c - ps.c;
     const TVector3 vxtt = Cross(v, tt);
     const long double d = Dot(ts, vxtt);
-    const long double sigma4 = Fourth(sigma);
+    const long double sigma4 = Fourth(p.Sigma);
     return {(Dot(accel(ps), vxtt) - k * d) / sigma4, (k * d - Dot(accel(pt), Cross(v, ts))) / sigma4};
   }
-  const long double m = CloseMidpoint(x);
-  const Stencil p = Sample(m);
+  const long double m = CloseMidpoint(p.X);
+  const Stencil& q = p.At[0];
   const TVector3 d4 =
-      (136 * (p.a + p.e) - 840 * (p.b + p.d) + 1456 * p.c - 24 * (E(m - TStep2) + E(m + TStep2))) /
+      (136 * (q.a + q.e) - 840 * (q.b + q.d) + 1456 * q.c - 24 * (E(m - TStep2) + E(m + TStep2))) /
       (21 * TStepSq * TStepSq);
-  const long double g = Dot(Cross(FirstDerivative(p), SecondDerivative(p)), d4) / 24;
+  const long double g = Dot(Cross(FirstDerivative(q), SecondDerivative(q)), d4) / 24;
   return {g, g};
+}
+
+}  // namespace
+
+Residual BitangentResidual(const Pair& x) { return ResidualOf(SamplePair(x)); }
+
+Pair ResidualGradient(const Pair& x) {
+  PairSamples p = SamplePair(x);
+  return GradientOf(p);
 }
 
 bool CorrectPair(const Pair& start, const Pair& ref, CorrectMode mode, long double& acc,
@@ -112,7 +154,9 @@ bool CorrectPair(const Pair& start, const Pair& ref, CorrectMode mode, long doub
     if (std::hypot(across.x, across.y) < 1e-12L) return false;
   }
   Pair x = start;
-  Residual res = BitangentResidual(x);
+  // The residual and the gradient of the same pair share their curve points.
+  PairSamples samples = SamplePair(x);
+  Residual res = ResidualOf(samples);
   const auto write = [&] {
     r.ParamS = x.x;
     r.ParamT = x.y;
@@ -128,14 +172,15 @@ bool CorrectPair(const Pair& start, const Pair& ref, CorrectMode mode, long doub
   // With a NaN residual neither end test below ever holds; the pass cap ends that too.
   for (int pass = 0; pass < MaxCorrectorPasses; ++pass) {
     WorkCounters::CountCorrectorPass();
-    const Pair g = ResidualGradient(x);
+    const Pair g = GradientOf(samples);
     const Pair e = mode == CorrectMode::Gradient ? g : across;
     const long double denom = Dot2(g, e);
     if (std::fabs(denom) < 1e-12L) return false;
     const long double delta = -res.F / denom;
     x = x + delta * e;
     const long double step = std::fabs(delta * e.x) + std::fabs(delta * e.y);
-    res = BitangentResidual(x);
+    samples = SamplePair(x);
+    res = ResidualOf(samples);
     // Every step must be shorter than 0.9 of the one before (the first than 0.9 of
     // NewtonStepCap), which stops a diverging iteration.
     const bool tooLong = step > 0.9L * prevStep;
