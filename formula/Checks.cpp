@@ -3,6 +3,8 @@
 #include <cfenv>
 #include <cmath>
 
+#include "formula/X87.h"
+
 void ClearFloatFlags() { std::feclearexcept(FE_ALL_EXCEPT); }
 
 void CheckFloatFlags() {
@@ -25,22 +27,27 @@ std::int32_t ToInt32(long double integral) {
   return static_cast<std::int32_t>(integral);
 }
 
+// The nearest integer by frndint, which rounds in the unit's mode: always to nearest,
+// halves to even. One instruction, where the C library's nearbyintl and floorl save
+// and restore the whole floating-point environment around it.
+long double Nearest(long double v) {
+  if (!std::isfinite(v)) throw RangeError();
+  return X87::Frndint(v);
+}
+
+// The floor of a finite v from its nearest integer r: r - 1 when r lies above v. A v
+// that is not integral is below 2^63 in magnitude, so r - 1 is exact.
+long double FloorOf(long double v, long double r) { return r > v ? r - 1 : r; }
+
 }  // namespace
 
-std::int32_t RoundChecked(long double v) {
-  if (!std::isfinite(v)) throw RangeError();
-  // nearbyintl follows the current rounding mode, which is always to nearest, halves to even.
-  return ToInt32(std::nearbyintl(v));
-}
+std::int32_t RoundChecked(long double v) { return ToInt32(Nearest(v)); }
 
-std::int32_t FloorChecked(long double v) {
-  if (!std::isfinite(v)) throw RangeError();
-  return ToInt32(std::floor(v));
-}
+std::int32_t FloorChecked(long double v) { return ToInt32(FloorOf(v, Nearest(v))); }
 
 std::int32_t TruncChecked(long double v) {
-  if (!std::isfinite(v)) throw RangeError();
-  return ToInt32(std::trunc(v));
+  const long double r = Nearest(v);
+  return ToInt32(v >= 0 ? FloorOf(v, r) : -FloorOf(-v, -r));
 }
 
 std::int32_t CeilChecked(long double v) {
