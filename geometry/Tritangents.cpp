@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <utility>
+#include <vector>
 
 #include "formula/Checks.h"
 #include "geometry/Sampling.h"
@@ -34,23 +37,28 @@ void LinkSegments() {
   for (Mastil& m : CurvePoints) m.Neighbours.clear();
   const Mastil* points = CurvePoints.data();
   const int high = CurvePointHigh;
+  if (high < 2) return;
+  // above[l]: the reciprocal product of curve points i - 1 and l is positive. Row i's
+  // products with point i are row i + 1's with its point i, so each is computed once.
+  std::vector<std::uint8_t> above(high + 1), next(high + 1);
+  for (int l = 1; l <= high; ++l)
+    above[l] = ReciprocalProduct(points[0].Moment, points[0].Tangent, points[l].Moment, points[l].Tangent) > 0;
   for (int i = 1; i < high; ++i) {
-    // The tangent lines at the two ends of segment i, compared below with curve point l.
-    const TVector3 m0 = points[i - 1].Moment, t0 = points[i - 1].Tangent;
+    // The tangent line at the far end of segment i, compared below with curve point l.
     const TVector3 m1 = points[i].Moment, t1 = points[i].Tangent;
     // On the diagonal the torsion sign of point i stands in for the product of point i
     // with itself, which is zero.
-    int prev = (ReciprocalProduct(m0, t0, m1, t1) > 0) + (points[i].Torsion > 0);
+    int prev = above[i] + (points[i].Torsion > 0);
     for (int l = i + 1; l <= high; ++l) {
-      const TVector3& ml = points[l].Moment;
-      const TVector3& tl = points[l].Tangent;
-      const int x = (ReciprocalProduct(m0, t0, ml, tl) > 0) + (ReciprocalProduct(m1, t1, ml, tl) > 0);
+      next[l] = ReciprocalProduct(m1, t1, points[l].Moment, points[l].Tangent) > 0;
+      const int x = above[l] + next[l];
       // The four corner signs of cell (i, l) are the two of the previous column and
       // these two; unequal signs mean the bitangent curve crosses the cell.
       const int corners = prev + x;
       if (corners != 0 && corners != 4) AddNeighbour(static_cast<std::int16_t>(i), static_cast<std::int16_t>(l));
       prev = x;
     }
+    std::swap(above, next);
   }
 }
 
