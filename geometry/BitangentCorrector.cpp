@@ -56,9 +56,9 @@ struct PairSamples {
   Stencil At[2];  // at s and t; near the diagonal At[0] is the midpoint's
 };
 
-// The residual's share of the curve points of x: eight away from the diagonal, five
-// near it.
-PairSamples SamplePair(const Pair& x) {
+// The residual's share of the curve points of x: eight away from the diagonal (none
+// when they are given), five near it.
+PairSamples SamplePair(const Pair& x, const ParamPoints* atS = nullptr, const ParamPoints* atT = nullptr) {
   using namespace Glob;
   PairSamples p;
   p.X = x;
@@ -72,12 +72,13 @@ PairSamples SamplePair(const Pair& x) {
     return p;
   }
   for (int k = 0; k < 2; ++k) {
-    const long double y = k == 0 ? x.x : x.y;
+    const ParamPoints* given = k == 0 ? atS : atT;
+    const ParamPoints q = given ? *given : ResidualPoints(k == 0 ? x.x : x.y);
     Stencil& st = p.At[k];
-    st.a = E(y - TThreeHalfStep);
-    st.c = E(y);
-    st.d = E(y + THalfStep);
-    st.e = E(y + TThreeHalfStep);
+    st.a = q.a;
+    st.c = q.c;
+    st.d = q.d;
+    st.e = q.e;
   }
   return p;
 }
@@ -137,7 +138,16 @@ Pair GradientOf(PairSamples& p) {
 
 }  // namespace
 
+ParamPoints ResidualPoints(long double y) {
+  using namespace Glob;
+  return {E(y - TThreeHalfStep), E(y), E(y + THalfStep), E(y + TThreeHalfStep)};
+}
+
 Residual BitangentResidual(const Pair& x) { return ResidualOf(SamplePair(x)); }
+
+Residual ResidualWith(const Pair& x, const ParamPoints& atS, const ParamPoints& atT) {
+  return ResidualOf(SamplePair(x, &atS, &atT));
+}
 
 Pair ResidualGradient(const Pair& x) {
   PairSamples p = SamplePair(x);

@@ -36,16 +36,35 @@ void AppendRecord(const BitangentRecord& r) {
 
 std::int32_t CellOf(long double u) { return FloorChecked((u - Glob::TMin) / Glob::TStep160); }
 
+namespace {
+
+long double ProbeParam(const std::array<long double, 21>& grid, int i, int a) {
+  return grid[i] + SeedFractions[a] * Glob::TStep20;
+}
+
+const ParamPoints& ProbePoints(ProbePointsTable& table, const std::array<long double, 21>& grid, int i, int a) {
+  if (!table.Ready[i][a]) {
+    table.Points[i][a] = ResidualPoints(ProbeParam(grid, i, a));
+    table.Ready[i][a] = true;
+  }
+  return table.Points[i][a];
+}
+
+}  // namespace
+
 bool FindSeed(int i, int j, BitangentRecord& r) {
   CheckIndex(i, 20);
   CheckIndex(j, 20);
-  Pair best{SeedGridS[i] + SeedFractions[0] * Glob::TStep20, SeedGridT[j] + SeedFractions[0] * Glob::TStep20};
+  Pair best{ProbeParam(SeedGridS, i, 0), ProbeParam(SeedGridT, j, 0)};
   long double bestValue = 1e100L;
   for (int a = 0; a < 3; ++a)
     for (int b = 0; b < 3; ++b) {
-      const Pair probe{SeedGridS[i] + SeedFractions[a] * Glob::TStep20,
-                       SeedGridT[j] + SeedFractions[b] * Glob::TStep20};
-      const long double value = std::fabs(BitangentResidual(probe).F);
+      const Pair probe{ProbeParam(SeedGridS, i, a), ProbeParam(SeedGridT, j, b)};
+      // The curve points at the probe's parameters are those of every cell in its
+      // row or column: evaluated once per analysis.
+      const ParamPoints& atS = ProbePoints(ProbePointsS, SeedGridS, i, a);
+      const ParamPoints& atT = ProbePoints(ProbePointsT, SeedGridT, j, b);
+      const long double value = std::fabs(ResidualWith(probe, atS, atT).F);
       // Only a strictly smaller value wins: of equal residuals the earlier probe stays.
       if (value < bestValue) {
         bestValue = value;
@@ -77,6 +96,8 @@ void StartAnalysis() {
   }
   NewtonStepCap = 0.4L * TStep20;
   for (auto& row : VisitedCells) row.fill(0);
+  for (ProbePointsTable* table : {&ProbePointsS, &ProbePointsT})
+    for (auto& row : table->Ready) row.fill(false);
 }
 
 void AnalyzeBitangents() {

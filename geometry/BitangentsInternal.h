@@ -42,9 +42,9 @@ inline constexpr int MaxCorrectorPasses = 100;
 // (normal curves need fewer than a hundred); FillBySpacing refuses it with RangeError.
 inline constexpr std::int32_t MaxFillRecords = 10000;
 
-// The first part of an analysis: empties BitangentList (length 1000) and the visited
-// cells, reseeds the generator, and sets the square's scales, PairTolerance, the seed
-// grids and NewtonStepCap from the current t interval and figure.
+// The first part of an analysis: empties BitangentList (length 1000), the visited
+// cells and the probe points, reseeds the generator, and sets the square's scales,
+// PairTolerance, the seed grids and NewtonStepCap from the current t interval and figure.
 void StartAnalysis();
 
 // The curve point at y; counted in WorkCounters.
@@ -74,6 +74,19 @@ struct Residual {
 // when the pair straddles the seam. Symmetric in s and t. No checks: NaN passes through.
 Residual BitangentResidual(const Pair& x);
 
+// The four curve points that the residual takes at one parameter y of a pair away from
+// the diagonal: E(y - 1.5h), E(y), E(y + h/2), E(y + 1.5h).
+struct ParamPoints {
+  TVector3 a, c, d, e;
+};
+ParamPoints ResidualPoints(long double y);
+
+// BitangentResidual(x) from the points at s and at t, which must be ResidualPoints(x.x)
+// and ResidualPoints(x.y) of the curve in force: the same value without evaluating
+// them again. Near the diagonal, where they are not used, it evaluates as
+// BitangentResidual does.
+Residual ResidualWith(const Pair& x, const ParamPoints& atS, const ParamPoints& atT);
+
 // The two partial derivatives (x: d/ds, y: d/dt) of the residual: ten curve
 // evaluations away from the diagonal, seven near it (where both are equal).
 Pair ResidualGradient(const Pair& x);
@@ -90,6 +103,15 @@ enum class CorrectMode { Gradient, Perpendicular };
 // acc is the sum of the Newton multipliers.
 bool CorrectPair(const Pair& start, const Pair& ref, CorrectMode mode, long double& acc,
                  BitangentRecord& r);
+
+// The probes of the seed cells lie at SeedGrid[i] + SeedFractions[a] TStep20 (i 0..19,
+// a 0..2) on each axis, so every row and every column of cells shares its parameters.
+// ResidualPoints of each, evaluated when first needed; StartAnalysis forgets them.
+struct ProbePointsTable {
+  std::array<std::array<ParamPoints, 3>, 20> Points;
+  std::array<std::array<bool, 3>, 20> Ready{};
+};
+inline ProbePointsTable ProbePointsS, ProbePointsT;
 
 // Seed cell (i, j), 0..19 each: corrects the best of nine probes in the cell. True when
 // a pair strictly inside the square with a plane normal was found (in r); r is also
