@@ -154,8 +154,8 @@ Pair ResidualGradient(const Pair& x) {
   return GradientOf(p);
 }
 
-bool CorrectPair(const Pair& start, const Pair& ref, CorrectMode mode, long double& acc,
-                 BitangentRecord& r) {
+bool CorrectPair(const Pair& start, const Pair& ref, CorrectMode mode, long double& acc, BitangentRecord& r,
+                 const ParamPoints* startS, const ParamPoints* startT) {
   acc = 0;
   Pair across;
   if (mode == CorrectMode::Perpendicular) {
@@ -165,7 +165,7 @@ bool CorrectPair(const Pair& start, const Pair& ref, CorrectMode mode, long doub
   }
   Pair x = start;
   // The residual and the gradient of the same pair share their curve points.
-  PairSamples samples = SamplePair(x);
+  PairSamples samples = SamplePair(x, startS, startT);
   Residual res = ResidualOf(samples);
   const auto write = [&] {
     r.ParamS = x.x;

@@ -56,6 +56,7 @@ bool FindSeed(int i, int j, BitangentRecord& r) {
   CheckIndex(i, 20);
   CheckIndex(j, 20);
   Pair best{ProbeParam(SeedGridS, i, 0), ProbeParam(SeedGridT, j, 0)};
+  int bestA = 0, bestB = 0;
   long double bestValue = 1e100L;
   for (int a = 0; a < 3; ++a)
     for (int b = 0; b < 3; ++b) {
@@ -69,11 +70,15 @@ bool FindSeed(int i, int j, BitangentRecord& r) {
       if (value < bestValue) {
         bestValue = value;
         best = probe;
+        bestA = a;
+        bestB = b;
       }
     }
   BitangentRecord w;
   long double acc;
-  if (!CorrectPair(best, best, CorrectMode::Gradient, acc, w)) return false;
+  if (!CorrectPair(best, best, CorrectMode::Gradient, acc, w, &ProbePointsS.Points[i][bestA],
+                   &ProbePointsT.Points[j][bestB]))
+    return false;
   // The corrector's early success does not look at the position, hence the margin test.
   const bool found = Margin(w.ParamS, w.ParamT) > 0 && PairPlaneNormal(w);
   r = w;

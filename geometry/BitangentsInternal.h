@@ -100,9 +100,10 @@ enum class CorrectMode { Gradient, Perpendicular };
 // once wherever it lies, with acc = 0. Fails (r untouched) for a vanishing direction
 // or denominator, a step not shorter than 0.9 of the previous one, or after
 // MaxCorrectorPasses passes; a converged pair outside the square fails with r written.
-// acc is the sum of the Newton multipliers.
-bool CorrectPair(const Pair& start, const Pair& ref, CorrectMode mode, long double& acc,
-                 BitangentRecord& r);
+// acc is the sum of the Newton multipliers. A caller that holds ResidualPoints of
+// start's two parameters passes them in startS and startT, sparing their evaluation.
+bool CorrectPair(const Pair& start, const Pair& ref, CorrectMode mode, long double& acc, BitangentRecord& r,
+                 const ParamPoints* startS = nullptr, const ParamPoints* startT = nullptr);
 
 // The probes of the seed cells lie at SeedGrid[i] + SeedFractions[a] TStep20 (i 0..19,
 // a 0..2) on each axis, so every row and every column of cells shares its parameters.
