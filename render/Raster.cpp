@@ -90,6 +90,19 @@ int FloorSmall(long double v) { return static_cast<int>(FloorFast(v)); }
 int CeilSmall(long double v) { return static_cast<int>(-FloorFast(-v)); }
 int FloorDepth(long double z) { return FloorSmall(ClampDepth(z)); }
 
+// Floor of 0 <= z < 2^31: its truncation, by fisttp (SSE3), which truncates whatever
+// the rounding mode, in one instruction; FloorSmall where the processor lacks it.
+const bool HasFisttp = [] {
+  __builtin_cpu_init();  // this runs among the static initializers
+  return __builtin_cpu_supports("sse3") != 0;
+}();
+int TruncNonNegative(long double z) {
+  if (!HasFisttp) return FloorSmall(z);
+  int i;
+  asm("fisttpl %0" : "=m"(i) : "t"(z) : "st");
+  return i;
+}
+
 // The whole numbers first..last (already integral reals, possibly huge) cut to lo..hi.
 // Cutting first keeps every conversion in range whatever the coordinates were.
 struct Span {
@@ -172,7 +185,17 @@ void ScanTriangle(const ScreenPoint& a, const ScreenPoint& b, const ScreenPoint&
     const int last = std::min(FloorSmall(Cut(right, -2, PictureSize + 1)) + extra, PictureSize - 1);
     // The depth is V0.z + gy (y - V0.y) + gx (x - V0.x), summed in that order.
     const long double rowDepth = v0->z + gy * (y - v0->y);
-    for (int x = first; x <= last; ++x) visit(x, y, FloorDepth(rowDepth + gx * (x - v0->x)));
+    const auto depth = [&](int x) { return rowDepth + gx * (x - v0->x); };
+    if (first > last) return;
+    // Each rounding of depth(x) is monotonic in x, so depth(x) lies between its values
+    // at the span's ends: when both are storable depths every pixel's is, and needs
+    // neither the NaN test nor the clamp.
+    const long double zFirst = depth(first), zLast = depth(last);
+    if (zFirst >= 0 && zFirst <= MaxDepth && zLast >= 0 && zLast <= MaxDepth) {
+      for (int x = first; x <= last; ++x) visit(x, y, TruncNonNegative(depth(x)));
+    } else {
+      for (int x = first; x <= last; ++x) visit(x, y, FloorDepth(depth(x)));
+    }
   };
 
   if (dy10 > 0) {
