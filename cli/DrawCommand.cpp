@@ -11,6 +11,7 @@
 #include "app/core/CurveFile.h"
 #include "app/core/CurveInput.h"
 #include "app/core/DragGate.h"
+#include "app/core/MeshFiles.h"
 #include "app/core/SafeFile.h"
 #include "cli/Commands.h"
 #include "cli/DrawOptions.h"
@@ -86,6 +87,11 @@ void WriteOutputs(const TDrawOptions& options, const Drawing::TStageTimes& times
   if (!options.JsonFile.empty()) {
     SafeFile::Write(options.JsonFile, DrawingJson(times));
   }
+  // The mesh follows the view after the drags, since the strips are split as the picture splits them.
+  std::string message;
+  for (const auto& [file, format] : {std::pair{&options.ObjFile, MeshFiles::TMeshFormat::Obj},
+                                     std::pair{&options.StlFile, MeshFiles::TMeshFormat::Stl}})
+    if (!file->empty() && !MeshFiles::ExportHullMesh(*file, format, message)) throw WendrixError(message);
 }
 
 // Everything after the command line; the shared state is initialized.

@@ -65,11 +65,13 @@ TParseOutcome ParseDrawOptions(const QStringList& arguments, TDrawOptions& optio
   const QCommandLineOption png("png", "Writes hull.png, square.png, normals.png (and stereo.png) into DIR.", "DIR");
   const QCommandLineOption json("json", "Writes the input, view, curve points, bitangents, tritangents and timings.",
                                 "FILE");
+  const QCommandLineOption obj("obj", "Writes the hull's boundary as a Wavefront OBJ mesh.", "FILE");
+  const QCommandLineOption stl("stl", "Writes the hull's boundary as a binary STL mesh.", "FILE");
   const QCommandLineOption seed("seed", "Fixed seed of the pseudo-random generator.", "N");
   const QCommandLineOption stereo("stereo", "Switches to the stereo view before the drags.");
   const QCommandLineOption drag("drag", "A left-button drag in the main view; may be repeated.",
                                 "X0,Y0,X1,Y1[,shift|ctrl|ctrl+shift]");
-  for (const QCommandLineOption& o : {p, q, png, json, seed, stereo, drag}) parser.addOption(o);
+  for (const QCommandLineOption& o : {p, q, png, json, obj, stl, seed, stereo, drag}) parser.addOption(o);
   parser.addPositionalArgument("FILE.wdx", "Curve file whose eleven lines replace the default input.", "[FILE.wdx]");
 
   QStringList all = arguments;
@@ -101,6 +103,8 @@ TParseOutcome ParseDrawOptions(const QStringList& arguments, TDrawOptions& optio
   }
   options.PngDir = parser.value(png).toStdString();
   options.JsonFile = parser.value(json).toStdString();
+  options.ObjFile = parser.value(obj).toStdString();
+  options.StlFile = parser.value(stl).toStdString();
   if (parser.isSet(seed)) {
     bool ok = false;
     const uint value = parser.value(seed).toUInt(&ok);

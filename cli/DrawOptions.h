@@ -22,6 +22,7 @@ struct TDrawOptions {
   std::vector<std::pair<std::string CurveInput::TInputFields::*, std::string>> FieldTexts;
   std::optional<long double> P, Q;           // --p, --q: plain decimal numbers
   std::string PngDir, JsonFile;              // empty when not asked for
+  std::string ObjFile, StlFile;              // hull mesh files; empty when not asked for
   std::optional<std::uint32_t> Seed;
   bool Stereo = false;
   std::vector<TDragStep> Drags;

@@ -186,6 +186,15 @@ void TWendrix::CreateMenus() {
   Guardar1 = file->addAction("Save", this, Command([this] { Guardar(); }));
   GuardarComo1 = file->addAction("Save As...", this, Command([this] { GuardarComo(); }));
   file->addSeparator();
+  ExportaImagenes1 = file->addAction("Export Pictures...", this, Command([this] { ExportaImagenes(); }));
+  ExportaMalla1 = file->addAction("Export Hull Mesh...", this, Command([this] { ExportaMalla(); }));
+  // The exports need a drawn figure; the flag changes in many places, so the entries
+  // follow it whenever the menu opens.
+  connect(file, &QMenu::aboutToShow, this, [this] {
+    ExportaImagenes1->setEnabled(Glob::DrawnFlag);
+    ExportaMalla1->setEnabled(Glob::DrawnFlag);
+  });
+  file->addSeparator();
   Terminar1 = file->addAction("Exit", this, Command([this] { Terminar(); }));
 
   // The standard edit actions work on whichever field has the focus.

@@ -50,11 +50,11 @@ class TWendrix : public QMainWindow {
   QLabel *pInfoPanel, *qInfoPanel;  // the panels pInfo and qInfo (qInfo is a Qt macro)
   QPushButton *DrawIt, *Button1;
   QPlainTextEdit* Informacion;
-  QAction *AboutWendrix1, *Abrir1, *Guardar1, *GuardarComo1, *Terminar1;
+  QAction *AboutWendrix1, *Abrir1, *Guardar1, *GuardarComo1, *ExportaImagenes1, *ExportaMalla1, *Terminar1;
   QAction *EditCut1, *EditCopy1, *EditPaste1;
   TFormAbout1* FormAbout1;
 
-  // The file dialogs of "Open..." and "Save As...": answer the chosen name, empty when
+  // The file dialogs of "Open...", "Save As..." and the two exports: answer the chosen name, empty when
   // the user cancels. Replaceable, so that the commands can run without a user.
   std::function<QString()> ChooseOpenFile, ChooseSaveFile;
 
@@ -82,6 +82,8 @@ class TWendrix : public QMainWindow {
   void MuestraAlambre();
   void Guardar();
   void GuardarComo();
+  void ExportaImagenes();
+  void ExportaMalla();
   void Abrir();
   void DelDisco(const QString& fileName);
   void Terminar();

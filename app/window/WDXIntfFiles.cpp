@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include "app/core/CurveFile.h"
+#include "app/core/MeshFiles.h"
 #include "app/window/ErrorHandler.h"
 #include "app/window/WDXIntf.h"
 #include "formula/Checks.h"
@@ -39,6 +40,33 @@ void TWendrix::GuardarComo() {
   Glob::CurveFileName = CurveFile::SaveAsName(chosen.toStdString());
   CurveFile::WriteLines(Glob::CurveFileName, Glob::SaveList);
   Glob::DataChanged = false;
+}
+
+void TWendrix::ExportaImagenes() {
+  if (!Glob::DrawnFlag) return;
+  const QString chosen = ChooseSaveFile ? ChooseSaveFile()
+                                        : QFileDialog::getSaveFileName(this, "Export Pictures", QString(),
+                                                                       "PNG pictures (*.png)");
+  if (chosen.isEmpty()) return;
+  std::string message;
+  MeshFiles::ExportPictures(chosen.toStdString(), message);
+  Informacion->setPlainText(QString::fromStdString(message));
+}
+
+void TWendrix::ExportaMalla() {
+  if (!Glob::DrawnFlag) return;
+  const QString obj = "Wavefront OBJ (*.obj)", stl = "Binary STL (*.stl)";
+  QString filter = obj;
+  QString chosen = ChooseSaveFile ? ChooseSaveFile()
+                                  : QFileDialog::getSaveFileName(this, "Export Hull Mesh", QString(),
+                                                                 obj + ";;" + stl, &filter);
+  if (chosen.isEmpty()) return;
+  // A name without a mesh extension takes the one of the chosen file type.
+  if (MeshFiles::MeshFormatOf(chosen.toStdString()) == MeshFiles::TMeshFormat::None)
+    chosen += filter == stl ? ".stl" : ".obj";
+  std::string message;
+  MeshFiles::ExportHullMesh(chosen.toStdString(), message);
+  Informacion->setPlainText(QString::fromStdString(message));
 }
 
 void TWendrix::Abrir() {

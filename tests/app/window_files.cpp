@@ -2,8 +2,10 @@
 // commands, a file named on the command line and files dropped on the window.
 #include <QDropEvent>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QUrl>
@@ -68,6 +70,35 @@ TEST_F(Files, SaveAndSaveAsDoNothingBeforeTheFirstDraw) {
   EXPECT_EQ(asked, 0);
   EXPECT_FALSE(QFile::exists(Path("never.wdx")));
   EXPECT_TRUE(Glob::CurveFileName.empty());
+}
+
+TEST_F(Files, TheExportsFollowTheDrawnFigure) {
+  QMenu* file = Form->ExportaMalla1->associatedObjects().isEmpty()
+                    ? nullptr
+                    : qobject_cast<QMenu*>(Form->ExportaMalla1->associatedObjects().first());
+  ASSERT_NE(file, nullptr);
+  int asked = 0;
+  Form->ChooseSaveFile = [&] {
+    ++asked;
+    return QString(Path("figure"));
+  };
+  emit file->aboutToShow();
+  EXPECT_FALSE(Form->ExportaImagenes1->isEnabled());
+  EXPECT_FALSE(Form->ExportaMalla1->isEnabled());
+  Form->ExportaImagenes1->trigger();
+  Form->ExportaMalla1->trigger();
+  EXPECT_EQ(asked, 0);
+
+  PressDrawIt();
+  emit file->aboutToShow();
+  ASSERT_TRUE(Form->ExportaMalla1->isEnabled());
+  Form->ExportaMalla1->trigger();  // no extension: the default file type, OBJ
+  Form->ExportaImagenes1->trigger();
+  EXPECT_EQ(asked, 2);
+  EXPECT_TRUE(QFile::exists(Path("figure.obj")));
+  for (const char* picture : {"figure-hull.png", "figure-square.png", "figure-normals.png"})
+    EXPECT_EQ(QImage(Path(picture)).isNull(), false) << picture;
+  EXPECT_FALSE(Form->Informacion->toPlainText().isEmpty());
 }
 
 TEST_F(Files, SaveAsWritesTheAcceptedCurveAndSaveFollowsLaterChanges) {

@@ -8,6 +8,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
+#include <cstring>
 
 #include "tests/cli/cli_run.h"
 
@@ -202,4 +203,20 @@ TEST_F(DrawCommand, TheStereoViewIsWrittenAndDragged) {
     }
   EXPECT_TRUE(red);
   EXPECT_TRUE(teal);
+}
+
+TEST_F(DrawCommand, TheHullMeshIsWrittenInBothFormats) {
+  ASSERT_EQ(RunCli({"--seed", "3", "--obj", Path("hull.obj"), "--stl", Path("hull.stl")}).Status, 0);
+  QFile obj(Path("hull.obj")), stl(Path("hull.stl"));
+  ASSERT_TRUE(obj.open(QIODevice::ReadOnly));
+  ASSERT_TRUE(stl.open(QIODevice::ReadOnly));
+  const QByteArray objText = obj.readAll(), stlBytes = stl.readAll();
+  const int faces = objText.count("\nf ");
+  ASSERT_GT(faces, 0);
+  // The same triangles in both files: 84 bytes of header and count, 50 per triangle.
+  ASSERT_GE(stlBytes.size(), 84);
+  quint32 count = 0;
+  std::memcpy(&count, stlBytes.constData() + 80, 4);
+  EXPECT_EQ(count, static_cast<quint32>(faces));
+  EXPECT_EQ(stlBytes.size(), 84 + 50 * faces);
 }
