@@ -276,6 +276,9 @@ void TWendrix::ShowInputFields(const CurveInput::TInputFields& fields) {
   for (const auto& [edit, text] : FieldLinks) {
     const QString value = QString::fromStdString(fields.*text);
     // Rewriting an equal text would only lose the field's cursor and undo history.
-    if ((this->*edit)->text() != value) (this->*edit)->setText(value);
+    if ((this->*edit)->text() == value) continue;
+    (this->*edit)->setText(value);
+    // A loaded number such as 6.28318530717959 is wider than its field: show its start.
+    (this->*edit)->setCursorPosition(0);
   }
 }
