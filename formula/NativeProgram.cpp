@@ -216,6 +216,15 @@ class TEmitter {
     a_->short_().jp(otherwise);   // unordered
   }
 
+  // Compares the constant c with x = st1 likewise: falls through when x >= c, jumps to
+  // `otherwise` when x < c or x is NaN.
+  void UnlessAtLeast(long double c, const Label& otherwise) {
+    Load(c);
+    a_->fcomip(x86::st1);
+    a_->short_().ja(otherwise);  // c > x
+    a_->short_().jp(otherwise);  // unordered
+  }
+
   // Leaves |x| of st0 compared with c in the flags: CF set when c < |x| or unordered,
   // ZF set when equal or unordered (fld st0; fabs; load c; fcomip st1; fstp st0).
   void CompareAbs(long double c) {
@@ -409,10 +418,7 @@ class TEmitter {
   void ArgCosh() {
     x86::Assembler& a = *a_;
     const Label below = a.newLabel(), done = a.newLabel();
-    a.fld1();
-    a.fcomip(x86::st1);
-    a.short_().ja(below);  // 1 > x
-    a.short_().jp(below);
+    UnlessAtLeast(1, below);
     a.fld(x86::st0);
     a.fmul(x86::st0, x86::st0);
     a.fld1();
@@ -443,10 +449,7 @@ class TEmitter {
     a.fmulp(x86::st1);
     a.short_().jmp(done);
     a.bind(outside);
-    a.fld1();
-    a.fcomip(x86::st1);
-    a.short_().ja(below);  // 1 > x
-    a.short_().jp(below);
+    UnlessAtLeast(1, below);
     Replace(X87::Shared.Huge);
     a.short_().jmp(done);
     a.bind(below);
