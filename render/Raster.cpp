@@ -192,7 +192,9 @@ void ScanTriangle(const ScreenPoint& a, const ScreenPoint& b, const ScreenPoint&
     // neither the NaN test nor the clamp.
     const long double zFirst = depth(first), zLast = depth(last);
     if (zFirst >= 0 && zFirst <= MaxDepth && zLast >= 0 && zLast <= MaxDepth) {
-      for (int x = first; x <= last; ++x) visit(x, y, TruncNonNegative(depth(x)));
+      visit(first, y, TruncNonNegative(zFirst));
+      for (int x = first + 1; x < last; ++x) visit(x, y, TruncNonNegative(depth(x)));
+      if (last > first) visit(last, y, TruncNonNegative(zLast));
     } else {
       for (int x = first; x <= last; ++x) visit(x, y, FloorDepth(depth(x)));
     }
