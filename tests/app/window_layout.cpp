@@ -133,7 +133,8 @@ TEST_F(Layout, MenusHoldTheirCommandsInOrder) {
   EXPECT_EQ(menus[1]->text(), "&Edit");
   QStringList file;
   for (QAction* a : menus[0]->menu()->actions()) file << (a->isSeparator() ? "-" : a->text());
-  EXPECT_EQ(file, QStringList({"About Wendrix...", "-", "Open...", "Save", "Save As...", "-", "Exit"}));
+  EXPECT_EQ(file, QStringList({"About Wendrix...", "-", "Open...", "Save", "Save As...", "-", "Export Pictures...",
+                               "Export Hull Mesh...", "-", "Exit"}));
   QStringList edit, hints, keys;
   for (QAction* a : menus[1]->menu()->actions()) {
     edit << a->text();
