@@ -8,7 +8,10 @@
 //  - a program gives the same value, bit for bit, on every run with the same values,
 //    and the same as a second compilation of the text made after another formula
 //    (a program must not depend on the compiler's shared working state);
+//  - its native code and the interpreter give the same value and raise the same
+//    floating-point flags;
 //  - EvalConstant agrees with a compilation under the default list.
+#include <cfenv>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
@@ -45,6 +48,27 @@ bool SameValue(long double a, long double b) {
   return std::memcmp(&a, &b, 10) == 0;
 }
 
+// What the inputs came to, printed when the fuzzer ends.
+struct TTally {
+  long Refused = 0, Interpreted = 0, Native = 0;
+} Tally;
+
+void PrintTally() {
+  std::fprintf(stderr, "formulas: %ld refused, %ld interpreted only, %ld with native code\n", Tally.Refused,
+               Tally.Interpreted, Tally.Native);
+}
+
+constexpr int CheckedFlags = FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW;
+
+// The value of `run` and the flags it raised.
+template <class Run>
+long double Flagged(Run run, int& flags) {
+  std::feclearexcept(FE_ALL_EXCEPT);
+  const long double value = run();
+  flags = std::fetestexcept(CheckedFlags);
+  return value;
+}
+
 bool IsCompilerMessage(const std::string& message) {
   for (int code = 1; code <= 11; ++code)
     if (message == FunParsWork::CompileMessages[code]) return true;
@@ -79,6 +103,11 @@ struct TValues {
 
 }  // namespace
 
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  std::atexit(PrintTally);
+  return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string input(reinterpret_cast<const char*>(data), size);
   const std::size_t split = input.find('\n');
@@ -93,6 +122,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   long double values[VariableSlots];
   TValues generator(data, size);
+  ++(!message.empty() ? Tally.Refused : first.Native() ? Tally.Native : Tally.Interpreted);
   if (!message.empty()) {
     generator.Fill(0, values);
     if (first.Compiled() || first.Run(values) != 0) Finding("a refused formula left a program", text);
@@ -104,7 +134,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!otherMessage.empty() || !secondMessage.empty()) Finding("a second compilation failed", text);
     for (int j = 0; j < ValueSets; ++j) {
       generator.Fill(j, values);
-      const long double a = first.Run(values);
+      int nativeFlags = 0, interpretedFlags = 0;
+      const long double a = Flagged([&] { return first.Run(values); }, nativeFlags);
+      const long double b = Flagged([&] { return first.Evaluate(values); }, interpretedFlags);
+      if (!SameValue(a, b) || nativeFlags != interpretedFlags) Finding("native code and interpreter differ", text);
       if (!SameValue(a, first.Run(values))) Finding("two runs differ", text);
       if (!SameValue(a, second.Run(values))) Finding("two compilations differ", text);
     }
