@@ -7,7 +7,7 @@ SANITIZE_BUILD ?= build-sanitize
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_RUNS    ?= 1000000
 FILE_RUNS    ?= 10000
-FUZZ_SECONDS ?= 900
+FUZZ_SECONDS ?= 3600
 
 .PHONY: deps configure build run test test-sanitize fuzz bench clean
 
