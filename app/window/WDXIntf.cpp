@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 
 #include "app/CadenasRecursos.h"
 #include "app/window/CursorBar.h"
@@ -232,7 +233,9 @@ void TWendrix::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (Shown || event->spontaneous()) return;
   Shown = true;
-  ErrorHandler::Guarded([this] { MostrarForma(); });
+  // The command-line file is loaded once the window is on the screen, so that a message
+  // about the file (or about its drawing) appears over the window, not before it.
+  QTimer::singleShot(0, this, [this] { ErrorHandler::Guarded([this] { MostrarForma(); }); });
 }
 
 void TWendrix::keyPressEvent(QKeyEvent* event) {
