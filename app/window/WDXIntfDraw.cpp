@@ -57,9 +57,7 @@ void TWendrix::ShowReadResult(const CurveInput::TReadResult& read) {
 void TWendrix::RunDrawing() {
   const TWaitCursor wait;
   Button1->hide();
-  CurveInput::PassParameters();
   Dibujala();
-  Glob::DrawnFlag = true;
   Button1->show();
 }
 
@@ -67,11 +65,10 @@ void TWendrix::Dibujala() {
   // The empty caption shows at once that the drawing is under way.
   DrawIt->setText(QString());
   DrawIt->repaint();
-  Drawing::RunStages();
+  Drawing::DrawFigure();
   Form.MaxwellShown = false;
   Form.CrossShown = false;
   for (TPaintBox* box : {ConvexHullBox, MaxwellBox, BitangBox}) box->update();
-  Glob::DrawnFlag = true;
 }
 
 void TWendrix::AlMoverCursor() { Form.Scrolling = true; }
