@@ -71,8 +71,7 @@ void ReplayViews(const TDrawOptions& options) {
 }
 
 void SavePicture(const QDir& dir, const char* name, const QImage& image) {
-  const QString path = dir.filePath(name);
-  if (!image.save(path, "PNG")) throw WendrixError("cannot write " + path.toStdString());
+  MeshFiles::WritePng(dir.filePath(name).toStdString(), image);
 }
 
 void WriteOutputs(const TDrawOptions& options, const Drawing::TStageTimes& times) {

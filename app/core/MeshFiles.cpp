@@ -36,14 +36,6 @@ bool EndsWithNoCase(const std::string& text, const char* ending) {
   return QString::fromStdString(text).endsWith(QString::fromLatin1(ending), Qt::CaseInsensitive);
 }
 
-QByteArray EncodePng(const QImage& image) {
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  if (image.isNull() || !buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
-    throw WendrixError("Cannot encode a picture as PNG");
-  return bytes;
-}
-
 }  // namespace
 
 std::string ObjText(const HullMesh::THullMesh& mesh) {
@@ -100,6 +92,14 @@ bool ExportHullMesh(const std::string& path, std::string& message) {
   return ExportHullMesh(path, MeshFormatOf(path), message);
 }
 
+void WritePng(const std::string& path, const QImage& image) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  if (image.isNull() || !buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
+    throw WendrixError("Cannot encode a picture as PNG");
+  SafeFile::Write(path, bytes.toStdString());
+}
+
 TPictureNames PictureNames(const std::string& base) {
   const std::string stem = EndsWithNoCase(base, ".png") ? base.substr(0, base.size() - 4) : base;
   return {stem + "-hull.png", stem + "-square.png", stem + "-normals.png"};
@@ -119,10 +119,7 @@ bool ExportPictures(const std::string& base, std::string& message) {
       {&names.Hull, Glob::StereoMode ? &Glob::StereoBitmap : &Glob::HullBitmap},
       {&names.Square, &Glob::BitangBitmap},
       {&names.Normals, &Glob::MaxwellBitmap}};
-  for (const auto& [name, image] : pictures) {
-    const QByteArray png = EncodePng(*image);
-    SafeFile::Write(*name, png.toStdString());
-  }
+  for (const auto& [name, image] : pictures) WritePng(*name, *image);
   message = "Pictures written to " + names.Hull + ", " + names.Square + " and " + names.Normals;
   return true;
 }

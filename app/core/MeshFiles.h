@@ -5,6 +5,8 @@
 
 #include <string>
 
+class QImage;
+
 #include "render/HullMesh.h"
 
 namespace MeshFiles {
@@ -46,6 +48,11 @@ struct TPictureNames {
   std::string Hull, Square, Normals;
 };
 TPictureNames PictureNames(const std::string& base);
+
+// Writes `image` as a PNG file at `path` through SafeFile::Write. Throws WendrixError
+// when the image cannot be encoded (a null image) or the file cannot be written (a
+// previous file at `path` then stays whole).
+void WritePng(const std::string& path, const QImage& image);
 
 // "Export Pictures...": writes the main view (StereoBitmap while StereoMode, otherwise
 // HullBitmap), BitangBitmap and MaxwellBitmap as PNG under PictureNames(base). Answers
