@@ -4,6 +4,7 @@
 // over the boxes and run the file commands.
 #pragma once
 
+#include <QFileDialog>
 #include <QImage>
 #include <QMainWindow>
 #include <QStringList>
@@ -106,6 +107,9 @@ class TWendrix : public QMainWindow {
   void ShowReadResult(const CurveInput::TReadResult& read);
   void SetCursorPositions(const CurveInput::TCursorPositions& positions);
   void RunDrawing();
+  // The name chosen in a file-save dialog (ChooseSaveFile when set); empty when cancelled.
+  QString AskSaveName(const QString& caption, const QString& filter, QString* selectedFilter = nullptr,
+                      QFileDialog::Options options = {});
 
   TFormState Form;
   QStringList CommandLine;

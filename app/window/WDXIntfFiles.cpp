@@ -21,6 +21,12 @@ const char* const CurveFilter = "Wendrix (*.wdx *.WDX)";
 
 }  // namespace
 
+QString TWendrix::AskSaveName(const QString& caption, const QString& filter, QString* selectedFilter,
+                              QFileDialog::Options options) {
+  if (ChooseSaveFile) return ChooseSaveFile();
+  return QFileDialog::getSaveFileName(this, caption, QString(), filter, selectedFilter, options);
+}
+
 void TWendrix::Guardar() {
   if (!Glob::DrawnFlag || !Glob::DataChanged) return;
   if (Glob::CurveFileName.empty())
@@ -32,9 +38,7 @@ void TWendrix::Guardar() {
 void TWendrix::GuardarComo() {
   if (!Glob::DrawnFlag) return;
   // The dialog does not ask before replacing a file: the name may still get ".wdx".
-  const QString chosen = ChooseSaveFile ? ChooseSaveFile()
-                                        : QFileDialog::getSaveFileName(this, QString(), QString(), CurveFilter,
-                                                                       nullptr, QFileDialog::DontConfirmOverwrite);
+  const QString chosen = AskSaveName(QString(), CurveFilter, nullptr, QFileDialog::DontConfirmOverwrite);
   if (chosen.isEmpty()) return;
   CurveFile::BuildSaveList();
   Glob::CurveFileName = CurveFile::SaveAsName(chosen.toStdString());
@@ -44,9 +48,7 @@ void TWendrix::GuardarComo() {
 
 void TWendrix::ExportaImagenes() {
   if (!Glob::DrawnFlag) return;
-  const QString chosen = ChooseSaveFile ? ChooseSaveFile()
-                                        : QFileDialog::getSaveFileName(this, "Export Pictures", QString(),
-                                                                       "PNG pictures (*.png)");
+  const QString chosen = AskSaveName("Export Pictures", "PNG pictures (*.png)");
   if (chosen.isEmpty()) return;
   std::string message;
   MeshFiles::ExportPictures(chosen.toStdString(), message);
@@ -57,9 +59,7 @@ void TWendrix::ExportaMalla() {
   if (!Glob::DrawnFlag) return;
   const QString obj = "Wavefront OBJ (*.obj)", stl = "Binary STL (*.stl)";
   QString filter = obj;
-  QString chosen = ChooseSaveFile ? ChooseSaveFile()
-                                  : QFileDialog::getSaveFileName(this, "Export Hull Mesh", QString(),
-                                                                 obj + ";;" + stl, &filter);
+  QString chosen = AskSaveName("Export Hull Mesh", obj + ";;" + stl, &filter);
   if (chosen.isEmpty()) return;
   // A name without a mesh extension takes the one of the chosen file type.
   if (MeshFiles::MeshFormatOf(chosen.toStdString()) == MeshFiles::TMeshFormat::None)
