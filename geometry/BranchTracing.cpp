@@ -67,6 +67,17 @@ bool StartPoint(const Pair& probe, const Pair& seed, long double reach, Bitangen
   return std::hypot(r.ParamS - seed.x, r.ParamT - seed.y) < reach && PairPlaneNormal(r);
 }
 
+// Appends the first two records of a branch, `start` marked as its start, each with
+// its support flag.
+void AppendBranchStart(BitangentRecord& start, BitangentRecord& second) {
+  start.StartsBranch = 1;
+  SupportTest(start);
+  AppendRecord(start);
+  second.StartsBranch = 0;
+  SupportTest(second);
+  AppendRecord(second);
+}
+
 }  // namespace
 
 int StartDirections(const BitangentRecord& seed, std::array<BitangentRecord, 3>& dirs) {
@@ -196,21 +207,11 @@ void TraceBranch(BitangentRecord seed, int g, int k) {
       q.ParamS = origin.x + (q.ParamS - origin.x) * lambda;
       q.ParamT = origin.y + (q.ParamT - origin.y) * lambda;
       cur = q;
-      prev.StartsBranch = 1;
-      SupportTest(prev);
-      AppendRecord(prev);
-      cur.StartsBranch = 0;
-      SupportTest(cur);
-      AppendRecord(cur);
+      AppendBranchStart(prev, cur);
       go = false;
     } else {
       cur = q;
-      SupportTest(prev);
-      prev.StartsBranch = 1;
-      AppendRecord(prev);
-      SupportTest(cur);
-      cur.StartsBranch = 0;
-      AppendRecord(cur);
+      AppendBranchStart(prev, cur);
       const Cell first = CellOfPair(PairOf(q));
       if (!(first == last)) {
         collision = MarkPath(last.G, last.K, first.G, first.K);
