@@ -205,4 +205,16 @@ long double MeshArea(const THullMesh& mesh) {
   return area;
 }
 
+long double MeshVolume(const THullMesh& mesh) {
+  if (mesh.Vertices.empty()) return 0;
+  TVector3 centre{0, 0, 0};
+  for (const TVector3& v : mesh.Vertices) centre = centre + v;
+  centre = centre * (1.0L / mesh.Vertices.size());
+  // Each triangle spans a tetrahedron with the centre; the mean keeps the terms small.
+  long double volume = 0;
+  for (const auto& t : mesh.Triangles)
+    volume += Dot(mesh.Vertices.at(t[0]) - centre, AreaNormal(mesh, t)) / 6;
+  return volume;
+}
+
 }  // namespace HullMesh

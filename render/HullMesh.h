@@ -36,4 +36,9 @@ TVector3 TriangleNormal(const THullMesh& mesh, std::size_t k);
 // The total area of the triangles.
 long double MeshArea(const THullMesh& mesh);
 
+// The volume the triangles enclose, by the divergence theorem about the vertices' mean
+// (signed: positive when every triangle faces outwards). Meaningful only for a closed
+// mesh; an empty mesh gives 0.
+long double MeshVolume(const THullMesh& mesh);
+
 }  // namespace HullMesh

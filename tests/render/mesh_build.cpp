@@ -273,3 +273,18 @@ TEST_F(HullMeshTest, FlatTrianglesFollowStripsAndSkipTriplesOnALine) {
 }
 
 }  // namespace
+
+// A box far from the origin, wound outwards: its volume, and the sign for a box wound inwards.
+TEST(MeshMeasures, VolumeOfAClosedBox) {
+  THullMesh box;
+  const TVector3 o{1e6L, -2e6L, 3e6L};
+  for (int k = 0; k < 8; ++k) box.Vertices.push_back(o + TVector3{(k & 1) * 2.0L, (k >> 1 & 1) * 3.0L, (k >> 2) * 5.0L});
+  // Two triangles per side, counter-clockwise seen from outside.
+  box.Triangles = {{0, 2, 1}, {1, 2, 3}, {4, 5, 6}, {5, 7, 6}, {0, 1, 4}, {1, 5, 4},
+                   {2, 6, 3}, {3, 6, 7}, {0, 4, 2}, {2, 4, 6}, {1, 3, 5}, {3, 7, 5}};
+  EXPECT_NEAR(static_cast<double>(HullMesh::MeshVolume(box)), 30, 1e-9);
+  EXPECT_NEAR(static_cast<double>(HullMesh::MeshArea(box)), 2 * (6 + 10 + 15), 1e-9);
+  for (auto& t : box.Triangles) std::swap(t[1], t[2]);
+  EXPECT_NEAR(static_cast<double>(HullMesh::MeshVolume(box)), -30, 1e-9);
+  EXPECT_EQ(HullMesh::MeshVolume(THullMesh{}), 0);
+}
