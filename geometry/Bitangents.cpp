@@ -106,7 +106,11 @@ void StartAnalysis() {
 }
 
 void AnalyzeBitangents() {
+  // Runs in the figure's own units and maps the records back on leaving; a single
+  // point has no bitangents.
+  const AnalysisFrame::Scope frame;
   StartAnalysis();
+  if (!frame.Analysable()) return;
   BitangentRecord r;
   for (int i = 0; i < 20; ++i)
     for (int j = 0; j < 20; ++j) {

@@ -21,16 +21,24 @@ long double SineBetween(const TVector3& a, const TVector3& b) {
   return std::sqrt(std::fabs(1 - c * c / q));
 }
 
-// Appends n - 1 records on the straight segment from prev's pair to cur's pair, each
-// with its curve points, plane normal and support flag, until a pair has no normal.
+// Appends up to n - 1 records between prev and cur: pairs spaced evenly on the straight
+// segment between them, each corrected back onto the branch across that segment (a
+// point of the chord is no bitangent pair, and its plane would cut the curve where the
+// branch bends), with its curve points, plane normal and support flag. A pair that
+// does not correct within the segment's length is left out; the first one without a
+// plane normal ends the insertion.
 void InsertBetween(const BitangentRecord& prev, const BitangentRecord& cur, std::int32_t n) {
+  if (n <= 1) return;
+  const Pair from = PairOf(prev), step = (1.0L / n) * (PairOf(cur) - from);
+  const long double reach = std::hypot(step.x, step.y) * n;
   for (std::int32_t k = 1; k < n; ++k) {
+    const Pair x = from + k * step;
     BitangentRecord z;
+    long double acc;
+    if (!CorrectPair(x, from, CorrectMode::Perpendicular, acc, z) ||
+        !(std::hypot(z.ParamS - x.x, z.ParamT - x.y) < reach))
+      continue;
     z.StartsBranch = 0;
-    z.ParamS = prev.ParamS + k * (cur.ParamS - prev.ParamS) / n;
-    z.ParamT = prev.ParamT + k * (cur.ParamT - prev.ParamT) / n;
-    z.PointS = CurvePoint(z.ParamS);
-    z.PointT = CurvePoint(z.ParamT);
     if (!PairPlaneNormal(z)) return;
     SupportTest(z);
     AppendRecord(z);
