@@ -186,6 +186,7 @@ void CheckCandidate(int i, int l, int m, SearchState& state) {
 
   Triple u;
   long double quality;
+  ++state.Solved;
   if (!SolveCandidate(CandidateOf(i, l, m), u, quality)) return;
   // Tangent at three points is not enough: a plane through the inside of the hull
   // bounds no flat triangle of it.
@@ -196,6 +197,7 @@ void FindTritangents() {
   TritangentTriples.clear();
   FlatFaces.clear();
   TritangentCount = 0;
+  SearchCut = false;
   LinkSegments();
   const int high = CurvePointHigh;
   if (high < 2) return;
@@ -204,19 +206,24 @@ void FindTritangents() {
   const TVector3 &a = CurvePoints[0].Point, &b = CurvePoints[high / 3].Point, &c = CurvePoints[2 * high / 3].Point;
   if (Length(Cross(b - a, c - b)) > PlanarTolerance * Length(b - a) * Length(c - b) && InCurvePlane(a, b, c)) return;
   // Every triple of segments i < l < m linked pairwise is a candidate, screened as it
-  // is met: there is no bound on their number but the links themselves.
+  // is met, until MaxLinkPairs pairs of links have been looked at or MaxSolved
+  // candidates solved.
   SearchState state;
   state.WidthBound = CurveWidthBound();
   state.MiddleJets.resize(high + 1);
   state.SegmentFaces.resize(high + 1);
   for (int k = 1; k <= high; ++k) state.MiddleJets[k] = JetAt((CurvePoints[k - 1].Param + CurvePoints[k].Param) / 2);
   std::vector<std::uint8_t> linkedToI(high + 1, 0);
-  for (int i = 1; i < high; ++i) {
+  long long looked = 0;
+  for (int i = 1; i < high && !SearchCut; ++i) {
     const std::vector<std::int16_t>& ni = CurvePoints.at(i).Neighbours;
     for (const std::int16_t l : ni) linkedToI.at(l) = 1;
     for (const std::int16_t l : ni)
-      for (const std::int16_t m : CurvePoints.at(l).Neighbours)
+      for (const std::int16_t m : CurvePoints.at(l).Neighbours) {
+        if (SearchCut) break;
         if (linkedToI.at(m)) CheckCandidate(i, l, m, state);
+        SearchCut = ++looked >= MaxLinkPairs || state.Solved >= MaxSolved;
+      }
     for (const std::int16_t l : ni) linkedToI[l] = 0;
   }
   TritangentCount = static_cast<std::int32_t>(TritangentTriples.size());

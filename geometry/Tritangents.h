@@ -25,12 +25,20 @@ struct FlatFace {
 };
 inline std::vector<FlatFace> FlatFaces;
 
+// Pairs of links (segment i linked to l, l to m) the search looks at for candidates,
+// and candidates passing the screens it solves, at most. Only a curve whose polygon is
+// rounding noise or aliasing (a t interval of millions of periods) links this densely;
+// the search then stops there and says so in SearchCut.
+inline constexpr long long MaxLinkPairs = 1LL << 28, MaxSolved = 1LL << 18;
+inline bool SearchCut = false;
+
 // Rebuilds FlatFaces, TritangentTriples and TritangentCount from the current curve
 // points and samples (SampleCurve must have run for the current t interval); the last
 // step of the bitangent analysis. Each face appears once, with all its contacts, and
 // its triples are a fan over the convex polygon of its contact points, which covers
 // the face once. Fills the curve points' Neighbours lists on the way. With fewer than
 // three curve points, a planar curve, or no candidate converging, nothing is stored.
+// SearchCut tells whether the search stopped at MaxLinkPairs or MaxSolved.
 void FindTritangents();
 
 }  // namespace Tritangents

@@ -142,6 +142,7 @@ struct SearchState {
   std::vector<CurveJet> MiddleJets;
   int Faces = 0;
   std::vector<std::vector<int>> SegmentFaces;
+  long long Solved = 0;  // candidates that passed the screens
 };
 
 // The candidate of the linked segments i < l < m: skipped when all three hold contacts

@@ -202,4 +202,5 @@ TEST(TritangentSearch, FacesOfManyContactsAreFoundWhole) {
     for (int k = 0; k < 50; ++k) EXPECT_NEAR(face.Contacts[k], level + 2 * Pi * k / 50, 1e-7L) << k;
   }
   EXPECT_EQ(TritangentCount, 96);
+  EXPECT_FALSE(SearchCut);
 }
