@@ -9,7 +9,7 @@ FUZZ_RUNS    ?= 1000000
 FILE_RUNS    ?= 10000
 FUZZ_SECONDS ?= 3600
 
-.PHONY: deps configure build run test test-sanitize fuzz bench clean
+.PHONY: deps configure build run test test-sanitize fuzz bench truth clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -41,6 +41,11 @@ fuzz: deps
 bench: build
 	@$(BUILD)/cli/wendrix-cli bench
 	@if [ -x $(BUILD)/bench/wendrix_bench ]; then $(BUILD)/bench/wendrix_bench; fi
+
+# The analysed hull against Qhull over the whole curve set, sizes, places and seeds
+# (SEEDS=n tries seeds 1..n, default 8).
+truth: build
+	@QT_QPA_PLATFORM=offscreen $(BUILD)/bench/hull_truth $(SEEDS)
 
 clean:
 	@rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)

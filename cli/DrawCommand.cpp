@@ -111,6 +111,8 @@ int Draw(const TDrawOptions& options) {
     std::printf("Drawn: %d curve points, %d bitangent records, %d tritangent planes in %.0f ms.\n",
                 Sampling::CurvePointHigh + 1, static_cast<int>(Bitangents::BitangentCount),
                 static_cast<int>(Tritangents::TritangentCount), times.Total);
+    if (Tritangents::SearchCut)
+      std::printf("The tritangent search stopped at its limit of work: flat faces may be missing.\n");
   } catch (const std::exception& error) {
     return Fail(ExitFailed, error.what());
   }

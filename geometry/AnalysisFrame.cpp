@@ -1,0 +1,111 @@
+#include "geometry/AnalysisFrame.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+#include <vector>
+
+#include "formula/Checks.h"
+#include "geometry/Bitangents.h"
+#include "geometry/Sampling.h"
+#include "geometry/SharedState.h"
+#include "geometry/Tritangents.h"
+#include "geometry/Vectors.h"
+
+namespace AnalysisFrame {
+namespace {
+
+// The world values that the frame replaces while an analysis runs.
+struct WorldCopy {
+  PuntosCurva CurvePoints;
+  std::vector<TVector3> Samples;
+  long double ChordScale = 0, FigureDiagonal = 0, FillSpacing = 0;
+};
+WorldCopy World;
+
+bool Finite(const TVector3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+
+// A box more than this many times the curve's estimated length across was blown up
+// by a pole of the formulas, where a few curve points lie far out.
+constexpr long double WildBox = 10;
+
+// The per-coordinate median of the curve points.
+TVector3 MedianPoint() {
+  std::vector<long double> c[3];
+  for (int k = 0; k <= Sampling::CurvePointHigh; ++k) {
+    const TVector3& p = Sampling::CurvePoints.at(k).Point;
+    c[0].push_back(p.x);
+    c[1].push_back(p.y);
+    c[2].push_back(p.z);
+  }
+  long double m[3];
+  for (int a = 0; a < 3; ++a) {
+    auto at = c[a].begin() + static_cast<std::ptrdiff_t>(c[a].size() / 2);
+    std::nth_element(c[a].begin(), at, c[a].end());
+    m[a] = *at;
+  }
+  return {m[0], m[1], m[2]};
+}
+
+// The framed figure's centre and diagonal; for a box blown up by a pole, the median
+// curve point and the curve's estimated length instead.
+void FrameOfFigure(TVector3& centre, long double& unit) {
+  centre = Glob::FigureCentre;
+  unit = Glob::FigureDiagonal;
+  const long double length = Sampling::LengthEstimate();
+  if (Sampling::CurvePointHigh < 0 || !(unit > WildBox * length) || !(length > 0)) return;
+  centre = MedianPoint();
+  unit = length;
+}
+
+}  // namespace
+
+Scope::Scope() {
+  TVector3 centre;
+  long double unit;
+  FrameOfFigure(centre, unit);
+  if (!Finite(centre) || !std::isfinite(unit))
+    throw WendrixError("The curve is too large to analyse: its size does not fit the number range");
+  if (!(unit > 0)) return;
+  analysable_ = true;
+  World = {Sampling::CurvePoints, Sampling::SampleBuffer, Sampling::ChordScale, Glob::FigureDiagonal,
+           Glob::FillSpacing};
+  Centre = centre;
+  Unit = unit;
+  for (TVector3& s : Sampling::SampleBuffer) s = ToFrame(s);
+  for (Mastil& m : Sampling::CurvePoints) {
+    m.Point = ToFrame(m.Point);
+    m.Tangent = m.Tangent / unit;
+    m.Moment = Cross(m.Point, m.Tangent);
+    // A product of three chords: only its sign is read, which the frame keeps.
+    m.Torsion = m.Torsion / unit / unit / unit;
+  }
+  Sampling::ChordScale /= unit;
+  Glob::FigureDiagonal /= unit;
+  Glob::FillSpacing /= unit;
+}
+
+Scope::~Scope() {
+  if (!analysable_) return;
+  for (std::size_t k = 0; k < World.CurvePoints.size() && k < Sampling::CurvePoints.size(); ++k)
+    World.CurvePoints[k].Neighbours = std::move(Sampling::CurvePoints[k].Neighbours);
+  Sampling::CurvePoints = std::move(World.CurvePoints);
+  Sampling::SampleBuffer = std::move(World.Samples);
+  Sampling::ChordScale = World.ChordScale;
+  Glob::FigureDiagonal = World.FigureDiagonal;
+  Glob::FillSpacing = World.FillSpacing;
+  const std::size_t count = std::min<std::size_t>(Bitangents::BitangentList.size(),
+                                                  static_cast<std::size_t>(std::max(Bitangents::BitangentCount, 0)) + 1);
+  for (std::size_t k = 1; k < count; ++k) {
+    BitangentRecord& r = Bitangents::BitangentList[k];
+    r.PointS = ToWorld(r.PointS);
+    r.PointT = ToWorld(r.PointT);
+  }
+  // Offsets of the face planes: n . (Centre + Unit q) = n . Centre + Unit (n . q).
+  for (Tritangents::FlatFace& face : Tritangents::FlatFaces)
+    face.Offset = Dot(face.Normal, Centre) + Unit * face.Offset;
+  Centre = {0, 0, 0};
+  Unit = 1;
+}
+
+}  // namespace AnalysisFrame
