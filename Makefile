@@ -9,7 +9,7 @@ FUZZ_RUNS    ?= 1000000
 FILE_RUNS    ?= 10000
 FUZZ_SECONDS ?= 3600
 
-.PHONY: deps configure build run test test-sanitize fuzz bench clean
+.PHONY: deps configure build run test test-sanitize fuzz bench truth clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -41,6 +41,10 @@ fuzz: deps
 bench: build
 	@$(BUILD)/cli/wendrix-cli bench
 	@if [ -x $(BUILD)/bench/wendrix_bench ]; then $(BUILD)/bench/wendrix_bench; fi
+
+# The analysed hull against Qhull over the whole curve set, sizes, places and seeds.
+truth: build
+	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen tests/truth/truth_hull_truth --gtest_filter=Truth.Sweep
 
 clean:
 	@rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)

@@ -1,5 +1,6 @@
 #include "geometry/Bitangents.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "formula/Checks.h"
@@ -48,6 +49,18 @@ const ParamPoints& ProbePoints(ProbePointsTable& table, const std::array<long do
     table.Ready[i][a] = true;
   }
   return table.Points[i][a];
+}
+
+// True when cell (g, k) or one of its eight neighbours has been crossed by a branch.
+// A seed there is that branch again: the walk between two traced points marks the
+// cells of a straight line, so a branch passing near a cell's corner may have marked
+// the neighbour of the cell its seed falls in, and a trace from such a seed would run
+// alongside it, cell by cell, covering the same strip of the hull twice.
+bool NearVisited(std::int32_t g, std::int32_t k) {
+  for (std::int32_t a = std::max(g - 1, 0); a <= std::min(g + 1, CellCount - 1); ++a)
+    for (std::int32_t b = std::max(k - 1, 0); b <= std::min(k + 1, CellCount - 1); ++b)
+      if (VisitedCells[a][b] != 0) return true;
+  return false;
 }
 
 }  // namespace
@@ -106,14 +119,17 @@ void StartAnalysis() {
 }
 
 void AnalyzeBitangents() {
+  // Runs in the figure's own units and maps the records back on leaving; a single
+  // point has no bitangents.
+  const AnalysisFrame::Scope frame;
   StartAnalysis();
+  if (!frame.Analysable()) return;
   BitangentRecord r;
   for (int i = 0; i < 20; ++i)
     for (int j = 0; j < 20; ++j) {
       if (!FindSeed(i, j, r)) continue;
       const std::int32_t g = CellOf(r.ParamS), k = CellOf(r.ParamT);
-      // Seeds on a cell that an earlier branch has crossed are that branch again.
-      if (g >= 0 && g < 160 && k >= 0 && k < 160 && VisitedCells[g][k] == 0) TraceBranch(r, g, k);
+      if (g >= 0 && g < 160 && k >= 0 && k < 160 && !NearVisited(g, k)) TraceBranch(r, g, k);
     }
 
   Tritangents::FindTritangents();

@@ -30,7 +30,10 @@ inline long double SquareScaleS = 0, SquareScaleT = 0;
 void Initialize();
 
 // Seeds, corrects, traces and classifies the bitangent branches into BitangentList,
-// then runs the tritangent search. Reseeds the pseudo-random generator.
+// then runs the tritangent search, in the figure's own units (AnalysisFrame), so the
+// result does not depend on the curve's size or place. Reseeds the pseudo-random
+// generator. A single point gives empty lists; a figure whose size overflows the
+// number range throws WendrixError.
 void AnalyzeBitangents();
 
 // min(THalfSpan - |s - TMid|, THalfSpan - |t - TMid|): positive inside the open square.
@@ -40,8 +43,10 @@ long double Margin(long double s, long double t);
 // (osculating plane when s and t nearly coincide). False when degenerate.
 bool PairPlaneNormal(BitangentRecord& r);
 
-// Sets r.OnHull by testing every curve point against the plane of r, and turns
-// r.PlaneNormal outwards when the plane supports the curve.
+// Sets r.OnHull when no curve point lies farther than SupportTolerance beyond the
+// plane of r on the one side, and turns r.PlaneNormal away from the curve then. A
+// plane with points beyond it on both sides, or a NaN distance, gives OnHull = 0
+// (the normal as computed); without curve points OnHull is 0.
 void SupportTest(BitangentRecord& r);
 
 }  // namespace Bitangents

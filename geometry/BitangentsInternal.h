@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "formula/FunPars.h"
+#include "geometry/AnalysisFrame.h"
 #include "geometry/Bitangents.h"
 #include "geometry/WorkCounters.h"
 
@@ -33,6 +34,11 @@ inline std::array<Pair, 16> ProbeDirections{};
 // below which a pair counts as a bitangent pair (relative to the figure's size).
 inline long double NewtonStepCap = 0, PairTolerance = 0;
 
+// How far (in the figure's units, AnalysisFrame) curve points may lie beyond the plane
+// of a pair that supports the curve: far above the rounding and the corrector's
+// tolerance, far below a pixel of the picture.
+inline constexpr long double SupportTolerance = 1e-6L;
+
 // The corrector gives up after this many Newton passes. A healthy iteration converges
 // in a handful; only one that keeps contracting without reaching the tolerance, or one
 // whose residual became NaN (then neither end test ever holds), gets this far.
@@ -47,12 +53,12 @@ inline constexpr std::int32_t MaxFillRecords = 10000;
 // PairTolerance, the seed grids and NewtonStepCap from the current t interval and figure.
 void StartAnalysis();
 
-// The curve point at y; counted in WorkCounters.
+// The curve point at y in the analysis' frame; counted in WorkCounters.
 inline TVector3 CurvePoint(long double y) {
   WorkCounters::CountEvaluation();
   TVector3 p;
   FunPars::EvalCurve(y, p);
-  return p;
+  return AnalysisFrame::ToFrame(p);
 }
 
 // Appends r as record BitangentCount + 1, lengthening the array by 100 when it is full.
@@ -145,10 +151,11 @@ bool CircleStep(TraceState& st, const TVector3& na, const TVector3& nb, Bitangen
 // the end). RangeError for a cell outside 0..160.
 bool MarkPath(int g0, int k0, int g1, int k1);
 
-// Append classified records strictly between prev and cur, on the straight segment of
-// their pairs: FillByTurn 140 sin(angle of the normals) - 1 of them, FillBySpacing one
-// per FillSpacing of screen-plane distance moved by the two curve points. Both stop at
-// the first inserted pair without a plane normal. FillBySpacing throws RangeError for
+// Append classified records strictly between prev and cur, at pairs spaced evenly on
+// the straight segment of their pairs and corrected back onto the branch across it:
+// FillByTurn 140 sin(angle of the normals) - 1 of them, FillBySpacing one per
+// FillSpacing of screen-plane distance moved by the two curve points. A pair that does
+// not correct is left out; both stop at the first pair without a plane normal. FillBySpacing throws RangeError for
 // a NaN or absurd distance (more than MaxFillRecords records).
 void FillByTurn(const BitangentRecord& prev, const BitangentRecord& cur);
 void FillBySpacing(const BitangentRecord& prev, const BitangentRecord& cur);

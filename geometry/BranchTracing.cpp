@@ -21,16 +21,24 @@ long double SineBetween(const TVector3& a, const TVector3& b) {
   return std::sqrt(std::fabs(1 - c * c / q));
 }
 
-// Appends n - 1 records on the straight segment from prev's pair to cur's pair, each
-// with its curve points, plane normal and support flag, until a pair has no normal.
+// Appends up to n - 1 records between prev and cur: pairs spaced evenly on the straight
+// segment between them, each corrected back onto the branch across that segment (a
+// point of the chord is no bitangent pair, and its plane would cut the curve where the
+// branch bends), with its curve points, plane normal and support flag. A pair that
+// does not correct within the segment's length is left out; the first one without a
+// plane normal ends the insertion.
 void InsertBetween(const BitangentRecord& prev, const BitangentRecord& cur, std::int32_t n) {
+  if (n <= 1) return;
+  const Pair from = PairOf(prev), step = (1.0L / n) * (PairOf(cur) - from);
+  const long double reach = std::hypot(step.x, step.y) * n;
   for (std::int32_t k = 1; k < n; ++k) {
+    const Pair x = from + k * step;
     BitangentRecord z;
+    long double acc;
+    if (!CorrectPair(x, from, CorrectMode::Perpendicular, acc, z) ||
+        !(std::hypot(z.ParamS - x.x, z.ParamT - x.y) < reach))
+      continue;
     z.StartsBranch = 0;
-    z.ParamS = prev.ParamS + k * (cur.ParamS - prev.ParamS) / n;
-    z.ParamT = prev.ParamT + k * (cur.ParamT - prev.ParamT) / n;
-    z.PointS = CurvePoint(z.ParamS);
-    z.PointT = CurvePoint(z.ParamT);
     if (!PairPlaneNormal(z)) return;
     SupportTest(z);
     AppendRecord(z);
@@ -76,6 +84,49 @@ void AppendBranchStart(BitangentRecord& start, BitangentRecord& second) {
   second.StartsBranch = 0;
   SupportTest(second);
   AppendRecord(second);
+}
+
+// Classifies cur, inserts the records between prev and cur that its flag asks for,
+// and appends cur as a continuing record.
+void AppendTraced(const BitangentRecord& prev, BitangentRecord& cur) {
+  SupportTest(cur);
+  if (cur.OnHull == prev.OnHull)
+    FillBySpacing(prev, cur);
+  else
+    FillByTurn(prev, cur);
+  cur.StartsBranch = 0;
+  AppendRecord(cur);
+}
+
+// After the branch stalled at st.Pc (the pair of `last`), coming from st.Pb: when the
+// straight continuation meets the border within two arc steps, appends the pair where
+// the branch meets it, found by the corrector moving along the border (a hair inside
+// the square, where the corrector accepts pairs).
+void CloseAtBorder(const TraceState& st, const BitangentRecord& last) {
+  using namespace Glob;
+  const Pair d = st.Pc - st.Pb;
+  const long double inset = 1e-9L * TSpan;
+  // The continuation's parameter along d where coordinate u (of pair p) reaches the border.
+  const auto reach = [&](long double u, long double du) {
+    if (du == 0) return 1e30L;
+    return ((du > 0 ? TMax - inset : TMin + inset) - u) / du;
+  };
+  const long double ls = reach(st.Pc.x, d.x), lt = reach(st.Pc.y, d.y);
+  const bool alongS = lt < ls;  // the t border comes first: move along s
+  const long double lambda = std::fmin(ls, lt);
+  const long double length = std::hypot(d.x, d.y);
+  if (!(lambda >= 0) || !(lambda * length < 2 * ArcStepMax)) return;
+  Pair x = st.Pc + lambda * d;
+  if (alongS)
+    x.y = d.y > 0 ? TMax - inset : TMin + inset;
+  else
+    x.x = d.x > 0 ? TMax - inset : TMin + inset;
+  const Pair ref = alongS ? Pair{x.x, x.y + 1} : Pair{x.x + 1, x.y};
+  BitangentRecord r;
+  long double acc;
+  if (!CorrectPair(x, ref, CorrectMode::Perpendicular, acc, r)) return;
+  if (!(std::hypot(r.ParamS - x.x, r.ParamT - x.y) < 2 * ArcStepMax) || !PairPlaneNormal(r)) return;
+  AppendTraced(last, r);
 }
 
 }  // namespace
@@ -194,7 +245,7 @@ void TraceBranch(BitangentRecord seed, int g, int k) {
   const long double m0 = Margin(origin.x, origin.y);
   for (int i = 1; i <= count; ++i) {
     int sameCellSteps = 0;
-    bool collision = false, go = true;
+    bool collision = false, go = true, stalled = false;
     BitangentRecord prev = seed, cur;
     BitangentRecord q = dirs[i];
     TraceState st;
@@ -255,18 +306,15 @@ void TraceBranch(BitangentRecord seed, int g, int k) {
         normalB = normalC;
         normalC = prev.PlaneNormal;
         go = CircleStep(st, normalB, normalC, cur) && PairPlaneNormal(cur);
+        stalled = !go;
       }
-      if (go) {
-        SupportTest(cur);
-        if (cur.OnHull == prev.OnHull)
-          FillBySpacing(prev, cur);
-        else
-          FillByTurn(prev, cur);
-        cur.StartsBranch = 0;
-        AppendRecord(cur);
-      }
+      if (go) AppendTraced(prev, cur);
       if (collision || sameCellSteps > 10) break;
     }
+    // A branch stalls where it runs out of the square, at most a step short of the
+    // border; the strip must reach the border, where its continuation across the seam
+    // of the closed curve begins.
+    if (stalled) CloseAtBorder(st, prev);
     // The second direction starts from the seed again, so its cell must not stop it.
     if (i == 1 && count == 2) {
       CheckIndex(g, CellCount);

@@ -51,12 +51,13 @@ void ShiftChords(TSampler& s) {
 }
 
 // Second difference over central difference at sample i, in the L1 norm: about half
-// the angle the tangent turns over one step. The 1e-9 keeps a stationary curve finite.
-long double TurnIncrement(int i) {
+// the angle the tangent turns over one step. `still`, a billionth of the samples'
+// size, keeps a stationary curve finite whatever the curve's size.
+long double TurnIncrement(int i, long double still) {
   const TVector3& prev = Sample(i - 1);
   const TVector3& here = Sample(i);
   const TVector3& next = Sample(i + 1);
-  const long double w = std::fabs(next.x - prev.x) + std::fabs(next.y - prev.y) + std::fabs(next.z - prev.z) + 1e-9L;
+  const long double w = std::fabs(next.x - prev.x) + std::fabs(next.y - prev.y) + std::fabs(next.z - prev.z) + still;
   const long double e = std::fabs(next.x + prev.x - 2 * here.x) + std::fabs(next.y + prev.y - 2 * here.y) +
                         std::fabs(next.z + prev.z - 2 * here.z);
   return e / w;
@@ -79,6 +80,19 @@ void AddCurvePoint(TSampler& s) {
   s.StepsSinceLast = 0;
 }
 
+// L1 size of the box of all samples; 1 for a single point or when a sample is not
+// finite, as for a figure of unit size.
+long double SampleSize() {
+  TVector3 lo = SampleBuffer[0], hi = lo;
+  for (const TVector3& p : SampleBuffer) {
+    if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) return 1;
+    lo = {std::fmin(lo.x, p.x), std::fmin(lo.y, p.y), std::fmin(lo.z, p.z)};
+    hi = {std::fmax(hi.x, p.x), std::fmax(hi.y, p.y), std::fmax(hi.z, p.z)};
+  }
+  const long double size = AbsSum(hi - lo);
+  return std::isfinite(size) && size > 0 ? size : 1;
+}
+
 }  // namespace
 
 void Initialize() { SampleBuffer.assign(SampleCount, TVector3{}); }
@@ -96,11 +110,17 @@ void SampleCurve() {
   ChordScale = 0;
   TSampler s;
 
+  constexpr int last = SampleCount - 5;  // sample 4,096, the one at TMax
   EvalSample(-2, TMin - TStep2);
   EvalSample(-1, TMin - TStep);
   EvalSample(0, TMin);
   EvalSample(1, TMin + TStep);
   EvalSample(2, TMin + TStep2);
+  for (int i = 1; i < last; ++i) EvalSample(i + 2, static_cast<long double>(i) * TStep + TMin + TStep2);
+  // The last sample sits at TMax itself rather than at TMin + 4,096 h.
+  EvalSample(last + 2, Glob::TMax + TStep2);
+  const long double still = 1e-9L * SampleSize();
+
   s.Chord[0] = Sample(-1) - Sample(-2);
   s.Chord[1] = Sample(0) - Sample(-1);
   s.Chord[2] = Sample(1) - Sample(0);
@@ -108,21 +128,17 @@ void SampleCurve() {
   s.T = TMin;
   AddCurvePoint(s);
 
-  constexpr int last = SampleCount - 5;  // sample 4,096, the one at TMax
   for (s.I = 1; s.I < last; ++s.I) {
     s.T = static_cast<long double>(s.I) * TStep + TMin;
-    EvalSample(s.I + 2, s.T + TStep2);
     ShiftChords(s);
-    s.TurnSum += TurnIncrement(s.I);
+    s.TurnSum += TurnIncrement(s.I, still);
     s.StepsSinceLast += 1;
     if (s.TurnSum > TurnLimit || s.StepsSinceLast >= MaxStepsBetweenPoints) AddCurvePoint(s);
   }
 
-  // The last sample sits at TMax itself rather than at TMin + 4,096 h, and always
-  // becomes a curve point.
+  // The last sample, at TMax, always becomes a curve point.
   s.I = last;
   s.T = Glob::TMax;
-  EvalSample(last + 2, Glob::TMax + TStep2);
   ShiftChords(s);
   AddCurvePoint(s);
 

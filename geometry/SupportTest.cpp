@@ -3,7 +3,6 @@
 
 #include "formula/Checks.h"
 #include "geometry/BitangentsInternal.h"
-#include "geometry/Random.h"
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/Vectors.h"
@@ -60,20 +59,25 @@ void SupportTest(BitangentRecord& r) {
   const TVector3 n = r.PlaneNormal;
   const long double offset = (Dot(n, r.PointS) + Dot(n, r.PointT)) / 2;
 
-  // The side of a random reference point decides which side the curve must keep; the
-  // tolerance is relative to that point's distance from the plane.
-  const long double e = Dot(n, points[Random::Next(CurvePointHigh)].Point) - offset;
-  const bool side = e > 0;
-  const long double tol = -0.001L * e;
-  const auto agrees = [&](const Mastil& p) { return (Dot(n, p.Point) - offset > tol) == side; };
-
-  // Twenty random probes reject most cutting planes before the full pass.
-  for (int k = 0; k < 20; ++k)
-    if (!agrees(points[Random::Next(CurvePointHigh)])) return;
+  // The farthest the curve reaches to either side of the plane. The plane cuts the
+  // curve once both exceed the tolerance, which is fixed in the figure's units: the
+  // verdict depends on the plane alone, not on which point is looked at first.
+  long double above = 0, below = 0;
+  const auto cuts = [&](int k) {
+    const long double e = Dot(n, points[k].Point) - offset;
+    if (std::isnan(e)) return true;
+    above = std::fmax(above, e);
+    below = std::fmin(below, e);
+    return above > SupportTolerance && below < -SupportTolerance;
+  };
+  // Points spread over the whole curve first: they reject most cutting planes at once.
+  const int stride = CurvePointHigh / 20 + 1;
+  for (int k = 0; k <= CurvePointHigh; k += stride)
+    if (cuts(k)) return;
   for (int k = 0; k <= CurvePointHigh; ++k)
-    if (!agrees(points[k])) return;
+    if (cuts(k)) return;
 
-  if (side) r.PlaneNormal = -n;
+  if (above > SupportTolerance) r.PlaneNormal = -n;
   r.OnHull = 1;
 }
 

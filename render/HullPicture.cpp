@@ -8,7 +8,6 @@
 
 #include "formula/Checks.h"
 #include "formula/FunPars.h"
-#include "geometry/Random.h"
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
@@ -118,20 +117,30 @@ void FillStripQuad(const Ruling& a, const Ruling& b, RenderMode mode) {
 
 bool TritangentCorners(const Tritangents::Triple& u, std::array<TVector3, 3>& corners, TVector3& n) {
   for (int k = 0; k < 3; ++k) FunPars::EvalCurve(u[k], corners[k]);
-  n = Cross(corners[1] - corners[0], corners[2] - corners[1]);
-  return !(Length(n) < 1e-7L);
+  const TVector3 a = corners[1] - corners[0], b = corners[2] - corners[1];
+  n = Cross(a, b);
+  // Relative to the sides, so that the test means the same at every size of figure.
+  return Length(n) > 1e-7L * Length(a) * Length(b);
+}
+
+TVector3 CurveCentroid() {
+  TVector3 sum{0, 0, 0};
+  const int high = Sampling::CurvePointHigh;
+  if (high >= 0) CheckIndex(high, Sampling::CurvePoints.size());
+  for (int k = 0; k <= high; ++k) sum = sum + (Sampling::CurvePoints[k].Point - Glob::FigureCentre);
+  return high >= 0 ? Glob::FigureCentre + sum / (high + 1) : Glob::FigureCentre;
 }
 
 void TritangentTriangles(RenderMode mode) {
+  // The mean of the curve points lies inside the hull, well away from every face
+  // plane unless the curve is planar, which has no tritangent planes.
+  const TVector3 inside = CurveCentroid();
   for (std::int32_t k = 0; k < Tritangents::TritangentCount; ++k) {
     std::array<TVector3, 3> p;
     TVector3 n;
     if (!TritangentCorners(Tritangents::TritangentTriples.at(k), p, n)) continue;
     long double length = Length(n);
-    // Turn the normal away from a curve point drawn at random: the whole curve lies on
-    // one side of a tritangent plane, so any point tells the outward side.
-    const TVector3& q = Sampling::CurvePoints.at(Random::Next(Sampling::CurvePointHigh)).Point;
-    if (Dot(q, n) > Dot(p[0], n)) length = -length;
+    if (Dot(inside - p[0], n) > 0) length = -length;
     n = n / length;
     const ScreenPoint s1 = Framing::ProjectPoint(p[0]), s2 = Framing::ProjectPoint(p[1]),
                       s3 = Framing::ProjectPoint(p[2]);

@@ -75,11 +75,15 @@ void FillStripQuad(const Ruling& a, const Ruling& b, RenderMode mode);
 
 // The flat triangle of tritangent triple u: its corners P(u1), P(u2), P(u3) on the curve
 // at the current p and q, and n = (P2 - P1) x (P3 - P2), not normalized. False when
-// |n| < 1e-7 (the three points nearly lie on a line): such a triangle is not drawn.
+// |n| is not above 1e-7 |P2 - P1| |P3 - P2| (the three points nearly lie on a line,
+// or coincide): such a triangle is not drawn.
 bool TritangentCorners(const Tritangents::Triple& u, std::array<TVector3, 3>& corners, TVector3& n);
 
-// One flat triangle per tritangent triple, its normal turned away from a randomly chosen
-// curve point; triples whose three points (nearly) lie on a line are skipped.
+// The mean of the curve points (FigureCentre when there are none).
+TVector3 CurveCentroid();
+
+// One flat triangle per tritangent triple, its normal turned away from the mean of the
+// curve points; triples whose three points (nearly) lie on a line are skipped.
 void TritangentTriangles(RenderMode mode);
 
 // Depth pass: the tritangent triangles, then the rulings of the visible bitangent records

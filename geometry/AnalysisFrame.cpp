@@ -1,0 +1,72 @@
+#include "geometry/AnalysisFrame.h"
+
+#include <cmath>
+#include <utility>
+#include <vector>
+
+#include "formula/Checks.h"
+#include "geometry/Bitangents.h"
+#include "geometry/Sampling.h"
+#include "geometry/SharedState.h"
+#include "geometry/Vectors.h"
+
+namespace AnalysisFrame {
+namespace {
+
+// The world values that the frame replaces while an analysis runs.
+struct WorldCopy {
+  PuntosCurva CurvePoints;
+  std::vector<TVector3> Samples;
+  long double ChordScale = 0, FigureDiagonal = 0, FillSpacing = 0;
+};
+WorldCopy World;
+
+bool Finite(const TVector3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+
+}  // namespace
+
+Scope::Scope() {
+  const TVector3 centre = Glob::FigureCentre;
+  const long double unit = Glob::FigureDiagonal;
+  if (!Finite(centre) || !std::isfinite(unit))
+    throw WendrixError("The curve is too large to analyse: its size does not fit the number range");
+  if (!(unit > 0)) return;
+  analysable_ = true;
+  World = {Sampling::CurvePoints, Sampling::SampleBuffer, Sampling::ChordScale, Glob::FigureDiagonal,
+           Glob::FillSpacing};
+  Centre = centre;
+  Unit = unit;
+  for (TVector3& s : Sampling::SampleBuffer) s = ToFrame(s);
+  for (Mastil& m : Sampling::CurvePoints) {
+    m.Point = ToFrame(m.Point);
+    m.Tangent = m.Tangent / unit;
+    m.Moment = Cross(m.Point, m.Tangent);
+    // A product of three chords: only its sign is read, which the frame keeps.
+    m.Torsion = m.Torsion / unit / unit / unit;
+  }
+  Sampling::ChordScale /= unit;
+  Glob::FigureDiagonal /= unit;
+  Glob::FillSpacing /= unit;
+}
+
+Scope::~Scope() {
+  if (!analysable_) return;
+  for (std::size_t k = 0; k < World.CurvePoints.size() && k < Sampling::CurvePoints.size(); ++k)
+    World.CurvePoints[k].Neighbours = std::move(Sampling::CurvePoints[k].Neighbours);
+  Sampling::CurvePoints = std::move(World.CurvePoints);
+  Sampling::SampleBuffer = std::move(World.Samples);
+  Sampling::ChordScale = World.ChordScale;
+  Glob::FigureDiagonal = World.FigureDiagonal;
+  Glob::FillSpacing = World.FillSpacing;
+  const std::size_t count = std::min<std::size_t>(Bitangents::BitangentList.size(),
+                                                  static_cast<std::size_t>(std::max(Bitangents::BitangentCount, 0)) + 1);
+  for (std::size_t k = 1; k < count; ++k) {
+    BitangentRecord& r = Bitangents::BitangentList[k];
+    r.PointS = ToWorld(r.PointS);
+    r.PointT = ToWorld(r.PointT);
+  }
+  Centre = {0, 0, 0};
+  Unit = 1;
+}
+
+}  // namespace AnalysisFrame

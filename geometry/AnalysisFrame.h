@@ -1,0 +1,36 @@
+// The analysis works in the figure's own units: coordinates centred on the figure and
+// divided by its diagonal, so that every tolerance fits a figure of unit size whatever
+// the curve's size and place. Outside an analysis the frame is the identity.
+#pragma once
+
+#include "formula/Vector3.h"
+
+namespace AnalysisFrame {
+
+// The frame in force: world point = Centre + Unit * frame point.
+inline TVector3 Centre{0, 0, 0};
+inline long double Unit = 1;
+
+// (p - Centre) / Unit and back.
+inline TVector3 ToFrame(const TVector3& p) { return (p - Centre) / Unit; }
+inline TVector3 ToWorld(const TVector3& q) { return q * Unit + Centre; }
+
+// For the length of one analysis: puts the curve points, the samples, ChordScale,
+// FigureDiagonal and FillSpacing into the frame of the framed figure (FigureCentre,
+// FigureDiagonal); on leaving, also when the analysis throws, restores them and maps
+// the bitangent records' curve points back to the world. Degenerate input: a figure
+// whose centre or diagonal is not finite throws WendrixError naming the cause; a
+// figure of zero diagonal (a single point) is entered as is, and Analysable is false.
+class Scope {
+ public:
+  Scope();
+  ~Scope();
+  Scope(const Scope&) = delete;
+  Scope& operator=(const Scope&) = delete;
+  bool Analysable() const { return analysable_; }
+
+ private:
+  bool analysable_ = false;
+};
+
+}  // namespace AnalysisFrame
