@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <cstdio>
+#include <cstdlib>
 #include <utility>
 
 #include "geometry/Bitangents.h"
@@ -24,18 +26,6 @@ struct TRuling {
 };
 using TStrip = std::vector<TRuling>;
 
-// The strips of the drawn records, as the picture walks them; strips of one ruling
-// have no area and are left out.
-std::vector<TStrip> RecordStrips(const TParameterCircle& circle) {
-  std::vector<TStrip> strips;
-  HullPicture::WalkStrips([&](const BitangentRecord& b, bool stripStart) {
-    if (stripStart) strips.emplace_back();
-    strips.back().push_back({circle.Wrap(b.ParamS), circle.Wrap(b.ParamT), b.PlaneNormal});
-  });
-  std::erase_if(strips, [](const TStrip& s) { return s.size() < 2; });
-  return strips;
-}
-
 // How far ruling x lies from the segment between parameters a and b, taken either way
 // round: the larger of the two ends' distances along the circle. `swapped` tells that
 // x.A lies next to b.
@@ -45,6 +35,44 @@ long double RulingDistance(const TParameterCircle& circle, const TRuling& x, lon
   const long double crossed = std::max(circle.Distance(x.A, b), circle.Distance(x.B, a));
   swapped = crossed < straight;
   return std::min(straight, crossed);
+}
+
+// Near the point where a strip closes the records' parameters jitter; an arc that steps
+// back by a little would fold the strip over itself. Steps against the arc's way of
+// less than `jitter` keep the arc where it was; a longer way back (the strip really
+// turning along the curve) is followed.
+void SmoothArc(const TParameterCircle& circle, TStrip& strip, long double TRuling::*end, long double jitter) {
+  long double front = strip.front().*end, way = 0;
+  for (TRuling& r : strip) {
+    const long double step = circle.Step(front, r.*end);
+    if (step * way < 0 && std::fabs(step) < jitter) {
+      r.*end = front;
+      continue;
+    }
+    if (std::fabs(step) >= jitter) way = step;
+    front = r.*end;
+  }
+}
+
+// The strips of the drawn records, as the picture walks them; strips of one ruling
+// have no area and are left out.
+std::vector<TStrip> RecordStrips(const TParameterCircle& circle) {
+  std::vector<TStrip> strips;
+  HullPicture::WalkStrips([&](const BitangentRecord& b, bool stripStart) {
+    if (stripStart) strips.emplace_back();
+    strips.back().push_back({circle.Wrap(b.ParamS), circle.Wrap(b.ParamT), b.PlaneNormal});
+  });
+  // A strip whose rulings all lie on one segment (the same ruling at both ends of the
+  // parameter interval) has no area either.
+  std::erase_if(strips, [&circle](const TStrip& s) {
+    return std::all_of(s.begin(), s.end(), [&](const TRuling& r) {
+      bool swapped = false;
+      return RulingDistance(circle, r, s.front().A, s.front().B, swapped) < circle.Merge();
+    });
+  });
+  for (TStrip& strip : strips)
+    for (const auto end : {&TRuling::A, &TRuling::B}) SmoothArc(circle, strip, end, circle.Span() / 1000);
+  return strips;
 }
 
 // Ends strip `strip` at the segment (a, b), at its back or, reversed, at its front:
@@ -91,6 +119,21 @@ struct TMeeting {
   bool Swapped = false;
 };
 
+// The point of the curve where a strip whose end ruling is r closes: the junction
+// (a flat face's contact or another strip's end) strictly between r's two ends that lies
+// nearest to their middle, so that the pieces meeting there share that vertex, or the
+// middle itself when there is none.
+long double ClosingPoint(const TParameterCircle& circle, const TRuling& r, const std::vector<long double>& junctions) {
+  const long double way = circle.Step(r.A, r.B);
+  const long double middle = circle.Wrap(r.A + way / 2);
+  long double point = middle, nearest = std::fabs(way);
+  for (const long double u : junctions) {
+    const long double along = circle.Step(r.A, u) / way;
+    if (along > 0 && along < 1 && circle.Distance(u, middle) < nearest) point = u, nearest = circle.Distance(u, middle);
+  }
+  return point;
+}
+
 // Every strip end is closed against the nearest thing it may meet within `reach` along
 // the parameter circle, nearest first, each face edge and each end used once. Answers
 // the number of ends left open.
@@ -102,6 +145,11 @@ std::int32_t CloseStripEnds(const TParameterCircle& circle, std::vector<TStrip>&
   for (const TFlatFace& face : faces)
     for (std::size_t k = 0; k < face.Outline.size(); ++k)
       edges.emplace_back(face.Outline[k], face.Outline[(k + 1) % face.Outline.size()]);
+
+  // Where pieces meet: the flat faces' contacts and the strips' end parameters.
+  std::vector<long double> junctions;
+  for (const auto& edge : edges) junctions.push_back(edge.first);
+  for (const TEnd& end : ends) junctions.push_back(EndRuling(strips, end).A), junctions.push_back(EndRuling(strips, end).B);
 
   std::vector<TMeeting> meetings;
   for (std::size_t e = 0; e < ends.size(); ++e) {
@@ -128,8 +176,8 @@ std::int32_t CloseStripEnds(const TParameterCircle& circle, std::vector<TStrip>&
     const TEnd& end = ends[m.End];
     const TRuling r = EndRuling(strips, end);
     if (m.Kind == TMeeting::Point) {
-      const long double middle = circle.Wrap(r.A + circle.Step(r.A, r.B) / 2);
-      EndAt(circle, strips[end.Strip], end.Back, middle, middle);
+      const long double point = ClosingPoint(circle, r, junctions);
+      EndAt(circle, strips[end.Strip], end.Back, point, point);
     } else if (m.Kind == TMeeting::FaceEdge) {
       if (edgeDone[m.Other]) continue;
       edgeDone[m.Other] = true;
@@ -242,6 +290,21 @@ THullMesh BuildHullMesh() {
   for (const TStrip& strip : strips) AddStrip(mesh, circle, strip);
   mesh.StripTriangles = static_cast<std::int32_t>(mesh.Triangles.size());
   for (const TFlatFace& face : faces) AddFace(mesh, circle, face);
+  if (std::getenv("MESH_DEBUG")) {
+    std::vector<long double> par(mesh.Vertices.size());
+    for (std::size_t k = 0; k < par.size(); ++k) par[k] = -1;
+    for (const TStrip& strip : strips) for (const TRuling& r : strip) { par.at(circle.VertexAt(r.A)) = r.A; par.at(circle.VertexAt(r.B)) = r.B; }
+    for (const TFlatFace& face : faces) for (long double u : face.Outline) par.at(circle.VertexAt(u)) = u;
+    std::map<std::pair<std::int32_t, std::int32_t>, std::vector<std::pair<int,int>>> walks;
+    for (std::size_t k = 0; k < mesh.Triangles.size(); ++k) { const auto& t = mesh.Triangles[k];
+      for (int e = 0; e < 3; ++e) { const std::int32_t a = t[e], b = t[(e + 1) % 3]; walks[{std::min(a, b), std::max(a, b)}].push_back({int(k), a < b ? 1 : -1}); } }
+    for (std::size_t si = 0; si < strips.size(); ++si) std::fprintf(stderr, "strip %zu: %zu rulings (%.9Lf %.9Lf) .. (%.9Lf %.9Lf)\n", si, strips[si].size(), strips[si].front().A, strips[si].front().B, strips[si].back().A, strips[si].back().B);
+    for (const TFlatFace& face : faces) { std::fprintf(stderr, "face:"); for (long double u : face.Outline) std::fprintf(stderr, " %.9Lf", u); std::fprintf(stderr, "\n"); }
+    for (const auto& [e, w] : walks) { int f = 0, b = 0; for (auto& x : w) (x.second > 0 ? f : b)++; if (f == 1 && b == 1) continue;
+      std::fprintf(stderr, "edge %d(%.6Lf) %d(%.6Lf): fwd %d back %d tris", e.first, par[e.first], e.second, par[e.second], f, b);
+      for (auto& x : w) { std::fprintf(stderr, " %d%s", x.first, x.first < mesh.StripTriangles ? "s" : "f"); }
+      std::fprintf(stderr, "\n"); }
+  }
   return mesh;
 }
 

@@ -49,31 +49,30 @@ std::size_t TParameterCircle::LowerBound(long double u) const {
   return static_cast<std::size_t>(std::lower_bound(params_.begin(), params_.end(), Wrap(u)) - params_.begin());
 }
 
-std::int32_t TParameterCircle::VertexAt(long double u) const {
+std::size_t TParameterCircle::Position(long double u) const {
   const std::size_t n = params_.size();
   const std::size_t at = LowerBound(u);
   const std::size_t after = at % n, before = (at + n - 1) % n;
-  return vertex_.at(Distance(params_.at(before), u) <= Distance(params_.at(after), u) ? before : after);
+  return Distance(params_.at(before), u) <= Distance(params_.at(after), u) ? before : after;
 }
+
+std::int32_t TParameterCircle::VertexAt(long double u) const { return vertex_.at(Position(u)); }
 
 void TParameterCircle::Between(long double a, long double way, std::vector<TPassed>& passed) const {
   passed.clear();
   const std::size_t n = params_.size();
-  const long double length = std::fabs(way);
-  if (n == 0 || !(length > merge_)) return;
-  const long double from = Wrap(a);
-  // Walk the sorted circle from a in the direction of the way, at most once round.
-  std::size_t k = way > 0 ? LowerBound(from) : (LowerBound(from) + n - 1) % n;
-  for (std::size_t count = 0; count < n; ++count) {
-    const long double u = params_[k % n];
-    long double along = way > 0 ? u - from : from - u;
-    if (along < 0) along += span_;
-    if (along >= span_) along -= span_;
-    // Vertices that merge with either end belong to that end.
-    if (along >= length - merge_) break;
-    if (along > merge_) passed.push_back({vertex_[k % n], along / length});
-    k = way > 0 ? k + 1 : k + n - 1;
-  }
+  if (n == 0) return;
+  // From the vertex of a to the vertex of a + way, round the circle in the way's
+  // direction: the arc passes exactly the vertices that lie between them.
+  const std::size_t from = Position(a), to = Position(a + way);
+  if (from == to) return;
+  const std::size_t step = way > 0 ? 1 : n - 1;
+  const auto along = [&](std::size_t k) {
+    const long double d = way > 0 ? params_[k] - params_[from] : params_[from] - params_[k];
+    return d < 0 ? d + span_ : d;
+  };
+  const long double length = along(to);
+  for (std::size_t k = (from + step) % n; k != to; k = (k + step) % n) passed.push_back({vertex_[k], along(k) / length});
 }
 
 }  // namespace HullMesh

@@ -32,8 +32,9 @@ class TParameterCircle {
   // The vertex nearest to u (Finish has run; at least one parameter was added).
   std::int32_t VertexAt(long double u) const;
 
-  // The vertices strictly between a and a + way (way signed, |way| < span), in their
-  // order from a, with their share of the way in (0, 1).
+  // The vertices strictly between the vertex of a and the vertex of a + way, going
+  // round in the direction of way's sign, in their order from a, with their share of the
+  // way between those two vertices in (0, 1). None when both ends have one vertex.
   struct TPassed {
     std::int32_t Vertex;
     long double Share;
@@ -46,6 +47,8 @@ class TParameterCircle {
  private:
   // The position of the first vertex at or after wrapped u, in [0, size].
   std::size_t LowerBound(long double u) const;
+  // The position of the vertex nearest to u.
+  std::size_t Position(long double u) const;
 
   long double start_, span_, merge_;
   std::vector<long double> params_;    // sorted vertex parameters after Finish
