@@ -75,6 +75,41 @@ std::vector<TStrip> RecordStrips(const TParameterCircle& circle) {
   return strips;
 }
 
+// The distance in the square of parameter pairs, wrapped both ways round, from the pair
+// of ruling p (either way round) to the segment between rulings q and r.
+long double PairDistance(const TParameterCircle& circle, const TRuling& p, const TRuling& q, const TRuling& r) {
+  const long double da = circle.Step(q.A, r.A), db = circle.Step(q.B, r.B);
+  long double nearest = circle.Span();
+  for (const bool swapped : {false, true}) {
+    const long double pa = circle.Step(q.A, swapped ? p.B : p.A), pb = circle.Step(q.B, swapped ? p.A : p.B);
+    const long double length = da * da + db * db;
+    const long double f = length > 0 ? std::clamp((pa * da + pb * db) / length, 0.0L, 1.0L) : 0;
+    nearest = std::min(nearest, std::hypot(pa - f * da, pb - f * db));
+  }
+  return nearest;
+}
+
+// Where the tracing ran a branch into a piece already traced, two strips cover the
+// same rulings. Longest first, each strip gives up the rulings at its ends that lie
+// within `near` of a strip kept before it; a strip left with fewer than two is dropped.
+void TrimOverlaps(const TParameterCircle& circle, std::vector<TStrip>& strips, long double near) {
+  std::stable_sort(strips.begin(), strips.end(), [](const TStrip& x, const TStrip& y) { return x.size() > y.size(); });
+  const auto covered = [&](std::size_t self, const TRuling& p) {
+    for (std::size_t o = 0; o < self; ++o)
+      for (std::size_t k = 0; k + 1 < strips[o].size(); ++k)
+        if (PairDistance(circle, p, strips[o][k], strips[o][k + 1]) < near) return true;
+    return false;
+  };
+  for (std::size_t s = 1; s < strips.size(); ++s) {
+    TStrip& strip = strips[s];
+    while (!strip.empty() && covered(s, strip.back())) strip.pop_back();
+    std::size_t first = 0;
+    while (first < strip.size() && covered(s, strip[first])) ++first;
+    strip.erase(strip.begin(), strip.begin() + static_cast<std::ptrdiff_t>(first));
+  }
+  std::erase_if(strips, [](const TStrip& s) { return s.size() < 2; });
+}
+
 // Ends strip `strip` at the segment (a, b), at its back or, reversed, at its front:
 // rulings that lie beyond the segment, seen in the strip's direction of travel, are
 // dropped first, then the segment becomes the last ruling (or replaces a last ruling
@@ -278,6 +313,7 @@ THullMesh BuildHullMesh() {
   const std::vector<TFlatFace> faces = SupportingFaces(circle);
   // A strip's last record on the hull lies at most about one tracing step before the
   // end it runs into; the steps are at most a 80th of the circle.
+  TrimOverlaps(circle, strips, Glob::TSpan / 2000);
   mesh.OpenEnds = CloseStripEnds(circle, strips, faces, Glob::TSpan / 40);
 
   for (const TStrip& strip : strips)
