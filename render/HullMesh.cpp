@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
-#include <cstdio>
-#include <cstdlib>
 #include <utility>
 
 #include "geometry/Bitangents.h"
@@ -326,21 +324,6 @@ THullMesh BuildHullMesh() {
   for (const TStrip& strip : strips) AddStrip(mesh, circle, strip);
   mesh.StripTriangles = static_cast<std::int32_t>(mesh.Triangles.size());
   for (const TFlatFace& face : faces) AddFace(mesh, circle, face);
-  if (std::getenv("MESH_DEBUG")) {
-    std::vector<long double> par(mesh.Vertices.size());
-    for (std::size_t k = 0; k < par.size(); ++k) par[k] = -1;
-    for (const TStrip& strip : strips) for (const TRuling& r : strip) { par.at(circle.VertexAt(r.A)) = r.A; par.at(circle.VertexAt(r.B)) = r.B; }
-    for (const TFlatFace& face : faces) for (long double u : face.Outline) par.at(circle.VertexAt(u)) = u;
-    std::map<std::pair<std::int32_t, std::int32_t>, std::vector<std::pair<int,int>>> walks;
-    for (std::size_t k = 0; k < mesh.Triangles.size(); ++k) { const auto& t = mesh.Triangles[k];
-      for (int e = 0; e < 3; ++e) { const std::int32_t a = t[e], b = t[(e + 1) % 3]; walks[{std::min(a, b), std::max(a, b)}].push_back({int(k), a < b ? 1 : -1}); } }
-    for (std::size_t si = 0; si < strips.size(); ++si) std::fprintf(stderr, "strip %zu: %zu rulings (%.9Lf %.9Lf) .. (%.9Lf %.9Lf)\n", si, strips[si].size(), strips[si].front().A, strips[si].front().B, strips[si].back().A, strips[si].back().B);
-    for (const TFlatFace& face : faces) { std::fprintf(stderr, "face:"); for (long double u : face.Outline) std::fprintf(stderr, " %.9Lf", u); std::fprintf(stderr, "\n"); }
-    for (const auto& [e, w] : walks) { int f = 0, b = 0; for (auto& x : w) (x.second > 0 ? f : b)++; if (f == 1 && b == 1) continue;
-      std::fprintf(stderr, "edge %d(%.6Lf) %d(%.6Lf): fwd %d back %d tris", e.first, par[e.first], e.second, par[e.second], f, b);
-      for (auto& x : w) { std::fprintf(stderr, " %d%s", x.first, x.first < mesh.StripTriangles ? "s" : "f"); }
-      std::fprintf(stderr, "\n"); }
-  }
   return mesh;
 }
 
