@@ -42,9 +42,10 @@ bench: build
 	@$(BUILD)/cli/wendrix-cli bench
 	@if [ -x $(BUILD)/bench/wendrix_bench ]; then $(BUILD)/bench/wendrix_bench; fi
 
-# The analysed hull against Qhull over the whole curve set, sizes, places and seeds.
+# The analysed hull against Qhull over the whole curve set, sizes, places and seeds
+# (SEEDS=n tries seeds 1..n, default 8).
 truth: build
-	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen tests/truth/truth_hull_truth --gtest_filter=Truth.Sweep
+	@QT_QPA_PLATFORM=offscreen $(BUILD)/bench/hull_truth $(SEEDS)
 
 clean:
 	@rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)

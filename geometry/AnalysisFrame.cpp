@@ -8,6 +8,7 @@
 #include "geometry/Bitangents.h"
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
+#include "geometry/Tritangents.h"
 #include "geometry/Vectors.h"
 
 namespace AnalysisFrame {
@@ -65,6 +66,9 @@ Scope::~Scope() {
     r.PointS = ToWorld(r.PointS);
     r.PointT = ToWorld(r.PointT);
   }
+  // Offsets of the face planes: n . (Centre + Unit q) = n . Centre + Unit (n . q).
+  for (Tritangents::FlatFace& face : Tritangents::FlatFaces)
+    face.Offset = Dot(face.Normal, Centre) + Unit * face.Offset;
   Centre = {0, 0, 0};
   Unit = 1;
 }

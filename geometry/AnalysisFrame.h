@@ -18,7 +18,7 @@ inline TVector3 ToWorld(const TVector3& q) { return q * Unit + Centre; }
 // For the length of one analysis: puts the curve points, the samples, ChordScale,
 // FigureDiagonal and FillSpacing into the frame of the framed figure (FigureCentre,
 // FigureDiagonal); on leaving, also when the analysis throws, restores them and maps
-// the bitangent records' curve points back to the world. Degenerate input: a figure
+// the bitangent records' curve points and the flat faces' offsets back to the world. Degenerate input: a figure
 // whose centre or diagonal is not finite throws WendrixError naming the cause; a
 // figure of zero diagonal (a single point) is entered as is, and Analysable is false.
 class Scope {

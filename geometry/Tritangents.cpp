@@ -1,5 +1,5 @@
 // The tritangent search: links between chords of the curve polygon, candidate
-// triples of chords, their screens and the list of distinct solutions.
+// triples of chords, their screens, and the faces of the solutions.
 #include "geometry/Tritangents.h"
 
 #include <algorithm>
@@ -24,6 +24,17 @@ using Sampling::CurvePoints;
 long double PaddedLength(const TVector3& t) { return Length(t) + 1e-10L; }
 
 CandidatePoint ValuesOf(const Mastil& m) { return {m.Param, m.Torsion, m.Point, m.Tangent, m.Moment}; }
+
+// The candidate of segments i, l, m: curve points i-1, i, l-1, l, m-1, m.
+TriangleCandidate CandidateOf(int i, int l, int m) {
+  TriangleCandidate cand;
+  const int ends[3] = {i, l, m};
+  for (int k = 0; k < 3; ++k) {
+    cand[2 * k] = ValuesOf(CurvePoints.at(ends[k] - 1));
+    cand[2 * k + 1] = ValuesOf(CurvePoints.at(ends[k]));
+  }
+  return cand;
+}
 
 }  // namespace
 
@@ -62,51 +73,6 @@ void LinkSegments() {
   }
 }
 
-void AddCandidate(std::int16_t i, std::int16_t l, std::int16_t m) {
-  if (CandidateHigh == INT16_MAX) throw RangeError();
-  TriangleCandidate cand;
-  const std::int16_t ends[3] = {i, l, m};
-  for (int k = 0; k < 3; ++k) {
-    CheckIndex(ends[k] - 1, CurvePoints.size());
-    CheckIndex(ends[k], CurvePoints.size());
-    cand[2 * k] = ValuesOf(CurvePoints[ends[k] - 1]);
-    cand[2 * k + 1] = ValuesOf(CurvePoints[ends[k]]);
-  }
-  TriangleCandidates.push_back(cand);
-  ++CandidateHigh;
-}
-
-void CollectCandidates() {
-  TriangleCandidates.clear();
-  CandidateHigh = -1;
-  if (CurvePointHigh < 2) return;
-  for (int i = 1; i < CurvePointHigh; ++i) {
-    const std::vector<std::int16_t>& ni = CurvePoints.at(i).Neighbours;
-    for (const std::int16_t l : ni)
-      for (const std::int16_t m : CurvePoints.at(l).Neighbours)
-        if (std::find(ni.begin(), ni.end(), m) != ni.end()) {
-          // A curve with very many crossing branches (a tight winding, or a planar curve
-          // whose products are rounding noise) links far more triples than the 16-bit
-          // count holds; the search then keeps the first ones instead of failing.
-          if (CandidateHigh == INT16_MAX) return;
-          AddCandidate(static_cast<std::int16_t>(i), l, m);
-        }
-  }
-}
-
-bool RepeatsStoredTriple(const Triple& u) {
-  using Glob::TStep;
-  const long double span = Glob::TSpan;
-  for (const Triple& e : TritangentTriples) {
-    if (std::fabs(u[0] - e[0]) + std::fabs(u[1] - e[1]) + std::fabs(u[2] - e[2]) < Glob::TStep3) return true;
-    // The same plane with the stored last parameter moved back by one period to come
-    // first (u1 near e3 - L), or with the new last parameter moved back (e1 near u3 - L).
-    if (e[2] - u[0] + TStep > span && std::fabs(u[1] - e[0]) < TStep && std::fabs(u[2] - e[1]) < TStep) return true;
-    if (u[2] - e[0] + TStep > span && std::fabs(u[0] - e[1]) < TStep && std::fabs(u[1] - e[2]) < TStep) return true;
-  }
-  return false;
-}
-
 bool InCurvePlane(const TVector3& a, const TVector3& b, const TVector3& c) {
   if (CurvePointHigh >= 0) CheckIndex(CurvePointHigh, CurvePoints.size());
   const TVector3 n = Cross(b - a, c - b);
@@ -117,34 +83,91 @@ bool InCurvePlane(const TVector3& a, const TVector3& b, const TVector3& c) {
   return true;
 }
 
-bool SupportsCurve(const Triple& u) {
+long double CurveWidthBound() {
+  if (CurvePointHigh >= 0) CheckIndex(CurvePointHigh, CurvePoints.size());
+  long double reach = 0;
+  for (int k = 1; k <= CurvePointHigh; ++k) reach = std::max(reach, Length(CurvePoints[k].Point - CurvePoints[0].Point));
+  return 2 * reach;
+}
+
+bool SupportsCurve(const Triple& u) { return SupportsCurve(u, CurveWidthBound()); }
+
+bool SupportsCurve(const Triple& u, long double widthBound) {
   if (CurvePointHigh >= 0) CheckIndex(CurvePointHigh, CurvePoints.size());
   const TVector3 p1 = JetAt(u[0]).P, p2 = JetAt(u[1]).P, p3 = JetAt(u[2]).P;
-  const TVector3 n = Cross(p2 - p1, p3 - p2);
+  const TVector3 c = Cross(p2 - p1, p3 - p2);
+  const long double length = Length(c);
+  // Three points on one line give no plane to cut the curve.
+  if (!(length > 0)) return true;
+  const TVector3 n = c / length;
   long double below = 0, above = 0;
-  for (int k = 0; k <= CurvePointHigh; ++k) {
+  const auto cuts = [&](int k) {
     const long double e = Dot(n, CurvePoints[k].Point - p1);
     below = std::min(below, e);
     above = std::max(above, e);
-  }
+    // The curve's width across the plane is at most widthBound: beyond this, no width
+    // would tolerate the points on both sides.
+    return std::min(-below, above) > SupportTolerance * widthBound;
+  };
+  // Points spread over the curve first: a plane through the hull shows both sides early.
+  const int stride = CurvePointHigh / 20 + 1;
+  for (int k = 0; k <= CurvePointHigh; k += stride)
+    if (cuts(k)) return false;
+  for (int k = 0; k <= CurvePointHigh; ++k)
+    if (cuts(k)) return false;
   // The plane comes from interpolated samples, so curve points next to a contact may
   // stray beyond it by the interpolation error; a plane through the hull's inside has
   // points well beyond it on both sides.
   return std::min(-below, above) <= SupportTolerance * (above - below);
 }
 
-void CheckCandidate(const TriangleCandidate& cand) {
+namespace {
+
+// True when segments i, l and m each hold a contact of one same face.
+bool OnOneFace(const SearchState& state, int i, int l, int m) {
+  for (const int f : state.SegmentFaces[i])
+    if (std::count(state.SegmentFaces[l].begin(), state.SegmentFaces[l].end(), f) &&
+        std::count(state.SegmentFaces[m].begin(), state.SegmentFaces[m].end(), f))
+      return true;
+  return false;
+}
+
+// Gives the face touching the curve at `contacts` the next number, and notes it in the
+// list of every segment that holds one of them (the segment widened by a sample step;
+// a contact at the seam counts at both ends).
+void NoteFace(SearchState& state, const std::vector<long double>& contacts) {
+  const int id = state.Faces++;
+  const long double h = Glob::TStep, span = Glob::TSpan;
+  const auto byEnd = [h](const Mastil& p, long double v) { return p.Param + h < v; };
+  for (const long double u : contacts)
+    for (const long double v : {u, u + span, u - span}) {
+      // Segment k ends at curve point k: the first whose widened end reaches v, on
+      // while its widened start does.
+      const auto first = std::lower_bound(CurvePoints.begin() + 1, CurvePoints.begin() + CurvePointHigh + 1, v, byEnd);
+      for (int k = static_cast<int>(first - CurvePoints.begin()); k <= CurvePointHigh; ++k) {
+        if (CurvePoints[k - 1].Param - h > v) break;
+        std::vector<int>& planes = state.SegmentFaces[k];
+        if (std::find(planes.begin(), planes.end(), id) == planes.end()) planes.push_back(id);
+      }
+    }
+}
+
+}  // namespace
+
+void CheckCandidate(int i, int l, int m, SearchState& state) {
+  // A face is found whole with all its contacts: its other triples need no solving.
+  if (OnOneFace(state, i, l, m)) return;
   // The screens look at the middle of each segment, where the solver starts: a point
   // of contact anywhere on a segment is then at most half a segment away, and its
   // tangent differs from the one screened by at most half the segment's turn.
-  CurveJet mid[3];
-  for (int k = 0; k < 3; ++k) mid[k] = JetAt((cand[2 * k].Param + cand[2 * k + 1].Param) / 2);
+  const CurveJet mid[3] = {state.MiddleJets[i], state.MiddleJets[l], state.MiddleJets[m]};
   const TVector3 &ta = mid[0].T, &tc = mid[2].T;
   const long double la = PaddedLength(ta), lc = PaddedLength(tc);
   if (std::fabs(Dot(Cross(ta, mid[1].T), tc)) / (la * PaddedLength(mid[1].T) * lc) > 0.091L) return;
 
   const TVector3 d1 = mid[1].P - mid[0].P, d2 = mid[2].P - mid[1].P;
-  const long double da = cand[1].Param - cand[0].Param, dc = cand[5].Param - cand[4].Param;
+  const long double da = CurvePoints[i].Param - CurvePoints[i - 1].Param;
+  const long double dc = CurvePoints[m].Param - CurvePoints[m - 1].Param;
   // The middle tangent must nearly lie in the plane of the three points. As a contact
   // near either end of the middle segment has a tangent closer to that end's, the
   // tangents at both ends are tried besides the middle one.
@@ -156,26 +179,46 @@ void CheckCandidate(const TriangleCandidate& cand) {
     const long double tol = 0.035L * Length(Cross(d1, d2)) + (ea + ec) / lb;
     return std::fabs(Dot(d1, Cross(d2, tb))) / lb <= tol;
   };
-  if (!nearPlane(mid[1].T) && !nearPlane(cand[2].Tangent) && !nearPlane(cand[3].Tangent)) return;
+  if (!nearPlane(mid[1].T) && !nearPlane(CurvePoints[l - 1].Tangent) && !nearPlane(CurvePoints[l].Tangent)) return;
   // A planar curve links nearly every triple of segments; its own plane touches it
   // everywhere, not at three points.
   if (InCurvePlane(mid[0].P, mid[1].P, mid[2].P)) return;
 
   Triple u;
   long double quality;
-  if (!SolveCandidate(cand, u, quality)) return;
+  if (!SolveCandidate(CandidateOf(i, l, m), u, quality)) return;
   // Tangent at three points is not enough: a plane through the inside of the hull
   // bounds no flat triangle of it.
-  if (!SupportsCurve(u)) return;
-  if (RepeatsStoredTriple(u)) return;
-  TritangentTriples.push_back(u);
+  if (SupportsCurve(u, state.WidthBound) && AddFlatFace(u)) NoteFace(state, FlatFaces.back().Contacts);
 }
 
 void FindTritangents() {
   TritangentTriples.clear();
+  FlatFaces.clear();
+  TritangentCount = 0;
   LinkSegments();
-  CollectCandidates();
-  for (int k = 0; k <= CandidateHigh; ++k) CheckCandidate(TriangleCandidates.at(k));
+  const int high = CurvePointHigh;
+  if (high < 2) return;
+  // A planar curve links nearly every triple of segments (its products are rounding
+  // noise) and has no tritangent plane: its own plane touches it everywhere.
+  const TVector3 &a = CurvePoints[0].Point, &b = CurvePoints[high / 3].Point, &c = CurvePoints[2 * high / 3].Point;
+  if (Length(Cross(b - a, c - b)) > PlanarTolerance * Length(b - a) * Length(c - b) && InCurvePlane(a, b, c)) return;
+  // Every triple of segments i < l < m linked pairwise is a candidate, screened as it
+  // is met: there is no bound on their number but the links themselves.
+  SearchState state;
+  state.WidthBound = CurveWidthBound();
+  state.MiddleJets.resize(high + 1);
+  state.SegmentFaces.resize(high + 1);
+  for (int k = 1; k <= high; ++k) state.MiddleJets[k] = JetAt((CurvePoints[k - 1].Param + CurvePoints[k].Param) / 2);
+  std::vector<std::uint8_t> linkedToI(high + 1, 0);
+  for (int i = 1; i < high; ++i) {
+    const std::vector<std::int16_t>& ni = CurvePoints.at(i).Neighbours;
+    for (const std::int16_t l : ni) linkedToI.at(l) = 1;
+    for (const std::int16_t l : ni)
+      for (const std::int16_t m : CurvePoints.at(l).Neighbours)
+        if (linkedToI.at(m)) CheckCandidate(i, l, m, state);
+    for (const std::int16_t l : ni) linkedToI[l] = 0;
+  }
   TritangentCount = static_cast<std::int32_t>(TritangentTriples.size());
 }
 

@@ -23,10 +23,6 @@ struct CandidatePoint {
 // Curve points i-1, i, l-1, l, m-1, m: the chords (segments) i < l < m.
 using TriangleCandidate = std::array<CandidatePoint, 6>;
 
-// Candidates 0..CandidateHigh (-1 when there are none); rebuilt by CollectCandidates.
-inline std::vector<TriangleCandidate> TriangleCandidates;
-inline std::int16_t CandidateHigh = -1;
-
 // Residuals of the three tangency conditions and their Jacobian, one TVector3 per row
 // (rows = conditions, columns = u1, u2, u3).
 using Matrix3 = std::array<TVector3, 3>;
@@ -48,6 +44,15 @@ inline constexpr long double SupportTolerance = 1e-4L;
 // Curve points within this share of a triangle's size from its plane lie in it.
 inline constexpr long double PlanarTolerance = 1e-9L;
 
+// In the figure's units (AnalysisFrame): a point of contact lies within ContactTolerance
+// of its face's plane, once refined on the curve; samples whose height across the plane
+// peaks within ContactBand of it are refined (far more than a sample step's sagitta on
+// curves of fifty waves). Planes whose normals differ by less than FaceAngleTolerance
+// (1 - cosine) and whose offsets by less than ContactTolerance are one face.
+inline constexpr long double ContactTolerance = 1e-6L;
+inline constexpr long double ContactBand = 1e-2L;
+inline constexpr long double FaceAngleTolerance = 1e-9L;
+
 // M_a . T_b + M_b . T_a of two tangent lines given by moment and tangent: zero when
 // they lie in one plane; its sign tells on which side one passes the other.
 inline long double ReciprocalProduct(const TVector3& ma, const TVector3& ta, const TVector3& mb,
@@ -65,21 +70,12 @@ void LinkSegments();
 // Appends l to the Neighbours of curve point i (RangeError when i is no curve point).
 void AddNeighbour(std::int16_t i, std::int16_t l);
 
-// Rebuilds TriangleCandidates from the segments i < l < m linked pairwise (l and m
-// linked to i, m to l), in the order of i, then the Neighbours lists. Nothing when
-// CurvePointHigh < 2.
-void CollectCandidates();
-
-// Appends the candidate of segments i, l, m. RangeError for an index that is no curve
-// point, or when CandidateHigh would leave its 16-bit range.
-void AddCandidate(std::int16_t i, std::int16_t l, std::int16_t m);
-
-// Screens a candidate at the middles of its segments (coplanar tangents; the middle
-// tangent, at the middle or either end of its segment, near the plane of the three
-// points; a plane that is not the curve's own), solves it, and appends the solution to
-// TritangentTriples when its plane supports the curve and no stored triple describes
-// the same plane. A rejected candidate leaves no trace.
-void CheckCandidate(const TriangleCandidate& cand);
+// The face of the solved triple u: plane and contacts refined on the curve itself, then
+// every other contact found from the samples whose height across the plane peaks near
+// it. Appends the face to FlatFaces and its fan of triples to TritangentTriples, and
+// answers true; false, storing nothing, when the plane is a known face's, the points
+// lie on a line, or fewer than three contacts survive the refinement.
+bool AddFlatFace(const Triple& u);
 
 // True when every curve point lies in the plane through a, b, c, within PlanarTolerance
 // of |b - a| + |c - b|: a planar curve (or a, b, c on one line). False as soon as one
@@ -89,11 +85,14 @@ bool InCurvePlane(const TVector3& a, const TVector3& b, const TVector3& c);
 // True when the curve points lie on one side of the plane through the curve at u1, u2,
 // u3 (interpolated from the samples), within SupportTolerance of the curve's width
 // across that plane. Three points on one line give no plane and count as supporting.
+// widthBound, at least the curve's width across any plane (CurveWidthBound), lets a
+// cutting plane be told early; the one-argument form computes it.
 bool SupportsCurve(const Triple& u);
+bool SupportsCurve(const Triple& u, long double widthBound);
 
-// True when a stored triple is within 3 TStep of u in summed distance, or is u with
-// one parameter moved across the seam by one period (either way round).
-bool RepeatsStoredTriple(const Triple& u);
+// Twice the largest distance of a curve point from the first: no width of the curve
+// across a plane exceeds it. 0 without curve points.
+long double CurveWidthBound();
 
 // Newton's method from the midpoints of the candidate's three chords: a first step of
 // at most 3/4 of each chord, separation checks (also across the seam), then
@@ -133,5 +132,24 @@ struct CurveJet {
   TVector3 P, T, A;
 };
 CurveJet JetAt(long double u);
+
+// What the search keeps while it runs over the candidates: the bound of the curve's
+// width (CurveWidthBound), the jet at the middle of every segment, the number of faces
+// found so far, and per segment the numbers of the faces one of whose contacts it
+// holds. Index: segment 1..high.
+struct SearchState {
+  long double WidthBound = 0;
+  std::vector<CurveJet> MiddleJets;
+  int Faces = 0;
+  std::vector<std::vector<int>> SegmentFaces;
+};
+
+// The candidate of the linked segments i < l < m: skipped when all three hold contacts
+// of one known face; otherwise screened at the middles of its segments (coplanar
+// tangents; the middle tangent, at the middle or either end of its segment, near the
+// plane of the three points; a plane that is not the curve's own), solved, and its
+// plane added as a new face (AddFlatFace) when it supports the curve. A rejected
+// candidate leaves no trace.
+void CheckCandidate(int i, int l, int m, SearchState& state);
 
 }  // namespace Tritangents

@@ -1,5 +1,5 @@
-// The tritangent search: links between segments, candidate triples, the duplicate
-// rules, and whole searches on curves whose tritangent planes are known.
+// The tritangent search: links between segments, and whole searches on curves whose
+// tritangent planes are known.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -101,52 +101,24 @@ TEST(TritangentLinks, MixedCornerSignsLinkACellAndTheTorsionStandsOnTheDiagonal)
   CurvePoints[1].Torsion = 0;
   LinkSegments();
   EXPECT_EQ(CurvePoints[1].Neighbours, (Links{2, 3}));
-  CollectCandidates();
-  ASSERT_EQ(CandidateHigh, 0);
-  for (int k = 0; k < 6; ++k) EXPECT_EQ(TriangleCandidates[0][k].Param, (k + 1) / 2) << k;  // points 0 1 1 2 2 3
   // All products positive: nothing crosses.
   UseLines({1, 1, 1, 1, 1}, 1);
   LinkSegments();
   for (const Mastil& m : CurvePoints) EXPECT_TRUE(m.Neighbours.empty());
 }
 
-TEST(TritangentLinks, FewPointsGiveNothingAndTooManyCandidatesStopAtTheCount) {
+TEST(TritangentLinks, FewPointsGiveNothing) {
   TritangentTriples = {{1, 2, 3}};
   TritangentCount = 1;
   for (const auto& moments : {std::initializer_list<long double>{}, {1, -1}}) {
     UseLines(moments, -1);
     CurvePoints[1].Neighbours = {2};
     FindTritangents();
-    EXPECT_EQ(CandidateHigh, -1);
     EXPECT_EQ(TritangentCount, 0);
     EXPECT_TRUE(TritangentTriples.empty());
+    EXPECT_TRUE(FlatFaces.empty());
   }
-  // 61 points linked all with all: C(60, 3) = 34,220 triples, more than the count holds.
-  CurvePoints.assign(61, Mastil{});
-  CurvePointHigh = 60;
-  for (std::int16_t i = 1; i < 60; ++i)
-    for (std::int16_t l = i + 1; l <= 60; ++l) AddNeighbour(i, l);
-  CollectCandidates();
-  EXPECT_EQ(CandidateHigh, INT16_MAX);
-  EXPECT_EQ(TriangleCandidates.size(), 32768u);
-  EXPECT_THROW(AddCandidate(1, 2, 3), RangeError);
   EXPECT_THROW(AddNeighbour(61, 1), RangeError);
-}
-
-TEST(TritangentDuplicates, SamePlaneWithinThreeStepsOrShiftedAcrossTheSeam) {
-  Glob::TMin = 0.5L;
-  Glob::TMax = 0.5L + 2 * Pi;
-  Glob::SetDerivedConstants();
-  const long double h = Glob::TStep, tmin = Glob::TMin, tmax = Glob::TMax, a = 2, b = 4;
-  TritangentTriples = {{a, b, tmax - 0.2L * h}};
-  EXPECT_TRUE(RepeatsStoredTriple({tmin + 0.3L * h, a + 0.5L * h, b - 0.5L * h}));
-  EXPECT_FALSE(RepeatsStoredTriple({tmin + 0.3L * h, a + 1.2L * h, b - 0.5L * h}));
-  EXPECT_TRUE(RepeatsStoredTriple({a + h, b + h, tmax + 0.7L * h}));
-  EXPECT_FALSE(RepeatsStoredTriple({a + h, b + h, tmax + 0.9L * h}));
-  // The other way round: the stored triple has the first parameter near TMin.
-  TritangentTriples = {{tmin + 0.3L * h, a, b}};
-  EXPECT_TRUE(RepeatsStoredTriple({a + 0.5L * h, b - 0.5L * h, tmax - 0.2L * h}));
-  EXPECT_FALSE(RepeatsStoredTriple({a + 0.5L * h, b - 1.5L * h, tmax - 0.2L * h}));
 }
 
 TEST(TritangentSearch, CurvesAroundACylinderGiveTheirTwoHorizontalPlanesOnce) {
@@ -181,7 +153,10 @@ TEST(TritangentSearch, OnlyPlanesThatSupportTheCurveAreKept) {
   // through the inside of the hull are not kept.
   Sample("(2+cos(5t))cos(2t)", "(2+cos(5t))sin(2t)", "sin(5t)");
   FindTritangents();
-  ASSERT_EQ(TritangentCount, 20);
+  // Each pentagon is one face with its five contacts, covered by a fan of three triangles.
+  ASSERT_EQ(FlatFaces.size(), 2u);
+  for (const FlatFace& face : FlatFaces) EXPECT_EQ(face.Contacts.size(), 5u);
+  ASSERT_EQ(TritangentCount, 6);
   for (const Params& u : TritangentTriples) {
     const long double z = CurveAt(u[0]).z;
     EXPECT_NEAR(std::fabs(z), 1, 1e-9) << u[0];
@@ -206,7 +181,6 @@ TEST(TritangentSearch, APlanarCurveHasNoTritangentPlanes) {
   // and every plane solved would be the circle's own.
   Sample("cos(t)", "sin(t)", "0.3 cos(t)+0.2 sin(t)");
   FindTritangents();
-  EXPECT_EQ(CandidateHigh, INT16_MAX);
   EXPECT_EQ(TritangentCount, 0);
   const TVector3 a = CurveAt(1), b = CurveAt(2.5L), c = CurveAt(4);
   EXPECT_TRUE(InCurvePlane(a, b, c));
@@ -214,4 +188,18 @@ TEST(TritangentSearch, APlanarCurveHasNoTritangentPlanes) {
   EXPECT_TRUE(InCurvePlane(a, (a + b) / 2, b));
   Sample("cos(t)", "sin(t)", "0.000001 cos(3t)");
   EXPECT_FALSE(InCurvePlane(CurveAt(1), CurveAt(2.5L), CurveAt(4)));
+}
+
+TEST(TritangentSearch, FacesOfManyContactsAreFoundWhole) {
+  // (cos t, sin t, 0.5 cos 50t) touches z = 0.5 at t = 2 pi k / 50 and z = -0.5 half a
+  // wave later: two faces of fifty contacts, each a fan of 48 triangles.
+  Sample("cos(t)", "sin(t)", "0.5cos(50t)");
+  FindTritangents();
+  ASSERT_EQ(FlatFaces.size(), 2u);
+  for (const FlatFace& face : FlatFaces) {
+    ASSERT_EQ(face.Contacts.size(), 50u);
+    const long double level = face.Normal.z > 0 ? 0 : Pi / 50;
+    for (int k = 0; k < 50; ++k) EXPECT_NEAR(face.Contacts[k], level + 2 * Pi * k / 50, 1e-7L) << k;
+  }
+  EXPECT_EQ(TritangentCount, 96);
 }

@@ -1,33 +1,24 @@
-// The analysed hull against Qhull's hull of 100,000 curve samples, over a set of closed
-// curves (random trigonometric curves, the examples, knots, the wave and torus-knot
-// families), each also shrunk by 1e6, enlarged by 1e6 and moved a million diagonals
-// away, with generator seeds 1 to 8. `make truth` runs the whole sweep and prints
-// per-curve and per-family figures; `make test` runs the Fast cases.
-#include <gtest/gtest.h>
+#include "bench/truth/TruthCurves.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <random>
-#include <string>
-#include <vector>
+#include <stdexcept>
 
-#include "app/Glob.h"
+#include "bench/truth/HullFigures.h"
 #include "formula/FunPars.h"
 #include "geometry/SharedState.h"
+#include "geometry/Vectors.h"
 #include "tests/support/TestCurves.h"
-#include "tests/truth/HullFigures.h"
+
+namespace TruthCurves {
 
 using HullFigures::Figures;
 
 namespace {
 
-struct Curve {
-  std::string Family, Name, X, Y, Z;
-  long double P = 0, Q = 0;
-};
 
 enum class Variant { Base, Small, Large, Far };
 const char* const VariantNames[] = {"base", "x1e-6", "x1e6", "far"};
@@ -67,6 +58,8 @@ Curve Example(const std::string& name) {
   return {"examples", name, lines[0], lines[1], lines[2], std::stold(lines[9]), std::stold(lines[10])};
 }
 
+}  // namespace
+
 std::vector<Curve> TestSet() {
   std::vector<Curve> set;
   std::mt19937 generator(15);
@@ -85,6 +78,8 @@ std::vector<Curve> TestSet() {
   for (int k : {3, 7, 13, 21}) set.push_back(TorusKnot(2, k));
   return set;
 }
+
+namespace {
 
 // Diagonal of the box of 4,096 samples of the curve in force.
 long double SampledDiagonal() {
@@ -132,17 +127,12 @@ void Print(const Curve& c, const char* variant, unsigned seed, const Figures& f)
               f.StripArea, f.FlatArea, f.HullArea, f.PlaneExcess, f.Orange, f.OrangeTurned, f.Holes, f.HolesTurned);
 }
 
-// Per family: curves drawn, and how many break each requirement.
-struct Tally {
-  int Curves = 0, Failed = 0, Area = 0, Seeds = 0, Orange = 0, Holes = 0, Invariance = 0;
-  double WorstRatio = 1;
-};
-
 bool Within(double value, double reference, double share) {
   return std::fabs(value - reference) <= share * std::max(std::fabs(reference), 1.0);
 }
 
-// Checks one curve over seeds 1..seeds and the three variants (at seed 1).
+}  // namespace
+
 void CheckCurve(const Curve& c, int seeds, int samples, Tally& tally) {
   ++tally.Curves;
   UseCurve(c, Variant::Base);
@@ -152,7 +142,8 @@ void CheckCurve(const Curve& c, int seeds, int samples, Tally& tally) {
     Print(c, VariantNames[0], unsigned(s), bySeed.back());
   }
   const Figures& base = bySeed.front();
-  bool failed = false, area = false, spread = false, orange = false, holes = false, variance = false;
+  bool failed = false, area = false, spread = false, orange = false, holes = false, variantArea = false,
+       counts = false;
   for (const Figures& f : bySeed) {
     failed |= !f.Drawn;
     area |= !Within(f.Ratio(), 1, 0.02);
@@ -160,56 +151,22 @@ void CheckCurve(const Curve& c, int seeds, int samples, Tally& tally) {
     orange |= f.Orange + f.OrangeTurned > 0;
     holes |= f.Holes + f.HolesTurned > 0;
     if (std::fabs(f.Ratio() - 1) > std::fabs(tally.WorstRatio - 1)) tally.WorstRatio = f.Ratio();
-    EXPECT_TRUE(f.Drawn) << c.Name << ": " << f.Error;
-    EXPECT_NEAR(f.Ratio(), 1, 0.02) << c.Name;
-    EXPECT_EQ(f.Orange + f.OrangeTurned, 0) << c.Name;
-    EXPECT_EQ(f.Holes + f.HolesTurned, 0) << c.Name;
   }
   for (Variant v : {Variant::Small, Variant::Large, Variant::Far}) {
     UseCurve(c, v);
     const Figures f = HullFigures::MeasureDrawing(1, samples);
     Print(c, VariantNames[int(v)], 1, f);
-    const bool same = f.Drawn && Within(f.OnHull, base.OnHull, 0.02) && Within(f.Triples, base.Triples, 0.02) &&
-                      Within(f.Ratio(), base.Ratio(), 0.01);
-    variance |= !same;
-    EXPECT_TRUE(same) << c.Name << " " << VariantNames[int(v)];
+    failed |= !f.Drawn;
+    variantArea |= !Within(f.Ratio(), base.Ratio(), 0.01);
+    counts |= !Within(f.OnHull, base.OnHull, 0.02) || !Within(f.Triples, base.Triples, 0.02);
   }
   tally.Failed += failed;
   tally.Area += area;
   tally.Seeds += spread;
   tally.Orange += orange;
   tally.Holes += holes;
-  tally.Invariance += variance;
+  tally.VariantArea += variantArea;
+  tally.VariantCounts += counts;
 }
 
-class Truth : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() { ASSERT_TRUE(GlobInitialize()); }
-};
-
-// WENDRIX_TRUTH_SEEDS sets how many seeds the sweep tries (8 unless given).
-TEST_F(Truth, Sweep) {
-  const char* seeds = std::getenv("WENDRIX_TRUTH_SEEDS");
-  const int seedCount = seeds ? std::max(1, std::atoi(seeds)) : 8;
-  std::vector<std::pair<std::string, Tally>> families;
-  for (const Curve& c : TestSet()) {
-    if (families.empty() || families.back().first != c.Family) families.push_back({c.Family, {}});
-    CheckCurve(c, seedCount, 100000, families.back().second);
-    std::fflush(stdout);
-  }
-  std::printf("\nfamily    curves  failed  area>2%%  seeds>1%%  orange  holes  variants  worst area ratio\n");
-  for (const auto& [name, t] : families)
-    std::printf("%-9s %6d %7d %8d %9d %7d %6d %9d  %.4f\n", name.c_str(), t.Curves, t.Failed, t.Area, t.Seeds,
-                t.Orange, t.Holes, t.Invariance, t.WorstRatio);
-}
-
-// A few curves of the set, two seeds each, for the everyday test run.
-TEST_F(Truth, Fast) {
-  Tally tally;
-  const std::vector<Curve> set = TestSet();
-  for (const char* name : {"default-curve", "K=20", "(2,7)"})
-    for (const Curve& c : set)
-      if (c.Name == name) CheckCurve(c, 2, 20000, tally);
-}
-
-}  // namespace
+}  // namespace TruthCurves

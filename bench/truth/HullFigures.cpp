@@ -1,4 +1,4 @@
-#include "tests/truth/HullFigures.h"
+#include "bench/truth/HullFigures.h"
 
 #include <algorithm>
 #include <array>

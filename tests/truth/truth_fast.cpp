@@ -1,0 +1,18 @@
+// A few curves of the hull sweep (bench/truth), two seeds each: strips and flat faces
+// cover Qhull's hull once, alike for both seeds and for the shrunk, enlarged and
+// moved copies of each curve.
+#include <gtest/gtest.h>
+
+#include "app/Glob.h"
+#include "bench/truth/TruthCurves.h"
+
+TEST(TruthFast, AreaMatchesQhullAtEverySizePlaceAndSeed) {
+  ASSERT_TRUE(GlobInitialize());
+  for (const char* name : {"default-curve", "K=20", "(2,7)"})
+    for (const TruthCurves::Curve& c : TruthCurves::TestSet())
+      if (c.Name == name) {
+        TruthCurves::Tally t;
+        TruthCurves::CheckCurve(c, 2, 20000, t);
+        EXPECT_EQ(t.Failed + t.Area + t.Seeds + t.VariantArea, 0) << name;
+      }
+}
