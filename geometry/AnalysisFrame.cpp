@@ -1,5 +1,6 @@
 #include "geometry/AnalysisFrame.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 #include <vector>
@@ -24,11 +25,45 @@ WorldCopy World;
 
 bool Finite(const TVector3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
 
+// A box more than this many times the curve's estimated length across was blown up
+// by a pole of the formulas, where a few curve points lie far out.
+constexpr long double WildBox = 10;
+
+// The per-coordinate median of the curve points.
+TVector3 MedianPoint() {
+  std::vector<long double> c[3];
+  for (int k = 0; k <= Sampling::CurvePointHigh; ++k) {
+    const TVector3& p = Sampling::CurvePoints.at(k).Point;
+    c[0].push_back(p.x);
+    c[1].push_back(p.y);
+    c[2].push_back(p.z);
+  }
+  long double m[3];
+  for (int a = 0; a < 3; ++a) {
+    auto at = c[a].begin() + static_cast<std::ptrdiff_t>(c[a].size() / 2);
+    std::nth_element(c[a].begin(), at, c[a].end());
+    m[a] = *at;
+  }
+  return {m[0], m[1], m[2]};
+}
+
+// The framed figure's centre and diagonal; for a box blown up by a pole, the median
+// curve point and the curve's estimated length instead.
+void FrameOfFigure(TVector3& centre, long double& unit) {
+  centre = Glob::FigureCentre;
+  unit = Glob::FigureDiagonal;
+  const long double length = Sampling::LengthEstimate();
+  if (Sampling::CurvePointHigh < 0 || !(unit > WildBox * length) || !(length > 0)) return;
+  centre = MedianPoint();
+  unit = length;
+}
+
 }  // namespace
 
 Scope::Scope() {
-  const TVector3 centre = Glob::FigureCentre;
-  const long double unit = Glob::FigureDiagonal;
+  TVector3 centre;
+  long double unit;
+  FrameOfFigure(centre, unit);
   if (!Finite(centre) || !std::isfinite(unit))
     throw WendrixError("The curve is too large to analyse: its size does not fit the number range");
   if (!(unit > 0)) return;

@@ -16,8 +16,9 @@ inline TVector3 ToFrame(const TVector3& p) { return (p - Centre) / Unit; }
 inline TVector3 ToWorld(const TVector3& q) { return q * Unit + Centre; }
 
 // For the length of one analysis: puts the curve points, the samples, ChordScale,
-// FigureDiagonal and FillSpacing into the frame of the framed figure (FigureCentre,
-// FigureDiagonal); on leaving, also when the analysis throws, restores them and maps
+// FigureDiagonal and FillSpacing into the frame of the figure (FigureCentre and
+// FigureDiagonal; for a box more than ten times the curve's estimated length across,
+// blown up by a pole of the formulas, the median curve point and that length); on leaving, also when the analysis throws, restores them and maps
 // the bitangent records' curve points and the flat faces' offsets back to the world. Degenerate input: a figure
 // whose centre or diagonal is not finite throws WendrixError naming the cause; a
 // figure of zero diagonal (a single point) is entered as is, and Analysable is false.

@@ -67,6 +67,22 @@ void WidenExtent(long double& lo, long double& hi, long double least) {
   hi = mid + least / 2;
 }
 
+// True when the squares of v's largest component would leave the number range (below
+// 1e-2000 or above 1e2000, raising a flag that ends the drawing); a zero vector is not.
+bool OutsideSquareRange(const TVector3& v) {
+  const long double m = std::max({std::fabs(v.x), std::fabs(v.y), std::fabs(v.z)});
+  return m != 0 && !(m > 1e-2000L && m < 1e2000L);
+}
+
+// |v| computed on v divided by its largest component, so that no square underflows or
+// overflows; infinite (or NaN) when a component is.
+long double ScaledLength(const TVector3& v) {
+  const long double m = std::max({std::fabs(v.x), std::fabs(v.y), std::fabs(v.z)});
+  if (!std::isfinite(m)) return m;
+  const TVector3 u = v / m;
+  return m * std::sqrt(u.x * u.x + u.y * u.y + u.z * u.z);
+}
+
 }  // namespace
 
 void PrepareFigure() {
@@ -86,7 +102,9 @@ void FrameBox() {
   BoxMax = hi;
   BoxSize = hi - lo;
   FigureCentre = (hi + lo) / 2;
-  FigureDiagonal = std::sqrt(BoxSize.x * BoxSize.x + BoxSize.y * BoxSize.y + BoxSize.z * BoxSize.z);
+  FigureDiagonal = OutsideSquareRange(BoxSize) ? ScaledLength(BoxSize)
+                                                : std::sqrt(BoxSize.x * BoxSize.x + BoxSize.y * BoxSize.y +
+                                                            BoxSize.z * BoxSize.z);
   FillSpacing = FigureDiagonal / 20;
 }
 
@@ -103,7 +121,7 @@ void PlaceEye() {
 
 void SetUpView() {
   const TVector3 toEye = EyePoint - FigureCentre;
-  const long double d = Length(toEye);
+  const long double d = OutsideSquareRange(toEye) ? ScaledLength(toEye) : Length(toEye);
   ViewAxisZ = toEye / d;
   const TVector3& z = ViewAxisZ;
   const long double r = std::sqrt(z.x * z.x + z.y * z.y);

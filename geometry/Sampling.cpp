@@ -1,6 +1,8 @@
 #include "geometry/Sampling.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "formula/Checks.h"
 #include "formula/FunPars.h"
@@ -80,8 +82,9 @@ void AddCurvePoint(TSampler& s) {
   s.StepsSinceLast = 0;
 }
 
-// L1 size of the box of all samples; 1 for a single point or when a sample is not
-// finite, as for a figure of unit size.
+// L1 size of the box of all samples, or the estimated length of the curve when that is
+// smaller; 1 for a single point or when a sample is not finite, as for a figure of unit
+// size.
 long double SampleSize() {
   TVector3 lo = SampleBuffer[0], hi = lo;
   for (const TVector3& p : SampleBuffer) {
@@ -89,11 +92,22 @@ long double SampleSize() {
     lo = {std::fmin(lo.x, p.x), std::fmin(lo.y, p.y), std::fmin(lo.z, p.z)};
     hi = {std::fmax(hi.x, p.x), std::fmax(hi.y, p.y), std::fmax(hi.z, p.z)};
   }
-  const long double size = AbsSum(hi - lo);
+  // A pole of the formulas throws a few samples far out; the curve's length, as the
+  // typical chord tells it, then sizes the rest.
+  const long double size = std::fmin(AbsSum(hi - lo), LengthEstimate());
   return std::isfinite(size) && size > 0 ? size : 1;
 }
 
 }  // namespace
+
+long double LengthEstimate() {
+  std::vector<long double> chords;
+  for (std::size_t k = 3; k + 2 < SampleBuffer.size(); ++k) chords.push_back(Length(SampleBuffer[k] - SampleBuffer[k - 1]));
+  if (chords.empty()) return 0;
+  auto at = chords.begin() + static_cast<std::ptrdiff_t>(chords.size() * 9 / 10);
+  std::nth_element(chords.begin(), at, chords.end());
+  return static_cast<long double>(chords.size()) * *at;
+}
 
 void Initialize() { SampleBuffer.assign(SampleCount, TVector3{}); }
 

@@ -32,6 +32,11 @@ inline std::int16_t CurvePointHigh = -1;
 // Mean L1 chord length scale used by the analysis.
 inline long double ChordScale = 0;
 
+// The curve's length as its typical sample chord tells it: the number of chords times
+// the 90th percentile of their lengths. Unlike the box, a pole of the formulas, which
+// throws a few samples far out, leaves it alone. 0 before sampling.
+long double LengthEstimate();
+
 // Allocates SampleBuffer (unit start-up).
 void Initialize();
 

@@ -117,9 +117,11 @@ void FillStripQuad(const Ruling& a, const Ruling& b, RenderMode mode) {
 
 bool TritangentCorners(const Tritangents::Triple& u, std::array<TVector3, 3>& corners, TVector3& n) {
   for (int k = 0; k < 3; ++k) FunPars::EvalCurve(u[k], corners[k]);
-  const TVector3 a = corners[1] - corners[0], b = corners[2] - corners[1];
+  // In the figure's units, so that no product leaves the number range and the test
+  // means the same at every size of figure.
+  const long double unit = Glob::FigureDiagonal > 0 ? Glob::FigureDiagonal : 1;
+  const TVector3 a = (corners[1] - corners[0]) / unit, b = (corners[2] - corners[1]) / unit;
   n = Cross(a, b);
-  // Relative to the sides, so that the test means the same at every size of figure.
   return Length(n) > 1e-7L * Length(a) * Length(b);
 }
 

@@ -74,9 +74,9 @@ QuadSplit SplitStripQuad(const Ruling& a, const Ruling& b);
 void FillStripQuad(const Ruling& a, const Ruling& b, RenderMode mode);
 
 // The flat triangle of tritangent triple u: its corners P(u1), P(u2), P(u3) on the curve
-// at the current p and q, and n = (P2 - P1) x (P3 - P2), not normalized. False when
-// |n| is not above 1e-7 |P2 - P1| |P3 - P2| (the three points nearly lie on a line,
-// or coincide): such a triangle is not drawn.
+// at the current p and q, and n = (P2 - P1) x (P3 - P2) / FigureDiagonal^2, not
+// normalized. False when |n| is not above 1e-7 |P2 - P1| |P3 - P2| / FigureDiagonal^2
+// (the three points nearly lie on a line, or coincide): such a triangle is not drawn.
 bool TritangentCorners(const Tritangents::Triple& u, std::array<TVector3, 3>& corners, TVector3& n);
 
 // The mean of the curve points (FigureCentre when there are none).

@@ -196,8 +196,9 @@ TEST(FillByTurn, InsertsOneRecordPerTurnOfTheNormal) {
   for (int k = 1; k <= 139; ++k) {
     const BitangentRecord& z = BitangentList[k];
     EXPECT_EQ(z.StartsBranch, 0);
-    EXPECT_NEAR(z.ParamS, 1 + 0.1L * k / 140, 1e-15L);
-    EXPECT_NEAR(z.ParamT, 2 + 0.2L * k / 140, 1e-15L);
+    // A bitangent pair on the line across the segment through its k-th point.
+    EXPECT_NEAR((z.ParamS - 1) * 0.1L + (z.ParamT - 2) * 0.2L, 0.05L * k / 140, 1e-12L);
+    EXPECT_LT(std::fabs(BitangentResidual({z.ParamS, z.ParamT}).F), PairTolerance);
     EXPECT_EQ(z.PointS, CurveAt(z.ParamS));
     EXPECT_EQ(z.PointT, CurveAt(z.ParamT));
     EXPECT_NEAR(Length(z.PlaneNormal), 1, 1e-15L);
@@ -228,8 +229,11 @@ TEST(FillBySpacing, InsertsOneRecordPerSpacingOfScreenPlaneDistance) {
   cur.PointT = {0, spacing, -50 * spacing};
   FillBySpacing(prev, cur);
   ASSERT_EQ(BitangentCount, 2);
-  EXPECT_NEAR(BitangentList[1].ParamS, 1 + 0.1L / 3, 1e-15L);
-  EXPECT_NEAR(BitangentList[2].ParamT, 2 + 0.4L / 3, 1e-15L);
+  // At a third and two thirds of the way, moved across the segment onto the branch.
+  for (int k = 1; k <= 2; ++k) {
+    const BitangentRecord& z = BitangentList[k];
+    EXPECT_NEAR((z.ParamS - 1) * 0.1L + (z.ParamT - 2) * 0.2L, 0.05L * k / 3, 1e-12L);
+  }
   cur.PointS = {0.9L * spacing, 0, 0};
   cur.PointT = {0, 0, 0};
   FillBySpacing(prev, cur);

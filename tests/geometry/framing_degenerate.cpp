@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
 #include "formula/Checks.h"
 #include "geometry/SharedState.h"
@@ -48,6 +49,16 @@ TEST(FramingDegenerate, SegmentsAndPlaneCurvesAlongTheAxes) {
 TEST(FramingDegenerate, TinyFigureFarFromTheOriginStaysInView) {
   ExpectFramedWithoutFlags("10000000000/0", "1", "t exp(-800)");  // 1e310 plus a 1e-300 segment
   EXPECT_GT(EyePoint.z, BoxMax.z);
+}
+
+TEST(FramingDegenerate, ABoxTooSmallForTheSquaresOfItsSidesKeepsItsDiagonal) {
+  // The squares of the sides of a box 10^-4000 across underflow; its diagonal, in
+  // proportion to its sides, is that of the same box at unit size.
+  ExpectFramedWithoutFlags("cos(2 pi t)", "sin(2 pi t)", "0.5 t");
+  const long double unitRatio = FigureDiagonal / BoxSize.z;
+  const std::string s = "10^(-4000)*";
+  ExpectFramedWithoutFlags((s + "cos(2 pi t)").c_str(), (s + "sin(2 pi t)").c_str(), (s + "0.5 t").c_str());
+  EXPECT_NEAR(FigureDiagonal / BoxSize.z, unitRatio, 1e-12L);
 }
 
 TEST(FramingDegenerate, BoxFacingTheEyeGetsTheMiddleDepth) {
