@@ -86,11 +86,13 @@ void WriteOutputs(const TDrawOptions& options, const Drawing::TStageTimes& times
   if (!options.JsonFile.empty()) {
     SafeFile::Write(options.JsonFile, DrawingJson(times));
   }
-  // The mesh follows the view after the drags, since the strips are split as the picture splits them.
   std::string message;
   for (const auto& [file, format] : {std::pair{&options.ObjFile, MeshFiles::TMeshFormat::Obj},
                                      std::pair{&options.StlFile, MeshFiles::TMeshFormat::Stl}})
-    if (!file->empty() && !MeshFiles::ExportHullMesh(*file, format, message)) throw WendrixError(message);
+    if (!file->empty()) {
+      if (!MeshFiles::ExportHullMesh(*file, format, message)) throw WendrixError(message);
+      std::printf("%s\n", message.c_str());
+    }
 }
 
 // Everything after the command line; the shared state is initialized.

@@ -2,21 +2,257 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <utility>
 
 #include "geometry/Bitangents.h"
-#include "geometry/Sampling.h"
-#include "geometry/Tritangents.h"
+#include "geometry/SharedState.h"
 #include "geometry/Vectors.h"
 #include "render/HullPicture.h"
+#include "render/MeshCircle.h"
+#include "render/MeshFaces.h"
 
 namespace HullMesh {
 
 namespace {
 
-std::int32_t AddVertex(THullMesh& mesh, const TVector3& p) {
-  mesh.Vertices.push_back(p);
-  return static_cast<std::int32_t>(mesh.Vertices.size()) - 1;
+// One bitangent segment of a strip: the parameters of its two ends on the parameter
+// circle and the outward normal of its plane.
+struct TRuling {
+  long double A, B;
+  TVector3 Normal;
+};
+using TStrip = std::vector<TRuling>;
+
+// How far ruling x lies from the segment between parameters a and b, taken either way
+// round: the larger of the two ends' distances along the circle. `swapped` tells that
+// x.A lies next to b.
+long double RulingDistance(const TParameterCircle& circle, const TRuling& x, long double a, long double b,
+                           bool& swapped) {
+  const long double straight = std::max(circle.Distance(x.A, a), circle.Distance(x.B, b));
+  const long double crossed = std::max(circle.Distance(x.A, b), circle.Distance(x.B, a));
+  swapped = crossed < straight;
+  return std::min(straight, crossed);
+}
+
+// Near the point where a strip closes the records' parameters jitter; an arc that steps
+// back by a little would fold the strip over itself. Steps against the arc's way of
+// less than `jitter` keep the arc where it was; a longer way back (the strip really
+// turning along the curve) is followed.
+void SmoothArc(const TParameterCircle& circle, TStrip& strip, long double TRuling::*end, long double jitter) {
+  long double front = strip.front().*end, way = 0;
+  for (TRuling& r : strip) {
+    const long double step = circle.Step(front, r.*end);
+    if (step * way < 0 && std::fabs(step) < jitter) {
+      r.*end = front;
+      continue;
+    }
+    if (std::fabs(step) >= jitter) way = step;
+    front = r.*end;
+  }
+}
+
+// The strips of the drawn records, as the picture walks them; strips of one ruling
+// have no area and are left out.
+std::vector<TStrip> RecordStrips(const TParameterCircle& circle) {
+  std::vector<TStrip> strips;
+  HullPicture::WalkStrips([&](const BitangentRecord& b, bool stripStart) {
+    if (stripStart) strips.emplace_back();
+    strips.back().push_back({circle.Wrap(b.ParamS), circle.Wrap(b.ParamT), b.PlaneNormal});
+  });
+  // A strip whose rulings all lie on one segment (the same ruling at both ends of the
+  // parameter interval) has no area either.
+  std::erase_if(strips, [&circle](const TStrip& s) {
+    return std::all_of(s.begin(), s.end(), [&](const TRuling& r) {
+      bool swapped = false;
+      return RulingDistance(circle, r, s.front().A, s.front().B, swapped) < circle.Merge();
+    });
+  });
+  for (TStrip& strip : strips)
+    for (const auto end : {&TRuling::A, &TRuling::B}) SmoothArc(circle, strip, end, circle.Span() / 1000);
+  return strips;
+}
+
+// The distance in the square of parameter pairs, wrapped both ways round, from the pair
+// of ruling p (either way round) to the segment between rulings q and r.
+long double PairDistance(const TParameterCircle& circle, const TRuling& p, const TRuling& q, const TRuling& r) {
+  const long double da = circle.Step(q.A, r.A), db = circle.Step(q.B, r.B);
+  long double nearest = circle.Span();
+  for (const bool swapped : {false, true}) {
+    const long double pa = circle.Step(q.A, swapped ? p.B : p.A), pb = circle.Step(q.B, swapped ? p.A : p.B);
+    const long double length = da * da + db * db;
+    const long double f = length > 0 ? std::clamp((pa * da + pb * db) / length, 0.0L, 1.0L) : 0;
+    nearest = std::min(nearest, std::hypot(pa - f * da, pb - f * db));
+  }
+  return nearest;
+}
+
+// Where the tracing ran a branch into a piece already traced, two strips cover the
+// same rulings. Longest first, each strip gives up the rulings at its ends that lie
+// within `near` of a strip kept before it; a strip left with fewer than two is dropped.
+void TrimOverlaps(const TParameterCircle& circle, std::vector<TStrip>& strips, long double near) {
+  std::stable_sort(strips.begin(), strips.end(), [](const TStrip& x, const TStrip& y) { return x.size() > y.size(); });
+  const auto covered = [&](std::size_t self, const TRuling& p) {
+    for (std::size_t o = 0; o < self; ++o)
+      for (std::size_t k = 0; k + 1 < strips[o].size(); ++k)
+        if (PairDistance(circle, p, strips[o][k], strips[o][k + 1]) < near) return true;
+    return false;
+  };
+  for (std::size_t s = 1; s < strips.size(); ++s) {
+    TStrip& strip = strips[s];
+    while (!strip.empty() && covered(s, strip.back())) strip.pop_back();
+    std::size_t first = 0;
+    while (first < strip.size() && covered(s, strip[first])) ++first;
+    strip.erase(strip.begin(), strip.begin() + static_cast<std::ptrdiff_t>(first));
+  }
+  std::erase_if(strips, [](const TStrip& s) { return s.size() < 2; });
+}
+
+// Ends strip `strip` at the segment (a, b), at its back or, reversed, at its front:
+// rulings that lie beyond the segment, seen in the strip's direction of travel, are
+// dropped first, then the segment becomes the last ruling (or replaces a last ruling
+// that would share its vertices).
+void EndAt(const TParameterCircle& circle, TStrip& strip, bool back, long double a, long double b) {
+  if (!back) std::reverse(strip.begin(), strip.end());
+  while (strip.size() >= 2) {
+    const TRuling& last = strip.back();
+    const TRuling& before = strip[strip.size() - 2];
+    const long double onward = circle.Step(before.A, last.A) * circle.Step(last.A, a) +
+                               circle.Step(before.B, last.B) * circle.Step(last.B, b);
+    if (onward >= 0) break;
+    strip.pop_back();
+  }
+  const TRuling last = strip.back();
+  if (circle.Distance(last.A, a) < circle.Merge() && circle.Distance(last.B, b) < circle.Merge())
+    strip.back() = {a, b, last.Normal};
+  else
+    strip.push_back({a, b, last.Normal});
+  if (!back) std::reverse(strip.begin(), strip.end());
+}
+
+struct TEnd {
+  std::size_t Strip;
+  bool Back;
+};
+
+const TRuling& EndRuling(const std::vector<TStrip>& strips, const TEnd& end) {
+  const TStrip& s = strips.at(end.Strip);
+  return end.Back ? s.back() : s.front();
+}
+
+// What a strip end may meet: the point where its two ends come together (the strip
+// closes to a point of the curve), an edge of a flat face, or the end of another strip
+// (the same strip traced in two pieces, split at the seam of the parameter square or
+// where the tracing stopped).
+struct TMeeting {
+  long double Distance;
+  std::size_t End;
+  enum { Point, FaceEdge, OtherEnd } Kind;
+  std::size_t Other = 0;  // the face edge's number or the other end's
+  bool Swapped = false;
+};
+
+// The point of the curve where a strip whose end ruling is r closes: the junction
+// (a flat face's contact or another strip's end) strictly between r's two ends that lies
+// nearest to their middle, so that the pieces meeting there share that vertex, or the
+// middle itself when there is none.
+long double ClosingPoint(const TParameterCircle& circle, const TRuling& r, const std::vector<long double>& junctions) {
+  const long double way = circle.Step(r.A, r.B);
+  const long double middle = circle.Wrap(r.A + way / 2);
+  long double point = middle, nearest = std::fabs(way);
+  for (const long double u : junctions) {
+    const long double along = circle.Step(r.A, u) / way;
+    if (along > 0 && along < 1 && circle.Distance(u, middle) < nearest) point = u, nearest = circle.Distance(u, middle);
+  }
+  return point;
+}
+
+// Every strip end is closed against the nearest thing it may meet within `reach` along
+// the parameter circle, nearest first, each face edge and each end used once. Answers
+// the number of ends left open.
+std::int32_t CloseStripEnds(const TParameterCircle& circle, std::vector<TStrip>& strips,
+                            const std::vector<TFlatFace>& faces, long double reach) {
+  std::vector<TEnd> ends;
+  for (std::size_t s = 0; s < strips.size(); ++s) ends.push_back({s, false}), ends.push_back({s, true});
+  std::vector<std::pair<long double, long double>> edges;
+  for (const TFlatFace& face : faces)
+    for (std::size_t k = 0; k < face.Outline.size(); ++k)
+      edges.emplace_back(face.Outline[k], face.Outline[(k + 1) % face.Outline.size()]);
+
+  // Where pieces meet: the flat faces' contacts and the strips' end parameters.
+  std::vector<long double> junctions;
+  for (const auto& edge : edges) junctions.push_back(edge.first);
+  for (const TEnd& end : ends) junctions.push_back(EndRuling(strips, end).A), junctions.push_back(EndRuling(strips, end).B);
+
+  std::vector<TMeeting> meetings;
+  for (std::size_t e = 0; e < ends.size(); ++e) {
+    const TRuling& r = EndRuling(strips, ends[e]);
+    meetings.push_back({circle.Distance(r.A, r.B) / 2, e, TMeeting::Point});
+    bool swapped = false;
+    for (std::size_t k = 0; k < edges.size(); ++k)
+      meetings.push_back({RulingDistance(circle, r, edges[k].first, edges[k].second, swapped), e,
+                          TMeeting::FaceEdge, k, swapped});
+    for (std::size_t o = e + 1; o < ends.size(); ++o) {
+      // A strip may close on itself when it runs all the way round.
+      if (ends[o].Strip == ends[e].Strip && strips[ends[e].Strip].size() < 3) continue;
+      const TRuling& other = EndRuling(strips, ends[o]);
+      meetings.push_back({RulingDistance(circle, r, other.A, other.B, swapped), e, TMeeting::OtherEnd, o, swapped});
+    }
+  }
+  std::erase_if(meetings, [reach](const TMeeting& m) { return !(m.Distance <= reach); });
+  std::stable_sort(meetings.begin(), meetings.end(),
+                   [](const TMeeting& x, const TMeeting& y) { return x.Distance < y.Distance; });
+
+  std::vector<bool> endDone(ends.size(), false), edgeDone(edges.size(), false);
+  for (const TMeeting& m : meetings) {
+    if (endDone[m.End]) continue;
+    const TEnd& end = ends[m.End];
+    const TRuling r = EndRuling(strips, end);
+    if (m.Kind == TMeeting::Point) {
+      const long double point = ClosingPoint(circle, r, junctions);
+      EndAt(circle, strips[end.Strip], end.Back, point, point);
+    } else if (m.Kind == TMeeting::FaceEdge) {
+      if (edgeDone[m.Other]) continue;
+      edgeDone[m.Other] = true;
+      const auto& [a, b] = edges[m.Other];
+      EndAt(circle, strips[end.Strip], end.Back, m.Swapped ? b : a, m.Swapped ? a : b);
+    } else {
+      if (endDone[m.Other]) continue;
+      endDone[m.Other] = true;
+      // The other piece first gives up what it has beyond this end; then this piece
+      // runs on to the other's end, so that the two share that ruling.
+      const TEnd& other = ends[m.Other];
+      EndAt(circle, strips[other.Strip], other.Back, m.Swapped ? r.B : r.A, m.Swapped ? r.A : r.B);
+      const TRuling o = EndRuling(strips, other);
+      EndAt(circle, strips[end.Strip], end.Back, m.Swapped ? o.B : o.A, m.Swapped ? o.A : o.B);
+    }
+    endDone[m.End] = true;
+  }
+  return static_cast<std::int32_t>(std::count(endDone.begin(), endDone.end(), false));
+}
+
+// A vertex of a strip's boundary arc: how far along the strip it lies, in rulings
+// (record r at r, a vertex passed between records r and r + 1 in between), and the
+// ruling before it, whose normal tells the strip's outside there.
+struct TArcVertex {
+  std::int32_t Vertex;
+  long double Progress;
+  std::size_t Ruling;
+};
+
+// The vertices along one boundary arc of `strip` (the ends A, or the ends B): its
+// rulings' ends and every vertex of the circle they pass on the way.
+std::vector<TArcVertex> StripArc(const TParameterCircle& circle, const TStrip& strip, long double TRuling::*end) {
+  std::vector<TArcVertex> arc{{circle.VertexAt(strip.front().*end), 0, 0}};
+  std::vector<TParameterCircle::TPassed> passed;
+  for (std::size_t r = 0; r + 1 < strip.size(); ++r) {
+    const long double from = strip[r].*end;
+    circle.Between(from, circle.Step(from, strip[r + 1].*end), passed);
+    for (const auto& p : passed) arc.push_back({p.Vertex, static_cast<long double>(r) + p.Share, r});
+    const std::int32_t v = circle.VertexAt(strip[r + 1].*end);
+    if (v != arc.back().Vertex) arc.push_back({v, static_cast<long double>(r + 1), r});
+  }
+  return arc;
 }
 
 TVector3 AreaNormal(const THullMesh& mesh, const std::array<std::int32_t, 3>& t) {
@@ -24,172 +260,70 @@ TVector3 AreaNormal(const THullMesh& mesh, const std::array<std::int32_t, 3>& t)
   return Cross(mesh.Vertices.at(t[1]) - a, mesh.Vertices.at(t[2]) - a);
 }
 
-// Appends triangle t, its last two corners swapped when its normal points against
-// `outward`. A triangle without area (or with a coordinate that is not a number) has no
-// side to face and is left out.
-void AddFacing(THullMesh& mesh, std::array<std::int32_t, 3> t, const TVector3& outward) {
-  const TVector3 n = AreaNormal(mesh, t);
-  if (!(Length(n) > 0)) return;
-  if (Dot(n, outward) < 0) std::swap(t[1], t[2]);
-  mesh.Triangles.push_back(t);
-}
-
-// The last ruling of the strip being walked: its projection (for the split of the next
-// quad), its world corners, its outward normal, and the corners' vertex indexes, -1 until
-// a quad uses them.
-struct TStripEnd {
-  Ruling Projected;
-  std::array<TVector3, 2> Corners;
-  TVector3 Normal;
-  std::array<std::int32_t, 2> Index{-1, -1};
-};
-
-// The quads between consecutive rulings of every strip, each split as the picture splits
-// its projection; a strip of one ruling gives nothing.
-void AddStrips(THullMesh& mesh) {
-  TStripEnd last;
-  HullPicture::WalkStrips([&mesh, &last](const BitangentRecord& b, bool stripStart) {
-    TStripEnd current{HullPicture::ProjectRuling(b), {b.PointS, b.PointT}, b.PlaneNormal};
-    if (!stripStart) {
-      // A ruling's corners enter the mesh with the first quad that uses them, so a strip
-      // of one ruling leaves no loose vertices behind.
-      if (last.Index[0] < 0) {
-        ++mesh.Strips;
-        for (int e = 0; e < 2; ++e) last.Index[e] = AddVertex(mesh, last.Corners[e]);
-      }
-      for (int e = 0; e < 2; ++e) current.Index[e] = AddVertex(mesh, current.Corners[e]);
-      const std::int32_t corner[4] = {last.Index[0], last.Index[1], current.Index[0], current.Index[1]};
-      // Both rulings' planes support the curve near the quad; their mean normal is
-      // outward for the quad even where the strip turns.
-      const TVector3 outward = last.Normal + current.Normal;
-      for (const auto& t : HullPicture::SplitStripQuad(last.Projected, current.Projected))
-        AddFacing(mesh, {corner[t[0]], corner[t[1]], corner[t[2]]}, outward);
-    }
-    last = current;
-  });
-  mesh.StripTriangles = static_cast<std::int32_t>(mesh.Triangles.size());
-}
-
-// The side of the plane through `corner` with normal n on which the whole curve lies, as
-// +1 (along n), -1 (against n), or 0 when curve points lie clearly on both sides. A
-// point may stand beyond the plane by 1e-3 of the farthest point's distance on the other
-// side, so that the touching points themselves count as in the plane.
-int CurveSide(const TVector3& corner, const TVector3& n) {
-  long double below = 0, above = 0;
-  const int high = Sampling::CurvePointHigh;
-  for (int k = 0; k <= high; ++k) {
-    const long double d = Dot(n, Sampling::CurvePoints.at(k).Point - corner);
-    below = std::min(below, d);
-    above = std::max(above, d);
+// The strip as a zipper between its two arcs: walking both by progress, each step
+// joins the next vertex of one arc to the current vertex of the other. Every ruling of
+// the strip becomes an edge; the triangles share one winding, turned outwards as the
+// rulings' normals say on the whole.
+void AddStrip(THullMesh& mesh, const TParameterCircle& circle, const TStrip& strip) {
+  const std::vector<TArcVertex> s = StripArc(circle, strip, &TRuling::A), t = StripArc(circle, strip, &TRuling::B);
+  const std::size_t first = mesh.Triangles.size();
+  long double outwards = 0;
+  std::size_t i = 0, j = 0;
+  while (i + 1 < s.size() || j + 1 < t.size()) {
+    const bool alongS = j + 1 >= t.size() || (i + 1 < s.size() && s[i + 1].Progress < t[j + 1].Progress);
+    const std::array<std::int32_t, 3> triangle =
+        alongS ? std::array{s[i].Vertex, s[i + 1].Vertex, t[j].Vertex} : std::array{s[i].Vertex, t[j + 1].Vertex, t[j].Vertex};
+    const std::size_t ruling = alongS ? s[++i].Ruling : t[++j].Ruling;
+    // Where the arcs meet (the strip closes to a point) a step may join a vertex to itself.
+    if (triangle[0] == triangle[1] || triangle[1] == triangle[2] || triangle[0] == triangle[2]) continue;
+    mesh.Triangles.push_back(triangle);
+    outwards += Dot(AreaNormal(mesh, triangle), strip[ruling].Normal);
   }
-  if (above <= -1e-3L * below && below < 0) return -1;
-  if (-below <= 1e-3L * above && above > 0) return 1;
-  return 0;
+  if (outwards < 0)
+    for (std::size_t k = first; k < mesh.Triangles.size(); ++k) std::swap(mesh.Triangles[k][1], mesh.Triangles[k][2]);
+  if (mesh.Triangles.size() > first) ++mesh.Strips;
 }
 
-// The tritangent triangles found in one supporting plane. A curve with four or more
-// points of contact in a plane (the top of a symmetric knot) has a triangle for every
-// three of them, overlapping; together they make one convex face.
-struct TFlatFace {
-  TVector3 Normal;  // outward unit normal
-  std::vector<TVector3> Corners;
-  long double Size = 0;  // the largest distance of a corner from the first
-};
-
-// Corners farther than this share of a face's size from its plane are off the plane.
-constexpr long double PlaneTolerance = 1e-7L;
-
-bool InFace(const TFlatFace& face, const TVector3& normal, const std::array<TVector3, 3>& p) {
-  if (Dot(face.Normal, normal) <= 0) return false;
-  const long double near = PlaneTolerance * std::max(face.Size, Length(p[1] - p[0]) + Length(p[2] - p[0]));
-  for (const TVector3& c : p)
-    if (std::fabs(Dot(face.Normal, c - face.Corners[0])) > near) return false;
-  return true;
-}
-
-// The tritangent triangles of the picture whose plane supports the curve, gathered by
-// their plane.
-std::vector<TFlatFace> FlatFaces() {
-  std::vector<TFlatFace> faces;
-  for (std::int32_t k = 0; k < Tritangents::TritangentCount; ++k) {
-    std::array<TVector3, 3> p;
-    TVector3 n;
-    if (!HullPicture::TritangentCorners(Tritangents::TritangentTriples.at(k), p, n)) continue;
-    // A plane that touches the curve three times need not support it: such a triangle
-    // lies inside the hull (the picture hides it behind the surface) and is left out.
-    // Judging the side by the farthest points, not by one point that may lie in the
-    // plane itself, also makes the winding sure.
-    const int side = CurveSide(p[0], n);
-    if (side == 0) continue;
-    n = static_cast<long double>(-side) * n / Length(n);
-    auto face = std::find_if(faces.begin(), faces.end(), [&](const TFlatFace& f) { return InFace(f, n, p); });
-    if (face == faces.end()) face = faces.insert(faces.end(), TFlatFace{n, {}, 0});
-    for (const TVector3& c : p) {
-      face->Corners.push_back(c);
-      face->Size = std::max(face->Size, Length(c - face->Corners[0]));
-    }
+void AddFace(THullMesh& mesh, const TParameterCircle& circle, const TFlatFace& face) {
+  std::vector<std::int32_t> corners;
+  for (const long double u : face.Outline) corners.push_back(circle.VertexAt(u));
+  // A fan from the first corner covers the convex outline once; the outline runs
+  // counter-clockwise seen from outside.
+  bool added = false;
+  for (std::size_t k = 1; k + 1 < corners.size(); ++k) {
+    const std::array<std::int32_t, 3> t{corners[0], corners[k], corners[k + 1]};
+    if (t[0] == t[1] || t[1] == t[2] || t[0] == t[2]) continue;
+    mesh.Triangles.push_back(t);
+    added = true;
   }
-  return faces;
-}
-
-// The corners of `face` that span its convex outline, counter-clockwise seen from
-// outside: the monotone chain over the corners projected onto the plane. Corners on an
-// edge, or repeated, are dropped.
-std::vector<TVector3> FaceOutline(const TFlatFace& face) {
-  const TVector3& n = face.Normal;
-  // u and v span the plane with u x v = n, so counter-clockwise in (u, v) faces along n.
-  const TVector3 axis = std::fabs(n.x) < 0.5L ? TVector3{1, 0, 0} : TVector3{0, 1, 0};
-  TVector3 u = Cross(axis, n);
-  u = u / Length(u);
-  const TVector3 v = Cross(n, u);
-  struct TProjected {
-    long double x, y;
-    const TVector3* corner;
-  };
-  std::vector<TProjected> points;
-  for (const TVector3& c : face.Corners) points.push_back({Dot(c - face.Corners[0], u), Dot(c - face.Corners[0], v), &c});
-  std::sort(points.begin(), points.end(), [](const TProjected& a, const TProjected& b) {
-    return a.x < b.x || (a.x == b.x && a.y < b.y);
-  });
-  // Turns smaller than this (twice a triangle's area) count as straight.
-  const long double flat = PlaneTolerance * face.Size * face.Size;
-  const auto turn = [](const TProjected& o, const TProjected& a, const TProjected& b) {
-    return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x);
-  };
-  std::vector<TProjected> chain;
-  for (int pass = 0; pass < 2; ++pass) {
-    const std::size_t base = chain.size();
-    for (const TProjected& p : points) {
-      while (chain.size() >= base + 2 && turn(chain[chain.size() - 2], chain.back(), p) <= flat) chain.pop_back();
-      chain.push_back(p);
-    }
-    chain.pop_back();  // the end of one half is the start of the other
-    std::reverse(points.begin(), points.end());
-  }
-  std::vector<TVector3> outline;
-  for (const TProjected& p : chain) outline.push_back(*p.corner);
-  return outline;
-}
-
-void AddFlatFaces(THullMesh& mesh) {
-  for (const TFlatFace& face : FlatFaces()) {
-    const std::vector<TVector3> outline = FaceOutline(face);
-    if (outline.size() < 3) continue;
-    ++mesh.FlatFaces;
-    const std::int32_t first = static_cast<std::int32_t>(mesh.Vertices.size());
-    for (const TVector3& c : outline) AddVertex(mesh, c);
-    // A fan from the first corner covers the convex outline once.
-    for (std::int32_t k = 1; k + 1 < static_cast<std::int32_t>(outline.size()); ++k)
-      AddFacing(mesh, {first, first + k, first + k + 1}, face.Normal);
-  }
+  if (added) ++mesh.FlatFaces;
 }
 
 }  // namespace
 
 THullMesh BuildHullMesh() {
   THullMesh mesh;
-  AddStrips(mesh);
-  AddFlatFaces(mesh);
+  if (!(Glob::TSpan > 0) || !std::isfinite(Glob::TSpan)) return mesh;
+  // Parameters closer than this share a vertex: far apart for the records of a strip,
+  // near enough that single-precision coordinates still tell the vertices apart.
+  TParameterCircle circle(Glob::TMin, Glob::TSpan, 1e-6L * Glob::TSpan);
+  std::vector<TStrip> strips = RecordStrips(circle);
+  const std::vector<TFlatFace> faces = SupportingFaces(circle);
+  // A strip's last record on the hull lies at most about one tracing step before the
+  // end it runs into; the steps are at most a 80th of the circle.
+  TrimOverlaps(circle, strips, Glob::TSpan / 2000);
+  mesh.OpenEnds = CloseStripEnds(circle, strips, faces, Glob::TSpan / 40);
+
+  for (const TStrip& strip : strips)
+    for (const TRuling& r : strip) circle.Add(r.A), circle.Add(r.B);
+  for (const TFlatFace& face : faces)
+    for (const long double u : face.Outline) circle.Add(u);
+  circle.Finish(mesh.Vertices);
+  if (mesh.Vertices.empty()) return mesh;
+
+  for (const TStrip& strip : strips) AddStrip(mesh, circle, strip);
+  mesh.StripTriangles = static_cast<std::int32_t>(mesh.Triangles.size());
+  for (const TFlatFace& face : faces) AddFace(mesh, circle, face);
   return mesh;
 }
 
@@ -215,6 +349,19 @@ long double MeshVolume(const THullMesh& mesh) {
   for (const auto& t : mesh.Triangles)
     volume += Dot(mesh.Vertices.at(t[0]) - centre, AreaNormal(mesh, t)) / 6;
   return volume;
+}
+
+std::int32_t OpenEdges(const THullMesh& mesh) {
+  // For every edge, how often it is walked from its lower to its higher vertex and back.
+  std::map<std::pair<std::int32_t, std::int32_t>, std::pair<int, int>> walks;
+  for (const auto& t : mesh.Triangles)
+    for (int k = 0; k < 3; ++k) {
+      const std::int32_t a = t[k], b = t[(k + 1) % 3];
+      auto& w = walks[{std::min(a, b), std::max(a, b)}];
+      ++(a < b ? w.first : w.second);
+    }
+  return static_cast<std::int32_t>(
+      std::count_if(walks.begin(), walks.end(), [](const auto& w) { return w.second != std::pair{1, 1}; }));
 }
 
 }  // namespace HullMesh

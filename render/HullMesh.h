@@ -1,7 +1,7 @@
-// The hull's boundary as found by the analysis, as a triangle mesh in world coordinates:
-// the ruled strips split into triangles exactly as the hull picture splits them, and the
-// flat faces of the tritangent planes, every triangle wound so that its normal points
-// out of the hull.
+// The hull's boundary as found by the analysis, as a triangle mesh in world coordinates
+// whatever the view: the ruled strips of the on-hull bitangent records and the flat
+// faces of the supporting tritangent planes, sharing their vertices where they meet, so
+// that a complete analysis gives a closed surface with every triangle facing outwards.
 #pragma once
 
 #include <array>
@@ -21,13 +21,17 @@ struct THullMesh {
   std::int32_t StripTriangles = 0;  // how many of Triangles lie in ruled strips
   std::int32_t Strips = 0;          // strips of two or more rulings
   std::int32_t FlatFaces = 0;       // flat faces after the strips, each a fan of triangles
+  std::int32_t OpenEnds = 0;        // strip ends that met no flat face, other strip or point
 };
 
-// The mesh of the last analysis in the current view: the strips of the visible records
-// as the hull picture walks and splits them (corners shared along a strip, wound along
-// the records' PlaneNormal), then the picture's tritangent triangles whose plane
-// supports the curve, those of one plane merged into their convex outline, wound away
-// from the curve. Triangles without area are left out; empty lists give an empty mesh.
+// The mesh of the last analysis. Its vertices are curve points at one sorted set of
+// parameters (every record's two parameters and every flat face's contacts), shared by
+// all pieces. Each strip of drawn records (as the picture walks them) is first closed at
+// both ends against the nearest of: the point where its two ends meet, an edge of a flat
+// face, or the end of another strip (within a 40th of the t interval), then zipped
+// between its two boundary arcs, every vertex the arcs pass included, and wound along
+// its records' normals. Each supporting tritangent plane gives one convex face of all
+// its contacts, wound away from the curve. Empty lists give an empty mesh.
 THullMesh BuildHullMesh();
 
 // The unit normal (b - a) x (c - a) / |...| of triangle k; zero when it has no area.
@@ -35,6 +39,10 @@ TVector3 TriangleNormal(const THullMesh& mesh, std::size_t k);
 
 // The total area of the triangles.
 long double MeshArea(const THullMesh& mesh);
+
+// How many edges are not used exactly twice, once in each direction: 0 for a closed,
+// consistently wound surface.
+std::int32_t OpenEdges(const THullMesh& mesh);
 
 // The volume the triangles enclose, by the divergence theorem about the vertices' mean
 // (signed: positive when every triangle faces outwards). Meaningful only for a closed

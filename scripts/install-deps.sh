@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick x11-utils
-  libqhull-dev
+  libqhull-dev admesh
   clang-14 libclang-rt-14-dev
   libasmjit-dev libmuparser-dev
   fonts-dejavu-core fonts-liberation

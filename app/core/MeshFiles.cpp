@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QString>
 #include <bit>
+#include <cmath>
 #include <cstdint>
 
 #include "app/core/NumberText.h"
@@ -30,6 +31,21 @@ void AppendLittleEndian(std::string& bytes, std::uint32_t value, int size) {
 void AppendFloats(std::string& bytes, const TVector3& v) {
   for (const long double c : {v.x, v.y, v.z})
     AppendLittleEndian(bytes, std::bit_cast<std::uint32_t>(static_cast<float>(c)), 4);
+}
+
+// False with `message` for a mesh that no file should hold: one without triangles, or
+// with a coordinate that is infinite or not a number (the curve overflowed).
+bool Writable(const HullMesh::THullMesh& mesh, std::string& message) {
+  if (mesh.Triangles.empty()) {
+    message = "No hull mesh written: the analysis found no faces of the hull";
+    return false;
+  }
+  for (const TVector3& v : mesh.Vertices)
+    if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.z)) {
+      message = "No hull mesh written: a curve point has a coordinate that is infinite or not a number";
+      return false;
+    }
+  return true;
 }
 
 bool EndsWithNoCase(const std::string& text, const char* ending) {
@@ -81,10 +97,13 @@ bool ExportHullMesh(const std::string& path, TMeshFormat format, std::string& me
     return false;
   }
   const HullMesh::THullMesh mesh = HullMesh::BuildHullMesh();
+  if (!Writable(mesh, message)) return false;
   SafeFile::Write(path, format == TMeshFormat::Obj ? ObjText(mesh) : StlBytes(mesh));
+  const std::int32_t open = HullMesh::OpenEdges(mesh);
   message = "Hull mesh written to " + path + ": " + std::to_string(mesh.Triangles.size()) + " triangles (" +
-            std::to_string(mesh.StripTriangles) + " in " + std::to_string(mesh.Strips) + " strips), " +
-            std::to_string(mesh.Vertices.size()) + " vertices";
+            std::to_string(mesh.StripTriangles) + " in " + std::to_string(mesh.Strips) + " strips, the others in " +
+            std::to_string(mesh.FlatFaces) + " flat faces), " + std::to_string(mesh.Vertices.size()) + " vertices; " +
+            (open == 0 ? std::string("closed") : "not closed: " + std::to_string(open) + " open edges");
   return true;
 }
 

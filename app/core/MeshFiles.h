@@ -32,8 +32,9 @@ TMeshFormat MeshFormatOf(const std::string& path);
 
 // Builds the mesh of the drawn figure (HullMesh::BuildHullMesh) and writes it to `path`
 // in `format`. Answers false with `message` and writes nothing while no figure is drawn
-// (DrawnFlag false) or when `format` is None; otherwise true, `message` saying what was
-// written. A file that cannot be written throws WendrixError (a previous file at `path`
+// (DrawnFlag false), when `format` is None, or when the mesh has no triangles or a
+// coordinate that is not finite; otherwise true, `message` saying what was written and
+// whether the surface is closed. A file that cannot be written throws WendrixError (a previous file at `path`
 // stays whole).
 bool ExportHullMesh(const std::string& path, TMeshFormat format, std::string& message);
 

@@ -7,12 +7,14 @@
 #include <QTemporaryDir>
 #include <bit>
 #include <cstring>
+#include <limits>
 #include <locale>
 #include <sstream>
 
 #include "app/core/DragGate.h"
 #include "app/core/MeshFiles.h"
 #include "formula/Checks.h"
+#include "formula/FunPars.h"
 #include "geometry/SharedState.h"
 #include "geometry/Vectors.h"
 #include "render/Bitmaps.h"
@@ -195,6 +197,13 @@ TEST_F(Exports, MeshFilesOfTheDrawnFigure) {
   // A format given apart from the name.
   ASSERT_TRUE(MeshFiles::ExportHullMesh(Path("hull.mesh"), MeshFiles::TMeshFormat::Stl, message)) << message;
   EXPECT_EQ(Contents(Path("hull.mesh")), stl);
+
+  // Curve points that overflow (p beyond every finite number): refused, nothing written.
+  FunPars::FormulaVars[1] = std::numeric_limits<long double>::infinity();
+  EXPECT_FALSE(MeshFiles::ExportHullMesh(Path("infinite.obj"), message));
+  EXPECT_EQ(message, "No hull mesh written: a curve point has a coordinate that is infinite or not a number");
+  EXPECT_FALSE(Exists(Path("infinite.obj")));
+  FunPars::FormulaVars[1] = Glob::PValue;
 
   // A folder that does not exist: an error, and no file.
   EXPECT_THROW(MeshFiles::ExportHullMesh(Path("missing/hull.obj"), message), WendrixError);

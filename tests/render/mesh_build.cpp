@@ -1,7 +1,6 @@
-// The hull mesh built from hand-made bitangent lists and tritangent triples in the flat
-// view of the hull picture tests (world x, y = pixel; world z = 16000 - depth): which
-// records make strips, shared vertices, the split of every quad as the picture splits
-// it, and the outward winding of strip and flat triangles.
+// The hull mesh built from hand-made bitangent lists and tritangent triples: strips of
+// exact records of a known hull closing into one surface, and flat faces (in the flat
+// view of the hull picture tests, world z = 16000 - depth) wound away from the curve.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,12 +9,14 @@
 #include <set>
 #include <vector>
 
+#include "formula/FunPars.h"
 #include "geometry/Bitangents.h"
 #include "geometry/Tritangents.h"
 #include "geometry/Vectors.h"
 #include "render/HullMesh.h"
 #include "render/HullPicture.h"
 #include "tests/render/hull_helpers.h"
+#include "tests/support/QhullHull.h"
 #include "tests/support/TestCurves.h"
 
 namespace {
@@ -45,25 +46,6 @@ class HullMeshTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(UseEmptyScene()); }
 
-  static void AddRecord(const TVector3& s, const TVector3& t, const TVector3& normal, bool starts,
-                        bool onHull = true, long double paramS = 1, long double paramT = 2) {
-    BitangentRecord r;
-    r.OnHull = onHull;
-    r.StartsBranch = starts;
-    r.ParamS = paramS;
-    r.ParamT = paramT;
-    r.PointS = s;
-    r.PointT = t;
-    r.PlaneNormal = normal;
-    AppendRecord(r);
-  }
-
-  // A vertical ruling at column x, rows 100..200, in the plane at depth 10000.
-  static void AddFlatRuling(long double x, bool starts, const TVector3& normal = {0, 0, 1}, bool onHull = true,
-                            long double paramS = 1, long double paramT = 2) {
-    AddRecord(At(x, 100, 10000), At(x, 200, 10000), normal, starts, onHull, paramS, paramT);
-  }
-
   // The tritangent triple (100, 200, 300) on the parabola (t, 250 + (t - 200)^2 / 100) at
   // depth 10000: the triangle (100, 350), (200, 250), (300, 350).
   static void UseParabolaTriangle(const std::vector<Tritangents::Triple>& triples) {
@@ -74,118 +56,89 @@ class HullMeshTest : public ::testing::Test {
   }
 };
 
-TEST_F(HullMeshTest, StripsFollowTheVisibleRecordsAndShareTheirCorners) {
-  const long double nan = std::numeric_limits<long double>::quiet_NaN();
-  AddFlatRuling(10, true);  // strip of three rulings: 4 triangles, 6 vertices
-  AddFlatRuling(20, false);
-  AddFlatRuling(30, false);
-  AddFlatRuling(40, false, {0, 0, 1}, false);        // off the hull
-  AddFlatRuling(50, false);                          // a strip of one ruling: nothing
-  AddFlatRuling(60, false, {0, 0, 1}, true, 2, 1);   // ParamT < ParamS
-  AddFlatRuling(70, false);                          // strip of two rulings
-  AddFlatRuling(80, false);
-  AddFlatRuling(90, true);                           // starts a branch: no quad 80-90
-  AddFlatRuling(100, false, {0, 0, 1}, true, nan, 2);  // a NaN parameter hides it
-  AddFlatRuling(110, false);
-  const THullMesh mesh = HullMesh::BuildHullMesh();
-
-  EXPECT_EQ(mesh.Strips, 2);
-  ASSERT_EQ(mesh.Triangles.size(), 6u);
-  EXPECT_EQ(mesh.StripTriangles, 6);
-  ASSERT_EQ(mesh.Vertices.size(), 10u);  // the corners of rulings 10, 20, 30, 70, 80 once each
-  const long double columns[] = {10, 20, 30, 70, 80};
-  for (int k = 0; k < 5; ++k) {
-    EXPECT_EQ(mesh.Vertices[2 * k], At(columns[k], 100, 10000)) << k;
-    EXPECT_EQ(mesh.Vertices[2 * k + 1], At(columns[k], 200, 10000)) << k;
-  }
-  // Every triangle joins two neighbouring rulings of one strip and uses both.
-  for (std::size_t k = 0; k < mesh.Triangles.size(); ++k) {
-    std::set<long double> xs;
-    for (const std::int32_t v : mesh.Triangles[k]) xs.insert(mesh.Vertices.at(v).x);
-    ASSERT_EQ(xs.size(), 2u) << k;
-    EXPECT_EQ(*xs.rbegin() - *xs.begin(), 10) << k;
-  }
-  EXPECT_NEAR(static_cast<double>(HullMesh::MeshArea(mesh)), 3 * 10 * 100, 1e-9);
-
-  // Nothing drawn, nothing meshed.
-  Bitangents::BitangentCount = 0;
-  const THullMesh empty = HullMesh::BuildHullMesh();
-  EXPECT_TRUE(empty.Vertices.empty());
-  EXPECT_TRUE(empty.Triangles.empty());
-}
-
-TEST_F(HullMeshTest, StripTrianglesFaceAlongTheRecordsNormals) {
-  // The same flat strip walked rightwards and leftwards (the corners' order flips the
-  // natural winding), with the outward normal towards the viewer and away from it.
-  for (const long double step : {10.0L, -10.0L})
-    for (const long double side : {1.0L, -1.0L}) {
-      ASSERT_TRUE(UseEmptyScene());
-      for (int k = 0; k < 4; ++k) AddFlatRuling(200 + k * step, k == 0, {0, 0, side});
-      const THullMesh mesh = HullMesh::BuildHullMesh();
-      ASSERT_EQ(mesh.Triangles.size(), 6u);
-      for (std::size_t k = 0; k < mesh.Triangles.size(); ++k)
-        EXPECT_EQ(HullMesh::TriangleNormal(mesh, k), (TVector3{0, 0, side})) << step << " " << side << " " << k;
-    }
-
-  // A bent strip: the two rulings' planes differ, the quad faces along their mean.
-  ASSERT_TRUE(UseEmptyScene());
-  const long double c = std::sqrt(0.5L);
-  AddRecord(At(100, 100, 10000), At(100, 200, 10000), {-c, 0, c}, true);
-  AddRecord(At(110, 100, 10000), At(110, 200, 10000), {c, 0, c}, false);
-  const THullMesh mesh = HullMesh::BuildHullMesh();
-  ASSERT_EQ(mesh.Triangles.size(), 2u);
-  for (std::size_t k = 0; k < 2; ++k) EXPECT_GT(HullMesh::TriangleNormal(mesh, k).z, 0.99L);
-}
-
-TEST_F(HullMeshTest, QuadsAreSplitAsThePictureSplitsThem) {
-  // The quad a = (50, 100)-(50, 200), b = (70, 100)-(70, 200) with the corners a.EndT and
-  // b.EndS nearer than the others; shades from normals with ViewAxisZ components da, db.
-  // Pixel (55, 120) lies left of diagonal a.EndT-b.EndS, in the picture's first triangle
-  // (shade of a) exactly when the quad is split along that diagonal.
-  const TVector3 aS = At(50, 100, 10000), aT = At(50, 200, 9900), bS = At(70, 100, 9900), bT = At(70, 200, 10000);
-  const auto normal = [](long double d) { return TVector3{std::sqrt(1 - d * d), 0, d}; };
+// The hull of the saddle curve (cos t, sin t, cos 2t) as exact records: three strips,
+// each closing to a point of the curve at one end, two of them meeting along the top
+// edge P(0)P(pi), the third folding over the bottom edge; no flat face.
+std::vector<std::vector<BitangentRecord>> SaddleStrips(int rulings) {
+  TestCurves::UseCurve("cos(t)", "sin(t)", "cos(2t)", 0, 2 * Glob::Pi);
+  const long double pi = Glob::Pi;
+  // Partner of s on each strip and the range of s, short of the closing point by half a step.
   const struct {
-    long double da, db;
-    bool nearDiagonal;
-  } cases[] = {{-0.5L, -0.25L, true},  // turned away: along the nearer diagonal
-               {0.5L, 0.25L, false},   // both face the viewer: never along it
-               {0.5L, -0.5L, true}};
-  for (const auto& c : cases) {
-    ASSERT_TRUE(UseEmptyScene());
-    AddRecord(aS, aT, normal(c.da), true);
-    AddRecord(bS, bT, normal(c.db), false);
-    const THullMesh mesh = HullMesh::BuildHullMesh();
-    ASSERT_EQ(mesh.Triangles.size(), 2u);
-    const Corners first = CornersOf(mesh, 0), second = CornersOf(mesh, 1);
-    if (c.nearDiagonal) {
-      EXPECT_EQ(first, CornersOf({aS, aT, bS})) << c.da;
-      EXPECT_EQ(second, CornersOf({bS, aT, bT})) << c.da;
-    } else {
-      EXPECT_EQ(first, CornersOf({aS, aT, bT})) << c.da;
-      EXPECT_EQ(second, CornersOf({aS, bS, bT})) << c.da;
+    long double from, to, sum;
+  } pieces[] = {{0, pi / 2, pi}, {pi, 3 * pi / 2, 3 * pi}, {0, pi, 2 * pi}};
+  std::vector<std::vector<BitangentRecord>> strips;
+  for (const auto& piece : pieces) {
+    std::vector<BitangentRecord> strip;
+    const long double step = (piece.to - piece.from) / (rulings - 0.5L);
+    for (int k = 0; k < rulings; ++k) {
+      BitangentRecord r;
+      r.OnHull = 1;
+      r.StartsBranch = k == 0;
+      r.ParamS = piece.from + k * step;
+      r.ParamT = piece.sum - r.ParamS;
+      FunPars::EvalCurve(r.ParamS, r.PointS);
+      FunPars::EvalCurve(r.ParamT, r.PointT);
+      // The plane through the chord and the tangent at s, turned away from the origin.
+      const TVector3 tangent{-std::sin(r.ParamS), std::cos(r.ParamS), -2 * std::sin(2 * r.ParamS)};
+      TVector3 n = Cross(r.PointT - r.PointS, tangent);
+      if (Length(n) == 0) n = Cross(tangent, {-std::cos(r.ParamS), -std::sin(r.ParamS), -4 * std::cos(2 * r.ParamS)});
+      n = n / Length(n);
+      r.PlaneNormal = Dot(n, r.PointS) < 0 ? -1 * n : n;
+      strip.push_back(r);
     }
-    // The picture of the same records agrees.
-    HullPicture::RenderHull();
-    const int shadeA = HullPicture::ShadeIndex(normal(c.da));
-    EXPECT_EQ(PixelAt(55, 120) == PaletteRgb(shadeA), c.nearDiagonal) << c.da;
-    // Whichever the split, the triangles face along the normals' mean, which is not
-    // the viewer's side for the first case.
-    const TVector3 mean = normal(c.da) + normal(c.db);
-    for (std::size_t k = 0; k < 2; ++k) EXPECT_GT(Dot(HullMesh::TriangleNormal(mesh, k), mean), 0) << c.da;
+    strips.push_back(strip);
   }
+  return strips;
 }
 
-TEST_F(HullMeshTest, TrianglesWithoutAreaAreLeftOut) {
-  AddFlatRuling(10, true);
-  AddFlatRuling(10, false);  // the same ruling again: an empty quad
-  AddFlatRuling(20, false);
-  AddRecord(At(30, 150, 10000), At(30, 150, 10000), {0, 0, 1}, false);  // a ruling of one point
-  const THullMesh mesh = HullMesh::BuildHullMesh();
-  // Quad 10-10 has no area, quad 10-20 two triangles, quad 20-30 one (the other has two
-  // equal corners).
-  ASSERT_EQ(mesh.Triangles.size(), 3u);
-  for (std::size_t k = 0; k < mesh.Triangles.size(); ++k) EXPECT_GT(Length(HullMesh::TriangleNormal(mesh, k)), 0.99L);
-  EXPECT_NEAR(static_cast<double>(HullMesh::MeshArea(mesh)), 10 * 100 + 10 * 100 / 2.0, 1e-9);
+void UseRecords(const std::vector<std::vector<BitangentRecord>>& strips) {
+  Bitangents::BitangentList.resize(1);
+  for (const auto& strip : strips)
+    for (const BitangentRecord& r : strip) AppendRecord(r);
+}
+
+// Every triangle faces away from the origin, which lies inside the saddle's hull.
+bool FacesOutwards(const THullMesh& mesh) {
+  for (std::size_t k = 0; k < mesh.Triangles.size(); ++k)
+    if (!(Dot(HullMesh::TriangleNormal(mesh, k), mesh.Vertices[mesh.Triangles[k][0]]) > 0)) return false;
+  return true;
+}
+
+TEST_F(HullMeshTest, StripsOfTheSaddleCloseIntoOneSurface) {
+  auto strips = SaddleStrips(12);
+  std::vector<TVector3> samples(20000);
+  for (std::size_t k = 0; k < samples.size(); ++k) FunPars::EvalCurve(2 * Glob::Pi * k / samples.size(), samples[k]);
+  const double saddleVolume = QhullHull::QhullOf(samples).volume;
+  UseRecords(strips);
+  THullMesh mesh = HullMesh::BuildHullMesh();
+  EXPECT_EQ(mesh.Strips, 3);
+  EXPECT_EQ(mesh.OpenEnds, 0);
+  EXPECT_EQ(HullMesh::OpenEdges(mesh), 0);
+  EXPECT_TRUE(FacesOutwards(mesh));
+  EXPECT_NEAR(double(HullMesh::MeshVolume(mesh)), saddleVolume, 0.05 * saddleVolume);
+
+  // The same surface when the third strip is traced in two pieces that run over each
+  // other, the second backwards.
+  strips = SaddleStrips(24);
+  std::vector<BitangentRecord> second(strips[2].begin() + 10, strips[2].end());
+  strips[2].resize(14);
+  std::reverse(second.begin(), second.end());
+  for (std::size_t k = 0; k < second.size(); ++k) second[k].StartsBranch = k == 0;
+  strips.push_back(second);
+  UseRecords(strips);
+  mesh = HullMesh::BuildHullMesh();
+  EXPECT_EQ(mesh.OpenEnds, 0);
+  EXPECT_EQ(HullMesh::OpenEdges(mesh), 0);
+  EXPECT_TRUE(FacesOutwards(mesh));
+  EXPECT_NEAR(double(HullMesh::MeshVolume(mesh)), saddleVolume, 0.02 * saddleVolume);
+
+  // A missing piece leaves the surface open, and the ends that met nothing are counted.
+  strips = SaddleStrips(12);
+  strips[2].resize(3);
+  UseRecords(strips);
+  mesh = HullMesh::BuildHullMesh();
+  EXPECT_GT(mesh.OpenEnds, 0);
+  EXPECT_GT(HullMesh::OpenEdges(mesh), 0);
 }
 
 TEST_F(HullMeshTest, FlatTrianglesFaceAwayFromTheCurve) {
@@ -257,19 +210,7 @@ TEST_F(HullMeshTest, TrianglesInOnePlaneMakeOneConvexFace) {
   const THullMesh apart = HullMesh::BuildHullMesh();
   EXPECT_EQ(apart.FlatFaces, 3);
   EXPECT_EQ(apart.Triangles.size(), 3u);
-  EXPECT_EQ(apart.Vertices.size(), 9u);
-}
-
-TEST_F(HullMeshTest, FlatTrianglesFollowStripsAndSkipTriplesOnALine) {
-  UseParabolaTriangle({{100, 100, 200}, {100, 200, 300}, {150, 150, 150}});
-  UseCurvePoints({At(20, 20, 10100)});
-  AddFlatRuling(10, true);
-  AddFlatRuling(20, false);
-  const THullMesh mesh = HullMesh::BuildHullMesh();
-  ASSERT_EQ(mesh.Triangles.size(), 3u);
-  EXPECT_EQ(mesh.StripTriangles, 2);
-  EXPECT_EQ(mesh.Vertices.size(), 4u + 3u);
-  EXPECT_EQ(CornersOf(mesh, 2), CornersOf({At(100, 350, 10000), At(200, 250, 10000), At(300, 350, 10000)}));
+  EXPECT_EQ(apart.Vertices.size(), 5u);  // the contacts, shared
 }
 
 }  // namespace
@@ -287,4 +228,9 @@ TEST(MeshMeasures, VolumeOfAClosedBox) {
   for (auto& t : box.Triangles) std::swap(t[1], t[2]);
   EXPECT_NEAR(static_cast<double>(HullMesh::MeshVolume(box)), -30, 1e-9);
   EXPECT_EQ(HullMesh::MeshVolume(THullMesh{}), 0);
+  EXPECT_EQ(HullMesh::OpenEdges(box), 0);
+  // One side turned round: its two triangles' six edges are walked the same way twice.
+  std::swap(box.Triangles[0][1], box.Triangles[0][2]);
+  std::swap(box.Triangles[1][1], box.Triangles[1][2]);
+  EXPECT_EQ(HullMesh::OpenEdges(box), 4);
 }

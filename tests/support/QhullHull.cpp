@@ -34,6 +34,7 @@ Hull QhullOf(const std::vector<TVector3>& points) {
     }
     qh_getarea(qh, qh->facet_list);
     hull.area = qh->totarea;
+    hull.volume = qh->totvol;
   }
   qh_freeqhull(qh, !qh_ALL);
   int curlong, totlong;

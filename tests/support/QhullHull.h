@@ -22,6 +22,7 @@ struct Hull {
   std::vector<Plane> planes;
   std::vector<Facet> facets;
   double area = 0;
+  double volume = 0;
 };
 
 // The triangulated hull of `points` (qhull Qt). A failure of Qhull fails the calling
