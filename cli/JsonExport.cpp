@@ -168,6 +168,18 @@ void WriteTritangents(TJsonWriter& json) {
   json.End(']');
 }
 
+void WriteMeasures(TJsonWriter& json, const HullMeasures::TMeasures& m) {
+  json.Begin("measures", '{');
+  json.Number("area", m.Area);
+  json.Number("volume", m.Volume);
+  json.Number("flat_share", m.FlatShare);
+  json.Number("planes", m.Planes);
+  json.Number("on_hull_branches", m.OnHullBranches);
+  json.Number("bitangent_records", m.BitangentRecords);
+  json.Number("tritangents", m.Tritangents);
+  json.End('}');
+}
+
 void WriteTimes(TJsonWriter& json, const Drawing::TStageTimes& times) {
   json.Begin("timings_ms", '{');
   json.Number("sample", times.Sample);
@@ -181,7 +193,7 @@ void WriteTimes(TJsonWriter& json, const Drawing::TStageTimes& times) {
 
 }  // namespace
 
-std::string DrawingJson(const Drawing::TStageTimes& times) {
+std::string DrawingJson(const Drawing::TStageTimes& times, const HullMeasures::TMeasures& measures) {
   TJsonWriter json;
   json.Begin(nullptr, '{');
   WriteInput(json);
@@ -193,6 +205,8 @@ std::string DrawingJson(const Drawing::TStageTimes& times) {
   WriteBitangents(json);
   json.Break();
   WriteTritangents(json);
+  json.Break();
+  WriteMeasures(json, measures);
   json.Break();
   WriteTimes(json, times);
   json.End('}');

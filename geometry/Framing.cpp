@@ -76,6 +76,29 @@ void PrepareFigure() {
   SetUpView();
 }
 
+TViewState CaptureView() {
+  return {ViewAxisX, ViewAxisY, ViewAxisZ, EyePoint, ViewScale, EyeDepth, ViewShiftX, ViewShiftY,
+          ViewOffsetX, ViewOffsetY, DepthScale, DepthOffset};
+}
+
+void PrepareFigureInView(const TViewState& view) {
+  Sampling::SampleCurve();
+  FrameBox();
+  ViewAxisX = view.AxisX;
+  ViewAxisY = view.AxisY;
+  ViewAxisZ = view.AxisZ;
+  EyePoint = view.Eye;
+  ViewScale = view.Scale;
+  EyeDepth = view.EyeDepth;
+  ViewShiftX = view.ShiftX;
+  ViewShiftY = view.ShiftY;
+  ViewOffsetX = view.OffsetX;
+  ViewOffsetY = view.OffsetY;
+  DepthScale = view.DepthScale;
+  DepthOffset = view.DepthOffset;
+  ScreenCentre = ProjectPoint(FigureCentre);
+}
+
 void FrameBox() {
   ProbeRadius = TSpan / 400;
   ArcStepMax = ProbeRadius * 5;
