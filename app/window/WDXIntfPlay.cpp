@@ -64,8 +64,12 @@ void TWendrix::AlReproducir(TCursorBar* bar) {
   const bool again = PlayBar == bar;
   Detener();
   if (again) return;
-  // Play starts from a figure on the screen, in the mono view.
-  if (!Glob::DrawnFlag || !Form.Ready) Dibujarla();
+  // Play starts from a figure on the screen, in the mono view; without one, the fields
+  // are read and drawn as a scroll bar move would.
+  if (!Glob::DrawnFlag) {
+    Form.Ready = false;
+    Dibujarla();
+  }
   if (!Glob::DrawnFlag) return;
   if (Glob::StereoMode) MuestraAlambre();
   PlayBar = bar;
