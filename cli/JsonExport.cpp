@@ -170,13 +170,14 @@ void WriteTritangents(TJsonWriter& json) {
 
 void WriteMeasures(TJsonWriter& json, const HullMeasures::TMeasures& m) {
   json.Begin("measures", '{');
-  json.Number("area", m.Area);
-  json.Number("volume", m.Volume);
-  json.Number("flat_share", m.FlatShare);
-  json.Number("planes", m.Planes);
-  json.Number("on_hull_branches", m.OnHullBranches);
-  json.Number("bitangent_records", m.BitangentRecords);
-  json.Number("tritangents", m.Tritangents);
+  for (const auto& [key, value] : {std::pair<const char*, long double>{"area", m.Area},
+                                   {"volume", m.Volume},
+                                   {"flat_share", m.FlatShare},
+                                   {"planes", m.Planes},
+                                   {"on_hull_branches", m.OnHullBranches},
+                                   {"bitangent_records", m.BitangentRecords},
+                                   {"tritangents", m.Tritangents}})
+    json.Number(key, value);
   json.End('}');
 }
 

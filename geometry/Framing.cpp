@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 #include "formula/Checks.h"
 #include "geometry/Sampling.h"
@@ -76,26 +77,31 @@ void PrepareFigure() {
   SetUpView();
 }
 
+namespace {
+
+// The view state in Glob and the fields of a TViewState, member for member.
+auto ViewGlobals() {
+  return std::tie(ViewAxisX, ViewAxisY, ViewAxisZ, EyePoint, ViewScale, EyeDepth, ViewShiftX, ViewShiftY,
+                  ViewOffsetX, ViewOffsetY, DepthScale, DepthOffset);
+}
+auto ViewFields(TViewState& v) {
+  return std::tie(v.AxisX, v.AxisY, v.AxisZ, v.Eye, v.Scale, v.EyeDepth, v.ShiftX, v.ShiftY, v.OffsetX, v.OffsetY,
+                  v.DepthScale, v.DepthOffset);
+}
+
+}  // namespace
+
 TViewState CaptureView() {
-  return {ViewAxisX, ViewAxisY, ViewAxisZ, EyePoint, ViewScale, EyeDepth, ViewShiftX, ViewShiftY,
-          ViewOffsetX, ViewOffsetY, DepthScale, DepthOffset};
+  TViewState view;
+  ViewFields(view) = ViewGlobals();
+  return view;
 }
 
 void PrepareFigureInView(const TViewState& view) {
   Sampling::SampleCurve();
   FrameBox();
-  ViewAxisX = view.AxisX;
-  ViewAxisY = view.AxisY;
-  ViewAxisZ = view.AxisZ;
-  EyePoint = view.Eye;
-  ViewScale = view.Scale;
-  EyeDepth = view.EyeDepth;
-  ViewShiftX = view.ShiftX;
-  ViewShiftY = view.ShiftY;
-  ViewOffsetX = view.OffsetX;
-  ViewOffsetY = view.OffsetY;
-  DepthScale = view.DepthScale;
-  DepthOffset = view.DepthOffset;
+  TViewState kept = view;
+  ViewGlobals() = ViewFields(kept);
   ScreenCentre = ProjectPoint(FigureCentre);
 }
 
