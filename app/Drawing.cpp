@@ -23,13 +23,12 @@ void Timed(double& ms, Stage stage) {
   ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
-}  // namespace
-
-TStageTimes RunStages() {
+template <class FramingStage>
+TStageTimes RunStagesFramedBy(FramingStage framing) {
   TStageTimes times;
   ClearFloatFlags();
   const auto start = std::chrono::steady_clock::now();
-  Timed(times.Sample, Framing::PrepareFigure);
+  Timed(times.Sample, framing);
   Timed(times.Analyze, Bitangents::AnalyzeBitangents);
   Timed(times.Square, SmallPictures::PaintBitangSquare);
   Timed(times.Normals, SmallPictures::PaintMaxwell);
@@ -38,9 +37,24 @@ TStageTimes RunStages() {
   return times;
 }
 
+}  // namespace
+
+TStageTimes RunStages() { return RunStagesFramedBy(Framing::PrepareFigure); }
+
+TStageTimes RunStagesInView(const Framing::TViewState& view) {
+  return RunStagesFramedBy([&view] { Framing::PrepareFigureInView(view); });
+}
+
 TStageTimes DrawFigure() {
   CurveInput::PassParameters();
   const TStageTimes times = RunStages();
+  Glob::DrawnFlag = true;
+  return times;
+}
+
+TStageTimes DrawFigureInView(const Framing::TViewState& view) {
+  CurveInput::PassParameters();
+  const TStageTimes times = RunStagesInView(view);
   Glob::DrawnFlag = true;
   return times;
 }

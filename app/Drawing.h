@@ -2,6 +2,8 @@
 // the accepted input into the three pictures.
 #pragma once
 
+#include "geometry/Framing.h"
+
 namespace Drawing {
 
 // Milliseconds spent in each stage of the last run.
@@ -15,8 +17,16 @@ struct TStageTimes {
 // the stages after it do not run.
 TStageTimes RunStages();
 
+// RunStages with PrepareFigureInView(view) as the first stage: the new curve seen in a
+// view chosen before instead of one framed for it.
+TStageTimes RunStagesInView(const Framing::TViewState& view);
+
 // The drawing that follows an accepted read: PassParameters, RunStages, then DrawnFlag
 // true. Throws as RunStages does; DrawnFlag then stays false.
 TStageTimes DrawFigure();
+
+// DrawFigure in `view` (a rotation, zoom and shift chosen before) rather than a view
+// framed for the new curve; throws as RunStages does.
+TStageTimes DrawFigureInView(const Framing::TViewState& view);
 
 }  // namespace Drawing

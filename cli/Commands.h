@@ -10,6 +10,10 @@ enum ExitStatus { ExitOk = 0, ExitRefused = 1, ExitUsage = 2, ExitFailed = 3 };
 // wendrix-cli draw: the window's drawing sequence without a display.
 int RunDraw(const QStringList& arguments);
 
+// wendrix-cli sweep: draws the curve at many values of p and q in one view; writes a
+// table of the hull's measures, an animated GIF, PNG frames and a plot.
+int RunSweep(const QStringList& arguments);
+
 // wendrix-cli eval: compiles one formula and prints its value.
 int RunEval(const QStringList& arguments);
 

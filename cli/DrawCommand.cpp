@@ -15,6 +15,7 @@
 #include "app/core/SafeFile.h"
 #include "cli/Commands.h"
 #include "cli/DrawOptions.h"
+#include "cli/DrawSetup.h"
 #include "cli/JsonExport.h"
 #include "formula/Checks.h"
 #include "geometry/Bitangents.h"
@@ -23,31 +24,13 @@
 #include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
 #include "render/Bitmaps.h"
+#include "render/HullMeasures.h"
 
 namespace {
 
 int Fail(int status, const std::string& message) {
   std::fprintf(stderr, "%s\n", message.c_str());
   return status;
-}
-
-// The input fields and p, q as the window would hold them before "Draw It". False with
-// `message` when the curve file cannot be used.
-bool GatherInput(const TDrawOptions& options, CurveInput::TInputFields& fields, long double& p, long double& q,
-                 std::string& message) {
-  fields = CurveInput::DefaultFields();
-  p = q = 0;
-  if (!options.File.empty()) {
-    CurveFile::TCurveTexts file;
-    if (!CurveFile::ReadCurveFile(options.File, file, message)) return false;
-    fields = file.Fields;
-    p = file.P;
-    q = file.Q;
-  }
-  for (const auto& [field, text] : options.FieldTexts) fields.*field = text;
-  if (options.P) p = *options.P;
-  if (options.Q) q = *options.Q;
-  return true;
 }
 
 // p and q at their scroll positions in the accepted ranges, as a loaded file places them.
@@ -61,20 +44,12 @@ bool PlaceParameters(long double p, long double q, std::string& message) {
   return true;
 }
 
-// The stereo switch and the drags, through the window's own gate.
-void ReplayViews(const TDrawOptions& options) {
-  if (options.Stereo && !DragGate::MuestraAlambre()) throw WendrixError("the stereo view cannot be shown");
-  for (const TDragStep& drag : options.Drags) {
-    DragGate::AlPisar(drag.X0, drag.Y0);
-    DragGate::AlMoverHull(drag.X1, drag.Y1, drag.Keys);
-  }
-}
-
 void SavePicture(const QDir& dir, const char* name, const QImage& image) {
   MeshFiles::WritePng(dir.filePath(name).toStdString(), image);
 }
 
-void WriteOutputs(const TDrawOptions& options, const Drawing::TStageTimes& times) {
+void WriteOutputs(const TDrawOptions& options, const Drawing::TStageTimes& times,
+                  const HullMeasures::TMeasures& measures) {
   if (!options.PngDir.empty()) {
     const QDir dir(QString::fromStdString(options.PngDir));
     if (!dir.mkpath(".")) throw WendrixError("cannot create the folder " + options.PngDir);
@@ -84,7 +59,7 @@ void WriteOutputs(const TDrawOptions& options, const Drawing::TStageTimes& times
     if (Glob::StereoMode) SavePicture(dir, "stereo.png", Glob::StereoBitmap);
   }
   if (!options.JsonFile.empty()) {
-    SafeFile::Write(options.JsonFile, DrawingJson(times));
+    SafeFile::Write(options.JsonFile, DrawingJson(times, measures));
   }
   std::string message;
   for (const auto& [file, format] : {std::pair{&options.ObjFile, MeshFiles::TMeshFormat::Obj},
@@ -109,10 +84,12 @@ int Draw(const TDrawOptions& options) {
   try {
     const Drawing::TStageTimes times = Drawing::DrawFigure();
     ReplayViews(options);
-    WriteOutputs(options, times);
-    std::printf("Drawn: %d curve points, %d bitangent records, %d tritangent planes in %.0f ms.\n",
-                Sampling::CurvePointHigh + 1, static_cast<int>(Bitangents::BitangentCount),
-                static_cast<int>(Tritangents::TritangentCount), times.Total);
+    const HullMeasures::TMeasures measures = HullMeasures::MeasureDrawing();
+    WriteOutputs(options, times, measures);
+    if (!options.Quiet)
+      std::printf("Drawn: %d curve points, %d bitangent records, %d tritangent planes in %.0f ms; %s.\n",
+                  Sampling::CurvePointHigh + 1, static_cast<int>(Bitangents::BitangentCount),
+                  static_cast<int>(Tritangents::TritangentCount), times.Total, HullMeasures::MeasuresText(measures).c_str());
     if (Tritangents::SearchCut)
       std::printf("The tritangent search stopped at its limit of work: flat faces may be missing.\n");
   } catch (const std::exception& error) {

@@ -71,7 +71,8 @@ TParseOutcome ParseDrawOptions(const QStringList& arguments, TDrawOptions& optio
   const QCommandLineOption stereo("stereo", "Switches to the stereo view before the drags.");
   const QCommandLineOption drag("drag", "A left-button drag in the main view; may be repeated.",
                                 "X0,Y0,X1,Y1[,shift|ctrl|ctrl+shift]");
-  for (const QCommandLineOption& o : {p, q, png, json, obj, stl, seed, stereo, drag}) parser.addOption(o);
+  const QCommandLineOption quiet("quiet", "Prints no summary line.");
+  for (const QCommandLineOption& o : {p, q, png, json, obj, stl, seed, stereo, drag, quiet}) parser.addOption(o);
   parser.addPositionalArgument("FILE.wdx", "Curve file whose eleven lines replace the default input.", "[FILE.wdx]");
 
   QStringList all = arguments;
@@ -112,6 +113,7 @@ TParseOutcome ParseDrawOptions(const QStringList& arguments, TDrawOptions& optio
     options.Seed = value;
   }
   options.Stereo = parser.isSet(stereo);
+  options.Quiet = parser.isSet(quiet);
   for (const QString& text : parser.values(drag)) {
     TDragStep step;
     if (!ParseDrag(text, step)) return error("--drag needs X0,Y0,X1,Y1[,shift|ctrl|ctrl+shift], not \"" +

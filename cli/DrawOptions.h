@@ -25,6 +25,7 @@ struct TDrawOptions {
   std::string ObjFile, StlFile;              // hull mesh files; empty when not asked for
   std::optional<std::uint32_t> Seed;
   bool Stereo = false;
+  bool Quiet = false;  // no summary line on stdout
   std::vector<TDragStep> Drags;
 };
 

@@ -168,6 +168,19 @@ void WriteTritangents(TJsonWriter& json) {
   json.End(']');
 }
 
+void WriteMeasures(TJsonWriter& json, const HullMeasures::TMeasures& m) {
+  json.Begin("measures", '{');
+  for (const auto& [key, value] : {std::pair<const char*, long double>{"area", m.Area},
+                                   {"volume", m.Volume},
+                                   {"flat_share", m.FlatShare},
+                                   {"planes", m.Planes},
+                                   {"on_hull_branches", m.OnHullBranches},
+                                   {"bitangent_records", m.BitangentRecords},
+                                   {"tritangents", m.Tritangents}})
+    json.Number(key, value);
+  json.End('}');
+}
+
 void WriteTimes(TJsonWriter& json, const Drawing::TStageTimes& times) {
   json.Begin("timings_ms", '{');
   json.Number("sample", times.Sample);
@@ -181,7 +194,7 @@ void WriteTimes(TJsonWriter& json, const Drawing::TStageTimes& times) {
 
 }  // namespace
 
-std::string DrawingJson(const Drawing::TStageTimes& times) {
+std::string DrawingJson(const Drawing::TStageTimes& times, const HullMeasures::TMeasures& measures) {
   TJsonWriter json;
   json.Begin(nullptr, '{');
   WriteInput(json);
@@ -193,6 +206,8 @@ std::string DrawingJson(const Drawing::TStageTimes& times) {
   WriteBitangents(json);
   json.Break();
   WriteTritangents(json);
+  json.Break();
+  WriteMeasures(json, measures);
   json.Break();
   WriteTimes(json, times);
   json.End('}');

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 #include "formula/Checks.h"
 #include "geometry/Sampling.h"
@@ -90,6 +91,34 @@ void PrepareFigure() {
   FrameBox();
   PlaceEye();
   SetUpView();
+}
+
+namespace {
+
+// The view state in Glob and the fields of a TViewState, member for member.
+auto ViewGlobals() {
+  return std::tie(ViewAxisX, ViewAxisY, ViewAxisZ, EyePoint, ViewScale, EyeDepth, ViewShiftX, ViewShiftY,
+                  ViewOffsetX, ViewOffsetY, DepthScale, DepthOffset);
+}
+auto ViewFields(TViewState& v) {
+  return std::tie(v.AxisX, v.AxisY, v.AxisZ, v.Eye, v.Scale, v.EyeDepth, v.ShiftX, v.ShiftY, v.OffsetX, v.OffsetY,
+                  v.DepthScale, v.DepthOffset);
+}
+
+}  // namespace
+
+TViewState CaptureView() {
+  TViewState view;
+  ViewFields(view) = ViewGlobals();
+  return view;
+}
+
+void PrepareFigureInView(const TViewState& view) {
+  Sampling::SampleCurve();
+  FrameBox();
+  TViewState kept = view;
+  ViewGlobals() = ViewFields(kept);
+  ScreenCentre = ProjectPoint(FigureCentre);
 }
 
 void FrameBox() {

@@ -16,6 +16,23 @@ namespace Framing {
 // curve points, the box, the length scales and the whole view state are set.
 void PrepareFigure();
 
+// The part of the view state that says where the eye looks from and how the picture is
+// fitted: axes, eye, perspective scale, shifts, pixel offsets and the depth map.
+struct TViewState {
+  TVector3 AxisX, AxisY, AxisZ, Eye;
+  long double Scale = 0, EyeDepth = 0, ShiftX = 0, ShiftY = 0, OffsetX = 0, OffsetY = 0;
+  long double DepthScale = 0, DepthOffset = 0;
+};
+
+// The view state in force.
+TViewState CaptureView();
+
+// The first stage of a drawing that keeps a view chosen before (a sweep, the window's
+// play): SampleCurve and FrameBox for the new curve, then `view` put back in force and
+// ScreenCentre recomputed. Parts of a figure far from the old one may fall outside
+// the picture or behind the eye; the renderer clips them.
+void PrepareFigureInView(const TViewState& view);
+
 // Bounding box of the curve points 0..CurvePointHigh (BoxMin, BoxMax, BoxSize,
 // FigureCentre) and the length scales FigureDiagonal, FillSpacing, ProbeRadius and
 // ArcStepMax. A point-like figure gives a zero BoxSize, FigureDiagonal and FillSpacing.

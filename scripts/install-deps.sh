@@ -11,6 +11,7 @@ packages=(
   libqhull-dev admesh
   clang-14 libclang-rt-14-dev
   libasmjit-dev libmuparser-dev
+  libgif-dev
   fonts-dejavu-core fonts-liberation
 )
 

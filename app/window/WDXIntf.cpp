@@ -87,6 +87,7 @@ TWendrix::TWendrix(QStringList commandLine, QWidget* parent) : QMainWindow(paren
   client->setFixedSize(ClientWidth, ClientHeight);
   setCentralWidget(client);
   CreateComponents(client);
+  CreatePlayers(client);
   CreateMenus();
   layout()->setSizeConstraint(QLayout::SetFixedSize);
   move(251, 23);
@@ -143,9 +144,15 @@ void TWendrix::CreateComponents(QWidget* client) {
   DrawIt = MakeButton(client, CadenasRecursos::DrawItCaption, {332, 479, 75, 30});
   DrawIt->setFont(Fonts::Sans(16, true));
   DrawIt->setDefault(true);
-  connect(DrawIt, &QPushButton::clicked, this, Command([this] { Dibujarla(); }));
+  connect(DrawIt, &QPushButton::clicked, this, Command([this] {
+            Detener();
+            Dibujarla();
+          }));
   Button1 = MakeButton(client, CadenasRecursos::StereoCaption, {192, 482, 75, 25});
-  connect(Button1, &QPushButton::clicked, this, Command([this] { MuestraAlambre(); }));
+  connect(Button1, &QPushButton::clicked, this, Command([this] {
+            Detener();
+            MuestraAlambre();
+          }));
 
   Informacion = new QPlainTextEdit(client);
   Informacion->setGeometry(5, 580, 400, 36);
@@ -189,11 +196,13 @@ void TWendrix::CreateMenus() {
   file->addSeparator();
   ExportaImagenes1 = file->addAction("Export Pictures...", this, Command([this] { ExportaImagenes(); }));
   ExportaMalla1 = file->addAction("Export Hull Mesh...", this, Command([this] { ExportaMalla(); }));
+  ExportaAnimacion1 = file->addAction("Export Animation...", this, Command([this] { ExportaAnimacion(); }));
   // The exports need a drawn figure; the flag changes in many places, so the entries
   // follow it whenever the menu opens.
   connect(file, &QMenu::aboutToShow, this, [this] {
     ExportaImagenes1->setEnabled(Glob::DrawnFlag);
     ExportaMalla1->setEnabled(Glob::DrawnFlag);
+    ExportaAnimacion1->setEnabled(Glob::DrawnFlag);
   });
   file->addSeparator();
   Terminar1 = file->addAction("Exit", this, Command([this] { Terminar(); }));
@@ -239,6 +248,10 @@ void TWendrix::showEvent(QShowEvent* event) {
 }
 
 void TWendrix::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && PlayBar) {
+    Detener();
+    return;
+  }
   // Enter presses the button that has the focus, anywhere else the default button.
   if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
     auto* focused = qobject_cast<QPushButton*>(QApplication::focusWidget());
@@ -249,6 +262,8 @@ void TWendrix::keyPressEvent(QKeyEvent* event) {
 }
 
 bool TWendrix::eventFilter(QObject* watched, QEvent* event) {
+  // Touching a field stops play (the filter watches the fields only).
+  if (event->type() == QEvent::KeyPress || event->type() == QEvent::MouseButtonPress) Detener();
   // Key releases in the fields. A release of Tab belongs to the key that moved the
   // focus into the field, not to typing in it.
   if (event->type() == QEvent::KeyRelease) {

@@ -9,8 +9,10 @@
 #include <QMainWindow>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 #include "app/core/CurveInput.h"
+#include "app/window/AnimationDialog.h"
 #include "formula/Vector3.h"
 #include "views/MueveFigura.h"
 
@@ -20,6 +22,8 @@ class QLineEdit;
 class QPainter;
 class QPlainTextEdit;
 class QPushButton;
+class QTimer;
+class QToolButton;
 class TCursorBar;
 class TFormAbout1;
 class TPaintBox;
@@ -49,15 +53,18 @@ class TWendrix : public QMainWindow {
   QLineEdit *xEdit, *yEdit, *zEdit, *tMinEdit, *tMaxEdit, *pMinEdit, *pMaxEdit, *qMinEdit, *qMaxEdit;
   TCursorBar *pCursor, *qCursor;
   QLabel *pInfoPanel, *qInfoPanel;  // the panels pInfo and qInfo (qInfo is a Qt macro)
+  QToolButton *pPlay, *qPlay;        // play buttons beside the scroll bars
   QPushButton *DrawIt, *Button1;
   QPlainTextEdit* Informacion;
-  QAction *AboutWendrix1, *Abrir1, *Guardar1, *GuardarComo1, *ExportaImagenes1, *ExportaMalla1, *Terminar1;
+  QAction *AboutWendrix1, *Abrir1, *Guardar1, *GuardarComo1, *ExportaImagenes1, *ExportaMalla1, *ExportaAnimacion1, *Terminar1;
   QAction *EditCut1, *EditCopy1, *EditPaste1;
   TFormAbout1* FormAbout1;
 
   // The file dialogs of "Open...", "Save As..." and the two exports: answer the chosen name, empty when
   // the user cancels. Replaceable, so that the commands can run without a user.
   std::function<QString()> ChooseOpenFile, ChooseSaveFile;
+  // The dialog of "Export Animation...", replaceable in the same way.
+  std::function<std::optional<TAnimationChoice>()> ChooseAnimation;
 
   const TFormState& State() const { return Form; }
 
@@ -85,6 +92,16 @@ class TWendrix : public QMainWindow {
   void GuardarComo();
   void ExportaImagenes();
   void ExportaMalla();
+  // Play: a click on a play button starts sweeping its bar forth and back, one
+  // position a step, each step drawn in the view on the screen; a second click, Esc,
+  // touching a field or another bar, Draw It, loading a file or an error stops it.
+  void AlReproducir(TCursorBar* bar);
+  void Detener();
+  void PasoDeJuego();
+  TCursorBar* Playing() const { return PlayBar; }
+  // The GIF of a sweep of p or q over its range in the current view, through the same
+  // animation writer as wendrix-cli sweep; the figure on the screen is drawn again after.
+  void ExportaAnimacion();
   void Abrir();
   void DelDisco(const QString& fileName);
   void Terminar();
@@ -100,6 +117,8 @@ class TWendrix : public QMainWindow {
  private:
   void CreateComponents(QWidget* client);
   void CreateMenus();
+  void CreatePlayers(QWidget* client);
+  void ShowNewPictures();
   void AlCrear();
   void MostrarForma();
   CurveInput::TInputFields InputFields() const;
@@ -115,4 +134,8 @@ class TWendrix : public QMainWindow {
   QStringList CommandLine;
   bool Shown = false;
   bool CrossRepaint = false;  // the next repaint of BitangBox is the one a move asked for
+  QTimer* PlayTimer = nullptr;
+  TCursorBar* PlayBar = nullptr;  // the bar being played; none when play is stopped
+  int PlayDirection = 1;
+  TAnimationChoice LastAnimation;
 };

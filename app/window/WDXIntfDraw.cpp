@@ -12,6 +12,7 @@
 #include "app/core/DragGate.h"
 #include "app/window/CursorBar.h"
 #include "app/window/PaintBox.h"
+#include "app/window/WaitCursor.h"
 #include "app/window/WDXIntf.h"
 #include "formula/Checks.h"
 #include "formula/FunPars.h"
@@ -22,15 +23,6 @@
 #include "render/SmallPictures.h"
 
 namespace {
-
-// The hourglass over every window while a command works; restored however it ends.
-class TWaitCursor {
- public:
-  TWaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~TWaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-  TWaitCursor(const TWaitCursor&) = delete;
-  TWaitCursor& operator=(const TWaitCursor&) = delete;
-};
 
 // A copy of `bitmap` that can be drawn over with raster operations.
 QImage Overlayable(const QImage& bitmap) { return bitmap.convertToFormat(QImage::Format_RGB32); }
@@ -66,12 +58,13 @@ void TWendrix::Dibujala() {
   DrawIt->setText(QString());
   DrawIt->repaint();
   Drawing::DrawFigure();
-  Form.MaxwellShown = false;
-  Form.CrossShown = false;
-  for (TPaintBox* box : {ConvexHullBox, MaxwellBox, BitangBox}) box->update();
+  ShowNewPictures();
 }
 
-void TWendrix::AlMoverCursor() { Form.Scrolling = true; }
+void TWendrix::AlMoverCursor() {
+  Detener();
+  Form.Scrolling = true;
+}
 
 bool TWendrix::AjustaParametros(TCursorBar* bar) {
   const bool isP = bar == pCursor;

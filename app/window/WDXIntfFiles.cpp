@@ -76,6 +76,7 @@ void TWendrix::Abrir() {
 }
 
 void TWendrix::DelDisco(const QString& fileName) {
+  Detener();
   CurveInput::TInputFields fields = InputFields();
   const CurveFile::TLoadResult load = CurveFile::DelDisco(fileName.toStdString(), fields, Form.Ready);
   // A file that cannot be read as a curve changes nothing at all.

@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QToolButton>
 
 #include "app/window/CursorBar.h"
 #include "app/window/FormAbout.h"
@@ -32,7 +33,8 @@ TEST_F(Layout, ComponentsSitAtTheirPlacesInTheClientArea) {
       {Form->pCursor, {84, 514, 290, 13}},       {Form->qCursor, {84, 539, 290, 13}},
       {Form->pInfoPanel, {18, 511, 30, 20}},     {Form->qInfoPanel, {19, 536, 30, 20}},
       {Form->DrawIt, {332, 479, 75, 30}},        {Form->Button1, {192, 482, 75, 25}},
-      {Form->Informacion, {5, 580, 400, 36}}};
+      {Form->Informacion, {5, 580, 400, 36}},    {Form->pPlay, {407, 514, 10, 13}},
+      {Form->qPlay, {407, 539, 10, 13}}};
   for (const auto& [widget, place] : places) {
     EXPECT_EQ(widget->geometry(), place) << widget->objectName().toStdString();
     EXPECT_EQ(widget->parentWidget(), Form->centralWidget()) << widget->objectName().toStdString();
@@ -134,7 +136,7 @@ TEST_F(Layout, MenusHoldTheirCommandsInOrder) {
   QStringList file;
   for (QAction* a : menus[0]->menu()->actions()) file << (a->isSeparator() ? "-" : a->text());
   EXPECT_EQ(file, QStringList({"About Wendrix...", "-", "Open...", "Save", "Save As...", "-", "Export Pictures...",
-                               "Export Hull Mesh...", "-", "Exit"}));
+                               "Export Hull Mesh...", "Export Animation...", "-", "Exit"}));
   QStringList edit, hints, keys;
   for (QAction* a : menus[1]->menu()->actions()) {
     edit << a->text();

@@ -1,0 +1,161 @@
+// The main form: playing p or q across its range, and exporting such a sweep as a GIF.
+#include <QIcon>
+#include <QLabel>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QProgressDialog>
+#include <QTimer>
+#include <QToolButton>
+#include <algorithm>
+#include <chrono>
+
+#include "app/Drawing.h"
+#include "app/core/GifWriter.h"
+#include "app/core/Sweep.h"
+#include "app/window/CursorBar.h"
+#include "app/window/ErrorHandler.h"
+#include "app/window/PaintBox.h"
+#include "app/window/WDXIntf.h"
+#include "app/window/WaitCursor.h"
+#include "geometry/SharedState.h"
+#include "render/Bitmaps.h"
+
+namespace {
+
+// At most 30 steps a second; slower when the drawing takes longer.
+constexpr int MinStepMs = 34;
+
+// A right-pointing triangle (play) or a square (stop), 7 pixels high.
+QIcon PlayIcon(bool playing) {
+  QPixmap pixmap(8, 8);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(Qt::black);
+  if (playing)
+    painter.drawRect(1, 1, 6, 6);
+  else
+    painter.drawPolygon(QPolygon({QPoint(1, 0), QPoint(7, 4), QPoint(1, 8)}));
+  return QIcon(pixmap);
+}
+
+}  // namespace
+
+void TWendrix::CreatePlayers(QWidget* client) {
+  PlayTimer = new QTimer(this);
+  PlayTimer->setSingleShot(true);
+  connect(PlayTimer, &QTimer::timeout, this, [this] { ErrorHandler::Guarded([this] { PasoDeJuego(); }); });
+  // In the gap between each bar's maximum field and the parameter square.
+  for (auto [button, bar, name] : {std::tuple{&pPlay, pCursor, "pPlay"}, std::tuple{&qPlay, qCursor, "qPlay"}}) {
+    auto* play = new QToolButton(client);
+    play->setObjectName(name);
+    play->setGeometry(407, bar->y(), 10, bar->height());
+    play->setIcon(PlayIcon(false));
+    play->setIconSize(QSize(8, 8));
+    play->setAutoRaise(true);
+    play->setFocusPolicy(Qt::NoFocus);
+    play->setToolTip(bar == pCursor ? "Play p across its range" : "Play q across its range");
+    connect(play, &QToolButton::clicked, this, [this, bar] { ErrorHandler::Guarded([this, bar] { AlReproducir(bar); }); });
+    *button = play;
+  }
+}
+
+void TWendrix::AlReproducir(TCursorBar* bar) {
+  const bool again = PlayBar == bar;
+  Detener();
+  if (again) return;
+  // Play starts from a figure on the screen, in the mono view; without one, the fields
+  // are read and drawn as a scroll bar move would.
+  if (!Glob::DrawnFlag) {
+    Form.Ready = false;
+    Dibujarla();
+  }
+  if (!Glob::DrawnFlag) return;
+  if (Glob::StereoMode) MuestraAlambre();
+  PlayBar = bar;
+  PlayDirection = bar->value() >= bar->maximum() ? -1 : 1;
+  (bar == pCursor ? pPlay : qPlay)->setIcon(PlayIcon(true));
+  PlayTimer->start(0);
+}
+
+void TWendrix::Detener() {
+  if (!PlayBar) return;
+  PlayTimer->stop();
+  (PlayBar == pCursor ? pPlay : qPlay)->setIcon(PlayIcon(false));
+  PlayBar = nullptr;
+}
+
+void TWendrix::PasoDeJuego() {
+  if (!PlayBar) return;
+  const auto start = std::chrono::steady_clock::now();
+  int position = PlayBar->value() + PlayDirection;
+  if (position < PlayBar->minimum() || position > PlayBar->maximum()) {
+    PlayDirection = -PlayDirection;
+    position = PlayBar->value() + PlayDirection;
+  }
+  // The new position takes the value over (MueveCursores) without drawing; the drawing
+  // here keeps the rotation, zoom and shift on the screen.
+  PlayBar->setValue(position);
+  try {
+    Drawing::DrawFigureInView(Framing::CaptureView());
+  } catch (...) {
+    Detener();
+    throw;
+  }
+  ShowNewPictures();
+  const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+  PlayTimer->start(std::max(0, MinStepMs - static_cast<int>(spent.count())));
+}
+
+void TWendrix::ExportaAnimacion() {
+  if (!Glob::DrawnFlag) return;
+  Detener();
+  const std::optional<TAnimationChoice> choice = ChooseAnimation ? ChooseAnimation() : AskAnimation(this, LastAnimation);
+  if (!choice) return;
+  LastAnimation = *choice;
+  const QString chosen = AskSaveName("Export Animation", "GIF animation (*.gif)");
+  if (chosen.isEmpty()) return;
+
+  const bool isP = choice->Param == CurveInput::TParam::P;
+  const Sweep::TRange range = isP ? Sweep::TRange{Glob::PMin, Glob::PMax, choice->Frames}
+                                  : Sweep::TRange{Glob::QMin, Glob::QMax, choice->Frames};
+  const long double p = Glob::PValue, q = Glob::QValue;
+  const std::vector<Sweep::TValue> values =
+      Sweep::SweepValues(isP ? std::optional(range) : std::nullopt, isP ? std::nullopt : std::optional(range), p, q);
+  const Framing::TViewState view = Framing::CaptureView();
+  const QImage first = Sweep::Frame(choice->WithSquare);
+  GifWriter::TGifAnimation gif(first.width(), first.height(), Sweep::FrameDelayCs);
+  QProgressDialog progress("Drawing the frames of the animation...", "Cancel", 0, choice->Frames, this);
+  progress.setWindowModality(Qt::WindowModal);
+  progress.setMinimumDuration(500);
+  int failed = 0, done = 0;
+  {
+    const TWaitCursor wait;
+    for (; done < choice->Frames && !progress.wasCanceled(); ++done) {
+      progress.setValue(done);
+      failed += !Sweep::DrawValue(values[done], view).Drawn;
+      gif.AddFrame(Sweep::Frame(choice->WithSquare));
+    }
+    progress.setValue(choice->Frames);
+    // Back to the figure that was on the screen.
+    Glob::PValue = p;
+    Glob::QValue = q;
+    Drawing::DrawFigureInView(view);
+  }
+  ShowNewPictures();
+  if (done < choice->Frames) {
+    Informacion->setPlainText("Export Animation cancelled; nothing was written.");
+    return;
+  }
+  gif.Save(chosen.toStdString());
+  Informacion->setPlainText(failed == 0 ? QString()
+                                        : QString("%1 of %2 frames could not be drawn and are blank.")
+                                              .arg(failed)
+                                              .arg(choice->Frames));
+}
+
+void TWendrix::ShowNewPictures() {
+  Form.MaxwellShown = false;
+  Form.CrossShown = false;
+  for (TPaintBox* box : {ConvexHullBox, MaxwellBox, BitangBox}) box->update();
+}

@@ -1,0 +1,30 @@
+#include "cli/DrawSetup.h"
+
+#include "app/core/CurveFile.h"
+#include "app/core/DragGate.h"
+#include "formula/Checks.h"
+
+bool GatherInput(const TDrawOptions& options, CurveInput::TInputFields& fields, long double& p, long double& q,
+                 std::string& message) {
+  fields = CurveInput::DefaultFields();
+  p = q = 0;
+  if (!options.File.empty()) {
+    CurveFile::TCurveTexts file;
+    if (!CurveFile::ReadCurveFile(options.File, file, message)) return false;
+    fields = file.Fields;
+    p = file.P;
+    q = file.Q;
+  }
+  for (const auto& [field, text] : options.FieldTexts) fields.*field = text;
+  if (options.P) p = *options.P;
+  if (options.Q) q = *options.Q;
+  return true;
+}
+
+void ReplayViews(const TDrawOptions& options) {
+  if (options.Stereo && !DragGate::MuestraAlambre()) throw WendrixError("the stereo view cannot be shown");
+  for (const TDragStep& drag : options.Drags) {
+    DragGate::AlPisar(drag.X0, drag.Y0);
+    DragGate::AlMoverHull(drag.X1, drag.Y1, drag.Keys);
+  }
+}

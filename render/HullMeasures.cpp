@@ -1,0 +1,35 @@
+#include "render/HullMeasures.h"
+
+#include <cstdio>
+
+#include "geometry/Bitangents.h"
+#include "geometry/Tritangents.h"
+#include "render/HullPicture.h"
+
+namespace HullMeasures {
+
+TMeasures Measure(const HullMesh::THullMesh& mesh) {
+  TMeasures m;
+  m.Area = HullMesh::MeshArea(mesh);
+  m.Volume = HullMesh::MeshVolume(mesh);
+  HullMesh::THullMesh flat;
+  flat.Vertices = mesh.Vertices;
+  flat.Triangles.assign(mesh.Triangles.begin() + mesh.StripTriangles, mesh.Triangles.end());
+  if (m.Area > 0) m.FlatShare = HullMesh::MeshArea(flat) / m.Area;
+  m.Planes = mesh.FlatFaces;
+  HullPicture::WalkStrips([&m](const BitangentRecord&, bool stripStart) { m.OnHullBranches += stripStart; });
+  m.BitangentRecords = Bitangents::BitangentCount;
+  m.Tritangents = Tritangents::TritangentCount;
+  return m;
+}
+
+TMeasures MeasureDrawing() { return Measure(HullMesh::BuildHullMesh()); }
+
+std::string MeasuresText(const TMeasures& m) {
+  char text[160];
+  std::snprintf(text, sizeof text, "area %.4Lg, volume %.4Lg, flat %.1Lf%% in %d planes, %d on-hull branches", m.Area,
+                m.Volume, 100 * m.FlatShare, static_cast<int>(m.Planes), static_cast<int>(m.OnHullBranches));
+  return text;
+}
+
+}  // namespace HullMeasures

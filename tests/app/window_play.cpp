@@ -1,0 +1,110 @@
+// Play and Export Animation in the window: the sweep keeps the view on the screen, the
+// ways of stopping it, and the GIF's frames against drawings in the same view.
+#include <QImageReader>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QToolButton>
+
+#include "app/Drawing.h"
+#include "app/core/CurveInput.h"
+#include "app/window/CursorBar.h"
+#include "render/Bitmaps.h"
+#include "tests/app/window_support.h"
+
+using namespace WindowTest;
+
+namespace {
+
+class Play : public WindowFixture {
+ protected:
+  // Draws the default curve and turns the view with a drag, so that a framing afresh
+  // would show it otherwise.
+  void DrawAndTurn() {
+    PressDrawIt();
+    ASSERT_TRUE(Glob::DrawnFlag);
+    Form->AlPisar(200, 200);
+    MueveFigura::TShiftState keys;
+    keys.Left = true;
+    Form->AlMoverHull(260, 230, keys);
+  }
+  // Waits until the bar has moved `steps` positions from `from`, or two seconds.
+  static void WaitForSteps(TCursorBar* bar, int from, int steps) {
+    for (int i = 0; i < 200 && std::abs(bar->value() - from) < steps; ++i) QTest::qWait(10);
+  }
+};
+
+TEST_F(Play, PlaySweepsTheBarInTheViewOnTheScreenAndEachWayStopsIt) {
+  DrawAndTurn();
+  const Framing::TViewState turned = Framing::CaptureView();
+  QTest::mouseClick(Form->pPlay, Qt::LeftButton);
+  ASSERT_EQ(Form->Playing(), Form->pCursor);
+  WaitForSteps(Form->pCursor, 0, 3);
+  EXPECT_GE(Form->pCursor->value(), 3);
+  EXPECT_EQ(Glob::PValue, CurveInput::CursorValue(Form->pCursor->value(), Glob::PMin, Glob::PMax));
+  EXPECT_EQ(Form->pInfoPanel->text().toStdString(), CurveInput::PanelText(Glob::PValue));
+  EXPECT_TRUE(Glob::DrawnFlag);
+  EXPECT_EQ(Glob::ViewAxisX, turned.AxisX);
+  EXPECT_EQ(Glob::ViewAxisZ, turned.AxisZ);
+  EXPECT_EQ(Glob::ViewScale, turned.Scale);
+
+  // The picture is the drawing at that p in the turned view.
+  const QImage shown = Glob::HullBitmap.copy();
+  Drawing::DrawFigureInView(turned);
+  EXPECT_EQ(Glob::HullBitmap, shown);
+
+  // Esc, a second click, a key in a field and the other bar's own play all stop or
+  // take over.
+  QTest::keyClick(Form.get(), Qt::Key_Escape);
+  EXPECT_EQ(Form->Playing(), nullptr);
+  const int stopped = Form->pCursor->value();
+  QTest::qWait(100);
+  EXPECT_EQ(Form->pCursor->value(), stopped);
+
+  QTest::mouseClick(Form->qPlay, Qt::LeftButton);
+  EXPECT_EQ(Form->Playing(), Form->qCursor);
+  QTest::mouseClick(Form->pPlay, Qt::LeftButton);
+  EXPECT_EQ(Form->Playing(), Form->pCursor);
+  QTest::mouseClick(Form->pPlay, Qt::LeftButton);
+  EXPECT_EQ(Form->Playing(), nullptr);
+
+  QTest::mouseClick(Form->qPlay, Qt::LeftButton);
+  QTest::keyClick(Form->xEdit, Qt::Key_End);
+  EXPECT_EQ(Form->Playing(), nullptr);
+}
+
+TEST_F(Play, PlayTurnsAtTheEndOfTheBar) {
+  DrawAndTurn();
+  Form->pCursor->setValue(CurveInput::CursorMax - 1);
+  Form->AlReproducir(Form->pCursor);
+  WaitForSteps(Form->pCursor, CurveInput::CursorMax - 1, 1);
+  EXPECT_EQ(Form->pCursor->value(), CurveInput::CursorMax);
+  WaitForSteps(Form->pCursor, CurveInput::CursorMax, 2);
+  EXPECT_EQ(Form->pCursor->value(), CurveInput::CursorMax - 2);
+  Form->Detener();
+}
+
+TEST_F(Play, ExportAnimationWritesTheSweepInTheViewAndRestoresTheFigure) {
+  DrawAndTurn();
+  const Framing::TViewState turned = Framing::CaptureView();
+  const QImage before = Glob::HullBitmap.copy();
+  const QString path = Folder.filePath("sweep.gif");
+  Form->ChooseAnimation = [] { return TAnimationChoice{CurveInput::TParam::Q, 3, false}; };
+  Form->ChooseSaveFile = [path] { return path; };
+  Form->ExportaAnimacion();
+  EXPECT_EQ(Form->Informacion->toPlainText(), "");
+  EXPECT_EQ(Glob::HullBitmap, before);
+  EXPECT_EQ(Glob::QValue, 0);
+
+  QImageReader gif(path, "gif");
+  for (const long double q : {Glob::QMin, (Glob::QMin + Glob::QMax) / 2, Glob::QMax}) {
+    Glob::QValue = q;
+    Drawing::DrawFigureInView(turned);
+    const QImage frame = gif.read();
+    ASSERT_FALSE(frame.isNull()) << static_cast<double>(q);
+    EXPECT_EQ(frame.convertToFormat(QImage::Format_RGB32), Glob::HullBitmap.convertToFormat(QImage::Format_RGB32))
+        << static_cast<double>(q);
+  }
+  EXPECT_TRUE(gif.read().isNull());
+}
+
+}  // namespace
