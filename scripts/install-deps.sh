@@ -11,6 +11,7 @@ packages=(
   libqhull-dev
   clang-14 libclang-rt-14-dev
   libasmjit-dev libmuparser-dev
+  libmpfr-dev
   fonts-dejavu-core fonts-liberation
 )
 
