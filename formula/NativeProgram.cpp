@@ -7,6 +7,10 @@
 // stack top; before a binary operator that finds only one value in the registers,
 // ReloadSpilled brings the most recently stored value back beneath it.
 //
+// A constant that a double holds exactly, pushed right before +, - or * (or before a
+// push that such an operator follows), is read by that operator as an m64 operand: one
+// cheap instruction instead of a 10-byte load, with the same value.
+//
 // Every jump is a forward jump inside one guard or inside the sine sequence
 // (NativeSine.cpp); all but the sine's are short.
 //
