@@ -57,29 +57,30 @@ struct TReduced {
   std::int32_t K;
 };
 
-// For |x| < 2^20. x minus k A is exact, and so is the two-sum that recovers the
-// rounding error of subtracting k B; Rest is k C less that error. R is ready before
-// Rest, which the polynomials need only at their end.
+// For |x| < 2^20. t1 = x - k A and t2 = k B are exact; so is the rounding error of
+// hi = t1 - t2 taken as (t1 - hi) - t2 (Dekker's fast two-sum): when |t1| < |t2| both
+// lie below 2^-22 as multiples of 2^-86, so hi is exact and the error 0. Rest is k C
+// less that error. R = hi is ready before Rest, which the polynomials need at the end.
 inline TReduced Reduce(long double x) {
   const long double k = (x * TwoOverPi + Rounder) - Rounder;
   const std::int32_t integer = X87::Fist(k);
   const long double t1 = x - k * PiOver2A;
   const long double t2 = k * PiOver2B;
   const long double hi = t1 - t2;
-  const long double back = hi - t1;
-  const long double error = (t1 - (hi - back)) - (t2 + back);
+  const long double error = (t1 - hi) - t2;
   return {hi, k * PiOver2C - error, integer};
 }
 
 // sin(r - rest) = r + z r P(z) - rest (1 - z/2), P = S0 + S1 z + ... + S7 z^7 by
 // Estrin's scheme, whose short dependency chain lets the processor overlap its steps:
-// P = (S0 + S1 z) + (a1 z2 + b1 z2 z2), a1 = S2 + S3 z, b1 = (S4 + S5 z) + (S6 + S7 z) z2.
+// P = (S0 + S1 z) + (a1 z2 + b1 z4), a1 = S2 + S3 z, b1 = (S4 + S5 z) + (S6 + S7 z) z2,
+// z4 = z2 z2.
 inline long double SinePolynomial(long double r, long double rest) {
   const long double z = r * r;
   const long double z2 = z * z;
   const long double a3 = z * SineHigh[4] + SineHigh[3];
   const long double b1 = (z * SineHigh[2] + SineHigh[1]) + a3 * z2;
-  const long double high = b1 * z2 * z2;
+  const long double high = b1 * (z2 * z2);
   const long double a1 = (z * SineHigh[0] + SineS2[0]) + SineS2[1];
   const long double sum = a1 * z2 + high;
   const long double p = (SineLow[1] * z + SineLow[0]) + sum;
@@ -94,7 +95,7 @@ inline long double CosinePolynomial(long double r, long double rest) {
   const long double z = r * r;
   const long double z2 = z * z;
   const long double b1 = (z * CosineHigh[3] + CosineHigh[2]) + z2 * CosineHigh[4];
-  const long double high = b1 * z2 * z2;
+  const long double high = b1 * (z2 * z2);
   const long double sum = (z * CosineHigh[1] + CosineHigh[0]) * z2 + high;
   const long double q = (CosineLow[1] * z + CosineLow[0]) + sum;
   const long double small = q * z2 + rr;

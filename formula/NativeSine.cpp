@@ -38,18 +38,14 @@ void Reduce(Assembler& a, const TLiterals& literals) {
   a.fmul(literals.Double(PiOver2B));        // t2, k, t1
   a.fld(st2);
   a.fsub(st0, st1);                         // hi, t2, k, t1
-  a.fld(st0);
-  a.fsub(st0, st4);                         // back, hi, t2, k, t1
-  a.fld(st1);
-  a.fsub(st0, st1);                         // hi - back, back, hi, t2, k, t1
-  a.fsubp(st5);                             // back, hi, t2, k, t1 - (hi - back)
-  a.faddp(st2);                             // hi, t2 + back, k, t1 - (hi - back)
-  a.fxch(st1);
-  a.fsubp(st3);                             // hi, k, error
+  a.fxch(st3);
+  a.fsub(st0, st3);                         // t1 - hi, t2, k, hi
+  a.fsubrp(st1);                            // error, k, hi
   a.fxch(st1);
   LoadFull(a, literals, PiOver2C);
-  a.fmulp(st1);                             // k C, hi, error
-  a.fsubrp(st2);                            // r = hi, rest
+  a.fmulp(st1);                             // k C, error, hi
+  a.fsubrp(st1);                            // rest, hi
+  a.fxch(st1);                              // r = hi, rest
   a.mov(eax, QuotientSlot());
 }
 
@@ -60,10 +56,11 @@ void LinearTerm(Assembler& a, const TLiterals& literals, int zIndex, double fact
   a.fadd(literals.Double(addend));
 }
 
-// z2, ... -> st0 times z2 twice: the high half of Estrin's scheme.
-void TimesZ2Twice(Assembler& a) {
-  a.fmul(st0, st1);
-  a.fmul(st0, st1);
+// b1, z2, ... -> b1 times z2 z2: the high half of Estrin's scheme.
+void TimesZ4(Assembler& a) {
+  a.fld(st1);
+  a.fmul(st0, st0);
+  a.fmulp(st1);
 }
 
 // r, rest -> ExtendedSine::SinePolynomial(r, rest).
@@ -76,7 +73,7 @@ void SinePolynomial(Assembler& a, const TLiterals& literals) {
   a.fmul(st0, st1);                         // a3 z2, z2, z, r, rest
   LinearTerm(a, literals, 2, SineHigh[2], SineHigh[1]);
   a.faddp(st1);                             // b1, z2, z, r, rest
-  TimesZ2Twice(a);                          // high, z2, z, r, rest
+  TimesZ4(a);                               // high, z2, z, r, rest
   LinearTerm(a, literals, 2, SineHigh[0], SineS2[0]);
   a.fadd(literals.Double(SineS2[1]));       // a1, high, z2, z, r, rest
   a.fmul(st0, st2);
@@ -113,7 +110,7 @@ void CosinePolynomial(Assembler& a, const TLiterals& literals) {
   a.fmul(literals.Double(CosineHigh[4]));   // C6 z2, z2, z, r rest
   LinearTerm(a, literals, 2, CosineHigh[3], CosineHigh[2]);
   a.faddp(st1);                             // b1, z2, z, r rest
-  TimesZ2Twice(a);                          // high, z2, z, r rest
+  TimesZ4(a);                               // high, z2, z, r rest
   LinearTerm(a, literals, 2, CosineHigh[1], CosineHigh[0]);
   a.fmul(st0, st2);
   a.faddp(st1);                             // sum, z2, z, r rest
