@@ -2,7 +2,7 @@
 // argument is reduced by pi/2 split in three parts, then one of two polynomials gives
 // the result for its quadrant. Over |x| < 2^20 the error stays within one unit in the
 // last place of the 64-bit significand, where fsin, with its 66-bit pi, loses digits
-// near every multiple of pi, and the code takes less than half of fsin's time.
+// near every multiple of pi.
 //
 // Each step below is one x87 operation rounded to 64 bits, in the order written; the
 // native code generator (NativeSine.cpp) emits the same operations in the same order,
@@ -34,7 +34,7 @@ constexpr double PiOver2B = 0x1.18469898cc4p-44;
 constexpr long double PiOver2C = 0x8b80dc1cd129024ep-151L;
 
 // sin r = r + r^3 (S0 + S1 z + ... + S7 z^7) and cos r = 1 - z/2 + z^2 (C0 + C1 z + ...
-// + C6 z^6), z = r^2, |r| <= pi/4: near-minimax fits whose own error is below 2^-80 of
+// + C6 z^6), z = r^2, |r| <= pi/4: near-minimax fits whose own error is below 2^-70 of
 // the result. S0, S1, C0 and C1 are held in full (SineLow, CosineLow); S2 as the sum
 // of two doubles, added one after the other; the rest in double, which moves the
 // result by less than 2^-70 of it.
