@@ -111,7 +111,8 @@ std::vector<TDrawingTiming> TimeDrawings(const std::vector<TBenchCurve>& curves,
     timing.DrawIt = Median(drawIt);
     timing.DrawItEvaluator = Median(evaluator);
     timing.EvaluationNs = Median(evalNs);
-    timing.EvaluationShare = static_cast<double>(timing.Evaluations) * timing.EvaluationNs * 1e-6 / timing.Stages.Total;
+    timing.EvaluationLimit = static_cast<double>(timing.Evaluations) * timing.EvaluationNs * 1e-6;
+    timing.EvaluationShare = timing.EvaluationLimit / timing.Stages.Total;
     timings.push_back(timing);
   }
   return timings;

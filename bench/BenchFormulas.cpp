@@ -140,19 +140,38 @@ std::vector<TStepTiming> TimeSteps(int runs) {
   const std::vector<long double> ts = SweepValues();
   const std::pair<const char*, long double (*)(long double)> steps[] = {
       {"x87 fmul", [](long double t) { return t * 3; }},
-      {"x87 fsin", Sine},
-      {"x87 fprem by 2 pi, fcos", Cosine},
+      {"x87 fsin", X87::Fsin},
+      {"x87 fprem by 2 pi, fcos", [](long double t) { return X87::Fcos(X87::ReduceTwoPi(t)); }},
+      {"formula sine (own, pi/2 parts)", Sine},
+      {"formula cosine (own)", Cosine},
       {"C library sin (double)", [](long double t) { return static_cast<long double>(std::sin(static_cast<double>(t))); }},
       {"C library sinl (long double)", [](long double t) { return sinl(t); }},
   };
+  // The same steps as native formula code, called as the curve evaluator calls it.
+  const std::pair<const char*, const char*> programs[] = {
+      {"native code of 3t", "3t"}, {"native code of sin(t)", "sin(t)"}, {"native code of cos(t)", "cos(t)"}};
+  std::vector<TOpCodeFunctionExtended> compiled(std::size(programs));
+  for (std::size_t k = 0; k < std::size(programs); ++k) {
+    std::string message;
+    compiled[k].Compile(programs[k].second, "tpq", message);
+    if (!compiled[k].Native()) throw std::runtime_error(std::string(programs[k].second) + ": no native code");
+  }
   long double sink = 0;
-  std::vector<std::vector<double>> ns(std::size(steps));
-  for (int run = 0; run < runs; ++run)
+  long double vars[3] = {0, P, Q};
+  std::vector<std::vector<double>> ns(std::size(steps) + std::size(programs));
+  for (int run = 0; run < runs; ++run) {
     for (std::size_t k = 0; k < std::size(steps); ++k) ns[k].push_back(NsPerEvaluation(steps[k].second, ts, 100, sink));
+    for (std::size_t k = 0; k < std::size(programs); ++k) {
+      const auto native = [&](long double t) { vars[0] = t; return compiled[k].Run(vars); };
+      ns[std::size(steps) + k].push_back(NsPerEvaluation(native, ts, 100, sink));
+    }
+  }
   volatile long double keep = sink;
   (void)keep;
   std::vector<TStepTiming> timings;
   for (std::size_t k = 0; k < std::size(steps); ++k) timings.push_back({steps[k].first, Median(ns[k])});
+  for (std::size_t k = 0; k < std::size(programs); ++k)
+    timings.push_back({programs[k].first, Median(ns[std::size(steps) + k])});
   return timings;
 }
 

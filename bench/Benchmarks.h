@@ -27,8 +27,10 @@ struct TFormulaTiming {
 // not give the program's values: a timing of different work would be meaningless.
 std::vector<TFormulaTiming> TimeFormulas(int runs);
 
-// Nanoseconds per call of single x87 steps and of the C library's sine, over the
-// same sweep of t: what the formulas' cost is made of.
+// Nanoseconds per call of single x87 steps, of the programs' own sine and cosine and
+// of the C library's sine, over the same sweep of t, then of the native code of 3t,
+// sin(t) and cos(t): what the formulas' cost is made of. Throws std::runtime_error
+// when one of those programs gets no native code.
 struct TStepTiming {
   std::string Name;
   double Ns = 0;
@@ -56,7 +58,8 @@ struct TDrawingTiming {
   double DrawItEvaluator = 0;     // the same with interpreted formula programs
   std::uint64_t Evaluations = 0;  // EvalCurve calls in one drawing
   double EvaluationNs = 0;        // nanoseconds per EvalCurve call on this curve
-  double EvaluationShare = 0;     // Evaluations times EvaluationNs over the drawing's total
+  double EvaluationLimit = 0;     // Evaluations times EvaluationNs, in ms: the curve alone
+  double EvaluationShare = 0;     // EvaluationLimit over the drawing's total
 };
 
 // Draws each curve `runs` times with native code and as often with interpreted

@@ -7,7 +7,12 @@
 // stack top; before a binary operator that finds only one value in the registers,
 // ReloadSpilled brings the most recently stored value back beneath it.
 //
-// Every jump is a short forward jump inside one guard.
+// A constant that a double holds exactly, pushed right before +, - or * (or before a
+// push that such an operator follows), is read by that operator as an m64 operand: one
+// cheap instruction instead of a 10-byte load, with the same value.
+//
+// Every jump is a forward jump inside one guard or inside the sine sequence
+// (NativeSine.cpp); all but the sine's are short.
 //
 // Comparisons follow the interpreter's compiled C++: "b == 0" is the quiet fucomip,
 // the ordered tests the signalling fcomip, so that a NaN raises the invalid flag
@@ -25,6 +30,7 @@
 #include <map>
 
 #include "formula/FunParsInternal.h"
+#include "formula/NativeSine.h"
 #include "formula/X87.h"
 
 using namespace asmjit;
@@ -44,8 +50,10 @@ class TErrorFlag : public ErrorHandler {
 int RoomNeeded(Token t) {
   if (IsOperandRef(t) || t == u'1' || t == u'p' || t == u'/' || t == u'^') return 1;
   switch (t) {
-    case u'A': case u'B': case u'E': case u'F': case u'G': case u'M':
+    case u'E': case u'F': case u'G': case u'M':
       return 1;
+    case u'A': case u'B':
+      return NativeSine::RoomNeeded;
     case u'C': case u'H': case u'I': case u'J': case u'K': case u'L': case u'O': case u'P': case u'Q': case u'R':
       return 2;
     case u'+': case u'-': case u'*': case u'#': case u'D': case u'N':  // in place
@@ -64,7 +72,26 @@ class TEmitter {
   // Runs the whole token string; false when it is not a well-formed program.
   bool Program(const std::u16string& postfix) {
     if (a_ && frameSlots_ > 0) a_->sub(x86::rsp, 16 * frameSlots_);
-    for (const Token t : postfix) {
+    for (std::size_t i = 0; i < postfix.size(); ++i) {
+      const Token t = postfix[i];
+      if (i + 1 < postfix.size() && FusesWith(t, postfix[i + 1])) {
+        // c, op: st0 = st0 op c
+        if (FreeSlots > 7) return false;  // no left operand
+        ++i;
+        if (a_) EmitFused(OperandIndex(t), postfix[i], false);
+        continue;
+      }
+      if (i + 2 < postfix.size() && IsOperandRef(postfix[i + 1]) && FusesWith(t, postfix[i + 2])) {
+        // c, push v, op: push v, then st0 = c op v
+        EnsureRoom(1);
+        if (a_) {
+          EmitToken(postfix[i + 1]);
+          EmitFused(OperandIndex(t), postfix[i + 2], true);
+        }
+        --FreeSlots;
+        i += 2;
+        continue;
+      }
       const bool push = IsOperandRef(t) || t == u'1' || t == u'p';
       const int need = RoomNeeded(t);
       if (need < 0) return false;
@@ -83,7 +110,7 @@ class TEmitter {
     if (a_) {
       if (frameSlots_ > 0) a_->add(x86::rsp, 16 * frameSlots_);
       a_->ret();
-      Literals();
+      PlaceLiterals();
     }
     return true;
   }
@@ -143,15 +170,60 @@ class TEmitter {
     return x86::tword_ptr(found->second);
   }
 
-  void Literals() {
+  // A double, read by the instructions that take an m64 operand.
+  x86::Mem DoubleLiteral(double value) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    auto found = doubles_.find(bits);
+    if (found == doubles_.end()) found = doubles_.emplace(bits, a_->newLabel()).first;
+    return x86::qword_ptr(found->second);
+  }
+
+  NativeSine::TLiterals Literals() {
+    return {[this](double value) { return DoubleLiteral(value); }};
+  }
+
+  void PlaceLiterals() {
     for (const auto& [bytes, label] : literals_) {
       a_->align(AlignMode::kData, 16);
       a_->bind(label);
       a_->embed(bytes.data(), bytes.size());
     }
+    for (const auto& [bits, label] : doubles_) {
+      a_->align(AlignMode::kData, 8);
+      a_->bind(label);
+      a_->embed(&bits, sizeof bits);
+    }
   }
 
   // ---- Tokens -----------------------------------------------------------------------
+
+  // True when `t` pushes a constant that a normal double (or zero) holds exactly and
+  // `op` is +, - or *: the constant is then read by the operator as an m64 operand, in
+  // place of a slow 10-byte load; converting it to double and back is exact, so the
+  // value is the same. Decided on the bits, so that no conversion raises a flag.
+  bool FusesWith(Token t, Token op) const {
+    if (!IsOperandRef(t) || OperandIndex(t) <= variableCount_ || (op != u'+' && op != u'-' && op != u'*'))
+      return false;
+    const long double c = constants_[OperandIndex(t) - variableCount_];
+    std::uint64_t significand;
+    std::uint16_t signAndExponent;
+    std::memcpy(&significand, &c, sizeof significand);
+    std::memcpy(&signAndExponent, reinterpret_cast<const unsigned char*>(&c) + 8, sizeof signAndExponent);
+    const int exponent = (signAndExponent & 0x7FFF) - 16383;
+    if (significand == 0) return true;  // a zero
+    return (significand & 0x7FF) == 0 && exponent >= -1022 && exponent <= 1023;
+  }
+
+  // st0 = st0 op c for the constant c of operand reference k, or c op st0 when the
+  // constant is the left operand (fsubr for c - st0).
+  void EmitFused(int k, Token op, bool constantFirst) {
+    const x86::Mem c = DoubleLiteral(static_cast<double>(constants_[k - variableCount_]));
+    if (op == u'+') a_->fadd(c);
+    else if (op == u'*') a_->fmul(c);
+    else if (constantFirst) a_->fsubr(c);
+    else a_->fsub(c);
+  }
 
   void EmitToken(Token t) {
     x86::Assembler& a = *a_;
@@ -172,11 +244,13 @@ class TEmitter {
       case u'/': SafeDivide(); break;
       case u'^': Power(); break;
       case u'#': a.fchs(); break;
-      case u'A':  // cosine
-        Reduce(X87::Shared.TwoPi);
-        a.fcos();
+      case u'A':  // cosine; beyond the sequence's range one fprem by 2 pi, fcos
+        NativeSine::Emit(a, 1, Literals(), [&] {
+          Reduce(X87::Shared.TwoPi);
+          a.fcos();
+        });
         break;
-      case u'B': a.fsin(); break;
+      case u'B': NativeSine::Emit(a, 0, Literals(), [&] { a.fsin(); }); break;
       case u'C': Exponential(); break;
       case u'D': a.fmul(x86::st0, x86::st0); break;
       case u'E': SquareRoot(); break;
@@ -486,6 +560,7 @@ class TEmitter {
   int SpillDepth = 0;
   int mostSpilled_ = 0;
   std::map<std::array<unsigned char, 10>, Label> literals_;
+  std::map<std::uint64_t, Label> doubles_;
 };
 
 }  // namespace

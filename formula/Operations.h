@@ -4,6 +4,7 @@
 // code generator must follow to compute the same bits.
 #pragma once
 
+#include "formula/ExtendedSine.h"
 #include "formula/X87.h"
 
 namespace FormulaOps {
@@ -17,11 +18,15 @@ inline long double Power(long double x, long double y) {
   return 0;
 }
 
-// A cosine: fprem by 2 pi (ReduceTwoPi), fcos.
-inline long double Cosine(long double x) { return Fcos(ReduceTwoPi(x)); }
+// A cosine: ExtendedSine for |x| < 2^20; beyond, and for a NaN or an infinity, fprem
+// by 2 pi (ReduceTwoPi), fcos.
+inline long double Cosine(long double x) {
+  return ExtendedSine::InRange(x) ? ExtendedSine::OfQuadrant(x, 1) : Fcos(ReduceTwoPi(x));
+}
 
-// B sine: fsin, no reduction.
-inline long double Sine(long double x) { return Fsin(x); }
+// B sine: ExtendedSine for |x| < 2^20; beyond, and for a NaN or an infinity, fsin
+// without reduction.
+inline long double Sine(long double x) { return ExtendedSine::InRange(x) ? ExtendedSine::OfQuadrant(x, 0) : Fsin(x); }
 
 // C exponential: fldl2e; fmulp; SafeExp2.
 inline long double Exponential(long double x) { return SafeExp2(x * Shared.Log2E); }

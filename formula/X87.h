@@ -12,6 +12,8 @@
 // invalid, division by zero or overflow.
 #pragma once
 
+#include <cstdint>
+
 namespace X87 {
 
 // ---- Single instructions ----------------------------------------------------------
@@ -27,6 +29,14 @@ inline long double Fsin(long double x) {
 inline long double Fcos(long double x) {
   asm("fcos" : "+t"(x));
   return x;
+}
+
+// fist to a 32-bit integer: the value of an integral x, which must fit (then no flag is
+// raised and the rounding mode does not matter).
+inline std::int32_t Fist(long double x) {
+  std::int32_t n;
+  asm("fistl %0" : "=m"(n) : "t"(x));
+  return n;
 }
 
 // fsqrt: the correctly rounded square root.

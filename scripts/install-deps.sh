@@ -12,6 +12,7 @@ packages=(
   clang-14 libclang-rt-14-dev
   libasmjit-dev libmuparser-dev
   libgif-dev
+  libmpfr-dev
   fonts-dejavu-core fonts-liberation
 )
 

@@ -39,9 +39,9 @@ TEST(BenchCommand, PrintsEveryTableWithTheDrawingsOfTheDrawCommand) {
   // The default curve with p = 1 and the trefoil, as wendrix-cli draw draws them.
   const QList<double> defaultRow = NumbersOfRow(bench.Out, "default curve, p = 1");
   const QList<double> trefoilRow = NumbersOfRow(bench.Out, "trefoil knot");
-  // points, pairs, read, five stages, Draw It, evaluator, evaluations, ns/eval, share
-  ASSERT_EQ(defaultRow.size(), 13);
-  ASSERT_EQ(trefoilRow.size(), 13);
+  // points, pairs, read, five stages, Draw It, limit, evaluator, evaluations, ns/eval, share
+  ASSERT_EQ(defaultRow.size(), 14);
+  ASSERT_EQ(trefoilRow.size(), 14);
   const TRun drawn = RunWendrixCli("draw", {"--seed", "1", "-p", "1"}, 60000);
   const TRun trefoil =
       RunWendrixCli("draw", {"--seed", "1", "-x", "sin(t)+2sin(2t)", "-y", "cos(t)-2cos(2t)", "-z", "-sin(3t)"}, 60000);
@@ -53,12 +53,14 @@ TEST(BenchCommand, PrintsEveryTableWithTheDrawingsOfTheDrawCommand) {
       QString("Drawn: %1 curve points, %2 bitangent records").arg(trefoilRow[0]).arg(trefoilRow[1])))
       << trefoil.Out.toStdString();
   // One run: the stages add up to Draw It less the read; evaluations happened, at least
-  // the samples; the share is a percentage.
+  // the samples; the limit is evaluations times ns per evaluation (printed to 0.1 ns);
+  // the share is a percentage.
   const double stages = defaultRow[3] + defaultRow[4] + defaultRow[5] + defaultRow[6] + defaultRow[7];
   EXPECT_LE(stages + defaultRow[2], defaultRow[8] + 0.05);
-  EXPECT_GE(defaultRow[10], 4101);
-  EXPECT_GT(defaultRow[12], 0);
-  EXPECT_LE(defaultRow[12], 100);
+  EXPECT_GE(defaultRow[11], 4101);
+  EXPECT_NEAR(defaultRow[9], defaultRow[11] * defaultRow[12] * 1e-6, defaultRow[11] * 0.05e-6 + 0.005);
+  EXPECT_GT(defaultRow[13], 0);
+  EXPECT_LE(defaultRow[13], 100);
 
   // Drag: view change, RenderHull, PaintMaxwell, step; the step holds the other two.
   const QStringList lines = bench.Out.split('\n');

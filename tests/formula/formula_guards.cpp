@@ -4,6 +4,7 @@
 
 #include <cfenv>
 #include <cmath>
+#include <limits>
 
 #include "formula/Checks.h"
 #include "tests/formula/formula_helpers.h"
@@ -123,6 +124,21 @@ TEST(FormulaGuards, TrigonometricReductions) {
   EXPECT_GE(std::fabs(huge), std::ldexp(1.0L, 63));
   EXPECT_GE(std::fabs(Guarded("tan(t)", std::ldexp(1.0L, 200))), std::ldexp(1.0L, 63));
   EXPECT_EQ(Guarded("cot(t)", std::ldexp(1.0L, 200)), 1);
+}
+
+TEST(FormulaGuards, SineAndCosineOfNonFiniteArguments) {
+  // A quiet NaN passes through both without a flag, as through fsin; an infinity is
+  // an invalid operation, as fsin and fprem make it.
+  const long double nan = std::numeric_limits<long double>::quiet_NaN();
+  EXPECT_TRUE(std::isnan(Guarded("sin(t)", nan)));
+  EXPECT_TRUE(std::isnan(Guarded("cos(t)", nan)));
+  for (const char* text : {"sin(t)", "cos(t)"})
+    for (const long double t : {std::numeric_limits<long double>::infinity(), -HUGE_VALL}) {
+      ClearFloatFlags();
+      EXPECT_TRUE(std::isnan(FormulaTest::Eval(text, t))) << text;
+      EXPECT_THROW(CheckFloatFlags(), FloatError) << text << " at " << t;
+    }
+  EXPECT_TRUE(std::signbit(Guarded("sin(t)", -0.0L)));
 }
 
 TEST(FormulaGuards, PiAndNegation) {

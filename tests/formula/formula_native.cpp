@@ -92,6 +92,9 @@ std::vector<long double> SpecialInputs() {
           -1000,
           std::nextafter(-1000.0L, -2000.0L),
           1e-20L,
+          std::ldexp(1.0L, 20),  // the sine's own reduction ends here
+          std::nextafter(std::ldexp(1.0L, 20), 0.0L),
+          -std::ldexp(1.0L, 20),
           1e-4940L,  // denormal
           -1e-4940L,
           1e300L,
@@ -148,6 +151,23 @@ TEST(FormulaNative, RandomFormulasMatchTheInterpreter) {
       ExpectSame(f, vars);
     }
     if (HasFatalFailure() || HasFailure()) return;
+  }
+}
+
+TEST(FormulaNative, SineAndCosineMatchTheInterpreterInEveryQuadrant) {
+  // Every binary order up to 2^21, and the neighbours of multiples of pi/4, where the
+  // quadrant and the rounding of the quotient change.
+  TOpCodeFunctionExtended sine, cosine;
+  Compile(sine, "sin(t)");
+  Compile(cosine, "cos(t)");
+  std::mt19937_64 random(7);
+  for (int i = 0; i < 20000; ++i) {
+    long double t = std::ldexp(static_cast<long double>(random() | 1ULL << 63), static_cast<int>(random() % 100) - 142);
+    if (i % 2 == 1) t = std::nextafter(static_cast<long double>(random() % 4000) * 0.785398163397448309616L, 0.0L);
+    const long double vars[3] = {random() & 1 ? t : -t, 0, 0};
+    ExpectSame(sine, vars);
+    ExpectSame(cosine, vars);
+    if (HasFailure()) return;
   }
 }
 

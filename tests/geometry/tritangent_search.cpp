@@ -184,8 +184,11 @@ TEST(TritangentSearch, APlanarCurveHasNoTritangentPlanes) {
   EXPECT_EQ(TritangentCount, 0);
   const TVector3 a = CurveAt(1), b = CurveAt(2.5L), c = CurveAt(4);
   EXPECT_TRUE(InCurvePlane(a, b, c));
-  // Three points on one line give no plane to test against.
-  EXPECT_TRUE(InCurvePlane(a, (a + b) / 2, b));
+  // Three points on one line give no plane to test against. They must lie on it
+  // exactly: the rounded middle of two curve points is off their line by a few ulps,
+  // which tilts the plane through them at random.
+  const TVector3 p{0.25L, -0.5L, 0.125L}, step{0.25L, 0.5L, 0.125L};
+  EXPECT_TRUE(InCurvePlane(p, p + step, p + step + step));
   Sample("cos(t)", "sin(t)", "0.000001 cos(3t)");
   EXPECT_FALSE(InCurvePlane(CurveAt(1), CurveAt(2.5L), CurveAt(4)));
 }

@@ -1,0 +1,116 @@
+// Sine and cosine in extended precision without the fsin and fcos instructions: the
+// argument is reduced by pi/2 split in three parts, then one of two polynomials gives
+// the result for its quadrant. Over |x| < 2^20 the error stays within one unit in the
+// last place of the 64-bit significand, where fsin, with its 66-bit pi, loses digits
+// near every multiple of pi.
+//
+// Each step below is one x87 operation rounded to 64 bits, in the order written; the
+// native code generator (NativeSine.cpp) emits the same operations in the same order,
+// so both compute the same bits. Operands of + and * may swap, nothing else. The
+// constants held as double are exact there, and read as such (fmul m64, fadd m64).
+#pragma once
+
+#include <cstdint>
+
+#include "formula/X87.h"
+
+namespace ExtendedSine {
+
+// Arguments from 2^20 on, NaNs and infinities are left to the instructions.
+constexpr double Limit = 0x1p20;
+
+// 2/pi to 53 bits is enough: the quotient only has to round to a neighbour of x 2/pi.
+constexpr double TwoOverPi = 0x1.45f306dc9c883p-1;
+
+// 1.5 times 2^63: added to a real of magnitude below 2^62 and subtracted again, it
+// leaves that real rounded to an integer (to nearest, halves to even).
+constexpr double Rounder = 0x1.8p63;
+
+// pi/2 = PiOver2A + PiOver2B + PiOver2C to 152 bits. A and B are pi/2 and the rest
+// truncated to 44 significant bits, so that k times either is exact for every
+// |k| < 2^20, and both are positive, so that x = -0 is reduced to -0.
+constexpr double PiOver2A = 0x1.921fb54442cp+0;
+constexpr double PiOver2B = 0x1.18469898cc4p-44;
+constexpr long double PiOver2C = 0x8b80dc1cd129024ep-151L;
+
+// sin r = r + r^3 (S0 + S1 z + ... + S7 z^7) and cos r = 1 - z/2 + z^2 (C0 + C1 z + ...
+// + C6 z^6), z = r^2, |r| <= pi/4: near-minimax fits whose own error is below 2^-70 of
+// the result. S0, S1, C0 and C1 are held in full (SineLow, CosineLow); S2 as the sum
+// of two doubles, added one after the other; the rest in double, which moves the
+// result by less than 2^-70 of it.
+constexpr long double SineLow[2] = {-0xaaaaaaaaaaaaaaabp-66L, 0x8888888888888887p-70L};
+constexpr double SineS2[2] = {-0x1.a01a01a01a019p-13, 0x1.6dp-67};
+constexpr double SineHigh[5] = {0x1.71de3a556c2c8p-19, -0x1.ae64567e73212p-26, 0x1.61245fb506d74p-33,
+                                -0x1.ae7c53cc422c9p-41, 0x1.9242bc285ffe3p-49};
+constexpr long double CosineLow[2] = {0xaaaaaaaaaaaaaaaap-68L, -0xb60b60b60b60b245p-73L};
+constexpr double CosineHigh[5] = {0x1.a01a01a019d0ap-16, -0x1.27e4fb7712d61p-22, 0x1.1eed8deb97423p-29,
+                                  -0x1.9394ba0c332d9p-37, 0x1.ab785aa02d659p-45};
+
+// True when x is reduced here: |x| < 2^20, tested without raising invalid for a NaN
+// (fucomip), as fsin raises nothing for one.
+inline bool InRange(long double x) { return __builtin_isless(__builtin_fabsl(x), Limit); }
+
+// x = k pi/2 + R - Rest with |R| <= pi/4 (a little more at worst) and |Rest| below
+// 2^-63 |R| or so; K is k as an integer.
+struct TReduced {
+  long double R, Rest;
+  std::int32_t K;
+};
+
+// For |x| < 2^20. t1 = x - k A and t2 = k B are exact; so is the rounding error of
+// hi = t1 - t2 taken as (t1 - hi) - t2 (Dekker's fast two-sum): when |t1| < |t2| both
+// lie below 2^-22 as multiples of 2^-86, so hi is exact and the error 0. Rest is k C
+// less that error. R = hi is ready before Rest, which the polynomials need at the end.
+inline TReduced Reduce(long double x) {
+  const long double k = (x * TwoOverPi + Rounder) - Rounder;
+  const std::int32_t integer = X87::Fist(k);
+  const long double t1 = x - k * PiOver2A;
+  const long double t2 = k * PiOver2B;
+  const long double hi = t1 - t2;
+  const long double error = (t1 - hi) - t2;
+  return {hi, k * PiOver2C - error, integer};
+}
+
+// sin(r - rest) = r + z r P(z) - rest (1 - z/2), P = S0 + S1 z + ... + S7 z^7 by
+// Estrin's scheme, whose short dependency chain lets the processor overlap its steps:
+// P = (S0 + S1 z) + (a1 z2 + b1 z4), a1 = S2 + S3 z, b1 = (S4 + S5 z) + (S6 + S7 z) z2,
+// z4 = z2 z2.
+inline long double SinePolynomial(long double r, long double rest) {
+  const long double z = r * r;
+  const long double z2 = z * z;
+  const long double a3 = z * SineHigh[4] + SineHigh[3];
+  const long double b1 = (z * SineHigh[2] + SineHigh[1]) + a3 * z2;
+  const long double high = b1 * (z2 * z2);
+  const long double a1 = (z * SineHigh[0] + SineS2[0]) + SineS2[1];
+  const long double sum = a1 * z2 + high;
+  const long double p = (SineLow[1] * z + SineLow[0]) + sum;
+  const long double t = z * r * p;
+  return r - ((rest - z * (rest * 0.5)) - t);
+}
+
+// cos(r - rest) = w + (((1 - w) - z/2) + (z2 Q + r rest)), w = 1 - z/2, with
+// Q = C0 + C1 z + ... + C6 z^6 by Estrin's scheme as for the sine.
+inline long double CosinePolynomial(long double r, long double rest) {
+  const long double rr = r * rest;
+  const long double z = r * r;
+  const long double z2 = z * z;
+  const long double b1 = (z * CosineHigh[3] + CosineHigh[2]) + z2 * CosineHigh[4];
+  const long double high = b1 * (z2 * z2);
+  const long double sum = (z * CosineHigh[1] + CosineHigh[0]) * z2 + high;
+  const long double q = (CosineLow[1] * z + CosineLow[0]) + sum;
+  const long double small = q * z2 + rr;
+  const long double half = z * 0.5;
+  const long double w = 1 - half;
+  return w + (((1 - w) - half) + small);
+}
+
+// sin x for offset 0, cos x for offset 1 (cos x = sin(x + pi/2)), for |x| < 2^20.
+inline long double OfQuadrant(long double x, std::int32_t offset) {
+  const TReduced reduced = Reduce(x);
+  const std::int32_t quadrant = reduced.K + offset;
+  const long double v =
+      quadrant & 1 ? CosinePolynomial(reduced.R, reduced.Rest) : SinePolynomial(reduced.R, reduced.Rest);
+  return quadrant & 2 ? -v : v;
+}
+
+}  // namespace ExtendedSine

@@ -1,0 +1,165 @@
+// The x87 sequence of ExtendedSine; the comments show the register stack, st0 first.
+#include "formula/NativeSine.h"
+
+#include "formula/ExtendedSine.h"
+
+using namespace asmjit;
+using namespace asmjit::x86;
+
+namespace NativeSine {
+
+namespace {
+
+using namespace ExtendedSine;
+
+// Pushes a constant held in full: fld m64 of its first 53 bits, fadd m64 of the rest,
+// an exact sum. Two cheap loads, where one fld m80 costs several times as much.
+void LoadFull(Assembler& a, const TLiterals& literals, long double value) {
+  const double high = static_cast<double>(value);
+  a.fld(literals.Double(high));
+  a.fadd(literals.Double(static_cast<double>(value - high)));
+}
+
+// The red-zone slot that receives the quotient as an integer.
+Mem QuotientSlot() { return dword_ptr(rsp, -8); }
+
+// x -> r, rest as ExtendedSine::Reduce computes them; the integer quotient k goes to
+// eax.
+void Reduce(Assembler& a, const TLiterals& literals) {
+  a.fld(st0);
+  a.fmul(literals.Double(TwoOverPi));
+  a.fadd(literals.Double(Rounder));
+  a.fsub(literals.Double(Rounder));         // k, x
+  a.fist(QuotientSlot());
+  a.fld(st0);
+  a.fmul(literals.Double(PiOver2A));        // k A, k, x
+  a.fsubp(st2);                             // k, t1
+  a.fld(st0);
+  a.fmul(literals.Double(PiOver2B));        // t2, k, t1
+  a.fld(st2);
+  a.fsub(st0, st1);                         // hi, t2, k, t1
+  a.fxch(st3);
+  a.fsub(st0, st3);                         // t1 - hi, t2, k, hi
+  a.fsubrp(st1);                            // error, k, hi
+  a.fxch(st1);
+  LoadFull(a, literals, PiOver2C);
+  a.fmulp(st1);                             // k C, error, hi
+  a.fsubrp(st1);                            // rest, hi
+  a.fxch(st1);                              // r = hi, rest
+  a.mov(eax, QuotientSlot());
+}
+
+// st0 = st(zIndex) times the first coefficient plus the second, both doubles.
+void LinearTerm(Assembler& a, const TLiterals& literals, int zIndex, double factor, double addend) {
+  a.fld(st(zIndex));
+  a.fmul(literals.Double(factor));
+  a.fadd(literals.Double(addend));
+}
+
+// b1, z2, ... -> b1 times z2 z2: the high half of Estrin's scheme.
+void TimesZ4(Assembler& a) {
+  a.fld(st1);
+  a.fmul(st0, st0);
+  a.fmulp(st1);
+}
+
+// r, rest -> ExtendedSine::SinePolynomial(r, rest).
+void SinePolynomial(Assembler& a, const TLiterals& literals) {
+  a.fld(st0);
+  a.fmul(st0, st0);                         // z, r, rest
+  a.fld(st0);
+  a.fmul(st0, st0);                         // z2, z, r, rest
+  LinearTerm(a, literals, 1, SineHigh[4], SineHigh[3]);
+  a.fmul(st0, st1);                         // a3 z2, z2, z, r, rest
+  LinearTerm(a, literals, 2, SineHigh[2], SineHigh[1]);
+  a.faddp(st1);                             // b1, z2, z, r, rest
+  TimesZ4(a);                               // high, z2, z, r, rest
+  LinearTerm(a, literals, 2, SineHigh[0], SineS2[0]);
+  a.fadd(literals.Double(SineS2[1]));       // a1, high, z2, z, r, rest
+  a.fmul(st0, st2);
+  a.faddp(st1);                             // sum, z2, z, r, rest
+  a.fxch(st1);
+  a.fstp(st0);                              // sum, z, r, rest
+  LoadFull(a, literals, SineLow[1]);
+  a.fmul(st0, st2);
+  LoadFull(a, literals, SineLow[0]);
+  a.faddp(st1);                             // S1 z + S0, sum, z, r, rest
+  a.faddp(st1);                             // p, z, r, rest
+  a.fld(st1);
+  a.fmul(st0, st3);
+  a.fmulp(st1);                             // t, z, r, rest
+  a.fld(st3);
+  a.fmul(literals.Double(0.5));
+  a.fmul(st0, st2);
+  a.fsubr(st0, st4);                        // rest - z rest/2, t, z, r, rest
+  a.fsubrp(st1);                            // (rest - z rest/2) - t, z, r, rest
+  a.fsubp(st2);                             // z, sine, rest
+  a.fstp(st0);
+  a.fstp(st1);                              // sine
+}
+
+// r, rest -> ExtendedSine::CosinePolynomial(r, rest).
+void CosinePolynomial(Assembler& a, const TLiterals& literals) {
+  a.fld(st0);
+  a.fmul(st0, st2);
+  a.fstp(st2);                              // r, r rest
+  a.fmul(st0, st0);                         // z, r rest
+  a.fld(st0);
+  a.fmul(st0, st0);                         // z2, z, r rest
+  a.fld(st0);
+  a.fmul(literals.Double(CosineHigh[4]));   // C6 z2, z2, z, r rest
+  LinearTerm(a, literals, 2, CosineHigh[3], CosineHigh[2]);
+  a.faddp(st1);                             // b1, z2, z, r rest
+  TimesZ4(a);                               // high, z2, z, r rest
+  LinearTerm(a, literals, 2, CosineHigh[1], CosineHigh[0]);
+  a.fmul(st0, st2);
+  a.faddp(st1);                             // sum, z2, z, r rest
+  LoadFull(a, literals, CosineLow[1]);
+  a.fmul(st0, st3);
+  LoadFull(a, literals, CosineLow[0]);
+  a.faddp(st1);
+  a.faddp(st1);                             // q, z2, z, r rest
+  a.fmulp(st1);                             // q z2, z, r rest
+  a.faddp(st2);                             // z, small
+  a.fmul(literals.Double(0.5));             // half, small
+  a.fld1();
+  a.fsub(st0, st1);                         // w, half, small
+  a.fld1();
+  a.fsub(st0, st1);                         // 1 - w, w, half, small
+  a.fsubrp(st2);                            // w, (1 - w) - half, small
+  a.fxch(st1);
+  a.faddp(st2);                             // w, small + ((1 - w) - half)
+  a.faddp(st1);                             // cosine
+}
+
+}  // namespace
+
+void Emit(Assembler& a, std::int32_t offset, const TLiterals& literals, const std::function<void()>& outside) {
+  const Label inside = a.newLabel(), cosine = a.newLabel(), sign = a.newLabel(), done = a.newLabel();
+  // Limit > |x| by the quiet fucomip: a NaN goes outside without the invalid flag.
+  a.fld(st0);
+  a.fabs();
+  a.fld(literals.Double(Limit));
+  a.fucomip(st1);
+  a.fstp(st0);
+  a.ja(inside);
+  outside();
+  a.jmp(done);
+
+  a.bind(inside);
+  Reduce(a, literals);
+  if (offset != 0) a.add(eax, offset);
+  a.test(al, 1);
+  a.jnz(cosine);
+  SinePolynomial(a, literals);
+  a.jmp(sign);
+  a.bind(cosine);
+  CosinePolynomial(a, literals);
+  a.bind(sign);
+  a.test(al, 2);
+  a.jz(done);
+  a.fchs();
+  a.bind(done);
+}
+
+}  // namespace NativeSine
