@@ -136,10 +136,17 @@ void ClearFormulas() {
 
 void EvalCurve(long double t, TVector3& point) {
   ++CurveEvaluations;
+  const bool overflowBefore = (X87::Fnstsw() & X87::OverflowFlag) != 0;
   FormulaVars[0] = t;
   point.x = FormulaX.Run(FormulaVars);
   point.y = FormulaY.Run(FormulaVars);
   point.z = FormulaZ.Run(FormulaVars);
+  // An overflow inside a formula whose value still comes out finite, such as 10^5000
+  // within 10^(-5000) = 1/10^5000, ended in the rounded value (here 0) or the limit the
+  // formula tends to: it is no fault of the curve. Only this evaluation's flag goes.
+  if (!overflowBefore && (X87::Fnstsw() & X87::OverflowFlag) != 0 && __builtin_isfinite(point.x) &&
+      __builtin_isfinite(point.y) && __builtin_isfinite(point.z))
+    X87::ClearOverflowFlag();
 }
 
 long double EvalConstant(const std::string& text, std::string& message) {
