@@ -139,6 +139,8 @@ TReadResult LeeDatos(TInputFields& fields, bool& ready) {
     if (!message.empty()) return ReportInputError(message, ready);
     texts[i] = field;
   }
+  // A curve point costs the three programs together; no drawing may take minutes.
+  if (std::string message; !FunPars::CurveWorkFits(message)) return ReportInputError(message, ready);
   long double values[3][2];
   for (int i = 0; i < 3; ++i) {
     const TRange& r = Ranges[i];
