@@ -110,7 +110,7 @@ TEST_F(Files, SaveAsWritesTheAcceptedCurveAndSaveFollowsLaterChanges) {
   EXPECT_EQ(ReadLines(Path("curve.wdx")),
             QStringList({"cos(2t)(p+sen(3t))", "sen(2t)(p+sen(3t))", "cos(3t+q)", "0", "6.28318530717959", "0", "5",
                          "0", "3.14159265358979", "0", "0"}));
-  EXPECT_EQ(Form->windowTitle(), "");  // saving does not name the window
+  EXPECT_EQ(Form->windowTitle(), "curve.wdx");  // the file that Save now writes
 
   // Nothing changed since: "Save" does not write.
   QFile::remove(Path("curve.wdx"));
