@@ -43,13 +43,9 @@ TEST(FormulaProperty, DeepFormulasAgreeWithShallowOnes) {
     std::string deep, shallow = "t";
     for (int k = 1; k <= terms; ++k) {
       deep += std::to_string(k) + "+(";
-      // Appended piece by piece: g++ 12 at -O3 takes "+" + to_string(...) for an
-      // overlapping copy (a false -Wrestrict).
-      shallow += '+';
-      shallow += std::to_string(terms + 1 - k);
+      shallow += "+" + std::to_string(terms + 1 - k);
     }
-    deep += 't';
-    deep.append(terms, ')');
+    deep += "t" + std::string(terms, ')');
     EXPECT_EQ(FormulaTest::Eval(deep, 5), FormulaTest::Eval(shallow, 5)) << terms;
   }
   // A deep random formula against its reference, beyond the stack kept on the machine stack.
