@@ -85,7 +85,7 @@ inline std::vector<TRow> Rows() {
   const std::string badName = "Some function or variable was miswritten.";
   const std::string badNumber = "There is a miswritten number.";
   const std::string syntax = "There is a sintax defect in the formula.";
-  const std::string tooLong = "This is an expression too long.";
+  const std::string tooLong = "This is an expression too long.", third = Repeat("t+", 2400) + "t";
   // 1e300 as the notation writes it (it has no exponents).
   const std::string huge = "10^300";
   return {
@@ -138,10 +138,7 @@ inline std::vector<TRow> Rows() {
       {"Field100000BracketCharacters", TInput().Curve(Bracketed("sin(t)", 49997), "cos(t)", "sin(2t)"), Drawn,
        "", true},
       {"Field100000CharacterSum", TInput().Curve(Repeat("t+", 49999) + "tt", "t#", "0"), Refused, tooLong},
-      // Each alone is accepted; a curve point would cost all three.
-      {"ThreeFormulasTooLongTogether", TInput().Curve(Repeat("t+", 2400) + "t", Repeat("t+", 2400) + "t",
-                                                      Repeat("t+", 2400) + "t"), Refused, tooLong},
-      {"FormulaWithSixThousandTerms", TInput().Curve(Repeat("t+", 6000) + "t", "sin(t)", "cos(t)"), Drawn},
+      {"ThreeFormulasTooLongTogether", TInput().Curve(third, third, third), Refused, tooLong},
       {"Field100000Digits", TInput().Curve(Repeat("9", 100000), "sin(t)", "cos(t)"), Refused, badNumber},
       {"FieldOfBlanks", TInput().Curve("cos(t)", " \t ", "0"), Refused, DataMissing},
       {"NonAsciiCharacter", TInput().Curve("t\xc2\xb2", "sin(t)", "0"), Refused, badCharacter},

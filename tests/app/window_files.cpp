@@ -178,7 +178,6 @@ TEST_F(Files, AFileThatIsNoCurveLeavesTheInputAndThePicture) {
   WriteText(Path("short.wdx"), "t\r\nt\r\nt\r\n0\r\n1\r\n");
   WriteText(Path("badp.wdx"), "t\nt\nt\n0\n1\n0\n5\n0\n1\nabc\n0\n");
   WriteText(Path("outside.wdx"), "t\nt\nt\n0\n1\n0\n5\n0\n1\n9\n0\n");
-  // Opening a FIFO would wait for a writer for ever: it is refused at once.
   ASSERT_EQ(::mkfifo(Path("waiting.wdx").toLocal8Bit().constData(), 0644), 0);
   for (const char* name : {"short.wdx", "badp.wdx", "outside.wdx", "missing.wdx", "waiting.wdx"}) {
     Open(Path(name));
