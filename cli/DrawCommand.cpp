@@ -5,6 +5,7 @@
 #include <QImage>
 #include <cstdio>
 #include <exception>
+#include <vector>
 
 #include "app/Drawing.h"
 #include "app/Glob.h"
@@ -44,19 +45,21 @@ bool PlaceParameters(long double p, long double q, std::string& message) {
   return true;
 }
 
-void SavePicture(const QDir& dir, const char* name, const QImage& image) {
-  MeshFiles::WritePng(dir.filePath(name).toStdString(), image);
-}
-
 void WriteOutputs(const TDrawOptions& options, const Drawing::TStageTimes& times,
                   const HullMeasures::TMeasures& measures) {
   if (!options.PngDir.empty()) {
     const QDir dir(QString::fromStdString(options.PngDir));
     if (!dir.mkpath(".")) throw WendrixError("cannot create the folder " + options.PngDir);
-    SavePicture(dir, "hull.png", Glob::HullBitmap);
-    SavePicture(dir, "square.png", Glob::BitangBitmap);
-    SavePicture(dir, "normals.png", Glob::MaxwellBitmap);
-    if (Glob::StereoMode) SavePicture(dir, "stereo.png", Glob::StereoBitmap);
+    std::vector<SafeFile::TFile> files;
+    const auto add = [&](const char* name, const QImage& image) {
+      files.push_back({dir.filePath(name).toStdString(), MeshFiles::PngBytes(image)});
+    };
+    add("hull.png", Glob::HullBitmap);
+    add("square.png", Glob::BitangBitmap);
+    add("normals.png", Glob::MaxwellBitmap);
+    if (Glob::StereoMode) add("stereo.png", Glob::StereoBitmap);
+    // All or nothing: a set of pictures from two drawings would be worse than none.
+    SafeFile::WriteAll(files);
   }
   if (!options.JsonFile.empty()) {
     SafeFile::Write(options.JsonFile, DrawingJson(times, measures));
@@ -66,7 +69,7 @@ void WriteOutputs(const TDrawOptions& options, const Drawing::TStageTimes& times
                                      std::pair{&options.StlFile, MeshFiles::TMeshFormat::Stl}})
     if (!file->empty()) {
       if (!MeshFiles::ExportHullMesh(*file, format, message)) throw WendrixError(message);
-      std::printf("%s\n", message.c_str());
+      if (!options.Quiet) std::printf("%s\n", message.c_str());
     }
 }
 

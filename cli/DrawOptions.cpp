@@ -90,6 +90,13 @@ TParseOutcome ParseDrawOptions(const QStringList& arguments, TDrawOptions& optio
   const QStringList files = parser.positionalArguments();
   if (files.size() > 1) return error("only one curve file may be given");
 
+  // An empty name would silently mean "none" (or the current folder).
+  if (!files.isEmpty() && files[0].isEmpty()) return error("the curve file name is empty");
+  for (const auto& [option, what] : {std::pair{&png, "a folder name"}, std::pair{&json, "a file name"},
+                                     std::pair{&obj, "a file name"}, std::pair{&stl, "a file name"}})
+    if (parser.isSet(*option) && parser.value(*option).isEmpty())
+      return error("--" + option->names()[0].toStdString() + " needs " + what + ", not an empty text");
+
   options = {};
   if (!files.isEmpty()) options.File = files[0].toStdString();
   for (const TFieldOption& f : FieldOptions)
@@ -98,8 +105,11 @@ TParseOutcome ParseDrawOptions(const QStringList& arguments, TDrawOptions& optio
     if (!parser.isSet(*option)) continue;
     const std::string text = parser.value(*option).toStdString();
     long double value = 0;
-    if (!CurveInput::ParsePlainDecimal(text, value))
-      return error("--" + option->names()[0].toStdString() + " needs a plain number, not \"" + text + "\"");
+    bool tooLarge = false;
+    const std::string name = "--" + option->names()[0].toStdString();
+    if (!CurveInput::ParsePlainDecimal(text, value, tooLarge))
+      return error(tooLarge ? name + " is too large: \"" + text + "\""
+                            : name + " needs a plain number, not \"" + text + "\"");
     *target = value;
   }
   options.PngDir = parser.value(png).toStdString();

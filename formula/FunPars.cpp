@@ -48,8 +48,9 @@ namespace {
 
 const char* const DefaultVariables = "PQRSTUVWXYZ";
 
-// The steps of a compilation after the variable list is set; 0 or an error code.
-int Translate(const std::string& text, std::vector<long double>& constants) {
+// The steps of a compilation after the variable list is set; 0 or an error code, and
+// the program's work.
+int Translate(const std::string& text, std::vector<long double>& constants, std::size_t& work) {
   int code = NormalizeFormula(text, Work.NormalText);
   if (code == NoError)
     code = TokenizeFormula(Work.NormalText, Work.VariableList, constants, Work.ConstantCount, Work.TokenString);
@@ -57,6 +58,8 @@ int Translate(const std::string& text, std::vector<long double>& constants) {
   if (code == NoError) code = CheckSyntax(Work.TokenString);
   if (code == NoError) code = RewritePowers(Work.TokenString, constants, Work.VariableCount);
   if (code == NoError) Work.PostfixText = ToPostfix(Work.TokenString);
+  if (code == NoError) work = ProgramWork(Work.PostfixText);
+  if (code == NoError && work > FunPars::MaxCurveWork) code = TooLong;
   return code;
 }
 
@@ -72,6 +75,7 @@ void TOpCodeFunctionExtended::Compile(const std::string& text, const std::string
   Code.Clear();  // a failed compilation leaves no program behind
   NativeCode.Clear();
   Entry = nullptr;
+  cost_ = 0;
   if (variables.empty()) {
     Work.VariableList = DefaultVariables;
   } else {
@@ -97,11 +101,13 @@ void TOpCodeFunctionExtended::Compile(const std::string& text, const std::string
   Work.PostfixText.clear();
   Constants.assign(8, 0.0L);
   Work.ConstantCount = 0;
-  const int code = Translate(text, Constants);
+  std::size_t work = 0;
+  const int code = Translate(text, Constants, work);
   if (code != NoError) {
     message = CompileMessages[code];
     return;
   }
+  cost_ = work;
   Code.Emit(Work.PostfixText, Constants.data(), Work.VariableCount);
   if (FunPars::NativeCodeEnabled() && NativeCode.EmitProgram(Work.PostfixText, Constants.data(), Work.VariableCount))
     Entry = NativeCode.Entry();
@@ -114,6 +120,7 @@ void TOpCodeFunctionExtended::Clear() {
   Code.Clear();
   NativeCode.Clear();
   Entry = nullptr;
+  cost_ = 0;
   Constants.clear();
   Constants.shrink_to_fit();
 }
@@ -136,10 +143,17 @@ void ClearFormulas() {
 
 void EvalCurve(long double t, TVector3& point) {
   ++CurveEvaluations;
+  const bool overflowBefore = (X87::Fnstsw() & X87::OverflowFlag) != 0;
   FormulaVars[0] = t;
   point.x = FormulaX.Run(FormulaVars);
   point.y = FormulaY.Run(FormulaVars);
   point.z = FormulaZ.Run(FormulaVars);
+  // An overflow inside a formula whose value still comes out finite, such as 10^5000
+  // within 10^(-5000) = 1/10^5000, ended in the rounded value (here 0) or the limit the
+  // formula tends to: it is no fault of the curve. Only this evaluation's flag goes.
+  if (!overflowBefore && (X87::Fnstsw() & X87::OverflowFlag) != 0 && __builtin_isfinite(point.x) &&
+      __builtin_isfinite(point.y) && __builtin_isfinite(point.z))
+    X87::ClearOverflowFlag();
 }
 
 long double EvalConstant(const std::string& text, std::string& message) {
@@ -152,6 +166,12 @@ long double EvalConstant(const std::string& text, std::string& message) {
     return 0;
   }
   return formula.Run(nullptr);
+}
+
+bool CurveWorkFits(std::string& message) {
+  if (FormulaX.Cost() + FormulaY.Cost() + FormulaZ.Cost() <= MaxCurveWork) return true;
+  message = CompileMessages[TooLong];
+  return false;
 }
 
 void UseNativeCode(bool enabled) { NativeEnabled = enabled; }

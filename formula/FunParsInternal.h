@@ -32,6 +32,14 @@ constexpr std::size_t MaxTokens = std::size_t{1} << 20;
 // grows with the square of its length; beyond this it is refused with message 8.
 constexpr std::size_t MaxRewriteWork = MaxTokens * 16;
 
+// The work of one run of the postfix program `postfix`, in nanoseconds of this
+// machine's x87 unit (about twice the time measured for each operation in long programs,
+// so that slower arguments and larger code stay within it): 1 per operand, 4 per
+// addition, product, negation, square or absolute value, 8 per division, 30 to 80 per
+// root, exponential, logarithm and hyperbolic or inverse function, 150 to 200 per
+// power, circular function, tanh, arctan and asinh, and 350 per cotangent.
+std::size_t ProgramWork(const TokenText& postfix);
+
 // Error codes of the compiler, indexes of CompileMessages.
 enum ECompileError {
   NoError = 0,

@@ -361,4 +361,24 @@ TokenText ToPostfix(const TokenText& tokens) {
   return tree.Postfix();
 }
 
+std::size_t ProgramWork(const TokenText& postfix) {
+  // Function codes 'A' (cos) to 'R' (asinh), as FormulaOps computes them.
+  constexpr std::size_t FunctionWork['R' - 'A' + 1] = {
+      150, 150, 40, 4, 30, 60, 150, 50, 50, 150, 40, 60, 200, 4, 350, 80, 80, 200};
+  std::size_t work = 0;
+  for (const Token t : postfix) {
+    if (t >= u'A' && t <= u'R')
+      work += FunctionWork[t - u'A'];
+    else if (t == u'^')
+      work += 150;
+    else if (t == u'/')
+      work += 8;
+    else if (IsBinaryOperator(t) || t == u'#')
+      work += 4;
+    else
+      work += 1;
+  }
+  return work;
+}
+
 }  // namespace FunParsWork

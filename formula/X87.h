@@ -118,6 +118,27 @@ inline long double Fldln2() {
   return v;
 }
 
+// ---- Status flags -------------------------------------------------------------------
+
+// The overflow flag (OE) of the x87 status word.
+inline constexpr unsigned short OverflowFlag = 0x08;
+
+// fnstsw: the status word with the raised exception flags.
+inline unsigned short Fnstsw() {
+  unsigned short word;
+  asm volatile("fnstsw %0" : "=am"(word) : : "memory");
+  return word;
+}
+
+// Lowers the overflow flag alone, leaving every other flag as it is: fnstenv, clear the
+// flag in the stored status word, fldenv.
+inline void ClearOverflowFlag() {
+  unsigned short environment[14];  // the 28-byte protected-mode environment
+  asm volatile("fnstenv %0" : "=m"(environment) : : "memory");
+  environment[2] = static_cast<unsigned short>(environment[2] & ~OverflowFlag);
+  asm volatile("fldenv %0" : : "m"(environment) : "memory");
+}
+
 // ---- Shared constants ---------------------------------------------------------------
 
 // Set by FunPars::Initialize from the instruction constants; the guarded routines and

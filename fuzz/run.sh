@@ -6,11 +6,13 @@
 # crash, a failed check, a leak or a timeout stops the run with its input saved under
 # <build>/fuzz-findings/ and a non-zero status.
 # Usage: fuzz/run.sh <build dir> <formula runs> <curve-file runs> <seconds per target>
+#        [<seconds per curve file before it counts as a hang, default 30>]
 set -euo pipefail
 build=$(cd "$1" && pwd)
 formula_runs=$2
 file_runs=$3
 seconds=$4
+file_timeout=${5:-30}
 here=$(cd "$(dirname "$0")" && pwd)
 findings=$build/fuzz-findings
 workers=$(nproc)
@@ -40,4 +42,4 @@ run() {  # run <target> <runs> <max input length> <timeout per input>
 }
 
 run formula_fuzz "$formula_runs" 4096 10
-run curvefile_fuzz "$file_runs" 2048 30
+run curvefile_fuzz "$file_runs" 2048 "$file_timeout"

@@ -67,6 +67,13 @@ void UpdateFrames() {
   s.EyeDist = std::sqrt(s.EyeDist2);
   s.ScaleAbs = std::fabs(s.Scale);
   s.ScaleAbs2 = s.ScaleAbs * s.ScaleAbs;
+  // A figure of one point (a constant curve) has no depth to show, and its view, framed
+  // for a figure of no size, would magnify the turn of either camera beyond any picture:
+  // both cameras look along the view axis and show the point where the shaded view does.
+  if (s.SphereR2 == 0) {
+    s.RedFrame = s.TealFrame = {s.AxisX, s.AxisY, s.AxisZ};
+    return;
+  }
   s.RedFrame = {SinHalfAngle * s.AxisZ + CosHalfAngle * s.AxisX, s.AxisY,
                 CosHalfAngle * s.AxisZ - SinHalfAngle * s.AxisX};
   s.TealFrame = {CosHalfAngle * s.AxisX - SinHalfAngle * s.AxisZ, s.AxisY,

@@ -54,7 +54,8 @@ void PrepareStereo();
 
 // From Eye, Centre, Scale and the three rows: EyeDist2, EyeDist, ScaleAbs, ScaleAbs2,
 // RedFrame (x = sin a AxisZ + cos a AxisX, depth = cos a AxisZ - sin a AxisX) and
-// TealFrame (x = cos a AxisX - sin a AxisZ, depth = cos a AxisZ + sin a AxisX).
+// TealFrame (x = cos a AxisX - sin a AxisZ, depth = cos a AxisZ + sin a AxisX). A
+// figure of one point (SphereR2 = 0) gets the view's own rows as both frames.
 void UpdateFrames();
 
 // Pixel of world point p in the frame DrawX, DrawY, DrawDepth, rounded to nearest

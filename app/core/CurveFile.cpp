@@ -1,7 +1,14 @@
 #include "app/core/CurveFile.h"
 
-#include <QFile>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QByteArray>
+#include <QList>
 #include <QString>
+#include <cerrno>
+#include <cstring>
 #include <tuple>
 
 #include "app/core/NumberText.h"
@@ -35,6 +42,38 @@ std::vector<std::string> SplitLines(const QByteArray& data) {
   }
   if (!line.empty()) lines.push_back(line);
   return lines;
+}
+
+// Up to MaxFileSize + 1 bytes of the regular file `path`. Anything else (a FIFO or a
+// device, which could keep the program waiting for ever) is refused before a byte is
+// read; false with the reason in `error`.
+bool ReadRegularFile(const std::string& path, QByteArray& data, std::string& error) {
+  // Not blocking, so that opening a FIFO returns at once; a regular file ignores it.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    error = std::string(std::strerror(errno)) + ".";
+    return false;
+  }
+  struct stat info {};
+  bool ok = ::fstat(fd, &info) == 0;
+  if (!ok) error = std::string(std::strerror(errno)) + ".";
+  if (ok && !S_ISREG(info.st_mode)) {
+    error = std::string("it is ") + SafeFile::KindName(info.st_mode) + ", not a curve file.";
+    ok = false;
+  }
+  while (ok && data.size() <= MaxFileSize) {
+    char block[65536];
+    const ssize_t n = ::read(fd, block, sizeof block);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      error = std::string(std::strerror(errno)) + ".";
+      ok = false;
+    }
+    if (n <= 0) break;
+    data.append(block, n);
+  }
+  ::close(fd);
+  return ok;
 }
 
 bool HoldsControlCharacter(const std::string& line) {
@@ -106,20 +145,17 @@ std::string CutName(const std::string& name) {
 
 bool ReadCurveFile(const std::string& path, TCurveTexts& texts, std::string& error) {
   const std::string prefix = "Cannot load " + Quoted(path) + ": ";
-  QFile file(QString::fromStdString(path));
-  if (!file.open(QIODevice::ReadOnly)) {
-    error = prefix + file.errorString().toStdString();
-    return false;
-  }
-  const QByteArray data = file.read(MaxFileSize + 1);
-  if (file.error() != QFileDevice::NoError) {
-    error = prefix + file.errorString().toStdString();
+  QByteArray data;
+  if (!ReadRegularFile(path, data, error)) {
+    error = prefix + error;
     return false;
   }
   if (data.size() > MaxFileSize) {
     error = prefix + "it is too large to be a curve file.";
     return false;
   }
+  // Some editors begin a UTF-8 text with a byte-order mark; it is no part of line 1.
+  if (data.startsWith("\xEF\xBB\xBF")) data.remove(0, 3);
   const std::vector<std::string> lines = SplitLines(data);
   bool binary = data.contains('\0');
   for (std::size_t i = 0; i < lines.size() && i < LineCount; ++i) binary = binary || HoldsControlCharacter(lines[i]);
@@ -136,8 +172,9 @@ bool ReadCurveFile(const std::string& path, TCurveTexts& texts, std::string& err
   read.PText = lines[9];
   read.QText = lines[10];
   for (const auto& [line, text, value] : {std::tuple{10, &read.PText, &read.P}, std::tuple{11, &read.QText, &read.Q}})
-    if (!CurveInput::ParsePlainDecimal(*text, *value)) {
-      error = prefix + "line " + std::to_string(line) + " (\"" + *text + "\") is not a number.";
+    if (bool tooLarge = false; !CurveInput::ParsePlainDecimal(*text, *value, tooLarge)) {
+      error = prefix + "line " + std::to_string(line) + " (\"" + *text + "\") is " +
+              (tooLarge ? "too large a number." : "not a number.");
       return false;
     }
   texts = read;

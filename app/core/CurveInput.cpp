@@ -1,6 +1,7 @@
 #include "app/core/CurveInput.h"
 
 #include <cctype>
+#include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -66,6 +67,52 @@ TReadResult Refuse(const std::string& message, bool beep) {
   return {TReadOutcome::Refused, message, beep};
 }
 
+// Half of b - a, which never overflows: b - a itself overflows exactly when this is
+// above half the largest extended real.
+long double HalfDifference(long double a, long double b) { return b / 2 - a / 2; }
+
+// 1/(max - min), 0 when the two are equal. A span beyond the extended range is taken
+// by its halves, which give the same quotient.
+long double InverseSpan(long double min, long double max) {
+  if (max == min) return 0;
+  const long double half = HalfDifference(min, max);
+  return std::fabs(half) > LDBL_MAX / 2 ? 0.5L / half : 1 / (max - min);
+}
+
+// (value - min) * 380 * scale, the scroll position before rounding. Where the product
+// (value - min) * 380 would overflow, the halves give it without an infinity.
+long double ScrollOffset(long double value, long double min, long double scale) {
+  const long double half = HalfDifference(min, value);
+  if (std::fabs(half) <= LDBL_MAX / (2 * CursorMax)) return (value - min) * CursorMax * scale;
+  return half * scale * (2 * CursorMax);
+}
+
+// True when a number of valid plain-decimal syntax that lies beyond the extended range
+// is too close to zero (rather than too large): its first significant digit stands at
+// a decimal exponent below 0.
+bool BelowRange(const std::string& t) {
+  long long exponent = 0;  // of the first significant digit, plus one
+  bool point = false, significant = false;
+  std::size_t i = t[0] == '+' || t[0] == '-' ? 1 : 0;
+  for (; i < t.size() && t[i] != 'e' && t[i] != 'E'; ++i) {
+    if (t[i] == '.') {
+      point = true;
+    } else if (significant || t[i] != '0') {
+      significant = true;
+      if (!point) ++exponent;
+    } else if (point) {
+      --exponent;
+    }
+  }
+  if (i == t.size()) return exponent <= 0;
+  const std::size_t digits = i + 1 + (t[i + 1] == '+' ? 1 : 0);
+  long long written = 0;
+  const auto read = std::from_chars(t.data() + digits, t.data() + t.size(), written);
+  // An exponent beyond 64 bits decides by its sign alone.
+  if (read.ec == std::errc::result_out_of_range) return t[i + 1] == '-';
+  return written <= -exponent;
+}
+
 // ReportInputError: beep, message, and the next read treats every field as changed.
 TReadResult ReportInputError(const std::string& message, bool& ready) {
   ready = false;
@@ -92,6 +139,8 @@ TReadResult LeeDatos(TInputFields& fields, bool& ready) {
     if (!message.empty()) return ReportInputError(message, ready);
     texts[i] = field;
   }
+  // A curve point costs the three programs together; no drawing may take minutes.
+  if (std::string message; !FunPars::CurveWorkFits(message)) return ReportInputError(message, ready);
   long double values[3][2];
   for (int i = 0; i < 3; ++i) {
     const TRange& r = Ranges[i];
@@ -102,6 +151,7 @@ TReadResult LeeDatos(TInputFields& fields, bool& ready) {
       const long double v = FunPars::EvalConstant(*limitTexts[k], message);
       // A limit that overflows the extended range (say "(10^300)^40") is no number either:
       // accepting it would store an infinite interval that no drawing can use.
+      if (message.empty() && std::isinf(v)) return ReportInputError(CadenasRecursos::NumberTooLarge, ready);
       if (!message.empty() || !std::isfinite(v)) return ReportInputError(CadenasRecursos::NumberMissing, ready);
       if (!ready || v != *accepted[k]) outcome = TReadOutcome::Changed;
       values[i][k] = v;
@@ -131,25 +181,31 @@ void PassParameters() {
 }
 
 void UpdateParamScales() {
-  Glob::PScale = Glob::PMax != Glob::PMin ? 1 / (Glob::PMax - Glob::PMin) : 0;
-  Glob::QScale = Glob::QMax != Glob::QMin ? 1 / (Glob::QMax - Glob::QMin) : 0;
+  Glob::PScale = InverseSpan(Glob::PMin, Glob::PMax);
+  Glob::QScale = InverseSpan(Glob::QMin, Glob::QMax);
 }
 
 long double CursorValue(int position, long double min, long double max) {
-  return (max - min) * position / CursorMax + min;
+  const long double half = HalfDifference(min, max);
+  if (std::fabs(half) <= LDBL_MAX / (2 * CursorMax)) return (max - min) * position / CursorMax + min;
+  // A span too wide for the product: two half steps, neither of which leaves the range.
+  const long double step = half / CursorMax * position;
+  return min + step + step;
 }
 
 int CursorPosition(long double value, long double min, long double scale) {
-  const int position = RoundChecked((value - min) * CursorMax * scale);
+  const long double offset = ScrollOffset(value, min, scale);
+  // Far outside the range (or infinite) the value has no position, whole or not.
+  if (std::fabs(offset) > 2 * CursorMax) throw WendrixError("Scrollbar property out of range");
+  const int position = RoundChecked(offset);
   if (position < 0 || position > CursorMax) throw WendrixError("Scrollbar property out of range");
   return position;
 }
 
 bool SnapParameter(char name, long double value, long double min, long double max, long double& snapped,
                    std::string& message) {
-  const long double scale = max != min ? 1 / (max - min) : 0;
   // The rounding of CursorPosition (halves to even), without its error.
-  const long double position = std::nearbyint((value - min) * CursorMax * scale);
+  const long double position = std::nearbyint(ScrollOffset(value, min, InverseSpan(min, max)));
   if (!(position >= 0 && position <= CursorMax)) {
     message = std::string(1, name) + " = " + NumberText::General(value, 15) + " lies outside its range " +
               NumberText::General(min, 15) + " to " + NumberText::General(max, 15);
@@ -196,6 +252,12 @@ TCursorPositions SituaCursores() {
 }
 
 bool ParsePlainDecimal(const std::string& text, long double& value) {
+  bool tooLarge = false;
+  return ParsePlainDecimal(text, value, tooLarge);
+}
+
+bool ParsePlainDecimal(const std::string& text, long double& value, bool& tooLarge) {
+  tooLarge = false;
   const std::string t = Trim(text);
   std::size_t i = 0;
   if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
@@ -216,6 +278,13 @@ bool ParsePlainDecimal(const std::string& text, long double& value) {
   const char* first = t.data() + (t[0] == '+' ? 1 : 0);
   long double v = 0;
   const auto result = std::from_chars(first, t.data() + t.size(), v, std::chars_format::general);
+  if (result.ec == std::errc::result_out_of_range) {
+    // Closer to zero than the smallest extended real it is zero; too large it is no number.
+    tooLarge = !BelowRange(t);
+    if (tooLarge) return false;
+    value = t[0] == '-' ? -0.0L : 0.0L;
+    return true;
+  }
   if (result.ec != std::errc() || result.ptr != t.data() + t.size()) return false;
   value = v;
   return true;

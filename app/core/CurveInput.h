@@ -29,8 +29,9 @@ struct TReadResult {
 // control characters at both ends) so the caller can write them back; each is compiled
 // into FormulaX/Y/Z with the variables "tpq", then the six number fields are evaluated
 // untrimmed as constant formulas, each minimum before its maximum.
-//  - Refused: Message is "Some data missing", a compiler message or "A number is
-//    missing or miswritten" (Beep true, ready cleared), or one of the three
+//  - Refused: Message is "Some data missing", a compiler message, "A number is too
+//    large" (a limit that overflows) or "A number is missing or miswritten" (Beep
+//    true, ready cleared), or one of the three
 //    "The minimum of ... must be less than its maximum" (no beep, ready kept).
 //    The accepted state stays as it was, and so do the compiled formulas: they are
 //    compiled again from the accepted texts, so that a figure on the screen can still
@@ -89,7 +90,12 @@ TCursorPositions SituaCursores();
 // file: optional blanks, sign, digits with an optional '.', optional exponent E.
 // "5", "3.5", "-2e-3" are numbers; "pi", "p", "", "1,5", "inf" are not. Independent
 // of the locale.
+// A number closer to zero than the smallest extended real reads as 0 (with its sign).
 bool ParsePlainDecimal(const std::string& text, long double& value);
+
+// ParsePlainDecimal that also tells, by `tooLarge`, a refused number of valid syntax
+// that lies beyond the largest extended real.
+bool ParsePlainDecimal(const std::string& text, long double& value, bool& tooLarge);
 
 // The four range fields.
 enum class TRangeField { PMin, PMax, QMin, QMax };

@@ -7,6 +7,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
 #include "app/core/NumberText.h"
 #include "app/core/SafeFile.h"
@@ -111,13 +112,15 @@ bool ExportHullMesh(const std::string& path, std::string& message) {
   return ExportHullMesh(path, MeshFormatOf(path), message);
 }
 
-void WritePng(const std::string& path, const QImage& image) {
+std::string PngBytes(const QImage& image) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
   if (image.isNull() || !buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
     throw WendrixError("Cannot encode a picture as PNG");
-  SafeFile::Write(path, bytes.toStdString());
+  return bytes.toStdString();
 }
+
+void WritePng(const std::string& path, const QImage& image) { SafeFile::Write(path, PngBytes(image)); }
 
 TPictureNames PictureNames(const std::string& base) {
   const std::string stem = EndsWithNoCase(base, ".png") ? base.substr(0, base.size() - 4) : base;
@@ -138,7 +141,9 @@ bool ExportPictures(const std::string& base, std::string& message) {
       {&names.Hull, Glob::StereoMode ? &Glob::StereoBitmap : &Glob::HullBitmap},
       {&names.Square, &Glob::BitangBitmap},
       {&names.Normals, &Glob::MaxwellBitmap}};
-  for (const auto& [name, image] : pictures) WritePng(*name, *image);
+  std::vector<SafeFile::TFile> files;
+  for (const auto& [name, image] : pictures) files.push_back({*name, PngBytes(*image)});
+  SafeFile::WriteAll(files);
   message = "Pictures written to " + names.Hull + ", " + names.Square + " and " + names.Normals;
   return true;
 }

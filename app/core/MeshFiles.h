@@ -50,6 +50,10 @@ struct TPictureNames {
 };
 TPictureNames PictureNames(const std::string& base);
 
+// The bytes of `image` as a PNG file. Throws WendrixError when it cannot be encoded
+// (a null image).
+std::string PngBytes(const QImage& image);
+
 // Writes `image` as a PNG file at `path` through SafeFile::Write. Throws WendrixError
 // when the image cannot be encoded (a null image) or the file cannot be written (a
 // previous file at `path` then stays whole).
@@ -58,8 +62,8 @@ void WritePng(const std::string& path, const QImage& image);
 // "Export Pictures...": writes the main view (StereoBitmap while StereoMode, otherwise
 // HullBitmap), BitangBitmap and MaxwellBitmap as PNG under PictureNames(base). Answers
 // false with `message` and writes nothing while no figure is drawn or when `base` is
-// empty; otherwise true, `message` naming the files. Throws WendrixError when a file
-// cannot be written (the files written before it stay).
+// empty; otherwise true, `message` naming the files. The three are written all or
+// nothing (SafeFile::WriteAll): when one cannot be, WendrixError, and none has changed.
 bool ExportPictures(const std::string& base, std::string& message);
 
 }  // namespace MeshFiles

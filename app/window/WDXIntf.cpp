@@ -262,18 +262,24 @@ void TWendrix::keyPressEvent(QKeyEvent* event) {
 }
 
 bool TWendrix::eventFilter(QObject* watched, QEvent* event) {
-  // Touching a field stops play (the filter watches the fields only).
+  auto* field = qobject_cast<QLineEdit*>(watched);
+  if (!field) return QMainWindow::eventFilter(watched, event);
+  // Touching a field stops play.
   if (event->type() == QEvent::KeyPress || event->type() == QEvent::MouseButtonPress) Detener();
-  // Key releases in the fields. A release of Tab belongs to the key that moved the
-  // focus into the field, not to typing in it.
-  if (event->type() == QEvent::KeyRelease) {
-    const auto* key = static_cast<QKeyEvent*>(event);
-    const bool typed = !key->isAutoRepeat() && key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab;
-    if (typed && (watched == xEdit || watched == yEdit || watched == zEdit || watched == tMinEdit ||
-                  watched == tMaxEdit))
+  // A key counts as an edit only when the field's text differs at its release from the
+  // text at the press: the release of Enter after a drawing, of a key that closed a
+  // message box, of Tab, of the arrows or of Ctrl+A changes nothing and does nothing.
+  const auto* key = static_cast<QKeyEvent*>(event);
+  if (event->type() == QEvent::KeyPress && !TextAtPress.contains(field)) {
+    TextAtPress.insert(field, field->text());
+  } else if (event->type() == QEvent::FocusOut) {
+    TextAtPress.remove(field);
+  } else if (event->type() == QEvent::KeyRelease && !key->isAutoRepeat() && TextAtPress.contains(field)) {
+    const bool edited = TextAtPress.take(field) != field->text();
+    if (edited && (field == xEdit || field == yEdit || field == zEdit || field == tMinEdit || field == tMaxEdit))
       VisibleDraw();
-    else if (typed && (watched == pMinEdit || watched == pMaxEdit || watched == qMinEdit || watched == qMaxEdit))
-      ErrorHandler::Guarded([this, watched] { CambiaLimParam(static_cast<QLineEdit*>(watched)); });
+    else if (edited)
+      ErrorHandler::Guarded([this, field] { CambiaLimParam(field); });
   }
   return QMainWindow::eventFilter(watched, event);
 }

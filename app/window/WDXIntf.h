@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QFileDialog>
+#include <QHash>
 #include <QImage>
 #include <QMainWindow>
 #include <QStringList>
@@ -134,6 +135,7 @@ class TWendrix : public QMainWindow {
   QStringList CommandLine;
   bool Shown = false;
   bool CrossRepaint = false;  // the next repaint of BitangBox is the one a move asked for
+  QHash<QLineEdit*, QString> TextAtPress;  // a field's text when its pending key went down
   QTimer* PlayTimer = nullptr;
   TCursorBar* PlayBar = nullptr;  // the bar being played; none when play is stopped
   int PlayDirection = 1;

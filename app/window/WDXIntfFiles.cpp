@@ -42,6 +42,8 @@ void TWendrix::GuardarComo() {
   if (chosen.isEmpty()) return;
   CurveFile::BuildSaveList();
   Glob::CurveFileName = CurveFile::SaveAsName(chosen.toStdString());
+  // The title names the file that Save writes to from now on, even when this write fails.
+  setWindowTitle(QFileInfo(QString::fromStdString(Glob::CurveFileName)).fileName());
   CurveFile::WriteLines(Glob::CurveFileName, Glob::SaveList);
   Glob::DataChanged = false;
 }

@@ -74,6 +74,7 @@ inline std::string Bracketed(const std::string& inner, int depth) {
 inline std::vector<TRow> Rows() {
   using CadenasRecursos::DataMissing;
   using CadenasRecursos::NumberMissing;
+  using CadenasRecursos::NumberTooLarge;
   using CadenasRecursos::PRangeWrong;
   using CadenasRecursos::QRangeWrong;
   using CadenasRecursos::TRangeWrong;
@@ -84,6 +85,7 @@ inline std::vector<TRow> Rows() {
   const std::string badName = "Some function or variable was miswritten.";
   const std::string badNumber = "There is a miswritten number.";
   const std::string syntax = "There is a sintax defect in the formula.";
+  const std::string tooLong = "This is an expression too long.", third = Repeat("t+", 2400) + "t";
   // 1e300 as the notation writes it (it has no exponents).
   const std::string huge = "10^300";
   return {
@@ -111,6 +113,8 @@ inline std::vector<TRow> Rows() {
        TInput().Curve("cos(t)/" + huge, "sin(t)/" + huge, "sin(3t)/" + huge), Drawn},
       {"OverflowBeyondTheExtendedRange", TInput().Curve("(" + huge + ")^40 t", "sin(t)", "cos(t)"), Failed,
        overflow, true},
+      // 10^5000 overflows on the way, its reciprocal is rounded to 0: the curve is planar.
+      {"UnderflowToZero", TInput().Curve("10^(-5000)", "sin(t)", "cos(t)"), Drawn},
       {"InfiniteConstantCoordinate", TInput().Curve("(" + huge + ")^40", "sin(t)", "cos(t)"), Failed, overflow},
       {"DivisionByZero", TInput().Curve("cos(t)/0", "sin(t)", "1/(t-t)"), Drawn},
       {"TangentAtItsPoles", TInput().Curve("tan(t)", "sin(t)", "cos(2t)"), Drawn},
@@ -122,7 +126,7 @@ inline std::vector<TRow> Rows() {
       {"InvertedTRange", TInput().T("2 pi", "0"), Refused, TRangeWrong, true},
       {"EqualPRange", TInput().P("2", "2"), Refused, PRangeWrong},
       {"InvertedQRange", TInput().Q("pi", "0"), Refused, QRangeWrong},
-      {"LimitBeyondTheExtendedRange", TInput().T("0", "(" + huge + ")^40"), Refused, NumberMissing},
+      {"LimitBeyondTheExtendedRange", TInput().T("0", "(" + huge + ")^40"), Refused, NumberTooLarge},
       {"LimitReadingAVariable", TInput().T("0", "2 pi + t"), Refused, NumberMissing},
       {"Exactly250Constants", TInput().Curve(SumOfConstants(250), "sin(t)", "cos(t)"), Drawn},
       {"Constants251", TInput().Curve(SumOfConstants(251), "sin(t)", "cos(t)"), Refused, tooManyConstants,
@@ -133,8 +137,8 @@ inline std::vector<TRow> Rows() {
        Drawn},
       {"Field100000BracketCharacters", TInput().Curve(Bracketed("sin(t)", 49997), "cos(t)", "sin(2t)"), Drawn,
        "", true},
-      {"Field100000CharacterSumThenABadField", TInput().Curve(Repeat("t+", 49999) + "tt", "t#", "0"), Refused,
-       badCharacter},
+      {"Field100000CharacterSum", TInput().Curve(Repeat("t+", 49999) + "tt", "t#", "0"), Refused, tooLong},
+      {"ThreeFormulasTooLongTogether", TInput().Curve(third, third, third), Refused, tooLong},
       {"Field100000Digits", TInput().Curve(Repeat("9", 100000), "sin(t)", "cos(t)"), Refused, badNumber},
       {"FieldOfBlanks", TInput().Curve("cos(t)", " \t ", "0"), Refused, DataMissing},
       {"NonAsciiCharacter", TInput().Curve("t\xc2\xb2", "sin(t)", "0"), Refused, badCharacter},

@@ -40,7 +40,7 @@ TEST_F(Draw, ASecondPressWithUnchangedFieldsOnlyEmptiesTheCaption) {
   // Anything a redraw would repaint is marked, so a redraw would show.
   Glob::HullBitmap.fill(Qt::red);
   Glob::DataChanged = false;
-  QTest::keyClick(Form->xEdit, Qt::Key_End);
+  Type(Form->xEdit, "cos(2t)(p+sen(3t)) ");  // an edit, trimmed back to the accepted text
   ASSERT_EQ(Form->DrawIt->text(), "Draw It");
   PressDrawIt();
   EXPECT_EQ(Form->DrawIt->text(), "");
@@ -171,6 +171,14 @@ TEST_F(Draw, TheStereoButtonSwitchesTheMainViewAndANewInputSwitchesBack) {
   EXPECT_EQ(Form->Button1->text(), "Stereo");
 }
 
+TEST_F(Draw, OnlyAKeyThatChangesAFieldBringsTheCaptionBack) {
+  Form->xEdit->setFocus();
+  for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Home}) QTest::keyClick(Form->xEdit, key);  // Enter draws
+  EXPECT_EQ(Form->DrawIt->text(), "");
+  QTest::keyClick(Form->xEdit, Qt::Key_Space);
+  EXPECT_EQ(Form->DrawIt->text(), "Draw It");
+}
+
 // The error handler: a failure inside any handler shows its message in a message box,
 // the command ends where it was and the window goes on working.
 class ErrorHandling : public WindowFixture {};
@@ -186,6 +194,18 @@ TEST_F(ErrorHandling, AScrollPositionOutsideTheRangeIsShownInAMessageBox) {
   // The form keeps working.
   Type(Form->pMaxEdit, "5");
   EXPECT_EQ(Form->pCursor->value(), 190);
+}
+
+TEST_F(ErrorHandling, ARangeErrorIsShownOncePerChangeOfTheField) {
+  Form->pCursor->setValue(190);  // p = 2.5
+  Type(Form->pMaxEdit, "-1");
+  EXPECT_EQ(Boxes.Take(), QStringList({"Scrollbar property out of range"}));
+  // The release of the Enter that closed the box, a click, Ctrl+A: no change, no box.
+  QTest::keyRelease(Form->pMaxEdit, Qt::Key_Return);
+  QTest::mouseClick(Form->pMaxEdit, Qt::LeftButton);
+  QTest::keyClick(Form->pMaxEdit, Qt::Key_A, Qt::ControlModifier);
+  EXPECT_EQ(Boxes.Take(), QStringList());
+  EXPECT_EQ(Glob::PValue, 2.5L);
 }
 
 TEST_F(ErrorHandling, AFailedDrawingLeavesTheStereoButtonHiddenAndTheCursorRestored) {

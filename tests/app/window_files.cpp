@@ -1,5 +1,7 @@
 // Curve files through the window: saving, loading with DelDisco, the Open and Save As
 // commands, a file named on the command line and files dropped on the window.
+#include <sys/stat.h>
+
 #include <QDropEvent>
 #include <QFile>
 #include <QImage>
@@ -110,7 +112,7 @@ TEST_F(Files, SaveAsWritesTheAcceptedCurveAndSaveFollowsLaterChanges) {
   EXPECT_EQ(ReadLines(Path("curve.wdx")),
             QStringList({"cos(2t)(p+sen(3t))", "sen(2t)(p+sen(3t))", "cos(3t+q)", "0", "6.28318530717959", "0", "5",
                          "0", "3.14159265358979", "0", "0"}));
-  EXPECT_EQ(Form->windowTitle(), "");  // saving does not name the window
+  EXPECT_EQ(Form->windowTitle(), "curve.wdx");  // the file that Save now writes
 
   // Nothing changed since: "Save" does not write.
   QFile::remove(Path("curve.wdx"));
@@ -176,7 +178,8 @@ TEST_F(Files, AFileThatIsNoCurveLeavesTheInputAndThePicture) {
   WriteText(Path("short.wdx"), "t\r\nt\r\nt\r\n0\r\n1\r\n");
   WriteText(Path("badp.wdx"), "t\nt\nt\n0\n1\n0\n5\n0\n1\nabc\n0\n");
   WriteText(Path("outside.wdx"), "t\nt\nt\n0\n1\n0\n5\n0\n1\n9\n0\n");
-  for (const char* name : {"short.wdx", "badp.wdx", "outside.wdx", "missing.wdx"}) {
+  ASSERT_EQ(::mkfifo(Path("waiting.wdx").toLocal8Bit().constData(), 0644), 0);
+  for (const char* name : {"short.wdx", "badp.wdx", "outside.wdx", "missing.wdx", "waiting.wdx"}) {
     Open(Path(name));
     const QStringList messages = Boxes.Take();
     ASSERT_EQ(messages.size(), 1) << name;
@@ -187,6 +190,9 @@ TEST_F(Files, AFileThatIsNoCurveLeavesTheInputAndThePicture) {
     EXPECT_EQ(Glob::HullBitmap, drawn);
     EXPECT_TRUE(Glob::CurveFileName.empty());
   }
+  Drop({QUrl::fromLocalFile(Path("waiting.wdx"))});
+  EXPECT_EQ(Boxes.Take(), QStringList("Cannot load \"" + Path("waiting.wdx") + "\": it is a FIFO, not a curve file."));
+  EXPECT_EQ(Glob::HullBitmap, drawn);
 }
 
 TEST_F(Files, BadFormulasInAFileAreReportedLikeTypedOnes) {

@@ -1,4 +1,5 @@
-// Runs the built wendrix-cli as a user would and collects what it answered.
+// Runs the built wendrix-cli as a user would (or `program`, a shell that starts it) and
+// collects what it answered.
 #pragma once
 
 #include <QProcess>
@@ -10,9 +11,10 @@ struct TRun {
   QString Out, Err;
 };
 
-inline TRun RunWendrixCli(const QString& command, const QStringList& arguments, int timeoutMs) {
+inline TRun RunWendrixCli(const QString& command, const QStringList& arguments, int timeoutMs,
+                          const QString& program = WENDRIX_CLI) {
   QProcess process;
-  process.start(WENDRIX_CLI, QStringList{command} + arguments);
+  process.start(program, QStringList{command} + arguments);
   TRun run;
   if (!process.waitForFinished(timeoutMs) || process.exitStatus() != QProcess::NormalExit) return run;
   run.Status = process.exitCode();
