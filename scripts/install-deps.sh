@@ -12,6 +12,7 @@ packages=(
   clang-14 libclang-rt-14-dev
   libasmjit-dev libmuparser-dev
   libgif-dev
+  pybind11-dev python3-pybind11 python3-numpy python3-pytest python3-dev
   fonts-dejavu-core fonts-liberation
 )
 
