@@ -16,7 +16,7 @@ CURVES = {
     "trefoil": dict(x="sin(t)+2sin(2t)", y="cos(t)-2cos(2t)", z="-sin(3t)"),
     "torus in p, q": dict(x="(2+p cos(3t))cos(2t)", y="(2+p cos(3t))sin(2t)", z="p sin(3t+q)",
                           pmax="2", p=1.0, q=1.5707963267949),
-    "flat triangles": dict(x="cos t", y="sin t", z="0.3 cos(3t)", tmin="-pi", tmax="pi", seed=7),
+    "wavy circle": dict(x="cos(t)", y="sen(t)", z="0.3 cos(3t)", tmin="-pi", tmax="pi", seed=7),
 }
 
 
@@ -136,7 +136,7 @@ def test_refused_input_raises_value_error_with_the_cli_message(call):
 
 
 def test_failing_drawing_raises_runtime_error_with_the_cli_message():
-    call = dict(x="1e4000 cos t")
+    call = dict(x="(10^300)^40", y="sin(t)", z="cos(t)")
     run = cli(*cli_draw_arguments(call))
     assert run.returncode == 3
     with pytest.raises(RuntimeError) as failure:
