@@ -24,10 +24,10 @@ const char* const ModuleDoc =
     "after the other; do not expect them to run side by side.";
 
 const char* const DrawDoc =
-    "draw(x, y, z, tmin, tmax, pmin, pmax, qmin, qmax, p=0, q=0, seed=1)\n\n"
     "Draws the curve (x(t,p,q), y(t,p,q), z(t,p,q)) for t in tmin .. tmax as the window's\n"
-    "\"Draw It\" does, fields given as the window's texts (defaults: the window's own), p and\n"
-    "q placed at their scroll positions in pmin .. pmax and qmin .. qmax, the analysis\n"
+    "\"Draw It\" does, the fields given by keyword as the window's texts (defaults: the\n"
+    "window's own), p and q placed at their scroll positions in pmin .. pmax and\n"
+    "qmin .. qmax, the analysis\n"
     "seeded with `seed` (None: the clock). Returns an object with the attributes input,\n"
     "curve_points, chord_scale, bitangents, tritangents, view, mesh (vertices, faces),\n"
     "pictures (hull, square, normals: H x W x 3 uint8), measures and timings_ms; reals\n"
@@ -35,7 +35,6 @@ const char* const DrawDoc =
     "refused, RuntimeError with its message when the drawing fails.";
 
 const char* const EvalDoc =
-    "eval(formula, vars=None, **values)\n\n"
     "The value of `formula` in the window's notation, as wendrix-cli eval prints it, as a\n"
     "numpy.longdouble. `vars` lists the variable letters (\"\" for PQRSTUVWXYZ); without it\n"
     "the letters are the names of `values`, and without either the formula is read as a\n"
