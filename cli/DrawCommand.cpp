@@ -14,13 +14,13 @@
 #include "app/core/DragGate.h"
 #include "app/core/MeshFiles.h"
 #include "app/core/SafeFile.h"
+#include "app/core/ScriptedDraw.h"
 #include "cli/Commands.h"
 #include "cli/DrawOptions.h"
 #include "cli/DrawSetup.h"
 #include "cli/JsonExport.h"
 #include "formula/Checks.h"
 #include "geometry/Bitangents.h"
-#include "geometry/Random.h"
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
@@ -32,17 +32,6 @@ namespace {
 int Fail(int status, const std::string& message) {
   std::fprintf(stderr, "%s\n", message.c_str());
   return status;
-}
-
-// p and q at their scroll positions in the accepted ranges, as a loaded file places them.
-bool PlaceParameters(long double p, long double q, std::string& message) {
-  long double snappedP = 0, snappedQ = 0;
-  if (!CurveInput::SnapParameter('p', p, Glob::PMin, Glob::PMax, snappedP, message) ||
-      !CurveInput::SnapParameter('q', q, Glob::QMin, Glob::QMax, snappedQ, message))
-    return false;
-  Glob::PValue = snappedP;
-  Glob::QValue = snappedQ;
-  return true;
 }
 
 void WriteOutputs(const TDrawOptions& options, const Drawing::TStageTimes& times,
@@ -79,11 +68,8 @@ int Draw(const TDrawOptions& options) {
   long double p = 0, q = 0;
   std::string message;
   if (!GatherInput(options, fields, p, q, message)) return Fail(ExitRefused, message);
-  bool ready = false;
-  const CurveInput::TReadResult read = CurveInput::LeeDatos(fields, ready);
-  if (read.Outcome == CurveInput::TReadOutcome::Refused) return Fail(ExitRefused, read.Message);
-  if (!PlaceParameters(p, q, message)) return Fail(ExitRefused, message);
-  Random::FixedSeed = options.Seed;
+  if (!ScriptedDraw::AcceptInput(fields, options.Seed, message) || !ScriptedDraw::PlaceParameters(p, q, message))
+    return Fail(ExitRefused, message);
   try {
     const Drawing::TStageTimes times = Drawing::DrawFigure();
     ReplayViews(options);

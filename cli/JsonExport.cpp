@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <vector>
 
+#include "app/core/FigureFields.h"
 #include "geometry/Bitangents.h"
 #include "geometry/Sampling.h"
-#include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
 
 namespace {
@@ -84,40 +84,25 @@ class TJsonWriter {
   bool break_ = false;
 };
 
+void WriteFields(TJsonWriter& json, const std::vector<FigureFields::TField>& fields) {
+  for (const FigureFields::TField& field : fields) {
+    if (field.Vector)
+      json.Vector(field.Name, *field.Vector);
+    else
+      json.Number(field.Name, *field.Number);
+  }
+}
+
 void WriteInput(TJsonWriter& json) {
   json.Begin("input", '{');
-  json.String("x", Glob::XFormula);
-  json.String("y", Glob::YFormula);
-  json.String("z", Glob::ZFormula);
-  json.Number("tmin", Glob::TMin);
-  json.Number("tmax", Glob::TMax);
-  json.Number("pmin", Glob::PMin);
-  json.Number("pmax", Glob::PMax);
-  json.Number("qmin", Glob::QMin);
-  json.Number("qmax", Glob::QMax);
-  json.Number("p", Glob::PValue);
-  json.Number("q", Glob::QValue);
+  for (const FigureFields::TText& text : FigureFields::InputTexts()) json.String(text.Name, *text.Value);
+  WriteFields(json, FigureFields::InputNumbers());
   json.End('}');
 }
 
 void WriteView(TJsonWriter& json) {
   json.Begin("view", '{');
-  json.Vector("axis_x", Glob::ViewAxisX);
-  json.Vector("axis_y", Glob::ViewAxisY);
-  json.Vector("axis_z", Glob::ViewAxisZ);
-  json.Vector("eye", Glob::EyePoint);
-  json.Number("scale", Glob::ViewScale);
-  json.Number("eye_depth", Glob::EyeDepth);
-  json.Number("shift_x", Glob::ViewShiftX);
-  json.Number("shift_y", Glob::ViewShiftY);
-  json.Number("offset_x", Glob::ViewOffsetX);
-  json.Number("offset_y", Glob::ViewOffsetY);
-  json.Vector("box_min", Glob::BoxMin);
-  json.Vector("box_max", Glob::BoxMax);
-  json.Vector("centre", Glob::FigureCentre);
-  json.Vector("screen_centre", Glob::ScreenCentre);
-  json.Number("depth_scale", Glob::DepthScale);
-  json.Number("depth_offset", Glob::DepthOffset);
+  WriteFields(json, FigureFields::ViewFields());
   json.End('}');
 }
 
@@ -170,13 +155,7 @@ void WriteTritangents(TJsonWriter& json) {
 
 void WriteMeasures(TJsonWriter& json, const HullMeasures::TMeasures& m) {
   json.Begin("measures", '{');
-  for (const auto& [key, value] : {std::pair<const char*, long double>{"area", m.Area},
-                                   {"volume", m.Volume},
-                                   {"flat_share", m.FlatShare},
-                                   {"planes", m.Planes},
-                                   {"on_hull_branches", m.OnHullBranches},
-                                   {"bitangent_records", m.BitangentRecords},
-                                   {"tritangents", m.Tritangents}})
+  for (const auto& [key, value] : HullMeasures::NamedMeasures(m))
     json.Number(key, value);
   json.End('}');
 }

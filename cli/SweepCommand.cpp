@@ -13,12 +13,12 @@
 #include "app/core/GifWriter.h"
 #include "app/core/MeshFiles.h"
 #include "app/core/SafeFile.h"
+#include "app/core/ScriptedDraw.h"
 #include "cli/Commands.h"
 #include "cli/DrawSetup.h"
 #include "cli/SweepJobs.h"
 #include "cli/SweepOptions.h"
 #include "formula/Checks.h"
-#include "geometry/Random.h"
 #include "render/MeasurePlot.h"
 
 namespace {
@@ -77,10 +77,7 @@ int RunSweepValues(const TSweepOptions& options) {
   long double p0 = 0, q0 = 0;
   std::string message;
   if (!GatherInput(options.Draw, fields, p0, q0, message)) return Fail(ExitRefused, message);
-  bool ready = false;
-  const CurveInput::TReadResult read = CurveInput::LeeDatos(fields, ready);
-  if (read.Outcome == CurveInput::TReadOutcome::Refused) return Fail(ExitRefused, read.Message);
-  Random::FixedSeed = options.Draw.Seed;
+  if (!ScriptedDraw::AcceptInput(fields, options.Draw.Seed, message)) return Fail(ExitRefused, message);
 
   TSweepWork work;
   work.Values = Sweep::SweepValues(options.P, options.Q, p0, q0);

@@ -25,6 +25,16 @@ TMeasures Measure(const HullMesh::THullMesh& mesh) {
 
 TMeasures MeasureDrawing() { return Measure(HullMesh::BuildHullMesh()); }
 
+std::vector<std::pair<const char*, long double>> NamedMeasures(const TMeasures& m) {
+  return {{"area", m.Area},
+          {"volume", m.Volume},
+          {"flat_share", m.FlatShare},
+          {"planes", m.Planes},
+          {"on_hull_branches", m.OnHullBranches},
+          {"bitangent_records", m.BitangentRecords},
+          {"tritangents", m.Tritangents}};
+}
+
 std::string MeasuresText(const TMeasures& m) {
   char text[160];
   std::snprintf(text, sizeof text, "area %.4Lg, volume %.4Lg, flat %.1Lf%% in %d planes, %d on-hull branches", m.Area,

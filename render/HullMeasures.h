@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "render/HullMesh.h"
 
@@ -26,6 +28,10 @@ TMeasures Measure(const HullMesh::THullMesh& mesh);
 
 // Measure(BuildHullMesh()).
 TMeasures MeasureDrawing();
+
+// The seven measures under the names the exports use, in this order: area, volume,
+// flat_share, planes, on_hull_branches, bitangent_records, tritangents.
+std::vector<std::pair<const char*, long double>> NamedMeasures(const TMeasures& m);
 
 // One line for people: "area 12.57, volume 3.142, flat 8.1% in 2 planes, 4 on-hull
 // branches" (four significant digits). A NaN or infinity is printed as such.

@@ -13,6 +13,7 @@ packages=(
   libasmjit-dev libmuparser-dev
   libgif-dev
   libmpfr-dev
+  pybind11-dev python3-pybind11 python3-numpy python3-pytest python3-dev
   fonts-dejavu-core fonts-liberation
 )
 

@@ -1,0 +1,33 @@
+// The accepted input and the view state of a drawing under the names its exports (the
+// JSON record, the Python module) give them, listed once so that the exports agree.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "formula/Vector3.h"
+
+namespace FigureFields {
+
+// One named real of the shared state: a number or a vector, the other pointer null.
+struct TField {
+  const char* Name;
+  const long double* Number;
+  const TVector3* Vector;
+};
+
+// The three accepted formula texts: x, y, z.
+struct TText {
+  const char* Name;
+  const std::string* Value;
+};
+const std::vector<TText>& InputTexts();
+
+// The accepted ranges and parameters: tmin, tmax, pmin, pmax, qmin, qmax, p, q.
+const std::vector<TField>& InputNumbers();
+
+// The view state after framing and drags: axes, eye, scale and shifts, the box, the
+// centres and the depth map.
+const std::vector<TField>& ViewFields();
+
+}  // namespace FigureFields

@@ -1,0 +1,29 @@
+#include "app/core/ScriptedDraw.h"
+
+#include "geometry/Random.h"
+#include "geometry/SharedState.h"
+
+namespace ScriptedDraw {
+
+bool AcceptInput(CurveInput::TInputFields& fields, std::optional<std::uint32_t> seed, std::string& message) {
+  bool ready = false;
+  const CurveInput::TReadResult read = CurveInput::LeeDatos(fields, ready);
+  if (read.Outcome == CurveInput::TReadOutcome::Refused) {
+    message = read.Message;
+    return false;
+  }
+  Random::FixedSeed = seed;
+  return true;
+}
+
+bool PlaceParameters(long double p, long double q, std::string& message) {
+  long double snappedP = 0, snappedQ = 0;
+  if (!CurveInput::SnapParameter('p', p, Glob::PMin, Glob::PMax, snappedP, message) ||
+      !CurveInput::SnapParameter('q', q, Glob::QMin, Glob::QMax, snappedQ, message))
+    return false;
+  Glob::PValue = snappedP;
+  Glob::QValue = snappedQ;
+  return true;
+}
+
+}  // namespace ScriptedDraw
