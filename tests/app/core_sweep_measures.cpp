@@ -68,17 +68,16 @@ class SweepMeasures : public ::testing::Test {
   }
 };
 
-// Today's mesh covers some parts of the surface twice where traced strips overlap and
-// leaves gaps where a branch bends, so area and volume stray by up to about 4% either
-// way from the true hull's; these bounds hold with it.
+// A few values of the sweep, each within 1% of Qhull's hull.
 TEST_F(SweepMeasures, AFewValuesOfTheDefaultCurveAreNearQhullsHull) {
-  const auto [area, volume] = WorstDeviations({0, 5, 25}, {0, 5, 26});
-  EXPECT_LT(area, 0.05);
-  EXPECT_LT(volume, 0.05);
+  const auto [area, volume] = WorstDeviations({5, 13, 25}, {0, 5, 26});
+  EXPECT_LT(area, 0.01);
+  EXPECT_LT(volume, 0.01);
 }
 
-// Every value of the sweep within 1% of Qhull's hull. Enable once the hull mesh is a
-// closed surface that covers every part once.
+// Every value of the sweep within 1% of Qhull's hull (make sweep-check). It fails at
+// p = 0 alone, where the curve passes three times through each of (0, 0, 1) and
+// (0, 0, -1) and the hull mesh does not close yet.
 TEST_F(SweepMeasures, DISABLED_TheWholeSweepIsWithinOnePercentOfQhullsHull) {
   std::vector<int> all;
   for (int k = 0; k < 26; ++k) all.push_back(k);
