@@ -269,12 +269,12 @@ bool TWendrix::eventFilter(QObject* watched, QEvent* event) {
   // A key counts as an edit only when the field's text differs at its release from the
   // text at the press: the release of Enter after a drawing, of a key that closed a
   // message box, of Tab, of the arrows or of Ctrl+A changes nothing and does nothing.
-  const auto* key = static_cast<QKeyEvent*>(event);
   if (event->type() == QEvent::KeyPress && !TextAtPress.contains(field)) {
     TextAtPress.insert(field, field->text());
   } else if (event->type() == QEvent::FocusOut) {
     TextAtPress.remove(field);
-  } else if (event->type() == QEvent::KeyRelease && !key->isAutoRepeat() && TextAtPress.contains(field)) {
+  } else if (event->type() == QEvent::KeyRelease && !static_cast<QKeyEvent*>(event)->isAutoRepeat() &&
+             TextAtPress.contains(field)) {
     const bool edited = TextAtPress.take(field) != field->text();
     if (edited && (field == xEdit || field == yEdit || field == zEdit || field == tMinEdit || field == tMaxEdit))
       VisibleDraw();
