@@ -90,20 +90,5 @@ int Draw(const TDrawOptions& options) {
 }  // namespace
 
 int RunDraw(const QStringList& arguments) {
-  TDrawOptions options;
-  std::string message, usage;
-  switch (ParseDrawOptions(arguments, options, message, usage)) {
-    case TParseOutcome::Help:
-      std::fputs(usage.c_str(), stdout);
-      return ExitOk;
-    case TParseOutcome::Error:
-      std::fprintf(stderr, "wendrix-cli draw: %s\n\n%s", message.c_str(), usage.c_str());
-      return ExitUsage;
-    case TParseOutcome::Run:
-      break;
-  }
-  if (!GlobInitialize()) return Fail(ExitFailed, "not enough memory to start");
-  const int status = Draw(options);
-  GlobFinalize();
-  return status;
+  return RunParsedCommand<TDrawOptions>("draw", arguments, ParseDrawOptions, Draw);
 }

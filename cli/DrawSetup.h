@@ -1,9 +1,12 @@
 // The steps that wendrix-cli draw and sweep share before and after the drawing.
 #pragma once
 
+#include <cstdio>
 #include <string>
 
 #include "app/core/CurveInput.h"
+#include "app/Glob.h"
+#include "cli/Commands.h"
 #include "cli/DrawOptions.h"
 
 // The input fields and p, q as the window would hold them before "Draw It": the
@@ -15,3 +18,29 @@ bool GatherInput(const TDrawOptions& options, CurveInput::TInputFields& fields, 
 // The stereo switch and the drags of `options`, through the window's own gate. Throws
 // WendrixError when the stereo view cannot be shown.
 void ReplayViews(const TDrawOptions& options);
+
+// Parses the options of command `name` with `parse` and runs `run` on them between the
+// shared state's start-up and shut-down. --help prints the usage on stdout (exit 0); a
+// bad command line prints the parser's message and the usage on stderr (exit 2).
+template <class Options, class Parse, class Run>
+int RunParsedCommand(const char* name, const QStringList& arguments, Parse parse, Run run) {
+  Options options;
+  std::string message, usage;
+  switch (parse(arguments, options, message, usage)) {
+    case TParseOutcome::Help:
+      std::fputs(usage.c_str(), stdout);
+      return ExitOk;
+    case TParseOutcome::Error:
+      std::fprintf(stderr, "wendrix-cli %s: %s\n\n%s", name, message.c_str(), usage.c_str());
+      return ExitUsage;
+    case TParseOutcome::Run:
+      break;
+  }
+  if (!GlobInitialize()) {
+    std::fputs("not enough memory to start\n", stderr);
+    return ExitFailed;
+  }
+  const int status = run(options);
+  GlobFinalize();
+  return status;
+}

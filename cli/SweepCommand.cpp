@@ -127,20 +127,5 @@ int RunSweepValues(const TSweepOptions& options) {
 }  // namespace
 
 int RunSweep(const QStringList& arguments) {
-  TSweepOptions options;
-  std::string message, usage;
-  switch (ParseSweepOptions(arguments, options, message, usage)) {
-    case TParseOutcome::Help:
-      std::fputs(usage.c_str(), stdout);
-      return ExitOk;
-    case TParseOutcome::Error:
-      std::fprintf(stderr, "wendrix-cli sweep: %s\n\n%s", message.c_str(), usage.c_str());
-      return ExitUsage;
-    case TParseOutcome::Run:
-      break;
-  }
-  if (!GlobInitialize()) return Fail(ExitFailed, "not enough memory to start");
-  const int status = RunSweepValues(options);
-  GlobFinalize();
-  return status;
+  return RunParsedCommand<TSweepOptions>("sweep", arguments, ParseSweepOptions, RunSweepValues);
 }
