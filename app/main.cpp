@@ -9,6 +9,7 @@ int main(int argc, char** argv) {
   int code = 0;
   {
     TWendrixApplication application(argc, argv);
+    TWendrixApplication::setOrganizationName("Wendrix");
     TWendrixApplication::setApplicationName("Wendrix");
     TWendrixApplication::setApplicationDisplayName("Wendrix");
     TWendrix form(TWendrixApplication::arguments().mid(1));

@@ -1,8 +1,10 @@
 #include "app/core/DragGate.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "formula/Checks.h"
+#include "geometry/Framing.h"
 #include "geometry/SharedState.h"
 #include "render/HullPicture.h"
 #include "render/SmallPictures.h"
@@ -13,12 +15,30 @@ namespace DragGate {
 void AlPisar(int x, int y) {
   AnchorX = x;
   AnchorY = y;
+  Dragging = false;
 }
 
-bool AlMoverHull(int x, int y, const MueveFigura::TShiftState& keys) {
+namespace {
+
+// The picture in force drawn again in the current view, then the normals.
+void RepaintView() {
+  if (Glob::StereoMode)
+    Estereo::ShowStereo();
+  else
+    HullPicture::RenderHull();
+  CheckFloatFlags();
+  SmallPictures::PaintMaxwell();
+  CheckFloatFlags();
+}
+
+}  // namespace
+
+bool AlMoverHull(int x, int y, const MueveFigura::TShiftState& keys, bool continuous) {
   if (!Glob::DrawnFlag) return false;
   const int distance = std::abs(AnchorX - x) + std::abs(AnchorY - y);
-  if (!keys.Left || distance <= DragThreshold) return false;
+  const int threshold = continuous && Dragging ? 0 : DragThreshold;
+  if (!keys.Left || distance <= threshold) return false;
+  Dragging = true;
   // A drag step is a command of its own: a raised flag ends it as a trap would.
   ClearFloatFlags();
   if (Glob::StereoMode)
@@ -30,6 +50,34 @@ bool AlMoverHull(int x, int y, const MueveFigura::TShiftState& keys) {
   CheckFloatFlags();
   SmallPictures::PaintMaxwell();
   CheckFloatFlags();
+  return true;
+}
+
+bool ResetView() {
+  if (!Glob::DrawnFlag) return false;
+  ClearFloatFlags();
+  Framing::PlaceEye();
+  Framing::SetUpView();
+  CheckFloatFlags();
+  RepaintView();
+  return true;
+}
+
+bool WheelZoom(int x, int y, int steps) {
+  if (!Glob::DrawnFlag || steps == 0) return false;
+  ClearFloatFlags();
+  const long double old = Glob::ViewScale;
+  // Five notches at once double the scale; more would shrink it to nothing.
+  const long double scale = MueveFigura::ZoomedScale(old, 0, -50 * std::clamp(steps, -5, 5));
+  if (scale == old) return false;
+  // A pixel is scale * u - offset; the pixel under the pointer keeps its u.
+  const long double f = scale / old;
+  Glob::ViewScale = scale;
+  Glob::ViewOffsetX = f * (x + Glob::ViewOffsetX) - x;
+  Glob::ViewOffsetY = f * (y + Glob::ViewOffsetY) - y;
+  Glob::ScreenCentre = Framing::ProjectPoint(Glob::FigureCentre);
+  CheckFloatFlags();
+  RepaintView();
   return true;
 }
 

@@ -1,5 +1,6 @@
 #include "app/window/FormAbout.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -128,3 +129,11 @@ bool TFormAbout1::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TFormAbout1::mousePressEvent(QMouseEvent*) { Cierra(); }
+
+void TFormAbout1::keyPressEvent(QKeyEvent* event) {
+  const int key = event->key();
+  if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter)
+    Cierra();
+  else
+    QWidget::keyPressEvent(event);
+}

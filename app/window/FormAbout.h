@@ -1,5 +1,6 @@
 // The About box: the program's name, version, authors and terms of use beside a small
-// picture of a space curve and its hull. Non-modal; a click anywhere on it closes it.
+// picture of a space curve and its hull. Non-modal; a click anywhere on it, Esc or Enter
+// closes it.
 #pragma once
 
 #include <QWidget>
@@ -27,4 +28,5 @@ class TFormAbout1 : public QWidget {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 };

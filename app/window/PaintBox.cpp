@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 #include "app/window/ErrorHandler.h"
 
@@ -36,4 +37,23 @@ void TPaintBox::mouseMoveEvent(QMouseEvent* event) {
   const QPoint p = event->position().toPoint();
   const MueveFigura::TShiftState keys = ShiftState(event->modifiers(), event->buttons());
   if (OnMouseMove) ErrorHandler::Guarded([&] { OnMouseMove(p.x(), p.y(), keys); });
+}
+
+void TPaintBox::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (OnDoubleClick && event->button() == Qt::LeftButton) ErrorHandler::Guarded([&] { OnDoubleClick(); });
+}
+
+void TPaintBox::leaveEvent(QEvent*) {
+  if (OnMouseLeave) ErrorHandler::Guarded([&] { OnMouseLeave(); });
+}
+
+void TPaintBox::wheelEvent(QWheelEvent* event) {
+  if (!OnWheel) return event->ignore();
+  // A touchpad sends fractions of a notch; they add up to whole ones.
+  WheelAngle += event->angleDelta().y();
+  const int steps = WheelAngle / QWheelEvent::DefaultDeltasPerStep;
+  WheelAngle -= steps * QWheelEvent::DefaultDeltasPerStep;
+  const QPoint p = event->position().toPoint();
+  if (steps != 0) ErrorHandler::Guarded([&] { OnWheel(p.x(), p.y(), steps); });
+  event->accept();
 }

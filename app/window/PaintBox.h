@@ -20,6 +20,9 @@ class TPaintBox : public QWidget {
   std::function<void(QPainter&)> OnPaint;
   std::function<void(int x, int y)> OnMouseDown;
   std::function<void(int x, int y, const MueveFigura::TShiftState& keys)> OnMouseMove;
+  std::function<void()> OnDoubleClick, OnMouseLeave;
+  // Wheel notches at (x, y): positive away from the user.
+  std::function<void(int x, int y, int steps)> OnWheel;
 
   // The keys and buttons of a mouse event as the drag handlers read them.
   static MueveFigura::TShiftState ShiftState(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons);
@@ -28,4 +31,10 @@ class TPaintBox : public QWidget {
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void leaveEvent(QEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+
+ private:
+  int WheelAngle = 0;  // eighths of a degree not yet taken as a notch
 };

@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
@@ -10,6 +11,8 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSettings>
+#include <QStatusBar>
 #include <QTimer>
 
 #include "app/CadenasRecursos.h"
@@ -89,8 +92,11 @@ TWendrix::TWendrix(QStringList commandLine, QWidget* parent) : QMainWindow(paren
   CreateComponents(client);
   CreatePlayers(client);
   CreateMenus();
+  CreateExplanations();
   layout()->setSizeConstraint(QLayout::SetFixedSize);
   move(251, 23);
+  // Where the window was last time; a missing or unreadable setting keeps the default.
+  restoreGeometry(QSettings().value("WindowGeometry").toByteArray());
   FormAbout1 = new TFormAbout1(this);
   AlCrear();
 }
@@ -103,6 +109,8 @@ void TWendrix::CreateComponents(QWidget* client) {
   ConvexHullBox->OnPaint = [this](QPainter& p) { BorraConvexHull(p); };
   ConvexHullBox->OnMouseDown = [this](int x, int y) { AlPisar(x, y); };
   ConvexHullBox->OnMouseMove = [this](int x, int y, const MueveFigura::TShiftState& keys) { AlMoverHull(x, y, keys); };
+  ConvexHullBox->OnWheel = [this](int x, int y, int steps) { AlRodarHull(x, y, steps); };
+  ConvexHullBox->OnDoubleClick = [this] { RestauraVista(); };
 
   MaxwellBox = new TPaintBox(client, 414, 7, 300, 300);
   MaxwellBox->OnPaint = [this](QPainter& p) { BorraMaxwell(p); };
@@ -112,6 +120,7 @@ void TWendrix::CreateComponents(QWidget* client) {
   BitangBox = new TPaintBox(client, 417, 319, 300, 300);
   BitangBox->OnPaint = [this](QPainter& p) { BorraBitang(p); };
   BitangBox->OnMouseMove = [this](int x, int y, const MueveFigura::TShiftState&) { AlMoverBitang(x, y); };
+  BitangBox->OnMouseLeave = [this] { AlSalirBitang(); };
 
   xEdit = MakeEdit(client, {30, 411, 375, 23});
   yEdit = MakeEdit(client, {30, 432, 375, 23});
@@ -190,9 +199,13 @@ void TWendrix::CreateMenus() {
   QMenu* file = menuBar()->addMenu("&File");
   AboutWendrix1 = file->addAction("About Wendrix...", this, Command([this] { ShowAbout(); }));
   file->addSeparator();
-  Abrir1 = file->addAction("Open...", this, Command([this] { Abrir(); }));
-  Guardar1 = file->addAction("Save", this, Command([this] { Guardar(); }));
-  GuardarComo1 = file->addAction("Save As...", this, Command([this] { GuardarComo(); }));
+  Abrir1 = file->addAction(tr("Open..."), this, Command([this] { Abrir(); }));
+  Abrir1->setShortcut(QKeySequence(tr("Ctrl+O")));
+  Guardar1 = file->addAction(tr("Save"), this, Command([this] { Guardar(); }));
+  Guardar1->setShortcut(QKeySequence(tr("Ctrl+S")));
+  GuardarComo1 = file->addAction(tr("Save As..."), this, Command([this] { GuardarComo(); }));
+  GuardarComo1->setShortcut(QKeySequence(tr("Ctrl+Shift+S")));
+  CreateFileLists(file, Guardar1);
   file->addSeparator();
   ExportaImagenes1 = file->addAction("Export Pictures...", this, Command([this] { ExportaImagenes(); }));
   ExportaMalla1 = file->addAction("Export Hull Mesh...", this, Command([this] { ExportaMalla(); }));
@@ -205,7 +218,8 @@ void TWendrix::CreateMenus() {
     ExportaAnimacion1->setEnabled(Glob::DrawnFlag);
   });
   file->addSeparator();
-  Terminar1 = file->addAction("Exit", this, Command([this] { Terminar(); }));
+  Terminar1 = file->addAction(tr("Exit"), this, Command([this] { Terminar(); }));
+  Terminar1->setShortcut(QKeySequence(tr("Ctrl+Q")));
 
   // The standard edit actions work on whichever field has the focus.
   const auto onFocused = [](auto act) {
@@ -228,6 +242,22 @@ void TWendrix::CreateMenus() {
   EditCut1 = addEdit("Cu&t", QKeySequence::Cut, "Cut", onFocused([](auto* field) { field->cut(); }));
   EditCopy1 = addEdit("&Copy", QKeySequence::Copy, "Copy", onFocused([](auto* field) { field->copy(); }));
   EditPaste1 = addEdit("&Paste", QKeySequence::Paste, "Paste", onFocused([](auto* field) { field->paste(); }));
+
+  QMenu* view = menuBar()->addMenu(tr("&View"));
+  RestauraVista1 = view->addAction(tr("Reset View"), this, Command([this] { RestauraVista(); }));
+  RestauraVista1->setStatusTip(tr("Back to the view a new drawing starts with (also a double click on the view)"));
+  QMenu* help = menuBar()->addMenu(tr("&Help"));
+  LeerDibujos1 = help->addAction(tr("Reading the Pictures..."), this, Command([this] { LeerDibujos(); }));
+  LeerDibujos1->setShortcut(QKeySequence(tr("F1")));
+
+  // The status bar holds one line of its own; the actions' status tips would hide it.
+  StatusLine = new QLabel(this);
+  StatusLine->setObjectName("StatusLine");
+  StatusLine->setFont(Fonts::Sans(12));
+  // A long line is cut at the window's edge rather than widening the window.
+  StatusLine->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  statusBar()->addWidget(StatusLine, 1);
+  statusBar()->setSizeGripEnabled(false);
 }
 
 void TWendrix::AlCrear() {
@@ -262,6 +292,7 @@ void TWendrix::keyPressEvent(QKeyEvent* event) {
 }
 
 bool TWendrix::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == centralWidget() && ExplainTransparentBox(event)) return true;
   auto* field = qobject_cast<QLineEdit*>(watched);
   if (!field) return QMainWindow::eventFilter(watched, event);
   // Touching a field stops play.
@@ -287,6 +318,13 @@ bool TWendrix::eventFilter(QObject* watched, QEvent* event) {
 void TWendrix::VisibleDraw() { DrawIt->setText(CadenasRecursos::DrawItCaption); }
 
 void TWendrix::Terminar() { close(); }
+
+void TWendrix::closeEvent(QCloseEvent* event) {
+  if (!MayDiscard()) return event->ignore();
+  QSettings().setValue("WindowGeometry", saveGeometry());
+  FormAbout1->close();
+  QMainWindow::closeEvent(event);
+}
 
 void TWendrix::ShowAbout() { FormAbout1->ShowNonModal(); }
 

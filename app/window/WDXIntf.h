@@ -11,15 +11,19 @@
 #include <QStringList>
 #include <functional>
 #include <optional>
+#include <tuple>
 
+#include "app/Drawing.h"
 #include "app/core/CurveInput.h"
 #include "app/window/AnimationDialog.h"
 #include "formula/Vector3.h"
 #include "views/MueveFigura.h"
 
 class QAction;
+class QDialog;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPainter;
 class QPlainTextEdit;
 class QPushButton;
@@ -37,9 +41,13 @@ struct TFormState {
   int CrossX = 0, CrossY = 0;          // the cross-hair in BitangBox
   bool MaxwellShown = false;           // the marker is on the screen
   bool CrossShown = false;             // the cross-hair is on the screen
+  TVector3 SegmentS, SegmentT;         // the chord of the pair under the pointer in BitangBox
+  bool SegmentShown = false;           // that chord is drawn over the main view
 };
 
 class TWendrix : public QMainWindow {
+  Q_OBJECT
+
  public:
   // The form with its components at their places; `commandLine` are the program's
   // arguments (without the program's name), read when the form is first shown.
@@ -59,7 +67,18 @@ class TWendrix : public QMainWindow {
   QPlainTextEdit* Informacion;
   QAction *AboutWendrix1, *Abrir1, *Guardar1, *GuardarComo1, *ExportaImagenes1, *ExportaMalla1, *ExportaAnimacion1, *Terminar1;
   QAction *EditCut1, *EditCopy1, *EditPaste1;
+  QAction *RestauraVista1, *LeerDibujos1;
+  QMenu *Recientes1, *Ejemplos1;
+  QLabel* StatusLine;  // the line in the status bar: the last drawing, or the pair under the pointer
   TFormAbout1* FormAbout1;
+
+  // Asked before Open, Exit or a dropped file discard changes not saved: answers
+  // whether to go on. Replaceable, so that the commands can run without a user.
+  std::function<bool()> ConfirmDiscard;
+  // The folders searched for the example curves of File > Examples, in this order; the
+  // first that holds curve files is listed. By default examples/ beside the program
+  // (where the build puts them) and the installed ../share/wendrix/examples.
+  QStringList ExampleFolders;
 
   // The file dialogs of "Open...", "Save As..." and the two exports: answer the chosen name, empty when
   // the user cancels. Replaceable, so that the commands can run without a user.
@@ -88,6 +107,14 @@ class TWendrix : public QMainWindow {
   void AlPisar(int x, int y);
   void AlMoverHull(int x, int y, const MueveFigura::TShiftState& keys);
   void AlMoverBitang(int x, int y);
+  // The pointer left BitangBox: the pair's chord goes, the status line shows the drawing.
+  void AlSalirBitang();
+  // Wheel notches over the main view: zoom about the pointer.
+  void AlRodarHull(int x, int y, int steps);
+  // View > Reset View and a double click in the main view: the framing of a new drawing.
+  void RestauraVista();
+  // Help > Reading the Pictures.
+  void LeerDibujos();
   void MuestraAlambre();
   void Guardar();
   void GuardarComo();
@@ -105,6 +132,11 @@ class TWendrix : public QMainWindow {
   void ExportaAnimacion();
   void Abrir();
   void DelDisco(const QString& fileName);
+  // Open Recent, Examples and a dropped file: DelDisco once ConfirmDiscard agrees.
+  void AbrirArchivo(const QString& fileName);
+  // The recent files that still exist, newest first, at most RecentMax.
+  static QStringList RecentFiles();
+  static constexpr int RecentMax = 8;
   void Terminar();
   void ShowAbout();
 
@@ -113,13 +145,25 @@ class TWendrix : public QMainWindow {
   void keyPressEvent(QKeyEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void CreateComponents(QWidget* client);
   void CreateMenus();
   void CreatePlayers(QWidget* client);
-  void ShowNewPictures();
+  void CreateFileLists(QMenu* file, QAction* before);
+  void CreateExplanations();
+  // The tooltip of MaxwellBox, which lets mouse events through: true when `event` was it.
+  bool ExplainTransparentBox(QEvent* event);
+  QDialog* MakeReadingPictures();
+  // The pictures of a drawing to the screen, and its line in the status bar.
+  void ShowNewPictures(const Drawing::TStageTimes& times);
+  bool MayDiscard();
+  void ShowNewView();  // the main view and the normals after the view state changed
+  static void RememberFile(const QString& fileName);
+  // The redraw after p or q moved: in the view on the screen when the curve is the one drawn.
+  void RedrawForParameters();
   void AlCrear();
   void MostrarForma();
   CurveInput::TInputFields InputFields() const;
@@ -132,6 +176,11 @@ class TWendrix : public QMainWindow {
                       QFileDialog::Options options = {});
 
   TFormState Form;
+  QString DrawingLine;      // the status line of the last drawing
+  bool FigureShown = false;  // the pictures show a drawing of DrawnCurve, whose view may be kept
+  bool KeepViewNext = false;  // the next drawing keeps the view (a move of p or q)
+  std::tuple<std::string, std::string, std::string, long double, long double> DrawnCurve;
+  long double DrawnP = 0, DrawnQ = 0;  // the p and q the pictures show
   QStringList CommandLine;
   bool Shown = false;
   bool CrossRepaint = false;  // the next repaint of BitangBox is the one a move asked for
@@ -140,4 +189,5 @@ class TWendrix : public QMainWindow {
   TCursorBar* PlayBar = nullptr;  // the bar being played; none when play is stopped
   int PlayDirection = 1;
   TAnimationChoice LastAnimation;
+  QDialog* ReadingPictures = nullptr;  // Help > Reading the Pictures, made when first asked for
 };

@@ -6,11 +6,13 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <utility>
 
 #include "app/CadenasRecursos.h"
 #include "app/Drawing.h"
 #include "app/core/DragGate.h"
 #include "app/window/CursorBar.h"
+#include "app/window/StatusText.h"
 #include "app/window/PaintBox.h"
 #include "app/window/WaitCursor.h"
 #include "app/window/WDXIntf.h"
@@ -46,6 +48,13 @@ void TWendrix::ShowReadResult(const CurveInput::TReadResult& read) {
     DrawIt->setText(QString());
 }
 
+namespace {
+
+// What a drawing's view depends on besides p and q.
+auto CurveKey() { return std::tuple(Glob::XFormula, Glob::YFormula, Glob::ZFormula, Glob::TMin, Glob::TMax); }
+
+}  // namespace
+
 void TWendrix::RunDrawing() {
   const TWaitCursor wait;
   Button1->hide();
@@ -57,8 +66,38 @@ void TWendrix::Dibujala() {
   // The empty caption shows at once that the drawing is under way.
   DrawIt->setText(QString());
   DrawIt->repaint();
-  Drawing::DrawFigure();
-  ShowNewPictures();
+  // A move of p or q keeps the rotation, zoom and shift on the screen; a new curve
+  // (or t interval) is framed anew.
+  const bool keep = std::exchange(KeepViewNext, false) && FigureShown && CurveKey() == DrawnCurve;
+  const Framing::TViewState view = Framing::CaptureView();
+  FigureShown = false;
+  const Drawing::TStageTimes times = keep ? Drawing::DrawFigureInView(view) : Drawing::DrawFigure();
+  DrawnCurve = CurveKey();
+  DrawnP = Glob::PValue;
+  DrawnQ = Glob::QValue;
+  ShowNewPictures(times);
+}
+
+void TWendrix::RedrawForParameters() {
+  Form.Ready = false;  // the next read takes every field as changed
+  KeepViewNext = true;
+  try {
+    Dibujarla();
+  } catch (...) {
+    KeepViewNext = false;
+    throw;
+  }
+  KeepViewNext = false;  // a refused read leaves it unused
+}
+
+void TWendrix::ShowNewPictures(const Drawing::TStageTimes& times) {
+  Form.MaxwellShown = false;
+  Form.CrossShown = false;
+  Form.SegmentShown = false;
+  FigureShown = true;
+  for (TPaintBox* box : {ConvexHullBox, MaxwellBox, BitangBox}) box->update();
+  DrawingLine = DrawingSummary(times);
+  StatusLine->setText(DrawingLine);
 }
 
 void TWendrix::AlMoverCursor() {
@@ -81,9 +120,7 @@ void TWendrix::MueveCursores(TCursorBar* bar) {
   const bool redraw = AjustaParametros(bar) && Form.Scrolling && Form.Ready;
   // Cleared before drawing, so that a drawing that fails leaves it cleared as well.
   Form.Scrolling = false;
-  if (!redraw) return;
-  Form.Ready = false;  // the next read takes every field as changed
-  Dibujarla();
+  if (redraw) RedrawForParameters();
 }
 
 void TWendrix::SituaCursores() { SetCursorPositions(CurveInput::SituaCursores()); }
@@ -105,6 +142,10 @@ void TWendrix::CambiaLimParam(QLineEdit* field) {
   }
   Form.Scrolling = false;
   SituaCursores();
+  // A narrowed range may move p or q (the bar snaps to its new scale): the pictures
+  // follow, so that they always show the values in the panels. A range that cannot be
+  // read yet (0 to 0 on the way to 0.5) is refused in the memo, and the next key tries again.
+  if (FigureShown && (Glob::PValue != DrawnP || Glob::QValue != DrawnQ)) RedrawForParameters();
 }
 
 QImage TWendrix::MaxwellPicture() const {
@@ -132,6 +173,7 @@ QImage TWendrix::BitangPicture() const {
 
 void TWendrix::BorraConvexHull(QPainter& painter) {
   painter.drawImage(0, 0, Glob::StereoMode ? Glob::StereoBitmap : Glob::HullBitmap);
+  if (Form.SegmentShown && !Glob::StereoMode) DrawPairChord(painter, Form.SegmentS, Form.SegmentT);
 }
 
 void TWendrix::BorraMaxwell(QPainter& painter) { painter.drawImage(0, 0, MaxwellPicture()); }
@@ -147,10 +189,23 @@ void TWendrix::BorraBitang(QPainter& painter) {
 void TWendrix::AlPisar(int x, int y) { DragGate::AlPisar(x, y); }
 
 void TWendrix::AlMoverHull(int x, int y, const MueveFigura::TShiftState& keys) {
-  if (!DragGate::AlMoverHull(x, y, keys)) return;
+  // Once a drag has begun the view follows every move of the mouse.
+  if (!DragGate::AlMoverHull(x, y, keys, true)) return;
+  ShowNewView();
+}
+
+void TWendrix::ShowNewView() {
   Form.MaxwellShown = false;
   ConvexHullBox->update();
   MaxwellBox->update();
+}
+
+void TWendrix::AlRodarHull(int x, int y, int steps) {
+  if (DragGate::WheelZoom(x, y, steps)) ShowNewView();
+}
+
+void TWendrix::RestauraVista() {
+  if (DragGate::ResetView()) ShowNewView();
 }
 
 void TWendrix::AlMoverBitang(int x, int y) {
@@ -183,6 +238,19 @@ void TWendrix::AlMoverBitang(int x, int y) {
   Form.CrossShown = true;
   CrossRepaint = true;
   BitangBox->update();
+  Form.SegmentS = pair.PointS;
+  Form.SegmentT = pair.PointT;
+  Form.SegmentShown = true;
+  ConvexHullBox->update();
+  StatusLine->setText(PairSummary(pair.ParamS, pair.ParamT, x, y));
+}
+
+void TWendrix::AlSalirBitang() {
+  if (Form.SegmentShown) {
+    Form.SegmentShown = false;
+    ConvexHullBox->update();
+  }
+  StatusLine->setText(DrawingLine);
 }
 
 void TWendrix::MuestraAlambre() {

@@ -1,11 +1,17 @@
 // The main form: curve files, the command line and dropped files.
+#include <QCoreApplication>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSettings>
 #include <QTimer>
 
 #include "app/core/CurveFile.h"
@@ -46,6 +52,7 @@ void TWendrix::GuardarComo() {
   setWindowTitle(QFileInfo(QString::fromStdString(Glob::CurveFileName)).fileName());
   CurveFile::WriteLines(Glob::CurveFileName, Glob::SaveList);
   Glob::DataChanged = false;
+  RememberFile(QString::fromStdString(Glob::CurveFileName));
 }
 
 void TWendrix::ExportaImagenes() {
@@ -72,6 +79,7 @@ void TWendrix::ExportaMalla() {
 }
 
 void TWendrix::Abrir() {
+  if (!MayDiscard()) return;
   const QString chosen =
       ChooseOpenFile ? ChooseOpenFile() : QFileDialog::getOpenFileName(this, QString(), QString(), CurveFilter);
   if (!chosen.isEmpty()) DelDisco(chosen);
@@ -90,6 +98,7 @@ void TWendrix::DelDisco(const QString& fileName) {
     SetCursorPositions(load.Cursors);
   }
   setWindowTitle(QFileInfo(fileName).fileName());
+  RememberFile(fileName);
   ShowReadResult(load.Read);
   if (load.Read.Outcome == CurveInput::TReadOutcome::Changed) RunDrawing();
   // The curve on the screen is the file's.
@@ -117,5 +126,69 @@ void TWendrix::dropEvent(QDropEvent* event) {
   if (name.isEmpty()) return;
   // The drop is finished first; the load (and any message it shows) follows from the
   // event loop, so that the program the file came from is not kept waiting.
-  QTimer::singleShot(0, this, [this, name] { ErrorHandler::Guarded([this, name] { DelDisco(name); }); });
+  QTimer::singleShot(0, this, [this, name] { ErrorHandler::Guarded([this, name] { AbrirArchivo(name); }); });
+}
+
+bool TWendrix::MayDiscard() {
+  if (!Glob::DataChanged) return true;
+  if (ConfirmDiscard) return ConfirmDiscard();
+  QMessageBox question(QMessageBox::Question, tr("Wendrix"), tr("The curve has changes that are not saved."),
+                       QMessageBox::NoButton, this);
+  question.setInformativeText(tr("Discard them?"));
+  QPushButton* discard = question.addButton(tr("&Discard"), QMessageBox::DestructiveRole);
+  question.addButton(QMessageBox::Cancel);
+  question.setDefaultButton(QMessageBox::Cancel);
+  question.exec();
+  return question.clickedButton() == discard;
+}
+
+void TWendrix::AbrirArchivo(const QString& fileName) {
+  if (MayDiscard()) DelDisco(fileName);
+}
+
+QStringList TWendrix::RecentFiles() {
+  QStringList files;
+  // Whatever a damaged settings file holds, only names of existing files are listed.
+  for (const QString& name : QSettings().value("RecentFiles").toStringList())
+    if (files.size() < RecentMax && !files.contains(name) && QFileInfo(name).isFile()) files << name;
+  return files;
+}
+
+void TWendrix::RememberFile(const QString& fileName) {
+  QStringList files = RecentFiles();
+  const QString name = QFileInfo(fileName).absoluteFilePath();
+  files.removeAll(name);
+  files.prepend(name);
+  QSettings().setValue("RecentFiles", files.mid(0, RecentMax));
+}
+
+void TWendrix::CreateFileLists(QMenu* file, QAction* before) {
+  const QString program = QCoreApplication::applicationDirPath();
+  ExampleFolders = QStringList{program + "/examples", program + "/../share/wendrix/examples"};
+  Recientes1 = new QMenu(tr("Open Recent"), file);
+  Ejemplos1 = new QMenu(tr("Examples"), file);
+  file->insertMenu(before, Recientes1);
+  file->insertMenu(before, Ejemplos1);
+  const auto fill = [this](QMenu* menu, const QStringList& files, bool fullNames) {
+    menu->clear();
+    for (const QString& name : files) {
+      const QString shown = fullNames ? name : QFileInfo(name).completeBaseName();
+      QAction* entry = menu->addAction(QString("&%1 %2").arg(menu->actions().size() + 1).arg(shown), this,
+                                       [this, name] { ErrorHandler::Guarded([this, name] { AbrirArchivo(name); }); });
+      entry->setStatusTip(name);
+    }
+    if (files.isEmpty()) menu->addAction(tr("(none)"))->setEnabled(false);
+  };
+  connect(Recientes1, &QMenu::aboutToShow, this, [this, fill] { fill(Recientes1, RecentFiles(), true); });
+  connect(Ejemplos1, &QMenu::aboutToShow, this, [this, fill] {
+    // The first folder that holds curves is the one in use.
+    QStringList files;
+    for (const QString& folder : ExampleFolders) {
+      const QDir dir(folder);
+      for (const QString& name : dir.entryList({"*.wdx", "*.WDX"}, QDir::Files, QDir::Name))
+        files << dir.absoluteFilePath(name);
+      if (!files.isEmpty()) break;
+    }
+    fill(Ejemplos1, files, false);
+  });
 }

@@ -96,13 +96,14 @@ void TWendrix::PasoDeJuego() {
   // The new position takes the value over (MueveCursores) without drawing; the drawing
   // here keeps the rotation, zoom and shift on the screen.
   PlayBar->setValue(position);
+  Drawing::TStageTimes times;
   try {
-    Drawing::DrawFigureInView(Framing::CaptureView());
+    times = Drawing::DrawFigureInView(Framing::CaptureView());
   } catch (...) {
     Detener();
     throw;
   }
-  ShowNewPictures();
+  ShowNewPictures(times);
   const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
   PlayTimer->start(std::max(0, MinStepMs - static_cast<int>(spent.count())));
 }
@@ -129,6 +130,7 @@ void TWendrix::ExportaAnimacion() {
   progress.setWindowModality(Qt::WindowModal);
   progress.setMinimumDuration(500);
   int failed = 0, done = 0;
+  Drawing::TStageTimes times;
   {
     const TWaitCursor wait;
     for (; done < choice->Frames && !progress.wasCanceled(); ++done) {
@@ -140,9 +142,9 @@ void TWendrix::ExportaAnimacion() {
     // Back to the figure that was on the screen.
     Glob::PValue = p;
     Glob::QValue = q;
-    Drawing::DrawFigureInView(view);
+    times = Drawing::DrawFigureInView(view);
   }
-  ShowNewPictures();
+  ShowNewPictures(times);
   if (done < choice->Frames) {
     Informacion->setPlainText("Export Animation cancelled; nothing was written.");
     return;
@@ -152,10 +154,4 @@ void TWendrix::ExportaAnimacion() {
                                         : QString("%1 of %2 frames could not be drawn and are blank.")
                                               .arg(failed)
                                               .arg(choice->Frames));
-}
-
-void TWendrix::ShowNewPictures() {
-  Form.MaxwellShown = false;
-  Form.CrossShown = false;
-  for (TPaintBox* box : {ConvexHullBox, MaxwellBox, BitangBox}) box->update();
 }

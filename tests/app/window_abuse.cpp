@@ -238,13 +238,15 @@ TEST_F(Abuse, TheStereoButtonPressedInQuickSuccessionAlwaysShowsTheModeItLeaves)
   }
   QApplication::processEvents();
   EXPECT_TRUE(Glob::StereoMode);
-  // The drags turned the view; scrolling p away and back draws the curve anew, in
-  // the shaded view, exactly as at first.
+  // The drags turned the view; scrolling p away and back draws the curve anew in the
+  // shaded view and the turned view; reset, that view is exactly the first.
   Form->pCursor->setSliderPosition(1);
   Form->pCursor->setSliderPosition(0);
   EXPECT_TRUE(Glob::DrawnFlag);
   EXPECT_FALSE(Glob::StereoMode);
   EXPECT_EQ(Form->Button1->text(), "Stereo");
+  EXPECT_NE(Glob::HullBitmap, hull);
+  Form->RestauraVista();
   EXPECT_EQ(Glob::HullBitmap, hull);
   EXPECT_FALSE(stereo.isNull());
 }

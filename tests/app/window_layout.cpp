@@ -130,13 +130,20 @@ TEST_F(Layout, StartUpStateAndComponentSettings) {
 
 TEST_F(Layout, MenusHoldTheirCommandsInOrder) {
   const QList<QAction*> menus = Form->menuBar()->actions();
-  ASSERT_EQ(menus.size(), 2);
+  ASSERT_EQ(menus.size(), 4);
   EXPECT_EQ(menus[0]->text(), "&File");
   EXPECT_EQ(menus[1]->text(), "&Edit");
-  QStringList file;
-  for (QAction* a : menus[0]->menu()->actions()) file << (a->isSeparator() ? "-" : a->text());
-  EXPECT_EQ(file, QStringList({"About Wendrix...", "-", "Open...", "Save", "Save As...", "-", "Export Pictures...",
-                               "Export Hull Mesh...", "Export Animation...", "-", "Exit"}));
+  EXPECT_EQ(menus[2]->text(), "&View");
+  EXPECT_EQ(menus[3]->text(), "&Help");
+  QStringList file, fileKeys;
+  for (QAction* a : menus[0]->menu()->actions()) {
+    file << (a->isSeparator() ? "-" : a->text());
+    if (!a->shortcut().isEmpty()) fileKeys << a->shortcut().toString();
+  }
+  EXPECT_EQ(file, QStringList({"About Wendrix...", "-", "Open...", "Open Recent", "Examples", "Save", "Save As...",
+                               "-", "Export Pictures...", "Export Hull Mesh...", "Export Animation...", "-", "Exit"}));
+  EXPECT_EQ(fileKeys, QStringList({"Ctrl+O", "Ctrl+S", "Ctrl+Shift+S", "Ctrl+Q"}));
+  EXPECT_EQ(Form->LeerDibujos1->shortcut().toString(), "F1");
   QStringList edit, hints, keys;
   for (QAction* a : menus[1]->menu()->actions()) {
     edit << a->text();

@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -32,9 +33,13 @@ class TApplicationEnvironment : public ::testing::Environment {
     static char* argv[] = {name, nullptr};
     Application = std::make_unique<TWendrixApplication>(argc, argv);
     TWendrixApplication::setApplicationDisplayName("Wendrix");
+    // The recent files and the window's place go to a folder of the test run's own.
+    TWendrixApplication::setOrganizationName("WendrixTest");
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, Settings.path());
   }
   void TearDown() override { Application.reset(); }
   std::unique_ptr<TWendrixApplication> Application;
+  QTemporaryDir Settings;
 };
 inline ::testing::Environment* const Environment = ::testing::AddGlobalTestEnvironment(new TApplicationEnvironment);
 
@@ -73,7 +78,10 @@ class WindowFixture : public ::testing::Test {
     Random::FixedSeed = 20261208;
     ResetSharedState();
     ASSERT_TRUE(GlobInitialize());
+    QSettings().clear();
     Form = std::make_unique<TWendrix>(CommandLine());
+    // No test waits for a question about unsaved changes; those that ask, say so.
+    Form->ConfirmDiscard = [] { return true; };
     Form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
   }

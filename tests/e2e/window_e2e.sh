@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Starts the real wendrix window on a virtual X display, checks its size, that its
-# three picture boxes start white and are filled by Enter ("Draw It"), and that
-# File > Exit closes it.
+# three picture boxes start white and are filled by Enter ("Draw It"), that the wheel
+# zooms the main view, and that File > Exit asks about the unsaved curve and closes it.
 # Usage: window_e2e.sh <wendrix binary> <work folder>
 # Runs itself again under xvfb-run when no display is set.
 set -euo pipefail
@@ -13,6 +13,9 @@ if [ -z "${WENDRIX_E2E_DISPLAY:-}" ]; then
 fi
 mkdir -p "$work"
 unset QT_QPA_PLATFORM
+# The recent files and the window's place are kept apart from the user's.
+export XDG_CONFIG_HOME="$work/config"
+rm -rf "$XDG_CONFIG_HOME"
 
 failures=0
 check() {  # check <description> <command...>
@@ -51,12 +54,15 @@ width=$(field Width)
 height=$(field Height)
 echo "window $window at $left,$top size ${width}x$height"
 
-# The client area is 724 x 634 pixels under the menu bar.
-menu=$((height - 634))
+import -window root "$work/shot.png"
+# The client area is 724 x 634 pixels between the menu bar and the status bar; its top
+# is found as the first white pixel of the main view's middle column.
+column=$(convert "$work/shot.png" -crop "1x120+$((left + 207))+$top" +repage -depth 8 txt:- |
+  awk -F'[,:]' '/#FFFFFF/ {print $2; exit}')
+menu=$((column - 8))
 check "window width is 724" test "$width" -eq 724
 check "menu bar height $menu is plausible" test "$menu" -ge 15 -a "$menu" -le 60
-
-import -window root "$work/shot.png"
+check "the status bar below the client area is plausible" test $((height - 634 - menu)) -ge 10 -a $((height - 634 - menu)) -le 50
 white() {  # white <left> <top> <width> <height>: every pixel of that client rectangle
   local x=$((left + $1)) y=$((top + menu + $2))
   [ "$(convert "$work/shot.png" -crop "$3x$4+$x+$y" +repage -format '%[fx:minima.r*minima.g*minima.b]' info:)" = 1 ]
@@ -81,10 +87,23 @@ done
 check "Draw It fills the three boxes" drawn
 cp "$work/shot.png" "$work/drawn.png"
 
+# Two wheel notches over the main view zoom it.
+xdotool mousemove $((left + 207)) $((top + menu + 208)) click 4 click 4
+sleep 1
+import -window root "$work/zoomed.png"
+crop_hull() { convert "$1" -crop "400x400+$((left + 7))+$((top + menu + 8))" +repage "$2"; }
+crop_hull "$work/drawn.png" "$work/hull-drawn.png"
+crop_hull "$work/zoomed.png" "$work/hull-zoomed.png"
+changed() { ! compare -metric AE "$work/hull-drawn.png" "$work/hull-zoomed.png" null: 2>/dev/null; }
+check "the wheel zooms the main view" changed
+
 # File > Exit from the keyboard: Alt+F opens the menu, Up wraps to its last item.
 xdotool key alt+f
 sleep 0.5
 xdotool key Up Return
+# The drawn default curve is not saved: the question is answered with Discard.
+sleep 1
+xdotool key alt+d
 status=running
 for _ in $(seq 1 100); do
   if ! kill -0 "$pid" 2>/dev/null; then

@@ -1,0 +1,73 @@
+#include "app/window/StatusText.h"
+
+#include <QCoreApplication>
+#include <QPainter>
+#include <cmath>
+
+#include "geometry/Bitangents.h"
+#include "geometry/Framing.h"
+#include "geometry/Sampling.h"
+#include "geometry/SharedState.h"
+#include "render/HullMeasures.h"
+
+namespace {
+
+QString Tr(const char* text) { return QCoreApplication::translate("TWendrix", text); }
+
+QString Number(long double value) { return QString::number(static_cast<double>(value), 'g', 4); }
+
+// Pixel of a parameter pair in the 300 x 300 square (s to the right, t upwards).
+QPointF SquarePixel(long double s, long double t) {
+  const long double span = Glob::TMax - Glob::TMin;
+  return {static_cast<double>(300 * (s - Glob::TMin) / span), static_cast<double>(300 * (Glob::TMax - t) / span)};
+}
+
+}  // namespace
+
+QString DrawingSummary(const Drawing::TStageTimes& times) {
+  using namespace Bitangents;
+  int onHull = 0, branches = 0;
+  for (std::int32_t i = 1; i <= BitangentCount; ++i) {
+    onHull += BitangentList.at(i).OnHull;
+    branches += BitangentList.at(i).StartsBranch;
+  }
+  const HullMeasures::TMeasures m = HullMeasures::MeasureDrawing();
+  return Tr("%1 curve points, %2 of %3 bitangent records on the hull, %4 branches, %5 flat faces, "
+            "area %6, volume %7, %8 ms")
+      .arg(Sampling::CurvePointHigh + 1)
+      .arg(onHull)
+      .arg(BitangentCount)
+      .arg(branches)
+      .arg(m.Planes)
+      .arg(Number(m.Area), Number(m.Volume))
+      .arg(std::lround(times.Total));
+}
+
+QString PairSummary(long double s, long double t, int x, int y) {
+  using namespace Bitangents;
+  // Where an on-hull branch crosses another, the pair is on the hull.
+  bool near = false, onHull = false;
+  for (std::int32_t i = 1; i <= BitangentCount && !onHull; ++i) {
+    const BitangentRecord& r = BitangentList.at(i);
+    for (const QPointF& p : {SquarePixel(r.ParamS, r.ParamT), SquarePixel(r.ParamT, r.ParamS)})
+      if (std::hypot(p.x() - x, p.y() - y) <= 2) {
+        near = true;
+        onHull = onHull || r.OnHull;
+      }
+  }
+  const QString what = onHull ? Tr("a bitangent pair on the hull")
+                       : near ? Tr("a bitangent pair not on the hull")
+                              : Tr("no bitangent pair");
+  return Tr("s = %1, t = %2: %3").arg(Number(s), Number(t), what);
+}
+
+void DrawPairChord(QPainter& painter, const TVector3& a, const TVector3& b) {
+  const ScreenPoint pa = Framing::ProjectPoint(a), pb = Framing::ProjectPoint(b);
+  // Far outside the picture is as good as invisible; the limit keeps QPainter in range.
+  for (const ScreenPoint& p : {pa, pb})
+    if (!(std::fabs(p.x) < 1e6L && std::fabs(p.y) < 1e6L)) return;
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(QPen(QColor(0, 70, 255), 2));
+  painter.drawLine(QPointF(static_cast<double>(pa.x), static_cast<double>(pa.y)),
+                   QPointF(static_cast<double>(pb.x), static_cast<double>(pb.y)));
+}

@@ -1,0 +1,178 @@
+// What the window adds around the pictures: the view kept over moves of p and q and
+// reset on demand, the wheel, the continuous drag, the pair under the pointer drawn on
+// the main view with its numbers, the shortcuts and the recent and example files.
+#include <QAction>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QMenu>
+#include <QSettings>
+#include <QWheelEvent>
+
+#include "app/window/CursorBar.h"
+#include "app/window/FormAbout.h"
+#include "app/window/PaintBox.h"
+#include "geometry/Bitangents.h"
+#include "geometry/Framing.h"
+#include "render/Bitmaps.h"
+#include "tests/app/window_support.h"
+
+using namespace WindowTest;
+
+namespace {
+
+class View : public WindowFixture {
+ protected:
+  void SetUp() override {
+    WindowFixture::SetUp();
+    PressDrawIt();
+    ASSERT_TRUE(Glob::DrawnFlag);
+  }
+  void Turn(int x0, int y0, int x1, int y1) {
+    SendMouse(Form->ConvexHullBox, QEvent::MouseButtonPress, x0, y0, Qt::LeftButton);
+    SendMouse(Form->ConvexHullBox, QEvent::MouseMove, x1, y1, Qt::LeftButton);
+  }
+  // Pixels of the main view in the pair chord's blue.
+  int ChordPixels() {
+    const QImage shown = Form->ConvexHullBox->grab().toImage();
+    int n = 0;
+    for (int y = 0; y < shown.height(); ++y)
+      for (int x = 0; x < shown.width(); ++x) n += shown.pixelColor(x, y) == QColor(0, 70, 255);
+    return n;
+  }
+};
+
+}  // namespace
+
+TEST_F(View, AMoveOfPKeepsTheTurnedViewAndResetViewFramesAnew) {
+  const Framing::TViewState framed = Framing::CaptureView();
+  Turn(200, 200, 260, 170);
+  const TVector3 turned = Glob::ViewAxisX;
+  ASSERT_FALSE(turned == framed.AxisX);
+  const QImage before = Glob::HullBitmap.copy();
+  Form->pCursor->triggerAction(QAbstractSlider::SliderPageStepAdd);
+  EXPECT_TRUE(Glob::DrawnFlag);
+  EXPECT_EQ(Glob::ViewAxisX, turned);
+  EXPECT_NE(Glob::HullBitmap, before);  // the new p is drawn
+  Form->pCursor->triggerAction(QAbstractSlider::SliderPageStepSub);
+  EXPECT_EQ(Glob::HullBitmap, before);
+
+  // A double click (as View > Reset View) gives the view of a new drawing of this curve.
+  SendMouse(Form->ConvexHullBox, QEvent::MouseButtonDblClick, 100, 100, Qt::LeftButton);
+  EXPECT_EQ(Glob::ViewAxisX, framed.AxisX);
+  EXPECT_EQ(Glob::ViewScale, framed.Scale);
+  Turn(200, 200, 260, 170);
+  Form->RestauraVista1->trigger();
+  EXPECT_EQ(Glob::ViewAxisX, framed.AxisX);
+  Turn(200, 200, 260, 170);
+  const TVector3 again = Glob::ViewAxisX;
+  Type(Form->zEdit, "cos(3t+q)+0.1");
+  PressDrawIt();
+  EXPECT_FALSE(Glob::ViewAxisX == again);  // a changed curve is framed anew
+}
+
+TEST_F(View, NarrowingTheRangeOfPRedrawsAtTheNewP) {
+  Form->pCursor->triggerAction(QAbstractSlider::SliderToMaximum);
+  ASSERT_EQ(Glob::PValue, 5);
+  const QImage atFive = Glob::HullBitmap.copy();
+  // On the way to 0.5 the range 0 to 0 snaps p to 0 and is refused; 0.5 then draws.
+  Type(Form->pMaxEdit, "0.5");
+  EXPECT_EQ(Glob::PValue, 0);
+  EXPECT_TRUE(Glob::DrawnFlag);
+  EXPECT_EQ(Form->Informacion->toPlainText(), "");
+  EXPECT_NE(Glob::HullBitmap, atFive);
+}
+
+TEST_F(View, TheWheelZoomsAboutThePointerAndADragFollowsEveryMoveOnceBegun) {
+  const ScreenPoint centre = Framing::ProjectPoint(Glob::FigureCentre);
+  const long double scale = Glob::ViewScale;
+  QWheelEvent wheel(QPointF(120, 90), Form->ConvexHullBox->mapToGlobal(QPointF(120, 90)), {}, {0, 240},
+                    Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(Form->ConvexHullBox, &wheel);
+  const long double f = Glob::ViewScale / scale;
+  EXPECT_NEAR(static_cast<double>(f), 1.2, 1e-12);
+  // A point moves away from the pointer by the zoom factor; the pointer's stays.
+  const ScreenPoint zoomed = Framing::ProjectPoint(Glob::FigureCentre);
+  EXPECT_NEAR(static_cast<double>(zoomed.x), static_cast<double>(120 + f * (centre.x - 120)), 1e-6);
+  EXPECT_NEAR(static_cast<double>(zoomed.y), static_cast<double>(90 + f * (centre.y - 90)), 1e-6);
+
+  Turn(200, 200, 211, 200);
+  const TVector3 first = Glob::ViewAxisX;
+  SendMouse(Form->ConvexHullBox, QEvent::MouseMove, 213, 201, Qt::LeftButton);
+  EXPECT_FALSE(Glob::ViewAxisX == first);
+}
+
+TEST_F(View, ThePairUnderThePointerIsNamedAndItsChordDrawnUntilThePointerLeaves) {
+  const QString drawing = Form->StatusLine->text();
+  EXPECT_TRUE(drawing.contains("flat faces, area")) << drawing.toStdString();
+  // The square itself tells where a pair lies: a magenta pixel with no teal about it
+  // is on the hull, a pixel with white all about it is on no branch.
+  const QImage square = Glob::BitangBitmap.convertToFormat(QImage::Format_RGB32);
+  const auto around = [&](int x, int y, QRgb colour) {
+    int n = 0;
+    for (int dy = -3; dy <= 3; ++dy)
+      for (int dx = -3; dx <= 3; ++dx) n += square.pixel(std::clamp(x + dx, 0, 299), std::clamp(y + dy, 0, 299)) == colour;
+    return n;
+  };
+  QPoint hull(-1, -1), empty(-1, -1);
+  for (int y = 3; y < 297; ++y)
+    for (int x = 3; x < 297; ++x) {
+      if (square.pixel(x, y) == qRgb(255, 0, 255) && around(x, y, qRgb(0, 128, 128)) == 0) hull = {x, y};
+      if (around(x, y, qRgb(255, 255, 255)) == 49) empty = {x, y};
+    }
+  ASSERT_GE(hull.x(), 0);
+  ASSERT_GE(empty.x(), 0);
+  SendMouse(Form->BitangBox, QEvent::MouseMove, hull.x(), hull.y(), Qt::NoButton);
+  EXPECT_TRUE(Form->StatusLine->text().endsWith(": a bitangent pair on the hull")) << Form->StatusLine->text().toStdString();
+  EXPECT_GT(ChordPixels(), 10);
+  SendMouse(Form->BitangBox, QEvent::MouseMove, empty.x(), empty.y(), Qt::NoButton);
+  EXPECT_TRUE(Form->StatusLine->text().endsWith(": no bitangent pair"));
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(Form->BitangBox, &leave);
+  EXPECT_EQ(ChordPixels(), 0);
+  EXPECT_EQ(Form->StatusLine->text(), drawing);
+}
+
+TEST_F(View, ShortcutsRecentFilesAndExamples) {
+  const QString saved = Folder.filePath("mine.wdx");
+  Form->ChooseSaveFile = [&] { return saved; };
+  Form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
+  QTest::keyClick(Form.get(), Qt::Key_S, Qt::ControlModifier);
+  ASSERT_TRUE(QFile::exists(saved));
+  EXPECT_EQ(TWendrix::RecentFiles(), QStringList{saved});
+
+  // Unsaved changes are kept when the user declines, and Open does not ask for a file.
+  Type(Form->xEdit, "cos(2t)");
+  PressDrawIt();
+  bool asked = false, chosen = false;
+  Form->ConfirmDiscard = [&] { return !(asked = true); };
+  Form->ChooseOpenFile = [&] { return chosen = true, saved; };
+  QTest::keyClick(Form.get(), Qt::Key_O, Qt::ControlModifier);
+  EXPECT_TRUE(asked);
+  EXPECT_FALSE(chosen);
+  EXPECT_FALSE(Form->close());
+
+  // The examples of the source tree; choosing one loads and draws it.
+  Form->ConfirmDiscard = [] { return true; };
+  Form->ExampleFolders = {Folder.filePath("none"), WENDRIX_EXAMPLES_DIR};
+  emit Form->Ejemplos1->aboutToShow();
+  QAction* trefoil = nullptr;
+  for (QAction* a : Form->Ejemplos1->actions())
+    if (a->text().endsWith(" trefoil-knot")) trefoil = a;
+  ASSERT_NE(trefoil, nullptr);
+  trefoil->trigger();
+  EXPECT_EQ(Form->windowTitle(), "trefoil-knot.wdx");
+  EXPECT_EQ(TWendrix::RecentFiles().first(), QString(WENDRIX_EXAMPLES_DIR) + "/trefoil-knot.wdx");
+  // A list naming missing files shows what still exists; a damaged file shows nothing.
+  QSettings().setValue("RecentFiles", QStringList{Folder.filePath("gone.wdx"), saved});
+  EXPECT_EQ(TWendrix::RecentFiles(), QStringList{saved});
+  QFile damaged(QSettings().fileName());
+  ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+  damaged.write("[General\n\x01\xff RecentFiles=@Variant(\\0\\0\\0\x7f");
+  damaged.close();
+  EXPECT_EQ(TWendrix::RecentFiles(), QStringList());
+
+  Form->ShowAbout();
+  QTest::keyClick(Form->FormAbout1, Qt::Key_Escape);
+  EXPECT_FALSE(Form->FormAbout1->isVisible());
+}
