@@ -32,12 +32,13 @@ QString DrawingSummary(const Drawing::TStageTimes& times) {
     branches += BitangentList.at(i).StartsBranch;
   }
   const HullMeasures::TMeasures m = HullMeasures::MeasureDrawing();
-  return Tr("%1 curve points, %2 of %3 bitangent records on the hull, %4 branches, %5 flat faces, "
-            "area %6, volume %7, %8 ms")
+  return Tr("%1 curve points, %2 of %3 bitangent records on the hull, %4 branches (%5 strips on the hull), "
+            "%6 flat faces, area %7, volume %8, %9 ms")
       .arg(Sampling::CurvePointHigh + 1)
       .arg(onHull)
       .arg(BitangentCount)
       .arg(branches)
+      .arg(m.OnHullBranches)
       .arg(m.Planes)
       .arg(Number(m.Area), Number(m.Volume))
       .arg(std::lround(times.Total));

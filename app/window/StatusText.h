@@ -10,7 +10,8 @@
 class QPainter;
 
 // One line on the drawing in force: curve points, bitangent records on the hull,
-// branches, flat faces, the hull mesh's area and volume, and the drawing's time.
+// branches (and the runs of them drawn as strips), flat faces, the hull mesh's area
+// and volume, and the drawing's time.
 // A figure without a hull reads as zero faces, area and volume.
 QString DrawingSummary(const Drawing::TStageTimes& times);
 

@@ -57,8 +57,8 @@ echo "window $window at $left,$top size ${width}x$height"
 import -window root "$work/shot.png"
 # The client area is 724 x 634 pixels between the menu bar and the status bar; its top
 # is found as the first white pixel of the main view's middle column.
-column=$(convert "$work/shot.png" -crop "1x120+$((left + 207))+$top" +repage -depth 8 txt:- |
-  awk -F'[,:]' '/#FFFFFF/ {print $2; exit}')
+pixels=$(convert "$work/shot.png" -crop "1x120+$((left + 207))+$top" +repage -depth 8 txt:-)
+column=$(awk -F'[,:]' '/#FFFFFF/ {print $2; exit}' <<<"$pixels")
 menu=$((column - 8))
 check "window width is 724" test "$width" -eq 724
 check "menu bar height $menu is plausible" test "$menu" -ge 15 -a "$menu" -le 60
