@@ -135,15 +135,10 @@ TEST_F(Layout, MenusHoldTheirCommandsInOrder) {
   EXPECT_EQ(menus[1]->text(), "&Edit");
   EXPECT_EQ(menus[2]->text(), "&View");
   EXPECT_EQ(menus[3]->text(), "&Help");
-  QStringList file, fileKeys;
-  for (QAction* a : menus[0]->menu()->actions()) {
-    file << (a->isSeparator() ? "-" : a->text());
-    if (!a->shortcut().isEmpty()) fileKeys << a->shortcut().toString();
-  }
+  QStringList file;
+  for (QAction* a : menus[0]->menu()->actions()) file << (a->isSeparator() ? "-" : a->text());
   EXPECT_EQ(file, QStringList({"About Wendrix...", "-", "Open...", "Open Recent", "Examples", "Save", "Save As...",
                                "-", "Export Pictures...", "Export Hull Mesh...", "Export Animation...", "-", "Exit"}));
-  EXPECT_EQ(fileKeys, QStringList({"Ctrl+O", "Ctrl+S", "Ctrl+Shift+S", "Ctrl+Q"}));
-  EXPECT_EQ(Form->LeerDibujos1->shortcut().toString(), "F1");
   QStringList edit, hints, keys;
   for (QAction* a : menus[1]->menu()->actions()) {
     edit << a->text();
