@@ -159,8 +159,10 @@ class TWendrix : public QMainWindow {
   QDialog* MakeReadingPictures();
   // The pictures of a drawing to the screen, and its line in the status bar.
   void ShowNewPictures(const Drawing::TStageTimes& times);
+  // True when there are no unsaved changes or ConfirmDiscard (or the user) lets them go.
   bool MayDiscard();
   void ShowNewView();  // the main view and the normals after the view state changed
+  // Puts `fileName` (made absolute) first in the recent files, keeping RecentMax.
   static void RememberFile(const QString& fileName);
   // The redraw after p or q moved: in the view on the screen when the curve is the one drawn.
   void RedrawForParameters();
