@@ -51,6 +51,8 @@ const ParamPoints& ProbePoints(ProbePointsTable& table, const std::array<long do
   return table.Points[i][a];
 }
 
+}  // namespace
+
 // True when cell (g, k) or one of its eight neighbours has been crossed by a branch.
 // A seed there is that branch again: the walk between two traced points marks the
 // cells of a straight line, so a branch passing near a cell's corner may have marked
@@ -62,8 +64,6 @@ bool NearVisited(std::int32_t g, std::int32_t k) {
       if (VisitedCells[a][b] != 0) return true;
   return false;
 }
-
-}  // namespace
 
 bool FindSeed(int i, int j, BitangentRecord& r) {
   CheckIndex(i, 20);

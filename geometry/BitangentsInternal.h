@@ -125,6 +125,10 @@ inline ProbePointsTable ProbePointsS, ProbePointsT;
 // written when the corrected pair is refused, and untouched when correction failed.
 bool FindSeed(int i, int j, BitangentRecord& r);
 
+// True when cell (g, k) or one of its eight neighbours has been crossed by a branch: a
+// seed there would trace that branch again.
+bool NearVisited(std::int32_t g, std::int32_t k);
+
 // Traces the bitangent curve through `seed` (whose cell is (g, k)) in both directions
 // and appends one polyline per direction found; a lone seed is appended twice.
 void TraceBranch(BitangentRecord seed, int g, int k);

@@ -7,6 +7,7 @@
 
 #include "formula/FunPars.h"
 #include "geometry/Bitangents.h"
+#include "geometry/CurveCrossing.h"
 #include "geometry/SharedState.h"
 #include "geometry/Vectors.h"
 #include "render/HullPicture.h"
@@ -181,39 +182,18 @@ long double ClosingPoint(const TParameterCircle& circle, const TRuling& r, const
   return point;
 }
 
-// The tangent of the curve at u, by central differences.
-TVector3 CurveTangent(long double u, long double h) {
-  TVector3 before, after;
-  FunPars::EvalCurve(u - h, before);
-  FunPars::EvalCurve(u + h, after);
-  return (after - before) / (2 * h);
-}
-
-// Where the curve crosses itself next to ruling r: parameters a and b, within `reach`
-// of r's ends and farther apart than that, with P(a) = P(b) but for 1e-9 of the
-// figure's size. Found by Gauss-Newton on P(a) - P(b) from r's ends; false when it
-// converges to no such point (a ruling of any length far from a crossing).
+// Where the curve crosses itself next to ruling r, within `reach` of r's ends: a and b.
 bool SelfCrossing(const TParameterCircle& circle, const TRuling& r, long double reach, long double& a, long double& b) {
   a = r.A, b = r.B;
-  const long double h = 1e-7L * circle.Span();
-  TVector3 pa, pb;
-  for (int step = 0; step < 40; ++step) {
-    FunPars::EvalCurve(a, pa), FunPars::EvalCurve(b, pb);
-    const TVector3 gap = pa - pb, ta = CurveTangent(a, h), tb = CurveTangent(b, h);
-    // The normal equations of the least-squares step [ta, -tb] (da, db) = -gap.
-    const long double aa = Dot(ta, ta), ab = -Dot(ta, tb), bb = Dot(tb, tb);
-    const long double ra = -Dot(ta, gap), rb = Dot(tb, gap);
-    const long double det = aa * bb - ab * ab;
-    if (!(det > 1e-12L * aa * bb)) return false;  // parallel tangents: no crossing
-    const long double da = (ra * bb - ab * rb) / det, db = (aa * rb - ab * ra) / det;
-    a += da, b += db;
-    if (!(std::max(circle.Distance(a, r.A), circle.Distance(b, r.B)) <= reach)) return false;
-    if (std::max(std::fabs(da), std::fabs(db)) < 1e-15L * circle.Span()) break;
-  }
-  FunPars::EvalCurve(a, pa), FunPars::EvalCurve(b, pb);
+  const auto point = [](long double u) {
+    TVector3 p;
+    FunPars::EvalCurve(u, p);
+    return p;
+  };
   const long double size = Glob::FigureDiagonal > 0 ? Glob::FigureDiagonal : 1;
+  if (!CurveCrossing::FindCrossing(point, circle.Span(), reach, 1e-9L * size, a, b)) return false;
   a = circle.Wrap(a), b = circle.Wrap(b);
-  return Length(pa - pb) <= 1e-9L * size && circle.Distance(a, b) > reach;
+  return true;
 }
 
 // Every strip end is closed against the nearest thing it may meet within `reach` along
