@@ -333,7 +333,10 @@ void TraceBranch(BitangentRecord seed, int g, int k) {
         stalled = !go;
       }
       if (go) AppendTraced(prev, cur);
-      if (collision || sameCellSteps > 10) break;
+      // A walk that stays in one cell for long has stalled. Leaving the edge of a flat
+      // face, where the plane turns fast, the steps shrink to a few ten-thousandths of
+      // the interval and take some thirty to cross a cell before they lengthen again.
+      if (collision || sameCellSteps > 60) break;
     }
     // A branch stalls where it runs out of the square, at most a step short of the
     // border; the strip must reach the border, where its continuation across the seam
