@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "formula/FunPars.h"
 #include "geometry/AnalysisFrame.h"
@@ -24,6 +25,9 @@ inline std::array<std::array<std::uint8_t, CellCount>, CellCount> VisitedCells{}
 
 // Left and lower edges of the 20 x 20 seed cells (entries 0..20).
 inline std::array<long double, 21> SeedGridS{}, SeedGridT{};
+// Seeds beyond the crossings of the curve where a branch ran into another, added while
+// tracing and traced after the grid's seeds.
+inline std::vector<BitangentRecord> CrossingSeeds;
 
 // Fixed at start-up: probe offsets inside a seed cell in units of TStep20, and the
 // 16 unit directions (cos k pi/8, sin k pi/8) around a seed.

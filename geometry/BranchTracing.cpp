@@ -133,8 +133,8 @@ void CloseAtBorder(const TraceState& st, const BitangentRecord& last) {
 // Where the curve crosses itself, two branches of pairs cross in the square, and the
 // one traced second runs into the cells of the first and stops there. Its continuation
 // beyond may lie between two such crossings, where no seed of the grid need land.
-// After a stop at `at`, coming from `before`, next to such a crossing: the trace goes
-// on from a seed four cells beyond the crossing, unless that is traced already.
+// After a stop at `at`, coming from `before`, next to such a crossing: a seed four
+// cells beyond the crossing joins CrossingSeeds.
 void ContinueThroughCrossing(const Pair& before, const Pair& at) {
   using namespace Glob;
   long double a = at.x, b = at.y;
@@ -148,7 +148,7 @@ void ContinueThroughCrossing(const Pair& before, const Pair& at) {
   if (!CorrectPair(beyond, beyond, CorrectMode::Gradient, acc, seed)) return;
   if (!(Margin(seed.ParamS, seed.ParamT) > 0) || !PairPlaneNormal(seed)) return;
   const std::int32_t g = CellOf(seed.ParamS), k = CellOf(seed.ParamT);
-  if (g >= 0 && g < CellCount - 1 && k >= 0 && k < CellCount - 1 && !NearVisited(g, k)) TraceBranch(seed, g, k);
+  if (g >= 0 && g < CellCount - 1 && k >= 0 && k < CellCount - 1 && !NearVisited(g, k)) CrossingSeeds.push_back(seed);
 }
 
 }  // namespace
