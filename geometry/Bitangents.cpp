@@ -51,6 +51,8 @@ const ParamPoints& ProbePoints(ProbePointsTable& table, const std::array<long do
   return table.Points[i][a];
 }
 
+}  // namespace
+
 // True when cell (g, k) or one of its eight neighbours has been crossed by a branch.
 // A seed there is that branch again: the walk between two traced points marks the
 // cells of a straight line, so a branch passing near a cell's corner may have marked
@@ -62,8 +64,6 @@ bool NearVisited(std::int32_t g, std::int32_t k) {
       if (VisitedCells[a][b] != 0) return true;
   return false;
 }
-
-}  // namespace
 
 bool FindSeed(int i, int j, BitangentRecord& r) {
   CheckIndex(i, 20);
@@ -114,6 +114,7 @@ void StartAnalysis() {
   }
   NewtonStepCap = 0.4L * TStep20;
   for (auto& row : VisitedCells) row.fill(0);
+  CrossingSeeds.clear();
   for (ProbePointsTable* table : {&ProbePointsS, &ProbePointsT})
     for (auto& row : table->Ready) row.fill(false);
 }
@@ -131,6 +132,13 @@ void AnalyzeBitangents() {
       const std::int32_t g = CellOf(r.ParamS), k = CellOf(r.ParamT);
       if (g >= 0 && g < 160 && k >= 0 && k < 160 && !NearVisited(g, k)) TraceBranch(r, g, k);
     }
+  // Each seed traced marks a cell not visited before, so this ends.
+  while (!CrossingSeeds.empty()) {
+    const BitangentRecord seed = CrossingSeeds.back();
+    CrossingSeeds.pop_back();
+    const std::int32_t g = CellOf(seed.ParamS), k = CellOf(seed.ParamT);
+    if (!NearVisited(g, k)) TraceBranch(seed, g, k);
+  }
 
   Tritangents::FindTritangents();
 }

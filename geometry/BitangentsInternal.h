@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "formula/FunPars.h"
 #include "geometry/AnalysisFrame.h"
@@ -24,6 +25,9 @@ inline std::array<std::array<std::uint8_t, CellCount>, CellCount> VisitedCells{}
 
 // Left and lower edges of the 20 x 20 seed cells (entries 0..20).
 inline std::array<long double, 21> SeedGridS{}, SeedGridT{};
+// Seeds beyond the crossings of the curve where a branch ran into another, added while
+// tracing and traced after the grid's seeds.
+inline std::vector<BitangentRecord> CrossingSeeds;
 
 // Fixed at start-up: probe offsets inside a seed cell in units of TStep20, and the
 // 16 unit directions (cos k pi/8, sin k pi/8) around a seed.
@@ -124,6 +128,10 @@ inline ProbePointsTable ProbePointsS, ProbePointsT;
 // a pair strictly inside the square with a plane normal was found (in r); r is also
 // written when the corrected pair is refused, and untouched when correction failed.
 bool FindSeed(int i, int j, BitangentRecord& r);
+
+// True when cell (g, k) or one of its eight neighbours has been crossed by a branch: a
+// seed there would trace that branch again.
+bool NearVisited(std::int32_t g, std::int32_t k);
 
 // Traces the bitangent curve through `seed` (whose cell is (g, k)) in both directions
 // and appends one polyline per direction found; a lone seed is appended twice.

@@ -4,6 +4,7 @@
 
 #include "formula/Checks.h"
 #include "geometry/BitangentsInternal.h"
+#include "geometry/CurveCrossing.h"
 #include "geometry/SharedState.h"
 #include "geometry/Vectors.h"
 
@@ -127,6 +128,27 @@ void CloseAtBorder(const TraceState& st, const BitangentRecord& last) {
   if (!CorrectPair(x, ref, CorrectMode::Perpendicular, acc, r)) return;
   if (!(std::hypot(r.ParamS - x.x, r.ParamT - x.y) < 2 * ArcStepMax) || !PairPlaneNormal(r)) return;
   AppendTraced(last, r);
+}
+
+// Where the curve crosses itself, two branches of pairs cross in the square, and the
+// one traced second runs into the cells of the first and stops there. Its continuation
+// beyond may lie between two such crossings, where no seed of the grid need land.
+// After a stop at `at`, coming from `before`, next to such a crossing: a seed four
+// cells beyond the crossing joins CrossingSeeds.
+void ContinueThroughCrossing(const Pair& before, const Pair& at) {
+  using namespace Glob;
+  long double a = at.x, b = at.y;
+  if (!CurveCrossing::FindCrossing(CurvePoint, TSpan, 8 * TStep160, 1e-9L * FigureDiagonal, a, b)) return;
+  const Pair crossing{a, b}, way = crossing - before;
+  const long double length = std::hypot(way.x, way.y);
+  if (!(length > 0)) return;
+  const Pair beyond = crossing + (4 * TStep160 / length) * way;
+  BitangentRecord seed;
+  long double acc;
+  if (!CorrectPair(beyond, beyond, CorrectMode::Gradient, acc, seed)) return;
+  if (!(Margin(seed.ParamS, seed.ParamT) > 0) || !PairPlaneNormal(seed)) return;
+  const std::int32_t g = CellOf(seed.ParamS), k = CellOf(seed.ParamT);
+  if (g >= 0 && g < CellCount - 1 && k >= 0 && k < CellCount - 1 && !NearVisited(g, k)) CrossingSeeds.push_back(seed);
 }
 
 }  // namespace
@@ -288,12 +310,14 @@ void TraceBranch(BitangentRecord seed, int g, int k) {
     }
     // Normals of the records at Pb and at Pc, for the turn limit of the next step.
     TVector3 normalB = seed.PlaneNormal, normalC = q.PlaneNormal;
+    bool ranIntoBranch = false;
     while (go) {
       prev = cur;
       const Cell next = CellOfPair(st.Next);
       if (!(next == last)) {
         sameCellSteps = 0;
         collision = MarkPath(last.G, last.K, next.G, next.K);
+        ranIntoBranch = collision;
         go = !collision;
       } else {
         ++sameCellSteps;
@@ -309,12 +333,16 @@ void TraceBranch(BitangentRecord seed, int g, int k) {
         stalled = !go;
       }
       if (go) AppendTraced(prev, cur);
-      if (collision || sameCellSteps > 10) break;
+      // A walk that stays in one cell for long has stalled. Leaving the edge of a flat
+      // face, where the plane turns fast, the steps shrink to a few ten-thousandths of
+      // the interval and take some thirty to cross a cell before they lengthen again.
+      if (collision || sameCellSteps > 60) break;
     }
     // A branch stalls where it runs out of the square, at most a step short of the
     // border; the strip must reach the border, where its continuation across the seam
     // of the closed curve begins.
     if (stalled) CloseAtBorder(st, prev);
+    if (ranIntoBranch) ContinueThroughCrossing(st.Pc, st.Next);
     // The second direction starts from the seed again, so its cell must not stop it.
     if (i == 1 && count == 2) {
       CheckIndex(g, CellCount);

@@ -5,7 +5,9 @@
 #include <map>
 #include <utility>
 
+#include "formula/FunPars.h"
 #include "geometry/Bitangents.h"
+#include "geometry/CurveCrossing.h"
 #include "geometry/SharedState.h"
 #include "geometry/Vectors.h"
 #include "render/HullPicture.h"
@@ -52,13 +54,26 @@ void SmoothArc(const TParameterCircle& circle, TStrip& strip, long double TRulin
   }
 }
 
+// The segment of a ruling, from the end at A to the end at B.
+TVector3 RulingVector(const TRuling& r) {
+  TVector3 a, b;
+  FunPars::EvalCurve(r.A, a), FunPars::EvalCurve(r.B, b);
+  return b - a;
+}
+
 // The strips of the drawn records, as the picture walks them; strips of one ruling
-// have no area and are left out.
+// have no area and are left out. Where the curve crosses itself a strip may shrink to
+// that point and widen again, its rulings turned round: the two sides face opposite
+// ways along the records, so they become two strips, each closed at the crossing later.
 std::vector<TStrip> RecordStrips(const TParameterCircle& circle) {
   std::vector<TStrip> strips;
+  TVector3 previous{0, 0, 0};
   HullPicture::WalkStrips([&](const BitangentRecord& b, bool stripStart) {
-    if (stripStart) strips.emplace_back();
-    strips.back().push_back({circle.Wrap(b.ParamS), circle.Wrap(b.ParamT), b.PlaneNormal});
+    const TRuling r{circle.Wrap(b.ParamS), circle.Wrap(b.ParamT), b.PlaneNormal};
+    const TVector3 segment = RulingVector(r);
+    if (stripStart || Dot(segment, previous) < 0) strips.emplace_back();
+    previous = segment;
+    strips.back().push_back(r);
   });
   // A strip whose rulings all lie on one segment (the same ruling at both ends of the
   // parameter interval) has no area either.
@@ -141,13 +156,13 @@ const TRuling& EndRuling(const std::vector<TStrip>& strips, const TEnd& end) {
 }
 
 // What a strip end may meet: the point where its two ends come together (the strip
-// closes to a point of the curve), an edge of a flat face, or the end of another strip
-// (the same strip traced in two pieces, split at the seam of the parameter square or
-// where the tracing stopped).
+// closes to a point of the curve), a point where the curve crosses itself, an edge of a
+// flat face, or the end of another strip (the same strip traced in two pieces, split at
+// the seam of the parameter square or where the tracing stopped).
 struct TMeeting {
   long double Distance;
   std::size_t End;
-  enum { Point, FaceEdge, OtherEnd } Kind;
+  enum { Point, Crossing, FaceEdge, OtherEnd } Kind;
   std::size_t Other = 0;  // the face edge's number or the other end's
   bool Swapped = false;
 };
@@ -167,10 +182,25 @@ long double ClosingPoint(const TParameterCircle& circle, const TRuling& r, const
   return point;
 }
 
+// Where the curve crosses itself next to ruling r, within `reach` of r's ends: a and b.
+bool SelfCrossing(const TParameterCircle& circle, const TRuling& r, long double reach, long double& a, long double& b) {
+  a = r.A, b = r.B;
+  const auto point = [](long double u) {
+    TVector3 p;
+    FunPars::EvalCurve(u, p);
+    return p;
+  };
+  const long double size = Glob::FigureDiagonal > 0 ? Glob::FigureDiagonal : 1;
+  if (!CurveCrossing::FindCrossing(point, circle.Span(), reach, 1e-9L * size, a, b)) return false;
+  a = circle.Wrap(a), b = circle.Wrap(b);
+  return true;
+}
+
 // Every strip end is closed against the nearest thing it may meet within `reach` along
-// the parameter circle, nearest first, each face edge and each end used once. Answers
-// the number of ends left open.
-std::int32_t CloseStripEnds(const TParameterCircle& circle, std::vector<TStrip>& strips,
+// the parameter circle, nearest first, each face edge and each end used once; a strip
+// closed at a crossing of the curve shares the crossing's one vertex with every piece
+// that meets it there. Answers the number of ends left open.
+std::int32_t CloseStripEnds(TParameterCircle& circle, std::vector<TStrip>& strips,
                             const std::vector<TFlatFace>& faces, long double reach) {
   std::vector<TEnd> ends;
   for (std::size_t s = 0; s < strips.size(); ++s) ends.push_back({s, false}), ends.push_back({s, true});
@@ -185,9 +215,16 @@ std::int32_t CloseStripEnds(const TParameterCircle& circle, std::vector<TStrip>&
   for (const TEnd& end : ends) junctions.push_back(EndRuling(strips, end).A), junctions.push_back(EndRuling(strips, end).B);
 
   std::vector<TMeeting> meetings;
+  std::vector<std::pair<long double, long double>> crossings;
   for (std::size_t e = 0; e < ends.size(); ++e) {
     const TRuling& r = EndRuling(strips, ends[e]);
     meetings.push_back({circle.Distance(r.A, r.B) / 2, e, TMeeting::Point});
+    long double a = 0, b = 0;
+    if (SelfCrossing(circle, r, reach, a, b)) {
+      meetings.push_back(
+          {std::max(circle.Distance(a, r.A), circle.Distance(b, r.B)), e, TMeeting::Crossing, crossings.size()});
+      crossings.emplace_back(a, b);
+    }
     bool swapped = false;
     for (std::size_t k = 0; k < edges.size(); ++k)
       meetings.push_back({RulingDistance(circle, r, edges[k].first, edges[k].second, swapped), e,
@@ -211,6 +248,10 @@ std::int32_t CloseStripEnds(const TParameterCircle& circle, std::vector<TStrip>&
     if (m.Kind == TMeeting::Point) {
       const long double point = ClosingPoint(circle, r, junctions);
       EndAt(circle, strips[end.Strip], end.Back, point, point);
+    } else if (m.Kind == TMeeting::Crossing) {
+      const auto& [a, b] = crossings.at(m.Other);
+      EndAt(circle, strips[end.Strip], end.Back, a, b);
+      circle.Join(a, b);
     } else if (m.Kind == TMeeting::FaceEdge) {
       if (edgeDone[m.Other]) continue;
       edgeDone[m.Other] = true;

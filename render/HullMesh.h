@@ -26,9 +26,11 @@ struct THullMesh {
 
 // The mesh of the last analysis. Its vertices are curve points at one sorted set of
 // parameters (every record's two parameters and every flat face's contacts), shared by
-// all pieces. Each strip of drawn records (as the picture walks them) is first closed at
-// both ends against the nearest of: the point where its two ends meet, an edge of a flat
-// face, or the end of another strip (within a 40th of the t interval), then zipped
+// all pieces. Each strip of drawn records (as the picture walks them, split where its
+// rulings turn round through a crossing of the curve) is first closed at both ends
+// against the nearest of: the point where its two ends meet, a point where the curve
+// crosses itself (one vertex for all its parameters), an edge of a flat face, or the end
+// of another strip (within a 40th of the t interval), then zipped
 // between its two boundary arcs, every vertex the arcs pass included, and wound along
 // its records' normals. Each supporting tritangent plane gives one convex face of all
 // its contacts, wound away from the curve. Empty lists give an empty mesh.

@@ -28,6 +28,11 @@ long double TParameterCircle::Distance(long double a, long double b) const { ret
 
 void TParameterCircle::Add(long double u) { params_.push_back(Wrap(u)); }
 
+void TParameterCircle::Join(long double a, long double b) {
+  Add(a), Add(b);
+  joined_.emplace_back(a, b);
+}
+
 void TParameterCircle::Finish(std::vector<TVector3>& points) {
   std::sort(params_.begin(), params_.end());
   std::vector<long double> kept;
@@ -36,10 +41,25 @@ void TParameterCircle::Finish(std::vector<TVector3>& points) {
   // The last ones may lie just before the start, next to the first across the seam.
   while (kept.size() > 1 && kept.front() + span_ - kept.back() < merge_) kept.pop_back();
   params_ = kept;
+  // Joined parameters lead to the lowest position of their group, whose vertex they share.
+  std::vector<std::size_t> lead(params_.size());
+  for (std::size_t k = 0; k < lead.size(); ++k) lead[k] = k;
+  const auto root = [&lead](std::size_t k) {
+    while (lead[k] != k) k = lead[k];
+    return k;
+  };
+  for (const auto& [a, b] : joined_) {
+    const std::size_t x = root(Position(a)), y = root(Position(b));
+    lead[std::max(x, y)] = std::min(x, y);
+  }
   vertex_.clear();
-  for (const long double u : params_) {
+  for (std::size_t k = 0; k < params_.size(); ++k) {
+    if (root(k) < k) {
+      vertex_.push_back(vertex_.at(root(k)));
+      continue;
+    }
     TVector3 p;
-    FunPars::EvalCurve(u, p);
+    FunPars::EvalCurve(params_[k], p);
     vertex_.push_back(static_cast<std::int32_t>(points.size()));
     points.push_back(p);
   }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "formula/Vector3.h"
@@ -25,6 +26,9 @@ class TParameterCircle {
 
   // Collects a parameter; Finish makes the vertices of all collected ones.
   void Add(long double u);
+  // Collects a and b as one point of the curve (where it crosses itself): Finish gives
+  // both one vertex, shared by every piece that meets either.
+  void Join(long double a, long double b);
   // Sorts and merges the collected parameters and appends their curve points (at the
   // current p and q) to `points`; a vertex's index is its place in `points`.
   void Finish(std::vector<TVector3>& points);
@@ -52,6 +56,7 @@ class TParameterCircle {
 
   long double start_, span_, merge_;
   std::vector<long double> params_;    // sorted vertex parameters after Finish
+  std::vector<std::pair<long double, long double>> joined_;
   std::vector<std::int32_t> vertex_;   // their vertex indexes
 };
 

@@ -68,16 +68,16 @@ class SweepMeasures : public ::testing::Test {
   }
 };
 
-// A few values of the sweep, each within 1% of Qhull's hull.
+// A few values of the sweep, each within 1% of Qhull's hull; at p = 0 the curve lies on
+// the unit sphere and passes three times through each of (0, 0, 1) and (0, 0, -1).
 TEST_F(SweepMeasures, AFewValuesOfTheDefaultCurveAreNearQhullsHull) {
-  const auto [area, volume] = WorstDeviations({5, 13, 25}, {0, 5, 26});
+  const auto [area, volume] = WorstDeviations({0, 5, 13, 25}, {0, 5, 26});
   EXPECT_LT(area, 0.01);
   EXPECT_LT(volume, 0.01);
 }
 
-// Every value of the sweep within 1% of Qhull's hull (make sweep-check). It fails at
-// p = 0 alone, where the curve passes three times through each of (0, 0, 1) and
-// (0, 0, -1) and the hull mesh does not close yet.
+// Every value of the sweep within 1% of Qhull's hull: too slow for every test run, so
+// disabled here and run by make sweep-check.
 TEST_F(SweepMeasures, DISABLED_TheWholeSweepIsWithinOnePercentOfQhullsHull) {
   std::vector<int> all;
   for (int k = 0; k < 26; ++k) all.push_back(k);
