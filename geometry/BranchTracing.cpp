@@ -98,14 +98,15 @@ void AppendTraced(const BitangentRecord& prev, BitangentRecord& cur) {
   AppendRecord(cur);
 }
 
-// After the branch stalled at st.Pc (the pair of `last`), coming from st.Pb: when the
-// straight continuation meets the border within two arc steps, appends the pair where
-// the branch meets it, found by the corrector moving along the border (a hair inside
-// the square, where the corrector accepts pairs).
-void CloseAtBorder(const TraceState& st, const BitangentRecord& last) {
+// After the branch stalled at st.Pc (the pair of `last`, in cell lastCell), coming
+// from st.Pb: when the straight continuation meets the border within two arc steps,
+// appends the pair where the branch meets it, found by the corrector moving along the
+// border (a hair inside the square, where the corrector accepts pairs), marks the cells
+// up to it and keeps it in BorderEnds.
+void CloseAtBorder(const TraceState& st, const BitangentRecord& last, Cell& lastCell) {
   using namespace Glob;
   const Pair d = st.Pc - st.Pb;
-  const long double inset = 1e-9L * TSpan;
+  const long double inset = BorderInset();
   // The continuation's parameter along d where coordinate u (of pair p) reaches the border.
   const auto reach = [&](long double u, long double du) {
     if (du == 0) return 1e30L;
@@ -127,6 +128,12 @@ void CloseAtBorder(const TraceState& st, const BitangentRecord& last) {
   if (!CorrectPair(x, ref, CorrectMode::Perpendicular, acc, r)) return;
   if (!(std::hypot(r.ParamS - x.x, r.ParamT - x.y) < 2 * ArcStepMax) || !PairPlaneNormal(r)) return;
   AppendTraced(last, r);
+  // The cells up to the border are the branch's too: a trace that reaches this border
+  // from across the seam must find them taken.
+  const Cell end = CellOfPair(PairOf(r));
+  MarkPath(lastCell.G, lastCell.K, end.G, end.K);
+  lastCell = end;
+  BorderEnds.push_back(PairOf(r));
 }
 
 }  // namespace
@@ -259,6 +266,7 @@ void TraceBranch(BitangentRecord seed, int g, int k) {
       q.ParamT = origin.y + (q.ParamT - origin.y) * lambda;
       cur = q;
       AppendBranchStart(prev, cur);
+      BorderEnds.push_back(PairOf(q));
       go = false;
     } else {
       cur = q;
@@ -314,7 +322,7 @@ void TraceBranch(BitangentRecord seed, int g, int k) {
     // A branch stalls where it runs out of the square, at most a step short of the
     // border; the strip must reach the border, where its continuation across the seam
     // of the closed curve begins.
-    if (stalled) CloseAtBorder(st, prev);
+    if (stalled) CloseAtBorder(st, prev, last);
     // The second direction starts from the seed again, so its cell must not stop it.
     if (i == 1 && count == 2) {
       CheckIndex(g, CellCount);
