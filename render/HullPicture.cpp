@@ -111,8 +111,10 @@ void FillStripQuad(const Ruling& a, const Ruling& b, RenderMode mode) {
   }
   Raster::PaintTriangle(*corner[first[0]], *corner[first[1]], *corner[first[2]], a.Shade, false);
   Raster::PaintTriangle(*corner[second[0]], *corner[second[1]], *corner[second[2]], b.Shade, false);
-  if (Raster::EndAtFront(a.EndS) && Raster::EndAtFront(b.EndS)) Raster::PaintSegment(a.EndS, b.EndS, Raster::Yellow);
-  if (Raster::EndAtFront(a.EndT) && Raster::EndAtFront(b.EndT)) Raster::PaintSegment(a.EndT, b.EndT, Raster::Yellow);
+  // The curve pieces wrote their depths too: where one lies nearest, no triangle passes
+  // the front test, and only the piece itself can fill the pixel.
+  Raster::PaintSegment(a.EndS, b.EndS, Raster::Yellow);
+  Raster::PaintSegment(a.EndT, b.EndT, Raster::Yellow);
 }
 
 bool TritangentCorners(const Tritangents::Triple& u, std::array<TVector3, 3>& corners, TVector3& n) {
