@@ -136,6 +136,29 @@ void CloseAtBorder(const TraceState& st, const BitangentRecord& last, Cell& last
   BorderEnds.push_back(PairOf(r));
 }
 
+// Beyond a point where the trace crawled or stuck, `at` (entered the current cell at
+// `entry`; st the last steps): the pair a leap of one, then two arc steps further
+// along the branch's direction, corrected across it. True with the record in r when
+// the corrector lands near the line inside the square, with a plane normal.
+bool LeapAcross(const Pair& entry, const Pair& at, const TraceState& st, BitangentRecord& r) {
+  Pair d = at - entry;
+  if (!(Dot2(d, d) > 1e-24L)) d = st.Pc - st.Pb;
+  const long double length = std::sqrt(Dot2(d, d));
+  if (!(length > 0)) return false;
+  d = (1 / length) * d;
+  for (int k = 1; k <= 2; ++k) {
+    const long double leap = k * Glob::ArcStepMax;
+    const Pair x = at + leap * d;
+    long double acc;
+    if (!Inside(x) || !CorrectPair(x, at, CorrectMode::Perpendicular, acc, r)) continue;
+    if (std::hypot(r.ParamS - x.x, r.ParamT - x.y) < leap / 4 && PairPlaneNormal(r)) return true;
+  }
+  return false;
+}
+
+// Leaps over a crossing per direction of a trace, at most.
+constexpr int MaxLeaps = 16;
+
 }  // namespace
 
 int StartDirections(const BitangentRecord& seed, std::array<BitangentRecord, 3>& dirs) {
@@ -296,17 +319,24 @@ void TraceBranch(BitangentRecord seed, int g, int k) {
     }
     // Normals of the records at Pb and at Pc, for the turn limit of the next step.
     TVector3 normalB = seed.PlaneNormal, normalC = q.PlaneNormal;
+    // Where the trace entered its current cell, and whether the last step was a leap.
+    Pair entry = st.Next;
+    bool leapt = false;
+    int leaps = 0;
     while (go) {
       prev = cur;
       const Cell next = CellOfPair(st.Next);
       if (!(next == last)) {
         sameCellSteps = 0;
-        collision = MarkPath(last.G, last.K, next.G, next.K);
+        entry = st.Next;
+        // A leap crosses the cells of the other branch at the crossing.
+        collision = MarkPath(last.G, last.K, next.G, next.K) && !leapt;
         go = !collision;
       } else {
         ++sameCellSteps;
       }
       last = next;
+      leapt = false;
       if (go) {
         st.Pa = st.Pb;
         st.Pb = st.Pc;
@@ -317,7 +347,23 @@ void TraceBranch(BitangentRecord seed, int g, int k) {
         stalled = !go;
       }
       if (go) AppendTraced(prev, cur);
-      if (collision || sameCellSteps > 10) break;
+      if (collision) break;
+      if (stalled || sameCellSteps > 10) {
+        // The steps shrink to nothing where the branch crosses another one (the
+        // residual's gradient vanishes there): go on beyond the crossing.
+        const BitangentRecord base = stalled ? prev : cur;
+        BitangentRecord landing;
+        if (leaps == MaxLeaps || !LeapAcross(entry, PairOf(base), st, landing)) break;
+        ++leaps;
+        AppendTraced(base, landing);
+        st.Pc = PairOf(base);
+        st.Next = PairOf(landing);
+        st.Pb = 2 * st.Pc - st.Next;
+        normalC = base.PlaneNormal;
+        cur = landing;
+        stalled = false;
+        leapt = go = true;
+      }
     }
     // A branch stalls where it runs out of the square, at most a step short of the
     // border; the strip must reach the border, where its continuation across the seam
