@@ -1,5 +1,6 @@
 // Predictor-corrector continuation of a bitangent branch through the parameter square,
 // with the visited-cell bookkeeping and the records inserted between traced points.
+#include <algorithm>
 #include <cmath>
 
 #include "formula/Checks.h"
@@ -75,25 +76,62 @@ bool StartPoint(const Pair& probe, const Pair& seed, long double reach, Bitangen
   return std::hypot(r.ParamS - seed.x, r.ParamT - seed.y) < reach && PairPlaneNormal(r);
 }
 
+// Between a and b, whose support flags differ, the on-hull record nearest to where the
+// flag changes, by bisection of the straight segment of their pairs (each midpoint
+// corrected back onto the branch across it), up to 2^-16 of it or the first midpoint
+// that does not correct. False when not even the first one does.
+bool HullBoundary(BitangentRecord a, BitangentRecord b, BitangentRecord& boundary) {
+  int k = 0;
+  for (; k < 16; ++k) {
+    const Pair x = 0.5L * (PairOf(a) + PairOf(b));
+    BitangentRecord m;
+    long double acc;
+    if (!CorrectPair(x, PairOf(a), CorrectMode::Perpendicular, acc, m) || !PairPlaneNormal(m)) break;
+    SupportTest(m);
+    (m.OnHull == a.OnHull ? a : b) = m;
+  }
+  boundary = a.OnHull ? a : b;
+  boundary.StartsBranch = 0;
+  return k > 0;
+}
+
 // Appends the first two records of a branch, `start` marked as its start, each with
-// its support flag.
+// its support flag, and between them the record where the flag changes, if it does.
 void AppendBranchStart(BitangentRecord& start, BitangentRecord& second) {
   start.StartsBranch = 1;
   SupportTest(start);
   AppendRecord(start);
   second.StartsBranch = 0;
   SupportTest(second);
+  BitangentRecord boundary;
+  if (start.OnHull != second.OnHull && HullBoundary(start, second, boundary)) AppendRecord(boundary);
   AppendRecord(second);
 }
 
 // Classifies cur, inserts the records between prev and cur that its flag asks for,
-// and appends cur as a continuing record.
+// and appends cur as a continuing record. Where the flag changes, the strip on the
+// hull is closed at the change (within a 2^-16 part of the step), so that it meets the
+// flat face or the strip that takes over there without a gap.
 void AppendTraced(const BitangentRecord& prev, BitangentRecord& cur) {
   SupportTest(cur);
-  if (cur.OnHull == prev.OnHull)
+  if (cur.OnHull == prev.OnHull) {
     FillBySpacing(prev, cur);
-  else
+  } else {
+    const std::int32_t from = BitangentCount;
     FillByTurn(prev, cur);
+    // The flag may change already among the records just inserted: the first one
+    // whose flag is cur's, or else cur itself, lies just beyond the change.
+    std::int32_t j = from + 1;
+    while (j <= BitangentCount && BitangentList[j].OnHull == prev.OnHull) ++j;
+    const BitangentRecord before = j == from + 1 ? prev : BitangentList[j - 1];
+    const BitangentRecord after = j <= BitangentCount ? BitangentList[j] : cur;
+    BitangentRecord boundary;
+    if (HullBoundary(before, after, boundary)) {
+      AppendRecord(boundary);
+      const auto list = BitangentList.begin();
+      std::rotate(list + j, list + BitangentCount, list + BitangentCount + 1);
+    }
+  }
   cur.StartsBranch = 0;
   AppendRecord(cur);
 }
