@@ -98,6 +98,21 @@ TEST_F(HullPictureTest, QuadDiagonalFollowsDepthsOnlyWhenNotBothFacingTheViewer)
   EXPECT_EQ(PixelAt(60, 200), Yellow);
 }
 
+TEST_F(HullPictureTest, RulingTurnedFarFromItsQuadTakesTheQuadsShade) {
+  // A flat strip facing the viewer whose middle ruling's plane faces away (as where a
+  // strip sweeps the angle at a flat face's edge); a sliver keeps its ruling's shade.
+  AddRuling(120.5, 100.5, 1, true);
+  AddRuling(100.5, 100.5, -0.3, false);
+  AddRuling(80.5, 100.5, 0.95, false);
+  AddRuling(80.5, 100.5, -0.5, false);
+  HullPicture::RenderHull();
+  ASSERT_EQ(RulingCount, 4);
+  EXPECT_EQ(Rulings[2].Shade, 208);
+  EXPECT_EQ(Rulings[3].Shade, 204);
+  EXPECT_EQ(Rulings[4].Shade, 72);
+  EXPECT_EQ(PixelAt(105, 150), PaletteRgb(208));
+}
+
 TEST_F(HullPictureTest, StripsBreakAndCloseAsTheRecordsSay) {
   // Strips run leftwards: a strip's closing ruling at column x.5 is then the only piece
   // that paints column x, since the quad's spans start at the ceiling x + 1.
