@@ -108,11 +108,31 @@ void AppendBranchStart(BitangentRecord& start, BitangentRecord& second) {
   AppendRecord(second);
 }
 
+// A strip narrows to a point where its branch meets the diagonal s = t, and a step
+// often jumps across it, the rest of the strip lying on the mirror side (t < s) that is
+// not drawn. When prev and cur lie on the two sides, close to it, the pair where their
+// segment meets the diagonal, its plane the osculating one; false otherwise.
+bool DiagonalBetween(const BitangentRecord& prev, const BitangentRecord& cur, BitangentRecord& r) {
+  const long double g0 = prev.ParamT - prev.ParamS, g1 = cur.ParamT - cur.ParamS;
+  if (!(g0 * g1 < 0) || !(std::fabs(g0) + std::fabs(g1) < 4 * Glob::ArcStepMax)) return false;
+  r.ParamS = r.ParamT = prev.ParamS + g0 / (g0 - g1) * (cur.ParamS - prev.ParamS);
+  r.PointS = r.PointT = CurvePoint(r.ParamS);
+  r.StartsBranch = 0;
+  return PairPlaneNormal(r);
+}
+
 // Classifies cur, inserts the records between prev and cur that its flag asks for,
-// and appends cur as a continuing record. Where the flag changes, the strip on the
+// and appends cur as a continuing record; a step across the diagonal is taken in two,
+// through the pair on it. Where the flag changes, the strip on the
 // hull is closed at the change (within a 2^-16 part of the step), so that it meets the
 // flat face or the strip that takes over there without a gap.
 void AppendTraced(const BitangentRecord& prev, BitangentRecord& cur) {
+  BitangentRecord diagonal;
+  if (DiagonalBetween(prev, cur, diagonal)) {
+    AppendTraced(prev, diagonal);
+    AppendTraced(diagonal, cur);
+    return;
+  }
   SupportTest(cur);
   if (cur.OnHull == prev.OnHull) {
     FillBySpacing(prev, cur);
