@@ -105,10 +105,12 @@ void TraceAcrossSeams() {
     BorderEnds.pop_back();
     const Pair x = AcrossSeam(e);
     const bool atS = x.x != e.x;
-    // The residual is symmetric: (t, s) continues across the seam as (s, t) does, and
-    // only one of the two is drawn.
-    TraceFromBorder(x, atS);
-    TraceFromBorder({x.y, x.x}, !atS);
+    // The residual is symmetric: (t, s) continues across the seam as (s, t) does; the
+    // copy with t >= s is the one drawn.
+    if (x.y >= x.x)
+      TraceFromBorder(x, atS);
+    else
+      TraceFromBorder({x.y, x.x}, !atS);
   }
 }
 
