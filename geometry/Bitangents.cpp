@@ -65,6 +65,55 @@ bool NearVisited(std::int32_t g, std::int32_t k) {
   return false;
 }
 
+namespace {
+
+// The pair across the seam from border end e: each parameter within 1e-6 TSpan of a
+// border moved to the opposite border, BorderInset inside it.
+Pair AcrossSeam(const Pair& e) {
+  using namespace Glob;
+  const auto wrap = [](long double u) {
+    const long double near = 1e-6L * TSpan, inset = BorderInset();
+    if (u - TMin < near) return TMax - inset;
+    if (TMax - u < near) return TMin + inset;
+    return u;
+  };
+  return {wrap(e.x), wrap(e.y)};
+}
+
+// Traces the branch through the bitangent pair nearest to x on the border that x lies
+// at, when its cell and their neighbours are unvisited.
+void TraceFromBorder(const Pair& x, bool alongT) {
+  // The corrector moves along the border (across the line to ref).
+  const Pair ref = alongT ? Pair{x.x + 1, x.y} : Pair{x.x, x.y + 1};
+  BitangentRecord r;
+  long double acc;
+  if (!CorrectPair(x, ref, CorrectMode::Perpendicular, acc, r) ||
+      !(std::hypot(r.ParamS - x.x, r.ParamT - x.y) < 2 * Glob::ArcStepMax) || !PairPlaneNormal(r))
+    return;
+  const std::int32_t g = CellOf(r.ParamS), k = CellOf(r.ParamT);
+  if (g < 0 || g >= CellCount - 1 || k < 0 || k >= CellCount - 1 || NearVisited(g, k)) return;
+  // Taken before tracing, so that no later border end starts here again.
+  VisitedCells[g][k] = 1;
+  TraceBranch(r, g, k);
+}
+
+}  // namespace
+
+void TraceAcrossSeams() {
+  while (!BorderEnds.empty()) {
+    const Pair e = BorderEnds.back();
+    BorderEnds.pop_back();
+    const Pair x = AcrossSeam(e);
+    const bool atS = x.x != e.x;
+    // The residual is symmetric: (t, s) continues across the seam as (s, t) does; the
+    // copy with t >= s is the one drawn.
+    if (x.y >= x.x)
+      TraceFromBorder(x, atS);
+    else
+      TraceFromBorder({x.y, x.x}, !atS);
+  }
+}
+
 bool FindSeed(int i, int j, BitangentRecord& r) {
   CheckIndex(i, 20);
   CheckIndex(j, 20);
@@ -115,6 +164,7 @@ void StartAnalysis() {
   NewtonStepCap = 0.4L * TStep20;
   for (auto& row : VisitedCells) row.fill(0);
   CrossingSeeds.clear();
+  BorderEnds.clear();
   for (ProbePointsTable* table : {&ProbePointsS, &ProbePointsT})
     for (auto& row : table->Ready) row.fill(false);
 }
@@ -131,6 +181,7 @@ void AnalyzeBitangents() {
       if (!FindSeed(i, j, r)) continue;
       const std::int32_t g = CellOf(r.ParamS), k = CellOf(r.ParamT);
       if (g >= 0 && g < 160 && k >= 0 && k < 160 && !NearVisited(g, k)) TraceBranch(r, g, k);
+      TraceAcrossSeams();
     }
   // Each seed traced marks a cell not visited before, so this ends.
   while (!CrossingSeeds.empty()) {
@@ -138,6 +189,7 @@ void AnalyzeBitangents() {
     CrossingSeeds.pop_back();
     const std::int32_t g = CellOf(seed.ParamS), k = CellOf(seed.ParamT);
     if (!NearVisited(g, k)) TraceBranch(seed, g, k);
+    TraceAcrossSeams();
   }
 
   Tritangents::FindTritangents();

@@ -11,6 +11,7 @@
 #include "formula/FunPars.h"
 #include "geometry/AnalysisFrame.h"
 #include "geometry/Bitangents.h"
+#include "geometry/SharedState.h"
 #include "geometry/WorkCounters.h"
 
 namespace Bitangents {
@@ -53,7 +54,7 @@ inline constexpr int MaxCorrectorPasses = 100;
 inline constexpr std::int32_t MaxFillRecords = 10000;
 
 // The first part of an analysis: empties BitangentList (length 1000), the visited
-// cells and the probe points, reseeds the generator, and sets the square's scales,
+// cells, BorderEnds and the probe points, reseeds the generator, and sets the square's scales,
 // PairTolerance, the seed grids and NewtonStepCap from the current t interval and figure.
 void StartAnalysis();
 
@@ -134,8 +135,21 @@ bool FindSeed(int i, int j, BitangentRecord& r);
 bool NearVisited(std::int32_t g, std::int32_t k);
 
 // Traces the bitangent curve through `seed` (whose cell is (g, k)) in both directions
-// and appends one polyline per direction found; a lone seed is appended twice.
+// and appends one polyline per direction found; a lone seed is appended twice. The
+// pairs where a direction ends at the border go to BorderEnds.
 void TraceBranch(BitangentRecord seed, int g, int k);
+
+// Pairs where traced branches ran into the square's border, a hair inside it. The
+// curve is closed, so each branch goes on from the opposite border (across the seam);
+// a continuation too short to hold a seed of the grid is found only from here.
+inline std::vector<Pair> BorderEnds;
+
+// How far inside the square pairs at its border are taken: 1e-9 TSpan.
+inline long double BorderInset() { return 1e-9L * Glob::TSpan; }
+
+// Traces from the opposite border the continuation of every pair in BorderEnds (and of
+// the border ends those traces add) whose cell no branch has visited; empties the list.
+void TraceAcrossSeams();
 
 // The first points on the two sides of the seed, at about ProbeRadius: answers how
 // many were found (0..2), stored in dirs[1], then dirs[2]; dirs[0] is not used.

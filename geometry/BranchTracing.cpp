@@ -1,5 +1,6 @@
 // Predictor-corrector continuation of a bitangent branch through the parameter square,
 // with the visited-cell bookkeeping and the records inserted between traced points.
+#include <algorithm>
 #include <cmath>
 
 #include "formula/Checks.h"
@@ -76,37 +77,95 @@ bool StartPoint(const Pair& probe, const Pair& seed, long double reach, Bitangen
   return std::hypot(r.ParamS - seed.x, r.ParamT - seed.y) < reach && PairPlaneNormal(r);
 }
 
+// Between a and b, whose support flags differ, the on-hull record nearest to where the
+// flag changes, by bisection of the straight segment of their pairs (each midpoint
+// corrected back onto the branch across it), up to 2^-16 of it or the first midpoint
+// that does not correct. False when not even the first one does.
+bool HullBoundary(BitangentRecord a, BitangentRecord b, BitangentRecord& boundary) {
+  int k = 0;
+  for (; k < 16; ++k) {
+    const Pair x = 0.5L * (PairOf(a) + PairOf(b));
+    BitangentRecord m;
+    long double acc;
+    if (!CorrectPair(x, PairOf(a), CorrectMode::Perpendicular, acc, m) || !PairPlaneNormal(m)) break;
+    SupportTest(m);
+    (m.OnHull == a.OnHull ? a : b) = m;
+  }
+  boundary = a.OnHull ? a : b;
+  boundary.StartsBranch = 0;
+  return k > 0;
+}
+
 // Appends the first two records of a branch, `start` marked as its start, each with
-// its support flag.
+// its support flag, and between them the record where the flag changes, if it does.
 void AppendBranchStart(BitangentRecord& start, BitangentRecord& second) {
   start.StartsBranch = 1;
   SupportTest(start);
   AppendRecord(start);
   second.StartsBranch = 0;
   SupportTest(second);
+  BitangentRecord boundary;
+  if (start.OnHull != second.OnHull && HullBoundary(start, second, boundary)) AppendRecord(boundary);
   AppendRecord(second);
 }
 
+// A strip narrows to a point where its branch meets the diagonal s = t, and a step
+// often jumps across it, the rest of the strip lying on the mirror side (t < s) that is
+// not drawn. When prev and cur lie on the two sides, close to it, the pair where their
+// segment meets the diagonal, its plane the osculating one; false otherwise.
+bool DiagonalBetween(const BitangentRecord& prev, const BitangentRecord& cur, BitangentRecord& r) {
+  const long double g0 = prev.ParamT - prev.ParamS, g1 = cur.ParamT - cur.ParamS;
+  if (!(g0 * g1 < 0) || !(std::fabs(g0) + std::fabs(g1) < 4 * Glob::ArcStepMax)) return false;
+  r.ParamS = r.ParamT = prev.ParamS + g0 / (g0 - g1) * (cur.ParamS - prev.ParamS);
+  r.PointS = r.PointT = CurvePoint(r.ParamS);
+  r.StartsBranch = 0;
+  return PairPlaneNormal(r);
+}
+
 // Classifies cur, inserts the records between prev and cur that its flag asks for,
-// and appends cur as a continuing record.
+// and appends cur as a continuing record; a step across the diagonal is taken in two,
+// through the pair on it. Where the flag changes, the strip on the
+// hull is closed at the change (within a 2^-16 part of the step), so that it meets the
+// flat face or the strip that takes over there without a gap.
 void AppendTraced(const BitangentRecord& prev, BitangentRecord& cur) {
+  BitangentRecord diagonal;
+  if (DiagonalBetween(prev, cur, diagonal)) {
+    AppendTraced(prev, diagonal);
+    AppendTraced(diagonal, cur);
+    return;
+  }
   SupportTest(cur);
-  if (cur.OnHull == prev.OnHull)
+  if (cur.OnHull == prev.OnHull) {
     FillBySpacing(prev, cur);
-  else
+  } else {
+    const std::int32_t from = BitangentCount;
     FillByTurn(prev, cur);
+    // The flag may change already among the records just inserted: the first one
+    // whose flag is cur's, or else cur itself, lies just beyond the change.
+    std::int32_t j = from + 1;
+    while (j <= BitangentCount && BitangentList[j].OnHull == prev.OnHull) ++j;
+    const BitangentRecord before = j == from + 1 ? prev : BitangentList[j - 1];
+    const BitangentRecord after = j <= BitangentCount ? BitangentList[j] : cur;
+    BitangentRecord boundary;
+    if (HullBoundary(before, after, boundary)) {
+      AppendRecord(boundary);
+      const auto list = BitangentList.begin();
+      std::rotate(list + j, list + BitangentCount, list + BitangentCount + 1);
+    }
+  }
   cur.StartsBranch = 0;
   AppendRecord(cur);
 }
 
-// After the branch stalled at st.Pc (the pair of `last`), coming from st.Pb: when the
-// straight continuation meets the border within two arc steps, appends the pair where
-// the branch meets it, found by the corrector moving along the border (a hair inside
-// the square, where the corrector accepts pairs).
-void CloseAtBorder(const TraceState& st, const BitangentRecord& last) {
+// After the branch stalled at st.Pc (the pair of `last`, in cell lastCell), coming
+// from st.Pb: when the straight continuation meets the border within two arc steps,
+// appends the pair where the branch meets it, found by the corrector moving along the
+// border (a hair inside the square, where the corrector accepts pairs), marks the cells
+// up to it and keeps it in BorderEnds.
+void CloseAtBorder(const TraceState& st, const BitangentRecord& last, Cell& lastCell) {
   using namespace Glob;
   const Pair d = st.Pc - st.Pb;
-  const long double inset = 1e-9L * TSpan;
+  const long double inset = BorderInset();
   // The continuation's parameter along d where coordinate u (of pair p) reaches the border.
   const auto reach = [&](long double u, long double du) {
     if (du == 0) return 1e30L;
@@ -128,6 +187,12 @@ void CloseAtBorder(const TraceState& st, const BitangentRecord& last) {
   if (!CorrectPair(x, ref, CorrectMode::Perpendicular, acc, r)) return;
   if (!(std::hypot(r.ParamS - x.x, r.ParamT - x.y) < 2 * ArcStepMax) || !PairPlaneNormal(r)) return;
   AppendTraced(last, r);
+  // The cells up to the border are the branch's too: a trace that reaches this border
+  // from across the seam must find them taken.
+  const Cell end = CellOfPair(PairOf(r));
+  MarkPath(lastCell.G, lastCell.K, end.G, end.K);
+  lastCell = end;
+  BorderEnds.push_back(PairOf(r));
 }
 
 // Where the curve crosses itself, two branches of pairs cross in the square, and the
@@ -150,6 +215,29 @@ void ContinueThroughCrossing(const Pair& before, const Pair& at) {
   const std::int32_t g = CellOf(seed.ParamS), k = CellOf(seed.ParamT);
   if (g >= 0 && g < CellCount - 1 && k >= 0 && k < CellCount - 1 && !NearVisited(g, k)) CrossingSeeds.push_back(seed);
 }
+
+// Beyond a point where the trace crawled or stuck, `at` (entered the current cell at
+// `entry`; st the last steps): the pair a leap of one, then two arc steps further
+// along the branch's direction, corrected across it. True with the record in r when
+// the corrector lands near the line inside the square, with a plane normal.
+bool LeapAcross(const Pair& entry, const Pair& at, const TraceState& st, BitangentRecord& r) {
+  Pair d = at - entry;
+  if (!(Dot2(d, d) > 1e-24L)) d = st.Pc - st.Pb;
+  const long double length = std::sqrt(Dot2(d, d));
+  if (!(length > 0)) return false;
+  d = (1 / length) * d;
+  for (int k = 1; k <= 2; ++k) {
+    const long double leap = k * Glob::ArcStepMax;
+    const Pair x = at + leap * d;
+    long double acc;
+    if (!Inside(x) || !CorrectPair(x, at, CorrectMode::Perpendicular, acc, r)) continue;
+    if (std::hypot(r.ParamS - x.x, r.ParamT - x.y) < leap / 4 && PairPlaneNormal(r)) return true;
+  }
+  return false;
+}
+
+// Leaps over a crossing per direction of a trace, at most.
+constexpr int MaxLeaps = 16;
 
 }  // namespace
 
@@ -281,6 +369,7 @@ void TraceBranch(BitangentRecord seed, int g, int k) {
       q.ParamT = origin.y + (q.ParamT - origin.y) * lambda;
       cur = q;
       AppendBranchStart(prev, cur);
+      BorderEnds.push_back(PairOf(q));
       go = false;
     } else {
       cur = q;
@@ -311,18 +400,25 @@ void TraceBranch(BitangentRecord seed, int g, int k) {
     // Normals of the records at Pb and at Pc, for the turn limit of the next step.
     TVector3 normalB = seed.PlaneNormal, normalC = q.PlaneNormal;
     bool ranIntoBranch = false;
+    // Where the trace entered its current cell, and whether the last step was a leap.
+    Pair entry = st.Next;
+    bool leapt = false;
+    int leaps = 0;
     while (go) {
       prev = cur;
       const Cell next = CellOfPair(st.Next);
       if (!(next == last)) {
         sameCellSteps = 0;
-        collision = MarkPath(last.G, last.K, next.G, next.K);
+        entry = st.Next;
+        // A leap crosses the cells of the other branch at the crossing.
+        collision = MarkPath(last.G, last.K, next.G, next.K) && !leapt;
         ranIntoBranch = collision;
         go = !collision;
       } else {
         ++sameCellSteps;
       }
       last = next;
+      leapt = false;
       if (go) {
         st.Pa = st.Pb;
         st.Pb = st.Pc;
@@ -333,15 +429,31 @@ void TraceBranch(BitangentRecord seed, int g, int k) {
         stalled = !go;
       }
       if (go) AppendTraced(prev, cur);
+      if (collision) break;
       // A walk that stays in one cell for long has stalled. Leaving the edge of a flat
       // face, where the plane turns fast, the steps shrink to a few ten-thousandths of
       // the interval and take some thirty to cross a cell before they lengthen again.
-      if (collision || sameCellSteps > 60) break;
+      if (stalled || sameCellSteps > 60) {
+        // The steps shrink to nothing where the branch crosses another one (the
+        // residual's gradient vanishes there): go on beyond the crossing.
+        const BitangentRecord base = stalled ? prev : cur;
+        BitangentRecord landing;
+        if (leaps == MaxLeaps || !LeapAcross(entry, PairOf(base), st, landing)) break;
+        ++leaps;
+        AppendTraced(base, landing);
+        st.Pc = PairOf(base);
+        st.Next = PairOf(landing);
+        st.Pb = 2 * st.Pc - st.Next;
+        normalC = base.PlaneNormal;
+        cur = landing;
+        stalled = false;
+        leapt = go = true;
+      }
     }
     // A branch stalls where it runs out of the square, at most a step short of the
     // border; the strip must reach the border, where its continuation across the seam
     // of the closed curve begins.
-    if (stalled) CloseAtBorder(st, prev);
+    if (stalled) CloseAtBorder(st, prev, last);
     if (ranIntoBranch) ContinueThroughCrossing(st.Pc, st.Next);
     // The second direction starts from the seed again, so its cell must not stop it.
     if (i == 1 && count == 2) {

@@ -111,8 +111,10 @@ void FillStripQuad(const Ruling& a, const Ruling& b, RenderMode mode) {
   }
   Raster::PaintTriangle(*corner[first[0]], *corner[first[1]], *corner[first[2]], a.Shade, false);
   Raster::PaintTriangle(*corner[second[0]], *corner[second[1]], *corner[second[2]], b.Shade, false);
-  if (Raster::EndAtFront(a.EndS) && Raster::EndAtFront(b.EndS)) Raster::PaintSegment(a.EndS, b.EndS, Raster::Yellow);
-  if (Raster::EndAtFront(a.EndT) && Raster::EndAtFront(b.EndT)) Raster::PaintSegment(a.EndT, b.EndT, Raster::Yellow);
+  // The curve pieces wrote their depths too: where one lies nearest, no triangle passes
+  // the front test, and only the piece itself can fill the pixel.
+  Raster::PaintSegment(a.EndS, b.EndS, Raster::Yellow);
+  Raster::PaintSegment(a.EndT, b.EndT, Raster::Yellow);
 }
 
 bool TritangentCorners(const Tritangents::Triple& u, std::array<TVector3, 3>& corners, TVector3& n) {
@@ -153,11 +155,31 @@ void TritangentTriangles(RenderMode mode) {
   }
 }
 
+bool QuadNormal(const BitangentRecord& a, const BitangentRecord& b, TVector3& n) {
+  const long double unit = Glob::FigureDiagonal > 0 ? Glob::FigureDiagonal : 1;
+  const TVector3 d1 = (b.PointT - a.PointS) / unit, d2 = (b.PointS - a.PointT) / unit;
+  n = Cross(d1, d2);
+  const long double length = Length(n);
+  if (!(length > 1e-3L * Length(d1) * Length(d2))) return false;
+  n = Dot(n, a.PlaneNormal + b.PlaneNormal) < 0 ? n / -length : n / length;
+  return true;
+}
+
 void BuildRulings() {
   if (Tritangents::TritangentCount > 0) TritangentTriangles(RenderMode::Depth);
-  WalkStrips([](const BitangentRecord& b, bool stripStart) {
+  const BitangentRecord* previous = nullptr;
+  WalkStrips([&previous](const BitangentRecord& b, bool stripStart) {
     Ruling r = ProjectRuling(b);
     r.StripStart = stripStart;
+    TVector3 n;
+    // Where a strip runs into the edge of a flat face, its planes sweep the angle
+    // between the two in the last fraction of a step; a ruling turned that far from
+    // the quad it bounds would shade the whole quad as seen from behind.
+    if (!stripStart && previous && QuadNormal(*previous, b, n)) {
+      if (Dot(n, b.PlaneNormal) < 0.9L) r.Shade = ShadeIndex(n);
+      if (Dot(n, previous->PlaneNormal) < 0.9L) Rulings[RulingCount].Shade = ShadeIndex(n);
+    }
+    previous = &b;
     AppendRuling(r);
     if (r.StripStart)
       Raster::DepthSegment(r.EndS, r.EndT);

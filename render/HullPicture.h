@@ -69,8 +69,8 @@ QuadSplit SplitStripQuad(const Ruling& a, const Ruling& b);
 
 // The quad between consecutive rulings a (earlier) and b (later) of a strip, split into
 // two triangles shaded a.Shade and b.Shade: depth mode writes them and the two curve
-// pieces a.EndS-b.EndS and a.EndT-b.EndT; paint mode paints them, then draws each curve
-// piece in yellow when both its ends lie at the front.
+// pieces a.EndS-b.EndS and a.EndT-b.EndT; paint mode paints them, then each curve
+// piece in yellow where it lies at the front.
 void FillStripQuad(const Ruling& a, const Ruling& b, RenderMode mode);
 
 // The flat triangle of tritangent triple u: its corners P(u1), P(u2), P(u3) on the curve
@@ -86,9 +86,15 @@ TVector3 CurveCentroid();
 // curve points; triples whose three points (nearly) lie on a line are skipped.
 void TritangentTriangles(RenderMode mode);
 
+// Unit normal of the quad between the segments of consecutive records a and b (the
+// cross product of its diagonals), turned to the side of their plane normals. False
+// for a sliver, whose diagonals are (nearly) parallel.
+bool QuadNormal(const BitangentRecord& a, const BitangentRecord& b, TVector3& n);
+
 // Depth pass: the tritangent triangles, then the rulings of the visible bitangent records
 // (OnHull, ParamT >= ParamS) appended in order, each strip's first ruling written as a
-// segment and every following one as a quad with its predecessor.
+// segment and every following one as a quad with its predecessor. A ruling whose plane
+// normal lies more than 25 degrees from a quad it bounds takes that quad's shade.
 void BuildRulings();
 
 // Paint pass over the rulings: each strip's first and last ruling as lines in their own

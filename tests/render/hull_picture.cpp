@@ -98,40 +98,55 @@ TEST_F(HullPictureTest, QuadDiagonalFollowsDepthsOnlyWhenNotBothFacingTheViewer)
   EXPECT_EQ(PixelAt(60, 200), Yellow);
 }
 
+TEST_F(HullPictureTest, RulingTurnedFarFromItsQuadTakesTheQuadsShade) {
+  // A flat strip facing the viewer whose middle ruling's plane faces away (as where a
+  // strip sweeps the angle at a flat face's edge); a sliver keeps its ruling's shade.
+  AddRuling(120.5, 100.5, 1, true);
+  AddRuling(100.5, 100.5, -0.3, false);
+  AddRuling(80.5, 100.5, 0.95, false);
+  AddRuling(80.5, 100.5, -0.5, false);
+  HullPicture::RenderHull();
+  ASSERT_EQ(RulingCount, 4);
+  EXPECT_EQ(Rulings[2].Shade, 208);
+  EXPECT_EQ(Rulings[3].Shade, 204);
+  EXPECT_EQ(Rulings[4].Shade, 72);
+  EXPECT_EQ(PixelAt(105, 150), PaletteRgb(208));
+}
+
 TEST_F(HullPictureTest, StripsBreakAndCloseAsTheRecordsSay) {
   // Strips run leftwards: a strip's closing ruling at column x.5 is then the only piece
   // that paints column x, since the quad's spans start at the ceiling x + 1.
-  AddRuling(120.5, 100.5, 1, true);    // strip 1: shades 208, 188, 168
-  AddRuling(100.5, 100.5, 0.75, false);
-  AddRuling(80.5, 100.5, 0.5, false);
+  AddRuling(120.5, 100.5, 1, true);    // strip 1: shades 208, 204, 200
+  AddRuling(100.5, 100.5, 0.95, false);
+  AddRuling(80.5, 100.5, 0.9, false);
   AddRuling(60.5, 100.5, 1, false, false);                  // off the hull
   AddRuling(40.5, 100.5, -1, false);                        // a strip of one ruling, 112
   AddRuling(30.5, 100.5, 1, false, true, 2, 1);             // ParamT < ParamS
-  AddRuling(250.5, 100.5, 0.25, false);                     // strip 3: 148
-  AddRuling(230.5, 100.5, 0.25, false);
-  AddRuling(220.5, 100.5, 0.25, false, true, std::numeric_limits<long double>::quiet_NaN(), 2);
-  AddRuling(200.5, 100.5, 0.25, false);                     // a strip of one ruling
-  AddRuling(120.5, 250.5, -0.5, true);                      // last strip: 72, 52
-  AddRuling(100.5, 250.5, -0.25, false);
+  AddRuling(250.5, 100.5, 0.95, false);                     // strip 3: 204
+  AddRuling(230.5, 100.5, 0.95, false);
+  AddRuling(220.5, 100.5, 0.95, false, true, std::numeric_limits<long double>::quiet_NaN(), 2);
+  AddRuling(200.5, 100.5, 0.95, false);                     // a strip of one ruling
+  AddRuling(120.5, 250.5, -0.95, true);                     // last strip: 108, 104
+  AddRuling(100.5, 250.5, -0.9, false);
   HullPicture::RenderHull();
 
   ASSERT_EQ(RulingCount, 9);
   const bool starts[] = {true, false, false, true, true, false, true, true, false};
   for (int i = 1; i <= 9; ++i) EXPECT_EQ(Rulings[i].StripStart, starts[i - 1]) << i;
-  EXPECT_EQ(Rulings[2].Shade, 188);
+  EXPECT_EQ(Rulings[2].Shade, 204);
 
   const struct {
     int x, y;
     QRgb colour;
   } pixels[] = {
-      {120, 150, PaletteRgb(208)}, {118, 120, PaletteRgb(208)}, {105, 120, PaletteRgb(188)},
-      {80, 150, PaletteRgb(168)},   // closing ruling of strip 1
+      {120, 150, PaletteRgb(208)}, {118, 120, PaletteRgb(208)}, {105, 120, PaletteRgb(204)},
+      {80, 150, PaletteRgb(200)},   // closing ruling of strip 1
       {70, 150, White},  {60, 150, White}, {40, 150, PaletteRgb(112)}, {30, 150, White},
-      {240, 150, PaletteRgb(148)}, {230, 150, PaletteRgb(148)},  // quad; closing ruling
+      {240, 150, PaletteRgb(204)}, {230, 150, PaletteRgb(204)},  // quad; closing ruling
       {225, 150, White},  // a NaN parameter breaks the strip
-      {200, 150, PaletteRgb(148)}, {190, 150, White},
+      {200, 150, PaletteRgb(204)}, {190, 150, White},
       {160, 225, White},  // no quad across a record that starts a branch
-      {120, 300, PaletteRgb(72)}, {100, 300, PaletteRgb(52)},  // closing ruling of the last strip
+      {120, 300, PaletteRgb(108)}, {100, 300, PaletteRgb(104)},  // closing ruling of the last strip
       {120, 100, Yellow}, {110, 100, Yellow}, {110, 200, Yellow}, {70, 100, White},
       {40, 100, Yellow}, {40, 200, Yellow}, {235, 100, Yellow}, {225, 100, White}};
   for (const auto& p : pixels) EXPECT_EQ(PixelAt(p.x, p.y), p.colour) << p.x << ", " << p.y;
