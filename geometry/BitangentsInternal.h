@@ -20,14 +20,14 @@ using Pair = TVector2;
 
 // How much finer than for a curve of a few waves the tracing resolves the square: 1,
 // or one more for every ResolutionWaves waves of the curve (its total turning over
-// 2 pi), at most MaxFineness; ResolutionCut tells that the curve asked for more.
+// 2 pi), at most MaxFineness (ResolutionCut, in Bitangents.h, tells that the curve
+// asked for more).
 // The visited cells, the probe radius and the arc step all shrink by this factor: a
 // curve of K waves has about 2K strips along the diagonal of the square, each about
 // TSpan / K long, and a step or cell of their length skips them.
 inline constexpr long double ResolutionWaves = 16;
 inline constexpr int MaxFineness = 12;
 inline int Fineness = 1;
-inline bool ResolutionCut = false;
 
 // 1 where a traced branch has passed. Cell G covers s in
 // [TMin + G CellStep, TMin + (G + 1) CellStep), likewise K for t, with CellStep =
