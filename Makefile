@@ -54,9 +54,10 @@ bench: build
 	@if [ -x $(BUILD)/bench/wendrix_bench ]; then $(BUILD)/bench/wendrix_bench; fi
 
 # The analysed hull against Qhull over the whole curve set, sizes, places and seeds
-# (SEEDS=n tries seeds 1..n, default 8).
+# (SEEDS=n tries seeds 1..n, default 8; ONLY=text keeps the curves whose "family name"
+# contains the text, e.g. ONLY="wave K=5").
 truth: build
-	@QT_QPA_PLATFORM=offscreen $(BUILD)/bench/hull_truth $(SEEDS)
+	@QT_QPA_PLATFORM=offscreen $(BUILD)/bench/hull_truth $(or $(SEEDS),8) "$(ONLY)"
 
 # The whole sweep of the default curve over p in 0..5 (26 values): its time with one
 # and two processes, then area and volume against Qhull's hull of 100,000 samples at

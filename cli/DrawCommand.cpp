@@ -81,6 +81,8 @@ int Draw(const TDrawOptions& options) {
                   static_cast<int>(Tritangents::TritangentCount), times.Total, HullMeasures::MeasuresText(measures).c_str());
     if (Tritangents::SearchCut)
       std::printf("The tritangent search stopped at its limit of work: flat faces may be missing.\n");
+    if (Bitangents::ResolutionCut)
+      std::printf("The curve has more waves than the branch tracing resolves: strips may be missing.\n");
   } catch (const std::exception& error) {
     return Fail(ExitFailed, error.what());
   }

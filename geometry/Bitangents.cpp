@@ -35,7 +35,7 @@ void AppendRecord(const BitangentRecord& r) {
   BitangentList[BitangentCount] = r;
 }
 
-std::int32_t CellOf(long double u) { return FloorChecked((u - Glob::TMin) / Glob::TStep160); }
+std::int32_t CellOf(long double u) { return FloorChecked((u - Glob::TMin) / CellStep); }
 
 namespace {
 
@@ -114,6 +114,14 @@ void TraceAcrossSeams() {
   }
 }
 
+void TraceSeed(const BitangentRecord& r) {
+  const std::int32_t g = CellOf(r.ParamS), k = CellOf(r.ParamT);
+  if (g >= 0 && g < CellCount - 1 && k >= 0 && k < CellCount - 1 && !NearVisited(g, k)) {
+    TraceBranch(r, g, k);
+    TraceAcrossSeams();
+  }
+}
+
 bool FindSeed(int i, int j, BitangentRecord& r) {
   CheckIndex(i, 20);
   CheckIndex(j, 20);
@@ -162,7 +170,14 @@ void StartAnalysis() {
     SeedGridT[k] = SeedGridT[k - 1] + TStep20;
   }
   NewtonStepCap = 0.4L * TStep20;
-  for (auto& row : VisitedCells) row.fill(0);
+  const long double fineness = std::floor(CurveWaves() / ResolutionWaves) + 1;
+  ResolutionCut = fineness > MaxFineness;
+  Fineness = ResolutionCut ? MaxFineness : static_cast<int>(fineness);
+  CellCount = 160 * Fineness + 1;
+  CellStep = TStep160 / Fineness;
+  ProbeRadius = TSpan / (400 * Fineness);
+  ArcStepMax = 5 * ProbeRadius;
+  VisitedCells.assign(std::size_t(CellCount), std::vector<std::uint8_t>(std::size_t(CellCount), 0));
   CrossingSeeds.clear();
   BorderEnds.clear();
   for (ProbePointsTable* table : {&ProbePointsS, &ProbePointsT})
@@ -175,24 +190,19 @@ void AnalyzeBitangents() {
   const AnalysisFrame::Scope frame;
   StartAnalysis();
   if (!frame.Analysable()) return;
+  // The flat faces first: their edges seed the strips that begin there.
+  Tritangents::FindTritangents();
   BitangentRecord r;
   for (int i = 0; i < 20; ++i)
-    for (int j = 0; j < 20; ++j) {
-      if (!FindSeed(i, j, r)) continue;
-      const std::int32_t g = CellOf(r.ParamS), k = CellOf(r.ParamT);
-      if (g >= 0 && g < 160 && k >= 0 && k < 160 && !NearVisited(g, k)) TraceBranch(r, g, k);
-      TraceAcrossSeams();
-    }
+    for (int j = 0; j < 20; ++j)
+      if (FindSeed(i, j, r)) TraceSeed(r);
+  SeedStripEnds();
   // Each seed traced marks a cell not visited before, so this ends.
   while (!CrossingSeeds.empty()) {
     const BitangentRecord seed = CrossingSeeds.back();
     CrossingSeeds.pop_back();
-    const std::int32_t g = CellOf(seed.ParamS), k = CellOf(seed.ParamT);
-    if (!NearVisited(g, k)) TraceBranch(seed, g, k);
-    TraceAcrossSeams();
+    TraceSeed(seed);
   }
-
-  Tritangents::FindTritangents();
 }
 
 }  // namespace Bitangents

@@ -26,6 +26,10 @@ inline std::int32_t BitangentCount = 0;
 // Pixels of the parameter square per unit of s and of t.
 inline long double SquareScaleS = 0, SquareScaleT = 0;
 
+// The curve has more waves than the tracing resolves (set by each analysis): strips
+// narrower than its finest step may be missing.
+inline bool ResolutionCut = false;
+
 // Fills the fixed probe tables (unit start-up).
 void Initialize();
 

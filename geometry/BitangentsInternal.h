@@ -19,10 +19,23 @@ namespace Bitangents {
 // A pair (s, t) of the parameter square: x is s, y is t.
 using Pair = TVector2;
 
+// How much finer than for a curve of a few waves the tracing resolves the square: 1,
+// or one more for every ResolutionWaves waves of the curve (its total turning over
+// 2 pi), at most MaxFineness (ResolutionCut, in Bitangents.h, tells that the curve
+// asked for more).
+// The visited cells, the probe radius and the arc step all shrink by this factor: a
+// curve of K waves has about 2K strips along the diagonal of the square, each about
+// TSpan / K long, and a step or cell of their length skips them.
+inline constexpr long double ResolutionWaves = 16;
+inline constexpr int MaxFineness = 12;
+inline int Fineness = 1;
+
 // 1 where a traced branch has passed. Cell G covers s in
-// [TMin + G TStep160, TMin + (G + 1) TStep160), likewise K for t; 160 is never seeded.
-inline constexpr int CellCount = 161;
-inline std::array<std::array<std::uint8_t, CellCount>, CellCount> VisitedCells{};
+// [TMin + G CellStep, TMin + (G + 1) CellStep), likewise K for t, with CellStep =
+// TStep160 / Fineness; index CellCount - 1 (= 160 Fineness) is never seeded.
+inline int CellCount = 161;
+inline long double CellStep = 0;
+inline std::vector<std::vector<std::uint8_t>> VisitedCells(161, std::vector<std::uint8_t>(161));
 
 // Left and lower edges of the 20 x 20 seed cells (entries 0..20).
 inline std::array<long double, 21> SeedGridS{}, SeedGridT{};
@@ -54,8 +67,10 @@ inline constexpr int MaxCorrectorPasses = 100;
 inline constexpr std::int32_t MaxFillRecords = 10000;
 
 // The first part of an analysis: empties BitangentList (length 1000), the visited
-// cells, BorderEnds and the probe points, reseeds the generator, and sets the square's scales,
-// PairTolerance, the seed grids and NewtonStepCap from the current t interval and figure.
+// cells, CrossingSeeds, BorderEnds and the probe points, reseeds the generator, and sets
+// the square's scales, PairTolerance, the seed grids and NewtonStepCap from the current t
+// interval and figure, and Fineness, CellStep, ProbeRadius and ArcStepMax from the
+// curve's samples.
 void StartAnalysis();
 
 // The curve point at y in the analysis' frame; counted in WorkCounters.
@@ -69,7 +84,7 @@ inline TVector3 CurvePoint(long double y) {
 // Appends r as record BitangentCount + 1, lengthening the array by 100 when it is full.
 void AppendRecord(const BitangentRecord& r);
 
-// Cell index of a parameter, Floor((u - TMin) / TStep160); RangeError for NaN or huge.
+// Cell index of a parameter, Floor((u - TMin) / CellStep); RangeError for NaN or huge.
 std::int32_t CellOf(long double u);
 
 // The residual of a pair: F = T(s) . ((P(t) - P(s)) x T(t)) / sigma^4, continued by
@@ -133,6 +148,22 @@ bool FindSeed(int i, int j, BitangentRecord& r);
 // True when cell (g, k) or one of its eight neighbours has been crossed by a branch: a
 // seed there would trace that branch again.
 bool NearVisited(std::int32_t g, std::int32_t k);
+
+// Traces from r (a pair strictly inside the square with a plane normal) unless its
+// cell lies outside the seeded cells or it or one of its neighbours is visited, then
+// the continuations across the seams of what it traced.
+void TraceSeed(const BitangentRecord& r);
+
+// The number of waves of the sampled curve: its total turning (the angles between
+// consecutive chords of the samples) over 2 pi. 0 for fewer than three distinct samples.
+long double CurveWaves();
+
+// Extra seeds where strips of the hull end, beyond the reach of the seed grid on a
+// curve of many waves: the pairs of neighbouring contacts of every flat face (an edge
+// of the face, where a strip begins) and the points of the diagonal where the torsion
+// changes sign (where a strip closes onto the curve). Each is corrected and traced when
+// its cell and its neighbours are unvisited.
+void SeedStripEnds();
 
 // Traces the bitangent curve through `seed` (whose cell is (g, k)) in both directions
 // and appends one polyline per direction found; a lone seed is appended twice. The

@@ -203,11 +203,11 @@ void CloseAtBorder(const TraceState& st, const BitangentRecord& last, Cell& last
 void ContinueThroughCrossing(const Pair& before, const Pair& at) {
   using namespace Glob;
   long double a = at.x, b = at.y;
-  if (!CurveCrossing::FindCrossing(CurvePoint, TSpan, 8 * TStep160, 1e-9L * FigureDiagonal, a, b)) return;
+  if (!CurveCrossing::FindCrossing(CurvePoint, TSpan, 8 * CellStep, 1e-9L * FigureDiagonal, a, b)) return;
   const Pair crossing{a, b}, way = crossing - before;
   const long double length = std::hypot(way.x, way.y);
   if (!(length > 0)) return;
-  const Pair beyond = crossing + (4 * TStep160 / length) * way;
+  const Pair beyond = crossing + (4 * CellStep / length) * way;
   BitangentRecord seed;
   long double acc;
   if (!CorrectPair(beyond, beyond, CorrectMode::Gradient, acc, seed)) return;

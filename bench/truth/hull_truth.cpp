@@ -1,7 +1,8 @@
 // The analysed hull against Qhull's hull of 100,000 curve samples over the whole curve
 // set, each curve also shrunk by 1e6, enlarged by 1e6 and moved half a million
 // diagonals away: one line per drawing, then a table per family. `make truth` runs it;
-// the optional argument is the number of seeds (1..8, default 8).
+// the optional arguments are the number of seeds (1..8, default 8) and a text that the
+// family and name of a curve must contain, as "family name" (all curves by default).
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -16,7 +17,9 @@ int main(int argc, char** argv) {
   if (!GlobInitialize()) return 1;
   const int seeds = argc > 1 ? std::clamp(std::atoi(argv[1]), 1, 8) : 8;
   std::vector<std::pair<std::string, TruthCurves::Tally>> families;
+  const std::string only = argc > 2 ? argv[2] : "";
   for (const TruthCurves::Curve& c : TruthCurves::TestSet()) {
+    if ((c.Family + " " + c.Name).find(only) == std::string::npos) continue;
     if (families.empty() || families.back().first != c.Family) families.push_back({c.Family, {}});
     TruthCurves::CheckCurve(c, seeds, 100000, families.back().second);
     std::fflush(stdout);

@@ -2,6 +2,7 @@
 // record list and whole traced branches.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 #include <utility>
@@ -27,7 +28,7 @@ CellSet MarkedCells() {
 }
 
 void ClearCells() {
-  for (auto& row : VisitedCells) row.fill(0);
+  for (auto& row : VisitedCells) std::fill(row.begin(), row.end(), 0);
 }
 
 BitangentRecord PairRecord(long double s, long double t, const TVector3& normal) {

@@ -21,3 +21,16 @@ TEST(TruthFast, AreaMatchesQhullAtEverySizePlaceAndSeed) {
         }
       }
 }
+
+// Fifty waves and the (2, 21) torus knot: every strip traced, so strips and faces
+// cover Qhull's hull within 2%.
+TEST(TruthFast, ManyWavesCoverQhullsHull) {
+  ASSERT_TRUE(GlobInitialize());
+  for (const char* name : {"K=50", "(2,21)"})
+    for (const TruthCurves::Curve& c : TruthCurves::TestSet())
+      if (c.Name == name) {
+        TruthCurves::Tally t;
+        TruthCurves::CheckCurve(c, 1, 20000, t);
+        EXPECT_EQ(t.Failed + t.Area, 0) << name << " worst ratio " << t.WorstRatio;
+      }
+}

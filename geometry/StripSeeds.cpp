@@ -1,0 +1,93 @@
+// How finely a curve must be traced, and the seeds at the ends of the hull's strips.
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "formula/Checks.h"
+#include "geometry/BitangentsInternal.h"
+#include "geometry/Sampling.h"
+#include "geometry/SharedState.h"
+#include "geometry/Tritangents.h"
+#include "geometry/Vectors.h"
+
+namespace Bitangents {
+
+long double CurveWaves() {
+  const std::vector<TVector3>& samples = Sampling::SampleBuffer;
+  // Sample j (j = -2..4098) is entry j + 2; samples 0..4096 close the curve once.
+  const int first = 2, last = 2 + Sampling::SampleCount - 5;
+  if (samples.size() < std::size_t(last) + 2) return 0;
+  long double turning = 0;
+  TVector3 before = samples[first] - samples[first - 1];
+  for (int j = first; j < last; ++j) {
+    const TVector3 after = samples[j + 1] - samples[j];
+    const long double angle = std::atan2(Length(Cross(before, after)), Dot(before, after));
+    // Repeated samples (a chord of zero length) and NaN turn nothing.
+    if (std::isfinite(angle)) turning += angle;
+    if (Length(after) > 0) before = after;
+  }
+  return turning / (2 * Glob::Pi);
+}
+
+namespace {
+
+// Corrects the pair near x onto its branch and traces from it when its plane supports
+// the curve: only the ends of strips are looked for here.
+void TraceStripEnd(const Pair& x) {
+  BitangentRecord r;
+  long double acc;
+  if (!CorrectPair(x, x, CorrectMode::Gradient, acc, r)) return;
+  if (!(Margin(r.ParamS, r.ParamT) > 0) || !PairPlaneNormal(r)) return;
+  BitangentRecord tested = r;
+  SupportTest(tested);
+  if (tested.OnHull) TraceSeed(r);
+}
+
+// The contacts of a face in the order of its polygon: by angle around their centre in
+// the face's plane (the contacts of a supporting plane lie on the convex polygon).
+std::vector<long double> PolygonOrder(const Tritangents::FlatFace& face) {
+  const TVector3 axis = std::fabs(face.Normal.x) < 0.9L ? TVector3{1, 0, 0} : TVector3{0, 1, 0};
+  const TVector3 e1 = Cross(face.Normal, axis), e2 = Cross(face.Normal, e1);
+  std::vector<TVector3> points;
+  TVector3 centre{0, 0, 0};
+  for (const long double u : face.Contacts) {
+    points.push_back(CurvePoint(u));
+    centre = centre + points.back();
+  }
+  centre = centre / static_cast<long double>(points.size());
+  std::vector<std::pair<long double, long double>> byAngle;
+  for (std::size_t k = 0; k < points.size(); ++k) {
+    const TVector3 d = points[k] - centre;
+    byAngle.push_back({std::atan2(Dot(d, e2), Dot(d, e1)), face.Contacts[k]});
+  }
+  std::sort(byAngle.begin(), byAngle.end());
+  std::vector<long double> order;
+  for (const auto& [angle, u] : byAngle) order.push_back(u);
+  return order;
+}
+
+}  // namespace
+
+void SeedStripEnds() {
+  for (const Tritangents::FlatFace& face : Tritangents::FlatFaces) {
+    if (face.Contacts.size() < 3) continue;
+    const std::vector<long double> order = PolygonOrder(face);
+    // Both halves of the square: each edge is the pair (a, b) and its mirror (b, a).
+    for (std::size_t k = 0; k < order.size(); ++k) {
+      const long double a = order[k], b = order[(k + 1) % order.size()];
+      TraceStripEnd({a, b});
+      TraceStripEnd({b, a});
+    }
+  }
+  using Sampling::CurvePointHigh;
+  if (CurvePointHigh >= 0) CheckIndex(CurvePointHigh, Sampling::CurvePoints.size());
+  for (int k = 1; k <= CurvePointHigh; ++k) {
+    const Mastil &p = Sampling::CurvePoints[k - 1], &q = Sampling::CurvePoints[k];
+    if ((p.Torsion > 0) == (q.Torsion > 0)) continue;
+    // The zero of the torsion between the two points, interpolated linearly.
+    const long double u = p.Param + (q.Param - p.Param) * p.Torsion / (p.Torsion - q.Torsion);
+    if (std::isfinite(u)) TraceStripEnd({u, u});
+  }
+}
+
+}  // namespace Bitangents
