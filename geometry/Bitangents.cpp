@@ -92,9 +92,12 @@ void TraceFromBorder(const Pair& x, bool alongT) {
     return;
   const std::int32_t g = CellOf(r.ParamS), k = CellOf(r.ParamT);
   if (g < 0 || g >= CellCount - 1 || k < 0 || k >= CellCount - 1 || NearVisited(g, k)) return;
-  // Taken before tracing, so that no later border end starts here again.
+  // Taken before tracing and kept after it (the trace frees its seed's cell for the
+  // second direction), so that no later border end starts here again: at a corner of
+  // the square the two ends of one branch are each other's continuation.
   VisitedCells[g][k] = 1;
   TraceBranch(r, g, k);
+  VisitedCells[g][k] = 1;
 }
 
 }  // namespace

@@ -195,16 +195,22 @@ void CloseAtBorder(const TraceState& st, const BitangentRecord& last, Cell& last
   BorderEnds.push_back(PairOf(r));
 }
 
+// True when the curve crosses itself within a few cells of the pair x, which is then
+// moved onto the crossing (P(x.x) = P(x.y)).
+bool OnCurveCrossing(Pair& x) {
+  using namespace Glob;
+  return CurveCrossing::FindCrossing(CurvePoint, TSpan, 8 * CellStep, 1e-9L * FigureDiagonal, x.x, x.y);
+}
+
 // Where the curve crosses itself, two branches of pairs cross in the square, and the
 // one traced second runs into the cells of the first and stops there. Its continuation
 // beyond may lie between two such crossings, where no seed of the grid need land.
 // After a stop at `at`, coming from `before`, next to such a crossing: a seed four
 // cells beyond the crossing joins CrossingSeeds.
 void ContinueThroughCrossing(const Pair& before, const Pair& at) {
-  using namespace Glob;
-  long double a = at.x, b = at.y;
-  if (!CurveCrossing::FindCrossing(CurvePoint, TSpan, 8 * CellStep, 1e-9L * FigureDiagonal, a, b)) return;
-  const Pair crossing{a, b}, way = crossing - before;
+  Pair crossing = at;
+  if (!OnCurveCrossing(crossing)) return;
+  const Pair way = crossing - before;
   const long double length = std::hypot(way.x, way.y);
   if (!(length > 0)) return;
   const Pair beyond = crossing + (4 * CellStep / length) * way;
@@ -435,10 +441,13 @@ void TraceBranch(BitangentRecord seed, int g, int k) {
       // the interval and take some thirty to cross a cell before they lengthen again.
       if (stalled || sameCellSteps > 60) {
         // The steps shrink to nothing where the branch crosses another one (the
-        // residual's gradient vanishes there): go on beyond the crossing.
+        // residual's gradient vanishes there): go on beyond the crossing. Where the
+        // curve crosses itself, the rulings shrink to a point and turn round, and the
+        // strip must end there; its continuation is seeded beyond the crossing.
         const BitangentRecord base = stalled ? prev : cur;
+        Pair at = PairOf(base);
         BitangentRecord landing;
-        if (leaps == MaxLeaps || !LeapAcross(entry, PairOf(base), st, landing)) break;
+        if (leaps == MaxLeaps || OnCurveCrossing(at) || !LeapAcross(entry, PairOf(base), st, landing)) break;
         ++leaps;
         AppendTraced(base, landing);
         st.Pc = PairOf(base);
