@@ -65,6 +65,12 @@ bool NearVisited(std::int32_t g, std::int32_t k) {
   return false;
 }
 
+bool FreeSeedCell(const BitangentRecord& r, std::int32_t& g, std::int32_t& k) {
+  g = CellOf(r.ParamS);
+  k = CellOf(r.ParamT);
+  return g >= 0 && g < CellCount - 1 && k >= 0 && k < CellCount - 1 && !NearVisited(g, k);
+}
+
 namespace {
 
 // The pair across the seam from border end e: each parameter within 1e-6 TSpan of a
@@ -90,8 +96,8 @@ void TraceFromBorder(const Pair& x, bool alongT) {
   if (!CorrectPair(x, ref, CorrectMode::Perpendicular, acc, r) ||
       !(std::hypot(r.ParamS - x.x, r.ParamT - x.y) < 2 * Glob::ArcStepMax) || !PairPlaneNormal(r))
     return;
-  const std::int32_t g = CellOf(r.ParamS), k = CellOf(r.ParamT);
-  if (g < 0 || g >= CellCount - 1 || k < 0 || k >= CellCount - 1 || NearVisited(g, k)) return;
+  std::int32_t g, k;
+  if (!FreeSeedCell(r, g, k)) return;
   // Taken before tracing and kept after it (the trace frees its seed's cell for the
   // second direction), so that no later border end starts here again: at a corner of
   // the square the two ends of one branch are each other's continuation.
@@ -118,11 +124,10 @@ void TraceAcrossSeams() {
 }
 
 void TraceSeed(const BitangentRecord& r) {
-  const std::int32_t g = CellOf(r.ParamS), k = CellOf(r.ParamT);
-  if (g >= 0 && g < CellCount - 1 && k >= 0 && k < CellCount - 1 && !NearVisited(g, k)) {
-    TraceBranch(r, g, k);
-    TraceAcrossSeams();
-  }
+  std::int32_t g, k;
+  if (!FreeSeedCell(r, g, k)) return;
+  TraceBranch(r, g, k);
+  TraceAcrossSeams();
 }
 
 bool FindSeed(int i, int j, BitangentRecord& r) {

@@ -149,6 +149,10 @@ bool FindSeed(int i, int j, BitangentRecord& r);
 // seed there would trace that branch again.
 bool NearVisited(std::int32_t g, std::int32_t k);
 
+// True, with r's cell in (g, k), when that cell lies among the seeded cells (not the
+// last row or column) and neither it nor a neighbour has been crossed by a branch.
+bool FreeSeedCell(const BitangentRecord& r, std::int32_t& g, std::int32_t& k);
+
 // Traces from r (a pair strictly inside the square with a plane normal) unless its
 // cell lies outside the seeded cells or it or one of its neighbours is visited, then
 // the continuations across the seams of what it traced.

@@ -218,8 +218,8 @@ void ContinueThroughCrossing(const Pair& before, const Pair& at) {
   long double acc;
   if (!CorrectPair(beyond, beyond, CorrectMode::Gradient, acc, seed)) return;
   if (!(Margin(seed.ParamS, seed.ParamT) > 0) || !PairPlaneNormal(seed)) return;
-  const std::int32_t g = CellOf(seed.ParamS), k = CellOf(seed.ParamT);
-  if (g >= 0 && g < CellCount - 1 && k >= 0 && k < CellCount - 1 && !NearVisited(g, k)) CrossingSeeds.push_back(seed);
+  std::int32_t g, k;
+  if (FreeSeedCell(seed, g, k)) CrossingSeeds.push_back(seed);
 }
 
 // Beyond a point where the trace crawled or stuck, `at` (entered the current cell at
