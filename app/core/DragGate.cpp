@@ -15,31 +15,31 @@ void AlPisar(int x, int y) {
   AnchorY = y;
 }
 
-bool AlMoverHull(int x, int y, const MueveFigura::TShiftState& keys) {
+bool AlMoverHull(TPictures& pictures, int x, int y, const MueveFigura::TShiftState& keys) {
   if (!Glob::DrawnFlag) return false;
   const int distance = std::abs(AnchorX - x) + std::abs(AnchorY - y);
   if (!keys.Left || distance <= DragThreshold) return false;
   // A drag step is a command of its own: a raised flag ends it as a trap would.
   ClearFloatFlags();
   if (Glob::StereoMode)
-    Estereo::StereoDrag(AnchorX, AnchorY, x, y, keys);
+    Estereo::StereoDrag(pictures, AnchorX, AnchorY, x, y, keys);
   else
-    MueveFigura::DragView(AnchorX, AnchorY, x, y, keys);
+    MueveFigura::DragView(pictures, AnchorX, AnchorY, x, y, keys);
   AnchorX = x;
   AnchorY = y;
   CheckFloatFlags();
-  SmallPictures::PaintMaxwell();
+  SmallPictures::PaintMaxwell(pictures);
   CheckFloatFlags();
   return true;
 }
 
-bool MuestraAlambre() {
+bool MuestraAlambre(TPictures& pictures) {
   ClearFloatFlags();
   if (Glob::StereoMode) {
-    HullPicture::RenderHull();
+    HullPicture::RenderHull(pictures);
   } else {
     if (!Estereo::CanShowStereo()) return false;
-    Estereo::ShowStereo();
+    Estereo::ShowStereo(pictures);
   }
   CheckFloatFlags();
   Glob::StereoMode = !Glob::StereoMode;

@@ -2,6 +2,7 @@
 // the shaded hull and the stereo wire-frame. Shared by the window and wendrix-cli.
 #pragma once
 
+#include "render/Pictures.h"
 #include "views/MueveFigura.h"
 
 namespace DragGate {
@@ -15,7 +16,8 @@ inline int AnchorX = 0, AnchorY = 0;
 // Mouse down in the main view, any button: the anchor moves to (x, y).
 void AlPisar(int x, int y);
 
-// Mouse move in the main view to (x, y) with the buttons and keys `keys`. Does nothing
+// Mouse move in the main view of `pictures` to (x, y) with the buttons and keys `keys`.
+// Does nothing
 // and answers false unless DrawnFlag is set, the left button is held and
 // |AnchorX - x| + |AnchorY - y| > 10 (the anchor then stays, so a slow drag acts once
 // the distance adds up). Otherwise one drag step from the anchor to (x, y): StereoDrag
@@ -23,12 +25,12 @@ void AlPisar(int x, int y);
 // moves to (x, y); MaxwellBitmap is painted again. Answers true: the caller copies
 // the main picture and MaxwellBitmap to the screen and forgets the normal's marker.
 // A raised floating-point flag ends the step with FloatError, as in the drawing.
-bool AlMoverHull(int x, int y, const MueveFigura::TShiftState& keys);
+bool AlMoverHull(TPictures& pictures, int x, int y, const MueveFigura::TShiftState& keys);
 
-// The stereo button: in stereo mode renders the shaded hull again, otherwise draws the
-// stereo wire-frame; then StereoMode is inverted. When Estereo::CanShowStereo refuses,
+// The stereo button: in stereo mode renders the shaded hull of `pictures` again,
+// otherwise draws its stereo wire-frame; then StereoMode is inverted. When Estereo::CanShowStereo refuses,
 // nothing changes. Answers the StereoMode afterwards: the button's caption is "Mono"
 // when true, "Stereo" when false.
-bool MuestraAlambre();
+bool MuestraAlambre(TPictures& pictures);
 
 }  // namespace DragGate

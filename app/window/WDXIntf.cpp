@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <new>
 
 #include "app/CadenasRecursos.h"
 #include "app/window/CursorBar.h"
@@ -80,6 +81,7 @@ auto Command(Body body) {
 }  // namespace
 
 TWendrix::TWendrix(QStringList commandLine, QWidget* parent) : QMainWindow(parent), CommandLine(std::move(commandLine)) {
+  if (!CreatePictures(Pictures)) throw std::bad_alloc();
   setObjectName("Wendrix");
   setWindowTitle(QString());
   setFont(Fonts::Sans(13, true));

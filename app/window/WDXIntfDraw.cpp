@@ -19,7 +19,7 @@
 #include "geometry/Bitangents.h"
 #include "geometry/Random.h"
 #include "geometry/SharedState.h"
-#include "render/Bitmaps.h"
+#include "render/Pictures.h"
 #include "render/SmallPictures.h"
 
 namespace {
@@ -57,7 +57,7 @@ void TWendrix::Dibujala() {
   // The empty caption shows at once that the drawing is under way.
   DrawIt->setText(QString());
   DrawIt->repaint();
-  Drawing::DrawFigure();
+  Drawing::DrawFigure(Pictures);
   ShowNewPictures();
 }
 
@@ -108,16 +108,16 @@ void TWendrix::CambiaLimParam(QLineEdit* field) {
 }
 
 QImage TWendrix::MaxwellPicture() const {
-  QImage picture = Overlayable(Glob::MaxwellBitmap);
+  QImage picture = Overlayable(Pictures.MaxwellBitmap);
   if (Form.MaxwellShown) {
     QPainter painter(&picture);
-    SmallPictures::DrawMaxwellMarker(painter, Form.MaxwellNormal, Form.MaxwellAux);
+    SmallPictures::DrawMaxwellMarker(painter, Pictures.SmallSize(), Form.MaxwellNormal, Form.MaxwellAux);
   }
   return picture;
 }
 
 QImage TWendrix::BitangPicture() const {
-  QImage picture = Overlayable(Glob::BitangBitmap);
+  QImage picture = Overlayable(Pictures.BitangBitmap);
   if (Form.CrossShown) {
     QPainter painter(&picture);
     // Not-xor in silver: visible on white and on the branches alike; the pixel where
@@ -131,7 +131,7 @@ QImage TWendrix::BitangPicture() const {
 }
 
 void TWendrix::BorraConvexHull(QPainter& painter) {
-  painter.drawImage(0, 0, Glob::StereoMode ? Glob::StereoBitmap : Glob::HullBitmap);
+  painter.drawImage(0, 0, Glob::StereoMode ? Pictures.StereoBitmap : Pictures.HullBitmap);
 }
 
 void TWendrix::BorraMaxwell(QPainter& painter) { painter.drawImage(0, 0, MaxwellPicture()); }
@@ -147,7 +147,7 @@ void TWendrix::BorraBitang(QPainter& painter) {
 void TWendrix::AlPisar(int x, int y) { DragGate::AlPisar(x, y); }
 
 void TWendrix::AlMoverHull(int x, int y, const MueveFigura::TShiftState& keys) {
-  if (!DragGate::AlMoverHull(x, y, keys)) return;
+  if (!DragGate::AlMoverHull(Pictures, x, y, keys)) return;
   Form.MaxwellShown = false;
   ConvexHullBox->update();
   MaxwellBox->update();
@@ -186,7 +186,7 @@ void TWendrix::AlMoverBitang(int x, int y) {
 }
 
 void TWendrix::MuestraAlambre() {
-  const bool stereo = DragGate::MuestraAlambre();
+  const bool stereo = DragGate::MuestraAlambre(Pictures);
   Button1->setText(stereo ? CadenasRecursos::MonoCaption : CadenasRecursos::StereoCaption);
   ConvexHullBox->update();
 }

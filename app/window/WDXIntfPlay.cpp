@@ -18,7 +18,7 @@
 #include "app/window/WDXIntf.h"
 #include "app/window/WaitCursor.h"
 #include "geometry/SharedState.h"
-#include "render/Bitmaps.h"
+#include "render/Pictures.h"
 
 namespace {
 
@@ -97,7 +97,7 @@ void TWendrix::PasoDeJuego() {
   // here keeps the rotation, zoom and shift on the screen.
   PlayBar->setValue(position);
   try {
-    Drawing::DrawFigureInView(Framing::CaptureView());
+    Drawing::DrawFigureInView(Pictures, Framing::CaptureView());
   } catch (...) {
     Detener();
     throw;
@@ -123,7 +123,7 @@ void TWendrix::ExportaAnimacion() {
   const std::vector<Sweep::TValue> values =
       Sweep::SweepValues(isP ? std::optional(range) : std::nullopt, isP ? std::nullopt : std::optional(range), p, q);
   const Framing::TViewState view = Framing::CaptureView();
-  const QImage first = Sweep::Frame(choice->WithSquare);
+  const QImage first = Sweep::Frame(Pictures, choice->WithSquare);
   GifWriter::TGifAnimation gif(first.width(), first.height(), Sweep::FrameDelayCs);
   QProgressDialog progress("Drawing the frames of the animation...", "Cancel", 0, choice->Frames, this);
   progress.setWindowModality(Qt::WindowModal);
@@ -133,14 +133,14 @@ void TWendrix::ExportaAnimacion() {
     const TWaitCursor wait;
     for (; done < choice->Frames && !progress.wasCanceled(); ++done) {
       progress.setValue(done);
-      failed += !Sweep::DrawValue(values[done], view).Drawn;
-      gif.AddFrame(Sweep::Frame(choice->WithSquare));
+      failed += !Sweep::DrawValue(Pictures, values[done], view).Drawn;
+      gif.AddFrame(Sweep::Frame(Pictures, choice->WithSquare));
     }
     progress.setValue(choice->Frames);
     // Back to the figure that was on the screen.
     Glob::PValue = p;
     Glob::QValue = q;
-    Drawing::DrawFigureInView(view);
+    Drawing::DrawFigureInView(Pictures, view);
   }
   ShowNewPictures();
   if (done < choice->Frames) {
