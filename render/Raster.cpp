@@ -292,7 +292,8 @@ void PaintSegment(TPictures& pictures, const ScreenPoint& a, const ScreenPoint& 
   const auto depths = Depths(pictures);
   Canvas canvas(pictures);
   const Bgr body = FromColour(colour);
-  StepSegment(depths.size, a, b, [&](int x, int y, std::int32_t z) {
+  // The depth buffer by value: the painted bytes could alias a reference to it.
+  StepSegment(depths.size, a, b, [depths, &canvas, &body](int x, int y, std::int32_t z) {
     if (z <= Front(depths.Cell(x, y))) canvas.Set(x, y, body.b);
   });
   const Bgr mark = FromColour(Yellow);
@@ -313,7 +314,7 @@ void PaintTriangle(TPictures& pictures, const ScreenPoint& a, const ScreenPoint&
   const auto depths = Depths(pictures);
   Canvas canvas(pictures);
   const std::uint8_t* colour = &Glob::ShadePalette[3 * shade];
-  ScanTriangle(depths.size, a, b, c, widen, [&](int x, int y, std::int32_t z) {
+  ScanTriangle(depths.size, a, b, c, widen, [depths, &canvas, colour](int x, int y, std::int32_t z) {
     if (z < Front(depths.Cell(x, y)) + 2) canvas.Set(x, y, colour);
   });
 }
