@@ -13,7 +13,7 @@ FILE_TIMEOUT ?= 30
 # user's only reports them (WENDRIX_WERROR defaults to off).
 WERROR ?= ON
 
-.PHONY: deps configure build run test test-sanitize fuzz fuzz-smoke bench truth sweep-check clean
+.PHONY: deps configure build run test test-sanitize fuzz fuzz-smoke bench truth sweep-check identity-check clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -48,6 +48,12 @@ fuzz: deps
 # several times that, which is no hang.
 fuzz-smoke:
 	@$(MAKE) --no-print-directory fuzz FUZZ_RUNS=1000000000 FILE_RUNS=1000000000 FUZZ_SECONDS=25 FILE_TIMEOUT=120
+
+# The example curves and a few families drawn at fixed seeds, compared with a reference
+# set written before a refactoring (IDENTITY_REF=DIR; REFERENCE=1 writes it).
+IDENTITY_REF ?= $(BUILD)/identity-ref
+identity-check: build
+	@bash scripts/identity-check.sh $(if $(REFERENCE),--reference) $(IDENTITY_REF) $(BUILD)/cli/wendrix-cli
 
 bench: build
 	@$(BUILD)/cli/wendrix-cli bench

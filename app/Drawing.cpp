@@ -24,37 +24,37 @@ void Timed(double& ms, Stage stage) {
 }
 
 template <class FramingStage>
-TStageTimes RunStagesFramedBy(FramingStage framing) {
+TStageTimes RunStagesFramedBy(TPictures& pictures, FramingStage framing) {
   TStageTimes times;
   ClearFloatFlags();
   const auto start = std::chrono::steady_clock::now();
   Timed(times.Sample, framing);
   Timed(times.Analyze, Bitangents::AnalyzeBitangents);
-  Timed(times.Square, SmallPictures::PaintBitangSquare);
-  Timed(times.Normals, SmallPictures::PaintMaxwell);
-  Timed(times.Hull, HullPicture::RenderHull);
+  Timed(times.Square, [&pictures] { SmallPictures::PaintBitangSquare(pictures); });
+  Timed(times.Normals, [&pictures] { SmallPictures::PaintMaxwell(pictures); });
+  Timed(times.Hull, [&pictures] { HullPicture::RenderHull(pictures); });
   times.Total = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   return times;
 }
 
 }  // namespace
 
-TStageTimes RunStages() { return RunStagesFramedBy(Framing::PrepareFigure); }
+TStageTimes RunStages(TPictures& pictures) { return RunStagesFramedBy(pictures, Framing::PrepareFigure); }
 
-TStageTimes RunStagesInView(const Framing::TViewState& view) {
-  return RunStagesFramedBy([&view] { Framing::PrepareFigureInView(view); });
+TStageTimes RunStagesInView(TPictures& pictures, const Framing::TViewState& view) {
+  return RunStagesFramedBy(pictures, [&view] { Framing::PrepareFigureInView(view); });
 }
 
-TStageTimes DrawFigure() {
+TStageTimes DrawFigure(TPictures& pictures) {
   CurveInput::PassParameters();
-  const TStageTimes times = RunStages();
+  const TStageTimes times = RunStages(pictures);
   Glob::DrawnFlag = true;
   return times;
 }
 
-TStageTimes DrawFigureInView(const Framing::TViewState& view) {
+TStageTimes DrawFigureInView(TPictures& pictures, const Framing::TViewState& view) {
   CurveInput::PassParameters();
-  const TStageTimes times = RunStagesInView(view);
+  const TStageTimes times = RunStagesInView(pictures, view);
   Glob::DrawnFlag = true;
   return times;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "geometry/Framing.h"
+#include "render/Pictures.h"
 
 namespace Drawing {
 
@@ -13,20 +14,21 @@ struct TStageTimes {
 
 // PrepareFigure, AnalyzeBitangents, PaintBitangSquare, PaintMaxwell, RenderHull, in
 // this order, with the floating-point flags cleared at the start and tested after
-// each stage. Throws WendrixError (or another std::exception) from the failing stage;
-// the stages after it do not run.
-TStageTimes RunStages();
+// each stage; the three pictures are drawn into `pictures`, at its sizes. Throws
+// WendrixError (or another std::exception) from the failing stage; the stages after
+// it do not run, and the pictures they would draw keep what they held.
+TStageTimes RunStages(TPictures& pictures);
 
 // RunStages with PrepareFigureInView(view) as the first stage: the new curve seen in a
 // view chosen before instead of one framed for it.
-TStageTimes RunStagesInView(const Framing::TViewState& view);
+TStageTimes RunStagesInView(TPictures& pictures, const Framing::TViewState& view);
 
 // The drawing that follows an accepted read: PassParameters, RunStages, then DrawnFlag
 // true. Throws as RunStages does; DrawnFlag then stays false.
-TStageTimes DrawFigure();
+TStageTimes DrawFigure(TPictures& pictures);
 
 // DrawFigure in `view` (a rotation, zoom and shift chosen before) rather than a view
 // framed for the new curve; throws as RunStages does.
-TStageTimes DrawFigureInView(const Framing::TViewState& view);
+TStageTimes DrawFigureInView(TPictures& pictures, const Framing::TViewState& view);
 
 }  // namespace Drawing

@@ -7,8 +7,6 @@
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
-#include "render/Bitmaps.h"
-#include "render/HullPicture.h"
 
 bool GlobInitialize() {
   Glob::DrawnFlag = false;
@@ -19,14 +17,11 @@ bool GlobInitialize() {
   Glob::PMax = 5;
   Glob::QMin = 0;
   Glob::QMax = Glob::Pi;
-  if (!Glob::CreateBitmaps()) return false;
   try {
     Glob::SaveList.clear();
     Sampling::CurvePoints.assign(1, Mastil{});
     Bitangents::BitangentList.assign(1, BitangentRecord{});
-    HullPicture::Rulings.assign(1, Ruling{});
     Tritangents::TritangentTriples.clear();
-    Glob::DepthBuffer.assign(400 * 400, 0);
     Glob::BuildShadePalette();
     FunPars::Initialize();
     Sampling::Initialize();
@@ -38,13 +33,10 @@ bool GlobInitialize() {
 }
 
 void GlobFinalize() {
-  Glob::ReleaseBitmaps();
   Sampling::CurvePoints.clear();
   Bitangents::BitangentList.clear();
-  HullPicture::Rulings.clear();
   Tritangents::TritangentTriples.clear();
   Glob::SaveList.clear();
-  Glob::DepthBuffer.clear();
   Glob::XFormula.clear();
   Glob::YFormula.clear();
   Glob::ZFormula.clear();

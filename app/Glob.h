@@ -1,10 +1,10 @@
 // Start-up and shut-down of the shared state and of every unit that owns resources.
 #pragma once
 
-// Sets the defaults, creates the bitmaps, the growable arrays, the shade palette and
-// the depth buffer, starts the formula compiler, the sampler and the analysis tables.
-// Returns false when a bitmap, the palette or the depth buffer cannot be obtained;
-// the application must then terminate.
+// Sets the defaults, creates the growable arrays and the shade palette, starts the
+// formula compiler, the sampler and the analysis tables. Returns false when memory
+// lacks; the application must then terminate. The pictures are each caller's own
+// (render/Pictures.h).
 bool GlobInitialize();
 
 // Releases everything GlobInitialize created.

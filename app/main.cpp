@@ -1,4 +1,6 @@
 // Wendrix: the convex hull of a closed space curve, in a window.
+#include <new>
+
 #include "app/Glob.h"
 #include "app/window/ErrorHandler.h"
 #include "app/window/WDXIntf.h"
@@ -12,9 +14,13 @@ int main(int argc, char** argv) {
     TWendrixApplication::setOrganizationName("Wendrix");
     TWendrixApplication::setApplicationName("Wendrix");
     TWendrixApplication::setApplicationDisplayName("Wendrix");
-    TWendrix form(TWendrixApplication::arguments().mid(1));
-    form.show();
-    code = TWendrixApplication::exec();
+    try {
+      TWendrix form(TWendrixApplication::arguments().mid(1));
+      form.show();
+      code = TWendrixApplication::exec();
+    } catch (const std::bad_alloc&) {
+      code = 1;  // no memory for the pictures
+    }
   }
   GlobFinalize();
   return code;

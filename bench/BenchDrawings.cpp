@@ -61,8 +61,8 @@ double EvalCurveNs() {
   return MsSince(start) * 1e6 / (Values * Passes);
 }
 
-void StartUp() {
-  if (!GlobInitialize()) throw std::runtime_error("start-up failed");
+void StartUp(TPictures& pictures) {
+  if (!GlobInitialize() || !CreatePictures(pictures)) throw std::runtime_error("start-up failed");
   Random::FixedSeed = 1;
 }
 
@@ -79,7 +79,8 @@ std::vector<TBenchCurve> BenchCurves() {
 }
 
 std::vector<TDrawingTiming> TimeDrawings(const std::vector<TBenchCurve>& curves, int runs) {
-  StartUp();
+  TPictures pictures;
+  StartUp(pictures);
   std::vector<TDrawingTiming> timings;
   for (const TBenchCurve& curve : curves) {
     TDrawingTiming timing;
@@ -88,11 +89,11 @@ std::vector<TDrawingTiming> TimeDrawings(const std::vector<TBenchCurve>& curves,
     for (int run = 0; run < runs; ++run) {
       FunPars::UseNativeCode(false);
       const double interpretedRead = ReadCurve(curve);
-      evaluator.push_back(interpretedRead + Drawing::DrawFigure().Total);
+      evaluator.push_back(interpretedRead + Drawing::DrawFigure(pictures).Total);
       FunPars::UseNativeCode(true);
       read.push_back(ReadCurve(curve));
       const std::uint64_t before = FunPars::CurveEvaluations;
-      const Drawing::TStageTimes stages = Drawing::DrawFigure();
+      const Drawing::TStageTimes stages = Drawing::DrawFigure(pictures);
       timing.Evaluations = FunPars::CurveEvaluations - before;
       sample.push_back(stages.Sample);
       analyze.push_back(stages.Analyze);
@@ -119,9 +120,10 @@ std::vector<TDrawingTiming> TimeDrawings(const std::vector<TBenchCurve>& curves,
 }
 
 TDragTiming TimeDrag(int steps) {
-  StartUp();
+  TPictures pictures;
+  StartUp(pictures);
   ReadCurve(BenchCurves().front());
-  Drawing::DrawFigure();
+  Drawing::DrawFigure(pictures);
   const MueveFigura::TShiftState left{false, false, false, true};
   DragGate::AlPisar(200, 200);
   std::vector<double> step, render, maxwell, view;
@@ -129,13 +131,13 @@ TDragTiming TimeDrag(int steps) {
     // Turns the view back and forth by 15 pixels across and 5 down.
     const int x = k % 2 == 0 ? 215 : 200, y = k % 2 == 0 ? 205 : 200;
     auto start = TClock::now();
-    if (!DragGate::AlMoverHull(x, y, left)) throw std::runtime_error("the drag step did not act");
+    if (!DragGate::AlMoverHull(pictures, x, y, left)) throw std::runtime_error("the drag step did not act");
     step.push_back(MsSince(start));
     start = TClock::now();
-    HullPicture::RenderHull();
+    HullPicture::RenderHull(pictures);
     render.push_back(MsSince(start));
     start = TClock::now();
-    SmallPictures::PaintMaxwell();
+    SmallPictures::PaintMaxwell(pictures);
     maxwell.push_back(MsSince(start));
     view.push_back(std::max(0.0, step.back() - render.back() - maxwell.back()));
   }

@@ -13,25 +13,26 @@
 namespace {
 
 // Start-up, the default input with p = 1, one drawing; the view mode as asked.
-void DrawDefaultCurve(bool stereo) {
-  if (!GlobInitialize()) throw std::runtime_error("start-up failed");
+void DrawDefaultCurve(TPictures& pictures, bool stereo) {
+  if (!GlobInitialize() || !CreatePictures(pictures)) throw std::runtime_error("start-up failed");
   CurveInput::TInputFields fields = CurveInput::DefaultFields();
   bool ready = false;
   if (CurveInput::LeeDatos(fields, ready).Outcome != CurveInput::TReadOutcome::Changed)
     throw std::runtime_error("default input refused");
   Glob::PValue = 1;
-  Drawing::DrawFigure();
-  if (stereo && !DragGate::MuestraAlambre()) throw std::runtime_error("stereo view refused");
+  Drawing::DrawFigure(pictures);
+  if (stereo && !DragGate::MuestraAlambre(pictures)) throw std::runtime_error("stereo view refused");
 }
 
 // Turns the view back and forth by 15 pixels, one step per iteration.
 void DragSteps(benchmark::State& state, bool stereo) {
-  DrawDefaultCurve(stereo);
+  TPictures pictures;
+  DrawDefaultCurve(pictures, stereo);
   const MueveFigura::TShiftState left{false, false, false, true};
   int direction = 1;
   DragGate::AlPisar(200, 200);
   for (auto _ : state) {
-    DragGate::AlMoverHull(200 + 15 * (direction > 0), 200 + 5 * (direction > 0), left);
+    DragGate::AlMoverHull(pictures, 200 + 15 * (direction > 0), 200 + 5 * (direction > 0), left);
     direction = -direction;
   }
   state.SetLabel(stereo ? "stereo" : "shaded");

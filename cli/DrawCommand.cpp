@@ -24,7 +24,6 @@
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
-#include "render/Bitmaps.h"
 #include "render/HullMeasures.h"
 
 namespace {
@@ -34,7 +33,7 @@ int Fail(int status, const std::string& message) {
   return status;
 }
 
-void WriteOutputs(const TDrawOptions& options, const Drawing::TStageTimes& times,
+void WriteOutputs(const TPictures& pictures, const TDrawOptions& options, const Drawing::TStageTimes& times,
                   const HullMeasures::TMeasures& measures) {
   if (!options.PngDir.empty()) {
     const QDir dir(QString::fromStdString(options.PngDir));
@@ -43,10 +42,10 @@ void WriteOutputs(const TDrawOptions& options, const Drawing::TStageTimes& times
     const auto add = [&](const char* name, const QImage& image) {
       files.push_back({dir.filePath(name).toStdString(), MeshFiles::PngBytes(image)});
     };
-    add("hull.png", Glob::HullBitmap);
-    add("square.png", Glob::BitangBitmap);
-    add("normals.png", Glob::MaxwellBitmap);
-    if (Glob::StereoMode) add("stereo.png", Glob::StereoBitmap);
+    add("hull.png", pictures.HullBitmap);
+    add("square.png", pictures.BitangBitmap);
+    add("normals.png", pictures.MaxwellBitmap);
+    if (Glob::StereoMode) add("stereo.png", pictures.StereoBitmap);
     // All or nothing: a set of pictures from two drawings would be worse than none.
     SafeFile::WriteAll(files);
   }
@@ -70,11 +69,13 @@ int Draw(const TDrawOptions& options) {
   if (!GatherInput(options, fields, p, q, message)) return Fail(ExitRefused, message);
   if (!ScriptedDraw::AcceptInput(fields, options.Seed, message) || !ScriptedDraw::PlaceParameters(p, q, message))
     return Fail(ExitRefused, message);
+  TPictures pictures;
+  if (!CreateOptionPictures(options, pictures, message)) return Fail(ExitRefused, message);
   try {
-    const Drawing::TStageTimes times = Drawing::DrawFigure();
-    ReplayViews(options);
+    const Drawing::TStageTimes times = Drawing::DrawFigure(pictures);
+    ReplayViews(pictures, options);
     const HullMeasures::TMeasures measures = HullMeasures::MeasureDrawing();
-    WriteOutputs(options, times, measures);
+    WriteOutputs(pictures, options, times, measures);
     if (!options.Quiet)
       std::printf("Drawn: %d curve points, %d bitangent records, %d tritangent planes in %.0f ms; %s.\n",
                   Sampling::CurvePointHigh + 1, static_cast<int>(Bitangents::BitangentCount),

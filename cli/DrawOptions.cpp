@@ -72,7 +72,8 @@ TParseOutcome ParseDrawOptions(const QStringList& arguments, TDrawOptions& optio
   const QCommandLineOption drag("drag", "A left-button drag in the main view; may be repeated.",
                                 "X0,Y0,X1,Y1[,shift|ctrl|ctrl+shift]");
   const QCommandLineOption quiet("quiet", "Prints no summary line.");
-  for (const QCommandLineOption& o : {p, q, png, json, obj, stl, seed, stereo, drag, quiet}) parser.addOption(o);
+  const QCommandLineOption size("size", "Side of the main view's pictures in pixels (default 400; the square and the normals get three quarters of it).", "N");
+  for (const QCommandLineOption& o : {p, q, png, json, obj, stl, seed, stereo, drag, quiet, size}) parser.addOption(o);
   parser.addPositionalArgument("FILE.wdx", "Curve file whose eleven lines replace the default input.", "[FILE.wdx]");
 
   QStringList all = arguments;
@@ -121,6 +122,11 @@ TParseOutcome ParseDrawOptions(const QStringList& arguments, TDrawOptions& optio
     const uint value = parser.value(seed).toUInt(&ok);
     if (!ok) return error("--seed needs an unsigned 32-bit integer");
     options.Seed = value;
+  }
+  if (parser.isSet(size)) {
+    bool ok = false;
+    options.HullSize = parser.value(size).toInt(&ok);
+    if (!ok) return error("--size needs a whole number of pixels");
   }
   options.Stereo = parser.isSet(stereo);
   options.Quiet = parser.isSet(quiet);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/core/CurveInput.h"
+#include "render/Pictures.h"
 #include "views/MueveFigura.h"
 
 // One left-button drag in the main view from (X0, Y0) to (X1, Y1).
@@ -24,6 +25,7 @@ struct TDrawOptions {
   std::string PngDir, JsonFile;              // empty when not asked for
   std::string ObjFile, StlFile;              // hull mesh files; empty when not asked for
   std::optional<std::uint32_t> Seed;
+  int HullSize = DefaultHullSize;  // --size: side of the main pictures; the small ones 3/4 of it
   bool Stereo = false;
   bool Quiet = false;  // no summary line on stdout
   std::vector<TDragStep> Drags;

@@ -21,10 +21,16 @@ bool GatherInput(const TDrawOptions& options, CurveInput::TInputFields& fields, 
   return true;
 }
 
-void ReplayViews(const TDrawOptions& options) {
-  if (options.Stereo && !DragGate::MuestraAlambre()) throw WendrixError("the stereo view cannot be shown");
+bool CreateOptionPictures(const TDrawOptions& options, TPictures& pictures, std::string& message) {
+  // 300 beside 400, as in the window.
+  const int small = static_cast<int>(3LL * options.HullSize / 4);
+  return CreatePictures(pictures, options.HullSize, small, message);
+}
+
+void ReplayViews(TPictures& pictures, const TDrawOptions& options) {
+  if (options.Stereo && !DragGate::MuestraAlambre(pictures)) throw WendrixError("the stereo view cannot be shown");
   for (const TDragStep& drag : options.Drags) {
     DragGate::AlPisar(drag.X0, drag.Y0);
-    DragGate::AlMoverHull(drag.X1, drag.Y1, drag.Keys);
+    DragGate::AlMoverHull(pictures, drag.X1, drag.Y1, drag.Keys);
   }
 }

@@ -15,9 +15,13 @@
 bool GatherInput(const TDrawOptions& options, CurveInput::TInputFields& fields, long double& p, long double& q,
                  std::string& message);
 
-// The stereo switch and the drags of `options`, through the window's own gate. Throws
-// WendrixError when the stereo view cannot be shown.
-void ReplayViews(const TDrawOptions& options);
+// The stereo switch and the drags of `options` on `pictures`, through the window's own
+// gate. Throws WendrixError when the stereo view cannot be shown.
+void ReplayViews(TPictures& pictures, const TDrawOptions& options);
+
+// Blank pictures at the sizes `options` asks for (--size). False with `message` for a
+// size outside the accepted range or when memory lacks.
+bool CreateOptionPictures(const TDrawOptions& options, TPictures& pictures, std::string& message);
 
 // Parses the options of command `name` with `parse` and runs `run` on them between the
 // shared state's start-up and shut-down. --help prints the usage on stdout (exit 0); a

@@ -79,6 +79,8 @@ int RunSweepValues(const TSweepOptions& options) {
   if (!GatherInput(options.Draw, fields, p0, q0, message)) return Fail(ExitRefused, message);
   if (!ScriptedDraw::AcceptInput(fields, options.Draw.Seed, message)) return Fail(ExitRefused, message);
 
+  TPictures pictures;
+  if (!CreateOptionPictures(options.Draw, pictures, message)) return Fail(ExitRefused, message);
   TSweepWork work;
   work.Values = Sweep::SweepValues(options.P, options.Q, p0, q0);
   work.WantFrames = !options.GifFile.empty() || !options.FramesDir.empty();
@@ -87,13 +89,13 @@ int RunSweepValues(const TSweepOptions& options) {
   std::vector<Sweep::TRow> rows;
   int failed = 0;
   try {
-    work.View = Sweep::ChooseView(work.Values, [&options] { ReplayViews(options.Draw); });
+    work.View = Sweep::ChooseView(pictures, work.Values, [&] { ReplayViews(pictures, options.Draw); });
     std::optional<GifWriter::TGifAnimation> gif;
     const QDir frames(QString::fromStdString(options.FramesDir));
     if (!options.FramesDir.empty() && !frames.mkpath("."))
       throw WendrixError("cannot create the folder " + options.FramesDir);
     TProgress progress(static_cast<int>(work.Values.size()));
-    RunSweepWork(work, [&](int k, const Sweep::TRow& row, const QImage& frame) {
+    RunSweepWork(pictures, work, [&](int k, const Sweep::TRow& row, const QImage& frame) {
       rows.push_back(row);
       failed += !row.Drawn;
       if (!options.GifFile.empty()) {

@@ -25,7 +25,7 @@ struct TSweepWork {
 // passes through.
 using TSweepSink = std::function<void(int k, const Sweep::TRow& row, const QImage& frame)>;
 
-// Draws every value of `work` and hands the results to `sink` in order. Throws
+// Draws every value of `work` into `pictures` (in a child process: into its copy) and hands the results to `sink` in order. Throws
 // WendrixError when a child process cannot be started or dies before sending all its
 // results.
-void RunSweepWork(const TSweepWork& work, const TSweepSink& sink);
+void RunSweepWork(TPictures& pictures, const TSweepWork& work, const TSweepSink& sink);

@@ -1,7 +1,8 @@
 // The numerical half of the shared state (unit Glob): the accepted curve input, the
-// constants derived from the t interval, the view state, the flags, the shade palette
-// and the depth buffer. Everything here is plain data, free of toolkit types, so that
-// the formula and geometry code can read it; the bitmaps live in render/Bitmaps.h.
+// constants derived from the t interval, the view state, the flags and the shade
+// palette. Everything here is plain data, free of toolkit types, so that the formula
+// and geometry code can read it; the pictures and their depth buffer are each drawing's
+// own (render/Pictures.h).
 #pragma once
 
 #include <array>
@@ -16,13 +17,6 @@ namespace Glob {
 // pi as the program's constants use it: significand C90FDAA22168C234, one unit in
 // the last place below the extended value nearest to pi.
 inline constexpr long double Pi = 0xC90FDAA22168C234p-62L;
-
-// A pixel rectangle with exclusive right and bottom edges.
-struct TRect {
-  int Left, Top, Right, Bottom;
-};
-inline constexpr TRect HullRect{0, 0, 400, 400};
-inline constexpr TRect BoxRect{0, 0, 300, 300};
 
 // Accepted input, written only when the input fields are accepted.
 inline std::string XFormula, YFormula, ZFormula;
@@ -74,8 +68,5 @@ void BuildShadePalette();
 
 // Toolkit colour value (red + 256 green + 65536 blue) of palette entry `index`.
 std::uint32_t PaletteColour(int index);
-
-// One 32-bit cell per pixel of the 400 x 400 hull picture; the renderer owns its layout.
-inline std::vector<std::uint32_t> DepthBuffer;
 
 }  // namespace Glob

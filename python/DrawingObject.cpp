@@ -10,7 +10,7 @@
 #include "geometry/Bitangents.h"
 #include "geometry/Sampling.h"
 #include "geometry/Tritangents.h"
-#include "render/Bitmaps.h"
+#include "render/Pictures.h"
 
 namespace py = pybind11;
 
@@ -122,7 +122,7 @@ py::object LongDoubleScalar(long double value) {
   return array[py::tuple()];
 }
 
-py::object DrawingObject(const Drawing::TStageTimes& times, const HullMesh::THullMesh& mesh,
+py::object DrawingObject(const TPictures& pictures, const Drawing::TStageTimes& times, const HullMesh::THullMesh& mesh,
                          const HullMeasures::TMeasures& measures) {
   auto curvePoint = [](const Mastil& m) {
     return TCurvePointRow{m.Param, Components(m.Point), Components(m.Tangent), m.Torsion};
@@ -132,10 +132,10 @@ py::object DrawingObject(const Drawing::TStageTimes& times, const HullMesh::THul
                          Components(r.PointS), Components(r.PointT), Components(r.PlaneNormal)};
   };
   const auto tritangent = [](std::size_t k) { return Tritangents::TritangentTriples.at(k); };
-  py::dict pictures;
-  pictures["hull"] = Picture(Glob::HullBitmap);
-  pictures["square"] = Picture(Glob::BitangBitmap);
-  pictures["normals"] = Picture(Glob::MaxwellBitmap);
+  py::dict images;
+  images["hull"] = Picture(pictures.HullBitmap);
+  images["square"] = Picture(pictures.BitangBitmap);
+  images["normals"] = Picture(pictures.MaxwellBitmap);
   return py::module_::import("types").attr("SimpleNamespace")(
       py::arg("input") = Input(),
       py::arg("curve_points") = Rows<TCurvePointRow>(Sampling::CurvePoints, 0, Sampling::CurvePointHigh, curvePoint),
@@ -143,7 +143,7 @@ py::object DrawingObject(const Drawing::TStageTimes& times, const HullMesh::THul
       py::arg("bitangents") = Rows<TBitangentRow>(Bitangents::BitangentList, 1, Bitangents::BitangentCount, bitangent),
       py::arg("tritangents") = Triples(static_cast<std::size_t>(Tritangents::TritangentCount), tritangent),
       py::arg("view") = Fields(FigureFields::ViewFields()), py::arg("mesh") = Mesh(mesh),
-      py::arg("pictures") = pictures, py::arg("measures") = Measures(measures), py::arg("timings_ms") = Timings(times));
+      py::arg("pictures") = images, py::arg("measures") = Measures(measures), py::arg("timings_ms") = Timings(times));
 }
 
 }  // namespace WendrixPython

@@ -30,7 +30,8 @@ const char* const DrawDoc =
     "qmin .. qmax, the analysis\n"
     "seeded with `seed` (None: the clock). Returns an object with the attributes input,\n"
     "curve_points, chord_scale, bitangents, tritangents, view, mesh (vertices, faces),\n"
-    "pictures (hull, square, normals: H x W x 3 uint8), measures and timings_ms; reals\n"
+    "pictures (hull, square, normals: H x W x 3 uint8; the hull `size` pixels a side, the\n"
+    "other two three quarters of it), measures and timings_ms; reals\n"
     "are numpy.longdouble. Raises ValueError with the window's message when the input is\n"
     "refused, RuntimeError with its message when the drawing fails.";
 
@@ -58,17 +59,19 @@ class TGlobSession {
 
 py::object Draw(std::string x, std::string y, std::string z, std::string tmin, std::string tmax, std::string pmin,
                 std::string pmax, std::string qmin, std::string qmax, long double p, long double q,
-                std::optional<std::uint32_t> seed) {
+                std::optional<std::uint32_t> seed, int size) {
   CurveInput::TInputFields fields{x, y, z, tmin, tmax, pmin, pmax, qmin, qmax};
   const TGlobSession session;
   std::string message;
   if (!ScriptedDraw::AcceptInput(fields, seed, message) || !ScriptedDraw::PlaceParameters(p, q, message))
     throw py::value_error(message);
+  TPictures pictures;
+  if (!CreatePictures(pictures, size, static_cast<int>(3LL * size / 4), message)) throw py::value_error(message);
   Drawing::TStageTimes times;
   HullMesh::THullMesh mesh;
   HullMeasures::TMeasures measures;
   try {
-    times = Drawing::DrawFigure();
+    times = Drawing::DrawFigure(pictures);
     mesh = HullMesh::BuildHullMesh();
     measures = HullMeasures::Measure(mesh);
   } catch (const std::bad_alloc&) {
@@ -77,7 +80,7 @@ py::object Draw(std::string x, std::string y, std::string z, std::string tmin, s
     // Every failure of the drawing is a RuntimeError, whatever its C++ type.
     throw std::runtime_error(error.what());
   }
-  return WendrixPython::DrawingObject(times, mesh, measures);
+  return WendrixPython::DrawingObject(pictures, times, mesh, measures);
 }
 
 // A variable's value: a decimal text read as wendrix-cli reads it, or anything numpy
@@ -100,15 +103,15 @@ py::object Eval(const std::string& formula, std::optional<std::string> vars, con
     for (const auto& [name, value] : values) *vars += name.cast<std::string>();
   }
   const std::string letters = FormulaEval::VariableLetters(vars);
-  std::vector<long double> slots(letters.size(), 0.0L);
+  std::vector<long double> slotValues(letters.size(), 0.0L);
   for (const auto& [key, value] : values) {
     const std::string name = key.cast<std::string>();
     const std::size_t slot = name.size() == 1 ? FormulaEval::VariableSlot(letters, name[0]) : std::string::npos;
     if (slot == std::string::npos) throw py::value_error("\"" + name + "\" is not a variable of vars");
-    slots[slot] = VariableValue(value);
+    slotValues[slot] = VariableValue(value);
   }
   std::string message;
-  const long double value = FormulaEval::Evaluate(formula, vars, slots, message);
+  const long double value = FormulaEval::Evaluate(formula, vars, slotValues, message);
   if (!message.empty()) throw py::value_error(message);
   return WendrixPython::LongDoubleScalar(value);
 }
@@ -122,6 +125,7 @@ PYBIND11_MODULE(wendrix, module) {
   module.def("draw", &Draw, DrawDoc, py::kw_only(), py::arg("x") = defaults.X, py::arg("y") = defaults.Y,
              py::arg("z") = defaults.Z, py::arg("tmin") = defaults.TMin, py::arg("tmax") = defaults.TMax,
              py::arg("pmin") = defaults.PMin, py::arg("pmax") = defaults.PMax, py::arg("qmin") = defaults.QMin,
-             py::arg("qmax") = defaults.QMax, py::arg("p") = 0.0L, py::arg("q") = 0.0L, py::arg("seed") = 1);
+             py::arg("qmax") = defaults.QMax, py::arg("p") = 0.0L, py::arg("q") = 0.0L, py::arg("seed") = 1,
+             py::arg("size") = DefaultHullSize);
   module.def("eval", &Eval, EvalDoc, py::arg("formula"), py::arg("vars") = py::none());
 }

@@ -12,7 +12,6 @@
 #include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
 #include "geometry/Vectors.h"
-#include "render/Bitmaps.h"
 #include "render/Raster.h"
 
 namespace HullPicture {
@@ -22,15 +21,17 @@ namespace {
 constexpr int InitialRulings = 100;
 constexpr int RulingGrowth = 10;
 
-void PaintRuling(const Ruling& r) { Raster::PaintSegment(r.EndS, r.EndT, Glob::PaletteColour(r.Shade)); }
+void PaintRuling(TPictures& pictures, const Ruling& r) {
+  Raster::PaintSegment(pictures, r.EndS, r.EndT, Glob::PaletteColour(r.Shade));
+}
 
-// Round(v) as a pixel index 0..399 of the hull picture; false when it falls outside.
+// Round(v) as a pixel index 0..size - 1 of the hull picture; false when it falls outside.
 // Values far outside are told apart before converting, so they never overflow.
-bool RoundPixel(long double v, int& pixel) {
+bool RoundPixel(long double v, int size, int& pixel) {
   if (std::isnan(v)) throw RangeError();
-  if (v < -1 || v > Raster::PictureSize) return false;
+  if (v < -1 || v > size) return false;
   pixel = RoundChecked(v);
-  return pixel >= 0 && pixel < Raster::PictureSize;
+  return pixel >= 0 && pixel < size;
 }
 
 // A curve point as the overlay sees it: its pixel, and how its depth relates to the
@@ -41,13 +42,13 @@ struct OverlayPoint {
   bool NearFront = false, OnSurface = false;
 };
 
-OverlayPoint EvaluateCurvePoint(int k) {
-  const ScreenPoint s = Framing::ProjectPoint(Sampling::CurvePoints[k].Point);
+OverlayPoint EvaluateCurvePoint(const TPictures& pictures, int k) {
+  const ScreenPoint s = PicturePoint(pictures, Sampling::CurvePoints[k].Point);
   OverlayPoint p;
   int x, y;
-  if (!RoundPixel(s.x, x) || !RoundPixel(s.y, y)) return p;
+  if (!RoundPixel(s.x, pictures.HullSize(), x) || !RoundPixel(s.y, pictures.HullSize(), y)) return p;
   const std::int32_t z = Raster::RoundDepth(s.z);
-  const std::int32_t front = Raster::FrontDepth(x, y), back = Raster::BackDepth(x, y);
+  const std::int32_t front = Raster::FrontDepth(pictures, x, y), back = Raster::BackDepth(pictures, x, y);
   p.Inside = true;
   p.X = x;
   p.Y = y;
@@ -58,23 +59,31 @@ OverlayPoint EvaluateCurvePoint(int k) {
 
 }  // namespace
 
+ScreenPoint PicturePoint(const TPictures& pictures, const TVector3& p) {
+  const ScreenPoint s = Framing::ProjectPoint(p);
+  const long double scale = pictures.HullScale();
+  return {s.x * scale, s.y * scale, s.z};
+}
+
 std::int32_t ShadeIndex(const TVector3& n) {
   const std::int32_t i = RoundChecked(80 * Dot(Glob::ViewAxisZ, n));
   return i > 0 ? 128 + i : 32 - i;
 }
 
-Ruling ProjectRuling(const BitangentRecord& b) {
+Ruling ProjectRuling(const TPictures& pictures, const BitangentRecord& b) {
   Ruling r;
-  r.EndS = Framing::ProjectPoint(b.PointS);
-  r.EndT = Framing::ProjectPoint(b.PointT);
+  r.EndS = PicturePoint(pictures, b.PointS);
+  r.EndT = PicturePoint(pictures, b.PointT);
   r.Shade = ShadeIndex(b.PlaneNormal);
   return r;
 }
 
-void AppendRuling(const Ruling& r) {
-  if (static_cast<long long>(Rulings.size()) - 1 <= RulingCount) Rulings.resize(RulingCount + RulingGrowth);
-  ++RulingCount;
-  Rulings[RulingCount] = r;
+void AppendRuling(TPictures& pictures, const Ruling& r) {
+  ArrayReglas& rulings = pictures.Rulings;
+  std::int32_t& count = pictures.RulingCount;
+  if (static_cast<long long>(rulings.size()) - 1 <= count) rulings.resize(count + RulingGrowth);
+  ++count;
+  rulings[count] = r;
 }
 
 bool Visible(const BitangentRecord& b) { return b.OnHull && b.ParamT >= b.ParamS; }
@@ -98,23 +107,23 @@ QuadSplit SplitStripQuad(const Ruling& a, const Ruling& b) {
   return {{{0, 1, 3}, {0, 2, 3}}};
 }
 
-void FillStripQuad(const Ruling& a, const Ruling& b, RenderMode mode) {
+void FillStripQuad(TPictures& pictures, const Ruling& a, const Ruling& b, RenderMode mode) {
   const ScreenPoint* corner[4] = {&a.EndS, &a.EndT, &b.EndS, &b.EndT};
   const QuadSplit split = SplitStripQuad(a, b);
   const auto& [first, second] = split;
   if (mode == RenderMode::Depth) {
-    Raster::DepthTriangle(*corner[first[0]], *corner[first[1]], *corner[first[2]], false);
-    Raster::DepthTriangle(*corner[second[0]], *corner[second[1]], *corner[second[2]], false);
-    Raster::DepthSegment(a.EndS, b.EndS);
-    Raster::DepthSegment(a.EndT, b.EndT);
+    Raster::DepthTriangle(pictures, *corner[first[0]], *corner[first[1]], *corner[first[2]], false);
+    Raster::DepthTriangle(pictures, *corner[second[0]], *corner[second[1]], *corner[second[2]], false);
+    Raster::DepthSegment(pictures, a.EndS, b.EndS);
+    Raster::DepthSegment(pictures, a.EndT, b.EndT);
     return;
   }
-  Raster::PaintTriangle(*corner[first[0]], *corner[first[1]], *corner[first[2]], a.Shade, false);
-  Raster::PaintTriangle(*corner[second[0]], *corner[second[1]], *corner[second[2]], b.Shade, false);
+  Raster::PaintTriangle(pictures, *corner[first[0]], *corner[first[1]], *corner[first[2]], a.Shade, false);
+  Raster::PaintTriangle(pictures, *corner[second[0]], *corner[second[1]], *corner[second[2]], b.Shade, false);
   // The curve pieces wrote their depths too: where one lies nearest, no triangle passes
   // the front test, and only the piece itself can fill the pixel.
-  Raster::PaintSegment(a.EndS, b.EndS, Raster::Yellow);
-  Raster::PaintSegment(a.EndT, b.EndT, Raster::Yellow);
+  Raster::PaintSegment(pictures, a.EndS, b.EndS, Raster::Yellow);
+  Raster::PaintSegment(pictures, a.EndT, b.EndT, Raster::Yellow);
 }
 
 bool TritangentCorners(const Tritangents::Triple& u, std::array<TVector3, 3>& corners, TVector3& n) {
@@ -135,7 +144,7 @@ TVector3 CurveCentroid() {
   return high >= 0 ? Glob::FigureCentre + sum / (high + 1) : Glob::FigureCentre;
 }
 
-void TritangentTriangles(RenderMode mode) {
+void TritangentTriangles(TPictures& pictures, RenderMode mode) {
   // The mean of the curve points lies inside the hull, well away from every face
   // plane unless the curve is planar, which has no tritangent planes.
   const TVector3 inside = CurveCentroid();
@@ -146,12 +155,12 @@ void TritangentTriangles(RenderMode mode) {
     long double length = Length(n);
     if (Dot(inside - p[0], n) > 0) length = -length;
     n = n / length;
-    const ScreenPoint s1 = Framing::ProjectPoint(p[0]), s2 = Framing::ProjectPoint(p[1]),
-                      s3 = Framing::ProjectPoint(p[2]);
+    const ScreenPoint s1 = PicturePoint(pictures, p[0]), s2 = PicturePoint(pictures, p[1]),
+                      s3 = PicturePoint(pictures, p[2]);
     if (mode == RenderMode::Depth)
-      Raster::DepthTriangle(s1, s2, s3, true);
+      Raster::DepthTriangle(pictures, s1, s2, s3, true);
     else
-      Raster::PaintTriangle(s1, s2, s3, ShadeIndex(n), true);
+      Raster::PaintTriangle(pictures, s1, s2, s3, ShadeIndex(n), true);
   }
 }
 
@@ -165,11 +174,11 @@ bool QuadNormal(const BitangentRecord& a, const BitangentRecord& b, TVector3& n)
   return true;
 }
 
-void BuildRulings() {
-  if (Tritangents::TritangentCount > 0) TritangentTriangles(RenderMode::Depth);
+void BuildRulings(TPictures& pictures) {
+  if (Tritangents::TritangentCount > 0) TritangentTriangles(pictures, RenderMode::Depth);
   const BitangentRecord* previous = nullptr;
-  WalkStrips([&previous](const BitangentRecord& b, bool stripStart) {
-    Ruling r = ProjectRuling(b);
+  WalkStrips([&pictures, &previous](const BitangentRecord& b, bool stripStart) {
+    Ruling r = ProjectRuling(pictures, b);
     r.StripStart = stripStart;
     TVector3 n;
     // Where a strip runs into the edge of a flat face, its planes sweep the angle
@@ -177,48 +186,51 @@ void BuildRulings() {
     // the quad it bounds would shade the whole quad as seen from behind.
     if (!stripStart && previous && QuadNormal(*previous, b, n)) {
       if (Dot(n, b.PlaneNormal) < 0.9L) r.Shade = ShadeIndex(n);
-      if (Dot(n, previous->PlaneNormal) < 0.9L) Rulings[RulingCount].Shade = ShadeIndex(n);
+      if (Dot(n, previous->PlaneNormal) < 0.9L) pictures.Rulings[pictures.RulingCount].Shade = ShadeIndex(n);
     }
     previous = &b;
-    AppendRuling(r);
+    AppendRuling(pictures, r);
+    const std::int32_t count = pictures.RulingCount;
     if (r.StripStart)
-      Raster::DepthSegment(r.EndS, r.EndT);
+      Raster::DepthSegment(pictures, r.EndS, r.EndT);
     else
-      FillStripQuad(Rulings[RulingCount - 1], Rulings[RulingCount], RenderMode::Depth);
+      FillStripQuad(pictures, pictures.Rulings[count - 1], pictures.Rulings[count], RenderMode::Depth);
   });
 }
 
-void PaintHull() {
-  if (Tritangents::TritangentCount > 0) TritangentTriangles(RenderMode::Paint);
-  Rulings.at(0).StripStart = true;
-  for (std::int32_t i = 1; i <= RulingCount; ++i) {
-    const Ruling& previous = Rulings[i - 1];
-    const Ruling& current = Rulings[i];
+void PaintHull(TPictures& pictures) {
+  if (Tritangents::TritangentCount > 0) TritangentTriangles(pictures, RenderMode::Paint);
+  const ArrayReglas& rulings = pictures.Rulings;
+  const std::int32_t count = pictures.RulingCount;
+  pictures.Rulings.at(0).StripStart = true;
+  for (std::int32_t i = 1; i <= count; ++i) {
+    const Ruling& previous = rulings[i - 1];
+    const Ruling& current = rulings[i];
     if (!current.StripStart) {
-      FillStripQuad(previous, current, RenderMode::Paint);
+      FillStripQuad(pictures, previous, current, RenderMode::Paint);
       continue;
     }
-    PaintRuling(current);
+    PaintRuling(pictures, current);
     // The ruling before a strip start closes the previous strip, unless that strip had
     // only the one ruling already painted as its start.
-    if (!previous.StripStart) PaintRuling(previous);
+    if (!previous.StripStart) PaintRuling(pictures, previous);
   }
-  if (RulingCount >= 1 && !Rulings[RulingCount].StripStart) PaintRuling(Rulings[RulingCount]);
+  if (count >= 1 && !rulings[count].StripStart) PaintRuling(pictures, rulings[count]);
 }
 
-void PaintCurve() {
+void PaintCurve(TPictures& pictures) {
   const int high = Sampling::CurvePointHigh;
   if (high < 0) return;
   CheckIndex(high, Sampling::CurvePoints.size());
-  OverlayPoint previous = EvaluateCurvePoint(0);
+  OverlayPoint previous = EvaluateCurvePoint(pictures, 0);
   if (!previous.Inside) return;
-  QPainter painter(&Glob::HullBitmap);
+  QPainter painter(&pictures.HullBitmap);
   // Flat caps leave out a line's last pixel, where the next line starts, as a pen moving
   // from point to point does; a line to the pen's own pixel therefore draws nothing.
   const QPen yellow(QColor(255, 255, 0), 1, Qt::SolidLine, Qt::FlatCap);
   const QPen silver(QColor(192, 192, 192), 1, Qt::SolidLine, Qt::FlatCap);
   for (int k = 0; k <= high; ++k) {
-    const OverlayPoint current = EvaluateCurvePoint(k);
+    const OverlayPoint current = EvaluateCurvePoint(pictures, k);
     if (!current.Inside) break;
     const bool frontSurface = previous.OnSurface && current.OnSurface && previous.NearFront && current.NearFront;
     const bool offSurface = !previous.OnSurface && !current.OnSurface;
@@ -230,16 +242,16 @@ void PaintCurve() {
   }
 }
 
-void RenderHull() {
-  Raster::RequirePicture();
-  Raster::ClearDepth();
-  RulingCount = 0;
-  Rulings.clear();
-  Rulings.resize(InitialRulings);
-  BuildRulings();
-  Glob::HullBitmap.fill(Qt::white);
-  PaintHull();
-  PaintCurve();
+void RenderHull(TPictures& pictures) {
+  Raster::RequirePicture(pictures);
+  Raster::ClearDepth(pictures);
+  pictures.RulingCount = 0;
+  pictures.Rulings.clear();
+  pictures.Rulings.resize(InitialRulings);
+  BuildRulings(pictures);
+  pictures.HullBitmap.fill(Qt::white);
+  PaintHull(pictures);
+  PaintCurve(pictures);
 }
 
 }  // namespace HullPicture

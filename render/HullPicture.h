@@ -15,39 +15,32 @@
 #include "geometry/Bitangents.h"
 #include "geometry/Framing.h"
 #include "geometry/Tritangents.h"
-
-struct Ruling {
-  ScreenPoint EndS, EndT;  // projections of PointS and PointT
-  std::int32_t Shade = 0;  // palette index
-  bool StripStart = false;
-};
-using ArrayReglas = std::vector<Ruling>;
+#include "render/Pictures.h"
 
 namespace HullPicture {
 
-// Rulings of the last picture in records 1..RulingCount, in the order they were built;
-// record 0 is a sentinel whose StripStart the paint pass sets.
-inline ArrayReglas Rulings;
-inline std::int32_t RulingCount = 0;
-
 enum class RenderMode { Depth, Paint };
 
-// Draws the hull's boundary in the current view into HullBitmap: clears the depth buffer,
-// rebuilds the rulings from BitangentList (depth pass), fills the picture white, paints
-// the strips and tritangent triangles, and draws the curve over them. Empty lists give
-// a white picture with the curve only.
-void RenderHull();
+// Draws the hull's boundary in the current view into the HullBitmap of `pictures`, at its
+// size: clears its depth buffer, rebuilds its rulings from BitangentList (depth pass),
+// fills the picture white, paints the strips and tritangent triangles, and draws the
+// curve over them. Empty lists give a white picture with the curve only.
+void RenderHull(TPictures& pictures);
+
+// Pixel and depth of world point p in the current view, in a hull picture of `pictures`'
+// size: the framing's ProjectPoint with x and y scaled by HullScale.
+ScreenPoint PicturePoint(const TPictures& pictures, const TVector3& p);
 
 // Palette index of a face with unit outward normal n: I = Round(80 ViewAxisZ . n);
 // 128 + I (green scale) when I > 0, else 32 + |I| (orange scale). RangeError for a NaN.
 std::int32_t ShadeIndex(const TVector3& n);
 
-// The bitangent segment of b projected to the screen, shaded by its plane normal;
+// The bitangent segment of b projected into the picture, shaded by its plane normal;
 // StripStart is left false for the caller to set.
-Ruling ProjectRuling(const BitangentRecord& b);
+Ruling ProjectRuling(const TPictures& pictures, const BitangentRecord& b);
 
 // Appends r at index RulingCount + 1, growing Rulings by 10 records when it is full.
-void AppendRuling(const Ruling& r);
+void AppendRuling(TPictures& pictures, const Ruling& r);
 
 // True when the picture shows record b: OnHull and ParamT >= ParamS (the list holds every
 // pair as (s, t) and as (t, s); only one is drawn). A NaN parameter hides the record.
@@ -71,7 +64,7 @@ QuadSplit SplitStripQuad(const Ruling& a, const Ruling& b);
 // two triangles shaded a.Shade and b.Shade: depth mode writes them and the two curve
 // pieces a.EndS-b.EndS and a.EndT-b.EndT; paint mode paints them, then each curve
 // piece in yellow where it lies at the front.
-void FillStripQuad(const Ruling& a, const Ruling& b, RenderMode mode);
+void FillStripQuad(TPictures& pictures, const Ruling& a, const Ruling& b, RenderMode mode);
 
 // The flat triangle of tritangent triple u: its corners P(u1), P(u2), P(u3) on the curve
 // at the current p and q, and n = (P2 - P1) x (P3 - P2) / FigureDiagonal^2, not
@@ -84,7 +77,7 @@ TVector3 CurveCentroid();
 
 // One flat triangle per tritangent triple, its normal turned away from the mean of the
 // curve points; triples whose three points (nearly) lie on a line are skipped.
-void TritangentTriangles(RenderMode mode);
+void TritangentTriangles(TPictures& pictures, RenderMode mode);
 
 // Unit normal of the quad between the segments of consecutive records a and b (the
 // cross product of its diagonals), turned to the side of their plane normals. False
@@ -95,15 +88,15 @@ bool QuadNormal(const BitangentRecord& a, const BitangentRecord& b, TVector3& n)
 // (OnHull, ParamT >= ParamS) appended in order, each strip's first ruling written as a
 // segment and every following one as a quad with its predecessor. A ruling whose plane
 // normal lies more than 25 degrees from a quad it bounds takes that quad's shade.
-void BuildRulings();
+void BuildRulings(TPictures& pictures);
 
 // Paint pass over the rulings: each strip's first and last ruling as lines in their own
 // shade, the quads between them, and before them the tritangent triangles.
-void PaintHull();
+void PaintHull(TPictures& pictures);
 
 // Draws the curve points' polyline over the picture: yellow where both ends lie on the
 // front surface, silver where neither lies on a surface, nothing otherwise. Stops at the
 // first point that projects outside the picture.
-void PaintCurve();
+void PaintCurve(TPictures& pictures);
 
 }  // namespace HullPicture

@@ -7,33 +7,49 @@
 
 #include "formula/Checks.h"
 #include "geometry/SharedState.h"
-#include "render/Bitmaps.h"
+#include "render/Pictures.h"
 
 namespace Raster {
 
 namespace {
 
-constexpr int CellCount = PictureSize * PictureSize;
 constexpr long double MaxDepth = 32767;
 
-// The depth buffer as 400 x 400 cells; RangeError when it was not allocated at that size.
-std::uint32_t* Cells() {
-  if (Glob::DepthBuffer.size() != static_cast<std::size_t>(CellCount)) throw RangeError();
-  return Glob::DepthBuffer.data();
-}
+std::size_t CellCount(int size) { return static_cast<std::size_t>(size) * static_cast<std::size_t>(size); }
 
-std::uint32_t& Cell(std::uint32_t* cells, int x, int y) { return cells[x * PictureSize + y]; }
+// The depth buffer of a picture of size x size pixels.
+template <class Cells>
+struct TDepths {
+  Cells* cells;
+  int size;
+  Cells& Cell(int x, int y) const { return cells[x * size + y]; }
+};
+
+// The depth buffer of `pictures`; RangeError when the picture is not a square of 24-bit
+// pixels or the buffer has not one cell per pixel.
+TDepths<std::uint32_t> Depths(TPictures& pictures) {
+  RequirePicture(pictures);
+  const int size = pictures.HullSize();
+  if (pictures.DepthBuffer.size() != CellCount(size)) throw RangeError();
+  return {pictures.DepthBuffer.data(), size};
+}
+TDepths<const std::uint32_t> Depths(const TPictures& pictures) {
+  RequirePicture(pictures);
+  const int size = pictures.HullSize();
+  if (pictures.DepthBuffer.size() != CellCount(size)) throw RangeError();
+  return {pictures.DepthBuffer.data(), size};
+}
 
 std::uint16_t Front(std::uint32_t cell) { return static_cast<std::uint16_t>(cell & 0xFFFFu); }
 std::int16_t Back(std::uint32_t cell) { return static_cast<std::int16_t>(cell >> 16); }
 
-// Direct access to the 24-bit rows of HullBitmap, whose pixels are bytes blue, green, red.
+// Direct access to the 24-bit rows of a HullBitmap, whose pixels are bytes blue, green, red.
 class Canvas {
  public:
-  Canvas() {
-    RequirePicture();
-    bits_ = Glob::HullBitmap.bits();  // detaches once here, not per pixel
-    stride_ = Glob::HullBitmap.bytesPerLine();
+  explicit Canvas(TPictures& pictures) {
+    RequirePicture(pictures);
+    bits_ = pictures.HullBitmap.bits();  // detaches once here, not per pixel
+    stride_ = pictures.HullBitmap.bytesPerLine();
   }
   void Set(int x, int y, const std::uint8_t* bgr) {
     std::uint8_t* p = bits_ + y * stride_ + 3 * x;
@@ -125,39 +141,39 @@ bool IndexWithin(long double v, int lo, int hi, int& index) {
   return true;
 }
 
-// Steps from a to b along one axis u, one pixel per whole u with 0 < u < 400: the other
+// Steps from a to b along one axis u, one pixel per whole u with 0 < u < size: the other
 // coordinate v and the depth are interpolated at u, and visit(u, v, depth) is called
-// when 0 < v < 400.
+// when 0 < v < size.
 template <class Visit>
-void StepAxis(long double ua, long double ub, long double va, long double vb, long double za, long double zb,
-              Visit visit) {
+void StepAxis(int size, long double ua, long double ub, long double va, long double vb, long double za,
+              long double zb, Visit visit) {
   const long double du = ub - ua;
   const long double mv = (vb - va) / du, mz = (zb - za) / du;
-  const Span steps = du > 0 ? Clip(std::floor(ua), std::floor(ub), 1, PictureSize - 1)
-                            : Clip(std::floor(ub), std::floor(ua), 1, PictureSize - 1);
+  const Span steps =
+      du > 0 ? Clip(std::floor(ua), std::floor(ub), 1, size - 1) : Clip(std::floor(ub), std::floor(ua), 1, size - 1);
   for (int u = steps.first; u <= steps.last; ++u) {
     int v;
-    if (IndexWithin(std::floor(va + mv * (u - ua)), 1, PictureSize - 1, v)) visit(u, v, RoundDepth(za + mz * (u - ua)));
+    if (IndexWithin(std::floor(va + mv * (u - ua)), 1, size - 1, v)) visit(u, v, RoundDepth(za + mz * (u - ua)));
   }
 }
 
 // Visits the pixels of segment a-b as visit(x, y, depth): one pixel per column when the
 // segment is mostly horizontal, one per row otherwise; nothing when a = b.
 template <class Visit>
-void StepSegment(const ScreenPoint& a, const ScreenPoint& b, Visit visit) {
+void StepSegment(int size, const ScreenPoint& a, const ScreenPoint& b, Visit visit) {
   RequireNumbers(a);
   RequireNumbers(b);
   const long double dx = b.x - a.x, dy = b.y - a.y;
   if (std::fabs(dx) > std::fabs(dy))
-    StepAxis(a.x, b.x, a.y, b.y, a.z, b.z, visit);
+    StepAxis(size, a.x, b.x, a.y, b.y, a.z, b.z, visit);
   else if (dy != 0)
-    StepAxis(a.y, b.y, a.x, b.x, a.z, b.z, [&visit](int y, int x, std::int32_t z) { visit(x, y, z); });
+    StepAxis(size, a.y, b.y, a.x, b.x, a.z, b.z, [&visit](int y, int x, std::int32_t z) { visit(x, y, z); });
 }
 
-// Visits the pixels of triangle abc inside HullRect as visit(x, y, depth), rows from top
-// to bottom and each row's span from left to right.
+// Visits the pixels of triangle abc inside the size x size picture as visit(x, y, depth),
+// rows from top to bottom and each row's span from left to right.
 template <class Visit>
-void ScanTriangle(const ScreenPoint& a, const ScreenPoint& b, const ScreenPoint& c, bool widen, Visit visit) {
+void ScanTriangle(int size, const ScreenPoint& a, const ScreenPoint& b, const ScreenPoint& c, bool widen, Visit visit) {
   RequireNumbers(a);
   RequireNumbers(b);
   RequireNumbers(c);
@@ -180,9 +196,9 @@ void ScanTriangle(const ScreenPoint& a, const ScreenPoint& b, const ScreenPoint&
 
   const int extra = widen ? 1 : 0;
   auto span = [&](int y, long double left, long double right) {
-    // Cutting the ends to -2..401 first leaves the visible part of the span unchanged.
-    const int first = std::max(CeilSmall(Cut(left, -2, PictureSize + 1)), 0);
-    const int last = std::min(FloorSmall(Cut(right, -2, PictureSize + 1)) + extra, PictureSize - 1);
+    // Cutting the ends to -2..size + 1 first leaves the visible part of the span unchanged.
+    const int first = std::max(CeilSmall(Cut(left, -2, size + 1)), 0);
+    const int last = std::min(FloorSmall(Cut(right, -2, size + 1)) + extra, size - 1);
     // The depth is V0.z + gy (y - V0.y) + gx (x - V0.x), summed in that order.
     const long double rowDepth = v0->z + gy * (y - v0->y);
     const auto depth = [&](int x) { return rowDepth + gx * (x - v0->x); };
@@ -202,7 +218,7 @@ void ScanTriangle(const ScreenPoint& a, const ScreenPoint& b, const ScreenPoint&
 
   if (dy10 > 0) {
     const long double m01 = dx10 / dy10;
-    const Span rows = Clip(std::ceil(v0->y), std::floor(v1->y), 0, PictureSize - 1);
+    const Span rows = Clip(std::ceil(v0->y), std::floor(v1->y), 0, size - 1);
     for (int y = rows.first; y <= rows.last; ++y) {
       const long double d = y - v0->y;
       const long double xs = v0->x + m01 * d, xl = v0->x + m02 * d;
@@ -215,7 +231,7 @@ void ScanTriangle(const ScreenPoint& a, const ScreenPoint& b, const ScreenPoint&
   if (dy21 > 0) {
     const long double m12 = (v2->x - v1->x) / dy21;
     // A row on which V1 lies exactly belongs to the upper part only.
-    const Span rows = Clip(std::floor(v1->y) + 1, std::floor(v2->y), 0, PictureSize - 1);
+    const Span rows = Clip(std::floor(v1->y) + 1, std::floor(v2->y), 0, size - 1);
     for (int y = rows.first; y <= rows.last; ++y) {
       const long double xl = v0->x + m02 * (y - v0->y), xs = v1->x + m12 * (y - v1->y);
       if (xs <= xl)
@@ -236,64 +252,70 @@ void WriteDepth(std::uint32_t& cell, std::int32_t z) {
 
 }  // namespace
 
-void RequirePicture() {
-  const QImage& image = Glob::HullBitmap;
-  if (image.width() != PictureSize || image.height() != PictureSize || image.format() != QImage::Format_BGR888)
+void RequirePicture(const TPictures& pictures) {
+  const QImage& image = pictures.HullBitmap;
+  if (image.isNull() || image.width() != image.height() || image.format() != QImage::Format_BGR888)
     throw RangeError();
 }
 
-void ClearDepth() { Glob::DepthBuffer.assign(CellCount, ClearedCell); }
+void ClearDepth(TPictures& pictures) { pictures.DepthBuffer.assign(CellCount(pictures.HullSize()), ClearedCell); }
 
-std::uint16_t FrontDepth(int x, int y) {
-  CheckIndex(x, PictureSize);
-  CheckIndex(y, PictureSize);
-  return Front(Cell(Cells(), x, y));
+std::uint16_t FrontDepth(const TPictures& pictures, int x, int y) {
+  const auto depths = Depths(pictures);
+  CheckIndex(x, depths.size);
+  CheckIndex(y, depths.size);
+  return Front(depths.Cell(x, y));
 }
 
-std::int16_t BackDepth(int x, int y) {
-  CheckIndex(x, PictureSize);
-  CheckIndex(y, PictureSize);
-  return Back(Cell(Cells(), x, y));
+std::int16_t BackDepth(const TPictures& pictures, int x, int y) {
+  const auto depths = Depths(pictures);
+  CheckIndex(x, depths.size);
+  CheckIndex(y, depths.size);
+  return Back(depths.Cell(x, y));
 }
 
 std::int32_t RoundDepth(long double z) { return RoundChecked(ClampDepth(z)); }
 
-bool EndAtFront(const ScreenPoint& e) {
+bool EndAtFront(const TPictures& pictures, const ScreenPoint& e) {
+  const int size = pictures.HullSize();
   int x, y;
-  if (!IndexWithin(std::floor(e.x), 0, PictureSize - 1, x) || !IndexWithin(std::floor(e.y), 0, PictureSize - 1, y))
-    return false;
-  return RoundDepth(e.z) < FrontDepth(x, y) + 40;
+  if (!IndexWithin(std::floor(e.x), 0, size - 1, x) || !IndexWithin(std::floor(e.y), 0, size - 1, y)) return false;
+  return RoundDepth(e.z) < FrontDepth(pictures, x, y) + 40;
 }
 
-void DepthSegment(const ScreenPoint& a, const ScreenPoint& b) {
-  std::uint32_t* cells = Cells();
-  StepSegment(a, b, [cells](int x, int y, std::int32_t z) { WriteDepth(Cell(cells, x, y), z); });
+void DepthSegment(TPictures& pictures, const ScreenPoint& a, const ScreenPoint& b) {
+  const auto depths = Depths(pictures);
+  StepSegment(depths.size, a, b, [depths](int x, int y, std::int32_t z) { WriteDepth(depths.Cell(x, y), z); });
 }
 
-void PaintSegment(const ScreenPoint& a, const ScreenPoint& b, std::uint32_t colour) {
-  std::uint32_t* cells = Cells();
-  Canvas canvas;
+void PaintSegment(TPictures& pictures, const ScreenPoint& a, const ScreenPoint& b, std::uint32_t colour) {
+  const auto depths = Depths(pictures);
+  Canvas canvas(pictures);
   const Bgr body = FromColour(colour);
-  StepSegment(a, b, [&](int x, int y, std::int32_t z) {
-    if (z <= Front(Cell(cells, x, y))) canvas.Set(x, y, body.b);
+  // The depth buffer by value: the painted bytes could alias a reference to it.
+  StepSegment(depths.size, a, b, [depths, &canvas, &body](int x, int y, std::int32_t z) {
+    if (z <= Front(depths.Cell(x, y))) canvas.Set(x, y, body.b);
   });
   const Bgr mark = FromColour(Yellow);
   for (const ScreenPoint* e : {&a, &b})
-    if (EndAtFront(*e)) canvas.Set(FloorChecked(e->x), FloorChecked(e->y), mark.b);
+    if (EndAtFront(pictures, *e)) canvas.Set(FloorChecked(e->x), FloorChecked(e->y), mark.b);
 }
 
-void DepthTriangle(const ScreenPoint& a, const ScreenPoint& b, const ScreenPoint& c, bool widen) {
-  std::uint32_t* cells = Cells();
-  ScanTriangle(a, b, c, widen, [cells](int x, int y, std::int32_t z) { WriteDepth(Cell(cells, x, y), z); });
+void DepthTriangle(TPictures& pictures, const ScreenPoint& a, const ScreenPoint& b, const ScreenPoint& c,
+                   bool widen) {
+  const auto depths = Depths(pictures);
+  ScanTriangle(depths.size, a, b, c, widen,
+               [depths](int x, int y, std::int32_t z) { WriteDepth(depths.Cell(x, y), z); });
 }
 
-void PaintTriangle(const ScreenPoint& a, const ScreenPoint& b, const ScreenPoint& c, int shade, bool widen) {
+void PaintTriangle(TPictures& pictures, const ScreenPoint& a, const ScreenPoint& b, const ScreenPoint& c, int shade,
+                   bool widen) {
   CheckIndex(shade, 256);
-  std::uint32_t* cells = Cells();
-  Canvas canvas;
+  const auto depths = Depths(pictures);
+  Canvas canvas(pictures);
   const std::uint8_t* colour = &Glob::ShadePalette[3 * shade];
-  ScanTriangle(a, b, c, widen, [&](int x, int y, std::int32_t z) {
-    if (z < Front(Cell(cells, x, y)) + 2) canvas.Set(x, y, colour);
+  ScanTriangle(depths.size, a, b, c, widen, [depths, &canvas, colour](int x, int y, std::int32_t z) {
+    if (z < Front(depths.Cell(x, y)) + 2) canvas.Set(x, y, colour);
   });
 }
 

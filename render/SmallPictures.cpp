@@ -7,7 +7,6 @@
 #include "geometry/Bitangents.h"
 #include "geometry/SharedState.h"
 #include "geometry/Vectors.h"
-#include "render/Bitmaps.h"
 
 namespace SmallPictures {
 namespace {
@@ -17,34 +16,38 @@ const QColor Teal(0, 128, 128);
 const QColor Grey(128, 128, 128);
 const QColor Silver(192, 192, 192);
 
-const QRect BoxRectangle(Glob::BoxRect.Left, Glob::BoxRect.Top, Glob::BoxRect.Right - Glob::BoxRect.Left,
-                         Glob::BoxRect.Bottom - Glob::BoxRect.Top);
-
-// A painter on a 300 x 300 bitmap with the canvas defaults: white brush, pen of width 1,
-// copy mode; the bitmap filled with the brush.
-void StartPicture(QPainter& painter) {
+// A painter on a small picture with the canvas defaults: white brush, pen of width 1,
+// copy mode; the picture filled with the brush.
+void StartPicture(QPainter& painter, const QImage& picture) {
   painter.setBrush(Qt::white);
   painter.setPen(QPen(Qt::black, 1));
-  painter.fillRect(BoxRectangle, painter.brush());
+  painter.fillRect(picture.rect(), painter.brush());
 }
 
-// Point of a unit normal in the circle of radius 140 around (150, 150): its
-// orthographic projection onto the screen plane.
-QPoint NormalPoint(const TVector3& n) {
-  return {RoundChecked(150 + 140 * Dot(n, Glob::ViewAxisX)), RoundChecked(150 + 140 * Dot(n, Glob::ViewAxisY))};
+// The circle of normals: centre (150, 150) and radius 140 in a 300-pixel picture.
+struct TCircle {
+  long double Centre, Radius;
+  explicit TCircle(long double scale) : Centre(150 * scale), Radius(140 * scale) {}
+};
+
+// Point of a unit normal in the circle: its orthographic projection onto the screen plane.
+QPoint NormalPoint(const TCircle& circle, const TVector3& n) {
+  return {RoundChecked(circle.Centre + circle.Radius * Dot(n, Glob::ViewAxisX)),
+          RoundChecked(circle.Centre + circle.Radius * Dot(n, Glob::ViewAxisY))};
 }
 
 }  // namespace
 
-void PaintBitangSquare() {
+void PaintBitangSquare(TPictures& pictures) {
   using namespace Bitangents;
-  QPainter painter(&Glob::BitangBitmap);
-  StartPicture(painter);
+  QPainter painter(&pictures.BitangBitmap);
+  StartPicture(painter, pictures.BitangBitmap);
+  const long double scale = pictures.SmallScale();
+  const long double scaleS = scale * SquareScaleS, scaleT = scale * SquareScaleT, bottom = 300 * scale;
   QPoint pen;
   for (std::int32_t i = 1; i <= BitangentCount; ++i) {
     const BitangentRecord& r = BitangentList.at(i);
-    const QPoint p(RoundChecked(SquareScaleS * (r.ParamS - Glob::TMin)),
-                   RoundChecked(300 - SquareScaleT * (r.ParamT - Glob::TMin)));
+    const QPoint p(RoundChecked(scaleS * (r.ParamS - Glob::TMin)), RoundChecked(bottom - scaleT * (r.ParamT - Glob::TMin)));
     if (!r.StartsBranch) {
       painter.setPen(QPen(r.OnHull ? Magenta : Teal, 1));
       painter.drawLine(pen, p);
@@ -53,12 +56,14 @@ void PaintBitangSquare() {
   }
 }
 
-void PaintMaxwell() {
+void PaintMaxwell(TPictures& pictures) {
   using namespace Bitangents;
-  QPainter painter(&Glob::MaxwellBitmap);
-  StartPicture(painter);
+  QPainter painter(&pictures.MaxwellBitmap);
+  StartPicture(painter, pictures.MaxwellBitmap);
   painter.setPen(QPen(Silver, 1));
-  painter.drawEllipse(QPoint(150, 150), 140, 140);
+  const TCircle circle(pictures.SmallScale());
+  const int centre = RoundChecked(circle.Centre), radius = RoundChecked(circle.Radius);
+  painter.drawEllipse(QPoint(centre, centre), radius, radius);
 
   // Only one of the two mirrored records of a supporting pair (t >= s) is drawn; a
   // record that is not drawn breaks the path.
@@ -71,7 +76,7 @@ void PaintMaxwell() {
       drawing = false;
       continue;
     }
-    const QPoint p = NormalPoint(r.PlaneNormal);
+    const QPoint p = NormalPoint(circle, r.PlaneNormal);
     if (!r.StartsBranch) {
       painter.setPen(QPen(Dot(r.PlaneNormal, Glob::ViewAxisZ) > 0 ? Magenta : Grey, 1));
       if (drawing) painter.drawLine(pen, p);
@@ -81,7 +86,9 @@ void PaintMaxwell() {
   }
 }
 
-void DrawMaxwellMarker(QPainter& painter, const TVector3& n, const TVector3& aux) {
+void DrawMaxwellMarker(QPainter& painter, int size, const TVector3& n, const TVector3& aux) {
+  const TCircle circle(size / static_cast<long double>(DefaultSmallSize));
+  const int centre = RoundChecked(circle.Centre);
   TVector3 v = Cross(n, aux);
   TVector3 u = Cross(n, v);
   const long double l = 15 * Length(u);
@@ -93,9 +100,10 @@ void DrawMaxwellMarker(QPainter& painter, const TVector3& n, const TVector3& aux
   for (int k = 0; k <= 10; ++k) {
     const long double a = k * Glob::Pi / 5;
     const TVector3 q = n + std::cos(a) * u + std::sin(a) * v;
-    const int px = RoundChecked(140 * Dot(q, Glob::ViewAxisX)), py = RoundChecked(140 * Dot(q, Glob::ViewAxisY));
-    around[k] = QPoint(150 + px, 150 + py);
-    opposite[k] = QPoint(150 - px, 150 - py);
+    const int px = RoundChecked(circle.Radius * Dot(q, Glob::ViewAxisX)),
+              py = RoundChecked(circle.Radius * Dot(q, Glob::ViewAxisY));
+    around[k] = QPoint(centre + px, centre + py);
+    opposite[k] = QPoint(centre - px, centre - py);
   }
   const bool front = Dot(n, Glob::ViewAxisZ) > 0;
   // Not-xor: a second identical drawing restores every pixel.

@@ -3,19 +3,23 @@
 #pragma once
 
 #include "formula/Vector3.h"
+#include "render/Pictures.h"
 
 class QPainter;
 
 namespace SmallPictures {
 
-// Repaints BitangBitmap: the traced branches in the parameter square.
-void PaintBitangSquare();
+// Repaints the BitangBitmap of `pictures`: the traced branches in the parameter square,
+// laid out for 300 pixels and scaled to the picture's size.
+void PaintBitangSquare(TPictures& pictures);
 
-// Repaints MaxwellBitmap: the unit sphere and the paths of the visible strips' normals.
-void PaintMaxwell();
+// Repaints the MaxwellBitmap of `pictures`: the unit sphere and the paths of the visible
+// strips' normals, laid out for 300 pixels and scaled to the picture's size.
+void PaintMaxwell(TPictures& pictures);
 
 // Draws, in not-xor mode, the decagon marker of normal n (and of -n) on `painter`, a
-// 300 x 300 surface; aux is any direction not parallel to n. Drawing twice undoes it.
-void DrawMaxwellMarker(QPainter& painter, const TVector3& n, const TVector3& aux);
+// square surface of `size` pixels (the normals' picture); aux is any direction not
+// parallel to n. Drawing twice undoes it.
+void DrawMaxwellMarker(QPainter& painter, int size, const TVector3& n, const TVector3& aux);
 
 }  // namespace SmallPictures

@@ -9,7 +9,6 @@
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/Vectors.h"
-#include "render/Bitmaps.h"
 
 namespace Estereo {
 
@@ -22,8 +21,14 @@ QColor PaletteQColor(int index) {
 }
 
 bool InsidePicture(const QPoint& p) {
-  return p.x() >= Glob::HullRect.Left && p.x() < Glob::HullRect.Right && p.y() >= Glob::HullRect.Top &&
-         p.y() < Glob::HullRect.Bottom;
+  const int size = StereoState.PictureSize;
+  return p.x() >= 0 && p.x() < size && p.y() >= 0 && p.y() < size;
+}
+
+// The stereo picture's size into StereoState, for the projection and the trackball.
+void UsePicture(const TPictures& pictures) {
+  StereoState.PictureSize = pictures.StereoBitmap.width();
+  StereoState.PixelScale = StereoState.PictureSize / static_cast<long double>(DefaultHullSize);
 }
 
 void UseFrame(const TFrame& frame) {
@@ -83,8 +88,8 @@ void UpdateFrames() {
 QPoint StereoProject(const TVector3& p) {
   const TStereoState& s = StereoState;
   const long double k = s.Scale / (Dot(p, s.DrawDepth) - s.EyeDepth);
-  return QPoint(RoundChecked((Dot(p, s.DrawX) - s.ShiftX) * k - s.OffsetX),
-                RoundChecked((Dot(p, s.DrawY) - s.ShiftY) * k - s.OffsetY));
+  return QPoint(RoundChecked(((Dot(p, s.DrawX) - s.ShiftX) * k - s.OffsetX) * s.PixelScale),
+                RoundChecked(((Dot(p, s.DrawY) - s.ShiftY) * k - s.OffsetY) * s.PixelScale));
 }
 
 void DrawWireFrame(QPainter& painter) {
@@ -120,10 +125,10 @@ void DrawWireFrame(QPainter& painter) {
   }
 }
 
-void DrawStereo() {
-  QPainter painter(&Glob::StereoBitmap);
-  const Glob::TRect& r = Glob::HullRect;
-  painter.fillRect(QRect(QPoint(r.Left, r.Top), QPoint(r.Right - 1, r.Bottom - 1)), Qt::black);
+void DrawStereo(TPictures& pictures) {
+  UsePicture(pictures);
+  QPainter painter(&pictures.StereoBitmap);
+  painter.fillRect(pictures.StereoBitmap.rect(), Qt::black);
 
   painter.setCompositionMode(QPainter::CompositionMode_Source);
   painter.setPen(QPen(PaletteQColor(30), 1));
@@ -138,8 +143,8 @@ void DrawStereo() {
 
 TVector3 StereoSphere(int x, int y) {
   const TStereoState& s = StereoState;
-  const long double u = x + s.OffsetX;
-  const long double v = y + s.OffsetY;
+  const long double u = x / s.PixelScale + s.OffsetX;
+  const long double v = y / s.PixelScale + s.OffsetY;
   const long double l = u * u + v * v + s.ScaleAbs2;
   long double g = s.EyeDist2 * s.ScaleAbs2 - l * (s.EyeDist2 - s.SphereR2);
   if (g < 1e-10L) g = 0;
@@ -165,22 +170,23 @@ void StoreStereo() {
   Glob::ScreenCentre = Framing::ProjectPoint(Glob::FigureCentre);
 }
 
-void ShowStereo() {
+void ShowStereo(TPictures& pictures) {
   if (!CanShowStereo()) return;
   PrepareStereo();
-  DrawStereo();
+  DrawStereo(pictures);
 }
 
-void StereoDrag(int oldX, int oldY, int newX, int newY, const MueveFigura::TShiftState& keys) {
+void StereoDrag(TPictures& pictures, int oldX, int oldY, int newX, int newY, const MueveFigura::TShiftState& keys) {
   PrepareStereo();
+  UsePicture(pictures);
   TStereoState& s = StereoState;
   switch (MueveFigura::ModeOf(keys)) {
     case MueveFigura::TDragMode::Shift:
-      s.OffsetX += static_cast<long double>(oldX) - newX;
-      s.OffsetY += static_cast<long double>(oldY) - newY;
+      s.OffsetX += (static_cast<long double>(oldX) - newX) / s.PixelScale;
+      s.OffsetY += (static_cast<long double>(oldY) - newY) / s.PixelScale;
       break;
     case MueveFigura::TDragMode::Zoom:
-      s.Scale = MueveFigura::ZoomedScale(s.Scale, oldY, newY);
+      s.Scale = MueveFigura::ZoomedScale(s.Scale, oldY, newY, s.PixelScale);
       s.ScaleAbs = std::fabs(s.Scale);
       s.ScaleAbs2 = s.ScaleAbs * s.ScaleAbs;
       break;
@@ -197,7 +203,7 @@ void StereoDrag(int oldX, int oldY, int newX, int newY, const MueveFigura::TShif
       break;
     }
   }
-  DrawStereo();
+  DrawStereo(pictures);
   StoreStereo();
 }
 

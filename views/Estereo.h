@@ -9,6 +9,7 @@
 
 #include <QPoint>
 
+#include "render/Pictures.h"
 #include "views/MueveFigura.h"
 
 class QPainter;
@@ -36,6 +37,8 @@ struct TStereoState {
   TVector3 Corners[2][2][2];                // box corner (i, j, k): BoxMin + (i, j, k) * box size
   TFrame RedFrame, TealFrame;
   TVector3 DrawX, DrawY, DrawDepth;  // the frame of the image being drawn
+  int PictureSize = DefaultHullSize;  // side of the stereo picture being drawn or dragged
+  long double PixelScale = 1;         // its pixels per pixel of the 400-pixel framing
 };
 inline TStereoState StereoState;
 
@@ -58,24 +61,26 @@ void PrepareStereo();
 // figure of one point (SphereR2 = 0) gets the view's own rows as both frames.
 void UpdateFrames();
 
-// Pixel of world point p in the frame DrawX, DrawY, DrawDepth, rounded to nearest
-// (ties to even). Throws RangeError for a coordinate outside 32 bits or not finite (a
+// Pixel of world point p in the frame DrawX, DrawY, DrawDepth, scaled by PixelScale and
+// rounded to nearest (ties to even). Throws RangeError for a coordinate outside 32 bits or not finite (a
 // point at the eye's depth).
 QPoint StereoProject(const TVector3& p);
 
-// Fills HullRect of StereoBitmap black, draws the wire-frame in red (palette entry 30,
-// copy mode) through RedFrame, then in teal (entry 31, merge mode: a bitwise or with
-// the picture) through TealFrame, so crossings turn (255, 176, 176). Copying the
-// bitmap to the screen is the caller's. Throws RangeError as StereoProject does.
-void DrawStereo();
+// Takes the size of the StereoBitmap of `pictures` into StereoState, fills the picture
+// black, draws the wire-frame in red (palette entry 30, copy mode) through RedFrame,
+// then in teal (entry 31, merge mode: a bitwise or with the picture) through TealFrame,
+// so crossings turn (255, 176, 176). Copying the bitmap to the screen is the caller's.
+// Throws RangeError as StereoProject does.
+void DrawStereo(TPictures& pictures);
 
 // The wire-frame with the painter's pen, through the current Draw frame: the twelve box
 // edges, the on-hull bitangent segments once each (ParamS <= ParamT), and the curve,
-// whose points are joined by a line only where both ends lie inside HullRect; a curve
+// whose points are joined by a line only where both ends lie inside the picture; a curve
 // that leaves the picture is drawn again from where it comes back.
 void DrawWireFrame(QPainter& painter);
 
-// Unit vector from Centre towards the point where the ray of pixel (x, y) (through the
+// Unit vector from Centre towards the point where the ray of pixel (x, y) of a picture
+// of PixelScale (through the
 // camera of the unturned frame) meets the trackball sphere, radius^2 = SphereR2; for a
 // ray that misses the sphere, towards a point of the ray near the sphere's outline.
 TVector3 StereoSphere(int x, int y);
@@ -84,14 +89,15 @@ TVector3 StereoSphere(int x, int y);
 // state, and moves ScreenCentre to the new projection of FigureCentre.
 void StoreStereo();
 
-// PrepareStereo, then DrawStereo (the "Stereo" button). Does nothing when
-// CanShowStereo refuses.
-void ShowStereo();
+// PrepareStereo, then DrawStereo into `pictures` (the "Stereo" button). Does nothing
+// when CanShowStereo refuses.
+void ShowStereo(TPictures& pictures);
 
-// One drag step from (oldX, oldY) to (newX, newY): PrepareStereo; then, by the keys as
+// One drag step from (oldX, oldY) to (newX, newY), in pixels of the stereo picture of
+// `pictures`: PrepareStereo; then, by the keys as
 // in the shaded view, shift (the picture follows the mouse pixel for pixel), zoom, or
 // rotate about Centre keeping the eye's distance; DrawStereo; StoreStereo. A RangeError
 // from the drawing ends the step before the copy is written back.
-void StereoDrag(int oldX, int oldY, int newX, int newY, const MueveFigura::TShiftState& keys);
+void StereoDrag(TPictures& pictures, int oldX, int oldY, int newX, int newY, const MueveFigura::TShiftState& keys);
 
 }  // namespace Estereo

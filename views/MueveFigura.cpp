@@ -6,6 +6,7 @@
 #include "geometry/SharedState.h"
 #include "geometry/Vectors.h"
 #include "render/HullPicture.h"
+#include "render/Pictures.h"
 
 namespace MueveFigura {
 
@@ -15,8 +16,8 @@ TDragMode ModeOf(const TShiftState& keys) {
   return TDragMode::Rotate;
 }
 
-long double ZoomedScale(long double scale, int oldY, int newY) {
-  const long double f = (static_cast<long double>(oldY) - newY) / 500 + 1;
+long double ZoomedScale(long double scale, int oldY, int newY, long double pixelScale) {
+  const long double f = (static_cast<long double>(oldY) - newY) / (500 * pixelScale) + 1;
   // f <= 0 would make the scale zero (a picture shrunk to a point that no later zoom
   // can grow again) or turn the picture upside down.
   if (!(f > 0)) return scale;
@@ -43,7 +44,7 @@ bool RotateRows(const TVector3& uOld, const TVector3& uNew, TVector3& x, TVector
   return true;
 }
 
-TVector3 ScreenToSphere(int x, int y) {
+TVector3 ScreenToSphere(long double x, long double y) {
   using namespace Glob;
   const long double dx = x - ScreenCentre.x;
   const long double dy = y - ScreenCentre.y;
@@ -53,29 +54,31 @@ TVector3 ScreenToSphere(int x, int y) {
   return v / Length(v);
 }
 
-void DragView(int oldX, int oldY, int newX, int newY, const TShiftState& keys) {
+void DragView(TPictures& pictures, int oldX, int oldY, int newX, int newY, const TShiftState& keys) {
   using namespace Glob;
+  // The view state is in the 400-pixel framing's pixels.
+  const long double scale = pictures.HullScale();
   switch (ModeOf(keys)) {
     case TDragMode::Shift:
       // The pixel offsets, not ViewShiftX/Y: those are world lengths at the eye, so a
       // pixel step there would move the picture by the fit factor (often 50 or more
       // pixels) per pixel of mouse movement.
-      ViewOffsetX += static_cast<long double>(oldX) - newX;
-      ViewOffsetY += static_cast<long double>(oldY) - newY;
+      ViewOffsetX += (static_cast<long double>(oldX) - newX) / scale;
+      ViewOffsetY += (static_cast<long double>(oldY) - newY) / scale;
       break;
     case TDragMode::Zoom:
-      ViewScale = ZoomedScale(ViewScale, oldY, newY);
+      ViewScale = ZoomedScale(ViewScale, oldY, newY, scale);
       break;
     case TDragMode::Rotate: {
-      const TVector3 uOld = ScreenToSphere(oldX, oldY);
-      const TVector3 uNew = ScreenToSphere(newX, newY);
+      const TVector3 uOld = ScreenToSphere(oldX / scale, oldY / scale);
+      const TVector3 uNew = ScreenToSphere(newX / scale, newY / scale);
       RotateRows(uOld, uNew, ViewAxisX, ViewAxisY, ViewAxisZ);
       break;
     }
   }
   // The trackball stays centred on the figure whatever the step moved.
   ScreenCentre = Framing::ProjectPoint(FigureCentre);
-  HullPicture::RenderHull();
+  HullPicture::RenderHull(pictures);
 }
 
 }  // namespace MueveFigura

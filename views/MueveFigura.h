@@ -7,6 +7,8 @@
 
 #include "formula/Vector3.h"
 
+struct TPictures;
+
 namespace MueveFigura {
 
 // Modifier keys held during a drag step.
@@ -19,15 +21,17 @@ struct TShiftState {
 enum class TDragMode { Shift, Zoom, Rotate };
 TDragMode ModeOf(const TShiftState& keys);
 
-// Radius in pixels of the trackball sphere around ScreenCentre.
+// Radius in pixels of the 400-pixel framing of the trackball sphere around ScreenCentre
+// (a larger picture scales it with the figure).
 inline constexpr long double TrackballRadius = 240;
 
 // The zoom rule shared by both views. In: the current scale, the vertical mouse
-// positions of the step. Out: the scale times f = (oldY - newY) / 500 + 1 (upwards
+// positions of the step in a picture of `pixelScale` pixels per framing pixel. Out:
+// the scale times f = (oldY - newY) / (500 pixelScale) + 1 (upwards
 // enlarges), or the scale unchanged when its magnitude is 1 or less and f would shrink
 // it, when it is 10000 or more and f would enlarge it, or when f is not positive (a
 // step of 500 pixels or more downwards, which would collapse or mirror the picture).
-long double ZoomedScale(long double scale, int oldY, int newY);
+long double ZoomedScale(long double scale, int oldY, int newY, long double pixelScale);
 
 // Turns the three rows by the rotation that carries uNew to uOld, about uNew x m with m
 // the unit vector half-way between them: A := A - alpha uNew + beta m, with
@@ -36,16 +40,17 @@ long double ZoomedScale(long double scale, int oldY, int newY);
 // (opposite vectors), without raising a floating-point flag.
 bool RotateRows(const TVector3& uOld, const TVector3& uNew, TVector3& x, TVector3& y, TVector3& z);
 
-// Unit vector in world coordinates under pixel (x, y) on the trackball: the offset from
+// Unit vector in world coordinates under point (x, y) of the 400-pixel framing on the
+// trackball: the offset from
 // ScreenCentre along ViewAxisX and ViewAxisY, lifted along ViewAxisZ onto the sphere of
 // radius TrackballRadius (height 0 outside its circle). Needs an orthonormal view.
-TVector3 ScreenToSphere(int x, int y);
+TVector3 ScreenToSphere(long double x, long double y);
 
-// One drag step from (oldX, oldY) to (newX, newY), in pixels of the hull picture, in
-// the mode of `keys`: shift moves the picture with the mouse, pixel for pixel (through
-// ViewOffsetX/Y); zoom changes ViewScale by ZoomedScale; rotate turns the view rows on
-// the trackball. ScreenCentre then follows FigureCentre, and the hull is rendered into
-// HullBitmap. Copying the bitmap to the screen is the caller's.
-void DragView(int oldX, int oldY, int newX, int newY, const TShiftState& keys);
+// One drag step from (oldX, oldY) to (newX, newY), in pixels of the hull picture of
+// `pictures` (any size), in the mode of `keys`: shift moves the picture with the mouse,
+// pixel for pixel (through ViewOffsetX/Y); zoom changes ViewScale by ZoomedScale; rotate
+// turns the view rows on the trackball. ScreenCentre then follows FigureCentre, and the
+// hull is rendered into its HullBitmap. Copying the bitmap to the screen is the caller's.
+void DragView(TPictures& pictures, int oldX, int oldY, int newX, int newY, const TShiftState& keys);
 
 }  // namespace MueveFigura

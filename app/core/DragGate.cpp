@@ -21,19 +21,19 @@ void AlPisar(int x, int y) {
 namespace {
 
 // The picture in force drawn again in the current view, then the normals.
-void RepaintView() {
+void RepaintView(TPictures& pictures) {
   if (Glob::StereoMode)
-    Estereo::ShowStereo();
+    Estereo::ShowStereo(pictures);
   else
-    HullPicture::RenderHull();
+    HullPicture::RenderHull(pictures);
   CheckFloatFlags();
-  SmallPictures::PaintMaxwell();
+  SmallPictures::PaintMaxwell(pictures);
   CheckFloatFlags();
 }
 
 }  // namespace
 
-bool AlMoverHull(int x, int y, const MueveFigura::TShiftState& keys, bool continuous) {
+bool AlMoverHull(TPictures& pictures, int x, int y, const MueveFigura::TShiftState& keys, bool continuous) {
   if (!Glob::DrawnFlag) return false;
   const int distance = std::abs(AnchorX - x) + std::abs(AnchorY - y);
   const int threshold = continuous && Dragging ? 0 : DragThreshold;
@@ -42,52 +42,52 @@ bool AlMoverHull(int x, int y, const MueveFigura::TShiftState& keys, bool contin
   // A drag step is a command of its own: a raised flag ends it as a trap would.
   ClearFloatFlags();
   if (Glob::StereoMode)
-    Estereo::StereoDrag(AnchorX, AnchorY, x, y, keys);
+    Estereo::StereoDrag(pictures, AnchorX, AnchorY, x, y, keys);
   else
-    MueveFigura::DragView(AnchorX, AnchorY, x, y, keys);
+    MueveFigura::DragView(pictures, AnchorX, AnchorY, x, y, keys);
   AnchorX = x;
   AnchorY = y;
   CheckFloatFlags();
-  SmallPictures::PaintMaxwell();
+  SmallPictures::PaintMaxwell(pictures);
   CheckFloatFlags();
   return true;
 }
 
-bool ResetView() {
+bool ResetView(TPictures& pictures) {
   if (!Glob::DrawnFlag) return false;
   ClearFloatFlags();
   Framing::PlaceEye();
   Framing::SetUpView();
   CheckFloatFlags();
-  RepaintView();
+  RepaintView(pictures);
   return true;
 }
 
-bool WheelZoom(int x, int y, int steps) {
+bool WheelZoom(TPictures& pictures, int x, int y, int steps) {
   if (!Glob::DrawnFlag || steps == 0) return false;
   ClearFloatFlags();
   const long double old = Glob::ViewScale;
   // Five notches at once double the scale; more would shrink it to nothing.
-  const long double scale = MueveFigura::ZoomedScale(old, 0, -50 * std::clamp(steps, -5, 5));
+  const long double scale = MueveFigura::ZoomedScale(old, 0, -50 * std::clamp(steps, -5, 5), 1);
   if (scale == old) return false;
-  // A pixel is scale * u - offset; the pixel under the pointer keeps its u.
-  const long double f = scale / old;
+  // A framing pixel is scale * u - offset; the one under the pointer keeps its u.
+  const long double f = scale / old, fx = x / pictures.HullScale(), fy = y / pictures.HullScale();
   Glob::ViewScale = scale;
-  Glob::ViewOffsetX = f * (x + Glob::ViewOffsetX) - x;
-  Glob::ViewOffsetY = f * (y + Glob::ViewOffsetY) - y;
+  Glob::ViewOffsetX = f * (fx + Glob::ViewOffsetX) - fx;
+  Glob::ViewOffsetY = f * (fy + Glob::ViewOffsetY) - fy;
   Glob::ScreenCentre = Framing::ProjectPoint(Glob::FigureCentre);
   CheckFloatFlags();
-  RepaintView();
+  RepaintView(pictures);
   return true;
 }
 
-bool MuestraAlambre() {
+bool MuestraAlambre(TPictures& pictures) {
   ClearFloatFlags();
   if (Glob::StereoMode) {
-    HullPicture::RenderHull();
+    HullPicture::RenderHull(pictures);
   } else {
     if (!Estereo::CanShowStereo()) return false;
-    Estereo::ShowStereo();
+    Estereo::ShowStereo(pictures);
   }
   CheckFloatFlags();
   Glob::StereoMode = !Glob::StereoMode;

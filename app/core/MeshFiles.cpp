@@ -13,7 +13,7 @@
 #include "app/core/SafeFile.h"
 #include "formula/Checks.h"
 #include "geometry/SharedState.h"
-#include "render/Bitmaps.h"
+#include "render/Pictures.h"
 
 namespace MeshFiles {
 
@@ -127,7 +127,7 @@ TPictureNames PictureNames(const std::string& base) {
   return {stem + "-hull.png", stem + "-square.png", stem + "-normals.png"};
 }
 
-bool ExportPictures(const std::string& base, std::string& message) {
+bool ExportPictures(const TPictures& pictures, const std::string& base, std::string& message) {
   if (!Glob::DrawnFlag) {
     message = NotDrawn;
     return false;
@@ -137,12 +137,12 @@ bool ExportPictures(const std::string& base, std::string& message) {
     return false;
   }
   const TPictureNames names = PictureNames(base);
-  const std::pair<const std::string*, const QImage*> pictures[] = {
-      {&names.Hull, Glob::StereoMode ? &Glob::StereoBitmap : &Glob::HullBitmap},
-      {&names.Square, &Glob::BitangBitmap},
-      {&names.Normals, &Glob::MaxwellBitmap}};
+  const std::pair<const std::string*, const QImage*> named[] = {
+      {&names.Hull, Glob::StereoMode ? &pictures.StereoBitmap : &pictures.HullBitmap},
+      {&names.Square, &pictures.BitangBitmap},
+      {&names.Normals, &pictures.MaxwellBitmap}};
   std::vector<SafeFile::TFile> files;
-  for (const auto& [name, image] : pictures) files.push_back({*name, PngBytes(*image)});
+  for (const auto& [name, image] : named) files.push_back({*name, PngBytes(*image)});
   SafeFile::WriteAll(files);
   message = "Pictures written to " + names.Hull + ", " + names.Square + " and " + names.Normals;
   return true;

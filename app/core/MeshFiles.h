@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "render/Pictures.h"
+
 class QImage;
 
 #include "render/HullMesh.h"
@@ -59,11 +61,11 @@ std::string PngBytes(const QImage& image);
 // previous file at `path` then stays whole).
 void WritePng(const std::string& path, const QImage& image);
 
-// "Export Pictures...": writes the main view (StereoBitmap while StereoMode, otherwise
-// HullBitmap), BitangBitmap and MaxwellBitmap as PNG under PictureNames(base). Answers
+// "Export Pictures...": writes the main view of `pictures` (StereoBitmap while StereoMode,
+// otherwise HullBitmap), BitangBitmap and MaxwellBitmap as PNG under PictureNames(base). Answers
 // false with `message` and writes nothing while no figure is drawn or when `base` is
 // empty; otherwise true, `message` naming the files. The three are written all or
 // nothing (SafeFile::WriteAll): when one cannot be, WendrixError, and none has changed.
-bool ExportPictures(const std::string& base, std::string& message);
+bool ExportPictures(const TPictures& pictures, const std::string& base, std::string& message);
 
 }  // namespace MeshFiles

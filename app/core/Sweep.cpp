@@ -8,7 +8,7 @@
 #include "app/Drawing.h"
 #include "app/core/CurveInput.h"
 #include "geometry/SharedState.h"
-#include "render/Bitmaps.h"
+#include "render/Pictures.h"
 
 namespace Sweep {
 
@@ -52,28 +52,29 @@ std::vector<TValue> SweepValues(const std::optional<TRange>& p, const std::optio
   return values;
 }
 
-TRow DrawValue(const TValue& value, const std::optional<Framing::TViewState>& view) {
+TRow DrawValue(TPictures& pictures, const TValue& value, const std::optional<Framing::TViewState>& view) {
   TRow row;
   row.Value = value;
   Glob::PValue = value.P;
   Glob::QValue = value.Q;
   try {
-    row.Ms = (view ? Drawing::DrawFigureInView(*view) : Drawing::DrawFigure()).Total;
+    row.Ms = (view ? Drawing::DrawFigureInView(pictures, *view) : Drawing::DrawFigure(pictures)).Total;
     row.Measures = HullMeasures::MeasureDrawing();
     row.Drawn = true;
   } catch (const std::exception& error) {
     row.Error = error.what();
     // Blank pictures rather than what an earlier drawing left, so that a failed value's
     // frame is the same whichever values were drawn before it.
-    for (QImage* picture : {&Glob::HullBitmap, &Glob::BitangBitmap, &Glob::MaxwellBitmap}) picture->fill(Qt::white);
+    for (QImage* picture : {&pictures.HullBitmap, &pictures.BitangBitmap, &pictures.MaxwellBitmap})
+      picture->fill(Qt::white);
   }
   return row;
 }
 
-QImage Frame(bool withSquare) {
-  if (!withSquare) return Glob::HullBitmap.convertToFormat(QImage::Format_RGB32);
-  const QImage& hull = Glob::HullBitmap;
-  const QImage& square = Glob::BitangBitmap;
+QImage Frame(const TPictures& pictures, bool withSquare) {
+  if (!withSquare) return pictures.HullBitmap.convertToFormat(QImage::Format_RGB32);
+  const QImage& hull = pictures.HullBitmap;
+  const QImage& square = pictures.BitangBitmap;
   QImage frame(hull.width() + square.width(), std::max(hull.height(), square.height()), QImage::Format_RGB32);
   frame.fill(Qt::white);
   QPainter painter(&frame);

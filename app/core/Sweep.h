@@ -10,6 +10,7 @@
 
 #include "geometry/Framing.h"
 #include "render/HullMeasures.h"
+#include "render/Pictures.h"
 
 namespace Sweep {
 
@@ -50,18 +51,18 @@ struct TRow {
 // Draws the accepted input at `value`: PValue, QValue, then the drawing sequence in
 // `view` (framed afresh when there is none), then the measures. A failing stage gives
 // a row with its message and white pictures; the rest of the shared state is then as
-// far as the drawing got.
-TRow DrawValue(const TValue& value, const std::optional<Framing::TViewState>& view);
+// far as the drawing got. The pictures are drawn into `pictures`.
+TRow DrawValue(TPictures& pictures, const TValue& value, const std::optional<Framing::TViewState>& view);
 
 // The view of a sweep: the framing of the first value that draws, then `adjust` (the
 // command line's drags) applied once; none when no value draws. Errors of `adjust`
 // pass through.
 template <class Adjust>
-std::optional<Framing::TViewState> ChooseView(const std::vector<TValue>& values, Adjust adjust);
+std::optional<Framing::TViewState> ChooseView(TPictures& pictures, const std::vector<TValue>& values, Adjust adjust);
 
-// The frame of the last drawing: the hull picture, with the parameter square beside it
+// The frame of the last drawing into `pictures`: the hull picture, with the parameter square beside it
 // (on its right, centred in height, on white) when `withSquare`; 32-bit RGB.
-QImage Frame(bool withSquare);
+QImage Frame(const TPictures& pictures, bool withSquare);
 
 // The CSV header and one row: p, q, area, volume, flat share, planes, on-hull branches,
 // bitangent records, tritangents, error, milliseconds. Reals are written with every
@@ -73,9 +74,9 @@ std::string CsvRow(const TRow& row);
 inline constexpr int FrameDelayCs = 10;
 
 template <class Adjust>
-std::optional<Framing::TViewState> ChooseView(const std::vector<TValue>& values, Adjust adjust) {
+std::optional<Framing::TViewState> ChooseView(TPictures& pictures, const std::vector<TValue>& values, Adjust adjust) {
   for (const TValue& value : values) {
-    if (!DrawValue(value, std::nullopt).Drawn) continue;
+    if (!DrawValue(pictures, value, std::nullopt).Drawn) continue;
     adjust();
     return Framing::CaptureView();
   }

@@ -14,6 +14,7 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QTimer>
+#include <new>
 
 #include "app/CadenasRecursos.h"
 #include "app/window/CursorBar.h"
@@ -83,6 +84,7 @@ auto Command(Body body) {
 }  // namespace
 
 TWendrix::TWendrix(QStringList commandLine, QWidget* parent) : QMainWindow(parent), CommandLine(std::move(commandLine)) {
+  if (!CreatePictures(Pictures)) throw std::bad_alloc();
   setObjectName("Wendrix");
   setWindowTitle(QString());
   setFont(Fonts::Sans(13, true));

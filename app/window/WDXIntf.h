@@ -17,6 +17,7 @@
 #include "app/core/CurveInput.h"
 #include "app/window/AnimationDialog.h"
 #include "formula/Vector3.h"
+#include "render/Pictures.h"
 #include "views/MueveFigura.h"
 
 class QAction;
@@ -87,6 +88,10 @@ class TWendrix : public QMainWindow {
   std::function<std::optional<TAnimationChoice>()> ChooseAnimation;
 
   const TFormState& State() const { return Form; }
+
+  // The pictures of the last drawing, at the sizes of the three boxes; every drawing,
+  // drag and repaint of the window uses these.
+  TPictures Pictures;
 
   // What MaxwellBox and BitangBox show: the bitmap with the marker or cross-hair over it.
   QImage MaxwellPicture() const;

@@ -21,7 +21,7 @@
 #include "geometry/Bitangents.h"
 #include "geometry/Random.h"
 #include "geometry/SharedState.h"
-#include "render/Bitmaps.h"
+#include "render/Pictures.h"
 #include "render/SmallPictures.h"
 
 namespace {
@@ -71,7 +71,7 @@ void TWendrix::Dibujala() {
   const bool keep = std::exchange(KeepViewNext, false) && FigureShown && CurveKey() == DrawnCurve;
   const Framing::TViewState view = Framing::CaptureView();
   FigureShown = false;
-  const Drawing::TStageTimes times = keep ? Drawing::DrawFigureInView(view) : Drawing::DrawFigure();
+  const Drawing::TStageTimes times = keep ? Drawing::DrawFigureInView(Pictures, view) : Drawing::DrawFigure(Pictures);
   DrawnCurve = CurveKey();
   DrawnP = Glob::PValue;
   DrawnQ = Glob::QValue;
@@ -149,16 +149,16 @@ void TWendrix::CambiaLimParam(QLineEdit* field) {
 }
 
 QImage TWendrix::MaxwellPicture() const {
-  QImage picture = Overlayable(Glob::MaxwellBitmap);
+  QImage picture = Overlayable(Pictures.MaxwellBitmap);
   if (Form.MaxwellShown) {
     QPainter painter(&picture);
-    SmallPictures::DrawMaxwellMarker(painter, Form.MaxwellNormal, Form.MaxwellAux);
+    SmallPictures::DrawMaxwellMarker(painter, Pictures.SmallSize(), Form.MaxwellNormal, Form.MaxwellAux);
   }
   return picture;
 }
 
 QImage TWendrix::BitangPicture() const {
-  QImage picture = Overlayable(Glob::BitangBitmap);
+  QImage picture = Overlayable(Pictures.BitangBitmap);
   if (Form.CrossShown) {
     QPainter painter(&picture);
     // Not-xor in silver: visible on white and on the branches alike; the pixel where
@@ -172,7 +172,7 @@ QImage TWendrix::BitangPicture() const {
 }
 
 void TWendrix::BorraConvexHull(QPainter& painter) {
-  painter.drawImage(0, 0, Glob::StereoMode ? Glob::StereoBitmap : Glob::HullBitmap);
+  painter.drawImage(0, 0, Glob::StereoMode ? Pictures.StereoBitmap : Pictures.HullBitmap);
   if (Form.SegmentShown && !Glob::StereoMode) DrawPairChord(painter, Form.SegmentS, Form.SegmentT);
 }
 
@@ -190,7 +190,7 @@ void TWendrix::AlPisar(int x, int y) { DragGate::AlPisar(x, y); }
 
 void TWendrix::AlMoverHull(int x, int y, const MueveFigura::TShiftState& keys) {
   // Once a drag has begun the view follows every move of the mouse.
-  if (!DragGate::AlMoverHull(x, y, keys, true)) return;
+  if (!DragGate::AlMoverHull(Pictures, x, y, keys, true)) return;
   ShowNewView();
 }
 
@@ -201,11 +201,11 @@ void TWendrix::ShowNewView() {
 }
 
 void TWendrix::AlRodarHull(int x, int y, int steps) {
-  if (DragGate::WheelZoom(x, y, steps)) ShowNewView();
+  if (DragGate::WheelZoom(Pictures, x, y, steps)) ShowNewView();
 }
 
 void TWendrix::RestauraVista() {
-  if (DragGate::ResetView()) ShowNewView();
+  if (DragGate::ResetView(Pictures)) ShowNewView();
 }
 
 void TWendrix::AlMoverBitang(int x, int y) {
@@ -254,7 +254,7 @@ void TWendrix::AlSalirBitang() {
 }
 
 void TWendrix::MuestraAlambre() {
-  const bool stereo = DragGate::MuestraAlambre();
+  const bool stereo = DragGate::MuestraAlambre(Pictures);
   Button1->setText(stereo ? CadenasRecursos::MonoCaption : CadenasRecursos::StereoCaption);
   ConvexHullBox->update();
 }

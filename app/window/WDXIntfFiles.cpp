@@ -60,7 +60,7 @@ void TWendrix::ExportaImagenes() {
   const QString chosen = AskSaveName("Export Pictures", "PNG pictures (*.png)");
   if (chosen.isEmpty()) return;
   std::string message;
-  MeshFiles::ExportPictures(chosen.toStdString(), message);
+  MeshFiles::ExportPictures(Pictures, chosen.toStdString(), message);
   Informacion->setPlainText(QString::fromStdString(message));
 }
 

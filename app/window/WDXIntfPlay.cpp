@@ -18,7 +18,7 @@
 #include "app/window/WDXIntf.h"
 #include "app/window/WaitCursor.h"
 #include "geometry/SharedState.h"
-#include "render/Bitmaps.h"
+#include "render/Pictures.h"
 
 namespace {
 
@@ -98,7 +98,7 @@ void TWendrix::PasoDeJuego() {
   PlayBar->setValue(position);
   Drawing::TStageTimes times;
   try {
-    times = Drawing::DrawFigureInView(Framing::CaptureView());
+    times = Drawing::DrawFigureInView(Pictures, Framing::CaptureView());
   } catch (...) {
     Detener();
     throw;
@@ -124,7 +124,7 @@ void TWendrix::ExportaAnimacion() {
   const std::vector<Sweep::TValue> values =
       Sweep::SweepValues(isP ? std::optional(range) : std::nullopt, isP ? std::nullopt : std::optional(range), p, q);
   const Framing::TViewState view = Framing::CaptureView();
-  const QImage first = Sweep::Frame(choice->WithSquare);
+  const QImage first = Sweep::Frame(Pictures, choice->WithSquare);
   GifWriter::TGifAnimation gif(first.width(), first.height(), Sweep::FrameDelayCs);
   QProgressDialog progress("Drawing the frames of the animation...", "Cancel", 0, choice->Frames, this);
   progress.setWindowModality(Qt::WindowModal);
@@ -135,14 +135,14 @@ void TWendrix::ExportaAnimacion() {
     const TWaitCursor wait;
     for (; done < choice->Frames && !progress.wasCanceled(); ++done) {
       progress.setValue(done);
-      failed += !Sweep::DrawValue(values[done], view).Drawn;
-      gif.AddFrame(Sweep::Frame(choice->WithSquare));
+      failed += !Sweep::DrawValue(Pictures, values[done], view).Drawn;
+      gif.AddFrame(Sweep::Frame(Pictures, choice->WithSquare));
     }
     progress.setValue(choice->Frames);
     // Back to the figure that was on the screen.
     Glob::PValue = p;
     Glob::QValue = q;
-    times = Drawing::DrawFigureInView(view);
+    times = Drawing::DrawFigureInView(Pictures, view);
   }
   ShowNewPictures(times);
   if (done < choice->Frames) {

@@ -13,7 +13,7 @@
 #include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
 #include "geometry/Vectors.h"
-#include "render/Bitmaps.h"
+#include "render/Pictures.h"
 #include "render/HullPicture.h"
 #include "tests/support/QhullHull.h"
 #include "tests/support/Triangles.h"
@@ -101,8 +101,8 @@ void MeasureStrips(Figures& f, const std::vector<TVector3>& probes) {
 
 // Pixels shaded from the orange scale beyond the shades that perspective lets a face
 // seen edge-on take; and white pixels that no white path joins to the border.
-void CountPicture(int& orange, int& holes) {
-  const QImage& image = Glob::HullBitmap;
+void CountPicture(const TPictures& pictures, int& orange, int& holes) {
+  const QImage& image = pictures.HullBitmap;
   std::set<QRgb> backShades;
   for (int i = 44; i <= 112; ++i) {
     const std::uint32_t c = Glob::PaletteColour(i);
@@ -137,8 +137,13 @@ void CountPicture(int& orange, int& holes) {
 Figures MeasureDrawing(unsigned seed, int samples) {
   Figures f;
   Random::FixedSeed = seed;
+  TPictures pictures;
+  if (!CreatePictures(pictures)) {
+    f.Error = "not enough memory for the pictures";
+    return f;
+  }
   try {
-    Drawing::RunStages();
+    Drawing::RunStages(pictures);
   } catch (const std::exception& e) {
     f.Error = e.what();
     return f;
@@ -151,11 +156,11 @@ Figures MeasureDrawing(unsigned seed, int samples) {
   f.HullArea = QhullHull::QhullOf(points).area;
   MeasureStrips(f, probes);
   MeasureFlatFaces(f);
-  CountPicture(f.Orange, f.Holes);
+  CountPicture(pictures, f.Orange, f.Holes);
   MueveFigura::TShiftState keys;
   keys.Left = true;
-  MueveFigura::DragView(200, 200, 250, 240, keys);
-  CountPicture(f.OrangeTurned, f.HolesTurned);
+  MueveFigura::DragView(pictures, 200, 200, 250, 240, keys);
+  CountPicture(pictures, f.OrangeTurned, f.HolesTurned);
   return f;
 }
 

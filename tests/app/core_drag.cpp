@@ -9,7 +9,8 @@
 #include "app/core/DragGate.h"
 #include "geometry/Random.h"
 #include "geometry/SharedState.h"
-#include "render/Bitmaps.h"
+#include "render/Pictures.h"
+#include "tests/support/TestPictures.h"
 
 using DragGate::AlMoverHull;
 using DragGate::AlPisar;
@@ -35,7 +36,7 @@ class DragGating : public ::testing::Test {
     ASSERT_EQ(CurveInput::LeeDatos(fields, ready).Outcome, CurveInput::TReadOutcome::Changed);
     Glob::PValue = 1;
     Random::FixedSeed = 1;
-    Drawing::DrawFigure();
+    Drawing::DrawFigure(TestPictures());
   }
   static void TearDownTestSuite() { GlobFinalize(); }
   void SetUp() override {
@@ -54,7 +55,7 @@ class DragGating : public ::testing::Test {
 TEST_F(DragGating, NothingMovesWithoutAFigure) {
   Glob::DrawnFlag = false;
   const TVector3 axis = Glob::ViewAxisX;
-  EXPECT_FALSE(AlMoverHull(200, 200, Left()));
+  EXPECT_FALSE(AlMoverHull(TestPictures(), 200, 200, Left()));
   ExpectAnchor(100, 100);
   EXPECT_EQ(Glob::ViewAxisX, axis);
 }
@@ -62,49 +63,49 @@ TEST_F(DragGating, NothingMovesWithoutAFigure) {
 TEST_F(DragGating, OnlyTheLeftButtonBeyondTenPixelsDrags) {
   const TVector3 axis = Glob::ViewAxisX;
   TShiftState right;
-  EXPECT_FALSE(AlMoverHull(200, 200, right));
-  EXPECT_FALSE(AlMoverHull(105, 105, Left()));  // exactly 10
-  EXPECT_FALSE(AlMoverHull(90, 100, Left()));
+  EXPECT_FALSE(AlMoverHull(TestPictures(), 200, 200, right));
+  EXPECT_FALSE(AlMoverHull(TestPictures(), 105, 105, Left()));  // exactly 10
+  EXPECT_FALSE(AlMoverHull(TestPictures(), 90, 100, Left()));
   ExpectAnchor(100, 100);
   EXPECT_EQ(Glob::ViewAxisX, axis);
 
-  EXPECT_TRUE(AlMoverHull(106, 105, Left()));
+  EXPECT_TRUE(AlMoverHull(TestPictures(), 106, 105, Left()));
   ExpectAnchor(106, 105);
   EXPECT_FALSE(Glob::ViewAxisX == axis);
 }
 
 TEST_F(DragGating, ASlowDragActsOnceTheDistanceAddsUp) {
-  for (const int x : {103, 106, 109, 110}) EXPECT_FALSE(AlMoverHull(x, 100, Left())) << x;
+  for (const int x : {103, 106, 109, 110}) EXPECT_FALSE(AlMoverHull(TestPictures(), x, 100, Left())) << x;
   ExpectAnchor(100, 100);
-  EXPECT_TRUE(AlMoverHull(111, 100, Left()));
+  EXPECT_TRUE(AlMoverHull(TestPictures(), 111, 100, Left()));
   ExpectAnchor(111, 100);
-  EXPECT_FALSE(AlMoverHull(115, 103, Left()));
+  EXPECT_FALSE(AlMoverHull(TestPictures(), 115, 103, Left()));
 }
 
 TEST_F(DragGating, KeysChooseTurnZoomOrShift) {
   const TVector3 axis = Glob::ViewAxisX;
   const long double offsetX = Glob::ViewOffsetX, offsetY = Glob::ViewOffsetY;
   // Ctrl shifts the picture by the mouse's way (from the anchor), axes untouched.
-  ASSERT_TRUE(AlMoverHull(130, 110, Left(false, true)));
+  ASSERT_TRUE(AlMoverHull(TestPictures(), 130, 110, Left(false, true)));
   EXPECT_EQ(Glob::ViewOffsetX, offsetX - 30);
   EXPECT_EQ(Glob::ViewOffsetY, offsetY - 10);
   EXPECT_EQ(Glob::ViewAxisX, axis);
   // Shift zooms, axes untouched.
   const long double scale = Glob::ViewScale;
-  ASSERT_TRUE(AlMoverHull(130, 60, Left(true)));
+  ASSERT_TRUE(AlMoverHull(TestPictures(), 130, 60, Left(true)));
   EXPECT_NE(Glob::ViewScale, scale);
   EXPECT_EQ(Glob::ViewAxisX, axis);
 }
 
 TEST_F(DragGating, TheStereoSwitchAndItsDrags) {
-  const QImage hull = Glob::HullBitmap.copy();
-  ASSERT_TRUE(DragGate::MuestraAlambre());
+  const QImage hull = TestPictures().HullBitmap.copy();
+  ASSERT_TRUE(DragGate::MuestraAlambre(TestPictures()));
   EXPECT_TRUE(Glob::StereoMode);
-  const QImage stereo = Glob::StereoBitmap.copy();
+  const QImage stereo = TestPictures().StereoBitmap.copy();
   // Drags now move the stereo view and leave the shaded picture alone.
-  ASSERT_TRUE(AlMoverHull(160, 100, Left()));
-  EXPECT_NE(Glob::StereoBitmap, stereo);
-  EXPECT_EQ(Glob::HullBitmap, hull);
-  EXPECT_FALSE(DragGate::MuestraAlambre());
+  ASSERT_TRUE(AlMoverHull(TestPictures(), 160, 100, Left()));
+  EXPECT_NE(TestPictures().StereoBitmap, stereo);
+  EXPECT_EQ(TestPictures().HullBitmap, hull);
+  EXPECT_FALSE(DragGate::MuestraAlambre(TestPictures()));
   EXPECT_FALSE(Glob::StereoMode);
 }

@@ -8,9 +8,10 @@
 #include "geometry/Bitangents.h"
 #include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
-#include "render/Bitmaps.h"
+#include "render/Pictures.h"
 #include "render/HullPicture.h"
 #include "tests/app/example_curves.h"
+#include "tests/support/TestPictures.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ TEST_F(ExampleFiles, EveryFileLoadsDrawsAndSavesBackUnchanged) {
     EXPECT_GT(visible, 100);
     int covered = 0;
     for (int x = 0; x < 400; ++x)
-      for (int y = 0; y < 400; ++y) covered += Glob::HullBitmap.pixel(x, y) != 0xFFFFFFFFu;
+      for (int y = 0; y < 400; ++y) covered += TestPictures().HullBitmap.pixel(x, y) != 0xFFFFFFFFu;
     EXPECT_GT(covered, 400 * 400 / 10);
 
     // Saved again, the curve gives back the very bytes of the file: eleven lines ending

@@ -21,6 +21,7 @@
 #include "tests/app/example_curves.h"
 #include "tests/support/QhullHull.h"
 #include "tests/support/TestCurves.h"
+#include "tests/support/TestPictures.h"
 
 namespace {
 
@@ -111,7 +112,7 @@ TEST_F(ClosedMeshes, CurveFamiliesAndRandomCurves) {
   for (const TCurve& c : Curves()) {
     TestCurves::UseCurve(c.X, c.Y, c.Z, 0, 2 * Glob::Pi, c.P);
     Random::FixedSeed = 1;
-    ASSERT_NO_THROW(Drawing::DrawFigure()) << c.Name;
+    ASSERT_NO_THROW(Drawing::DrawFigure(TestPictures())) << c.Name;
     Expect(c.Name, Measure(HullMesh::BuildHullMesh()));
   }
 }

@@ -17,8 +17,9 @@
 #include "formula/FunPars.h"
 #include "geometry/SharedState.h"
 #include "geometry/Vectors.h"
-#include "render/Bitmaps.h"
+#include "render/Pictures.h"
 #include "tests/app/example_curves.h"
+#include "tests/support/TestPictures.h"
 
 using HullMesh::THullMesh;
 
@@ -160,7 +161,7 @@ TEST_F(Exports, NothingIsWrittenBeforeADrawing) {
     EXPECT_FALSE(Exists(Path(name)));
   }
   EXPECT_FALSE(MeshFiles::ExportHullMesh(Path("hull.mesh"), MeshFiles::TMeshFormat::Obj, message));
-  EXPECT_FALSE(MeshFiles::ExportPictures(Path("figure"), message));
+  EXPECT_FALSE(MeshFiles::ExportPictures(TestPictures(), Path("figure"), message));
   EXPECT_EQ(message, "Nothing to export: draw a figure first");
   EXPECT_TRUE(QDir(folder.path()).isEmpty());
 
@@ -168,7 +169,7 @@ TEST_F(Exports, NothingIsWrittenBeforeADrawing) {
   DrawDefaultCurve();
   Glob::DrawnFlag = false;
   EXPECT_FALSE(MeshFiles::ExportHullMesh(Path("hull.obj"), message));
-  EXPECT_FALSE(MeshFiles::ExportPictures(Path("figure"), message));
+  EXPECT_FALSE(MeshFiles::ExportPictures(TestPictures(), Path("figure"), message));
   EXPECT_TRUE(QDir(folder.path()).isEmpty());
 }
 
@@ -212,23 +213,23 @@ TEST_F(Exports, MeshFilesOfTheDrawnFigure) {
 
 TEST_F(Exports, PicturesAreTheBitmapsAndTheMainViewAsShown) {
   DrawDefaultCurve();
-  EXPECT_FALSE(MeshFiles::ExportPictures("", message));
-  ASSERT_TRUE(MeshFiles::ExportPictures(Path("figure.png"), message)) << message;
+  EXPECT_FALSE(MeshFiles::ExportPictures(TestPictures(), "", message));
+  ASSERT_TRUE(MeshFiles::ExportPictures(TestPictures(), Path("figure.png"), message)) << message;
   const MeshFiles::TPictureNames names = MeshFiles::PictureNames(Path("figure"));
   EXPECT_EQ(message, "Pictures written to " + names.Hull + ", " + names.Square + " and " + names.Normals);
   const auto same = [](const std::string& path, const QImage& bitmap) {
     const QImage image(QString::fromStdString(path));
     return !image.isNull() && image.convertToFormat(QImage::Format_RGB32) == bitmap.convertToFormat(QImage::Format_RGB32);
   };
-  EXPECT_TRUE(same(names.Hull, Glob::HullBitmap));
-  EXPECT_TRUE(same(names.Square, Glob::BitangBitmap));
-  EXPECT_TRUE(same(names.Normals, Glob::MaxwellBitmap));
+  EXPECT_TRUE(same(names.Hull, TestPictures().HullBitmap));
+  EXPECT_TRUE(same(names.Square, TestPictures().BitangBitmap));
+  EXPECT_TRUE(same(names.Normals, TestPictures().MaxwellBitmap));
   EXPECT_EQ(QImage(QString::fromStdString(names.Square)).size(), QSize(300, 300));
 
   // In the stereo view the main picture is the wire-frame.
-  ASSERT_TRUE(DragGate::MuestraAlambre());
-  ASSERT_TRUE(MeshFiles::ExportPictures(Path("stereo"), message)) << message;
+  ASSERT_TRUE(DragGate::MuestraAlambre(TestPictures()));
+  ASSERT_TRUE(MeshFiles::ExportPictures(TestPictures(), Path("stereo"), message)) << message;
   const std::string stereo = MeshFiles::PictureNames(Path("stereo")).Hull;
-  EXPECT_TRUE(same(stereo, Glob::StereoBitmap));
-  EXPECT_FALSE(same(stereo, Glob::HullBitmap));
+  EXPECT_TRUE(same(stereo, TestPictures().StereoBitmap));
+  EXPECT_FALSE(same(stereo, TestPictures().HullBitmap));
 }

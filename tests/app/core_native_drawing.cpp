@@ -18,7 +18,8 @@
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
-#include "render/Bitmaps.h"
+#include "render/Pictures.h"
+#include "tests/support/TestPictures.h"
 
 namespace {
 
@@ -61,7 +62,7 @@ TFigure Draw(const std::string& x, const std::string& y, const std::string& z, l
   Random::FixedSeed = 1;
   TFigure figure;
   try {
-    Drawing::DrawFigure();
+    Drawing::DrawFigure(TestPictures());
   } catch (const std::exception& error) {
     figure.Error = error.what();
     return figure;
@@ -89,15 +90,15 @@ TFigure Draw(const std::string& x, const std::string& y, const std::string& z, l
   figure.Points = points.Bytes();
   figure.Records = records.Bytes();
   figure.Triples = triples.Bytes();
-  figure.Hull = Glob::HullBitmap.copy();
-  figure.Square = Glob::BitangBitmap.copy();
-  figure.Normals = Glob::MaxwellBitmap.copy();
+  figure.Hull = TestPictures().HullBitmap.copy();
+  figure.Square = TestPictures().BitangBitmap.copy();
+  figure.Normals = TestPictures().MaxwellBitmap.copy();
   // Two drag steps, a turn and a zoom, then the stereo view.
   DragGate::AlPisar(200, 200);
-  DragGate::AlMoverHull(230, 190, {false, false, false, true});
-  DragGate::AlMoverHull(230, 150, {true, false, false, true});
-  figure.Dragged = Glob::HullBitmap.copy();
-  if (DragGate::MuestraAlambre()) figure.Stereo = Glob::StereoBitmap.copy();
+  DragGate::AlMoverHull(TestPictures(), 230, 190, {false, false, false, true});
+  DragGate::AlMoverHull(TestPictures(), 230, 150, {true, false, false, true});
+  figure.Dragged = TestPictures().HullBitmap.copy();
+  if (DragGate::MuestraAlambre(TestPictures())) figure.Stereo = TestPictures().StereoBitmap.copy();
   return figure;
 }
 

@@ -14,6 +14,7 @@
 #include "app/core/CurveFile.h"
 #include "app/core/CurveInput.h"
 #include "geometry/Random.h"
+#include "tests/support/TestPictures.h"
 
 namespace ExampleCurves {
 
@@ -38,7 +39,7 @@ inline void LoadAndDraw(const std::string& path) {
   ASSERT_FALSE(load.FileError) << load.Message;
   ASSERT_EQ(load.Read.Outcome, CurveInput::TReadOutcome::Changed) << load.Read.Message;
   Random::FixedSeed = 1;
-  ASSERT_NO_THROW(Drawing::DrawFigure()) << path;
+  ASSERT_NO_THROW(Drawing::DrawFigure(TestPictures())) << path;
 }
 
 // A fresh shared state for every test, released after it.

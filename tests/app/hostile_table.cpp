@@ -14,9 +14,10 @@
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/WorkCounters.h"
-#include "render/Bitmaps.h"
+#include "render/Pictures.h"
 #include "tests/app/hostile_rows.h"
 #include "tests/support/FigureChecks.h"
+#include "tests/support/TestPictures.h"
 
 using Hostile::TExpect;
 
@@ -41,7 +42,7 @@ TResult DrawIt(CurveInput::TInputFields fields, bool& ready) {
   if (read.Outcome == CurveInput::TReadOutcome::Refused) return {TExpect::Refused, read.Message, read.Beep};
   if (read.Outcome == CurveInput::TReadOutcome::Unchanged) return {TExpect::Refused, "(unchanged)", false};
   try {
-    Drawing::DrawFigure();
+    Drawing::DrawFigure(TestPictures());
   } catch (const std::exception& error) {
     return {TExpect::Failed, error.what(), false};
   }
@@ -68,9 +69,9 @@ TSnapshot Take() {
     FunPars::EvalCurve(t, p);
     s.Curve.push_back(p);
   }
-  s.Hull = Glob::HullBitmap.copy();
-  s.Square = Glob::BitangBitmap.copy();
-  s.Normals = Glob::MaxwellBitmap.copy();
+  s.Hull = TestPictures().HullBitmap.copy();
+  s.Square = TestPictures().BitangBitmap.copy();
+  s.Normals = TestPictures().MaxwellBitmap.copy();
   s.Drawn = Glob::DrawnFlag;
   return s;
 }

@@ -13,7 +13,7 @@
 
 #include "app/window/CursorBar.h"
 #include "app/window/PaintBox.h"
-#include "render/Bitmaps.h"
+#include "render/Pictures.h"
 #include "tests/app/window_support.h"
 
 using namespace WindowTest;
@@ -32,7 +32,7 @@ class Abuse : public WindowFixture {
  protected:
   TShown Shown() const {
     return {Glob::XFormula, Glob::YFormula, Glob::ZFormula, Glob::TMin, Glob::TMax, Glob::PMin, Glob::PMax,
-            Glob::QMin,     Glob::QMax,     Glob::HullBitmap.copy(), Form->BitangPicture(), Form->MaxwellPicture()};
+            Glob::QMin,     Glob::QMax,     Form->Pictures.HullBitmap.copy(), Form->BitangPicture(), Form->MaxwellPicture()};
   }
 
   // A turn of the mouse wheel over `widget`, as the user scrolls a bar with it.
@@ -120,11 +120,11 @@ TEST_F(Abuse, ScrollingWhileEveryDrawingFailsShowsEachErrorAndKeepsWorking) {
 }
 
 TEST_F(Abuse, TheMouseBeforeAnyDrawingChangesNothing) {
-  const QImage hull = Glob::HullBitmap.copy(), square = Glob::BitangBitmap.copy(), normals = Glob::MaxwellBitmap.copy();
+  const QImage hull = Form->Pictures.HullBitmap.copy(), square = Form->Pictures.BitangBitmap.copy(), normals = Form->Pictures.MaxwellBitmap.copy();
   MouseEverywhere();
-  EXPECT_EQ(Glob::HullBitmap, hull);
-  EXPECT_EQ(Glob::BitangBitmap, square);
-  EXPECT_EQ(Glob::MaxwellBitmap, normals);
+  EXPECT_EQ(Form->Pictures.HullBitmap, hull);
+  EXPECT_EQ(Form->Pictures.BitangBitmap, square);
+  EXPECT_EQ(Form->Pictures.MaxwellBitmap, normals);
   EXPECT_FALSE(Form->State().CrossShown);
   EXPECT_FALSE(Form->State().MaxwellShown);
   EXPECT_FALSE(Glob::StereoMode);
@@ -145,7 +145,7 @@ TEST_F(Abuse, TheMouseFarOutsideTheBoxesAfterADrawingIsHarmless) {
   QApplication::processEvents();
   Form->BitangBox->repaint();
   EXPECT_FALSE(Form->State().CrossShown);
-  EXPECT_EQ(Form->BitangPicture(), Glob::BitangBitmap.convertToFormat(QImage::Format_RGB32));
+  EXPECT_EQ(Form->BitangPicture(), Form->Pictures.BitangBitmap.convertToFormat(QImage::Format_RGB32));
 }
 
 TEST_F(Abuse, SavingBeforeADrawingWritesNothing) {
@@ -221,14 +221,14 @@ TEST_F(Abuse, DroppingAFolderOrALargeBinaryFileChangesNothing) {
 TEST_F(Abuse, TheStereoButtonPressedInQuickSuccessionAlwaysShowsTheModeItLeaves) {
   PressDrawIt();
   ASSERT_TRUE(Form->Button1->isVisible());
-  const QImage hull = Glob::HullBitmap.copy();
+  const QImage hull = Form->Pictures.HullBitmap.copy();
   QImage stereo;
   for (int k = 1; k <= 41; ++k) {
     QTest::mouseClick(Form->Button1, Qt::LeftButton);
     const bool stereoMode = k % 2 == 1;
     ASSERT_EQ(Glob::StereoMode, stereoMode) << k;
     EXPECT_EQ(Form->Button1->text(), stereoMode ? "Mono" : "Stereo");
-    if (k == 1) stereo = Glob::StereoBitmap.copy();
+    if (k == 1) stereo = Form->Pictures.StereoBitmap.copy();
     // Drags between presses move whichever view is shown.
     if (k % 10 == 0) {
       SendMouse(Form->ConvexHullBox, QEvent::MouseButtonPress, 200, 200, Qt::LeftButton);
@@ -245,9 +245,9 @@ TEST_F(Abuse, TheStereoButtonPressedInQuickSuccessionAlwaysShowsTheModeItLeaves)
   EXPECT_TRUE(Glob::DrawnFlag);
   EXPECT_FALSE(Glob::StereoMode);
   EXPECT_EQ(Form->Button1->text(), "Stereo");
-  EXPECT_NE(Glob::HullBitmap, hull);
+  EXPECT_NE(Form->Pictures.HullBitmap, hull);
   Form->RestauraVista();
-  EXPECT_EQ(Glob::HullBitmap, hull);
+  EXPECT_EQ(Form->Pictures.HullBitmap, hull);
   EXPECT_FALSE(stereo.isNull());
 }
 

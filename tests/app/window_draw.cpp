@@ -8,7 +8,7 @@
 #include "app/window/CursorBar.h"
 #include "app/window/PaintBox.h"
 #include "formula/Checks.h"
-#include "render/Bitmaps.h"
+#include "render/Pictures.h"
 #include "tests/app/window_support.h"
 
 using namespace WindowTest;
@@ -18,7 +18,7 @@ namespace {
 class Draw : public WindowFixture {};
 
 TEST_F(Draw, DrawItDrawsTheDefaultCurveAndShowsTheStereoButton) {
-  const QImage blank = Glob::HullBitmap;
+  const QImage blank = Form->Pictures.HullBitmap;
   PressDrawIt();
   EXPECT_TRUE(Glob::DrawnFlag);
   EXPECT_TRUE(Form->State().Ready);
@@ -27,24 +27,24 @@ TEST_F(Draw, DrawItDrawsTheDefaultCurveAndShowsTheStereoButton) {
   EXPECT_EQ(Form->DrawIt->text(), "");
   EXPECT_EQ(Form->Informacion->toPlainText(), "");
   EXPECT_EQ(Glob::XFormula, "cos(2t)(p+sen(3t))");
-  EXPECT_NE(Glob::HullBitmap, blank);
+  EXPECT_NE(Form->Pictures.HullBitmap, blank);
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
   // The boxes show the pictures that were drawn.
   EXPECT_EQ(Form->ConvexHullBox->grab().toImage().convertToFormat(QImage::Format_RGB32),
-            Glob::HullBitmap.convertToFormat(QImage::Format_RGB32));
+            Form->Pictures.HullBitmap.convertToFormat(QImage::Format_RGB32));
 }
 
 TEST_F(Draw, ASecondPressWithUnchangedFieldsOnlyEmptiesTheCaption) {
   PressDrawIt();
   ASSERT_TRUE(Glob::DrawnFlag);
   // Anything a redraw would repaint is marked, so a redraw would show.
-  Glob::HullBitmap.fill(Qt::red);
+  Form->Pictures.HullBitmap.fill(Qt::red);
   Glob::DataChanged = false;
   Type(Form->xEdit, "cos(2t)(p+sen(3t)) ");  // an edit, trimmed back to the accepted text
   ASSERT_EQ(Form->DrawIt->text(), "Draw It");
   PressDrawIt();
   EXPECT_EQ(Form->DrawIt->text(), "");
-  EXPECT_EQ(Glob::HullBitmap.pixelColor(200, 200), QColor(Qt::red));
+  EXPECT_EQ(Form->Pictures.HullBitmap.pixelColor(200, 200), QColor(Qt::red));
   EXPECT_FALSE(Glob::DataChanged);
   EXPECT_TRUE(Glob::DrawnFlag);
 }
@@ -59,7 +59,7 @@ TEST_F(Draw, BlanksAroundAFormulaAreTrimmedInTheField) {
 TEST_F(Draw, RefusedInputIsShownInTheMemoAndDrawsNothing) {
   PressDrawIt();
   ASSERT_TRUE(Glob::DrawnFlag);
-  const QImage drawn = Glob::HullBitmap;
+  const QImage drawn = Form->Pictures.HullBitmap;
 
   Type(Form->yEdit, "   ");
   PressDrawIt();
@@ -80,7 +80,7 @@ TEST_F(Draw, RefusedInputIsShownInTheMemoAndDrawsNothing) {
   EXPECT_EQ(Form->Informacion->toPlainText(), "A number is missing or miswritten");
 
   // The picture and the accepted interval are the ones drawn before.
-  EXPECT_EQ(Glob::HullBitmap, drawn);
+  EXPECT_EQ(Form->Pictures.HullBitmap, drawn);
   EXPECT_EQ(Glob::TMin, 0);
   EXPECT_GT(Glob::TMax, 6.28);
 
@@ -104,7 +104,7 @@ TEST_F(Draw, AScrollBarPlacedByTheProgramOnlyTakesTheValueOver) {
 TEST_F(Draw, AScrollByTheUserRedrawsWithTheNewValue) {
   PressDrawIt();
   ASSERT_TRUE(Glob::DrawnFlag);
-  const QImage before = Glob::HullBitmap;
+  const QImage before = Form->Pictures.HullBitmap;
   // Dragging the slider: the bar reports the user's action, then the new position.
   Form->pCursor->setSliderPosition(190);
   EXPECT_EQ(Form->pInfoPanel->text(), "2.500");
@@ -112,7 +112,7 @@ TEST_F(Draw, AScrollByTheUserRedrawsWithTheNewValue) {
   EXPECT_TRUE(Glob::DrawnFlag);
   EXPECT_TRUE(Form->State().Ready);
   EXPECT_FALSE(Form->State().Scrolling);
-  EXPECT_NE(Glob::HullBitmap, before);
+  EXPECT_NE(Form->Pictures.HullBitmap, before);
 
   // A step by the keyboard is a scroll too; the q panel shows q in three decimals.
   Form->qCursor->setFocus();
@@ -157,7 +157,7 @@ TEST_F(Draw, TheStereoButtonSwitchesTheMainViewAndANewInputSwitchesBack) {
   EXPECT_TRUE(Glob::StereoMode);
   EXPECT_EQ(Form->Button1->text(), "Mono");
   EXPECT_EQ(Form->ConvexHullBox->grab().toImage().convertToFormat(QImage::Format_RGB32),
-            Glob::StereoBitmap.convertToFormat(QImage::Format_RGB32));
+            Form->Pictures.StereoBitmap.convertToFormat(QImage::Format_RGB32));
   QTest::mouseClick(Form->Button1, Qt::LeftButton);
   EXPECT_FALSE(Glob::StereoMode);
   EXPECT_EQ(Form->Button1->text(), "Stereo");

@@ -13,7 +13,7 @@
 #include <QUrl>
 
 #include "app/window/CursorBar.h"
-#include "render/Bitmaps.h"
+#include "render/Pictures.h"
 #include "tests/app/window_support.h"
 
 using namespace WindowTest;
@@ -164,17 +164,17 @@ TEST_F(Files, ASavedCurveLoadsBackWithItsOwnRangesAndParameters) {
   EXPECT_EQ(Form->tMaxEdit->text(), "6.28318530717959");
 
   // Loading it again finds nothing new: no redraw, but the name is taken again.
-  Glob::HullBitmap.fill(Qt::red);
+  Form->Pictures.HullBitmap.fill(Qt::red);
   Form->setWindowTitle("other");
   Form->DelDisco(Path("wide.wdx"));
-  EXPECT_EQ(Glob::HullBitmap.pixelColor(0, 0), QColor(Qt::red));
+  EXPECT_EQ(Form->Pictures.HullBitmap.pixelColor(0, 0), QColor(Qt::red));
   EXPECT_EQ(Form->windowTitle(), "wide.wdx");
   EXPECT_EQ(Form->DrawIt->text(), "");
 }
 
 TEST_F(Files, AFileThatIsNoCurveLeavesTheInputAndThePicture) {
   PressDrawIt();
-  const QImage drawn = Glob::HullBitmap;
+  const QImage drawn = Form->Pictures.HullBitmap;
   WriteText(Path("short.wdx"), "t\r\nt\r\nt\r\n0\r\n1\r\n");
   WriteText(Path("badp.wdx"), "t\nt\nt\n0\n1\n0\n5\n0\n1\nabc\n0\n");
   WriteText(Path("outside.wdx"), "t\nt\nt\n0\n1\n0\n5\n0\n1\n9\n0\n");
@@ -187,12 +187,12 @@ TEST_F(Files, AFileThatIsNoCurveLeavesTheInputAndThePicture) {
     EXPECT_EQ(Form->xEdit->text(), "cos(2t)(p+sen(3t))");
     EXPECT_EQ(Form->windowTitle(), "");
     EXPECT_TRUE(Glob::DrawnFlag);
-    EXPECT_EQ(Glob::HullBitmap, drawn);
+    EXPECT_EQ(Form->Pictures.HullBitmap, drawn);
     EXPECT_TRUE(Glob::CurveFileName.empty());
   }
   Drop({QUrl::fromLocalFile(Path("waiting.wdx"))});
   EXPECT_EQ(Boxes.Take(), QStringList("Cannot load \"" + Path("waiting.wdx") + "\": it is a FIFO, not a curve file."));
-  EXPECT_EQ(Glob::HullBitmap, drawn);
+  EXPECT_EQ(Form->Pictures.HullBitmap, drawn);
 }
 
 TEST_F(Files, BadFormulasInAFileAreReportedLikeTypedOnes) {

@@ -6,7 +6,7 @@
 #include "app/window/PaintBox.h"
 #include "formula/FunPars.h"
 #include "geometry/Bitangents.h"
-#include "render/Bitmaps.h"
+#include "render/Pictures.h"
 #include "tests/app/window_support.h"
 
 using namespace WindowTest;
@@ -44,32 +44,32 @@ class Mouse : public WindowFixture {
 };
 
 TEST_F(Mouse, NothingFollowsTheMouseBeforeTheFirstDraw) {
-  const QImage hull = Glob::HullBitmap, normals = Glob::MaxwellBitmap;
+  const QImage hull = Form->Pictures.HullBitmap, normals = Form->Pictures.MaxwellBitmap;
   Drag(10, 10, 200, 200);
-  EXPECT_EQ(Glob::HullBitmap, hull);
-  EXPECT_EQ(Glob::MaxwellBitmap, normals);
+  EXPECT_EQ(Form->Pictures.HullBitmap, hull);
+  EXPECT_EQ(Form->Pictures.MaxwellBitmap, normals);
   MoveOverSquare(100, 100);
   EXPECT_FALSE(Form->State().CrossShown);
   EXPECT_FALSE(Form->State().MaxwellShown);
-  EXPECT_EQ(Differences(Form->BitangPicture(), Glob::BitangBitmap), QList<QPoint>());
+  EXPECT_EQ(Differences(Form->BitangPicture(), Form->Pictures.BitangBitmap), QList<QPoint>());
 }
 
 TEST_F(Mouse, ALeftDragOverMoreThanTenPixelsTurnsTheViewAndForgetsTheMarker) {
   PressDrawIt();
   ASSERT_TRUE(Glob::DrawnFlag);
   MoveOverSquare(150, 100);
-  const QImage hull = Glob::HullBitmap;
+  const QImage hull = Form->Pictures.HullBitmap;
   const TVector3 axis = Glob::ViewAxisZ;
 
   // The right button, or a move of exactly ten pixels, changes nothing.
   Drag(100, 100, 180, 180, Qt::RightButton);
   Drag(100, 100, 106, 104);
-  EXPECT_EQ(Glob::HullBitmap, hull);
+  EXPECT_EQ(Form->Pictures.HullBitmap, hull);
   EXPECT_TRUE(Glob::ViewAxisZ == axis);
 
   Drag(100, 100, 140, 120);
   EXPECT_FALSE(Glob::ViewAxisZ == axis);
-  EXPECT_NE(Glob::HullBitmap, hull);
+  EXPECT_NE(Form->Pictures.HullBitmap, hull);
   EXPECT_FALSE(Form->State().MaxwellShown);
   EXPECT_EQ(DragGate::AnchorX, 140);
   EXPECT_EQ(DragGate::AnchorY, 120);
@@ -81,7 +81,7 @@ TEST_F(Mouse, TheCrossHairFollowsTheMouseAndARepaintRemovesIt) {
   EXPECT_FALSE(Form->State().CrossShown);
   MoveOverSquare(100, 50);
   EXPECT_TRUE(Form->State().CrossShown);
-  EXPECT_TRUE(IsCrossHair(Differences(Form->BitangPicture(), Glob::BitangBitmap), 100, 50));
+  EXPECT_TRUE(IsCrossHair(Differences(Form->BitangPicture(), Form->Pictures.BitangBitmap), 100, 50));
   // The repaint that the move asked for shows it.
   QApplication::processEvents();
   EXPECT_TRUE(Form->State().CrossShown);
@@ -89,13 +89,13 @@ TEST_F(Mouse, TheCrossHairFollowsTheMouseAndARepaintRemovesIt) {
   // Any other repaint (the box was covered) shows the square alone.
   Form->BitangBox->repaint();
   EXPECT_FALSE(Form->State().CrossShown);
-  EXPECT_EQ(Differences(Form->BitangPicture(), Glob::BitangBitmap), QList<QPoint>());
+  EXPECT_EQ(Differences(Form->BitangPicture(), Form->Pictures.BitangBitmap), QList<QPoint>());
 
   // The next move draws one new cross-hair and no trace of the old.
   MoveOverSquare(120, 60);
-  EXPECT_TRUE(IsCrossHair(Differences(Form->BitangPicture(), Glob::BitangBitmap), 120, 60));
+  EXPECT_TRUE(IsCrossHair(Differences(Form->BitangPicture(), Form->Pictures.BitangBitmap), 120, 60));
   MoveOverSquare(0, 299);
-  EXPECT_TRUE(IsCrossHair(Differences(Form->BitangPicture(), Glob::BitangBitmap), 0, 299));
+  EXPECT_TRUE(IsCrossHair(Differences(Form->BitangPicture(), Form->Pictures.BitangBitmap), 0, 299));
 }
 
 TEST_F(Mouse, TheMarkerShowsThePlaneNormalOfThePairUnderTheMouse) {
@@ -117,13 +117,13 @@ TEST_F(Mouse, TheMarkerShowsThePlaneNormalOfThePairUnderTheMouse) {
     EXPECT_GE(r, 0);
     EXPECT_LE(r, 19);
   }
-  const QList<QPoint> marker = Differences(Form->MaxwellPicture(), Glob::MaxwellBitmap);
+  const QList<QPoint> marker = Differences(Form->MaxwellPicture(), Form->Pictures.MaxwellBitmap);
   EXPECT_FALSE(marker.isEmpty());
 
   // Repainting the box keeps the marker; the next move replaces it.
   Form->MaxwellBox->repaint();
   EXPECT_TRUE(Form->State().MaxwellShown);
-  EXPECT_EQ(Differences(Form->MaxwellPicture(), Glob::MaxwellBitmap), marker);
+  EXPECT_EQ(Differences(Form->MaxwellPicture(), Form->Pictures.MaxwellBitmap), marker);
   MoveOverSquare(200, 40);
   EXPECT_FALSE(Form->State().MaxwellNormal == pair.PlaneNormal);
 

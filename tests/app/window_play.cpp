@@ -8,7 +8,7 @@
 #include "app/Drawing.h"
 #include "app/core/CurveInput.h"
 #include "app/window/CursorBar.h"
-#include "render/Bitmaps.h"
+#include "render/Pictures.h"
 #include "tests/app/window_support.h"
 
 using namespace WindowTest;
@@ -48,9 +48,9 @@ TEST_F(Play, PlaySweepsTheBarInTheViewOnTheScreenAndEachWayStopsIt) {
   EXPECT_EQ(Glob::ViewScale, turned.Scale);
 
   // The picture is the drawing at that p in the turned view.
-  const QImage shown = Glob::HullBitmap.copy();
-  Drawing::DrawFigureInView(turned);
-  EXPECT_EQ(Glob::HullBitmap, shown);
+  const QImage shown = Form->Pictures.HullBitmap.copy();
+  Drawing::DrawFigureInView(Form->Pictures, turned);
+  EXPECT_EQ(Form->Pictures.HullBitmap, shown);
 
   // Esc, a second click, a key in a field and the other bar's own play all stop or
   // take over.
@@ -86,22 +86,22 @@ TEST_F(Play, PlayTurnsAtTheEndOfTheBar) {
 TEST_F(Play, ExportAnimationWritesTheSweepInTheViewAndRestoresTheFigure) {
   DrawAndTurn();
   const Framing::TViewState turned = Framing::CaptureView();
-  const QImage before = Glob::HullBitmap.copy();
+  const QImage before = Form->Pictures.HullBitmap.copy();
   const QString path = Folder.filePath("sweep.gif");
   Form->ChooseAnimation = [] { return TAnimationChoice{CurveInput::TParam::Q, 3, false}; };
   Form->ChooseSaveFile = [path] { return path; };
   Form->ExportaAnimacion();
   EXPECT_EQ(Form->Informacion->toPlainText(), "");
-  EXPECT_EQ(Glob::HullBitmap, before);
+  EXPECT_EQ(Form->Pictures.HullBitmap, before);
   EXPECT_EQ(Glob::QValue, 0);
 
   QImageReader gif(path, "gif");
   for (const long double q : {Glob::QMin, (Glob::QMin + Glob::QMax) / 2, Glob::QMax}) {
     Glob::QValue = q;
-    Drawing::DrawFigureInView(turned);
+    Drawing::DrawFigureInView(Form->Pictures, turned);
     const QImage frame = gif.read();
     ASSERT_FALSE(frame.isNull()) << static_cast<double>(q);
-    EXPECT_EQ(frame.convertToFormat(QImage::Format_RGB32), Glob::HullBitmap.convertToFormat(QImage::Format_RGB32))
+    EXPECT_EQ(frame.convertToFormat(QImage::Format_RGB32), Form->Pictures.HullBitmap.convertToFormat(QImage::Format_RGB32))
         << static_cast<double>(q);
   }
   EXPECT_TRUE(gif.read().isNull());

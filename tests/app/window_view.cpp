@@ -11,7 +11,7 @@
 #include "app/window/PaintBox.h"
 #include "geometry/Bitangents.h"
 #include "geometry/Framing.h"
-#include "render/Bitmaps.h"
+#include "geometry/SharedState.h"
 #include "tests/app/window_support.h"
 
 using namespace WindowTest;
@@ -38,12 +38,12 @@ TEST_F(View, AMoveOfPKeepsTheTurnedViewAndResetViewFramesAnew) {
   const Framing::TViewState framed = Framing::CaptureView();
   Turn(200, 200, 260, 170);
   const TVector3 turned = Glob::ViewAxisX;
-  const QImage before = Glob::HullBitmap.copy();
+  const QImage before = Form->Pictures.HullBitmap.copy();
   Form->pCursor->triggerAction(QAbstractSlider::SliderPageStepAdd);
   EXPECT_EQ(Glob::ViewAxisX, turned);
-  EXPECT_NE(Glob::HullBitmap, before);  // the new p is drawn
+  EXPECT_NE(Form->Pictures.HullBitmap, before);  // the new p is drawn
   Form->pCursor->triggerAction(QAbstractSlider::SliderPageStepSub);
-  EXPECT_EQ(Glob::HullBitmap, before);
+  EXPECT_EQ(Form->Pictures.HullBitmap, before);
   // A double click (as View > Reset View) gives the view of a new drawing of this curve.
   SendMouse(Form->ConvexHullBox, QEvent::MouseButtonDblClick, 100, 100, Qt::LeftButton);
   EXPECT_EQ(Glob::ViewAxisX, framed.AxisX);
@@ -56,12 +56,12 @@ TEST_F(View, AMoveOfPKeepsTheTurnedViewAndResetViewFramesAnew) {
 
 TEST_F(View, NarrowingTheRangeOfPRedrawsAtTheNewP) {
   Form->pCursor->triggerAction(QAbstractSlider::SliderToMaximum);
-  const QImage atFive = Glob::HullBitmap.copy();
+  const QImage atFive = Form->Pictures.HullBitmap.copy();
   // On the way to 0.5 the range 0 to 0 snaps p to 0 and is refused; 0.5 then draws.
   Type(Form->pMaxEdit, "0.5");
   EXPECT_EQ(Glob::PValue, 0);
   EXPECT_TRUE(Glob::DrawnFlag);
-  EXPECT_NE(Glob::HullBitmap, atFive);
+  EXPECT_NE(Form->Pictures.HullBitmap, atFive);
 }
 
 TEST_F(View, TheWheelZoomsAboutThePointerAndADragFollowsEveryMoveOnceBegun) {
@@ -86,7 +86,7 @@ TEST_F(View, ThePairUnderThePointerIsNamedAndItsChordDrawnUntilThePointerLeaves)
   const QString drawing = Form->StatusLine->text();
   EXPECT_TRUE(drawing.contains("flat faces, area"));
   // The square tells: a magenta pixel without teal about it is on the hull; all white, no pair.
-  const QImage square = Glob::BitangBitmap.convertToFormat(QImage::Format_RGB32);
+  const QImage square = Form->Pictures.BitangBitmap.convertToFormat(QImage::Format_RGB32);
   const auto around = [&](int x, int y, QRgb colour, int n = 0) {
     for (int d = 0; d < 49; ++d) n += square.pixel(x + d % 7 - 3, y + d / 7 - 3) == colour;
     return n;

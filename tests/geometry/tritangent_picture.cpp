@@ -13,9 +13,10 @@
 #include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
 #include "geometry/Vectors.h"
-#include "render/Bitmaps.h"
+#include "render/Pictures.h"
 #include "render/HullPicture.h"
 #include "tests/support/TestCurves.h"
+#include "tests/support/TestPictures.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ QRgb Shade(int k) {
 }  // namespace
 
 TEST(TritangentPicture, TheTriangleFacingTheEyeShowsItsShadeInsideItsProjection) {
-  ASSERT_TRUE(Glob::CreateBitmaps());
+  ASSERT_TRUE(CreatePictures(TestPictures()));
   Glob::BuildShadePalette();
   Sampling::Initialize();
   Bitangents::Initialize();
@@ -47,9 +48,9 @@ TEST(TritangentPicture, TheTriangleFacingTheEyeShowsItsShadeInsideItsProjection)
       TestCurves::UseCurve("cos(t)", "sin(t)", "p cos(3t+q)", 0, 2 * Glob::Pi, a, q);
       Framing::PrepareFigure();
       Bitangents::AnalyzeBitangents();
-      HullPicture::RenderHull();
+      HullPicture::RenderHull(TestPictures());
       if (const char* dir = std::getenv("WENDRIX_PICTURES"))
-        Glob::HullBitmap.save(QString("%1/tritangents-%2-%3.png").arg(dir).arg(double(a)).arg(q == 0 ? "0" : "pi"));
+        TestPictures().HullBitmap.save(QString("%1/tritangents-%2-%3.png").arg(dir).arg(double(a)).arg(q == 0 ? "0" : "pi"));
       ASSERT_EQ(Tritangents::TritangentCount, 2);
       int facing = 0;
       for (const Tritangents::Triple& u : Tritangents::TritangentTriples) {
@@ -65,7 +66,7 @@ TEST(TritangentPicture, TheTriangleFacingTheEyeShowsItsShadeInsideItsProjection)
         // Points well inside the triangle: its centroid and towards each corner.
         for (const TVector3& w : {TVector3{1, 1, 1}, TVector3{3, 1, 1}, TVector3{1, 3, 1}, TVector3{1, 1, 3}}) {
           const ScreenPoint s = Framing::ProjectPoint((w.x * p[0] + w.y * p[1] + w.z * p[2]) / (w.x + w.y + w.z));
-          EXPECT_EQ(Glob::HullBitmap.pixel(int(s.x), int(s.y)), shade) << s.x << ", " << s.y;
+          EXPECT_EQ(TestPictures().HullBitmap.pixel(int(s.x), int(s.y)), shade) << s.x << ", " << s.y;
         }
       }
       EXPECT_EQ(facing, 1);

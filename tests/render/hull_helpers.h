@@ -10,7 +10,8 @@
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
-#include "render/Bitmaps.h"
+#include "render/Pictures.h"
+#include "tests/support/TestPictures.h"
 
 namespace HullTest {
 
@@ -37,7 +38,7 @@ inline QRgb PaletteRgb(int k) {
   return qRgb(c & 0xFF, (c >> 8) & 0xFF, c >> 16);
 }
 
-inline QRgb PixelAt(int x, int y) { return Glob::HullBitmap.pixel(x, y); }
+inline QRgb PixelAt(int x, int y) { return TestPictures().HullBitmap.pixel(x, y); }
 
 // Makes `points` the curve points 0..CurvePointHigh.
 inline void UseCurvePoints(const std::vector<TVector3>& points) {
@@ -49,7 +50,7 @@ inline void UseCurvePoints(const std::vector<TVector3>& points) {
 // A fresh picture in the flat view: bitmaps and palette, no bitangent records, no
 // tritangent triples, no curve points. False when the bitmaps cannot be made.
 inline bool UseEmptyScene() {
-  if (!Glob::CreateBitmaps()) return false;
+  if (!CreatePictures(TestPictures())) return false;
   Glob::BuildShadePalette();
   UseFlatView();
   Bitangents::BitangentList.assign(1, BitangentRecord{});

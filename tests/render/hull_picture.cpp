@@ -10,13 +10,12 @@
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
-#include "render/Bitmaps.h"
+#include "render/Pictures.h"
 #include "render/HullPicture.h"
 #include "render/Raster.h"
 #include "tests/render/hull_helpers.h"
+#include "tests/support/TestPictures.h"
 
-using HullPicture::Rulings;
-using HullPicture::RulingCount;
 
 namespace {
 
@@ -56,20 +55,20 @@ TEST_F(HullPictureTest, ShadeIndexRoundsHalvesToEven) {
 }
 
 TEST_F(HullPictureTest, RulingsGrowByTenWhenFull) {
-  Rulings.assign(100, Ruling{});
-  RulingCount = 0;
+  TestPictures().Rulings.assign(100, Ruling{});
+  TestPictures().RulingCount = 0;
   Ruling r;
-  for (int i = 1; i <= 99; ++i) HullPicture::AppendRuling(r);
-  EXPECT_EQ(Rulings.size(), 100u);
+  for (int i = 1; i <= 99; ++i) HullPicture::AppendRuling(TestPictures(), r);
+  EXPECT_EQ(TestPictures().Rulings.size(), 100u);
   r.Shade = 77;
-  HullPicture::AppendRuling(r);
-  EXPECT_EQ(RulingCount, 100);
-  EXPECT_EQ(Rulings.size(), 109u);  // 99 records in use plus 10
-  EXPECT_EQ(Rulings[100].Shade, 77);
-  Rulings.clear();
-  RulingCount = 0;
-  HullPicture::AppendRuling(r);
-  EXPECT_EQ(Rulings.size(), 10u);
+  HullPicture::AppendRuling(TestPictures(), r);
+  EXPECT_EQ(TestPictures().RulingCount, 100);
+  EXPECT_EQ(TestPictures().Rulings.size(), 109u);  // 99 records in use plus 10
+  EXPECT_EQ(TestPictures().Rulings[100].Shade, 77);
+  TestPictures().Rulings.clear();
+  TestPictures().RulingCount = 0;
+  HullPicture::AppendRuling(TestPictures(), r);
+  EXPECT_EQ(TestPictures().Rulings.size(), 10u);
 }
 
 TEST_F(HullPictureTest, QuadDiagonalFollowsDepthsOnlyWhenNotBothFacingTheViewer) {
@@ -79,10 +78,10 @@ TEST_F(HullPictureTest, QuadDiagonalFollowsDepthsOnlyWhenNotBothFacingTheViewer)
   const auto quad = [](int shadeA, int shadeB, long double nearDepth) {
     const Ruling a{{50, 100, 10000}, {50, 200, nearDepth}, shadeA, true};
     const Ruling b{{70, 100, nearDepth}, {70, 200, 10000}, shadeB, false};
-    Raster::ClearDepth();
-    Glob::HullBitmap.fill(Qt::white);
-    HullPicture::FillStripQuad(a, b, HullPicture::RenderMode::Depth);
-    HullPicture::FillStripQuad(a, b, HullPicture::RenderMode::Paint);
+    Raster::ClearDepth(TestPictures());
+    TestPictures().HullBitmap.fill(Qt::white);
+    HullPicture::FillStripQuad(TestPictures(), a, b, HullPicture::RenderMode::Depth);
+    HullPicture::FillStripQuad(TestPictures(), a, b, HullPicture::RenderMode::Paint);
   };
   quad(200, 190, 9990);  // both face the viewer: the nearer diagonal is not used
   EXPECT_EQ(PixelAt(55, 180), PaletteRgb(200));
@@ -105,11 +104,11 @@ TEST_F(HullPictureTest, RulingTurnedFarFromItsQuadTakesTheQuadsShade) {
   AddRuling(100.5, 100.5, -0.3, false);
   AddRuling(80.5, 100.5, 0.95, false);
   AddRuling(80.5, 100.5, -0.5, false);
-  HullPicture::RenderHull();
-  ASSERT_EQ(RulingCount, 4);
-  EXPECT_EQ(Rulings[2].Shade, 208);
-  EXPECT_EQ(Rulings[3].Shade, 204);
-  EXPECT_EQ(Rulings[4].Shade, 72);
+  HullPicture::RenderHull(TestPictures());
+  ASSERT_EQ(TestPictures().RulingCount, 4);
+  EXPECT_EQ(TestPictures().Rulings[2].Shade, 208);
+  EXPECT_EQ(TestPictures().Rulings[3].Shade, 204);
+  EXPECT_EQ(TestPictures().Rulings[4].Shade, 72);
   EXPECT_EQ(PixelAt(105, 150), PaletteRgb(208));
 }
 
@@ -128,12 +127,12 @@ TEST_F(HullPictureTest, StripsBreakAndCloseAsTheRecordsSay) {
   AddRuling(200.5, 100.5, 0.95, false);                     // a strip of one ruling
   AddRuling(120.5, 250.5, -0.95, true);                     // last strip: 108, 104
   AddRuling(100.5, 250.5, -0.9, false);
-  HullPicture::RenderHull();
+  HullPicture::RenderHull(TestPictures());
 
-  ASSERT_EQ(RulingCount, 9);
+  ASSERT_EQ(TestPictures().RulingCount, 9);
   const bool starts[] = {true, false, false, true, true, false, true, true, false};
-  for (int i = 1; i <= 9; ++i) EXPECT_EQ(Rulings[i].StripStart, starts[i - 1]) << i;
-  EXPECT_EQ(Rulings[2].Shade, 204);
+  for (int i = 1; i <= 9; ++i) EXPECT_EQ(TestPictures().Rulings[i].StripStart, starts[i - 1]) << i;
+  EXPECT_EQ(TestPictures().Rulings[2].Shade, 204);
 
   const struct {
     int x, y;
@@ -155,12 +154,12 @@ TEST_F(HullPictureTest, StripsBreakAndCloseAsTheRecordsSay) {
 TEST_F(HullPictureTest, CurveOverlayIsYellowOnTheFrontAndSilverInside) {
   // A front surface at depth 10000 over x, y = 50..150, and a back one at 12000 over its
   // left half; no strips, so only the overlay is painted.
-  Raster::ClearDepth();
-  Raster::DepthTriangle({50, 50, 10000}, {150, 50, 10000}, {50, 150, 10000}, false);
-  Raster::DepthTriangle({150, 50, 10000}, {150, 150, 10000}, {50, 150, 10000}, false);
-  Raster::DepthTriangle({50, 50, 12000}, {100, 50, 12000}, {50, 150, 12000}, false);
-  Raster::DepthTriangle({100, 50, 12000}, {100, 150, 12000}, {50, 150, 12000}, false);
-  Glob::HullBitmap.fill(Qt::white);
+  Raster::ClearDepth(TestPictures());
+  Raster::DepthTriangle(TestPictures(), {50, 50, 10000}, {150, 50, 10000}, {50, 150, 10000}, false);
+  Raster::DepthTriangle(TestPictures(), {150, 50, 10000}, {150, 150, 10000}, {50, 150, 10000}, false);
+  Raster::DepthTriangle(TestPictures(), {50, 50, 12000}, {100, 50, 12000}, {50, 150, 12000}, false);
+  Raster::DepthTriangle(TestPictures(), {100, 50, 12000}, {100, 150, 12000}, {50, 150, 12000}, false);
+  TestPictures().HullBitmap.fill(Qt::white);
   UseCurvePoints({
       At(55, 60, 10000), At(75, 60, 10005),   // on the front: yellow
       At(95, 60, 11000),                      // inside: no line from the surface
@@ -170,7 +169,7 @@ TEST_F(HullPictureTest, CurveOverlayIsYellowOnTheFrontAndSilverInside) {
       At(200, 100, 16000), At(200, 200, 16000),  // off every surface: silver
       At(500, 200, 16000), At(250, 250, 16000),  // outside the picture: the overlay stops
   });
-  HullPicture::PaintCurve();
+  HullPicture::PaintCurve(TestPictures());
   const struct {
     int x, y;
     QRgb colour;
@@ -186,9 +185,9 @@ TEST_F(HullPictureTest, EmptyListsGiveAWhitePictureWithTheCurveOnly) {
   for (int k = 0; k <= 64; ++k)
     loop.push_back(At(200 + 120 * std::cos(k * Glob::Pi / 32), 200 + 120 * std::sin(k * Glob::Pi / 32), 16000));
   UseCurvePoints(loop);
-  Glob::HullBitmap.fill(Qt::black);
-  HullPicture::RenderHull();
-  EXPECT_EQ(RulingCount, 0);
+  TestPictures().HullBitmap.fill(Qt::black);
+  HullPicture::RenderHull(TestPictures());
+  EXPECT_EQ(TestPictures().RulingCount, 0);
   int silver = 0;
   for (int x = 0; x < 400; ++x)
     for (int y = 0; y < 400; ++y) {
@@ -202,7 +201,7 @@ TEST_F(HullPictureTest, EmptyListsGiveAWhitePictureWithTheCurveOnly) {
   // A first point outside the picture draws nothing at all.
   loop.insert(loop.begin(), At(-3, 200, 16000));
   UseCurvePoints(loop);
-  HullPicture::RenderHull();
+  HullPicture::RenderHull(TestPictures());
   EXPECT_EQ(PixelAt(320, 200), White);
 }
 

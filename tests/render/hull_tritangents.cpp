@@ -15,6 +15,7 @@
 #include "render/Raster.h"
 #include "tests/render/hull_helpers.h"
 #include "tests/support/TestCurves.h"
+#include "tests/support/TestPictures.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ using namespace HullTest;
 class HullTritangentTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(Glob::CreateBitmaps());
+    ASSERT_TRUE(CreatePictures(TestPictures()));
     Glob::BuildShadePalette();
     Bitangents::BitangentList.assign(1, BitangentRecord{});
     Bitangents::BitangentCount = 0;
@@ -50,9 +51,9 @@ class HullTritangentTest : public ::testing::Test {
 TEST_F(HullTritangentTest, TriangleFacesAwayFromTheCurveAndIsWidened) {
   UseParabola({{100, 200, 300}});
   UseCurveAtDepth(10100);  // behind the plane: the normal faces the viewer
-  HullPicture::RenderHull();
+  HullPicture::RenderHull(TestPictures());
   EXPECT_EQ(PixelAt(200, 320), PaletteRgb(208));
-  EXPECT_EQ(Raster::FrontDepth(200, 320), 10000);
+  EXPECT_EQ(Raster::FrontDepth(TestPictures(), 200, 320), 10000);
   // Row 300 spans x = 150..250, one more on the right.
   EXPECT_EQ(PixelAt(150, 300), PaletteRgb(208));
   EXPECT_EQ(PixelAt(251, 300), PaletteRgb(208));
@@ -60,7 +61,7 @@ TEST_F(HullTritangentTest, TriangleFacesAwayFromTheCurveAndIsWidened) {
   EXPECT_EQ(PixelAt(252, 300), White);
 
   UseCurveAtDepth(9900);  // in front of the plane: the normal is turned away
-  HullPicture::RenderHull();
+  HullPicture::RenderHull(TestPictures());
   EXPECT_EQ(PixelAt(200, 320), PaletteRgb(112));
 }
 
@@ -68,7 +69,7 @@ TEST_F(HullTritangentTest, TriplesOnALineAreSkipped) {
   // Two equal parameters give a zero normal, which must not reach the shading as a NaN.
   UseParabola({{100, 100, 200}, {150, 150, 150}});
   UseCurveAtDepth(10100);
-  ASSERT_NO_THROW(HullPicture::RenderHull());
+  ASSERT_NO_THROW(HullPicture::RenderHull(TestPictures()));
   for (int x = 0; x < 400; ++x)
     for (int y = 40; y < 400; ++y) ASSERT_EQ(PixelAt(x, y), White) << x << ", " << y;
 }
@@ -85,15 +86,15 @@ TEST_F(HullTritangentTest, DefaultCurvePicture) {
   double best = 1e9;
   for (int run = 0; run < 5; ++run) {
     const auto start = std::chrono::steady_clock::now();
-    HullPicture::RenderHull();
+    HullPicture::RenderHull(TestPictures());
     best = std::min(best, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
   }
-  std::cout << "RenderHull on the default curve: " << best << " ms, " << HullPicture::RulingCount << " rulings, "
+  std::cout << "RenderHull on the default curve: " << best << " ms, " << TestPictures().RulingCount << " rulings, "
             << Tritangents::TritangentCount << " tritangent triangles\n";
 
   // The hull covers the middle of the picture, mostly in faces turned to the viewer, and
   // the curve runs over it in yellow.
-  EXPECT_GT(HullPicture::RulingCount, 100);
+  EXPECT_GT(TestPictures().RulingCount, 100);
   std::set<QRgb> greens;
   for (int k = 129; k <= 208; ++k) greens.insert(PaletteRgb(k));
   int green = 0, yellow = 0, white = 0;

@@ -9,8 +9,9 @@
 #include <utility>
 
 #include "geometry/SharedState.h"
-#include "render/Bitmaps.h"
+#include "render/Pictures.h"
 #include "render/Raster.h"
+#include "tests/support/TestPictures.h"
 
 namespace {
 
@@ -40,7 +41,7 @@ struct TPlane {
 };
 
 TEST(RasterDepths, EveryPixelOfRandomTrianglesHoldsTheFlooredPlane) {
-  ASSERT_TRUE(Glob::CreateBitmaps());
+  ASSERT_TRUE(CreatePictures(TestPictures()));
   std::mt19937 random(17);
   std::uniform_real_distribution<long double> coordinate(-30, 430), offset(-60, 60);
   // Depth levels: inside the range, across 0, across 32767, beyond both ends.
@@ -52,14 +53,14 @@ TEST(RasterDepths, EveryPixelOfRandomTrianglesHoldsTheFlooredPlane) {
     const ScreenPoint b{coordinate(random), coordinate(random), level + offset(random)};
     const ScreenPoint c{coordinate(random), coordinate(random), level + offset(random)};
     const TPlane plane(a, b, c);
-    Raster::ClearDepth();
-    Raster::DepthTriangle(a, b, c, false);
+    Raster::ClearDepth(TestPictures());
+    Raster::DepthTriangle(TestPictures(), a, b, c, false);
     for (int x = 0; x < 400; ++x)
       for (int y = 0; y < 400; ++y) {
-        if (Glob::DepthBuffer[x * 400 + y] == Raster::ClearedCell) continue;
+        if (TestPictures().DepthBuffer[x * 400 + y] == Raster::ClearedCell) continue;
         const int expected = plane.Depth(x, y);
-        ASSERT_EQ(Raster::FrontDepth(x, y), expected) << "triangle " << round << " pixel " << x << ", " << y;
-        ASSERT_EQ(Raster::BackDepth(x, y), expected) << "triangle " << round << " pixel " << x << ", " << y;
+        ASSERT_EQ(Raster::FrontDepth(TestPictures(), x, y), expected) << "triangle " << round << " pixel " << x << ", " << y;
+        ASSERT_EQ(Raster::BackDepth(TestPictures(), x, y), expected) << "triangle " << round << " pixel " << x << ", " << y;
         ++pixels;
       }
   }

@@ -6,8 +6,9 @@
 
 #include "geometry/Bitangents.h"
 #include "geometry/SharedState.h"
-#include "render/Bitmaps.h"
+#include "render/Pictures.h"
 #include "render/SmallPictures.h"
+#include "tests/support/TestPictures.h"
 
 using Bitangents::BitangentCount;
 using Bitangents::BitangentList;
@@ -20,7 +21,7 @@ constexpr QRgb White = 0xFFFFFFFF, Magenta = 0xFFFF00FF, Teal = 0xFF008080, Grey
 // Puts the records into the list from index 1 on, and the t interval with the square's
 // scales as the analysis sets them.
 void UseRecords(long double tmin, long double tmax, const std::vector<BitangentRecord>& records) {
-  ASSERT_TRUE(Glob::CreateBitmaps());
+  ASSERT_TRUE(CreatePictures(TestPictures()));
   Glob::TMin = tmin;
   Glob::TMax = tmax;
   Bitangents::SquareScaleS = Bitangents::SquareScaleT = 300 / (tmax - tmin);
@@ -75,8 +76,8 @@ TEST(PaintBitangSquare, MapsTheSquareWithTMinAtTheLowerLeftCorner) {
               Pair(pi + 50 * unit, pi / 2 + 30 * unit, false, false),  // (200, 195), teal
               Pair(0, 0, true, true),                                // (0, 300): a move only
               Pair(2 * pi, 2 * pi, false, true)});                   // (300, 0)
-  SmallPictures::PaintBitangSquare();
-  const QImage& image = Glob::BitangBitmap;
+  SmallPictures::PaintBitangSquare(TestPictures());
+  const QImage& image = TestPictures().BitangBitmap;
   ExpectPixels(image, {{150, 225, Magenta}, {175, 225, Magenta}, {175, 224, White}, {175, 226, White},
                        {149, 225, White}, {200, 210, Teal}, {200, 194, White},
                        {100, 247, White},                          // no line from (200, 195) to (0, 300)
@@ -88,20 +89,20 @@ TEST(PaintBitangSquare, MapsTheSquareWithTMinAtTheLowerLeftCorner) {
 TEST(PaintBitangSquare, MapsASymmetricInterval) {
   const long double pi = Glob::Pi;
   UseRecords(-pi, pi, {Pair(-pi, pi, true, true), Pair(0, 0, false, false)});
-  SmallPictures::PaintBitangSquare();
-  const QImage& image = Glob::BitangBitmap;
+  SmallPictures::PaintBitangSquare(TestPictures());
+  const QImage& image = TestPictures().BitangBitmap;
   ExpectPixels(image, {{0, 0, Teal}, {75, 75, Teal}, {150, 150, Teal}, {151, 151, White}, {75, 76, White}});
 }
 
 TEST(SmallPictures, AnEmptyListGivesAWhiteSquareAndTheBareCircle) {
   UseStandardView();
   UseRecords(0, 1, {});
-  Glob::BitangBitmap.fill(Qt::black);
-  Glob::MaxwellBitmap.fill(Qt::black);
-  SmallPictures::PaintBitangSquare();
-  SmallPictures::PaintMaxwell();
-  EXPECT_EQ(CountColour(Glob::BitangBitmap, White, Glob::BitangBitmap.rect()), 300 * 300);
-  const QImage& box = Glob::MaxwellBitmap;
+  TestPictures().BitangBitmap.fill(Qt::black);
+  TestPictures().MaxwellBitmap.fill(Qt::black);
+  SmallPictures::PaintBitangSquare(TestPictures());
+  SmallPictures::PaintMaxwell(TestPictures());
+  EXPECT_EQ(CountColour(TestPictures().BitangBitmap, White, TestPictures().BitangBitmap.rect()), 300 * 300);
+  const QImage& box = TestPictures().MaxwellBitmap;
   const int silver = CountColour(box, Silver, box.rect());
   EXPECT_EQ(silver + CountColour(box, White, box.rect()), 300 * 300);
   // A circle of radius 140: about 2 pi 140 pixels, all within a pixel of that radius.
@@ -122,8 +123,8 @@ TEST(PaintMaxwell, ProjectsNormalsOntoTheScreenPlane) {
   UseRecords(0, 1,
              {Normal({0, 0, 1}, true), Normal({0, 1, 0}, false),  // (290, 150) to (150, 150), magenta
               Normal({1, 0, 0}, true), Normal({0, -1, 0}, false)});  // (150, 290) to (150, 150), grey
-  SmallPictures::PaintMaxwell();
-  const QImage& image = Glob::MaxwellBitmap;
+  SmallPictures::PaintMaxwell(TestPictures());
+  const QImage& image = TestPictures().MaxwellBitmap;
   ExpectPixels(image, {{220, 150, Magenta}, {152, 150, Magenta}, {220, 151, White},  //
                        {150, 220, Grey}, {150, 152, Grey}, {151, 220, White}});
 }
@@ -137,8 +138,8 @@ TEST(PaintMaxwell, HiddenRecordsBreakThePath) {
               Normal({0.6L, 0.6L, -0.529150262212918L}, false),  // (234, 234), grey
               Normal({0.6L, 0, 0.8L}, false, true, false),  // t < s: not drawn, breaks
               Normal({0, -0.6L, 0.8L}, false)});           // (150, 66): a move only
-  SmallPictures::PaintMaxwell();
-  const QImage& image = Glob::MaxwellBitmap;
+  SmallPictures::PaintMaxwell(TestPictures());
+  const QImage& image = TestPictures().MaxwellBitmap;
   ExpectPixels(image, {{220, 192, White},  // no line from (290, 150) to (150, 234)
                        {200, 234, Grey},
                        {192, 150, White},  // no line from (234, 234) to (150, 66)
@@ -154,11 +155,11 @@ TEST(DrawMaxwellMarker, DrawingTwiceRestoresTheCanvas) {
   const QImage original = canvas.copy();
   const TVector3 n{0.6L, 0, 0.8L}, aux{2.1L, 7.1L, 15.1L};
   QPainter painter(&canvas);
-  SmallPictures::DrawMaxwellMarker(painter, n, aux);
+  SmallPictures::DrawMaxwellMarker(painter, 300, n, aux);
   painter.end();
   EXPECT_NE(canvas, original);
   painter.begin(&canvas);
-  SmallPictures::DrawMaxwellMarker(painter, n, aux);
+  SmallPictures::DrawMaxwellMarker(painter, 300, n, aux);
   // The painter stays in not-xor mode.
   EXPECT_EQ(painter.compositionMode(), QPainter::RasterOp_NotSourceXorDestination);
   painter.end();
@@ -172,7 +173,7 @@ TEST(DrawMaxwellMarker, DrawsTheFrontNormalMagentaAndItsOppositeGrey) {
     canvas.fill(Qt::white);
     QPainter painter(&canvas);
     // (0.6, 0, 0.8 side) lies at (234, 150); its opposite at (66, 150).
-    SmallPictures::DrawMaxwellMarker(painter, {0.6L, 0, 0.8L * side}, {2.1L, 7.1L, 15.1L});
+    SmallPictures::DrawMaxwellMarker(painter, 300, {0.6L, 0, 0.8L * side}, {2.1L, 7.1L, 15.1L});
     painter.end();
     const QRect near(222, 138, 25, 25), opposite(54, 138, 25, 25);
     const QRgb front = side > 0 ? Magenta : Grey, back = side > 0 ? Grey : Magenta;
@@ -193,9 +194,9 @@ TEST(DrawMaxwellMarker, DrawsNothingWithoutAPlaneAroundTheNormal) {
   canvas.fill(Qt::white);
   const QImage original = canvas.copy();
   QPainter painter(&canvas);
-  SmallPictures::DrawMaxwellMarker(painter, {0, 0, 1}, {0, 0, 3});
-  SmallPictures::DrawMaxwellMarker(painter, {0, 0, 1}, {0, 0, 0});
-  SmallPictures::DrawMaxwellMarker(painter, {std::nanl(""), 0, 1}, {1, 2, 3});
+  SmallPictures::DrawMaxwellMarker(painter, 300, {0, 0, 1}, {0, 0, 3});
+  SmallPictures::DrawMaxwellMarker(painter, 300, {0, 0, 1}, {0, 0, 0});
+  SmallPictures::DrawMaxwellMarker(painter, 300, {std::nanl(""), 0, 1}, {1, 2, 3});
   painter.end();
   EXPECT_EQ(canvas, original);
 }

@@ -12,9 +12,10 @@
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/Vectors.h"
-#include "render/Bitmaps.h"
+#include "render/Pictures.h"
 #include "tests/views/view_setup.h"
 #include "views/Estereo.h"
+#include "tests/support/TestPictures.h"
 
 using Estereo::StereoState;
 
@@ -68,8 +69,8 @@ QImage SingleImage(const Estereo::TFrame& frame, QRgb colour) {
 
 TEST(StereoPicture, RedIsCopiedTealIsOredAndCrossingsTurnPink) {
   UseKnotWithSegments();
-  Estereo::ShowStereo();
-  const QImage& picture = Glob::StereoBitmap;
+  Estereo::ShowStereo(TestPictures());
+  const QImage& picture = TestPictures().StereoBitmap;
   ASSERT_EQ(picture.format(), QImage::Format_BGR888);
   const QImage red = SingleImage(StereoState.RedFrame, Red);
   const QImage teal = SingleImage(StereoState.TealFrame, Teal);
@@ -155,33 +156,33 @@ TEST(StereoPicture, OnHullSegmentsOnceAndTheCurveOnlyInsideThePicture) {
 TEST(StereoDrag, CtrlMovesThePicturePixelForPixelShiftAloneZooms) {
   UseKnotWithSegments();
   Glob::ViewScale *= 0.5L;  // keep the whole picture inside while it moves
-  Estereo::ShowStereo();
-  const QImage before = Glob::StereoBitmap.copy();
+  Estereo::ShowStereo(TestPictures());
+  const QImage before = TestPictures().StereoBitmap.copy();
   const long double scale = Glob::ViewScale, offsetX = Glob::ViewOffsetX, offsetY = Glob::ViewOffsetY;
   const TVector3 centre = Glob::ScreenCentre;
-  Estereo::StereoDrag(100, 100, 130, 100, Keys(true, true));
+  Estereo::StereoDrag(TestPictures(), 100, 100, 130, 100, Keys(true, true));
   EXPECT_EQ(Glob::ViewScale, scale);
   EXPECT_EQ(Glob::ViewOffsetX, offsetX - 30);
   EXPECT_EQ(Glob::ViewOffsetY, offsetY);
-  const QImage& after = Glob::StereoBitmap;
+  const QImage& after = TestPictures().StereoBitmap;
   for (int y = 0; y < 400; ++y)
     for (int x = 0; x < 400; ++x) ASSERT_EQ(after.pixel(x, y), x < 30 ? Black : before.pixel(x - 30, y)) << x << ", " << y;
   // The shaded view's trackball moved with it.
   EXPECT_NEAR(Glob::ScreenCentre.x - centre.x, 30, 1e-12);
   EXPECT_NEAR(Glob::ScreenCentre.y, centre.y, 1e-12);
 
-  Estereo::StereoDrag(200, 250, 200, 200, Keys(true, false));
+  Estereo::StereoDrag(TestPictures(), 200, 250, 200, 200, Keys(true, false));
   EXPECT_NEAR(Glob::ViewScale / scale, 1.1L, 1e-15);
   EXPECT_EQ(StereoState.ScaleAbs2, Glob::ViewScale * Glob::ViewScale);  // the sphere sees the new scale
 }
 
 TEST(StereoDrag, ARotationCarriesTheGrabbedPointAndTheShadedViewFollows) {
   UseKnotWithSegments();
-  Estereo::ShowStereo();
+  Estereo::ShowStereo(TestPictures());
   const TVector3 axisX = Glob::ViewAxisX, centre = Glob::ScreenCentre;
   const long double eyeDistance = ViewSetup::Distance(Glob::EyePoint, Glob::FigureCentre);
   const TVector3 grabbed = Estereo::StereoSphere(180, 220);
-  Estereo::StereoDrag(180, 220, 260, 170, Keys(false, false));
+  Estereo::StereoDrag(TestPictures(), 180, 220, 260, 170, Keys(false, false));
   // The point of the sphere under the old position now lies under the new one.
   EXPECT_LT(ViewSetup::Distance(Estereo::StereoSphere(260, 170), grabbed), 1e-15L);
   EXPECT_GT(ViewSetup::Distance(Glob::ViewAxisX, axisX), 0.05L);
@@ -201,14 +202,14 @@ TEST(StereoDrag, ARotationCarriesTheGrabbedPointAndTheShadedViewFollows) {
 
 TEST(StereoDrag, AnUnprojectablePointEndsTheStepWithoutWritingBack) {
   UseKnotWithSegments();
-  Estereo::ShowStereo();
+  Estereo::ShowStereo(TestPictures());
   // A point just in front of the red camera's eye plane, well off its axis: its image
   // lies some 1e12 pixels out.
   const Estereo::TFrame& red = StereoState.RedFrame;
   const long double depth = StereoState.EyeDepth - 1e-9L;
   Bitangents::BitangentList[1].PointT = (depth / Dot(red.Depth, red.Depth)) * red.Depth + 5 * red.X;
   const long double offsetX = Glob::ViewOffsetX;
-  EXPECT_THROW(Estereo::StereoDrag(100, 100, 130, 100, Keys(false, true)), RangeError);
+  EXPECT_THROW(Estereo::StereoDrag(TestPictures(), 100, 100, 130, 100, Keys(false, true)), RangeError);
   EXPECT_EQ(Glob::ViewOffsetX, offsetX);
 }
 
@@ -216,20 +217,20 @@ TEST(StereoShow, RefusedUntilAViewWasPreparedThenDrawsFromTheCopy) {
   UseKnotWithSegments();
   Glob::DrawnFlag = false;
   EXPECT_FALSE(Estereo::CanShowStereo());
-  Glob::StereoBitmap.fill(Qt::white);
+  TestPictures().StereoBitmap.fill(Qt::white);
   ClearFloatFlags();
-  Estereo::ShowStereo();
+  Estereo::ShowStereo(TestPictures());
   EXPECT_NO_THROW(CheckFloatFlags());
-  EXPECT_EQ(Glob::StereoBitmap.pixel(200, 200), 0xFFFFFFFF);  // untouched
+  EXPECT_EQ(TestPictures().StereoBitmap.pixel(200, 200), 0xFFFFFFFF);  // untouched
 
   Glob::DrawnFlag = true;
   EXPECT_TRUE(Estereo::CanShowStereo());
-  Estereo::ShowStereo();
-  const QImage shown = Glob::StereoBitmap.copy();
+  Estereo::ShowStereo(TestPictures());
+  const QImage shown = TestPictures().StereoBitmap.copy();
   // New p or q not drawn yet: the copy as the last step left it still shows.
   Glob::DrawnFlag = false;
   Glob::ViewScale *= 2;
   EXPECT_TRUE(Estereo::CanShowStereo());
-  Estereo::ShowStereo();
-  EXPECT_EQ(Glob::StereoBitmap, shown);
+  Estereo::ShowStereo(TestPictures());
+  EXPECT_EQ(TestPictures().StereoBitmap, shown);
 }

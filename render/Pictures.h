@@ -1,0 +1,63 @@
+// The pictures of one drawing and what the renderer keeps beside them: the shaded hull,
+// the stereo wire-frame, the circle of normals, the square of bitangent pairs, the
+// hull's depth buffer and its rulings. Whoever draws (the window, wendrix-cli, the
+// Python module, a sweep, a test) owns a TPictures and hands it to the render stages,
+// which fill it; nothing here is process-wide.
+//
+// Sizes: the main pictures (hull and stereo) are square, HullSize pixels a side, the
+// small ones (normals and square) SmallSize. The view is framed for the 400-pixel
+// picture and the small pictures are laid out for 300 pixels; a picture of another
+// size shows the same figure scaled by HullScale() or SmallScale(), only sharper.
+#pragma once
+
+#include <QImage>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "geometry/Framing.h"
+
+// A bitangent segment of the hull as the shaded picture draws it.
+struct Ruling {
+  ScreenPoint EndS, EndT;  // projections of PointS and PointT
+  std::int32_t Shade = 0;  // palette index
+  bool StripStart = false;
+};
+using ArrayReglas = std::vector<Ruling>;
+
+inline constexpr int DefaultHullSize = 400, DefaultSmallSize = 300;
+// Largest side of a picture: a 4096-pixel hull picture with its depth buffer takes
+// about 120 MB; beyond that a size is refused, not attempted.
+inline constexpr int MaxPictureSize = 4096;
+// Smallest side: below it the figure has no room for its frame.
+inline constexpr int MinPictureSize = 8;
+
+struct TPictures {
+  QImage HullBitmap;     // HullSize squared, 24 bits stored blue, green, red: the shaded hull
+  QImage StereoBitmap;   // HullSize squared, 24 bits, black background: the stereo wire-frame
+  QImage MaxwellBitmap;  // SmallSize squared: the unit normals of the hull's strips
+  QImage BitangBitmap;   // SmallSize squared: the square of bitangent pairs
+
+  // One cell per pixel of HullBitmap (layout in render/Raster.h).
+  std::vector<std::uint32_t> DepthBuffer;
+
+  // Rulings of the last hull picture in records 1..RulingCount, in the order they were
+  // built; record 0 is a sentinel whose StripStart the paint pass sets.
+  ArrayReglas Rulings;
+  std::int32_t RulingCount = 0;
+
+  int HullSize() const { return HullBitmap.width(); }
+  int SmallSize() const { return MaxwellBitmap.width(); }
+  // Pixels of this picture per pixel of the framing's 400-pixel picture (or of the
+  // 300-pixel small pictures).
+  long double HullScale() const { return HullSize() / static_cast<long double>(DefaultHullSize); }
+  long double SmallScale() const { return SmallSize() / static_cast<long double>(DefaultSmallSize); }
+};
+
+// Makes `pictures` blank at the given sides (white; the stereo picture black) with a
+// cleared depth buffer and no rulings. False, with `message` saying why and `pictures`
+// unchanged, when a side lies outside MinPictureSize..MaxPictureSize or memory lacks.
+bool CreatePictures(TPictures& pictures, int hullSize, int smallSize, std::string& message);
+
+// CreatePictures at the default sides 400 and 300; false only when memory lacks.
+bool CreatePictures(TPictures& pictures);
