@@ -89,7 +89,8 @@ PairSamples SamplePair(const Pair& x, const ParamPoints* atS = nullptr, const Pa
 // rounding of its position in every point.
 long double PointNoise() {
   const TVector3& c = AnalysisFrame::Centre;
-  const long double largest = std::fmax(std::fmax(std::fabs(c.x), std::fabs(c.y)), std::fabs(c.z)) + AnalysisFrame::Unit;
+  const long double largest =
+      std::fmax(std::fmax(std::fabs(c.x), std::fabs(c.y)), std::fabs(c.z)) + AnalysisFrame::Unit;
   return 0x1p-63L * largest / AnalysisFrame::Unit;
 }
 
@@ -110,7 +111,8 @@ Residual ResidualOf(const PairSamples& p) {
     r.F = Dot(ts, r.W) / sigma4;
     // Errors of noise in a point, 4.5 noise / h in a tangent (the stencil's weights).
     const long double tangentNoise = 4.5L * noise / TStep;
-    r.Noise = (tangentNoise * Length(r.W) + Length(ts) * (2 * noise * Length(tt) + tangentNoise * Length(chord))) / sigma4;
+    r.Noise =
+        (tangentNoise * Length(r.W) + Length(ts) * (2 * noise * Length(tt) + tangentNoise * Length(chord))) / sigma4;
   } else {
     // As t approaches s the quotient tends to (P' x P'') . P''' / 12, taken at the midpoint.
     const Stencil& q = p.At[0];
