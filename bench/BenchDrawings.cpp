@@ -75,6 +75,8 @@ std::vector<TBenchCurve> BenchCurves() {
       {"trefoil knot", "sin(t)+2sin(2t)", "cos(t)-2cos(2t)", "-sin(3t)", 0, 0},
       {"torus knot (2, 5)", "(2+cos(5t))cos(2t)", "(2+cos(5t))sin(2t)", "sin(5t)", 0, 0},
       {"many curve points", "cos(t)+0.15cos(13t)", "sin(t)+0.15sin(13t)", "0.6sin(2t)+0.1cos(11t)", 0, 0},
+      {"wave K = 50", "cos(t)", "sin(t)", "0.5cos(50t)", 0, 0},
+      {"torus knot (2, 21)", "(2+cos(21t))cos(2t)", "(2+cos(21t))sin(2t)", "sin(21t)", 0, 0},
   };
 }
 

@@ -45,7 +45,8 @@ struct TBenchCurve {
 };
 
 // The fixed set: the default curve (p = 1), (cos t, sin t, cos 3t), a trefoil knot,
-// a torus knot and a curve of many curve points.
+// a torus knot, a curve of many curve points, and two of many waves: wave K = 50 and
+// the (2, 21) torus knot.
 std::vector<TBenchCurve> BenchCurves();
 
 // Medians over the runs of one curve's drawing.

@@ -83,9 +83,21 @@ PairSamples SamplePair(const Pair& x, const ParamPoints* atS = nullptr, const Pa
   return p;
 }
 
+// The rounding error of one curve point in the frame: two halves of a unit in the last
+// place of the largest world coordinate (the figure lies within a diagonal of its
+// centre), over the frame's unit. A curve placed far from the origin carries the
+// rounding of its position in every point.
+long double PointNoise() {
+  const TVector3& c = AnalysisFrame::Centre;
+  const long double largest =
+      std::fmax(std::fmax(std::fabs(c.x), std::fabs(c.y)), std::fabs(c.z)) + AnalysisFrame::Unit;
+  return 0x1p-63L * largest / AnalysisFrame::Unit;
+}
+
 Residual ResidualOf(const PairSamples& p) {
   using namespace Glob;
   Residual r;
+  const long double noise = PointNoise();
   if (!p.Near) {
     // One-sided tangent stencil, exact for cubics; it shares E(y) with the point itself.
     const auto tangent = [](const Stencil& q) { return (-q.a - 24 * q.c + 27 * q.d - 2 * q.e) / TStep12; };
@@ -93,19 +105,34 @@ Residual ResidualOf(const PairSamples& p) {
     r.PointT = p.At[1].c;
     const TVector3 ts = tangent(p.At[0]);
     const TVector3 tt = tangent(p.At[1]);
-    r.W = Cross(r.PointT - r.PointS, tt);
-    r.F = Dot(ts, r.W) / Fourth(p.Sigma);
+    const TVector3 chord = r.PointT - r.PointS;
+    r.W = Cross(chord, tt);
+    const long double sigma4 = Fourth(p.Sigma);
+    r.F = Dot(ts, r.W) / sigma4;
+    // Errors of noise in a point, 4.5 noise / h in a tangent (the stencil's weights).
+    const long double tangentNoise = 4.5L * noise / TStep;
+    r.Noise =
+        (tangentNoise * Length(r.W) + Length(ts) * (2 * noise * Length(tt) + tangentNoise * Length(chord))) / sigma4;
   } else {
     // As t approaches s the quotient tends to (P' x P'') . P''' / 12, taken at the midpoint.
     const Stencil& q = p.At[0];
     const TVector3 d3 = (3 * (q.b - q.d) - q.a + q.e) / TStepCube;
-    r.W = Cross(FirstDerivative(q), SecondDerivative(q));
+    const TVector3 d1 = FirstDerivative(q), d2 = SecondDerivative(q);
+    r.W = Cross(d1, d2);
     r.F = Dot(r.W, d3) / 12;
+    // The stencils' weights bound their errors by 8, 56 / 24 and 18 noise over h^k.
+    r.Noise = noise * (8 * Length(r.W) / TStepCube +
+                       Length(d3) * (56.0L / 24 * Length(d2) / TStep + 18 * Length(d1) / TStepSq)) /
+              12;
     r.PointS = E(p.X.x);
     r.PointT = E(p.X.y);
   }
   return r;
 }
+
+// A residual within the tolerance or within the error that rounding of the curve
+// points alone may cause: closer to zero no corrector can bring it.
+bool Solved(const Residual& r) { return std::fabs(r.F) < std::fmax(PairTolerance, r.Noise); }
 
 // The gradient from the samples of its pair: away from the diagonal the two points at
 // y - h/2 complete them; near it two more at m -/+ 2h are needed.
@@ -174,7 +201,7 @@ bool CorrectPair(const Pair& start, const Pair& ref, CorrectMode mode, long doub
     r.PointT = res.PointT;
     r.PlaneNormal = res.W;
   };
-  if (std::fabs(res.F) < PairTolerance) {
+  if (Solved(res)) {
     write();
     return true;
   }
@@ -196,7 +223,7 @@ bool CorrectPair(const Pair& start, const Pair& ref, CorrectMode mode, long doub
     const bool tooLong = step > 0.9L * prevStep;
     acc += delta;
     prevStep = step;
-    if (std::fabs(res.F) < PairTolerance) {
+    if (Solved(res)) {
       write();
       return Margin(x.x, x.y) > 0;
     }

@@ -90,8 +90,9 @@ std::int32_t CellOf(long double u);
 // The residual of a pair: F = T(s) . ((P(t) - P(s)) x T(t)) / sigma^4, continued by
 // the torsion-like determinant of the first three derivatives where sigma <= TStep;
 // W is the (unnormalised) plane normal, PointS and PointT the curve points.
+// Noise bounds the error of F caused by the rounding of the curve points alone.
 struct Residual {
-  long double F = 0;
+  long double F = 0, Noise = 0;
   TVector3 PointS, PointT, W;
 };
 

@@ -66,8 +66,9 @@ void SupportTest(BitangentRecord& r) {
   const auto cuts = [&](int k) {
     const long double e = Dot(n, points[k].Point) - offset;
     if (std::isnan(e)) return true;
-    above = std::fmax(above, e);
-    below = std::fmin(below, e);
+    // Plain comparisons: e is a number here, and fmax of long doubles is a library call.
+    if (e > above) above = e;
+    if (e < below) below = e;
     return above > SupportTolerance && below < -SupportTolerance;
   };
   // Points spread over the whole curve first: they reject most cutting planes at once.

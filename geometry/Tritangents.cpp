@@ -92,6 +92,26 @@ long double CurveWidthBound() {
 
 bool SupportsCurve(const Triple& u) { return SupportsCurve(u, CurveWidthBound()); }
 
+namespace {
+
+// True when curve points k = 0, stride, 2 stride, ... lie beyond the plane through p
+// with unit normal n by more than `depth` on both sides; below and above end as the
+// farthest reach to either side of the points looked at; NaN heights are passed over,
+// a NaN depth cuts.
+bool CutsDeeper(const TVector3& p, const TVector3& n, long double depth, int stride, long double& below,
+                long double& above) {
+  const Mastil* points = CurvePoints.data();
+  for (int k = 0; k <= CurvePointHigh; k += stride) {
+    const long double e = Dot(n, points[k].Point - p);
+    if (e < below) below = e;
+    if (e > above) above = e;
+    if (!(-below <= depth || above <= depth)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 bool SupportsCurve(const Triple& u, long double widthBound) {
   if (CurvePointHigh >= 0) CheckIndex(CurvePointHigh, CurvePoints.size());
   const TVector3 p1 = JetAt(u[0]).P, p2 = JetAt(u[1]).P, p3 = JetAt(u[2]).P;
@@ -100,21 +120,13 @@ bool SupportsCurve(const Triple& u, long double widthBound) {
   // Three points on one line give no plane to cut the curve.
   if (!(length > 0)) return true;
   const TVector3 n = c / length;
+  // The curve's width across the plane is at most widthBound: beyond this, no width
+  // would tolerate the points on both sides. Points spread over the curve first: a
+  // plane through the hull shows both sides early.
+  const long double depth = SupportTolerance * widthBound;
   long double below = 0, above = 0;
-  const auto cuts = [&](int k) {
-    const long double e = Dot(n, CurvePoints[k].Point - p1);
-    below = std::min(below, e);
-    above = std::max(above, e);
-    // The curve's width across the plane is at most widthBound: beyond this, no width
-    // would tolerate the points on both sides.
-    return std::min(-below, above) > SupportTolerance * widthBound;
-  };
-  // Points spread over the curve first: a plane through the hull shows both sides early.
-  const int stride = CurvePointHigh / 20 + 1;
-  for (int k = 0; k <= CurvePointHigh; k += stride)
-    if (cuts(k)) return false;
-  for (int k = 0; k <= CurvePointHigh; ++k)
-    if (cuts(k)) return false;
+  if (CutsDeeper(p1, n, depth, CurvePointHigh / 20 + 1, below, above) || CutsDeeper(p1, n, depth, 1, below, above))
+    return false;
   // The plane comes from interpolated samples, so curve points next to a contact may
   // stray beyond it by the interpolation error; a plane through the hull's inside has
   // points well beyond it on both sides.
@@ -152,6 +164,29 @@ void NoteFace(SearchState& state, const std::vector<long double>& contacts) {
     }
 }
 
+// True when no supporting plane can touch the curve on the three segments whose middle
+// jets are `mid` and parameter lengths `d`: the plane through the middles cuts the curve
+// deeper than such a plane could be away from it. A contact within a segment's length
+// d of its middle has its tangent in the supporting plane, so the middle lies within
+// |A| d^2 / 2 of that plane (twice that for the change of A along the segment); tilting
+// the plane through three points moved by e_k changes heights within the curve's reach
+// D by at most sum e_k D / h_k, h_k the triangle's height over the opposite side.
+bool CutsNearPlane(const CurveJet (&mid)[3], const Triple& d, long double reach) {
+  const TVector3 n = Cross(mid[1].P - mid[0].P, mid[2].P - mid[1].P);
+  const long double area2 = Length(n);
+  if (!(area2 > 0)) return false;
+  long double spread = 0;
+  for (int k = 0; k < 3; ++k) {
+    const long double away = Length(mid[k].A) * d[k] * d[k];
+    spread += away * Length(mid[(k + 2) % 3].P - mid[(k + 1) % 3].P);
+  }
+  const long double depth = reach * spread / area2 + SupportTolerance * reach;
+  if (!std::isfinite(depth)) return false;
+  // Some curve points showing the cut suffice to reject: 64 spread ones are looked at.
+  long double below = 0, above = 0;
+  return CutsDeeper(mid[0].P, n / area2, depth, CurvePointHigh / 64 + 1, below, above);
+}
+
 }  // namespace
 
 void CheckCandidate(int i, int l, int m, SearchState& state) {
@@ -180,6 +215,7 @@ void CheckCandidate(int i, int l, int m, SearchState& state) {
     return std::fabs(Dot(d1, Cross(d2, tb))) / lb <= tol;
   };
   if (!nearPlane(mid[1].T) && !nearPlane(CurvePoints[l - 1].Tangent) && !nearPlane(CurvePoints[l].Tangent)) return;
+  if (CutsNearPlane(mid, {da, CurvePoints[l].Param - CurvePoints[l - 1].Param, dc}, state.WidthBound)) return;
   // A planar curve links nearly every triple of segments; its own plane touches it
   // everywhere, not at three points.
   if (InCurvePlane(mid[0].P, mid[1].P, mid[2].P)) return;

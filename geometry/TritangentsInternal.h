@@ -148,9 +148,10 @@ struct SearchState {
 // The candidate of the linked segments i < l < m: skipped when all three hold contacts
 // of one known face; otherwise screened at the middles of its segments (coplanar
 // tangents; the middle tangent, at the middle or either end of its segment, near the
-// plane of the three points; a plane that is not the curve's own), solved, and its
-// plane added as a new face (AddFlatFace) when it supports the curve. A rejected
-// candidate leaves no trace.
+// plane of the three points; the plane through the middles not cutting the curve deeper
+// than a supporting plane touching those segments could; a plane that is not the
+// curve's own), solved, and its plane added as a new face (AddFlatFace) when it
+// supports the curve. A rejected candidate leaves no trace.
 void CheckCandidate(int i, int l, int m, SearchState& state);
 
 }  // namespace Tritangents

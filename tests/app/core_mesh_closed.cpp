@@ -47,7 +47,10 @@ std::vector<TCurve> Curves() {
                              // On the unit sphere, through each pole three times.
                              {"default p=0", "cos(2t)(p+sen(3t))", "sen(2t)(p+sen(3t))", "cos(3t)", 0},
                              {"wave K=5", "cos(t)", "sin(t)", "0.5cos(5t)"},
-                             {"wave K=13", "cos(t)", "sin(t)", "0.5cos(13t)"}};
+                             {"wave K=13", "cos(t)", "sin(t)", "0.5cos(13t)"},
+                             {"wave K=30", "cos(t)", "sin(t)", "0.5cos(30t)"},
+                             {"wave K=50", "cos(t)", "sin(t)", "0.5cos(50t)"},
+                             {"torus (2,21)", "(2+cos(21t))cos(2t)", "(2+cos(21t))sin(2t)", "sin(21t)"}};
   std::mt19937 generator(7);
   for (int k = 0; k < 3; ++k) {
     const int degree = 2 + k % 3;

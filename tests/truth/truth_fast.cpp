@@ -23,7 +23,7 @@ TEST(TruthFast, AreaMatchesQhullAtEverySizePlaceAndSeed) {
 }
 
 // Fifty waves and the (2, 21) torus knot: every strip traced, so strips and faces
-// cover Qhull's hull within 2%.
+// cover Qhull's hull within 2%, also when shrunk, enlarged or moved far away.
 TEST(TruthFast, ManyWavesCoverQhullsHull) {
   ASSERT_TRUE(GlobInitialize());
   for (const char* name : {"K=50", "(2,21)"})
@@ -31,6 +31,6 @@ TEST(TruthFast, ManyWavesCoverQhullsHull) {
       if (c.Name == name) {
         TruthCurves::Tally t;
         TruthCurves::CheckCurve(c, 1, 20000, t);
-        EXPECT_EQ(t.Failed + t.Area, 0) << name << " worst ratio " << t.WorstRatio;
+        EXPECT_EQ(t.Failed + t.Area + t.VariantArea, 0) << name << " worst ratio " << t.WorstRatio;
       }
 }
