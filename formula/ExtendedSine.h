@@ -2,7 +2,8 @@
 // argument is reduced by pi/2 split in three parts, then one of two polynomials gives
 // the result for its quadrant. Over |x| < 2^20 the error stays within one unit in the
 // last place of the 64-bit significand, where fsin, with its 66-bit pi, loses digits
-// near every multiple of pi.
+// near every multiple of pi. From 2^20 on (and for NaNs and infinities) the formula
+// programs fall back to the instructions: fsin unreduced, fcos after one fprem by 2 pi.
 //
 // Each step below is one x87 operation rounded to 64 bits, in the order written; the
 // native code generator (NativeSine.cpp) emits the same operations in the same order,
@@ -71,37 +72,47 @@ inline TReduced Reduce(long double x) {
   return {hi, k * PiOver2C - error, integer};
 }
 
-// sin(r - rest) = r + z r P(z) - rest (1 - z/2), P = S0 + S1 z + ... + S7 z^7 by
-// Estrin's scheme, whose short dependency chain lets the processor overlap its steps:
-// P = (S0 + S1 z) + (a1 z2 + b1 z4), a1 = S2 + S3 z, b1 = (S4 + S5 z) + (S6 + S7 z) z2,
-// z4 = z2 z2.
+// sin(r - rest) = r - ((rest (1 - z/2) - t0) - t1 - t2), z = r^2, with the terms of
+// r^3 P(z), P = S0 + S1 z + ... + S7 z^7, grouped by powers of z^2 so that each waits
+// for as few dependent steps as possible: t0 = z r (S0 + S1 z), t1 = z^3 r (S2 + S3 z),
+// t2 = z^5 r ((S4 + S5 z) + (S6 + S7 z) z^2). Each term is subtracted as soon as it is
+// ready, smallest last; r itself comes last, so that sin(-0) = -0.
 inline long double SinePolynomial(long double r, long double rest) {
   const long double z = r * r;
+  const long double restCorrected = rest - (rest * 0.5) * z;
+  const long double zr = z * r;
+  const long double l0 = SineLow[1] * z + SineLow[0];
+  long double sum = restCorrected - l0 * zr;
   const long double z2 = z * z;
-  const long double a3 = z * SineHigh[4] + SineHigh[3];
-  const long double b1 = (z * SineHigh[2] + SineHigh[1]) + a3 * z2;
-  const long double high = b1 * (z2 * z2);
-  const long double a1 = (z * SineHigh[0] + SineS2[0]) + SineS2[1];
-  const long double sum = a1 * z2 + high;
-  const long double p = (SineLow[1] * z + SineLow[0]) + sum;
-  const long double t = z * r * p;
-  return r - ((rest - z * (rest * 0.5)) - t);
+  const long double zr2 = zr * z2;
+  const long double l1 = (SineHigh[0] * z + SineS2[0]) + SineS2[1];
+  sum = sum - l1 * zr2;
+  const long double zr4 = zr2 * z2;
+  const long double l3z2 = (SineHigh[4] * z + SineHigh[3]) * z2;
+  const long double h = (SineHigh[2] * z + SineHigh[1]) + l3z2;
+  sum = sum - h * zr4;
+  return r - sum;
 }
 
-// cos(r - rest) = w + (((1 - w) - z/2) + (z2 Q + r rest)), w = 1 - z/2, with
-// Q = C0 + C1 z + ... + C6 z^6 by Estrin's scheme as for the sine.
+// cos(r - rest) = w + ((((1 - w) - z/2) + r rest) + c0 + c1 + c2), w = 1 - z/2, with
+// the terms of z^2 Q(z), Q = C0 + C1 z + ... + C6 z^6, grouped as for the sine:
+// c0 = z^2 (C0 + C1 z), c1 = z^4 (C2 + C3 z), c2 = z^6 ((C4 + C5 z) + C6 z^2).
 inline long double CosinePolynomial(long double r, long double rest) {
   const long double rr = r * rest;
   const long double z = r * r;
-  const long double z2 = z * z;
-  const long double b1 = (z * CosineHigh[3] + CosineHigh[2]) + z2 * CosineHigh[4];
-  const long double high = b1 * (z2 * z2);
-  const long double sum = (z * CosineHigh[1] + CosineHigh[0]) * z2 + high;
-  const long double q = (CosineLow[1] * z + CosineLow[0]) + sum;
-  const long double small = q * z2 + rr;
   const long double half = z * 0.5;
   const long double w = 1 - half;
-  return w + (((1 - w) - half) + small);
+  const long double correction = ((1 - w) - half) + rr;
+  const long double l0 = CosineLow[1] * z + CosineLow[0];
+  const long double z2 = z * z;
+  long double sum = correction + l0 * z2;
+  const long double l1 = CosineHigh[1] * z + CosineHigh[0];
+  const long double z4 = z2 * z2;
+  sum = sum + l1 * z4;
+  const long double z6 = z4 * z2;
+  const long double h = (CosineHigh[3] * z + CosineHigh[2]) + CosineHigh[4] * z2;
+  sum = sum + h * z6;
+  return w + sum;
 }
 
 // sin x for offset 0, cos x for offset 1 (cos x = sin(x + pi/2)), for |x| < 2^20.
