@@ -25,26 +25,26 @@ Mem QuotientSlot() { return dword_ptr(rsp, -8); }
 
 // x -> r, rest as ExtendedSine::Reduce computes them; the integer quotient k goes to
 // eax.
+// A value is copied (fld st(i)) only once it is ready, never while the chain of
+// dependent steps waits on it: a constant is loaded and multiplied by the register.
 void Reduce(Assembler& a, const TLiterals& literals) {
-  a.fld(st0);
-  a.fmul(literals.Double(TwoOverPi));
-  a.fadd(literals.Double(Rounder));
-  a.fsub(literals.Double(Rounder));         // k, x
+  a.fld(literals.Double(TwoOverPi));
+  a.fmul(st0, st1);
+  a.frndint();                              // k, x
   a.fist(QuotientSlot());
-  a.fld(st0);
-  a.fmul(literals.Double(PiOver2A));        // k A, k, x
-  a.fsubp(st2);                             // k, t1
-  a.fld(st0);
-  a.fmul(literals.Double(PiOver2B));        // t2, k, t1
-  a.fld(st2);
-  a.fsub(st0, st1);                         // hi, t2, k, t1
-  a.fxch(st3);
-  a.fsub(st0, st3);                         // t1 - hi, t2, k, hi
-  a.fsubrp(st1);                            // error, k, hi
-  a.fxch(st1);
+  a.fld(literals.Double(PiOver2B));
+  a.fmul(st0, st1);                         // t2, k, x
+  a.fld(literals.Double(PiOver2A));
+  a.fmul(st0, st2);
+  a.fsubp(st3);                             // t2, k, t1
   LoadFull(a, literals, PiOver2C);
-  a.fmulp(st1);                             // k C, error, hi
-  a.fsubrp(st1);                            // rest, hi
+  a.fmulp(st2);                             // t2, k C, t1
+  a.fld(st0);
+  a.fsubr(st0, st3);                        // hi, t2, k C, t1
+  a.fxch(st3);
+  a.fsub(st0, st3);
+  a.fsubrp(st1);                            // error, k C, hi
+  a.fsubp(st1);
   a.fxch(st1);                              // r = hi, rest
   a.mov(eax, QuotientSlot());
 }
@@ -68,12 +68,12 @@ void FullLinearTerm(Assembler& a, const TLiterals& literals, int zIndex, long do
 void SinePolynomial(Assembler& a, const TLiterals& literals) {
   a.fld(st0);
   a.fmul(st0, st0);                         // z, r, rest
-  a.fld(st2);
-  a.fmul(literals.Double(0.5));
+  a.fld(literals.Double(0.5));
   a.fmul(st0, st1);
+  a.fmul(st0, st3);
   a.fsubp(st3);                             // z, r, rest (1 - z/2)
-  a.fld(st0);
-  a.fmul(st0, st2);                         // zr, z, r, sum
+  a.fld(st1);
+  a.fmul(st0, st1);                         // zr, z, r, sum
   FullLinearTerm(a, literals, 2, SineLow[1], SineLow[0]);
   a.fmul(st0, st1);
   a.fsubp(st4);                             // zr, z, r, sum
@@ -138,13 +138,21 @@ void CosinePolynomial(Assembler& a, const TLiterals& literals) {
 
 void Emit(Assembler& a, std::int32_t offset, const TLiterals& literals, const std::function<void()>& outside) {
   const Label inside = a.newLabel(), cosine = a.newLabel(), sign = a.newLabel(), done = a.newLabel();
-  // Limit > |x| by the quiet fucomip: a NaN goes outside without the invalid flag.
+  const Label outsidePop = a.newLabel(), outsideLabel = a.newLabel();
+  // Limit > |x| != 0 by the quiet fucomip: a NaN goes outside without the invalid flag.
   a.fld(st0);
   a.fabs();
   a.fld(literals.Double(Limit));
   a.fucomip(st1);
+  a.jbe(outsidePop);
+  a.fldz();
+  a.fucomip(st1);
   a.fstp(st0);
-  a.ja(inside);
+  a.jne(inside);
+  a.jmp(outsideLabel);
+  a.bind(outsidePop);
+  a.fstp(st0);
+  a.bind(outsideLabel);
   outside();
   a.jmp(done);
 
