@@ -95,6 +95,16 @@ void SinePolynomial(Assembler& a, const TLiterals& literals) {
   a.fsubrp(st1);                            // sine
 }
 
+// term, power, ... -> power^2, ... with term times power^2 added to the sum at
+// st(sumIndex): one step of the cosine's sum.
+void AddTermTimesSquare(Assembler& a, int sumIndex) {
+  a.fld(st1);
+  a.fmul(st0, st0);
+  a.fmul(st1, st0);
+  a.fxch(st1);
+  a.faddp(st(sumIndex));
+}
+
 // r, rest -> ExtendedSine::CosinePolynomial(r, rest). At most six registers.
 void CosinePolynomial(Assembler& a, const TLiterals& literals) {
   a.fld(st0);
@@ -112,17 +122,9 @@ void CosinePolynomial(Assembler& a, const TLiterals& literals) {
   a.faddp(st3);
   a.fxch(st1);                              // z, w, sum
   FullLinearTerm(a, literals, 1, CosineLow[1], CosineLow[0]);
-  a.fld(st1);
-  a.fmul(st0, st0);
-  a.fmul(st1, st0);
-  a.fxch(st1);
-  a.faddp(st4);                             // z2, z, w, sum
+  AddTermTimesSquare(a, 4);                 // z2, z, w, sum
   LinearTerm(a, literals, 2, CosineHigh[1], CosineHigh[0]);
-  a.fld(st1);
-  a.fmul(st0, st0);
-  a.fmul(st1, st0);
-  a.fxch(st1);
-  a.faddp(st5);                             // z4, z2, z, w, sum
+  AddTermTimesSquare(a, 5);                 // z4, z2, z, w, sum
   a.fmul(st0, st1);                         // z6, z2, z, w, sum
   a.fld(literals.Double(CosineHigh[4]));
   a.fmulp(st2);                             // z6, C6 z2, z, w, sum
