@@ -71,6 +71,45 @@ void BM_HandWrittenCurvePoint(benchmark::State& state) {
 }
 BENCHMARK(BM_HandWrittenCurvePoint);
 
+// One sine per iteration over the sweep of t: the fsin instruction, the programs' own
+// sine as the interpreter runs it, and the native code of the program "sin(t)".
+void BM_SineFsin(benchmark::State& state) {
+  int i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(X87::Fsin(Parameter(i)));
+    i = (i + 1) % Samples;
+  }
+}
+BENCHMARK(BM_SineFsin);
+
+void BM_SineInterpreted(benchmark::State& state) {
+  int i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(Sine(Parameter(i)));
+    i = (i + 1) % Samples;
+  }
+}
+BENCHMARK(BM_SineInterpreted);
+
+void BM_SineNative(benchmark::State& state) {
+  FunPars::Initialize();
+  TOpCodeFunctionExtended program;
+  std::string message;
+  program.Compile("sin(t)", "tpq", message);
+  if (!program.Native()) {
+    state.SkipWithError("sin(t) got no native code");
+    return;
+  }
+  long double vars[3] = {0, P, Q};
+  int i = 0;
+  for (auto _ : state) {
+    vars[0] = Parameter(i);
+    benchmark::DoNotOptimize(program.Run(vars));
+    i = (i + 1) % Samples;
+  }
+}
+BENCHMARK(BM_SineNative);
+
 // Both ways over whole sweeps, side by side, with the ratio; refuses to report when the
 // two ways do not give the same bits.
 void BM_ProgramOverHandWritten(benchmark::State& state) {

@@ -25,110 +25,114 @@ Mem QuotientSlot() { return dword_ptr(rsp, -8); }
 
 // x -> r, rest as ExtendedSine::Reduce computes them; the integer quotient k goes to
 // eax.
+// A value is copied (fld st(i)) only once it is ready, never while the chain of
+// dependent steps waits on it: a constant is loaded and multiplied by the register.
 void Reduce(Assembler& a, const TLiterals& literals) {
-  a.fld(st0);
-  a.fmul(literals.Double(TwoOverPi));
-  a.fadd(literals.Double(Rounder));
-  a.fsub(literals.Double(Rounder));         // k, x
+  a.fld(literals.Double(TwoOverPi));
+  a.fmul(st0, st1);
+  a.frndint();                              // k, x
   a.fist(QuotientSlot());
-  a.fld(st0);
-  a.fmul(literals.Double(PiOver2A));        // k A, k, x
-  a.fsubp(st2);                             // k, t1
-  a.fld(st0);
-  a.fmul(literals.Double(PiOver2B));        // t2, k, t1
-  a.fld(st2);
-  a.fsub(st0, st1);                         // hi, t2, k, t1
-  a.fxch(st3);
-  a.fsub(st0, st3);                         // t1 - hi, t2, k, hi
-  a.fsubrp(st1);                            // error, k, hi
-  a.fxch(st1);
+  a.fld(literals.Double(PiOver2B));
+  a.fmul(st0, st1);                         // t2, k, x
+  a.fld(literals.Double(PiOver2A));
+  a.fmul(st0, st2);
+  a.fsubp(st3);                             // t2, k, t1
   LoadFull(a, literals, PiOver2C);
-  a.fmulp(st1);                             // k C, error, hi
-  a.fsubrp(st1);                            // rest, hi
+  a.fmulp(st2);                             // t2, k C, t1
+  a.fld(st0);
+  a.fsubr(st0, st3);                        // hi, t2, k C, t1
+  a.fxch(st3);
+  a.fsub(st0, st3);
+  a.fsubrp(st1);                            // error, k C, hi
+  a.fsubp(st1);
   a.fxch(st1);                              // r = hi, rest
   a.mov(eax, QuotientSlot());
 }
 
-// st0 = st(zIndex) times the first coefficient plus the second, both doubles.
+// Pushes st(zIndex) times the first coefficient plus the second, both doubles.
 void LinearTerm(Assembler& a, const TLiterals& literals, int zIndex, double factor, double addend) {
-  a.fld(st(zIndex));
-  a.fmul(literals.Double(factor));
+  a.fld(literals.Double(factor));
+  a.fmul(st0, st(zIndex));
   a.fadd(literals.Double(addend));
 }
 
-// b1, z2, ... -> b1 times z2 z2: the high half of Estrin's scheme.
-void TimesZ4(Assembler& a) {
-  a.fld(st1);
-  a.fmul(st0, st0);
-  a.fmulp(st1);
+// Pushes st(zIndex) times `factor` plus `addend`, both held in full.
+void FullLinearTerm(Assembler& a, const TLiterals& literals, int zIndex, long double factor, long double addend) {
+  LoadFull(a, literals, factor);
+  a.fmul(st0, st(zIndex));
+  LoadFull(a, literals, addend);
+  a.faddp(st1);
 }
 
-// r, rest -> ExtendedSine::SinePolynomial(r, rest).
+// r, rest -> ExtendedSine::SinePolynomial(r, rest). At most six registers.
 void SinePolynomial(Assembler& a, const TLiterals& literals) {
   a.fld(st0);
   a.fmul(st0, st0);                         // z, r, rest
-  a.fld(st0);
-  a.fmul(st0, st0);                         // z2, z, r, rest
-  LinearTerm(a, literals, 1, SineHigh[4], SineHigh[3]);
-  a.fmul(st0, st1);                         // a3 z2, z2, z, r, rest
-  LinearTerm(a, literals, 2, SineHigh[2], SineHigh[1]);
-  a.faddp(st1);                             // b1, z2, z, r, rest
-  TimesZ4(a);                               // high, z2, z, r, rest
-  LinearTerm(a, literals, 2, SineHigh[0], SineS2[0]);
-  a.fadd(literals.Double(SineS2[1]));       // a1, high, z2, z, r, rest
-  a.fmul(st0, st2);
-  a.faddp(st1);                             // sum, z2, z, r, rest
-  a.fxch(st1);
-  a.fstp(st0);                              // sum, z, r, rest
-  LoadFull(a, literals, SineLow[1]);
-  a.fmul(st0, st2);
-  LoadFull(a, literals, SineLow[0]);
-  a.faddp(st1);                             // S1 z + S0, sum, z, r, rest
-  a.faddp(st1);                             // p, z, r, rest
-  a.fld(st1);
+  a.fld(literals.Double(0.5));
+  a.fmul(st0, st1);
   a.fmul(st0, st3);
-  a.fmulp(st1);                             // t, z, r, rest
-  a.fld(st3);
-  a.fmul(literals.Double(0.5));
+  a.fsubp(st3);                             // z, r, rest (1 - z/2)
+  a.fld(st1);
+  a.fmul(st0, st1);                         // zr, z, r, sum
+  FullLinearTerm(a, literals, 2, SineLow[1], SineLow[0]);
+  a.fmul(st0, st1);
+  a.fsubp(st4);                             // zr, z, r, sum
+  a.fld(st1);
+  a.fmul(st0, st0);
+  a.fmul(st1, st0);                         // z2, zr2, z, r, sum
+  LinearTerm(a, literals, 3, SineHigh[0], SineS2[0]);
+  a.fadd(literals.Double(SineS2[1]));
   a.fmul(st0, st2);
-  a.fsubr(st0, st4);                        // rest - z rest/2, t, z, r, rest
-  a.fsubrp(st1);                            // (rest - z rest/2) - t, z, r, rest
-  a.fsubp(st2);                             // z, sine, rest
-  a.fstp(st0);
-  a.fstp(st1);                              // sine
+  a.fsubp(st5);                             // z2, zr2, z, r, sum
+  a.fmul(st1, st0);                         // z2, zr4, z, r, sum
+  LinearTerm(a, literals, 3, SineHigh[4], SineHigh[3]);
+  a.fmulp(st1);                             // l3 z2, zr4, z, r, sum
+  LinearTerm(a, literals, 3, SineHigh[2], SineHigh[1]);
+  a.faddp(st1);
+  a.fmulp(st1);                             // t2, z, r, sum
+  a.fsubp(st3);
+  a.fstp(st0);                              // r, sum
+  a.fsubrp(st1);                            // sine
 }
 
-// r, rest -> ExtendedSine::CosinePolynomial(r, rest).
+// term, power, ... -> power^2, ... with term times power^2 added to the sum at
+// st(sumIndex): one step of the cosine's sum.
+void AddTermTimesSquare(Assembler& a, int sumIndex) {
+  a.fld(st1);
+  a.fmul(st0, st0);
+  a.fmul(st1, st0);
+  a.fxch(st1);
+  a.faddp(st(sumIndex));
+}
+
+// r, rest -> ExtendedSine::CosinePolynomial(r, rest). At most six registers.
 void CosinePolynomial(Assembler& a, const TLiterals& literals) {
   a.fld(st0);
   a.fmul(st0, st2);
   a.fstp(st2);                              // r, r rest
   a.fmul(st0, st0);                         // z, r rest
   a.fld(st0);
-  a.fmul(st0, st0);                         // z2, z, r rest
-  a.fld(st0);
-  a.fmul(literals.Double(CosineHigh[4]));   // C6 z2, z2, z, r rest
-  LinearTerm(a, literals, 2, CosineHigh[3], CosineHigh[2]);
-  a.faddp(st1);                             // b1, z2, z, r rest
-  TimesZ4(a);                               // high, z2, z, r rest
-  LinearTerm(a, literals, 2, CosineHigh[1], CosineHigh[0]);
-  a.fmul(st0, st2);
-  a.faddp(st1);                             // sum, z2, z, r rest
-  LoadFull(a, literals, CosineLow[1]);
-  a.fmul(st0, st3);
-  LoadFull(a, literals, CosineLow[0]);
-  a.faddp(st1);
-  a.faddp(st1);                             // q, z2, z, r rest
-  a.fmulp(st1);                             // q z2, z, r rest
-  a.faddp(st2);                             // z, small
-  a.fmul(literals.Double(0.5));             // half, small
+  a.fmul(literals.Double(0.5));             // half, z, r rest
   a.fld1();
-  a.fsub(st0, st1);                         // w, half, small
+  a.fsub(st0, st1);                         // w, half, z, r rest
   a.fld1();
-  a.fsub(st0, st1);                         // 1 - w, w, half, small
-  a.fsubrp(st2);                            // w, (1 - w) - half, small
+  a.fsub(st0, st1);
+  a.fsubrp(st2);                            // w, (1 - w) - half, z, r rest
   a.fxch(st1);
-  a.faddp(st2);                             // w, small + ((1 - w) - half)
+  a.faddp(st3);
+  a.fxch(st1);                              // z, w, sum
+  FullLinearTerm(a, literals, 1, CosineLow[1], CosineLow[0]);
+  AddTermTimesSquare(a, 4);                 // z2, z, w, sum
+  LinearTerm(a, literals, 2, CosineHigh[1], CosineHigh[0]);
+  AddTermTimesSquare(a, 5);                 // z4, z2, z, w, sum
+  a.fmul(st0, st1);                         // z6, z2, z, w, sum
+  a.fld(literals.Double(CosineHigh[4]));
+  a.fmulp(st2);                             // z6, C6 z2, z, w, sum
+  LinearTerm(a, literals, 3, CosineHigh[3], CosineHigh[2]);
+  a.faddp(st2);
+  a.fmulp(st1);                             // c2, z, w, sum
+  a.faddp(st3);
+  a.fstp(st0);                              // w, sum
   a.faddp(st1);                             // cosine
 }
 
@@ -136,13 +140,21 @@ void CosinePolynomial(Assembler& a, const TLiterals& literals) {
 
 void Emit(Assembler& a, std::int32_t offset, const TLiterals& literals, const std::function<void()>& outside) {
   const Label inside = a.newLabel(), cosine = a.newLabel(), sign = a.newLabel(), done = a.newLabel();
-  // Limit > |x| by the quiet fucomip: a NaN goes outside without the invalid flag.
+  const Label outsidePop = a.newLabel(), outsideLabel = a.newLabel();
+  // Limit > |x| != 0 by the quiet fucomip: a NaN goes outside without the invalid flag.
   a.fld(st0);
   a.fabs();
   a.fld(literals.Double(Limit));
   a.fucomip(st1);
+  a.jbe(outsidePop);
+  a.fldz();
+  a.fucomip(st1);
   a.fstp(st0);
-  a.ja(inside);
+  a.jne(inside);
+  a.jmp(outsideLabel);
+  a.bind(outsidePop);
+  a.fstp(st0);
+  a.bind(outsideLabel);
   outside();
   a.jmp(done);
 

@@ -17,9 +17,9 @@ struct TLiterals {
 };
 
 // Appends code that replaces st0 = x by ExtendedSine::OfQuadrant(x, offset) (offset 0:
-// sine, 1: cosine) when |x| < 2^20, and otherwise (also for a NaN or an infinity) runs
-// the code `outside` appends, which must leave one value in place of x. Uses eax and
-// 4 bytes of the red zone below rsp.
+// sine, 1: cosine) when 0 < |x| < 2^20, and otherwise (also for a NaN or an infinity)
+// runs the code `outside` appends, which must leave one value in place of x. Uses eax
+// and 4 bytes of the red zone below rsp.
 void Emit(asmjit::x86::Assembler& a, std::int32_t offset, const TLiterals& literals,
           const std::function<void()>& outside);
 
