@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "app/core/AppState.h"
 #include "formula/FunPars.h"
 #include "geometry/Bitangents.h"
 #include "geometry/Sampling.h"

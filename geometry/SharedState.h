@@ -1,14 +1,13 @@
 // The numerical half of the shared state (unit Glob): the accepted curve input, the
-// constants derived from the t interval, the view state, the flags and the shade
-// palette. Everything here is plain data, free of toolkit types, so that the formula
-// and geometry code can read it; the pictures and their depth buffer are each drawing's
-// own (render/Pictures.h).
+// constants derived from the t interval, the view state and the shade palette.
+// Everything here is plain data, free of toolkit types, so that the formula and
+// geometry code can read it; the pictures and their depth buffer are each drawing's
+// own (render/Pictures.h), the window's flags and file state are in app/core/AppState.h.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "formula/Vector3.h"
 
@@ -35,16 +34,6 @@ inline long double TStep2 = 0, TStep3 = 0, TStep6 = 0, TStep12 = 0, TStep24 = 0,
 // Recomputes the twenty derived constants from TMin and TMax. An empty interval gives
 // infinite or NaN quotients; callers accept only TMin < TMax.
 void SetDerivedConstants();
-
-// Flags: a figure is on the screen; the main view shows the stereo wire-frame; the
-// input or p/q changed since the curve was last loaded or saved under a chosen name.
-inline bool DrawnFlag = false, StereoMode = false, DataChanged = false;
-
-// The curve file that "Save" writes; empty until a save under a chosen name or a load.
-inline std::string CurveFileName;
-
-// The eleven lines of a curve file between building and writing.
-inline std::vector<std::string> SaveList;
 
 // View state: set for each figure by the framing stage, changed by mouse drags.
 inline TVector3 ViewAxisX, ViewAxisY, ViewAxisZ, EyePoint;

@@ -39,10 +39,10 @@ void UseFrame(const TFrame& frame) {
 
 }  // namespace
 
-bool CanShowStereo() { return Glob::DrawnFlag || Prepared; }
+bool CanShowStereo(bool figureDrawn) { return figureDrawn || Prepared; }
 
-void PrepareStereo() {
-  if (!Glob::DrawnFlag) return;
+void PrepareStereo(bool figureDrawn) {
+  if (!figureDrawn) return;
   TStereoState& s = StereoState;
   s.AxisX = Glob::ViewAxisX;
   s.AxisY = Glob::ViewAxisY;
@@ -170,14 +170,14 @@ void StoreStereo() {
   Glob::ScreenCentre = Framing::ProjectPoint(Glob::FigureCentre);
 }
 
-void ShowStereo(TPictures& pictures) {
-  if (!CanShowStereo()) return;
-  PrepareStereo();
+void ShowStereo(TPictures& pictures, bool figureDrawn) {
+  if (!CanShowStereo(figureDrawn)) return;
+  PrepareStereo(figureDrawn);
   DrawStereo(pictures);
 }
 
 void StereoDrag(TPictures& pictures, int oldX, int oldY, int newX, int newY, const MueveFigura::TShiftState& keys) {
-  PrepareStereo();
+  PrepareStereo(true);
   UsePicture(pictures);
   TStereoState& s = StereoState;
   switch (MueveFigura::ModeOf(keys)) {
