@@ -8,6 +8,7 @@
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
+#include "render/Palette.h"
 
 bool GlobInitialize() {
   Glob::DrawnFlag = false;
@@ -23,7 +24,7 @@ bool GlobInitialize() {
     Sampling::CurvePoints.assign(1, Mastil{});
     Bitangents::BitangentList.assign(1, BitangentRecord{});
     Tritangents::TritangentTriples.clear();
-    Glob::BuildShadePalette();
+    Palette::ShadePalette();  // built here rather than inside the first drawing
     FunPars::Initialize();
     Sampling::Initialize();
     Bitangents::Initialize();

@@ -1,12 +1,10 @@
 // The numerical half of the shared state (unit Glob): the accepted curve input, the
-// constants derived from the t interval, the view state and the shade palette.
-// Everything here is plain data, free of toolkit types, so that the formula and
-// geometry code can read it; the pictures and their depth buffer are each drawing's
-// own (render/Pictures.h), the window's flags and file state are in app/core/AppState.h.
+// constants derived from the t interval and the view state. Everything here is plain
+// data, free of toolkit types, so that the formula and geometry code can read it. The
+// pictures and their depth buffer are each drawing's own (render/Pictures.h), the
+// palette is render/Palette.h, the window's flags and file state app/core/AppState.h.
 #pragma once
 
-#include <array>
-#include <cstdint>
 #include <string>
 
 #include "formula/Vector3.h"
@@ -42,20 +40,5 @@ inline long double ViewOffsetX = 0, ViewOffsetY = 0;
 inline TVector3 BoxMin, BoxMax, BoxSize, FigureCentre, ScreenCentre;
 inline long double FigureDiagonal = 0, ProbeRadius = 0, ArcStepMax = 0, FillSpacing = 0;
 inline long double DepthScale = 0, DepthOffset = 0;
-
-// 256 colours of three bytes each, stored blue, green, red.
-inline std::array<std::uint8_t, 768> ShadePalette{};
-
-// Writes `count` palette entries from `first` on: a ramp of the 16-bit channel values
-// red, green, blue whose brightness rises with the power `exponent`. Throws RangeError
-// when an entry index leaves 0..255 or a channel value leaves 0..65535.
-void BuildRamp(int first, int count, int red, int green, int blue, int exponent);
-
-// Fills the whole ShadePalette: white, the four shading ramps, the grey ramp, the two
-// stereo eye colours (entries 30 and 31) and black.
-void BuildShadePalette();
-
-// Toolkit colour value (red + 256 green + 65536 blue) of palette entry `index`.
-std::uint32_t PaletteColour(int index);
 
 }  // namespace Glob

@@ -9,6 +9,7 @@
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/Vectors.h"
+#include "render/Palette.h"
 
 namespace Estereo {
 
@@ -16,7 +17,7 @@ namespace {
 
 // The pen colour of a palette entry.
 QColor PaletteQColor(int index) {
-  const std::uint32_t c = Glob::PaletteColour(index);
+  const std::uint32_t c = Palette::PaletteColour(index);
   return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
 }
 
