@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "app/core/AppState.h"
 #include "app/core/CurveInput.h"
 #include "formula/Checks.h"
 #include "geometry/Bitangents.h"

@@ -2,11 +2,13 @@
 
 #include <new>
 
+#include "app/core/AppState.h"
 #include "formula/FunPars.h"
 #include "geometry/Bitangents.h"
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
+#include "render/Palette.h"
 
 bool GlobInitialize() {
   Glob::DrawnFlag = false;
@@ -22,7 +24,7 @@ bool GlobInitialize() {
     Sampling::CurvePoints.assign(1, Mastil{});
     Bitangents::BitangentList.assign(1, BitangentRecord{});
     Tritangents::TritangentTriples.clear();
-    Glob::BuildShadePalette();
+    Palette::ShadePalette();  // built here rather than inside the first drawing
     FunPars::Initialize();
     Sampling::Initialize();
     Bitangents::Initialize();

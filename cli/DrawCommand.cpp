@@ -9,6 +9,7 @@
 
 #include "app/Drawing.h"
 #include "app/Glob.h"
+#include "app/core/AppState.h"
 #include "app/core/CurveFile.h"
 #include "app/core/CurveInput.h"
 #include "app/core/DragGate.h"

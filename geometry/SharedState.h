@@ -1,14 +1,11 @@
 // The numerical half of the shared state (unit Glob): the accepted curve input, the
-// constants derived from the t interval, the view state, the flags and the shade
-// palette. Everything here is plain data, free of toolkit types, so that the formula
-// and geometry code can read it; the pictures and their depth buffer are each drawing's
-// own (render/Pictures.h).
+// constants derived from the t interval and the view state. Everything here is plain
+// data, free of toolkit types, so that the formula and geometry code can read it. The
+// pictures and their depth buffer are each drawing's own (render/Pictures.h), the
+// palette is render/Palette.h, the window's flags and file state app/core/AppState.h.
 #pragma once
 
-#include <array>
-#include <cstdint>
 #include <string>
-#include <vector>
 
 #include "formula/Vector3.h"
 
@@ -36,16 +33,6 @@ inline long double TStep2 = 0, TStep3 = 0, TStep6 = 0, TStep12 = 0, TStep24 = 0,
 // infinite or NaN quotients; callers accept only TMin < TMax.
 void SetDerivedConstants();
 
-// Flags: a figure is on the screen; the main view shows the stereo wire-frame; the
-// input or p/q changed since the curve was last loaded or saved under a chosen name.
-inline bool DrawnFlag = false, StereoMode = false, DataChanged = false;
-
-// The curve file that "Save" writes; empty until a save under a chosen name or a load.
-inline std::string CurveFileName;
-
-// The eleven lines of a curve file between building and writing.
-inline std::vector<std::string> SaveList;
-
 // View state: set for each figure by the framing stage, changed by mouse drags.
 inline TVector3 ViewAxisX, ViewAxisY, ViewAxisZ, EyePoint;
 inline long double ViewScale = 0, EyeDepth = 0, ViewShiftX = 0, ViewShiftY = 0;
@@ -53,20 +40,5 @@ inline long double ViewOffsetX = 0, ViewOffsetY = 0;
 inline TVector3 BoxMin, BoxMax, BoxSize, FigureCentre, ScreenCentre;
 inline long double FigureDiagonal = 0, ProbeRadius = 0, ArcStepMax = 0, FillSpacing = 0;
 inline long double DepthScale = 0, DepthOffset = 0;
-
-// 256 colours of three bytes each, stored blue, green, red.
-inline std::array<std::uint8_t, 768> ShadePalette{};
-
-// Writes `count` palette entries from `first` on: a ramp of the 16-bit channel values
-// red, green, blue whose brightness rises with the power `exponent`. Throws RangeError
-// when an entry index leaves 0..255 or a channel value leaves 0..65535.
-void BuildRamp(int first, int count, int red, int green, int blue, int exponent);
-
-// Fills the whole ShadePalette: white, the four shading ramps, the grey ramp, the two
-// stereo eye colours (entries 30 and 31) and black.
-void BuildShadePalette();
-
-// Toolkit colour value (red + 256 green + 65536 blue) of palette entry `index`.
-std::uint32_t PaletteColour(int index);
 
 }  // namespace Glob

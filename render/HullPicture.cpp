@@ -12,6 +12,7 @@
 #include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
 #include "geometry/Vectors.h"
+#include "render/Palette.h"
 #include "render/Raster.h"
 
 namespace HullPicture {
@@ -22,7 +23,7 @@ constexpr int InitialRulings = 100;
 constexpr int RulingGrowth = 10;
 
 void PaintRuling(TPictures& pictures, const Ruling& r) {
-  Raster::PaintSegment(pictures, r.EndS, r.EndT, Glob::PaletteColour(r.Shade));
+  Raster::PaintSegment(pictures, r.EndS, r.EndT, Palette::PaletteColour(r.Shade));
 }
 
 // Round(v) as a pixel index 0..size - 1 of the hull picture; false when it falls outside.

@@ -7,6 +7,7 @@
 
 #include "formula/Checks.h"
 #include "geometry/SharedState.h"
+#include "render/Palette.h"
 #include "render/Pictures.h"
 
 namespace Raster {
@@ -313,7 +314,7 @@ void PaintTriangle(TPictures& pictures, const ScreenPoint& a, const ScreenPoint&
   CheckIndex(shade, 256);
   const auto depths = Depths(pictures);
   Canvas canvas(pictures);
-  const std::uint8_t* colour = &Glob::ShadePalette[3 * shade];
+  const std::uint8_t* colour = &Palette::ShadePalette()[3 * shade];
   ScanTriangle(depths.size, a, b, c, widen, [depths, &canvas, colour](int x, int y, std::int32_t z) {
     if (z < Front(depths.Cell(x, y)) + 2) canvas.Set(x, y, colour);
   });

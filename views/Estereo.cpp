@@ -9,6 +9,7 @@
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/Vectors.h"
+#include "render/Palette.h"
 
 namespace Estereo {
 
@@ -16,7 +17,7 @@ namespace {
 
 // The pen colour of a palette entry.
 QColor PaletteQColor(int index) {
-  const std::uint32_t c = Glob::PaletteColour(index);
+  const std::uint32_t c = Palette::PaletteColour(index);
   return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
 }
 
@@ -39,10 +40,10 @@ void UseFrame(const TFrame& frame) {
 
 }  // namespace
 
-bool CanShowStereo() { return Glob::DrawnFlag || Prepared; }
+bool CanShowStereo(bool figureDrawn) { return figureDrawn || Prepared; }
 
-void PrepareStereo() {
-  if (!Glob::DrawnFlag) return;
+void PrepareStereo(bool figureDrawn) {
+  if (!figureDrawn) return;
   TStereoState& s = StereoState;
   s.AxisX = Glob::ViewAxisX;
   s.AxisY = Glob::ViewAxisY;
@@ -170,14 +171,14 @@ void StoreStereo() {
   Glob::ScreenCentre = Framing::ProjectPoint(Glob::FigureCentre);
 }
 
-void ShowStereo(TPictures& pictures) {
-  if (!CanShowStereo()) return;
-  PrepareStereo();
+void ShowStereo(TPictures& pictures, bool figureDrawn) {
+  if (!CanShowStereo(figureDrawn)) return;
+  PrepareStereo(figureDrawn);
   DrawStereo(pictures);
 }
 
 void StereoDrag(TPictures& pictures, int oldX, int oldY, int newX, int newY, const MueveFigura::TShiftState& keys) {
-  PrepareStereo();
+  PrepareStereo(true);
   UsePicture(pictures);
   TStereoState& s = StereoState;
   switch (MueveFigura::ModeOf(keys)) {

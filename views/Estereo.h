@@ -46,14 +46,14 @@ inline TStereoState StereoState;
 inline bool Prepared = false;
 
 // True when the working copy holds a view that can be drawn: a figure is drawn
-// (DrawnFlag), or an earlier figure was prepared. Before that the copy holds zeros and
-// the projection would divide zero by zero, so the "Stereo" click is refused.
-bool CanShowStereo();
+// (`figureDrawn`), or an earlier figure was prepared. Before that the copy holds zeros
+// and the projection would divide zero by zero, so the "Stereo" click is refused.
+bool CanShowStereo(bool figureDrawn);
 
-// While DrawnFlag is set: copies the view state into StereoState, computes the box
-// corners, SphereR2 and the frames. Does nothing otherwise (the copy keeps the view
-// the previous stereo step left).
-void PrepareStereo();
+// While `figureDrawn` (the figure on the screen is the one in the shared state): copies
+// the view state into StereoState, computes the box corners, SphereR2 and the frames.
+// Does nothing otherwise (the copy keeps the view the previous stereo step left).
+void PrepareStereo(bool figureDrawn);
 
 // From Eye, Centre, Scale and the three rows: EyeDist2, EyeDist, ScaleAbs, ScaleAbs2,
 // RedFrame (x = sin a AxisZ + cos a AxisX, depth = cos a AxisZ - sin a AxisX) and
@@ -90,11 +90,11 @@ TVector3 StereoSphere(int x, int y);
 void StoreStereo();
 
 // PrepareStereo, then DrawStereo into `pictures` (the "Stereo" button). Does nothing
-// when CanShowStereo refuses.
-void ShowStereo(TPictures& pictures);
+// when CanShowStereo(`figureDrawn`) refuses.
+void ShowStereo(TPictures& pictures, bool figureDrawn);
 
 // One drag step from (oldX, oldY) to (newX, newY), in pixels of the stereo picture of
-// `pictures`: PrepareStereo; then, by the keys as
+// `pictures` of a drawn figure: PrepareStereo; then, by the keys as
 // in the shaded view, shift (the picture follows the mouse pixel for pixel), zoom, or
 // rotate about Centre keeping the eye's distance; DrawStereo; StoreStereo. A RangeError
 // from the drawing ends the step before the copy is written back.

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <tuple>
 
+#include "app/core/AppState.h"
 #include "app/core/NumberText.h"
 #include "app/core/SafeFile.h"
 #include "formula/Checks.h"

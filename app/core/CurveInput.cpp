@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "app/CadenasRecursos.h"
+#include "app/core/AppState.h"
 #include "app/core/NumberText.h"
 #include "formula/Checks.h"
 #include "formula/FunPars.h"

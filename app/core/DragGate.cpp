@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "app/core/AppState.h"
 #include "formula/Checks.h"
 #include "geometry/Framing.h"
 #include "geometry/SharedState.h"
@@ -23,7 +24,7 @@ namespace {
 // The picture in force drawn again in the current view, then the normals.
 void RepaintView(TPictures& pictures) {
   if (Glob::StereoMode)
-    Estereo::ShowStereo(pictures);
+    Estereo::ShowStereo(pictures, Glob::DrawnFlag);
   else
     HullPicture::RenderHull(pictures);
   CheckFloatFlags();
@@ -86,8 +87,8 @@ bool MuestraAlambre(TPictures& pictures) {
   if (Glob::StereoMode) {
     HullPicture::RenderHull(pictures);
   } else {
-    if (!Estereo::CanShowStereo()) return false;
-    Estereo::ShowStereo(pictures);
+    if (!Estereo::CanShowStereo(Glob::DrawnFlag)) return false;
+    Estereo::ShowStereo(pictures, Glob::DrawnFlag);
   }
   CheckFloatFlags();
   Glob::StereoMode = !Glob::StereoMode;

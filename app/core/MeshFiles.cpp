@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/core/AppState.h"
 #include "app/core/NumberText.h"
 #include "app/core/SafeFile.h"
 #include "formula/Checks.h"

@@ -17,6 +17,7 @@
 #include <new>
 
 #include "app/CadenasRecursos.h"
+#include "app/core/AppState.h"
 #include "app/window/CursorBar.h"
 #include "app/window/ErrorHandler.h"
 #include "app/window/Fonts.h"

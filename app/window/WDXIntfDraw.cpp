@@ -10,6 +10,7 @@
 
 #include "app/CadenasRecursos.h"
 #include "app/Drawing.h"
+#include "app/core/AppState.h"
 #include "app/core/DragGate.h"
 #include "app/window/CursorBar.h"
 #include "app/window/StatusText.h"

@@ -14,6 +14,7 @@
 #include <QSettings>
 #include <QTimer>
 
+#include "app/core/AppState.h"
 #include "app/core/CurveFile.h"
 #include "app/core/MeshFiles.h"
 #include "app/window/ErrorHandler.h"

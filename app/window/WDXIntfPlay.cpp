@@ -10,6 +10,7 @@
 #include <chrono>
 
 #include "app/Drawing.h"
+#include "app/core/AppState.h"
 #include "app/core/GifWriter.h"
 #include "app/core/Sweep.h"
 #include "app/window/CursorBar.h"

@@ -13,6 +13,7 @@
 #include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
 #include "geometry/Vectors.h"
+#include "render/Palette.h"
 #include "render/Pictures.h"
 #include "render/HullPicture.h"
 #include "tests/support/QhullHull.h"
@@ -105,7 +106,7 @@ void CountPicture(const TPictures& pictures, int& orange, int& holes) {
   const QImage& image = pictures.HullBitmap;
   std::set<QRgb> backShades;
   for (int i = 44; i <= 112; ++i) {
-    const std::uint32_t c = Glob::PaletteColour(i);
+    const std::uint32_t c = Palette::PaletteColour(i);
     backShades.insert(qRgb(c & 0xFF, (c >> 8) & 0xFF, c >> 16));
   }
   const int w = image.width(), h = image.height();

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "app/core/AppState.h"
 #include "app/core/CurveInput.h"
 #include "formula/Checks.h"
 #include "formula/FunPars.h"

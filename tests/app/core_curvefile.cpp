@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "app/Glob.h"
+#include "app/core/AppState.h"
 #include "app/core/CurveFile.h"
 #include "app/core/CurveInput.h"
 #include "formula/Checks.h"

@@ -5,6 +5,7 @@
 
 #include "app/Drawing.h"
 #include "app/Glob.h"
+#include "app/core/AppState.h"
 #include "app/core/CurveInput.h"
 #include "app/core/DragGate.h"
 #include "geometry/Random.h"

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "app/core/AppState.h"
 #include "geometry/Bitangents.h"
 #include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"

@@ -6,6 +6,7 @@
 
 #include "app/CadenasRecursos.h"
 #include "app/Glob.h"
+#include "app/core/AppState.h"
 #include "app/core/CurveFile.h"
 #include "app/core/CurveInput.h"
 #include "formula/FunPars.h"

@@ -11,6 +11,7 @@
 #include <locale>
 #include <sstream>
 
+#include "app/core/AppState.h"
 #include "app/core/DragGate.h"
 #include "app/core/MeshFiles.h"
 #include "formula/Checks.h"

@@ -7,6 +7,7 @@
 
 #include "app/Drawing.h"
 #include "app/Glob.h"
+#include "app/core/AppState.h"
 #include "app/core/CurveFile.h"
 #include "formula/FunPars.h"
 #include "geometry/Bitangents.h"

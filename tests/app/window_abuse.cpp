@@ -11,6 +11,7 @@
 #include <QUrl>
 #include <QWheelEvent>
 
+#include "app/core/AppState.h"
 #include "app/window/CursorBar.h"
 #include "app/window/PaintBox.h"
 #include "render/Pictures.h"

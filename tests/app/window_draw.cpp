@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
+#include "app/core/AppState.h"
 #include "app/window/CursorBar.h"
 #include "app/window/PaintBox.h"
 #include "formula/Checks.h"

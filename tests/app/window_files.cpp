@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QUrl>
 
+#include "app/core/AppState.h"
 #include "app/window/CursorBar.h"
 #include "render/Pictures.h"
 #include "tests/app/window_support.h"

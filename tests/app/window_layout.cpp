@@ -11,6 +11,7 @@
 #include <QScrollBar>
 #include <QToolButton>
 
+#include "app/core/AppState.h"
 #include "app/window/CursorBar.h"
 #include "app/window/FormAbout.h"
 #include "app/window/PaintBox.h"

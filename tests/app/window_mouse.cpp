@@ -1,6 +1,7 @@
 // The mouse over the three boxes: drags over the main view, the cross-hair and the
 // normal's marker that follow the mouse over the parameter square, and what repaints
 // keep or remove of them.
+#include "app/core/AppState.h"
 #include "app/core/DragGate.h"
 #include "app/window/CursorBar.h"
 #include "app/window/PaintBox.h"

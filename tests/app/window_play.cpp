@@ -6,6 +6,7 @@
 #include <QToolButton>
 
 #include "app/Drawing.h"
+#include "app/core/AppState.h"
 #include "app/core/CurveInput.h"
 #include "app/window/CursorBar.h"
 #include "render/Pictures.h"

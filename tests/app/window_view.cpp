@@ -7,6 +7,7 @@
 #include <QSettings>
 #include <QWheelEvent>
 
+#include "app/core/AppState.h"
 #include "app/window/CursorBar.h"
 #include "app/window/PaintBox.h"
 #include "geometry/Bitangents.h"

@@ -81,9 +81,6 @@ TEST(FramingVectors, ProductOrdersAndColourBytes) {
   EXPECT_EQ(Triple(ey, ex, ez), -1);
   const std::uint8_t bgr[3] = {0x12, 0x34, 0x56};
   EXPECT_EQ(Framing::TripleToColour(bgr), 0x123456u);
-  BuildShadePalette();
-  EXPECT_EQ(Framing::TripleToColour(&ShadePalette[3 * 31]), 0xB0B000u);  // the teal eye colour
-  for (int i = 0; i < 256; ++i) EXPECT_EQ(Framing::TripleToColour(&ShadePalette[3 * i]), PaletteColour(i)) << i;
 }
 
 }  // namespace

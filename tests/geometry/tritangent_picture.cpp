@@ -13,6 +13,7 @@
 #include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
 #include "geometry/Vectors.h"
+#include "render/Palette.h"
 #include "render/Pictures.h"
 #include "render/HullPicture.h"
 #include "tests/support/TestCurves.h"
@@ -27,7 +28,7 @@ TVector3 CurveAt(long double t) {
 }
 
 QRgb Shade(int k) {
-  const std::uint32_t c = Glob::PaletteColour(k);
+  const std::uint32_t c = Palette::PaletteColour(k);
   return qRgb(c & 0xFF, (c >> 8) & 0xFF, c >> 16);
 }
 
@@ -35,7 +36,6 @@ QRgb Shade(int k) {
 
 TEST(TritangentPicture, TheTriangleFacingTheEyeShowsItsShadeInsideItsProjection) {
   ASSERT_TRUE(CreatePictures(TestPictures()));
-  Glob::BuildShadePalette();
   Sampling::Initialize();
   Bitangents::Initialize();
   Random::FixedSeed = 7;

@@ -10,6 +10,7 @@
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
+#include "render/Palette.h"
 #include "render/Pictures.h"
 #include "tests/support/TestPictures.h"
 
@@ -34,7 +35,7 @@ inline TVector3 At(long double x, long double y, long double depth) { return {x,
 
 // The colour of palette entry k as QImage::pixel reports it.
 inline QRgb PaletteRgb(int k) {
-  const std::uint32_t c = Glob::PaletteColour(k);
+  const std::uint32_t c = Palette::PaletteColour(k);
   return qRgb(c & 0xFF, (c >> 8) & 0xFF, c >> 16);
 }
 
@@ -51,7 +52,6 @@ inline void UseCurvePoints(const std::vector<TVector3>& points) {
 // tritangent triples, no curve points. False when the bitmaps cannot be made.
 inline bool UseEmptyScene() {
   if (!CreatePictures(TestPictures())) return false;
-  Glob::BuildShadePalette();
   UseFlatView();
   Bitangents::BitangentList.assign(1, BitangentRecord{});
   Bitangents::BitangentCount = 0;

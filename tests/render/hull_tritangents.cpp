@@ -25,7 +25,6 @@ class HullTritangentTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(CreatePictures(TestPictures()));
-    Glob::BuildShadePalette();
     Bitangents::BitangentList.assign(1, BitangentRecord{});
     Bitangents::BitangentCount = 0;
   }

@@ -1,5 +1,5 @@
 // The depth buffer and the four rasterizing primitives: which pixels each one visits,
-// the depths it writes, and when a painted pixel counts as being at the front.
+// the depths it writes, when a painted pixel counts as being at the front; the palette.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,7 +8,9 @@
 #include <utility>
 
 #include "formula/Checks.h"
+#include "geometry/Framing.h"
 #include "geometry/SharedState.h"
+#include "render/Palette.h"
 #include "render/Pictures.h"
 #include "render/Raster.h"
 #include "tests/render/hull_helpers.h"
@@ -26,7 +28,6 @@ class RasterTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(CreatePictures(TestPictures()));
-    Glob::BuildShadePalette();
     Raster::ClearDepth(TestPictures());
   }
 
@@ -231,6 +232,13 @@ TEST_F(RasterTest, DepthsOutsideTheCellRangeAreClamped) {
   EXPECT_EQ(TestPictures().HullBitmap.pixel(10, 10), PaletteRgb(150));
   EXPECT_EQ(Raster::RoundDepth(-1e4000L), 0);
   EXPECT_THROW(Raster::RoundDepth(std::nan("")), RangeError);
+}
+
+TEST(ShadePalette, StoredBytesAndToolkitColoursAgree) {
+  const Palette::TShadePalette& palette = Palette::ShadePalette();
+  EXPECT_EQ(Framing::TripleToColour(&palette[3 * 31]), 0xB0B000u);  // the teal eye colour
+  for (int i = 0; i < 256; ++i) EXPECT_EQ(Framing::TripleToColour(&palette[3 * i]), Palette::PaletteColour(i)) << i;
+  EXPECT_THROW(Palette::PaletteColour(256), RangeError);
 }
 
 }  // namespace

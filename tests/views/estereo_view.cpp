@@ -69,7 +69,7 @@ QImage SingleImage(const Estereo::TFrame& frame, QRgb colour) {
 
 TEST(StereoPicture, RedIsCopiedTealIsOredAndCrossingsTurnPink) {
   UseKnotWithSegments();
-  Estereo::ShowStereo(TestPictures());
+  Estereo::ShowStereo(TestPictures(), true);
   const QImage& picture = TestPictures().StereoBitmap;
   ASSERT_EQ(picture.format(), QImage::Format_BGR888);
   const QImage red = SingleImage(StereoState.RedFrame, Red);
@@ -90,7 +90,7 @@ TEST(StereoPicture, RedIsCopiedTealIsOredAndCrossingsTurnPink) {
 
 TEST(StereoPicture, TheTwoCamerasStraddleTheShadedView) {
   UseKnotWithSegments(true);
-  Estereo::PrepareStereo();
+  Estereo::PrepareStereo(true);
   const auto project = [](const Estereo::TFrame& f, const TVector3& p) {
     UseFrame(f);
     return Estereo::StereoProject(p);
@@ -156,7 +156,7 @@ TEST(StereoPicture, OnHullSegmentsOnceAndTheCurveOnlyInsideThePicture) {
 TEST(StereoDrag, CtrlMovesThePicturePixelForPixelShiftAloneZooms) {
   UseKnotWithSegments();
   Glob::ViewScale *= 0.5L;  // keep the whole picture inside while it moves
-  Estereo::ShowStereo(TestPictures());
+  Estereo::ShowStereo(TestPictures(), true);
   const QImage before = TestPictures().StereoBitmap.copy();
   const long double scale = Glob::ViewScale, offsetX = Glob::ViewOffsetX, offsetY = Glob::ViewOffsetY;
   const TVector3 centre = Glob::ScreenCentre;
@@ -178,7 +178,7 @@ TEST(StereoDrag, CtrlMovesThePicturePixelForPixelShiftAloneZooms) {
 
 TEST(StereoDrag, ARotationCarriesTheGrabbedPointAndTheShadedViewFollows) {
   UseKnotWithSegments();
-  Estereo::ShowStereo(TestPictures());
+  Estereo::ShowStereo(TestPictures(), true);
   const TVector3 axisX = Glob::ViewAxisX, centre = Glob::ScreenCentre;
   const long double eyeDistance = ViewSetup::Distance(Glob::EyePoint, Glob::FigureCentre);
   const TVector3 grabbed = Estereo::StereoSphere(180, 220);
@@ -196,13 +196,13 @@ TEST(StereoDrag, ARotationCarriesTheGrabbedPointAndTheShadedViewFollows) {
   const ScreenPoint now = Framing::ProjectPoint(Glob::FigureCentre);
   EXPECT_LT(std::hypot(now.x - centre.x, now.y - centre.y), 1e-9L);
   // And a further stereo step starts from there.
-  Estereo::PrepareStereo();
+  Estereo::PrepareStereo(true);
   EXPECT_TRUE(StereoState.AxisX == Glob::ViewAxisX);
 }
 
 TEST(StereoDrag, AnUnprojectablePointEndsTheStepWithoutWritingBack) {
   UseKnotWithSegments();
-  Estereo::ShowStereo(TestPictures());
+  Estereo::ShowStereo(TestPictures(), true);
   // A point just in front of the red camera's eye plane, well off its axis: its image
   // lies some 1e12 pixels out.
   const Estereo::TFrame& red = StereoState.RedFrame;
@@ -215,22 +215,19 @@ TEST(StereoDrag, AnUnprojectablePointEndsTheStepWithoutWritingBack) {
 
 TEST(StereoShow, RefusedUntilAViewWasPreparedThenDrawsFromTheCopy) {
   UseKnotWithSegments();
-  Glob::DrawnFlag = false;
-  EXPECT_FALSE(Estereo::CanShowStereo());
+  EXPECT_FALSE(Estereo::CanShowStereo(false));
   TestPictures().StereoBitmap.fill(Qt::white);
   ClearFloatFlags();
-  Estereo::ShowStereo(TestPictures());
+  Estereo::ShowStereo(TestPictures(), false);
   EXPECT_NO_THROW(CheckFloatFlags());
   EXPECT_EQ(TestPictures().StereoBitmap.pixel(200, 200), 0xFFFFFFFF);  // untouched
 
-  Glob::DrawnFlag = true;
-  EXPECT_TRUE(Estereo::CanShowStereo());
-  Estereo::ShowStereo(TestPictures());
+  EXPECT_TRUE(Estereo::CanShowStereo(true));
+  Estereo::ShowStereo(TestPictures(), true);
   const QImage shown = TestPictures().StereoBitmap.copy();
   // New p or q not drawn yet: the copy as the last step left it still shows.
-  Glob::DrawnFlag = false;
   Glob::ViewScale *= 2;
-  EXPECT_TRUE(Estereo::CanShowStereo());
-  Estereo::ShowStereo(TestPictures());
+  EXPECT_TRUE(Estereo::CanShowStereo(false));
+  Estereo::ShowStereo(TestPictures(), false);
   EXPECT_EQ(TestPictures().StereoBitmap, shown);
 }

@@ -34,8 +34,6 @@ inline void UseFramedKnot(const TVector3& offset = {}, int count = 600) {
   Framing::FrameBox();
   Framing::PlaceEye();
   Framing::SetUpView();
-  Glob::DrawnFlag = true;
-  Glob::StereoMode = false;
   Estereo::Prepared = false;
   Estereo::StereoState = {};
 }
