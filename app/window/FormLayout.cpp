@@ -53,7 +53,7 @@ int TFormLayout::HullSideFor(QSize size, double pixelRatio) const {
   const int wider = (size.width() - Least.width()) * 4 / 7, taller = (size.height() - Least.height()) * 2 / 3;
   const int fit = HullSide + std::max(0, std::min(wider, taller));
   const int cap = static_cast<int>(std::floor(MaxPictureSize / std::max(pixelRatio, 1e-3)));
-  return std::max(std::min(fit, cap), std::min(HullSide, cap));
+  return std::min(fit, cap);
 }
 
 void TFormLayout::setGeometry(const QRect& rect) {
@@ -68,6 +68,10 @@ void TFormLayout::setGeometry(const QRect& rect) {
     QRect r = place.Base.translated(0, grow);
     if (place.Anchor == TAnchor::Right) r.translate(grow, 0);
     if (place.Anchor == TAnchor::Stretch) r.setWidth(r.width() + grow);
-    place.Item->setGeometry(r);
+    // The component's own size policy would shrink a field to its hint: the place wins.
+    if (QWidget* widget = place.Item->widget())
+      widget->setGeometry(r);
+    else
+      place.Item->setGeometry(r);
   }
 }

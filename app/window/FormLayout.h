@@ -14,7 +14,7 @@ class TFormLayout : public QLayout {
   // How a component below the main view answers a wider view.
   enum class TAnchor { Left, Right, Stretch };
 
-  // Places of the three pictures at their least sizes (logical pixels).
+  // Sides of the main view and of the small pictures at the least size (logical pixels).
   static constexpr int HullSide = 400, SmallSide = 300;
 
   // A layout over `client`, whose least and preferred size is `least`.
