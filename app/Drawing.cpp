@@ -8,8 +8,10 @@
 #include "geometry/Bitangents.h"
 #include "geometry/Framing.h"
 #include "geometry/SharedState.h"
+#include "geometry/Tritangents.h"
 #include "render/HullPicture.h"
 #include "render/SmallPictures.h"
+#include "views/Estereo.h"
 
 namespace Drawing {
 
@@ -58,6 +60,24 @@ TStageTimes DrawFigureInView(TPictures& pictures, const Framing::TViewState& vie
   const TStageTimes times = RunStagesInView(pictures, view);
   Glob::DrawnFlag = true;
   return times;
+}
+
+std::vector<std::string> DrawingNotices() {
+  std::vector<std::string> notices;
+  if (Tritangents::SearchCut) notices.emplace_back("The tritangent search stopped at its limit of work: flat faces may be missing.");
+  if (Bitangents::ResolutionCut)
+    notices.emplace_back("The curve has more waves than the branch tracing resolves: strips may be missing.");
+  return notices;
+}
+
+void RenderAgain(TPictures& pictures) {
+  if (!Glob::DrawnFlag) return;
+  ClearFloatFlags();
+  double ms = 0;
+  Timed(ms, [&pictures] { SmallPictures::PaintBitangSquare(pictures); });
+  Timed(ms, [&pictures] { SmallPictures::PaintMaxwell(pictures); });
+  Timed(ms, [&pictures] { HullPicture::RenderHull(pictures); });
+  if (Glob::StereoMode) Timed(ms, [&pictures] { Estereo::ShowStereo(pictures); });
 }
 
 }  // namespace Drawing

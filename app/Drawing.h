@@ -2,6 +2,9 @@
 // the accepted input into the three pictures.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "geometry/Framing.h"
 #include "render/Pictures.h"
 
@@ -30,5 +33,15 @@ TStageTimes DrawFigure(TPictures& pictures);
 // DrawFigure in `view` (a rotation, zoom and shift chosen before) rather than a view
 // framed for the new curve; throws as RunStages does.
 TStageTimes DrawFigureInView(TPictures& pictures, const Framing::TViewState& view);
+
+// What the last drawing could not finish, one sentence each: the tritangent search
+// stopped at its limit of work, the branch tracing met more waves than it resolves.
+// Empty when the drawing is complete.
+std::vector<std::string> DrawingNotices();
+
+// The three pictures of the figure drawn last painted again into `pictures`, at its
+// sizes, in the current view (the stereo wire-frame too in stereo mode): the render
+// stages alone, no new analysis. Flags as RunStages; does nothing unless DrawnFlag.
+void RenderAgain(TPictures& pictures);
 
 }  // namespace Drawing

@@ -81,10 +81,7 @@ int Draw(const TDrawOptions& options) {
       std::printf("Drawn: %d curve points, %d bitangent records, %d tritangent planes in %.0f ms; %s.\n",
                   Sampling::CurvePointHigh + 1, static_cast<int>(Bitangents::BitangentCount),
                   static_cast<int>(Tritangents::TritangentCount), times.Total, HullMeasures::MeasuresText(measures).c_str());
-    if (Tritangents::SearchCut)
-      std::printf("The tritangent search stopped at its limit of work: flat faces may be missing.\n");
-    if (Bitangents::ResolutionCut)
-      std::printf("The curve has more waves than the branch tracing resolves: strips may be missing.\n");
+    for (const std::string& notice : Drawing::DrawingNotices()) std::printf("%s\n", notice.c_str());
   } catch (const std::exception& error) {
     return Fail(ExitFailed, error.what());
   }

@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
+#include <cmath>
 
 #include "app/window/ErrorHandler.h"
 
@@ -22,6 +23,21 @@ MueveFigura::TShiftState TPaintBox::ShiftState(Qt::KeyboardModifiers modifiers, 
   return keys;
 }
 
+QPoint TPaintBox::PicturePixel(QPointF position) const {
+  if (PictureWidth <= 0 || width() <= 0) return position.toPoint();
+  const double ratio = PictureWidth / static_cast<double>(width());
+  return {static_cast<int>(std::floor(position.x() * ratio)), static_cast<int>(std::floor(position.y() * ratio))};
+}
+
+QImage TPaintBox::OnScreen(QImage picture) const {
+  picture.setDevicePixelRatio(devicePixelRatioF());
+  return picture;
+}
+
+void TPaintBox::resizeEvent(QResizeEvent*) {
+  if (OnResize) ErrorHandler::Guarded([&] { OnResize(); });
+}
+
 void TPaintBox::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), Qt::white);
@@ -29,12 +45,12 @@ void TPaintBox::paintEvent(QPaintEvent*) {
 }
 
 void TPaintBox::mousePressEvent(QMouseEvent* event) {
-  const QPoint p = event->position().toPoint();
+  const QPoint p = PicturePixel(event->position());
   if (OnMouseDown) ErrorHandler::Guarded([&] { OnMouseDown(p.x(), p.y()); });
 }
 
 void TPaintBox::mouseMoveEvent(QMouseEvent* event) {
-  const QPoint p = event->position().toPoint();
+  const QPoint p = PicturePixel(event->position());
   const MueveFigura::TShiftState keys = ShiftState(event->modifiers(), event->buttons());
   if (OnMouseMove) ErrorHandler::Guarded([&] { OnMouseMove(p.x(), p.y(), keys); });
 }
@@ -53,7 +69,7 @@ void TPaintBox::wheelEvent(QWheelEvent* event) {
   WheelAngle += event->angleDelta().y();
   const int steps = WheelAngle / QWheelEvent::DefaultDeltasPerStep;
   WheelAngle -= steps * QWheelEvent::DefaultDeltasPerStep;
-  const QPoint p = event->position().toPoint();
+  const QPoint p = PicturePixel(event->position());
   if (steps != 0) ErrorHandler::Guarded([&] { OnWheel(p.x(), p.y(), steps); });
   event->accept();
 }

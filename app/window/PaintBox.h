@@ -2,6 +2,7 @@
 // are handed to the form's handlers.
 #pragma once
 
+#include <QImage>
 #include <QWidget>
 #include <functional>
 
@@ -23,6 +24,16 @@ class TPaintBox : public QWidget {
   std::function<void()> OnDoubleClick, OnMouseLeave;
   // Wheel notches at (x, y): positive away from the user.
   std::function<void(int x, int y, int steps)> OnWheel;
+  // The box got a new size.
+  std::function<void()> OnResize;
+
+  // Pixels a side of the picture the box shows (0: one per pixel of the box). Mouse
+  // handlers get positions in the picture's pixels, so that a box on a high-density
+  // screen or larger than its picture's framing still hands over picture pixels.
+  int PictureWidth = 0;
+
+  // `picture` marked to be drawn one of its pixels to one device pixel of the box.
+  QImage OnScreen(QImage picture) const;
 
   // The keys and buttons of a mouse event as the drag handlers read them.
   static MueveFigura::TShiftState ShiftState(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons);
@@ -34,7 +45,9 @@ class TPaintBox : public QWidget {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void leaveEvent(QEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
+  QPoint PicturePixel(QPointF position) const;
   int WheelAngle = 0;  // eighths of a degree not yet taken as a notch
 };

@@ -22,6 +22,13 @@ QPointF SquarePixel(long double s, long double t) {
   return {static_cast<double>(300 * (s - Glob::TMin) / span), static_cast<double>(300 * (Glob::TMax - t) / span)};
 }
 
+// What the drawing could not finish, after its line.
+QString Notices() {
+  QString text;
+  for (const std::string& notice : Drawing::DrawingNotices()) text += " " + Tr(notice.c_str());
+  return text;
+}
+
 }  // namespace
 
 QString DrawingSummary(const Drawing::TStageTimes& times) {
@@ -41,17 +48,18 @@ QString DrawingSummary(const Drawing::TStageTimes& times) {
       .arg(m.OnHullBranches)
       .arg(m.Planes)
       .arg(Number(m.Area), Number(m.Volume))
-      .arg(std::lround(times.Total));
+      .arg(std::lround(times.Total)) +
+         Notices();
 }
 
-QString PairSummary(long double s, long double t, int x, int y) {
+QString PairSummary(long double s, long double t, long double x, long double y) {
   using namespace Bitangents;
   // Where an on-hull branch crosses another, the pair is on the hull.
   bool near = false, onHull = false;
   for (std::int32_t i = 1; i <= BitangentCount && !onHull; ++i) {
     const BitangentRecord& r = BitangentList.at(i);
     for (const QPointF& p : {SquarePixel(r.ParamS, r.ParamT), SquarePixel(r.ParamT, r.ParamS)})
-      if (std::hypot(p.x() - x, p.y() - y) <= 2) {
+      if (std::hypot(p.x() - static_cast<double>(x), p.y() - static_cast<double>(y)) <= 2) {
         near = true;
         onHull = onHull || r.OnHull;
       }
@@ -62,8 +70,12 @@ QString PairSummary(long double s, long double t, int x, int y) {
   return Tr("s = %1, t = %2: %3").arg(Number(s), Number(t), what);
 }
 
-void DrawPairChord(QPainter& painter, const TVector3& a, const TVector3& b) {
-  const ScreenPoint pa = Framing::ProjectPoint(a), pb = Framing::ProjectPoint(b);
+void DrawPairChord(QPainter& painter, const TVector3& a, const TVector3& b, long double scale) {
+  ScreenPoint pa = Framing::ProjectPoint(a), pb = Framing::ProjectPoint(b);
+  for (ScreenPoint* p : {&pa, &pb}) {
+    p->x *= scale;
+    p->y *= scale;
+  }
   // Far outside the picture is as good as invisible; the limit keeps QPainter in range.
   for (const ScreenPoint& p : {pa, pb})
     if (!(std::fabs(p.x) < 1e6L && std::fabs(p.y) < 1e6L)) return;

@@ -15,11 +15,12 @@ class QPainter;
 // A figure without a hull reads as zero faces, area and volume.
 QString DrawingSummary(const Drawing::TStageTimes& times);
 
-// The pair (s, t) under pixel (x, y) of the parameter square and what it is: on the
+// The pair (s, t) under pixel (x, y) of the 300-pixel parameter square and what it is: on the
 // hull, on a traced branch but not on the hull, or on no branch: the traced records
 // within two pixels of (x, y) (in either order of s and t) decide, on-hull ones first.
-QString PairSummary(long double s, long double t, int x, int y);
+QString PairSummary(long double s, long double t, long double x, long double y);
 
-// The chord from `a` to `b` projected into the main view, in its own blue. Ends that
-// do not project to a finite pixel (behind the eye) draw nothing.
-void DrawPairChord(QPainter& painter, const TVector3& a, const TVector3& b);
+// The chord from `a` to `b` projected into the main view, in its own blue, at `scale`
+// pixels of the painter per pixel of the 400-pixel framing. Ends that do not project
+// to a finite pixel (behind the eye) draw nothing.
+void DrawPairChord(QPainter& painter, const TVector3& a, const TVector3& b, long double scale);

@@ -14,6 +14,8 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QTimer>
+#include <QToolButton>
+#include <algorithm>
 #include <new>
 
 #include "app/CadenasRecursos.h"
@@ -22,6 +24,7 @@
 #include "app/window/ErrorHandler.h"
 #include "app/window/Fonts.h"
 #include "app/window/FormAbout.h"
+#include "app/window/FormLayout.h"
 #include "app/window/PaintBox.h"
 #include "geometry/SharedState.h"
 
@@ -90,13 +93,13 @@ TWendrix::TWendrix(QStringList commandLine, QWidget* parent) : QMainWindow(paren
   setWindowTitle(QString());
   setFont(Fonts::Sans(13, true));
   auto* client = new QWidget(this);
-  client->setFixedSize(ClientWidth, ClientHeight);
   setCentralWidget(client);
   CreateComponents(client);
   CreatePlayers(client);
+  CreateLayout(client);
   CreateMenus();
   CreateExplanations();
-  layout()->setSizeConstraint(QLayout::SetFixedSize);
+  resize(sizeHint());
   move(251, 23);
   // Where the window was last time; a missing or unreadable setting keeps the default.
   restoreGeometry(QSettings().value("WindowGeometry").toByteArray());
@@ -124,6 +127,8 @@ void TWendrix::CreateComponents(QWidget* client) {
   BitangBox->OnPaint = [this](QPainter& p) { BorraBitang(p); };
   BitangBox->OnMouseMove = [this](int x, int y, const MueveFigura::TShiftState&) { AlMoverBitang(x, y); };
   BitangBox->OnMouseLeave = [this] { AlSalirBitang(); };
+  ConvexHullBox->PictureWidth = Pictures.HullSize();
+  MaxwellBox->PictureWidth = BitangBox->PictureWidth = Pictures.SmallSize();
 
   xEdit = MakeEdit(client, {30, 411, 375, 23});
   yEdit = MakeEdit(client, {30, 432, 375, 23});
@@ -196,6 +201,26 @@ void TWendrix::CreateComponents(QWidget* client) {
   QWidget* const order[] = {xEdit,   yEdit,   zEdit,    qCursor,  pCursor, DrawIt,  tMinEdit,
                             tMaxEdit, pMinEdit, qMinEdit, pMaxEdit, qMaxEdit, Button1, Informacion};
   for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+}
+
+void TWendrix::CreateLayout(QWidget* client) {
+  auto* layout = new TFormLayout(client, {ClientWidth, ClientHeight});
+  layout->SetPictureBoxes(ConvexHullBox, MaxwellBox, BitangBox);
+  const QWidget* const stretched[] = {xEdit, yEdit, zEdit, pCursor, qCursor, Informacion};
+  const QWidget* const right[] = {pMaxEdit, qMaxEdit, DrawIt, pPlay, qPlay};
+  for (QWidget* w : client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (w == ConvexHullBox || w == MaxwellBox || w == BitangBox) continue;
+    const auto anchor = std::ranges::count(stretched, w) ? TFormLayout::TAnchor::Stretch
+                        : std::ranges::count(right, w)   ? TFormLayout::TAnchor::Right
+                                                         : TFormLayout::TAnchor::Left;
+    layout->AddBelow(w, anchor);
+  }
+  // A drag of the form's edge resizes the boxes many times; the pictures follow once it pauses.
+  ResizeTimer = new QTimer(this);
+  ResizeTimer->setSingleShot(true);
+  ResizeTimer->setInterval(80);
+  connect(ResizeTimer, &QTimer::timeout, this, Command([this] { FitPictures(); }));
+  ConvexHullBox->OnResize = [this] { ResizeTimer->start(); };
 }
 
 void TWendrix::CreateMenus() {

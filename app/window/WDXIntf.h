@@ -55,7 +55,7 @@ class TWendrix : public QMainWindow {
   explicit TWendrix(QStringList commandLine = {}, QWidget* parent = nullptr);
   ~TWendrix() override;
 
-  // Client size of the form below its menu bar.
+  // Least (and first) client size of the form below its menu bar.
   static constexpr int ClientWidth = 724, ClientHeight = 634;
 
   // Components, named as the handlers refer to them.
@@ -89,9 +89,16 @@ class TWendrix : public QMainWindow {
 
   const TFormState& State() const { return Form; }
 
-  // The pictures of the last drawing, at the sizes of the three boxes; every drawing,
-  // drag and repaint of the window uses these.
+  // The pictures of the last drawing, at the sizes of the three boxes in device pixels;
+  // every drawing, drag and repaint of the window uses these.
   TPictures Pictures;
+
+  // The pictures made the size of their boxes, if they are not: with `render`, the
+  // figure on the screen is painted again at the new size in the current view;
+  // without, they are blank (a drawing follows). A resize of the form asks for it once
+  // the resizing paused. A size memory refuses keeps the old pictures and says why in
+  // the status line.
+  void FitPictures(bool render = true);
 
   // What MaxwellBox and BitangBox show: the bitmap with the marker or cross-hair over it.
   QImage MaxwellPicture() const;
@@ -159,6 +166,7 @@ class TWendrix : public QMainWindow {
   void CreatePlayers(QWidget* client);
   void CreateFileLists(QMenu* file, QAction* before);
   void CreateExplanations();
+  void CreateLayout(QWidget* client);
   // The tooltip of MaxwellBox, which lets mouse events through: true when `event` was it.
   bool ExplainTransparentBox(QEvent* event);
   QDialog* MakeReadingPictures();
@@ -193,6 +201,7 @@ class TWendrix : public QMainWindow {
   bool CrossRepaint = false;  // the next repaint of BitangBox is the one a move asked for
   QHash<QLineEdit*, QString> TextAtPress;  // a field's text when its pending key went down
   QTimer* PlayTimer = nullptr;
+  QTimer* ResizeTimer = nullptr;  // runs from a resize of the boxes until FitPictures
   TCursorBar* PlayBar = nullptr;  // the bar being played; none when play is stopped
   int PlayDirection = 1;
   TAnimationChoice LastAnimation;

@@ -6,6 +6,10 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
+#include <algorithm>
+#include <cmath>
+#include <string>
 #include <utility>
 
 #include "app/CadenasRecursos.h"
@@ -72,6 +76,9 @@ void TWendrix::Dibujala() {
   const bool keep = std::exchange(KeepViewNext, false) && FigureShown && CurveKey() == DrawnCurve;
   const Framing::TViewState view = Framing::CaptureView();
   FigureShown = false;
+  // The drawing is made at the size the boxes have now, even within a resize.
+  ResizeTimer->stop();
+  FitPictures(false);
   const Drawing::TStageTimes times = keep ? Drawing::DrawFigureInView(Pictures, view) : Drawing::DrawFigure(Pictures);
   DrawnCurve = CurveKey();
   DrawnP = Glob::PValue;
@@ -89,6 +96,26 @@ void TWendrix::RedrawForParameters() {
     throw;
   }
   KeepViewNext = false;  // a refused read leaves it unused
+}
+
+void TWendrix::FitPictures(bool render) {
+  const double ratio = devicePixelRatioF();
+  const int hull = static_cast<int>(std::lround(ConvexHullBox->width() * ratio));
+  const int small = static_cast<int>(std::lround(MaxwellBox->width() * ratio));
+  if (hull == Pictures.HullSize() && small == Pictures.SmallSize()) return;
+  TPictures fitted;
+  std::string message;
+  if (!CreatePictures(fitted, hull, small, message)) {
+    StatusLine->setText(QString::fromStdString(message));
+    return;
+  }
+  if (render) Drawing::RenderAgain(fitted);
+  Pictures = std::move(fitted);
+  ConvexHullBox->PictureWidth = hull;
+  MaxwellBox->PictureWidth = BitangBox->PictureWidth = small;
+  // The marks over the pictures were placed in the old pixels.
+  Form.MaxwellShown = Form.CrossShown = Form.SegmentShown = false;
+  for (TPaintBox* box : {ConvexHullBox, MaxwellBox, BitangBox}) box->update();
 }
 
 void TWendrix::ShowNewPictures(const Drawing::TStageTimes& times) {
@@ -165,26 +192,29 @@ QImage TWendrix::BitangPicture() const {
     // Not-xor in silver: visible on white and on the branches alike; the pixel where
     // the two lines cross is inverted twice and keeps its colour.
     painter.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
-    painter.setPen(QPen(QColor(192, 192, 192), 1));
-    painter.drawLine(0, Form.CrossY, 300, Form.CrossY);
-    painter.drawLine(Form.CrossX, 0, Form.CrossX, 300);
+    const int side = Pictures.SmallSize();
+    painter.setPen(QPen(QColor(192, 192, 192), std::max(1L, std::lround(Pictures.SmallScale()))));
+    painter.drawLine(0, Form.CrossY, side, Form.CrossY);
+    painter.drawLine(Form.CrossX, 0, Form.CrossX, side);
   }
   return picture;
 }
 
 void TWendrix::BorraConvexHull(QPainter& painter) {
-  painter.drawImage(0, 0, Glob::StereoMode ? Pictures.StereoBitmap : Pictures.HullBitmap);
-  if (Form.SegmentShown && !Glob::StereoMode) DrawPairChord(painter, Form.SegmentS, Form.SegmentT);
+  painter.drawImage(0, 0, ConvexHullBox->OnScreen(Glob::StereoMode ? Pictures.StereoBitmap : Pictures.HullBitmap));
+  // The chord is drawn in the box's own pixels, over the picture.
+  const long double scale = ConvexHullBox->width() / static_cast<long double>(DefaultHullSize);
+  if (Form.SegmentShown && !Glob::StereoMode) DrawPairChord(painter, Form.SegmentS, Form.SegmentT, scale);
 }
 
-void TWendrix::BorraMaxwell(QPainter& painter) { painter.drawImage(0, 0, MaxwellPicture()); }
+void TWendrix::BorraMaxwell(QPainter& painter) { painter.drawImage(0, 0, MaxwellBox->OnScreen(MaxwellPicture())); }
 
 void TWendrix::BorraBitang(QPainter& painter) {
   // Only the repaint that a mouse move asked for keeps the cross-hair; any other
   // (the box was covered, a new drawing) shows the bare square.
   if (!CrossRepaint) Form.CrossShown = false;
   CrossRepaint = false;
-  painter.drawImage(0, 0, BitangPicture());
+  painter.drawImage(0, 0, BitangBox->OnScreen(BitangPicture()));
 }
 
 void TWendrix::AlPisar(int x, int y) { DragGate::AlPisar(x, y); }
@@ -217,8 +247,9 @@ void TWendrix::AlMoverBitang(int x, int y) {
   }
   // s grows to the right, t upwards.
   BitangentRecord pair;
-  pair.ParamS = Glob::TMin + (Glob::TMax - Glob::TMin) * x / 300;
-  pair.ParamT = Glob::TMax + (Glob::TMin - Glob::TMax) * y / 300;
+  const int side = Pictures.SmallSize();
+  pair.ParamS = Glob::TMin + (Glob::TMax - Glob::TMin) * x / side;
+  pair.ParamT = Glob::TMax + (Glob::TMin - Glob::TMax) * y / side;
   ClearFloatFlags();
   FunPars::EvalCurve(pair.ParamS, pair.PointS);
   FunPars::EvalCurve(pair.ParamT, pair.PointT);
@@ -243,7 +274,7 @@ void TWendrix::AlMoverBitang(int x, int y) {
   Form.SegmentT = pair.PointT;
   Form.SegmentShown = true;
   ConvexHullBox->update();
-  StatusLine->setText(PairSummary(pair.ParamS, pair.ParamT, x, y));
+  StatusLine->setText(PairSummary(pair.ParamS, pair.ParamT, x / Pictures.SmallScale(), y / Pictures.SmallScale()));
 }
 
 void TWendrix::AlSalirBitang() {
