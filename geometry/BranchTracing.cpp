@@ -387,8 +387,11 @@ void TraceBranch(BitangentRecord seed, int g, int k) {
       }
       last = first;
       if (go) {
-        // The first step is not appended: its record is Prev of the second step and
-        // keeps the support flag of the first point.
+        // The first step is a record like every later one, with its own plane and
+        // support flag: taken as the first point's, a flag that changes over this step
+        // went unnoticed, and the search for the change could end on this pair with the
+        // corrector's unscaled normal.
+        const BitangentRecord first = cur;
         st.Pb = origin;
         st.Pc = PairOf(q);
         if (count == 2) {
@@ -401,6 +404,8 @@ void TraceBranch(BitangentRecord seed, int g, int k) {
           st.Next = PairOf(cur);
           go = go && Inside(st.Next);
         }
+        go = go && PairPlaneNormal(cur);
+        if (go) AppendTraced(first, cur);
       }
     }
     // Normals of the records at Pb and at Pc, for the turn limit of the next step.
