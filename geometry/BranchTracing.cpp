@@ -2,6 +2,7 @@
 // with the visited-cell bookkeeping and the records inserted between traced points.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "formula/Checks.h"
 #include "geometry/BitangentsInternal.h"
@@ -158,10 +159,11 @@ void AppendTraced(const BitangentRecord& prev, BitangentRecord& cur) {
 }
 
 // After the branch stalled at st.Pc (the pair of `last`, in cell lastCell), coming
-// from st.Pb: when the straight continuation meets the border within two arc steps,
-// appends the pair where the branch meets it, found by the corrector moving along the
-// border (a hair inside the square, where the corrector accepts pairs), marks the cells
-// up to it and keeps it in BorderEnds.
+// from st.Pb: when the straight continuation meets the border within two arc steps, or
+// else when the nearest border lies that close (a branch that crawls along the border
+// stalls heading along it), appends the pair where the branch meets that border, found
+// by the corrector moving along it (a hair inside the square, where the corrector
+// accepts pairs), marks the cells up to it and keeps it in BorderEnds.
 void CloseAtBorder(const TraceState& st, const BitangentRecord& last, Cell& lastCell) {
   using namespace Glob;
   const Pair d = st.Pc - st.Pb;
@@ -172,15 +174,26 @@ void CloseAtBorder(const TraceState& st, const BitangentRecord& last, Cell& last
     return ((du > 0 ? TMax - inset : TMin + inset) - u) / du;
   };
   const long double ls = reach(st.Pc.x, d.x), lt = reach(st.Pc.y, d.y);
-  const bool alongS = lt < ls;  // the t border comes first: move along s
+  bool alongS = lt < ls;  // the t border comes first: move along s
   const long double lambda = std::fmin(ls, lt);
   const long double length = std::hypot(d.x, d.y);
-  if (!(lambda >= 0) || !(lambda * length < 2 * ArcStepMax)) return;
-  Pair x = st.Pc + lambda * d;
-  if (alongS)
-    x.y = d.y > 0 ? TMax - inset : TMin + inset;
-  else
-    x.x = d.x > 0 ? TMax - inset : TMin + inset;
+  Pair x = st.Pc;
+  const auto border = [&](long double u) { return u - TMin < TMax - u ? TMin + inset : TMax - inset; };
+  if (lambda >= 0 && lambda * length < 2 * ArcStepMax) {
+    x = st.Pc + lambda * d;
+    if (alongS)
+      x.y = d.y > 0 ? TMax - inset : TMin + inset;
+    else
+      x.x = d.x > 0 ? TMax - inset : TMin + inset;
+  } else {
+    const long double toS = std::fabs(border(x.x) - x.x), toT = std::fabs(border(x.y) - x.y);
+    if (!(std::fmin(toS, toT) < 2 * ArcStepMax)) return;
+    alongS = toT < toS;
+    if (alongS)
+      x.y = border(x.y);
+    else
+      x.x = border(x.x);
+  }
   const Pair ref = alongS ? Pair{x.x, x.y + 1} : Pair{x.x + 1, x.y};
   BitangentRecord r;
   long double acc;
