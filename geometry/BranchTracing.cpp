@@ -2,7 +2,6 @@
 // with the visited-cell bookkeeping and the records inserted between traced points.
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include "formula/Checks.h"
 #include "geometry/BitangentsInternal.h"
