@@ -135,23 +135,16 @@ void AppendTraced(const BitangentRecord& prev, BitangentRecord& cur) {
     return;
   }
   SupportTest(cur);
+  BitangentRecord boundary;
   if (cur.OnHull == prev.OnHull) {
     FillBySpacing(prev, cur);
-  } else {
-    const std::int32_t from = BitangentCount;
-    FillByTurn(prev, cur);
-    // The flag may change already among the records just inserted: the first one
-    // whose flag is cur's, or else cur itself, lies just beyond the change.
-    std::int32_t j = from + 1;
-    while (j <= BitangentCount && BitangentList[j].OnHull == prev.OnHull) ++j;
-    const BitangentRecord before = j == from + 1 ? prev : BitangentList[j - 1];
-    const BitangentRecord after = j <= BitangentCount ? BitangentList[j] : cur;
-    BitangentRecord boundary;
-    if (HullBoundary(before, after, boundary)) {
-      AppendRecord(boundary);
-      const auto list = BitangentList.begin();
-      std::rotate(list + j, list + BitangentCount, list + BitangentCount + 1);
-    }
+  } else if (HullBoundary(prev, cur, boundary)) {
+    // The planes turn fastest next to the change, at the edge of a flat face: the part
+    // on the hull is filled by its turn, so that how many records it gets depends on the
+    // strip and not on where the step happened to fall.
+    if (prev.OnHull) FillByTurn(prev, boundary);
+    AppendRecord(boundary);
+    if (cur.OnHull) FillByTurn(boundary, cur);
   }
   cur.StartsBranch = 0;
   AppendRecord(cur);
@@ -340,11 +333,22 @@ bool MarkPath(int g0, int k0, int g1, int k1) {
   return collision;
 }
 
-void FillByTurn(const BitangentRecord& prev, const BitangentRecord& cur) {
+void FillByTurn(const BitangentRecord& prev, const BitangentRecord& cur, int depth) {
   const TVector3 &a = prev.PlaneNormal, &b = cur.PlaneNormal;
-  if (Dot(a, a) * Dot(b, b) <= 1e-15L) return;
-  // 140 times the sine of the angle between the normals: at most 140.
-  InsertBetween(prev, cur, RoundChecked(140 * SineBetween(a, b)));
+  if (depth >= MaxFillHalvings || !(Dot(a, a) * Dot(b, b) > 1e-15L)) return;
+  // The angle between the two planes, whichever way their normals point.
+  if (!(std::atan2(Length(Cross(a, b)), std::fabs(Dot(a, b))) > MaxFillTurn)) return;
+  const Pair x = 0.5L * (PairOf(prev) + PairOf(cur));
+  BitangentRecord m;
+  long double acc;
+  if (!CorrectPair(x, PairOf(prev), CorrectMode::Perpendicular, acc, m) ||
+      !(std::hypot(m.ParamS - x.x, m.ParamT - x.y) < std::hypot(cur.ParamS - prev.ParamS, cur.ParamT - prev.ParamT)) || !PairPlaneNormal(m))
+    return;
+  m.StartsBranch = 0;
+  SupportTest(m);
+  FillByTurn(prev, m, depth + 1);
+  AppendRecord(m);
+  FillByTurn(m, cur, depth + 1);
 }
 
 void FillBySpacing(const BitangentRecord& prev, const BitangentRecord& cur) {
