@@ -403,10 +403,12 @@ void TraceBranch(BitangentRecord seed, int g, int k) {
       }
       last = first;
       if (go) {
-        // The first step is a record like every later one, with its own plane and
-        // support flag: taken as the first point's, a flag that changes over this step
-        // went unnoticed, and the search for the change could end on this pair with the
-        // corrector's unscaled normal.
+        // The first step gets its own plane and support flag: taken as the first
+        // point's, a flag that changes over this step went unnoticed, and the search for
+        // the change could end on this pair with the corrector's unscaled normal. It is
+        // appended only where its flag differs, so that the change is closed there; else
+        // it serves as the second step's Prev, and a branch that runs round into its own
+        // start meets the same first quad as always.
         const BitangentRecord first = cur;
         st.Pb = origin;
         st.Pc = PairOf(q);
@@ -421,7 +423,10 @@ void TraceBranch(BitangentRecord seed, int g, int k) {
           go = go && Inside(st.Next);
         }
         go = go && PairPlaneNormal(cur);
-        if (go) AppendTraced(first, cur);
+        if (go) {
+          SupportTest(cur);
+          if (cur.OnHull != first.OnHull) AppendTraced(first, cur);
+        }
       }
     }
     // Normals of the records at Pb and at Pc, for the turn limit of the next step.
