@@ -3,8 +3,8 @@
 #include <QColor>
 #include <QPainter>
 #include <QPen>
+#include <algorithm>
 #include <cmath>
-#include <cstdlib>
 
 #include "formula/Checks.h"
 #include "formula/FunPars.h"
@@ -69,18 +69,41 @@ struct OverlayPoint {
   bool NearFront = false, OnSurface = false;
 };
 
+// The depths written around a pixel, its own and its eight neighbours': a curve point
+// lies up to half a pixel from its pixel's centre, and where the surface is steep, near
+// the outline, its depth there differs from the one stored at the centre by tens of
+// units.
+struct DepthRange {
+  std::int32_t Low = 32767, High = -32767;
+  bool Empty() const { return Low > High; }
+  void Add(std::int32_t z) {
+    Low = std::min(Low, z);
+    High = std::max(High, z);
+  }
+  bool Near(std::int32_t z) const { return !Empty() && z > Low - 20 && z < High + 20; }
+};
+
 OverlayPoint EvaluateCurvePoint(const TPictures& pictures, int k) {
   const ScreenPoint s = PicturePoint(pictures, Sampling::CurvePoints[k].Point);
   OverlayPoint p;
   int x, y;
-  if (!RoundPixel(s.x, pictures.HullSize(), x) || !RoundPixel(s.y, pictures.HullSize(), y)) return p;
+  const int size = pictures.HullSize();
+  if (!RoundPixel(s.x, size, x) || !RoundPixel(s.y, size, y)) return p;
   const std::int32_t z = Raster::RoundDepth(s.z);
-  const std::int32_t front = Raster::FrontDepth(pictures, x, y), back = Raster::BackDepth(pictures, x, y);
+  DepthRange front, back;
+  for (int u = std::max(x - 1, 0); u <= std::min(x + 1, size - 1); ++u)
+    for (int v = std::max(y - 1, 0); v <= std::min(y + 1, size - 1); ++v) {
+      const std::int32_t f = Raster::FrontDepth(pictures, u, v), b = Raster::BackDepth(pictures, u, v);
+      if (f <= b) {  // a cell that no piece wrote has front 32767 and back -32767
+        front.Add(f);
+        back.Add(b);
+      }
+    }
   p.Inside = true;
   p.X = x;
   p.Y = y;
-  p.NearFront = z < front + 20;
-  p.OnSurface = std::abs(z - back) < 20 || std::abs(z - front) < 20;
+  p.NearFront = front.Empty() || z < front.High + 20;
+  p.OnSurface = front.Near(z) || back.Near(z);
   return p;
 }
 

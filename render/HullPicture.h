@@ -110,8 +110,9 @@ void BuildRulings(TPictures& pictures);
 void PaintHull(TPictures& pictures);
 
 // Draws the curve points' polyline over the picture: yellow where both ends lie on the
-// front surface, silver where neither lies on a surface, nothing otherwise. Stops at the
-// first point that projects outside the picture.
+// front surface, silver where neither lies on a surface, nothing otherwise; a point lies
+// on a surface within 20 depth units of the depths written at its pixel and the eight
+// around it. Stops at the first point that projects outside the picture.
 void PaintCurve(TPictures& pictures);
 
 }  // namespace HullPicture
