@@ -77,7 +77,7 @@ void RenderAgain(TPictures& pictures) {
   Timed(ms, [&pictures] { SmallPictures::PaintBitangSquare(pictures); });
   Timed(ms, [&pictures] { SmallPictures::PaintMaxwell(pictures); });
   Timed(ms, [&pictures] { HullPicture::RenderHull(pictures); });
-  if (Glob::StereoMode) Timed(ms, [&pictures] { Estereo::ShowStereo(pictures); });
+  if (Glob::StereoMode) Timed(ms, [&pictures] { Estereo::ShowStereo(pictures, Glob::DrawnFlag); });
 }
 
 }  // namespace Drawing

@@ -209,13 +209,19 @@ bool CircleStep(TraceState& st, const TVector3& na, const TVector3& nb, Bitangen
 // the end). RangeError for a cell outside 0..160.
 bool MarkPath(int g0, int k0, int g1, int k1);
 
-// Append classified records strictly between prev and cur, at pairs spaced evenly on
-// the straight segment of their pairs and corrected back onto the branch across it:
-// FillByTurn 140 sin(angle of the normals) - 1 of them, FillBySpacing one per
-// FillSpacing of screen-plane distance moved by the two curve points. A pair that does
-// not correct is left out; both stop at the first pair without a plane normal. FillBySpacing throws RangeError for
-// a NaN or absurd distance (more than MaxFillRecords records).
-void FillByTurn(const BitangentRecord& prev, const BitangentRecord& cur);
+// Append classified records strictly between prev and cur, at pairs of the straight
+// segment of their pairs corrected back onto the branch across it.
+// FillByTurn: while the planes of two neighbours turn by more than MaxFillTurn, the
+// midpoint between them, at most MaxFillHalvings halvings deep (depth counts those
+// already made); a midpoint that does not correct near the segment, or has no plane
+// normal, is left out with the halvings it would start. Degenerate normals: nothing.
+// FillBySpacing: evenly spaced, one per FillSpacing of screen-plane distance moved by
+// the two curve points; a pair that does not correct is left out, and the first pair
+// without a plane normal ends the insertion. It throws RangeError for a NaN or absurd
+// distance (more than MaxFillRecords records).
+inline constexpr long double MaxFillTurn = 0.1L;
+inline constexpr int MaxFillHalvings = 12;
+void FillByTurn(const BitangentRecord& prev, const BitangentRecord& cur, int depth = 0);
 void FillBySpacing(const BitangentRecord& prev, const BitangentRecord& cur);
 
 }  // namespace Bitangents

@@ -135,33 +135,27 @@ void AppendTraced(const BitangentRecord& prev, BitangentRecord& cur) {
     return;
   }
   SupportTest(cur);
+  BitangentRecord boundary;
   if (cur.OnHull == prev.OnHull) {
     FillBySpacing(prev, cur);
-  } else {
-    const std::int32_t from = BitangentCount;
-    FillByTurn(prev, cur);
-    // The flag may change already among the records just inserted: the first one
-    // whose flag is cur's, or else cur itself, lies just beyond the change.
-    std::int32_t j = from + 1;
-    while (j <= BitangentCount && BitangentList[j].OnHull == prev.OnHull) ++j;
-    const BitangentRecord before = j == from + 1 ? prev : BitangentList[j - 1];
-    const BitangentRecord after = j <= BitangentCount ? BitangentList[j] : cur;
-    BitangentRecord boundary;
-    if (HullBoundary(before, after, boundary)) {
-      AppendRecord(boundary);
-      const auto list = BitangentList.begin();
-      std::rotate(list + j, list + BitangentCount, list + BitangentCount + 1);
-    }
+  } else if (HullBoundary(prev, cur, boundary)) {
+    // The planes turn fastest next to the change, at the edge of a flat face: the part
+    // on the hull is filled by its turn, so that how many records it gets depends on the
+    // strip and not on where the step happened to fall.
+    if (prev.OnHull) FillByTurn(prev, boundary);
+    AppendRecord(boundary);
+    if (cur.OnHull) FillByTurn(boundary, cur);
   }
   cur.StartsBranch = 0;
   AppendRecord(cur);
 }
 
 // After the branch stalled at st.Pc (the pair of `last`, in cell lastCell), coming
-// from st.Pb: when the straight continuation meets the border within two arc steps,
-// appends the pair where the branch meets it, found by the corrector moving along the
-// border (a hair inside the square, where the corrector accepts pairs), marks the cells
-// up to it and keeps it in BorderEnds.
+// from st.Pb: when the straight continuation meets the border within two arc steps, or
+// else when the nearest border lies that close (a branch that crawls along the border
+// stalls heading along it), appends the pair where the branch meets that border, found
+// by the corrector moving along it (a hair inside the square, where the corrector
+// accepts pairs), marks the cells up to it and keeps it in BorderEnds.
 void CloseAtBorder(const TraceState& st, const BitangentRecord& last, Cell& lastCell) {
   using namespace Glob;
   const Pair d = st.Pc - st.Pb;
@@ -172,15 +166,26 @@ void CloseAtBorder(const TraceState& st, const BitangentRecord& last, Cell& last
     return ((du > 0 ? TMax - inset : TMin + inset) - u) / du;
   };
   const long double ls = reach(st.Pc.x, d.x), lt = reach(st.Pc.y, d.y);
-  const bool alongS = lt < ls;  // the t border comes first: move along s
+  bool alongS = lt < ls;  // the t border comes first: move along s
   const long double lambda = std::fmin(ls, lt);
   const long double length = std::hypot(d.x, d.y);
-  if (!(lambda >= 0) || !(lambda * length < 2 * ArcStepMax)) return;
-  Pair x = st.Pc + lambda * d;
-  if (alongS)
-    x.y = d.y > 0 ? TMax - inset : TMin + inset;
-  else
-    x.x = d.x > 0 ? TMax - inset : TMin + inset;
+  Pair x = st.Pc;
+  const auto border = [&](long double u) { return u - TMin < TMax - u ? TMin + inset : TMax - inset; };
+  if (lambda >= 0 && lambda * length < 2 * ArcStepMax) {
+    x = st.Pc + lambda * d;
+    if (alongS)
+      x.y = d.y > 0 ? TMax - inset : TMin + inset;
+    else
+      x.x = d.x > 0 ? TMax - inset : TMin + inset;
+  } else {
+    const long double toS = std::fabs(border(x.x) - x.x), toT = std::fabs(border(x.y) - x.y);
+    if (!(std::fmin(toS, toT) < 2 * ArcStepMax)) return;
+    alongS = toT < toS;
+    if (alongS)
+      x.y = border(x.y);
+    else
+      x.x = border(x.x);
+  }
   const Pair ref = alongS ? Pair{x.x, x.y + 1} : Pair{x.x + 1, x.y};
   BitangentRecord r;
   long double acc;
@@ -328,11 +333,22 @@ bool MarkPath(int g0, int k0, int g1, int k1) {
   return collision;
 }
 
-void FillByTurn(const BitangentRecord& prev, const BitangentRecord& cur) {
+void FillByTurn(const BitangentRecord& prev, const BitangentRecord& cur, int depth) {
   const TVector3 &a = prev.PlaneNormal, &b = cur.PlaneNormal;
-  if (Dot(a, a) * Dot(b, b) <= 1e-15L) return;
-  // 140 times the sine of the angle between the normals: at most 140.
-  InsertBetween(prev, cur, RoundChecked(140 * SineBetween(a, b)));
+  if (depth >= MaxFillHalvings || !(Dot(a, a) * Dot(b, b) > 1e-15L)) return;
+  // The angle between the two planes, whichever way their normals point.
+  if (!(std::atan2(Length(Cross(a, b)), std::fabs(Dot(a, b))) > MaxFillTurn)) return;
+  const Pair x = 0.5L * (PairOf(prev) + PairOf(cur));
+  BitangentRecord m;
+  long double acc;
+  if (!CorrectPair(x, PairOf(prev), CorrectMode::Perpendicular, acc, m) ||
+      !(std::hypot(m.ParamS - x.x, m.ParamT - x.y) < std::hypot(cur.ParamS - prev.ParamS, cur.ParamT - prev.ParamT)) || !PairPlaneNormal(m))
+    return;
+  m.StartsBranch = 0;
+  SupportTest(m);
+  FillByTurn(prev, m, depth + 1);
+  AppendRecord(m);
+  FillByTurn(m, cur, depth + 1);
 }
 
 void FillBySpacing(const BitangentRecord& prev, const BitangentRecord& cur) {
@@ -387,8 +403,13 @@ void TraceBranch(BitangentRecord seed, int g, int k) {
       }
       last = first;
       if (go) {
-        // The first step is not appended: its record is Prev of the second step and
-        // keeps the support flag of the first point.
+        // The first step gets its own plane and support flag: taken as the first
+        // point's, a flag that changes over this step went unnoticed, and the search for
+        // the change could end on this pair with the corrector's unscaled normal. It is
+        // appended only where its flag differs, so that the change is closed there; else
+        // it serves as the second step's Prev, and a branch that runs round into its own
+        // start meets the same first quad as always.
+        const BitangentRecord first = cur;
         st.Pb = origin;
         st.Pc = PairOf(q);
         if (count == 2) {
@@ -400,6 +421,11 @@ void TraceBranch(BitangentRecord seed, int g, int k) {
           go = CorrectPair(st.Pa, st.Pc, CorrectMode::Perpendicular, acc, cur) && std::fabs(acc) < 0.1L;
           st.Next = PairOf(cur);
           go = go && Inside(st.Next);
+        }
+        go = go && PairPlaneNormal(cur);
+        if (go) {
+          SupportTest(cur);
+          if (cur.OnHull != first.OnHull) AppendTraced(first, cur);
         }
       }
     }

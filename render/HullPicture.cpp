@@ -3,8 +3,8 @@
 #include <QColor>
 #include <QPainter>
 #include <QPen>
+#include <algorithm>
 #include <cmath>
-#include <cstdlib>
 
 #include "formula/Checks.h"
 #include "formula/FunPars.h"
@@ -22,8 +22,35 @@ namespace {
 constexpr int InitialRulings = 100;
 constexpr int RulingGrowth = 10;
 
-void PaintRuling(TPictures& pictures, const Ruling& r) {
-  Raster::PaintSegment(pictures, r.EndS, r.EndT, Palette::PaletteColour(r.Shade));
+bool Painted(RenderMode mode, bool facesEye) {
+  return mode == (facesEye ? RenderMode::PaintNear : RenderMode::PaintFar);
+}
+
+// The line of a ruling that closes a strip, painted only when its plane faces the eye:
+// a line steps its pixels to the rows of its ends, up to a pixel beyond what the
+// triangles cover, and on the far side at the outline that pixel showed the back.
+void PaintRuling(TPictures& pictures, const Ruling& r, RenderMode mode) {
+  if (mode == RenderMode::PaintNear && FacesEye(r.PointS, r.Normal))
+    Raster::PaintSegment(pictures, r.EndS, r.EndT, Palette::PaletteColour(r.Shade));
+}
+
+// The shade and side of strip triangle (p0, p1, p2) bounded by the ruling of normal n;
+// `outward` is the side its rulings' planes point to.
+struct TriangleLook {
+  std::int32_t Shade;
+  bool FacesEye;
+};
+
+TriangleLook LookOf(const TVector3& p0, const TVector3& p1, const TVector3& p2, const TVector3& outward,
+                    const TVector3& n, std::int32_t shade) {
+  const long double unit = Glob::FigureDiagonal > 0 ? Glob::FigureDiagonal : 1;
+  const TVector3 a = (p1 - p0) / unit, b = (p2 - p0) / unit;
+  TVector3 own = Cross(a, b);
+  const long double length = Length(own);
+  if (!(length > 1e-9L * Length(a) * Length(b))) return {shade, FacesEye(p0, n)};
+  own = Dot(own, outward) < 0 ? own / -length : own / length;
+  const bool facesEye = FacesEye(p0, own);
+  return {facesEye && !FacesEye(p0, n) ? ShadeIndex(own) : shade, facesEye};
 }
 
 // Round(v) as a pixel index 0..size - 1 of the hull picture; false when it falls outside.
@@ -43,18 +70,41 @@ struct OverlayPoint {
   bool NearFront = false, OnSurface = false;
 };
 
+// The depths written around a pixel, its own and its eight neighbours': a curve point
+// lies up to half a pixel from its pixel's centre, and where the surface is steep, near
+// the outline, its depth there differs from the one stored at the centre by tens of
+// units.
+struct DepthRange {
+  std::int32_t Low = 32767, High = -32767;
+  bool Empty() const { return Low > High; }
+  void Add(std::int32_t z) {
+    Low = std::min(Low, z);
+    High = std::max(High, z);
+  }
+  bool Near(std::int32_t z) const { return !Empty() && z > Low - 20 && z < High + 20; }
+};
+
 OverlayPoint EvaluateCurvePoint(const TPictures& pictures, int k) {
   const ScreenPoint s = PicturePoint(pictures, Sampling::CurvePoints[k].Point);
   OverlayPoint p;
   int x, y;
-  if (!RoundPixel(s.x, pictures.HullSize(), x) || !RoundPixel(s.y, pictures.HullSize(), y)) return p;
+  const int size = pictures.HullSize();
+  if (!RoundPixel(s.x, size, x) || !RoundPixel(s.y, size, y)) return p;
   const std::int32_t z = Raster::RoundDepth(s.z);
-  const std::int32_t front = Raster::FrontDepth(pictures, x, y), back = Raster::BackDepth(pictures, x, y);
+  DepthRange front, back;
+  for (int u = std::max(x - 1, 0); u <= std::min(x + 1, size - 1); ++u)
+    for (int v = std::max(y - 1, 0); v <= std::min(y + 1, size - 1); ++v) {
+      const std::int32_t f = Raster::FrontDepth(pictures, u, v), b = Raster::BackDepth(pictures, u, v);
+      if (f <= b) {  // a cell that no piece wrote has front 32767 and back -32767
+        front.Add(f);
+        back.Add(b);
+      }
+    }
   p.Inside = true;
   p.X = x;
   p.Y = y;
-  p.NearFront = z < front + 20;
-  p.OnSurface = std::abs(z - back) < 20 || std::abs(z - front) < 20;
+  p.NearFront = front.Empty() || z < front.High + 20;
+  p.OnSurface = front.Near(z) || back.Near(z);
   return p;
 }
 
@@ -66,6 +116,13 @@ ScreenPoint PicturePoint(const TPictures& pictures, const TVector3& p) {
   return {s.x * scale, s.y * scale, s.z};
 }
 
+TVector3 EyeOfView() {
+  using namespace Glob;
+  return EyeDepth * ViewAxisZ + ViewShiftX * ViewAxisX + ViewShiftY * ViewAxisY;
+}
+
+bool FacesEye(const TVector3& p, const TVector3& n) { return !(Dot(n, EyeOfView() - p) < 0); }
+
 std::int32_t ShadeIndex(const TVector3& n) {
   const std::int32_t i = RoundChecked(80 * Dot(Glob::ViewAxisZ, n));
   return i > 0 ? 128 + i : 32 - i;
@@ -76,6 +133,9 @@ Ruling ProjectRuling(const TPictures& pictures, const BitangentRecord& b) {
   r.EndS = PicturePoint(pictures, b.PointS);
   r.EndT = PicturePoint(pictures, b.PointT);
   r.Shade = ShadeIndex(b.PlaneNormal);
+  r.PointS = b.PointS;
+  r.PointT = b.PointT;
+  r.Normal = b.PlaneNormal;
   return r;
 }
 
@@ -119,8 +179,16 @@ void FillStripQuad(TPictures& pictures, const Ruling& a, const Ruling& b, Render
     Raster::DepthSegment(pictures, a.EndT, b.EndT);
     return;
   }
-  Raster::PaintTriangle(pictures, *corner[first[0]], *corner[first[1]], *corner[first[2]], a.Shade, false);
-  Raster::PaintTriangle(pictures, *corner[second[0]], *corner[second[1]], *corner[second[2]], b.Shade, false);
+  const TVector3* world[4] = {&a.PointS, &a.PointT, &b.PointS, &b.PointT};
+  const TVector3 outward = a.Normal + b.Normal;
+  const auto paint = [&](const std::array<int, 3>& t, const Ruling& r) {
+    const TriangleLook look = LookOf(*world[t[0]], *world[t[1]], *world[t[2]], outward, r.Normal, r.Shade);
+    if (Painted(mode, look.FacesEye))
+      Raster::PaintTriangle(pictures, *corner[t[0]], *corner[t[1]], *corner[t[2]], look.Shade, false);
+  };
+  paint(first, a);
+  paint(second, b);
+  if (mode != RenderMode::PaintNear) return;
   // The curve pieces wrote their depths too: where one lies nearest, no triangle passes
   // the front test, and only the piece itself can fill the pixel.
   Raster::PaintSegment(pictures, a.EndS, b.EndS, Raster::Yellow);
@@ -160,8 +228,10 @@ void TritangentTriangles(TPictures& pictures, RenderMode mode) {
                       s3 = PicturePoint(pictures, p[2]);
     if (mode == RenderMode::Depth)
       Raster::DepthTriangle(pictures, s1, s2, s3, true);
-    else
-      Raster::PaintTriangle(pictures, s1, s2, s3, ShadeIndex(n), true);
+    else if (Painted(mode, FacesEye(p[0], n)))
+      // Widened by a pixel to close the cracks along the strips beside the face; on the
+      // far side that pixel would only stick out past the outline.
+      Raster::PaintTriangle(pictures, s1, s2, s3, ShadeIndex(n), mode == RenderMode::PaintNear);
   }
 }
 
@@ -186,8 +256,12 @@ void BuildRulings(TPictures& pictures) {
     // between the two in the last fraction of a step; a ruling turned that far from
     // the quad it bounds would shade the whole quad as seen from behind.
     if (!stripStart && previous && QuadNormal(*previous, b, n)) {
-      if (Dot(n, b.PlaneNormal) < 0.9L) r.Shade = ShadeIndex(n);
-      if (Dot(n, previous->PlaneNormal) < 0.9L) pictures.Rulings[pictures.RulingCount].Shade = ShadeIndex(n);
+      const auto turn = [&n](Ruling& ruling) {
+        ruling.Shade = ShadeIndex(n);
+        ruling.Normal = n;
+      };
+      if (Dot(n, b.PlaneNormal) < 0.9L) turn(r);
+      if (Dot(n, previous->PlaneNormal) < 0.9L) turn(pictures.Rulings[pictures.RulingCount]);
     }
     previous = &b;
     AppendRuling(pictures, r);
@@ -200,23 +274,25 @@ void BuildRulings(TPictures& pictures) {
 }
 
 void PaintHull(TPictures& pictures) {
-  if (Tritangents::TritangentCount > 0) TritangentTriangles(pictures, RenderMode::Paint);
   const ArrayReglas& rulings = pictures.Rulings;
   const std::int32_t count = pictures.RulingCount;
   pictures.Rulings.at(0).StripStart = true;
-  for (std::int32_t i = 1; i <= count; ++i) {
-    const Ruling& previous = rulings[i - 1];
-    const Ruling& current = rulings[i];
-    if (!current.StripStart) {
-      FillStripQuad(pictures, previous, current, RenderMode::Paint);
-      continue;
+  for (const RenderMode mode : {RenderMode::PaintFar, RenderMode::PaintNear}) {
+    if (Tritangents::TritangentCount > 0) TritangentTriangles(pictures, mode);
+    for (std::int32_t i = 1; i <= count; ++i) {
+      const Ruling& previous = rulings[i - 1];
+      const Ruling& current = rulings[i];
+      if (!current.StripStart) {
+        FillStripQuad(pictures, previous, current, mode);
+        continue;
+      }
+      PaintRuling(pictures, current, mode);
+      // The ruling before a strip start closes the previous strip, unless that strip had
+      // only the one ruling already painted as its start.
+      if (!previous.StripStart) PaintRuling(pictures, previous, mode);
     }
-    PaintRuling(pictures, current);
-    // The ruling before a strip start closes the previous strip, unless that strip had
-    // only the one ruling already painted as its start.
-    if (!previous.StripStart) PaintRuling(pictures, previous);
+    if (count >= 1 && !rulings[count].StripStart) PaintRuling(pictures, rulings[count], mode);
   }
-  if (count >= 1 && !rulings[count].StripStart) PaintRuling(pictures, rulings[count]);
 }
 
 void PaintCurve(TPictures& pictures) {

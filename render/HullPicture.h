@@ -19,7 +19,17 @@
 
 namespace HullPicture {
 
-enum class RenderMode { Depth, Paint };
+// Depth writes the depths; PaintFar paints the pieces that face away from the eye and
+// PaintNear, after it, those that face it (with the curve pieces), so that where the two
+// sides of the surface meet within the paint pass' depth tolerance, at the outline and
+// along the edges of flat faces, the side the eye sees wins.
+enum class RenderMode { Depth, PaintFar, PaintNear };
+
+// The eye of the current view in world coordinates.
+TVector3 EyeOfView();
+
+// True unless the plane through p with normal n turns its back to the eye.
+bool FacesEye(const TVector3& p, const TVector3& n);
 
 // Draws the hull's boundary in the current view into the HullBitmap of `pictures`, at its
 // size: clears its depth buffer, rebuilds its rulings from BitangentList (depth pass),
@@ -62,8 +72,11 @@ QuadSplit SplitStripQuad(const Ruling& a, const Ruling& b);
 
 // The quad between consecutive rulings a (earlier) and b (later) of a strip, split into
 // two triangles shaded a.Shade and b.Shade: depth mode writes them and the two curve
-// pieces a.EndS-b.EndS and a.EndT-b.EndT; paint mode paints them, then each curve
-// piece in yellow where it lies at the front.
+// pieces a.EndS-b.EndS and a.EndT-b.EndT; the paint modes paint the triangles of their
+// side, PaintNear then each curve piece in yellow where it lies at the front. A
+// triangle that faces the eye while its ruling's plane turns away (a quad across the
+// fold of the outline) is shaded by its own plane. Rulings without a world segment
+// (all zero) count as facing the eye.
 void FillStripQuad(TPictures& pictures, const Ruling& a, const Ruling& b, RenderMode mode);
 
 // The flat triangle of tritangent triple u: its corners P(u1), P(u2), P(u3) on the curve
@@ -76,7 +89,8 @@ bool TritangentCorners(const Tritangents::Triple& u, std::array<TVector3, 3>& co
 TVector3 CurveCentroid();
 
 // One flat triangle per tritangent triple, its normal turned away from the mean of the
-// curve points; triples whose three points (nearly) lie on a line are skipped.
+// curve points; triples whose three points (nearly) lie on a line are skipped. The
+// paint modes paint the triangles of their side only.
 void TritangentTriangles(TPictures& pictures, RenderMode mode);
 
 // Unit normal of the quad between the segments of consecutive records a and b (the
@@ -90,13 +104,15 @@ bool QuadNormal(const BitangentRecord& a, const BitangentRecord& b, TVector3& n)
 // normal lies more than 25 degrees from a quad it bounds takes that quad's shade.
 void BuildRulings(TPictures& pictures);
 
-// Paint pass over the rulings: each strip's first and last ruling as lines in their own
-// shade, the quads between them, and before them the tritangent triangles.
+// Paint pass over the rulings, once per side (far, then near): the tritangent triangles,
+// then the quads, and in the near pass each strip's first and last ruling as lines in
+// their own shade when they face the eye.
 void PaintHull(TPictures& pictures);
 
 // Draws the curve points' polyline over the picture: yellow where both ends lie on the
-// front surface, silver where neither lies on a surface, nothing otherwise. Stops at the
-// first point that projects outside the picture.
+// front surface, silver where neither lies on a surface, nothing otherwise; a point lies
+// on a surface within 20 depth units of the depths written at its pixel and the eight
+// around it. Stops at the first point that projects outside the picture.
 void PaintCurve(TPictures& pictures);
 
 }  // namespace HullPicture

@@ -22,6 +22,8 @@ struct Ruling {
   ScreenPoint EndS, EndT;  // projections of PointS and PointT
   std::int32_t Shade = 0;  // palette index
   bool StripStart = false;
+  TVector3 PointS, PointT;  // the segment in the world
+  TVector3 Normal;          // the unit normal its shade was taken from
 };
 using ArrayReglas = std::vector<Ruling>;
 

@@ -7,6 +7,7 @@
 #include "app/window/FormLayout.h"
 #include "app/window/PaintBox.h"
 #include "app/window/CursorBar.h"
+#include "app/core/AppState.h"
 #include "geometry/SharedState.h"
 #include "tests/app/window_support.h"
 

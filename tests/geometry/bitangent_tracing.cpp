@@ -188,35 +188,45 @@ TEST(CircleStep, CollinearPointsContinueOnALongTangentCircle) {
   EXPECT_FALSE(CircleStep(still, {0, 0, 1}, {0, 0, 1}, r));
 }
 
-TEST(FillByTurn, InsertsOneRecordPerTurnOfTheNormal) {
+TEST(FillByTurn, HalvesUntilNeighbouringPlanesTurnLittle) {
   BitangentTests::PrepareDefaultCurve();
-  const BitangentRecord prev = PairRecord(1, 2, {1, 0, 0});
-  BitangentRecord cur = PairRecord(1.1L, 2.2L, {0, 1, 0});
+  // Two pairs of one branch, given planes a right angle apart: the real planes between
+  // them cannot lie near both, so the halvings go down to the finest next to one end.
+  BitangentRecord prev, cur;
+  long double acc;
+  ASSERT_TRUE(CorrectPair({1, 2}, {1.1L, 2.2L}, CorrectMode::Perpendicular, acc, prev));
+  ASSERT_TRUE(CorrectPair({1.1L, 2.2L}, {1, 2}, CorrectMode::Perpendicular, acc, cur));
+  prev.PlaneNormal = {1, 0, 0};
+  cur.PlaneNormal = {0, 1, 0};
   FillByTurn(prev, cur);
-  ASSERT_EQ(BitangentCount, 139);
-  for (int k = 1; k <= 139; ++k) {
-    const BitangentRecord& z = BitangentList[k];
-    EXPECT_EQ(z.StartsBranch, 0);
-    // A bitangent pair on the line across the segment through its k-th point.
-    EXPECT_NEAR((z.ParamS - 1) * 0.1L + (z.ParamT - 2) * 0.2L, 0.05L * k / 140, 1e-12L);
-    EXPECT_LT(std::fabs(BitangentResidual({z.ParamS, z.ParamT}).F), PairTolerance);
-    EXPECT_EQ(z.PointS, CurveAt(z.ParamS));
-    EXPECT_EQ(z.PointT, CurveAt(z.ParamT));
-    EXPECT_NEAR(Length(z.PlaneNormal), 1, 1e-15L);
+  ASSERT_GE(BitangentCount, MaxFillHalvings - 1);
+  const long double finest = 1.0L / (1 << MaxFillHalvings);
+  long double before = 0;
+  const BitangentRecord* last = &prev;
+  for (int k = 1; k <= BitangentCount + 1; ++k) {
+    const BitangentRecord& z = k <= BitangentCount ? BitangentList[k] : cur;
+    // Where the pair lies along the segment, as a share of it: growing along the list.
+    const long double at = ((z.ParamS - 1) * 0.1L + (z.ParamT - 2) * 0.2L) / 0.05L;
+    EXPECT_GT(at, before) << k;
+    const TVector3 &a = last->PlaneNormal, &b = z.PlaneNormal;
+    const long double turn = std::atan2(Length(Cross(a, b)), std::fabs(Dot(a, b)));
+    EXPECT_TRUE(turn <= MaxFillTurn || at - before < 1.5L * finest) << k;
+    if (k <= BitangentCount) {
+      EXPECT_EQ(z.StartsBranch, 0);
+      EXPECT_LT(std::fabs(BitangentResidual({z.ParamS, z.ParamT}).F), PairTolerance);
+      EXPECT_EQ(z.PointS, CurveAt(z.ParamS));
+      EXPECT_NEAR(Length(z.PlaneNormal), 1, 1e-15L);
+    }
+    before = at;
+    last = &z;
   }
-  // Parallel and opposite normals: no turn, nothing inserted; 30 degrees: 70 - 1.
-  for (const TVector3 n : {TVector3{2, 0, 0}, TVector3{-1, 0, 0}}) {
+  // Parallel, opposite and degenerate normals insert nothing.
+  const std::int32_t count = BitangentCount;
+  for (const TVector3 n : {TVector3{2, 0, 0}, TVector3{-1, 0, 0}, TVector3{1e-9L, 0, 0}}) {
     cur.PlaneNormal = n;
     FillByTurn(prev, cur);
-    EXPECT_EQ(BitangentCount, 139);
+    EXPECT_EQ(BitangentCount, count);
   }
-  cur.PlaneNormal = {std::sqrt(3.0L), 1, 0};
-  FillByTurn(prev, cur);
-  EXPECT_EQ(BitangentCount, 139 + 69);
-  // Degenerate normals insert nothing.
-  cur.PlaneNormal = {1e-9L, 0, 0};
-  FillByTurn(prev, cur);
-  EXPECT_EQ(BitangentCount, 139 + 69);
 }
 
 TEST(FillBySpacing, InsertsOneRecordPerSpacingOfScreenPlaneDistance) {

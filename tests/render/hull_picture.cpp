@@ -76,12 +76,12 @@ TEST_F(HullPictureTest, QuadDiagonalFollowsDepthsOnlyWhenNotBothFacingTheViewer)
   // the triangle left of diagonal a.EndS-b.EndT, (65, 120) right of it; (55, 120) and
   // (65, 180) are the same for the other diagonal.
   const auto quad = [](int shadeA, int shadeB, long double nearDepth) {
-    const Ruling a{{50, 100, 10000}, {50, 200, nearDepth}, shadeA, true};
-    const Ruling b{{70, 100, nearDepth}, {70, 200, 10000}, shadeB, false};
+    const Ruling a{{50, 100, 10000}, {50, 200, nearDepth}, shadeA, true, {}, {}, {}};
+    const Ruling b{{70, 100, nearDepth}, {70, 200, 10000}, shadeB, false, {}, {}, {}};
     Raster::ClearDepth(TestPictures());
     TestPictures().HullBitmap.fill(Qt::white);
     HullPicture::FillStripQuad(TestPictures(), a, b, HullPicture::RenderMode::Depth);
-    HullPicture::FillStripQuad(TestPictures(), a, b, HullPicture::RenderMode::Paint);
+    HullPicture::FillStripQuad(TestPictures(), a, b, HullPicture::RenderMode::PaintNear);
   };
   quad(200, 190, 9990);  // both face the viewer: the nearer diagonal is not used
   EXPECT_EQ(PixelAt(55, 180), PaletteRgb(200));
@@ -119,7 +119,7 @@ TEST_F(HullPictureTest, StripsBreakAndCloseAsTheRecordsSay) {
   AddRuling(100.5, 100.5, 0.95, false);
   AddRuling(80.5, 100.5, 0.9, false);
   AddRuling(60.5, 100.5, 1, false, false);                  // off the hull
-  AddRuling(40.5, 100.5, -1, false);                        // a strip of one ruling, 112
+  AddRuling(40.5, 100.5, -1, false);                        // a strip of one ruling facing away
   AddRuling(30.5, 100.5, 1, false, true, 2, 1);             // ParamT < ParamS
   AddRuling(250.5, 100.5, 0.95, false);                     // strip 3: 204
   AddRuling(230.5, 100.5, 0.95, false);
@@ -140,14 +140,14 @@ TEST_F(HullPictureTest, StripsBreakAndCloseAsTheRecordsSay) {
   } pixels[] = {
       {120, 150, PaletteRgb(208)}, {118, 120, PaletteRgb(208)}, {105, 120, PaletteRgb(204)},
       {80, 150, PaletteRgb(200)},   // closing ruling of strip 1
-      {70, 150, White},  {60, 150, White}, {40, 150, PaletteRgb(112)}, {30, 150, White},
+      {70, 150, White},  {60, 150, White}, {40, 150, White}, {30, 150, White},  // no line on the far side
       {240, 150, PaletteRgb(204)}, {230, 150, PaletteRgb(204)},  // quad; closing ruling
       {225, 150, White},  // a NaN parameter breaks the strip
       {200, 150, PaletteRgb(204)}, {190, 150, White},
       {160, 225, White},  // no quad across a record that starts a branch
-      {120, 300, PaletteRgb(108)}, {100, 300, PaletteRgb(104)},  // closing ruling of the last strip
+      {120, 300, PaletteRgb(108)}, {100, 300, White},  // the far side's quad, not its closing line
       {120, 100, Yellow}, {110, 100, Yellow}, {110, 200, Yellow}, {70, 100, White},
-      {40, 100, Yellow}, {40, 200, Yellow}, {235, 100, Yellow}, {225, 100, White}};
+      {40, 100, White}, {40, 200, White}, {235, 100, Yellow}, {225, 100, White}};
   for (const auto& p : pixels) EXPECT_EQ(PixelAt(p.x, p.y), p.colour) << p.x << ", " << p.y;
 }
 

@@ -1,6 +1,7 @@
 // A few curves of the hull sweep (bench/truth), two seeds each: strips and flat faces
 // cover Qhull's hull once, alike for both seeds and for the shrunk, enlarged and
-// moved copies of each curve; the default curve's picture is whole.
+// moved copies of each curve; the pictures of the default curve and of a random one
+// are whole.
 #include <gtest/gtest.h>
 
 #include "app/Glob.h"
@@ -8,16 +9,24 @@
 
 TEST(TruthFast, AreaMatchesQhullAtEverySizePlaceAndSeed) {
   ASSERT_TRUE(GlobInitialize());
-  for (const char* name : {"default-curve", "K=20", "(2,7)"})
+  // Whole: the picture and the records are checked too.
+  const struct {
+    const char* Name;
+    bool Whole;
+  } cases[] = {{"default-curve", true}, {"deg3#1", true}, {"K=20", false}, {"(2,7)", false}};
+  for (const auto& [name, whole] : cases)
     for (const TruthCurves::Curve& c : TruthCurves::TestSet())
       if (c.Name == name) {
         TruthCurves::Tally t;
         TruthCurves::CheckCurve(c, 2, 20000, t);
         EXPECT_EQ(t.Failed + t.Area + t.Seeds + t.VariantArea, 0) << name;
         // No face seen from behind, no hole: the strips meet each other and the flat
-        // faces also across the seam of the parameter square.
-        if (c.Name == "default-curve") {
-          EXPECT_EQ(t.Orange + t.Holes, 0);
+        // faces also across the seam of the parameter square, and the far side does not
+        // show at the outline. The random curve's first step used to cross the edge of
+        // a flat face unseen. Their copies give the same records within 2%.
+        if (whole) {
+          EXPECT_EQ(t.Orange + t.Holes, 0) << name;
+          EXPECT_EQ(t.VariantCounts, 0) << name;
         }
       }
 }
