@@ -34,10 +34,11 @@ void RepaintView(TPictures& pictures) {
 
 }  // namespace
 
-bool AlMoverHull(TPictures& pictures, int x, int y, const MueveFigura::TShiftState& keys, bool continuous) {
+bool AlMoverHull(TPictures& pictures, int x, int y, const MueveFigura::TShiftState& keys, bool continuous,
+                 long double screenScale) {
   if (!Glob::DrawnFlag) return false;
   const int distance = std::abs(AnchorX - x) + std::abs(AnchorY - y);
-  const int threshold = continuous && Dragging ? 0 : DragThreshold;
+  const long double threshold = continuous && Dragging ? 0 : DragThreshold * screenScale;
   if (!keys.Left || distance <= threshold) return false;
   Dragging = true;
   // A drag step is a command of its own: a raised flag ends it as a trap would.

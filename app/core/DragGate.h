@@ -22,13 +22,15 @@ void AlPisar(int x, int y);
 // Mouse move in the main view of `pictures` to (x, y) with the buttons and keys `keys`.
 // Does nothing and answers false unless DrawnFlag is set, the left button is held and
 // |AnchorX - x| + |AnchorY - y| > 10 (the anchor then stays, so a slow drag acts once
-// the distance adds up); with `continuous`, once a drag has begun any move acts.
+// the distance adds up; `screenScale` picture pixels per screen pixel keep the 10 in
+// screen pixels); with `continuous`, once a drag has begun any move acts.
 // Otherwise one drag step from the anchor to (x, y): StereoDrag while StereoMode is
 // set, else DragView (which renders HullBitmap again); the anchor moves to (x, y);
 // MaxwellBitmap is painted again. Answers true: the caller copies the main picture and
 // MaxwellBitmap to the screen and forgets the normal's marker. A raised floating-point
 // flag ends the step with FloatError, as in the drawing.
-bool AlMoverHull(TPictures& pictures, int x, int y, const MueveFigura::TShiftState& keys, bool continuous = false);
+bool AlMoverHull(TPictures& pictures, int x, int y, const MueveFigura::TShiftState& keys, bool continuous = false,
+                 long double screenScale = 1);
 
 // The main view framed again as a new drawing frames it (eye, axes, fit), the current
 // picture (shaded or stereo) and MaxwellBitmap painted again. Does nothing and answers

@@ -23,9 +23,13 @@ MueveFigura::TShiftState TPaintBox::ShiftState(Qt::KeyboardModifiers modifiers, 
   return keys;
 }
 
+double TPaintBox::PictureScale() const {
+  return PictureWidth <= 0 || width() <= 0 ? 1 : PictureWidth / static_cast<double>(width());
+}
+
 QPoint TPaintBox::PicturePixel(QPointF position) const {
   if (PictureWidth <= 0 || width() <= 0) return position.toPoint();
-  const double ratio = PictureWidth / static_cast<double>(width());
+  const double ratio = PictureScale();
   return {static_cast<int>(std::floor(position.x() * ratio)), static_cast<int>(std::floor(position.y() * ratio))};
 }
 

@@ -32,6 +32,9 @@ class TPaintBox : public QWidget {
   // screen or larger than its picture's framing still hands over picture pixels.
   int PictureWidth = 0;
 
+  // Picture pixels per pixel of the box (1 when PictureWidth is 0).
+  double PictureScale() const;
+
   // `picture` marked to be drawn one of its pixels to one device pixel of the box.
   QImage OnScreen(QImage picture) const;
 

@@ -221,7 +221,8 @@ void TWendrix::AlPisar(int x, int y) { DragGate::AlPisar(x, y); }
 
 void TWendrix::AlMoverHull(int x, int y, const MueveFigura::TShiftState& keys) {
   // Once a drag has begun the view follows every move of the mouse.
-  if (!DragGate::AlMoverHull(Pictures, x, y, keys, true)) return;
+  // The drag's 10 pixels are the screen's, whatever its density.
+  if (!DragGate::AlMoverHull(Pictures, x, y, keys, true, ConvexHullBox->PictureScale())) return;
   ShowNewView();
 }
 

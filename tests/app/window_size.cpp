@@ -61,6 +61,13 @@ TEST_F(Size, TheLeastFormShowsItsPicturesOneDevicePixelEach) {
   // The pointer's box pixels are the picture's: the middle column, a quarter down.
   SendMouse(Form->BitangBox, QEvent::MouseMove, 150, 75, Qt::NoButton);
   EXPECT_TRUE(Form->StatusLine->text().startsWith("s = 3.142, t = 4.712:")) << Form->StatusLine->text().toStdString();
+  // A drag starts beyond 10 screen pixels, not 10 of the denser picture's.
+  const QImage still = Form->Pictures.HullBitmap.copy();
+  SendMouse(Form->ConvexHullBox, QEvent::MouseButtonPress, 200, 200, Qt::LeftButton);
+  SendMouse(Form->ConvexHullBox, QEvent::MouseMove, 208, 200, Qt::LeftButton);
+  EXPECT_EQ(Form->Pictures.HullBitmap, still);
+  SendMouse(Form->ConvexHullBox, QEvent::MouseMove, 212, 200, Qt::LeftButton);
+  EXPECT_NE(Form->Pictures.HullBitmap, still);
 }
 
 TEST_F(Size, ALargerFormDrawsTheSameFigureSharperAndKeepsItsView) {
