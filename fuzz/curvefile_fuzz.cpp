@@ -32,6 +32,7 @@
 #include "geometry/Random.h"
 #include "geometry/SharedState.h"
 #include "geometry/WorkCounters.h"
+#include "render/Pictures.h"
 #include "tests/support/FigureChecks.h"
 
 namespace {
@@ -67,16 +68,20 @@ bool SameFields(const CurveInput::TInputFields& a, const CurveInput::TInputField
 
 // The drawing after an accepted load, then what a user does next with the mouse.
 void DrawAndMove() {
-  Drawing::DrawFigure();
+  static TPictures pictures;
+  std::string refusal;
+  if (pictures.HullBitmap.isNull() && !CreatePictures(pictures, DefaultHullSize, DefaultSmallSize, refusal))
+    Finding("the default pictures were refused: " + refusal);
+  Drawing::DrawFigure(pictures);
   std::string where;
   if (!FigureChecks::FigureIsFinite(where)) Finding("a drawing without error left a non-finite " + where);
   MueveFigura::TShiftState left;
   left.Left = true;
   DragGate::AlPisar(200, 200);
-  DragGate::AlMoverHull(250, 180, left);
-  DragGate::MuestraAlambre();
-  DragGate::AlMoverHull(150, 260, left);
-  DragGate::MuestraAlambre();
+  DragGate::AlMoverHull(pictures, 250, 180, left);
+  DragGate::MuestraAlambre(pictures);
+  DragGate::AlMoverHull(pictures, 150, 260, left);
+  DragGate::MuestraAlambre(pictures);
 }
 
 // One load of the file, as a drop on a window that holds the default fields, accepted.
