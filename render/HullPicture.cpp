@@ -41,14 +41,23 @@ struct TriangleLook {
   bool FacesEye;
 };
 
+// Unit normal of the plane spanned by world edges d1 and d2, turned to the side of
+// `outward`. False, n untouched, when the sine of the edges' angle is `minSine` or less.
+bool OrientedNormal(const TVector3& d1, const TVector3& d2, const TVector3& outward, long double minSine,
+                    TVector3& n) {
+  // In units of the figure, so that the product stays in range at any size.
+  const long double unit = Glob::FigureDiagonal > 0 ? Glob::FigureDiagonal : 1;
+  const TVector3 a = d1 / unit, b = d2 / unit, c = Cross(a, b);
+  const long double length = Length(c);
+  if (!(length > minSine * Length(a) * Length(b))) return false;
+  n = Dot(c, outward) < 0 ? c / -length : c / length;
+  return true;
+}
+
 TriangleLook LookOf(const TVector3& p0, const TVector3& p1, const TVector3& p2, const TVector3& outward,
                     const TVector3& n, std::int32_t shade) {
-  const long double unit = Glob::FigureDiagonal > 0 ? Glob::FigureDiagonal : 1;
-  const TVector3 a = (p1 - p0) / unit, b = (p2 - p0) / unit;
-  TVector3 own = Cross(a, b);
-  const long double length = Length(own);
-  if (!(length > 1e-9L * Length(a) * Length(b))) return {shade, FacesEye(p0, n)};
-  own = Dot(own, outward) < 0 ? own / -length : own / length;
+  TVector3 own;
+  if (!OrientedNormal(p1 - p0, p2 - p0, outward, 1e-9L, own)) return {shade, FacesEye(p0, n)};
   const bool facesEye = FacesEye(p0, own);
   return {facesEye && !FacesEye(p0, n) ? ShadeIndex(own) : shade, facesEye};
 }
@@ -236,13 +245,7 @@ void TritangentTriangles(TPictures& pictures, RenderMode mode) {
 }
 
 bool QuadNormal(const BitangentRecord& a, const BitangentRecord& b, TVector3& n) {
-  const long double unit = Glob::FigureDiagonal > 0 ? Glob::FigureDiagonal : 1;
-  const TVector3 d1 = (b.PointT - a.PointS) / unit, d2 = (b.PointS - a.PointT) / unit;
-  n = Cross(d1, d2);
-  const long double length = Length(n);
-  if (!(length > 1e-3L * Length(d1) * Length(d2))) return false;
-  n = Dot(n, a.PlaneNormal + b.PlaneNormal) < 0 ? n / -length : n / length;
-  return true;
+  return OrientedNormal(b.PointT - a.PointS, b.PointS - a.PointT, a.PlaneNormal + b.PlaneNormal, 1e-3L, n);
 }
 
 void BuildRulings(TPictures& pictures) {
