@@ -409,7 +409,7 @@ void TraceBranch(BitangentRecord seed, int g, int k) {
         // appended only where its flag differs, so that the change is closed there; else
         // it serves as the second step's Prev, and a branch that runs round into its own
         // start meets the same first quad as always.
-        const BitangentRecord first = cur;
+        const BitangentRecord firstStep = cur;
         st.Pb = origin;
         st.Pc = PairOf(q);
         if (count == 2) {
@@ -425,7 +425,7 @@ void TraceBranch(BitangentRecord seed, int g, int k) {
         go = go && PairPlaneNormal(cur);
         if (go) {
           SupportTest(cur);
-          if (cur.OnHull != first.OnHull) AppendTraced(first, cur);
+          if (cur.OnHull != firstStep.OnHull) AppendTraced(firstStep, cur);
         }
       }
     }
