@@ -17,13 +17,21 @@ namespace Drawing {
 
 namespace {
 
-// Runs one stage, adds its duration to `ms`, and ends the command on a raised flag.
+// Runs one stage, sets `ms` to its duration, and ends the command on a raised flag.
 template <class Stage>
 void Timed(double& ms, Stage stage) {
   const auto start = std::chrono::steady_clock::now();
   stage();
   CheckFloatFlags();
   ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The render stages: the square, the normals and the shaded hull, from the analysis in
+// force into `pictures`.
+void PaintPictures(TPictures& pictures, TStageTimes& times) {
+  Timed(times.Square, [&pictures] { SmallPictures::PaintBitangSquare(pictures); });
+  Timed(times.Normals, [&pictures] { SmallPictures::PaintMaxwell(pictures); });
+  Timed(times.Hull, [&pictures] { HullPicture::RenderHull(pictures); });
 }
 
 template <class FramingStage>
@@ -33,9 +41,7 @@ TStageTimes RunStagesFramedBy(TPictures& pictures, FramingStage framing) {
   const auto start = std::chrono::steady_clock::now();
   Timed(times.Sample, framing);
   Timed(times.Analyze, Bitangents::AnalyzeBitangents);
-  Timed(times.Square, [&pictures] { SmallPictures::PaintBitangSquare(pictures); });
-  Timed(times.Normals, [&pictures] { SmallPictures::PaintMaxwell(pictures); });
-  Timed(times.Hull, [&pictures] { HullPicture::RenderHull(pictures); });
+  PaintPictures(pictures, times);
   times.Total = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   return times;
 }
@@ -73,11 +79,12 @@ std::vector<std::string> DrawingNotices() {
 void RenderAgain(TPictures& pictures) {
   if (!Glob::DrawnFlag) return;
   ClearFloatFlags();
-  double ms = 0;
-  Timed(ms, [&pictures] { SmallPictures::PaintBitangSquare(pictures); });
-  Timed(ms, [&pictures] { SmallPictures::PaintMaxwell(pictures); });
-  Timed(ms, [&pictures] { HullPicture::RenderHull(pictures); });
-  if (Glob::StereoMode) Timed(ms, [&pictures] { Estereo::ShowStereo(pictures, Glob::DrawnFlag); });
+  TStageTimes times;
+  PaintPictures(pictures, times);
+  if (Glob::StereoMode) {
+    Estereo::ShowStereo(pictures, Glob::DrawnFlag);
+    CheckFloatFlags();
+  }
 }
 
 }  // namespace Drawing
