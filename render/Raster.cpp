@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <utility>
 
 #include "formula/Checks.h"
@@ -104,6 +105,16 @@ std::int64_t FloorFast(long double v) {
   return static_cast<std::int64_t>(significand - 0xC000000000000000ull);
 }
 int FloorSmall(long double v) { return static_cast<int>(FloorFast(v)); }
+
+// The integer nearest to v, halves to even, for |v| < 2^62: the same shift without the
+// step down, which is what frndint gives in the unit's rounding mode.
+int NearestSmall(long double v) {
+  constexpr long double shift = 0x1.8p63L;
+  const long double t = v + shift;
+  std::uint64_t significand;
+  std::memcpy(&significand, &t, sizeof significand);
+  return static_cast<int>(static_cast<std::int64_t>(significand - 0xC000000000000000ull));
+}
 int CeilSmall(long double v) { return static_cast<int>(-FloorFast(-v)); }
 int FloorDepth(long double z) { return FloorSmall(ClampDepth(z)); }
 
@@ -131,14 +142,15 @@ Span Clip(long double first, long double last, int lo, int hi) {
   first = std::max(first, static_cast<long double>(lo));
   last = std::min(last, static_cast<long double>(hi));
   if (first > last) return {1, 0};
-  return {FloorChecked(first), FloorChecked(last)};
+  return {TruncNonNegative(first), TruncNonNegative(last)};
 }
 
-// Converts the whole number v into `index` when lo <= v <= hi; false otherwise.
-bool IndexWithin(long double v, int lo, int hi, int& index) {
+// Floor(v) into `index` when lo <= Floor(v) <= hi; false otherwise; RangeError for a
+// NaN. Tested on v itself, so that a huge or infinite v is never converted.
+bool FloorWithin(long double v, int lo, int hi, int& index) {
   RequireNumber(v);
-  if (v < lo || v > hi) return false;
-  index = FloorChecked(v);
+  if (!(v >= lo && v < hi + 1)) return false;
+  index = FloorSmall(v);
   return true;
 }
 
@@ -154,7 +166,7 @@ void StepAxis(int size, long double ua, long double ub, long double va, long dou
       du > 0 ? Clip(std::floor(ua), std::floor(ub), 1, size - 1) : Clip(std::floor(ub), std::floor(ua), 1, size - 1);
   for (int u = steps.first; u <= steps.last; ++u) {
     int v;
-    if (IndexWithin(std::floor(va + mv * (u - ua)), 1, size - 1, v)) visit(u, v, RoundDepth(za + mz * (u - ua)));
+    if (FloorWithin(va + mv * (u - ua), 1, size - 1, v)) visit(u, v, RoundDepth(za + mz * (u - ua)));
   }
 }
 
@@ -171,8 +183,10 @@ void StepSegment(int size, const ScreenPoint& a, const ScreenPoint& b, Visit vis
     StepAxis(size, a.y, b.y, a.x, b.x, a.z, b.z, [&visit](int y, int x, std::int32_t z) { visit(x, y, z); });
 }
 
-// Visits the pixels of triangle abc inside the size x size picture as visit(x, y, depth),
-// rows from top to bottom and each row's span from left to right.
+// Visits the pixels of triangle abc inside the size x size picture as visit(x, y, low,
+// high, depth), rows from top to bottom and each row's span from left to right: depth()
+// computes the pixel's depth, which lies within low..high, so that a visitor whose
+// choice these bounds settle need not compute it.
 template <class Visit>
 void ScanTriangle(int size, const ScreenPoint& a, const ScreenPoint& b, const ScreenPoint& c, bool widen, Visit visit) {
   RequireNumbers(a);
@@ -200,20 +214,29 @@ void ScanTriangle(int size, const ScreenPoint& a, const ScreenPoint& b, const Sc
     // Cutting the ends to -2..size + 1 first leaves the visible part of the span unchanged.
     const int first = std::max(CeilSmall(Cut(left, -2, size + 1)), 0);
     const int last = std::min(FloorSmall(Cut(right, -2, size + 1)) + extra, size - 1);
-    // The depth is V0.z + gy (y - V0.y) + gx (x - V0.x), summed in that order.
-    const long double rowDepth = v0->z + gy * (y - v0->y);
-    const auto depth = [&](int x) { return rowDepth + gx * (x - v0->x); };
+    // The depth is V0.z + gy (y - V0.y) + gx (x - V0.x), summed in that order. Local
+    // copies of the operands and of `visit`: the pixel writes could alias what lies
+    // behind a reference, which would reload every operand at every pixel.
+    const long double rowDepth = v0->z + gy * (y - v0->y), x0 = v0->x, slope = gx;
+    const auto depth = [rowDepth, x0, slope](long double x) { return rowDepth + slope * (x - x0); };
     if (first > last) return;
+    Visit put = visit;
     // Each rounding of depth(x) is monotonic in x, so depth(x) lies between its values
     // at the span's ends: when both are storable depths every pixel's is, and needs
-    // neither the NaN test nor the clamp.
+    // neither the NaN test nor the clamp. x runs as a real too, exact as a whole number.
     const long double zFirst = depth(first), zLast = depth(last);
     if (zFirst >= 0 && zFirst <= MaxDepth && zLast >= 0 && zLast <= MaxDepth) {
-      visit(first, y, TruncNonNegative(zFirst));
-      for (int x = first + 1; x < last; ++x) visit(x, y, TruncNonNegative(depth(x)));
-      if (last > first) visit(last, y, TruncNonNegative(zLast));
+      const int depthFirst = TruncNonNegative(zFirst), depthLast = TruncNonNegative(zLast);
+      const int low = std::min(depthFirst, depthLast), high = std::max(depthFirst, depthLast);
+      put(first, y, depthFirst, depthFirst, [depthFirst] { return depthFirst; });
+      long double real = first + 1;
+      for (int x = first + 1; x < last; ++x, real += 1)
+        put(x, y, low, high, [&depth, &real] { return TruncNonNegative(depth(real)); });
+      if (last > first) put(last, y, depthLast, depthLast, [depthLast] { return depthLast; });
     } else {
-      for (int x = first; x <= last; ++x) visit(x, y, FloorDepth(depth(x)));
+      // No bounds: every depth is computed, so that a NaN among them raises RangeError.
+      constexpr int none = std::numeric_limits<int>::min(), all = std::numeric_limits<int>::max();
+      for (int x = first; x <= last; ++x) put(x, y, none, all, [&depth, x] { return FloorDepth(depth(x)); });
     }
   };
 
@@ -275,12 +298,12 @@ std::int16_t BackDepth(const TPictures& pictures, int x, int y) {
   return Back(depths.Cell(x, y));
 }
 
-std::int32_t RoundDepth(long double z) { return RoundChecked(ClampDepth(z)); }
+std::int32_t RoundDepth(long double z) { return NearestSmall(ClampDepth(z)); }
 
 bool EndAtFront(const TPictures& pictures, const ScreenPoint& e) {
   const int size = pictures.HullSize();
   int x, y;
-  if (!IndexWithin(std::floor(e.x), 0, size - 1, x) || !IndexWithin(std::floor(e.y), 0, size - 1, y)) return false;
+  if (!FloorWithin(e.x, 0, size - 1, x) || !FloorWithin(e.y, 0, size - 1, y)) return false;
   return RoundDepth(e.z) < FrontDepth(pictures, x, y) + 40;
 }
 
@@ -306,7 +329,7 @@ void DepthTriangle(TPictures& pictures, const ScreenPoint& a, const ScreenPoint&
                    bool widen) {
   const auto depths = Depths(pictures);
   ScanTriangle(depths.size, a, b, c, widen,
-               [depths](int x, int y, std::int32_t z) { WriteDepth(depths.Cell(x, y), z); });
+               [depths](int x, int y, int, int, const auto& depth) { WriteDepth(depths.Cell(x, y), depth()); });
 }
 
 void PaintTriangle(TPictures& pictures, const ScreenPoint& a, const ScreenPoint& b, const ScreenPoint& c, int shade,
@@ -314,10 +337,15 @@ void PaintTriangle(TPictures& pictures, const ScreenPoint& a, const ScreenPoint&
   CheckIndex(shade, 256);
   const auto depths = Depths(pictures);
   Canvas canvas(pictures);
-  const std::uint8_t* colour = &Palette::ShadePalette()[3 * shade];
-  ScanTriangle(depths.size, a, b, c, widen, [depths, &canvas, colour](int x, int y, std::int32_t z) {
-    if (z < Front(depths.Cell(x, y)) + 2) canvas.Set(x, y, colour);
-  });
+  const std::uint8_t* palette = &Palette::ShadePalette()[3 * shade];
+  const Bgr colour{{palette[0], palette[1], palette[2]}};
+  // Most pixels are settled by the span's depth bounds alone: behind the front as a
+  // whole, or before it as a whole.
+  ScanTriangle(depths.size, a, b, c, widen,
+               [depths, canvas, colour](int x, int y, int low, int high, const auto& depth) mutable {
+                 const int limit = Front(depths.Cell(x, y)) + 2;
+                 if (high < limit || (low < limit && depth() < limit)) canvas.Set(x, y, colour.b);
+               });
 }
 
 }  // namespace Raster
