@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <limits>
 #include <utility>
 
@@ -92,29 +91,31 @@ long double Cut(long double v, long double lo, long double hi) {
 
 long double ClampDepth(long double z) { return Cut(z, 0, MaxDepth); }
 
-// Floor of v for |v| < 2^61, for the per-pixel and per-row conversions of the triangle
-// rasterizer. Adding 1.5 * 2^63 leaves exactly the integer nearest to v in the low bits
-// of the 64-bit significand; this avoids the library call and the switch of the FPU's
-// rounding mode of a plain conversion, which would dominate the time of a picture.
-std::int64_t FloorFast(long double v) {
+// A whole number |v| < 2^63 as an integer, by fistp: exact in any rounding mode. A plain
+// conversion would switch the FPU's rounding mode twice, which would dominate the time
+// of a picture.
+std::int64_t WholeToInteger(long double v) {
+  std::int64_t i;
+  asm("fistpll %0" : "=m"(i) : "t"(v) : "st");
+  return i;
+}
+
+// The integer nearest to v, halves to even, for |v| < 2^61: adding 1.5 * 2^63 leaves
+// exactly that integer in the low bits of the 64-bit significand, as frndint does in the
+// unit's rounding mode, without a trip of the value through memory.
+long double NearestWhole(long double v) {
   constexpr long double shift = 0x1.8p63L;
-  long double t = v + shift;
-  if (t - shift > v) t -= 1;  // the nearest integer lies above v: step down to its floor
-  std::uint64_t significand;
-  std::memcpy(&significand, &t, sizeof significand);
-  return static_cast<std::int64_t>(significand - 0xC000000000000000ull);
+  return (v + shift) - shift;
+}
+
+// Floor of v for |v| < 2^61, for the per-pixel and per-row conversions of the triangle
+// rasterizer, without the library call.
+std::int64_t FloorFast(long double v) {
+  const long double r = NearestWhole(v);
+  return WholeToInteger(r > v ? r - 1 : r);  // the nearest integer above v: its floor is one less
 }
 int FloorSmall(long double v) { return static_cast<int>(FloorFast(v)); }
-
-// The integer nearest to v, halves to even, for |v| < 2^62: the same shift without the
-// step down, which is what frndint gives in the unit's rounding mode.
-int NearestSmall(long double v) {
-  constexpr long double shift = 0x1.8p63L;
-  const long double t = v + shift;
-  std::uint64_t significand;
-  std::memcpy(&significand, &t, sizeof significand);
-  return static_cast<int>(static_cast<std::int64_t>(significand - 0xC000000000000000ull));
-}
+int NearestSmall(long double v) { return static_cast<int>(WholeToInteger(NearestWhole(v))); }
 int CeilSmall(long double v) { return static_cast<int>(-FloorFast(-v)); }
 int FloorDepth(long double z) { return FloorSmall(ClampDepth(z)); }
 
@@ -210,7 +211,8 @@ void ScanTriangle(int size, const ScreenPoint& a, const ScreenPoint& b, const Sc
   const long double m02 = dx20 / dy20;  // dy20 > 0: a flat triangle has det = 0
 
   const int extra = widen ? 1 : 0;
-  auto span = [&](int y, long double left, long double right) {
+  // Inlined at its four calls: a call would pass the reals through memory.
+  auto span = [&](int y, long double left, long double right) __attribute__((always_inline)) {
     // Cutting the ends to -2..size + 1 first leaves the visible part of the span unchanged.
     const int first = std::max(CeilSmall(Cut(left, -2, size + 1)), 0);
     const int last = std::min(FloorSmall(Cut(right, -2, size + 1)) + extra, size - 1);
