@@ -108,15 +108,19 @@ long double NearestWhole(long double v) {
   return (v + shift) - shift;
 }
 
-// Floor of v for |v| < 2^61, for the per-pixel and per-row conversions of the triangle
-// rasterizer, without the library call.
-std::int64_t FloorFast(long double v) {
+// std::floor and std::ceil of any v, without the library call below 2^61: the nearest
+// integer, less one when it lies above v.
+long double FloorReal(long double v) {
+  if (!(__builtin_fabsl(v) < 0x1p61L)) return std::floor(v);
   const long double r = NearestWhole(v);
-  return WholeToInteger(r > v ? r - 1 : r);  // the nearest integer above v: its floor is one less
+  return r > v ? r - 1 : r;
 }
-int FloorSmall(long double v) { return static_cast<int>(FloorFast(v)); }
+long double CeilReal(long double v) { return -FloorReal(-v); }
+
+// Floor of v for |v| < 2^61 as an integer, for the per-pixel and per-row conversions.
+int FloorSmall(long double v) { return static_cast<int>(WholeToInteger(FloorReal(v))); }
 int NearestSmall(long double v) { return static_cast<int>(WholeToInteger(NearestWhole(v))); }
-int CeilSmall(long double v) { return static_cast<int>(-FloorFast(-v)); }
+int CeilSmall(long double v) { return static_cast<int>(WholeToInteger(CeilReal(v))); }
 int FloorDepth(long double z) { return FloorSmall(ClampDepth(z)); }
 
 // Floor of 0 <= z < 2^31: its truncation, by fisttp (SSE3), which truncates whatever
@@ -164,7 +168,7 @@ void StepAxis(int size, long double ua, long double ub, long double va, long dou
   const long double du = ub - ua;
   const long double mv = (vb - va) / du, mz = (zb - za) / du;
   const Span steps =
-      du > 0 ? Clip(std::floor(ua), std::floor(ub), 1, size - 1) : Clip(std::floor(ub), std::floor(ua), 1, size - 1);
+      du > 0 ? Clip(FloorReal(ua), FloorReal(ub), 1, size - 1) : Clip(FloorReal(ub), FloorReal(ua), 1, size - 1);
   for (int u = steps.first; u <= steps.last; ++u) {
     int v;
     if (FloorWithin(va + mv * (u - ua), 1, size - 1, v)) visit(u, v, RoundDepth(za + mz * (u - ua)));
@@ -244,7 +248,7 @@ void ScanTriangle(int size, const ScreenPoint& a, const ScreenPoint& b, const Sc
 
   if (dy10 > 0) {
     const long double m01 = dx10 / dy10;
-    const Span rows = Clip(std::ceil(v0->y), std::floor(v1->y), 0, size - 1);
+    const Span rows = Clip(CeilReal(v0->y), FloorReal(v1->y), 0, size - 1);
     for (int y = rows.first; y <= rows.last; ++y) {
       const long double d = y - v0->y;
       const long double xs = v0->x + m01 * d, xl = v0->x + m02 * d;
@@ -257,7 +261,7 @@ void ScanTriangle(int size, const ScreenPoint& a, const ScreenPoint& b, const Sc
   if (dy21 > 0) {
     const long double m12 = (v2->x - v1->x) / dy21;
     // A row on which V1 lies exactly belongs to the upper part only.
-    const Span rows = Clip(std::floor(v1->y) + 1, std::floor(v2->y), 0, size - 1);
+    const Span rows = Clip(FloorReal(v1->y) + 1, FloorReal(v2->y), 0, size - 1);
     for (int y = rows.first; y <= rows.last; ++y) {
       const long double xl = v0->x + m02 * (y - v0->y), xs = v1->x + m12 * (y - v1->y);
       if (xs <= xl)
