@@ -244,7 +244,7 @@ void TWendrix::CreateMenus() {
   // The exports need a drawn figure; the flag changes in many places, so the entries
   // follow it whenever the menu opens.
   connect(file, &QMenu::aboutToShow, this, [this] {
-    const bool drawn = !Drawing() && Glob::DrawnFlag;
+    const bool drawn = !DrawingRuns() && Glob::DrawnFlag;
     ExportaImagenes1->setEnabled(drawn);
     ExportaMalla1->setEnabled(drawn);
     ExportaAnimacion1->setEnabled(drawn);
@@ -300,7 +300,7 @@ void TWendrix::CreateMenus() {
   ProgressTimer = new QTimer(this);
   ProgressTimer->setSingleShot(true);
   connect(ProgressTimer, &QTimer::timeout, this, [this] {
-    if (!Drawing()) return;
+    if (!DrawingRuns()) return;
     Progress->show();
     StatusLine->setText(tr("Drawing... (Esc cancels)"));
   });
@@ -324,7 +324,7 @@ void TWendrix::showEvent(QShowEvent* event) {
 }
 
 void TWendrix::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape && (PlayBar || Drawing())) {
+  if (event->key() == Qt::Key_Escape && (PlayBar || DrawingRuns())) {
     Detener();
     CancelDrawing();
     return;

@@ -112,7 +112,7 @@ class TWendrix : public QMainWindow {
   // pictures, Stereo and the file commands that need the figure do nothing; moves of
   // the scroll bars and edits of the range fields are taken over when it ends.
   static constexpr int ProgressDelayMs = 300;
-  bool Drawing() const { return Worker->Busy(); }
+  bool DrawingRuns() const { return Worker->Busy(); }
   // Esc: the drawing stops at its next poll; the figure on the screen stays in force.
   void CancelDrawing();
   // Each command waits for the drawing it starts before it returns: for scripted

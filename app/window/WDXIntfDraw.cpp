@@ -137,7 +137,7 @@ int TWendrix::HullPixels() const { return static_cast<int>(std::lround(ConvexHul
 int TWendrix::SmallPixels() const { return static_cast<int>(std::lround(MaxwellBox->width() * devicePixelRatioF())); }
 
 void TWendrix::FitPictures(bool render) {
-  if (Drawing()) {
+  if (DrawingRuns()) {
     PendingFit = true;
     return;
   }
@@ -185,7 +185,7 @@ bool TWendrix::AjustaParametros(TCursorBar* bar) {
 }
 
 void TWendrix::MueveCursores(TCursorBar* bar) {
-  if (Drawing()) return DeferScroll(bar);
+  if (DrawingRuns()) return DeferScroll(bar);
   const bool redraw = AjustaParametros(bar) && Form.Scrolling && Form.Ready;
   // Cleared before drawing, so that a drawing that fails leaves it cleared as well.
   Form.Scrolling = false;
@@ -201,7 +201,7 @@ void TWendrix::SetCursorPositions(const CurveInput::TCursorPositions& positions)
 }
 
 void TWendrix::CambiaLimParam(QLineEdit* field) {
-  if (Drawing()) {
+  if (DrawingRuns()) {
     if (!PendingRanges.contains(field)) PendingRanges << field;
     return;
   }
@@ -263,11 +263,11 @@ void TWendrix::BorraBitang(QPainter& painter) {
 }
 
 void TWendrix::AlPisar(int x, int y) {
-  if (!Drawing()) DragGate::AlPisar(x, y);
+  if (!DrawingRuns()) DragGate::AlPisar(x, y);
 }
 
 void TWendrix::AlMoverHull(int x, int y, const MueveFigura::TShiftState& keys) {
-  if (Drawing()) return;
+  if (DrawingRuns()) return;
   // Once a drag has begun the view follows every move of the mouse.
   // The drag's 10 pixels are the screen's, whatever its density.
   if (!DragGate::AlMoverHull(Pictures, x, y, keys, true, ConvexHullBox->PictureScale())) return;
@@ -281,15 +281,15 @@ void TWendrix::ShowNewView() {
 }
 
 void TWendrix::AlRodarHull(int x, int y, int steps) {
-  if (!Drawing() && DragGate::WheelZoom(Pictures, x, y, steps)) ShowNewView();
+  if (!DrawingRuns() && DragGate::WheelZoom(Pictures, x, y, steps)) ShowNewView();
 }
 
 void TWendrix::RestauraVista() {
-  if (!Drawing() && DragGate::ResetView(Pictures)) ShowNewView();
+  if (!DrawingRuns() && DragGate::ResetView(Pictures)) ShowNewView();
 }
 
 void TWendrix::AlMoverBitang(int x, int y) {
-  if (Drawing() || !Glob::DrawnFlag) return;
+  if (DrawingRuns() || !Glob::DrawnFlag) return;
   if (Form.MaxwellShown) {
     Form.MaxwellShown = false;
     MaxwellBox->update();
@@ -327,7 +327,7 @@ void TWendrix::AlMoverBitang(int x, int y) {
 }
 
 void TWendrix::AlSalirBitang() {
-  if (Drawing()) return;
+  if (DrawingRuns()) return;
   if (Form.SegmentShown) {
     Form.SegmentShown = false;
     ConvexHullBox->update();
@@ -336,7 +336,7 @@ void TWendrix::AlSalirBitang() {
 }
 
 void TWendrix::MuestraAlambre() {
-  if (Drawing()) return;
+  if (DrawingRuns()) return;
   const bool stereo = ShownInStereo = DragGate::MuestraAlambre(Pictures);
   Button1->setText(stereo ? CadenasRecursos::MonoCaption : CadenasRecursos::StereoCaption);
   ConvexHullBox->update();

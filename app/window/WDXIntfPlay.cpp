@@ -92,7 +92,7 @@ void TWendrix::Detener() {
 }
 
 void TWendrix::PasoDeJuego() {
-  if (!PlayBar || Drawing()) return;
+  if (!PlayBar || DrawingRuns()) return;
   const auto start = std::chrono::steady_clock::now();
   int position = PlayBar->value() + PlayDirection;
   if (position < PlayBar->minimum() || position > PlayBar->maximum()) {
@@ -110,7 +110,7 @@ void TWendrix::PasoDeJuego() {
 }
 
 void TWendrix::ExportaAnimacion() {
-  if (Drawing() || !Glob::DrawnFlag) return;
+  if (DrawingRuns() || !Glob::DrawnFlag) return;
   Detener();
   const std::optional<TAnimationChoice> choice = ChooseAnimation ? ChooseAnimation() : AskAnimation(this, LastAnimation);
   if (!choice) return;

@@ -16,14 +16,14 @@
 #include "geometry/SharedState.h"
 
 void TWendrix::CancelDrawing() {
-  if (!Drawing()) return;
+  if (!DrawingRuns()) return;
   Job.UserCancelled = true;
   PendingBars.clear();
   Worker->Cancel();
 }
 
 void TWendrix::StopDrawing() {
-  while (Drawing()) {
+  while (DrawingRuns()) {
     Worker->Cancel();
     Worker->Wait();
     DrawingEnded(false);

@@ -24,8 +24,8 @@ class Worker : public WindowFixture {
   }
   // Processes events until no drawing runs, at most a minute.
   void WaitForDrawing() {
-    for (int i = 0; i < 6000 && Form->Drawing(); ++i) QTest::qWait(10);
-    ASSERT_FALSE(Form->Drawing());
+    for (int i = 0; i < 6000 && Form->DrawingRuns(); ++i) QTest::qWait(10);
+    ASSERT_FALSE(Form->DrawingRuns());
   }
 };
 
@@ -36,7 +36,7 @@ TEST_F(Worker, EscCancelsALongDrawingWhileTheWindowAnswersAndTheFigureStaysUsabl
   const long double tMax = Glob::TMax;
   Type(Form->tMaxEdit, "100");
   PressDrawIt();
-  ASSERT_TRUE(Form->Drawing());
+  ASSERT_TRUE(Form->DrawingRuns());
   EXPECT_NE(QGuiApplication::overrideCursor(), nullptr);
   // Timers fire while it draws, and the progress bar comes up.
   int ticks = 0;
@@ -44,7 +44,7 @@ TEST_F(Worker, EscCancelsALongDrawingWhileTheWindowAnswersAndTheFigureStaysUsabl
   QObject::connect(&tick, &QTimer::timeout, [&ticks] { ++ticks; });
   tick.start(20);
   for (int i = 0; i < 300 && (ticks < 25 || Form->Progress->isHidden()); ++i) QTest::qWait(10);
-  ASSERT_TRUE(Form->Drawing()) << "the drawing ended before the test could cancel it";
+  ASSERT_TRUE(Form->DrawingRuns()) << "the drawing ended before the test could cancel it";
   EXPECT_GE(ticks, 25);
   EXPECT_TRUE(Form->Progress->isVisible());
   // The mouse over the pictures does nothing meanwhile.
@@ -103,11 +103,11 @@ TEST_F(Worker, MovesOfPDuringALongDrawingEndInOneDrawingOfTheLastP) {
   for (int position : {10, 20, 30, 40}) {
     Form->pCursor->setSliderPosition(position);
     QTest::qWait(50);
-    ASSERT_TRUE(Form->Drawing()) << position;
+    ASSERT_TRUE(Form->DrawingRuns()) << position;
   }
   WaitForDrawing();
   QTest::qWait(50);
-  EXPECT_FALSE(Form->Drawing());
+  EXPECT_FALSE(Form->DrawingRuns());
   EXPECT_EQ(shown, 1);
   EXPECT_EQ(Glob::PValue, CurveInput::CursorValue(40, Glob::PMin, Glob::PMax));
   EXPECT_EQ(Form->pInfoPanel->text().toStdString(), CurveInput::PanelText(Glob::PValue));
