@@ -1,6 +1,7 @@
 // The window's drawings on the worker thread: a drawing of the default curve there
 // against the same drawing on the calling thread (the difference is the hand-off), the
-// hand-off of an empty job alone, and how soon a long drawing stops once cancelled.
+// hand-off of an empty job alone, putting the figure aside and back, and how soon a
+// long drawing stops once cancelled.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -10,6 +11,7 @@
 #include "app/Glob.h"
 #include "app/core/CurveInput.h"
 #include "app/core/DrawingWorker.h"
+#include "app/core/KeptFigure.h"
 #include "geometry/SharedState.h"
 
 namespace {
@@ -44,6 +46,20 @@ void BM_DrawDefaultOnWorker(benchmark::State& state) {
   for (auto _ : state) RunOn(worker, [&pictures] { DrawForWindow(pictures, nullptr); });
 }
 
+// What the window adds on its own thread: the figure on the screen put aside before a
+// drawing and back after a cancel.
+void BM_KeepFigure(benchmark::State& state) {
+  TPictures pictures;
+  ReadDefaultCurve(pictures, "2 pi");
+  DrawForWindow(pictures, nullptr);
+  TKeptFigure kept;
+  kept.RecordInput();
+  for (auto _ : state) {
+    kept.Take();
+    kept.Restore();
+  }
+}
+
 void BM_HandOffAlone(benchmark::State& state) {
   TDrawingWorker worker;
   for (auto _ : state) RunOn(worker, [] {});
@@ -70,5 +86,6 @@ void BM_CancelLatency(benchmark::State& state) {
 
 BENCHMARK(BM_DrawDefaultHere)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DrawDefaultOnWorker)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_KeepFigure)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_HandOffAlone)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CancelLatency)->Arg(100)->Arg(1000)->Arg(2500)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
