@@ -9,6 +9,7 @@
 #include "geometry/Framing.h"
 #include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
+#include "geometry/WorkCounters.h"
 #include "render/HullPicture.h"
 #include "render/SmallPictures.h"
 #include "views/Estereo.h"
@@ -20,6 +21,7 @@ namespace {
 // Runs one stage, sets `ms` to its duration, and ends the command on a raised flag.
 template <class Stage>
 void Timed(double& ms, Stage stage) {
+  WorkCounters::PollCancel();
   const auto start = std::chrono::steady_clock::now();
   stage();
   CheckFloatFlags();

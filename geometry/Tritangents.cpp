@@ -12,6 +12,7 @@
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/TritangentsInternal.h"
+#include "geometry/WorkCounters.h"
 
 namespace Tritangents {
 
@@ -55,6 +56,7 @@ void LinkSegments() {
   for (int l = 1; l <= high; ++l)
     above[l] = ReciprocalProduct(points[0].Moment, points[0].Tangent, points[l].Moment, points[l].Tangent) > 0;
   for (int i = 1; i < high; ++i) {
+    WorkCounters::PollCancel();
     // The tangent line at the far end of segment i, compared below with curve point l.
     const TVector3 m1 = points[i].Moment, t1 = points[i].Tangent;
     // On the diagonal the torsion sign of point i stands in for the product of point i
@@ -254,12 +256,14 @@ void FindTritangents() {
   for (int i = 1; i < high && !SearchCut; ++i) {
     const std::vector<std::int16_t>& ni = CurvePoints.at(i).Neighbours;
     for (const std::int16_t l : ni) linkedToI.at(l) = 1;
-    for (const std::int16_t l : ni)
+    for (const std::int16_t l : ni) {
+      WorkCounters::PollCancel();
       for (const std::int16_t m : CurvePoints.at(l).Neighbours) {
         if (SearchCut) break;
         if (linkedToI.at(m)) CheckCandidate(i, l, m, state);
         SearchCut = ++looked >= MaxLinkPairs || state.Solved >= MaxSolved;
       }
+    }
     for (const std::int16_t l : ni) linkedToI[l] = 0;
   }
   TritangentCount = static_cast<std::int32_t>(TritangentTriples.size());

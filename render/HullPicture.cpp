@@ -12,6 +12,7 @@
 #include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
 #include "geometry/Vectors.h"
+#include "geometry/WorkCounters.h"
 #include "render/Palette.h"
 #include "render/Raster.h"
 
@@ -283,6 +284,7 @@ void PaintHull(TPictures& pictures) {
   for (const RenderMode mode : {RenderMode::PaintFar, RenderMode::PaintNear}) {
     if (Tritangents::TritangentCount > 0) TritangentTriangles(pictures, mode);
     for (std::int32_t i = 1; i <= count; ++i) {
+      WorkCounters::PollCancel();
       const Ruling& previous = rulings[i - 1];
       const Ruling& current = rulings[i];
       if (!current.StripStart) {

@@ -54,15 +54,6 @@ const TRange Ranges[3] = {
     {&TInputFields::QMin, &TInputFields::QMax, &Glob::QMin, &Glob::QMax, CadenasRecursos::QRangeWrong},
 };
 
-// A refused read leaves the formula objects holding the accepted programs again, so
-// that the figure on the screen can still be evaluated by the mouse handlers. Texts
-// that were never accepted (empty) are left alone: nothing was drawn from them.
-void RestoreAcceptedFormulas() {
-  std::string message;
-  for (const TCoordinate& c : Coordinates)
-    if (!c.Accepted->empty()) c.Formula->Compile(*c.Accepted, "tpq", message);
-}
-
 TReadResult Refuse(const std::string& message, bool beep) {
   RestoreAcceptedFormulas();
   return {TReadOutcome::Refused, message, beep};
@@ -121,6 +112,12 @@ TReadResult ReportInputError(const std::string& message, bool& ready) {
 }
 
 }  // namespace
+
+void RestoreAcceptedFormulas() {
+  std::string message;
+  for (const TCoordinate& c : Coordinates)
+    if (!c.Accepted->empty()) c.Formula->Compile(*c.Accepted, "tpq", message);
+}
 
 TInputFields DefaultFields() {
   return {"cos(2t)(p+sen(3t))", "sen(2t)(p+sen(3t))", "cos(3t+q)", "0", "2 pi", "0", "5", "0", "pi"};

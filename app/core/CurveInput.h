@@ -43,6 +43,11 @@ struct TReadResult {
 //  - Unchanged: nothing changes; the caller empties the caption of "Draw It".
 TReadResult LeeDatos(TInputFields& fields, bool& ready);
 
+// The formula objects compiled again from the accepted texts, so that the figure on
+// the screen can be evaluated after a refused read or a cancelled drawing compiled
+// others. Texts never accepted (empty) are left alone: nothing was drawn from them.
+void RestoreAcceptedFormulas();
+
 // Copies PValue and QValue into the p and q slots of FunPars::FormulaVars.
 void PassParameters();
 

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
@@ -87,7 +88,8 @@ auto Command(Body body) {
 
 }  // namespace
 
-TWendrix::TWendrix(QStringList commandLine, QWidget* parent) : QMainWindow(parent), CommandLine(std::move(commandLine)) {
+TWendrix::TWendrix(QStringList commandLine, QWidget* parent)
+    : QMainWindow(parent), Worker(std::make_unique<TDrawingWorker>()), CommandLine(std::move(commandLine)) {
   if (!CreatePictures(Pictures)) throw std::bad_alloc();
   setObjectName("Wendrix");
   setWindowTitle(QString());
@@ -107,7 +109,8 @@ TWendrix::TWendrix(QStringList commandLine, QWidget* parent) : QMainWindow(paren
   AlCrear();
 }
 
-TWendrix::~TWendrix() = default;
+// The worker ends first: a drawing still running stops at its next poll.
+TWendrix::~TWendrix() { Worker.reset(); }
 
 void TWendrix::CreateComponents(QWidget* client) {
   ConvexHullBox = new TPaintBox(client, 7, 8, 400, 400);
@@ -241,9 +244,10 @@ void TWendrix::CreateMenus() {
   // The exports need a drawn figure; the flag changes in many places, so the entries
   // follow it whenever the menu opens.
   connect(file, &QMenu::aboutToShow, this, [this] {
-    ExportaImagenes1->setEnabled(Glob::DrawnFlag);
-    ExportaMalla1->setEnabled(Glob::DrawnFlag);
-    ExportaAnimacion1->setEnabled(Glob::DrawnFlag);
+    const bool drawn = !DrawingRuns() && Glob::DrawnFlag;
+    ExportaImagenes1->setEnabled(drawn);
+    ExportaMalla1->setEnabled(drawn);
+    ExportaAnimacion1->setEnabled(drawn);
   });
   file->addSeparator();
   Terminar1 = file->addAction(tr("Exit"), this, Command([this] { Terminar(); }));
@@ -286,6 +290,20 @@ void TWendrix::CreateMenus() {
   StatusLine->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   statusBar()->addWidget(StatusLine, 1);
   statusBar()->setSizeGripEnabled(false);
+  // A busy bar: how much of a drawing is left cannot be told in advance.
+  Progress = new QProgressBar(this);
+  Progress->setObjectName("Progress");
+  Progress->setRange(0, 0);
+  Progress->setMaximumSize(120, 14);
+  Progress->hide();
+  statusBar()->addPermanentWidget(Progress);
+  ProgressTimer = new QTimer(this);
+  ProgressTimer->setSingleShot(true);
+  connect(ProgressTimer, &QTimer::timeout, this, [this] {
+    if (!DrawingRuns()) return;
+    Progress->show();
+    StatusLine->setText(tr("Drawing... (Esc cancels)"));
+  });
 }
 
 void TWendrix::AlCrear() {
@@ -306,8 +324,9 @@ void TWendrix::showEvent(QShowEvent* event) {
 }
 
 void TWendrix::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape && PlayBar) {
+  if (event->key() == Qt::Key_Escape && (PlayBar || DrawingRuns())) {
     Detener();
+    CancelDrawing();
     return;
   }
   // Enter presses the button that has the focus, anywhere else the default button.
@@ -349,6 +368,7 @@ void TWendrix::Terminar() { close(); }
 
 void TWendrix::closeEvent(QCloseEvent* event) {
   if (!MayDiscard()) return event->ignore();
+  StopDrawing();
   QSettings().setValue("WindowGeometry", saveGeometry());
   FormAbout1->close();
   QMainWindow::closeEvent(event);

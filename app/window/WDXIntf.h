@@ -10,12 +10,16 @@
 #include <QMainWindow>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <tuple>
 
 #include "app/Drawing.h"
 #include "app/core/CurveInput.h"
+#include "app/core/DrawingWorker.h"
+#include "app/core/KeptFigure.h"
 #include "app/window/AnimationDialog.h"
+#include "app/window/WaitCursor.h"
 #include "formula/Vector3.h"
 #include "render/Pictures.h"
 #include "views/MueveFigura.h"
@@ -27,12 +31,24 @@ class QLineEdit;
 class QMenu;
 class QPainter;
 class QPlainTextEdit;
+class QProgressBar;
 class QPushButton;
 class QTimer;
 class QToolButton;
 class TCursorBar;
 class TFormAbout1;
 class TPaintBox;
+
+// A drawing on the worker: what it was asked for and, once it ended, what it made.
+struct TDrawingJob {
+  std::optional<Framing::TViewState> View;  // the view kept from the figure on the screen
+  std::tuple<std::string, std::string, std::string, long double, long double> Curve;
+  long double P = 0, Q = 0;
+  std::function<void()> Then;  // run once the new pictures are shown
+  bool UserCancelled = false;  // Esc, rather than a newer p or q
+  Drawing::TStageTimes Times;  // written by the worker
+  QString Summary;             // the status line, written by the worker
+};
 
 // The form's own state besides the shared state of the program.
 struct TFormState {
@@ -71,6 +87,7 @@ class TWendrix : public QMainWindow {
   QAction *RestauraVista1, *LeerDibujos1;
   QMenu *Recientes1, *Ejemplos1;
   QLabel* StatusLine;  // the line in the status bar: the last drawing, or the pair under the pointer
+  QProgressBar* Progress;  // beside it while a drawing takes longer than ProgressDelayMs
   TFormAbout1* FormAbout1;
 
   // Asked before Open, Exit or a dropped file discard changes not saved: answers
@@ -88,6 +105,19 @@ class TWendrix : public QMainWindow {
   std::function<std::optional<TAnimationChoice>()> ChooseAnimation;
 
   const TFormState& State() const { return Form; }
+
+  // Drawings run on a worker thread while the window goes on answering: the busy
+  // cursor at once, the progress bar past ProgressDelayMs, Esc or a new Draw It cancel.
+  // While one runs the window touches no state of the drawing: the mouse over the
+  // pictures, Stereo and the file commands that need the figure do nothing; moves of
+  // the scroll bars and edits of the range fields are taken over when it ends.
+  static constexpr int ProgressDelayMs = 300;
+  bool DrawingRuns() const { return Worker->Busy(); }
+  // Esc: the drawing stops at its next poll; the figure on the screen stays in force.
+  void CancelDrawing();
+  // Each command waits for the drawing it starts before it returns: for scripted
+  // runs (the window's tests) that act step by step and look at each result.
+  bool DrawAndWait = false;
 
   // The pictures of the last drawing, at the sizes of the three boxes in device pixels;
   // every drawing, drag and repaint of the window uses these.
@@ -170,8 +200,25 @@ class TWendrix : public QMainWindow {
   // The tooltip of MaxwellBox, which lets mouse events through: true when `event` was it.
   bool ExplainTransparentBox(QEvent* event);
   QDialog* MakeReadingPictures();
-  // The pictures of a drawing to the screen, and its line in the status bar.
-  void ShowNewPictures(const Drawing::TStageTimes& times);
+  // The pictures of a drawing to the screen, and its line `summary` in the status bar.
+  void ShowNewPictures(const QString& summary);
+  // The pictures' sides for the boxes as they are now, in device pixels.
+  int HullPixels() const;
+  int SmallPixels() const;
+  // Puts the figure aside and starts the drawing of the accepted input on the worker,
+  // in `view` when set; `then` runs after its pictures are shown.
+  void StartDrawing(const std::optional<Framing::TViewState>& view, std::function<void()> then);
+  // The worker's outcome on the screen: new pictures, the figure put back after a
+  // cancel, or the error's message box; with `resume`, then what waited for it.
+  void DrawingEnded(bool resume);
+  // Cancels a running drawing and waits for it: a newer command replaces it.
+  void StopDrawing();
+  // The figure put back after a cancelled drawing, with the panels and bars of its p and q.
+  void RestoreFigure(bool bars);
+  // A scroll bar moved during a drawing: its panel follows, the value waits.
+  void DeferScroll(TCursorBar* bar);
+  void ResumeAfterDrawing();
+  void StartPlay(TCursorBar* bar);
   // True when there are no unsaved changes or ConfirmDiscard (or the user) lets them go.
   bool MayDiscard();
   void ShowNewView();  // the main view and the normals after the view state changed
@@ -191,6 +238,19 @@ class TWendrix : public QMainWindow {
                       QFileDialog::Options options = {});
 
   TFormState Form;
+  std::unique_ptr<TDrawingWorker> Worker;
+  TDrawingJob Job;
+  TPictures Spare;          // the pictures the worker draws into, swapped in when it ends
+  TKeptFigure Kept;         // the figure on the screen while another is drawn
+  std::optional<TWaitCursor> BusyCursor;
+  QTimer* ProgressTimer = nullptr;
+  double LastDrawingMs = 0;  // of the last completed drawing
+  bool ShownInStereo = false;  // the main view shows the stereo wire-frame
+  QList<TCursorBar*> PendingBars;  // moved during the drawing, taken over after it
+  bool PendingScrolling = false;   // one of those moves was the user's
+  QList<QLineEdit*> PendingRanges;  // range fields edited during the drawing
+  bool PendingFit = false;          // the boxes were resized during the drawing
+  std::function<void()> NextAfterDrawing;  // `then` of the drawing Dibujala starts
   QString DrawingLine;      // the status line of the last drawing
   bool FigureShown = false;  // the pictures show a drawing of DrawnCurve, whose view may be kept
   bool KeepViewNext = false;  // the next drawing keeps the view (a move of p or q)

@@ -17,6 +17,7 @@
 #include "app/core/AppState.h"
 #include "app/core/DragGate.h"
 #include "app/window/CursorBar.h"
+#include "app/window/ErrorHandler.h"
 #include "app/window/StatusText.h"
 #include "app/window/PaintBox.h"
 #include "app/window/WaitCursor.h"
@@ -37,6 +38,7 @@ QImage Overlayable(const QImage& bitmap) { return bitmap.convertToFormat(QImage:
 }  // namespace
 
 void TWendrix::Dibujarla() {
+  StopDrawing();
   CurveInput::TInputFields fields = InputFields();
   const CurveInput::TReadResult read = CurveInput::LeeDatos(fields, Form.Ready);
   ShowInputFields(fields);  // the formulas come back trimmed
@@ -61,10 +63,9 @@ auto CurveKey() { return std::tuple(Glob::XFormula, Glob::YFormula, Glob::ZFormu
 }  // namespace
 
 void TWendrix::RunDrawing() {
-  const TWaitCursor wait;
+  // The button comes back with the new figure (or the one a cancel leaves).
   Button1->hide();
   Dibujala();
-  Button1->show();
 }
 
 void TWendrix::Dibujala() {
@@ -74,16 +75,49 @@ void TWendrix::Dibujala() {
   // A move of p or q keeps the rotation, zoom and shift on the screen; a new curve
   // (or t interval) is framed anew.
   const bool keep = std::exchange(KeepViewNext, false) && FigureShown && CurveKey() == DrawnCurve;
-  const Framing::TViewState view = Framing::CaptureView();
-  FigureShown = false;
+  StartDrawing(keep ? std::optional(Framing::CaptureView()) : std::nullopt, std::exchange(NextAfterDrawing, {}));
+}
+
+void TWendrix::StartDrawing(const std::optional<Framing::TViewState>& view, std::function<void()> then) {
   // The drawing is made at the size the boxes have now, even within a resize.
   ResizeTimer->stop();
-  FitPictures(false);
-  const Drawing::TStageTimes times = keep ? Drawing::DrawFigureInView(Pictures, view) : Drawing::DrawFigure(Pictures);
-  DrawnCurve = CurveKey();
-  DrawnP = Glob::PValue;
-  DrawnQ = Glob::QValue;
-  ShowNewPictures(times);
+  const int hull = HullPixels(), small = SmallPixels();
+  if (Spare.HullSize() != hull || Spare.SmallSize() != small) {
+    TPictures fresh;
+    std::string message;
+    // A size memory refuses is said in the status line; the drawing keeps the old size.
+    if (!CreatePictures(fresh, hull, small, message)) {
+      StatusLine->setText(QString::fromStdString(message));
+      if (!CreatePictures(fresh, Pictures.HullSize(), Pictures.SmallSize(), message)) throw WendrixError(message);
+    }
+    Spare = std::move(fresh);
+  }
+  Job = TDrawingJob();
+  Job.View = view;
+  Job.Curve = CurveKey();
+  Job.P = Glob::PValue;
+  Job.Q = Glob::QValue;
+  Job.Then = std::move(then);
+  // The marks over the pictures are projected through the view the worker now writes.
+  Form.MaxwellShown = Form.CrossShown = Form.SegmentShown = false;
+  for (QAction* action : {Guardar1, GuardarComo1, ExportaImagenes1, ExportaMalla1, ExportaAnimacion1})
+    action->setEnabled(false);
+  BusyCursor.emplace(Qt::BusyCursor);
+  Kept.Take();
+  Worker->Start(
+      [this] {
+        Job.Times = DrawForWindow(Spare, Job.View ? &*Job.View : nullptr);
+        Job.Summary = DrawingSummary(Job.Times);
+      },
+      [this] {
+        QMetaObject::invokeMethod(this, [this] { ErrorHandler::Guarded([this] { DrawingEnded(true); }); },
+                                  Qt::QueuedConnection);
+      });
+  ProgressTimer->start(ProgressDelayMs);
+  if (DrawAndWait) {
+    Worker->Wait();
+    DrawingEnded(true);
+  }
 }
 
 void TWendrix::RedrawForParameters() {
@@ -98,10 +132,16 @@ void TWendrix::RedrawForParameters() {
   KeepViewNext = false;  // a refused read leaves it unused
 }
 
+int TWendrix::HullPixels() const { return static_cast<int>(std::lround(ConvexHullBox->width() * devicePixelRatioF())); }
+
+int TWendrix::SmallPixels() const { return static_cast<int>(std::lround(MaxwellBox->width() * devicePixelRatioF())); }
+
 void TWendrix::FitPictures(bool render) {
-  const double ratio = devicePixelRatioF();
-  const int hull = static_cast<int>(std::lround(ConvexHullBox->width() * ratio));
-  const int small = static_cast<int>(std::lround(MaxwellBox->width() * ratio));
+  if (DrawingRuns()) {
+    PendingFit = true;
+    return;
+  }
+  const int hull = HullPixels(), small = SmallPixels();
   if (hull == Pictures.HullSize() && small == Pictures.SmallSize()) return;
   TPictures fitted;
   std::string message;
@@ -118,13 +158,13 @@ void TWendrix::FitPictures(bool render) {
   for (TPaintBox* box : {ConvexHullBox, MaxwellBox, BitangBox}) box->update();
 }
 
-void TWendrix::ShowNewPictures(const Drawing::TStageTimes& times) {
+void TWendrix::ShowNewPictures(const QString& summary) {
   Form.MaxwellShown = false;
   Form.CrossShown = false;
   Form.SegmentShown = false;
   FigureShown = true;
   for (TPaintBox* box : {ConvexHullBox, MaxwellBox, BitangBox}) box->update();
-  DrawingLine = DrawingSummary(times);
+  DrawingLine = summary;
   StatusLine->setText(DrawingLine);
 }
 
@@ -145,6 +185,7 @@ bool TWendrix::AjustaParametros(TCursorBar* bar) {
 }
 
 void TWendrix::MueveCursores(TCursorBar* bar) {
+  if (DrawingRuns()) return DeferScroll(bar);
   const bool redraw = AjustaParametros(bar) && Form.Scrolling && Form.Ready;
   // Cleared before drawing, so that a drawing that fails leaves it cleared as well.
   Form.Scrolling = false;
@@ -160,6 +201,10 @@ void TWendrix::SetCursorPositions(const CurveInput::TCursorPositions& positions)
 }
 
 void TWendrix::CambiaLimParam(QLineEdit* field) {
+  if (DrawingRuns()) {
+    if (!PendingRanges.contains(field)) PendingRanges << field;
+    return;
+  }
   const CurveInput::TRangeField which = field == pMinEdit   ? CurveInput::TRangeField::PMin
                                         : field == pMaxEdit ? CurveInput::TRangeField::PMax
                                         : field == qMinEdit ? CurveInput::TRangeField::QMin
@@ -217,9 +262,12 @@ void TWendrix::BorraBitang(QPainter& painter) {
   painter.drawImage(0, 0, BitangBox->OnScreen(BitangPicture()));
 }
 
-void TWendrix::AlPisar(int x, int y) { DragGate::AlPisar(x, y); }
+void TWendrix::AlPisar(int x, int y) {
+  if (!DrawingRuns()) DragGate::AlPisar(x, y);
+}
 
 void TWendrix::AlMoverHull(int x, int y, const MueveFigura::TShiftState& keys) {
+  if (DrawingRuns()) return;
   // Once a drag has begun the view follows every move of the mouse.
   // The drag's 10 pixels are the screen's, whatever its density.
   if (!DragGate::AlMoverHull(Pictures, x, y, keys, true, ConvexHullBox->PictureScale())) return;
@@ -233,15 +281,15 @@ void TWendrix::ShowNewView() {
 }
 
 void TWendrix::AlRodarHull(int x, int y, int steps) {
-  if (DragGate::WheelZoom(Pictures, x, y, steps)) ShowNewView();
+  if (!DrawingRuns() && DragGate::WheelZoom(Pictures, x, y, steps)) ShowNewView();
 }
 
 void TWendrix::RestauraVista() {
-  if (DragGate::ResetView(Pictures)) ShowNewView();
+  if (!DrawingRuns() && DragGate::ResetView(Pictures)) ShowNewView();
 }
 
 void TWendrix::AlMoverBitang(int x, int y) {
-  if (!Glob::DrawnFlag) return;
+  if (DrawingRuns() || !Glob::DrawnFlag) return;
   if (Form.MaxwellShown) {
     Form.MaxwellShown = false;
     MaxwellBox->update();
@@ -279,6 +327,7 @@ void TWendrix::AlMoverBitang(int x, int y) {
 }
 
 void TWendrix::AlSalirBitang() {
+  if (DrawingRuns()) return;
   if (Form.SegmentShown) {
     Form.SegmentShown = false;
     ConvexHullBox->update();
@@ -287,7 +336,8 @@ void TWendrix::AlSalirBitang() {
 }
 
 void TWendrix::MuestraAlambre() {
-  const bool stereo = DragGate::MuestraAlambre(Pictures);
+  if (DrawingRuns()) return;
+  const bool stereo = ShownInStereo = DragGate::MuestraAlambre(Pictures);
   Button1->setText(stereo ? CadenasRecursos::MonoCaption : CadenasRecursos::StereoCaption);
   ConvexHullBox->update();
 }

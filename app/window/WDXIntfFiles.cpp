@@ -35,7 +35,7 @@ QString TWendrix::AskSaveName(const QString& caption, const QString& filter, QSt
 }
 
 void TWendrix::Guardar() {
-  if (!Glob::DrawnFlag || !Glob::DataChanged) return;
+  if (DrawingRuns() || !Glob::DrawnFlag || !Glob::DataChanged) return;
   if (Glob::CurveFileName.empty())
     GuardarComo();
   else
@@ -43,7 +43,7 @@ void TWendrix::Guardar() {
 }
 
 void TWendrix::GuardarComo() {
-  if (!Glob::DrawnFlag) return;
+  if (DrawingRuns() || !Glob::DrawnFlag) return;
   // The dialog does not ask before replacing a file: the name may still get ".wdx".
   const QString chosen = AskSaveName(QString(), CurveFilter, nullptr, QFileDialog::DontConfirmOverwrite);
   if (chosen.isEmpty()) return;
@@ -57,7 +57,7 @@ void TWendrix::GuardarComo() {
 }
 
 void TWendrix::ExportaImagenes() {
-  if (!Glob::DrawnFlag) return;
+  if (DrawingRuns() || !Glob::DrawnFlag) return;
   const QString chosen = AskSaveName("Export Pictures", "PNG pictures (*.png)");
   if (chosen.isEmpty()) return;
   std::string message;
@@ -66,7 +66,7 @@ void TWendrix::ExportaImagenes() {
 }
 
 void TWendrix::ExportaMalla() {
-  if (!Glob::DrawnFlag) return;
+  if (DrawingRuns() || !Glob::DrawnFlag) return;
   const QString obj = "Wavefront OBJ (*.obj)", stl = "Binary STL (*.stl)";
   QString filter = obj;
   QString chosen = AskSaveName("Export Hull Mesh", obj + ";;" + stl, &filter);
@@ -88,6 +88,7 @@ void TWendrix::Abrir() {
 
 void TWendrix::DelDisco(const QString& fileName) {
   Detener();
+  StopDrawing();
   CurveInput::TInputFields fields = InputFields();
   const CurveFile::TLoadResult load = CurveFile::DelDisco(fileName.toStdString(), fields, Form.Ready);
   // A file that cannot be read as a curve changes nothing at all.

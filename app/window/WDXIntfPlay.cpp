@@ -16,6 +16,7 @@
 #include "app/window/CursorBar.h"
 #include "app/window/ErrorHandler.h"
 #include "app/window/PaintBox.h"
+#include "app/window/StatusText.h"
 #include "app/window/WDXIntf.h"
 #include "app/window/WaitCursor.h"
 #include "geometry/SharedState.h"
@@ -65,13 +66,17 @@ void TWendrix::AlReproducir(TCursorBar* bar) {
   const bool again = PlayBar == bar;
   Detener();
   if (again) return;
+  StopDrawing();
   // Play starts from a figure on the screen, in the mono view; without one, the fields
-  // are read and drawn as a scroll bar move would.
-  if (!Glob::DrawnFlag) {
-    Form.Ready = false;
-    Dibujarla();
-  }
-  if (!Glob::DrawnFlag) return;
+  // are read and drawn as a scroll bar move would, and play starts once it is drawn.
+  if (Glob::DrawnFlag) return StartPlay(bar);
+  Form.Ready = false;
+  NextAfterDrawing = [this, bar] { StartPlay(bar); };
+  Dibujarla();
+  NextAfterDrawing = nullptr;  // a refused read draws nothing
+}
+
+void TWendrix::StartPlay(TCursorBar* bar) {
   if (Glob::StereoMode) MuestraAlambre();
   PlayBar = bar;
   PlayDirection = bar->value() >= bar->maximum() ? -1 : 1;
@@ -87,7 +92,7 @@ void TWendrix::Detener() {
 }
 
 void TWendrix::PasoDeJuego() {
-  if (!PlayBar) return;
+  if (!PlayBar || DrawingRuns()) return;
   const auto start = std::chrono::steady_clock::now();
   int position = PlayBar->value() + PlayDirection;
   if (position < PlayBar->minimum() || position > PlayBar->maximum()) {
@@ -97,20 +102,15 @@ void TWendrix::PasoDeJuego() {
   // The new position takes the value over (MueveCursores) without drawing; the drawing
   // here keeps the rotation, zoom and shift on the screen.
   PlayBar->setValue(position);
-  Drawing::TStageTimes times;
-  try {
-    times = Drawing::DrawFigureInView(Pictures, Framing::CaptureView());
-  } catch (...) {
-    Detener();
-    throw;
-  }
-  ShowNewPictures(times);
-  const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
-  PlayTimer->start(std::max(0, MinStepMs - static_cast<int>(spent.count())));
+  // The next step waits for this one's pictures; a failed drawing stops play.
+  StartDrawing(Framing::CaptureView(), [this, start] {
+    const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    if (PlayBar) PlayTimer->start(std::max(0, MinStepMs - static_cast<int>(spent.count())));
+  });
 }
 
 void TWendrix::ExportaAnimacion() {
-  if (!Glob::DrawnFlag) return;
+  if (DrawingRuns() || !Glob::DrawnFlag) return;
   Detener();
   const std::optional<TAnimationChoice> choice = ChooseAnimation ? ChooseAnimation() : AskAnimation(this, LastAnimation);
   if (!choice) return;
@@ -125,6 +125,7 @@ void TWendrix::ExportaAnimacion() {
   const std::vector<Sweep::TValue> values =
       Sweep::SweepValues(isP ? std::optional(range) : std::nullopt, isP ? std::nullopt : std::optional(range), p, q);
   const Framing::TViewState view = Framing::CaptureView();
+  // The frames are drawn here, in the modal progress dialog, not on the worker.
   const QImage first = Sweep::Frame(Pictures, choice->WithSquare);
   GifWriter::TGifAnimation gif(first.width(), first.height(), Sweep::FrameDelayCs);
   QProgressDialog progress("Drawing the frames of the animation...", "Cancel", 0, choice->Frames, this);
@@ -143,9 +144,9 @@ void TWendrix::ExportaAnimacion() {
     // Back to the figure that was on the screen.
     Glob::PValue = p;
     Glob::QValue = q;
-    times = Drawing::DrawFigureInView(Pictures, view);
+    times = DrawForWindow(Pictures, &view);
   }
-  ShowNewPictures(times);
+  ShowNewPictures(DrawingSummary(times));
   if (done < choice->Frames) {
     Informacion->setPlainText("Export Animation cancelled; nothing was written.");
     return;

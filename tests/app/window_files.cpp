@@ -148,6 +148,7 @@ TEST_F(Files, ASavedCurveLoadsBackWithItsOwnRangesAndParameters) {
   ResetSharedState();
   ASSERT_TRUE(GlobInitialize());
   Form = std::make_unique<TWendrix>();
+  Form->DrawAndWait = true;
   Form->show();
 
   Open(Path("wide.wdx"));

@@ -82,6 +82,8 @@ class WindowFixture : public ::testing::Test {
     Form = std::make_unique<TWendrix>(CommandLine());
     // No test waits for a question about unsaved changes; those that ask, say so.
     Form->ConfirmDiscard = [] { return true; };
+    // Each step's drawing ends before the test looks (window_worker.cpp draws behind).
+    Form->DrawAndWait = true;
     Form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
   }

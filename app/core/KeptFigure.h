@@ -1,0 +1,58 @@
+// The figure on the screen put aside while a drawing runs in its place, so that a
+// cancelled drawing leaves it in force again: the accepted input it was drawn from,
+// its samples and curve points, its view and box, and its analysis. Free of widgets.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "formula/Vector3.h"
+#include "geometry/Bitangents.h"
+#include "geometry/Sampling.h"
+#include "geometry/Tritangents.h"
+
+class TKeptFigure {
+ public:
+  // The accepted input in force is the one of the figure just drawn: call after every
+  // drawing that completed. Forget after one that failed (its tables are not the
+  // recorded input's any more).
+  void RecordInput();
+  void ForgetInput() { Input.reset(); }
+
+  // Before a drawing: moves the tables the drawing rebuilds out of the shared state
+  // and copies the samples, the view and the box.
+  void Take();
+
+  // After a cancelled drawing: puts back what Take put aside and, when an input was
+  // recorded, that input (formulas compiled again, p and q passed, the t constants and
+  // scales derived, DrawnFlag true). Answers whether it did the latter; without a
+  // recorded input DrawnFlag is false and the accepted input stays the last read.
+  bool Restore();
+
+ private:
+  struct TInput {
+    std::string X, Y, Z;
+    long double TMin = 0, TMax = 0, PMin = 0, PMax = 0, QMin = 0, QMax = 0, P = 0, Q = 0;
+  };
+  struct TView {
+    TVector3 AxisX, AxisY, AxisZ, Eye, BoxMin, BoxMax, BoxSize, FigureCentre, ScreenCentre;
+    long double Scale = 0, EyeDepth = 0, ShiftX = 0, ShiftY = 0, OffsetX = 0, OffsetY = 0;
+    long double FigureDiagonal = 0, ProbeRadius = 0, ArcStepMax = 0, FillSpacing = 0;
+    long double DepthScale = 0, DepthOffset = 0;
+  };
+  std::optional<TInput> Input;
+  TView View;
+  std::vector<TVector3> Samples;
+  PuntosCurva CurvePoints;
+  std::int16_t CurvePointHigh = -1;
+  long double ChordScale = 0;
+  BitangData BitangentList;
+  std::int32_t BitangentCount = 0;
+  long double SquareScaleS = 0, SquareScaleT = 0;
+  bool ResolutionCut = false;
+  std::vector<Tritangents::Triple> TritangentTriples;
+  std::int32_t TritangentCount = 0;
+  std::vector<Tritangents::FlatFace> FlatFaces;
+  bool SearchCut = false;
+};
