@@ -27,7 +27,6 @@ bool GlobInitialize() {
     Palette::ShadePalette();  // built here rather than inside the first drawing
     FunPars::Initialize();
     Sampling::Initialize();
-    Bitangents::Initialize();
   } catch (const std::bad_alloc&) {
     return false;
   }

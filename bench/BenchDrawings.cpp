@@ -9,7 +9,6 @@
 #include "bench/Benchmarks.h"
 #include "formula/FunPars.h"
 #include "geometry/Bitangents.h"
-#include "geometry/Random.h"
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
@@ -63,7 +62,6 @@ double EvalCurveNs() {
 
 void StartUp(TPictures& pictures) {
   if (!GlobInitialize() || !CreatePictures(pictures)) throw std::runtime_error("start-up failed");
-  Random::FixedSeed = 1;
 }
 
 }  // namespace

@@ -68,7 +68,7 @@ int Draw(const TDrawOptions& options) {
   long double p = 0, q = 0;
   std::string message;
   if (!GatherInput(options, fields, p, q, message)) return Fail(ExitRefused, message);
-  if (!ScriptedDraw::AcceptInput(fields, options.Seed, message) || !ScriptedDraw::PlaceParameters(p, q, message))
+  if (!ScriptedDraw::AcceptInput(fields, message) || !ScriptedDraw::PlaceParameters(p, q, message))
     return Fail(ExitRefused, message);
   TPictures pictures;
   if (!CreateOptionPictures(options, pictures, message)) return Fail(ExitRefused, message);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "formula/Vector3.h"
+#include "geometry/AnalysisFrame.h"
 
 struct BitangentRecord {
   std::uint8_t OnHull = 0;        // the plane of the pair supports the whole curve
@@ -30,9 +31,6 @@ inline long double SquareScaleS = 0, SquareScaleT = 0;
 // narrower than its finest step may be missing.
 inline bool ResolutionCut = false;
 
-// Fills the fixed probe tables (unit start-up).
-void Initialize();
-
 // Seeds, corrects, traces and classifies the bitangent branches into BitangentList,
 // then runs the tritangent search, in the figure's own units (AnalysisFrame), so the
 // result does not depend on the curve's size or place. Reseeds the pseudo-random
@@ -44,8 +42,9 @@ void AnalyzeBitangents();
 long double Margin(long double s, long double t);
 
 // Unit normal of the plane through the chord P(s)P(t) containing the tangent at s
-// (osculating plane when s and t nearly coincide). False when degenerate.
-bool PairPlaneNormal(BitangentRecord& r);
+// (osculating plane when s and t nearly coincide), the curve taken in `frame` (the
+// identity for world points). False when degenerate.
+bool PairPlaneNormal(const AnalysisFrame::TFrame& frame, BitangentRecord& r);
 
 // Sets r.OnHull when no curve point lies farther than SupportTolerance beyond the
 // plane of r on the one side, and turns r.PlaneNormal away from the curve then. A

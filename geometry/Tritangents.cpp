@@ -226,10 +226,10 @@ void CheckCandidate(int i, int l, int m, SearchState& state) {
   if (!SolveCandidate(CandidateOf(i, l, m), u, quality)) return;
   // Tangent at three points is not enough: a plane through the inside of the hull
   // bounds no flat triangle of it.
-  if (SupportsCurve(u, state.WidthBound) && AddFlatFace(u)) NoteFace(state, FlatFaces.back().Contacts);
+  if (SupportsCurve(u, state.WidthBound) && AddFlatFace(state.Frame, u)) NoteFace(state, FlatFaces.back().Contacts);
 }
 
-void FindTritangents() {
+void FindTritangents(const AnalysisFrame::TFrame& frame) {
   TritangentTriples.clear();
   FlatFaces.clear();
   TritangentCount = 0;
@@ -245,6 +245,7 @@ void FindTritangents() {
   // is met, until MaxLinkPairs pairs of links have been looked at or MaxSolved
   // candidates solved.
   SearchState state;
+  state.Frame = frame;
   state.WidthBound = CurveWidthBound();
   state.MiddleJets.resize(high + 1);
   state.SegmentFaces.resize(high + 1);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "formula/Vector3.h"
+#include "geometry/AnalysisFrame.h"
 
 namespace Tritangents {
 
@@ -33,12 +34,12 @@ inline constexpr long long MaxLinkPairs = 1LL << 28, MaxSolved = 1LL << 18;
 inline bool SearchCut = false;
 
 // Rebuilds FlatFaces, TritangentTriples and TritangentCount from the current curve
-// points and samples (SampleCurve must have run for the current t interval); the last
+// points and samples, the curve taken in `frame` (the identity for world points) (SampleCurve must have run for the current t interval); the last
 // step of the bitangent analysis. Each face appears once, with all its contacts, and
 // its triples are a fan over the convex polygon of its contact points, which covers
 // the face once. Fills the curve points' Neighbours lists on the way. With fewer than
 // three curve points, a planar curve, or no candidate converging, nothing is stored.
 // SearchCut tells whether the search stopped at MaxLinkPairs or MaxSolved.
-void FindTritangents();
+void FindTritangents(const AnalysisFrame::TFrame& frame);
 
 }  // namespace Tritangents

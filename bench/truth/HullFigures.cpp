@@ -9,7 +9,6 @@
 #include "app/Drawing.h"
 #include "formula/FunPars.h"
 #include "geometry/Bitangents.h"
-#include "geometry/Random.h"
 #include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
 #include "geometry/Vectors.h"
@@ -135,9 +134,8 @@ void CountPicture(const TPictures& pictures, int& orange, int& holes) {
 
 }  // namespace
 
-Figures MeasureDrawing(unsigned seed, int samples) {
+Figures MeasureDrawing(int samples) {
   Figures f;
-  Random::FixedSeed = seed;
   TPictures pictures;
   if (!CreatePictures(pictures)) {
     f.Error = "not enough memory for the pictures";

@@ -16,7 +16,6 @@
 #include "app/core/SafeFile.h"
 #include "formula/FunPars.h"
 #include "geometry/SharedState.h"
-#include "geometry/Random.h"
 #include "render/HullMesh.h"
 #include "tests/app/example_curves.h"
 #include "tests/support/QhullHull.h"
@@ -114,7 +113,6 @@ TEST_F(ClosedMeshes, EveryExample) {
 TEST_F(ClosedMeshes, CurveFamiliesAndRandomCurves) {
   for (const TCurve& c : Curves()) {
     TestCurves::UseCurve(c.X, c.Y, c.Z, 0, 2 * Glob::Pi, c.P);
-    Random::FixedSeed = 1;
     ASSERT_NO_THROW(Drawing::DrawFigure(TestPictures())) << c.Name;
     Expect(c.Name, Measure(HullMesh::BuildHullMesh()));
   }

@@ -14,7 +14,6 @@
 #include "app/core/DragGate.h"
 #include "formula/FunPars.h"
 #include "geometry/Bitangents.h"
-#include "geometry/Random.h"
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
@@ -59,7 +58,6 @@ TFigure Draw(const std::string& x, const std::string& y, const std::string& z, l
   EXPECT_EQ(FunPars::FormulaX.Native(), native);
   Glob::PValue = p;
   Glob::QValue = 0.5L;
-  Random::FixedSeed = 1;
   TFigure figure;
   try {
     Drawing::DrawFigure(TestPictures());
@@ -106,7 +104,6 @@ class NativeDrawing : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { ASSERT_TRUE(GlobInitialize()); }
   static void TearDownTestSuite() {
-    Random::FixedSeed.reset();
     GlobFinalize();
   }
 

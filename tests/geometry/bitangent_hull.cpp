@@ -17,6 +17,7 @@
 #include "tests/support/Triangles.h"
 
 using namespace Bitangents;
+using BitangentTests::Tracing;
 using BitangentTests::CurveAt;
 using BitangentTests::Pi;
 

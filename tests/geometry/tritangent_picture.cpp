@@ -8,7 +8,6 @@
 #include "formula/FunPars.h"
 #include "geometry/Bitangents.h"
 #include "geometry/Framing.h"
-#include "geometry/Random.h"
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
@@ -37,8 +36,6 @@ QRgb Shade(int k) {
 TEST(TritangentPicture, TheTriangleFacingTheEyeShowsItsShadeInsideItsProjection) {
   ASSERT_TRUE(CreatePictures(TestPictures()));
   Sampling::Initialize();
-  Bitangents::Initialize();
-  Random::FixedSeed = 7;
   // The eye is above the figure: q = 0 shows the upper plane touching at 0, 2 pi/3,
   // 4 pi/3, q = pi the one touching at pi/3, pi, 5 pi/3. Tall waves (a = 1) turn their
   // tangents fast next to the contacts.

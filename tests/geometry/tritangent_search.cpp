@@ -113,7 +113,7 @@ TEST(TritangentLinks, FewPointsGiveNothing) {
   for (const auto& moments : {std::initializer_list<long double>{}, {1, -1}}) {
     UseLines(moments, -1);
     CurvePoints[1].Neighbours = {2};
-    FindTritangents();
+    FindTritangents({});
     EXPECT_EQ(TritangentCount, 0);
     EXPECT_TRUE(TritangentTriples.empty());
     EXPECT_TRUE(FlatFaces.empty());
@@ -125,7 +125,7 @@ TEST(TritangentSearch, CurvesAroundACylinderGiveTheirTwoHorizontalPlanesOnce) {
   TestCurves::UseDefaultCurve();
   Sampling::Initialize();
   Sampling::SampleCurve();
-  FindTritangents();
+  FindTritangents({});
   ExpectTriples(HorizontalPlanes(0));
 
   // Low and tall waves, with a contact at the seam or all contacts inside; on the tall
@@ -135,7 +135,7 @@ TEST(TritangentSearch, CurvesAroundACylinderGiveTheirTwoHorizontalPlanesOnce) {
     for (const long double q : {0.0L, 0.4L, 0.9L}) {
       SCOPED_TRACE(testing::Message() << "a = " << a << ", q = " << q);
       Sample("cos(t)", "sin(t)", "p cos(3t+q)", a, q);
-      FindTritangents();
+      FindTritangents({});
       ExpectTriples(HorizontalPlanes(q));
     }
 }
@@ -143,7 +143,7 @@ TEST(TritangentSearch, CurvesAroundACylinderGiveTheirTwoHorizontalPlanesOnce) {
 TEST(TritangentSearch, TrefoilGivesBothOfItsPlanes) {
   // z = sin(3t) is 1 at pi/6 + 2 pi k/3 and -1 at pi/2 + 2 pi k/3.
   Sample("(2+cos(3t))cos(2t)", "(2+cos(3t))sin(2t)", "sin(3t)");
-  FindTritangents();
+  FindTritangents({});
   ExpectTriples({{Pi / 6, 5 * Pi / 6, 3 * Pi / 2}, {Pi / 2, 7 * Pi / 6, 11 * Pi / 6}});
 }
 
@@ -152,7 +152,7 @@ TEST(TritangentSearch, OnlyPlanesThatSupportTheCurveAreKept) {
   // five span a flat part of the hull. Planes tangent at three points that pass
   // through the inside of the hull are not kept.
   Sample("(2+cos(5t))cos(2t)", "(2+cos(5t))sin(2t)", "sin(5t)");
-  FindTritangents();
+  FindTritangents({});
   // Each pentagon is one face with its five contacts, covered by a fan of three triangles.
   ASSERT_EQ(FlatFaces.size(), 2u);
   for (const FlatFace& face : FlatFaces) EXPECT_EQ(face.Contacts.size(), 5u);
@@ -180,7 +180,7 @@ TEST(TritangentSearch, APlanarCurveHasNoTritangentPlanes) {
   // A circle in a tilted plane: rounding noise links nearly every triple of segments,
   // and every plane solved would be the circle's own.
   Sample("cos(t)", "sin(t)", "0.3 cos(t)+0.2 sin(t)");
-  FindTritangents();
+  FindTritangents({});
   EXPECT_EQ(TritangentCount, 0);
   const TVector3 a = CurveAt(1), b = CurveAt(2.5L), c = CurveAt(4);
   EXPECT_TRUE(InCurvePlane(a, b, c));
@@ -197,7 +197,7 @@ TEST(TritangentSearch, FacesOfManyContactsAreFoundWhole) {
   // (cos t, sin t, 0.5 cos 50t) touches z = 0.5 at t = 2 pi k / 50 and z = -0.5 half a
   // wave later: two faces of fifty contacts, each a fan of 48 triangles.
   Sample("cos(t)", "sin(t)", "0.5cos(50t)");
-  FindTritangents();
+  FindTritangents({});
   ASSERT_EQ(FlatFaces.size(), 2u);
   for (const FlatFace& face : FlatFaces) {
     ASSERT_EQ(face.Contacts.size(), 50u);

@@ -8,7 +8,6 @@
 
 #include "geometry/Bitangents.h"
 #include "geometry/Framing.h"
-#include "geometry/Random.h"
 #include "geometry/Sampling.h"
 #include "geometry/Tritangents.h"
 #include "render/HullPicture.h"
@@ -75,9 +74,7 @@ TEST_F(HullTritangentTest, TriplesOnALineAreSkipped) {
 
 TEST_F(HullTritangentTest, DefaultCurvePicture) {
   Sampling::Initialize();
-  Bitangents::Initialize();
   TestCurves::UseDefaultCurve();
-  Random::FixedSeed = 1;
   Framing::PrepareFigure();
   Bitangents::AnalyzeBitangents();
   ASSERT_GT(Bitangents::BitangentCount, 0);
