@@ -52,7 +52,7 @@ void FrameOfFigure(TVector3& centre, long double& unit) {
 
 }  // namespace
 
-Scope::Scope(TFrame& frame) : frame_(frame) {
+Scope::Scope(TFrame& frame, Bitangents::TAnalysis& analysis) : frame_(frame), analysis_(analysis) {
   TVector3 centre;
   long double unit;
   FrameOfFigure(centre, unit);
@@ -85,15 +85,15 @@ Scope::~Scope() {
   Sampling::ChordScale = world_.ChordScale;
   Glob::FigureDiagonal = world_.FigureDiagonal;
   Glob::FillSpacing = world_.FillSpacing;
-  const std::size_t count = std::min<std::size_t>(Bitangents::BitangentList.size(),
-                                                  static_cast<std::size_t>(std::max(Bitangents::BitangentCount, 0)) + 1);
+  const std::size_t count = std::min<std::size_t>(analysis_.BitangentList.size(),
+                                                  static_cast<std::size_t>(std::max(analysis_.BitangentCount, 0)) + 1);
   for (std::size_t k = 1; k < count; ++k) {
-    BitangentRecord& r = Bitangents::BitangentList[k];
+    BitangentRecord& r = analysis_.BitangentList[k];
     r.PointS = frame_.ToWorld(r.PointS);
     r.PointT = frame_.ToWorld(r.PointT);
   }
   // Offsets of the face planes: n . (Centre + Unit q) = n . Centre + Unit (n . q).
-  for (Tritangents::FlatFace& face : Tritangents::FlatFaces)
+  for (Tritangents::FlatFace& face : analysis_.FlatFaces)
     face.Offset = Dot(face.Normal, frame_.Centre) + frame_.Unit * face.Offset;
 }
 

@@ -8,6 +8,10 @@
 #include "formula/Vector3.h"
 #include "geometry/Sampling.h"
 
+namespace Bitangents {
+struct TAnalysis;
+}
+
 namespace AnalysisFrame {
 
 // A frame: world point = Centre + Unit * frame point. The default is the identity.
@@ -20,7 +24,7 @@ struct TFrame {
   TVector3 ToWorld(const TVector3& q) const { return q * Unit + Centre; }
 };
 
-// For the length of one analysis: sets `frame` and puts the curve points, the samples, ChordScale,
+// For the length of one analysis into `analysis`: sets `frame` and puts the curve points, the samples, ChordScale,
 // FigureDiagonal and FillSpacing into the frame of the figure (FigureCentre and
 // FigureDiagonal; for a box more than ten times the curve's estimated length across,
 // blown up by a pole of the formulas, the median curve point and that length); on leaving, also when the analysis throws, restores them and maps
@@ -29,7 +33,7 @@ struct TFrame {
 // figure of zero diagonal (a single point) is entered as is, and Analysable is false.
 class Scope {
  public:
-  explicit Scope(TFrame& frame);
+  Scope(TFrame& frame, Bitangents::TAnalysis& analysis);
   ~Scope();
   Scope(const Scope&) = delete;
   Scope& operator=(const Scope&) = delete;
@@ -43,6 +47,7 @@ class Scope {
     long double ChordScale = 0, FigureDiagonal = 0, FillSpacing = 0;
   };
   TFrame& frame_;
+  Bitangents::TAnalysis& analysis_;
   WorldCopy world_;
   bool analysable_ = false;
 };

@@ -17,13 +17,14 @@ long double Margin(long double s, long double t) {
   return a < b || std::isnan(a) ? a : b;
 }
 
-void AppendRecord(const BitangentRecord& r) {
+void AppendRecord(TTracing& w, const BitangentRecord& r) {
+  BitangData& list = w.Analysis->BitangentList;
+  std::int32_t& count = w.Analysis->BitangentCount;
   // The array grows by a fixed step of 100; the vector's own capacity doubling keeps
   // the cost of these steps linear overall.
-  if (static_cast<long long>(BitangentList.size()) - 1 <= BitangentCount)
-    BitangentList.resize(static_cast<std::size_t>(BitangentCount) + 100);
-  ++BitangentCount;
-  BitangentList[BitangentCount] = r;
+  if (static_cast<long long>(list.size()) - 1 <= count) list.resize(static_cast<std::size_t>(count) + 100);
+  ++count;
+  list[count] = r;
 }
 
 std::int32_t CellOf(const TTracing& w, long double u) { return FloorChecked((u - Glob::TMin) / w.CellStep); }
@@ -155,14 +156,13 @@ bool FindSeed(TTracing& w, int i, int j, BitangentRecord& r) {
   return found;
 }
 
-TTracing StartAnalysis(const AnalysisFrame::TFrame& frame) {
+TTracing StartAnalysis(TAnalysis& analysis, const AnalysisFrame::TFrame& frame) {
   using namespace Glob;
-  BitangentCount = 0;
-  Tritangents::TritangentCount = 0;
-  BitangentList.clear();
-  BitangentList.resize(1000);
-  SquareScaleS = SquareScaleT = 300 / (TMax - TMin);
+  analysis = TAnalysis{};
+  analysis.BitangentList.resize(1000);
+  analysis.SquareScaleS = analysis.SquareScaleT = 300 / (TMax - TMin);
   TTracing w;
+  w.Analysis = &analysis;
   w.Frame = frame;
   w.PairTolerance = FigureDiagonal * 1e-7L;
   w.SeedGridS[0] = w.SeedGridT[0] = TMin;
@@ -172,8 +172,8 @@ TTracing StartAnalysis(const AnalysisFrame::TFrame& frame) {
   }
   w.NewtonStepCap = 0.4L * TStep20;
   const long double fineness = std::floor(CurveWaves() / ResolutionWaves) + 1;
-  ResolutionCut = fineness > MaxFineness;
-  w.Fineness = ResolutionCut ? MaxFineness : static_cast<int>(fineness);
+  analysis.ResolutionCut = fineness > MaxFineness;
+  w.Fineness = analysis.ResolutionCut ? MaxFineness : static_cast<int>(fineness);
   w.CellCount = 160 * w.Fineness + 1;
   w.CellStep = TStep160 / w.Fineness;
   w.ProbeRadius = TSpan / (400 * w.Fineness);
@@ -182,15 +182,15 @@ TTracing StartAnalysis(const AnalysisFrame::TFrame& frame) {
   return w;
 }
 
-void AnalyzeBitangents() {
+void AnalyzeBitangents(TAnalysis& analysis) {
   // Runs in the figure's own units and maps the records back on leaving; a single
   // point has no bitangents.
   AnalysisFrame::TFrame frame;
-  const AnalysisFrame::Scope scope(frame);
-  TTracing w = StartAnalysis(frame);
+  const AnalysisFrame::Scope scope(frame, analysis);
+  TTracing w = StartAnalysis(analysis, frame);
   if (!scope.Analysable()) return;
   // The flat faces first: their edges seed the strips that begin there.
-  Tritangents::FindTritangents(w.Frame);
+  Tritangents::FindTritangents(w.Frame, analysis);
   BitangentRecord r;
   for (int i = 0; i < 20; ++i)
     for (int j = 0; j < 20; ++j)

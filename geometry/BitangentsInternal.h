@@ -48,6 +48,8 @@ struct ProbePointsTable {
 
 // The working state of one analysis, made by StartAnalysis and passed to every step.
 struct TTracing {
+  // The analysis being built.
+  TAnalysis* Analysis = nullptr;
   // The figure's own units (AnalysisFrame) that the curve is evaluated in.
   AnalysisFrame::TFrame Frame;
   int Fineness = 1;
@@ -89,12 +91,13 @@ inline constexpr int MaxCorrectorPasses = 100;
 // (normal curves need fewer than a hundred); FillBySpacing refuses it with RangeError.
 inline constexpr std::int32_t MaxFillRecords = 10000;
 
-// The first part of an analysis: empties BitangentList (length 1000) and sets the
-// square's scales from the current t interval; answers the working state in `frame`:
+// The first part of an analysis: empties `analysis` (a BitangentList of length 1000),
+// sets its square's scales from the current t interval and its ResolutionCut, and
+// answers the working state that builds it, in `frame`:
 // PairTolerance, the seed grids and NewtonStepCap from the t interval and figure,
 // Fineness, CellStep, ProbeRadius and ArcStepMax from the curve's samples, no cell
 // visited, no seeds or border ends, no probe points evaluated.
-TTracing StartAnalysis(const AnalysisFrame::TFrame& frame = {});
+TTracing StartAnalysis(TAnalysis& analysis, const AnalysisFrame::TFrame& frame = {});
 
 // The curve point at y in `frame`; counted in WorkCounters.
 inline TVector3 CurvePoint(const AnalysisFrame::TFrame& frame, long double y) {
@@ -104,8 +107,9 @@ inline TVector3 CurvePoint(const AnalysisFrame::TFrame& frame, long double y) {
   return frame.ToFrame(p);
 }
 
-// Appends r as record BitangentCount + 1, lengthening the array by 100 when it is full.
-void AppendRecord(const BitangentRecord& r);
+// Appends r to the analysis as record BitangentCount + 1, lengthening the array by 100
+// when it is full.
+void AppendRecord(TTracing& w, const BitangentRecord& r);
 
 // Cell index of a parameter, Floor((u - TMin) / CellStep); RangeError for NaN or huge.
 std::int32_t CellOf(const TTracing& w, long double u);
@@ -225,7 +229,7 @@ bool MarkPath(TTracing& w, int g0, int k0, int g1, int k1);
 // distance (more than MaxFillRecords records).
 inline constexpr long double MaxFillTurn = 0.1L;
 inline constexpr int MaxFillHalvings = 12;
-void FillByTurn(const TTracing& w, const BitangentRecord& prev, const BitangentRecord& cur, int depth = 0);
-void FillBySpacing(const TTracing& w, const BitangentRecord& prev, const BitangentRecord& cur);
+void FillByTurn(TTracing& w, const BitangentRecord& prev, const BitangentRecord& cur, int depth = 0);
+void FillBySpacing(TTracing& w, const BitangentRecord& prev, const BitangentRecord& cur);
 
 }  // namespace Bitangents

@@ -42,7 +42,7 @@ long double SineBetween(const TVector3& a, const TVector3& b) {
 // branch bends), with its curve points, plane normal and support flag. A pair that
 // does not correct within the segment's length is left out; the first one without a
 // plane normal ends the insertion.
-void InsertBetween(const TTracing& w, const BitangentRecord& prev, const BitangentRecord& cur, std::int32_t n) {
+void InsertBetween(TTracing& w, const BitangentRecord& prev, const BitangentRecord& cur, std::int32_t n) {
   if (n <= 1) return;
   const Pair from = PairOf(prev), step = (1.0L / n) * (PairOf(cur) - from);
   const long double reach = std::hypot(step.x, step.y) * n;
@@ -56,7 +56,7 @@ void InsertBetween(const TTracing& w, const BitangentRecord& prev, const Bitange
     z.StartsBranch = 0;
     if (!PairPlaneNormal(w.Frame, z)) return;
     SupportTest(z);
-    AppendRecord(z);
+    AppendRecord(w, z);
   }
 }
 
@@ -111,15 +111,15 @@ bool HullBoundary(const TTracing& w, BitangentRecord a, BitangentRecord b, Bitan
 
 // Appends the first two records of a branch, `start` marked as its start, each with
 // its support flag, and between them the record where the flag changes, if it does.
-void AppendBranchStart(const TTracing& w, BitangentRecord& start, BitangentRecord& second) {
+void AppendBranchStart(TTracing& w, BitangentRecord& start, BitangentRecord& second) {
   start.StartsBranch = 1;
   SupportTest(start);
-  AppendRecord(start);
+  AppendRecord(w, start);
   second.StartsBranch = 0;
   SupportTest(second);
   BitangentRecord boundary;
-  if (start.OnHull != second.OnHull && HullBoundary(w, start, second, boundary)) AppendRecord(boundary);
-  AppendRecord(second);
+  if (start.OnHull != second.OnHull && HullBoundary(w, start, second, boundary)) AppendRecord(w, boundary);
+  AppendRecord(w, second);
 }
 
 // A strip narrows to a point where its branch meets the diagonal s = t, and a step
@@ -141,7 +141,7 @@ bool DiagonalBetween(const TTracing& w, const BitangentRecord& prev, const Bitan
 // through the pair on it. Where the flag changes, the strip on the
 // hull is closed at the change (within a 2^-16 part of the step), so that it meets the
 // flat face or the strip that takes over there without a gap.
-void AppendTraced(const TTracing& w, const BitangentRecord& prev, BitangentRecord& cur) {
+void AppendTraced(TTracing& w, const BitangentRecord& prev, BitangentRecord& cur) {
   BitangentRecord diagonal;
   if (DiagonalBetween(w, prev, cur, diagonal)) {
     AppendTraced(w, prev, diagonal);
@@ -157,11 +157,11 @@ void AppendTraced(const TTracing& w, const BitangentRecord& prev, BitangentRecor
     // on the hull is filled by its turn, so that how many records it gets depends on the
     // strip and not on where the step happened to fall.
     if (prev.OnHull) FillByTurn(w, prev, boundary);
-    AppendRecord(boundary);
+    AppendRecord(w, boundary);
     if (cur.OnHull) FillByTurn(w, boundary, cur);
   }
   cur.StartsBranch = 0;
-  AppendRecord(cur);
+  AppendRecord(w, cur);
 }
 
 // After the branch stalled at st.Pc (the pair of `last`, in cell lastCell), coming
@@ -348,7 +348,7 @@ bool MarkPath(TTracing& w, int g0, int k0, int g1, int k1) {
   return collision;
 }
 
-void FillByTurn(const TTracing& w, const BitangentRecord& prev, const BitangentRecord& cur, int depth) {
+void FillByTurn(TTracing& w, const BitangentRecord& prev, const BitangentRecord& cur, int depth) {
   const TVector3 &a = prev.PlaneNormal, &b = cur.PlaneNormal;
   if (depth >= MaxFillHalvings || !(Dot(a, a) * Dot(b, b) > 1e-15L)) return;
   // The angle between the two planes, whichever way their normals point.
@@ -362,11 +362,11 @@ void FillByTurn(const TTracing& w, const BitangentRecord& prev, const BitangentR
   m.StartsBranch = 0;
   SupportTest(m);
   FillByTurn(w, prev, m, depth + 1);
-  AppendRecord(m);
+  AppendRecord(w, m);
   FillByTurn(w, m, cur, depth + 1);
 }
 
-void FillBySpacing(const TTracing& w, const BitangentRecord& prev, const BitangentRecord& cur) {
+void FillBySpacing(TTracing& w, const BitangentRecord& prev, const BitangentRecord& cur) {
   const long double d = std::fabs(cur.PointS.x - prev.PointS.x) + std::fabs(cur.PointS.y - prev.PointS.y) +
                         std::fabs(cur.PointT.x - prev.PointT.x) + std::fabs(cur.PointT.y - prev.PointT.y);
   const std::int32_t n = TruncChecked(d / Glob::FillSpacing + 1);
@@ -383,9 +383,9 @@ void TraceBranch(TTracing& w, BitangentRecord seed, int g, int k) {
     // No neighbouring solution: the seed stands as a polyline of one point.
     seed.StartsBranch = 1;
     SupportTest(seed);
-    AppendRecord(seed);
+    AppendRecord(w, seed);
     seed.StartsBranch = 0;
-    AppendRecord(seed);
+    AppendRecord(w, seed);
     return;
   }
   const Pair origin = PairOf(seed);

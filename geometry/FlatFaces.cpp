@@ -7,6 +7,7 @@
 #include "formula/Checks.h"
 #include "formula/FunPars.h"
 #include "geometry/AnalysisFrame.h"
+#include "geometry/Bitangents.h"
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/TritangentsInternal.h"
@@ -75,7 +76,7 @@ bool PlaneThrough(const AnalysisFrame::TFrame& frame, const Triple& u, const TVe
 
 // Area-ordered fan of the convex hull of the contact points in the plane: triples of
 // the hull's first vertex with each following pair.
-void AppendFan(const AnalysisFrame::TFrame& frame, const FlatFace& face) {
+void AppendFan(const AnalysisFrame::TFrame& frame, const FlatFace& face, std::vector<Triple>& triples) {
   const TVector3 axis = std::fabs(face.Normal.x) < 0.9L ? TVector3{1, 0, 0} : TVector3{0, 1, 0};
   const TVector3 e1 = Cross(face.Normal, axis), e2 = Cross(face.Normal, e1);
   struct Corner {
@@ -104,13 +105,13 @@ void AppendFan(const AnalysisFrame::TFrame& frame, const FlatFace& face) {
   for (std::size_t k = 1; k + 1 < hull.size(); ++k) {
     Triple t{hull[0].u, hull[k].u, hull[k + 1].u};
     NormalizeTriple(t);
-    TritangentTriples.push_back(t);
+    triples.push_back(t);
   }
 }
 
 }  // namespace
 
-bool AddFlatFace(const AnalysisFrame::TFrame& frame, const Triple& found) {
+bool AddFlatFace(const AnalysisFrame::TFrame& frame, Bitangents::TAnalysis& analysis, const Triple& found) {
   const TVector3 inside = Inside();
   Triple u = found;
   TVector3 n;
@@ -122,7 +123,7 @@ bool AddFlatFace(const AnalysisFrame::TFrame& frame, const Triple& found) {
     for (long double& c : u) c = RefineContact(frame, c, n);
   }
   if (!PlaneThrough(frame, u, inside, n, offset)) return false;
-  for (const FlatFace& face : FlatFaces)
+  for (const FlatFace& face : analysis.FlatFaces)
     if (Dot(face.Normal, n) > 1 - FaceAngleTolerance && std::fabs(face.Offset - offset) < ContactTolerance)
       return false;
 
@@ -141,8 +142,8 @@ bool AddFlatFace(const AnalysisFrame::TFrame& frame, const Triple& found) {
   }
   if (face.Contacts.size() < 3) return false;
   std::sort(face.Contacts.begin(), face.Contacts.end());
-  FlatFaces.push_back(face);
-  AppendFan(frame, face);
+  analysis.FlatFaces.push_back(face);
+  AppendFan(frame, face, analysis.TritangentTriples);
   return true;
 }
 

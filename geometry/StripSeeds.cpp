@@ -69,7 +69,7 @@ std::vector<long double> PolygonOrder(const TTracing& w, const Tritangents::Flat
 }  // namespace
 
 void SeedStripEnds(TTracing& w) {
-  for (const Tritangents::FlatFace& face : Tritangents::FlatFaces) {
+  for (const Tritangents::FlatFace& face : w.Analysis->FlatFaces) {
     if (face.Contacts.size() < 3) continue;
     const std::vector<long double> order = PolygonOrder(w, face);
     // Both halves of the square: each edge is the pair (a, b) and its mirror (b, a).

@@ -72,8 +72,8 @@ py::object Draw(std::string x, std::string y, std::string z, std::string tmin, s
   HullMeasures::TMeasures measures;
   try {
     times = Drawing::DrawFigure(pictures);
-    mesh = HullMesh::BuildHullMesh();
-    measures = HullMeasures::Measure(mesh);
+    mesh = HullMesh::BuildHullMesh(Drawing::LastAnalysis);
+    measures = HullMeasures::Measure(mesh, Drawing::LastAnalysis);
   } catch (const std::bad_alloc&) {
     throw;
   } catch (const std::exception& error) {

@@ -74,8 +74,8 @@ TFigure Draw(const std::string& x, const std::string& y, const std::string& z, l
     points.Add(m.Tangent);
     for (const std::int16_t n : m.Neighbours) points.Add(n);
   }
-  for (int k = 1; k <= Bitangents::BitangentCount; ++k) {
-    const BitangentRecord& r = Bitangents::BitangentList.at(k);
+  for (int k = 1; k <= Drawing::LastAnalysis.BitangentCount; ++k) {
+    const BitangentRecord& r = Drawing::LastAnalysis.BitangentList.at(k);
     records.Add(r.OnHull * 2 + r.StartsBranch);
     records.Add(r.ParamS);
     records.Add(r.ParamT);
@@ -83,7 +83,7 @@ TFigure Draw(const std::string& x, const std::string& y, const std::string& z, l
     records.Add(r.PointT);
     records.Add(r.PlaneNormal);
   }
-  for (const Tritangents::Triple& u : Tritangents::TritangentTriples)
+  for (const Tritangents::Triple& u : Drawing::LastAnalysis.TritangentTriples)
     for (const long double v : u) triples.Add(v);
   figure.Points = points.Bytes();
   figure.Records = records.Bytes();

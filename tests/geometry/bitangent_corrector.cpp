@@ -8,6 +8,7 @@
 #include "tests/geometry/bitangent_helpers.h"
 
 using namespace Bitangents;
+using BitangentTests::Analysis;
 using BitangentTests::Tracing;
 using BitangentTests::CurveAt;
 using BitangentTests::Pi;

@@ -13,7 +13,8 @@
 
 namespace BitangentTests {
 
-// The analysis' working state of the curve prepared last.
+// The analysis of the curve prepared last, and the working state that builds it.
+inline Bitangents::TAnalysis Analysis;
 inline Bitangents::TTracing Tracing;
 
 inline constexpr long double Pi = Glob::Pi;
@@ -23,7 +24,7 @@ inline void PrepareCurve(const std::string& x, const std::string& y, const std::
   TestCurves::UseCurve(x, y, z, tmin, tmax, p, q);
   Sampling::Initialize();
   Framing::PrepareFigure();
-  Tracing = Bitangents::StartAnalysis();
+  Tracing = Bitangents::StartAnalysis(Analysis);
 }
 
 inline void PrepareDefaultCurve() {

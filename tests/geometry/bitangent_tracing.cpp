@@ -12,6 +12,7 @@
 #include "tests/geometry/bitangent_helpers.h"
 
 using namespace Bitangents;
+using BitangentTests::Analysis;
 using BitangentTests::Tracing;
 using BitangentTests::CurveAt;
 using BitangentTests::Pi;
@@ -118,26 +119,26 @@ TEST(MarkPath, RefusesCellsOutsideTheGrid) {
 
 TEST(BitangentList, GrowsByOneHundredWithoutLosingRecords) {
   BitangentTests::PrepareDefaultCurve();
-  ASSERT_EQ(BitangentList.size(), 1000u);
-  ASSERT_EQ(BitangentCount, 0);
+  ASSERT_EQ(Analysis.BitangentList.size(), 1000u);
+  ASSERT_EQ(Analysis.BitangentCount, 0);
   for (int k = 1; k <= 1000; ++k) {
     BitangentRecord r;
     r.ParamS = k;
-    AppendRecord(r);
+    AppendRecord(Tracing, r);
     if (k == 999) {
-      EXPECT_EQ(BitangentList.size(), 1000u);
+      EXPECT_EQ(Analysis.BitangentList.size(), 1000u);
     }
   }
   // Record 1000 found the array full at 999 records: its length became 999 + 100.
-  EXPECT_EQ(BitangentList.size(), 1099u);
-  EXPECT_EQ(BitangentCount, 1000);
+  EXPECT_EQ(Analysis.BitangentList.size(), 1099u);
+  EXPECT_EQ(Analysis.BitangentCount, 1000);
   for (int k = 1; k <= 1000; ++k) {
-    ASSERT_EQ(BitangentList[k].ParamS, k);
+    ASSERT_EQ(Analysis.BitangentList[k].ParamS, k);
   }
-  for (int k = 1001; k <= 1098; ++k) AppendRecord(BitangentRecord{});
-  EXPECT_EQ(BitangentList.size(), 1099u);
-  AppendRecord(BitangentRecord{});
-  EXPECT_EQ(BitangentList.size(), 1198u);
+  for (int k = 1001; k <= 1098; ++k) AppendRecord(Tracing, BitangentRecord{});
+  EXPECT_EQ(Analysis.BitangentList.size(), 1099u);
+  AppendRecord(Tracing, BitangentRecord{});
+  EXPECT_EQ(Analysis.BitangentList.size(), 1198u);
 }
 
 TEST(CircleStep, ContinuesOnTheCircleThroughTheLastThreePoints) {
@@ -200,19 +201,19 @@ TEST(FillByTurn, HalvesUntilNeighbouringPlanesTurnLittle) {
   prev.PlaneNormal = {1, 0, 0};
   cur.PlaneNormal = {0, 1, 0};
   FillByTurn(Tracing, prev, cur);
-  ASSERT_GE(BitangentCount, MaxFillHalvings - 1);
+  ASSERT_GE(Analysis.BitangentCount, MaxFillHalvings - 1);
   const long double finest = 1.0L / (1 << MaxFillHalvings);
   long double before = 0;
   const BitangentRecord* last = &prev;
-  for (int k = 1; k <= BitangentCount + 1; ++k) {
-    const BitangentRecord& z = k <= BitangentCount ? BitangentList[k] : cur;
+  for (int k = 1; k <= Analysis.BitangentCount + 1; ++k) {
+    const BitangentRecord& z = k <= Analysis.BitangentCount ? Analysis.BitangentList[k] : cur;
     // Where the pair lies along the segment, as a share of it: growing along the list.
     const long double at = ((z.ParamS - 1) * 0.1L + (z.ParamT - 2) * 0.2L) / 0.05L;
     EXPECT_GT(at, before) << k;
     const TVector3 &a = last->PlaneNormal, &b = z.PlaneNormal;
     const long double turn = std::atan2(Length(Cross(a, b)), std::fabs(Dot(a, b)));
     EXPECT_TRUE(turn <= MaxFillTurn || at - before < 1.5L * finest) << k;
-    if (k <= BitangentCount) {
+    if (k <= Analysis.BitangentCount) {
       EXPECT_EQ(z.StartsBranch, 0);
       EXPECT_LT(std::fabs(BitangentResidual(Tracing, {z.ParamS, z.ParamT}).F), Tracing.PairTolerance);
       EXPECT_EQ(z.PointS, CurveAt(z.ParamS));
@@ -222,11 +223,11 @@ TEST(FillByTurn, HalvesUntilNeighbouringPlanesTurnLittle) {
     last = &z;
   }
   // Parallel, opposite and degenerate normals insert nothing.
-  const std::int32_t count = BitangentCount;
+  const std::int32_t count = Analysis.BitangentCount;
   for (const TVector3 n : {TVector3{2, 0, 0}, TVector3{-1, 0, 0}, TVector3{1e-9L, 0, 0}}) {
     cur.PlaneNormal = n;
     FillByTurn(Tracing, prev, cur);
-    EXPECT_EQ(BitangentCount, count);
+    EXPECT_EQ(Analysis.BitangentCount, count);
   }
 }
 
@@ -240,16 +241,16 @@ TEST(FillBySpacing, InsertsOneRecordPerSpacingOfScreenPlaneDistance) {
   cur.PointS = {spacing, -0.5L * spacing, 50 * spacing};
   cur.PointT = {0, spacing, -50 * spacing};
   FillBySpacing(Tracing, prev, cur);
-  ASSERT_EQ(BitangentCount, 2);
+  ASSERT_EQ(Analysis.BitangentCount, 2);
   // At a third and two thirds of the way, moved across the segment onto the branch.
   for (int k = 1; k <= 2; ++k) {
-    const BitangentRecord& z = BitangentList[k];
+    const BitangentRecord& z = Analysis.BitangentList[k];
     EXPECT_NEAR((z.ParamS - 1) * 0.1L + (z.ParamT - 2) * 0.2L, 0.05L * k / 3, 1e-12L);
   }
   cur.PointS = {0.9L * spacing, 0, 0};
   cur.PointT = {0, 0, 0};
   FillBySpacing(Tracing, prev, cur);
-  EXPECT_EQ(BitangentCount, 2);
+  EXPECT_EQ(Analysis.BitangentCount, 2);
 }
 
 TEST(FillBySpacing, RefusesAbsurdDistancesBeforeInsertingAnything) {
@@ -261,8 +262,8 @@ TEST(FillBySpacing, RefusesAbsurdDistancesBeforeInsertingAnything) {
   EXPECT_THROW(FillBySpacing(Tracing, prev, cur), RangeError);
   cur.PointS.x = 1e4000L;
   EXPECT_THROW(FillBySpacing(Tracing, prev, cur), RangeError);
-  EXPECT_EQ(BitangentCount, 0);
-  EXPECT_EQ(BitangentList.size(), 1000u);
+  EXPECT_EQ(Analysis.BitangentCount, 0);
+  EXPECT_EQ(Analysis.BitangentList.size(), 1000u);
   ClearFloatFlags();
 }
 
@@ -272,13 +273,13 @@ TEST(TraceBranch, ASeedWithoutNeighboursStandsAsAPolylineOfOnePoint) {
   std::array<BitangentRecord, 3> dirs;
   ASSERT_EQ(StartDirections(Tracing, seed, dirs), 0) << "the pair is not meant to be near a bitangent pair";
   TraceBranch(Tracing, seed, CellOf(Tracing, 1), CellOf(Tracing, 3.5L));
-  ASSERT_EQ(BitangentCount, 2);
-  EXPECT_EQ(BitangentList[1].StartsBranch, 1);
-  EXPECT_EQ(BitangentList[2].StartsBranch, 0);
-  EXPECT_EQ(BitangentList[1].ParamS, 1);
-  EXPECT_EQ(BitangentList[2].ParamT, 3.5L);
-  EXPECT_EQ(BitangentList[1].OnHull, BitangentList[2].OnHull);
-  EXPECT_EQ(BitangentList[1].PlaneNormal, BitangentList[2].PlaneNormal);
+  ASSERT_EQ(Analysis.BitangentCount, 2);
+  EXPECT_EQ(Analysis.BitangentList[1].StartsBranch, 1);
+  EXPECT_EQ(Analysis.BitangentList[2].StartsBranch, 0);
+  EXPECT_EQ(Analysis.BitangentList[1].ParamS, 1);
+  EXPECT_EQ(Analysis.BitangentList[2].ParamT, 3.5L);
+  EXPECT_EQ(Analysis.BitangentList[1].OnHull, Analysis.BitangentList[2].OnHull);
+  EXPECT_EQ(Analysis.BitangentList[1].PlaneNormal, Analysis.BitangentList[2].PlaneNormal);
 }
 
 TEST(TraceBranch, FollowsTheBranchBothWaysFromTheSeed) {
@@ -298,18 +299,18 @@ TEST(TraceBranch, FollowsTheBranchBothWaysFromTheSeed) {
 
   const int g = CellOf(Tracing, seed.ParamS), k = CellOf(Tracing, seed.ParamT);
   TraceBranch(Tracing, seed, g, k);
-  const int traced = BitangentCount;
+  const int traced = Analysis.BitangentCount;
   ASSERT_GT(traced, 20);
   std::vector<int> starts;
   for (int i = 1; i <= traced; ++i) {
-    const BitangentRecord& r = BitangentList[i];
+    const BitangentRecord& r = Analysis.BitangentList[i];
     if (r.StartsBranch) starts.push_back(i);
     EXPECT_NEAR(Length(r.PlaneNormal), 1, 1e-12L) << i;
     EXPECT_GE(Margin(r.ParamS, r.ParamT), 0) << i;
     // Consecutive records of a polyline are at most two arc steps apart (the point of
     // the first step is not stored).
     if (!r.StartsBranch) {
-      EXPECT_LT(Distance({r.ParamS, r.ParamT}, {BitangentList[i - 1].ParamS, BitangentList[i - 1].ParamT}),
+      EXPECT_LT(Distance({r.ParamS, r.ParamT}, {Analysis.BitangentList[i - 1].ParamS, Analysis.BitangentList[i - 1].ParamT}),
                 2 * Tracing.ArcStepMax)
           << i;
     }
@@ -318,28 +319,28 @@ TEST(TraceBranch, FollowsTheBranchBothWaysFromTheSeed) {
   ASSERT_EQ(starts.size(), 2u);
   EXPECT_EQ(starts[0], 1);
   for (const int i : starts) {
-    EXPECT_EQ(BitangentList[i].ParamS, seed.ParamS);
-    EXPECT_EQ(BitangentList[i].ParamT, seed.ParamT);
+    EXPECT_EQ(Analysis.BitangentList[i].ParamS, seed.ParamS);
+    EXPECT_EQ(Analysis.BitangentList[i].ParamT, seed.ParamT);
   }
   // Tracing from the same seed again soon meets the cells just marked.
   TraceBranch(Tracing, seed, g, k);
-  EXPECT_LT(BitangentCount - traced, traced / 4);
+  EXPECT_LT(Analysis.BitangentCount - traced, traced / 4);
 }
 
 TEST(AnalyzeBitangents, IsRepeatable) {
   BitangentTests::PrepareDefaultCurve();
-  AnalyzeBitangents();
-  const BitangData first(BitangentList.begin(), BitangentList.begin() + BitangentCount + 1);
-  ASSERT_GT(BitangentCount, 100);
-  EXPECT_EQ(BitangentList[1].StartsBranch, 1);
-  AnalyzeBitangents();
-  ASSERT_EQ(BitangentCount + 1, static_cast<int>(first.size()));
-  for (int i = 1; i <= BitangentCount; ++i) {
-    ASSERT_EQ(BitangentList[i].ParamS, first[i].ParamS) << i;
-    ASSERT_EQ(BitangentList[i].ParamT, first[i].ParamT) << i;
-    ASSERT_EQ(BitangentList[i].OnHull, first[i].OnHull) << i;
+  AnalyzeBitangents(Analysis);
+  const BitangData first(Analysis.BitangentList.begin(), Analysis.BitangentList.begin() + Analysis.BitangentCount + 1);
+  ASSERT_GT(Analysis.BitangentCount, 100);
+  EXPECT_EQ(Analysis.BitangentList[1].StartsBranch, 1);
+  AnalyzeBitangents(Analysis);
+  ASSERT_EQ(Analysis.BitangentCount + 1, static_cast<int>(first.size()));
+  for (int i = 1; i <= Analysis.BitangentCount; ++i) {
+    ASSERT_EQ(Analysis.BitangentList[i].ParamS, first[i].ParamS) << i;
+    ASSERT_EQ(Analysis.BitangentList[i].ParamT, first[i].ParamT) << i;
+    ASSERT_EQ(Analysis.BitangentList[i].OnHull, first[i].OnHull) << i;
   }
   // Moving the interval moves the scales of the square.
-  EXPECT_NEAR(SquareScaleS, 300 / (2 * Pi), 1e-15L);
-  EXPECT_EQ(SquareScaleS, SquareScaleT);
+  EXPECT_NEAR(Analysis.SquareScaleS, 300 / (2 * Pi), 1e-15L);
+  EXPECT_EQ(Analysis.SquareScaleS, Analysis.SquareScaleT);
 }
