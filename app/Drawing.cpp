@@ -8,7 +8,6 @@
 #include "geometry/Bitangents.h"
 #include "geometry/Framing.h"
 #include "geometry/SharedState.h"
-#include "geometry/Tritangents.h"
 #include "geometry/WorkCounters.h"
 #include "render/HullPicture.h"
 #include "render/SmallPictures.h"
@@ -31,9 +30,9 @@ void Timed(double& ms, Stage stage) {
 // The render stages: the square, the normals and the shaded hull, from the analysis in
 // force into `pictures`.
 void PaintPictures(TPictures& pictures, TStageTimes& times) {
-  Timed(times.Square, [&pictures] { SmallPictures::PaintBitangSquare(pictures); });
-  Timed(times.Normals, [&pictures] { SmallPictures::PaintMaxwell(pictures); });
-  Timed(times.Hull, [&pictures] { HullPicture::RenderHull(pictures); });
+  Timed(times.Square, [&pictures] { SmallPictures::PaintBitangSquare(pictures, LastAnalysis); });
+  Timed(times.Normals, [&pictures] { SmallPictures::PaintMaxwell(pictures, LastAnalysis); });
+  Timed(times.Hull, [&pictures] { HullPicture::RenderHull(pictures, LastAnalysis); });
 }
 
 template <class FramingStage>
@@ -42,7 +41,7 @@ TStageTimes RunStagesFramedBy(TPictures& pictures, FramingStage framing) {
   ClearFloatFlags();
   const auto start = std::chrono::steady_clock::now();
   Timed(times.Sample, framing);
-  Timed(times.Analyze, Bitangents::AnalyzeBitangents);
+  Timed(times.Analyze, [] { Bitangents::AnalyzeBitangents(LastAnalysis); });
   PaintPictures(pictures, times);
   times.Total = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   return times;
@@ -72,8 +71,8 @@ TStageTimes DrawFigureInView(TPictures& pictures, const Framing::TViewState& vie
 
 std::vector<std::string> DrawingNotices() {
   std::vector<std::string> notices;
-  if (Tritangents::SearchCut) notices.emplace_back("The tritangent search stopped at its limit of work: flat faces may be missing.");
-  if (Bitangents::ResolutionCut)
+  if (LastAnalysis.SearchCut) notices.emplace_back("The tritangent search stopped at its limit of work: flat faces may be missing.");
+  if (LastAnalysis.ResolutionCut)
     notices.emplace_back("The curve has more waves than the branch tracing resolves: strips may be missing.");
   return notices;
 }
@@ -84,7 +83,7 @@ void RenderAgain(TPictures& pictures) {
   TStageTimes times;
   PaintPictures(pictures, times);
   if (Glob::StereoMode) {
-    Estereo::ShowStereo(pictures, Glob::DrawnFlag);
+    Estereo::ShowStereo(pictures, Glob::DrawnFlag, LastAnalysis);
     CheckFloatFlags();
   }
 }

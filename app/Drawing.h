@@ -5,10 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "geometry/Bitangents.h"
 #include "geometry/Framing.h"
 #include "render/Pictures.h"
 
 namespace Drawing {
+
+// The analysis of the figure drawn last: filled by every run of the stages, read by the
+// render stages, the drags, the exports and the front ends' summaries.
+inline Bitangents::TAnalysis LastAnalysis;
 
 // Milliseconds spent in each stage of the last run.
 struct TStageTimes {

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "app/Drawing.h"
 #include "app/core/AppState.h"
 #include "formula/FunPars.h"
 #include "geometry/Bitangents.h"
@@ -22,12 +23,10 @@ bool GlobInitialize() {
   try {
     Glob::SaveList.clear();
     Sampling::CurvePoints.assign(1, Mastil{});
-    Bitangents::BitangentList.assign(1, BitangentRecord{});
-    Tritangents::TritangentTriples.clear();
+    Drawing::LastAnalysis = {};
     Palette::ShadePalette();  // built here rather than inside the first drawing
     FunPars::Initialize();
     Sampling::Initialize();
-    Bitangents::Initialize();
   } catch (const std::bad_alloc&) {
     return false;
   }
@@ -36,8 +35,7 @@ bool GlobInitialize() {
 
 void GlobFinalize() {
   Sampling::CurvePoints.clear();
-  Bitangents::BitangentList.clear();
-  Tritangents::TritangentTriples.clear();
+  Drawing::LastAnalysis = {};
   Glob::SaveList.clear();
   Glob::XFormula.clear();
   Glob::YFormula.clear();

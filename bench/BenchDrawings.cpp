@@ -3,13 +3,13 @@
 #include <chrono>
 #include <stdexcept>
 
+#include "app/Drawing.h"
 #include "app/Glob.h"
 #include "app/core/CurveInput.h"
 #include "app/core/DragGate.h"
 #include "bench/Benchmarks.h"
 #include "formula/FunPars.h"
 #include "geometry/Bitangents.h"
-#include "geometry/Random.h"
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
@@ -63,7 +63,6 @@ double EvalCurveNs() {
 
 void StartUp(TPictures& pictures) {
   if (!GlobInitialize() || !CreatePictures(pictures)) throw std::runtime_error("start-up failed");
-  Random::FixedSeed = 1;
 }
 
 }  // namespace
@@ -107,8 +106,8 @@ std::vector<TDrawingTiming> TimeDrawings(const std::vector<TBenchCurve>& curves,
       evalNs.push_back(EvalCurveNs());
     }
     timing.CurvePoints = Sampling::CurvePointHigh + 1;
-    timing.BitangentRecords = static_cast<int>(Bitangents::BitangentCount);
-    timing.Tritangents = static_cast<int>(Tritangents::TritangentCount);
+    timing.BitangentRecords = static_cast<int>(Drawing::LastAnalysis.BitangentCount);
+    timing.Tritangents = static_cast<int>(Drawing::LastAnalysis.TritangentCount);
     timing.Read = Median(read);
     timing.Stages = {Median(sample), Median(analyze), Median(square), Median(normals), Median(hull), Median(total)};
     timing.DrawIt = Median(drawIt);
@@ -136,10 +135,10 @@ TDragTiming TimeDrag(int steps) {
     if (!DragGate::AlMoverHull(pictures, x, y, left)) throw std::runtime_error("the drag step did not act");
     step.push_back(MsSince(start));
     start = TClock::now();
-    HullPicture::RenderHull(pictures);
+    HullPicture::RenderHull(pictures, Drawing::LastAnalysis);
     render.push_back(MsSince(start));
     start = TClock::now();
-    SmallPictures::PaintMaxwell(pictures);
+    SmallPictures::PaintMaxwell(pictures, Drawing::LastAnalysis);
     maxwell.push_back(MsSince(start));
     view.push_back(std::max(0.0, step.back() - render.back() - maxwell.back()));
   }

@@ -68,19 +68,19 @@ int Draw(const TDrawOptions& options) {
   long double p = 0, q = 0;
   std::string message;
   if (!GatherInput(options, fields, p, q, message)) return Fail(ExitRefused, message);
-  if (!ScriptedDraw::AcceptInput(fields, options.Seed, message) || !ScriptedDraw::PlaceParameters(p, q, message))
+  if (!ScriptedDraw::AcceptInput(fields, message) || !ScriptedDraw::PlaceParameters(p, q, message))
     return Fail(ExitRefused, message);
   TPictures pictures;
   if (!CreateOptionPictures(options, pictures, message)) return Fail(ExitRefused, message);
   try {
     const Drawing::TStageTimes times = Drawing::DrawFigure(pictures);
     ReplayViews(pictures, options);
-    const HullMeasures::TMeasures measures = HullMeasures::MeasureDrawing();
+    const HullMeasures::TMeasures measures = HullMeasures::MeasureDrawing(Drawing::LastAnalysis);
     WriteOutputs(pictures, options, times, measures);
     if (!options.Quiet)
       std::printf("Drawn: %d curve points, %d bitangent records, %d tritangent planes in %.0f ms; %s.\n",
-                  Sampling::CurvePointHigh + 1, static_cast<int>(Bitangents::BitangentCount),
-                  static_cast<int>(Tritangents::TritangentCount), times.Total, HullMeasures::MeasuresText(measures).c_str());
+                  Sampling::CurvePointHigh + 1, static_cast<int>(Drawing::LastAnalysis.BitangentCount),
+                  static_cast<int>(Drawing::LastAnalysis.TritangentCount), times.Total, HullMeasures::MeasuresText(measures).c_str());
     for (const std::string& notice : Drawing::DrawingNotices()) std::printf("%s\n", notice.c_str());
   } catch (const std::exception& error) {
     return Fail(ExitFailed, error.what());

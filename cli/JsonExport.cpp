@@ -126,8 +126,8 @@ void WriteCurve(TJsonWriter& json) {
 
 void WriteBitangents(TJsonWriter& json) {
   json.Begin("bitangents", '[');
-  for (int i = 1; i <= Bitangents::BitangentCount; ++i) {
-    const BitangentRecord& r = Bitangents::BitangentList.at(i);
+  for (int i = 1; i <= Drawing::LastAnalysis.BitangentCount; ++i) {
+    const BitangentRecord& r = Drawing::LastAnalysis.BitangentList.at(i);
     json.Break();
     json.Begin(nullptr, '{');
     json.Bool("on_hull", r.OnHull != 0);
@@ -144,10 +144,10 @@ void WriteBitangents(TJsonWriter& json) {
 
 void WriteTritangents(TJsonWriter& json) {
   json.Begin("tritangents", '[');
-  for (int i = 0; i < Tritangents::TritangentCount; ++i) {
+  for (int i = 0; i < Drawing::LastAnalysis.TritangentCount; ++i) {
     json.Break();
     json.Begin(nullptr, '[');
-    for (const long double u : Tritangents::TritangentTriples.at(i)) json.Number(nullptr, u);
+    for (const long double u : Drawing::LastAnalysis.TritangentTriples.at(i)) json.Number(nullptr, u);
     json.End(']');
   }
   json.End(']');

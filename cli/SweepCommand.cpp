@@ -77,7 +77,7 @@ int RunSweepValues(const TSweepOptions& options) {
   long double p0 = 0, q0 = 0;
   std::string message;
   if (!GatherInput(options.Draw, fields, p0, q0, message)) return Fail(ExitRefused, message);
-  if (!ScriptedDraw::AcceptInput(fields, options.Draw.Seed, message)) return Fail(ExitRefused, message);
+  if (!ScriptedDraw::AcceptInput(fields, message)) return Fail(ExitRefused, message);
 
   TPictures pictures;
   if (!CreateOptionPictures(options.Draw, pictures, message)) return Fail(ExitRefused, message);

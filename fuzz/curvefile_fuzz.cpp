@@ -29,7 +29,6 @@
 #include "app/core/AppState.h"
 #include "app/core/CurveFile.h"
 #include "app/core/DragGate.h"
-#include "geometry/Random.h"
 #include "geometry/SharedState.h"
 #include "geometry/WorkCounters.h"
 #include "render/Pictures.h"
@@ -127,7 +126,6 @@ void Load() {
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   FilePath = "/tmp/wendrix_fuzz_" + std::to_string(getpid()) + ".wdx";
   WorkCounters::EvaluationLimit = EvaluationCeiling;
-  Random::FixedSeed = 1;
   std::atexit(PrintTally);
   return 0;
 }

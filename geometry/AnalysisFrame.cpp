@@ -15,14 +15,6 @@
 namespace AnalysisFrame {
 namespace {
 
-// The world values that the frame replaces while an analysis runs.
-struct WorldCopy {
-  PuntosCurva CurvePoints;
-  std::vector<TVector3> Samples;
-  long double ChordScale = 0, FigureDiagonal = 0, FillSpacing = 0;
-};
-WorldCopy World;
-
 bool Finite(const TVector3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
 
 // A box more than this many times the curve's estimated length across was blown up
@@ -60,7 +52,7 @@ void FrameOfFigure(TVector3& centre, long double& unit) {
 
 }  // namespace
 
-Scope::Scope() {
+Scope::Scope(TFrame& frame, Bitangents::TAnalysis& analysis) : frame_(frame), analysis_(analysis) {
   TVector3 centre;
   long double unit;
   FrameOfFigure(centre, unit);
@@ -68,13 +60,12 @@ Scope::Scope() {
     throw WendrixError("The curve is too large to analyse: its size does not fit the number range");
   if (!(unit > 0)) return;
   analysable_ = true;
-  World = {Sampling::CurvePoints, Sampling::SampleBuffer, Sampling::ChordScale, Glob::FigureDiagonal,
-           Glob::FillSpacing};
-  Centre = centre;
-  Unit = unit;
-  for (TVector3& s : Sampling::SampleBuffer) s = ToFrame(s);
+  world_ = {Sampling::CurvePoints, Sampling::SampleBuffer, Sampling::ChordScale, Glob::FigureDiagonal,
+            Glob::FillSpacing};
+  frame_ = {centre, unit};
+  for (TVector3& s : Sampling::SampleBuffer) s = frame_.ToFrame(s);
   for (Mastil& m : Sampling::CurvePoints) {
-    m.Point = ToFrame(m.Point);
+    m.Point = frame_.ToFrame(m.Point);
     m.Tangent = m.Tangent / unit;
     m.Moment = Cross(m.Point, m.Tangent);
     // A product of three chords: only its sign is read, which the frame keeps.
@@ -87,25 +78,23 @@ Scope::Scope() {
 
 Scope::~Scope() {
   if (!analysable_) return;
-  for (std::size_t k = 0; k < World.CurvePoints.size() && k < Sampling::CurvePoints.size(); ++k)
-    World.CurvePoints[k].Neighbours = std::move(Sampling::CurvePoints[k].Neighbours);
-  Sampling::CurvePoints = std::move(World.CurvePoints);
-  Sampling::SampleBuffer = std::move(World.Samples);
-  Sampling::ChordScale = World.ChordScale;
-  Glob::FigureDiagonal = World.FigureDiagonal;
-  Glob::FillSpacing = World.FillSpacing;
-  const std::size_t count = std::min<std::size_t>(Bitangents::BitangentList.size(),
-                                                  static_cast<std::size_t>(std::max(Bitangents::BitangentCount, 0)) + 1);
+  for (std::size_t k = 0; k < world_.CurvePoints.size() && k < Sampling::CurvePoints.size(); ++k)
+    world_.CurvePoints[k].Neighbours = std::move(Sampling::CurvePoints[k].Neighbours);
+  Sampling::CurvePoints = std::move(world_.CurvePoints);
+  Sampling::SampleBuffer = std::move(world_.Samples);
+  Sampling::ChordScale = world_.ChordScale;
+  Glob::FigureDiagonal = world_.FigureDiagonal;
+  Glob::FillSpacing = world_.FillSpacing;
+  const std::size_t count = std::min<std::size_t>(analysis_.BitangentList.size(),
+                                                  static_cast<std::size_t>(std::max(analysis_.BitangentCount, 0)) + 1);
   for (std::size_t k = 1; k < count; ++k) {
-    BitangentRecord& r = Bitangents::BitangentList[k];
-    r.PointS = ToWorld(r.PointS);
-    r.PointT = ToWorld(r.PointT);
+    BitangentRecord& r = analysis_.BitangentList[k];
+    r.PointS = frame_.ToWorld(r.PointS);
+    r.PointT = frame_.ToWorld(r.PointT);
   }
   // Offsets of the face planes: n . (Centre + Unit q) = n . Centre + Unit (n . q).
-  for (Tritangents::FlatFace& face : Tritangents::FlatFaces)
-    face.Offset = Dot(face.Normal, Centre) + Unit * face.Offset;
-  Centre = {0, 0, 0};
-  Unit = 1;
+  for (Tritangents::FlatFace& face : analysis_.FlatFaces)
+    face.Offset = Dot(face.Normal, frame_.Centre) + frame_.Unit * face.Offset;
 }
 
 }  // namespace AnalysisFrame

@@ -3,19 +3,28 @@
 // the curve's size and place. Outside an analysis the frame is the identity.
 #pragma once
 
+#include <vector>
+
 #include "formula/Vector3.h"
+#include "geometry/Sampling.h"
+
+namespace Bitangents {
+struct TAnalysis;
+}
 
 namespace AnalysisFrame {
 
-// The frame in force: world point = Centre + Unit * frame point.
-inline TVector3 Centre{0, 0, 0};
-inline long double Unit = 1;
+// A frame: world point = Centre + Unit * frame point. The default is the identity.
+struct TFrame {
+  TVector3 Centre{0, 0, 0};
+  long double Unit = 1;
 
-// (p - Centre) / Unit and back.
-inline TVector3 ToFrame(const TVector3& p) { return (p - Centre) / Unit; }
-inline TVector3 ToWorld(const TVector3& q) { return q * Unit + Centre; }
+  // (p - Centre) / Unit and back.
+  TVector3 ToFrame(const TVector3& p) const { return (p - Centre) / Unit; }
+  TVector3 ToWorld(const TVector3& q) const { return q * Unit + Centre; }
+};
 
-// For the length of one analysis: puts the curve points, the samples, ChordScale,
+// For the length of one analysis into `analysis`: sets `frame` and puts the curve points, the samples, ChordScale,
 // FigureDiagonal and FillSpacing into the frame of the figure (FigureCentre and
 // FigureDiagonal; for a box more than ten times the curve's estimated length across,
 // blown up by a pole of the formulas, the median curve point and that length); on leaving, also when the analysis throws, restores them and maps
@@ -24,13 +33,22 @@ inline TVector3 ToWorld(const TVector3& q) { return q * Unit + Centre; }
 // figure of zero diagonal (a single point) is entered as is, and Analysable is false.
 class Scope {
  public:
-  Scope();
+  Scope(TFrame& frame, Bitangents::TAnalysis& analysis);
   ~Scope();
   Scope(const Scope&) = delete;
   Scope& operator=(const Scope&) = delete;
   bool Analysable() const { return analysable_; }
 
  private:
+  // The world values that the frame replaces while the analysis runs.
+  struct WorldCopy {
+    PuntosCurva CurvePoints;
+    std::vector<TVector3> Samples;
+    long double ChordScale = 0, FigureDiagonal = 0, FillSpacing = 0;
+  };
+  TFrame& frame_;
+  Bitangents::TAnalysis& analysis_;
+  WorldCopy world_;
   bool analysable_ = false;
 };
 

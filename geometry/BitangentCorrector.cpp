@@ -10,7 +10,7 @@
 namespace Bitangents {
 namespace {
 
-TVector3 E(long double y) { return CurvePoint(y); }
+TVector3 E(const TTracing& w, long double y) { return CurvePoint(w.Frame, y); }
 
 long double Fourth(long double v) {
   const long double sq = v * v;
@@ -22,9 +22,9 @@ struct Stencil {
   TVector3 a, b, c, d, e;
 };
 
-Stencil Sample(long double y) {
+Stencil Sample(const TTracing& w, long double y) {
   using namespace Glob;
-  return {E(y - TThreeHalfStep), E(y - THalfStep), E(y), E(y + THalfStep), E(y + TThreeHalfStep)};
+  return {E(w, y - TThreeHalfStep), E(w, y - THalfStep), E(w, y), E(w, y + THalfStep), E(w, y + TThreeHalfStep)};
 }
 
 // Symmetric first derivative, exact for quartics.
@@ -58,7 +58,8 @@ struct PairSamples {
 
 // The residual's share of the curve points of x: eight away from the diagonal (none
 // when they are given), five near it.
-PairSamples SamplePair(const Pair& x, const ParamPoints* atS = nullptr, const ParamPoints* atT = nullptr) {
+PairSamples SamplePair(const TTracing& w, const Pair& x, const ParamPoints* atS = nullptr,
+                       const ParamPoints* atT = nullptr) {
   using namespace Glob;
   PairSamples p;
   p.X = x;
@@ -67,13 +68,13 @@ PairSamples SamplePair(const Pair& x, const ParamPoints* atS = nullptr, const Pa
   p.Sigma = std::fabs(p.SinU) * TSpanOverPi;
   p.Near = !(p.Sigma > TStep);
   if (p.Near) {
-    p.At[0] = Sample(CloseMidpoint(x));
+    p.At[0] = Sample(w, CloseMidpoint(x));
     p.HaveB = true;
     return p;
   }
   for (int k = 0; k < 2; ++k) {
     const ParamPoints* given = k == 0 ? atS : atT;
-    const ParamPoints q = given ? *given : ResidualPoints(k == 0 ? x.x : x.y);
+    const ParamPoints q = given ? *given : ResidualPoints(w, k == 0 ? x.x : x.y);
     Stencil& st = p.At[k];
     st.a = q.a;
     st.c = q.c;
@@ -87,17 +88,16 @@ PairSamples SamplePair(const Pair& x, const ParamPoints* atS = nullptr, const Pa
 // place of the largest world coordinate (the figure lies within a diagonal of its
 // centre), over the frame's unit. A curve placed far from the origin carries the
 // rounding of its position in every point.
-long double PointNoise() {
-  const TVector3& c = AnalysisFrame::Centre;
-  const long double largest =
-      std::fmax(std::fmax(std::fabs(c.x), std::fabs(c.y)), std::fabs(c.z)) + AnalysisFrame::Unit;
-  return 0x1p-63L * largest / AnalysisFrame::Unit;
+long double PointNoise(const AnalysisFrame::TFrame& frame) {
+  const TVector3& c = frame.Centre;
+  const long double largest = std::fmax(std::fmax(std::fabs(c.x), std::fabs(c.y)), std::fabs(c.z)) + frame.Unit;
+  return 0x1p-63L * largest / frame.Unit;
 }
 
-Residual ResidualOf(const PairSamples& p) {
+Residual ResidualOf(const TTracing& w, const PairSamples& p) {
   using namespace Glob;
   Residual r;
-  const long double noise = PointNoise();
+  const long double noise = PointNoise(w.Frame);
   if (!p.Near) {
     // One-sided tangent stencil, exact for cubics; it shares E(y) with the point itself.
     const auto tangent = [](const Stencil& q) { return (-q.a - 24 * q.c + 27 * q.d - 2 * q.e) / TStep12; };
@@ -124,24 +124,24 @@ Residual ResidualOf(const PairSamples& p) {
     r.Noise = noise * (8 * Length(r.W) / TStepCube +
                        Length(d3) * (56.0L / 24 * Length(d2) / TStep + 18 * Length(d1) / TStepSq)) /
               12;
-    r.PointS = E(p.X.x);
-    r.PointT = E(p.X.y);
+    r.PointS = E(w, p.X.x);
+    r.PointT = E(w, p.X.y);
   }
   return r;
 }
 
 // A residual within the tolerance or within the error that rounding of the curve
 // points alone may cause: closer to zero no corrector can bring it.
-bool Solved(const Residual& r) { return std::fabs(r.F) < std::fmax(PairTolerance, r.Noise); }
+bool Solved(const TTracing& w, const Residual& r) { return std::fabs(r.F) < std::fmax(w.PairTolerance, r.Noise); }
 
 // The gradient from the samples of its pair: away from the diagonal the two points at
 // y - h/2 complete them; near it two more at m -/+ 2h are needed.
-Pair GradientOf(PairSamples& p) {
+Pair GradientOf(const TTracing& w, PairSamples& p) {
   using namespace Glob;
   if (!p.Near) {
     if (!p.HaveB) {
-      p.At[0].b = E(p.X.x - THalfStep);
-      p.At[1].b = E(p.X.y - THalfStep);
+      p.At[0].b = E(w, p.X.x - THalfStep);
+      p.At[1].b = E(w, p.X.y - THalfStep);
       p.HaveB = true;
     }
     const long double k = 4 * PiOverTSpan * (std::cos(p.U) / p.SinU);
@@ -157,7 +157,7 @@ Pair GradientOf(PairSamples& p) {
   const long double m = CloseMidpoint(p.X);
   const Stencil& q = p.At[0];
   const TVector3 d4 =
-      (136 * (q.a + q.e) - 840 * (q.b + q.d) + 1456 * q.c - 24 * (E(m - TStep2) + E(m + TStep2))) /
+      (136 * (q.a + q.e) - 840 * (q.b + q.d) + 1456 * q.c - 24 * (E(w, m - TStep2) + E(w, m + TStep2))) /
       (21 * TStepSq * TStepSq);
   const long double g = Dot(Cross(FirstDerivative(q), SecondDerivative(q)), d4) / 24;
   return {g, g};
@@ -165,24 +165,24 @@ Pair GradientOf(PairSamples& p) {
 
 }  // namespace
 
-ParamPoints ResidualPoints(long double y) {
+ParamPoints ResidualPoints(const TTracing& w, long double y) {
   using namespace Glob;
-  return {E(y - TThreeHalfStep), E(y), E(y + THalfStep), E(y + TThreeHalfStep)};
+  return {E(w, y - TThreeHalfStep), E(w, y), E(w, y + THalfStep), E(w, y + TThreeHalfStep)};
 }
 
-Residual BitangentResidual(const Pair& x) { return ResidualOf(SamplePair(x)); }
+Residual BitangentResidual(const TTracing& w, const Pair& x) { return ResidualOf(w, SamplePair(w, x)); }
 
-Residual ResidualWith(const Pair& x, const ParamPoints& atS, const ParamPoints& atT) {
-  return ResidualOf(SamplePair(x, &atS, &atT));
+Residual ResidualWith(const TTracing& w, const Pair& x, const ParamPoints& atS, const ParamPoints& atT) {
+  return ResidualOf(w, SamplePair(w, x, &atS, &atT));
 }
 
-Pair ResidualGradient(const Pair& x) {
-  PairSamples p = SamplePair(x);
-  return GradientOf(p);
+Pair ResidualGradient(const TTracing& w, const Pair& x) {
+  PairSamples p = SamplePair(w, x);
+  return GradientOf(w, p);
 }
 
-bool CorrectPair(const Pair& start, const Pair& ref, CorrectMode mode, long double& acc, BitangentRecord& r,
-                 const ParamPoints* startS, const ParamPoints* startT) {
+bool CorrectPair(const TTracing& w, const Pair& start, const Pair& ref, CorrectMode mode, long double& acc,
+                 BitangentRecord& r, const ParamPoints* startS, const ParamPoints* startT) {
   acc = 0;
   Pair across;
   if (mode == CorrectMode::Perpendicular) {
@@ -192,8 +192,8 @@ bool CorrectPair(const Pair& start, const Pair& ref, CorrectMode mode, long doub
   }
   Pair x = start;
   // The residual and the gradient of the same pair share their curve points.
-  PairSamples samples = SamplePair(x, startS, startT);
-  Residual res = ResidualOf(samples);
+  PairSamples samples = SamplePair(w, x, startS, startT);
+  Residual res = ResidualOf(w, samples);
   const auto write = [&] {
     r.ParamS = x.x;
     r.ParamT = x.y;
@@ -201,29 +201,29 @@ bool CorrectPair(const Pair& start, const Pair& ref, CorrectMode mode, long doub
     r.PointT = res.PointT;
     r.PlaneNormal = res.W;
   };
-  if (Solved(res)) {
+  if (Solved(w, res)) {
     write();
     return true;
   }
-  long double prevStep = NewtonStepCap;
+  long double prevStep = w.NewtonStepCap;
   // With a NaN residual neither end test below ever holds; the pass cap ends that too.
   for (int pass = 0; pass < MaxCorrectorPasses; ++pass) {
     WorkCounters::CountCorrectorPass();
-    const Pair g = GradientOf(samples);
+    const Pair g = GradientOf(w, samples);
     const Pair e = mode == CorrectMode::Gradient ? g : across;
     const long double denom = Dot2(g, e);
     if (std::fabs(denom) < 1e-12L) return false;
     const long double delta = -res.F / denom;
     x = x + delta * e;
     const long double step = std::fabs(delta * e.x) + std::fabs(delta * e.y);
-    samples = SamplePair(x);
-    res = ResidualOf(samples);
+    samples = SamplePair(w, x);
+    res = ResidualOf(w, samples);
     // Every step must be shorter than 0.9 of the one before (the first than 0.9 of
     // NewtonStepCap), which stops a diverging iteration.
     const bool tooLong = step > 0.9L * prevStep;
     acc += delta;
     prevStep = step;
-    if (Solved(res)) {
+    if (Solved(w, res)) {
       write();
       return Margin(x.x, x.y) > 0;
     }

@@ -5,19 +5,10 @@
 
 #include "formula/Checks.h"
 #include "geometry/BitangentsInternal.h"
-#include "geometry/Random.h"
 #include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
 
 namespace Bitangents {
-
-void Initialize() {
-  SeedFractions = {1.0L / 6, 1.0L / 2, 5.0L / 6};
-  for (int k = 0; k < 16; ++k) {
-    const long double a = k * Glob::Pi / 8;
-    ProbeDirections[k] = {std::cos(a), std::sin(a)};
-  }
-}
 
 long double Margin(long double s, long double t) {
   using namespace Glob;
@@ -26,16 +17,17 @@ long double Margin(long double s, long double t) {
   return a < b || std::isnan(a) ? a : b;
 }
 
-void AppendRecord(const BitangentRecord& r) {
+void AppendRecord(TTracing& w, const BitangentRecord& r) {
+  BitangData& list = w.Analysis->BitangentList;
+  std::int32_t& count = w.Analysis->BitangentCount;
   // The array grows by a fixed step of 100; the vector's own capacity doubling keeps
   // the cost of these steps linear overall.
-  if (static_cast<long long>(BitangentList.size()) - 1 <= BitangentCount)
-    BitangentList.resize(static_cast<std::size_t>(BitangentCount) + 100);
-  ++BitangentCount;
-  BitangentList[BitangentCount] = r;
+  if (static_cast<long long>(list.size()) - 1 <= count) list.resize(static_cast<std::size_t>(count) + 100);
+  ++count;
+  list[count] = r;
 }
 
-std::int32_t CellOf(long double u) { return FloorChecked((u - Glob::TMin) / CellStep); }
+std::int32_t CellOf(const TTracing& w, long double u) { return FloorChecked((u - Glob::TMin) / w.CellStep); }
 
 namespace {
 
@@ -43,9 +35,10 @@ long double ProbeParam(const std::array<long double, 21>& grid, int i, int a) {
   return grid[i] + SeedFractions[a] * Glob::TStep20;
 }
 
-const ParamPoints& ProbePoints(ProbePointsTable& table, const std::array<long double, 21>& grid, int i, int a) {
+const ParamPoints& ProbePoints(const TTracing& w, ProbePointsTable& table, const std::array<long double, 21>& grid,
+                               int i, int a) {
   if (!table.Ready[i][a]) {
-    table.Points[i][a] = ResidualPoints(ProbeParam(grid, i, a));
+    table.Points[i][a] = ResidualPoints(w, ProbeParam(grid, i, a));
     table.Ready[i][a] = true;
   }
   return table.Points[i][a];
@@ -58,17 +51,17 @@ const ParamPoints& ProbePoints(ProbePointsTable& table, const std::array<long do
 // cells of a straight line, so a branch passing near a cell's corner may have marked
 // the neighbour of the cell its seed falls in, and a trace from such a seed would run
 // alongside it, cell by cell, covering the same strip of the hull twice.
-bool NearVisited(std::int32_t g, std::int32_t k) {
-  for (std::int32_t a = std::max(g - 1, 0); a <= std::min(g + 1, CellCount - 1); ++a)
-    for (std::int32_t b = std::max(k - 1, 0); b <= std::min(k + 1, CellCount - 1); ++b)
-      if (VisitedCells[a][b] != 0) return true;
+bool NearVisited(const TTracing& w, std::int32_t g, std::int32_t k) {
+  for (std::int32_t a = std::max(g - 1, 0); a <= std::min(g + 1, w.CellCount - 1); ++a)
+    for (std::int32_t b = std::max(k - 1, 0); b <= std::min(k + 1, w.CellCount - 1); ++b)
+      if (w.VisitedCells[a][b] != 0) return true;
   return false;
 }
 
-bool FreeSeedCell(const BitangentRecord& r, std::int32_t& g, std::int32_t& k) {
-  g = CellOf(r.ParamS);
-  k = CellOf(r.ParamT);
-  return g >= 0 && g < CellCount - 1 && k >= 0 && k < CellCount - 1 && !NearVisited(g, k);
+bool FreeSeedCell(const TTracing& w, const BitangentRecord& r, std::int32_t& g, std::int32_t& k) {
+  g = CellOf(w, r.ParamS);
+  k = CellOf(w, r.ParamT);
+  return g >= 0 && g < w.CellCount - 1 && k >= 0 && k < w.CellCount - 1 && !NearVisited(w, g, k);
 }
 
 namespace {
@@ -88,62 +81,62 @@ Pair AcrossSeam(const Pair& e) {
 
 // Traces the branch through the bitangent pair nearest to x on the border that x lies
 // at, when its cell and their neighbours are unvisited.
-void TraceFromBorder(const Pair& x, bool alongT) {
+void TraceFromBorder(TTracing& w, const Pair& x, bool alongT) {
   // The corrector moves along the border (across the line to ref).
   const Pair ref = alongT ? Pair{x.x + 1, x.y} : Pair{x.x, x.y + 1};
   BitangentRecord r;
   long double acc;
-  if (!CorrectPair(x, ref, CorrectMode::Perpendicular, acc, r) ||
-      !(std::hypot(r.ParamS - x.x, r.ParamT - x.y) < 2 * Glob::ArcStepMax) || !PairPlaneNormal(r))
+  if (!CorrectPair(w, x, ref, CorrectMode::Perpendicular, acc, r) ||
+      !(std::hypot(r.ParamS - x.x, r.ParamT - x.y) < 2 * w.ArcStepMax) || !PairPlaneNormal(w.Frame, r))
     return;
   std::int32_t g, k;
-  if (!FreeSeedCell(r, g, k)) return;
+  if (!FreeSeedCell(w, r, g, k)) return;
   // Taken before tracing and kept after it (the trace frees its seed's cell for the
   // second direction), so that no later border end starts here again: at a corner of
   // the square the two ends of one branch are each other's continuation.
-  VisitedCells[g][k] = 1;
-  TraceBranch(r, g, k);
-  VisitedCells[g][k] = 1;
+  w.VisitedCells[g][k] = 1;
+  TraceBranch(w, r, g, k);
+  w.VisitedCells[g][k] = 1;
 }
 
 }  // namespace
 
-void TraceAcrossSeams() {
-  while (!BorderEnds.empty()) {
-    const Pair e = BorderEnds.back();
-    BorderEnds.pop_back();
+void TraceAcrossSeams(TTracing& w) {
+  while (!w.BorderEnds.empty()) {
+    const Pair e = w.BorderEnds.back();
+    w.BorderEnds.pop_back();
     const Pair x = AcrossSeam(e);
     const bool atS = x.x != e.x;
     // The residual is symmetric: (t, s) continues across the seam as (s, t) does; the
     // copy with t >= s is the one drawn.
     if (x.y >= x.x)
-      TraceFromBorder(x, atS);
+      TraceFromBorder(w, x, atS);
     else
-      TraceFromBorder({x.y, x.x}, !atS);
+      TraceFromBorder(w, {x.y, x.x}, !atS);
   }
 }
 
-void TraceSeed(const BitangentRecord& r) {
+void TraceSeed(TTracing& w, const BitangentRecord& r) {
   std::int32_t g, k;
-  if (!FreeSeedCell(r, g, k)) return;
-  TraceBranch(r, g, k);
-  TraceAcrossSeams();
+  if (!FreeSeedCell(w, r, g, k)) return;
+  TraceBranch(w, r, g, k);
+  TraceAcrossSeams(w);
 }
 
-bool FindSeed(int i, int j, BitangentRecord& r) {
+bool FindSeed(TTracing& w, int i, int j, BitangentRecord& r) {
   CheckIndex(i, 20);
   CheckIndex(j, 20);
-  Pair best{ProbeParam(SeedGridS, i, 0), ProbeParam(SeedGridT, j, 0)};
+  Pair best{ProbeParam(w.SeedGridS, i, 0), ProbeParam(w.SeedGridT, j, 0)};
   int bestA = 0, bestB = 0;
   long double bestValue = 1e100L;
   for (int a = 0; a < 3; ++a)
     for (int b = 0; b < 3; ++b) {
-      const Pair probe{ProbeParam(SeedGridS, i, a), ProbeParam(SeedGridT, j, b)};
+      const Pair probe{ProbeParam(w.SeedGridS, i, a), ProbeParam(w.SeedGridT, j, b)};
       // The curve points at the probe's parameters are those of every cell in its
       // row or column: evaluated once per analysis.
-      const ParamPoints& atS = ProbePoints(ProbePointsS, SeedGridS, i, a);
-      const ParamPoints& atT = ProbePoints(ProbePointsT, SeedGridT, j, b);
-      const long double value = std::fabs(ResidualWith(probe, atS, atT).F);
+      const ParamPoints& atS = ProbePoints(w, w.ProbePointsS, w.SeedGridS, i, a);
+      const ParamPoints& atT = ProbePoints(w, w.ProbePointsT, w.SeedGridT, j, b);
+      const long double value = std::fabs(ResidualWith(w, probe, atS, atT).F);
       // Only a strictly smaller value wins: of equal residuals the earlier probe stays.
       if (value < bestValue) {
         bestValue = value;
@@ -152,64 +145,62 @@ bool FindSeed(int i, int j, BitangentRecord& r) {
         bestB = b;
       }
     }
-  BitangentRecord w;
   long double acc;
-  if (!CorrectPair(best, best, CorrectMode::Gradient, acc, w, &ProbePointsS.Points[i][bestA],
-                   &ProbePointsT.Points[j][bestB]))
+  BitangentRecord c;
+  if (!CorrectPair(w, best, best, CorrectMode::Gradient, acc, c, &w.ProbePointsS.Points[i][bestA],
+                   &w.ProbePointsT.Points[j][bestB]))
     return false;
   // The corrector's early success does not look at the position, hence the margin test.
-  const bool found = Margin(w.ParamS, w.ParamT) > 0 && PairPlaneNormal(w);
-  r = w;
+  const bool found = Margin(c.ParamS, c.ParamT) > 0 && PairPlaneNormal(w.Frame, c);
+  r = c;
   return found;
 }
 
-void StartAnalysis() {
+TTracing StartAnalysis(TAnalysis& analysis, const AnalysisFrame::TFrame& frame) {
   using namespace Glob;
-  BitangentCount = 0;
-  Tritangents::TritangentCount = 0;
-  BitangentList.clear();
-  BitangentList.resize(1000);
-  Random::Reseed();
-  SquareScaleS = SquareScaleT = 300 / (TMax - TMin);
-  PairTolerance = FigureDiagonal * 1e-7L;
-  SeedGridS[0] = SeedGridT[0] = TMin;
+  analysis = TAnalysis{};
+  analysis.BitangentList.resize(1000);
+  analysis.SquareScaleS = analysis.SquareScaleT = 300 / (TMax - TMin);
+  TTracing w;
+  w.Analysis = &analysis;
+  w.Frame = frame;
+  w.PairTolerance = FigureDiagonal * 1e-7L;
+  w.SeedGridS[0] = w.SeedGridT[0] = TMin;
   for (int k = 1; k <= 20; ++k) {
-    SeedGridS[k] = SeedGridS[k - 1] + TStep20;
-    SeedGridT[k] = SeedGridT[k - 1] + TStep20;
+    w.SeedGridS[k] = w.SeedGridS[k - 1] + TStep20;
+    w.SeedGridT[k] = w.SeedGridT[k - 1] + TStep20;
   }
-  NewtonStepCap = 0.4L * TStep20;
+  w.NewtonStepCap = 0.4L * TStep20;
   const long double fineness = std::floor(CurveWaves() / ResolutionWaves) + 1;
-  ResolutionCut = fineness > MaxFineness;
-  Fineness = ResolutionCut ? MaxFineness : static_cast<int>(fineness);
-  CellCount = 160 * Fineness + 1;
-  CellStep = TStep160 / Fineness;
-  ProbeRadius = TSpan / (400 * Fineness);
-  ArcStepMax = 5 * ProbeRadius;
-  VisitedCells.assign(std::size_t(CellCount), std::vector<std::uint8_t>(std::size_t(CellCount), 0));
-  CrossingSeeds.clear();
-  BorderEnds.clear();
-  for (ProbePointsTable* table : {&ProbePointsS, &ProbePointsT})
-    for (auto& row : table->Ready) row.fill(false);
+  analysis.ResolutionCut = fineness > MaxFineness;
+  w.Fineness = analysis.ResolutionCut ? MaxFineness : static_cast<int>(fineness);
+  w.CellCount = 160 * w.Fineness + 1;
+  w.CellStep = TStep160 / w.Fineness;
+  w.ProbeRadius = TSpan / (400 * w.Fineness);
+  w.ArcStepMax = 5 * w.ProbeRadius;
+  w.VisitedCells.assign(std::size_t(w.CellCount), std::vector<std::uint8_t>(std::size_t(w.CellCount), 0));
+  return w;
 }
 
-void AnalyzeBitangents() {
+void AnalyzeBitangents(TAnalysis& analysis) {
   // Runs in the figure's own units and maps the records back on leaving; a single
   // point has no bitangents.
-  const AnalysisFrame::Scope frame;
-  StartAnalysis();
-  if (!frame.Analysable()) return;
+  AnalysisFrame::TFrame frame;
+  const AnalysisFrame::Scope scope(frame, analysis);
+  TTracing w = StartAnalysis(analysis, frame);
+  if (!scope.Analysable()) return;
   // The flat faces first: their edges seed the strips that begin there.
-  Tritangents::FindTritangents();
+  Tritangents::FindTritangents(w.Frame, analysis);
   BitangentRecord r;
   for (int i = 0; i < 20; ++i)
     for (int j = 0; j < 20; ++j)
-      if (FindSeed(i, j, r)) TraceSeed(r);
-  SeedStripEnds();
+      if (FindSeed(w, i, j, r)) TraceSeed(w, r);
+  SeedStripEnds(w);
   // Each seed traced marks a cell not visited before, so this ends.
-  while (!CrossingSeeds.empty()) {
-    const BitangentRecord seed = CrossingSeeds.back();
-    CrossingSeeds.pop_back();
-    TraceSeed(seed);
+  while (!w.CrossingSeeds.empty()) {
+    const BitangentRecord seed = w.CrossingSeeds.back();
+    w.CrossingSeeds.pop_back();
+    TraceSeed(w, seed);
   }
 }
 

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "formula/Vector3.h"
+#include "geometry/AnalysisFrame.h"
+#include "geometry/Tritangents.h"
 
 struct BitangentRecord {
   std::uint8_t OnHull = 0;        // the plane of the pair supports the whole curve
@@ -19,33 +21,40 @@ using BitangData = std::vector<BitangentRecord>;
 
 namespace Bitangents {
 
-// Traced polylines in records 1..BitangentCount; record 0 is never used.
-inline BitangData BitangentList;
-inline std::int32_t BitangentCount = 0;
+// What one analysis of the sampled figure found, in world coordinates.
+struct TAnalysis {
+  // Traced polylines in records 1..BitangentCount; record 0 is never used.
+  BitangData BitangentList;
+  std::int32_t BitangentCount = 0;
+  // Pixels of the parameter square per unit of s and of t.
+  long double SquareScaleS = 0, SquareScaleT = 0;
+  // The curve has more waves than the tracing resolves: strips narrower than its
+  // finest step may be missing.
+  bool ResolutionCut = false;
+  // The fans of triangles covering the flat faces, TritangentCount ascending triples.
+  std::vector<Tritangents::Triple> TritangentTriples;
+  std::int32_t TritangentCount = 0;
+  std::vector<Tritangents::FlatFace> FlatFaces;
+  // The tritangent search stopped at its limit of work (Tritangents::MaxLinkPairs,
+  // MaxSolved): flat faces may be missing.
+  bool SearchCut = false;
+};
 
-// Pixels of the parameter square per unit of s and of t.
-inline long double SquareScaleS = 0, SquareScaleT = 0;
-
-// The curve has more waves than the tracing resolves (set by each analysis): strips
-// narrower than its finest step may be missing.
-inline bool ResolutionCut = false;
-
-// Fills the fixed probe tables (unit start-up).
-void Initialize();
-
-// Seeds, corrects, traces and classifies the bitangent branches into BitangentList,
-// then runs the tritangent search, in the figure's own units (AnalysisFrame), so the
-// result does not depend on the curve's size or place. Reseeds the pseudo-random
-// generator. A single point gives empty lists; a figure whose size overflows the
-// number range throws WendrixError.
-void AnalyzeBitangents();
+// Runs the tritangent search, then seeds, corrects, traces and classifies the
+// bitangent branches, from the sampled figure (curve points, samples, box) into
+// `analysis`, which is emptied first. Works in the figure's own units (AnalysisFrame),
+// so the result does not depend on the curve's size or place. A single point gives
+// empty lists; a figure whose size overflows the number range throws WendrixError
+// (`analysis` then holds what was found so far).
+void AnalyzeBitangents(TAnalysis& analysis);
 
 // min(THalfSpan - |s - TMid|, THalfSpan - |t - TMid|): positive inside the open square.
 long double Margin(long double s, long double t);
 
 // Unit normal of the plane through the chord P(s)P(t) containing the tangent at s
-// (osculating plane when s and t nearly coincide). False when degenerate.
-bool PairPlaneNormal(BitangentRecord& r);
+// (osculating plane when s and t nearly coincide), the curve taken in `frame` (the
+// identity for world points). False when degenerate.
+bool PairPlaneNormal(const AnalysisFrame::TFrame& frame, BitangentRecord& r);
 
 // Sets r.OnHull when no curve point lies farther than SupportTolerance beyond the
 // plane of r on the one side, and turns r.PlaneNormal away from the curve then. A

@@ -1,4 +1,4 @@
-// The working parts of the bitangent analysis: its tables and per-run state, the
+// The working parts of the bitangent analysis: its constants and per-run state, the
 // residual and its Newton corrector, the seed search and the branch tracer. The
 // drawing sequence needs only geometry/Bitangents.h; this header exists for the
 // analysis' own files and its tests.
@@ -28,29 +28,54 @@ using Pair = TVector2;
 // TSpan / K long, and a step or cell of their length skips them.
 inline constexpr long double ResolutionWaves = 16;
 inline constexpr int MaxFineness = 12;
-inline int Fineness = 1;
 
-// 1 where a traced branch has passed. Cell G covers s in
-// [TMin + G CellStep, TMin + (G + 1) CellStep), likewise K for t, with CellStep =
-// TStep160 / Fineness; index CellCount - 1 (= 160 Fineness) is never seeded.
-inline int CellCount = 161;
-inline long double CellStep = 0;
-inline std::vector<std::vector<std::uint8_t>> VisitedCells(161, std::vector<std::uint8_t>(161));
+// Probe offsets inside a seed cell in units of TStep20.
+inline constexpr std::array<long double, 3> SeedFractions{1.0L / 6, 1.0L / 2, 5.0L / 6};
 
-// Left and lower edges of the 20 x 20 seed cells (entries 0..20).
-inline std::array<long double, 21> SeedGridS{}, SeedGridT{};
-// Seeds beyond the crossings of the curve where a branch ran into another, added while
-// tracing and traced after the grid's seeds.
-inline std::vector<BitangentRecord> CrossingSeeds;
+// The four curve points that the residual takes at one parameter y of a pair away from
+// the diagonal: E(y - 1.5h), E(y), E(y + h/2), E(y + 1.5h).
+struct ParamPoints {
+  TVector3 a, c, d, e;
+};
 
-// Fixed at start-up: probe offsets inside a seed cell in units of TStep20, and the
-// 16 unit directions (cos k pi/8, sin k pi/8) around a seed.
-inline std::array<long double, 3> SeedFractions{};
-inline std::array<Pair, 16> ProbeDirections{};
+// The probes of the seed cells lie at SeedGrid[i] + SeedFractions[a] TStep20 (i 0..19,
+// a 0..2) on each axis, so every row and every column of cells shares its parameters.
+// ResidualPoints of each, evaluated when first needed.
+struct ProbePointsTable {
+  std::array<std::array<ParamPoints, 3>, 20> Points;
+  std::array<std::array<bool, 3>, 20> Ready{};
+};
 
-// Set at every analysis: the bound of the corrector's first step, and the residual
-// below which a pair counts as a bitangent pair (relative to the figure's size).
-inline long double NewtonStepCap = 0, PairTolerance = 0;
+// The working state of one analysis, made by StartAnalysis and passed to every step.
+struct TTracing {
+  // The analysis being built.
+  TAnalysis* Analysis = nullptr;
+  // The figure's own units (AnalysisFrame) that the curve is evaluated in.
+  AnalysisFrame::TFrame Frame;
+  int Fineness = 1;
+  // 1 where a traced branch has passed. Cell G covers s in
+  // [TMin + G CellStep, TMin + (G + 1) CellStep), likewise K for t, with CellStep =
+  // TStep160 / Fineness; index CellCount - 1 (= 160 Fineness) is never seeded.
+  int CellCount = 161;
+  long double CellStep = 0;
+  std::vector<std::vector<std::uint8_t>> VisitedCells;
+  // Left and lower edges of the 20 x 20 seed cells (entries 0..20).
+  std::array<long double, 21> SeedGridS{}, SeedGridT{};
+  // Seeds beyond the crossings of the curve where a branch ran into another, added
+  // while tracing and traced after the grid's seeds.
+  std::vector<BitangentRecord> CrossingSeeds;
+  // The bound of the corrector's first step, and the residual below which a pair
+  // counts as a bitangent pair (relative to the figure's size).
+  long double NewtonStepCap = 0, PairTolerance = 0;
+  // The distance of the first points of a branch from its seed, and the longest arc
+  // of a continuation step, both in parameter units.
+  long double ProbeRadius = 0, ArcStepMax = 0;
+  ProbePointsTable ProbePointsS, ProbePointsT;
+  // Pairs where traced branches ran into the square's border, a hair inside it. The
+  // curve is closed, so each branch goes on from the opposite border (across the
+  // seam); a continuation too short to hold a seed of the grid is found only from here.
+  std::vector<Pair> BorderEnds;
+};
 
 // How far (in the figure's units, AnalysisFrame) curve points may lie beyond the plane
 // of a pair that supports the curve: far above the rounding and the corrector's
@@ -66,26 +91,28 @@ inline constexpr int MaxCorrectorPasses = 100;
 // (normal curves need fewer than a hundred); FillBySpacing refuses it with RangeError.
 inline constexpr std::int32_t MaxFillRecords = 10000;
 
-// The first part of an analysis: empties BitangentList (length 1000), the visited
-// cells, CrossingSeeds, BorderEnds and the probe points, reseeds the generator, and sets
-// the square's scales, PairTolerance, the seed grids and NewtonStepCap from the current t
-// interval and figure, and Fineness, CellStep, ProbeRadius and ArcStepMax from the
-// curve's samples.
-void StartAnalysis();
+// The first part of an analysis: empties `analysis` (a BitangentList of length 1000),
+// sets its square's scales from the current t interval and its ResolutionCut, and
+// answers the working state that builds it, in `frame`:
+// PairTolerance, the seed grids and NewtonStepCap from the t interval and figure,
+// Fineness, CellStep, ProbeRadius and ArcStepMax from the curve's samples, no cell
+// visited, no seeds or border ends, no probe points evaluated.
+TTracing StartAnalysis(TAnalysis& analysis, const AnalysisFrame::TFrame& frame = {});
 
-// The curve point at y in the analysis' frame; counted in WorkCounters.
-inline TVector3 CurvePoint(long double y) {
+// The curve point at y in `frame`; counted in WorkCounters.
+inline TVector3 CurvePoint(const AnalysisFrame::TFrame& frame, long double y) {
   WorkCounters::CountEvaluation();
   TVector3 p;
   FunPars::EvalCurve(y, p);
-  return AnalysisFrame::ToFrame(p);
+  return frame.ToFrame(p);
 }
 
-// Appends r as record BitangentCount + 1, lengthening the array by 100 when it is full.
-void AppendRecord(const BitangentRecord& r);
+// Appends r to the analysis as record BitangentCount + 1, lengthening the array by 100
+// when it is full.
+void AppendRecord(TTracing& w, const BitangentRecord& r);
 
 // Cell index of a parameter, Floor((u - TMin) / CellStep); RangeError for NaN or huge.
-std::int32_t CellOf(long double u);
+std::int32_t CellOf(const TTracing& w, long double u);
 
 // The residual of a pair: F = T(s) . ((P(t) - P(s)) x T(t)) / sigma^4, continued by
 // the torsion-like determinant of the first three derivatives where sigma <= TStep;
@@ -99,24 +126,19 @@ struct Residual {
 // Eight curve evaluations away from the diagonal (periodic distance sigma > TStep),
 // seven near it; near it the derivatives are taken at the midpoint, moved by THalfSpan
 // when the pair straddles the seam. Symmetric in s and t. No checks: NaN passes through.
-Residual BitangentResidual(const Pair& x);
+Residual BitangentResidual(const TTracing& w, const Pair& x);
 
-// The four curve points that the residual takes at one parameter y of a pair away from
-// the diagonal: E(y - 1.5h), E(y), E(y + h/2), E(y + 1.5h).
-struct ParamPoints {
-  TVector3 a, c, d, e;
-};
-ParamPoints ResidualPoints(long double y);
+ParamPoints ResidualPoints(const TTracing& w, long double y);
 
 // BitangentResidual(x) from the points at s and at t, which must be ResidualPoints(x.x)
 // and ResidualPoints(x.y) of the curve in force: the same value without evaluating
 // them again. Near the diagonal, where they are not used, it evaluates as
 // BitangentResidual does.
-Residual ResidualWith(const Pair& x, const ParamPoints& atS, const ParamPoints& atT);
+Residual ResidualWith(const TTracing& w, const Pair& x, const ParamPoints& atS, const ParamPoints& atT);
 
 // The two partial derivatives (x: d/ds, y: d/dt) of the residual: ten curve
 // evaluations away from the diagonal, seven near it (where both are equal).
-Pair ResidualGradient(const Pair& x);
+Pair ResidualGradient(const TTracing& w, const Pair& x);
 
 enum class CorrectMode { Gradient, Perpendicular };
 
@@ -129,35 +151,26 @@ enum class CorrectMode { Gradient, Perpendicular };
 // MaxCorrectorPasses passes; a converged pair outside the square fails with r written.
 // acc is the sum of the Newton multipliers. A caller that holds ResidualPoints of
 // start's two parameters passes them in startS and startT, sparing their evaluation.
-bool CorrectPair(const Pair& start, const Pair& ref, CorrectMode mode, long double& acc, BitangentRecord& r,
-                 const ParamPoints* startS = nullptr, const ParamPoints* startT = nullptr);
-
-// The probes of the seed cells lie at SeedGrid[i] + SeedFractions[a] TStep20 (i 0..19,
-// a 0..2) on each axis, so every row and every column of cells shares its parameters.
-// ResidualPoints of each, evaluated when first needed; StartAnalysis forgets them.
-struct ProbePointsTable {
-  std::array<std::array<ParamPoints, 3>, 20> Points;
-  std::array<std::array<bool, 3>, 20> Ready{};
-};
-inline ProbePointsTable ProbePointsS, ProbePointsT;
+bool CorrectPair(const TTracing& w, const Pair& start, const Pair& ref, CorrectMode mode, long double& acc,
+                 BitangentRecord& r, const ParamPoints* startS = nullptr, const ParamPoints* startT = nullptr);
 
 // Seed cell (i, j), 0..19 each: corrects the best of nine probes in the cell. True when
 // a pair strictly inside the square with a plane normal was found (in r); r is also
 // written when the corrected pair is refused, and untouched when correction failed.
-bool FindSeed(int i, int j, BitangentRecord& r);
+bool FindSeed(TTracing& w, int i, int j, BitangentRecord& r);
 
 // True when cell (g, k) or one of its eight neighbours has been crossed by a branch: a
 // seed there would trace that branch again.
-bool NearVisited(std::int32_t g, std::int32_t k);
+bool NearVisited(const TTracing& w, std::int32_t g, std::int32_t k);
 
 // True, with r's cell in (g, k), when that cell lies among the seeded cells (not the
 // last row or column) and neither it nor a neighbour has been crossed by a branch.
-bool FreeSeedCell(const BitangentRecord& r, std::int32_t& g, std::int32_t& k);
+bool FreeSeedCell(const TTracing& w, const BitangentRecord& r, std::int32_t& g, std::int32_t& k);
 
 // Traces from r (a pair strictly inside the square with a plane normal) unless its
 // cell lies outside the seeded cells or it or one of its neighbours is visited, then
 // the continuations across the seams of what it traced.
-void TraceSeed(const BitangentRecord& r);
+void TraceSeed(TTracing& w, const BitangentRecord& r);
 
 // The number of waves of the sampled curve: its total turning (the angles between
 // consecutive chords of the samples) over 2 pi. 0 for fewer than three distinct samples.
@@ -168,28 +181,23 @@ long double CurveWaves();
 // of the face, where a strip begins) and the points of the diagonal where the torsion
 // changes sign (where a strip closes onto the curve). Each is corrected and traced when
 // its cell and its neighbours are unvisited.
-void SeedStripEnds();
+void SeedStripEnds(TTracing& w);
 
 // Traces the bitangent curve through `seed` (whose cell is (g, k)) in both directions
 // and appends one polyline per direction found; a lone seed is appended twice. The
 // pairs where a direction ends at the border go to BorderEnds.
-void TraceBranch(BitangentRecord seed, int g, int k);
-
-// Pairs where traced branches ran into the square's border, a hair inside it. The
-// curve is closed, so each branch goes on from the opposite border (across the seam);
-// a continuation too short to hold a seed of the grid is found only from here.
-inline std::vector<Pair> BorderEnds;
+void TraceBranch(TTracing& w, BitangentRecord seed, int g, int k);
 
 // How far inside the square pairs at its border are taken: 1e-9 TSpan.
 inline long double BorderInset() { return 1e-9L * Glob::TSpan; }
 
 // Traces from the opposite border the continuation of every pair in BorderEnds (and of
 // the border ends those traces add) whose cell no branch has visited; empties the list.
-void TraceAcrossSeams();
+void TraceAcrossSeams(TTracing& w);
 
 // The first points on the two sides of the seed, at about ProbeRadius: answers how
 // many were found (0..2), stored in dirs[1], then dirs[2]; dirs[0] is not used.
-int StartDirections(const BitangentRecord& seed, std::array<BitangentRecord, 3>& dirs);
+int StartDirections(const TTracing& w, const BitangentRecord& seed, std::array<BitangentRecord, 3>& dirs);
 
 // The last three points of a branch (Pc the newest) and the pair of the last step.
 struct TraceState {
@@ -202,12 +210,12 @@ struct TraceState {
 // times. An attempt succeeds when the corrector does with a small multiplier sum and
 // a pair strictly inside the square. True with the new pair in r and st.Next. False
 // for a last step of (nearly) zero length or when all attempts fail.
-bool CircleStep(TraceState& st, const TVector3& na, const TVector3& nb, BitangentRecord& r);
+bool CircleStep(const TTracing& tracing, TraceState& st, const TVector3& na, const TVector3& nb, BitangentRecord& r);
 
 // Marks the cells of the straight walk from (g0, k0) to (g1, k1), both included, and
 // answers whether a cell after the first was already marked (the walk still goes on to
 // the end). RangeError for a cell outside 0..160.
-bool MarkPath(int g0, int k0, int g1, int k1);
+bool MarkPath(TTracing& w, int g0, int k0, int g1, int k1);
 
 // Append classified records strictly between prev and cur, at pairs of the straight
 // segment of their pairs corrected back onto the branch across it.
@@ -221,7 +229,7 @@ bool MarkPath(int g0, int k0, int g1, int k1);
 // distance (more than MaxFillRecords records).
 inline constexpr long double MaxFillTurn = 0.1L;
 inline constexpr int MaxFillHalvings = 12;
-void FillByTurn(const BitangentRecord& prev, const BitangentRecord& cur, int depth = 0);
-void FillBySpacing(const BitangentRecord& prev, const BitangentRecord& cur);
+void FillByTurn(TTracing& w, const BitangentRecord& prev, const BitangentRecord& cur, int depth = 0);
+void FillBySpacing(TTracing& w, const BitangentRecord& prev, const BitangentRecord& cur);
 
 }  // namespace Bitangents

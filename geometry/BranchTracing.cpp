@@ -14,6 +14,19 @@ namespace {
 
 Pair PairOf(const BitangentRecord& r) { return {r.ParamS, r.ParamT}; }
 
+// The 16 unit directions (cos k pi/8, sin k pi/8) around a seed.
+const std::array<Pair, 16>& ProbeDirections() {
+  static const std::array<Pair, 16> directions = [] {
+    std::array<Pair, 16> d;
+    for (int k = 0; k < 16; ++k) {
+      const long double a = k * Glob::Pi / 8;
+      d[k] = {std::cos(a), std::sin(a)};
+    }
+    return d;
+  }();
+  return directions;
+}
+
 // Sine of the angle between two (not necessarily unit) normals; q when the product of
 // their squared lengths, q, is tiny.
 long double SineBetween(const TVector3& a, const TVector3& b) {
@@ -29,7 +42,7 @@ long double SineBetween(const TVector3& a, const TVector3& b) {
 // branch bends), with its curve points, plane normal and support flag. A pair that
 // does not correct within the segment's length is left out; the first one without a
 // plane normal ends the insertion.
-void InsertBetween(const BitangentRecord& prev, const BitangentRecord& cur, std::int32_t n) {
+void InsertBetween(TTracing& w, const BitangentRecord& prev, const BitangentRecord& cur, std::int32_t n) {
   if (n <= 1) return;
   const Pair from = PairOf(prev), step = (1.0L / n) * (PairOf(cur) - from);
   const long double reach = std::hypot(step.x, step.y) * n;
@@ -37,22 +50,22 @@ void InsertBetween(const BitangentRecord& prev, const BitangentRecord& cur, std:
     const Pair x = from + k * step;
     BitangentRecord z;
     long double acc;
-    if (!CorrectPair(x, from, CorrectMode::Perpendicular, acc, z) ||
+    if (!CorrectPair(w, x, from, CorrectMode::Perpendicular, acc, z) ||
         !(std::hypot(z.ParamS - x.x, z.ParamT - x.y) < reach))
       continue;
     z.StartsBranch = 0;
-    if (!PairPlaneNormal(z)) return;
+    if (!PairPlaneNormal(w.Frame, z)) return;
     SupportTest(z);
-    AppendRecord(z);
+    AppendRecord(w, z);
   }
 }
 
 // Marks one cell of a walk; true when it was marked already.
-bool MarkCell(int g, int k) {
-  CheckIndex(g, CellCount);
-  CheckIndex(k, CellCount);
-  if (VisitedCells[g][k] != 0) return true;
-  VisitedCells[g][k] = 1;
+bool MarkCell(TTracing& w, int g, int k) {
+  CheckIndex(g, w.CellCount);
+  CheckIndex(k, w.CellCount);
+  if (w.VisitedCells[g][k] != 0) return true;
+  w.VisitedCells[g][k] = 1;
   return false;
 }
 
@@ -61,7 +74,7 @@ struct Cell {
   bool operator==(const Cell&) const = default;
 };
 
-Cell CellOfPair(const Pair& x) { return {CellOf(x.x), CellOf(x.y)}; }
+Cell CellOfPair(const TTracing& w, const Pair& x) { return {CellOf(w, x.x), CellOf(w, x.y)}; }
 
 // A traced point must lie strictly inside the square. The corrector guarantees that
 // except when the prediction itself already solves the residual: near the border a
@@ -71,23 +84,23 @@ bool Inside(const Pair& x) { return Margin(x.x, x.y) > 0; }
 
 // The corrector in perpendicular mode around the seed, accepted within `reach` of it
 // and only with a plane normal.
-bool StartPoint(const Pair& probe, const Pair& seed, long double reach, BitangentRecord& r) {
+bool StartPoint(const TTracing& w, const Pair& probe, const Pair& seed, long double reach, BitangentRecord& r) {
   long double acc;
-  if (!CorrectPair(probe, seed, CorrectMode::Perpendicular, acc, r)) return false;
-  return std::hypot(r.ParamS - seed.x, r.ParamT - seed.y) < reach && PairPlaneNormal(r);
+  if (!CorrectPair(w, probe, seed, CorrectMode::Perpendicular, acc, r)) return false;
+  return std::hypot(r.ParamS - seed.x, r.ParamT - seed.y) < reach && PairPlaneNormal(w.Frame, r);
 }
 
 // Between a and b, whose support flags differ, the on-hull record nearest to where the
 // flag changes, by bisection of the straight segment of their pairs (each midpoint
 // corrected back onto the branch across it), up to 2^-16 of it or the first midpoint
 // that does not correct. False when not even the first one does.
-bool HullBoundary(BitangentRecord a, BitangentRecord b, BitangentRecord& boundary) {
+bool HullBoundary(const TTracing& w, BitangentRecord a, BitangentRecord b, BitangentRecord& boundary) {
   int k = 0;
   for (; k < 16; ++k) {
     const Pair x = 0.5L * (PairOf(a) + PairOf(b));
     BitangentRecord m;
     long double acc;
-    if (!CorrectPair(x, PairOf(a), CorrectMode::Perpendicular, acc, m) || !PairPlaneNormal(m)) break;
+    if (!CorrectPair(w, x, PairOf(a), CorrectMode::Perpendicular, acc, m) || !PairPlaneNormal(w.Frame, m)) break;
     SupportTest(m);
     (m.OnHull == a.OnHull ? a : b) = m;
   }
@@ -98,28 +111,29 @@ bool HullBoundary(BitangentRecord a, BitangentRecord b, BitangentRecord& boundar
 
 // Appends the first two records of a branch, `start` marked as its start, each with
 // its support flag, and between them the record where the flag changes, if it does.
-void AppendBranchStart(BitangentRecord& start, BitangentRecord& second) {
+void AppendBranchStart(TTracing& w, BitangentRecord& start, BitangentRecord& second) {
   start.StartsBranch = 1;
   SupportTest(start);
-  AppendRecord(start);
+  AppendRecord(w, start);
   second.StartsBranch = 0;
   SupportTest(second);
   BitangentRecord boundary;
-  if (start.OnHull != second.OnHull && HullBoundary(start, second, boundary)) AppendRecord(boundary);
-  AppendRecord(second);
+  if (start.OnHull != second.OnHull && HullBoundary(w, start, second, boundary)) AppendRecord(w, boundary);
+  AppendRecord(w, second);
 }
 
 // A strip narrows to a point where its branch meets the diagonal s = t, and a step
 // often jumps across it, the rest of the strip lying on the mirror side (t < s) that is
 // not drawn. When prev and cur lie on the two sides, close to it, the pair where their
 // segment meets the diagonal, its plane the osculating one; false otherwise.
-bool DiagonalBetween(const BitangentRecord& prev, const BitangentRecord& cur, BitangentRecord& r) {
+bool DiagonalBetween(const TTracing& w, const BitangentRecord& prev, const BitangentRecord& cur,
+                     BitangentRecord& r) {
   const long double g0 = prev.ParamT - prev.ParamS, g1 = cur.ParamT - cur.ParamS;
-  if (!(g0 * g1 < 0) || !(std::fabs(g0) + std::fabs(g1) < 4 * Glob::ArcStepMax)) return false;
+  if (!(g0 * g1 < 0) || !(std::fabs(g0) + std::fabs(g1) < 4 * w.ArcStepMax)) return false;
   r.ParamS = r.ParamT = prev.ParamS + g0 / (g0 - g1) * (cur.ParamS - prev.ParamS);
-  r.PointS = r.PointT = CurvePoint(r.ParamS);
+  r.PointS = r.PointT = CurvePoint(w.Frame, r.ParamS);
   r.StartsBranch = 0;
-  return PairPlaneNormal(r);
+  return PairPlaneNormal(w.Frame, r);
 }
 
 // Classifies cur, inserts the records between prev and cur that its flag asks for,
@@ -127,27 +141,27 @@ bool DiagonalBetween(const BitangentRecord& prev, const BitangentRecord& cur, Bi
 // through the pair on it. Where the flag changes, the strip on the
 // hull is closed at the change (within a 2^-16 part of the step), so that it meets the
 // flat face or the strip that takes over there without a gap.
-void AppendTraced(const BitangentRecord& prev, BitangentRecord& cur) {
+void AppendTraced(TTracing& w, const BitangentRecord& prev, BitangentRecord& cur) {
   BitangentRecord diagonal;
-  if (DiagonalBetween(prev, cur, diagonal)) {
-    AppendTraced(prev, diagonal);
-    AppendTraced(diagonal, cur);
+  if (DiagonalBetween(w, prev, cur, diagonal)) {
+    AppendTraced(w, prev, diagonal);
+    AppendTraced(w, diagonal, cur);
     return;
   }
   SupportTest(cur);
   BitangentRecord boundary;
   if (cur.OnHull == prev.OnHull) {
-    FillBySpacing(prev, cur);
-  } else if (HullBoundary(prev, cur, boundary)) {
+    FillBySpacing(w, prev, cur);
+  } else if (HullBoundary(w, prev, cur, boundary)) {
     // The planes turn fastest next to the change, at the edge of a flat face: the part
     // on the hull is filled by its turn, so that how many records it gets depends on the
     // strip and not on where the step happened to fall.
-    if (prev.OnHull) FillByTurn(prev, boundary);
-    AppendRecord(boundary);
-    if (cur.OnHull) FillByTurn(boundary, cur);
+    if (prev.OnHull) FillByTurn(w, prev, boundary);
+    AppendRecord(w, boundary);
+    if (cur.OnHull) FillByTurn(w, boundary, cur);
   }
   cur.StartsBranch = 0;
-  AppendRecord(cur);
+  AppendRecord(w, cur);
 }
 
 // After the branch stalled at st.Pc (the pair of `last`, in cell lastCell), coming
@@ -155,8 +169,8 @@ void AppendTraced(const BitangentRecord& prev, BitangentRecord& cur) {
 // else when the nearest border lies that close (a branch that crawls along the border
 // stalls heading along it), appends the pair where the branch meets that border, found
 // by the corrector moving along it (a hair inside the square, where the corrector
-// accepts pairs), marks the cells up to it and keeps it in BorderEnds.
-void CloseAtBorder(const TraceState& st, const BitangentRecord& last, Cell& lastCell) {
+// accepts pairs), marks the cells up to it and keeps it in w.BorderEnds.
+void CloseAtBorder(TTracing& w, const TraceState& st, const BitangentRecord& last, Cell& lastCell) {
   using namespace Glob;
   const Pair d = st.Pc - st.Pb;
   const long double inset = BorderInset();
@@ -171,7 +185,7 @@ void CloseAtBorder(const TraceState& st, const BitangentRecord& last, Cell& last
   const long double length = std::hypot(d.x, d.y);
   Pair x = st.Pc;
   const auto border = [&](long double u) { return u - TMin < TMax - u ? TMin + inset : TMax - inset; };
-  if (lambda >= 0 && lambda * length < 2 * ArcStepMax) {
+  if (lambda >= 0 && lambda * length < 2 * w.ArcStepMax) {
     x = st.Pc + lambda * d;
     if (alongS)
       x.y = d.y > 0 ? TMax - inset : TMin + inset;
@@ -179,7 +193,7 @@ void CloseAtBorder(const TraceState& st, const BitangentRecord& last, Cell& last
       x.x = d.x > 0 ? TMax - inset : TMin + inset;
   } else {
     const long double toS = std::fabs(border(x.x) - x.x), toT = std::fabs(border(x.y) - x.y);
-    if (!(std::fmin(toS, toT) < 2 * ArcStepMax)) return;
+    if (!(std::fmin(toS, toT) < 2 * w.ArcStepMax)) return;
     alongS = toT < toS;
     if (alongS)
       x.y = border(x.y);
@@ -189,60 +203,61 @@ void CloseAtBorder(const TraceState& st, const BitangentRecord& last, Cell& last
   const Pair ref = alongS ? Pair{x.x, x.y + 1} : Pair{x.x + 1, x.y};
   BitangentRecord r;
   long double acc;
-  if (!CorrectPair(x, ref, CorrectMode::Perpendicular, acc, r)) return;
-  if (!(std::hypot(r.ParamS - x.x, r.ParamT - x.y) < 2 * ArcStepMax) || !PairPlaneNormal(r)) return;
-  AppendTraced(last, r);
+  if (!CorrectPair(w, x, ref, CorrectMode::Perpendicular, acc, r)) return;
+  if (!(std::hypot(r.ParamS - x.x, r.ParamT - x.y) < 2 * w.ArcStepMax) || !PairPlaneNormal(w.Frame, r)) return;
+  AppendTraced(w, last, r);
   // The cells up to the border are the branch's too: a trace that reaches this border
   // from across the seam must find them taken.
-  const Cell end = CellOfPair(PairOf(r));
-  MarkPath(lastCell.G, lastCell.K, end.G, end.K);
+  const Cell end = CellOfPair(w, PairOf(r));
+  MarkPath(w, lastCell.G, lastCell.K, end.G, end.K);
   lastCell = end;
-  BorderEnds.push_back(PairOf(r));
+  w.BorderEnds.push_back(PairOf(r));
 }
 
 // True when the curve crosses itself within a few cells of the pair x, which is then
 // moved onto the crossing (P(x.x) = P(x.y)).
-bool OnCurveCrossing(Pair& x) {
+bool OnCurveCrossing(const TTracing& w, Pair& x) {
   using namespace Glob;
-  return CurveCrossing::FindCrossing(CurvePoint, TSpan, 8 * CellStep, 1e-9L * FigureDiagonal, x.x, x.y);
+  const auto point = [&w](long double y) { return CurvePoint(w.Frame, y); };
+  return CurveCrossing::FindCrossing(point, TSpan, 8 * w.CellStep, 1e-9L * FigureDiagonal, x.x, x.y);
 }
 
 // Where the curve crosses itself, two branches of pairs cross in the square, and the
 // one traced second runs into the cells of the first and stops there. Its continuation
 // beyond may lie between two such crossings, where no seed of the grid need land.
 // After a stop at `at`, coming from `before`, next to such a crossing: a seed four
-// cells beyond the crossing joins CrossingSeeds.
-void ContinueThroughCrossing(const Pair& before, const Pair& at) {
+// cells beyond the crossing joins w.CrossingSeeds.
+void ContinueThroughCrossing(TTracing& w, const Pair& before, const Pair& at) {
   Pair crossing = at;
-  if (!OnCurveCrossing(crossing)) return;
+  if (!OnCurveCrossing(w, crossing)) return;
   const Pair way = crossing - before;
   const long double length = std::hypot(way.x, way.y);
   if (!(length > 0)) return;
-  const Pair beyond = crossing + (4 * CellStep / length) * way;
+  const Pair beyond = crossing + (4 * w.CellStep / length) * way;
   BitangentRecord seed;
   long double acc;
-  if (!CorrectPair(beyond, beyond, CorrectMode::Gradient, acc, seed)) return;
-  if (!(Margin(seed.ParamS, seed.ParamT) > 0) || !PairPlaneNormal(seed)) return;
+  if (!CorrectPair(w, beyond, beyond, CorrectMode::Gradient, acc, seed)) return;
+  if (!(Margin(seed.ParamS, seed.ParamT) > 0) || !PairPlaneNormal(w.Frame, seed)) return;
   std::int32_t g, k;
-  if (FreeSeedCell(seed, g, k)) CrossingSeeds.push_back(seed);
+  if (FreeSeedCell(w, seed, g, k)) w.CrossingSeeds.push_back(seed);
 }
 
 // Beyond a point where the trace crawled or stuck, `at` (entered the current cell at
 // `entry`; st the last steps): the pair a leap of one, then two arc steps further
 // along the branch's direction, corrected across it. True with the record in r when
 // the corrector lands near the line inside the square, with a plane normal.
-bool LeapAcross(const Pair& entry, const Pair& at, const TraceState& st, BitangentRecord& r) {
+bool LeapAcross(const TTracing& w, const Pair& entry, const Pair& at, const TraceState& st, BitangentRecord& r) {
   Pair d = at - entry;
   if (!(Dot2(d, d) > 1e-24L)) d = st.Pc - st.Pb;
   const long double length = std::sqrt(Dot2(d, d));
   if (!(length > 0)) return false;
   d = (1 / length) * d;
   for (int k = 1; k <= 2; ++k) {
-    const long double leap = k * Glob::ArcStepMax;
+    const long double leap = k * w.ArcStepMax;
     const Pair x = at + leap * d;
     long double acc;
-    if (!Inside(x) || !CorrectPair(x, at, CorrectMode::Perpendicular, acc, r)) continue;
-    if (std::hypot(r.ParamS - x.x, r.ParamT - x.y) < leap / 4 && PairPlaneNormal(r)) return true;
+    if (!Inside(x) || !CorrectPair(w, x, at, CorrectMode::Perpendicular, acc, r)) continue;
+    if (std::hypot(r.ParamS - x.x, r.ParamT - x.y) < leap / 4 && PairPlaneNormal(w.Frame, r)) return true;
   }
   return false;
 }
@@ -252,28 +267,28 @@ constexpr int MaxLeaps = 16;
 
 }  // namespace
 
-int StartDirections(const BitangentRecord& seed, std::array<BitangentRecord, 3>& dirs) {
+int StartDirections(const TTracing& w, const BitangentRecord& seed, std::array<BitangentRecord, 3>& dirs) {
   const Pair centre = PairOf(seed);
-  const long double radius = Glob::ProbeRadius;
-  const auto probe = [&](int k) { return centre + radius * ProbeDirections[k]; };
+  const long double radius = w.ProbeRadius;
+  const auto probe = [&](int k) { return centre + radius * ProbeDirections()[k]; };
   // Of equal residuals the first direction wins; when none is below 1e100 (all NaN or
   // huge), direction 1.
   int best = 1;
   long double bestValue = 1e100L;
   for (int k = 0; k < 16; ++k) {
-    const long double value = std::fabs(BitangentResidual(probe(k)).F);
+    const long double value = std::fabs(BitangentResidual(w, probe(k)).F);
     if (value < bestValue) {
       bestValue = value;
       best = k;
     }
   }
-  const bool first = StartPoint(probe(best), centre, 2 * radius, dirs[1]);
+  const bool first = StartPoint(w, probe(best), centre, 2 * radius, dirs[1]);
   // The opposite probe; the second point may lie a little farther out.
-  const bool second = StartPoint(probe((best + 8) % 16), centre, 3 * radius, dirs[first ? 2 : 1]);
+  const bool second = StartPoint(w, probe((best + 8) % 16), centre, 3 * radius, dirs[first ? 2 : 1]);
   return int(first) + int(second);
 }
 
-bool CircleStep(TraceState& st, const TVector3& na, const TVector3& nb, BitangentRecord& r) {
+bool CircleStep(const TTracing& tracing, TraceState& st, const TVector3& na, const TVector3& nb, BitangentRecord& r) {
   const Pair v0 = st.Pa - st.Pb, u = st.Pc - st.Pb;
   const long double l = Dot2(v0, v0), m = Dot2(u, u), g = Dot2(v0, u);
   const long double den = 2 * (l * m - g * g);
@@ -297,7 +312,7 @@ bool CircleStep(TraceState& st, const TVector3& na, const TVector3& nb, Bitangen
     centre = st.Pc - v;
     radius = 100 * std::sqrt(m);
   }
-  long double phi = std::fmin(Glob::ArcStepMax / radius, 0.1L);
+  long double phi = std::fmin(tracing.ArcStepMax / radius, 0.1L);
   // The plane normal turned by `sine` over the last step; the next arc should turn it
   // by about 0.1.
   long double sine = SineBetween(na, nb);
@@ -307,7 +322,7 @@ bool CircleStep(TraceState& st, const TVector3& na, const TVector3& nb, Bitangen
   for (int attempt = 0; attempt < 11; ++attempt) {
     const Pair x = centre + std::cos(phi) * v + std::sin(phi) * w;
     long double acc;
-    const bool ok = CorrectPair(x, st.Pc, CorrectMode::Gradient, acc, r);
+    const bool ok = CorrectPair(tracing, x, st.Pc, CorrectMode::Gradient, acc, r);
     st.Next = PairOf(r);
     if (ok && acc < 0.1L && Inside(st.Next)) return true;
     phi = phi / 2;
@@ -315,25 +330,25 @@ bool CircleStep(TraceState& st, const TVector3& na, const TVector3& nb, Bitangen
   return false;
 }
 
-bool MarkPath(int g0, int k0, int g1, int k1) {
-  MarkCell(g0, k0);
+bool MarkPath(TTracing& w, int g0, int k0, int g1, int k1) {
+  MarkCell(w, g0, k0);
   if (g1 == g0 && k1 == k0) return false;
   bool collision = false;
   if (std::abs(g1 - g0) >= std::abs(k1 - k0)) {
     const int d = g1 > g0 ? 1 : -1;
     const long double slope = static_cast<long double>(k1 - k0) / (g1 - g0);
     for (int j = d; j != g1 - g0 + d; j += d)
-      collision = MarkCell(g0 + j, RoundChecked(k0 + j * slope)) || collision;
+      collision = MarkCell(w, g0 + j, RoundChecked(k0 + j * slope)) || collision;
   } else {
     const int d = k1 > k0 ? 1 : -1;
     const long double slope = static_cast<long double>(g1 - g0) / (k1 - k0);
     for (int j = d; j != k1 - k0 + d; j += d)
-      collision = MarkCell(RoundChecked(g0 + j * slope), k0 + j) || collision;
+      collision = MarkCell(w, RoundChecked(g0 + j * slope), k0 + j) || collision;
   }
   return collision;
 }
 
-void FillByTurn(const BitangentRecord& prev, const BitangentRecord& cur, int depth) {
+void FillByTurn(TTracing& w, const BitangentRecord& prev, const BitangentRecord& cur, int depth) {
   const TVector3 &a = prev.PlaneNormal, &b = cur.PlaneNormal;
   if (depth >= MaxFillHalvings || !(Dot(a, a) * Dot(b, b) > 1e-15L)) return;
   // The angle between the two planes, whichever way their normals point.
@@ -341,36 +356,36 @@ void FillByTurn(const BitangentRecord& prev, const BitangentRecord& cur, int dep
   const Pair x = 0.5L * (PairOf(prev) + PairOf(cur));
   BitangentRecord m;
   long double acc;
-  if (!CorrectPair(x, PairOf(prev), CorrectMode::Perpendicular, acc, m) ||
-      !(std::hypot(m.ParamS - x.x, m.ParamT - x.y) < std::hypot(cur.ParamS - prev.ParamS, cur.ParamT - prev.ParamT)) || !PairPlaneNormal(m))
+  if (!CorrectPair(w, x, PairOf(prev), CorrectMode::Perpendicular, acc, m) ||
+      !(std::hypot(m.ParamS - x.x, m.ParamT - x.y) < std::hypot(cur.ParamS - prev.ParamS, cur.ParamT - prev.ParamT)) || !PairPlaneNormal(w.Frame, m))
     return;
   m.StartsBranch = 0;
   SupportTest(m);
-  FillByTurn(prev, m, depth + 1);
-  AppendRecord(m);
-  FillByTurn(m, cur, depth + 1);
+  FillByTurn(w, prev, m, depth + 1);
+  AppendRecord(w, m);
+  FillByTurn(w, m, cur, depth + 1);
 }
 
-void FillBySpacing(const BitangentRecord& prev, const BitangentRecord& cur) {
+void FillBySpacing(TTracing& w, const BitangentRecord& prev, const BitangentRecord& cur) {
   const long double d = std::fabs(cur.PointS.x - prev.PointS.x) + std::fabs(cur.PointS.y - prev.PointS.y) +
                         std::fabs(cur.PointT.x - prev.PointT.x) + std::fabs(cur.PointT.y - prev.PointT.y);
   const std::int32_t n = TruncChecked(d / Glob::FillSpacing + 1);
   // A distance that asks for thousands of records is a curve running off to infinity
   // between its samples; end the command rather than allocate without bound.
   if (n > MaxFillRecords) throw RangeError();
-  InsertBetween(prev, cur, n);
+  InsertBetween(w, prev, cur, n);
 }
 
-void TraceBranch(BitangentRecord seed, int g, int k) {
+void TraceBranch(TTracing& w, BitangentRecord seed, int g, int k) {
   std::array<BitangentRecord, 3> dirs;
-  const int count = StartDirections(seed, dirs);
+  const int count = StartDirections(w, seed, dirs);
   if (count == 0) {
     // No neighbouring solution: the seed stands as a polyline of one point.
     seed.StartsBranch = 1;
     SupportTest(seed);
-    AppendRecord(seed);
+    AppendRecord(w, seed);
     seed.StartsBranch = 0;
-    AppendRecord(seed);
+    AppendRecord(w, seed);
     return;
   }
   const Pair origin = PairOf(seed);
@@ -390,15 +405,15 @@ void TraceBranch(BitangentRecord seed, int g, int k) {
       q.ParamS = origin.x + (q.ParamS - origin.x) * lambda;
       q.ParamT = origin.y + (q.ParamT - origin.y) * lambda;
       cur = q;
-      AppendBranchStart(prev, cur);
-      BorderEnds.push_back(PairOf(q));
+      AppendBranchStart(w, prev, cur);
+      w.BorderEnds.push_back(PairOf(q));
       go = false;
     } else {
       cur = q;
-      AppendBranchStart(prev, cur);
-      const Cell first = CellOfPair(PairOf(q));
+      AppendBranchStart(w, prev, cur);
+      const Cell first = CellOfPair(w, PairOf(q));
       if (!(first == last)) {
-        collision = MarkPath(last.G, last.K, first.G, first.K);
+        collision = MarkPath(w, last.G, last.K, first.G, first.K);
         go = !collision;
       }
       last = first;
@@ -414,18 +429,18 @@ void TraceBranch(BitangentRecord seed, int g, int k) {
         st.Pc = PairOf(q);
         if (count == 2) {
           st.Pa = PairOf(dirs[3 - i]);
-          go = CircleStep(st, seed.PlaneNormal, dirs[i].PlaneNormal, cur);
+          go = CircleStep(w, st, seed.PlaneNormal, dirs[i].PlaneNormal, cur);
         } else {
           st.Pa = 2 * st.Pc - st.Pb;
           long double acc;
-          go = CorrectPair(st.Pa, st.Pc, CorrectMode::Perpendicular, acc, cur) && std::fabs(acc) < 0.1L;
+          go = CorrectPair(w, st.Pa, st.Pc, CorrectMode::Perpendicular, acc, cur) && std::fabs(acc) < 0.1L;
           st.Next = PairOf(cur);
           go = go && Inside(st.Next);
         }
-        go = go && PairPlaneNormal(cur);
+        go = go && PairPlaneNormal(w.Frame, cur);
         if (go) {
           SupportTest(cur);
-          if (cur.OnHull != firstStep.OnHull) AppendTraced(firstStep, cur);
+          if (cur.OnHull != firstStep.OnHull) AppendTraced(w, firstStep, cur);
         }
       }
     }
@@ -438,12 +453,12 @@ void TraceBranch(BitangentRecord seed, int g, int k) {
     int leaps = 0;
     while (go) {
       prev = cur;
-      const Cell next = CellOfPair(st.Next);
+      const Cell next = CellOfPair(w, st.Next);
       if (!(next == last)) {
         sameCellSteps = 0;
         entry = st.Next;
         // A leap crosses the cells of the other branch at the crossing.
-        collision = MarkPath(last.G, last.K, next.G, next.K) && !leapt;
+        collision = MarkPath(w, last.G, last.K, next.G, next.K) && !leapt;
         ranIntoBranch = collision;
         go = !collision;
       } else {
@@ -457,10 +472,10 @@ void TraceBranch(BitangentRecord seed, int g, int k) {
         st.Pc = st.Next;
         normalB = normalC;
         normalC = prev.PlaneNormal;
-        go = CircleStep(st, normalB, normalC, cur) && PairPlaneNormal(cur);
+        go = CircleStep(w, st, normalB, normalC, cur) && PairPlaneNormal(w.Frame, cur);
         stalled = !go;
       }
-      if (go) AppendTraced(prev, cur);
+      if (go) AppendTraced(w, prev, cur);
       if (collision) break;
       // A walk that stays in one cell for long has stalled. Leaving the edge of a flat
       // face, where the plane turns fast, the steps shrink to a few ten-thousandths of
@@ -473,9 +488,9 @@ void TraceBranch(BitangentRecord seed, int g, int k) {
         const BitangentRecord base = stalled ? prev : cur;
         Pair at = PairOf(base);
         BitangentRecord landing;
-        if (leaps == MaxLeaps || OnCurveCrossing(at) || !LeapAcross(entry, PairOf(base), st, landing)) break;
+        if (leaps == MaxLeaps || OnCurveCrossing(w, at) || !LeapAcross(w, entry, PairOf(base), st, landing)) break;
         ++leaps;
-        AppendTraced(base, landing);
+        AppendTraced(w, base, landing);
         st.Pc = PairOf(base);
         st.Next = PairOf(landing);
         st.Pb = 2 * st.Pc - st.Next;
@@ -488,13 +503,13 @@ void TraceBranch(BitangentRecord seed, int g, int k) {
     // A branch stalls where it runs out of the square, at most a step short of the
     // border; the strip must reach the border, where its continuation across the seam
     // of the closed curve begins.
-    if (stalled) CloseAtBorder(st, prev, last);
-    if (ranIntoBranch) ContinueThroughCrossing(st.Pc, st.Next);
+    if (stalled) CloseAtBorder(w, st, prev, last);
+    if (ranIntoBranch) ContinueThroughCrossing(w, st.Pc, st.Next);
     // The second direction starts from the seed again, so its cell must not stop it.
     if (i == 1 && count == 2) {
-      CheckIndex(g, CellCount);
-      CheckIndex(k, CellCount);
-      VisitedCells[g][k] = 0;
+      CheckIndex(g, w.CellCount);
+      CheckIndex(k, w.CellCount);
+      w.VisitedCells[g][k] = 0;
     }
   }
 }

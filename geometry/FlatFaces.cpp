@@ -7,6 +7,7 @@
 #include "formula/Checks.h"
 #include "formula/FunPars.h"
 #include "geometry/AnalysisFrame.h"
+#include "geometry/Bitangents.h"
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/TritangentsInternal.h"
@@ -14,19 +15,20 @@
 namespace Tritangents {
 namespace {
 
-TVector3 E(long double u) {
+TVector3 E(const AnalysisFrame::TFrame& frame, long double u) {
   TVector3 p;
   FunPars::EvalCurve(u, p);
-  return AnalysisFrame::ToFrame(p);
+  return frame.ToFrame(p);
 }
 
 // Newton's method on n . P'(u) = 0 from u, with five-point derivatives of the curve
 // itself: the parameter where the curve's height across n peaks. Steps are bounded by
 // one sample step; NaN ends the refinement where it stands.
-long double RefineContact(long double u, const TVector3& n) {
+long double RefineContact(const AnalysisFrame::TFrame& frame, long double u, const TVector3& n) {
   const long double h = Glob::TStep;
   for (int pass = 0; pass < 6; ++pass) {
-    const TVector3 a = E(u - 2 * h), b = E(u - h), c = E(u), d = E(u + h), e = E(u + 2 * h);
+    const TVector3 a = E(frame, u - 2 * h), b = E(frame, u - h), c = E(frame, u), d = E(frame, u + h),
+                   e = E(frame, u + 2 * h);
     const long double slope = Dot(n, 8 * (d - b) - (e - a)) / (12 * h);
     const long double bend = Dot(n, d + b - 2 * c) / (h * h);
     if (!(bend < 0)) break;
@@ -61,8 +63,8 @@ TVector3 Inside() {
 }
 
 // The outward unit normal and offset of the plane through the curve at u1, u2, u3.
-bool PlaneThrough(const Triple& u, const TVector3& inside, TVector3& n, long double& offset) {
-  const TVector3 p1 = E(u[0]), p2 = E(u[1]), p3 = E(u[2]);
+bool PlaneThrough(const AnalysisFrame::TFrame& frame, const Triple& u, const TVector3& inside, TVector3& n, long double& offset) {
+  const TVector3 p1 = E(frame, u[0]), p2 = E(frame, u[1]), p3 = E(frame, u[2]);
   const TVector3 c = Cross(p2 - p1, p3 - p1);
   const long double length = Length(c);
   if (!(length > 0)) return false;
@@ -74,7 +76,7 @@ bool PlaneThrough(const Triple& u, const TVector3& inside, TVector3& n, long dou
 
 // Area-ordered fan of the convex hull of the contact points in the plane: triples of
 // the hull's first vertex with each following pair.
-void AppendFan(const FlatFace& face) {
+void AppendFan(const AnalysisFrame::TFrame& frame, const FlatFace& face, std::vector<Triple>& triples) {
   const TVector3 axis = std::fabs(face.Normal.x) < 0.9L ? TVector3{1, 0, 0} : TVector3{0, 1, 0};
   const TVector3 e1 = Cross(face.Normal, axis), e2 = Cross(face.Normal, e1);
   struct Corner {
@@ -82,7 +84,7 @@ void AppendFan(const FlatFace& face) {
   };
   std::vector<Corner> q;
   for (const long double u : face.Contacts) {
-    const TVector3 p = E(u);
+    const TVector3 p = E(frame, u);
     q.push_back({Dot(p, e1), Dot(p, e2), u});
   }
   std::sort(q.begin(), q.end(), [](const Corner& a, const Corner& b) { return a.x < b.x || (a.x == b.x && a.y < b.y); });
@@ -103,13 +105,13 @@ void AppendFan(const FlatFace& face) {
   for (std::size_t k = 1; k + 1 < hull.size(); ++k) {
     Triple t{hull[0].u, hull[k].u, hull[k + 1].u};
     NormalizeTriple(t);
-    TritangentTriples.push_back(t);
+    triples.push_back(t);
   }
 }
 
 }  // namespace
 
-bool AddFlatFace(const Triple& found) {
+bool AddFlatFace(const AnalysisFrame::TFrame& frame, Bitangents::TAnalysis& analysis, const Triple& found) {
   const TVector3 inside = Inside();
   Triple u = found;
   TVector3 n;
@@ -117,11 +119,11 @@ bool AddFlatFace(const Triple& found) {
   // The solver's triple comes from interpolated samples: refine plane and contacts on
   // the curve itself, a few rounds each.
   for (int round = 0; round < 3; ++round) {
-    if (!PlaneThrough(u, inside, n, offset)) return false;
-    for (long double& c : u) c = RefineContact(c, n);
+    if (!PlaneThrough(frame, u, inside, n, offset)) return false;
+    for (long double& c : u) c = RefineContact(frame, c, n);
   }
-  if (!PlaneThrough(u, inside, n, offset)) return false;
-  for (const FlatFace& face : FlatFaces)
+  if (!PlaneThrough(frame, u, inside, n, offset)) return false;
+  for (const FlatFace& face : analysis.FlatFaces)
     if (Dot(face.Normal, n) > 1 - FaceAngleTolerance && std::fabs(face.Offset - offset) < ContactTolerance)
       return false;
 
@@ -132,16 +134,16 @@ bool AddFlatFace(const Triple& found) {
   for (int j = 0; j < period; ++j) {
     const long double here = height(j);
     if (here < -ContactBand || here < height((j + period - 1) % period) || here <= height((j + 1) % period)) continue;
-    const long double c = IntoPeriod(RefineContact(Glob::TMin + j * Glob::TStep, n));
-    if (!(std::fabs(Dot(n, E(c)) - offset) <= ContactTolerance)) continue;
+    const long double c = IntoPeriod(RefineContact(frame, Glob::TMin + j * Glob::TStep, n));
+    if (!(std::fabs(Dot(n, E(frame, c)) - offset) <= ContactTolerance)) continue;
     if (std::none_of(face.Contacts.begin(), face.Contacts.end(),
                      [&](long double d) { return Apart(c, d) < 2 * Glob::TStep; }))
       face.Contacts.push_back(c);
   }
   if (face.Contacts.size() < 3) return false;
   std::sort(face.Contacts.begin(), face.Contacts.end());
-  FlatFaces.push_back(face);
-  AppendFan(face);
+  analysis.FlatFaces.push_back(face);
+  AppendFan(frame, face, analysis.TritangentTriples);
   return true;
 }
 

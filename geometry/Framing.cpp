@@ -122,8 +122,6 @@ void PrepareFigureInView(const TViewState& view) {
 }
 
 void FrameBox() {
-  ProbeRadius = TSpan / 400;
-  ArcStepMax = ProbeRadius * 5;
   TVector3 lo = EmptyMin, hi = EmptyMax;
   if (Sampling::CurvePointHigh >= 0) CheckIndex(Sampling::CurvePointHigh, Sampling::CurvePoints.size());
   for (int k = 0; k <= Sampling::CurvePointHigh; ++k) WidenBox(Sampling::CurvePoints[k].Point, lo, hi);

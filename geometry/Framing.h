@@ -34,8 +34,7 @@ TViewState CaptureView();
 void PrepareFigureInView(const TViewState& view);
 
 // Bounding box of the curve points 0..CurvePointHigh (BoxMin, BoxMax, BoxSize,
-// FigureCentre) and the length scales FigureDiagonal, FillSpacing, ProbeRadius and
-// ArcStepMax. A point-like figure gives a zero BoxSize, FigureDiagonal and FillSpacing.
+// FigureCentre) and the length scales FigureDiagonal and FillSpacing. A point-like figure gives a zero BoxSize, FigureDiagonal and FillSpacing.
 void FrameBox();
 
 // Puts EyePoint above and beside the box, at 3.5 box diagonals from its lower corner

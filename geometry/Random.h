@@ -1,6 +1,6 @@
-// The program's one pseudo-random generator: a 32-bit linear congruential sequence.
-// Every analysis reseeds it from the millisecond tick, unless a fixed seed was chosen
-// (wendrix-cli --seed, tests), so that a drawing can be repeated exactly.
+// The program's pseudo-random generator: a 32-bit linear congruential sequence, one
+// value per user. Seeded from the millisecond tick unless a fixed seed is given (tests),
+// so that a sequence can be repeated exactly.
 #pragma once
 
 #include <cstdint>
@@ -8,16 +8,16 @@
 
 namespace Random {
 
-// When set, Reseed uses this value instead of the tick count.
-inline std::optional<std::uint32_t> FixedSeed;
+class TGenerator {
+ public:
+  // Starts the sequence from `seed`, or from the millisecond tick count when none.
+  explicit TGenerator(std::optional<std::uint32_t> seed = std::nullopt);
 
-// Starts the sequence anew from `seed`.
-void Randomize(std::uint32_t seed);
+  // A uniformly drawn integer 0..n-1; 0 when n <= 0.
+  int Next(int n);
 
-// Starts the sequence from FixedSeed when set, else from the millisecond tick count.
-void Reseed();
-
-// A uniformly drawn integer 0..n-1; 0 when n <= 0.
-int Next(int n);
+ private:
+  std::uint32_t State = 0;
+};
 
 }  // namespace Random

@@ -38,7 +38,7 @@ inline TVector3 ViewAxisX, ViewAxisY, ViewAxisZ, EyePoint;
 inline long double ViewScale = 0, EyeDepth = 0, ViewShiftX = 0, ViewShiftY = 0;
 inline long double ViewOffsetX = 0, ViewOffsetY = 0;
 inline TVector3 BoxMin, BoxMax, BoxSize, FigureCentre, ScreenCentre;
-inline long double FigureDiagonal = 0, ProbeRadius = 0, ArcStepMax = 0, FillSpacing = 0;
+inline long double FigureDiagonal = 0, FillSpacing = 0;
 inline long double DepthScale = 0, DepthOffset = 0;
 
 }  // namespace Glob

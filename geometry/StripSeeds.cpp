@@ -33,25 +33,25 @@ namespace {
 
 // Corrects the pair near x onto its branch and traces from it when its plane supports
 // the curve: only the ends of strips are looked for here.
-void TraceStripEnd(const Pair& x) {
+void TraceStripEnd(TTracing& w, const Pair& x) {
   BitangentRecord r;
   long double acc;
-  if (!CorrectPair(x, x, CorrectMode::Gradient, acc, r)) return;
-  if (!(Margin(r.ParamS, r.ParamT) > 0) || !PairPlaneNormal(r)) return;
+  if (!CorrectPair(w, x, x, CorrectMode::Gradient, acc, r)) return;
+  if (!(Margin(r.ParamS, r.ParamT) > 0) || !PairPlaneNormal(w.Frame, r)) return;
   BitangentRecord tested = r;
   SupportTest(tested);
-  if (tested.OnHull) TraceSeed(r);
+  if (tested.OnHull) TraceSeed(w, r);
 }
 
 // The contacts of a face in the order of its polygon: by angle around their centre in
 // the face's plane (the contacts of a supporting plane lie on the convex polygon).
-std::vector<long double> PolygonOrder(const Tritangents::FlatFace& face) {
+std::vector<long double> PolygonOrder(const TTracing& w, const Tritangents::FlatFace& face) {
   const TVector3 axis = std::fabs(face.Normal.x) < 0.9L ? TVector3{1, 0, 0} : TVector3{0, 1, 0};
   const TVector3 e1 = Cross(face.Normal, axis), e2 = Cross(face.Normal, e1);
   std::vector<TVector3> points;
   TVector3 centre{0, 0, 0};
   for (const long double u : face.Contacts) {
-    points.push_back(CurvePoint(u));
+    points.push_back(CurvePoint(w.Frame, u));
     centre = centre + points.back();
   }
   centre = centre / static_cast<long double>(points.size());
@@ -68,15 +68,15 @@ std::vector<long double> PolygonOrder(const Tritangents::FlatFace& face) {
 
 }  // namespace
 
-void SeedStripEnds() {
-  for (const Tritangents::FlatFace& face : Tritangents::FlatFaces) {
+void SeedStripEnds(TTracing& w) {
+  for (const Tritangents::FlatFace& face : w.Analysis->FlatFaces) {
     if (face.Contacts.size() < 3) continue;
-    const std::vector<long double> order = PolygonOrder(face);
+    const std::vector<long double> order = PolygonOrder(w, face);
     // Both halves of the square: each edge is the pair (a, b) and its mirror (b, a).
     for (std::size_t k = 0; k < order.size(); ++k) {
       const long double a = order[k], b = order[(k + 1) % order.size()];
-      TraceStripEnd({a, b});
-      TraceStripEnd({b, a});
+      TraceStripEnd(w, {a, b});
+      TraceStripEnd(w, {b, a});
     }
   }
   using Sampling::CurvePointHigh;
@@ -86,7 +86,7 @@ void SeedStripEnds() {
     if ((p.Torsion > 0) == (q.Torsion > 0)) continue;
     // The zero of the torsion between the two points, interpolated linearly.
     const long double u = p.Param + (q.Param - p.Param) * p.Torsion / (p.Torsion - q.Torsion);
-    if (std::isfinite(u)) TraceStripEnd({u, u});
+    if (std::isfinite(u)) TraceStripEnd(w, {u, u});
   }
 }
 

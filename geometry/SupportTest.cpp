@@ -10,15 +10,16 @@
 namespace Bitangents {
 namespace {
 
-TVector3 E(long double y) { return CurvePoint(y); }
-
 // Central difference over 2h divided by h: twice the tangent, as the thresholds expect.
-TVector3 DoubleTangent(long double y) { return (E(y + Glob::TStep) - E(y - Glob::TStep)) / Glob::TStep; }
+TVector3 DoubleTangent(const AnalysisFrame::TFrame& frame, long double y) {
+  return (CurvePoint(frame, y + Glob::TStep) - CurvePoint(frame, y - Glob::TStep)) / Glob::TStep;
+}
 
 }  // namespace
 
-bool PairPlaneNormal(BitangentRecord& r) {
+bool PairPlaneNormal(const AnalysisFrame::TFrame& frame, BitangentRecord& r) {
   using namespace Glob;
+  const auto E = [&frame](long double y) { return CurvePoint(frame, y); };
   const long double s = r.ParamS, t = r.ParamT, h = TStep;
   const long double delta = std::fabs(s - t);
   const long double dist = std::fmin(std::fabs(std::fabs(TMax - TMin) - delta), delta);
@@ -33,11 +34,11 @@ bool PairPlaneNormal(BitangentRecord& r) {
     n = Cross(tangent, accel);
   } else {
     const TVector3 v = r.PointS - r.PointT;
-    const TVector3 ts = DoubleTangent(s);
+    const TVector3 ts = DoubleTangent(frame, s);
     n = Cross(v, ts);
     if (Length(n) < 1e-4L) {
       // The chord runs along the tangent at s: use the tangent at t, then both tangents.
-      const TVector3 tt = DoubleTangent(t);
+      const TVector3 tt = DoubleTangent(frame, t);
       n = Cross(v, tt);
       if (Length(n) < 1e-4L) n = Cross(ts, tt);
     }

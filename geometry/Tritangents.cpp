@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "formula/Checks.h"
+#include "geometry/Bitangents.h"
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/TritangentsInternal.h"
@@ -191,7 +192,7 @@ bool CutsNearPlane(const CurveJet (&mid)[3], const Triple& d, long double reach)
 
 }  // namespace
 
-void CheckCandidate(int i, int l, int m, SearchState& state) {
+void CheckCandidate(int i, int l, int m, SearchState& state, Bitangents::TAnalysis& analysis) {
   // A face is found whole with all its contacts: its other triples need no solving.
   if (OnOneFace(state, i, l, m)) return;
   // The screens look at the middle of each segment, where the solver starts: a point
@@ -228,14 +229,16 @@ void CheckCandidate(int i, int l, int m, SearchState& state) {
   if (!SolveCandidate(CandidateOf(i, l, m), u, quality)) return;
   // Tangent at three points is not enough: a plane through the inside of the hull
   // bounds no flat triangle of it.
-  if (SupportsCurve(u, state.WidthBound) && AddFlatFace(u)) NoteFace(state, FlatFaces.back().Contacts);
+  if (SupportsCurve(u, state.WidthBound) && AddFlatFace(state.Frame, analysis, u))
+    NoteFace(state, analysis.FlatFaces.back().Contacts);
 }
 
-void FindTritangents() {
-  TritangentTriples.clear();
-  FlatFaces.clear();
-  TritangentCount = 0;
-  SearchCut = false;
+void FindTritangents(const AnalysisFrame::TFrame& frame, Bitangents::TAnalysis& analysis) {
+  analysis.TritangentTriples.clear();
+  analysis.FlatFaces.clear();
+  analysis.TritangentCount = 0;
+  analysis.SearchCut = false;
+  bool& cut = analysis.SearchCut;
   LinkSegments();
   const int high = CurvePointHigh;
   if (high < 2) return;
@@ -247,26 +250,27 @@ void FindTritangents() {
   // is met, until MaxLinkPairs pairs of links have been looked at or MaxSolved
   // candidates solved.
   SearchState state;
+  state.Frame = frame;
   state.WidthBound = CurveWidthBound();
   state.MiddleJets.resize(high + 1);
   state.SegmentFaces.resize(high + 1);
   for (int k = 1; k <= high; ++k) state.MiddleJets[k] = JetAt((CurvePoints[k - 1].Param + CurvePoints[k].Param) / 2);
   std::vector<std::uint8_t> linkedToI(high + 1, 0);
   long long looked = 0;
-  for (int i = 1; i < high && !SearchCut; ++i) {
+  for (int i = 1; i < high && !cut; ++i) {
     const std::vector<std::int16_t>& ni = CurvePoints.at(i).Neighbours;
     for (const std::int16_t l : ni) linkedToI.at(l) = 1;
     for (const std::int16_t l : ni) {
       WorkCounters::PollCancel();
       for (const std::int16_t m : CurvePoints.at(l).Neighbours) {
-        if (SearchCut) break;
-        if (linkedToI.at(m)) CheckCandidate(i, l, m, state);
-        SearchCut = ++looked >= MaxLinkPairs || state.Solved >= MaxSolved;
+        if (cut) break;
+        if (linkedToI.at(m)) CheckCandidate(i, l, m, state, analysis);
+        cut = ++looked >= MaxLinkPairs || state.Solved >= MaxSolved;
       }
     }
     for (const std::int16_t l : ni) linkedToI[l] = 0;
   }
-  TritangentCount = static_cast<std::int32_t>(TritangentTriples.size());
+  analysis.TritangentCount = static_cast<std::int32_t>(analysis.TritangentTriples.size());
 }
 
 }  // namespace Tritangents

@@ -7,13 +7,16 @@
 #include <vector>
 
 #include "formula/Vector3.h"
+#include "geometry/AnalysisFrame.h"
+
+namespace Bitangents {
+struct TAnalysis;
+}
 
 namespace Tritangents {
 
 // Ascending parameter triples (u1, u2, u3) within [TMin, TMax].
 using Triple = std::array<long double, 3>;
-inline std::vector<Triple> TritangentTriples;
-inline std::int32_t TritangentCount = 0;
 
 // A flat face of the hull: a plane that supports the curve and touches it at three or
 // more points. Normal is the outward unit normal, Offset = Normal . P at the contacts,
@@ -23,22 +26,21 @@ struct FlatFace {
   long double Offset = 0;
   std::vector<long double> Contacts;
 };
-inline std::vector<FlatFace> FlatFaces;
 
 // Pairs of links (segment i linked to l, l to m) the search looks at for candidates,
 // and candidates passing the screens it solves, at most. Only a curve whose polygon is
 // rounding noise or aliasing (a t interval of millions of periods) links this densely;
 // the search then stops there and says so in SearchCut.
 inline constexpr long long MaxLinkPairs = 1LL << 28, MaxSolved = 1LL << 18;
-inline bool SearchCut = false;
 
-// Rebuilds FlatFaces, TritangentTriples and TritangentCount from the current curve
-// points and samples (SampleCurve must have run for the current t interval); the last
-// step of the bitangent analysis. Each face appears once, with all its contacts, and
-// its triples are a fan over the convex polygon of its contact points, which covers
-// the face once. Fills the curve points' Neighbours lists on the way. With fewer than
-// three curve points, a planar curve, or no candidate converging, nothing is stored.
-// SearchCut tells whether the search stopped at MaxLinkPairs or MaxSolved.
-void FindTritangents();
+// Rebuilds the FlatFaces, TritangentTriples, TritangentCount and SearchCut of
+// `analysis` from the current curve points and samples (SampleCurve must have run for
+// the current t interval), the curve taken in `frame` (the identity for world points);
+// the first step of the bitangent analysis. Each face appears once, with all its
+// contacts, and its triples are a fan over the convex polygon of its contact points,
+// which covers the face once. Fills the curve points' Neighbours lists on the way. With
+// fewer than three curve points, a planar curve, or no candidate converging, nothing is
+// stored. SearchCut tells whether the search stopped at MaxLinkPairs or MaxSolved.
+void FindTritangents(const AnalysisFrame::TFrame& frame, Bitangents::TAnalysis& analysis);
 
 }  // namespace Tritangents

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "formula/Vector3.h"
+#include "geometry/AnalysisFrame.h"
 #include "geometry/Tritangents.h"
 #include "geometry/Vectors.h"
 
@@ -70,12 +71,14 @@ void LinkSegments();
 // Appends l to the Neighbours of curve point i (RangeError when i is no curve point).
 void AddNeighbour(std::int16_t i, std::int16_t l);
 
-// The face of the solved triple u: plane and contacts refined on the curve itself, then
+// The face of the solved triple u: plane and contacts refined on the curve itself (taken
+// in `frame`), then
 // every other contact found from the samples whose height across the plane peaks near
-// it. Appends the face to FlatFaces and its fan of triples to TritangentTriples, and
+// it. Appends the face to the FlatFaces of `analysis` and its fan of triples to its
+// TritangentTriples, and
 // answers true; false, storing nothing, when the plane is a known face's, the points
 // lie on a line, or fewer than three contacts survive the refinement.
-bool AddFlatFace(const Triple& u);
+bool AddFlatFace(const AnalysisFrame::TFrame& frame, Bitangents::TAnalysis& analysis, const Triple& u);
 
 // True when every curve point lies in the plane through a, b, c, within PlanarTolerance
 // of |b - a| + |c - b|: a planar curve (or a, b, c on one line). False as soon as one
@@ -133,11 +136,13 @@ struct CurveJet {
 };
 CurveJet JetAt(long double u);
 
-// What the search keeps while it runs over the candidates: the bound of the curve's
+// What the search keeps while it runs over the candidates: the frame the curve is taken
+// in, the bound of the curve's
 // width (CurveWidthBound), the jet at the middle of every segment, the number of faces
 // found so far, and per segment the numbers of the faces one of whose contacts it
 // holds. Index: segment 1..high.
 struct SearchState {
+  AnalysisFrame::TFrame Frame;
   long double WidthBound = 0;
   std::vector<CurveJet> MiddleJets;
   int Faces = 0;
@@ -151,7 +156,7 @@ struct SearchState {
 // plane of the three points; the plane through the middles not cutting the curve deeper
 // than a supporting plane touching those segments could; a plane that is not the
 // curve's own), solved, and its plane added as a new face (AddFlatFace) when it
-// supports the curve. A rejected candidate leaves no trace.
-void CheckCandidate(int i, int l, int m, SearchState& state);
+// supports the curve (into `analysis`). A rejected candidate leaves no trace.
+void CheckCandidate(int i, int l, int m, SearchState& state, Bitangents::TAnalysis& analysis);
 
 }  // namespace Tritangents

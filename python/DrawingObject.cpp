@@ -131,7 +131,7 @@ py::object DrawingObject(const TPictures& pictures, const Drawing::TStageTimes& 
     return TBitangentRow{r.OnHull != 0,     r.StartsBranch != 0,  r.ParamS,          r.ParamT,
                          Components(r.PointS), Components(r.PointT), Components(r.PlaneNormal)};
   };
-  const auto tritangent = [](std::size_t k) { return Tritangents::TritangentTriples.at(k); };
+  const auto tritangent = [](std::size_t k) { return Drawing::LastAnalysis.TritangentTriples.at(k); };
   py::dict images;
   images["hull"] = Picture(pictures.HullBitmap);
   images["square"] = Picture(pictures.BitangBitmap);
@@ -140,8 +140,8 @@ py::object DrawingObject(const TPictures& pictures, const Drawing::TStageTimes& 
       py::arg("input") = Input(),
       py::arg("curve_points") = Rows<TCurvePointRow>(Sampling::CurvePoints, 0, Sampling::CurvePointHigh, curvePoint),
       py::arg("chord_scale") = LongDoubleScalar(Sampling::ChordScale),
-      py::arg("bitangents") = Rows<TBitangentRow>(Bitangents::BitangentList, 1, Bitangents::BitangentCount, bitangent),
-      py::arg("tritangents") = Triples(static_cast<std::size_t>(Tritangents::TritangentCount), tritangent),
+      py::arg("bitangents") = Rows<TBitangentRow>(Drawing::LastAnalysis.BitangentList, 1, Drawing::LastAnalysis.BitangentCount, bitangent),
+      py::arg("tritangents") = Triples(static_cast<std::size_t>(Drawing::LastAnalysis.TritangentCount), tritangent),
       py::arg("view") = Fields(FigureFields::ViewFields()), py::arg("mesh") = Mesh(mesh),
       py::arg("pictures") = images, py::arg("measures") = Measures(measures), py::arg("timings_ms") = Timings(times));
 }

@@ -59,11 +59,11 @@ class TGlobSession {
 
 py::object Draw(std::string x, std::string y, std::string z, std::string tmin, std::string tmax, std::string pmin,
                 std::string pmax, std::string qmin, std::string qmax, long double p, long double q,
-                std::optional<std::uint32_t> seed, int size) {
+                std::optional<std::uint32_t> /*seed: no stage draws random numbers now*/, int size) {
   CurveInput::TInputFields fields{x, y, z, tmin, tmax, pmin, pmax, qmin, qmax};
   const TGlobSession session;
   std::string message;
-  if (!ScriptedDraw::AcceptInput(fields, seed, message) || !ScriptedDraw::PlaceParameters(p, q, message))
+  if (!ScriptedDraw::AcceptInput(fields, message) || !ScriptedDraw::PlaceParameters(p, q, message))
     throw py::value_error(message);
   TPictures pictures;
   if (!CreatePictures(pictures, size, static_cast<int>(3LL * size / 4), message)) throw py::value_error(message);
@@ -72,8 +72,8 @@ py::object Draw(std::string x, std::string y, std::string z, std::string tmin, s
   HullMeasures::TMeasures measures;
   try {
     times = Drawing::DrawFigure(pictures);
-    mesh = HullMesh::BuildHullMesh();
-    measures = HullMeasures::Measure(mesh);
+    mesh = HullMesh::BuildHullMesh(Drawing::LastAnalysis);
+    measures = HullMeasures::Measure(mesh, Drawing::LastAnalysis);
   } catch (const std::bad_alloc&) {
     throw;
   } catch (const std::exception& error) {

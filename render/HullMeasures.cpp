@@ -8,7 +8,7 @@
 
 namespace HullMeasures {
 
-TMeasures Measure(const HullMesh::THullMesh& mesh) {
+TMeasures Measure(const HullMesh::THullMesh& mesh, const Bitangents::TAnalysis& analysis) {
   TMeasures m;
   m.Area = HullMesh::MeshArea(mesh);
   m.Volume = HullMesh::MeshVolume(mesh);
@@ -17,13 +17,16 @@ TMeasures Measure(const HullMesh::THullMesh& mesh) {
   flat.Triangles.assign(mesh.Triangles.begin() + mesh.StripTriangles, mesh.Triangles.end());
   if (m.Area > 0) m.FlatShare = HullMesh::MeshArea(flat) / m.Area;
   m.Planes = mesh.FlatFaces;
-  HullPicture::WalkStrips([&m](const BitangentRecord&, bool stripStart) { m.OnHullBranches += stripStart; });
-  m.BitangentRecords = Bitangents::BitangentCount;
-  m.Tritangents = Tritangents::TritangentCount;
+  HullPicture::WalkStrips(analysis,
+                          [&m](const BitangentRecord&, bool stripStart) { m.OnHullBranches += stripStart; });
+  m.BitangentRecords = analysis.BitangentCount;
+  m.Tritangents = analysis.TritangentCount;
   return m;
 }
 
-TMeasures MeasureDrawing() { return Measure(HullMesh::BuildHullMesh()); }
+TMeasures MeasureDrawing(const Bitangents::TAnalysis& analysis) {
+  return Measure(HullMesh::BuildHullMesh(analysis), analysis);
+}
 
 std::vector<std::pair<const char*, long double>> NamedMeasures(const TMeasures& m) {
   return {{"area", m.Area},

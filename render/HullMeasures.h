@@ -21,13 +21,13 @@ struct TMeasures {
   std::int32_t Tritangents = 0;       // TritangentCount
 };
 
-// The measures of `mesh` (built from the last analysis in the current view) and of the
-// bitangent and tritangent lists in force. An empty mesh gives zero area, volume and
-// share; the counts are read from the lists as they stand.
-TMeasures Measure(const HullMesh::THullMesh& mesh);
+// The measures of `mesh` (built from `analysis`) and of the bitangent and tritangent
+// lists of `analysis`. An empty mesh gives zero area, volume and share; the counts are
+// read from the lists as they stand.
+TMeasures Measure(const HullMesh::THullMesh& mesh, const Bitangents::TAnalysis& analysis);
 
-// Measure(BuildHullMesh()).
-TMeasures MeasureDrawing();
+// Measure(BuildHullMesh(analysis), analysis).
+TMeasures MeasureDrawing(const Bitangents::TAnalysis& analysis);
 
 // The seven measures under the names the exports use, in this order: area, volume,
 // flat_share, planes, on_hull_branches, bitangent_records, tritangents.

@@ -65,10 +65,10 @@ TVector3 RulingVector(const TRuling& r) {
 // have no area and are left out. Where the curve crosses itself a strip may shrink to
 // that point and widen again, its rulings turned round: the two sides face opposite
 // ways along the records, so they become two strips, each closed at the crossing later.
-std::vector<TStrip> RecordStrips(const TParameterCircle& circle) {
+std::vector<TStrip> RecordStrips(const Bitangents::TAnalysis& analysis, const TParameterCircle& circle) {
   std::vector<TStrip> strips;
   TVector3 previous{0, 0, 0};
-  HullPicture::WalkStrips([&](const BitangentRecord& b, bool stripStart) {
+  HullPicture::WalkStrips(analysis, [&](const BitangentRecord& b, bool stripStart) {
     const TRuling r{circle.Wrap(b.ParamS), circle.Wrap(b.ParamT), b.PlaneNormal};
     const TVector3 segment = RulingVector(r);
     if (stripStart || Dot(segment, previous) < 0) strips.emplace_back();
@@ -342,14 +342,14 @@ void AddFace(THullMesh& mesh, const TParameterCircle& circle, const TFlatFace& f
 
 }  // namespace
 
-THullMesh BuildHullMesh() {
+THullMesh BuildHullMesh(const Bitangents::TAnalysis& analysis) {
   THullMesh mesh;
   if (!(Glob::TSpan > 0) || !std::isfinite(Glob::TSpan)) return mesh;
   // Parameters closer than this share a vertex: far apart for the records of a strip,
   // near enough that single-precision coordinates still tell the vertices apart.
   TParameterCircle circle(Glob::TMin, Glob::TSpan, 1e-6L * Glob::TSpan);
-  std::vector<TStrip> strips = RecordStrips(circle);
-  const std::vector<TFlatFace> faces = SupportingFaces(circle);
+  std::vector<TStrip> strips = RecordStrips(analysis, circle);
+  const std::vector<TFlatFace> faces = SupportingFaces(analysis, circle);
   // A strip's last record on the hull lies at most about one tracing step before the
   // end it runs into; the steps are at most a 80th of the circle.
   TrimOverlaps(circle, strips, Glob::TSpan / 2000);

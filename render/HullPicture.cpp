@@ -159,12 +159,13 @@ void AppendRuling(TPictures& pictures, const Ruling& r) {
 
 bool Visible(const BitangentRecord& b) { return b.OnHull && b.ParamT >= b.ParamS; }
 
-void WalkStrips(const std::function<void(const BitangentRecord& b, bool stripStart)>& visit) {
-  const std::int32_t count = Bitangents::BitangentCount;
-  if (count > 0) CheckIndex(count, Bitangents::BitangentList.size());
+void WalkStrips(const Bitangents::TAnalysis& analysis,
+                const std::function<void(const BitangentRecord& b, bool stripStart)>& visit) {
+  const std::int32_t count = analysis.BitangentCount;
+  if (count > 0) CheckIndex(count, analysis.BitangentList.size());
   bool previousVisible = false;
   for (std::int32_t i = 1; i <= count; ++i) {
-    const BitangentRecord& b = Bitangents::BitangentList[i];
+    const BitangentRecord& b = analysis.BitangentList[i];
     const bool visible = Visible(b);
     if (visible) visit(b, b.StartsBranch || !previousVisible);
     previousVisible = visible;
@@ -223,14 +224,14 @@ TVector3 CurveCentroid() {
   return high >= 0 ? Glob::FigureCentre + sum / (high + 1) : Glob::FigureCentre;
 }
 
-void TritangentTriangles(TPictures& pictures, RenderMode mode) {
+void TritangentTriangles(TPictures& pictures, const Bitangents::TAnalysis& analysis, RenderMode mode) {
   // The mean of the curve points lies inside the hull, well away from every face
   // plane unless the curve is planar, which has no tritangent planes.
   const TVector3 inside = CurveCentroid();
-  for (std::int32_t k = 0; k < Tritangents::TritangentCount; ++k) {
+  for (std::int32_t k = 0; k < analysis.TritangentCount; ++k) {
     std::array<TVector3, 3> p;
     TVector3 n;
-    if (!TritangentCorners(Tritangents::TritangentTriples.at(k), p, n)) continue;
+    if (!TritangentCorners(analysis.TritangentTriples.at(k), p, n)) continue;
     long double length = Length(n);
     if (Dot(inside - p[0], n) > 0) length = -length;
     n = n / length;
@@ -249,10 +250,10 @@ bool QuadNormal(const BitangentRecord& a, const BitangentRecord& b, TVector3& n)
   return OrientedNormal(b.PointT - a.PointS, b.PointS - a.PointT, a.PlaneNormal + b.PlaneNormal, 1e-3L, n);
 }
 
-void BuildRulings(TPictures& pictures) {
-  if (Tritangents::TritangentCount > 0) TritangentTriangles(pictures, RenderMode::Depth);
+void BuildRulings(TPictures& pictures, const Bitangents::TAnalysis& analysis) {
+  if (analysis.TritangentCount > 0) TritangentTriangles(pictures, analysis, RenderMode::Depth);
   const BitangentRecord* previous = nullptr;
-  WalkStrips([&pictures, &previous](const BitangentRecord& b, bool stripStart) {
+  WalkStrips(analysis, [&pictures, &previous](const BitangentRecord& b, bool stripStart) {
     Ruling r = ProjectRuling(pictures, b);
     r.StripStart = stripStart;
     TVector3 n;
@@ -277,12 +278,12 @@ void BuildRulings(TPictures& pictures) {
   });
 }
 
-void PaintHull(TPictures& pictures) {
+void PaintHull(TPictures& pictures, const Bitangents::TAnalysis& analysis) {
   const ArrayReglas& rulings = pictures.Rulings;
   const std::int32_t count = pictures.RulingCount;
   pictures.Rulings.at(0).StripStart = true;
   for (const RenderMode mode : {RenderMode::PaintFar, RenderMode::PaintNear}) {
-    if (Tritangents::TritangentCount > 0) TritangentTriangles(pictures, mode);
+    if (analysis.TritangentCount > 0) TritangentTriangles(pictures, analysis, mode);
     for (std::int32_t i = 1; i <= count; ++i) {
       WorkCounters::PollCancel();
       const Ruling& previous = rulings[i - 1];
@@ -324,15 +325,15 @@ void PaintCurve(TPictures& pictures) {
   }
 }
 
-void RenderHull(TPictures& pictures) {
+void RenderHull(TPictures& pictures, const Bitangents::TAnalysis& analysis) {
   Raster::RequirePicture(pictures);
   Raster::ClearDepth(pictures);
   pictures.RulingCount = 0;
   pictures.Rulings.clear();
   pictures.Rulings.resize(InitialRulings);
-  BuildRulings(pictures);
+  BuildRulings(pictures, analysis);
   pictures.HullBitmap.fill(Qt::white);
-  PaintHull(pictures);
+  PaintHull(pictures, analysis);
   PaintCurve(pictures);
 }
 

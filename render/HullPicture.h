@@ -32,10 +32,10 @@ TVector3 EyeOfView();
 bool FacesEye(const TVector3& p, const TVector3& n);
 
 // Draws the hull's boundary in the current view into the HullBitmap of `pictures`, at its
-// size: clears its depth buffer, rebuilds its rulings from BitangentList (depth pass),
+// size: clears its depth buffer, rebuilds its rulings from `analysis` (depth pass),
 // fills the picture white, paints the strips and tritangent triangles, and draws the
 // curve over them. Empty lists give a white picture with the curve only.
-void RenderHull(TPictures& pictures);
+void RenderHull(TPictures& pictures, const Bitangents::TAnalysis& analysis);
 
 // Pixel and depth of world point p in the current view, in a hull picture of `pictures`'
 // size: the framing's ProjectPoint with x and y scaled by HullScale.
@@ -56,11 +56,12 @@ void AppendRuling(TPictures& pictures, const Ruling& r);
 // pair as (s, t) and as (t, s); only one is drawn). A NaN parameter hides the record.
 bool Visible(const BitangentRecord& b);
 
-// Walks BitangentList 1..BitangentCount in order and calls visit(b, stripStart) for every
+// Walks the BitangentList of `analysis`, 1..BitangentCount, in order and calls visit(b, stripStart) for every
 // visible record. stripStart is true when b begins a strip: it starts a branch or follows
 // a record that is not visible. Every other visited record continues the strip of the
 // one visited before it, the two spanning one quad. An empty list visits nothing.
-void WalkStrips(const std::function<void(const BitangentRecord& b, bool stripStart)>& visit);
+void WalkStrips(const Bitangents::TAnalysis& analysis,
+                const std::function<void(const BitangentRecord& b, bool stripStart)>& visit);
 
 // The two triangles into which the quad between consecutive rulings a (earlier) and b
 // (later) is split, as corner numbers 0 = a.EndS, 1 = a.EndT, 2 = b.EndS, 3 = b.EndT in
@@ -88,10 +89,10 @@ bool TritangentCorners(const Tritangents::Triple& u, std::array<TVector3, 3>& co
 // The mean of the curve points (FigureCentre when there are none).
 TVector3 CurveCentroid();
 
-// One flat triangle per tritangent triple, its normal turned away from the mean of the
+// One flat triangle per tritangent triple of `analysis`, its normal turned away from the mean of the
 // curve points; triples whose three points (nearly) lie on a line are skipped. The
 // paint modes paint the triangles of their side only.
-void TritangentTriangles(TPictures& pictures, RenderMode mode);
+void TritangentTriangles(TPictures& pictures, const Bitangents::TAnalysis& analysis, RenderMode mode);
 
 // Unit normal of the quad between the segments of consecutive records a and b (the
 // cross product of its diagonals), turned to the side of their plane normals. False
@@ -102,12 +103,12 @@ bool QuadNormal(const BitangentRecord& a, const BitangentRecord& b, TVector3& n)
 // (OnHull, ParamT >= ParamS) appended in order, each strip's first ruling written as a
 // segment and every following one as a quad with its predecessor. A ruling whose plane
 // normal lies more than 25 degrees from a quad it bounds takes that quad's shade.
-void BuildRulings(TPictures& pictures);
+void BuildRulings(TPictures& pictures, const Bitangents::TAnalysis& analysis);
 
 // Paint pass over the rulings, once per side (far, then near): the tritangent triangles,
 // then the quads, and in the near pass each strip's first and last ruling as lines in
 // their own shade when they face the eye.
-void PaintHull(TPictures& pictures);
+void PaintHull(TPictures& pictures, const Bitangents::TAnalysis& analysis);
 
 // Draws the curve points' polyline over the picture: yellow where both ends lie on the
 // front surface, silver where neither lies on a surface, nothing otherwise; a point lies

@@ -55,10 +55,11 @@ bool InPlane(const TPlane& plane, const TVector3& normal, const std::array<TVect
   return true;
 }
 
-std::vector<TPlane> SupportingPlanes(const TParameterCircle& circle, long double merge) {
+std::vector<TPlane> SupportingPlanes(const Bitangents::TAnalysis& analysis, const TParameterCircle& circle,
+                                     long double merge) {
   std::vector<TPlane> planes;
-  for (std::int32_t k = 0; k < Tritangents::TritangentCount; ++k) {
-    const Tritangents::Triple& u = Tritangents::TritangentTriples.at(k);
+  for (std::int32_t k = 0; k < analysis.TritangentCount; ++k) {
+    const Tritangents::Triple& u = analysis.TritangentTriples.at(k);
     std::array<TVector3, 3> p;
     TVector3 n;
     if (!HullPicture::TritangentCorners(u, p, n)) continue;
@@ -121,11 +122,11 @@ std::vector<long double> Outline(const TPlane& plane) {
 
 }  // namespace
 
-std::vector<TFlatFace> SupportingFaces(const TParameterCircle& circle) {
+std::vector<TFlatFace> SupportingFaces(const Bitangents::TAnalysis& analysis, const TParameterCircle& circle) {
   // Two contacts of one plane that would share a vertex are one contact found twice.
   const long double merge = circle.Merge();
   std::vector<TFlatFace> faces;
-  for (const TPlane& plane : SupportingPlanes(circle, merge)) {
+  for (const TPlane& plane : SupportingPlanes(analysis, circle, merge)) {
     if (plane.Contacts.size() < 3) continue;
     std::vector<long double> outline = Outline(plane);
     if (outline.size() >= 3) faces.push_back({plane.Normal, std::move(outline)});

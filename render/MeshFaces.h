@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "formula/Vector3.h"
+#include "geometry/Bitangents.h"
 #include "render/MeshCircle.h"
 
 namespace HullMesh {
@@ -14,11 +15,11 @@ struct TFlatFace {
   std::vector<long double> Outline;  // contact parameters, counter-clockwise seen from outside
 };
 
-// The tritangent triples of the last analysis whose plane supports the curve (every
+// The tritangent triples of `analysis` whose plane supports the curve (every
 // curve point on one side, but for 1e-3 of the farthest one's distance), those of one
 // plane merged, each plane's contact points reduced to their convex outline in order.
 // Contacts that `circle` would merge count once; triples whose points (nearly) lie on a
 // line and planes with fewer than three distinct contacts give no face.
-std::vector<TFlatFace> SupportingFaces(const TParameterCircle& circle);
+std::vector<TFlatFace> SupportingFaces(const Bitangents::TAnalysis& analysis, const TParameterCircle& circle);
 
 }  // namespace HullMesh

@@ -38,15 +38,15 @@ QPoint NormalPoint(const TCircle& circle, const TVector3& n) {
 
 }  // namespace
 
-void PaintBitangSquare(TPictures& pictures) {
-  using namespace Bitangents;
+void PaintBitangSquare(TPictures& pictures, const Bitangents::TAnalysis& analysis) {
   QPainter painter(&pictures.BitangBitmap);
   StartPicture(painter, pictures.BitangBitmap);
   const long double scale = pictures.SmallScale();
-  const long double scaleS = scale * SquareScaleS, scaleT = scale * SquareScaleT, bottom = 300 * scale;
+  const long double scaleS = scale * analysis.SquareScaleS, scaleT = scale * analysis.SquareScaleT;
+  const long double bottom = 300 * scale;
   QPoint pen;
-  for (std::int32_t i = 1; i <= BitangentCount; ++i) {
-    const BitangentRecord& r = BitangentList.at(i);
+  for (std::int32_t i = 1; i <= analysis.BitangentCount; ++i) {
+    const BitangentRecord& r = analysis.BitangentList.at(i);
     const QPoint p(RoundChecked(scaleS * (r.ParamS - Glob::TMin)), RoundChecked(bottom - scaleT * (r.ParamT - Glob::TMin)));
     if (!r.StartsBranch) {
       painter.setPen(QPen(r.OnHull ? Magenta : Teal, 1));
@@ -56,8 +56,7 @@ void PaintBitangSquare(TPictures& pictures) {
   }
 }
 
-void PaintMaxwell(TPictures& pictures) {
-  using namespace Bitangents;
+void PaintMaxwell(TPictures& pictures, const Bitangents::TAnalysis& analysis) {
   QPainter painter(&pictures.MaxwellBitmap);
   StartPicture(painter, pictures.MaxwellBitmap);
   painter.setPen(QPen(Silver, 1));
@@ -69,8 +68,8 @@ void PaintMaxwell(TPictures& pictures) {
   // record that is not drawn breaks the path.
   bool drawing = false;
   QPoint pen;
-  for (std::int32_t i = 1; i <= BitangentCount; ++i) {
-    const BitangentRecord& r = BitangentList.at(i);
+  for (std::int32_t i = 1; i <= analysis.BitangentCount; ++i) {
+    const BitangentRecord& r = analysis.BitangentList.at(i);
     const bool visible = r.OnHull && r.ParamT >= r.ParamS;
     if (!visible) {
       drawing = false;

@@ -3,19 +3,21 @@
 #pragma once
 
 #include "formula/Vector3.h"
+#include "geometry/Bitangents.h"
 #include "render/Pictures.h"
 
 class QPainter;
 
 namespace SmallPictures {
 
-// Repaints the BitangBitmap of `pictures`: the traced branches in the parameter square,
-// laid out for 300 pixels and scaled to the picture's size.
-void PaintBitangSquare(TPictures& pictures);
+// Repaints the BitangBitmap of `pictures`: the traced branches of `analysis` in the
+// parameter square, laid out for 300 pixels and scaled to the picture's size.
+void PaintBitangSquare(TPictures& pictures, const Bitangents::TAnalysis& analysis);
 
-// Repaints the MaxwellBitmap of `pictures`: the unit sphere and the paths of the visible
-// strips' normals, laid out for 300 pixels and scaled to the picture's size.
-void PaintMaxwell(TPictures& pictures);
+// Repaints the MaxwellBitmap of `pictures`: the unit sphere and the paths of the normals
+// of the visible strips of `analysis`, laid out for 300 pixels and scaled to the
+// picture's size.
+void PaintMaxwell(TPictures& pictures, const Bitangents::TAnalysis& analysis);
 
 // Draws, in not-xor mode, the decagon marker of normal n (and of -n) on `painter`, a
 // square surface of `size` pixels (the normals' picture); aux is any direction not

@@ -93,7 +93,7 @@ QPoint StereoProject(const TVector3& p) {
                 RoundChecked(((Dot(p, s.DrawY) - s.ShiftY) * k - s.OffsetY) * s.PixelScale));
 }
 
-void DrawWireFrame(QPainter& painter) {
+void DrawWireFrame(QPainter& painter, const Bitangents::TAnalysis& analysis) {
   const auto line = [&painter](const TVector3& a, const TVector3& b) {
     painter.drawLine(StereoProject(a), StereoProject(b));
   };
@@ -106,8 +106,8 @@ void DrawWireFrame(QPainter& painter) {
     }
 
   // The list holds each on-hull pair in both orders; draw it once.
-  for (std::int32_t i = 1; i <= Bitangents::BitangentCount; ++i) {
-    const BitangentRecord& r = Bitangents::BitangentList.at(i);
+  for (std::int32_t i = 1; i <= analysis.BitangentCount; ++i) {
+    const BitangentRecord& r = analysis.BitangentList.at(i);
     if (r.OnHull && r.ParamS <= r.ParamT) line(r.PointS, r.PointT);
   }
 
@@ -126,7 +126,7 @@ void DrawWireFrame(QPainter& painter) {
   }
 }
 
-void DrawStereo(TPictures& pictures) {
+void DrawStereo(TPictures& pictures, const Bitangents::TAnalysis& analysis) {
   UsePicture(pictures);
   QPainter painter(&pictures.StereoBitmap);
   painter.fillRect(pictures.StereoBitmap.rect(), Qt::black);
@@ -134,12 +134,12 @@ void DrawStereo(TPictures& pictures) {
   painter.setCompositionMode(QPainter::CompositionMode_Source);
   painter.setPen(QPen(PaletteQColor(30), 1));
   UseFrame(StereoState.RedFrame);
-  DrawWireFrame(painter);
+  DrawWireFrame(painter, analysis);
 
   painter.setCompositionMode(QPainter::RasterOp_SourceOrDestination);
   painter.setPen(QPen(PaletteQColor(31), 1));
   UseFrame(StereoState.TealFrame);
-  DrawWireFrame(painter);
+  DrawWireFrame(painter, analysis);
 }
 
 TVector3 StereoSphere(int x, int y) {
@@ -171,13 +171,14 @@ void StoreStereo() {
   Glob::ScreenCentre = Framing::ProjectPoint(Glob::FigureCentre);
 }
 
-void ShowStereo(TPictures& pictures, bool figureDrawn) {
+void ShowStereo(TPictures& pictures, bool figureDrawn, const Bitangents::TAnalysis& analysis) {
   if (!CanShowStereo(figureDrawn)) return;
   PrepareStereo(figureDrawn);
-  DrawStereo(pictures);
+  DrawStereo(pictures, analysis);
 }
 
-void StereoDrag(TPictures& pictures, int oldX, int oldY, int newX, int newY, const MueveFigura::TShiftState& keys) {
+void StereoDrag(TPictures& pictures, const Bitangents::TAnalysis& analysis, int oldX, int oldY, int newX, int newY,
+                const MueveFigura::TShiftState& keys) {
   PrepareStereo(true);
   UsePicture(pictures);
   TStereoState& s = StereoState;
@@ -204,7 +205,7 @@ void StereoDrag(TPictures& pictures, int oldX, int oldY, int newX, int newY, con
       break;
     }
   }
-  DrawStereo(pictures);
+  DrawStereo(pictures, analysis);
   StoreStereo();
 }
 

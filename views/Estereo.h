@@ -9,6 +9,7 @@
 
 #include <QPoint>
 
+#include "geometry/Bitangents.h"
 #include "render/Pictures.h"
 #include "views/MueveFigura.h"
 
@@ -71,13 +72,13 @@ QPoint StereoProject(const TVector3& p);
 // then in teal (entry 31, merge mode: a bitwise or with the picture) through TealFrame,
 // so crossings turn (255, 176, 176). Copying the bitmap to the screen is the caller's.
 // Throws RangeError as StereoProject does.
-void DrawStereo(TPictures& pictures);
+void DrawStereo(TPictures& pictures, const Bitangents::TAnalysis& analysis);
 
 // The wire-frame with the painter's pen, through the current Draw frame: the twelve box
-// edges, the on-hull bitangent segments once each (ParamS <= ParamT), and the curve,
+// edges, the on-hull bitangent segments of `analysis` once each (ParamS <= ParamT), and the curve,
 // whose points are joined by a line only where both ends lie inside the picture; a curve
 // that leaves the picture is drawn again from where it comes back.
-void DrawWireFrame(QPainter& painter);
+void DrawWireFrame(QPainter& painter, const Bitangents::TAnalysis& analysis);
 
 // Unit vector from Centre towards the point where the ray of pixel (x, y) of a picture
 // of PixelScale (through the
@@ -91,13 +92,14 @@ void StoreStereo();
 
 // PrepareStereo, then DrawStereo into `pictures` (the "Stereo" button). Does nothing
 // when CanShowStereo(`figureDrawn`) refuses.
-void ShowStereo(TPictures& pictures, bool figureDrawn);
+void ShowStereo(TPictures& pictures, bool figureDrawn, const Bitangents::TAnalysis& analysis);
 
 // One drag step from (oldX, oldY) to (newX, newY), in pixels of the stereo picture of
 // `pictures` of a drawn figure: PrepareStereo; then, by the keys as
 // in the shaded view, shift (the picture follows the mouse pixel for pixel), zoom, or
 // rotate about Centre keeping the eye's distance; DrawStereo; StoreStereo. A RangeError
 // from the drawing ends the step before the copy is written back.
-void StereoDrag(TPictures& pictures, int oldX, int oldY, int newX, int newY, const MueveFigura::TShiftState& keys);
+void StereoDrag(TPictures& pictures, const Bitangents::TAnalysis& analysis, int oldX, int oldY, int newX, int newY,
+                const MueveFigura::TShiftState& keys);
 
 }  // namespace Estereo

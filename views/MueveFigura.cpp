@@ -54,7 +54,8 @@ TVector3 ScreenToSphere(long double x, long double y) {
   return v / Length(v);
 }
 
-void DragView(TPictures& pictures, int oldX, int oldY, int newX, int newY, const TShiftState& keys) {
+void DragView(TPictures& pictures, const Bitangents::TAnalysis& analysis, int oldX, int oldY, int newX, int newY,
+              const TShiftState& keys) {
   using namespace Glob;
   // The view state is in the 400-pixel framing's pixels.
   const long double scale = pictures.HullScale();
@@ -78,7 +79,7 @@ void DragView(TPictures& pictures, int oldX, int oldY, int newX, int newY, const
   }
   // The trackball stays centred on the figure whatever the step moved.
   ScreenCentre = Framing::ProjectPoint(FigureCentre);
-  HullPicture::RenderHull(pictures);
+  HullPicture::RenderHull(pictures, analysis);
 }
 
 }  // namespace MueveFigura

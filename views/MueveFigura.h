@@ -6,6 +6,7 @@
 #pragma once
 
 #include "formula/Vector3.h"
+#include "geometry/Bitangents.h"
 
 struct TPictures;
 
@@ -50,7 +51,8 @@ TVector3 ScreenToSphere(long double x, long double y);
 // `pictures` (any size), in the mode of `keys`: shift moves the picture with the mouse,
 // pixel for pixel (through ViewOffsetX/Y); zoom changes ViewScale by ZoomedScale; rotate
 // turns the view rows on the trackball. ScreenCentre then follows FigureCentre, and the
-// hull is rendered into its HullBitmap. Copying the bitmap to the screen is the caller's.
-void DragView(TPictures& pictures, int oldX, int oldY, int newX, int newY, const TShiftState& keys);
+// hull of `analysis` is rendered into its HullBitmap. Copying the bitmap to the screen is the caller's.
+void DragView(TPictures& pictures, const Bitangents::TAnalysis& analysis, int oldX, int oldY, int newX, int newY,
+              const TShiftState& keys);
 
 }  // namespace MueveFigura

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "app/Drawing.h"
 #include "app/core/AppState.h"
 #include "formula/Checks.h"
 #include "geometry/Framing.h"
@@ -24,11 +25,11 @@ namespace {
 // The picture in force drawn again in the current view, then the normals.
 void RepaintView(TPictures& pictures) {
   if (Glob::StereoMode)
-    Estereo::ShowStereo(pictures, Glob::DrawnFlag);
+    Estereo::ShowStereo(pictures, Glob::DrawnFlag, Drawing::LastAnalysis);
   else
-    HullPicture::RenderHull(pictures);
+    HullPicture::RenderHull(pictures, Drawing::LastAnalysis);
   CheckFloatFlags();
-  SmallPictures::PaintMaxwell(pictures);
+  SmallPictures::PaintMaxwell(pictures, Drawing::LastAnalysis);
   CheckFloatFlags();
 }
 
@@ -44,13 +45,13 @@ bool AlMoverHull(TPictures& pictures, int x, int y, const MueveFigura::TShiftSta
   // A drag step is a command of its own: a raised flag ends it as a trap would.
   ClearFloatFlags();
   if (Glob::StereoMode)
-    Estereo::StereoDrag(pictures, AnchorX, AnchorY, x, y, keys);
+    Estereo::StereoDrag(pictures, Drawing::LastAnalysis, AnchorX, AnchorY, x, y, keys);
   else
-    MueveFigura::DragView(pictures, AnchorX, AnchorY, x, y, keys);
+    MueveFigura::DragView(pictures, Drawing::LastAnalysis, AnchorX, AnchorY, x, y, keys);
   AnchorX = x;
   AnchorY = y;
   CheckFloatFlags();
-  SmallPictures::PaintMaxwell(pictures);
+  SmallPictures::PaintMaxwell(pictures, Drawing::LastAnalysis);
   CheckFloatFlags();
   return true;
 }
@@ -86,10 +87,10 @@ bool WheelZoom(TPictures& pictures, int x, int y, int steps) {
 bool MuestraAlambre(TPictures& pictures) {
   ClearFloatFlags();
   if (Glob::StereoMode) {
-    HullPicture::RenderHull(pictures);
+    HullPicture::RenderHull(pictures, Drawing::LastAnalysis);
   } else {
     if (!Estereo::CanShowStereo(Glob::DrawnFlag)) return false;
-    Estereo::ShowStereo(pictures, Glob::DrawnFlag);
+    Estereo::ShowStereo(pictures, Glob::DrawnFlag, Drawing::LastAnalysis);
   }
   CheckFloatFlags();
   Glob::StereoMode = !Glob::StereoMode;

@@ -3,6 +3,7 @@
 #include <tuple>
 #include <utility>
 
+#include "app/Drawing.h"
 #include "app/core/AppState.h"
 #include "app/core/CurveInput.h"
 #include "geometry/SharedState.h"
@@ -13,15 +14,15 @@ namespace {
 template <class View>
 auto ViewFields(View& v) {
   return std::tie(v.AxisX, v.AxisY, v.AxisZ, v.Eye, v.BoxMin, v.BoxMax, v.BoxSize, v.FigureCentre, v.ScreenCentre,
-                  v.Scale, v.EyeDepth, v.ShiftX, v.ShiftY, v.OffsetX, v.OffsetY, v.FigureDiagonal, v.ProbeRadius,
-                  v.ArcStepMax, v.FillSpacing, v.DepthScale, v.DepthOffset);
+                  v.Scale, v.EyeDepth, v.ShiftX, v.ShiftY, v.OffsetX, v.OffsetY, v.FigureDiagonal, v.FillSpacing,
+                  v.DepthScale, v.DepthOffset);
 }
 
 auto ViewInForce() {
   using namespace Glob;
   return std::tie(ViewAxisX, ViewAxisY, ViewAxisZ, EyePoint, BoxMin, BoxMax, BoxSize, FigureCentre, ScreenCentre,
-                  ViewScale, EyeDepth, ViewShiftX, ViewShiftY, ViewOffsetX, ViewOffsetY, FigureDiagonal, ProbeRadius,
-                  ArcStepMax, FillSpacing, DepthScale, DepthOffset);
+                  ViewScale, EyeDepth, ViewShiftX, ViewShiftY, ViewOffsetX, ViewOffsetY, FigureDiagonal, FillSpacing,
+                  DepthScale, DepthOffset);
 }
 
 template <class Input>
@@ -48,15 +49,7 @@ void TKeptFigure::Take() {
   CurvePoints = std::move(Sampling::CurvePoints);
   CurvePointHigh = Sampling::CurvePointHigh;
   ChordScale = Sampling::ChordScale;
-  BitangentList = std::move(Bitangents::BitangentList);
-  BitangentCount = Bitangents::BitangentCount;
-  SquareScaleS = Bitangents::SquareScaleS;
-  SquareScaleT = Bitangents::SquareScaleT;
-  ResolutionCut = Bitangents::ResolutionCut;
-  TritangentTriples = std::move(Tritangents::TritangentTriples);
-  TritangentCount = Tritangents::TritangentCount;
-  FlatFaces = std::move(Tritangents::FlatFaces);
-  SearchCut = Tritangents::SearchCut;
+  Analysis = std::move(Drawing::LastAnalysis);
 }
 
 bool TKeptFigure::Restore() {
@@ -65,15 +58,7 @@ bool TKeptFigure::Restore() {
   Sampling::CurvePoints = std::move(CurvePoints);
   Sampling::CurvePointHigh = CurvePointHigh;
   Sampling::ChordScale = ChordScale;
-  Bitangents::BitangentList = std::move(BitangentList);
-  Bitangents::BitangentCount = BitangentCount;
-  Bitangents::SquareScaleS = SquareScaleS;
-  Bitangents::SquareScaleT = SquareScaleT;
-  Bitangents::ResolutionCut = ResolutionCut;
-  Tritangents::TritangentTriples = std::move(TritangentTriples);
-  Tritangents::TritangentCount = TritangentCount;
-  Tritangents::FlatFaces = std::move(FlatFaces);
-  Tritangents::SearchCut = SearchCut;
+  Drawing::LastAnalysis = std::move(Analysis);
   Glob::DrawnFlag = Input.has_value();
   if (!Input) return false;
   InputInForce() = InputFields(*Input);

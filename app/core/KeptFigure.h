@@ -10,7 +10,6 @@
 #include "formula/Vector3.h"
 #include "geometry/Bitangents.h"
 #include "geometry/Sampling.h"
-#include "geometry/Tritangents.h"
 
 class TKeptFigure {
  public:
@@ -38,7 +37,7 @@ class TKeptFigure {
   struct TView {
     TVector3 AxisX, AxisY, AxisZ, Eye, BoxMin, BoxMax, BoxSize, FigureCentre, ScreenCentre;
     long double Scale = 0, EyeDepth = 0, ShiftX = 0, ShiftY = 0, OffsetX = 0, OffsetY = 0;
-    long double FigureDiagonal = 0, ProbeRadius = 0, ArcStepMax = 0, FillSpacing = 0;
+    long double FigureDiagonal = 0, FillSpacing = 0;
     long double DepthScale = 0, DepthOffset = 0;
   };
   std::optional<TInput> Input;
@@ -47,12 +46,5 @@ class TKeptFigure {
   PuntosCurva CurvePoints;
   std::int16_t CurvePointHigh = -1;
   long double ChordScale = 0;
-  BitangData BitangentList;
-  std::int32_t BitangentCount = 0;
-  long double SquareScaleS = 0, SquareScaleT = 0;
-  bool ResolutionCut = false;
-  std::vector<Tritangents::Triple> TritangentTriples;
-  std::int32_t TritangentCount = 0;
-  std::vector<Tritangents::FlatFace> FlatFaces;
-  bool SearchCut = false;
+  Bitangents::TAnalysis Analysis;
 };

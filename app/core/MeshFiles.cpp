@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/Drawing.h"
 #include "app/core/AppState.h"
 #include "app/core/NumberText.h"
 #include "app/core/SafeFile.h"
@@ -98,7 +99,7 @@ bool ExportHullMesh(const std::string& path, TMeshFormat format, std::string& me
     message = "The mesh file name must end in .obj or .stl";
     return false;
   }
-  const HullMesh::THullMesh mesh = HullMesh::BuildHullMesh();
+  const HullMesh::THullMesh mesh = HullMesh::BuildHullMesh(Drawing::LastAnalysis);
   if (!Writable(mesh, message)) return false;
   SafeFile::Write(path, format == TMeshFormat::Obj ? ObjText(mesh) : StlBytes(mesh));
   const std::int32_t open = HullMesh::OpenEdges(mesh);

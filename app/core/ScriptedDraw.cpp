@@ -1,18 +1,16 @@
 #include "app/core/ScriptedDraw.h"
 
-#include "geometry/Random.h"
 #include "geometry/SharedState.h"
 
 namespace ScriptedDraw {
 
-bool AcceptInput(CurveInput::TInputFields& fields, std::optional<std::uint32_t> seed, std::string& message) {
+bool AcceptInput(CurveInput::TInputFields& fields, std::string& message) {
   bool ready = false;
   const CurveInput::TReadResult read = CurveInput::LeeDatos(fields, ready);
   if (read.Outcome == CurveInput::TReadOutcome::Refused) {
     message = read.Message;
     return false;
   }
-  Random::FixedSeed = seed;
   return true;
 }
 

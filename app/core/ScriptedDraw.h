@@ -2,8 +2,6 @@
 // drawing sequence, where the window has a user at its fields and scroll bars instead.
 #pragma once
 
-#include <cstdint>
-#include <optional>
 #include <string>
 
 #include "app/core/CurveInput.h"
@@ -11,9 +9,9 @@
 namespace ScriptedDraw {
 
 // Reads `fields` as "Draw It" does on a fresh window (LeeDatos, trimming the formula
-// texts) and fixes the analysis' seed (none: the clock's). False with the window's
-// message when the input is refused; the accepted state then stays as it was.
-bool AcceptInput(CurveInput::TInputFields& fields, std::optional<std::uint32_t> seed, std::string& message);
+// texts). False with the window's message when the input is refused; the accepted state
+// then stays as it was.
+bool AcceptInput(CurveInput::TInputFields& fields, std::string& message);
 
 // p and q at their scroll positions in the accepted ranges, as a loaded file places
 // them, into PValue and QValue. False with a message such as "p = 7 lies outside its

@@ -59,7 +59,7 @@ TRow DrawValue(TPictures& pictures, const TValue& value, const std::optional<Fra
   Glob::QValue = value.Q;
   try {
     row.Ms = (view ? Drawing::DrawFigureInView(pictures, *view) : Drawing::DrawFigure(pictures)).Total;
-    row.Measures = HullMeasures::MeasureDrawing();
+    row.Measures = HullMeasures::MeasureDrawing(Drawing::LastAnalysis);
     row.Drawn = true;
   } catch (const std::exception& error) {
     row.Error = error.what();

@@ -32,18 +32,18 @@ QString Notices() {
 }  // namespace
 
 QString DrawingSummary(const Drawing::TStageTimes& times) {
-  using namespace Bitangents;
+  const Bitangents::TAnalysis& analysis = Drawing::LastAnalysis;
   int onHull = 0, branches = 0;
-  for (std::int32_t i = 1; i <= BitangentCount; ++i) {
-    onHull += BitangentList.at(i).OnHull;
-    branches += BitangentList.at(i).StartsBranch;
+  for (std::int32_t i = 1; i <= analysis.BitangentCount; ++i) {
+    onHull += analysis.BitangentList.at(i).OnHull;
+    branches += analysis.BitangentList.at(i).StartsBranch;
   }
-  const HullMeasures::TMeasures m = HullMeasures::MeasureDrawing();
+  const HullMeasures::TMeasures m = HullMeasures::MeasureDrawing(analysis);
   return Tr("%1 curve points, %2 of %3 bitangent records on the hull, %4 branches (%5 strips on the hull), "
             "%6 flat faces, area %7, volume %8, %9 ms")
       .arg(Sampling::CurvePointHigh + 1)
       .arg(onHull)
-      .arg(BitangentCount)
+      .arg(analysis.BitangentCount)
       .arg(branches)
       .arg(m.OnHullBranches)
       .arg(m.Planes)
@@ -53,11 +53,11 @@ QString DrawingSummary(const Drawing::TStageTimes& times) {
 }
 
 QString PairSummary(long double s, long double t, long double x, long double y) {
-  using namespace Bitangents;
+  const Bitangents::TAnalysis& analysis = Drawing::LastAnalysis;
   // Where an on-hull branch crosses another, the pair is on the hull.
   bool near = false, onHull = false;
-  for (std::int32_t i = 1; i <= BitangentCount && !onHull; ++i) {
-    const BitangentRecord& r = BitangentList.at(i);
+  for (std::int32_t i = 1; i <= analysis.BitangentCount && !onHull; ++i) {
+    const BitangentRecord& r = analysis.BitangentList.at(i);
     for (const QPointF& p : {SquarePixel(r.ParamS, r.ParamT), SquarePixel(r.ParamT, r.ParamS)})
       if (std::hypot(p.x() - static_cast<double>(x), p.y() - static_cast<double>(y)) <= 2) {
         near = true;

@@ -21,6 +21,7 @@
 #include "app/window/AnimationDialog.h"
 #include "app/window/WaitCursor.h"
 #include "formula/Vector3.h"
+#include "geometry/Random.h"
 #include "render/Pictures.h"
 #include "views/MueveFigura.h"
 
@@ -97,6 +98,9 @@ class TWendrix : public QMainWindow {
   // first that holds curve files is listed. By default examples/ beside the program
   // (where the build puts them) and the installed ../share/wendrix/examples.
   QStringList ExampleFolders;
+  // The seed of the marker's directions, taken anew at every drawing (none: the clock);
+  // fixed, the pictures that use them repeat exactly.
+  std::optional<std::uint32_t> MarkerSeed;
 
   // The file dialogs of "Open...", "Save As..." and the two exports: answer the chosen name, empty when
   // the user cancels. Replaceable, so that the commands can run without a user.
@@ -256,6 +260,7 @@ class TWendrix : public QMainWindow {
   bool KeepViewNext = false;  // the next drawing keeps the view (a move of p or q)
   std::tuple<std::string, std::string, std::string, long double, long double> DrawnCurve;
   long double DrawnP = 0, DrawnQ = 0;  // the p and q the pictures show
+  Random::TGenerator MarkerRandom;     // the marker's helper directions
   QStringList CommandLine;
   bool Shown = false;
   bool CrossRepaint = false;  // the next repaint of BitangBox is the one a move asked for

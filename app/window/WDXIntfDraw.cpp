@@ -163,6 +163,7 @@ void TWendrix::ShowNewPictures(const QString& summary) {
   Form.CrossShown = false;
   Form.SegmentShown = false;
   FigureShown = true;
+  MarkerRandom = Random::TGenerator(MarkerSeed);
   for (TPaintBox* box : {ConvexHullBox, MaxwellBox, BitangBox}) box->update();
   DrawingLine = summary;
   StatusLine->setText(DrawingLine);
@@ -302,13 +303,13 @@ void TWendrix::AlMoverBitang(int x, int y) {
   ClearFloatFlags();
   FunPars::EvalCurve(pair.ParamS, pair.PointS);
   FunPars::EvalCurve(pair.ParamT, pair.PointT);
-  const bool plane = Bitangents::PairPlaneNormal(pair);
+  const bool plane = Bitangents::PairPlaneNormal({}, pair);
   CheckFloatFlags();
   if (plane) {
     // Any direction off the normal will do to span the marker's plane; drawn x, y, z.
-    const long double ax = Random::Next(20) + 2.1L;
-    const long double ay = Random::Next(20) + 2.1L;
-    const long double az = Random::Next(20) + 2.1L;
+    const long double ax = MarkerRandom.Next(20) + 2.1L;
+    const long double ay = MarkerRandom.Next(20) + 2.1L;
+    const long double az = MarkerRandom.Next(20) + 2.1L;
     Form.MaxwellAux = {ax, ay, az};
     Form.MaxwellNormal = pair.PlaneNormal;
     Form.MaxwellShown = true;

@@ -9,7 +9,6 @@
 #include "app/Drawing.h"
 #include "formula/FunPars.h"
 #include "geometry/Bitangents.h"
-#include "geometry/Random.h"
 #include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
 #include "geometry/Vectors.h"
@@ -69,7 +68,7 @@ void MeasureFlatFaces(Figures& f) {
     std::vector<TVector3> points;
   };
   std::vector<Face> faces;
-  for (const auto& u : Tritangents::TritangentTriples) {
+  for (const auto& u : Drawing::LastAnalysis.TritangentTriples) {
     const TVector3 p[3] = {CurveAt(u[0]), CurveAt(u[1]), CurveAt(u[2])};
     const TVector3 c = Cross(p[1] - p[0], p[2] - p[0]);
     if (!(Length(c) > 1e-12L)) continue;
@@ -88,7 +87,7 @@ void MeasureFlatFaces(Figures& f) {
 
 void MeasureStrips(Figures& f, const std::vector<TVector3>& probes) {
   const BitangentRecord* previous = nullptr;
-  HullPicture::WalkStrips([&](const BitangentRecord& b, bool stripStart) {
+  HullPicture::WalkStrips(Drawing::LastAnalysis, [&](const BitangentRecord& b, bool stripStart) {
     ++f.OnHull;
     const TVector3 s = Unit(b.PointS), t = Unit(b.PointT), mid = (s + t) / 2;
     for (const TVector3& p : probes) f.PlaneExcess = std::max(f.PlaneExcess, double(Dot(b.PlaneNormal, p - mid)));
@@ -135,9 +134,8 @@ void CountPicture(const TPictures& pictures, int& orange, int& holes) {
 
 }  // namespace
 
-Figures MeasureDrawing(unsigned seed, int samples) {
+Figures MeasureDrawing(int samples) {
   Figures f;
-  Random::FixedSeed = seed;
   TPictures pictures;
   if (!CreatePictures(pictures)) {
     f.Error = "not enough memory for the pictures";
@@ -150,7 +148,7 @@ Figures MeasureDrawing(unsigned seed, int samples) {
     return f;
   }
   f.Drawn = true;
-  f.Triples = Tritangents::TritangentCount;
+  f.Triples = Drawing::LastAnalysis.TritangentCount;
   std::vector<TVector3> points, probes;
   for (int k = 0; k < samples; ++k) points.push_back(CurveAt(Glob::TMin + Glob::TSpan * k / samples));
   for (int k = 0; k < samples; k += 10) probes.push_back(points[k]);
@@ -160,7 +158,7 @@ Figures MeasureDrawing(unsigned seed, int samples) {
   CountPicture(pictures, f.Orange, f.Holes);
   MueveFigura::TShiftState keys;
   keys.Left = true;
-  MueveFigura::DragView(pictures, 200, 200, 250, 240, keys);
+  MueveFigura::DragView(pictures, Drawing::LastAnalysis, 200, 200, 250, 240, keys);
   CountPicture(pictures, f.OrangeTurned, f.HolesTurned);
   return f;
 }

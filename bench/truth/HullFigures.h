@@ -23,8 +23,7 @@ struct Figures {
   double Ratio() const { return HullArea > 0 ? (StripArea + FlatArea) / HullArea : 0; }
 };
 
-// Draws the curve in force (formulas, t interval, p and q set) with generator seed
-// `seed` and measures it; `samples` curve samples make Qhull's reference hull.
-Figures MeasureDrawing(unsigned seed, int samples);
+// Draws the curve in force (formulas, t interval, p and q set) and measures it; `samples` curve samples make Qhull's reference hull.
+Figures MeasureDrawing(int samples);
 
 }  // namespace HullFigures

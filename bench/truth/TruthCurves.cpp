@@ -138,7 +138,7 @@ void CheckCurve(const Curve& c, int seeds, int samples, Tally& tally) {
   UseCurve(c, Variant::Base);
   std::vector<Figures> bySeed;
   for (int s = 1; s <= seeds; ++s) {
-    bySeed.push_back(HullFigures::MeasureDrawing(unsigned(s), samples));
+    bySeed.push_back(HullFigures::MeasureDrawing(samples));
     Print(c, VariantNames[0], unsigned(s), bySeed.back());
   }
   const Figures& base = bySeed.front();
@@ -154,7 +154,7 @@ void CheckCurve(const Curve& c, int seeds, int samples, Tally& tally) {
   }
   for (Variant v : {Variant::Small, Variant::Large, Variant::Far}) {
     UseCurve(c, v);
-    const Figures f = HullFigures::MeasureDrawing(1, samples);
+    const Figures f = HullFigures::MeasureDrawing(samples);
     Print(c, VariantNames[int(v)], 1, f);
     failed |= !f.Drawn;
     variantArea |= !Within(f.Ratio(), base.Ratio(), 0.01);

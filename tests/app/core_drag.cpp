@@ -8,7 +8,6 @@
 #include "app/core/AppState.h"
 #include "app/core/CurveInput.h"
 #include "app/core/DragGate.h"
-#include "geometry/Random.h"
 #include "geometry/SharedState.h"
 #include "render/Pictures.h"
 #include "tests/support/TestPictures.h"
@@ -36,7 +35,6 @@ class DragGating : public ::testing::Test {
     bool ready = false;
     ASSERT_EQ(CurveInput::LeeDatos(fields, ready).Outcome, CurveInput::TReadOutcome::Changed);
     Glob::PValue = 1;
-    Random::FixedSeed = 1;
     Drawing::DrawFigure(TestPictures());
   }
   static void TearDownTestSuite() { GlobFinalize(); }

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include "app/core/AppState.h"
+#include "app/Drawing.h"
 #include "geometry/Bitangents.h"
 #include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
@@ -36,7 +37,7 @@ TEST_F(ExampleFiles, EveryFileLoadsDrawsAndSavesBackUnchanged) {
     // A hull was found and drawn: strips of several rulings, over a third of the
     // picture covered.
     int visible = 0;
-    for (int i = 1; i <= Bitangents::BitangentCount; ++i) visible += HullPicture::Visible(Bitangents::BitangentList[i]);
+    for (int i = 1; i <= Drawing::LastAnalysis.BitangentCount; ++i) visible += HullPicture::Visible(Drawing::LastAnalysis.BitangentList[i]);
     EXPECT_GT(visible, 100);
     int covered = 0;
     for (int x = 0; x < 400; ++x)
@@ -58,7 +59,7 @@ TEST_F(ExampleFiles, SomeExamplesUseTheParametersAndSomeHaveFlatTriangles) {
     const std::string formulas = Glob::XFormula + Glob::YFormula + Glob::ZFormula;
     withParameters += formulas.find('p') != std::string::npos && formulas.find('q') != std::string::npos &&
                       (Glob::PValue != 0 || Glob::QValue != 0);
-    withTriangles += Tritangents::TritangentCount > 0;
+    withTriangles += Drawing::LastAnalysis.TritangentCount > 0;
   }
   EXPECT_GE(withParameters, 2);
   EXPECT_GE(withTriangles, 4);

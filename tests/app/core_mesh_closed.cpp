@@ -16,7 +16,6 @@
 #include "app/core/SafeFile.h"
 #include "formula/FunPars.h"
 #include "geometry/SharedState.h"
-#include "geometry/Random.h"
 #include "render/HullMesh.h"
 #include "tests/app/example_curves.h"
 #include "tests/support/QhullHull.h"
@@ -107,16 +106,15 @@ using ClosedMeshes = ExampleCurves::StateTest;
 TEST_F(ClosedMeshes, EveryExample) {
   for (const std::string& path : ExampleCurves::Files()) {
     ExampleCurves::LoadAndDraw(path);
-    Expect(ExampleCurves::Name(path), Measure(HullMesh::BuildHullMesh()));
+    Expect(ExampleCurves::Name(path), Measure(HullMesh::BuildHullMesh(Drawing::LastAnalysis)));
   }
 }
 
 TEST_F(ClosedMeshes, CurveFamiliesAndRandomCurves) {
   for (const TCurve& c : Curves()) {
     TestCurves::UseCurve(c.X, c.Y, c.Z, 0, 2 * Glob::Pi, c.P);
-    Random::FixedSeed = 1;
     ASSERT_NO_THROW(Drawing::DrawFigure(TestPictures())) << c.Name;
-    Expect(c.Name, Measure(HullMesh::BuildHullMesh()));
+    Expect(c.Name, Measure(HullMesh::BuildHullMesh(Drawing::LastAnalysis)));
   }
 }
 
@@ -126,7 +124,7 @@ TEST_F(ClosedMeshes, AdmeshAgrees) {
   QTemporaryDir folder;
   ASSERT_TRUE(folder.isValid());
   ExampleCurves::LoadAndDraw(std::string(WENDRIX_EXAMPLES_DIR) + "/default-curve.wdx");
-  THullMesh mesh = HullMesh::BuildHullMesh();
+  THullMesh mesh = HullMesh::BuildHullMesh(Drawing::LastAnalysis);
   const std::string whole = folder.filePath("whole.stl").toStdString(), holed = folder.filePath("holed.stl").toStdString();
   std::string message;
   ASSERT_TRUE(MeshFiles::ExportHullMesh(whole, message)) << message;

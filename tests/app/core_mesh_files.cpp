@@ -16,6 +16,7 @@
 #include "app/core/MeshFiles.h"
 #include "formula/Checks.h"
 #include "formula/FunPars.h"
+#include "app/Drawing.h"
 #include "geometry/SharedState.h"
 #include "geometry/Vectors.h"
 #include "render/Pictures.h"
@@ -180,7 +181,7 @@ TEST_F(Exports, MeshFilesOfTheDrawnFigure) {
   EXPECT_EQ(message, "The mesh file name must end in .obj or .stl");
   EXPECT_FALSE(Exists(Path("hull.ply")));
 
-  const THullMesh mesh = HullMesh::BuildHullMesh();
+  const THullMesh mesh = HullMesh::BuildHullMesh(Drawing::LastAnalysis);
   ASSERT_GT(mesh.Triangles.size(), 100u);
   ASSERT_TRUE(MeshFiles::ExportHullMesh(Path("hull.obj"), message)) << message;
   EXPECT_NE(message.find(std::to_string(mesh.Triangles.size()) + " triangles"), std::string::npos) << message;

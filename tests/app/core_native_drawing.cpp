@@ -14,7 +14,6 @@
 #include "app/core/DragGate.h"
 #include "formula/FunPars.h"
 #include "geometry/Bitangents.h"
-#include "geometry/Random.h"
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
@@ -59,7 +58,6 @@ TFigure Draw(const std::string& x, const std::string& y, const std::string& z, l
   EXPECT_EQ(FunPars::FormulaX.Native(), native);
   Glob::PValue = p;
   Glob::QValue = 0.5L;
-  Random::FixedSeed = 1;
   TFigure figure;
   try {
     Drawing::DrawFigure(TestPictures());
@@ -76,8 +74,8 @@ TFigure Draw(const std::string& x, const std::string& y, const std::string& z, l
     points.Add(m.Tangent);
     for (const std::int16_t n : m.Neighbours) points.Add(n);
   }
-  for (int k = 1; k <= Bitangents::BitangentCount; ++k) {
-    const BitangentRecord& r = Bitangents::BitangentList.at(k);
+  for (int k = 1; k <= Drawing::LastAnalysis.BitangentCount; ++k) {
+    const BitangentRecord& r = Drawing::LastAnalysis.BitangentList.at(k);
     records.Add(r.OnHull * 2 + r.StartsBranch);
     records.Add(r.ParamS);
     records.Add(r.ParamT);
@@ -85,7 +83,7 @@ TFigure Draw(const std::string& x, const std::string& y, const std::string& z, l
     records.Add(r.PointT);
     records.Add(r.PlaneNormal);
   }
-  for (const Tritangents::Triple& u : Tritangents::TritangentTriples)
+  for (const Tritangents::Triple& u : Drawing::LastAnalysis.TritangentTriples)
     for (const long double v : u) triples.Add(v);
   figure.Points = points.Bytes();
   figure.Records = records.Bytes();
@@ -106,7 +104,6 @@ class NativeDrawing : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { ASSERT_TRUE(GlobInitialize()); }
   static void TearDownTestSuite() {
-    Random::FixedSeed.reset();
     GlobFinalize();
   }
 

@@ -8,7 +8,6 @@
 #include "app/core/CurveInput.h"
 #include "app/core/Sweep.h"
 #include "formula/FunPars.h"
-#include "geometry/Random.h"
 #include "geometry/SharedState.h"
 #include "geometry/Vectors.h"
 #include "app/Glob.h"
@@ -48,7 +47,6 @@ class SweepMeasures : public ::testing::Test {
     CurveInput::TInputFields fields = CurveInput::DefaultFields();
     bool ready = false;
     EXPECT_EQ(CurveInput::LeeDatos(fields, ready).Outcome, CurveInput::TReadOutcome::Changed);
-    Random::FixedSeed = 1;
     const std::vector<Sweep::TValue> values = Sweep::SweepValues(range, std::nullopt, 0, 0);
     const auto view = Sweep::ChooseView(TestPictures(), values, [] {});
     EXPECT_TRUE(view.has_value());

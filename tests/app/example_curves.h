@@ -13,7 +13,6 @@
 #include "app/Glob.h"
 #include "app/core/CurveFile.h"
 #include "app/core/CurveInput.h"
-#include "geometry/Random.h"
 #include "tests/support/TestPictures.h"
 
 namespace ExampleCurves {
@@ -38,7 +37,6 @@ inline void LoadAndDraw(const std::string& path) {
   const CurveFile::TLoadResult load = CurveFile::DelDisco(path, fields, ready);
   ASSERT_FALSE(load.FileError) << load.Message;
   ASSERT_EQ(load.Read.Outcome, CurveInput::TReadOutcome::Changed) << load.Read.Message;
-  Random::FixedSeed = 1;
   ASSERT_NO_THROW(Drawing::DrawFigure(TestPictures())) << path;
 }
 

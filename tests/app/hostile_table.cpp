@@ -11,7 +11,6 @@
 #include "app/core/CurveFile.h"
 #include "formula/FunPars.h"
 #include "geometry/Bitangents.h"
-#include "geometry/Random.h"
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/WorkCounters.h"
@@ -95,14 +94,12 @@ void ExpectSame(const TSnapshot& a, const TSnapshot& b) {
 class HostileInput : public ::testing::TestWithParam<Hostile::TRow> {
  protected:
   void SetUp() override {
-    Random::FixedSeed = 11;
     ASSERT_TRUE(GlobInitialize());
     ASSERT_EQ(DrawIt(CurveInput::DefaultFields(), ready).Outcome, TExpect::Drawn);
     before = Take();
   }
   void TearDown() override {
     GlobFinalize();
-    Random::FixedSeed.reset();
   }
 
   bool ready = false;

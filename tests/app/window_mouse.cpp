@@ -110,7 +110,7 @@ TEST_F(Mouse, TheMarkerShowsThePlaneNormalOfThePairUnderTheMouse) {
   pair.ParamT = Glob::TMax + (Glob::TMin - Glob::TMax) * 150 / 300;
   FunPars::EvalCurve(pair.ParamS, pair.PointS);
   FunPars::EvalCurve(pair.ParamT, pair.PointT);
-  ASSERT_TRUE(Bitangents::PairPlaneNormal(pair));
+  ASSERT_TRUE(Bitangents::PairPlaneNormal({}, pair));
   EXPECT_TRUE(Form->State().MaxwellNormal == pair.PlaneNormal);
   for (const long double c : {Form->State().MaxwellAux.x, Form->State().MaxwellAux.y, Form->State().MaxwellAux.z}) {
     const long double r = std::nearbyint(c - 2.1L);

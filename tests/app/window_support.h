@@ -19,7 +19,6 @@
 #include "app/Glob.h"
 #include "app/window/ErrorHandler.h"
 #include "app/window/WDXIntf.h"
-#include "geometry/Random.h"
 #include "geometry/SharedState.h"
 
 namespace WindowTest {
@@ -74,12 +73,12 @@ class TMessageBoxCatcher {
 class WindowFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    // Pictures that use random numbers come out the same on every run.
-    Random::FixedSeed = 20261208;
     ResetSharedState();
     ASSERT_TRUE(GlobInitialize());
     QSettings().clear();
     Form = std::make_unique<TWendrix>(CommandLine());
+    // Pictures that use random numbers come out the same on every run.
+    Form->MarkerSeed = 20261208;
     // No test waits for a question about unsaved changes; those that ask, say so.
     Form->ConfirmDiscard = [] { return true; };
     // Each step's drawing ends before the test looks (window_worker.cpp draws behind).

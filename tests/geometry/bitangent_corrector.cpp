@@ -8,6 +8,8 @@
 #include "tests/geometry/bitangent_helpers.h"
 
 using namespace Bitangents;
+using BitangentTests::Analysis;
+using BitangentTests::Tracing;
 using BitangentTests::CurveAt;
 using BitangentTests::Pi;
 using BitangentTests::ResidualAt;
@@ -30,7 +32,7 @@ Pair SomeBitangentPair() {
   for (int i = 0; i < 20; ++i)
     for (int j = 0; j < 20; ++j) {
       BitangentRecord r;
-      if (FindSeed(i, j, r)) return {r.ParamS, r.ParamT};
+      if (FindSeed(Tracing, i, j, r)) return {r.ParamS, r.ParamT};
     }
   ADD_FAILURE() << "no seed found";
   return {};
@@ -59,7 +61,7 @@ TEST(BitangentResidual, MatchesTheClosedFormAwayFromTheDiagonal) {
     const long double expected = HelixResidual(x.x, x.y);
     EXPECT_NEAR(ResidualAt(x.x, x.y), expected, 1e-7 * std::fabs(expected)) << x.x << ", " << x.y;
   }
-  const Residual r = BitangentResidual({1, 3});
+  const Residual r = BitangentResidual(Tracing, {1, 3});
   EXPECT_EQ(r.PointS, CurveAt(1));
   EXPECT_EQ(r.PointT, CurveAt(3));
 }
@@ -100,7 +102,7 @@ TEST(BitangentResidual, PairsAcrossTheSeamUseTheMidpointNextToTMin) {
   EXPECT_NEAR(seam, nearStart, 1e-9L * std::fabs(atStart));
   EXPECT_NEAR(ResidualAt(tmax - 0.3L * h, tmin + 0.1L * h), ResidualAt(tmin - 0.1L * h, tmin - 0.1L * h),
               1e-9L * std::fabs(atStart));
-  const Residual r = BitangentResidual({tmin + 0.3L * h, tmax - 0.2L * h});
+  const Residual r = BitangentResidual(Tracing, {tmin + 0.3L * h, tmax - 0.2L * h});
   EXPECT_EQ(r.PointS, CurveAt(tmin + 0.3L * h));
   EXPECT_EQ(r.PointT, CurveAt(tmax - 0.2L * h));
 }
@@ -109,7 +111,7 @@ TEST(ResidualGradient, MatchesDifferenceQuotientsOfTheResidual) {
   BitangentTests::PrepareDefaultCurve();
   const long double d = 1e-4L;
   for (const Pair x : {Pair{0.4L, 2.5L}, Pair{4.4L, 1.3L}, Pair{3.0L, 3.3L}}) {
-    const Pair g = ResidualGradient(x);
+    const Pair g = ResidualGradient(Tracing, x);
     const long double gs = (ResidualAt(x.x + d, x.y) - ResidualAt(x.x - d, x.y)) / (2 * d);
     const long double gt = (ResidualAt(x.x, x.y + d) - ResidualAt(x.x, x.y - d)) / (2 * d);
     EXPECT_NEAR(g.x, gs, 1e-5L * (std::fabs(gs) + std::fabs(gt))) << x.x << ", " << x.y;
@@ -121,7 +123,7 @@ TEST(ResidualGradient, NearTheDiagonalBothPartialsAddUpToTheSlopeAlongIt) {
   BitangentTests::PrepareDefaultCurve();
   const long double d = 1e-3L;
   for (const long double m : {0.8L, 2.9L, 5.0L}) {
-    const Pair g = ResidualGradient({m, m});
+    const Pair g = ResidualGradient(Tracing, {m, m});
     EXPECT_EQ(g.x, g.y);
     const long double slope = (ResidualAt(m + d, m + d) - ResidualAt(m - d, m - d)) / (2 * d);
     EXPECT_NEAR(g.x + g.y, slope, 2e-3L * std::fabs(slope)) << m;
@@ -133,19 +135,19 @@ TEST(CorrectPair, GradientModeLandsOnAZeroInsideTheSquare) {
   int successes = 0;
   for (int i = 0; i < 20; ++i)
     for (int j = 0; j < 20; ++j) {
-      const Pair start{SeedGridS[i] + Glob::TStep20 / 2, SeedGridT[j] + Glob::TStep20 / 3};
+      const Pair start{Tracing.SeedGridS[i] + Glob::TStep20 / 2, Tracing.SeedGridT[j] + Glob::TStep20 / 3};
       BitangentRecord r;
       long double acc;
-      if (!CorrectPair(start, start, CorrectMode::Gradient, acc, r)) continue;
+      if (!CorrectPair(Tracing, start, start, CorrectMode::Gradient, acc, r)) continue;
       ++successes;
-      const Residual res = BitangentResidual({r.ParamS, r.ParamT});
-      EXPECT_LT(std::fabs(res.F), PairTolerance);
+      const Residual res = BitangentResidual(Tracing, {r.ParamS, r.ParamT});
+      EXPECT_LT(std::fabs(res.F), Tracing.PairTolerance);
       EXPECT_GT(Margin(r.ParamS, r.ParamT), 0);
       EXPECT_EQ(r.PointS, res.PointS);
       EXPECT_EQ(r.PointT, res.PointT);
       EXPECT_EQ(r.PlaneNormal, res.W);
       // Every step is shorter than 0.9 of the one before, the first than 0.36 TStep20.
-      EXPECT_LT(std::fabs(r.ParamS - start.x) + std::fabs(r.ParamT - start.y), 10 * NewtonStepCap);
+      EXPECT_LT(std::fabs(r.ParamS - start.x) + std::fabs(r.ParamT - start.y), 10 * Tracing.NewtonStepCap);
     }
   EXPECT_GT(successes, 40);
 }
@@ -157,7 +159,7 @@ TEST(CorrectPair, PerpendicularModeKeepsTheDistanceAlongStartMinusRef) {
   const Pair start{on.x + 0.002L, on.y - 0.001L};
   BitangentRecord r;
   long double acc;
-  ASSERT_TRUE(CorrectPair(start, ref, CorrectMode::Perpendicular, acc, r));
+  ASSERT_TRUE(CorrectPair(Tracing, start, ref, CorrectMode::Perpendicular, acc, r));
   const Pair moved{r.ParamS - start.x, r.ParamT - start.y};
   const Pair along{start.x - ref.x, start.y - ref.y};
   EXPECT_NEAR(Dot2(moved, along), 0, 1e-15L);
@@ -173,7 +175,7 @@ TEST(CorrectPair, AStartOnASolutionSucceedsAtOnceEvenOutsideTheSquare) {
   ASSERT_LT(Margin(outside.x, outside.y), 0);
   BitangentRecord r = Sentinel();
   long double acc = 5;
-  ASSERT_TRUE(CorrectPair(outside, outside, CorrectMode::Gradient, acc, r));
+  ASSERT_TRUE(CorrectPair(Tracing, outside, outside, CorrectMode::Gradient, acc, r));
   EXPECT_EQ(acc, 0);
   EXPECT_EQ(r.ParamS, outside.x);
   EXPECT_EQ(r.ParamT, outside.y);
@@ -186,16 +188,16 @@ TEST(CorrectPair, EveryStepMustContractByAFactorOfNineTenths) {
   const Pair on = SomeBitangentPair();
   const Pair start{on.x + 0.02L, on.y - 0.01L};
   // The first Newton step's length (L1 norm of delta times the gradient).
-  const long double f = BitangentResidual(start).F;
-  const Pair g = ResidualGradient(start);
+  const long double f = BitangentResidual(Tracing, start).F;
+  const Pair g = ResidualGradient(Tracing, start);
   const long double first = std::fabs(f) * (std::fabs(g.x) + std::fabs(g.y)) / Dot2(g, g);
   ASSERT_GT(first, 1e-4L);
   BitangentRecord r;
   long double acc;
-  NewtonStepCap = 1.01L * first / 0.9L;
-  EXPECT_TRUE(CorrectPair(start, start, CorrectMode::Gradient, acc, r));
-  NewtonStepCap = 0.99L * first / 0.9L;
-  EXPECT_FALSE(CorrectPair(start, start, CorrectMode::Gradient, acc, r));
+  Tracing.NewtonStepCap = 1.01L * first / 0.9L;
+  EXPECT_TRUE(CorrectPair(Tracing, start, start, CorrectMode::Gradient, acc, r));
+  Tracing.NewtonStepCap = 0.99L * first / 0.9L;
+  EXPECT_FALSE(CorrectPair(Tracing, start, start, CorrectMode::Gradient, acc, r));
 }
 
 TEST(CorrectPair, APairConvergedOutsideTheSquareIsAFailureButWritten) {
@@ -205,10 +207,10 @@ TEST(CorrectPair, APairConvergedOutsideTheSquareIsAFailureButWritten) {
   const Pair start{on.x + Glob::TSpan + 1e-3L, on.y + 1e-3L};
   BitangentRecord r = Sentinel();
   long double acc;
-  EXPECT_FALSE(CorrectPair(start, start, CorrectMode::Gradient, acc, r));
+  EXPECT_FALSE(CorrectPair(Tracing, start, start, CorrectMode::Gradient, acc, r));
   EXPECT_NEAR(r.ParamS, on.x + Glob::TSpan, 1e-2L);
   EXPECT_NEAR(r.ParamT, on.y, 1e-2L);
-  EXPECT_LT(std::fabs(BitangentResidual({r.ParamS, r.ParamT}).F), PairTolerance);
+  EXPECT_LT(std::fabs(BitangentResidual(Tracing, {r.ParamS, r.ParamT}).F), Tracing.PairTolerance);
   EXPECT_EQ(r.OnHull, 7);
 }
 
@@ -217,8 +219,8 @@ TEST(CorrectPair, FailuresLeaveTheRecordUntouched) {
   BitangentRecord r = Sentinel();
   long double acc;
   // Perpendicular mode has no direction when start and ref coincide.
-  EXPECT_FALSE(CorrectPair({1, 2}, {1, 2}, CorrectMode::Perpendicular, acc, r));
-  EXPECT_FALSE(CorrectPair({1, 2}, {1 + 1e-14L, 2}, CorrectMode::Perpendicular, acc, r));
+  EXPECT_FALSE(CorrectPair(Tracing, {1, 2}, {1, 2}, CorrectMode::Perpendicular, acc, r));
+  EXPECT_FALSE(CorrectPair(Tracing, {1, 2}, {1 + 1e-14L, 2}, CorrectMode::Perpendicular, acc, r));
   ExpectUntouched(r);
 }
 
@@ -229,9 +231,9 @@ TEST(CorrectPair, ANaNResidualEndsAtThePassCap) {
   ASSERT_TRUE(std::isnan(ResidualAt(nan, 2)));
   BitangentRecord r = Sentinel();
   long double acc;
-  EXPECT_FALSE(CorrectPair({nan, 2}, {1, 2}, CorrectMode::Gradient, acc, r));
-  EXPECT_FALSE(CorrectPair({nan, 2}, {1.1L, 2.3L}, CorrectMode::Perpendicular, acc, r));
-  EXPECT_FALSE(CorrectPair({3, nan}, {3, 3}, CorrectMode::Gradient, acc, r));
+  EXPECT_FALSE(CorrectPair(Tracing, {nan, 2}, {1, 2}, CorrectMode::Gradient, acc, r));
+  EXPECT_FALSE(CorrectPair(Tracing, {nan, 2}, {1.1L, 2.3L}, CorrectMode::Perpendicular, acc, r));
+  EXPECT_FALSE(CorrectPair(Tracing, {3, nan}, {3, 3}, CorrectMode::Gradient, acc, r));
   ExpectUntouched(r);
   ClearFloatFlags();
 }

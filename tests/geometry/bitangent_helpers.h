@@ -1,5 +1,5 @@
 // Shared set-up of the bitangent tests: a curve in the shared state, sampled and
-// framed, with the analysis' per-run state prepared under a fixed generator seed.
+// framed, with the analysis' working state prepared.
 #pragma once
 
 #include <string>
@@ -7,12 +7,15 @@
 #include "formula/FunPars.h"
 #include "geometry/BitangentsInternal.h"
 #include "geometry/Framing.h"
-#include "geometry/Random.h"
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "tests/support/TestCurves.h"
 
 namespace BitangentTests {
+
+// The analysis of the curve prepared last, and the working state that builds it.
+inline Bitangents::TAnalysis Analysis;
+inline Bitangents::TTracing Tracing;
 
 inline constexpr long double Pi = Glob::Pi;
 
@@ -21,9 +24,7 @@ inline void PrepareCurve(const std::string& x, const std::string& y, const std::
   TestCurves::UseCurve(x, y, z, tmin, tmax, p, q);
   Sampling::Initialize();
   Framing::PrepareFigure();
-  Bitangents::Initialize();
-  Random::FixedSeed = 20240611u;
-  Bitangents::StartAnalysis();
+  Tracing = Bitangents::StartAnalysis(Analysis);
 }
 
 inline void PrepareDefaultCurve() {
@@ -36,6 +37,8 @@ inline TVector3 CurveAt(long double t) {
   return p;
 }
 
-inline long double ResidualAt(long double s, long double t) { return Bitangents::BitangentResidual({s, t}).F; }
+inline long double ResidualAt(long double s, long double t) {
+  return Bitangents::BitangentResidual(Tracing, {s, t}).F;
+}
 
 }  // namespace BitangentTests

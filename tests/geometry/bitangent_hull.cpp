@@ -17,6 +17,8 @@
 #include "tests/support/Triangles.h"
 
 using namespace Bitangents;
+using BitangentTests::Analysis;
+using BitangentTests::Tracing;
 using BitangentTests::CurveAt;
 using BitangentTests::Pi;
 
@@ -56,18 +58,18 @@ Figures Compare(const std::string& x, const std::string& y, const std::string& z
                 long double q = 0) {
   BitangentTests::PrepareCurve(x, y, z, 0, 2 * Pi, p, q);
   const auto start = std::chrono::steady_clock::now();
-  AnalyzeBitangents();
+  AnalyzeBitangents(Analysis);
   Figures f;
   f.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  f.records = BitangentCount;
+  f.records = Analysis.BitangentCount;
 
   std::vector<TVector3> samples;
   for (int k = 0; k < SampleCount; ++k) samples.push_back(CurveAt(Glob::TMin + Glob::TSpan * k / SampleCount));
   const QhullHull::Hull hull = QhullOf(samples);
   f.hullArea = hull.area;
 
-  for (int i = 1; i <= BitangentCount; ++i) {
-    const BitangentRecord& r = BitangentList[i];
+  for (int i = 1; i <= Analysis.BitangentCount; ++i) {
+    const BitangentRecord& r = Analysis.BitangentList[i];
     if (!r.OnHull) continue;
     ++f.onHull;
     const TVector3 mid = (r.PointS + r.PointT) / 2;
@@ -78,16 +80,16 @@ Figures Compare(const std::string& x, const std::string& y, const std::string& z
   // The pieces as the hull picture draws them: runs of visible records, each pair of
   // consecutive rulings a quad of two triangles; then the tritangent triangles.
   std::vector<std::array<TVector3, 3>> strips, pieces;
-  for (int i = 2; i <= BitangentCount; ++i) {
-    const BitangentRecord &a = BitangentList[i - 1], &b = BitangentList[i];
+  for (int i = 2; i <= Analysis.BitangentCount; ++i) {
+    const BitangentRecord &a = Analysis.BitangentList[i - 1], &b = Analysis.BitangentList[i];
     if (!Visible(a) || !Visible(b) || b.StartsBranch) continue;
     strips.push_back({a.PointS, a.PointT, b.PointT});
     strips.push_back({a.PointS, b.PointS, b.PointT});
   }
   for (const auto& t : strips) f.stripArea += TriangleArea(t[0], t[1], t[2]);
   pieces = strips;
-  for (int k = 0; k < Tritangents::TritangentCount; ++k) {
-    const auto& u = Tritangents::TritangentTriples.at(k);
+  for (int k = 0; k < Analysis.TritangentCount; ++k) {
+    const auto& u = Analysis.TritangentTriples.at(k);
     const std::array<TVector3, 3> t{CurveAt(u[0]), CurveAt(u[1]), CurveAt(u[2])};
     pieces.push_back(t);
     f.triangleArea += TriangleArea(t[0], t[1], t[2]);
@@ -129,7 +131,7 @@ Figures Compare(const std::string& x, const std::string& y, const std::string& z
               "  area: strips %.4Lf + triangles %.4Lf (%d, centre distance %.2Le) vs hull %.4Lf, of it flat %.4Lf;"
               " covered: off the flat parts %.4f, all %.4f\n",
               f.records, f.onHull, f.seconds, f.planeExcess, f.surfaceDistance, Glob::FigureDiagonal, f.stripArea,
-              f.triangleArea, int(Tritangents::TritangentCount), f.triangleDistance, f.hullArea, f.flatArea,
+              f.triangleArea, int(Analysis.TritangentCount), f.triangleDistance, f.hullArea, f.flatArea,
               f.stripCover, f.cover);
   return f;
 }

@@ -12,6 +12,8 @@
 #include "tests/geometry/bitangent_helpers.h"
 
 using namespace Bitangents;
+using BitangentTests::Analysis;
+using BitangentTests::Tracing;
 using BitangentTests::CurveAt;
 using BitangentTests::Pi;
 
@@ -21,14 +23,14 @@ using CellSet = std::set<std::pair<int, int>>;
 
 CellSet MarkedCells() {
   CellSet cells;
-  for (int g = 0; g < CellCount; ++g)
-    for (int k = 0; k < CellCount; ++k)
-      if (VisitedCells[g][k]) cells.insert({g, k});
+  for (int g = 0; g < Tracing.CellCount; ++g)
+    for (int k = 0; k < Tracing.CellCount; ++k)
+      if (Tracing.VisitedCells[g][k]) cells.insert({g, k});
   return cells;
 }
 
 void ClearCells() {
-  for (auto& row : VisitedCells) std::fill(row.begin(), row.end(), 0);
+  for (auto& row : Tracing.VisitedCells) std::fill(row.begin(), row.end(), 0);
 }
 
 BitangentRecord PairRecord(long double s, long double t, const TVector3& normal) {
@@ -59,9 +61,9 @@ TEST(FindSeed, OfEqualResidualsTheFirstProbeIsCorrected) {
   UsePlanarCircle();
   for (const int i : {0, 7, 19}) {
     BitangentRecord r;
-    ASSERT_TRUE(FindSeed(i, 3, r));
-    EXPECT_EQ(r.ParamS, SeedGridS[i] + SeedFractions[0] * Glob::TStep20);
-    EXPECT_EQ(r.ParamT, SeedGridT[3] + SeedFractions[0] * Glob::TStep20);
+    ASSERT_TRUE(FindSeed(Tracing, i, 3, r));
+    EXPECT_EQ(r.ParamS, Tracing.SeedGridS[i] + SeedFractions[0] * Glob::TStep20);
+    EXPECT_EQ(r.ParamT, Tracing.SeedGridT[3] + SeedFractions[0] * Glob::TStep20);
     EXPECT_NEAR(Length(r.PlaneNormal), 1, 1e-15L);
   }
 }
@@ -70,8 +72,8 @@ TEST(StartDirections, OfEqualResidualsTheFirstDirectionAndItsOppositeAreTaken) {
   UsePlanarCircle();
   const BitangentRecord seed = PairRecord(2, 4, {0, 0, 1});
   std::array<BitangentRecord, 3> dirs;
-  ASSERT_EQ(StartDirections(seed, dirs), 2);
-  const long double radius = Glob::ProbeRadius;
+  ASSERT_EQ(StartDirections(Tracing, seed, dirs), 2);
+  const long double radius = Tracing.ProbeRadius;
   EXPECT_EQ(dirs[1].ParamS, 2 + radius);
   EXPECT_EQ(dirs[1].ParamT, 4);
   EXPECT_NEAR(dirs[2].ParamS, 2 - radius, 1e-18L);
@@ -80,63 +82,63 @@ TEST(StartDirections, OfEqualResidualsTheFirstDirectionAndItsOppositeAreTaken) {
 
 TEST(MarkPath, WalksTheNearestCellsOfTheStraightLine) {
   ClearCells();
-  EXPECT_FALSE(MarkPath(3, 3, 6, 4));
+  EXPECT_FALSE(MarkPath(Tracing, 3, 3, 6, 4));
   EXPECT_EQ(MarkedCells(), (CellSet{{3, 3}, {4, 3}, {5, 4}, {6, 4}}));
   ClearCells();
-  EXPECT_FALSE(MarkPath(6, 4, 3, 3));
+  EXPECT_FALSE(MarkPath(Tracing, 6, 4, 3, 3));
   EXPECT_EQ(MarkedCells(), (CellSet{{3, 3}, {4, 3}, {5, 4}, {6, 4}}));
   // Steep: K steps, G = Nearest(2 + j/4) with 2.5 going to the even 2.
   ClearCells();
-  EXPECT_FALSE(MarkPath(2, 2, 3, 6));
+  EXPECT_FALSE(MarkPath(Tracing, 2, 2, 3, 6));
   EXPECT_EQ(MarkedCells(), (CellSet{{2, 2}, {2, 3}, {2, 4}, {3, 5}, {3, 6}}));
   ClearCells();
-  EXPECT_FALSE(MarkPath(7, 7, 7, 7));
+  EXPECT_FALSE(MarkPath(Tracing, 7, 7, 7, 7));
   EXPECT_EQ(MarkedCells(), (CellSet{{7, 7}}));
 }
 
 TEST(MarkPath, ReportsACollisionButMarksTheWholeWay) {
   ClearCells();
-  VisitedCells[3][3] = 1;  // the start cell is marked without a test
-  EXPECT_FALSE(MarkPath(3, 3, 6, 4));
+  Tracing.VisitedCells[3][3] = 1;  // the start cell is marked without a test
+  EXPECT_FALSE(MarkPath(Tracing, 3, 3, 6, 4));
   ClearCells();
-  VisitedCells[4][3] = 1;
-  EXPECT_TRUE(MarkPath(3, 3, 6, 4));
+  Tracing.VisitedCells[4][3] = 1;
+  EXPECT_TRUE(MarkPath(Tracing, 3, 3, 6, 4));
   EXPECT_EQ(MarkedCells(), (CellSet{{3, 3}, {4, 3}, {5, 4}, {6, 4}}));
   // Across (3, 3) and (4, 3) to the new (7, 3).
-  EXPECT_TRUE(MarkPath(2, 3, 7, 3));
-  EXPECT_TRUE(VisitedCells[7][3]);
-  EXPECT_FALSE(MarkPath(6, 4, 6, 6));
+  EXPECT_TRUE(MarkPath(Tracing, 2, 3, 7, 3));
+  EXPECT_TRUE(Tracing.VisitedCells[7][3]);
+  EXPECT_FALSE(MarkPath(Tracing, 6, 4, 6, 6));
 }
 
 TEST(MarkPath, RefusesCellsOutsideTheGrid) {
   ClearCells();
-  EXPECT_THROW(MarkPath(159, 0, 161, 0), RangeError);
-  EXPECT_THROW(MarkPath(0, 0, 0, -1), RangeError);
-  EXPECT_NO_THROW(MarkPath(159, 159, 160, 160));
+  EXPECT_THROW(MarkPath(Tracing, 159, 0, 161, 0), RangeError);
+  EXPECT_THROW(MarkPath(Tracing, 0, 0, 0, -1), RangeError);
+  EXPECT_NO_THROW(MarkPath(Tracing, 159, 159, 160, 160));
 }
 
 TEST(BitangentList, GrowsByOneHundredWithoutLosingRecords) {
   BitangentTests::PrepareDefaultCurve();
-  ASSERT_EQ(BitangentList.size(), 1000u);
-  ASSERT_EQ(BitangentCount, 0);
+  ASSERT_EQ(Analysis.BitangentList.size(), 1000u);
+  ASSERT_EQ(Analysis.BitangentCount, 0);
   for (int k = 1; k <= 1000; ++k) {
     BitangentRecord r;
     r.ParamS = k;
-    AppendRecord(r);
+    AppendRecord(Tracing, r);
     if (k == 999) {
-      EXPECT_EQ(BitangentList.size(), 1000u);
+      EXPECT_EQ(Analysis.BitangentList.size(), 1000u);
     }
   }
   // Record 1000 found the array full at 999 records: its length became 999 + 100.
-  EXPECT_EQ(BitangentList.size(), 1099u);
-  EXPECT_EQ(BitangentCount, 1000);
+  EXPECT_EQ(Analysis.BitangentList.size(), 1099u);
+  EXPECT_EQ(Analysis.BitangentCount, 1000);
   for (int k = 1; k <= 1000; ++k) {
-    ASSERT_EQ(BitangentList[k].ParamS, k);
+    ASSERT_EQ(Analysis.BitangentList[k].ParamS, k);
   }
-  for (int k = 1001; k <= 1098; ++k) AppendRecord(BitangentRecord{});
-  EXPECT_EQ(BitangentList.size(), 1099u);
-  AppendRecord(BitangentRecord{});
-  EXPECT_EQ(BitangentList.size(), 1198u);
+  for (int k = 1001; k <= 1098; ++k) AppendRecord(Tracing, BitangentRecord{});
+  EXPECT_EQ(Analysis.BitangentList.size(), 1099u);
+  AppendRecord(Tracing, BitangentRecord{});
+  EXPECT_EQ(Analysis.BitangentList.size(), 1198u);
 }
 
 TEST(CircleStep, ContinuesOnTheCircleThroughTheLastThreePoints) {
@@ -148,7 +150,7 @@ TEST(CircleStep, ContinuesOnTheCircleThroughTheLastThreePoints) {
     TraceState st{OnCircle(centre, radius, 0), OnCircle(centre, radius, 0.6L * travel),
                   OnCircle(centre, radius, 1.2L * travel), {}};
     BitangentRecord r;
-    ASSERT_TRUE(CircleStep(st, same, same, r));
+    ASSERT_TRUE(CircleStep(Tracing, st, same, same, r));
     // Arc angle: 0.1 at most (ArcStepMax / radius is larger here).
     const Pair expected = OnCircle(centre, radius, (1.2L + 0.1L) * travel);
     EXPECT_NEAR(st.Next.x, expected.x, 1e-15L);
@@ -165,7 +167,7 @@ TEST(CircleStep, AFastTurningNormalShortensTheArc) {
   TraceState st{OnCircle(centre, radius, 0), OnCircle(centre, radius, 0.6L), OnCircle(centre, radius, 1.2L), {}};
   BitangentRecord r;
   // Normals at right angles over the last step: the arc turns the normal by about 0.1.
-  ASSERT_TRUE(CircleStep(st, {1, 0, 0}, {0, 2, 0}, r));
+  ASSERT_TRUE(CircleStep(Tracing, st, {1, 0, 0}, {0, 2, 0}, r));
   const long double step = Distance(st.Pb, st.Pc);
   const Pair expected = OnCircle(centre, radius, 1.2L + 0.1L * step / radius);
   EXPECT_NEAR(st.Next.x, expected.x, 1e-15L);
@@ -177,7 +179,7 @@ TEST(CircleStep, CollinearPointsContinueOnALongTangentCircle) {
   const Pair a{1, 1}, b{1.01L, 1.01L}, c{1.02L, 1.02L};
   TraceState st{a, b, c, {}};
   BitangentRecord r;
-  ASSERT_TRUE(CircleStep(st, {0, 0, 1}, {0, 0, 1}, r));
+  ASSERT_TRUE(CircleStep(Tracing, st, {0, 0, 1}, {0, 0, 1}, r));
   // Radius 100 |c - b|; the turn limit 0.1 / (0.1 x 100) gives an arc of 0.01 rad.
   const long double radius = 100 * Distance(b, c), phi = 0.01L;
   EXPECT_NEAR(Distance(st.Next, c), 2 * radius * std::sin(phi / 2), 1e-15L);
@@ -185,7 +187,7 @@ TEST(CircleStep, CollinearPointsContinueOnALongTangentCircle) {
   EXPECT_NEAR(Dot2(step, along) / (Distance(st.Next, c) * Distance(b, c)), std::cos(phi / 2), 1e-12L);
   // A last step of zero length gives no direction.
   TraceState still{a, c, c, {}};
-  EXPECT_FALSE(CircleStep(still, {0, 0, 1}, {0, 0, 1}, r));
+  EXPECT_FALSE(CircleStep(Tracing, still, {0, 0, 1}, {0, 0, 1}, r));
 }
 
 TEST(FillByTurn, HalvesUntilNeighbouringPlanesTurnLittle) {
@@ -194,26 +196,26 @@ TEST(FillByTurn, HalvesUntilNeighbouringPlanesTurnLittle) {
   // them cannot lie near both, so the halvings go down to the finest next to one end.
   BitangentRecord prev, cur;
   long double acc;
-  ASSERT_TRUE(CorrectPair({1, 2}, {1.1L, 2.2L}, CorrectMode::Perpendicular, acc, prev));
-  ASSERT_TRUE(CorrectPair({1.1L, 2.2L}, {1, 2}, CorrectMode::Perpendicular, acc, cur));
+  ASSERT_TRUE(CorrectPair(Tracing, {1, 2}, {1.1L, 2.2L}, CorrectMode::Perpendicular, acc, prev));
+  ASSERT_TRUE(CorrectPair(Tracing, {1.1L, 2.2L}, {1, 2}, CorrectMode::Perpendicular, acc, cur));
   prev.PlaneNormal = {1, 0, 0};
   cur.PlaneNormal = {0, 1, 0};
-  FillByTurn(prev, cur);
-  ASSERT_GE(BitangentCount, MaxFillHalvings - 1);
+  FillByTurn(Tracing, prev, cur);
+  ASSERT_GE(Analysis.BitangentCount, MaxFillHalvings - 1);
   const long double finest = 1.0L / (1 << MaxFillHalvings);
   long double before = 0;
   const BitangentRecord* last = &prev;
-  for (int k = 1; k <= BitangentCount + 1; ++k) {
-    const BitangentRecord& z = k <= BitangentCount ? BitangentList[k] : cur;
+  for (int k = 1; k <= Analysis.BitangentCount + 1; ++k) {
+    const BitangentRecord& z = k <= Analysis.BitangentCount ? Analysis.BitangentList[k] : cur;
     // Where the pair lies along the segment, as a share of it: growing along the list.
     const long double at = ((z.ParamS - 1) * 0.1L + (z.ParamT - 2) * 0.2L) / 0.05L;
     EXPECT_GT(at, before) << k;
     const TVector3 &a = last->PlaneNormal, &b = z.PlaneNormal;
     const long double turn = std::atan2(Length(Cross(a, b)), std::fabs(Dot(a, b)));
     EXPECT_TRUE(turn <= MaxFillTurn || at - before < 1.5L * finest) << k;
-    if (k <= BitangentCount) {
+    if (k <= Analysis.BitangentCount) {
       EXPECT_EQ(z.StartsBranch, 0);
-      EXPECT_LT(std::fabs(BitangentResidual({z.ParamS, z.ParamT}).F), PairTolerance);
+      EXPECT_LT(std::fabs(BitangentResidual(Tracing, {z.ParamS, z.ParamT}).F), Tracing.PairTolerance);
       EXPECT_EQ(z.PointS, CurveAt(z.ParamS));
       EXPECT_NEAR(Length(z.PlaneNormal), 1, 1e-15L);
     }
@@ -221,11 +223,11 @@ TEST(FillByTurn, HalvesUntilNeighbouringPlanesTurnLittle) {
     last = &z;
   }
   // Parallel, opposite and degenerate normals insert nothing.
-  const std::int32_t count = BitangentCount;
+  const std::int32_t count = Analysis.BitangentCount;
   for (const TVector3 n : {TVector3{2, 0, 0}, TVector3{-1, 0, 0}, TVector3{1e-9L, 0, 0}}) {
     cur.PlaneNormal = n;
-    FillByTurn(prev, cur);
-    EXPECT_EQ(BitangentCount, count);
+    FillByTurn(Tracing, prev, cur);
+    EXPECT_EQ(Analysis.BitangentCount, count);
   }
 }
 
@@ -238,30 +240,30 @@ TEST(FillBySpacing, InsertsOneRecordPerSpacingOfScreenPlaneDistance) {
   // d = 2.5 spacings in x and y (z is ignored): n = Trunc(3.5) = 3, two records.
   cur.PointS = {spacing, -0.5L * spacing, 50 * spacing};
   cur.PointT = {0, spacing, -50 * spacing};
-  FillBySpacing(prev, cur);
-  ASSERT_EQ(BitangentCount, 2);
+  FillBySpacing(Tracing, prev, cur);
+  ASSERT_EQ(Analysis.BitangentCount, 2);
   // At a third and two thirds of the way, moved across the segment onto the branch.
   for (int k = 1; k <= 2; ++k) {
-    const BitangentRecord& z = BitangentList[k];
+    const BitangentRecord& z = Analysis.BitangentList[k];
     EXPECT_NEAR((z.ParamS - 1) * 0.1L + (z.ParamT - 2) * 0.2L, 0.05L * k / 3, 1e-12L);
   }
   cur.PointS = {0.9L * spacing, 0, 0};
   cur.PointT = {0, 0, 0};
-  FillBySpacing(prev, cur);
-  EXPECT_EQ(BitangentCount, 2);
+  FillBySpacing(Tracing, prev, cur);
+  EXPECT_EQ(Analysis.BitangentCount, 2);
 }
 
 TEST(FillBySpacing, RefusesAbsurdDistancesBeforeInsertingAnything) {
   BitangentTests::PrepareDefaultCurve();
   BitangentRecord prev = PairRecord(1, 2, {1, 0, 0}), cur = PairRecord(1.1L, 2.2L, {1, 0, 0});
   cur.PointS.x = prev.PointS.x + 1e6L * Glob::FillSpacing;
-  EXPECT_THROW(FillBySpacing(prev, cur), RangeError);
+  EXPECT_THROW(FillBySpacing(Tracing, prev, cur), RangeError);
   cur.PointS.x = std::nanl("");
-  EXPECT_THROW(FillBySpacing(prev, cur), RangeError);
+  EXPECT_THROW(FillBySpacing(Tracing, prev, cur), RangeError);
   cur.PointS.x = 1e4000L;
-  EXPECT_THROW(FillBySpacing(prev, cur), RangeError);
-  EXPECT_EQ(BitangentCount, 0);
-  EXPECT_EQ(BitangentList.size(), 1000u);
+  EXPECT_THROW(FillBySpacing(Tracing, prev, cur), RangeError);
+  EXPECT_EQ(Analysis.BitangentCount, 0);
+  EXPECT_EQ(Analysis.BitangentList.size(), 1000u);
   ClearFloatFlags();
 }
 
@@ -269,15 +271,15 @@ TEST(TraceBranch, ASeedWithoutNeighboursStandsAsAPolylineOfOnePoint) {
   BitangentTests::PrepareCurve("cos(t)", "sin(t)", "t", 0, 2 * Pi);
   BitangentRecord seed = PairRecord(1, 3.5L, {0, 0, 1});
   std::array<BitangentRecord, 3> dirs;
-  ASSERT_EQ(StartDirections(seed, dirs), 0) << "the pair is not meant to be near a bitangent pair";
-  TraceBranch(seed, CellOf(1), CellOf(3.5L));
-  ASSERT_EQ(BitangentCount, 2);
-  EXPECT_EQ(BitangentList[1].StartsBranch, 1);
-  EXPECT_EQ(BitangentList[2].StartsBranch, 0);
-  EXPECT_EQ(BitangentList[1].ParamS, 1);
-  EXPECT_EQ(BitangentList[2].ParamT, 3.5L);
-  EXPECT_EQ(BitangentList[1].OnHull, BitangentList[2].OnHull);
-  EXPECT_EQ(BitangentList[1].PlaneNormal, BitangentList[2].PlaneNormal);
+  ASSERT_EQ(StartDirections(Tracing, seed, dirs), 0) << "the pair is not meant to be near a bitangent pair";
+  TraceBranch(Tracing, seed, CellOf(Tracing, 1), CellOf(Tracing, 3.5L));
+  ASSERT_EQ(Analysis.BitangentCount, 2);
+  EXPECT_EQ(Analysis.BitangentList[1].StartsBranch, 1);
+  EXPECT_EQ(Analysis.BitangentList[2].StartsBranch, 0);
+  EXPECT_EQ(Analysis.BitangentList[1].ParamS, 1);
+  EXPECT_EQ(Analysis.BitangentList[2].ParamT, 3.5L);
+  EXPECT_EQ(Analysis.BitangentList[1].OnHull, Analysis.BitangentList[2].OnHull);
+  EXPECT_EQ(Analysis.BitangentList[1].PlaneNormal, Analysis.BitangentList[2].PlaneNormal);
 }
 
 TEST(TraceBranch, FollowsTheBranchBothWaysFromTheSeed) {
@@ -286,30 +288,30 @@ TEST(TraceBranch, FollowsTheBranchBothWaysFromTheSeed) {
   bool found = false;
   std::array<BitangentRecord, 3> dirs;
   for (int i = 0; i < 20 && !found; ++i)
-    for (int j = 0; j < 20 && !found; ++j) found = FindSeed(i, j, seed) && StartDirections(seed, dirs) == 2;
+    for (int j = 0; j < 20 && !found; ++j) found = FindSeed(Tracing, i, j, seed) && StartDirections(Tracing, seed, dirs) == 2;
   ASSERT_TRUE(found);
   // The two first points lie on opposite sides of the seed, about ProbeRadius away.
   const Pair s0{seed.ParamS, seed.ParamT};
   const Pair d1{dirs[1].ParamS - s0.x, dirs[1].ParamT - s0.y}, d2{dirs[2].ParamS - s0.x, dirs[2].ParamT - s0.y};
   EXPECT_LT(Dot2(d1, d2), 0);
-  EXPECT_LT(std::hypot(d1.x, d1.y), 2 * Glob::ProbeRadius);
-  EXPECT_GT(std::hypot(d1.x, d1.y), 0.5L * Glob::ProbeRadius);
+  EXPECT_LT(std::hypot(d1.x, d1.y), 2 * Tracing.ProbeRadius);
+  EXPECT_GT(std::hypot(d1.x, d1.y), 0.5L * Tracing.ProbeRadius);
 
-  const int g = CellOf(seed.ParamS), k = CellOf(seed.ParamT);
-  TraceBranch(seed, g, k);
-  const int traced = BitangentCount;
+  const int g = CellOf(Tracing, seed.ParamS), k = CellOf(Tracing, seed.ParamT);
+  TraceBranch(Tracing, seed, g, k);
+  const int traced = Analysis.BitangentCount;
   ASSERT_GT(traced, 20);
   std::vector<int> starts;
   for (int i = 1; i <= traced; ++i) {
-    const BitangentRecord& r = BitangentList[i];
+    const BitangentRecord& r = Analysis.BitangentList[i];
     if (r.StartsBranch) starts.push_back(i);
     EXPECT_NEAR(Length(r.PlaneNormal), 1, 1e-12L) << i;
     EXPECT_GE(Margin(r.ParamS, r.ParamT), 0) << i;
     // Consecutive records of a polyline are at most two arc steps apart (the point of
     // the first step is not stored).
     if (!r.StartsBranch) {
-      EXPECT_LT(Distance({r.ParamS, r.ParamT}, {BitangentList[i - 1].ParamS, BitangentList[i - 1].ParamT}),
-                2 * Glob::ArcStepMax)
+      EXPECT_LT(Distance({r.ParamS, r.ParamT}, {Analysis.BitangentList[i - 1].ParamS, Analysis.BitangentList[i - 1].ParamT}),
+                2 * Tracing.ArcStepMax)
           << i;
     }
   }
@@ -317,28 +319,28 @@ TEST(TraceBranch, FollowsTheBranchBothWaysFromTheSeed) {
   ASSERT_EQ(starts.size(), 2u);
   EXPECT_EQ(starts[0], 1);
   for (const int i : starts) {
-    EXPECT_EQ(BitangentList[i].ParamS, seed.ParamS);
-    EXPECT_EQ(BitangentList[i].ParamT, seed.ParamT);
+    EXPECT_EQ(Analysis.BitangentList[i].ParamS, seed.ParamS);
+    EXPECT_EQ(Analysis.BitangentList[i].ParamT, seed.ParamT);
   }
   // Tracing from the same seed again soon meets the cells just marked.
-  TraceBranch(seed, g, k);
-  EXPECT_LT(BitangentCount - traced, traced / 4);
+  TraceBranch(Tracing, seed, g, k);
+  EXPECT_LT(Analysis.BitangentCount - traced, traced / 4);
 }
 
-TEST(AnalyzeBitangents, IsRepeatableUnderAFixedSeed) {
+TEST(AnalyzeBitangents, IsRepeatable) {
   BitangentTests::PrepareDefaultCurve();
-  AnalyzeBitangents();
-  const BitangData first(BitangentList.begin(), BitangentList.begin() + BitangentCount + 1);
-  ASSERT_GT(BitangentCount, 100);
-  EXPECT_EQ(BitangentList[1].StartsBranch, 1);
-  AnalyzeBitangents();
-  ASSERT_EQ(BitangentCount + 1, static_cast<int>(first.size()));
-  for (int i = 1; i <= BitangentCount; ++i) {
-    ASSERT_EQ(BitangentList[i].ParamS, first[i].ParamS) << i;
-    ASSERT_EQ(BitangentList[i].ParamT, first[i].ParamT) << i;
-    ASSERT_EQ(BitangentList[i].OnHull, first[i].OnHull) << i;
+  AnalyzeBitangents(Analysis);
+  const BitangData first(Analysis.BitangentList.begin(), Analysis.BitangentList.begin() + Analysis.BitangentCount + 1);
+  ASSERT_GT(Analysis.BitangentCount, 100);
+  EXPECT_EQ(Analysis.BitangentList[1].StartsBranch, 1);
+  AnalyzeBitangents(Analysis);
+  ASSERT_EQ(Analysis.BitangentCount + 1, static_cast<int>(first.size()));
+  for (int i = 1; i <= Analysis.BitangentCount; ++i) {
+    ASSERT_EQ(Analysis.BitangentList[i].ParamS, first[i].ParamS) << i;
+    ASSERT_EQ(Analysis.BitangentList[i].ParamT, first[i].ParamT) << i;
+    ASSERT_EQ(Analysis.BitangentList[i].OnHull, first[i].OnHull) << i;
   }
   // Moving the interval moves the scales of the square.
-  EXPECT_NEAR(SquareScaleS, 300 / (2 * Pi), 1e-15L);
-  EXPECT_EQ(SquareScaleS, SquareScaleT);
+  EXPECT_NEAR(Analysis.SquareScaleS, 300 / (2 * Pi), 1e-15L);
+  EXPECT_EQ(Analysis.SquareScaleS, Analysis.SquareScaleT);
 }

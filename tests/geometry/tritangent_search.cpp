@@ -11,6 +11,7 @@
 #include "formula/FunPars.h"
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
+#include "geometry/Bitangents.h"
 #include "geometry/TritangentsInternal.h"
 #include "tests/support/TestCurves.h"
 
@@ -19,6 +20,9 @@ using Sampling::CurvePointHigh;
 using Sampling::CurvePoints;
 // The type; the name Triple alone also means the triple product.
 using Params = Tritangents::Triple;
+
+// The search's results, as an analysis holds them.
+Bitangents::TAnalysis Analysis;
 
 namespace {
 
@@ -61,9 +65,9 @@ bool SameContacts(const Params& u, const Params& e) {
 
 // The triples found are the expected ones, each once.
 void ExpectTriples(const std::vector<Params>& expected) {
-  ASSERT_EQ(TritangentCount, static_cast<std::int32_t>(expected.size()));
+  ASSERT_EQ(Analysis.TritangentCount, static_cast<std::int32_t>(expected.size()));
   std::vector<bool> seen(expected.size());
-  for (const Params& u : TritangentTriples)
+  for (const Params& u : Analysis.TritangentTriples)
     for (std::size_t e = 0; e < expected.size(); ++e)
       if (SameContacts(u, expected[e])) seen[e] = true;
   for (std::size_t e = 0; e < expected.size(); ++e) EXPECT_TRUE(seen[e]) << e;
@@ -108,15 +112,15 @@ TEST(TritangentLinks, MixedCornerSignsLinkACellAndTheTorsionStandsOnTheDiagonal)
 }
 
 TEST(TritangentLinks, FewPointsGiveNothing) {
-  TritangentTriples = {{1, 2, 3}};
-  TritangentCount = 1;
+  Analysis.TritangentTriples = {{1, 2, 3}};
+  Analysis.TritangentCount = 1;
   for (const auto& moments : {std::initializer_list<long double>{}, {1, -1}}) {
     UseLines(moments, -1);
     CurvePoints[1].Neighbours = {2};
-    FindTritangents();
-    EXPECT_EQ(TritangentCount, 0);
-    EXPECT_TRUE(TritangentTriples.empty());
-    EXPECT_TRUE(FlatFaces.empty());
+    FindTritangents({}, Analysis);
+    EXPECT_EQ(Analysis.TritangentCount, 0);
+    EXPECT_TRUE(Analysis.TritangentTriples.empty());
+    EXPECT_TRUE(Analysis.FlatFaces.empty());
   }
   EXPECT_THROW(AddNeighbour(61, 1), RangeError);
 }
@@ -125,7 +129,7 @@ TEST(TritangentSearch, CurvesAroundACylinderGiveTheirTwoHorizontalPlanesOnce) {
   TestCurves::UseDefaultCurve();
   Sampling::Initialize();
   Sampling::SampleCurve();
-  FindTritangents();
+  FindTritangents({}, Analysis);
   ExpectTriples(HorizontalPlanes(0));
 
   // Low and tall waves, with a contact at the seam or all contacts inside; on the tall
@@ -135,7 +139,7 @@ TEST(TritangentSearch, CurvesAroundACylinderGiveTheirTwoHorizontalPlanesOnce) {
     for (const long double q : {0.0L, 0.4L, 0.9L}) {
       SCOPED_TRACE(testing::Message() << "a = " << a << ", q = " << q);
       Sample("cos(t)", "sin(t)", "p cos(3t+q)", a, q);
-      FindTritangents();
+      FindTritangents({}, Analysis);
       ExpectTriples(HorizontalPlanes(q));
     }
 }
@@ -143,7 +147,7 @@ TEST(TritangentSearch, CurvesAroundACylinderGiveTheirTwoHorizontalPlanesOnce) {
 TEST(TritangentSearch, TrefoilGivesBothOfItsPlanes) {
   // z = sin(3t) is 1 at pi/6 + 2 pi k/3 and -1 at pi/2 + 2 pi k/3.
   Sample("(2+cos(3t))cos(2t)", "(2+cos(3t))sin(2t)", "sin(3t)");
-  FindTritangents();
+  FindTritangents({}, Analysis);
   ExpectTriples({{Pi / 6, 5 * Pi / 6, 3 * Pi / 2}, {Pi / 2, 7 * Pi / 6, 11 * Pi / 6}});
 }
 
@@ -152,19 +156,19 @@ TEST(TritangentSearch, OnlyPlanesThatSupportTheCurveAreKept) {
   // five span a flat part of the hull. Planes tangent at three points that pass
   // through the inside of the hull are not kept.
   Sample("(2+cos(5t))cos(2t)", "(2+cos(5t))sin(2t)", "sin(5t)");
-  FindTritangents();
+  FindTritangents({}, Analysis);
   // Each pentagon is one face with its five contacts, covered by a fan of three triangles.
-  ASSERT_EQ(FlatFaces.size(), 2u);
-  for (const FlatFace& face : FlatFaces) EXPECT_EQ(face.Contacts.size(), 5u);
-  ASSERT_EQ(TritangentCount, 6);
-  for (const Params& u : TritangentTriples) {
+  ASSERT_EQ(Analysis.FlatFaces.size(), 2u);
+  for (const FlatFace& face : Analysis.FlatFaces) EXPECT_EQ(face.Contacts.size(), 5u);
+  ASSERT_EQ(Analysis.TritangentCount, 6);
+  for (const Params& u : Analysis.TritangentTriples) {
     const long double z = CurveAt(u[0]).z;
     EXPECT_NEAR(std::fabs(z), 1, 1e-9) << u[0];
     EXPECT_NEAR(CurveAt(u[1]).z, z, 1e-9) << u[1];
     EXPECT_NEAR(CurveAt(u[2]).z, z, 1e-9) << u[2];
   }
-  for (int a = 0; a < TritangentCount; ++a)
-    for (int b = 0; b < a; ++b) EXPECT_FALSE(SameContacts(TritangentTriples[a], TritangentTriples[b])) << a << b;
+  for (int a = 0; a < Analysis.TritangentCount; ++a)
+    for (int b = 0; b < a; ++b) EXPECT_FALSE(SameContacts(Analysis.TritangentTriples[a], Analysis.TritangentTriples[b])) << a << b;
 
   // The support test itself, on (cos t, sin t, cos 3t), whose width across z is 2.
   Sample("cos(t)", "sin(t)", "cos(3t)");
@@ -180,8 +184,8 @@ TEST(TritangentSearch, APlanarCurveHasNoTritangentPlanes) {
   // A circle in a tilted plane: rounding noise links nearly every triple of segments,
   // and every plane solved would be the circle's own.
   Sample("cos(t)", "sin(t)", "0.3 cos(t)+0.2 sin(t)");
-  FindTritangents();
-  EXPECT_EQ(TritangentCount, 0);
+  FindTritangents({}, Analysis);
+  EXPECT_EQ(Analysis.TritangentCount, 0);
   const TVector3 a = CurveAt(1), b = CurveAt(2.5L), c = CurveAt(4);
   EXPECT_TRUE(InCurvePlane(a, b, c));
   // Three points on one line give no plane to test against. They must lie on it
@@ -197,13 +201,13 @@ TEST(TritangentSearch, FacesOfManyContactsAreFoundWhole) {
   // (cos t, sin t, 0.5 cos 50t) touches z = 0.5 at t = 2 pi k / 50 and z = -0.5 half a
   // wave later: two faces of fifty contacts, each a fan of 48 triangles.
   Sample("cos(t)", "sin(t)", "0.5cos(50t)");
-  FindTritangents();
-  ASSERT_EQ(FlatFaces.size(), 2u);
-  for (const FlatFace& face : FlatFaces) {
+  FindTritangents({}, Analysis);
+  ASSERT_EQ(Analysis.FlatFaces.size(), 2u);
+  for (const FlatFace& face : Analysis.FlatFaces) {
     ASSERT_EQ(face.Contacts.size(), 50u);
     const long double level = face.Normal.z > 0 ? 0 : Pi / 50;
     for (int k = 0; k < 50; ++k) EXPECT_NEAR(face.Contacts[k], level + 2 * Pi * k / 50, 1e-7L) << k;
   }
-  EXPECT_EQ(TritangentCount, 96);
-  EXPECT_FALSE(SearchCut);
+  EXPECT_EQ(Analysis.TritangentCount, 96);
+  EXPECT_FALSE(Analysis.SearchCut);
 }

@@ -18,6 +18,9 @@ namespace HullTest {
 
 inline constexpr QRgb White = 0xFFFFFFFF, Yellow = 0xFFFFFF00, Silver = 0xFFC0C0C0;
 
+// The records and triples that a test draws.
+inline Bitangents::TAnalysis Scene;
+
 // An eye so far away that ProjectPoint is exact: a - EyeDepth rounds to -EyeDepth.
 inline void UseFlatView() {
   Glob::ViewAxisX = {1, 0, 0};
@@ -53,18 +56,18 @@ inline void UseCurvePoints(const std::vector<TVector3>& points) {
 inline bool UseEmptyScene() {
   if (!CreatePictures(TestPictures())) return false;
   UseFlatView();
-  Bitangents::BitangentList.assign(1, BitangentRecord{});
-  Bitangents::BitangentCount = 0;
-  Tritangents::TritangentTriples.clear();
-  Tritangents::TritangentCount = 0;
+  Scene.BitangentList.assign(1, BitangentRecord{});
+  Scene.BitangentCount = 0;
+  Scene.TritangentTriples.clear();
+  Scene.TritangentCount = 0;
   UseCurvePoints({});
   return true;
 }
 
-// Appends r to BitangentList as its last record.
+// Appends r to the Scene's BitangentList as its last record.
 inline void AppendRecord(const BitangentRecord& r) {
-  Bitangents::BitangentList.push_back(r);
-  Bitangents::BitangentCount = static_cast<std::int32_t>(Bitangents::BitangentList.size()) - 1;
+  Scene.BitangentList.push_back(r);
+  Scene.BitangentCount = static_cast<std::int32_t>(Scene.BitangentList.size()) - 1;
 }
 
 }  // namespace HullTest

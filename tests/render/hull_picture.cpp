@@ -104,7 +104,7 @@ TEST_F(HullPictureTest, RulingTurnedFarFromItsQuadTakesTheQuadsShade) {
   AddRuling(100.5, 100.5, -0.3, false);
   AddRuling(80.5, 100.5, 0.95, false);
   AddRuling(80.5, 100.5, -0.5, false);
-  HullPicture::RenderHull(TestPictures());
+  HullPicture::RenderHull(TestPictures(), Scene);
   ASSERT_EQ(TestPictures().RulingCount, 4);
   EXPECT_EQ(TestPictures().Rulings[2].Shade, 208);
   EXPECT_EQ(TestPictures().Rulings[3].Shade, 204);
@@ -127,7 +127,7 @@ TEST_F(HullPictureTest, StripsBreakAndCloseAsTheRecordsSay) {
   AddRuling(200.5, 100.5, 0.95, false);                     // a strip of one ruling
   AddRuling(120.5, 250.5, -0.95, true);                     // last strip: 108, 104
   AddRuling(100.5, 250.5, -0.9, false);
-  HullPicture::RenderHull(TestPictures());
+  HullPicture::RenderHull(TestPictures(), Scene);
 
   ASSERT_EQ(TestPictures().RulingCount, 9);
   const bool starts[] = {true, false, false, true, true, false, true, true, false};
@@ -186,7 +186,7 @@ TEST_F(HullPictureTest, EmptyListsGiveAWhitePictureWithTheCurveOnly) {
     loop.push_back(At(200 + 120 * std::cos(k * Glob::Pi / 32), 200 + 120 * std::sin(k * Glob::Pi / 32), 16000));
   UseCurvePoints(loop);
   TestPictures().HullBitmap.fill(Qt::black);
-  HullPicture::RenderHull(TestPictures());
+  HullPicture::RenderHull(TestPictures(), Scene);
   EXPECT_EQ(TestPictures().RulingCount, 0);
   int silver = 0;
   for (int x = 0; x < 400; ++x)
@@ -201,7 +201,7 @@ TEST_F(HullPictureTest, EmptyListsGiveAWhitePictureWithTheCurveOnly) {
   // A first point outside the picture draws nothing at all.
   loop.insert(loop.begin(), At(-3, 200, 16000));
   UseCurvePoints(loop);
-  HullPicture::RenderHull(TestPictures());
+  HullPicture::RenderHull(TestPictures(), Scene);
   EXPECT_EQ(PixelAt(320, 200), White);
 }
 

@@ -8,7 +8,6 @@
 
 #include "geometry/Bitangents.h"
 #include "geometry/Framing.h"
-#include "geometry/Random.h"
 #include "geometry/Sampling.h"
 #include "geometry/Tritangents.h"
 #include "render/HullPicture.h"
@@ -25,8 +24,8 @@ class HullTritangentTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(CreatePictures(TestPictures()));
-    Bitangents::BitangentList.assign(1, BitangentRecord{});
-    Bitangents::BitangentCount = 0;
+    Scene.BitangentList.assign(1, BitangentRecord{});
+    Scene.BitangentCount = 0;
   }
 
   // The curve (t, 250 + (t - 200)^2 / 100) at depth 10000 in the flat view: its points at
@@ -34,8 +33,8 @@ class HullTritangentTest : public ::testing::Test {
   static void UseParabola(const std::vector<Tritangents::Triple>& triples) {
     TestCurves::UseCurve("t", "250+(t-200)*(t-200)/100", "6000", 0, 400);
     UseFlatView();
-    Tritangents::TritangentTriples = triples;
-    Tritangents::TritangentCount = static_cast<std::int32_t>(triples.size());
+    Scene.TritangentTriples = triples;
+    Scene.TritangentCount = static_cast<std::int32_t>(triples.size());
   }
 
   // Ten curve points on row 20 at the given depth: the side of the triangle's plane the
@@ -50,7 +49,7 @@ class HullTritangentTest : public ::testing::Test {
 TEST_F(HullTritangentTest, TriangleFacesAwayFromTheCurveAndIsWidened) {
   UseParabola({{100, 200, 300}});
   UseCurveAtDepth(10100);  // behind the plane: the normal faces the viewer
-  HullPicture::RenderHull(TestPictures());
+  HullPicture::RenderHull(TestPictures(), Scene);
   EXPECT_EQ(PixelAt(200, 320), PaletteRgb(208));
   EXPECT_EQ(Raster::FrontDepth(TestPictures(), 200, 320), 10000);
   // Row 300 spans x = 150..250, one more on the right.
@@ -60,7 +59,7 @@ TEST_F(HullTritangentTest, TriangleFacesAwayFromTheCurveAndIsWidened) {
   EXPECT_EQ(PixelAt(252, 300), White);
 
   UseCurveAtDepth(9900);  // in front of the plane: the normal is turned away
-  HullPicture::RenderHull(TestPictures());
+  HullPicture::RenderHull(TestPictures(), Scene);
   EXPECT_EQ(PixelAt(200, 320), PaletteRgb(112));
 }
 
@@ -68,28 +67,26 @@ TEST_F(HullTritangentTest, TriplesOnALineAreSkipped) {
   // Two equal parameters give a zero normal, which must not reach the shading as a NaN.
   UseParabola({{100, 100, 200}, {150, 150, 150}});
   UseCurveAtDepth(10100);
-  ASSERT_NO_THROW(HullPicture::RenderHull(TestPictures()));
+  ASSERT_NO_THROW(HullPicture::RenderHull(TestPictures(), Scene));
   for (int x = 0; x < 400; ++x)
     for (int y = 40; y < 400; ++y) ASSERT_EQ(PixelAt(x, y), White) << x << ", " << y;
 }
 
 TEST_F(HullTritangentTest, DefaultCurvePicture) {
   Sampling::Initialize();
-  Bitangents::Initialize();
   TestCurves::UseDefaultCurve();
-  Random::FixedSeed = 1;
   Framing::PrepareFigure();
-  Bitangents::AnalyzeBitangents();
-  ASSERT_GT(Bitangents::BitangentCount, 0);
+  Bitangents::AnalyzeBitangents(Scene);
+  ASSERT_GT(Scene.BitangentCount, 0);
 
   double best = 1e9;
   for (int run = 0; run < 5; ++run) {
     const auto start = std::chrono::steady_clock::now();
-    HullPicture::RenderHull(TestPictures());
+    HullPicture::RenderHull(TestPictures(), Scene);
     best = std::min(best, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
   }
   std::cout << "RenderHull on the default curve: " << best << " ms, " << TestPictures().RulingCount << " rulings, "
-            << Tritangents::TritangentCount << " tritangent triangles\n";
+            << Scene.TritangentCount << " tritangent triangles\n";
 
   // The hull covers the middle of the picture, mostly in faces turned to the viewer, and
   // the curve runs over it in yellow.

@@ -51,8 +51,8 @@ class HullMeshTest : public ::testing::Test {
   static void UseParabolaTriangle(const std::vector<Tritangents::Triple>& triples) {
     TestCurves::UseCurve("t", "250+(t-200)*(t-200)/100", "6000", 0, 400);
     UseFlatView();
-    Tritangents::TritangentTriples = triples;
-    Tritangents::TritangentCount = static_cast<std::int32_t>(triples.size());
+    Scene.TritangentTriples = triples;
+    Scene.TritangentCount = static_cast<std::int32_t>(triples.size());
   }
 };
 
@@ -92,7 +92,7 @@ std::vector<std::vector<BitangentRecord>> SaddleStrips(int rulings) {
 }
 
 void UseRecords(const std::vector<std::vector<BitangentRecord>>& strips) {
-  Bitangents::BitangentList.resize(1);
+  Scene.BitangentList.resize(1);
   for (const auto& strip : strips)
     for (const BitangentRecord& r : strip) AppendRecord(r);
 }
@@ -110,7 +110,7 @@ TEST_F(HullMeshTest, StripsOfTheSaddleCloseIntoOneSurface) {
   for (std::size_t k = 0; k < samples.size(); ++k) FunPars::EvalCurve(2 * Glob::Pi * k / samples.size(), samples[k]);
   const double saddleVolume = QhullHull::QhullOf(samples).volume;
   UseRecords(strips);
-  THullMesh mesh = HullMesh::BuildHullMesh();
+  THullMesh mesh = HullMesh::BuildHullMesh(Scene);
   EXPECT_EQ(mesh.Strips, 3);
   EXPECT_EQ(mesh.OpenEnds, 0);
   EXPECT_EQ(HullMesh::OpenEdges(mesh), 0);
@@ -126,7 +126,7 @@ TEST_F(HullMeshTest, StripsOfTheSaddleCloseIntoOneSurface) {
   for (std::size_t k = 0; k < second.size(); ++k) second[k].StartsBranch = k == 0;
   strips.push_back(second);
   UseRecords(strips);
-  mesh = HullMesh::BuildHullMesh();
+  mesh = HullMesh::BuildHullMesh(Scene);
   EXPECT_EQ(mesh.OpenEnds, 0);
   EXPECT_EQ(HullMesh::OpenEdges(mesh), 0);
   EXPECT_TRUE(FacesOutwards(mesh));
@@ -136,7 +136,7 @@ TEST_F(HullMeshTest, StripsOfTheSaddleCloseIntoOneSurface) {
   strips = SaddleStrips(12);
   strips[2].resize(3);
   UseRecords(strips);
-  mesh = HullMesh::BuildHullMesh();
+  mesh = HullMesh::BuildHullMesh(Scene);
   EXPECT_GT(mesh.OpenEnds, 0);
   EXPECT_GT(HullMesh::OpenEdges(mesh), 0);
 }
@@ -148,7 +148,7 @@ TEST_F(HullMeshTest, FlatTrianglesFaceAwayFromTheCurve) {
   std::vector<TVector3> points{At(200, 300, 10000)};
   for (int k = 0; k < 9; ++k) points.push_back(At(20 + k, 20, 10100));
   UseCurvePoints(points);
-  THullMesh mesh = HullMesh::BuildHullMesh();
+  THullMesh mesh = HullMesh::BuildHullMesh(Scene);
   ASSERT_EQ(mesh.Triangles.size(), 1u);
   EXPECT_EQ(mesh.StripTriangles, 0);
   EXPECT_EQ(HullMesh::TriangleNormal(mesh, 0), (TVector3{0, 0, 1}));
@@ -157,7 +157,7 @@ TEST_F(HullMeshTest, FlatTrianglesFaceAwayFromTheCurve) {
 
   for (TVector3& p : points) p.z = 2 * 6000 - p.z;  // the curve in front of the plane
   UseCurvePoints(points);
-  mesh = HullMesh::BuildHullMesh();
+  mesh = HullMesh::BuildHullMesh(Scene);
   ASSERT_EQ(mesh.Triangles.size(), 1u);
   EXPECT_EQ(HullMesh::TriangleNormal(mesh, 0), (TVector3{0, 0, -1}));
 }
@@ -167,11 +167,11 @@ TEST_F(HullMeshTest, FlatTrianglesInsideTheHullAreLeftOut) {
   // Curve points well on both sides of the triangle's plane: it touches the curve
   // three times but cuts through the hull.
   UseCurvePoints({At(20, 20, 10100), At(30, 20, 9900), At(40, 20, 10050)});
-  EXPECT_TRUE(HullMesh::BuildHullMesh().Triangles.empty());
+  EXPECT_TRUE(HullMesh::BuildHullMesh(Scene).Triangles.empty());
   // A point beyond the plane by less than 1e-3 of the farthest one's distance is taken
   // as touching it.
   UseCurvePoints({At(20, 20, 10100), At(30, 20, 9999.95L)});
-  const THullMesh mesh = HullMesh::BuildHullMesh();
+  const THullMesh mesh = HullMesh::BuildHullMesh(Scene);
   ASSERT_EQ(mesh.Triangles.size(), 1u);
   EXPECT_EQ(HullMesh::TriangleNormal(mesh, 0), (TVector3{0, 0, 1}));
 }
@@ -187,10 +187,10 @@ TEST_F(HullMeshTest, TrianglesInOnePlaneMakeOneConvexFace) {
   for (int a = 0; a < 5; ++a)
     for (int b = a + 1; b < 5; ++b)
       for (int c = b + 1; c < 5; ++c) triples.push_back({u[a], u[b], u[c]});
-  Tritangents::TritangentTriples = triples;
-  Tritangents::TritangentCount = 10;
+  Scene.TritangentTriples = triples;
+  Scene.TritangentCount = 10;
   UseCurvePoints({At(200, 200, 10100), At(250, 200, 10000)});
-  const THullMesh mesh = HullMesh::BuildHullMesh();
+  const THullMesh mesh = HullMesh::BuildHullMesh(Scene);
   EXPECT_EQ(mesh.FlatFaces, 1);
   ASSERT_EQ(mesh.Triangles.size(), 3u);
   EXPECT_EQ(mesh.Vertices.size(), 5u);
@@ -205,9 +205,9 @@ TEST_F(HullMeshTest, TrianglesInOnePlaneMakeOneConvexFace) {
   TestCurves::UseCurve("200+100cos(t)", "200+100sin(t)", "6000+10cos(2t)", 0, 2 * Glob::Pi);
   UseFlatView();
   UseCurvePoints({At(200, 200, 10100)});
-  Tritangents::TritangentTriples = {{u[0], u[1], u[2]}, {u[0], u[1], u[3]}, {u[0], u[1], u[4]}};
-  Tritangents::TritangentCount = 3;
-  const THullMesh apart = HullMesh::BuildHullMesh();
+  Scene.TritangentTriples = {{u[0], u[1], u[2]}, {u[0], u[1], u[3]}, {u[0], u[1], u[4]}};
+  Scene.TritangentCount = 3;
+  const THullMesh apart = HullMesh::BuildHullMesh(Scene);
   EXPECT_EQ(apart.FlatFaces, 3);
   EXPECT_EQ(apart.Triangles.size(), 3u);
   EXPECT_EQ(apart.Vertices.size(), 5u);  // the contacts, shared

@@ -10,13 +10,14 @@
 #include "render/SmallPictures.h"
 #include "tests/support/TestPictures.h"
 
-using Bitangents::BitangentCount;
-using Bitangents::BitangentList;
 
 namespace {
 
 constexpr QRgb White = 0xFFFFFFFF, Magenta = 0xFFFF00FF, Teal = 0xFF008080, Grey = 0xFF808080,
                Silver = 0xFFC0C0C0;
+
+// The records that a test paints.
+Bitangents::TAnalysis Scene;
 
 // Puts the records into the list from index 1 on, and the t interval with the square's
 // scales as the analysis sets them.
@@ -24,10 +25,10 @@ void UseRecords(long double tmin, long double tmax, const std::vector<BitangentR
   ASSERT_TRUE(CreatePictures(TestPictures()));
   Glob::TMin = tmin;
   Glob::TMax = tmax;
-  Bitangents::SquareScaleS = Bitangents::SquareScaleT = 300 / (tmax - tmin);
-  BitangentList.assign(1, BitangentRecord{});
-  BitangentList.insert(BitangentList.end(), records.begin(), records.end());
-  BitangentCount = static_cast<std::int32_t>(records.size());
+  Scene.SquareScaleS = Scene.SquareScaleT = 300 / (tmax - tmin);
+  Scene.BitangentList.assign(1, BitangentRecord{});
+  Scene.BitangentList.insert(Scene.BitangentList.end(), records.begin(), records.end());
+  Scene.BitangentCount = static_cast<std::int32_t>(records.size());
 }
 
 BitangentRecord Pair(long double s, long double t, bool starts, bool onHull, TVector3 normal = {0, 0, 1}) {
@@ -76,7 +77,7 @@ TEST(PaintBitangSquare, MapsTheSquareWithTMinAtTheLowerLeftCorner) {
               Pair(pi + 50 * unit, pi / 2 + 30 * unit, false, false),  // (200, 195), teal
               Pair(0, 0, true, true),                                // (0, 300): a move only
               Pair(2 * pi, 2 * pi, false, true)});                   // (300, 0)
-  SmallPictures::PaintBitangSquare(TestPictures());
+  SmallPictures::PaintBitangSquare(TestPictures(), Scene);
   const QImage& image = TestPictures().BitangBitmap;
   ExpectPixels(image, {{150, 225, Magenta}, {175, 225, Magenta}, {175, 224, White}, {175, 226, White},
                        {149, 225, White}, {200, 210, Teal}, {200, 194, White},
@@ -89,7 +90,7 @@ TEST(PaintBitangSquare, MapsTheSquareWithTMinAtTheLowerLeftCorner) {
 TEST(PaintBitangSquare, MapsASymmetricInterval) {
   const long double pi = Glob::Pi;
   UseRecords(-pi, pi, {Pair(-pi, pi, true, true), Pair(0, 0, false, false)});
-  SmallPictures::PaintBitangSquare(TestPictures());
+  SmallPictures::PaintBitangSquare(TestPictures(), Scene);
   const QImage& image = TestPictures().BitangBitmap;
   ExpectPixels(image, {{0, 0, Teal}, {75, 75, Teal}, {150, 150, Teal}, {151, 151, White}, {75, 76, White}});
 }
@@ -99,8 +100,8 @@ TEST(SmallPictures, AnEmptyListGivesAWhiteSquareAndTheBareCircle) {
   UseRecords(0, 1, {});
   TestPictures().BitangBitmap.fill(Qt::black);
   TestPictures().MaxwellBitmap.fill(Qt::black);
-  SmallPictures::PaintBitangSquare(TestPictures());
-  SmallPictures::PaintMaxwell(TestPictures());
+  SmallPictures::PaintBitangSquare(TestPictures(), Scene);
+  SmallPictures::PaintMaxwell(TestPictures(), Scene);
   EXPECT_EQ(CountColour(TestPictures().BitangBitmap, White, TestPictures().BitangBitmap.rect()), 300 * 300);
   const QImage& box = TestPictures().MaxwellBitmap;
   const int silver = CountColour(box, Silver, box.rect());
@@ -123,7 +124,7 @@ TEST(PaintMaxwell, ProjectsNormalsOntoTheScreenPlane) {
   UseRecords(0, 1,
              {Normal({0, 0, 1}, true), Normal({0, 1, 0}, false),  // (290, 150) to (150, 150), magenta
               Normal({1, 0, 0}, true), Normal({0, -1, 0}, false)});  // (150, 290) to (150, 150), grey
-  SmallPictures::PaintMaxwell(TestPictures());
+  SmallPictures::PaintMaxwell(TestPictures(), Scene);
   const QImage& image = TestPictures().MaxwellBitmap;
   ExpectPixels(image, {{220, 150, Magenta}, {152, 150, Magenta}, {220, 151, White},  //
                        {150, 220, Grey}, {150, 152, Grey}, {151, 220, White}});
@@ -138,7 +139,7 @@ TEST(PaintMaxwell, HiddenRecordsBreakThePath) {
               Normal({0.6L, 0.6L, -0.529150262212918L}, false),  // (234, 234), grey
               Normal({0.6L, 0, 0.8L}, false, true, false),  // t < s: not drawn, breaks
               Normal({0, -0.6L, 0.8L}, false)});           // (150, 66): a move only
-  SmallPictures::PaintMaxwell(TestPictures());
+  SmallPictures::PaintMaxwell(TestPictures(), Scene);
   const QImage& image = TestPictures().MaxwellBitmap;
   ExpectPixels(image, {{220, 192, White},  // no line from (290, 150) to (150, 234)
                        {200, 234, Grey},

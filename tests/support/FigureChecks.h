@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "app/Drawing.h"
 #include "geometry/Bitangents.h"
 #include "geometry/Sampling.h"
 
@@ -23,8 +24,8 @@ inline bool FigureIsFinite(std::string& where) {
       return false;
     }
   }
-  for (int k = 1; k <= Bitangents::BitangentCount; ++k) {
-    const BitangentRecord& r = Bitangents::BitangentList.at(k);
+  for (int k = 1; k <= Drawing::LastAnalysis.BitangentCount; ++k) {
+    const BitangentRecord& r = Drawing::LastAnalysis.BitangentList.at(k);
     if (!std::isfinite(r.ParamS) || !std::isfinite(r.ParamT) || !Finite(r.PointS) || !Finite(r.PointT) ||
         !Finite(r.PlaneNormal)) {
       where = "bitangent record " + std::to_string(k);

@@ -18,6 +18,7 @@
 #include "tests/support/TestPictures.h"
 
 using Estereo::StereoState;
+using ViewSetup::Scene;
 
 namespace {
 
@@ -42,10 +43,10 @@ void UseKnotWithSegments(bool centred = false) {
     r.OnHull = onHull;
     return r;
   };
-  Bitangents::BitangentList = {BitangentRecord{}, pair(10, 300, true), pair(300, 10, true),
+  Scene.BitangentList = {BitangentRecord{}, pair(10, 300, true), pair(300, 10, true),
                                pair(150, 450, false), pair(450, 150, false), pair(90, 500, true),
                                pair(500, 90, true)};
-  Bitangents::BitangentCount = 6;
+  Scene.BitangentCount = 6;
 }
 
 void UseFrame(const Estereo::TFrame& frame) {
@@ -61,7 +62,7 @@ QImage SingleImage(const Estereo::TFrame& frame, QRgb colour) {
   UseFrame(frame);
   QPainter painter(&image);
   painter.setPen(QPen(QColor(colour), 1));
-  Estereo::DrawWireFrame(painter);
+  Estereo::DrawWireFrame(painter, Scene);
   return image;
 }
 
@@ -69,7 +70,7 @@ QImage SingleImage(const Estereo::TFrame& frame, QRgb colour) {
 
 TEST(StereoPicture, RedIsCopiedTealIsOredAndCrossingsTurnPink) {
   UseKnotWithSegments();
-  Estereo::ShowStereo(TestPictures(), true);
+  Estereo::ShowStereo(TestPictures(), true, Scene);
   const QImage& picture = TestPictures().StereoBitmap;
   ASSERT_EQ(picture.format(), QImage::Format_BGR888);
   const QImage red = SingleImage(StereoState.RedFrame, Red);
@@ -125,9 +126,9 @@ TEST(StereoPicture, OnHullSegmentsOnceAndTheCurveOnlyInsideThePicture) {
     r.PointT = {380, static_cast<long double>(row), 0};
     return r;
   };
-  Bitangents::BitangentList = {BitangentRecord{}, record(1, 2, true, 300), record(2, 1, true, 320),
+  Scene.BitangentList = {BitangentRecord{}, record(1, 2, true, 300), record(2, 1, true, 320),
                                record(1, 2, false, 340), record(1, 1, true, 360)};
-  Bitangents::BitangentCount = 4;
+  Scene.BitangentCount = 4;
   const TVector3 curve[] = {{-20, 150, 0}, {20, 150, 0},  {60, 150, 0},  {50, 50, 0},   {150, 50, 0},
                             {500, 50, 0},  {250, 100, 0}, {300, 100, 0}, {350, 100, 0}};
   Sampling::CurvePoints.assign(std::size(curve), Mastil{});
@@ -156,11 +157,11 @@ TEST(StereoPicture, OnHullSegmentsOnceAndTheCurveOnlyInsideThePicture) {
 TEST(StereoDrag, CtrlMovesThePicturePixelForPixelShiftAloneZooms) {
   UseKnotWithSegments();
   Glob::ViewScale *= 0.5L;  // keep the whole picture inside while it moves
-  Estereo::ShowStereo(TestPictures(), true);
+  Estereo::ShowStereo(TestPictures(), true, Scene);
   const QImage before = TestPictures().StereoBitmap.copy();
   const long double scale = Glob::ViewScale, offsetX = Glob::ViewOffsetX, offsetY = Glob::ViewOffsetY;
   const TVector3 centre = Glob::ScreenCentre;
-  Estereo::StereoDrag(TestPictures(), 100, 100, 130, 100, Keys(true, true));
+  Estereo::StereoDrag(TestPictures(), Scene, 100, 100, 130, 100, Keys(true, true));
   EXPECT_EQ(Glob::ViewScale, scale);
   EXPECT_EQ(Glob::ViewOffsetX, offsetX - 30);
   EXPECT_EQ(Glob::ViewOffsetY, offsetY);
@@ -171,18 +172,18 @@ TEST(StereoDrag, CtrlMovesThePicturePixelForPixelShiftAloneZooms) {
   EXPECT_NEAR(Glob::ScreenCentre.x - centre.x, 30, 1e-12);
   EXPECT_NEAR(Glob::ScreenCentre.y, centre.y, 1e-12);
 
-  Estereo::StereoDrag(TestPictures(), 200, 250, 200, 200, Keys(true, false));
+  Estereo::StereoDrag(TestPictures(), Scene, 200, 250, 200, 200, Keys(true, false));
   EXPECT_NEAR(Glob::ViewScale / scale, 1.1L, 1e-15);
   EXPECT_EQ(StereoState.ScaleAbs2, Glob::ViewScale * Glob::ViewScale);  // the sphere sees the new scale
 }
 
 TEST(StereoDrag, ARotationCarriesTheGrabbedPointAndTheShadedViewFollows) {
   UseKnotWithSegments();
-  Estereo::ShowStereo(TestPictures(), true);
+  Estereo::ShowStereo(TestPictures(), true, Scene);
   const TVector3 axisX = Glob::ViewAxisX, centre = Glob::ScreenCentre;
   const long double eyeDistance = ViewSetup::Distance(Glob::EyePoint, Glob::FigureCentre);
   const TVector3 grabbed = Estereo::StereoSphere(180, 220);
-  Estereo::StereoDrag(TestPictures(), 180, 220, 260, 170, Keys(false, false));
+  Estereo::StereoDrag(TestPictures(), Scene, 180, 220, 260, 170, Keys(false, false));
   // The point of the sphere under the old position now lies under the new one.
   EXPECT_LT(ViewSetup::Distance(Estereo::StereoSphere(260, 170), grabbed), 1e-15L);
   EXPECT_GT(ViewSetup::Distance(Glob::ViewAxisX, axisX), 0.05L);
@@ -202,14 +203,14 @@ TEST(StereoDrag, ARotationCarriesTheGrabbedPointAndTheShadedViewFollows) {
 
 TEST(StereoDrag, AnUnprojectablePointEndsTheStepWithoutWritingBack) {
   UseKnotWithSegments();
-  Estereo::ShowStereo(TestPictures(), true);
+  Estereo::ShowStereo(TestPictures(), true, Scene);
   // A point just in front of the red camera's eye plane, well off its axis: its image
   // lies some 1e12 pixels out.
   const Estereo::TFrame& red = StereoState.RedFrame;
   const long double depth = StereoState.EyeDepth - 1e-9L;
-  Bitangents::BitangentList[1].PointT = (depth / Dot(red.Depth, red.Depth)) * red.Depth + 5 * red.X;
+  Scene.BitangentList[1].PointT = (depth / Dot(red.Depth, red.Depth)) * red.Depth + 5 * red.X;
   const long double offsetX = Glob::ViewOffsetX;
-  EXPECT_THROW(Estereo::StereoDrag(TestPictures(), 100, 100, 130, 100, Keys(false, true)), RangeError);
+  EXPECT_THROW(Estereo::StereoDrag(TestPictures(), Scene, 100, 100, 130, 100, Keys(false, true)), RangeError);
   EXPECT_EQ(Glob::ViewOffsetX, offsetX);
 }
 
@@ -218,16 +219,16 @@ TEST(StereoShow, RefusedUntilAViewWasPreparedThenDrawsFromTheCopy) {
   EXPECT_FALSE(Estereo::CanShowStereo(false));
   TestPictures().StereoBitmap.fill(Qt::white);
   ClearFloatFlags();
-  Estereo::ShowStereo(TestPictures(), false);
+  Estereo::ShowStereo(TestPictures(), false, Scene);
   EXPECT_NO_THROW(CheckFloatFlags());
   EXPECT_EQ(TestPictures().StereoBitmap.pixel(200, 200), 0xFFFFFFFF);  // untouched
 
   EXPECT_TRUE(Estereo::CanShowStereo(true));
-  Estereo::ShowStereo(TestPictures(), true);
+  Estereo::ShowStereo(TestPictures(), true, Scene);
   const QImage shown = TestPictures().StereoBitmap.copy();
   // New p or q not drawn yet: the copy as the last step left it still shows.
   Glob::ViewScale *= 2;
   EXPECT_TRUE(Estereo::CanShowStereo(false));
-  Estereo::ShowStereo(TestPictures(), false);
+  Estereo::ShowStereo(TestPictures(), false, Scene);
   EXPECT_EQ(TestPictures().StereoBitmap, shown);
 }

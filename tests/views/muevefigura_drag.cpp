@@ -15,6 +15,7 @@
 using MueveFigura::DragView;
 using MueveFigura::TShiftState;
 using ViewSetup::Distance;
+using ViewSetup::Scene;
 
 namespace {
 
@@ -46,7 +47,7 @@ TEST(DragModes, CtrlShiftsShiftAloneZoomsNeitherRotatesAltIgnored) {
     const long double scale = Glob::ViewScale, offsetX = Glob::ViewOffsetX;
     const TVector3 axisX = Glob::ViewAxisX;
     ClearFloatFlags();
-    DragView(TestPictures(), 150, 250, 250, 200, c.keys);
+    DragView(TestPictures(), Scene, 150, 250, 250, 200, c.keys);
     EXPECT_FALSE(RaisedFlags());
     const char seen = Glob::ViewScale != scale ? 'z' : !(Glob::ViewAxisX == axisX) ? 'r' : Glob::ViewOffsetX != offsetX ? 's' : '-';
     EXPECT_EQ(seen, c.mode) << c.keys.Shift << c.keys.Ctrl << c.keys.Alt;
@@ -57,7 +58,7 @@ TEST(DragShift, ThePictureAndTheTrackballFollowTheMousePixelForPixel) {
   ViewSetup::UseFramedKnot();
   const TVector3 centre = Glob::ScreenCentre;
   const std::vector<ScreenPoint> before = ProjectedCorners();
-  DragView(TestPictures(), 100, 100, 130, 80, Shift);
+  DragView(TestPictures(), Scene, 100, 100, 130, 80, Shift);
   const std::vector<ScreenPoint> after = ProjectedCorners();
   for (std::size_t i = 0; i < after.size(); ++i)
     EXPECT_LT(Distance(after[i] - before[i], {30, -20, 0}), 1e-12L) << i;
@@ -69,35 +70,35 @@ TEST(DragZoom, FiftyPixelStepsScaleByATenthWithinTheLimits) {
   const long double scale = Glob::ViewScale;
   ASSERT_TRUE(std::fabs(scale) > 1 && std::fabs(scale) < 10000);
   const std::vector<ScreenPoint> small = ProjectedCorners();
-  DragView(TestPictures(), 200, 300, 200, 250, Zoom);  // upwards enlarges, about the figure's centre
+  DragView(TestPictures(), Scene, 200, 300, 200, 250, Zoom);  // upwards enlarges, about the figure's centre
   EXPECT_NEAR(Glob::ViewScale / scale, 1.1L, 1e-15);
   const std::vector<ScreenPoint> large = ProjectedCorners();
   const auto width = [](const std::vector<ScreenPoint>& c) { return std::hypot(c[7].x - c[0].x, c[7].y - c[0].y); };
   EXPECT_NEAR(width(large) / width(small), 1.1L, 1e-12);
-  DragView(TestPictures(), 200, 250, 200, 300, Zoom);  // downwards shrinks
+  DragView(TestPictures(), Scene, 200, 250, 200, 300, Zoom);  // downwards shrinks
   EXPECT_NEAR(Glob::ViewScale / scale, 1.1L * 0.9L, 1e-15);
 
   // At a magnitude of 1 the view only grows, at 10000 it only shrinks; either sign.
   for (const long double sign : {-1.0L, 1.0L}) {
     Glob::ViewScale = sign;
-    DragView(TestPictures(), 200, 200, 200, 250, Zoom);
+    DragView(TestPictures(), Scene, 200, 200, 200, 250, Zoom);
     EXPECT_EQ(Glob::ViewScale, sign);
-    DragView(TestPictures(), 200, 250, 200, 200, Zoom);
+    DragView(TestPictures(), Scene, 200, 250, 200, 200, Zoom);
     EXPECT_NEAR(Glob::ViewScale, sign * 1.1L, 1e-15);
     Glob::ViewScale = sign * 10000;
-    DragView(TestPictures(), 200, 250, 200, 200, Zoom);
+    DragView(TestPictures(), Scene, 200, 250, 200, 200, Zoom);
     EXPECT_EQ(Glob::ViewScale, sign * 10000);
-    DragView(TestPictures(), 200, 200, 200, 250, Zoom);
+    DragView(TestPictures(), Scene, 200, 200, 200, 250, Zoom);
     EXPECT_NEAR(Glob::ViewScale, sign * 9000, 1e-11);
   }
 
   // A step of 500 pixels or more downwards would make the scale zero or turn the
   // picture over; it changes nothing, while 498 pixels still shrink.
   Glob::ViewScale = scale;
-  DragView(TestPictures(), 200, -100, 200, 400, Zoom);
-  DragView(TestPictures(), 200, -300, 200, 400, Zoom);
+  DragView(TestPictures(), Scene, 200, -100, 200, 400, Zoom);
+  DragView(TestPictures(), Scene, 200, -300, 200, 400, Zoom);
   EXPECT_EQ(Glob::ViewScale, scale);
-  DragView(TestPictures(), 200, -98, 200, 400, Zoom);
+  DragView(TestPictures(), Scene, 200, -98, 200, 400, Zoom);
   EXPECT_NEAR(Glob::ViewScale / scale, 0.004L, 1e-15);
 }
 
@@ -111,9 +112,9 @@ TEST(DragRotate, ADragThroughTheCentreTurnsAboutTheScreenAxisAcrossIt) {
     Glob::ScreenCentre.x = cx;
     Glob::ScreenCentre.y = cy;
     if (horizontal)
-      DragView(TestPictures(), cx - 60, cy, cx + 40, cy, Rotate);
+      DragView(TestPictures(), Scene, cx - 60, cy, cx + 40, cy, Rotate);
     else
-      DragView(TestPictures(), cx, cy + 50, cx, cy - 70, Rotate);
+      DragView(TestPictures(), Scene, cx, cy + 50, cx, cy - 70, Rotate);
     const TVector3& axis = horizontal ? y : x;
     const TVector3& turned = horizontal ? x : y;
     EXPECT_LT(Distance(horizontal ? Glob::ViewAxisY : Glob::ViewAxisX, axis), 1e-17L);
@@ -129,7 +130,7 @@ TEST(DragRotate, ADragAlongACircleOutsideTheTrackballTurnsAboutTheDepthAxis) {
   const int x0 = static_cast<int>(std::lround(c.x + 300)), y0 = static_cast<int>(std::lround(c.y));
   const int x1 = static_cast<int>(std::lround(c.x + 300 * std::cos(0.4L)));
   const int y1 = static_cast<int>(std::lround(c.y + 300 * std::sin(0.4L)));
-  DragView(TestPictures(), x0, y0, x1, y1, Rotate);
+  DragView(TestPictures(), Scene, x0, y0, x1, y1, Rotate);
   EXPECT_LT(Distance(Glob::ViewAxisZ, z), 1e-17L);
   // By the angle between the two positions as seen from the centre.
   const long double seen = std::atan2(y1 - c.y, x1 - c.x) - std::atan2(y0 - c.y, x0 - c.x);
@@ -143,7 +144,7 @@ TEST(DragRotate, ThePointUnderTheMouseStaysUnderIt) {
   for (int step = 0; step < 20; ++step) {
     const int x0 = pixel(random), y0 = pixel(random), x1 = pixel(random), y1 = pixel(random);
     const TVector3 under = MueveFigura::ScreenToSphere(x0, y0);
-    DragView(TestPictures(), x0, y0, x1, y1, Rotate);
+    DragView(TestPictures(), Scene, x0, y0, x1, y1, Rotate);
     EXPECT_LT(Distance(MueveFigura::ScreenToSphere(x1, y1), under), 1e-15L) << step;
   }
 }
@@ -155,7 +156,7 @@ TEST(DragRotate, RowsStayOrthonormalOverAThousandRandomDrags) {
   std::uniform_int_distribution<int> pixel(-300, 700), mode(0, 9);
   for (int step = 0; step < 1000; ++step) {
     const int m = mode(random);  // mostly turns, some zooms and shifts between them
-    DragView(TestPictures(), pixel(random), pixel(random), pixel(random), pixel(random), m < 8 ? Rotate : m == 8 ? Zoom : Shift);
+    DragView(TestPictures(), Scene, pixel(random), pixel(random), pixel(random), pixel(random), m < 8 ? Rotate : m == 8 ? Zoom : Shift);
   }
   EXPECT_LT(ViewSetup::OrthonormalError(), 1e-15L);
   EXPECT_NEAR(Triple(Glob::ViewAxisX, Glob::ViewAxisY, Glob::ViewAxisZ), handedness, 1e-15);
@@ -167,9 +168,9 @@ TEST(DragRotate, OppositeTrackballVectorsLeaveTheViewAsItWasWithoutAFlag) {
   ClearFloatFlags();
   // Both positions outside the trackball circle, on opposite sides of the centre.
   Glob::ScreenCentre = {200, 200, 0};
-  DragView(TestPictures(), -100, 200, 500, 200, Rotate);
+  DragView(TestPictures(), Scene, -100, 200, 500, 200, Rotate);
   Glob::ScreenCentre = {200, 200, 0};
-  DragView(TestPictures(), 200, -250, 200, 650, Rotate);
+  DragView(TestPictures(), Scene, 200, -250, 200, 650, Rotate);
   EXPECT_FALSE(RaisedFlags());
   EXPECT_TRUE(Glob::ViewAxisX == x && Glob::ViewAxisY == y && Glob::ViewAxisZ == z);
 

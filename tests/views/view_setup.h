@@ -17,6 +17,9 @@
 namespace ViewSetup {
 
 // The default knot, x = cos 2t (1 + sin 3t), y = sin 2t (1 + sin 3t), z = cos 3t, as
+// The records that a test draws.
+inline Bitangents::TAnalysis Scene;
+
 // `count` + 1 curve points over [0, 2 pi], shifted by `offset`; framed (box, eye, view
 // axes, fit) and marked drawn. No bitangents. Stereo state as after start-up.
 inline void UseFramedKnot(const TVector3& offset = {}, int count = 600) {
@@ -30,7 +33,7 @@ inline void UseFramedKnot(const TVector3& offset = {}, int count = 600) {
     Sampling::CurvePoints.push_back(m);
   }
   Sampling::CurvePointHigh = static_cast<std::int16_t>(count);
-  Bitangents::BitangentCount = 0;
+  Scene = {};
   Framing::FrameBox();
   Framing::PlaceEye();
   Framing::SetUpView();
