@@ -3,6 +3,7 @@
 #pragma once
 
 #include "formula/Vector3.h"
+#include "geometry/View.h"
 #include "render/Pictures.h"
 
 class QPainter;
@@ -14,12 +15,13 @@ namespace SmallPictures {
 void PaintBitangSquare(TPictures& pictures);
 
 // Repaints the MaxwellBitmap of `pictures`: the unit sphere and the paths of the visible
-// strips' normals, laid out for 300 pixels and scaled to the picture's size.
-void PaintMaxwell(TPictures& pictures);
+// strips' normals as `view` turns them, laid out for 300 pixels and scaled to the
+// picture's size.
+void PaintMaxwell(TPictures& pictures, const TView& view);
 
 // Draws, in not-xor mode, the decagon marker of normal n (and of -n) on `painter`, a
-// square surface of `size` pixels (the normals' picture); aux is any direction not
-// parallel to n. Drawing twice undoes it.
-void DrawMaxwellMarker(QPainter& painter, int size, const TVector3& n, const TVector3& aux);
+// square surface of `size` pixels (the normals' picture) as `view` turns it; aux is any
+// direction not parallel to n. Drawing twice undoes it.
+void DrawMaxwellMarker(QPainter& painter, int size, const TView& view, const TVector3& n, const TVector3& aux);
 
 }  // namespace SmallPictures

@@ -15,6 +15,7 @@
 
 #include "app/Drawing.h"
 #include "app/core/CurveInput.h"
+#include "app/core/DragGate.h"
 #include "app/window/AnimationDialog.h"
 #include "formula/Vector3.h"
 #include "render/Pictures.h"
@@ -92,6 +93,9 @@ class TWendrix : public QMainWindow {
   // The pictures of the last drawing, at the sizes of the three boxes in device pixels;
   // every drawing, drag and repaint of the window uses these.
   TPictures Pictures;
+  // The view the figure on the screen is drawn in, and the mouse's state over it.
+  TView View;
+  DragGate::TGate Gate;
 
   // The pictures made the size of their boxes, if they are not: with `render`, the
   // figure on the screen is painted again at the new size in the current view;

@@ -74,12 +74,11 @@ void TWendrix::Dibujala() {
   // A move of p or q keeps the rotation, zoom and shift on the screen; a new curve
   // (or t interval) is framed anew.
   const bool keep = std::exchange(KeepViewNext, false) && FigureShown && CurveKey() == DrawnCurve;
-  const Framing::TViewState view = Framing::CaptureView();
   FigureShown = false;
   // The drawing is made at the size the boxes have now, even within a resize.
   ResizeTimer->stop();
   FitPictures(false);
-  const Drawing::TStageTimes times = keep ? Drawing::DrawFigureInView(Pictures, view) : Drawing::DrawFigure(Pictures);
+  const Drawing::TStageTimes times = keep ? Drawing::DrawFigureInView(Pictures, View) : Drawing::DrawFigure(Pictures, View);
   DrawnCurve = CurveKey();
   DrawnP = Glob::PValue;
   DrawnQ = Glob::QValue;
@@ -109,7 +108,7 @@ void TWendrix::FitPictures(bool render) {
     StatusLine->setText(QString::fromStdString(message));
     return;
   }
-  if (render) Drawing::RenderAgain(fitted);
+  if (render) Drawing::RenderAgain(fitted, View, Gate.Stereo);
   Pictures = std::move(fitted);
   ConvexHullBox->PictureWidth = hull;
   MaxwellBox->PictureWidth = BitangBox->PictureWidth = small;
@@ -180,7 +179,7 @@ QImage TWendrix::MaxwellPicture() const {
   QImage picture = Overlayable(Pictures.MaxwellBitmap);
   if (Form.MaxwellShown) {
     QPainter painter(&picture);
-    SmallPictures::DrawMaxwellMarker(painter, Pictures.SmallSize(), Form.MaxwellNormal, Form.MaxwellAux);
+    SmallPictures::DrawMaxwellMarker(painter, Pictures.SmallSize(), View, Form.MaxwellNormal, Form.MaxwellAux);
   }
   return picture;
 }
@@ -204,7 +203,7 @@ void TWendrix::BorraConvexHull(QPainter& painter) {
   painter.drawImage(0, 0, ConvexHullBox->OnScreen(Glob::StereoMode ? Pictures.StereoBitmap : Pictures.HullBitmap));
   // The chord is drawn in the box's own pixels, over the picture.
   const long double scale = ConvexHullBox->width() / static_cast<long double>(DefaultHullSize);
-  if (Form.SegmentShown && !Glob::StereoMode) DrawPairChord(painter, Form.SegmentS, Form.SegmentT, scale);
+  if (Form.SegmentShown && !Glob::StereoMode) DrawPairChord(painter, View, Form.SegmentS, Form.SegmentT, scale);
 }
 
 void TWendrix::BorraMaxwell(QPainter& painter) { painter.drawImage(0, 0, MaxwellBox->OnScreen(MaxwellPicture())); }
@@ -217,12 +216,12 @@ void TWendrix::BorraBitang(QPainter& painter) {
   painter.drawImage(0, 0, BitangBox->OnScreen(BitangPicture()));
 }
 
-void TWendrix::AlPisar(int x, int y) { DragGate::AlPisar(x, y); }
+void TWendrix::AlPisar(int x, int y) { DragGate::AlPisar(Gate, x, y); }
 
 void TWendrix::AlMoverHull(int x, int y, const MueveFigura::TShiftState& keys) {
   // Once a drag has begun the view follows every move of the mouse.
   // The drag's 10 pixels are the screen's, whatever its density.
-  if (!DragGate::AlMoverHull(Pictures, x, y, keys, true, ConvexHullBox->PictureScale())) return;
+  if (!DragGate::AlMoverHull(Gate, Pictures, View, x, y, keys, true, ConvexHullBox->PictureScale())) return;
   ShowNewView();
 }
 
@@ -233,11 +232,11 @@ void TWendrix::ShowNewView() {
 }
 
 void TWendrix::AlRodarHull(int x, int y, int steps) {
-  if (DragGate::WheelZoom(Pictures, x, y, steps)) ShowNewView();
+  if (DragGate::WheelZoom(Gate, Pictures, View, x, y, steps)) ShowNewView();
 }
 
 void TWendrix::RestauraVista() {
-  if (DragGate::ResetView(Pictures)) ShowNewView();
+  if (DragGate::ResetView(Gate, Pictures, View)) ShowNewView();
 }
 
 void TWendrix::AlMoverBitang(int x, int y) {
@@ -287,7 +286,7 @@ void TWendrix::AlSalirBitang() {
 }
 
 void TWendrix::MuestraAlambre() {
-  const bool stereo = DragGate::MuestraAlambre(Pictures);
+  const bool stereo = DragGate::MuestraAlambre(Gate, Pictures, View);
   Button1->setText(stereo ? CadenasRecursos::MonoCaption : CadenasRecursos::StereoCaption);
   ConvexHullBox->update();
 }

@@ -99,7 +99,7 @@ void TWendrix::PasoDeJuego() {
   PlayBar->setValue(position);
   Drawing::TStageTimes times;
   try {
-    times = Drawing::DrawFigureInView(Pictures, Framing::CaptureView());
+    times = Drawing::DrawFigureInView(Pictures, View);
   } catch (...) {
     Detener();
     throw;
@@ -124,7 +124,7 @@ void TWendrix::ExportaAnimacion() {
   const long double p = Glob::PValue, q = Glob::QValue;
   const std::vector<Sweep::TValue> values =
       Sweep::SweepValues(isP ? std::optional(range) : std::nullopt, isP ? std::nullopt : std::optional(range), p, q);
-  const Framing::TViewState view = Framing::CaptureView();
+  const TView view = View;
   const QImage first = Sweep::Frame(Pictures, choice->WithSquare);
   GifWriter::TGifAnimation gif(first.width(), first.height(), Sweep::FrameDelayCs);
   QProgressDialog progress("Drawing the frames of the animation...", "Cancel", 0, choice->Frames, this);
@@ -136,14 +136,16 @@ void TWendrix::ExportaAnimacion() {
     const TWaitCursor wait;
     for (; done < choice->Frames && !progress.wasCanceled(); ++done) {
       progress.setValue(done);
-      failed += !Sweep::DrawValue(Pictures, values[done], view).Drawn;
+      TView shown;
+      failed += !Sweep::DrawValue(Pictures, values[done], view, shown).Drawn;
       gif.AddFrame(Sweep::Frame(Pictures, choice->WithSquare));
     }
     progress.setValue(choice->Frames);
     // Back to the figure that was on the screen.
     Glob::PValue = p;
     Glob::QValue = q;
-    times = Drawing::DrawFigureInView(Pictures, view);
+    View = view;
+    times = Drawing::DrawFigureInView(Pictures, View);
   }
   ShowNewPictures(times);
   if (done < choice->Frames) {

@@ -139,12 +139,13 @@ Figures MeasureDrawing(unsigned seed, int samples) {
   Figures f;
   Random::FixedSeed = seed;
   TPictures pictures;
+  TView view;
   if (!CreatePictures(pictures)) {
     f.Error = "not enough memory for the pictures";
     return f;
   }
   try {
-    Drawing::RunStages(pictures);
+    Drawing::RunStages(pictures, view);
   } catch (const std::exception& e) {
     f.Error = e.what();
     return f;
@@ -160,7 +161,7 @@ Figures MeasureDrawing(unsigned seed, int samples) {
   CountPicture(pictures, f.Orange, f.Holes);
   MueveFigura::TShiftState keys;
   keys.Left = true;
-  MueveFigura::DragView(pictures, 200, 200, 250, 240, keys);
+  MueveFigura::DragView(pictures, view, 200, 200, 250, 240, keys);
   CountPicture(pictures, f.OrangeTurned, f.HolesTurned);
   return f;
 }

@@ -15,6 +15,7 @@
 #include "app/core/CurveInput.h"
 #include "geometry/Random.h"
 #include "tests/support/TestPictures.h"
+#include "tests/support/TestView.h"
 
 namespace ExampleCurves {
 
@@ -39,7 +40,7 @@ inline void LoadAndDraw(const std::string& path) {
   ASSERT_FALSE(load.FileError) << load.Message;
   ASSERT_EQ(load.Read.Outcome, CurveInput::TReadOutcome::Changed) << load.Read.Message;
   Random::FixedSeed = 1;
-  ASSERT_NO_THROW(Drawing::DrawFigure(TestPictures())) << path;
+  ASSERT_NO_THROW(Drawing::DrawFigure(TestPictures(), TestView())) << path;
 }
 
 // A fresh shared state for every test, released after it.

@@ -16,6 +16,7 @@
 #include "tests/render/hull_helpers.h"
 #include "tests/support/TestCurves.h"
 #include "tests/support/TestPictures.h"
+#include "tests/support/TestView.h"
 
 namespace {
 
@@ -50,7 +51,7 @@ class HullTritangentTest : public ::testing::Test {
 TEST_F(HullTritangentTest, TriangleFacesAwayFromTheCurveAndIsWidened) {
   UseParabola({{100, 200, 300}});
   UseCurveAtDepth(10100);  // behind the plane: the normal faces the viewer
-  HullPicture::RenderHull(TestPictures());
+  HullPicture::RenderHull(TestPictures(), TestView());
   EXPECT_EQ(PixelAt(200, 320), PaletteRgb(208));
   EXPECT_EQ(Raster::FrontDepth(TestPictures(), 200, 320), 10000);
   // Row 300 spans x = 150..250, one more on the right.
@@ -60,7 +61,7 @@ TEST_F(HullTritangentTest, TriangleFacesAwayFromTheCurveAndIsWidened) {
   EXPECT_EQ(PixelAt(252, 300), White);
 
   UseCurveAtDepth(9900);  // in front of the plane: the normal is turned away
-  HullPicture::RenderHull(TestPictures());
+  HullPicture::RenderHull(TestPictures(), TestView());
   EXPECT_EQ(PixelAt(200, 320), PaletteRgb(112));
 }
 
@@ -68,7 +69,7 @@ TEST_F(HullTritangentTest, TriplesOnALineAreSkipped) {
   // Two equal parameters give a zero normal, which must not reach the shading as a NaN.
   UseParabola({{100, 100, 200}, {150, 150, 150}});
   UseCurveAtDepth(10100);
-  ASSERT_NO_THROW(HullPicture::RenderHull(TestPictures()));
+  ASSERT_NO_THROW(HullPicture::RenderHull(TestPictures(), TestView()));
   for (int x = 0; x < 400; ++x)
     for (int y = 40; y < 400; ++y) ASSERT_EQ(PixelAt(x, y), White) << x << ", " << y;
 }
@@ -78,14 +79,14 @@ TEST_F(HullTritangentTest, DefaultCurvePicture) {
   Bitangents::Initialize();
   TestCurves::UseDefaultCurve();
   Random::FixedSeed = 1;
-  Framing::PrepareFigure();
+  TestView() = Framing::PrepareFigure();
   Bitangents::AnalyzeBitangents();
   ASSERT_GT(Bitangents::BitangentCount, 0);
 
   double best = 1e9;
   for (int run = 0; run < 5; ++run) {
     const auto start = std::chrono::steady_clock::now();
-    HullPicture::RenderHull(TestPictures());
+    HullPicture::RenderHull(TestPictures(), TestView());
     best = std::min(best, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
   }
   std::cout << "RenderHull on the default curve: " << best << " ms, " << TestPictures().RulingCount << " rulings, "
