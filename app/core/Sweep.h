@@ -51,7 +51,8 @@ struct TRow {
 // Draws the accepted input at `value`: PValue, QValue, then the drawing sequence in
 // `view` (framed afresh when there is none), then the measures. A failing stage gives
 // a row with its message and white pictures; the rest of the shared state is then as
-// far as the drawing got. The pictures are drawn into `pictures`, in the view `shown`.
+// far as the drawing got. The pictures are drawn into `pictures`; `shown` becomes the
+// view they are drawn in (a copy of `view` pivoted on the new figure, or the framed one).
 TRow DrawValue(TPictures& pictures, const TValue& value, const std::optional<TView>& view, TView& shown);
 
 // The view of a sweep: the framing of the first value that draws, then `adjust` (the
