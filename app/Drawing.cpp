@@ -29,40 +29,42 @@ void Timed(double& ms, Stage stage) {
 
 // The render stages: the square, the normals and the shaded hull, from the analysis in
 // force into `pictures`.
-void PaintPictures(TPictures& pictures, TStageTimes& times) {
+void PaintPictures(TPictures& pictures, const TView& view, TStageTimes& times) {
   Timed(times.Square, [&pictures] { SmallPictures::PaintBitangSquare(pictures, LastAnalysis); });
-  Timed(times.Normals, [&pictures] { SmallPictures::PaintMaxwell(pictures, LastAnalysis); });
-  Timed(times.Hull, [&pictures] { HullPicture::RenderHull(pictures, LastAnalysis); });
+  Timed(times.Normals, [&pictures, &view] { SmallPictures::PaintMaxwell(pictures, view, LastAnalysis); });
+  Timed(times.Hull, [&pictures, &view] { HullPicture::RenderHull(pictures, view, LastAnalysis); });
 }
 
 template <class FramingStage>
-TStageTimes RunStagesFramedBy(TPictures& pictures, FramingStage framing) {
+TStageTimes RunStagesFramedBy(TPictures& pictures, const TView& view, FramingStage framing) {
   TStageTimes times;
   ClearFloatFlags();
   const auto start = std::chrono::steady_clock::now();
   Timed(times.Sample, framing);
   Timed(times.Analyze, [] { Bitangents::AnalyzeBitangents(LastAnalysis); });
-  PaintPictures(pictures, times);
+  PaintPictures(pictures, view, times);
   times.Total = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   return times;
 }
 
 }  // namespace
 
-TStageTimes RunStages(TPictures& pictures) { return RunStagesFramedBy(pictures, Framing::PrepareFigure); }
-
-TStageTimes RunStagesInView(TPictures& pictures, const Framing::TViewState& view) {
-  return RunStagesFramedBy(pictures, [&view] { Framing::PrepareFigureInView(view); });
+TStageTimes RunStages(TPictures& pictures, TView& view) {
+  return RunStagesFramedBy(pictures, view, [&view] { view = Framing::PrepareFigure(); });
 }
 
-TStageTimes DrawFigure(TPictures& pictures) {
+TStageTimes RunStagesInView(TPictures& pictures, TView& view) {
+  return RunStagesFramedBy(pictures, view, [&view] { Framing::PrepareFigureInView(view); });
+}
+
+TStageTimes DrawFigure(TPictures& pictures, TView& view) {
   CurveInput::PassParameters();
-  const TStageTimes times = RunStages(pictures);
+  const TStageTimes times = RunStages(pictures, view);
   Glob::DrawnFlag = true;
   return times;
 }
 
-TStageTimes DrawFigureInView(TPictures& pictures, const Framing::TViewState& view) {
+TStageTimes DrawFigureInView(TPictures& pictures, TView& view) {
   CurveInput::PassParameters();
   const TStageTimes times = RunStagesInView(pictures, view);
   Glob::DrawnFlag = true;
@@ -77,13 +79,13 @@ std::vector<std::string> DrawingNotices() {
   return notices;
 }
 
-void RenderAgain(TPictures& pictures) {
+void RenderAgain(TPictures& pictures, const TView& view, Estereo::TStereoState& stereo) {
   if (!Glob::DrawnFlag) return;
   ClearFloatFlags();
   TStageTimes times;
-  PaintPictures(pictures, times);
+  PaintPictures(pictures, view, times);
   if (Glob::StereoMode) {
-    Estereo::ShowStereo(pictures, Glob::DrawnFlag, LastAnalysis);
+    Estereo::ShowStereo(stereo, pictures, view, Glob::DrawnFlag, LastAnalysis);
     CheckFloatFlags();
   }
 }

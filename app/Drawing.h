@@ -8,6 +8,7 @@
 #include "geometry/Bitangents.h"
 #include "geometry/Framing.h"
 #include "render/Pictures.h"
+#include "views/Estereo.h"
 
 namespace Drawing {
 
@@ -22,22 +23,23 @@ struct TStageTimes {
 
 // PrepareFigure, AnalyzeBitangents, PaintBitangSquare, PaintMaxwell, RenderHull, in
 // this order, with the floating-point flags cleared at the start and tested after
-// each stage; the three pictures are drawn into `pictures`, at its sizes. Throws
-// WendrixError (or another std::exception) from the failing stage; the stages after
-// it do not run, and the pictures they would draw keep what they held.
-TStageTimes RunStages(TPictures& pictures);
+// each stage; `view` becomes the view framed for the figure, the three pictures are
+// drawn in it into `pictures`, at its sizes. Throws WendrixError (or another
+// std::exception) from the failing stage; the stages after it do not run, and the
+// pictures they would draw keep what they held.
+TStageTimes RunStages(TPictures& pictures, TView& view);
 
-// RunStages with PrepareFigureInView(view) as the first stage: the new curve seen in a
-// view chosen before instead of one framed for it.
-TStageTimes RunStagesInView(TPictures& pictures, const Framing::TViewState& view);
+// RunStages with PrepareFigureInView(view) as the first stage: the new curve seen in
+// `view`, chosen before, pivoted on the new figure, instead of a view framed for it.
+TStageTimes RunStagesInView(TPictures& pictures, TView& view);
 
 // The drawing that follows an accepted read: PassParameters, RunStages, then DrawnFlag
 // true. Throws as RunStages does; DrawnFlag then stays false.
-TStageTimes DrawFigure(TPictures& pictures);
+TStageTimes DrawFigure(TPictures& pictures, TView& view);
 
 // DrawFigure in `view` (a rotation, zoom and shift chosen before) rather than a view
 // framed for the new curve; throws as RunStages does.
-TStageTimes DrawFigureInView(TPictures& pictures, const Framing::TViewState& view);
+TStageTimes DrawFigureInView(TPictures& pictures, TView& view);
 
 // What the last drawing could not finish, one sentence each: the tritangent search
 // stopped at its limit of work, the branch tracing met more waves than it resolves.
@@ -45,8 +47,9 @@ TStageTimes DrawFigureInView(TPictures& pictures, const Framing::TViewState& vie
 std::vector<std::string> DrawingNotices();
 
 // The three pictures of the figure drawn last painted again into `pictures`, at its
-// sizes, in the current view (the stereo wire-frame too in stereo mode): the render
-// stages alone, no new analysis. Flags as RunStages; does nothing unless DrawnFlag.
-void RenderAgain(TPictures& pictures);
+// sizes, in `view` (the stereo wire-frame too in stereo mode, from the working copy
+// `stereo`): the render stages alone, no new analysis. Flags as RunStages; does
+// nothing unless DrawnFlag.
+void RenderAgain(TPictures& pictures, const TView& view, Estereo::TStereoState& stereo);
 
 }  // namespace Drawing

@@ -83,6 +83,7 @@ std::vector<TDrawingTiming> TimeDrawings(const std::vector<TBenchCurve>& curves,
   TPictures pictures;
   StartUp(pictures);
   std::vector<TDrawingTiming> timings;
+  TView view;
   for (const TBenchCurve& curve : curves) {
     TDrawingTiming timing;
     timing.Name = curve.Name;
@@ -90,11 +91,11 @@ std::vector<TDrawingTiming> TimeDrawings(const std::vector<TBenchCurve>& curves,
     for (int run = 0; run < runs; ++run) {
       FunPars::UseNativeCode(false);
       const double interpretedRead = ReadCurve(curve);
-      evaluator.push_back(interpretedRead + Drawing::DrawFigure(pictures).Total);
+      evaluator.push_back(interpretedRead + Drawing::DrawFigure(pictures, view).Total);
       FunPars::UseNativeCode(true);
       read.push_back(ReadCurve(curve));
       const std::uint64_t before = FunPars::CurveEvaluations;
-      const Drawing::TStageTimes stages = Drawing::DrawFigure(pictures);
+      const Drawing::TStageTimes stages = Drawing::DrawFigure(pictures, view);
       timing.Evaluations = FunPars::CurveEvaluations - before;
       sample.push_back(stages.Sample);
       analyze.push_back(stages.Analyze);
@@ -124,25 +125,27 @@ TDragTiming TimeDrag(int steps) {
   TPictures pictures;
   StartUp(pictures);
   ReadCurve(BenchCurves().front());
-  Drawing::DrawFigure(pictures);
+  TView view;
+  Drawing::DrawFigure(pictures, view);
   const MueveFigura::TShiftState left{false, false, false, true};
-  DragGate::AlPisar(200, 200);
-  std::vector<double> step, render, maxwell, view;
+  DragGate::TGate gate;
+  DragGate::AlPisar(gate, 200, 200);
+  std::vector<double> step, render, maxwell, change;
   for (int k = 0; k < steps; ++k) {
     // Turns the view back and forth by 15 pixels across and 5 down.
     const int x = k % 2 == 0 ? 215 : 200, y = k % 2 == 0 ? 205 : 200;
     auto start = TClock::now();
-    if (!DragGate::AlMoverHull(pictures, x, y, left)) throw std::runtime_error("the drag step did not act");
+    if (!DragGate::AlMoverHull(gate, pictures, view, x, y, left)) throw std::runtime_error("the drag step did not act");
     step.push_back(MsSince(start));
     start = TClock::now();
-    HullPicture::RenderHull(pictures, Drawing::LastAnalysis);
+    HullPicture::RenderHull(pictures, view, Drawing::LastAnalysis);
     render.push_back(MsSince(start));
     start = TClock::now();
-    SmallPictures::PaintMaxwell(pictures, Drawing::LastAnalysis);
+    SmallPictures::PaintMaxwell(pictures, view, Drawing::LastAnalysis);
     maxwell.push_back(MsSince(start));
-    view.push_back(std::max(0.0, step.back() - render.back() - maxwell.back()));
+    change.push_back(std::max(0.0, step.back() - render.back() - maxwell.back()));
   }
-  return {Median(step), Median(render), Median(maxwell), Median(view)};
+  return {Median(step), Median(render), Median(maxwell), Median(change)};
 }
 
 }  // namespace Benchmarks

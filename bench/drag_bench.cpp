@@ -13,26 +13,28 @@
 namespace {
 
 // Start-up, the default input with p = 1, one drawing; the view mode as asked.
-void DrawDefaultCurve(TPictures& pictures, bool stereo) {
+void DrawDefaultCurve(TPictures& pictures, TView& view, DragGate::TGate& gate, bool stereo) {
   if (!GlobInitialize() || !CreatePictures(pictures)) throw std::runtime_error("start-up failed");
   CurveInput::TInputFields fields = CurveInput::DefaultFields();
   bool ready = false;
   if (CurveInput::LeeDatos(fields, ready).Outcome != CurveInput::TReadOutcome::Changed)
     throw std::runtime_error("default input refused");
   Glob::PValue = 1;
-  Drawing::DrawFigure(pictures);
-  if (stereo && !DragGate::MuestraAlambre(pictures)) throw std::runtime_error("stereo view refused");
+  Drawing::DrawFigure(pictures, view);
+  if (stereo && !DragGate::MuestraAlambre(gate, pictures, view)) throw std::runtime_error("stereo view refused");
 }
 
 // Turns the view back and forth by 15 pixels, one step per iteration.
 void DragSteps(benchmark::State& state, bool stereo) {
   TPictures pictures;
-  DrawDefaultCurve(pictures, stereo);
+  TView view;
+  DragGate::TGate gate;
+  DrawDefaultCurve(pictures, view, gate, stereo);
   const MueveFigura::TShiftState left{false, false, false, true};
   int direction = 1;
-  DragGate::AlPisar(200, 200);
+  DragGate::AlPisar(gate, 200, 200);
   for (auto _ : state) {
-    DragGate::AlMoverHull(pictures, 200 + 15 * (direction > 0), 200 + 5 * (direction > 0), left);
+    DragGate::AlMoverHull(gate, pictures, view, 200 + 15 * (direction > 0), 200 + 5 * (direction > 0), left);
     direction = -direction;
   }
   state.SetLabel(stereo ? "stereo" : "shaded");

@@ -34,8 +34,8 @@ int Fail(int status, const std::string& message) {
   return status;
 }
 
-void WriteOutputs(const TPictures& pictures, const TDrawOptions& options, const Drawing::TStageTimes& times,
-                  const HullMeasures::TMeasures& measures) {
+void WriteOutputs(const TPictures& pictures, const TView& view, const TDrawOptions& options,
+                  const Drawing::TStageTimes& times, const HullMeasures::TMeasures& measures) {
   if (!options.PngDir.empty()) {
     const QDir dir(QString::fromStdString(options.PngDir));
     if (!dir.mkpath(".")) throw WendrixError("cannot create the folder " + options.PngDir);
@@ -51,7 +51,7 @@ void WriteOutputs(const TPictures& pictures, const TDrawOptions& options, const 
     SafeFile::WriteAll(files);
   }
   if (!options.JsonFile.empty()) {
-    SafeFile::Write(options.JsonFile, DrawingJson(times, measures));
+    SafeFile::Write(options.JsonFile, DrawingJson(view, times, measures));
   }
   std::string message;
   for (const auto& [file, format] : {std::pair{&options.ObjFile, MeshFiles::TMeshFormat::Obj},
@@ -73,10 +73,11 @@ int Draw(const TDrawOptions& options) {
   TPictures pictures;
   if (!CreateOptionPictures(options, pictures, message)) return Fail(ExitRefused, message);
   try {
-    const Drawing::TStageTimes times = Drawing::DrawFigure(pictures);
-    ReplayViews(pictures, options);
+    TView view;
+    const Drawing::TStageTimes times = Drawing::DrawFigure(pictures, view);
+    ReplayViews(pictures, view, options);
     const HullMeasures::TMeasures measures = HullMeasures::MeasureDrawing(Drawing::LastAnalysis);
-    WriteOutputs(pictures, options, times, measures);
+    WriteOutputs(pictures, view, options, times, measures);
     if (!options.Quiet)
       std::printf("Drawn: %d curve points, %d bitangent records, %d tritangent planes in %.0f ms; %s.\n",
                   Sampling::CurvePointHigh + 1, static_cast<int>(Drawing::LastAnalysis.BitangentCount),

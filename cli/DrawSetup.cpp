@@ -27,10 +27,12 @@ bool CreateOptionPictures(const TDrawOptions& options, TPictures& pictures, std:
   return CreatePictures(pictures, options.HullSize, small, message);
 }
 
-void ReplayViews(TPictures& pictures, const TDrawOptions& options) {
-  if (options.Stereo && !DragGate::MuestraAlambre(pictures)) throw WendrixError("the stereo view cannot be shown");
+void ReplayViews(TPictures& pictures, TView& view, const TDrawOptions& options) {
+  DragGate::TGate gate;
+  if (options.Stereo && !DragGate::MuestraAlambre(gate, pictures, view))
+    throw WendrixError("the stereo view cannot be shown");
   for (const TDragStep& drag : options.Drags) {
-    DragGate::AlPisar(drag.X0, drag.Y0);
-    DragGate::AlMoverHull(pictures, drag.X1, drag.Y1, drag.Keys);
+    DragGate::AlPisar(gate, drag.X0, drag.Y0);
+    DragGate::AlMoverHull(gate, pictures, view, drag.X1, drag.Y1, drag.Keys);
   }
 }

@@ -15,9 +15,9 @@
 bool GatherInput(const TDrawOptions& options, CurveInput::TInputFields& fields, long double& p, long double& q,
                  std::string& message);
 
-// The stereo switch and the drags of `options` on `pictures`, through the window's own
-// gate. Throws WendrixError when the stereo view cannot be shown.
-void ReplayViews(TPictures& pictures, const TDrawOptions& options);
+// The stereo switch and the drags of `options` on `pictures` and `view`, through the
+// window's own gate. Throws WendrixError when the stereo view cannot be shown.
+void ReplayViews(TPictures& pictures, TView& view, const TDrawOptions& options);
 
 // Blank pictures at the sizes `options` asks for (--size). False with `message` for a
 // size outside the accepted range or when memory lacks.

@@ -100,9 +100,9 @@ void WriteInput(TJsonWriter& json) {
   json.End('}');
 }
 
-void WriteView(TJsonWriter& json) {
+void WriteView(TJsonWriter& json, const TView& view) {
   json.Begin("view", '{');
-  WriteFields(json, FigureFields::ViewFields());
+  WriteFields(json, FigureFields::ViewFields(view));
   json.End('}');
 }
 
@@ -173,12 +173,12 @@ void WriteTimes(TJsonWriter& json, const Drawing::TStageTimes& times) {
 
 }  // namespace
 
-std::string DrawingJson(const Drawing::TStageTimes& times, const HullMeasures::TMeasures& measures) {
+std::string DrawingJson(const TView& view, const Drawing::TStageTimes& times, const HullMeasures::TMeasures& measures) {
   TJsonWriter json;
   json.Begin(nullptr, '{');
   WriteInput(json);
   json.Break();
-  WriteView(json);
+  WriteView(json, view);
   json.Break();
   WriteCurve(json);
   json.Break();

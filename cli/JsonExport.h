@@ -6,9 +6,9 @@
 #include "app/Drawing.h"
 #include "render/HullMeasures.h"
 
-// The JSON text of the accepted input, the view state, the curve points, the bitangent
+// The JSON text of the accepted input, the view `view`, the curve points, the bitangent
 // records 1..BitangentCount, the tritangent triples, the hull's `measures` and the stage
 // times `times`.
 // Reals keep every digit of their extended value (shortest text that reads back to
 // it); an infinity or NaN is written as null. Vectors are [x, y, z].
-std::string DrawingJson(const Drawing::TStageTimes& times, const HullMeasures::TMeasures& measures);
+std::string DrawingJson(const TView& view, const Drawing::TStageTimes& times, const HullMeasures::TMeasures& measures);

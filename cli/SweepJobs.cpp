@@ -21,7 +21,8 @@ struct TResult {
 
 TResult DrawOne(TPictures& pictures, const TSweepWork& work, int k) {
   TResult result;
-  result.Row = Sweep::DrawValue(pictures, work.Values.at(k), work.View);
+  TView shown;
+  result.Row = Sweep::DrawValue(pictures, work.Values.at(k), work.View, shown);
   if (work.WantFrames) result.Frame = Sweep::Frame(pictures, work.WithSquare);
   return result;
 }

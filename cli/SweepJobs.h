@@ -14,7 +14,7 @@
 
 struct TSweepWork {
   std::vector<Sweep::TValue> Values;
-  std::optional<Framing::TViewState> View;
+  std::optional<TView> View;
   bool WantFrames = false;  // a frame per value is needed (GIF or PNG frames)
   bool WithSquare = false;
   int Jobs = 1;

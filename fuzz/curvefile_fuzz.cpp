@@ -68,19 +68,21 @@ bool SameFields(const CurveInput::TInputFields& a, const CurveInput::TInputField
 // The drawing after an accepted load, then what a user does next with the mouse.
 void DrawAndMove() {
   static TPictures pictures;
+  TView view;
+  DragGate::TGate gate;
   std::string refusal;
   if (pictures.HullBitmap.isNull() && !CreatePictures(pictures, DefaultHullSize, DefaultSmallSize, refusal))
     Finding("the default pictures were refused: " + refusal);
-  Drawing::DrawFigure(pictures);
+  Drawing::DrawFigure(pictures, view);
   std::string where;
   if (!FigureChecks::FigureIsFinite(where)) Finding("a drawing without error left a non-finite " + where);
   MueveFigura::TShiftState left;
   left.Left = true;
-  DragGate::AlPisar(200, 200);
-  DragGate::AlMoverHull(pictures, 250, 180, left);
-  DragGate::MuestraAlambre(pictures);
-  DragGate::AlMoverHull(pictures, 150, 260, left);
-  DragGate::MuestraAlambre(pictures);
+  DragGate::AlPisar(gate, 200, 200);
+  DragGate::AlMoverHull(gate, pictures, view, 250, 180, left);
+  DragGate::MuestraAlambre(gate, pictures, view);
+  DragGate::AlMoverHull(gate, pictures, view, 150, 260, left);
+  DragGate::MuestraAlambre(gate, pictures, view);
 }
 
 // One load of the file, as a drop on a window that holds the default fields, accepted.

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <tuple>
 
 #include "formula/Checks.h"
 #include "geometry/Sampling.h"
@@ -52,11 +51,11 @@ void WidenBox(const TVector3& p, TVector3& lo, TVector3& hi) {
 // small against the box's distance from the origin that an eye a few diagonals off
 // would round onto the figure; then that distance times PointLikeFraction, or 1 for a
 // point at the origin.
-long double EyeDistanceUnit() {
-  const long double reach = std::max({std::fabs(BoxMin.x), std::fabs(BoxMin.y), std::fabs(BoxMin.z),
-                                      std::fabs(BoxMax.x), std::fabs(BoxMax.y), std::fabs(BoxMax.z)});
+long double EyeDistanceUnit(const TVector3& lo, const TVector3& hi, long double diagonal) {
+  const long double reach = std::max({std::fabs(lo.x), std::fabs(lo.y), std::fabs(lo.z),
+                                      std::fabs(hi.x), std::fabs(hi.y), std::fabs(hi.z)});
   const long double least = reach * PointLikeFraction;
-  if (FigureDiagonal > 0 && FigureDiagonal >= least) return FigureDiagonal;
+  if (diagonal > 0 && diagonal >= least) return diagonal;
   return least > 0 ? least : 1;
 }
 
@@ -86,39 +85,17 @@ long double ScaledLength(const TVector3& v) {
 
 }  // namespace
 
-void PrepareFigure() {
+TView PrepareFigure() {
   Sampling::SampleCurve();
   FrameBox();
-  PlaceEye();
-  SetUpView();
+  return FrameView(BoxMin, BoxMax, FigureCentre, FigureDiagonal);
 }
 
-namespace {
-
-// The view state in Glob and the fields of a TViewState, member for member.
-auto ViewGlobals() {
-  return std::tie(ViewAxisX, ViewAxisY, ViewAxisZ, EyePoint, ViewScale, EyeDepth, ViewShiftX, ViewShiftY,
-                  ViewOffsetX, ViewOffsetY, DepthScale, DepthOffset);
-}
-auto ViewFields(TViewState& v) {
-  return std::tie(v.AxisX, v.AxisY, v.AxisZ, v.Eye, v.Scale, v.EyeDepth, v.ShiftX, v.ShiftY, v.OffsetX, v.OffsetY,
-                  v.DepthScale, v.DepthOffset);
-}
-
-}  // namespace
-
-TViewState CaptureView() {
-  TViewState view;
-  ViewFields(view) = ViewGlobals();
-  return view;
-}
-
-void PrepareFigureInView(const TViewState& view) {
+void PrepareFigureInView(TView& view) {
   Sampling::SampleCurve();
   FrameBox();
-  TViewState kept = view;
-  ViewGlobals() = ViewFields(kept);
-  ScreenCentre = ProjectPoint(FigureCentre);
+  view.Pivot = FigureCentre;
+  FollowPivot(view);
 }
 
 void FrameBox() {
@@ -135,40 +112,43 @@ void FrameBox() {
   FillSpacing = FigureDiagonal / 20;
 }
 
-void PlaceEye() {
-  const long double r = 3.5L * EyeDistanceUnit();
+void PlaceEye(TView& view, const TVector3& boxMin, const TVector3& boxMax, long double diagonal) {
+  const TVector3 size = boxMax - boxMin;
+  const long double r = 3.5L * EyeDistanceUnit(boxMin, boxMax, diagonal);
   // The azimuth of the box's horizontal diagonal, halved towards pi/4. The two-argument
   // form equals arctan(size.y / size.x) for the box's non-negative sizes and needs no
   // division, so a box without x extent gives pi/2 and a vertical segment 0.
-  long double a = std::atan2(BoxSize.y, BoxSize.x);
+  long double a = std::atan2(size.y, size.x);
   a = (a + Pi / 4) * 0.5L;
   if (std::fabs(a - Pi / 4) < AzimuthThreshold) a = Pi / 4 + AzimuthOffset;
-  EyePoint = {BoxMin.x + r * std::cos(a), BoxMin.y + r * std::sin(a), BoxMin.z + BoxSize.z + 0.4L * r};
+  view.Eye = {boxMin.x + r * std::cos(a), boxMin.y + r * std::sin(a), boxMin.z + size.z + 0.4L * r};
 }
 
-void SetUpView() {
-  const TVector3 toEye = EyePoint - FigureCentre;
+void SetUpView(TView& view, const TVector3& boxMin, const TVector3& boxMax, const TVector3& centre) {
+  const TVector3 size = boxMax - boxMin;
+  const TVector3 toEye = view.Eye - centre;
   const long double d = OutsideSquareRange(toEye) ? ScaledLength(toEye) : Length(toEye);
-  ViewAxisZ = toEye / d;
-  const TVector3& z = ViewAxisZ;
+  view.AxisZ = toEye / d;
+  const TVector3& z = view.AxisZ;
   const long double r = std::sqrt(z.x * z.x + z.y * z.y);
   if (r <= 1e-6L) {
-    ViewAxisX = {1, 0, 0};
-    ViewAxisY = {0, 1, 0};
+    view.AxisX = {1, 0, 0};
+    view.AxisY = {0, 1, 0};
   } else {
-    ViewAxisX = {-z.y / r, z.x / r, 0};
-    const TVector3& x = ViewAxisX;
-    ViewAxisY = {z.z * x.y, -z.z * x.x, z.y * x.x - z.x * x.y};
+    view.AxisX = {-z.y / r, z.x / r, 0};
+    const TVector3& x = view.AxisX;
+    view.AxisY = {z.z * x.y, -z.z * x.x, z.y * x.x - z.x * x.y};
   }
-  EyeDepth = Dot(EyePoint, ViewAxisZ);
-  ViewScale = Dot(FigureCentre, ViewAxisZ) - EyeDepth;
-  ViewShiftX = Dot(EyePoint, ViewAxisX);
-  ViewShiftY = Dot(EyePoint, ViewAxisY);
+  view.EyeDepth = Dot(view.Eye, view.AxisZ);
+  view.Scale = Dot(centre, view.AxisZ) - view.EyeDepth;
+  view.ShiftX = Dot(view.Eye, view.AxisX);
+  view.ShiftY = Dot(view.Eye, view.AxisY);
 
   TVector3 lo = EmptyMin, hi = EmptyMax;
   for (int i = 0; i <= 1; ++i)
     for (int j = 0; j <= 1; ++j)
-      for (int k = 0; k <= 1; ++k) WidenProjectedBox(BoxMin + TVector3{i * BoxSize.x, j * BoxSize.y, k * BoxSize.z}, lo, hi);
+      for (int k = 0; k <= 1; ++k)
+        WidenProjectedBox(view, boxMin + TVector3{i * size.x, j * size.y, k * size.z}, lo, hi);
   // A point, a segment seen end-on or a flat box seen edge-on leaves an extent of zero,
   // or of rounding size, which the fit would divide by or blow up to the whole picture.
   const long double least = d * FlatExtentFraction;
@@ -176,27 +156,39 @@ void SetUpView() {
   WidenExtent(lo.y, hi.y, least);
   WidenExtent(lo.z, hi.z, least);
 
-  DepthScale = 16384 / (hi.z - lo.z);
-  DepthOffset = (lo.z + hi.z) / 2 + 16384 / DepthScale;
+  view.DepthScale = 16384 / (hi.z - lo.z);
+  view.DepthOffset = (lo.z + hi.z) / 2 + 16384 / view.DepthScale;
   const long double s = std::min(380 / (hi.x - lo.x), 380 / (hi.y - lo.y));
-  ViewScale = s * ViewScale;
-  ViewOffsetX = (s * (lo.x + hi.x) - 400) * 0.5L;
-  ViewOffsetY = (s * (lo.y + hi.y) - 400) * 0.5L;
-  ScreenCentre = ProjectPoint(FigureCentre);
+  view.Scale = s * view.Scale;
+  view.OffsetX = (s * (lo.x + hi.x) - 400) * 0.5L;
+  view.OffsetY = (s * (lo.y + hi.y) - 400) * 0.5L;
+  view.Pivot = centre;
+  FollowPivot(view);
 }
 
-TVector3 ProjectRaw(const TVector3& p) {
-  const long double a = Dot(p, ViewAxisZ);
-  const long double b = ViewScale / (a - EyeDepth);
-  return {b * (Dot(p, ViewAxisX) - ViewShiftX), b * (Dot(p, ViewAxisY) - ViewShiftY), a};
+TView FrameView(const TVector3& boxMin, const TVector3& boxMax, const TVector3& centre, long double diagonal) {
+  TView view;
+  PlaceEye(view, boxMin, boxMax, diagonal);
+  SetUpView(view, boxMin, boxMax, centre);
+  return view;
 }
 
-ScreenPoint ProjectPoint(const TVector3& p) {
-  const TVector3 raw = ProjectRaw(p);
-  return {raw.x - ViewOffsetX, raw.y - ViewOffsetY, DepthScale * (DepthOffset - raw.z)};
+void FollowPivot(TView& view) { view.ScreenCentre = ProjectPoint(view, view.Pivot); }
+
+TVector3 ProjectRaw(const TView& view, const TVector3& p) {
+  const long double a = Dot(p, view.AxisZ);
+  const long double b = view.Scale / (a - view.EyeDepth);
+  return {b * (Dot(p, view.AxisX) - view.ShiftX), b * (Dot(p, view.AxisY) - view.ShiftY), a};
 }
 
-void WidenProjectedBox(const TVector3& p, TVector3& lo, TVector3& hi) { WidenBox(ProjectRaw(p), lo, hi); }
+ScreenPoint ProjectPoint(const TView& view, const TVector3& p) {
+  const TVector3 raw = ProjectRaw(view, p);
+  return {raw.x - view.OffsetX, raw.y - view.OffsetY, view.DepthScale * (view.DepthOffset - raw.z)};
+}
+
+void WidenProjectedBox(const TView& view, const TVector3& p, TVector3& lo, TVector3& hi) {
+  WidenBox(ProjectRaw(view, p), lo, hi);
+}
 
 std::uint32_t TripleToColour(const std::uint8_t* bgr) { return bgr[2] + 256u * bgr[1] + 65536u * bgr[0]; }
 

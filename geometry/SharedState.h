@@ -1,8 +1,9 @@
 // The numerical half of the shared state (unit Glob): the accepted curve input, the
-// constants derived from the t interval and the view state. Everything here is plain
-// data, free of toolkit types, so that the formula and geometry code can read it. The
-// pictures and their depth buffer are each drawing's own (render/Pictures.h), the
-// palette is render/Palette.h, the window's flags and file state app/core/AppState.h.
+// constants derived from the t interval and the box of the curve points. Everything
+// here is plain data, free of toolkit types, so that the formula and geometry code can
+// read it. The view (geometry/View.h), the pictures and their depth buffer
+// (render/Pictures.h) are each drawing's own, the palette is render/Palette.h, the
+// window's flags and file state app/core/AppState.h.
 #pragma once
 
 #include <string>
@@ -33,12 +34,8 @@ inline long double TStep2 = 0, TStep3 = 0, TStep6 = 0, TStep12 = 0, TStep24 = 0,
 // infinite or NaN quotients; callers accept only TMin < TMax.
 void SetDerivedConstants();
 
-// View state: set for each figure by the framing stage, changed by mouse drags.
-inline TVector3 ViewAxisX, ViewAxisY, ViewAxisZ, EyePoint;
-inline long double ViewScale = 0, EyeDepth = 0, ViewShiftX = 0, ViewShiftY = 0;
-inline long double ViewOffsetX = 0, ViewOffsetY = 0;
-inline TVector3 BoxMin, BoxMax, BoxSize, FigureCentre, ScreenCentre;
+// The box of the curve points and the length scales derived from it (FrameBox).
+inline TVector3 BoxMin, BoxMax, BoxSize, FigureCentre;
 inline long double FigureDiagonal = 0, FillSpacing = 0;
-inline long double DepthScale = 0, DepthOffset = 0;
 
 }  // namespace Glob

@@ -122,8 +122,8 @@ py::object LongDoubleScalar(long double value) {
   return array[py::tuple()];
 }
 
-py::object DrawingObject(const TPictures& pictures, const Drawing::TStageTimes& times, const HullMesh::THullMesh& mesh,
-                         const HullMeasures::TMeasures& measures) {
+py::object DrawingObject(const TPictures& pictures, const TView& view, const Drawing::TStageTimes& times,
+                         const HullMesh::THullMesh& mesh, const HullMeasures::TMeasures& measures) {
   auto curvePoint = [](const Mastil& m) {
     return TCurvePointRow{m.Param, Components(m.Point), Components(m.Tangent), m.Torsion};
   };
@@ -142,7 +142,7 @@ py::object DrawingObject(const TPictures& pictures, const Drawing::TStageTimes& 
       py::arg("chord_scale") = LongDoubleScalar(Sampling::ChordScale),
       py::arg("bitangents") = Rows<TBitangentRow>(Drawing::LastAnalysis.BitangentList, 1, Drawing::LastAnalysis.BitangentCount, bitangent),
       py::arg("tritangents") = Triples(static_cast<std::size_t>(Drawing::LastAnalysis.TritangentCount), tritangent),
-      py::arg("view") = Fields(FigureFields::ViewFields()), py::arg("mesh") = Mesh(mesh),
+      py::arg("view") = Fields(FigureFields::ViewFields(view)), py::arg("mesh") = Mesh(mesh),
       py::arg("pictures") = images, py::arg("measures") = Measures(measures), py::arg("timings_ms") = Timings(times));
 }
 

@@ -16,10 +16,10 @@ void RegisterRecordTypes();
 
 // A namespace object with the attributes input, curve_points, chord_scale, bitangents,
 // tritangents, view, mesh, pictures, measures and timings_ms, copied from the shared
-// state of the drawing just made, its `pictures`, hull `mesh`, `measures` and stage `times`.
-// Empty lists give arrays of length 0.
-pybind11::object DrawingObject(const TPictures& pictures, const Drawing::TStageTimes& times, const HullMesh::THullMesh& mesh,
-                               const HullMeasures::TMeasures& measures);
+// state of the drawing just made, its `pictures`, `view`, hull `mesh`, `measures` and
+// stage `times`. Empty lists give arrays of length 0.
+pybind11::object DrawingObject(const TPictures& pictures, const TView& view, const Drawing::TStageTimes& times,
+                               const HullMesh::THullMesh& mesh, const HullMeasures::TMeasures& measures);
 
 // A numpy longdouble scalar holding `value` exactly.
 pybind11::object LongDoubleScalar(long double value);

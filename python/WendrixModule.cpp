@@ -68,10 +68,11 @@ py::object Draw(std::string x, std::string y, std::string z, std::string tmin, s
   TPictures pictures;
   if (!CreatePictures(pictures, size, static_cast<int>(3LL * size / 4), message)) throw py::value_error(message);
   Drawing::TStageTimes times;
+  TView view;
   HullMesh::THullMesh mesh;
   HullMeasures::TMeasures measures;
   try {
-    times = Drawing::DrawFigure(pictures);
+    times = Drawing::DrawFigure(pictures, view);
     mesh = HullMesh::BuildHullMesh(Drawing::LastAnalysis);
     measures = HullMeasures::Measure(mesh, Drawing::LastAnalysis);
   } catch (const std::bad_alloc&) {
@@ -80,7 +81,7 @@ py::object Draw(std::string x, std::string y, std::string z, std::string tmin, s
     // Every failure of the drawing is a RuntimeError, whatever its C++ type.
     throw std::runtime_error(error.what());
   }
-  return WendrixPython::DrawingObject(pictures, times, mesh, measures);
+  return WendrixPython::DrawingObject(pictures, view, times, mesh, measures);
 }
 
 // A variable's value: a decimal text read as wendrix-cli reads it, or anything numpy

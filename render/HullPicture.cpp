@@ -30,8 +30,8 @@ bool Painted(RenderMode mode, bool facesEye) {
 // The line of a ruling that closes a strip, painted only when its plane faces the eye:
 // a line steps its pixels to the rows of its ends, up to a pixel beyond what the
 // triangles cover, and on the far side at the outline that pixel showed the back.
-void PaintRuling(TPictures& pictures, const Ruling& r, RenderMode mode) {
-  if (mode == RenderMode::PaintNear && FacesEye(r.PointS, r.Normal))
+void PaintRuling(TPictures& pictures, const TView& view, const Ruling& r, RenderMode mode) {
+  if (mode == RenderMode::PaintNear && FacesEye(view, r.PointS, r.Normal))
     Raster::PaintSegment(pictures, r.EndS, r.EndT, Palette::PaletteColour(r.Shade));
 }
 
@@ -55,12 +55,12 @@ bool OrientedNormal(const TVector3& d1, const TVector3& d2, const TVector3& outw
   return true;
 }
 
-TriangleLook LookOf(const TVector3& p0, const TVector3& p1, const TVector3& p2, const TVector3& outward,
+TriangleLook LookOf(const TView& view, const TVector3& p0, const TVector3& p1, const TVector3& p2, const TVector3& outward,
                     const TVector3& n, std::int32_t shade) {
   TVector3 own;
-  if (!OrientedNormal(p1 - p0, p2 - p0, outward, 1e-9L, own)) return {shade, FacesEye(p0, n)};
-  const bool facesEye = FacesEye(p0, own);
-  return {facesEye && !FacesEye(p0, n) ? ShadeIndex(own) : shade, facesEye};
+  if (!OrientedNormal(p1 - p0, p2 - p0, outward, 1e-9L, own)) return {shade, FacesEye(view, p0, n)};
+  const bool facesEye = FacesEye(view, p0, own);
+  return {facesEye && !FacesEye(view, p0, n) ? ShadeIndex(view, own) : shade, facesEye};
 }
 
 // Round(v) as a pixel index 0..size - 1 of the hull picture; false when it falls outside.
@@ -94,8 +94,8 @@ struct DepthRange {
   bool Near(std::int32_t z) const { return !Empty() && z > Low - 20 && z < High + 20; }
 };
 
-OverlayPoint EvaluateCurvePoint(const TPictures& pictures, int k) {
-  const ScreenPoint s = PicturePoint(pictures, Sampling::CurvePoints[k].Point);
+OverlayPoint EvaluateCurvePoint(const TPictures& pictures, const TView& view, int k) {
+  const ScreenPoint s = PicturePoint(pictures, view, Sampling::CurvePoints[k].Point);
   OverlayPoint p;
   int x, y;
   const int size = pictures.HullSize();
@@ -120,29 +120,28 @@ OverlayPoint EvaluateCurvePoint(const TPictures& pictures, int k) {
 
 }  // namespace
 
-ScreenPoint PicturePoint(const TPictures& pictures, const TVector3& p) {
-  const ScreenPoint s = Framing::ProjectPoint(p);
+ScreenPoint PicturePoint(const TPictures& pictures, const TView& view, const TVector3& p) {
+  const ScreenPoint s = Framing::ProjectPoint(view, p);
   const long double scale = pictures.HullScale();
   return {s.x * scale, s.y * scale, s.z};
 }
 
-TVector3 EyeOfView() {
-  using namespace Glob;
-  return EyeDepth * ViewAxisZ + ViewShiftX * ViewAxisX + ViewShiftY * ViewAxisY;
+TVector3 EyeOfView(const TView& view) {
+  return view.EyeDepth * view.AxisZ + view.ShiftX * view.AxisX + view.ShiftY * view.AxisY;
 }
 
-bool FacesEye(const TVector3& p, const TVector3& n) { return !(Dot(n, EyeOfView() - p) < 0); }
+bool FacesEye(const TView& view, const TVector3& p, const TVector3& n) { return !(Dot(n, EyeOfView(view) - p) < 0); }
 
-std::int32_t ShadeIndex(const TVector3& n) {
-  const std::int32_t i = RoundChecked(80 * Dot(Glob::ViewAxisZ, n));
+std::int32_t ShadeIndex(const TView& view, const TVector3& n) {
+  const std::int32_t i = RoundChecked(80 * Dot(view.AxisZ, n));
   return i > 0 ? 128 + i : 32 - i;
 }
 
-Ruling ProjectRuling(const TPictures& pictures, const BitangentRecord& b) {
+Ruling ProjectRuling(const TPictures& pictures, const TView& view, const BitangentRecord& b) {
   Ruling r;
-  r.EndS = PicturePoint(pictures, b.PointS);
-  r.EndT = PicturePoint(pictures, b.PointT);
-  r.Shade = ShadeIndex(b.PlaneNormal);
+  r.EndS = PicturePoint(pictures, view, b.PointS);
+  r.EndT = PicturePoint(pictures, view, b.PointT);
+  r.Shade = ShadeIndex(view, b.PlaneNormal);
   r.PointS = b.PointS;
   r.PointT = b.PointT;
   r.Normal = b.PlaneNormal;
@@ -179,7 +178,7 @@ QuadSplit SplitStripQuad(const Ruling& a, const Ruling& b) {
   return {{{0, 1, 3}, {0, 2, 3}}};
 }
 
-void FillStripQuad(TPictures& pictures, const Ruling& a, const Ruling& b, RenderMode mode) {
+void FillStripQuad(TPictures& pictures, const TView& view, const Ruling& a, const Ruling& b, RenderMode mode) {
   const ScreenPoint* corner[4] = {&a.EndS, &a.EndT, &b.EndS, &b.EndT};
   const QuadSplit split = SplitStripQuad(a, b);
   const auto& [first, second] = split;
@@ -193,7 +192,7 @@ void FillStripQuad(TPictures& pictures, const Ruling& a, const Ruling& b, Render
   const TVector3* world[4] = {&a.PointS, &a.PointT, &b.PointS, &b.PointT};
   const TVector3 outward = a.Normal + b.Normal;
   const auto paint = [&](const std::array<int, 3>& t, const Ruling& r) {
-    const TriangleLook look = LookOf(*world[t[0]], *world[t[1]], *world[t[2]], outward, r.Normal, r.Shade);
+    const TriangleLook look = LookOf(view, *world[t[0]], *world[t[1]], *world[t[2]], outward, r.Normal, r.Shade);
     if (Painted(mode, look.FacesEye))
       Raster::PaintTriangle(pictures, *corner[t[0]], *corner[t[1]], *corner[t[2]], look.Shade, false);
   };
@@ -224,7 +223,7 @@ TVector3 CurveCentroid() {
   return high >= 0 ? Glob::FigureCentre + sum / (high + 1) : Glob::FigureCentre;
 }
 
-void TritangentTriangles(TPictures& pictures, const Bitangents::TAnalysis& analysis, RenderMode mode) {
+void TritangentTriangles(TPictures& pictures, const TView& view, const Bitangents::TAnalysis& analysis, RenderMode mode) {
   // The mean of the curve points lies inside the hull, well away from every face
   // plane unless the curve is planar, which has no tritangent planes.
   const TVector3 inside = CurveCentroid();
@@ -235,14 +234,14 @@ void TritangentTriangles(TPictures& pictures, const Bitangents::TAnalysis& analy
     long double length = Length(n);
     if (Dot(inside - p[0], n) > 0) length = -length;
     n = n / length;
-    const ScreenPoint s1 = PicturePoint(pictures, p[0]), s2 = PicturePoint(pictures, p[1]),
-                      s3 = PicturePoint(pictures, p[2]);
+    const ScreenPoint s1 = PicturePoint(pictures, view, p[0]), s2 = PicturePoint(pictures, view, p[1]),
+                      s3 = PicturePoint(pictures, view, p[2]);
     if (mode == RenderMode::Depth)
       Raster::DepthTriangle(pictures, s1, s2, s3, true);
-    else if (Painted(mode, FacesEye(p[0], n)))
+    else if (Painted(mode, FacesEye(view, p[0], n)))
       // Widened by a pixel to close the cracks along the strips beside the face; on the
       // far side that pixel would only stick out past the outline.
-      Raster::PaintTriangle(pictures, s1, s2, s3, ShadeIndex(n), mode == RenderMode::PaintNear);
+      Raster::PaintTriangle(pictures, s1, s2, s3, ShadeIndex(view, n), mode == RenderMode::PaintNear);
   }
 }
 
@@ -250,19 +249,19 @@ bool QuadNormal(const BitangentRecord& a, const BitangentRecord& b, TVector3& n)
   return OrientedNormal(b.PointT - a.PointS, b.PointS - a.PointT, a.PlaneNormal + b.PlaneNormal, 1e-3L, n);
 }
 
-void BuildRulings(TPictures& pictures, const Bitangents::TAnalysis& analysis) {
-  if (analysis.TritangentCount > 0) TritangentTriangles(pictures, analysis, RenderMode::Depth);
+void BuildRulings(TPictures& pictures, const TView& view, const Bitangents::TAnalysis& analysis) {
+  if (analysis.TritangentCount > 0) TritangentTriangles(pictures, view, analysis, RenderMode::Depth);
   const BitangentRecord* previous = nullptr;
-  WalkStrips(analysis, [&pictures, &previous](const BitangentRecord& b, bool stripStart) {
-    Ruling r = ProjectRuling(pictures, b);
+  WalkStrips(analysis, [&pictures, &view, &previous](const BitangentRecord& b, bool stripStart) {
+    Ruling r = ProjectRuling(pictures, view, b);
     r.StripStart = stripStart;
     TVector3 n;
     // Where a strip runs into the edge of a flat face, its planes sweep the angle
     // between the two in the last fraction of a step; a ruling turned that far from
     // the quad it bounds would shade the whole quad as seen from behind.
     if (!stripStart && previous && QuadNormal(*previous, b, n)) {
-      const auto turn = [&n](Ruling& ruling) {
-        ruling.Shade = ShadeIndex(n);
+      const auto turn = [&n, &view](Ruling& ruling) {
+        ruling.Shade = ShadeIndex(view, n);
         ruling.Normal = n;
       };
       if (Dot(n, b.PlaneNormal) < 0.9L) turn(r);
@@ -274,38 +273,38 @@ void BuildRulings(TPictures& pictures, const Bitangents::TAnalysis& analysis) {
     if (r.StripStart)
       Raster::DepthSegment(pictures, r.EndS, r.EndT);
     else
-      FillStripQuad(pictures, pictures.Rulings[count - 1], pictures.Rulings[count], RenderMode::Depth);
+      FillStripQuad(pictures, view, pictures.Rulings[count - 1], pictures.Rulings[count], RenderMode::Depth);
   });
 }
 
-void PaintHull(TPictures& pictures, const Bitangents::TAnalysis& analysis) {
+void PaintHull(TPictures& pictures, const TView& view, const Bitangents::TAnalysis& analysis) {
   const ArrayReglas& rulings = pictures.Rulings;
   const std::int32_t count = pictures.RulingCount;
   pictures.Rulings.at(0).StripStart = true;
   for (const RenderMode mode : {RenderMode::PaintFar, RenderMode::PaintNear}) {
-    if (analysis.TritangentCount > 0) TritangentTriangles(pictures, analysis, mode);
+    if (analysis.TritangentCount > 0) TritangentTriangles(pictures, view, analysis, mode);
     for (std::int32_t i = 1; i <= count; ++i) {
       WorkCounters::PollCancel();
       const Ruling& previous = rulings[i - 1];
       const Ruling& current = rulings[i];
       if (!current.StripStart) {
-        FillStripQuad(pictures, previous, current, mode);
+        FillStripQuad(pictures, view, previous, current, mode);
         continue;
       }
-      PaintRuling(pictures, current, mode);
+      PaintRuling(pictures, view, current, mode);
       // The ruling before a strip start closes the previous strip, unless that strip had
       // only the one ruling already painted as its start.
-      if (!previous.StripStart) PaintRuling(pictures, previous, mode);
+      if (!previous.StripStart) PaintRuling(pictures, view, previous, mode);
     }
-    if (count >= 1 && !rulings[count].StripStart) PaintRuling(pictures, rulings[count], mode);
+    if (count >= 1 && !rulings[count].StripStart) PaintRuling(pictures, view, rulings[count], mode);
   }
 }
 
-void PaintCurve(TPictures& pictures) {
+void PaintCurve(TPictures& pictures, const TView& view) {
   const int high = Sampling::CurvePointHigh;
   if (high < 0) return;
   CheckIndex(high, Sampling::CurvePoints.size());
-  OverlayPoint previous = EvaluateCurvePoint(pictures, 0);
+  OverlayPoint previous = EvaluateCurvePoint(pictures, view, 0);
   if (!previous.Inside) return;
   QPainter painter(&pictures.HullBitmap);
   // Flat caps leave out a line's last pixel, where the next line starts, as a pen moving
@@ -313,7 +312,7 @@ void PaintCurve(TPictures& pictures) {
   const QPen yellow(QColor(255, 255, 0), 1, Qt::SolidLine, Qt::FlatCap);
   const QPen silver(QColor(192, 192, 192), 1, Qt::SolidLine, Qt::FlatCap);
   for (int k = 0; k <= high; ++k) {
-    const OverlayPoint current = EvaluateCurvePoint(pictures, k);
+    const OverlayPoint current = EvaluateCurvePoint(pictures, view, k);
     if (!current.Inside) break;
     const bool frontSurface = previous.OnSurface && current.OnSurface && previous.NearFront && current.NearFront;
     const bool offSurface = !previous.OnSurface && !current.OnSurface;
@@ -325,16 +324,16 @@ void PaintCurve(TPictures& pictures) {
   }
 }
 
-void RenderHull(TPictures& pictures, const Bitangents::TAnalysis& analysis) {
+void RenderHull(TPictures& pictures, const TView& view, const Bitangents::TAnalysis& analysis) {
   Raster::RequirePicture(pictures);
   Raster::ClearDepth(pictures);
   pictures.RulingCount = 0;
   pictures.Rulings.clear();
   pictures.Rulings.resize(InitialRulings);
-  BuildRulings(pictures, analysis);
+  BuildRulings(pictures, view, analysis);
   pictures.HullBitmap.fill(Qt::white);
-  PaintHull(pictures, analysis);
-  PaintCurve(pictures);
+  PaintHull(pictures, view, analysis);
+  PaintCurve(pictures, view);
 }
 
 }  // namespace HullPicture

@@ -25,29 +25,29 @@ namespace HullPicture {
 // along the edges of flat faces, the side the eye sees wins.
 enum class RenderMode { Depth, PaintFar, PaintNear };
 
-// The eye of the current view in world coordinates.
-TVector3 EyeOfView();
+// The eye of `view` in world coordinates.
+TVector3 EyeOfView(const TView& view);
 
-// True unless the plane through p with normal n turns its back to the eye.
-bool FacesEye(const TVector3& p, const TVector3& n);
+// True unless the plane through p with normal n turns its back to the eye of `view`.
+bool FacesEye(const TView& view, const TVector3& p, const TVector3& n);
 
-// Draws the hull's boundary in the current view into the HullBitmap of `pictures`, at its
+// Draws the hull's boundary in `view` into the HullBitmap of `pictures`, at its
 // size: clears its depth buffer, rebuilds its rulings from `analysis` (depth pass),
 // fills the picture white, paints the strips and tritangent triangles, and draws the
 // curve over them. Empty lists give a white picture with the curve only.
-void RenderHull(TPictures& pictures, const Bitangents::TAnalysis& analysis);
+void RenderHull(TPictures& pictures, const TView& view, const Bitangents::TAnalysis& analysis);
 
-// Pixel and depth of world point p in the current view, in a hull picture of `pictures`'
-// size: the framing's ProjectPoint with x and y scaled by HullScale.
-ScreenPoint PicturePoint(const TPictures& pictures, const TVector3& p);
+// Pixel and depth of world point p in `view`, in a hull picture of `pictures`' size:
+// the framing's ProjectPoint with x and y scaled by HullScale.
+ScreenPoint PicturePoint(const TPictures& pictures, const TView& view, const TVector3& p);
 
-// Palette index of a face with unit outward normal n: I = Round(80 ViewAxisZ . n);
+// Palette index of a face with unit outward normal n: I = Round(80 view.AxisZ . n);
 // 128 + I (green scale) when I > 0, else 32 + |I| (orange scale). RangeError for a NaN.
-std::int32_t ShadeIndex(const TVector3& n);
+std::int32_t ShadeIndex(const TView& view, const TVector3& n);
 
 // The bitangent segment of b projected into the picture, shaded by its plane normal;
 // StripStart is left false for the caller to set.
-Ruling ProjectRuling(const TPictures& pictures, const BitangentRecord& b);
+Ruling ProjectRuling(const TPictures& pictures, const TView& view, const BitangentRecord& b);
 
 // Appends r at index RulingCount + 1, growing Rulings by 10 records when it is full.
 void AppendRuling(TPictures& pictures, const Ruling& r);
@@ -78,7 +78,7 @@ QuadSplit SplitStripQuad(const Ruling& a, const Ruling& b);
 // triangle that faces the eye while its ruling's plane turns away (a quad across the
 // fold of the outline) is shaded by its own plane. Rulings without a world segment
 // (all zero) count as facing the eye.
-void FillStripQuad(TPictures& pictures, const Ruling& a, const Ruling& b, RenderMode mode);
+void FillStripQuad(TPictures& pictures, const TView& view, const Ruling& a, const Ruling& b, RenderMode mode);
 
 // The flat triangle of tritangent triple u: its corners P(u1), P(u2), P(u3) on the curve
 // at the current p and q, and n = (P2 - P1) x (P3 - P2) / FigureDiagonal^2, not
@@ -92,7 +92,7 @@ TVector3 CurveCentroid();
 // One flat triangle per tritangent triple of `analysis`, its normal turned away from the mean of the
 // curve points; triples whose three points (nearly) lie on a line are skipped. The
 // paint modes paint the triangles of their side only.
-void TritangentTriangles(TPictures& pictures, const Bitangents::TAnalysis& analysis, RenderMode mode);
+void TritangentTriangles(TPictures& pictures, const TView& view, const Bitangents::TAnalysis& analysis, RenderMode mode);
 
 // Unit normal of the quad between the segments of consecutive records a and b (the
 // cross product of its diagonals), turned to the side of their plane normals. False
@@ -103,17 +103,17 @@ bool QuadNormal(const BitangentRecord& a, const BitangentRecord& b, TVector3& n)
 // (OnHull, ParamT >= ParamS) appended in order, each strip's first ruling written as a
 // segment and every following one as a quad with its predecessor. A ruling whose plane
 // normal lies more than 25 degrees from a quad it bounds takes that quad's shade.
-void BuildRulings(TPictures& pictures, const Bitangents::TAnalysis& analysis);
+void BuildRulings(TPictures& pictures, const TView& view, const Bitangents::TAnalysis& analysis);
 
 // Paint pass over the rulings, once per side (far, then near): the tritangent triangles,
 // then the quads, and in the near pass each strip's first and last ruling as lines in
 // their own shade when they face the eye.
-void PaintHull(TPictures& pictures, const Bitangents::TAnalysis& analysis);
+void PaintHull(TPictures& pictures, const TView& view, const Bitangents::TAnalysis& analysis);
 
 // Draws the curve points' polyline over the picture: yellow where both ends lie on the
 // front surface, silver where neither lies on a surface, nothing otherwise; a point lies
 // on a surface within 20 depth units of the depths written at its pixel and the eight
 // around it. Stops at the first point that projects outside the picture.
-void PaintCurve(TPictures& pictures);
+void PaintCurve(TPictures& pictures, const TView& view);
 
 }  // namespace HullPicture

@@ -31,9 +31,9 @@ struct TCircle {
 };
 
 // Point of a unit normal in the circle: its orthographic projection onto the screen plane.
-QPoint NormalPoint(const TCircle& circle, const TVector3& n) {
-  return {RoundChecked(circle.Centre + circle.Radius * Dot(n, Glob::ViewAxisX)),
-          RoundChecked(circle.Centre + circle.Radius * Dot(n, Glob::ViewAxisY))};
+QPoint NormalPoint(const TCircle& circle, const TView& view, const TVector3& n) {
+  return {RoundChecked(circle.Centre + circle.Radius * Dot(n, view.AxisX)),
+          RoundChecked(circle.Centre + circle.Radius * Dot(n, view.AxisY))};
 }
 
 }  // namespace
@@ -56,7 +56,7 @@ void PaintBitangSquare(TPictures& pictures, const Bitangents::TAnalysis& analysi
   }
 }
 
-void PaintMaxwell(TPictures& pictures, const Bitangents::TAnalysis& analysis) {
+void PaintMaxwell(TPictures& pictures, const TView& view, const Bitangents::TAnalysis& analysis) {
   QPainter painter(&pictures.MaxwellBitmap);
   StartPicture(painter, pictures.MaxwellBitmap);
   painter.setPen(QPen(Silver, 1));
@@ -75,9 +75,9 @@ void PaintMaxwell(TPictures& pictures, const Bitangents::TAnalysis& analysis) {
       drawing = false;
       continue;
     }
-    const QPoint p = NormalPoint(circle, r.PlaneNormal);
+    const QPoint p = NormalPoint(circle, view, r.PlaneNormal);
     if (!r.StartsBranch) {
-      painter.setPen(QPen(Dot(r.PlaneNormal, Glob::ViewAxisZ) > 0 ? Magenta : Grey, 1));
+      painter.setPen(QPen(Dot(r.PlaneNormal, view.AxisZ) > 0 ? Magenta : Grey, 1));
       if (drawing) painter.drawLine(pen, p);
     }
     pen = p;
@@ -85,7 +85,7 @@ void PaintMaxwell(TPictures& pictures, const Bitangents::TAnalysis& analysis) {
   }
 }
 
-void DrawMaxwellMarker(QPainter& painter, int size, const TVector3& n, const TVector3& aux) {
+void DrawMaxwellMarker(QPainter& painter, int size, const TView& view, const TVector3& n, const TVector3& aux) {
   const TCircle circle(size / static_cast<long double>(DefaultSmallSize));
   const int centre = RoundChecked(circle.Centre);
   TVector3 v = Cross(n, aux);
@@ -99,12 +99,12 @@ void DrawMaxwellMarker(QPainter& painter, int size, const TVector3& n, const TVe
   for (int k = 0; k <= 10; ++k) {
     const long double a = k * Glob::Pi / 5;
     const TVector3 q = n + std::cos(a) * u + std::sin(a) * v;
-    const int px = RoundChecked(circle.Radius * Dot(q, Glob::ViewAxisX)),
-              py = RoundChecked(circle.Radius * Dot(q, Glob::ViewAxisY));
+    const int px = RoundChecked(circle.Radius * Dot(q, view.AxisX)),
+              py = RoundChecked(circle.Radius * Dot(q, view.AxisY));
     around[k] = QPoint(centre + px, centre + py);
     opposite[k] = QPoint(centre - px, centre - py);
   }
-  const bool front = Dot(n, Glob::ViewAxisZ) > 0;
+  const bool front = Dot(n, view.AxisZ) > 0;
   // Not-xor: a second identical drawing restores every pixel.
   painter.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
   painter.setPen(QPen(front ? Magenta : Grey, 1));

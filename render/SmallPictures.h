@@ -4,6 +4,7 @@
 
 #include "formula/Vector3.h"
 #include "geometry/Bitangents.h"
+#include "geometry/View.h"
 #include "render/Pictures.h"
 
 class QPainter;
@@ -14,14 +15,14 @@ namespace SmallPictures {
 // parameter square, laid out for 300 pixels and scaled to the picture's size.
 void PaintBitangSquare(TPictures& pictures, const Bitangents::TAnalysis& analysis);
 
-// Repaints the MaxwellBitmap of `pictures`: the unit sphere and the paths of the normals
-// of the visible strips of `analysis`, laid out for 300 pixels and scaled to the
+// Repaints the MaxwellBitmap of `pictures`: the unit sphere and the paths of the visible
+// strips' normals of `analysis` as `view` turns them, laid out for 300 pixels and scaled to the
 // picture's size.
-void PaintMaxwell(TPictures& pictures, const Bitangents::TAnalysis& analysis);
+void PaintMaxwell(TPictures& pictures, const TView& view, const Bitangents::TAnalysis& analysis);
 
 // Draws, in not-xor mode, the decagon marker of normal n (and of -n) on `painter`, a
-// square surface of `size` pixels (the normals' picture); aux is any direction not
-// parallel to n. Drawing twice undoes it.
-void DrawMaxwellMarker(QPainter& painter, int size, const TVector3& n, const TVector3& aux);
+// square surface of `size` pixels (the normals' picture) as `view` turns it; aux is any
+// direction not parallel to n. Drawing twice undoes it.
+void DrawMaxwellMarker(QPainter& painter, int size, const TView& view, const TVector3& n, const TVector3& aux);
 
 }  // namespace SmallPictures

@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "geometry/Framing.h"
-#include "geometry/SharedState.h"
 #include "geometry/Vectors.h"
 #include "render/HullPicture.h"
 #include "render/Pictures.h"
@@ -44,42 +43,39 @@ bool RotateRows(const TVector3& uOld, const TVector3& uNew, TVector3& x, TVector
   return true;
 }
 
-TVector3 ScreenToSphere(long double x, long double y) {
-  using namespace Glob;
-  const long double dx = x - ScreenCentre.x;
-  const long double dy = y - ScreenCentre.y;
+TVector3 ScreenToSphere(const TView& view, long double x, long double y) {
+  const long double dx = x - view.ScreenCentre.x;
+  const long double dy = y - view.ScreenCentre.y;
   long double hh = TrackballRadius * TrackballRadius - dx * dx - dy * dy;
   if (hh < 0) hh = 0;
-  const TVector3 v = dx * ViewAxisX + dy * ViewAxisY + std::sqrt(hh) * ViewAxisZ;
+  const TVector3 v = dx * view.AxisX + dy * view.AxisY + std::sqrt(hh) * view.AxisZ;
   return v / Length(v);
 }
 
-void DragView(TPictures& pictures, const Bitangents::TAnalysis& analysis, int oldX, int oldY, int newX, int newY,
-              const TShiftState& keys) {
-  using namespace Glob;
-  // The view state is in the 400-pixel framing's pixels.
+void DragView(TPictures& pictures, TView& view, const Bitangents::TAnalysis& analysis, int oldX, int oldY, int newX, int newY, const TShiftState& keys) {
+  // The view is in the 400-pixel framing's pixels.
   const long double scale = pictures.HullScale();
   switch (ModeOf(keys)) {
     case TDragMode::Shift:
-      // The pixel offsets, not ViewShiftX/Y: those are world lengths at the eye, so a
+      // The pixel offsets, not ShiftX/Y: those are world lengths at the eye, so a
       // pixel step there would move the picture by the fit factor (often 50 or more
       // pixels) per pixel of mouse movement.
-      ViewOffsetX += (static_cast<long double>(oldX) - newX) / scale;
-      ViewOffsetY += (static_cast<long double>(oldY) - newY) / scale;
+      view.OffsetX += (static_cast<long double>(oldX) - newX) / scale;
+      view.OffsetY += (static_cast<long double>(oldY) - newY) / scale;
       break;
     case TDragMode::Zoom:
-      ViewScale = ZoomedScale(ViewScale, oldY, newY, scale);
+      view.Scale = ZoomedScale(view.Scale, oldY, newY, scale);
       break;
     case TDragMode::Rotate: {
-      const TVector3 uOld = ScreenToSphere(oldX / scale, oldY / scale);
-      const TVector3 uNew = ScreenToSphere(newX / scale, newY / scale);
-      RotateRows(uOld, uNew, ViewAxisX, ViewAxisY, ViewAxisZ);
+      const TVector3 uOld = ScreenToSphere(view, oldX / scale, oldY / scale);
+      const TVector3 uNew = ScreenToSphere(view, newX / scale, newY / scale);
+      RotateRows(uOld, uNew, view.AxisX, view.AxisY, view.AxisZ);
       break;
     }
   }
   // The trackball stays centred on the figure whatever the step moved.
-  ScreenCentre = Framing::ProjectPoint(FigureCentre);
-  HullPicture::RenderHull(pictures, analysis);
+  Framing::FollowPivot(view);
+  HullPicture::RenderHull(pictures, view, analysis);
 }
 
 }  // namespace MueveFigura

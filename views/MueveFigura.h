@@ -1,12 +1,13 @@
 // Unit MueveFigura: turning, zooming and shifting the shaded view with the mouse.
 //
 // Rotation is a virtual trackball: the point of the figure under the mouse stays under
-// the mouse. The rows of the view rotation (Glob::ViewAxisX/Y/Z) are turned all alike
+// the mouse. The rows of the view rotation (TView::AxisX/Y/Z) are turned all alike
 // by two reflections, so they stay orthonormal without being normalised again.
 #pragma once
 
 #include "formula/Vector3.h"
 #include "geometry/Bitangents.h"
+#include "geometry/View.h"
 
 struct TPictures;
 
@@ -42,17 +43,17 @@ long double ZoomedScale(long double scale, int oldY, int newY, long double pixel
 bool RotateRows(const TVector3& uOld, const TVector3& uNew, TVector3& x, TVector3& y, TVector3& z);
 
 // Unit vector in world coordinates under point (x, y) of the 400-pixel framing on the
-// trackball: the offset from
-// ScreenCentre along ViewAxisX and ViewAxisY, lifted along ViewAxisZ onto the sphere of
-// radius TrackballRadius (height 0 outside its circle). Needs an orthonormal view.
-TVector3 ScreenToSphere(long double x, long double y);
+// trackball of `view`: the offset from its ScreenCentre along AxisX and AxisY, lifted
+// along AxisZ onto the sphere of radius TrackballRadius (height 0 outside its circle).
+// Needs an orthonormal view.
+TVector3 ScreenToSphere(const TView& view, long double x, long double y);
 
 // One drag step from (oldX, oldY) to (newX, newY), in pixels of the hull picture of
-// `pictures` (any size), in the mode of `keys`: shift moves the picture with the mouse,
-// pixel for pixel (through ViewOffsetX/Y); zoom changes ViewScale by ZoomedScale; rotate
-// turns the view rows on the trackball. ScreenCentre then follows FigureCentre, and the
-// hull of `analysis` is rendered into its HullBitmap. Copying the bitmap to the screen is the caller's.
-void DragView(TPictures& pictures, const Bitangents::TAnalysis& analysis, int oldX, int oldY, int newX, int newY,
-              const TShiftState& keys);
+// `pictures` (any size), changes `view` in the mode of `keys`: shift moves the picture
+// with the mouse, pixel for pixel (through OffsetX/Y); zoom changes Scale by
+// ZoomedScale; rotate turns the view rows on the trackball. ScreenCentre then follows
+// the pivot, and the hull of `analysis` is rendered into its HullBitmap. Copying the bitmap to the
+// screen is the caller's.
+void DragView(TPictures& pictures, TView& view, const Bitangents::TAnalysis& analysis, int oldX, int oldY, int newX, int newY, const TShiftState& keys);
 
 }  // namespace MueveFigura

@@ -14,83 +14,82 @@
 
 namespace DragGate {
 
-void AlPisar(int x, int y) {
-  AnchorX = x;
-  AnchorY = y;
-  Dragging = false;
+void AlPisar(TGate& gate, int x, int y) {
+  gate.AnchorX = x;
+  gate.AnchorY = y;
+  gate.Dragging = false;
 }
 
 namespace {
 
 // The picture in force drawn again in the current view, then the normals.
-void RepaintView(TPictures& pictures) {
+void RepaintView(TGate& gate, TPictures& pictures, const TView& view) {
   if (Glob::StereoMode)
-    Estereo::ShowStereo(pictures, Glob::DrawnFlag, Drawing::LastAnalysis);
+    Estereo::ShowStereo(gate.Stereo, pictures, view, Glob::DrawnFlag, Drawing::LastAnalysis);
   else
-    HullPicture::RenderHull(pictures, Drawing::LastAnalysis);
+    HullPicture::RenderHull(pictures, view, Drawing::LastAnalysis);
   CheckFloatFlags();
-  SmallPictures::PaintMaxwell(pictures, Drawing::LastAnalysis);
+  SmallPictures::PaintMaxwell(pictures, view, Drawing::LastAnalysis);
   CheckFloatFlags();
 }
 
 }  // namespace
 
-bool AlMoverHull(TPictures& pictures, int x, int y, const MueveFigura::TShiftState& keys, bool continuous,
-                 long double screenScale) {
+bool AlMoverHull(TGate& gate, TPictures& pictures, TView& view, int x, int y, const MueveFigura::TShiftState& keys,
+                 bool continuous, long double screenScale) {
   if (!Glob::DrawnFlag) return false;
-  const int distance = std::abs(AnchorX - x) + std::abs(AnchorY - y);
-  const long double threshold = continuous && Dragging ? 0 : DragThreshold * screenScale;
+  const int distance = std::abs(gate.AnchorX - x) + std::abs(gate.AnchorY - y);
+  const long double threshold = continuous && gate.Dragging ? 0 : DragThreshold * screenScale;
   if (!keys.Left || distance <= threshold) return false;
-  Dragging = true;
+  gate.Dragging = true;
   // A drag step is a command of its own: a raised flag ends it as a trap would.
   ClearFloatFlags();
   if (Glob::StereoMode)
-    Estereo::StereoDrag(pictures, Drawing::LastAnalysis, AnchorX, AnchorY, x, y, keys);
+    Estereo::StereoDrag(gate.Stereo, pictures, view, Drawing::LastAnalysis, gate.AnchorX, gate.AnchorY, x, y, keys);
   else
-    MueveFigura::DragView(pictures, Drawing::LastAnalysis, AnchorX, AnchorY, x, y, keys);
-  AnchorX = x;
-  AnchorY = y;
+    MueveFigura::DragView(pictures, view, Drawing::LastAnalysis, gate.AnchorX, gate.AnchorY, x, y, keys);
+  gate.AnchorX = x;
+  gate.AnchorY = y;
   CheckFloatFlags();
-  SmallPictures::PaintMaxwell(pictures, Drawing::LastAnalysis);
+  SmallPictures::PaintMaxwell(pictures, view, Drawing::LastAnalysis);
   CheckFloatFlags();
   return true;
 }
 
-bool ResetView(TPictures& pictures) {
+bool ResetView(TGate& gate, TPictures& pictures, TView& view) {
   if (!Glob::DrawnFlag) return false;
   ClearFloatFlags();
-  Framing::PlaceEye();
-  Framing::SetUpView();
+  view = Framing::FrameView(Glob::BoxMin, Glob::BoxMax, Glob::FigureCentre, Glob::FigureDiagonal);
   CheckFloatFlags();
-  RepaintView(pictures);
+  RepaintView(gate, pictures, view);
   return true;
 }
 
-bool WheelZoom(TPictures& pictures, int x, int y, int steps) {
+bool WheelZoom(TGate& gate, TPictures& pictures, TView& view, int x, int y, int steps) {
   if (!Glob::DrawnFlag || steps == 0) return false;
   ClearFloatFlags();
-  const long double old = Glob::ViewScale;
+  const long double old = view.Scale;
   // Five notches at once double the scale; more would shrink it to nothing.
   const long double scale = MueveFigura::ZoomedScale(old, 0, -50 * std::clamp(steps, -5, 5), 1);
   if (scale == old) return false;
   // A framing pixel is scale * u - offset; the one under the pointer keeps its u.
   const long double f = scale / old, fx = x / pictures.HullScale(), fy = y / pictures.HullScale();
-  Glob::ViewScale = scale;
-  Glob::ViewOffsetX = f * (fx + Glob::ViewOffsetX) - fx;
-  Glob::ViewOffsetY = f * (fy + Glob::ViewOffsetY) - fy;
-  Glob::ScreenCentre = Framing::ProjectPoint(Glob::FigureCentre);
+  view.Scale = scale;
+  view.OffsetX = f * (fx + view.OffsetX) - fx;
+  view.OffsetY = f * (fy + view.OffsetY) - fy;
+  Framing::FollowPivot(view);
   CheckFloatFlags();
-  RepaintView(pictures);
+  RepaintView(gate, pictures, view);
   return true;
 }
 
-bool MuestraAlambre(TPictures& pictures) {
+bool MuestraAlambre(TGate& gate, TPictures& pictures, const TView& view) {
   ClearFloatFlags();
   if (Glob::StereoMode) {
-    HullPicture::RenderHull(pictures, Drawing::LastAnalysis);
+    HullPicture::RenderHull(pictures, view, Drawing::LastAnalysis);
   } else {
-    if (!Estereo::CanShowStereo(Glob::DrawnFlag)) return false;
-    Estereo::ShowStereo(pictures, Glob::DrawnFlag, Drawing::LastAnalysis);
+    if (!Estereo::CanShowStereo(gate.Stereo, Glob::DrawnFlag)) return false;
+    Estereo::ShowStereo(gate.Stereo, pictures, view, Glob::DrawnFlag, Drawing::LastAnalysis);
   }
   CheckFloatFlags();
   Glob::StereoMode = !Glob::StereoMode;

@@ -84,6 +84,6 @@ void TDrawingWorker::Run() {
   }
 }
 
-Drawing::TStageTimes DrawForWindow(TPictures& pictures, const Framing::TViewState* view) {
-  return view ? Drawing::DrawFigureInView(pictures, *view) : Drawing::DrawFigure(pictures);
+Drawing::TStageTimes DrawForWindow(TPictures& pictures, TView& view, bool keep) {
+  return keep ? Drawing::DrawFigureInView(pictures, view) : Drawing::DrawFigure(pictures, view);
 }

@@ -24,25 +24,23 @@ const std::vector<TField>& InputNumbers() {
   return numbers;
 }
 
-const std::vector<TField>& ViewFields() {
-  static const std::vector<TField> view{
-      Vector("axis_x", Glob::ViewAxisX),
-      Vector("axis_y", Glob::ViewAxisY),
-      Vector("axis_z", Glob::ViewAxisZ),
-      Vector("eye", Glob::EyePoint),
-      Number("scale", Glob::ViewScale),
-      Number("eye_depth", Glob::EyeDepth),
-      Number("shift_x", Glob::ViewShiftX),
-      Number("shift_y", Glob::ViewShiftY),
-      Number("offset_x", Glob::ViewOffsetX),
-      Number("offset_y", Glob::ViewOffsetY),
-      Vector("box_min", Glob::BoxMin),
-      Vector("box_max", Glob::BoxMax),
-      Vector("centre", Glob::FigureCentre),
-      Vector("screen_centre", Glob::ScreenCentre),
-      Number("depth_scale", Glob::DepthScale),
-      Number("depth_offset", Glob::DepthOffset)};
-  return view;
+std::vector<TField> ViewFields(const TView& view) {
+  return {Vector("axis_x", view.AxisX),
+          Vector("axis_y", view.AxisY),
+          Vector("axis_z", view.AxisZ),
+          Vector("eye", view.Eye),
+          Number("scale", view.Scale),
+          Number("eye_depth", view.EyeDepth),
+          Number("shift_x", view.ShiftX),
+          Number("shift_y", view.ShiftY),
+          Number("offset_x", view.OffsetX),
+          Number("offset_y", view.OffsetY),
+          Vector("box_min", Glob::BoxMin),
+          Vector("box_max", Glob::BoxMax),
+          Vector("centre", Glob::FigureCentre),
+          Vector("screen_centre", view.ScreenCentre),
+          Number("depth_scale", view.DepthScale),
+          Number("depth_offset", view.DepthOffset)};
 }
 
 }  // namespace FigureFields

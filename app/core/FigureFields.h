@@ -1,4 +1,4 @@
-// The accepted input and the view state of a drawing under the names its exports (the
+// The accepted input and the view of a drawing under the names its exports (the
 // JSON record, the Python module) give them, listed once so that the exports agree.
 #pragma once
 
@@ -6,10 +6,11 @@
 #include <vector>
 
 #include "formula/Vector3.h"
+#include "geometry/View.h"
 
 namespace FigureFields {
 
-// One named real of the shared state: a number or a vector, the other pointer null.
+// One named real of a drawing: a number or a vector, the other pointer null.
 struct TField {
   const char* Name;
   const long double* Number;
@@ -26,8 +27,8 @@ const std::vector<TText>& InputTexts();
 // The accepted ranges and parameters: tmin, tmax, pmin, pmax, qmin, qmax, p, q.
 const std::vector<TField>& InputNumbers();
 
-// The view state after framing and drags: axes, eye, scale and shifts, the box, the
-// centres and the depth map.
-const std::vector<TField>& ViewFields();
+// `view` after framing and drags (axes, eye, scale and shifts, the screen centre, the
+// depth map) with the box and the figure's centre; the pointers point into `view`.
+std::vector<TField> ViewFields(const TView& view);
 
 }  // namespace FigureFields

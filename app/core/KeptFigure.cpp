@@ -10,19 +10,15 @@
 
 namespace {
 
-// The view and box of `view` and those in force, in the same order, for either copy.
-template <class View>
-auto ViewFields(View& v) {
-  return std::tie(v.AxisX, v.AxisY, v.AxisZ, v.Eye, v.BoxMin, v.BoxMax, v.BoxSize, v.FigureCentre, v.ScreenCentre,
-                  v.Scale, v.EyeDepth, v.ShiftX, v.ShiftY, v.OffsetX, v.OffsetY, v.FigureDiagonal, v.FillSpacing,
-                  v.DepthScale, v.DepthOffset);
+// The box of `box` and the one in force, in the same order, for either copy.
+template <class Box>
+auto BoxFields(Box& b) {
+  return std::tie(b.BoxMin, b.BoxMax, b.BoxSize, b.FigureCentre, b.FigureDiagonal, b.FillSpacing);
 }
 
-auto ViewInForce() {
+auto BoxInForce() {
   using namespace Glob;
-  return std::tie(ViewAxisX, ViewAxisY, ViewAxisZ, EyePoint, BoxMin, BoxMax, BoxSize, FigureCentre, ScreenCentre,
-                  ViewScale, EyeDepth, ViewShiftX, ViewShiftY, ViewOffsetX, ViewOffsetY, FigureDiagonal, FillSpacing,
-                  DepthScale, DepthOffset);
+  return std::tie(BoxMin, BoxMax, BoxSize, FigureCentre, FigureDiagonal, FillSpacing);
 }
 
 template <class Input>
@@ -43,7 +39,7 @@ void TKeptFigure::RecordInput() {
 }
 
 void TKeptFigure::Take() {
-  ViewFields(View) = ViewInForce();
+  BoxFields(Box) = BoxInForce();
   // The sampling writes into the buffer's slots; the other tables are rebuilt whole.
   Samples = Sampling::SampleBuffer;
   CurvePoints = std::move(Sampling::CurvePoints);
@@ -53,7 +49,7 @@ void TKeptFigure::Take() {
 }
 
 bool TKeptFigure::Restore() {
-  ViewInForce() = ViewFields(View);
+  BoxInForce() = BoxFields(Box);
   Sampling::SampleBuffer = std::move(Samples);
   Sampling::CurvePoints = std::move(CurvePoints);
   Sampling::CurvePointHigh = CurvePointHigh;

@@ -1,6 +1,6 @@
 // The figure on the screen put aside while a drawing runs in its place, so that a
 // cancelled drawing leaves it in force again: the accepted input it was drawn from,
-// its samples and curve points, its view and box, and its analysis. Free of widgets.
+// its samples and curve points, its box, and its analysis. Free of widgets.
 #pragma once
 
 #include <optional>
@@ -20,7 +20,7 @@ class TKeptFigure {
   void ForgetInput() { Input.reset(); }
 
   // Before a drawing: moves the tables the drawing rebuilds out of the shared state
-  // and copies the samples, the view and the box.
+  // and copies the samples and the box (the view is the window's own).
   void Take();
 
   // After a cancelled drawing: puts back what Take put aside and, when an input was
@@ -34,14 +34,12 @@ class TKeptFigure {
     std::string X, Y, Z;
     long double TMin = 0, TMax = 0, PMin = 0, PMax = 0, QMin = 0, QMax = 0, P = 0, Q = 0;
   };
-  struct TView {
-    TVector3 AxisX, AxisY, AxisZ, Eye, BoxMin, BoxMax, BoxSize, FigureCentre, ScreenCentre;
-    long double Scale = 0, EyeDepth = 0, ShiftX = 0, ShiftY = 0, OffsetX = 0, OffsetY = 0;
+  struct TBox {
+    TVector3 BoxMin, BoxMax, BoxSize, FigureCentre;
     long double FigureDiagonal = 0, FillSpacing = 0;
-    long double DepthScale = 0, DepthOffset = 0;
   };
   std::optional<TInput> Input;
-  TView View;
+  TBox Box;
   std::vector<TVector3> Samples;
   PuntosCurva CurvePoints;
   std::int16_t CurvePointHigh = -1;

@@ -52,13 +52,14 @@ std::vector<TValue> SweepValues(const std::optional<TRange>& p, const std::optio
   return values;
 }
 
-TRow DrawValue(TPictures& pictures, const TValue& value, const std::optional<Framing::TViewState>& view) {
+TRow DrawValue(TPictures& pictures, const TValue& value, const std::optional<TView>& view, TView& shown) {
   TRow row;
   row.Value = value;
   Glob::PValue = value.P;
   Glob::QValue = value.Q;
   try {
-    row.Ms = (view ? Drawing::DrawFigureInView(pictures, *view) : Drawing::DrawFigure(pictures)).Total;
+    if (view) shown = *view;
+    row.Ms = (view ? Drawing::DrawFigureInView(pictures, shown) : Drawing::DrawFigure(pictures, shown)).Total;
     row.Measures = HullMeasures::MeasureDrawing(Drawing::LastAnalysis);
     row.Drawn = true;
   } catch (const std::exception& error) {

@@ -70,8 +70,8 @@ QString PairSummary(long double s, long double t, long double x, long double y) 
   return Tr("s = %1, t = %2: %3").arg(Number(s), Number(t), what);
 }
 
-void DrawPairChord(QPainter& painter, const TVector3& a, const TVector3& b, long double scale) {
-  ScreenPoint pa = Framing::ProjectPoint(a), pb = Framing::ProjectPoint(b);
+void DrawPairChord(QPainter& painter, const TView& view, const TVector3& a, const TVector3& b, long double scale) {
+  ScreenPoint pa = Framing::ProjectPoint(view, a), pb = Framing::ProjectPoint(view, b);
   for (ScreenPoint* p : {&pa, &pb}) {
     p->x *= scale;
     p->y *= scale;

@@ -20,7 +20,7 @@ QString DrawingSummary(const Drawing::TStageTimes& times);
 // within two pixels of (x, y) (in either order of s and t) decide, on-hull ones first.
 QString PairSummary(long double s, long double t, long double x, long double y);
 
-// The chord from `a` to `b` projected into the main view, in its own blue, at `scale`
-// pixels of the painter per pixel of the 400-pixel framing. Ends that do not project
-// to a finite pixel (behind the eye) draw nothing.
-void DrawPairChord(QPainter& painter, const TVector3& a, const TVector3& b, long double scale);
+// The chord from `a` to `b` projected into the main view `view`, in its own blue, at
+// `scale` pixels of the painter per pixel of the 400-pixel framing. Ends that do not
+// project to a finite pixel (behind the eye) draw nothing.
+void DrawPairChord(QPainter& painter, const TView& view, const TVector3& a, const TVector3& b, long double scale);

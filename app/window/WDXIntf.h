@@ -18,6 +18,7 @@
 #include "app/core/CurveInput.h"
 #include "app/core/DrawingWorker.h"
 #include "app/core/KeptFigure.h"
+#include "app/core/DragGate.h"
 #include "app/window/AnimationDialog.h"
 #include "app/window/WaitCursor.h"
 #include "formula/Vector3.h"
@@ -42,7 +43,8 @@ class TPaintBox;
 
 // A drawing on the worker: what it was asked for and, once it ended, what it made.
 struct TDrawingJob {
-  std::optional<Framing::TViewState> View;  // the view kept from the figure on the screen
+  TView View;             // the view drawn in: the screen's when kept, else framed anew
+  bool KeepView = false;  // View is the screen's, kept for the new figure
   std::tuple<std::string, std::string, std::string, long double, long double> Curve;
   long double P = 0, Q = 0;
   std::function<void()> Then;  // run once the new pictures are shown
@@ -126,6 +128,9 @@ class TWendrix : public QMainWindow {
   // The pictures of the last drawing, at the sizes of the three boxes in device pixels;
   // every drawing, drag and repaint of the window uses these.
   TPictures Pictures;
+  // The view the figure on the screen is drawn in, and the mouse's state over it.
+  TView View;
+  DragGate::TGate Gate;
 
   // The pictures made the size of their boxes, if they are not: with `render`, the
   // figure on the screen is painted again at the new size in the current view;
@@ -211,7 +216,7 @@ class TWendrix : public QMainWindow {
   int SmallPixels() const;
   // Puts the figure aside and starts the drawing of the accepted input on the worker,
   // in `view` when set; `then` runs after its pictures are shown.
-  void StartDrawing(const std::optional<Framing::TViewState>& view, std::function<void()> then);
+  void StartDrawing(const std::optional<TView>& view, std::function<void()> then);
   // The worker's outcome on the screen: new pictures, the figure put back after a
   // cancel, or the error's message box; with `resume`, then what waited for it.
   void DrawingEnded(bool resume);

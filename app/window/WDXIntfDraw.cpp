@@ -75,10 +75,10 @@ void TWendrix::Dibujala() {
   // A move of p or q keeps the rotation, zoom and shift on the screen; a new curve
   // (or t interval) is framed anew.
   const bool keep = std::exchange(KeepViewNext, false) && FigureShown && CurveKey() == DrawnCurve;
-  StartDrawing(keep ? std::optional(Framing::CaptureView()) : std::nullopt, std::exchange(NextAfterDrawing, {}));
+  StartDrawing(keep ? std::optional(View) : std::nullopt, std::exchange(NextAfterDrawing, {}));
 }
 
-void TWendrix::StartDrawing(const std::optional<Framing::TViewState>& view, std::function<void()> then) {
+void TWendrix::StartDrawing(const std::optional<TView>& view, std::function<void()> then) {
   // The drawing is made at the size the boxes have now, even within a resize.
   ResizeTimer->stop();
   const int hull = HullPixels(), small = SmallPixels();
@@ -93,7 +93,8 @@ void TWendrix::StartDrawing(const std::optional<Framing::TViewState>& view, std:
     Spare = std::move(fresh);
   }
   Job = TDrawingJob();
-  Job.View = view;
+  Job.KeepView = view.has_value();
+  Job.View = view.value_or(View);
   Job.Curve = CurveKey();
   Job.P = Glob::PValue;
   Job.Q = Glob::QValue;
@@ -106,7 +107,7 @@ void TWendrix::StartDrawing(const std::optional<Framing::TViewState>& view, std:
   Kept.Take();
   Worker->Start(
       [this] {
-        Job.Times = DrawForWindow(Spare, Job.View ? &*Job.View : nullptr);
+        Job.Times = DrawForWindow(Spare, Job.View, Job.KeepView);
         Job.Summary = DrawingSummary(Job.Times);
       },
       [this] {
@@ -149,7 +150,7 @@ void TWendrix::FitPictures(bool render) {
     StatusLine->setText(QString::fromStdString(message));
     return;
   }
-  if (render) Drawing::RenderAgain(fitted);
+  if (render) Drawing::RenderAgain(fitted, View, Gate.Stereo);
   Pictures = std::move(fitted);
   ConvexHullBox->PictureWidth = hull;
   MaxwellBox->PictureWidth = BitangBox->PictureWidth = small;
@@ -226,7 +227,7 @@ QImage TWendrix::MaxwellPicture() const {
   QImage picture = Overlayable(Pictures.MaxwellBitmap);
   if (Form.MaxwellShown) {
     QPainter painter(&picture);
-    SmallPictures::DrawMaxwellMarker(painter, Pictures.SmallSize(), Form.MaxwellNormal, Form.MaxwellAux);
+    SmallPictures::DrawMaxwellMarker(painter, Pictures.SmallSize(), View, Form.MaxwellNormal, Form.MaxwellAux);
   }
   return picture;
 }
@@ -250,7 +251,7 @@ void TWendrix::BorraConvexHull(QPainter& painter) {
   painter.drawImage(0, 0, ConvexHullBox->OnScreen(Glob::StereoMode ? Pictures.StereoBitmap : Pictures.HullBitmap));
   // The chord is drawn in the box's own pixels, over the picture.
   const long double scale = ConvexHullBox->width() / static_cast<long double>(DefaultHullSize);
-  if (Form.SegmentShown && !Glob::StereoMode) DrawPairChord(painter, Form.SegmentS, Form.SegmentT, scale);
+  if (Form.SegmentShown && !Glob::StereoMode) DrawPairChord(painter, View, Form.SegmentS, Form.SegmentT, scale);
 }
 
 void TWendrix::BorraMaxwell(QPainter& painter) { painter.drawImage(0, 0, MaxwellBox->OnScreen(MaxwellPicture())); }
@@ -264,14 +265,14 @@ void TWendrix::BorraBitang(QPainter& painter) {
 }
 
 void TWendrix::AlPisar(int x, int y) {
-  if (!DrawingRuns()) DragGate::AlPisar(x, y);
+  if (!DrawingRuns()) DragGate::AlPisar(Gate, x, y);
 }
 
 void TWendrix::AlMoverHull(int x, int y, const MueveFigura::TShiftState& keys) {
   if (DrawingRuns()) return;
   // Once a drag has begun the view follows every move of the mouse.
   // The drag's 10 pixels are the screen's, whatever its density.
-  if (!DragGate::AlMoverHull(Pictures, x, y, keys, true, ConvexHullBox->PictureScale())) return;
+  if (!DragGate::AlMoverHull(Gate, Pictures, View, x, y, keys, true, ConvexHullBox->PictureScale())) return;
   ShowNewView();
 }
 
@@ -282,11 +283,11 @@ void TWendrix::ShowNewView() {
 }
 
 void TWendrix::AlRodarHull(int x, int y, int steps) {
-  if (!DrawingRuns() && DragGate::WheelZoom(Pictures, x, y, steps)) ShowNewView();
+  if (!DrawingRuns() && DragGate::WheelZoom(Gate, Pictures, View, x, y, steps)) ShowNewView();
 }
 
 void TWendrix::RestauraVista() {
-  if (!DrawingRuns() && DragGate::ResetView(Pictures)) ShowNewView();
+  if (!DrawingRuns() && DragGate::ResetView(Gate, Pictures, View)) ShowNewView();
 }
 
 void TWendrix::AlMoverBitang(int x, int y) {
@@ -338,7 +339,7 @@ void TWendrix::AlSalirBitang() {
 
 void TWendrix::MuestraAlambre() {
   if (DrawingRuns()) return;
-  const bool stereo = ShownInStereo = DragGate::MuestraAlambre(Pictures);
+  const bool stereo = ShownInStereo = DragGate::MuestraAlambre(Gate, Pictures, View);
   Button1->setText(stereo ? CadenasRecursos::MonoCaption : CadenasRecursos::StereoCaption);
   ConvexHullBox->update();
 }

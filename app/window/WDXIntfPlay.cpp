@@ -103,7 +103,7 @@ void TWendrix::PasoDeJuego() {
   // here keeps the rotation, zoom and shift on the screen.
   PlayBar->setValue(position);
   // The next step waits for this one's pictures; a failed drawing stops play.
-  StartDrawing(Framing::CaptureView(), [this, start] {
+  StartDrawing(View, [this, start] {
     const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
     if (PlayBar) PlayTimer->start(std::max(0, MinStepMs - static_cast<int>(spent.count())));
   });
@@ -124,7 +124,7 @@ void TWendrix::ExportaAnimacion() {
   const long double p = Glob::PValue, q = Glob::QValue;
   const std::vector<Sweep::TValue> values =
       Sweep::SweepValues(isP ? std::optional(range) : std::nullopt, isP ? std::nullopt : std::optional(range), p, q);
-  const Framing::TViewState view = Framing::CaptureView();
+  const TView view = View;
   // The frames are drawn here, in the modal progress dialog, not on the worker.
   const QImage first = Sweep::Frame(Pictures, choice->WithSquare);
   GifWriter::TGifAnimation gif(first.width(), first.height(), Sweep::FrameDelayCs);
@@ -137,14 +137,16 @@ void TWendrix::ExportaAnimacion() {
     const TWaitCursor wait;
     for (; done < choice->Frames && !progress.wasCanceled(); ++done) {
       progress.setValue(done);
-      failed += !Sweep::DrawValue(Pictures, values[done], view).Drawn;
+      TView shown;
+      failed += !Sweep::DrawValue(Pictures, values[done], view, shown).Drawn;
       gif.AddFrame(Sweep::Frame(Pictures, choice->WithSquare));
     }
     progress.setValue(choice->Frames);
     // Back to the figure that was on the screen.
     Glob::PValue = p;
     Glob::QValue = q;
-    times = DrawForWindow(Pictures, &view);
+    View = view;
+    times = DrawForWindow(Pictures, View, true);
   }
   ShowNewPictures(DrawingSummary(times));
   if (done < choice->Frames) {

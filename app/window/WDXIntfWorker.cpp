@@ -67,6 +67,7 @@ void TWendrix::DrawingEnded(bool resume) {
     if (Job.UserCancelled) StatusLine->setText(tr("Drawing cancelled"));
   } else {
     std::swap(Pictures, Spare);
+    View = Job.View;
     ConvexHullBox->PictureWidth = Pictures.HullSize();
     MaxwellBox->PictureWidth = BitangBox->PictureWidth = Pictures.SmallSize();
     DrawnCurve = Job.Curve;

@@ -137,12 +137,13 @@ void CountPicture(const TPictures& pictures, int& orange, int& holes) {
 Figures MeasureDrawing(int samples) {
   Figures f;
   TPictures pictures;
+  TView view;
   if (!CreatePictures(pictures)) {
     f.Error = "not enough memory for the pictures";
     return f;
   }
   try {
-    Drawing::RunStages(pictures);
+    Drawing::RunStages(pictures, view);
   } catch (const std::exception& e) {
     f.Error = e.what();
     return f;
@@ -158,7 +159,7 @@ Figures MeasureDrawing(int samples) {
   CountPicture(pictures, f.Orange, f.Holes);
   MueveFigura::TShiftState keys;
   keys.Left = true;
-  MueveFigura::DragView(pictures, Drawing::LastAnalysis, 200, 200, 250, 240, keys);
+  MueveFigura::DragView(pictures, view, Drawing::LastAnalysis, 200, 200, 250, 240, keys);
   CountPicture(pictures, f.OrangeTurned, f.HolesTurned);
   return f;
 }

@@ -21,6 +21,7 @@
 #include "tests/support/QhullHull.h"
 #include "tests/support/TestCurves.h"
 #include "tests/support/TestPictures.h"
+#include "tests/support/TestView.h"
 
 namespace {
 
@@ -113,7 +114,7 @@ TEST_F(ClosedMeshes, EveryExample) {
 TEST_F(ClosedMeshes, CurveFamiliesAndRandomCurves) {
   for (const TCurve& c : Curves()) {
     TestCurves::UseCurve(c.X, c.Y, c.Z, 0, 2 * Glob::Pi, c.P);
-    ASSERT_NO_THROW(Drawing::DrawFigure(TestPictures())) << c.Name;
+    ASSERT_NO_THROW(Drawing::DrawFigure(TestPictures(), TestView())) << c.Name;
     Expect(c.Name, Measure(HullMesh::BuildHullMesh(Drawing::LastAnalysis)));
   }
 }

@@ -22,6 +22,7 @@
 #include "render/Pictures.h"
 #include "tests/app/example_curves.h"
 #include "tests/support/TestPictures.h"
+#include "tests/support/TestGate.h"
 
 using HullMesh::THullMesh;
 
@@ -229,7 +230,7 @@ TEST_F(Exports, PicturesAreTheBitmapsAndTheMainViewAsShown) {
   EXPECT_EQ(QImage(QString::fromStdString(names.Square)).size(), QSize(300, 300));
 
   // In the stereo view the main picture is the wire-frame.
-  ASSERT_TRUE(DragGate::MuestraAlambre(TestPictures()));
+  ASSERT_TRUE(DragGate::MuestraAlambre(TestGate(), TestPictures(), TestView()));
   ASSERT_TRUE(MeshFiles::ExportPictures(TestPictures(), Path("stereo"), message)) << message;
   const std::string stereo = MeshFiles::PictureNames(Path("stereo")).Hull;
   EXPECT_TRUE(same(stereo, TestPictures().StereoBitmap));

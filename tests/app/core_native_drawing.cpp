@@ -19,6 +19,7 @@
 #include "geometry/Tritangents.h"
 #include "render/Pictures.h"
 #include "tests/support/TestPictures.h"
+#include "tests/support/TestGate.h"
 
 namespace {
 
@@ -60,7 +61,7 @@ TFigure Draw(const std::string& x, const std::string& y, const std::string& z, l
   Glob::QValue = 0.5L;
   TFigure figure;
   try {
-    Drawing::DrawFigure(TestPictures());
+    Drawing::DrawFigure(TestPictures(), TestView());
   } catch (const std::exception& error) {
     figure.Error = error.what();
     return figure;
@@ -92,11 +93,11 @@ TFigure Draw(const std::string& x, const std::string& y, const std::string& z, l
   figure.Square = TestPictures().BitangBitmap.copy();
   figure.Normals = TestPictures().MaxwellBitmap.copy();
   // Two drag steps, a turn and a zoom, then the stereo view.
-  DragGate::AlPisar(200, 200);
-  DragGate::AlMoverHull(TestPictures(), 230, 190, {false, false, false, true});
-  DragGate::AlMoverHull(TestPictures(), 230, 150, {true, false, false, true});
+  DragGate::AlPisar(TestGate(), 200, 200);
+  DragGate::AlMoverHull(TestGate(), TestPictures(), TestView(), 230, 190, {false, false, false, true});
+  DragGate::AlMoverHull(TestGate(), TestPictures(), TestView(), 230, 150, {true, false, false, true});
   figure.Dragged = TestPictures().HullBitmap.copy();
-  if (DragGate::MuestraAlambre(TestPictures())) figure.Stereo = TestPictures().StereoBitmap.copy();
+  if (DragGate::MuestraAlambre(TestGate(), TestPictures(), TestView())) figure.Stereo = TestPictures().StereoBitmap.copy();
   return figure;
 }
 

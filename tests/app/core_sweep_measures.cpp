@@ -13,6 +13,7 @@
 #include "app/Glob.h"
 #include "tests/support/QhullHull.h"
 #include "tests/support/TestPictures.h"
+#include "tests/support/TestView.h"
 
 namespace {
 
@@ -48,12 +49,12 @@ class SweepMeasures : public ::testing::Test {
     bool ready = false;
     EXPECT_EQ(CurveInput::LeeDatos(fields, ready).Outcome, CurveInput::TReadOutcome::Changed);
     const std::vector<Sweep::TValue> values = Sweep::SweepValues(range, std::nullopt, 0, 0);
-    const auto view = Sweep::ChooseView(TestPictures(), values, [] {});
+    const auto view = Sweep::ChooseView(TestPictures(), values, [](TView&) {});
     EXPECT_TRUE(view.has_value());
     double worstArea = 0, worstVolume = 0;
     std::printf("%6s %12s %12s %8s %12s %12s %8s\n", "p", "area", "Qhull", "dev", "volume", "Qhull", "dev");
     for (const int k : picked) {
-      const Sweep::TRow row = Sweep::DrawValue(TestPictures(), values.at(k), view);
+      const Sweep::TRow row = Sweep::DrawValue(TestPictures(), values.at(k), view, TestView());
       EXPECT_TRUE(row.Drawn) << row.Error;
       const TReference reference = QhullMeasures(100000);
       const double area = double(row.Measures.Area) / reference.Area - 1;

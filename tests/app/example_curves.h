@@ -14,6 +14,7 @@
 #include "app/core/CurveFile.h"
 #include "app/core/CurveInput.h"
 #include "tests/support/TestPictures.h"
+#include "tests/support/TestView.h"
 
 namespace ExampleCurves {
 
@@ -37,7 +38,7 @@ inline void LoadAndDraw(const std::string& path) {
   const CurveFile::TLoadResult load = CurveFile::DelDisco(path, fields, ready);
   ASSERT_FALSE(load.FileError) << load.Message;
   ASSERT_EQ(load.Read.Outcome, CurveInput::TReadOutcome::Changed) << load.Read.Message;
-  ASSERT_NO_THROW(Drawing::DrawFigure(TestPictures())) << path;
+  ASSERT_NO_THROW(Drawing::DrawFigure(TestPictures(), TestView())) << path;
 }
 
 // A fresh shared state for every test, released after it.

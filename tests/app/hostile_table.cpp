@@ -18,6 +18,7 @@
 #include "tests/app/hostile_rows.h"
 #include "tests/support/FigureChecks.h"
 #include "tests/support/TestPictures.h"
+#include "tests/support/TestView.h"
 
 using Hostile::TExpect;
 
@@ -42,7 +43,7 @@ TResult DrawIt(CurveInput::TInputFields fields, bool& ready) {
   if (read.Outcome == CurveInput::TReadOutcome::Refused) return {TExpect::Refused, read.Message, read.Beep};
   if (read.Outcome == CurveInput::TReadOutcome::Unchanged) return {TExpect::Refused, "(unchanged)", false};
   try {
-    Drawing::DrawFigure(TestPictures());
+    Drawing::DrawFigure(TestPictures(), TestView());
   } catch (const std::exception& error) {
     return {TExpect::Failed, error.what(), false};
   }

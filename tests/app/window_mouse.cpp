@@ -60,20 +60,20 @@ TEST_F(Mouse, ALeftDragOverMoreThanTenPixelsTurnsTheViewAndForgetsTheMarker) {
   ASSERT_TRUE(Glob::DrawnFlag);
   MoveOverSquare(150, 100);
   const QImage hull = Form->Pictures.HullBitmap;
-  const TVector3 axis = Glob::ViewAxisZ;
+  const TVector3 axis = Form->View.AxisZ;
 
   // The right button, or a move of exactly ten pixels, changes nothing.
   Drag(100, 100, 180, 180, Qt::RightButton);
   Drag(100, 100, 106, 104);
   EXPECT_EQ(Form->Pictures.HullBitmap, hull);
-  EXPECT_TRUE(Glob::ViewAxisZ == axis);
+  EXPECT_TRUE(Form->View.AxisZ == axis);
 
   Drag(100, 100, 140, 120);
-  EXPECT_FALSE(Glob::ViewAxisZ == axis);
+  EXPECT_FALSE(Form->View.AxisZ == axis);
   EXPECT_NE(Form->Pictures.HullBitmap, hull);
   EXPECT_FALSE(Form->State().MaxwellShown);
-  EXPECT_EQ(DragGate::AnchorX, 140);
-  EXPECT_EQ(DragGate::AnchorY, 120);
+  EXPECT_EQ(Form->Gate.AnchorX, 140);
+  EXPECT_EQ(Form->Gate.AnchorY, 120);
 }
 
 TEST_F(Mouse, TheCrossHairFollowsTheMouseAndARepaintRemovesIt) {

@@ -36,7 +36,7 @@ class Play : public WindowFixture {
 
 TEST_F(Play, PlaySweepsTheBarInTheViewOnTheScreenAndEachWayStopsIt) {
   DrawAndTurn();
-  const Framing::TViewState turned = Framing::CaptureView();
+  const TView turned = Form->View;
   QTest::mouseClick(Form->pPlay, Qt::LeftButton);
   ASSERT_EQ(Form->Playing(), Form->pCursor);
   WaitForSteps(Form->pCursor, 0, 3);
@@ -44,13 +44,14 @@ TEST_F(Play, PlaySweepsTheBarInTheViewOnTheScreenAndEachWayStopsIt) {
   EXPECT_EQ(Glob::PValue, CurveInput::CursorValue(Form->pCursor->value(), Glob::PMin, Glob::PMax));
   EXPECT_EQ(Form->pInfoPanel->text().toStdString(), CurveInput::PanelText(Glob::PValue));
   EXPECT_TRUE(Glob::DrawnFlag);
-  EXPECT_EQ(Glob::ViewAxisX, turned.AxisX);
-  EXPECT_EQ(Glob::ViewAxisZ, turned.AxisZ);
-  EXPECT_EQ(Glob::ViewScale, turned.Scale);
+  EXPECT_EQ(Form->View.AxisX, turned.AxisX);
+  EXPECT_EQ(Form->View.AxisZ, turned.AxisZ);
+  EXPECT_EQ(Form->View.Scale, turned.Scale);
 
   // The picture is the drawing at that p in the turned view.
   const QImage shown = Form->Pictures.HullBitmap.copy();
-  Drawing::DrawFigureInView(Form->Pictures, turned);
+  Form->View = turned;
+  Drawing::DrawFigureInView(Form->Pictures, Form->View);
   EXPECT_EQ(Form->Pictures.HullBitmap, shown);
 
   // Esc, a second click, a key in a field and the other bar's own play all stop or
@@ -86,7 +87,7 @@ TEST_F(Play, PlayTurnsAtTheEndOfTheBar) {
 
 TEST_F(Play, ExportAnimationWritesTheSweepInTheViewAndRestoresTheFigure) {
   DrawAndTurn();
-  const Framing::TViewState turned = Framing::CaptureView();
+  const TView turned = Form->View;
   const QImage before = Form->Pictures.HullBitmap.copy();
   const QString path = Folder.filePath("sweep.gif");
   Form->ChooseAnimation = [] { return TAnimationChoice{CurveInput::TParam::Q, 3, false}; };
@@ -99,7 +100,8 @@ TEST_F(Play, ExportAnimationWritesTheSweepInTheViewAndRestoresTheFigure) {
   QImageReader gif(path, "gif");
   for (const long double q : {Glob::QMin, (Glob::QMin + Glob::QMax) / 2, Glob::QMax}) {
     Glob::QValue = q;
-    Drawing::DrawFigureInView(Form->Pictures, turned);
+    Form->View = turned;
+    Drawing::DrawFigureInView(Form->Pictures, Form->View);
     const QImage frame = gif.read();
     ASSERT_FALSE(frame.isNull()) << static_cast<double>(q);
     EXPECT_EQ(frame.convertToFormat(QImage::Format_RGB32), Form->Pictures.HullBitmap.convertToFormat(QImage::Format_RGB32))

@@ -80,7 +80,7 @@ TEST_F(Size, ALargerFormDrawsTheSameFigureSharperAndKeepsItsView) {
   // and the outline do not.
   TPictures small;
   ASSERT_TRUE(CreatePictures(small));
-  Drawing::RenderAgain(small);
+  Drawing::RenderAgain(small, Form->View, Form->Gate.Stereo);
   const QImage reduced = Form->Pictures.HullBitmap.scaled(400, 400, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
   const double share = DifferingShare(reduced, small.HullBitmap, 48);
   EXPECT_LT(share, 0.03) << share;
@@ -88,9 +88,9 @@ TEST_F(Size, ALargerFormDrawsTheSameFigureSharperAndKeepsItsView) {
   // A turn at the new size, then a step of p: the view and the size are kept.
   SendMouse(Form->ConvexHullBox, QEvent::MouseButtonPress, 300, 300, Qt::LeftButton);
   SendMouse(Form->ConvexHullBox, QEvent::MouseMove, 360, 270, Qt::LeftButton);
-  const TVector3 turned = Glob::ViewAxisX;
+  const TVector3 turned = Form->View.AxisX;
   Form->pCursor->triggerAction(QAbstractSlider::SliderPageStepAdd);
-  EXPECT_EQ(Glob::ViewAxisX, turned);
+  EXPECT_EQ(Form->View.AxisX, turned);
   EXPECT_EQ(Form->Pictures.HullSize(), 2 * side);
   // Back to the least size: the pictures are those of the least form again.
   ResizeTo(400, 300);

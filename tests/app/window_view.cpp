@@ -36,23 +36,23 @@ class View : public WindowFixture {
 };
 
 TEST_F(View, AMoveOfPKeepsTheTurnedViewAndResetViewFramesAnew) {
-  const Framing::TViewState framed = Framing::CaptureView();
+  const TView framed = Form->View;
   Turn(200, 200, 260, 170);
-  const TVector3 turned = Glob::ViewAxisX;
+  const TVector3 turned = Form->View.AxisX;
   const QImage before = Form->Pictures.HullBitmap.copy();
   Form->pCursor->triggerAction(QAbstractSlider::SliderPageStepAdd);
-  EXPECT_EQ(Glob::ViewAxisX, turned);
+  EXPECT_EQ(Form->View.AxisX, turned);
   EXPECT_NE(Form->Pictures.HullBitmap, before);  // the new p is drawn
   Form->pCursor->triggerAction(QAbstractSlider::SliderPageStepSub);
   EXPECT_EQ(Form->Pictures.HullBitmap, before);
   // A double click (as View > Reset View) gives the view of a new drawing of this curve.
   SendMouse(Form->ConvexHullBox, QEvent::MouseButtonDblClick, 100, 100, Qt::LeftButton);
-  EXPECT_EQ(Glob::ViewAxisX, framed.AxisX);
+  EXPECT_EQ(Form->View.AxisX, framed.AxisX);
   Turn(200, 200, 260, 170);
-  const TVector3 again = Glob::ViewAxisX;
+  const TVector3 again = Form->View.AxisX;
   Type(Form->zEdit, "cos(3t+q)+0.1");
   PressDrawIt();
-  EXPECT_FALSE(Glob::ViewAxisX == again);  // a changed curve is framed anew
+  EXPECT_FALSE(Form->View.AxisX == again);  // a changed curve is framed anew
 }
 
 TEST_F(View, NarrowingTheRangeOfPRedrawsAtTheNewP) {
@@ -66,21 +66,21 @@ TEST_F(View, NarrowingTheRangeOfPRedrawsAtTheNewP) {
 }
 
 TEST_F(View, TheWheelZoomsAboutThePointerAndADragFollowsEveryMoveOnceBegun) {
-  const ScreenPoint centre = Framing::ProjectPoint(Glob::FigureCentre);
-  const long double scale = Glob::ViewScale;
+  const ScreenPoint centre = Framing::ProjectPoint(Form->View, Glob::FigureCentre);
+  const long double scale = Form->View.Scale;
   QWheelEvent wheel(QPointF(120, 90), Form->ConvexHullBox->mapToGlobal(QPointF(120, 90)), {}, {0, 240},
                     Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
   QApplication::sendEvent(Form->ConvexHullBox, &wheel);
-  const long double f = Glob::ViewScale / scale;
+  const long double f = Form->View.Scale / scale;
   EXPECT_NEAR(static_cast<double>(f), 1.2, 1e-12);
   // A point moves away from the pointer by the zoom factor; the pointer's stays.
-  const ScreenPoint zoomed = Framing::ProjectPoint(Glob::FigureCentre);
+  const ScreenPoint zoomed = Framing::ProjectPoint(Form->View, Glob::FigureCentre);
   EXPECT_NEAR(static_cast<double>(zoomed.x), static_cast<double>(120 + f * (centre.x - 120)), 1e-6);
   EXPECT_NEAR(static_cast<double>(zoomed.y), static_cast<double>(90 + f * (centre.y - 90)), 1e-6);
   Turn(200, 200, 211, 200);
-  const TVector3 first = Glob::ViewAxisX;
+  const TVector3 first = Form->View.AxisX;
   SendMouse(Form->ConvexHullBox, QEvent::MouseMove, 213, 201, Qt::LeftButton);
-  EXPECT_FALSE(Glob::ViewAxisX == first);
+  EXPECT_FALSE(Form->View.AxisX == first);
 }
 
 TEST_F(View, ThePairUnderThePointerIsNamedAndItsChordDrawnUntilThePointerLeaves) {

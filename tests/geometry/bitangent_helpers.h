@@ -10,6 +10,7 @@
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "tests/support/TestCurves.h"
+#include "tests/support/TestView.h"
 
 namespace BitangentTests {
 
@@ -23,7 +24,7 @@ inline void PrepareCurve(const std::string& x, const std::string& y, const std::
                          long double tmax, long double p = 0, long double q = 0) {
   TestCurves::UseCurve(x, y, z, tmin, tmax, p, q);
   Sampling::Initialize();
-  Framing::PrepareFigure();
+  TestView() = Framing::PrepareFigure();
   Tracing = Bitangents::StartAnalysis(Analysis);
 }
 

@@ -9,6 +9,7 @@
 #include "geometry/SharedState.h"
 #include "tests/geometry/framing_helpers.h"
 #include "tests/support/TestCurves.h"
+#include "tests/support/TestView.h"
 
 namespace {
 
@@ -25,15 +26,15 @@ TEST(FramingDegenerate, ConstantCurveIsAPointAtTheCentre) {
     ExpectFramedWithoutFlags(where, "2", "-3");
     EXPECT_EQ(FigureDiagonal, 0);
     EXPECT_EQ(BoxMin.x, BoxMax.x);
-    EXPECT_NEAR(ScreenCentre.x, 200, 1e-9);
-    EXPECT_NEAR(ScreenCentre.y, 200, 1e-9);
-    EXPECT_NEAR(ScreenCentre.z, 16384, 1e-6);
+    EXPECT_NEAR(TestView().ScreenCentre.x, 200, 1e-9);
+    EXPECT_NEAR(TestView().ScreenCentre.y, 200, 1e-9);
+    EXPECT_NEAR(TestView().ScreenCentre.z, 16384, 1e-6);
   }
 }
 
 TEST(FramingDegenerate, VerticalSegmentIsAVerticalSegmentAtTheCentre) {
   ExpectFramedWithoutFlags("1", "2", "t");
-  const ScreenPoint bottom = Framing::ProjectPoint({1, 2, 0}), top = Framing::ProjectPoint({1, 2, 1});
+  const ScreenPoint bottom = Framing::ProjectPoint(TestView(), {1, 2, 0}), top = Framing::ProjectPoint(TestView(), {1, 2, 1});
   EXPECT_NEAR(bottom.x, 200, 1e-6);
   EXPECT_NEAR(top.x, 200, 1e-6);
   EXPECT_NEAR(bottom.y - top.y, 380, 1e-6);
@@ -48,7 +49,7 @@ TEST(FramingDegenerate, SegmentsAndPlaneCurvesAlongTheAxes) {
 
 TEST(FramingDegenerate, TinyFigureFarFromTheOriginStaysInView) {
   ExpectFramedWithoutFlags("10000000000/0", "1", "t exp(-800)");  // 1e310 plus a 1e-300 segment
-  EXPECT_GT(EyePoint.z, BoxMax.z);
+  EXPECT_GT(TestView().Eye.z, BoxMax.z);
 }
 
 TEST(FramingDegenerate, ABoxTooSmallForTheSquaresOfItsSidesKeepsItsDiagonal) {
@@ -67,15 +68,15 @@ TEST(FramingDegenerate, BoxFacingTheEyeGetsTheMiddleDepth) {
   BoxMax = {0, 1, 1};
   BoxSize = BoxMax - BoxMin;
   FigureCentre = {0, 0, 0};
-  EyePoint = {10, 0, 0};
+  TestView().Eye = {10, 0, 0};
   ClearFloatFlags();
-  Framing::SetUpView();
+  Framing::SetUpView(TestView(), BoxMin, BoxMax, FigureCentre);
   EXPECT_NO_THROW(CheckFloatFlags());
-  EXPECT_TRUE(std::isfinite(DepthScale));
-  for (const TVector3& corner : {BoxMin, BoxMax}) EXPECT_NEAR(Framing::ProjectPoint(corner).z, 16384, 1e-6);
-  EXPECT_NEAR(ScreenCentre.x, 200, 1e-12);  // a projected box symmetric about the centre
-  EXPECT_NEAR(ScreenCentre.y, 200, 1e-12);
-  const ScreenPoint c = Framing::ProjectPoint(BoxMax);
+  EXPECT_TRUE(std::isfinite(TestView().DepthScale));
+  for (const TVector3& corner : {BoxMin, BoxMax}) EXPECT_NEAR(Framing::ProjectPoint(TestView(), corner).z, 16384, 1e-6);
+  EXPECT_NEAR(TestView().ScreenCentre.x, 200, 1e-12);  // a projected box symmetric about the centre
+  EXPECT_NEAR(TestView().ScreenCentre.y, 200, 1e-12);
+  const ScreenPoint c = Framing::ProjectPoint(TestView(), BoxMax);
   EXPECT_NEAR(std::fabs(c.x - 200), 190, 1e-9);
   EXPECT_NEAR(std::fabs(c.y - 200), 190, 1e-9);
 }

@@ -6,6 +6,7 @@
 #include "formula/Checks.h"
 #include "geometry/Framing.h"
 #include "geometry/Sampling.h"
+#include "tests/support/TestView.h"
 
 namespace FramingTests {
 
@@ -15,9 +16,9 @@ namespace FramingTests {
 inline void FrameCurveInPicture() {
   Sampling::Initialize();
   ClearFloatFlags();
-  Framing::PrepareFigure();
+  TestView() = Framing::PrepareFigure();
   for (int k = 0; k <= Sampling::CurvePointHigh; ++k) {
-    const ScreenPoint s = Framing::ProjectPoint(Sampling::CurvePoints[k].Point);
+    const ScreenPoint s = Framing::ProjectPoint(TestView(), Sampling::CurvePoints[k].Point);
     EXPECT_TRUE(s.x >= 9.999L && s.x <= 390.001L && s.y >= 9.999L && s.y <= 390.001L) << k;
     EXPECT_TRUE(s.z >= 8191.999L && s.z <= 24576.001L) << k;
   }

@@ -8,6 +8,7 @@
 #include "geometry/Vectors.h"
 #include "tests/geometry/framing_helpers.h"
 #include "tests/support/TestCurves.h"
+#include "tests/support/TestView.h"
 
 namespace {
 
@@ -18,12 +19,12 @@ TEST(FramingFit, BoxFillsAtMost380PixelsAroundTheCentreWithDepths8192To24576) {
   TestCurves::UseDefaultCurve();
   FrameCurveInPicture();
   // The perspective image of the box is not symmetric about the centre's image.
-  EXPECT_NEAR(ScreenCentre.x, 200, 20);
-  EXPECT_NEAR(ScreenCentre.y, 200, 20);
+  EXPECT_NEAR(TestView().ScreenCentre.x, 200, 20);
+  EXPECT_NEAR(TestView().ScreenCentre.y, 200, 20);
   TVector3 lo{1e9L, 1e9L, 1e9L}, hi{-1e9L, -1e9L, -1e9L};
   for (int corner = 0; corner < 8; ++corner) {
     const int i = (corner >> 2) & 1, j = (corner >> 1) & 1, k = corner & 1;
-    const ScreenPoint c = Framing::ProjectPoint(BoxMin + TVector3{i * BoxSize.x, j * BoxSize.y, k * BoxSize.z});
+    const ScreenPoint c = Framing::ProjectPoint(TestView(), BoxMin + TVector3{i * BoxSize.x, j * BoxSize.y, k * BoxSize.z});
     lo = {std::min(lo.x, c.x), std::min(lo.y, c.y), std::min(lo.z, c.z)};
     hi = {std::max(hi.x, c.x), std::max(hi.y, c.y), std::max(hi.z, c.z)};
   }
@@ -38,16 +39,16 @@ TEST(FramingFit, BoxFillsAtMost380PixelsAroundTheCentreWithDepths8192To24576) {
 TEST(FramingFit, ViewAxesAreARightHandedFrameWithUpShownUp) {
   TestCurves::UseDefaultCurve();
   FrameCurveInPicture();
-  EXPECT_NEAR(Length(ViewAxisX), 1, 1e-15);
-  EXPECT_NEAR(Length(ViewAxisY), 1, 1e-15);
-  EXPECT_NEAR(Length(ViewAxisZ), 1, 1e-15);
-  EXPECT_NEAR(Dot(ViewAxisX, ViewAxisY), 0, 1e-15);
-  EXPECT_NEAR(Dot(ViewAxisX, ViewAxisZ), 0, 1e-15);
-  EXPECT_EQ(ViewAxisX.z, 0);
+  EXPECT_NEAR(Length(TestView().AxisX), 1, 1e-15);
+  EXPECT_NEAR(Length(TestView().AxisY), 1, 1e-15);
+  EXPECT_NEAR(Length(TestView().AxisZ), 1, 1e-15);
+  EXPECT_NEAR(Dot(TestView().AxisX, TestView().AxisY), 0, 1e-15);
+  EXPECT_NEAR(Dot(TestView().AxisX, TestView().AxisZ), 0, 1e-15);
+  EXPECT_EQ(TestView().AxisX.z, 0);
   // x right, y down, depth away from the viewer: a picture that is not mirrored.
-  EXPECT_NEAR(Dot(Cross(ViewAxisX, ViewAxisY), ViewAxisZ), -1, 1e-15);
-  EXPECT_LT(Framing::ProjectPoint(FigureCentre + TVector3{0, 0, 0.5L}).y, ScreenCentre.y);
-  EXPECT_LT(Framing::ProjectPoint(FigureCentre + 0.1L * ViewAxisZ).z, ScreenCentre.z);  // nearer, smaller
+  EXPECT_NEAR(Dot(Cross(TestView().AxisX, TestView().AxisY), TestView().AxisZ), -1, 1e-15);
+  EXPECT_LT(Framing::ProjectPoint(TestView(), FigureCentre + TVector3{0, 0, 0.5L}).y, TestView().ScreenCentre.y);
+  EXPECT_LT(Framing::ProjectPoint(TestView(), FigureCentre + 0.1L * TestView().AxisZ).z, TestView().ScreenCentre.z);  // nearer, smaller
 }
 
 TEST(FramingEye, EyeAzimuthIsFixedRelativeToTheBox) {
@@ -57,11 +58,11 @@ TEST(FramingEye, EyeAzimuthIsFixedRelativeToTheBox) {
     BoxSize = {sizeX, 2, 1};
     BoxMax = BoxMin + BoxSize;
     FigureDiagonal = Length(BoxSize);
-    Framing::PlaceEye();
+    Framing::PlaceEye(TestView(), BoxMin, BoxMax, FigureDiagonal);
     const long double r = 3.5L * FigureDiagonal;
-    EXPECT_NEAR(EyePoint.x, 1 + r * std::cos(azimuth), 1e-15L * r) << sizeX;
-    EXPECT_NEAR(EyePoint.y, -2 + r * std::sin(azimuth), 1e-15L * r) << sizeX;
-    EXPECT_NEAR(EyePoint.z, 4 + 0.4L * r, 1e-15L * r) << sizeX;
+    EXPECT_NEAR(TestView().Eye.x, 1 + r * std::cos(azimuth), 1e-15L * r) << sizeX;
+    EXPECT_NEAR(TestView().Eye.y, -2 + r * std::sin(azimuth), 1e-15L * r) << sizeX;
+    EXPECT_NEAR(TestView().Eye.z, 4 + 0.4L * r, 1e-15L * r) << sizeX;
   }
 }
 
@@ -70,7 +71,7 @@ TEST(FramingEye, FlatFigureGetsItsEyeAboveTheTop) {
   FrameCurveInPicture();
   EXPECT_EQ(BoxSize.z, 0);
   EXPECT_NEAR(FigureDiagonal, std::sqrt(40.0L), 1e-3);  // the box of the curve points
-  EXPECT_NEAR(EyePoint.z, 2 + 0.4L * 3.5L * FigureDiagonal, 1e-15);
+  EXPECT_NEAR(TestView().Eye.z, 2 + 0.4L * 3.5L * FigureDiagonal, 1e-15);
 }
 
 TEST(FramingVectors, ProductOrdersAndColourBytes) {

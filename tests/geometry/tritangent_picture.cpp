@@ -17,6 +17,7 @@
 #include "render/HullPicture.h"
 #include "tests/support/TestCurves.h"
 #include "tests/support/TestPictures.h"
+#include "tests/support/TestView.h"
 
 namespace {
 
@@ -44,9 +45,9 @@ TEST(TritangentPicture, TheTriangleFacingTheEyeShowsItsShadeInsideItsProjection)
     for (const long double q : {0.0L, Glob::Pi}) {
       SCOPED_TRACE(testing::Message() << "a = " << a << ", q = " << q);
       TestCurves::UseCurve("cos(t)", "sin(t)", "p cos(3t+q)", 0, 2 * Glob::Pi, a, q);
-      Framing::PrepareFigure();
+      TestView() = Framing::PrepareFigure();
       Bitangents::AnalyzeBitangents(analysis);
-      HullPicture::RenderHull(TestPictures(), analysis);
+      HullPicture::RenderHull(TestPictures(), TestView(), analysis);
       if (const char* dir = std::getenv("WENDRIX_PICTURES"))
         TestPictures().HullBitmap.save(QString("%1/tritangents-%2-%3.png").arg(dir).arg(double(a)).arg(q == 0 ? "0" : "pi"));
       ASSERT_EQ(analysis.TritangentCount, 2);
@@ -58,12 +59,12 @@ TEST(TritangentPicture, TheTriangleFacingTheEyeShowsItsShadeInsideItsProjection)
         EXPECT_NEAR(p[2].z, p[0].z, 1e-9);
         // Outward normal of a horizontal plane on the top or bottom of the figure.
         const TVector3 n{0, 0, p[0].z > 0 ? 1.0L : -1.0L};
-        if (Dot(Glob::ViewAxisZ, n) <= 0) continue;
+        if (Dot(TestView().AxisZ, n) <= 0) continue;
         ++facing;
-        const QRgb shade = Shade(HullPicture::ShadeIndex(n));
+        const QRgb shade = Shade(HullPicture::ShadeIndex(TestView(), n));
         // Points well inside the triangle: its centroid and towards each corner.
         for (const TVector3& w : {TVector3{1, 1, 1}, TVector3{3, 1, 1}, TVector3{1, 3, 1}, TVector3{1, 1, 3}}) {
-          const ScreenPoint s = Framing::ProjectPoint((w.x * p[0] + w.y * p[1] + w.z * p[2]) / (w.x + w.y + w.z));
+          const ScreenPoint s = Framing::ProjectPoint(TestView(), (w.x * p[0] + w.y * p[1] + w.z * p[2]) / (w.x + w.y + w.z));
           EXPECT_EQ(TestPictures().HullBitmap.pixel(int(s.x), int(s.y)), shade) << s.x << ", " << s.y;
         }
       }

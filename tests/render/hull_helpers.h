@@ -13,6 +13,7 @@
 #include "render/Palette.h"
 #include "render/Pictures.h"
 #include "tests/support/TestPictures.h"
+#include "tests/support/TestView.h"
 
 namespace HullTest {
 
@@ -23,14 +24,14 @@ inline Bitangents::TAnalysis Scene;
 
 // An eye so far away that ProjectPoint is exact: a - EyeDepth rounds to -EyeDepth.
 inline void UseFlatView() {
-  Glob::ViewAxisX = {1, 0, 0};
-  Glob::ViewAxisY = {0, 1, 0};
-  Glob::ViewAxisZ = {0, 0, 1};
-  Glob::EyeDepth = 1e30L;
-  Glob::ViewScale = -1e30L;
-  Glob::ViewShiftX = Glob::ViewShiftY = Glob::ViewOffsetX = Glob::ViewOffsetY = 0;
-  Glob::DepthScale = 1;
-  Glob::DepthOffset = 16000;
+  TestView().AxisX = {1, 0, 0};
+  TestView().AxisY = {0, 1, 0};
+  TestView().AxisZ = {0, 0, 1};
+  TestView().EyeDepth = 1e30L;
+  TestView().Scale = -1e30L;
+  TestView().ShiftX = TestView().ShiftY = TestView().OffsetX = TestView().OffsetY = 0;
+  TestView().DepthScale = 1;
+  TestView().DepthOffset = 16000;
 }
 
 // The world point that the flat view shows at pixel (x, y) with the given depth.

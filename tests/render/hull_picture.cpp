@@ -15,6 +15,7 @@
 #include "render/Raster.h"
 #include "tests/render/hull_helpers.h"
 #include "tests/support/TestPictures.h"
+#include "tests/support/TestView.h"
 
 
 namespace {
@@ -26,7 +27,7 @@ class HullPictureTest : public ::testing::Test {
   void SetUp() override { ASSERT_TRUE(UseEmptyScene()); }
 
   // A vertical ruling at column x from row top to row top + 100, at depth 10000, whose
-  // plane normal has ViewAxisZ component d.
+  // plane normal has AxisZ component d.
   static void AddRuling(long double x, long double top, long double d, bool starts, bool onHull = true,
                         long double s = 1, long double t = 2) {
     BitangentRecord r;
@@ -47,11 +48,11 @@ TEST_F(HullPictureTest, ShadeIndexRoundsHalvesToEven) {
     int shade;
   } cases[] = {{1, 208}, {-1, 112}, {0, 32}, {0.5, 168}, {-0.5, 72}, {1.0L / 32, 130}, {-1.0L / 32, 34},
                {3.0L / 32, 136}, {-3.0L / 32, 40}};
-  for (const auto& c : cases) EXPECT_EQ(HullPicture::ShadeIndex({0, 0, c.d}), c.shade) << static_cast<double>(c.d);
-  // The index follows ViewAxisZ, not a fixed axis.
-  Glob::ViewAxisZ = {1, 0, 0};
-  EXPECT_EQ(HullPicture::ShadeIndex({1, 0, 0}), 208);
-  EXPECT_EQ(HullPicture::ShadeIndex({0, 0, 1}), 32);
+  for (const auto& c : cases) EXPECT_EQ(HullPicture::ShadeIndex(TestView(), {0, 0, c.d}), c.shade) << static_cast<double>(c.d);
+  // The index follows the view's AxisZ, not a fixed axis.
+  TestView().AxisZ = {1, 0, 0};
+  EXPECT_EQ(HullPicture::ShadeIndex(TestView(), {1, 0, 0}), 208);
+  EXPECT_EQ(HullPicture::ShadeIndex(TestView(), {0, 0, 1}), 32);
 }
 
 TEST_F(HullPictureTest, RulingsGrowByTenWhenFull) {
@@ -80,8 +81,8 @@ TEST_F(HullPictureTest, QuadDiagonalFollowsDepthsOnlyWhenNotBothFacingTheViewer)
     const Ruling b{{70, 100, nearDepth}, {70, 200, 10000}, shadeB, false, {}, {}, {}};
     Raster::ClearDepth(TestPictures());
     TestPictures().HullBitmap.fill(Qt::white);
-    HullPicture::FillStripQuad(TestPictures(), a, b, HullPicture::RenderMode::Depth);
-    HullPicture::FillStripQuad(TestPictures(), a, b, HullPicture::RenderMode::PaintNear);
+    HullPicture::FillStripQuad(TestPictures(), TestView(), a, b, HullPicture::RenderMode::Depth);
+    HullPicture::FillStripQuad(TestPictures(), TestView(), a, b, HullPicture::RenderMode::PaintNear);
   };
   quad(200, 190, 9990);  // both face the viewer: the nearer diagonal is not used
   EXPECT_EQ(PixelAt(55, 180), PaletteRgb(200));
@@ -104,7 +105,7 @@ TEST_F(HullPictureTest, RulingTurnedFarFromItsQuadTakesTheQuadsShade) {
   AddRuling(100.5, 100.5, -0.3, false);
   AddRuling(80.5, 100.5, 0.95, false);
   AddRuling(80.5, 100.5, -0.5, false);
-  HullPicture::RenderHull(TestPictures(), Scene);
+  HullPicture::RenderHull(TestPictures(), TestView(), Scene);
   ASSERT_EQ(TestPictures().RulingCount, 4);
   EXPECT_EQ(TestPictures().Rulings[2].Shade, 208);
   EXPECT_EQ(TestPictures().Rulings[3].Shade, 204);
@@ -127,7 +128,7 @@ TEST_F(HullPictureTest, StripsBreakAndCloseAsTheRecordsSay) {
   AddRuling(200.5, 100.5, 0.95, false);                     // a strip of one ruling
   AddRuling(120.5, 250.5, -0.95, true);                     // last strip: 108, 104
   AddRuling(100.5, 250.5, -0.9, false);
-  HullPicture::RenderHull(TestPictures(), Scene);
+  HullPicture::RenderHull(TestPictures(), TestView(), Scene);
 
   ASSERT_EQ(TestPictures().RulingCount, 9);
   const bool starts[] = {true, false, false, true, true, false, true, true, false};
@@ -169,7 +170,7 @@ TEST_F(HullPictureTest, CurveOverlayIsYellowOnTheFrontAndSilverInside) {
       At(200, 100, 16000), At(200, 200, 16000),  // off every surface: silver
       At(500, 200, 16000), At(250, 250, 16000),  // outside the picture: the overlay stops
   });
-  HullPicture::PaintCurve(TestPictures());
+  HullPicture::PaintCurve(TestPictures(), TestView());
   const struct {
     int x, y;
     QRgb colour;
@@ -186,7 +187,7 @@ TEST_F(HullPictureTest, EmptyListsGiveAWhitePictureWithTheCurveOnly) {
     loop.push_back(At(200 + 120 * std::cos(k * Glob::Pi / 32), 200 + 120 * std::sin(k * Glob::Pi / 32), 16000));
   UseCurvePoints(loop);
   TestPictures().HullBitmap.fill(Qt::black);
-  HullPicture::RenderHull(TestPictures(), Scene);
+  HullPicture::RenderHull(TestPictures(), TestView(), Scene);
   EXPECT_EQ(TestPictures().RulingCount, 0);
   int silver = 0;
   for (int x = 0; x < 400; ++x)
@@ -201,7 +202,7 @@ TEST_F(HullPictureTest, EmptyListsGiveAWhitePictureWithTheCurveOnly) {
   // A first point outside the picture draws nothing at all.
   loop.insert(loop.begin(), At(-3, 200, 16000));
   UseCurvePoints(loop);
-  HullPicture::RenderHull(TestPictures(), Scene);
+  HullPicture::RenderHull(TestPictures(), TestView(), Scene);
   EXPECT_EQ(PixelAt(320, 200), White);
 }
 

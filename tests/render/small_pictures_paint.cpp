@@ -9,6 +9,7 @@
 #include "render/Pictures.h"
 #include "render/SmallPictures.h"
 #include "tests/support/TestPictures.h"
+#include "tests/support/TestView.h"
 
 
 namespace {
@@ -46,9 +47,9 @@ BitangentRecord Normal(const TVector3& n, bool starts, bool onHull = true, bool 
 }
 
 void UseStandardView() {
-  Glob::ViewAxisX = {1, 0, 0};
-  Glob::ViewAxisY = {0, 1, 0};
-  Glob::ViewAxisZ = {0, 0, 1};
+  TestView().AxisX = {1, 0, 0};
+  TestView().AxisY = {0, 1, 0};
+  TestView().AxisZ = {0, 0, 1};
 }
 
 struct Pixel {
@@ -101,7 +102,7 @@ TEST(SmallPictures, AnEmptyListGivesAWhiteSquareAndTheBareCircle) {
   TestPictures().BitangBitmap.fill(Qt::black);
   TestPictures().MaxwellBitmap.fill(Qt::black);
   SmallPictures::PaintBitangSquare(TestPictures(), Scene);
-  SmallPictures::PaintMaxwell(TestPictures(), Scene);
+  SmallPictures::PaintMaxwell(TestPictures(), TestView(), Scene);
   EXPECT_EQ(CountColour(TestPictures().BitangBitmap, White, TestPictures().BitangBitmap.rect()), 300 * 300);
   const QImage& box = TestPictures().MaxwellBitmap;
   const int silver = CountColour(box, Silver, box.rect());
@@ -118,13 +119,13 @@ TEST(SmallPictures, AnEmptyListGivesAWhiteSquareAndTheBareCircle) {
 
 TEST(PaintMaxwell, ProjectsNormalsOntoTheScreenPlane) {
   // A turned view, so that mixing up the axes shows.
-  Glob::ViewAxisX = {0, 0, 1};
-  Glob::ViewAxisY = {1, 0, 0};
-  Glob::ViewAxisZ = {0, 1, 0};
+  TestView().AxisX = {0, 0, 1};
+  TestView().AxisY = {1, 0, 0};
+  TestView().AxisZ = {0, 1, 0};
   UseRecords(0, 1,
              {Normal({0, 0, 1}, true), Normal({0, 1, 0}, false),  // (290, 150) to (150, 150), magenta
               Normal({1, 0, 0}, true), Normal({0, -1, 0}, false)});  // (150, 290) to (150, 150), grey
-  SmallPictures::PaintMaxwell(TestPictures(), Scene);
+  SmallPictures::PaintMaxwell(TestPictures(), TestView(), Scene);
   const QImage& image = TestPictures().MaxwellBitmap;
   ExpectPixels(image, {{220, 150, Magenta}, {152, 150, Magenta}, {220, 151, White},  //
                        {150, 220, Grey}, {150, 152, Grey}, {151, 220, White}});
@@ -139,7 +140,7 @@ TEST(PaintMaxwell, HiddenRecordsBreakThePath) {
               Normal({0.6L, 0.6L, -0.529150262212918L}, false),  // (234, 234), grey
               Normal({0.6L, 0, 0.8L}, false, true, false),  // t < s: not drawn, breaks
               Normal({0, -0.6L, 0.8L}, false)});           // (150, 66): a move only
-  SmallPictures::PaintMaxwell(TestPictures(), Scene);
+  SmallPictures::PaintMaxwell(TestPictures(), TestView(), Scene);
   const QImage& image = TestPictures().MaxwellBitmap;
   ExpectPixels(image, {{220, 192, White},  // no line from (290, 150) to (150, 234)
                        {200, 234, Grey},
@@ -156,11 +157,11 @@ TEST(DrawMaxwellMarker, DrawingTwiceRestoresTheCanvas) {
   const QImage original = canvas.copy();
   const TVector3 n{0.6L, 0, 0.8L}, aux{2.1L, 7.1L, 15.1L};
   QPainter painter(&canvas);
-  SmallPictures::DrawMaxwellMarker(painter, 300, n, aux);
+  SmallPictures::DrawMaxwellMarker(painter, 300, TestView(), n, aux);
   painter.end();
   EXPECT_NE(canvas, original);
   painter.begin(&canvas);
-  SmallPictures::DrawMaxwellMarker(painter, 300, n, aux);
+  SmallPictures::DrawMaxwellMarker(painter, 300, TestView(), n, aux);
   // The painter stays in not-xor mode.
   EXPECT_EQ(painter.compositionMode(), QPainter::RasterOp_NotSourceXorDestination);
   painter.end();
@@ -174,7 +175,7 @@ TEST(DrawMaxwellMarker, DrawsTheFrontNormalMagentaAndItsOppositeGrey) {
     canvas.fill(Qt::white);
     QPainter painter(&canvas);
     // (0.6, 0, 0.8 side) lies at (234, 150); its opposite at (66, 150).
-    SmallPictures::DrawMaxwellMarker(painter, 300, {0.6L, 0, 0.8L * side}, {2.1L, 7.1L, 15.1L});
+    SmallPictures::DrawMaxwellMarker(painter, 300, TestView(), {0.6L, 0, 0.8L * side}, {2.1L, 7.1L, 15.1L});
     painter.end();
     const QRect near(222, 138, 25, 25), opposite(54, 138, 25, 25);
     const QRgb front = side > 0 ? Magenta : Grey, back = side > 0 ? Grey : Magenta;
@@ -195,9 +196,9 @@ TEST(DrawMaxwellMarker, DrawsNothingWithoutAPlaneAroundTheNormal) {
   canvas.fill(Qt::white);
   const QImage original = canvas.copy();
   QPainter painter(&canvas);
-  SmallPictures::DrawMaxwellMarker(painter, 300, {0, 0, 1}, {0, 0, 3});
-  SmallPictures::DrawMaxwellMarker(painter, 300, {0, 0, 1}, {0, 0, 0});
-  SmallPictures::DrawMaxwellMarker(painter, 300, {std::nanl(""), 0, 1}, {1, 2, 3});
+  SmallPictures::DrawMaxwellMarker(painter, 300, TestView(), {0, 0, 1}, {0, 0, 3});
+  SmallPictures::DrawMaxwellMarker(painter, 300, TestView(), {0, 0, 1}, {0, 0, 0});
+  SmallPictures::DrawMaxwellMarker(painter, 300, TestView(), {std::nanl(""), 0, 1}, {1, 2, 3});
   painter.end();
   EXPECT_EQ(canvas, original);
 }

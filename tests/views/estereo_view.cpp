@@ -16,8 +16,8 @@
 #include "tests/views/view_setup.h"
 #include "views/Estereo.h"
 #include "tests/support/TestPictures.h"
+#include "tests/support/TestView.h"
 
-using Estereo::StereoState;
 using ViewSetup::Scene;
 
 namespace {
@@ -50,9 +50,9 @@ void UseKnotWithSegments(bool centred = false) {
 }
 
 void UseFrame(const Estereo::TFrame& frame) {
-  StereoState.DrawX = frame.X;
-  StereoState.DrawY = frame.Y;
-  StereoState.DrawDepth = frame.Depth;
+  ViewSetup::Stereo().DrawX = frame.X;
+  ViewSetup::Stereo().DrawY = frame.Y;
+  ViewSetup::Stereo().DrawDepth = frame.Depth;
 }
 
 // One image of the wire-frame through `frame` in `colour`, drawn alone on black.
@@ -62,7 +62,7 @@ QImage SingleImage(const Estereo::TFrame& frame, QRgb colour) {
   UseFrame(frame);
   QPainter painter(&image);
   painter.setPen(QPen(QColor(colour), 1));
-  Estereo::DrawWireFrame(painter, Scene);
+  Estereo::DrawWireFrame(ViewSetup::Stereo(), painter, Scene);
   return image;
 }
 
@@ -70,11 +70,11 @@ QImage SingleImage(const Estereo::TFrame& frame, QRgb colour) {
 
 TEST(StereoPicture, RedIsCopiedTealIsOredAndCrossingsTurnPink) {
   UseKnotWithSegments();
-  Estereo::ShowStereo(TestPictures(), true, Scene);
+  Estereo::ShowStereo(ViewSetup::Stereo(), TestPictures(), TestView(), true, Scene);
   const QImage& picture = TestPictures().StereoBitmap;
   ASSERT_EQ(picture.format(), QImage::Format_BGR888);
-  const QImage red = SingleImage(StereoState.RedFrame, Red);
-  const QImage teal = SingleImage(StereoState.TealFrame, Teal);
+  const QImage red = SingleImage(ViewSetup::Stereo().RedFrame, Red);
+  const QImage teal = SingleImage(ViewSetup::Stereo().TealFrame, Teal);
   std::map<QRgb, int> counts;
   for (int y = 0; y < 400; ++y)
     for (int x = 0; x < 400; ++x) {
@@ -91,28 +91,28 @@ TEST(StereoPicture, RedIsCopiedTealIsOredAndCrossingsTurnPink) {
 
 TEST(StereoPicture, TheTwoCamerasStraddleTheShadedView) {
   UseKnotWithSegments(true);
-  Estereo::PrepareStereo(true);
+  Estereo::PrepareStereo(ViewSetup::Stereo(), TestView(), true);
   const auto project = [](const Estereo::TFrame& f, const TVector3& p) {
     UseFrame(f);
-    return Estereo::StereoProject(p);
+    return Estereo::StereoProject(ViewSetup::Stereo(), p);
   };
   for (int i = 0; i <= Sampling::CurvePointHigh; i += 25) {
     const TVector3& p = Sampling::CurvePoints[i].Point;
-    const double mono = static_cast<double>(Framing::ProjectPoint(p).x);
-    const QPoint red = project(StereoState.RedFrame, p), teal = project(StereoState.TealFrame, p);
+    const double mono = static_cast<double>(Framing::ProjectPoint(TestView(), p).x);
+    const QPoint red = project(ViewSetup::Stereo().RedFrame, p), teal = project(ViewSetup::Stereo().TealFrame, p);
     EXPECT_TRUE(std::min(red.x(), teal.x()) - 1 <= mono && mono <= std::max(red.x(), teal.x()) + 1) << i;
     EXPECT_LE(std::abs(red.y() - teal.y()), 2) << i;
   }
-  EXPECT_NE(SingleImage(StereoState.RedFrame, Red), SingleImage(StereoState.TealFrame, Red));
+  EXPECT_NE(SingleImage(ViewSetup::Stereo().RedFrame, Red), SingleImage(ViewSetup::Stereo().TealFrame, Red));
 }
 
 TEST(StereoPicture, OnHullSegmentsOnceAndTheCurveOnlyInsideThePicture) {
   UseKnotWithSegments();
   // A plain frame: pixel (x, y) is the world point (x, y, 0).
-  auto& s = StereoState;
-  s.Scale = -1;
-  s.EyeDepth = 1;
-  s.ShiftX = s.ShiftY = s.OffsetX = s.OffsetY = 0;
+  auto& s = ViewSetup::Stereo();
+  s.View.Scale = -1;
+  s.View.EyeDepth = 1;
+  s.View.ShiftX = s.View.ShiftY = s.View.OffsetX = s.View.OffsetY = 0;
   const Estereo::TFrame plain{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
   for (auto& plane : s.Corners)
     for (auto& row : plane)
@@ -156,79 +156,79 @@ TEST(StereoPicture, OnHullSegmentsOnceAndTheCurveOnlyInsideThePicture) {
 
 TEST(StereoDrag, CtrlMovesThePicturePixelForPixelShiftAloneZooms) {
   UseKnotWithSegments();
-  Glob::ViewScale *= 0.5L;  // keep the whole picture inside while it moves
-  Estereo::ShowStereo(TestPictures(), true, Scene);
+  TestView().Scale *= 0.5L;  // keep the whole picture inside while it moves
+  Estereo::ShowStereo(ViewSetup::Stereo(), TestPictures(), TestView(), true, Scene);
   const QImage before = TestPictures().StereoBitmap.copy();
-  const long double scale = Glob::ViewScale, offsetX = Glob::ViewOffsetX, offsetY = Glob::ViewOffsetY;
-  const TVector3 centre = Glob::ScreenCentre;
-  Estereo::StereoDrag(TestPictures(), Scene, 100, 100, 130, 100, Keys(true, true));
-  EXPECT_EQ(Glob::ViewScale, scale);
-  EXPECT_EQ(Glob::ViewOffsetX, offsetX - 30);
-  EXPECT_EQ(Glob::ViewOffsetY, offsetY);
+  const long double scale = TestView().Scale, offsetX = TestView().OffsetX, offsetY = TestView().OffsetY;
+  const TVector3 centre = TestView().ScreenCentre;
+  Estereo::StereoDrag(ViewSetup::Stereo(), TestPictures(), TestView(), Scene, 100, 100, 130, 100, Keys(true, true));
+  EXPECT_EQ(TestView().Scale, scale);
+  EXPECT_EQ(TestView().OffsetX, offsetX - 30);
+  EXPECT_EQ(TestView().OffsetY, offsetY);
   const QImage& after = TestPictures().StereoBitmap;
   for (int y = 0; y < 400; ++y)
     for (int x = 0; x < 400; ++x) ASSERT_EQ(after.pixel(x, y), x < 30 ? Black : before.pixel(x - 30, y)) << x << ", " << y;
   // The shaded view's trackball moved with it.
-  EXPECT_NEAR(Glob::ScreenCentre.x - centre.x, 30, 1e-12);
-  EXPECT_NEAR(Glob::ScreenCentre.y, centre.y, 1e-12);
+  EXPECT_NEAR(TestView().ScreenCentre.x - centre.x, 30, 1e-12);
+  EXPECT_NEAR(TestView().ScreenCentre.y, centre.y, 1e-12);
 
-  Estereo::StereoDrag(TestPictures(), Scene, 200, 250, 200, 200, Keys(true, false));
-  EXPECT_NEAR(Glob::ViewScale / scale, 1.1L, 1e-15);
-  EXPECT_EQ(StereoState.ScaleAbs2, Glob::ViewScale * Glob::ViewScale);  // the sphere sees the new scale
+  Estereo::StereoDrag(ViewSetup::Stereo(), TestPictures(), TestView(), Scene, 200, 250, 200, 200, Keys(true, false));
+  EXPECT_NEAR(TestView().Scale / scale, 1.1L, 1e-15);
+  EXPECT_EQ(ViewSetup::Stereo().ScaleAbs2, TestView().Scale * TestView().Scale);  // the sphere sees the new scale
 }
 
 TEST(StereoDrag, ARotationCarriesTheGrabbedPointAndTheShadedViewFollows) {
   UseKnotWithSegments();
-  Estereo::ShowStereo(TestPictures(), true, Scene);
-  const TVector3 axisX = Glob::ViewAxisX, centre = Glob::ScreenCentre;
-  const long double eyeDistance = ViewSetup::Distance(Glob::EyePoint, Glob::FigureCentre);
-  const TVector3 grabbed = Estereo::StereoSphere(180, 220);
-  Estereo::StereoDrag(TestPictures(), Scene, 180, 220, 260, 170, Keys(false, false));
+  Estereo::ShowStereo(ViewSetup::Stereo(), TestPictures(), TestView(), true, Scene);
+  const TVector3 axisX = TestView().AxisX, centre = TestView().ScreenCentre;
+  const long double eyeDistance = ViewSetup::Distance(TestView().Eye, Glob::FigureCentre);
+  const TVector3 grabbed = Estereo::StereoSphere(ViewSetup::Stereo(), 180, 220);
+  Estereo::StereoDrag(ViewSetup::Stereo(), TestPictures(), TestView(), Scene, 180, 220, 260, 170, Keys(false, false));
   // The point of the sphere under the old position now lies under the new one.
-  EXPECT_LT(ViewSetup::Distance(Estereo::StereoSphere(260, 170), grabbed), 1e-15L);
-  EXPECT_GT(ViewSetup::Distance(Glob::ViewAxisX, axisX), 0.05L);
+  EXPECT_LT(ViewSetup::Distance(Estereo::StereoSphere(ViewSetup::Stereo(), 260, 170), grabbed), 1e-15L);
+  EXPECT_GT(ViewSetup::Distance(TestView().AxisX, axisX), 0.05L);
   EXPECT_LT(ViewSetup::OrthonormalError(), 1e-17L);
   // The camera keeps its distance and looks at the figure's centre.
-  EXPECT_NEAR(ViewSetup::Distance(Glob::EyePoint, Glob::FigureCentre), eyeDistance, 1e-15);
-  EXPECT_LT(ViewSetup::Distance((Glob::EyePoint - Glob::FigureCentre) / eyeDistance, Glob::ViewAxisZ), 1e-17L);
+  EXPECT_NEAR(ViewSetup::Distance(TestView().Eye, Glob::FigureCentre), eyeDistance, 1e-15);
+  EXPECT_LT(ViewSetup::Distance((TestView().Eye - Glob::FigureCentre) / eyeDistance, TestView().AxisZ), 1e-17L);
   // The shaded view takes the stereo view's orientation, still centred on the figure.
-  EXPECT_TRUE(Glob::ViewAxisX == StereoState.AxisX && Glob::ViewAxisY == StereoState.AxisY &&
-              Glob::ViewAxisZ == StereoState.AxisZ);
-  const ScreenPoint now = Framing::ProjectPoint(Glob::FigureCentre);
+  EXPECT_TRUE(TestView().AxisX == ViewSetup::Stereo().View.AxisX && TestView().AxisY == ViewSetup::Stereo().View.AxisY &&
+              TestView().AxisZ == ViewSetup::Stereo().View.AxisZ);
+  const ScreenPoint now = Framing::ProjectPoint(TestView(), Glob::FigureCentre);
   EXPECT_LT(std::hypot(now.x - centre.x, now.y - centre.y), 1e-9L);
   // And a further stereo step starts from there.
-  Estereo::PrepareStereo(true);
-  EXPECT_TRUE(StereoState.AxisX == Glob::ViewAxisX);
+  Estereo::PrepareStereo(ViewSetup::Stereo(), TestView(), true);
+  EXPECT_TRUE(ViewSetup::Stereo().View.AxisX == TestView().AxisX);
 }
 
 TEST(StereoDrag, AnUnprojectablePointEndsTheStepWithoutWritingBack) {
   UseKnotWithSegments();
-  Estereo::ShowStereo(TestPictures(), true, Scene);
+  Estereo::ShowStereo(ViewSetup::Stereo(), TestPictures(), TestView(), true, Scene);
   // A point just in front of the red camera's eye plane, well off its axis: its image
   // lies some 1e12 pixels out.
-  const Estereo::TFrame& red = StereoState.RedFrame;
-  const long double depth = StereoState.EyeDepth - 1e-9L;
+  const Estereo::TFrame& red = ViewSetup::Stereo().RedFrame;
+  const long double depth = ViewSetup::Stereo().View.EyeDepth - 1e-9L;
   Scene.BitangentList[1].PointT = (depth / Dot(red.Depth, red.Depth)) * red.Depth + 5 * red.X;
-  const long double offsetX = Glob::ViewOffsetX;
-  EXPECT_THROW(Estereo::StereoDrag(TestPictures(), Scene, 100, 100, 130, 100, Keys(false, true)), RangeError);
-  EXPECT_EQ(Glob::ViewOffsetX, offsetX);
+  const long double offsetX = TestView().OffsetX;
+  EXPECT_THROW(Estereo::StereoDrag(ViewSetup::Stereo(), TestPictures(), TestView(), Scene, 100, 100, 130, 100, Keys(false, true)), RangeError);
+  EXPECT_EQ(TestView().OffsetX, offsetX);
 }
 
 TEST(StereoShow, RefusedUntilAViewWasPreparedThenDrawsFromTheCopy) {
   UseKnotWithSegments();
-  EXPECT_FALSE(Estereo::CanShowStereo(false));
+  EXPECT_FALSE(Estereo::CanShowStereo(ViewSetup::Stereo(), false));
   TestPictures().StereoBitmap.fill(Qt::white);
   ClearFloatFlags();
-  Estereo::ShowStereo(TestPictures(), false, Scene);
+  Estereo::ShowStereo(ViewSetup::Stereo(), TestPictures(), TestView(), false, Scene);
   EXPECT_NO_THROW(CheckFloatFlags());
   EXPECT_EQ(TestPictures().StereoBitmap.pixel(200, 200), 0xFFFFFFFF);  // untouched
 
-  EXPECT_TRUE(Estereo::CanShowStereo(true));
-  Estereo::ShowStereo(TestPictures(), true, Scene);
+  EXPECT_TRUE(Estereo::CanShowStereo(ViewSetup::Stereo(), true));
+  Estereo::ShowStereo(ViewSetup::Stereo(), TestPictures(), TestView(), true, Scene);
   const QImage shown = TestPictures().StereoBitmap.copy();
   // New p or q not drawn yet: the copy as the last step left it still shows.
-  Glob::ViewScale *= 2;
-  EXPECT_TRUE(Estereo::CanShowStereo(false));
-  Estereo::ShowStereo(TestPictures(), false, Scene);
+  TestView().Scale *= 2;
+  EXPECT_TRUE(Estereo::CanShowStereo(ViewSetup::Stereo(), false));
+  Estereo::ShowStereo(ViewSetup::Stereo(), TestPictures(), TestView(), false, Scene);
   EXPECT_EQ(TestPictures().StereoBitmap, shown);
 }

@@ -13,15 +13,22 @@
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "views/Estereo.h"
+#include "tests/support/TestView.h"
 
 namespace ViewSetup {
+
+// The stereo view's working copy that the view tests draw and drag through.
+inline Estereo::TStereoState& Stereo() {
+  static Estereo::TStereoState stereo;
+  return stereo;
+}
 
 // The default knot, x = cos 2t (1 + sin 3t), y = sin 2t (1 + sin 3t), z = cos 3t, as
 // The records that a test draws.
 inline Bitangents::TAnalysis Scene;
 
 // `count` + 1 curve points over [0, 2 pi], shifted by `offset`; framed (box, eye, view
-// axes, fit) and marked drawn. No bitangents. Stereo state as after start-up.
+// axes, fit) into TestView. No bitangents. Stereo state as after start-up.
 inline void UseFramedKnot(const TVector3& offset = {}, int count = 600) {
   ASSERT_TRUE(GlobInitialize());
   Sampling::CurvePoints.clear();
@@ -35,10 +42,8 @@ inline void UseFramedKnot(const TVector3& offset = {}, int count = 600) {
   Sampling::CurvePointHigh = static_cast<std::int16_t>(count);
   Scene = {};
   Framing::FrameBox();
-  Framing::PlaceEye();
-  Framing::SetUpView();
-  Estereo::Prepared = false;
-  Estereo::StereoState = {};
+  TestView() = Framing::FrameView(Glob::BoxMin, Glob::BoxMax, Glob::FigureCentre, Glob::FigureDiagonal);
+  Stereo() = {};
 }
 
 // The knot moved so that its box is centred on the world origin (the view then turns
@@ -51,7 +56,7 @@ inline void UseCentredKnot() {
 
 // Largest deviation of the view rows from an orthonormal frame.
 inline long double OrthonormalError() {
-  const TVector3* rows[3] = {&Glob::ViewAxisX, &Glob::ViewAxisY, &Glob::ViewAxisZ};
+  const TVector3* rows[3] = {&TestView().AxisX, &TestView().AxisY, &TestView().AxisZ};
   long double worst = 0;
   for (int i = 0; i < 3; ++i)
     for (int j = 0; j < 3; ++j) {
