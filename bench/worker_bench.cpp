@@ -36,14 +36,16 @@ void RunOn(TDrawingWorker& worker, const std::function<void()>& job) {
 void BM_DrawDefaultHere(benchmark::State& state) {
   TPictures pictures;
   ReadDefaultCurve(pictures, "2 pi");
-  for (auto _ : state) DrawForWindow(pictures, nullptr);
+  TView view;
+  for (auto _ : state) DrawForWindow(pictures, view, false);
 }
 
 void BM_DrawDefaultOnWorker(benchmark::State& state) {
   TPictures pictures;
   ReadDefaultCurve(pictures, "2 pi");
+  TView view;
   TDrawingWorker worker;
-  for (auto _ : state) RunOn(worker, [&pictures] { DrawForWindow(pictures, nullptr); });
+  for (auto _ : state) RunOn(worker, [&pictures, &view] { DrawForWindow(pictures, view, false); });
 }
 
 // What the window adds on its own thread: the figure on the screen put aside before a
@@ -51,7 +53,8 @@ void BM_DrawDefaultOnWorker(benchmark::State& state) {
 void BM_KeepFigure(benchmark::State& state) {
   TPictures pictures;
   ReadDefaultCurve(pictures, "2 pi");
-  DrawForWindow(pictures, nullptr);
+  TView view;
+  DrawForWindow(pictures, view, false);
   TKeptFigure kept;
   kept.RecordInput();
   for (auto _ : state) {
@@ -70,9 +73,10 @@ void BM_HandOffAlone(benchmark::State& state) {
 void BM_CancelLatency(benchmark::State& state) {
   TPictures pictures;
   ReadDefaultCurve(pictures, "100");
+  TView view;
   TDrawingWorker worker;
   for (auto _ : state) {
-    worker.Start([&pictures] { DrawForWindow(pictures, nullptr); }, {});
+    worker.Start([&pictures, &view] { DrawForWindow(pictures, view, false); }, {});
     std::this_thread::sleep_for(std::chrono::milliseconds(state.range(0)));
     const auto start = std::chrono::steady_clock::now();
     worker.Cancel();

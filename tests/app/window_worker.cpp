@@ -113,7 +113,8 @@ TEST_F(Worker, MovesOfPDuringALongDrawingEndInOneDrawingOfTheLastP) {
   EXPECT_EQ(Form->pInfoPanel->text().toStdString(), CurveInput::PanelText(Glob::PValue));
   // The pictures are those of a drawing of the last p in the view on the screen.
   const QImage square = Form->Pictures.BitangBitmap.copy();
-  DrawForWindow(Form->Pictures, nullptr);
+  TView view = Form->View;
+  DrawForWindow(Form->Pictures, view, true);
   EXPECT_EQ(Form->Pictures.BitangBitmap, square);
 }
 
