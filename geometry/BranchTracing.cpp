@@ -423,10 +423,7 @@ void TraceBranch(BitangentRecord seed, int g, int k) {
           go = go && Inside(st.Next);
         }
         go = go && PairPlaneNormal(cur);
-        if (go) {
-          SupportTest(cur);
-          if (cur.OnHull != firstStep.OnHull) AppendTraced(firstStep, cur);
-        }
+        if (go) AppendTraced(firstStep, cur);
       }
     }
     // Normals of the records at Pb and at Pc, for the turn limit of the next step.
