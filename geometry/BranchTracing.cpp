@@ -403,12 +403,10 @@ void TraceBranch(BitangentRecord seed, int g, int k) {
       }
       last = first;
       if (go) {
-        // The first step gets its own plane and support flag: taken as the first
-        // point's, a flag that changes over this step went unnoticed, and the search for
-        // the change could end on this pair with the corrector's unscaled normal. It is
-        // appended only where its flag differs, so that the change is closed there; else
-        // it serves as the second step's Prev, and a branch that runs round into its own
-        // start meets the same first quad as always.
+        // The first step is a record like every later one, with its own plane and
+        // support flag: taken as the first point's, a flag that changes over this step
+        // went unnoticed; left out, the strip's first quad spans two steps, and where the
+        // strip leaves a flat face's corner its chord falls short of the curve.
         const BitangentRecord firstStep = cur;
         st.Pb = origin;
         st.Pc = PairOf(q);
