@@ -53,12 +53,14 @@ void WriteOutputs(const TPictures& pictures, const TView& view, const TDrawOptio
   if (!options.JsonFile.empty()) {
     SafeFile::Write(options.JsonFile, DrawingJson(view, times, measures));
   }
-  std::string message;
+  std::string message, warning;
   for (const auto& [file, format] : {std::pair{&options.ObjFile, MeshFiles::TMeshFormat::Obj},
                                      std::pair{&options.StlFile, MeshFiles::TMeshFormat::Stl}})
     if (!file->empty()) {
-      if (!MeshFiles::ExportHullMesh(*file, format, message)) throw WendrixError(message);
+      if (!MeshFiles::ExportHullMesh(*file, format, message, &warning)) throw WendrixError(message);
       if (!options.Quiet) std::printf("%s\n", message.c_str());
+      // Even when quiet: the file is written, but it is not the figure the user asked for.
+      if (!warning.empty()) std::fprintf(stderr, "%s\n", warning.c_str());
     }
 }
 

@@ -418,12 +418,10 @@ void TraceBranch(TTracing& w, BitangentRecord seed, int g, int k) {
       }
       last = first;
       if (go) {
-        // The first step gets its own plane and support flag: taken as the first
-        // point's, a flag that changes over this step went unnoticed, and the search for
-        // the change could end on this pair with the corrector's unscaled normal. It is
-        // appended only where its flag differs, so that the change is closed there; else
-        // it serves as the second step's Prev, and a branch that runs round into its own
-        // start meets the same first quad as always.
+        // The first step is a record like every later one, with its own plane and
+        // support flag: taken as the first point's, a flag that changes over this step
+        // went unnoticed; left out, the strip's first quad spans two steps, and where the
+        // strip leaves a flat face's corner its chord falls short of the curve.
         const BitangentRecord firstStep = cur;
         st.Pb = origin;
         st.Pc = PairOf(q);
@@ -438,10 +436,7 @@ void TraceBranch(TTracing& w, BitangentRecord seed, int g, int k) {
           go = go && Inside(st.Next);
         }
         go = go && PairPlaneNormal(w.Frame, cur);
-        if (go) {
-          SupportTest(cur);
-          if (cur.OnHull != firstStep.OnHull) AppendTraced(w, firstStep, cur);
-        }
+        if (go) AppendTraced(w, firstStep, cur);
       }
     }
     // Normals of the records at Pb and at Pc, for the turn limit of the next step.

@@ -325,6 +325,35 @@ void AddStrip(THullMesh& mesh, const TParameterCircle& circle, const TStrip& str
   if (mesh.Triangles.size() > first) ++mesh.Strips;
 }
 
+// Where a strip runs round over a fan of rulings it covered already, the two passes
+// may give the same triangle wound both ways: a fold of no thickness whose edges are
+// walked twice. Such pairs are dropped; the sheets on either side still meet along the
+// fold's edges.
+void DropFolds(THullMesh& mesh) {
+  using TTriangle = std::array<std::int32_t, 3>;
+  // A triangle's corners turned to start at the smallest, so that equal orders compare equal.
+  const auto canonical = [](TTriangle t) {
+    std::rotate(t.begin(), std::min_element(t.begin(), t.end()), t.end());
+    return t;
+  };
+  std::map<TTriangle, std::size_t> seen;
+  std::vector<bool> dropped(mesh.Triangles.size(), false);
+  for (std::size_t k = 0; k < mesh.Triangles.size(); ++k) {
+    const TTriangle t = canonical(mesh.Triangles[k]);
+    const auto mate = seen.find({t[0], t[2], t[1]});
+    if (mate != seen.end()) {
+      dropped[k] = dropped[mate->second] = true;
+      seen.erase(mate);
+    } else {
+      seen.emplace(t, k);
+    }
+  }
+  std::size_t kept = 0;
+  for (std::size_t k = 0; k < mesh.Triangles.size(); ++k)
+    if (!dropped[k]) mesh.Triangles[kept++] = mesh.Triangles[k];
+  mesh.Triangles.resize(kept);
+}
+
 void AddFace(THullMesh& mesh, const TParameterCircle& circle, const TFlatFace& face) {
   std::vector<std::int32_t> corners;
   for (const long double u : face.Outline) corners.push_back(circle.VertexAt(u));
@@ -363,6 +392,7 @@ THullMesh BuildHullMesh(const Bitangents::TAnalysis& analysis) {
   if (mesh.Vertices.empty()) return mesh;
 
   for (const TStrip& strip : strips) AddStrip(mesh, circle, strip);
+  DropFolds(mesh);
   mesh.StripTriangles = static_cast<std::int32_t>(mesh.Triangles.size());
   for (const TFlatFace& face : faces) AddFace(mesh, circle, face);
   return mesh;

@@ -4,9 +4,12 @@
 #include <QByteArray>
 #include <QImage>
 #include <QString>
+#include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <set>
 #include <vector>
 
 #include "app/Drawing.h"
@@ -15,6 +18,7 @@
 #include "app/core/SafeFile.h"
 #include "formula/Checks.h"
 #include "geometry/SharedState.h"
+#include "geometry/Vectors.h"
 #include "render/Pictures.h"
 
 namespace MeshFiles {
@@ -48,6 +52,56 @@ bool Writable(const HullMesh::THullMesh& mesh, std::string& message) {
       message = "No hull mesh written: a curve point has a coordinate that is infinite or not a number";
       return false;
     }
+  return true;
+}
+
+// How binary STL's single-precision coordinates change `mesh`: the farthest a vertex
+// moves, and whether the mesh survives it: no two vertices falling on one point (that
+// tears the surface open) and the enclosed volume kept within StlVolumeShare. Far from
+// the origin the float grid is coarser than the figure's detail (at 1.5e6 its step is
+// 0.125); slivers turned over by a move far below the figure's size do not count.
+struct TStlRounding {
+  long double Move = 0;
+  bool Intact = true;
+};
+
+constexpr long double StlVolumeShare = 1e-3L;
+
+TStlRounding StlRounding(const HullMesh::THullMesh& mesh) {
+  TStlRounding r;
+  HullMesh::THullMesh rounded = mesh;
+  std::set<std::array<long double, 3>> points;
+  for (TVector3& v : rounded.Vertices) {
+    const TVector3 exact = v;
+    v = {static_cast<float>(v.x), static_cast<float>(v.y), static_cast<float>(v.z)};
+    r.Move = std::max(r.Move, Length(v - exact));
+    r.Intact = points.insert({v.x, v.y, v.z}).second && r.Intact;
+  }
+  const long double volume = HullMesh::MeshVolume(mesh);
+  r.Intact = r.Intact && std::fabs(HullMesh::MeshVolume(rounded) - volume) <= StlVolumeShare * std::fabs(volume);
+  return r;
+}
+
+// Moves of a vertex below this share of the figure's diagonal are what single
+// precision gives a figure near the origin or a few hundred diagonals away, and go
+// unmentioned.
+constexpr long double StlNoticeShare = 1e-5L;
+
+// For binary STL: false with `message` when single precision would break the mesh;
+// else `warning` tells how far the vertices move, when that is more than a figure near
+// the origin sees (left empty otherwise).
+bool StlPrecise(const HullMesh::THullMesh& mesh, std::string& message, std::string& warning) {
+  const TStlRounding r = StlRounding(mesh);
+  const std::string move = NumberText::General(r.Move, 2);
+  if (!r.Intact) {
+    message = "No STL written: its single-precision coordinates would move the vertices by up to " + move +
+              " at this distance from the origin, tearing the surface or changing its volume; export as .obj, "
+              "which keeps full precision";
+    return false;
+  }
+  if (r.Move > StlNoticeShare * Glob::FigureDiagonal)
+    warning = "The STL's single-precision coordinates move the vertices by up to " + move +
+              "; the .obj export keeps full precision";
   return true;
 }
 
@@ -90,7 +144,8 @@ TMeshFormat MeshFormatOf(const std::string& path) {
   return TMeshFormat::None;
 }
 
-bool ExportHullMesh(const std::string& path, TMeshFormat format, std::string& message) {
+bool ExportHullMesh(const std::string& path, TMeshFormat format, std::string& message, std::string* warning) {
+  if (warning) warning->clear();
   if (!Glob::DrawnFlag) {
     message = NotDrawn;
     return false;
@@ -100,18 +155,23 @@ bool ExportHullMesh(const std::string& path, TMeshFormat format, std::string& me
     return false;
   }
   const HullMesh::THullMesh mesh = HullMesh::BuildHullMesh(Drawing::LastAnalysis);
-  if (!Writable(mesh, message)) return false;
+  std::string note;
+  if (!Writable(mesh, message) || (format == TMeshFormat::Stl && !StlPrecise(mesh, message, note))) return false;
   SafeFile::Write(path, format == TMeshFormat::Obj ? ObjText(mesh) : StlBytes(mesh));
   const std::int32_t open = HullMesh::OpenEdges(mesh);
   message = "Hull mesh written to " + path + ": " + std::to_string(mesh.Triangles.size()) + " triangles (" +
             std::to_string(mesh.StripTriangles) + " in " + std::to_string(mesh.Strips) + " strips, the others in " +
             std::to_string(mesh.FlatFaces) + " flat faces), " + std::to_string(mesh.Vertices.size()) + " vertices; " +
             (open == 0 ? std::string("closed") : "not closed: " + std::to_string(open) + " open edges");
+  if (warning)
+    *warning = note;
+  else if (!note.empty())
+    message += "\n" + note;
   return true;
 }
 
 bool ExportHullMesh(const std::string& path, std::string& message) {
-  return ExportHullMesh(path, MeshFormatOf(path), message);
+  return ExportHullMesh(path, MeshFormatOf(path), message, nullptr);
 }
 
 std::string PngBytes(const QImage& image) {

@@ -34,11 +34,16 @@ TMeshFormat MeshFormatOf(const std::string& path);
 
 // Builds the mesh of the drawn figure (HullMesh::BuildHullMesh) and writes it to `path`
 // in `format`. Answers false with `message` and writes nothing while no figure is drawn
-// (DrawnFlag false), when `format` is None, or when the mesh has no triangles or a
-// coordinate that is not finite; otherwise true, `message` saying what was written and
-// whether the surface is closed. A file that cannot be written throws WendrixError (a previous file at `path`
-// stays whole).
-bool ExportHullMesh(const std::string& path, TMeshFormat format, std::string& message);
+// (DrawnFlag false), when `format` is None, when the mesh has no triangles or a
+// coordinate that is not finite, or for STL when single precision would merge vertices
+// or change the volume by more than 0.1% (a figure far from the origin); otherwise true,
+// `message` saying what was written and whether the surface is closed. An STL whose
+// vertices single precision moves by more than 1e-5 of the figure's diagonal gets a note
+// saying how far, in `*warning` (emptied otherwise), or without `warning` on a line of
+// its own after `message`. A file that cannot be written throws WendrixError (a
+// previous file at `path` stays whole).
+bool ExportHullMesh(const std::string& path, TMeshFormat format, std::string& message,
+                    std::string* warning = nullptr);
 
 // "Export Hull Mesh...": ExportHullMesh in the format of the name's extension; a name
 // that ends in neither ".obj" nor ".stl" is refused with a message.

@@ -3,6 +3,7 @@
 // 100,000 curve samples within 1%.
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -143,6 +144,29 @@ TEST_F(ClosedMeshes, AdmeshAgrees) {
   SafeFile::Write(holed, MeshFiles::StlBytes(mesh));
   report = Admesh(holed);
   EXPECT_EQ(report["Total disconnected facets"], 3);
+}
+
+// Far from the origin single precision moves the STL's vertices: a file that is
+// written must still hold the volume admesh reads, with a note of the move; where it
+// cannot (the float step 0.125 at 1.5e6), nothing is written and the message says why.
+TEST_F(ClosedMeshes, FarStlIsTrueOrRefused) {
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  for (const char* offset : {"10000+", "1500000+"}) {
+    TestCurves::UseCurve(std::string(offset) + "cos(t)", "sin(t)", "0.5cos(5t)", 0, 2 * Glob::Pi);
+    Random::FixedSeed = 1;
+    ASSERT_NO_THROW(Drawing::DrawFigure(TestPictures()));
+    const std::string path = folder.filePath(QString(offset) + ".stl").toStdString();
+    std::string message, warning;
+    if (MeshFiles::ExportHullMesh(path, MeshFiles::TMeshFormat::Stl, message, &warning)) {
+      EXPECT_NE(warning.find("single-precision"), std::string::npos) << offset;
+      EXPECT_NEAR(Admesh(path)["Volume"], double(HullMesh::MeshVolume(HullMesh::BuildHullMesh())), 2e-3) << offset;
+    } else {
+      EXPECT_EQ(std::string(offset), "1500000+") << message;
+      EXPECT_NE(message.find(".obj"), std::string::npos) << message;
+      EXPECT_FALSE(QFile::exists(QString::fromStdString(path)));
+    }
+  }
 }
 
 }  // namespace
