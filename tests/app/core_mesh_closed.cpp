@@ -154,13 +154,12 @@ TEST_F(ClosedMeshes, FarStlIsTrueOrRefused) {
   ASSERT_TRUE(folder.isValid());
   for (const char* offset : {"10000+", "1500000+"}) {
     TestCurves::UseCurve(std::string(offset) + "cos(t)", "sin(t)", "0.5cos(5t)", 0, 2 * Glob::Pi);
-    Random::FixedSeed = 1;
-    ASSERT_NO_THROW(Drawing::DrawFigure(TestPictures()));
+    ASSERT_NO_THROW(Drawing::DrawFigure(TestPictures(), TestView()));
     const std::string path = folder.filePath(QString(offset) + ".stl").toStdString();
     std::string message, warning;
     if (MeshFiles::ExportHullMesh(path, MeshFiles::TMeshFormat::Stl, message, &warning)) {
       EXPECT_NE(warning.find("single-precision"), std::string::npos) << offset;
-      EXPECT_NEAR(Admesh(path)["Volume"], double(HullMesh::MeshVolume(HullMesh::BuildHullMesh())), 2e-3) << offset;
+      EXPECT_NEAR(Admesh(path)["Volume"], double(HullMesh::MeshVolume(HullMesh::BuildHullMesh(Drawing::LastAnalysis))), 2e-3) << offset;
     } else {
       EXPECT_EQ(std::string(offset), "1500000+") << message;
       EXPECT_NE(message.find(".obj"), std::string::npos) << message;
