@@ -30,9 +30,11 @@ class TKeptFigure {
   bool Restore();
 
  private:
+  // No member initializers: clang refuses to emplace a nested struct that has them
+  // inside its own class; emplace() value-initializes the reals to 0 all the same.
   struct TInput {
     std::string X, Y, Z;
-    long double TMin = 0, TMax = 0, PMin = 0, PMax = 0, QMin = 0, QMax = 0, P = 0, Q = 0;
+    long double TMin, TMax, PMin, PMax, QMin, QMax, P, Q;
   };
   struct TBox {
     TVector3 BoxMin, BoxMax, BoxSize, FigureCentre;
