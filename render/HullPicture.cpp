@@ -223,7 +223,8 @@ TVector3 CurveCentroid() {
   return high >= 0 ? Glob::FigureCentre + sum / (high + 1) : Glob::FigureCentre;
 }
 
-void TritangentTriangles(TPictures& pictures, const TView& view, const Bitangents::TAnalysis& analysis, RenderMode mode) {
+void TritangentTriangles(TPictures& pictures, const TView& view, const Bitangents::TAnalysis& analysis,
+                         RenderMode mode) {
   // The mean of the curve points lies inside the hull, well away from every face
   // plane unless the curve is planar, which has no tritangent planes.
   const TVector3 inside = CurveCentroid();

@@ -92,7 +92,8 @@ TVector3 CurveCentroid();
 // One flat triangle per tritangent triple of `analysis`, its normal turned away from the mean of the
 // curve points; triples whose three points (nearly) lie on a line are skipped. The
 // paint modes paint the triangles of their side only.
-void TritangentTriangles(TPictures& pictures, const TView& view, const Bitangents::TAnalysis& analysis, RenderMode mode);
+void TritangentTriangles(TPictures& pictures, const TView& view, const Bitangents::TAnalysis& analysis,
+                         RenderMode mode);
 
 // Unit normal of the quad between the segments of consecutive records a and b (the
 // cross product of its diagonals), turned to the side of their plane normals. False

@@ -149,14 +149,15 @@ void StoreStereo(const TStereoState& s, TView& view) {
   Framing::FollowPivot(view);
 }
 
-void ShowStereo(TStereoState& s, TPictures& pictures, const TView& view, bool figureDrawn, const Bitangents::TAnalysis& analysis) {
+void ShowStereo(TStereoState& s, TPictures& pictures, const TView& view, bool figureDrawn,
+                const Bitangents::TAnalysis& analysis) {
   if (!CanShowStereo(s, figureDrawn)) return;
   PrepareStereo(s, view, figureDrawn);
   DrawStereo(s, pictures, analysis);
 }
 
-void StereoDrag(TStereoState& s, TPictures& pictures, TView& view, const Bitangents::TAnalysis& analysis, int oldX, int oldY, int newX, int newY,
-                const MueveFigura::TShiftState& keys) {
+void StereoDrag(TStereoState& s, TPictures& pictures, TView& view, const Bitangents::TAnalysis& analysis, int oldX,
+                int oldY, int newX, int newY, const MueveFigura::TShiftState& keys) {
   PrepareStereo(s, view, true);
   UsePicture(s, pictures);
   TView& v = s.View;

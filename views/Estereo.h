@@ -87,14 +87,15 @@ void StoreStereo(const TStereoState& s, TView& view);
 
 // PrepareStereo from `view`, then DrawStereo into `pictures` (the "Stereo" button).
 // Does nothing when CanShowStereo(s, `figureDrawn`) refuses.
-void ShowStereo(TStereoState& s, TPictures& pictures, const TView& view, bool figureDrawn, const Bitangents::TAnalysis& analysis);
+void ShowStereo(TStereoState& s, TPictures& pictures, const TView& view, bool figureDrawn,
+                const Bitangents::TAnalysis& analysis);
 
 // One drag step from (oldX, oldY) to (newX, newY), in pixels of the stereo picture of
 // `pictures` of a drawn figure: PrepareStereo from `view`; then, by the keys as in the
 // shaded view, shift (the picture follows the mouse pixel for pixel), zoom, or rotate
 // about the pivot keeping the eye's distance; DrawStereo; StoreStereo into `view`. A
 // RangeError from the drawing ends the step before the copy is written back.
-void StereoDrag(TStereoState& s, TPictures& pictures, TView& view, const Bitangents::TAnalysis& analysis, int oldX, int oldY, int newX, int newY,
-                const MueveFigura::TShiftState& keys);
+void StereoDrag(TStereoState& s, TPictures& pictures, TView& view, const Bitangents::TAnalysis& analysis, int oldX,
+                int oldY, int newX, int newY, const MueveFigura::TShiftState& keys);
 
 }  // namespace Estereo

@@ -52,7 +52,8 @@ TVector3 ScreenToSphere(const TView& view, long double x, long double y) {
   return v / Length(v);
 }
 
-void DragView(TPictures& pictures, TView& view, const Bitangents::TAnalysis& analysis, int oldX, int oldY, int newX, int newY, const TShiftState& keys) {
+void DragView(TPictures& pictures, TView& view, const Bitangents::TAnalysis& analysis, int oldX, int oldY, int newX,
+              int newY, const TShiftState& keys) {
   // The view is in the 400-pixel framing's pixels.
   const long double scale = pictures.HullScale();
   switch (ModeOf(keys)) {

@@ -54,6 +54,7 @@ TVector3 ScreenToSphere(const TView& view, long double x, long double y);
 // ZoomedScale; rotate turns the view rows on the trackball. ScreenCentre then follows
 // the pivot, and the hull of `analysis` is rendered into its HullBitmap. Copying the bitmap to the
 // screen is the caller's.
-void DragView(TPictures& pictures, TView& view, const Bitangents::TAnalysis& analysis, int oldX, int oldY, int newX, int newY, const TShiftState& keys);
+void DragView(TPictures& pictures, TView& view, const Bitangents::TAnalysis& analysis, int oldX, int oldY, int newX,
+              int newY, const TShiftState& keys);
 
 }  // namespace MueveFigura
