@@ -73,7 +73,8 @@ TStageTimes DrawFigureInView(TPictures& pictures, TView& view) {
 
 std::vector<std::string> DrawingNotices() {
   std::vector<std::string> notices;
-  if (LastAnalysis.SearchCut) notices.emplace_back("The tritangent search stopped at its limit of work: flat faces may be missing.");
+  if (LastAnalysis.SearchCut)
+    notices.emplace_back("The tritangent search stopped at its limit of work: flat faces may be missing.");
   if (LastAnalysis.ResolutionCut)
     notices.emplace_back("The curve has more waves than the branch tracing resolves: strips may be missing.");
   return notices;

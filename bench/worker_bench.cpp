@@ -92,4 +92,5 @@ BENCHMARK(BM_DrawDefaultHere)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DrawDefaultOnWorker)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_KeepFigure)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_HandOffAlone)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_CancelLatency)->Arg(100)->Arg(1000)->Arg(2500)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CancelLatency)->Arg(100)->Arg(1000)->Arg(2500)->UseManualTime()->Iterations(5)
+    ->Unit(benchmark::kMillisecond);

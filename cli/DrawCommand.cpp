@@ -83,7 +83,8 @@ int Draw(const TDrawOptions& options) {
     if (!options.Quiet)
       std::printf("Drawn: %d curve points, %d bitangent records, %d tritangent planes in %.0f ms; %s.\n",
                   Sampling::CurvePointHigh + 1, static_cast<int>(Drawing::LastAnalysis.BitangentCount),
-                  static_cast<int>(Drawing::LastAnalysis.TritangentCount), times.Total, HullMeasures::MeasuresText(measures).c_str());
+                  static_cast<int>(Drawing::LastAnalysis.TritangentCount), times.Total,
+                  HullMeasures::MeasuresText(measures).c_str());
     for (const std::string& notice : Drawing::DrawingNotices()) std::printf("%s\n", notice.c_str());
   } catch (const std::exception& error) {
     return Fail(ExitFailed, error.what());

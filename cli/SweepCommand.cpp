@@ -89,7 +89,8 @@ int RunSweepValues(const TSweepOptions& options) {
   std::vector<Sweep::TRow> rows;
   int failed = 0;
   try {
-    work.View = Sweep::ChooseView(pictures, work.Values, [&](TView& view) { ReplayViews(pictures, view, options.Draw); });
+    work.View =
+        Sweep::ChooseView(pictures, work.Values, [&](TView& view) { ReplayViews(pictures, view, options.Draw); });
     std::optional<GifWriter::TGifAnimation> gif;
     const QDir frames(QString::fromStdString(options.FramesDir));
     if (!options.FramesDir.empty() && !frames.mkpath("."))

@@ -357,7 +357,8 @@ void FillByTurn(TTracing& w, const BitangentRecord& prev, const BitangentRecord&
   BitangentRecord m;
   long double acc;
   if (!CorrectPair(w, x, PairOf(prev), CorrectMode::Perpendicular, acc, m) ||
-      !(std::hypot(m.ParamS - x.x, m.ParamT - x.y) < std::hypot(cur.ParamS - prev.ParamS, cur.ParamT - prev.ParamT)) || !PairPlaneNormal(w.Frame, m))
+      !(std::hypot(m.ParamS - x.x, m.ParamT - x.y) < std::hypot(cur.ParamS - prev.ParamS, cur.ParamT - prev.ParamT)) ||
+      !PairPlaneNormal(w.Frame, m))
     return;
   m.StartsBranch = 0;
   SupportTest(m);

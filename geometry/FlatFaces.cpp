@@ -63,7 +63,8 @@ TVector3 Inside() {
 }
 
 // The outward unit normal and offset of the plane through the curve at u1, u2, u3.
-bool PlaneThrough(const AnalysisFrame::TFrame& frame, const Triple& u, const TVector3& inside, TVector3& n, long double& offset) {
+bool PlaneThrough(const AnalysisFrame::TFrame& frame, const Triple& u, const TVector3& inside, TVector3& n,
+                  long double& offset) {
   const TVector3 p1 = E(frame, u[0]), p2 = E(frame, u[1]), p3 = E(frame, u[2]);
   const TVector3 c = Cross(p2 - p1, p3 - p1);
   const long double length = Length(c);

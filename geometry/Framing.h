@@ -25,7 +25,8 @@ TView PrepareFigure();
 void PrepareFigureInView(TView& view);
 
 // Bounding box of the curve points 0..CurvePointHigh (BoxMin, BoxMax, BoxSize,
-// FigureCentre) and the length scales FigureDiagonal and FillSpacing. A point-like figure gives a zero BoxSize, FigureDiagonal and FillSpacing.
+// FigureCentre) and the length scales FigureDiagonal and FillSpacing. A point-like
+// figure gives a zero BoxSize, FigureDiagonal and FillSpacing.
 void FrameBox();
 
 // Puts view.Eye above and beside the box [boxMin, boxMax] of diagonal `diagonal`, at

@@ -140,7 +140,8 @@ py::object DrawingObject(const TPictures& pictures, const TView& view, const Dra
       py::arg("input") = Input(),
       py::arg("curve_points") = Rows<TCurvePointRow>(Sampling::CurvePoints, 0, Sampling::CurvePointHigh, curvePoint),
       py::arg("chord_scale") = LongDoubleScalar(Sampling::ChordScale),
-      py::arg("bitangents") = Rows<TBitangentRow>(Drawing::LastAnalysis.BitangentList, 1, Drawing::LastAnalysis.BitangentCount, bitangent),
+      py::arg("bitangents") =
+          Rows<TBitangentRow>(Drawing::LastAnalysis.BitangentList, 1, Drawing::LastAnalysis.BitangentCount, bitangent),
       py::arg("tritangents") = Triples(static_cast<std::size_t>(Drawing::LastAnalysis.TritangentCount), tritangent),
       py::arg("view") = Fields(FigureFields::ViewFields(view)), py::arg("mesh") = Mesh(mesh),
       py::arg("pictures") = images, py::arg("measures") = Measures(measures), py::arg("timings_ms") = Timings(times));

@@ -55,8 +55,8 @@ bool OrientedNormal(const TVector3& d1, const TVector3& d2, const TVector3& outw
   return true;
 }
 
-TriangleLook LookOf(const TView& view, const TVector3& p0, const TVector3& p1, const TVector3& p2, const TVector3& outward,
-                    const TVector3& n, std::int32_t shade) {
+TriangleLook LookOf(const TView& view, const TVector3& p0, const TVector3& p1, const TVector3& p2,
+                    const TVector3& outward, const TVector3& n, std::int32_t shade) {
   TVector3 own;
   if (!OrientedNormal(p1 - p0, p2 - p0, outward, 1e-9L, own)) return {shade, FacesEye(view, p0, n)};
   const bool facesEye = FacesEye(view, p0, own);

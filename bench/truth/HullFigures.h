@@ -23,7 +23,8 @@ struct Figures {
   double Ratio() const { return HullArea > 0 ? (StripArea + FlatArea) / HullArea : 0; }
 };
 
-// Draws the curve in force (formulas, t interval, p and q set) and measures it; `samples` curve samples make Qhull's reference hull.
+// Draws the curve in force (formulas, t interval, p and q set) and measures it;
+// `samples` curve samples make Qhull's reference hull.
 Figures MeasureDrawing(int samples);
 
 }  // namespace HullFigures

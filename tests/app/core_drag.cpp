@@ -75,7 +75,8 @@ TEST_F(DragGating, OnlyTheLeftButtonBeyondTenPixelsDrags) {
 }
 
 TEST_F(DragGating, ASlowDragActsOnceTheDistanceAddsUp) {
-  for (const int x : {103, 106, 109, 110}) EXPECT_FALSE(AlMoverHull(TestGate(), TestPictures(), TestView(), x, 100, Left())) << x;
+  for (const int x : {103, 106, 109, 110})
+    EXPECT_FALSE(AlMoverHull(TestGate(), TestPictures(), TestView(), x, 100, Left())) << x;
   ExpectAnchor(100, 100);
   EXPECT_TRUE(AlMoverHull(TestGate(), TestPictures(), TestView(), 111, 100, Left()));
   ExpectAnchor(111, 100);

@@ -37,7 +37,8 @@ TEST_F(ExampleFiles, EveryFileLoadsDrawsAndSavesBackUnchanged) {
     // A hull was found and drawn: strips of several rulings, over a third of the
     // picture covered.
     int visible = 0;
-    for (int i = 1; i <= Drawing::LastAnalysis.BitangentCount; ++i) visible += HullPicture::Visible(Drawing::LastAnalysis.BitangentList[i]);
+    for (int i = 1; i <= Drawing::LastAnalysis.BitangentCount; ++i)
+      visible += HullPicture::Visible(Drawing::LastAnalysis.BitangentList[i]);
     EXPECT_GT(visible, 100);
     int covered = 0;
     for (int x = 0; x < 400; ++x)

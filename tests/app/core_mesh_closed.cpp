@@ -159,7 +159,9 @@ TEST_F(ClosedMeshes, FarStlIsTrueOrRefused) {
     std::string message, warning;
     if (MeshFiles::ExportHullMesh(path, MeshFiles::TMeshFormat::Stl, message, &warning)) {
       EXPECT_NE(warning.find("single-precision"), std::string::npos) << offset;
-      EXPECT_NEAR(Admesh(path)["Volume"], double(HullMesh::MeshVolume(HullMesh::BuildHullMesh(Drawing::LastAnalysis))), 2e-3) << offset;
+      EXPECT_NEAR(Admesh(path)["Volume"], double(HullMesh::MeshVolume(HullMesh::BuildHullMesh(Drawing::LastAnalysis))),
+                  2e-3)
+          << offset;
     } else {
       EXPECT_EQ(std::string(offset), "1500000+") << message;
       EXPECT_NE(message.find(".obj"), std::string::npos) << message;

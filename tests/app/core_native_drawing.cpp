@@ -97,7 +97,8 @@ TFigure Draw(const std::string& x, const std::string& y, const std::string& z, l
   DragGate::AlMoverHull(TestGate(), TestPictures(), TestView(), 230, 190, {false, false, false, true});
   DragGate::AlMoverHull(TestGate(), TestPictures(), TestView(), 230, 150, {true, false, false, true});
   figure.Dragged = TestPictures().HullBitmap.copy();
-  if (DragGate::MuestraAlambre(TestGate(), TestPictures(), TestView())) figure.Stereo = TestPictures().StereoBitmap.copy();
+  if (DragGate::MuestraAlambre(TestGate(), TestPictures(), TestView()))
+    figure.Stereo = TestPictures().StereoBitmap.copy();
   return figure;
 }
 

@@ -288,7 +288,8 @@ TEST(TraceBranch, FollowsTheBranchBothWaysFromTheSeed) {
   bool found = false;
   std::array<BitangentRecord, 3> dirs;
   for (int i = 0; i < 20 && !found; ++i)
-    for (int j = 0; j < 20 && !found; ++j) found = FindSeed(Tracing, i, j, seed) && StartDirections(Tracing, seed, dirs) == 2;
+    for (int j = 0; j < 20 && !found; ++j)
+      found = FindSeed(Tracing, i, j, seed) && StartDirections(Tracing, seed, dirs) == 2;
   ASSERT_TRUE(found);
   // The two first points lie on opposite sides of the seed, about ProbeRadius away.
   const Pair s0{seed.ParamS, seed.ParamT};
@@ -310,8 +311,9 @@ TEST(TraceBranch, FollowsTheBranchBothWaysFromTheSeed) {
     // Consecutive records of a polyline are at most two arc steps apart (the point of
     // the first step is not stored).
     if (!r.StartsBranch) {
-      EXPECT_LT(Distance({r.ParamS, r.ParamT}, {Analysis.BitangentList[i - 1].ParamS, Analysis.BitangentList[i - 1].ParamT}),
-                2 * Tracing.ArcStepMax)
+      EXPECT_LT(
+          Distance({r.ParamS, r.ParamT}, {Analysis.BitangentList[i - 1].ParamS, Analysis.BitangentList[i - 1].ParamT}),
+          2 * Tracing.ArcStepMax)
           << i;
     }
   }

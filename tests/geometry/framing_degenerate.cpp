@@ -34,7 +34,8 @@ TEST(FramingDegenerate, ConstantCurveIsAPointAtTheCentre) {
 
 TEST(FramingDegenerate, VerticalSegmentIsAVerticalSegmentAtTheCentre) {
   ExpectFramedWithoutFlags("1", "2", "t");
-  const ScreenPoint bottom = Framing::ProjectPoint(TestView(), {1, 2, 0}), top = Framing::ProjectPoint(TestView(), {1, 2, 1});
+  const ScreenPoint bottom = Framing::ProjectPoint(TestView(), {1, 2, 0}),
+                    top = Framing::ProjectPoint(TestView(), {1, 2, 1});
   EXPECT_NEAR(bottom.x, 200, 1e-6);
   EXPECT_NEAR(top.x, 200, 1e-6);
   EXPECT_NEAR(bottom.y - top.y, 380, 1e-6);

@@ -24,7 +24,8 @@ TEST(FramingFit, BoxFillsAtMost380PixelsAroundTheCentreWithDepths8192To24576) {
   TVector3 lo{1e9L, 1e9L, 1e9L}, hi{-1e9L, -1e9L, -1e9L};
   for (int corner = 0; corner < 8; ++corner) {
     const int i = (corner >> 2) & 1, j = (corner >> 1) & 1, k = corner & 1;
-    const ScreenPoint c = Framing::ProjectPoint(TestView(), BoxMin + TVector3{i * BoxSize.x, j * BoxSize.y, k * BoxSize.z});
+    const ScreenPoint c =
+        Framing::ProjectPoint(TestView(), BoxMin + TVector3{i * BoxSize.x, j * BoxSize.y, k * BoxSize.z});
     lo = {std::min(lo.x, c.x), std::min(lo.y, c.y), std::min(lo.z, c.z)};
     hi = {std::max(hi.x, c.x), std::max(hi.y, c.y), std::max(hi.z, c.z)};
   }
@@ -48,7 +49,8 @@ TEST(FramingFit, ViewAxesAreARightHandedFrameWithUpShownUp) {
   // x right, y down, depth away from the viewer: a picture that is not mirrored.
   EXPECT_NEAR(Dot(Cross(TestView().AxisX, TestView().AxisY), TestView().AxisZ), -1, 1e-15);
   EXPECT_LT(Framing::ProjectPoint(TestView(), FigureCentre + TVector3{0, 0, 0.5L}).y, TestView().ScreenCentre.y);
-  EXPECT_LT(Framing::ProjectPoint(TestView(), FigureCentre + 0.1L * TestView().AxisZ).z, TestView().ScreenCentre.z);  // nearer, smaller
+  EXPECT_LT(Framing::ProjectPoint(TestView(), FigureCentre + 0.1L * TestView().AxisZ).z,
+            TestView().ScreenCentre.z);  // nearer, smaller
 }
 
 TEST(FramingEye, EyeAzimuthIsFixedRelativeToTheBox) {

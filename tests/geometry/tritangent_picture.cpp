@@ -64,7 +64,8 @@ TEST(TritangentPicture, TheTriangleFacingTheEyeShowsItsShadeInsideItsProjection)
         const QRgb shade = Shade(HullPicture::ShadeIndex(TestView(), n));
         // Points well inside the triangle: its centroid and towards each corner.
         for (const TVector3& w : {TVector3{1, 1, 1}, TVector3{3, 1, 1}, TVector3{1, 3, 1}, TVector3{1, 1, 3}}) {
-          const ScreenPoint s = Framing::ProjectPoint(TestView(), (w.x * p[0] + w.y * p[1] + w.z * p[2]) / (w.x + w.y + w.z));
+          const ScreenPoint s =
+              Framing::ProjectPoint(TestView(), (w.x * p[0] + w.y * p[1] + w.z * p[2]) / (w.x + w.y + w.z));
           EXPECT_EQ(TestPictures().HullBitmap.pixel(int(s.x), int(s.y)), shade) << s.x << ", " << s.y;
         }
       }

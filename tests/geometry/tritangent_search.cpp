@@ -168,7 +168,8 @@ TEST(TritangentSearch, OnlyPlanesThatSupportTheCurveAreKept) {
     EXPECT_NEAR(CurveAt(u[2]).z, z, 1e-9) << u[2];
   }
   for (int a = 0; a < Analysis.TritangentCount; ++a)
-    for (int b = 0; b < a; ++b) EXPECT_FALSE(SameContacts(Analysis.TritangentTriples[a], Analysis.TritangentTriples[b])) << a << b;
+    for (int b = 0; b < a; ++b)
+      EXPECT_FALSE(SameContacts(Analysis.TritangentTriples[a], Analysis.TritangentTriples[b])) << a << b;
 
   // The support test itself, on (cos t, sin t, cos 3t), whose width across z is 2.
   Sample("cos(t)", "sin(t)", "cos(3t)");

@@ -48,7 +48,8 @@ TEST_F(HullPictureTest, ShadeIndexRoundsHalvesToEven) {
     int shade;
   } cases[] = {{1, 208}, {-1, 112}, {0, 32}, {0.5, 168}, {-0.5, 72}, {1.0L / 32, 130}, {-1.0L / 32, 34},
                {3.0L / 32, 136}, {-3.0L / 32, 40}};
-  for (const auto& c : cases) EXPECT_EQ(HullPicture::ShadeIndex(TestView(), {0, 0, c.d}), c.shade) << static_cast<double>(c.d);
+  for (const auto& c : cases)
+    EXPECT_EQ(HullPicture::ShadeIndex(TestView(), {0, 0, c.d}), c.shade) << static_cast<double>(c.d);
   // The index follows the view's AxisZ, not a fixed axis.
   TestView().AxisZ = {1, 0, 0};
   EXPECT_EQ(HullPicture::ShadeIndex(TestView(), {1, 0, 0}), 208);

@@ -192,8 +192,8 @@ TEST(StereoDrag, ARotationCarriesTheGrabbedPointAndTheShadedViewFollows) {
   EXPECT_NEAR(ViewSetup::Distance(TestView().Eye, Glob::FigureCentre), eyeDistance, 1e-15);
   EXPECT_LT(ViewSetup::Distance((TestView().Eye - Glob::FigureCentre) / eyeDistance, TestView().AxisZ), 1e-17L);
   // The shaded view takes the stereo view's orientation, still centred on the figure.
-  EXPECT_TRUE(TestView().AxisX == ViewSetup::Stereo().View.AxisX && TestView().AxisY == ViewSetup::Stereo().View.AxisY &&
-              TestView().AxisZ == ViewSetup::Stereo().View.AxisZ);
+  EXPECT_TRUE(TestView().AxisX == ViewSetup::Stereo().View.AxisX &&
+              TestView().AxisY == ViewSetup::Stereo().View.AxisY && TestView().AxisZ == ViewSetup::Stereo().View.AxisZ);
   const ScreenPoint now = Framing::ProjectPoint(TestView(), Glob::FigureCentre);
   EXPECT_LT(std::hypot(now.x - centre.x, now.y - centre.y), 1e-9L);
   // And a further stereo step starts from there.
@@ -210,7 +210,9 @@ TEST(StereoDrag, AnUnprojectablePointEndsTheStepWithoutWritingBack) {
   const long double depth = ViewSetup::Stereo().View.EyeDepth - 1e-9L;
   Scene.BitangentList[1].PointT = (depth / Dot(red.Depth, red.Depth)) * red.Depth + 5 * red.X;
   const long double offsetX = TestView().OffsetX;
-  EXPECT_THROW(Estereo::StereoDrag(ViewSetup::Stereo(), TestPictures(), TestView(), Scene, 100, 100, 130, 100, Keys(false, true)), RangeError);
+  EXPECT_THROW(Estereo::StereoDrag(ViewSetup::Stereo(), TestPictures(), TestView(), Scene, 100, 100, 130, 100,
+                                   Keys(false, true)),
+               RangeError);
   EXPECT_EQ(TestView().OffsetX, offsetX);
 }
 

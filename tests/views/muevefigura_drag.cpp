@@ -50,7 +50,10 @@ TEST(DragModes, CtrlShiftsShiftAloneZoomsNeitherRotatesAltIgnored) {
     ClearFloatFlags();
     DragView(TestPictures(), TestView(), Scene, 150, 250, 250, 200, c.keys);
     EXPECT_FALSE(RaisedFlags());
-    const char seen = TestView().Scale != scale ? 'z' : !(TestView().AxisX == axisX) ? 'r' : TestView().OffsetX != offsetX ? 's' : '-';
+    const char seen = TestView().Scale != scale       ? 'z'
+                      : !(TestView().AxisX == axisX)  ? 'r'
+                      : TestView().OffsetX != offsetX ? 's'
+                                                      : '-';
     EXPECT_EQ(seen, c.mode) << c.keys.Shift << c.keys.Ctrl << c.keys.Alt;
   }
 }
@@ -157,7 +160,8 @@ TEST(DragRotate, RowsStayOrthonormalOverAThousandRandomDrags) {
   std::uniform_int_distribution<int> pixel(-300, 700), mode(0, 9);
   for (int step = 0; step < 1000; ++step) {
     const int m = mode(random);  // mostly turns, some zooms and shifts between them
-    DragView(TestPictures(), TestView(), Scene, pixel(random), pixel(random), pixel(random), pixel(random), m < 8 ? Rotate : m == 8 ? Zoom : Shift);
+    DragView(TestPictures(), TestView(), Scene, pixel(random), pixel(random), pixel(random), pixel(random),
+             m < 8 ? Rotate : m == 8 ? Zoom : Shift);
   }
   EXPECT_LT(ViewSetup::OrthonormalError(), 1e-15L);
   EXPECT_NEAR(Triple(TestView().AxisX, TestView().AxisY, TestView().AxisZ), handedness, 1e-15);
