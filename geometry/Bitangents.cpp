@@ -179,6 +179,7 @@ TTracing StartAnalysis(TAnalysis& analysis, const AnalysisFrame::TFrame& frame) 
   w.ProbeRadius = TSpan / (400 * w.Fineness);
   w.ArcStepMax = 5 * w.ProbeRadius;
   w.VisitedCells.assign(std::size_t(w.CellCount), std::vector<std::uint8_t>(std::size_t(w.CellCount), 0));
+  w.SupportBalls = BallsOfCurvePoints();
   return w;
 }
 

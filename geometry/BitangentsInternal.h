@@ -46,6 +46,15 @@ struct ProbePointsTable {
   std::array<std::array<bool, 3>, 20> Ready{};
 };
 
+// A ball around a run of consecutive curve points (First..Last): a plane that clears
+// it needs none of its points looked at to know that they lie on its side.
+struct PointBall {
+  TVector3 Centre;
+  long double Radius = 0;
+  int First = 0, Last = 0;
+};
+using PointBalls = std::vector<PointBall>;
+
 // The working state of one analysis, made by StartAnalysis and passed to every step.
 struct TTracing {
   // The analysis being built.
@@ -75,8 +84,17 @@ struct TTracing {
   // curve is closed, so each branch goes on from the opposite border (across the
   // seam); a continuation too short to hold a seed of the grid is found only from here.
   std::vector<Pair> BorderEnds;
+  // Balls around runs of the curve points in force, for the support tests.
+  PointBalls SupportBalls;
 };
 
+// Balls around runs of 16 consecutive curve points 0..CurvePointHigh, each radius
+// rounded up; none without curve points. A run holding a NaN point has a NaN ball.
+PointBalls BallsOfCurvePoints();
+// SupportTest(r), the same verdict and normal, with `balls` the BallsOfCurvePoints of
+// the curve points in force: the runs that the plane clears by more than their radius
+// on the sides still in question are passed over.
+void SupportTest(const PointBalls& balls, BitangentRecord& r);
 // How far (in the figure's units, AnalysisFrame) curve points may lie beyond the plane
 // of a pair that supports the curve: far above the rounding and the corrector's
 // tolerance, far below a pixel of the picture.
@@ -96,7 +114,8 @@ inline constexpr std::int32_t MaxFillRecords = 10000;
 // answers the working state that builds it, in `frame`:
 // PairTolerance, the seed grids and NewtonStepCap from the t interval and figure,
 // Fineness, CellStep, ProbeRadius and ArcStepMax from the curve's samples, no cell
-// visited, no seeds or border ends, no probe points evaluated.
+// visited, no seeds or border ends, no probe points evaluated, the support balls of
+// the curve points in force.
 TTracing StartAnalysis(TAnalysis& analysis, const AnalysisFrame::TFrame& frame = {});
 
 // The curve point at y in `frame`; counted in WorkCounters.

@@ -55,7 +55,7 @@ void InsertBetween(TTracing& w, const BitangentRecord& prev, const BitangentReco
       continue;
     z.StartsBranch = 0;
     if (!PairPlaneNormal(w.Frame, z)) return;
-    SupportTest(z);
+    SupportTest(w.SupportBalls, z);
     AppendRecord(w, z);
   }
 }
@@ -101,7 +101,7 @@ bool HullBoundary(const TTracing& w, BitangentRecord a, BitangentRecord b, Bitan
     BitangentRecord m;
     long double acc;
     if (!CorrectPair(w, x, PairOf(a), CorrectMode::Perpendicular, acc, m) || !PairPlaneNormal(w.Frame, m)) break;
-    SupportTest(m);
+    SupportTest(w.SupportBalls, m);
     (m.OnHull == a.OnHull ? a : b) = m;
   }
   boundary = a.OnHull ? a : b;
@@ -113,10 +113,10 @@ bool HullBoundary(const TTracing& w, BitangentRecord a, BitangentRecord b, Bitan
 // its support flag, and between them the record where the flag changes, if it does.
 void AppendBranchStart(TTracing& w, BitangentRecord& start, BitangentRecord& second) {
   start.StartsBranch = 1;
-  SupportTest(start);
+  SupportTest(w.SupportBalls, start);
   AppendRecord(w, start);
   second.StartsBranch = 0;
-  SupportTest(second);
+  SupportTest(w.SupportBalls, second);
   BitangentRecord boundary;
   if (start.OnHull != second.OnHull && HullBoundary(w, start, second, boundary)) AppendRecord(w, boundary);
   AppendRecord(w, second);
@@ -148,7 +148,7 @@ void AppendTraced(TTracing& w, const BitangentRecord& prev, BitangentRecord& cur
     AppendTraced(w, diagonal, cur);
     return;
   }
-  SupportTest(cur);
+  SupportTest(w.SupportBalls, cur);
   BitangentRecord boundary;
   if (cur.OnHull == prev.OnHull) {
     FillBySpacing(w, prev, cur);
@@ -361,7 +361,7 @@ void FillByTurn(TTracing& w, const BitangentRecord& prev, const BitangentRecord&
       !PairPlaneNormal(w.Frame, m))
     return;
   m.StartsBranch = 0;
-  SupportTest(m);
+  SupportTest(w.SupportBalls, m);
   FillByTurn(w, prev, m, depth + 1);
   AppendRecord(w, m);
   FillByTurn(w, m, cur, depth + 1);
@@ -383,7 +383,7 @@ void TraceBranch(TTracing& w, BitangentRecord seed, int g, int k) {
   if (count == 0) {
     // No neighbouring solution: the seed stands as a polyline of one point.
     seed.StartsBranch = 1;
-    SupportTest(seed);
+    SupportTest(w.SupportBalls, seed);
     AppendRecord(w, seed);
     seed.StartsBranch = 0;
     AppendRecord(w, seed);

@@ -39,7 +39,7 @@ void TraceStripEnd(TTracing& w, const Pair& x) {
   if (!CorrectPair(w, x, x, CorrectMode::Gradient, acc, r)) return;
   if (!(Margin(r.ParamS, r.ParamT) > 0) || !PairPlaneNormal(w.Frame, r)) return;
   BitangentRecord tested = r;
-  SupportTest(tested);
+  SupportTest(w.SupportBalls, tested);
   if (tested.OnHull) TraceSeed(w, r);
 }
 

@@ -1,4 +1,5 @@
 // The plane of a pair and whether it supports the whole curve.
+#include <algorithm>
 #include <cmath>
 
 #include "formula/Checks.h"
@@ -50,37 +51,110 @@ bool PairPlaneNormal(const AnalysisFrame::TFrame& frame, BitangentRecord& r) {
   return true;
 }
 
-void SupportTest(BitangentRecord& r) {
+namespace {
+
+// Curve points per ball of BallsOfCurvePoints.
+constexpr int BallRun = 16;
+
+// The relative slack that keeps a ball's bound above every rounded distance of its
+// points: far above the rounding of a few products, far below SupportTolerance.
+constexpr long double BoundSlack = 1e-12L;
+
+// The support test of the plane n . x = offset over the curve points, collecting on
+// which sides points lie farther than SupportTolerance. Whether the plane cuts the curve
+// (both sides reached, or a NaN distance) depends on the plane alone, not on which
+// points are looked at first or passed over as unable to reach a side.
+class SideReach {
+ public:
+  SideReach(const Mastil* points, const TVector3& n, long double offset)
+      : points_(points), n_(n), offset_(offset), nLength_(Length(n)) {}
+  // Looks at points first, first + stride, .. up to last; true once the plane cuts.
+  bool Cuts(int first, int last, int stride = 1) {
+    for (int k = first; k <= last; k += stride) {
+      const long double e = Dot(n_, points_[k].Point) - offset_;
+      if (std::isnan(e)) return true;
+      above_ = above_ || e > SupportTolerance;
+      below_ = below_ || e < -SupportTolerance;
+      if (above_ && below_) return true;
+    }
+    return false;
+  }
+  // True when no point of the ball can reach a side not reached yet.
+  bool Clears(const PointBall& b) const {
+    const long double centre = Dot(n_, b.Centre) - offset_;
+    const long double spread =
+        nLength_ * b.Radius + BoundSlack * (nLength_ * (Length(b.Centre) + b.Radius) + std::fabs(offset_));
+    // Quiet comparisons: NaN in the ball or the plane clears nothing and raises no flag.
+    return (above_ || std::islessequal(centre + spread, SupportTolerance)) &&
+           (below_ || std::isgreaterequal(centre - spread, -SupportTolerance));
+  }
+  bool Above() const { return above_; }
+
+ private:
+  const Mastil* points_;
+  TVector3 n_;
+  long double offset_, nLength_;
+  bool above_ = false, below_ = false;
+};
+
+// SupportTest over the given balls, or over every curve point without them.
+void TestSupport(const PointBalls* balls, BitangentRecord& r) {
   using Sampling::CurvePointHigh;
   r.OnHull = 0;
   // Without curve points there is nothing for the plane to support.
   if (CurvePointHigh < 0) return;
   CheckIndex(CurvePointHigh, Sampling::CurvePoints.size());
-  const Mastil* points = Sampling::CurvePoints.data();
   const TVector3 n = r.PlaneNormal;
-  const long double offset = (Dot(n, r.PointS) + Dot(n, r.PointT)) / 2;
-
-  // The farthest the curve reaches to either side of the plane. The plane cuts the
-  // curve once both exceed the tolerance, which is fixed in the figure's units: the
-  // verdict depends on the plane alone, not on which point is looked at first.
-  long double above = 0, below = 0;
-  const auto cuts = [&](int k) {
-    const long double e = Dot(n, points[k].Point) - offset;
-    if (std::isnan(e)) return true;
-    // Plain comparisons: e is a number here, and fmax of long doubles is a library call.
-    if (e > above) above = e;
-    if (e < below) below = e;
-    return above > SupportTolerance && below < -SupportTolerance;
-  };
+  // The tolerance is fixed in the figure's units: the verdict depends on the plane alone.
+  SideReach reach(Sampling::CurvePoints.data(), n, (Dot(n, r.PointS) + Dot(n, r.PointT)) / 2);
   // Points spread over the whole curve first: they reject most cutting planes at once.
-  const int stride = CurvePointHigh / 20 + 1;
-  for (int k = 0; k <= CurvePointHigh; k += stride)
-    if (cuts(k)) return;
-  for (int k = 0; k <= CurvePointHigh; ++k)
-    if (cuts(k)) return;
-
-  if (above > SupportTolerance) r.PlaneNormal = -n;
+  if (reach.Cuts(0, CurvePointHigh, CurvePointHigh / 20 + 1)) return;
+  // Balls that do not cover the points in force are not used.
+  if (balls && !balls->empty() && balls->back().Last == CurvePointHigh) {
+    for (const PointBall& b : *balls) {
+      CheckIndex(b.Last, CurvePointHigh + 1);
+      if (!reach.Clears(b) && reach.Cuts(b.First, b.Last)) return;
+    }
+  } else if (reach.Cuts(0, CurvePointHigh)) {
+    return;
+  }
+  if (reach.Above()) r.PlaneNormal = -n;
   r.OnHull = 1;
 }
+
+}  // namespace
+
+PointBalls BallsOfCurvePoints() {
+  using Sampling::CurvePointHigh;
+  PointBalls balls;
+  if (CurvePointHigh < 0) return balls;
+  CheckIndex(CurvePointHigh, Sampling::CurvePoints.size());
+  const Mastil* points = Sampling::CurvePoints.data();
+  for (int first = 0; first <= CurvePointHigh; first += BallRun) {
+    PointBall b;
+    b.First = first;
+    b.Last = std::min(first + BallRun - 1, static_cast<int>(CurvePointHigh));
+    TVector3 low = points[first].Point, high = low;
+    for (int k = first + 1; k <= b.Last; ++k) {
+      const TVector3& p = points[k].Point;
+      low = {std::fmin(low.x, p.x), std::fmin(low.y, p.y), std::fmin(low.z, p.z)};
+      high = {std::fmax(high.x, p.x), std::fmax(high.y, p.y), std::fmax(high.z, p.z)};
+    }
+    b.Centre = (low + high) / 2;
+    // fmin and fmax pass NaN over: a NaN point must make the ball NaN itself.
+    for (int k = first; k <= b.Last; ++k) {
+      const long double d = Length(points[k].Point - b.Centre);
+      b.Radius = std::isnan(d) ? d : std::fmax(b.Radius, d);
+      if (std::isnan(d)) break;
+    }
+    b.Radius *= 1 + BoundSlack;
+    balls.push_back(b);
+  }
+  return balls;
+}
+
+void SupportTest(BitangentRecord& r) { TestSupport(nullptr, r); }
+
+void SupportTest(const PointBalls& balls, BitangentRecord& r) { TestSupport(&balls, r); }
 
 }  // namespace Bitangents

@@ -45,31 +45,44 @@ void AddNeighbour(std::int16_t i, std::int16_t l) {
   CurvePoints[i].Neighbours.push_back(l);
 }
 
+namespace {
+
+// The tangent line of a curve point, by its moment and tangent.
+struct TangentLine {
+  TVector3 Moment, Tangent;
+};
+
+}  // namespace
+
 void LinkSegments() {
   if (CurvePointHigh >= 0) CheckIndex(CurvePointHigh, CurvePoints.size());
   for (Mastil& m : CurvePoints) m.Neighbours.clear();
-  const Mastil* points = CurvePoints.data();
   const int high = CurvePointHigh;
   if (high < 2) return;
+  // The lines side by side: every row runs over all of them, and the curve points are
+  // large records.
+  std::vector<TangentLine> lines(high + 1);
+  for (int k = 0; k <= high; ++k) lines[k] = {CurvePoints[k].Moment, CurvePoints[k].Tangent};
   // above[l]: the reciprocal product of curve points i - 1 and l is positive. Row i's
   // products with point i are row i + 1's with its point i, so each is computed once.
   std::vector<std::uint8_t> above(high + 1), next(high + 1);
   for (int l = 1; l <= high; ++l)
-    above[l] = ReciprocalProduct(points[0].Moment, points[0].Tangent, points[l].Moment, points[l].Tangent) > 0;
+    above[l] = ReciprocalProduct(lines[0].Moment, lines[0].Tangent, lines[l].Moment, lines[l].Tangent) > 0;
   for (int i = 1; i < high; ++i) {
     WorkCounters::PollCancel();
     // The tangent line at the far end of segment i, compared below with curve point l.
-    const TVector3 m1 = points[i].Moment, t1 = points[i].Tangent;
+    const TVector3 m1 = lines[i].Moment, t1 = lines[i].Tangent;
     // On the diagonal the torsion sign of point i stands in for the product of point i
     // with itself, which is zero.
-    int prev = above[i] + (points[i].Torsion > 0);
+    int prev = above[i] + (CurvePoints[i].Torsion > 0);
+    std::vector<std::int16_t>& links = CurvePoints[i].Neighbours;
     for (int l = i + 1; l <= high; ++l) {
-      next[l] = ReciprocalProduct(m1, t1, points[l].Moment, points[l].Tangent) > 0;
+      next[l] = ReciprocalProduct(m1, t1, lines[l].Moment, lines[l].Tangent) > 0;
       const int x = above[l] + next[l];
       // The four corner signs of cell (i, l) are the two of the previous column and
       // these two; unequal signs mean the bitangent curve crosses the cell.
       const int corners = prev + x;
-      if (corners != 0 && corners != 4) AddNeighbour(static_cast<std::int16_t>(i), static_cast<std::int16_t>(l));
+      if (corners != 0 && corners != 4) links.push_back(static_cast<std::int16_t>(l));
       prev = x;
     }
     std::swap(above, next);

@@ -1,6 +1,7 @@
 // The plane normal of a pair and the support test.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -163,4 +164,32 @@ TEST(SupportTest, WithoutCurvePointsNothingIsSupported) {
   SupportTest(r);
   EXPECT_EQ(r.OnHull, 0);
   EXPECT_EQ(r.PlaneNormal, (TVector3{0, 0, 1}));
+}
+
+TEST(SupportTest, PassingOverBallsGivesTheVerdictOfEveryPoint) {
+  BitangentTests::PrepareCurve("cos(t)", "sin(t)", "0.5cos(50t)", 0, 2 * Pi);
+  const PointBalls balls = BallsOfCurvePoints();
+  int onHull = 0;
+  for (int a = 0; a < 40; ++a)
+    for (int b = a + 1; b < 40; ++b) {
+      BitangentRecord r = PairRecord(a * Pi / 20, b * Pi / 20 + 0.01L);
+      if (!PairPlaneNormal(Tracing.Frame, r)) continue;
+      // The plane itself, and moved to touch the curve within a few tolerances either way.
+      long double top = -1e30L;
+      for (int k = 0; k <= Sampling::CurvePointHigh; ++k)
+        top = std::max(top, Dot(r.PlaneNormal, Sampling::CurvePoints[k].Point));
+      for (const long double shift : {0.0L, -3.0L, -0.9L, 0.9L, 3.0L}) {
+        BitangentRecord plain = r;
+        if (shift != 0) plain.PointS = plain.PointT = (top + shift * SupportTolerance) * r.PlaneNormal;
+        BitangentRecord passed = plain;
+        SupportTest(plain);
+        SupportTest(balls, passed);
+        ASSERT_EQ(passed.OnHull, plain.OnHull) << a << ", " << b << ", " << shift;
+        ASSERT_EQ(passed.PlaneNormal, plain.PlaneNormal);
+        onHull += plain.OnHull;
+      }
+    }
+  // Both verdicts were met often (the planes moved 3 tolerances into the curve cut it).
+  EXPECT_GT(onHull, 2000);
+  EXPECT_LT(onHull, 3400);
 }
