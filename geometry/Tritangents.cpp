@@ -206,15 +206,17 @@ bool CutsNearPlane(const CurveJet (&mid)[3], const Triple& d, long double reach)
 }  // namespace
 
 void CheckCandidate(int i, int l, int m, SearchState& state, Bitangents::TAnalysis& analysis) {
-  // A face is found whole with all its contacts: its other triples need no solving.
-  if (OnOneFace(state, i, l, m)) return;
   // The screens look at the middle of each segment, where the solver starts: a point
   // of contact anywhere on a segment is then at most half a segment away, and its
-  // tangent differs from the one screened by at most half the segment's turn.
-  const CurveJet mid[3] = {state.MiddleJets[i], state.MiddleJets[l], state.MiddleJets[m]};
-  const TVector3 &ta = mid[0].T, &tc = mid[2].T;
+  // tangent differs from the one screened by at most half the segment's turn. Each
+  // screen only rejects, so the cheapest go first.
+  const TVector3 &ta = state.MiddleJets[i].T, &tc = state.MiddleJets[m].T;
   const long double la = PaddedLength(ta), lc = PaddedLength(tc);
-  if (std::fabs(Dot(Cross(ta, mid[1].T), tc)) / (la * PaddedLength(mid[1].T) * lc) > 0.091L) return;
+  if (std::fabs(Dot(Cross(ta, state.MiddleJets[l].T), tc)) / (la * PaddedLength(state.MiddleJets[l].T) * lc) > 0.091L)
+    return;
+  // A face is found whole with all its contacts: its other triples need no solving.
+  if (OnOneFace(state, i, l, m)) return;
+  const CurveJet mid[3] = {state.MiddleJets[i], state.MiddleJets[l], state.MiddleJets[m]};
 
   const TVector3 d1 = mid[1].P - mid[0].P, d2 = mid[2].P - mid[1].P;
   const long double da = CurvePoints[i].Param - CurvePoints[i - 1].Param;
@@ -222,12 +224,13 @@ void CheckCandidate(int i, int l, int m, SearchState& state, Bitangents::TAnalys
   // The middle tangent must nearly lie in the plane of the three points. As a contact
   // near either end of the middle segment has a tangent closer to that end's, the
   // tangents at both ends are tried besides the middle one.
+  const long double planeTolerance = 0.035L * Length(Cross(d1, d2));
   const auto nearPlane = [&](const TVector3& tb) {
     const long double lb = PaddedLength(tb);
     // The tolerance grows with how far the outer tangents may move along their segments.
     const long double ea = std::fabs(Dot(d2, Cross(ta, tb)) * da);
     const long double ec = std::fabs(Dot(d1, Cross(tc, tb)) * dc);
-    const long double tol = 0.035L * Length(Cross(d1, d2)) + (ea + ec) / lb;
+    const long double tol = planeTolerance + (ea + ec) / lb;
     return std::fabs(Dot(d1, Cross(d2, tb))) / lb <= tol;
   };
   if (!nearPlane(mid[1].T) && !nearPlane(CurvePoints[l - 1].Tangent) && !nearPlane(CurvePoints[l].Tangent)) return;
@@ -275,11 +278,23 @@ void FindTritangents(const AnalysisFrame::TFrame& frame, Bitangents::TAnalysis& 
     for (const std::int16_t l : ni) linkedToI.at(l) = 1;
     for (const std::int16_t l : ni) {
       WorkCounters::PollCancel();
-      for (const std::int16_t m : CurvePoints.at(l).Neighbours) {
-        if (cut) break;
-        if (linkedToI.at(m)) CheckCandidate(i, l, m, state, analysis);
-        cut = ++looked >= MaxLinkPairs || state.Solved >= MaxSolved;
+      const std::vector<std::int16_t>& nl = CurvePoints.at(l).Neighbours;
+      if (nl.empty()) continue;
+      // LinkSegments lists each segment's links ascending: its ends bound them all.
+      CheckIndex(nl.front(), linkedToI.size());
+      CheckIndex(nl.back(), linkedToI.size());
+      // The pairs of links looked at before the limit, each counted.
+      const std::size_t room = static_cast<std::size_t>(std::min<long long>(nl.size(), MaxLinkPairs - looked));
+      std::size_t k = 0;
+      while (k < room) {
+        const std::int16_t m = nl[k++];
+        if (!linkedToI[m]) continue;
+        CheckCandidate(i, l, m, state, analysis);
+        if (state.Solved >= MaxSolved) break;
       }
+      looked += static_cast<long long>(k);
+      cut = looked >= MaxLinkPairs || state.Solved >= MaxSolved;
+      if (cut) break;
     }
     for (const std::int16_t l : ni) linkedToI[l] = 0;
   }
