@@ -46,11 +46,13 @@ struct ProbePointsTable {
   std::array<std::array<bool, 3>, 20> Ready{};
 };
 
-// A ball around a run of consecutive curve points (First..Last): a plane that clears
-// it needs none of its points looked at to know that they lie on its side.
+// A ball and a box around a run of consecutive curve points (First..Last), both about
+// Centre: a plane that clears either needs none of its points looked at to know that
+// they lie on its side.
 struct PointBall {
-  TVector3 Centre;
-  long double Radius = 0;
+  TVector3 Centre, HalfWidth;
+  // Radius: of the ball; Reach: |Centre| + Radius, what the rounding of a distance scales with.
+  long double Radius = 0, Reach = 0;
   int First = 0, Last = 0;
 };
 using PointBalls = std::vector<PointBall>;
@@ -88,12 +90,12 @@ struct TTracing {
   PointBalls SupportBalls;
 };
 
-// Balls around runs of 16 consecutive curve points 0..CurvePointHigh, each radius
+// Balls and boxes around runs of 16 consecutive curve points 0..CurvePointHigh, each
 // rounded up; none without curve points. A run holding a NaN point has a NaN ball.
 PointBalls BallsOfCurvePoints();
 // SupportTest(r), the same verdict and normal, with `balls` the BallsOfCurvePoints of
-// the curve points in force: the runs that the plane clears by more than their radius
-// on the sides still in question are passed over.
+// the curve points in force: the runs whose ball or box the plane clears on the sides
+// still in question are passed over.
 void SupportTest(const PointBalls& balls, BitangentRecord& r);
 // How far (in the figure's units, AnalysisFrame) curve points may lie beyond the plane
 // of a pair that supports the curve: far above the rounding and the corrector's

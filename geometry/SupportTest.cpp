@@ -82,8 +82,13 @@ class SideReach {
   // True when no point of the ball can reach a side not reached yet.
   bool Clears(const PointBall& b) const {
     const long double centre = Dot(n_, b.Centre) - offset_;
-    const long double spread =
-        nLength_ * b.Radius + BoundSlack * (nLength_ * (Length(b.Centre) + b.Radius) + std::fabs(offset_));
+    // The ball bounds the distances in every direction, the box those along the axes.
+    const long double box = std::fabs(n_.x) * b.HalfWidth.x + std::fabs(n_.y) * b.HalfWidth.y +
+                            std::fabs(n_.z) * b.HalfWidth.z;
+    const long double ball = nLength_ * b.Radius;
+    // A quiet comparison rather than fmin, a library call for long doubles; a NaN ball
+    // has a NaN centre.
+    const long double spread = (std::isless(ball, box) ? ball : box) + BoundSlack * (nLength_ * b.Reach + std::fabs(offset_));
     // Quiet comparisons: NaN in the ball or the plane clears nothing and raises no flag.
     return (above_ || std::islessequal(centre + spread, SupportTolerance)) &&
            (below_ || std::isgreaterequal(centre - spread, -SupportTolerance));
@@ -141,13 +146,19 @@ PointBalls BallsOfCurvePoints() {
       high = {std::fmax(high.x, p.x), std::fmax(high.y, p.y), std::fmax(high.z, p.z)};
     }
     b.Centre = (low + high) / 2;
-    // fmin and fmax pass NaN over: a NaN point must make the ball NaN itself.
+    b.HalfWidth = (1 + BoundSlack) * ((high - low) / 2);
+    // fmin and fmax pass NaN over: a NaN point must make the ball and box NaN.
     for (int k = first; k <= b.Last; ++k) {
       const long double d = Length(points[k].Point - b.Centre);
-      b.Radius = std::isnan(d) ? d : std::fmax(b.Radius, d);
-      if (std::isnan(d)) break;
+      if (std::isnan(d)) {
+        b.Centre = {d, d, d};
+        b.Radius = d;
+        break;
+      }
+      b.Radius = std::fmax(b.Radius, d);
     }
     b.Radius *= 1 + BoundSlack;
+    b.Reach = Length(b.Centre) + b.Radius;
     balls.push_back(b);
   }
   return balls;

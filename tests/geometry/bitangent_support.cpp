@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <utility>
 
 #include "geometry/Vectors.h"
@@ -192,4 +193,9 @@ TEST(SupportTest, PassingOverBallsGivesTheVerdictOfEveryPoint) {
   // Both verdicts were met often (the planes moved 3 tolerances into the curve cut it).
   EXPECT_GT(onHull, 2000);
   EXPECT_LT(onHull, 3400);
+  // A NaN point: no ball or box clears its run, and the plane above the curve cuts.
+  Sampling::CurvePoints[100].Point.x = std::numeric_limits<long double>::quiet_NaN();
+  BitangentRecord r = PlaneRecord({0, 0, 0.6L}, {1, 0, 0.6L}, {0, 0, 1});
+  SupportTest(BallsOfCurvePoints(), r);
+  EXPECT_EQ(r.OnHull, 0);
 }
