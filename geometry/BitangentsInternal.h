@@ -86,7 +86,7 @@ struct TTracing {
   // curve is closed, so each branch goes on from the opposite border (across the
   // seam); a continuation too short to hold a seed of the grid is found only from here.
   std::vector<Pair> BorderEnds;
-  // Balls around runs of the curve points in force, for the support tests.
+  // Balls and boxes around runs of the curve points in force, for the support tests.
   PointBalls SupportBalls;
 };
 

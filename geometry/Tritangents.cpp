@@ -75,14 +75,13 @@ void LinkSegments() {
     // On the diagonal the torsion sign of point i stands in for the product of point i
     // with itself, which is zero.
     int prev = above[i] + (CurvePoints[i].Torsion > 0);
-    std::vector<std::int16_t>& links = CurvePoints[i].Neighbours;
     for (int l = i + 1; l <= high; ++l) {
       next[l] = ReciprocalProduct(m1, t1, lines[l].Moment, lines[l].Tangent) > 0;
       const int x = above[l] + next[l];
       // The four corner signs of cell (i, l) are the two of the previous column and
       // these two; unequal signs mean the bitangent curve crosses the cell.
       const int corners = prev + x;
-      if (corners != 0 && corners != 4) links.push_back(static_cast<std::int16_t>(l));
+      if (corners != 0 && corners != 4) AddNeighbour(static_cast<std::int16_t>(i), static_cast<std::int16_t>(l));
       prev = x;
     }
     std::swap(above, next);
