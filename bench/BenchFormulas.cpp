@@ -1,6 +1,7 @@
 // Formula evaluation four ways: native code, the interpreter, hand-written C++ with the
 // same x87 steps, and muparser in double precision.
 #include <muParser.h>
+#include <sched.h>
 
 #include <algorithm>
 #include <chrono>
@@ -134,6 +135,45 @@ std::vector<long double> SweepValues() {
   return ts;
 }
 
+// Nanoseconds per call of `evaluate` when each argument waits for the previous result:
+// the next argument is t + 0 times that result, which is t again (the results are
+// finite), so the sweep is the same as for the throughput and the chain adds one fmul
+// and one fadd per call (the latency row of "x87 fmul" shows their cost).
+template <class F>
+double NsPerChainedEvaluation(F evaluate, const std::vector<long double>& ts, int passes, long double& sink) {
+  long double previous = 0;
+  const auto start = std::chrono::steady_clock::now();
+  for (int pass = 0; pass < passes; ++pass)
+    for (const long double t : ts) previous = evaluate(t + 0.0L * previous);
+  const std::chrono::duration<double, std::nano> spent = std::chrono::steady_clock::now() - start;
+  sink += previous;
+  return spent.count() / (static_cast<double>(passes) * static_cast<double>(ts.size()));
+}
+
+// Keeps the calling thread on the processor it runs on while it lives, so that every
+// step is timed on the same core; restores the former set at the end.
+class TPinnedToThisCore {
+ public:
+  TPinnedToThisCore() {
+    pinned_ = sched_getaffinity(0, sizeof former_, &former_) == 0;
+    const int cpu = sched_getcpu();
+    if (!pinned_ || cpu < 0) return;
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(cpu, &one);
+    pinned_ = sched_setaffinity(0, sizeof one, &one) == 0;
+  }
+  ~TPinnedToThisCore() {
+    if (pinned_) sched_setaffinity(0, sizeof former_, &former_);
+  }
+  TPinnedToThisCore(const TPinnedToThisCore&) = delete;
+  TPinnedToThisCore& operator=(const TPinnedToThisCore&) = delete;
+
+ private:
+  cpu_set_t former_;
+  bool pinned_ = false;
+};
+
 }  // namespace
 
 std::vector<TStepTiming> TimeSteps(int runs) {
@@ -142,7 +182,7 @@ std::vector<TStepTiming> TimeSteps(int runs) {
       {"x87 fmul", [](long double t) { return t * 3; }},
       {"x87 fsin", X87::Fsin},
       {"x87 fprem by 2 pi, fcos", [](long double t) { return X87::Fcos(X87::ReduceTwoPi(t)); }},
-      {"formula sine (own, pi/2 parts)", Sine},
+      {"formula sine (own)", Sine},
       {"formula cosine (own)", Cosine},
       {"C library sin (double)", [](long double t) { return static_cast<long double>(std::sin(static_cast<double>(t))); }},
       {"C library sinl (long double)", [](long double t) { return sinl(t); }},
@@ -158,20 +198,26 @@ std::vector<TStepTiming> TimeSteps(int runs) {
   }
   long double sink = 0;
   long double vars[3] = {0, P, Q};
-  std::vector<std::vector<double>> ns(std::size(steps) + std::size(programs));
+  const std::size_t count = std::size(steps) + std::size(programs);
+  std::vector<std::vector<double>> throughput(count), latency(count);
+  const TPinnedToThisCore pinned;
   for (int run = 0; run < runs; ++run) {
-    for (std::size_t k = 0; k < std::size(steps); ++k) ns[k].push_back(NsPerEvaluation(steps[k].second, ts, 100, sink));
+    for (std::size_t k = 0; k < std::size(steps); ++k) {
+      throughput[k].push_back(NsPerEvaluation(steps[k].second, ts, 100, sink));
+      latency[k].push_back(NsPerChainedEvaluation(steps[k].second, ts, 100, sink));
+    }
     for (std::size_t k = 0; k < std::size(programs); ++k) {
       const auto native = [&](long double t) { vars[0] = t; return compiled[k].Run(vars); };
-      ns[std::size(steps) + k].push_back(NsPerEvaluation(native, ts, 100, sink));
+      throughput[std::size(steps) + k].push_back(NsPerEvaluation(native, ts, 100, sink));
+      latency[std::size(steps) + k].push_back(NsPerChainedEvaluation(native, ts, 100, sink));
     }
   }
   volatile long double keep = sink;
   (void)keep;
   std::vector<TStepTiming> timings;
-  for (std::size_t k = 0; k < std::size(steps); ++k) timings.push_back({steps[k].first, Median(ns[k])});
-  for (std::size_t k = 0; k < std::size(programs); ++k)
-    timings.push_back({programs[k].first, Median(ns[std::size(steps) + k])});
+  for (std::size_t k = 0; k < count; ++k)
+    timings.push_back({k < std::size(steps) ? steps[k].first : programs[k - std::size(steps)].first,
+                       Median(throughput[k]), Median(latency[k])});
   return timings;
 }
 

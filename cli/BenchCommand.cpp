@@ -27,8 +27,10 @@ void PrintFormulas(const std::vector<Benchmarks::TFormulaTiming>& timings, int r
 }
 
 void PrintSteps(const std::vector<Benchmarks::TStepTiming>& timings) {
-  std::printf("\nWhat formulas are made of: ns per call over the same sweep\n");
-  for (const auto& s : timings) std::printf("%-30s %7.1f\n", s.Name.c_str(), s.Ns);
+  std::printf("\nWhat formulas are made of: ns per call over the same sweep, on one core; throughput: calls\n"
+              "independent of each other; latency: each argument waits for the previous result\n");
+  std::printf("%-30s %10s %8s\n", "step", "throughput", "latency");
+  for (const auto& s : timings) std::printf("%-30s %10.1f %8.1f\n", s.Name.c_str(), s.Ns, s.Latency);
 }
 
 void PrintDrawings(const std::vector<Benchmarks::TDrawingTiming>& timings, int runs) {
