@@ -69,35 +69,45 @@ inline TReduced Reduce(long double x) {
   return {r, (k * PiOver64[3] - e1) - e2, integer};
 }
 
-// A table point held in full: the sum of two doubles, exact in 64 bits.
+// The table point to 64 bits: the sum of two doubles, exact there.
 inline long double Full(const TTablePoint& point) { return static_cast<long double>(point.High) + point.Middle; }
 
-// sin(a + r - rest) for a = j pi/64, S = sin a and C = cos a from the table:
-//   S + (C r + ((((S.Low - C rest) + C.Low r) - S z/2) + S z^2 q + C z r p))
+// Adding and subtracting r times 2^32 + 1 leaves the first 32 bits of r (Veltkamp's
+// split); the product of such a part and a 32-bit table value is exact.
+constexpr double SplitFactor = 0x1.00000001p32;
+
+// sin(a + r - rest) for a = j pi/64, S = sin a and C = cos a from the table. C r is
+// formed exactly, as C32 rh + C32 rl + (C - C32) r with C32 the first 32 bits of C
+// and r = rh + rl split in halves of 32 bits, and S + C32 rh is kept as hi + err
+// (fast two-sum, |S| >= |C32 rh| unless S = 0). Then
+//   hi + ((((((S.Low - C rest) + (C - C32) r) + C32 rl) - S z/2) + err) + (S z^2 q + C z r p))
 // with p = -1/6 + S1 z + (S2 + S3 z) z^2 (sin r = r + z r p) and q = Q1 + (Q2 + Q3 z) z
-// (cos r - 1 = -z/2 + z^2 q): the small terms first, C r and S last. The rest enters
+// (cos r - 1 = -z/2 + z^2 q): one rounding of hi's size, at the end. The rest enters
 // as -C rest (the change of sin r; that of cos r is below 2^-70 of the result). The
 // products by z^2 and by z r are formed before the polynomials are ready, so that each
-// polynomial waits only for one more product and three sums.
+// polynomial waits only for one more product and two sums.
 inline long double AroundTablePoint(const TReduced& reduced, std::int32_t j) {
   const TTablePoint& sine = Table[j];
   const TTablePoint& cosine = Table[j + 32];
   const long double r = reduced.R;
   const long double z = r * r;
-  const long double c = Full(cosine);
-  const long double cr = c * r;
+  const long double c = static_cast<long double>(cosine.Half) + cosine.Rest;
   long double sum = sine.Low - c * reduced.Rest;
-  sum = sum + cosine.Low * r;
+  sum = sum + cosine.Rest * r;
   const long double czr = c * (z * r);
+  const long double split = r * SplitFactor;
+  const long double rh = split - (split - r);
+  sum = sum + (r - rh) * cosine.Half;
+  const long double high = rh * cosine.Half;
   const long double s = Full(sine);
   sum = sum - s * (z * 0.5);
+  const long double hi = s + high;
+  sum = sum + ((s - hi) + high);
   const long double z2 = z * z;
   const long double sz2 = s * z2;
   const long double p = ((SineTerms[0] * z + MinusSixth[0]) + MinusSixth[1]) + (SineTerms[2] * z + SineTerms[1]) * z2;
-  const long double czrp = czr * p;
   const long double q = (CosineTerms[2] * z + CosineTerms[1]) * z + CosineTerms[0];
-  sum = sum + (sz2 * q + czrp);
-  return Full(sine) + (cr + sum);
+  return hi + (sum + (sz2 * q + czr * p));
 }
 
 // sin x for quarterTurns 0, cos x for 1 (cos x = sin(x + pi/2)), for 0 < |x| < 2^20.

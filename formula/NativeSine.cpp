@@ -47,46 +47,57 @@ void Reduce(Assembler& a, const TLiterals& literals) {
   a.mov(eax, QuotientSlot());
 }
 
-// The three doubles of table point j, for rcx = the table and rax = 3 j.
-Mem PointPart(int j, int part) { return qword_ptr(rcx, rax, 3, static_cast<std::int32_t>(8 * (3 * j + part))); }
-
-// Pushes the sine (j = 0) or cosine (j = 32) of the table point, held in full: fld m64
-// of its first 53 bits, fadd m64 of the rest, an exact sum. Two cheap loads, where one
-// fld m80 costs several times as much.
-void LoadPoint(Assembler& a, int j) {
-  a.fld(PointPart(j, 0));
-  a.fadd(PointPart(j, 1));
-}
+// The doubles of table point j (see ExtendedSine::TTablePoint), for rcx = the table
+// and rax = 5 j.
+enum TPart { High, Middle, Low, Half, Rest };
+Mem PointPart(int j, TPart part) { return qword_ptr(rcx, rax, 3, static_cast<std::int32_t>(8 * (5 * j + part))); }
 
 // r, rest -> ExtendedSine::AroundTablePoint for the table point that rcx and rax
-// address. At most seven registers.
+// address (its sine at point 0, its cosine at point 32). At most seven registers. The
+// table values are read by fld m64 and fadd m64, where one fld m80 costs several times
+// as much.
 void AroundTablePoint(Assembler& a, const TLiterals& literals) {
   a.fld(st0);
   a.fmul(st0, st0);                         // z, r, rest
-  LoadPoint(a, 32);
+  a.fld(PointPart(32, Half));
+  a.fadd(PointPart(32, Rest));              // c, z, r, rest
   a.fld(st0);
-  a.fmul(st0, st3);                         // c r, c, z, r, rest
-  a.fld(st1);
-  a.fmul(st0, st5);
-  a.fsubr(PointPart(0, 2));
-  a.fstp(st5);                              // c r, c, z, r, sum
-  a.fld(PointPart(32, 2));
   a.fmul(st0, st4);
-  a.faddp(st5);
-  a.fld(st2);
-  a.fmulp(st4);                             // c r, c, z, z r, sum
+  a.fsubr(PointPart(0, Low));
+  a.fstp(st4);                              // c, z, r, sum
+  a.fld(PointPart(32, Rest));
+  a.fmul(st0, st3);
+  a.faddp(st4);
   a.fld(st1);
-  a.fmulp(st4);                             // c r, c, z, c z r, sum
-  LoadPoint(a, 0);
-  a.fstp(st2);                              // c r, s, z, c z r, sum
+  a.fmul(st0, st3);
+  a.fmulp(st1);                             // c z r, z, r, sum
+  a.fld(literals.Double(SplitFactor));
+  a.fmul(st0, st3);
+  a.fld(st0);
+  a.fsub(st0, st4);
+  a.fsubp(st1);                             // rh, c z r, z, r, sum
+  a.fsub(st3, st0);
+  a.fxch(st3);
+  a.fmul(PointPart(32, Half));
+  a.faddp(st4);                             // c z r, z, rh, sum
+  a.fxch(st2);
+  a.fmul(PointPart(32, Half));              // high, z, c z r, sum
+  a.fld(PointPart(0, High));
+  a.fadd(PointPart(0, Middle));             // s, high, z, c z r, sum
   a.fld(st2);
   a.fmul(literals.Double(0.5));
-  a.fmul(st0, st2);
+  a.fmul(st0, st1);
   a.fsubp(st5);
+  a.fld(st0);
+  a.fadd(st0, st2);                         // hi, s, high, z, c z r, sum
+  a.fld(st1);
+  a.fsub(st0, st1);
+  a.faddp(st3);                             // hi, s, err, z, c z r, sum
+  a.fxch(st2);
+  a.faddp(st5);                             // s, hi, z, c z r, sum
   a.fld(st2);
   a.fmul(st0, st0);
-  a.fld(st0);
-  a.fmulp(st3);                             // z2, c r, s z2, z, c z r, sum
+  a.fmul(st1, st0);                         // z2, s z2, hi, z, c z r, sum
   a.fld(literals.Double(SineTerms[2]));
   a.fmul(st0, st4);
   a.fadd(literals.Double(SineTerms[1]));
@@ -95,20 +106,19 @@ void AroundTablePoint(Assembler& a, const TLiterals& literals) {
   a.fmul(st0, st4);
   a.fadd(literals.Double(MinusSixth[0]));
   a.fadd(literals.Double(MinusSixth[1]));
-  a.faddp(st1);                             // p, c r, s z2, z, c z r, sum
-  a.fmulp(st4);                             // c r, s z2, z, c z r p, sum
+  a.faddp(st1);                             // p, s z2, hi, z, c z r, sum
+  a.fmulp(st4);                             // s z2, hi, z, c z r p, sum
   a.fld(literals.Double(CosineTerms[2]));
   a.fmul(st0, st3);
   a.fadd(literals.Double(CosineTerms[1]));
   a.fmulp(st3);
   a.fxch(st2);
-  a.fadd(literals.Double(CosineTerms[0]));  // q, s z2, c r, c z r p, sum
-  a.fmulp(st1);
-  a.faddp(st2);
+  a.fadd(literals.Double(CosineTerms[0]));  // q, hi, s z2, c z r p, sum
+  a.fmulp(st2);
   a.fxch(st1);
   a.faddp(st2);
-  a.faddp(st1);                             // c r + sum
-  LoadPoint(a, 0);
+  a.fxch(st1);
+  a.faddp(st2);                             // hi, sum
   a.faddp(st1);
 }
 
@@ -138,7 +148,7 @@ void Emit(Assembler& a, std::int32_t quarterTurns, const TLiterals& literals, co
   Reduce(a, literals);
   a.add(eax, 32 * quarterTurns);
   a.and_(eax, 127);
-  a.lea(eax, ptr(rax, rax, 1));
+  a.lea(eax, ptr(rax, rax, 2));
   a.mov(rcx, reinterpret_cast<std::uint64_t>(&Table[0]));
   AroundTablePoint(a, literals);
   a.bind(done);

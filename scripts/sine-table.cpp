@@ -29,21 +29,23 @@ void PrintPartAndSubtract(mpfr_t v, int precision) {
 }
 
 // One table point: the value rounded to 64 bits and given as a double plus the double
-// of the rest (their sum is exact in 64 bits), then the double nearest to what is left.
+// of the rest (their sum is exact in 64 bits), then the double nearest to what is left;
+// and the value rounded to 32 bits with the double nearest to the rest.
 void PrintPoint(mpfr_t v) {
-  mpfr_t full, high;
-  mpfr_inits2(Bits, full, high, static_cast<mpfr_ptr>(nullptr));
-  mpfr_set_prec(full, 64);
+  mpfr_t full, high, middle, low, half, rest;
+  mpfr_inits2(Bits, middle, low, rest, static_cast<mpfr_ptr>(nullptr));
+  mpfr_inits2(64, full, static_cast<mpfr_ptr>(nullptr));
+  mpfr_inits2(53, high, static_cast<mpfr_ptr>(nullptr));
+  mpfr_inits2(32, half, static_cast<mpfr_ptr>(nullptr));
   mpfr_set(full, v, MPFR_RNDN);
-  mpfr_set_prec(high, 53);
   mpfr_set(high, full, MPFR_RNDN);
-  mpfr_t middle, low;
-  mpfr_inits2(Bits, middle, low, static_cast<mpfr_ptr>(nullptr));
   mpfr_sub(middle, full, high, MPFR_RNDN);
   mpfr_sub(low, v, full, MPFR_RNDN);
-  std::printf("    {%a, %a, %a},\n", mpfr_get_d(high, MPFR_RNDN), mpfr_get_d(middle, MPFR_RNDN),
-              mpfr_get_d(low, MPFR_RNDN));
-  mpfr_clears(full, high, middle, low, static_cast<mpfr_ptr>(nullptr));
+  mpfr_set(half, v, MPFR_RNDN);
+  mpfr_sub(rest, v, half, MPFR_RNDN);
+  std::printf("    {%a, %a, %a, %a, %a},\n", mpfr_get_d(high, MPFR_RNDN), mpfr_get_d(middle, MPFR_RNDN),
+              mpfr_get_d(low, MPFR_RNDN), mpfr_get_d(half, MPFR_RNDN), mpfr_get_d(rest, MPFR_RNDN));
+  mpfr_clears(full, high, middle, low, half, rest, static_cast<mpfr_ptr>(nullptr));
 }
 
 }  // namespace
@@ -72,7 +74,8 @@ int main() {
   std::printf(", ");
   PrintPartAndSubtract(v, 53);
   std::printf("};\n\n// sin(j pi/64) for j = 0 .. 159 (cos(j pi/64) is entry j + 32).\n"
-              "struct TTablePoint {\n  double High, Middle, Low;\n};\n"
+              "struct TTablePoint {\n  double High, Middle, Low;  // the value to 64 bits as High + Middle, then Low\n"
+              "  double Half, Rest;         // the value to 32 bits, then the rest to 53\n};\n"
               "inline constexpr TTablePoint Table[160] = {\n");
   for (int j = 0; j < 160; ++j) {
     // The zeros and the ones exactly, where the rounded pi would leave a trace.
