@@ -1,22 +1,19 @@
 // Sine and cosine in extended precision without the fsin and fcos instructions: the
-// argument is reduced by pi/64 split in four parts to |r| <= pi/128 around a point
-// j pi/64 of a table of sin and cos, and two short polynomials give sin r and
-// cos r - 1, from which sin(j pi/64 + r) = S + (C sin r + S (cos r - 1)). Over
-// |x| < 2^20 the error stays within one unit in the last place of the 64-bit
-// significand, where fsin, with its 66-bit pi, loses digits near every multiple of pi.
-// From 2^20 on (and for zeros, NaNs and infinities) the formula programs fall back to
-// the instructions: fsin unreduced, fcos after one fprem by 2 pi, which give
-// sin(+-0) = +-0 and cos(+-0) = 1 exactly.
+// argument is reduced by pi/2 split in three parts, then one of two polynomials gives
+// the result for its quadrant. Over |x| < 2^20 the error stays within one unit in the
+// last place of the 64-bit significand, where fsin, with its 66-bit pi, loses digits
+// near every multiple of pi. From 2^20 on (and for zeros, NaNs and infinities) the
+// formula programs fall back to the instructions: fsin unreduced, fcos after one fprem
+// by 2 pi, which give sin(+-0) = +-0 and cos(+-0) = 1 exactly.
 //
-// Each step below is one x87 operation rounded to 64 bits; the native code generator
-// (NativeSine.cpp) emits the same operations on the same operands, so both compute the
-// same bits. Operands of + and * may swap, nothing else. The constants held as double
-// are exact there, and read as such (fmul m64, fadd m64).
+// Each step below is one x87 operation rounded to 64 bits, in the order written; the
+// native code generator (NativeSine.cpp) emits the same operations in the same order,
+// so both compute the same bits. Operands of + and * may swap, nothing else. The
+// constants held as double are exact there, and read as such (fmul m64, fadd m64).
 #pragma once
 
 #include <cstdint>
 
-#include "formula/SineTable.h"
 #include "formula/X87.h"
 
 namespace ExtendedSine {
@@ -24,16 +21,28 @@ namespace ExtendedSine {
 // Arguments from 2^20 on, zeros, NaNs and infinities are left to the instructions.
 constexpr double Limit = 0x1p20;
 
-// Adding 1.5 2^63 to |y| < 2^62 leaves no fraction bits, so adding and subtracting it
-// rounds y to the nearest integer (halves to even), faster than frndint.
-constexpr double RoundingShift = 0x1.8p63;
+// 2/pi to 53 bits is enough: the quotient only has to round to a neighbour of x 2/pi.
+constexpr double TwoOverPi = 0x1.45f306dc9c883p-1;
 
-// sin r = r + r^3 (-1/6 + S1 z + S2 z^2 + S3 z^3) and cos r - 1 = -z/2 + z^2 (Q1 + Q2 z
-// + Q3 z^2), z = r^2: the Taylor terms, whose first left-out term is below 2^-75 of
-// the result for |r| <= pi/128. -1/6 is held as two doubles, added one after the
-// other.
-constexpr double SineTerms[3] = {0x1.1111111111111p-7, -0x1.a01a01a01a01ap-13, 0x1.71de3a556c734p-19};
-constexpr double CosineTerms[3] = {0x1.5555555555555p-5, -0x1.6c16c16c16c17p-10, 0x1.a01a01a01a01ap-16};
+// pi/2 = PiOver2A + PiOver2B + PiOver2C to 152 bits. A and B are pi/2 and the rest
+// truncated to 44 significant bits, so that k times either is exact for every
+// |k| < 2^20.
+constexpr double PiOver2A = 0x1.921fb54442cp+0;
+constexpr double PiOver2B = 0x1.18469898cc4p-44;
+constexpr long double PiOver2C = 0x8b80dc1cd129024ep-151L;
+
+// sin r = r + r^3 (S0 + S1 z + ... + S7 z^7) and cos r = 1 - z/2 + z^2 (C0 + C1 z + ...
+// + C6 z^6), z = r^2, |r| <= pi/4: near-minimax fits whose own error is below 2^-70 of
+// the result. S0, S1, C0 and C1 are held in full (SineLow, CosineLow); S2 as the sum
+// of two doubles, added one after the other; the rest in double, which moves the
+// result by less than 2^-70 of it.
+constexpr long double SineLow[2] = {-0xaaaaaaaaaaaaaaabp-66L, 0x8888888888888887p-70L};
+constexpr double SineS2[2] = {-0x1.a01a01a01a019p-13, 0x1.6dp-67};
+constexpr double SineHigh[5] = {0x1.71de3a556c2c8p-19, -0x1.ae64567e73212p-26, 0x1.61245fb506d74p-33,
+                                -0x1.ae7c53cc422c9p-41, 0x1.9242bc285ffe3p-49};
+constexpr long double CosineLow[2] = {0xaaaaaaaaaaaaaaaap-68L, -0xb60b60b60b60b245p-73L};
+constexpr double CosineHigh[5] = {0x1.a01a01a019d0ap-16, -0x1.27e4fb7712d61p-22, 0x1.1eed8deb97423p-29,
+                                  -0x1.9394ba0c332d9p-37, 0x1.ab785aa02d659p-45};
 
 // True when x is reduced here: 0 < |x| < 2^20, tested without raising invalid for a NaN
 // (fucomip), as fsin raises nothing for one. Leaving out the zeros spares the reduction
@@ -43,77 +52,78 @@ inline bool InRange(long double x) {
   return __builtin_isless(magnitude, Limit) && magnitude != 0;
 }
 
-// x = k pi/64 + R - Rest with |R| <= pi/128 (a little more at worst) and |Rest| below
-// 2^-63 |R| + 2^-95 or so; K is k as an integer.
+// x = k pi/2 + R - Rest with |R| <= pi/4 (a little more at worst) and |Rest| below
+// 2^-63 |R| or so; K is k as an integer.
 struct TReduced {
   long double R, Rest;
   std::int32_t K;
 };
 
-// For 0 < |x| < 2^20, so |k| < 2^25. t1 = x - k A, t2 = k B and t3 = k C are exact
-// (A has 39 bits, B and C 38, and x - k A cancels). h = t1 - t2 and R = h - t3 keep
-// their rounding errors e1 = (t1 - h) - t2 and e2 = (h - R) - t3 (Dekker's fast
-// two-sum; when the second operand is the larger both are multiples of its last bit
-// below 2^26 times it, so the difference is exact and the error 0). Rest = (k D - e1)
-// - e2. Near multiples of pi/2, where R is smallest, all but k D are exact.
+// For 0 < |x| < 2^20. k is x 2/pi rounded to nearest (frndint). t1 = x - k A and
+// t2 = k B are exact; so is the rounding error of hi = t1 - t2 taken as (t1 - hi) - t2
+// (Dekker's fast two-sum): when |t1| < |t2| both lie below 2^-22 as multiples of
+// 2^-86, so hi is exact and the error 0. Rest is k C less that error. R = hi is ready
+// before Rest, which the polynomials need at the end.
 inline TReduced Reduce(long double x) {
-  const long double k = (x * SixtyFourOverPi + RoundingShift) - RoundingShift;
+  const long double k = X87::Frndint(x * TwoOverPi);
   const std::int32_t integer = X87::Fist(k);
-  const long double t1 = x - k * PiOver64[0];
-  const long double t2 = k * PiOver64[1];
-  const long double h = t1 - t2;
-  const long double e1 = (t1 - h) - t2;
-  const long double t3 = k * PiOver64[2];
-  const long double r = h - t3;
-  const long double e2 = (h - r) - t3;
-  return {r, (k * PiOver64[3] - e1) - e2, integer};
+  const long double t1 = x - k * PiOver2A;
+  const long double t2 = k * PiOver2B;
+  const long double hi = t1 - t2;
+  const long double error = (t1 - hi) - t2;
+  return {hi, k * PiOver2C - error, integer};
 }
 
-// The table point to 64 bits: the sum of two doubles, exact there.
-inline long double Full(const TTablePoint& point) { return static_cast<long double>(point.High) + point.Middle; }
-
-// Adding and subtracting r times 2^32 + 1 leaves the first 32 bits of r (Veltkamp's
-// split); the product of such a part and a 32-bit table value is exact.
-constexpr double SplitFactor = 0x1.00000001p32;
-
-// sin(a + r - rest) for a = j pi/64, S = sin a and C = cos a from the table. C r is
-// formed exactly, as C32 rh + C32 rl + (C - C32) r with C32 the first 32 bits of C
-// and r = rh + rl split in halves of 32 bits, and S + C32 rh is kept as hi + err
-// (fast two-sum, |S| >= |C32 rh| unless S = 0). Then
-//   hi + ((((((S.Low - C rest) + (C - C32) r) + C32 rl) - S z/2) + err) + (S z^2 q + C z r p))
-// with p = -1/6 + S1 z + (S2 + S3 z) z^2 (sin r = r + z r p) and q = Q1 + (Q2 + Q3 z) z
-// (cos r - 1 = -z/2 + z^2 q): one rounding of hi's size, at the end. The rest enters
-// as -C rest (the change of sin r; that of cos r is below 2^-70 of the result). The
-// products by z^2 and by z r are formed before the polynomials are ready, so that each
-// polynomial waits only for one more product and two sums.
-inline long double AroundTablePoint(const TReduced& reduced, std::int32_t j) {
-  const TTablePoint& sine = Table[j];
-  const TTablePoint& cosine = Table[j + 32];
-  const long double r = reduced.R;
+// sin(r - rest) = r - ((rest (1 - z/2) - t0) - t1 - t2), z = r^2, with the terms of
+// r^3 P(z), P = S0 + S1 z + ... + S7 z^7, grouped by powers of z^2 so that each waits
+// for as few dependent steps as possible: t0 = z r (S0 + S1 z), t1 = z^3 r (S2 + S3 z),
+// t2 = z^5 r ((S4 + S5 z) + (S6 + S7 z) z^2). Each term is subtracted as soon as it is
+// ready, smallest last, and r comes last.
+inline long double SinePolynomial(long double r, long double rest) {
   const long double z = r * r;
-  const long double c = static_cast<long double>(cosine.Half) + cosine.Rest;
-  long double sum = sine.Low - c * reduced.Rest;
-  sum = sum + cosine.Rest * r;
-  const long double czr = c * (z * r);
-  const long double split = r * SplitFactor;
-  const long double rh = split - (split - r);
-  sum = sum + (r - rh) * cosine.Half;
-  const long double high = rh * cosine.Half;
-  const long double s = Full(sine);
-  sum = sum - s * (z * 0.5);
-  const long double hi = s + high;
-  sum = sum + ((s - hi) + high);
+  const long double restCorrected = rest - rest * (z * 0.5);
+  const long double zr = z * r;
+  const long double l0 = SineLow[1] * z + SineLow[0];
+  long double sum = restCorrected - l0 * zr;
   const long double z2 = z * z;
-  const long double sz2 = s * z2;
-  const long double p = ((SineTerms[0] * z + MinusSixth[0]) + MinusSixth[1]) + (SineTerms[2] * z + SineTerms[1]) * z2;
-  const long double q = (CosineTerms[2] * z + CosineTerms[1]) * z + CosineTerms[0];
-  return hi + (sum + (sz2 * q + czr * p));
+  const long double zr2 = zr * z2;
+  const long double l1 = (SineHigh[0] * z + SineS2[0]) + SineS2[1];
+  sum = sum - l1 * zr2;
+  const long double zr4 = zr2 * z2;
+  const long double l3z2 = (SineHigh[4] * z + SineHigh[3]) * z2;
+  const long double h = (SineHigh[2] * z + SineHigh[1]) + l3z2;
+  sum = sum - h * zr4;
+  return r - sum;
 }
 
-// sin x for quarterTurns 0, cos x for 1 (cos x = sin(x + pi/2)), for 0 < |x| < 2^20.
-inline long double OfQuadrant(long double x, std::int32_t quarterTurns) {
+// cos(r - rest) = w + ((((1 - w) - z/2) + r rest) + c0 + c1 + c2), w = 1 - z/2, with
+// the terms of z^2 Q(z), Q = C0 + C1 z + ... + C6 z^6, grouped as for the sine:
+// c0 = z^2 (C0 + C1 z), c1 = z^4 (C2 + C3 z), c2 = z^6 ((C4 + C5 z) + C6 z^2).
+inline long double CosinePolynomial(long double r, long double rest) {
+  const long double rr = r * rest;
+  const long double z = r * r;
+  const long double half = z * 0.5;
+  const long double w = 1 - half;
+  const long double correction = ((1 - w) - half) + rr;
+  const long double l0 = CosineLow[1] * z + CosineLow[0];
+  const long double z2 = z * z;
+  long double sum = correction + l0 * z2;
+  const long double l1 = CosineHigh[1] * z + CosineHigh[0];
+  const long double z4 = z2 * z2;
+  sum = sum + l1 * z4;
+  const long double z6 = z4 * z2;
+  const long double h = (CosineHigh[3] * z + CosineHigh[2]) + CosineHigh[4] * z2;
+  sum = sum + h * z6;
+  return w + sum;
+}
+
+// sin x for offset 0, cos x for offset 1 (cos x = sin(x + pi/2)), for |x| < 2^20.
+inline long double OfQuadrant(long double x, std::int32_t offset) {
   const TReduced reduced = Reduce(x);
-  return AroundTablePoint(reduced, (reduced.K + 32 * quarterTurns) & 127);
+  const std::int32_t quadrant = reduced.K + offset;
+  const long double v =
+      quadrant & 1 ? CosinePolynomial(reduced.R, reduced.Rest) : SinePolynomial(reduced.R, reduced.Rest);
+  return quadrant & 2 ? -v : v;
 }
 
 }  // namespace ExtendedSine

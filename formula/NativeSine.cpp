@@ -12,120 +12,134 @@ namespace {
 
 using namespace ExtendedSine;
 
+// Pushes a constant held in full: fld m64 of its first 53 bits, fadd m64 of the rest,
+// an exact sum. Two cheap loads, where one fld m80 costs several times as much.
+void LoadFull(Assembler& a, const TLiterals& literals, long double value) {
+  const double high = static_cast<double>(value);
+  a.fld(literals.Double(high));
+  a.fadd(literals.Double(static_cast<double>(value - high)));
+}
+
 // The red-zone slot that receives the quotient as an integer.
 Mem QuotientSlot() { return dword_ptr(rsp, -8); }
 
 // x -> r, rest as ExtendedSine::Reduce computes them; the integer quotient k goes to
 // eax.
+// A value is copied (fld st(i)) only once it is ready, never while the chain of
+// dependent steps waits on it: a constant is loaded and multiplied by the register.
 void Reduce(Assembler& a, const TLiterals& literals) {
-  a.fld(literals.Double(SixtyFourOverPi));
+  a.fld(literals.Double(TwoOverPi));
   a.fmul(st0, st1);
-  a.fadd(literals.Double(RoundingShift));
-  a.fsub(literals.Double(RoundingShift));   // k, x
+  a.frndint();                              // k, x
   a.fist(QuotientSlot());
-  a.fld(literals.Double(PiOver64[0]));
-  a.fmul(st0, st1);
-  a.fsubp(st2);                             // k, t1
-  a.fld(literals.Double(PiOver64[1]));
-  a.fmul(st0, st1);                         // t2, k, t1
-  a.fld(st2);
-  a.fsub(st0, st1);                         // h, t2, k, t1
-  a.fsub(st3, st0);
-  a.fxch(st1);
-  a.fsubp(st3);                             // h, k, e1
-  a.fld(literals.Double(PiOver64[2]));
-  a.fmul(st0, st2);                         // t3, h, k, e1
-  a.fld(st1);
-  a.fsub(st0, st1);                         // r, t3, h, k, e1
-  a.fsub(st2, st0);
-  a.fxch(st1);
-  a.fsubp(st2);                             // r, e2, k, e1
-  a.fxch(st2);
-  a.fmul(literals.Double(PiOver64[3]));
-  a.fsubrp(st3);
-  a.fsubp(st2);                             // r, rest
+  a.fld(literals.Double(PiOver2B));
+  a.fmul(st0, st1);                         // t2, k, x
+  a.fld(literals.Double(PiOver2A));
+  a.fmul(st0, st2);
+  a.fsubp(st3);                             // t2, k, t1
+  LoadFull(a, literals, PiOver2C);
+  a.fmulp(st2);                             // t2, k C, t1
+  a.fld(st0);
+  a.fsubr(st0, st3);                        // hi, t2, k C, t1
+  a.fxch(st3);
+  a.fsub(st0, st3);
+  a.fsubrp(st1);                            // error, k C, hi
+  a.fsubp(st1);
+  a.fxch(st1);                              // r = hi, rest
   a.mov(eax, QuotientSlot());
 }
 
-// The doubles of table point j (see ExtendedSine::TTablePoint), for rcx = the table
-// and rax = 5 j.
-enum TPart { High, Middle, Low, Half, Rest };
-Mem PointPart(int j, TPart part) { return qword_ptr(rcx, rax, 3, static_cast<std::int32_t>(8 * (5 * j + part))); }
+// Pushes st(zIndex) times the first coefficient plus the second, both doubles.
+void LinearTerm(Assembler& a, const TLiterals& literals, int zIndex, double factor, double addend) {
+  a.fld(literals.Double(factor));
+  a.fmul(st0, st(zIndex));
+  a.fadd(literals.Double(addend));
+}
 
-// r, rest -> ExtendedSine::AroundTablePoint for the table point that rcx and rax
-// address (its sine at point 0, its cosine at point 32). At most seven registers. The
-// table values are read by fld m64 and fadd m64, where one fld m80 costs several times
-// as much.
-void AroundTablePoint(Assembler& a, const TLiterals& literals) {
+// Pushes st(zIndex) times `factor` plus `addend`, both held in full.
+void FullLinearTerm(Assembler& a, const TLiterals& literals, int zIndex, long double factor, long double addend) {
+  LoadFull(a, literals, factor);
+  a.fmul(st0, st(zIndex));
+  LoadFull(a, literals, addend);
+  a.faddp(st1);
+}
+
+// r, rest -> ExtendedSine::SinePolynomial(r, rest). At most six registers.
+void SinePolynomial(Assembler& a, const TLiterals& literals) {
   a.fld(st0);
   a.fmul(st0, st0);                         // z, r, rest
-  a.fld(PointPart(32, Half));
-  a.fadd(PointPart(32, Rest));              // c, z, r, rest
-  a.fld(st0);
-  a.fmul(st0, st4);
-  a.fsubr(PointPart(0, Low));
-  a.fstp(st4);                              // c, z, r, sum
-  a.fld(PointPart(32, Rest));
-  a.fmul(st0, st3);
-  a.faddp(st4);
-  a.fld(st1);
-  a.fmul(st0, st3);
-  a.fmulp(st1);                             // c z r, z, r, sum
-  a.fld(literals.Double(SplitFactor));
-  a.fmul(st0, st3);
-  a.fld(st0);
-  a.fsub(st0, st4);
-  a.fsubp(st1);                             // rh, c z r, z, r, sum
-  a.fsub(st3, st0);
-  a.fxch(st3);
-  a.fmul(PointPart(32, Half));
-  a.faddp(st4);                             // c z r, z, rh, sum
-  a.fxch(st2);
-  a.fmul(PointPart(32, Half));              // high, z, c z r, sum
-  a.fld(PointPart(0, High));
-  a.fadd(PointPart(0, Middle));             // s, high, z, c z r, sum
-  a.fld(st2);
-  a.fmul(literals.Double(0.5));
+  a.fld(literals.Double(0.5));
   a.fmul(st0, st1);
-  a.fsubp(st5);
-  a.fld(st0);
-  a.fadd(st0, st2);                         // hi, s, high, z, c z r, sum
-  a.fld(st1);
-  a.fsub(st0, st1);
-  a.faddp(st3);                             // hi, s, err, z, c z r, sum
-  a.fxch(st2);
-  a.faddp(st5);                             // s, hi, z, c z r, sum
-  a.fld(st2);
-  a.fmul(st0, st0);
-  a.fmul(st1, st0);                         // z2, s z2, hi, z, c z r, sum
-  a.fld(literals.Double(SineTerms[2]));
-  a.fmul(st0, st4);
-  a.fadd(literals.Double(SineTerms[1]));
-  a.fmulp(st1);
-  a.fld(literals.Double(SineTerms[0]));
-  a.fmul(st0, st4);
-  a.fadd(literals.Double(MinusSixth[0]));
-  a.fadd(literals.Double(MinusSixth[1]));
-  a.faddp(st1);                             // p, s z2, hi, z, c z r, sum
-  a.fmulp(st4);                             // s z2, hi, z, c z r p, sum
-  a.fld(literals.Double(CosineTerms[2]));
   a.fmul(st0, st3);
-  a.fadd(literals.Double(CosineTerms[1]));
-  a.fmulp(st3);
-  a.fxch(st2);
-  a.fadd(literals.Double(CosineTerms[0]));  // q, hi, s z2, c z r p, sum
-  a.fmulp(st2);
-  a.fxch(st1);
-  a.faddp(st2);
-  a.fxch(st1);
-  a.faddp(st2);                             // hi, sum
+  a.fsubp(st3);                             // z, r, rest (1 - z/2)
+  a.fld(st1);
+  a.fmul(st0, st1);                         // zr, z, r, sum
+  FullLinearTerm(a, literals, 2, SineLow[1], SineLow[0]);
+  a.fmul(st0, st1);
+  a.fsubp(st4);                             // zr, z, r, sum
+  a.fld(st1);
+  a.fmul(st0, st0);
+  a.fmul(st1, st0);                         // z2, zr2, z, r, sum
+  LinearTerm(a, literals, 3, SineHigh[0], SineS2[0]);
+  a.fadd(literals.Double(SineS2[1]));
+  a.fmul(st0, st2);
+  a.fsubp(st5);                             // z2, zr2, z, r, sum
+  a.fmul(st1, st0);                         // z2, zr4, z, r, sum
+  LinearTerm(a, literals, 3, SineHigh[4], SineHigh[3]);
+  a.fmulp(st1);                             // l3 z2, zr4, z, r, sum
+  LinearTerm(a, literals, 3, SineHigh[2], SineHigh[1]);
   a.faddp(st1);
+  a.fmulp(st1);                             // t2, z, r, sum
+  a.fsubp(st3);
+  a.fstp(st0);                              // r, sum
+  a.fsubrp(st1);                            // sine
+}
+
+// term, power, ... -> power^2, ... with term times power^2 added to the sum at
+// st(sumIndex): one step of the cosine's sum.
+void AddTermTimesSquare(Assembler& a, int sumIndex) {
+  a.fld(st1);
+  a.fmul(st0, st0);
+  a.fmul(st1, st0);
+  a.fxch(st1);
+  a.faddp(st(sumIndex));
+}
+
+// r, rest -> ExtendedSine::CosinePolynomial(r, rest). At most six registers.
+void CosinePolynomial(Assembler& a, const TLiterals& literals) {
+  a.fld(st0);
+  a.fmul(st0, st2);
+  a.fstp(st2);                              // r, r rest
+  a.fmul(st0, st0);                         // z, r rest
+  a.fld(st0);
+  a.fmul(literals.Double(0.5));             // half, z, r rest
+  a.fld1();
+  a.fsub(st0, st1);                         // w, half, z, r rest
+  a.fld1();
+  a.fsub(st0, st1);
+  a.fsubrp(st2);                            // w, (1 - w) - half, z, r rest
+  a.fxch(st1);
+  a.faddp(st3);
+  a.fxch(st1);                              // z, w, sum
+  FullLinearTerm(a, literals, 1, CosineLow[1], CosineLow[0]);
+  AddTermTimesSquare(a, 4);                 // z2, z, w, sum
+  LinearTerm(a, literals, 2, CosineHigh[1], CosineHigh[0]);
+  AddTermTimesSquare(a, 5);                 // z4, z2, z, w, sum
+  a.fmul(st0, st1);                         // z6, z2, z, w, sum
+  a.fld(literals.Double(CosineHigh[4]));
+  a.fmulp(st2);                             // z6, C6 z2, z, w, sum
+  LinearTerm(a, literals, 3, CosineHigh[3], CosineHigh[2]);
+  a.faddp(st2);
+  a.fmulp(st1);                             // c2, z, w, sum
+  a.faddp(st3);
+  a.fstp(st0);                              // w, sum
+  a.faddp(st1);                             // cosine
 }
 
 }  // namespace
 
-void Emit(Assembler& a, std::int32_t quarterTurns, const TLiterals& literals, const std::function<void()>& outside) {
-  const Label inside = a.newLabel(), done = a.newLabel();
+void Emit(Assembler& a, std::int32_t offset, const TLiterals& literals, const std::function<void()>& outside) {
+  const Label inside = a.newLabel(), cosine = a.newLabel(), sign = a.newLabel(), done = a.newLabel();
   const Label outsidePop = a.newLabel(), outsideLabel = a.newLabel();
   // Limit > |x| != 0 by the quiet fucomip: a NaN goes outside without the invalid flag.
   a.fld(st0);
@@ -146,11 +160,17 @@ void Emit(Assembler& a, std::int32_t quarterTurns, const TLiterals& literals, co
 
   a.bind(inside);
   Reduce(a, literals);
-  a.add(eax, 32 * quarterTurns);
-  a.and_(eax, 127);
-  a.lea(eax, ptr(rax, rax, 2));
-  a.mov(rcx, reinterpret_cast<std::uint64_t>(&Table[0]));
-  AroundTablePoint(a, literals);
+  if (offset != 0) a.add(eax, offset);
+  a.test(al, 1);
+  a.jnz(cosine);
+  SinePolynomial(a, literals);
+  a.jmp(sign);
+  a.bind(cosine);
+  CosinePolynomial(a, literals);
+  a.bind(sign);
+  a.test(al, 2);
+  a.jz(done);
+  a.fchs();
   a.bind(done);
 }
 

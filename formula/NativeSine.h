@@ -9,18 +9,18 @@
 namespace NativeSine {
 
 // Free x87 registers the sequence needs beyond the one of its argument.
-constexpr int RoomNeeded = 6;
+constexpr int RoomNeeded = 5;
 
 // Memory operands holding constants, placed by the code generator.
 struct TLiterals {
   std::function<asmjit::x86::Mem(double)> Double;  // 8 bytes, for fld, fmul, fadd and fsub m64
 };
 
-// Appends code that replaces st0 = x by ExtendedSine::OfQuadrant(x, quarterTurns)
-// (0: sine, 1: cosine) when 0 < |x| < 2^20, and otherwise (also for a NaN or an
-// infinity) runs the code `outside` appends, which must leave one value in place of x.
-// Uses rax, rcx and 4 bytes of the red zone below rsp.
-void Emit(asmjit::x86::Assembler& a, std::int32_t quarterTurns, const TLiterals& literals,
+// Appends code that replaces st0 = x by ExtendedSine::OfQuadrant(x, offset) (offset 0:
+// sine, 1: cosine) when 0 < |x| < 2^20, and otherwise (also for a NaN or an infinity)
+// runs the code `outside` appends, which must leave one value in place of x. Uses eax
+// and 4 bytes of the red zone below rsp.
+void Emit(asmjit::x86::Assembler& a, std::int32_t offset, const TLiterals& literals,
           const std::function<void()>& outside);
 
 }  // namespace NativeSine
