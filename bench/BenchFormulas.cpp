@@ -1,9 +1,10 @@
 // Formula evaluation four ways: native code, the interpreter, hand-written C++ with the
 // same x87 steps, and muparser in double precision.
 #include <muParser.h>
+#include <sched.h>
+#include <time.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <stdexcept>
@@ -58,16 +59,23 @@ const TBenchFormula Formulas[] = {
 constexpr long double P = 1.25L, Q = 0.5L;
 constexpr int Sweep = 4101;  // t over [0, 2 pi), as many values as the curve samples
 
+// The processor time this thread has used, in nanoseconds: on a shared machine the
+// time slices given to other processes do not count.
+double ThreadNanoseconds() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return 1e9 * static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec);
+}
+
 bool SameBits(long double a, long double b) { return std::memcmp(&a, &b, 10) == 0; }
 
-// Nanoseconds per call of `evaluate(t)` over `passes` sweeps of `ts`.
+// Nanoseconds of this thread per call of `evaluate(t)` over `passes` sweeps of `ts`.
 template <class F>
 double NsPerEvaluation(F evaluate, const std::vector<long double>& ts, int passes, long double& sink) {
-  const auto start = std::chrono::steady_clock::now();
+  const double start = ThreadNanoseconds();
   for (int pass = 0; pass < passes; ++pass)
     for (const long double t : ts) sink += evaluate(t);
-  const std::chrono::duration<double, std::nano> spent = std::chrono::steady_clock::now() - start;
-  return spent.count() / (static_cast<double>(passes) * static_cast<double>(ts.size()));
+  return (ThreadNanoseconds() - start) / (static_cast<double>(passes) * static_cast<double>(ts.size()));
 }
 
 // One formula: compiles it both ways, checks that all four agree, then times them.
@@ -134,6 +142,44 @@ std::vector<long double> SweepValues() {
   return ts;
 }
 
+// Nanoseconds per call of `evaluate` when each argument waits for the previous result:
+// the next argument is t + 0 times that result, which is t again (the results are
+// finite), so the sweep is the same as for the throughput and the chain adds one fmul
+// and one fadd per call (the latency row of "x87 fmul" shows their cost).
+template <class F>
+double NsPerChainedEvaluation(F evaluate, const std::vector<long double>& ts, int passes, long double& sink) {
+  long double previous = 0;
+  const double start = ThreadNanoseconds();
+  for (int pass = 0; pass < passes; ++pass)
+    for (const long double t : ts) previous = evaluate(t + 0.0L * previous);
+  sink += previous;
+  return (ThreadNanoseconds() - start) / (static_cast<double>(passes) * static_cast<double>(ts.size()));
+}
+
+// Keeps the calling thread on the processor it runs on while it lives, so that every
+// step is timed on the same core; restores the former set at the end.
+class TPinnedToThisCore {
+ public:
+  TPinnedToThisCore() {
+    pinned_ = sched_getaffinity(0, sizeof former_, &former_) == 0;
+    const int cpu = sched_getcpu();
+    if (!pinned_ || cpu < 0) return;
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(cpu, &one);
+    pinned_ = sched_setaffinity(0, sizeof one, &one) == 0;
+  }
+  ~TPinnedToThisCore() {
+    if (pinned_) sched_setaffinity(0, sizeof former_, &former_);
+  }
+  TPinnedToThisCore(const TPinnedToThisCore&) = delete;
+  TPinnedToThisCore& operator=(const TPinnedToThisCore&) = delete;
+
+ private:
+  cpu_set_t former_;
+  bool pinned_ = false;
+};
+
 }  // namespace
 
 std::vector<TStepTiming> TimeSteps(int runs) {
@@ -142,7 +188,7 @@ std::vector<TStepTiming> TimeSteps(int runs) {
       {"x87 fmul", [](long double t) { return t * 3; }},
       {"x87 fsin", X87::Fsin},
       {"x87 fprem by 2 pi, fcos", [](long double t) { return X87::Fcos(X87::ReduceTwoPi(t)); }},
-      {"formula sine (own, pi/2 parts)", Sine},
+      {"formula sine (own)", Sine},
       {"formula cosine (own)", Cosine},
       {"C library sin (double)", [](long double t) { return static_cast<long double>(std::sin(static_cast<double>(t))); }},
       {"C library sinl (long double)", [](long double t) { return sinl(t); }},
@@ -158,20 +204,26 @@ std::vector<TStepTiming> TimeSteps(int runs) {
   }
   long double sink = 0;
   long double vars[3] = {0, P, Q};
-  std::vector<std::vector<double>> ns(std::size(steps) + std::size(programs));
+  const std::size_t count = std::size(steps) + std::size(programs);
+  std::vector<std::vector<double>> throughput(count), latency(count);
+  const TPinnedToThisCore pinned;
   for (int run = 0; run < runs; ++run) {
-    for (std::size_t k = 0; k < std::size(steps); ++k) ns[k].push_back(NsPerEvaluation(steps[k].second, ts, 100, sink));
+    for (std::size_t k = 0; k < std::size(steps); ++k) {
+      throughput[k].push_back(NsPerEvaluation(steps[k].second, ts, 100, sink));
+      latency[k].push_back(NsPerChainedEvaluation(steps[k].second, ts, 100, sink));
+    }
     for (std::size_t k = 0; k < std::size(programs); ++k) {
       const auto native = [&](long double t) { vars[0] = t; return compiled[k].Run(vars); };
-      ns[std::size(steps) + k].push_back(NsPerEvaluation(native, ts, 100, sink));
+      throughput[std::size(steps) + k].push_back(NsPerEvaluation(native, ts, 100, sink));
+      latency[std::size(steps) + k].push_back(NsPerChainedEvaluation(native, ts, 100, sink));
     }
   }
   volatile long double keep = sink;
   (void)keep;
   std::vector<TStepTiming> timings;
-  for (std::size_t k = 0; k < std::size(steps); ++k) timings.push_back({steps[k].first, Median(ns[k])});
-  for (std::size_t k = 0; k < std::size(programs); ++k)
-    timings.push_back({programs[k].first, Median(ns[std::size(steps) + k])});
+  for (std::size_t k = 0; k < count; ++k)
+    timings.push_back({k < std::size(steps) ? steps[k].first : programs[k - std::size(steps)].first,
+                       Median(throughput[k]), Median(latency[k])});
   return timings;
 }
 

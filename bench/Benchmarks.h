@@ -29,11 +29,14 @@ std::vector<TFormulaTiming> TimeFormulas(int runs);
 
 // Nanoseconds per call of single x87 steps, of the programs' own sine and cosine and
 // of the C library's sine, over the same sweep of t, then of the native code of 3t,
-// sin(t) and cos(t): what the formulas' cost is made of. Throws std::runtime_error
-// when one of those programs gets no native code.
+// sin(t) and cos(t): what the formulas' cost is made of. Each is timed twice on one
+// core: with independent arguments (throughput) and with each argument waiting for the
+// previous result (latency). Throws std::runtime_error when one of those programs gets
+// no native code.
 struct TStepTiming {
   std::string Name;
-  double Ns = 0;
+  double Ns = 0;       // independent calls
+  double Latency = 0;  // chained calls
 };
 std::vector<TStepTiming> TimeSteps(int runs);
 

@@ -19,7 +19,9 @@ int UsageError(const std::string& problem) {
 }
 
 void PrintFormulas(const std::vector<Benchmarks::TFormulaTiming>& timings, int runs) {
-  std::printf("Formula evaluation: ns per evaluation, median of %d runs; (ratio to the hand-written x87 code)\n", runs);
+  std::printf("Formula evaluation: ns of processor time per evaluation, median of %d runs; (ratio to the\n"
+              "hand-written x87 code)\n",
+              runs);
   std::printf("%-30s %16s %16s %10s %16s\n", "formula", "native", "evaluator", "hand x87", "muparser double");
   for (const auto& f : timings)
     std::printf("%-30s %7.1f (%5.2f) %7.1f (%5.2f) %10.1f %7.1f (%5.2f)\n", f.Text.c_str(), f.Native,
@@ -27,8 +29,10 @@ void PrintFormulas(const std::vector<Benchmarks::TFormulaTiming>& timings, int r
 }
 
 void PrintSteps(const std::vector<Benchmarks::TStepTiming>& timings) {
-  std::printf("\nWhat formulas are made of: ns per call over the same sweep\n");
-  for (const auto& s : timings) std::printf("%-30s %7.1f\n", s.Name.c_str(), s.Ns);
+  std::printf("\nWhat formulas are made of: ns of processor time per call over the same sweep, on one core;\n"
+              "throughput: calls independent of each other; latency: each argument waits for the previous result\n");
+  std::printf("%-30s %10s %8s\n", "step", "throughput", "latency");
+  for (const auto& s : timings) std::printf("%-30s %10.1f %8.1f\n", s.Name.c_str(), s.Ns, s.Latency);
 }
 
 void PrintDrawings(const std::vector<Benchmarks::TDrawingTiming>& timings, int runs) {
