@@ -36,7 +36,7 @@ inline constexpr int MinPictureSize = 8;
 
 struct TPictures {
   QImage HullBitmap;     // HullSize squared, 24 bits stored blue, green, red: the shaded hull
-  QImage StereoBitmap;   // HullSize squared, 24 bits, black background: the stereo wire-frame
+  QImage StereoBitmap;   // HullSize squared, RGB32 (blue, green, red, 255), black background: the stereo wire-frame
   QImage MaxwellBitmap;  // SmallSize squared: the unit normals of the hull's strips
   QImage BitangBitmap;   // SmallSize squared: the square of bitangent pairs
 

@@ -117,8 +117,10 @@ void DrawWireFrame(const TStereoState& s, QPainter& painter, const Bitangents::T
 
 void DrawStereo(TStereoState& s, TPictures& pictures, const Bitangents::TAnalysis& analysis) {
   UsePicture(s, pictures);
+  // Filled before the painter opens: the painter would hand a fill of the whole picture
+  // to a pool of threads, whose hand-overs cost more than the fill.
+  pictures.StereoBitmap.fill(Qt::black);
   QPainter painter(&pictures.StereoBitmap);
-  painter.fillRect(pictures.StereoBitmap.rect(), Qt::black);
 
   painter.setCompositionMode(QPainter::CompositionMode_Source);
   painter.setPen(QPen(PaletteQColor(30), 1));
