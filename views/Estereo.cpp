@@ -121,6 +121,10 @@ void DrawStereo(TStereoState& s, TPictures& pictures, const Bitangents::TAnalysi
   // to a pool of threads, whose hand-overs cost more than the fill.
   pictures.StereoBitmap.fill(Qt::black);
   QPainter painter(&pictures.StereoBitmap);
+  // A clip of the whole picture changes no pixel, but with it the painter sets a line's
+  // pixels itself instead of handing those of every long line to a pool of threads and
+  // waiting for them, which took ten times as long.
+  painter.setClipRect(pictures.StereoBitmap.rect());
 
   painter.setCompositionMode(QPainter::CompositionMode_Source);
   painter.setPen(QPen(PaletteQColor(30), 1));
