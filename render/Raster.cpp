@@ -134,7 +134,8 @@ const bool HasFisttp = [] {
   __builtin_cpu_init();  // this runs among the static initializers
   return __builtin_cpu_supports("sse3") != 0;
 }();
-int TruncNonNegative(long double z) {
+// Inlined: a call would pass the real through memory, once per pixel.
+__attribute__((always_inline)) inline int TruncNonNegative(long double z) {
   if (!HasFisttp) return FloorSmall(z);
   int i;
   asm("fisttpl %0" : "=m"(i) : "t"(z) : "st");
