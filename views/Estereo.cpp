@@ -40,10 +40,10 @@ void UseFrame(TStereoState& s, const TFrame& frame) {
 }
 
 // The wire-frame through `frame` in the opaque `colour` on black, into `image` (32 bits a
-// pixel). The painter's plain mode, which for an opaque pen copies it, and a clip of the
-// whole picture, which changes no pixel: so it sets a line's pixels itself. In other
-// modes, or without the clip, it hands those of every long line to a pool of threads
-// and waits for them, which takes ten times as long.
+// pixel). The painter's plain mode copies an opaque pen, and under a clip of the whole
+// picture, which changes no pixel, the painter sets a line's pixels itself; in another
+// mode, or without the clip, it hands those of every long line to a pool of threads and
+// waits for them, which takes ten times as long.
 void DrawImage(TStereoState& s, QImage& image, const TFrame& frame, const QColor& colour,
                const Bitangents::TAnalysis& analysis) {
   image.fill(Qt::black);
