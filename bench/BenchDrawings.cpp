@@ -15,6 +15,7 @@
 #include "geometry/Tritangents.h"
 #include "render/HullPicture.h"
 #include "render/SmallPictures.h"
+#include "views/Estereo.h"
 
 namespace Benchmarks {
 
@@ -121,7 +122,7 @@ std::vector<TDrawingTiming> TimeDrawings(const std::vector<TBenchCurve>& curves,
   return timings;
 }
 
-TDragTiming TimeDrag(int steps) {
+TDragTiming TimeDrag(int steps, bool stereo) {
   TPictures pictures;
   StartUp(pictures);
   ReadCurve(BenchCurves().front());
@@ -129,6 +130,7 @@ TDragTiming TimeDrag(int steps) {
   Drawing::DrawFigure(pictures, view);
   const MueveFigura::TShiftState left{false, false, false, true};
   DragGate::TGate gate;
+  if (stereo && !DragGate::MuestraAlambre(gate, pictures, view)) throw std::runtime_error("the stereo view was refused");
   DragGate::AlPisar(gate, 200, 200);
   std::vector<double> step, render, maxwell, change;
   for (int k = 0; k < steps; ++k) {
@@ -138,13 +140,18 @@ TDragTiming TimeDrag(int steps) {
     if (!DragGate::AlMoverHull(gate, pictures, view, x, y, left)) throw std::runtime_error("the drag step did not act");
     step.push_back(MsSince(start));
     start = TClock::now();
-    HullPicture::RenderHull(pictures, view, Drawing::LastAnalysis);
+    if (stereo)
+      Estereo::DrawStereo(gate.Stereo, pictures, Drawing::LastAnalysis);
+    else
+      HullPicture::RenderHull(pictures, view, Drawing::LastAnalysis);
     render.push_back(MsSince(start));
     start = TClock::now();
     SmallPictures::PaintMaxwell(pictures, view, Drawing::LastAnalysis);
     maxwell.push_back(MsSince(start));
     change.push_back(std::max(0.0, step.back() - render.back() - maxwell.back()));
   }
+  // Back to the shaded view, which the window shows after start-up.
+  if (stereo) DragGate::MuestraAlambre(gate, pictures, view);
   return {Median(step), Median(render), Median(maxwell), Median(change)};
 }
 

@@ -72,17 +72,19 @@ struct TDrawingTiming {
 // refused, and what the drawing throws.
 std::vector<TDrawingTiming> TimeDrawings(const std::vector<TBenchCurve>& curves, int runs);
 
-// Medians of one drag step in the shaded view of the default curve, in milliseconds.
+// Medians of one drag step in the shaded or the stereo view of the default curve, in
+// milliseconds.
 struct TDragTiming {
   double Step = 0;     // the whole step as the window runs it
-  double Render = 0;   // RenderHull alone
+  double Render = 0;   // the main picture alone: RenderHull, or DrawStereo in the stereo view
   double Maxwell = 0;  // PaintMaxwell alone
   double View = 0;     // the rest: the change of the view
 };
 
-// Draws the default curve, then times `steps` drag steps turning the view back and
-// forth, and as many separate runs of RenderHull and PaintMaxwell.
-TDragTiming TimeDrag(int steps);
+// Draws the default curve, switches to the stereo view when `stereo`, then times `steps`
+// drag steps turning the view back and forth, and as many separate runs of the main
+// picture and PaintMaxwell; the shaded view is in force again afterwards.
+TDragTiming TimeDrag(int steps, bool stereo);
 
 // The median of `values` (0 for none).
 double Median(std::vector<double> values);

@@ -1,5 +1,6 @@
 // wendrix-cli bench: one table of timings measured in one run: formula evaluation four
-// ways, the drawing of a fixed set of curves stage by stage, and the drag step.
+// ways, the drawing of a fixed set of curves stage by stage, and the drag steps of the shaded
+// and the stereo view.
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -51,11 +52,12 @@ void PrintDrawings(const std::vector<Benchmarks::TDrawingTiming>& timings, int r
                 static_cast<unsigned long long>(d.Evaluations), d.EvaluationNs, 100 * d.EvaluationShare);
 }
 
-void PrintDrag(const Benchmarks::TDragTiming& drag, int steps) {
-  std::printf("\nDrag step in the shaded view of the default curve: ms, median of %d steps (view change: the\n"
-              "step less RenderHull and PaintMaxwell timed on their own; 0 when within the noise)\n",
-              steps);
-  std::printf("%12s %12s %13s %8s\n", "view change", "RenderHull", "PaintMaxwell", "step");
+void PrintDrag(const Benchmarks::TDragTiming& drag, int steps, bool stereo) {
+  const char* picture = stereo ? "DrawStereo" : "RenderHull";
+  std::printf("\nDrag step in the %s view of the default curve: ms, median of %d steps (view change: the\n"
+              "step less %s and PaintMaxwell timed on their own; 0 when within the noise)\n",
+              stereo ? "stereo" : "shaded", steps, picture);
+  std::printf("%12s %12s %13s %8s\n", "view change", picture, "PaintMaxwell", "step");
   std::printf("%12.2f %12.2f %13.2f %8.2f\n", drag.View, drag.Render, drag.Maxwell, drag.Step);
 }
 
@@ -80,7 +82,7 @@ int RunBench(const QStringList& arguments) {
     PrintSteps(Benchmarks::TimeSteps(runs));
     PrintDrawings(Benchmarks::TimeDrawings(Benchmarks::BenchCurves(), runs), runs);
     const int steps = 8 * runs + 1;
-    PrintDrag(Benchmarks::TimeDrag(steps), steps);
+    for (const bool stereo : {false, true}) PrintDrag(Benchmarks::TimeDrag(steps, stereo), steps, stereo);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "wendrix-cli bench: %s\n", error.what());
     return ExitFailed;

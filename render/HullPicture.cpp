@@ -331,9 +331,15 @@ void RenderHull(TPictures& pictures, const TView& view, const Bitangents::TAnaly
   pictures.RulingCount = 0;
   pictures.Rulings.clear();
   pictures.Rulings.resize(InitialRulings);
-  BuildRulings(pictures, view, analysis);
-  pictures.HullBitmap.fill(Qt::white);
-  PaintHull(pictures, view, analysis);
+  {
+    // The pieces are gathered in order, then drawn by bands of rows on both cores. The
+    // fill comes first: the depth pass' pieces leave the picture alone.
+    Raster::TQueue pieces(pictures);
+    BuildRulings(pictures, view, analysis);
+    pictures.HullBitmap.fill(Qt::white);
+    PaintHull(pictures, view, analysis);
+    pieces.Run();
+  }
   PaintCurve(pictures, view);
 }
 

@@ -34,7 +34,8 @@ bool FacesEye(const TView& view, const TVector3& p, const TVector3& n);
 // Draws the hull's boundary in `view` into the HullBitmap of `pictures`, at its
 // size: clears its depth buffer, rebuilds its rulings from `analysis` (depth pass),
 // fills the picture white, paints the strips and tritangent triangles, and draws the
-// curve over them. Empty lists give a white picture with the curve only.
+// curve over them. Empty lists give a white picture with the curve only. The pieces
+// are drawn by bands of rows on up to two threads, the same picture for any number.
 void RenderHull(TPictures& pictures, const TView& view, const Bitangents::TAnalysis& analysis);
 
 // Pixel and depth of world point p in `view`, in a hull picture of `pictures`' size:

@@ -27,6 +27,16 @@ struct Ruling {
 };
 using ArrayReglas = std::vector<Ruling>;
 
+// A primitive of the shaded picture waiting in the queue of Raster::TQueue.
+struct RasterCommand {
+  enum class TKind : std::uint8_t { DepthSegment, PaintSegment, DepthTriangle, PaintTriangle };
+  TKind Kind;
+  bool Widen;            // triangles: one more pixel at the right end of every span
+  std::int32_t Shade;    // PaintTriangle: palette index
+  std::uint32_t Colour;  // PaintSegment: toolkit colour
+  ScreenPoint A, B, C;   // segments use A and B
+};
+
 inline constexpr int DefaultHullSize = 400, DefaultSmallSize = 300;
 // Largest side of a picture: a 4096-pixel hull picture with its depth buffer takes
 // about 120 MB; beyond that a size is refused, not attempted.
@@ -36,7 +46,7 @@ inline constexpr int MinPictureSize = 8;
 
 struct TPictures {
   QImage HullBitmap;     // HullSize squared, 24 bits stored blue, green, red: the shaded hull
-  QImage StereoBitmap;   // HullSize squared, 24 bits, black background: the stereo wire-frame
+  QImage StereoBitmap;   // HullSize squared, RGB32 (blue, green, red, 255), black background: the stereo wire-frame
   QImage MaxwellBitmap;  // SmallSize squared: the unit normals of the hull's strips
   QImage BitangBitmap;   // SmallSize squared: the square of bitangent pairs
 
@@ -47,6 +57,10 @@ struct TPictures {
   // built; record 0 is a sentinel whose StripStart the paint pass sets.
   ArrayReglas Rulings;
   std::int32_t RulingCount = 0;
+
+  // The primitives queued while a Raster::TQueue is open, and whether one is.
+  std::vector<RasterCommand> RasterQueue;
+  bool QueueRaster = false;
 
   int HullSize() const { return HullBitmap.width(); }
   int SmallSize() const { return MaxwellBitmap.width(); }

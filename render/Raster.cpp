@@ -1,9 +1,14 @@
 #include "render/Raster.h"
 
 #include <algorithm>
+#include <cfenv>
 #include <cmath>
+#include <exception>
+#include <system_error>
+#include <thread>
 #include <limits>
 #include <utility>
+#include <vector>
 
 #include "formula/Checks.h"
 #include "geometry/SharedState.h"
@@ -117,10 +122,18 @@ long double FloorReal(long double v) {
 }
 long double CeilReal(long double v) { return -FloorReal(-v); }
 
-// Floor of v for |v| < 2^61 as an integer, for the per-pixel and per-row conversions.
-int FloorSmall(long double v) { return static_cast<int>(WholeToInteger(FloorReal(v))); }
+// Floor and ceiling of v for |v| < 2^61 as integers, for the per-pixel and per-row
+// conversions: the nearest integer, corrected by a comparison taken as a number, which
+// costs no branch (one that half the spans' ends mispredicted).
 int NearestSmall(long double v) { return static_cast<int>(WholeToInteger(NearestWhole(v))); }
-int CeilSmall(long double v) { return static_cast<int>(WholeToInteger(CeilReal(v))); }
+int FloorSmall(long double v) {
+  const long double r = NearestWhole(v);
+  return static_cast<int>(WholeToInteger(r)) - static_cast<int>(r > v);
+}
+int CeilSmall(long double v) {
+  const long double r = NearestWhole(v);
+  return static_cast<int>(WholeToInteger(r)) + static_cast<int>(r < v);
+}
 int FloorDepth(long double z) { return FloorSmall(ClampDepth(z)); }
 
 // Floor of 0 <= z < 2^31: its truncation, by fisttp (SSE3), which truncates whatever
@@ -129,7 +142,8 @@ const bool HasFisttp = [] {
   __builtin_cpu_init();  // this runs among the static initializers
   return __builtin_cpu_supports("sse3") != 0;
 }();
-int TruncNonNegative(long double z) {
+// Inlined: a call would pass the real through memory, once per pixel.
+__attribute__((always_inline)) inline int TruncNonNegative(long double z) {
   if (!HasFisttp) return FloorSmall(z);
   int i;
   asm("fisttpl %0" : "=m"(i) : "t"(z) : "st");
@@ -158,6 +172,12 @@ bool FloorWithin(long double v, int lo, int hi, int& index) {
   index = FloorSmall(v);
   return true;
 }
+
+// The rows first..last of a picture: all of it, or the band one thread draws.
+struct Rows {
+  int first, last;
+  bool Has(int y) const { return y >= first && y <= last; }
+};
 
 // Steps from a to b along one axis u, one pixel per whole u with 0 < u < size: the other
 // coordinate v and the depth are interpolated at u, and visit(u, v, depth) is called
@@ -188,12 +208,13 @@ void StepSegment(int size, const ScreenPoint& a, const ScreenPoint& b, Visit vis
     StepAxis(size, a.y, b.y, a.x, b.x, a.z, b.z, [&visit](int y, int x, std::int32_t z) { visit(x, y, z); });
 }
 
-// Visits the pixels of triangle abc inside the size x size picture as visit(x, y, low,
-// high, depth), rows from top to bottom and each row's span from left to right: depth()
+// Visits the pixels of triangle abc inside the size x size picture and the rows of
+// `band` as visit(x, y, low, high, depth), rows from top to bottom and each row's span from left to right: depth()
 // computes the pixel's depth, which lies within low..high, so that a visitor whose
 // choice these bounds settle need not compute it.
 template <class Visit>
-void ScanTriangle(int size, const ScreenPoint& a, const ScreenPoint& b, const ScreenPoint& c, bool widen, Visit visit) {
+void ScanTriangle(int size, Rows band, const ScreenPoint& a, const ScreenPoint& b, const ScreenPoint& c, bool widen,
+                  Visit visit) {
   RequireNumbers(a);
   RequireNumbers(b);
   RequireNumbers(c);
@@ -248,7 +269,7 @@ void ScanTriangle(int size, const ScreenPoint& a, const ScreenPoint& b, const Sc
 
   if (dy10 > 0) {
     const long double m01 = dx10 / dy10;
-    const Span rows = Clip(CeilReal(v0->y), FloorReal(v1->y), 0, size - 1);
+    const Span rows = Clip(CeilReal(v0->y), FloorReal(v1->y), band.first, band.last);
     for (int y = rows.first; y <= rows.last; ++y) {
       const long double d = y - v0->y;
       const long double xs = v0->x + m01 * d, xl = v0->x + m02 * d;
@@ -261,7 +282,7 @@ void ScanTriangle(int size, const ScreenPoint& a, const ScreenPoint& b, const Sc
   if (dy21 > 0) {
     const long double m12 = (v2->x - v1->x) / dy21;
     // A row on which V1 lies exactly belongs to the upper part only.
-    const Span rows = Clip(FloorReal(v1->y) + 1, FloorReal(v2->y), 0, size - 1);
+    const Span rows = Clip(FloorReal(v1->y) + 1, FloorReal(v2->y), band.first, band.last);
     for (int y = rows.first; y <= rows.last; ++y) {
       const long double xl = v0->x + m02 * (y - v0->y), xs = v1->x + m12 * (y - v1->y);
       if (xs <= xl)
@@ -278,6 +299,86 @@ void WriteDepth(std::uint32_t& cell, std::int32_t z) {
   if (z < front) front = z;
   if (z > back) back = z;
   cell = (static_cast<std::uint32_t>(static_cast<std::uint16_t>(back)) << 16) | static_cast<std::uint32_t>(front);
+}
+
+// The primitives within a band of rows. The depth buffer goes by value: the painted
+// bytes could alias a reference to it.
+using Cells = TDepths<std::uint32_t>;
+
+// The pixel of end point e, when it lies in the picture and at its front.
+template <class Cell>
+bool EndAtFrontIn(TDepths<Cell> depths, const ScreenPoint& e, int& x, int& y) {
+  if (!FloorWithin(e.x, 0, depths.size - 1, x) || !FloorWithin(e.y, 0, depths.size - 1, y)) return false;
+  return RoundDepth(e.z) < Front(depths.Cell(x, y)) + 40;
+}
+
+void DepthSegmentIn(Cells depths, Rows band, const ScreenPoint& a, const ScreenPoint& b) {
+  StepSegment(depths.size, a, b, [depths, band](int x, int y, std::int32_t z) {
+    if (band.Has(y)) WriteDepth(depths.Cell(x, y), z);
+  });
+}
+
+void PaintSegmentIn(Cells depths, Canvas canvas, Rows band, const ScreenPoint& a, const ScreenPoint& b,
+                    std::uint32_t colour) {
+  const Bgr body = FromColour(colour);
+  StepSegment(depths.size, a, b, [depths, band, &canvas, &body](int x, int y, std::int32_t z) {
+    if (band.Has(y) && z <= Front(depths.Cell(x, y))) canvas.Set(x, y, body.b);
+  });
+  const Bgr mark = FromColour(Yellow);
+  for (const ScreenPoint* e : {&a, &b}) {
+    int x, y;
+    if (EndAtFrontIn(depths, *e, x, y) && band.Has(y)) canvas.Set(x, y, mark.b);
+  }
+}
+
+void DepthTriangleIn(Cells depths, Rows band, const ScreenPoint& a, const ScreenPoint& b, const ScreenPoint& c,
+                     bool widen) {
+  ScanTriangle(depths.size, band, a, b, c, widen,
+               [depths](int x, int y, int, int, const auto& depth) { WriteDepth(depths.Cell(x, y), depth()); });
+}
+
+void PaintTriangleIn(Cells depths, Canvas canvas, Rows band, const ScreenPoint& a, const ScreenPoint& b,
+                     const ScreenPoint& c, int shade, bool widen) {
+  const std::uint8_t* palette = &Palette::ShadePalette()[3 * shade];
+  const Bgr colour{{palette[0], palette[1], palette[2]}};
+  // Most pixels are settled by the span's depth bounds alone: behind the front as a
+  // whole, or before it as a whole.
+  ScanTriangle(depths.size, band, a, b, c, widen,
+               [depths, canvas, colour](int x, int y, int low, int high, const auto& depth) mutable {
+                 const int limit = Front(depths.Cell(x, y)) + 2;
+                 if (high < limit || (low < limit && depth() < limit)) canvas.Set(x, y, colour.b);
+               });
+}
+
+Rows AllRows(Cells depths) { return {0, depths.size - 1}; }
+
+// Runs the queued primitives in order within `band`.
+void RunBand(const std::vector<RasterCommand>& queue, Cells depths, Canvas canvas, Rows band) {
+  using Kind = RasterCommand::TKind;
+  for (const RasterCommand& c : queue) switch (c.Kind) {
+      case Kind::DepthSegment:
+        DepthSegmentIn(depths, band, c.A, c.B);
+        break;
+      case Kind::PaintSegment:
+        PaintSegmentIn(depths, canvas, band, c.A, c.B, c.Colour);
+        break;
+      case Kind::DepthTriangle:
+        DepthTriangleIn(depths, band, c.A, c.B, c.C, c.Widen);
+        break;
+      case Kind::PaintTriangle:
+        PaintTriangleIn(depths, canvas, band, c.A, c.B, c.C, c.Shade, c.Widen);
+        break;
+    }
+}
+
+// Queues c when `pictures` queues its primitives; false when they run at once.
+bool Queued(TPictures& pictures, const RasterCommand& c) {
+  if (!pictures.QueueRaster) return false;
+  RequireNumbers(c.A);
+  RequireNumbers(c.B);
+  RequireNumbers(c.C);
+  pictures.RasterQueue.push_back(c);
+  return true;
 }
 
 }  // namespace
@@ -307,51 +408,89 @@ std::int16_t BackDepth(const TPictures& pictures, int x, int y) {
 std::int32_t RoundDepth(long double z) { return NearestSmall(ClampDepth(z)); }
 
 bool EndAtFront(const TPictures& pictures, const ScreenPoint& e) {
-  const int size = pictures.HullSize();
+  const auto depths = Depths(pictures);
   int x, y;
-  if (!FloorWithin(e.x, 0, size - 1, x) || !FloorWithin(e.y, 0, size - 1, y)) return false;
-  return RoundDepth(e.z) < FrontDepth(pictures, x, y) + 40;
+  return EndAtFrontIn(depths, e, x, y);
 }
 
 void DepthSegment(TPictures& pictures, const ScreenPoint& a, const ScreenPoint& b) {
-  const auto depths = Depths(pictures);
-  StepSegment(depths.size, a, b, [depths](int x, int y, std::int32_t z) { WriteDepth(depths.Cell(x, y), z); });
+  if (Queued(pictures, {RasterCommand::TKind::DepthSegment, false, 0, 0, a, b, b})) return;
+  const Cells depths = Depths(pictures);
+  DepthSegmentIn(depths, AllRows(depths), a, b);
 }
 
 void PaintSegment(TPictures& pictures, const ScreenPoint& a, const ScreenPoint& b, std::uint32_t colour) {
-  const auto depths = Depths(pictures);
-  Canvas canvas(pictures);
-  const Bgr body = FromColour(colour);
-  // The depth buffer by value: the painted bytes could alias a reference to it.
-  StepSegment(depths.size, a, b, [depths, &canvas, &body](int x, int y, std::int32_t z) {
-    if (z <= Front(depths.Cell(x, y))) canvas.Set(x, y, body.b);
-  });
-  const Bgr mark = FromColour(Yellow);
-  for (const ScreenPoint* e : {&a, &b})
-    if (EndAtFront(pictures, *e)) canvas.Set(FloorChecked(e->x), FloorChecked(e->y), mark.b);
+  if (Queued(pictures, {RasterCommand::TKind::PaintSegment, false, 0, colour, a, b, b})) return;
+  const Cells depths = Depths(pictures);
+  PaintSegmentIn(depths, Canvas(pictures), AllRows(depths), a, b, colour);
 }
 
 void DepthTriangle(TPictures& pictures, const ScreenPoint& a, const ScreenPoint& b, const ScreenPoint& c,
                    bool widen) {
-  const auto depths = Depths(pictures);
-  ScanTriangle(depths.size, a, b, c, widen,
-               [depths](int x, int y, int, int, const auto& depth) { WriteDepth(depths.Cell(x, y), depth()); });
+  if (Queued(pictures, {RasterCommand::TKind::DepthTriangle, widen, 0, 0, a, b, c})) return;
+  const Cells depths = Depths(pictures);
+  DepthTriangleIn(depths, AllRows(depths), a, b, c, widen);
 }
 
 void PaintTriangle(TPictures& pictures, const ScreenPoint& a, const ScreenPoint& b, const ScreenPoint& c, int shade,
                    bool widen) {
   CheckIndex(shade, 256);
-  const auto depths = Depths(pictures);
-  Canvas canvas(pictures);
-  const std::uint8_t* palette = &Palette::ShadePalette()[3 * shade];
-  const Bgr colour{{palette[0], palette[1], palette[2]}};
-  // Most pixels are settled by the span's depth bounds alone: behind the front as a
-  // whole, or before it as a whole.
-  ScanTriangle(depths.size, a, b, c, widen,
-               [depths, canvas, colour](int x, int y, int low, int high, const auto& depth) mutable {
-                 const int limit = Front(depths.Cell(x, y)) + 2;
-                 if (high < limit || (low < limit && depth() < limit)) canvas.Set(x, y, colour.b);
-               });
+  if (Queued(pictures, {RasterCommand::TKind::PaintTriangle, widen, shade, 0, a, b, c})) return;
+  const Cells depths = Depths(pictures);
+  PaintTriangleIn(depths, Canvas(pictures), AllRows(depths), a, b, c, shade, widen);
+}
+
+TQueue::TQueue(TPictures& pictures) : pictures_(pictures) {
+  pictures_.RasterQueue.clear();
+  pictures_.QueueRaster = true;
+}
+
+TQueue::~TQueue() {
+  pictures_.QueueRaster = false;
+  pictures_.RasterQueue.clear();
+}
+
+int TQueue::Bands() {
+  static const int bands = std::thread::hardware_concurrency() >= 2 ? 2 : 1;
+  return bands;
+}
+
+void TQueue::Run(int bands) {
+  pictures_.QueueRaster = false;
+  const std::vector<RasterCommand> queue = std::move(pictures_.RasterQueue);
+  pictures_.RasterQueue.clear();
+  const Cells depths = Depths(pictures_);
+  const Canvas canvas(pictures_);
+  bands = std::clamp(bands, 1, depths.size);
+  std::vector<std::exception_ptr> errors(bands);
+  std::vector<int> raised(bands, 0);
+  // The workers start with the caller's floating-point modes and hand back the flags
+  // they raised, as if the caller had done their work.
+  std::fenv_t modes;
+  std::fegetenv(&modes);
+  const auto run = [&](int k, bool worker) {
+    if (worker) std::fesetenv(&modes);
+    std::feclearexcept(FE_ALL_EXCEPT);
+    try {
+      RunBand(queue, depths, canvas, {k * depths.size / bands, (k + 1) * depths.size / bands - 1});
+    } catch (...) {
+      errors[k] = std::current_exception();
+    }
+    raised[k] = std::fetestexcept(FE_ALL_EXCEPT);
+  };
+  const int callerFlags = std::fetestexcept(FE_ALL_EXCEPT);
+  std::vector<std::thread> workers;
+  for (int k = 1; k < bands; ++k) try {
+      workers.emplace_back(run, k, true);
+    } catch (const std::system_error&) {
+      run(k, false);  // no thread to be had: this band here, after the others
+    }
+  std::feclearexcept(FE_ALL_EXCEPT);
+  run(0, false);
+  for (std::thread& worker : workers) worker.join();
+  for (const int flags : raised) std::feraiseexcept(flags | callerFlags);
+  for (const std::exception_ptr& error : errors)
+    if (error) std::rethrow_exception(error);
 }
 
 }  // namespace Raster

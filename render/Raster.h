@@ -57,4 +57,28 @@ void DepthTriangle(TPictures& pictures, const ScreenPoint& a, const ScreenPoint&
 // of ShadePalette entry `shade` (RangeError outside 0..255). Same pixels as DepthTriangle.
 void PaintTriangle(TPictures& pictures, const ScreenPoint& a, const ScreenPoint& b, const ScreenPoint& c, int shade, bool widen);
 
+// While a TQueue of `pictures` lives, the four primitives above only check their points
+// (RangeError for a NaN) and queue themselves in order; Run then runs them over
+// horizontal bands of the picture, one thread a band. A pixel's depths and colour
+// depend only on the primitives of its own row, in their order, so the picture is the
+// one the primitives make one by one, whatever the number of bands. Destroying the queue
+// unrun drops it.
+class TQueue {
+ public:
+  explicit TQueue(TPictures& pictures);
+  ~TQueue();
+  TQueue(const TQueue&) = delete;
+  TQueue& operator=(const TQueue&) = delete;
+
+  // Runs the queue in `bands` bands (1 to the picture's height) and ends the queueing.
+  // The floating-point flags the workers raise are raised in the caller; the first
+  // error of the topmost band that had one is thrown after all bands are done.
+  void Run(int bands = Bands());
+  // Two bands where the machine has two cores or more, else one.
+  static int Bands();
+
+ private:
+  TPictures& pictures_;
+};
+
 }  // namespace Raster

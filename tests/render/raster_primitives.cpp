@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <random>
 #include <set>
 #include <utility>
 
@@ -239,6 +240,54 @@ TEST(ShadePalette, StoredBytesAndToolkitColoursAgree) {
   EXPECT_EQ(Framing::TripleToColour(&palette[3 * 31]), 0xB0B000u);  // the teal eye colour
   for (int i = 0; i < 256; ++i) EXPECT_EQ(Framing::TripleToColour(&palette[3 * i]), Palette::PaletteColour(i)) << i;
   EXPECT_THROW(Palette::PaletteColour(256), RangeError);
+}
+
+// The pieces queued and run in bands of rows make the picture and the depths that the
+// same pieces make one by one, for any number of bands; a NaN is refused when queued.
+TEST_F(RasterTest, QueuedPiecesRunInBandsGiveTheSamePicture) {
+  std::mt19937 random(5);
+  const auto real = [&random](long double lo, long double hi) {
+    return lo + (hi - lo) * std::uniform_real_distribution<double>(0, 1)(random);
+  };
+  const auto point = [&] { return ScreenPoint{real(-40, 440), real(-40, 440), real(8000, 24000)}; };
+  const auto draw = [&](std::uint32_t seed) {
+    random.seed(seed);
+    Raster::ClearDepth(TestPictures());
+    TestPictures().HullBitmap.fill(Qt::white);
+    for (int k = 0; k < 300; ++k) {
+      const ScreenPoint a = point(), b = point(), c = point();
+      // Thin slivers as the strips make, and large triangles.
+      const ScreenPoint near{a.x + real(-3, 3), a.y + real(-30, 30), a.z + real(-50, 50)};
+      const bool widen = random() % 2 == 0;
+      const int shade = static_cast<int>(random() % 256);
+      switch (random() % 4) {
+        case 0: Raster::DepthSegment(TestPictures(), a, b); break;
+        case 1: Raster::DepthTriangle(TestPictures(), a, b, k % 2 ? c : near, widen); break;
+        case 2: Raster::PaintSegment(TestPictures(), a, b, static_cast<std::uint32_t>(random() & 0xFFFFFF)); break;
+        case 3: Raster::PaintTriangle(TestPictures(), a, b, k % 2 ? c : near, shade, widen); break;
+      }
+    }
+  };
+  for (const std::uint32_t seed : {1u, 2u}) {
+    draw(seed);
+    const QImage picture = TestPictures().HullBitmap.copy();
+    const std::vector<std::uint32_t> depths = TestPictures().DepthBuffer;
+    int painted = 0;
+    for (int y = 0; y < 400; ++y)
+      for (int x = 0; x < 400; ++x) painted += picture.pixel(x, y) != White;
+    ASSERT_GT(painted, 20000);
+    for (const int bands : {1, 2, 3, 7, 64}) {
+      Raster::TQueue queue(TestPictures());
+      draw(seed);
+      EXPECT_EQ(TestPictures().DepthBuffer, std::vector<std::uint32_t>(160000, Raster::ClearedCell));
+      queue.Run(bands);
+      EXPECT_TRUE(TestPictures().HullBitmap == picture) << bands << " bands, seed " << seed;
+      EXPECT_TRUE(TestPictures().DepthBuffer == depths) << bands << " bands, seed " << seed;
+    }
+  }
+  Raster::TQueue queue(TestPictures());
+  const long double nan = std::numeric_limits<long double>::quiet_NaN();
+  EXPECT_THROW(Raster::DepthSegment(TestPictures(), {nan, 1, 1}, {2, 2, 2}), RangeError);
 }
 
 }  // namespace

@@ -57,7 +57,7 @@ void UseFrame(const Estereo::TFrame& frame) {
 
 // One image of the wire-frame through `frame` in `colour`, drawn alone on black.
 QImage SingleImage(const Estereo::TFrame& frame, QRgb colour) {
-  QImage image(400, 400, QImage::Format_BGR888);
+  QImage image(400, 400, QImage::Format_RGB32);
   image.fill(Qt::black);
   UseFrame(frame);
   QPainter painter(&image);
@@ -72,7 +72,7 @@ TEST(StereoPicture, RedIsCopiedTealIsOredAndCrossingsTurnPink) {
   UseKnotWithSegments();
   Estereo::ShowStereo(ViewSetup::Stereo(), TestPictures(), TestView(), true, Scene);
   const QImage& picture = TestPictures().StereoBitmap;
-  ASSERT_EQ(picture.format(), QImage::Format_BGR888);
+  ASSERT_EQ(picture.format(), QImage::Format_RGB32);
   const QImage red = SingleImage(ViewSetup::Stereo().RedFrame, Red);
   const QImage teal = SingleImage(ViewSetup::Stereo().TealFrame, Teal);
   std::map<QRgb, int> counts;
@@ -80,7 +80,7 @@ TEST(StereoPicture, RedIsCopiedTealIsOredAndCrossingsTurnPink) {
     for (int x = 0; x < 400; ++x) {
       ASSERT_EQ(picture.pixel(x, y), 0xFF000000 | red.pixel(x, y) | teal.pixel(x, y)) << x << ", " << y;
       ++counts[picture.pixel(x, y)];
-      const uchar* bgr = picture.constScanLine(y) + 3 * x;  // stored blue, green, red
+      const uchar* bgr = picture.constScanLine(y) + 4 * x;  // stored blue, green, red, 255
       if (picture.pixel(x, y) == Both) {
         EXPECT_TRUE(bgr[0] == 176 && bgr[1] == 176 && bgr[2] == 255);
       }
