@@ -13,6 +13,7 @@
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
+#include "geometry/WorkCounters.h"
 #include "render/HullPicture.h"
 #include "render/SmallPictures.h"
 
@@ -94,9 +95,9 @@ std::vector<TDrawingTiming> TimeDrawings(const std::vector<TBenchCurve>& curves,
       evaluator.push_back(interpretedRead + Drawing::DrawFigure(pictures, view).Total);
       FunPars::UseNativeCode(true);
       read.push_back(ReadCurve(curve));
-      const std::uint64_t before = FunPars::CurveEvaluations;
+      WorkCounters::Reset();
       const Drawing::TStageTimes stages = Drawing::DrawFigure(pictures, view);
-      timing.Evaluations = FunPars::CurveEvaluations - before;
+      timing.Evaluations = WorkCounters::ThisThread.CurveEvaluations;
       sample.push_back(stages.Sample);
       analyze.push_back(stages.Analyze);
       square.push_back(stages.Square);

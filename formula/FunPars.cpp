@@ -142,7 +142,6 @@ void ClearFormulas() {
 }  // namespace
 
 void EvalCurve(long double t, TVector3& point) {
-  ++CurveEvaluations;
   const bool overflowBefore = (X87::Fnstsw() & X87::OverflowFlag) != 0;
   FormulaVars[0] = t;
   point.x = FormulaX.Run(FormulaVars);

@@ -78,13 +78,10 @@ extern TOpCodeFunctionExtended FormulaX, FormulaY, FormulaZ;
 extern long double FormulaVars[3];
 
 // The curve point at t: writes t into FormulaVars[0], then runs FormulaX, FormulaY
-// and FormulaZ in that order with FormulaVars, and counts the call in CurveEvaluations.
+// and FormulaZ in that order with FormulaVars.
 // No check: a formula without a program gives 0 for its coordinate. An overflow flag
 // raised inside the formulas is lowered again when all three values come out finite.
 void EvalCurve(long double t, TVector3& point);
-
-// EvalCurve calls since the start; benchmarks read differences of it.
-inline std::uint64_t CurveEvaluations = 0;
 
 // The most work, in estimated nanoseconds, of one curve point: one formula longer than
 // this, or three whose sum is, are refused with "This is an expression too long.". A

@@ -127,7 +127,7 @@ void Load() {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   FilePath = "/tmp/wendrix_fuzz_" + std::to_string(getpid()) + ".wdx";
-  WorkCounters::EvaluationLimit = EvaluationCeiling;
+  WorkCounters::ThisThread.EvaluationLimit = EvaluationCeiling;
   std::atexit(PrintTally);
   return 0;
 }

@@ -113,12 +113,12 @@ TEST_P(HostileInput, ComesToItsOutcomeWithBoundedWork) {
   const Hostile::TRow& row = GetParam();
   WorkCounters::Reset();
   const TResult result = DrawIt(row.Input, ready);
-  RecordProperty("evaluations", std::to_string(WorkCounters::CurveEvaluations));
-  RecordProperty("corrector_passes", std::to_string(WorkCounters::CorrectorPasses));
+  RecordProperty("evaluations", std::to_string(WorkCounters::ThisThread.CurveEvaluations));
+  RecordProperty("corrector_passes", std::to_string(WorkCounters::ThisThread.CorrectorPasses));
   EXPECT_EQ(result.Outcome, row.Expect) << result.Message;
   EXPECT_EQ(result.Message, row.Message);
-  EXPECT_LE(WorkCounters::CurveEvaluations, MaxEvaluations);
-  EXPECT_LE(WorkCounters::CorrectorPasses, MaxCorrectorPasses);
+  EXPECT_LE(WorkCounters::ThisThread.CurveEvaluations, MaxEvaluations);
+  EXPECT_LE(WorkCounters::ThisThread.CorrectorPasses, MaxCorrectorPasses);
 
   switch (result.Outcome) {
     case TExpect::Refused: {
