@@ -128,6 +128,8 @@ TDragTiming TimeDrag(int steps) {
   ReadCurve(BenchCurves().front());
   TView view;
   Drawing::DrawFigure(pictures, view);
+  TAppState shown;
+  shown.DrawnFlag = true;
   const MueveFigura::TShiftState left{false, false, false, true};
   DragGate::TGate gate;
   DragGate::AlPisar(gate, 200, 200);
@@ -136,7 +138,8 @@ TDragTiming TimeDrag(int steps) {
     // Turns the view back and forth by 15 pixels across and 5 down.
     const int x = k % 2 == 0 ? 215 : 200, y = k % 2 == 0 ? 205 : 200;
     auto start = TClock::now();
-    if (!DragGate::AlMoverHull(gate, pictures, view, x, y, left)) throw std::runtime_error("the drag step did not act");
+    if (!DragGate::AlMoverHull(gate, shown, pictures, view, x, y, left))
+      throw std::runtime_error("the drag step did not act");
     step.push_back(MsSince(start));
     start = TClock::now();
     HullPicture::RenderHull(pictures, view, Drawing::LastAnalysis);
