@@ -104,10 +104,8 @@ long double EvalConstant(const std::string& text, std::string& message);
 void UseNativeCode(bool enabled);
 bool NativeCodeEnabled();
 
-// Unit start-up (the three formulas without programs) and shut-down (their programs
-// released); a second start-up without a shut-down between, or the reverse, does
-// nothing. Compile and Run do not depend on them.
-void Initialize();
+// Unit shut-down: the three formulas lose their programs (their code memory is
+// released); once more does nothing. Compile and Run need no start-up.
 void Finalize();
 
 }  // namespace FunPars
