@@ -59,16 +59,12 @@ TStageTimes RunStagesInView(TPictures& pictures, TView& view) {
 
 TStageTimes DrawFigure(TPictures& pictures, TView& view) {
   CurveInput::PassParameters();
-  const TStageTimes times = RunStages(pictures, view);
-  Glob::DrawnFlag = true;
-  return times;
+  return RunStages(pictures, view);
 }
 
 TStageTimes DrawFigureInView(TPictures& pictures, TView& view) {
   CurveInput::PassParameters();
-  const TStageTimes times = RunStagesInView(pictures, view);
-  Glob::DrawnFlag = true;
-  return times;
+  return RunStagesInView(pictures, view);
 }
 
 std::vector<std::string> DrawingNotices() {
@@ -80,13 +76,13 @@ std::vector<std::string> DrawingNotices() {
   return notices;
 }
 
-void RenderAgain(TPictures& pictures, const TView& view, Estereo::TStereoState& stereo) {
-  if (!Glob::DrawnFlag) return;
+void RenderAgain(TPictures& pictures, const TView& view, Estereo::TStereoState& stereo, const TAppState& shown) {
+  if (!shown.DrawnFlag) return;
   ClearFloatFlags();
   TStageTimes times;
   PaintPictures(pictures, view, times);
-  if (Glob::StereoMode) {
-    Estereo::ShowStereo(stereo, pictures, view, Glob::DrawnFlag, LastAnalysis);
+  if (shown.StereoMode) {
+    Estereo::ShowStereo(stereo, pictures, view, true, LastAnalysis);
     CheckFloatFlags();
   }
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/core/AppState.h"
 #include "geometry/Bitangents.h"
 #include "geometry/Framing.h"
 #include "render/Pictures.h"
@@ -33,8 +34,8 @@ TStageTimes RunStages(TPictures& pictures, TView& view);
 // `view`, chosen before, pivoted on the new figure, instead of a view framed for it.
 TStageTimes RunStagesInView(TPictures& pictures, TView& view);
 
-// The drawing that follows an accepted read: PassParameters, RunStages, then DrawnFlag
-// true. Throws as RunStages does; DrawnFlag then stays false.
+// The drawing that follows an accepted read: PassParameters, then RunStages. A return
+// means the figure is drawn; throws as RunStages does.
 TStageTimes DrawFigure(TPictures& pictures, TView& view);
 
 // DrawFigure in `view` (a rotation, zoom and shift chosen before) rather than a view
@@ -48,8 +49,8 @@ std::vector<std::string> DrawingNotices();
 
 // The three pictures of the figure drawn last painted again into `pictures`, at its
 // sizes, in `view` (the stereo wire-frame too in stereo mode, from the working copy
-// `stereo`): the render stages alone, no new analysis. Flags as RunStages; does
-// nothing unless DrawnFlag.
-void RenderAgain(TPictures& pictures, const TView& view, Estereo::TStereoState& stereo);
+// `stereo`, when `shown` is in StereoMode): the render stages alone, no new analysis.
+// Flags as RunStages; does nothing unless `shown` has a figure drawn.
+void RenderAgain(TPictures& pictures, const TView& view, Estereo::TStereoState& stereo, const TAppState& shown);
 
 }  // namespace Drawing

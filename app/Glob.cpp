@@ -3,7 +3,6 @@
 #include <new>
 
 #include "app/Drawing.h"
-#include "app/core/AppState.h"
 #include "formula/FunPars.h"
 #include "geometry/Bitangents.h"
 #include "geometry/Sampling.h"
@@ -12,20 +11,14 @@
 #include "render/Palette.h"
 
 bool GlobInitialize() {
-  Glob::DrawnFlag = false;
-  Glob::StereoMode = false;
-  Glob::DataChanged = false;
-  Glob::CurveFileName.clear();
   Glob::PMin = 0;
   Glob::PMax = 5;
   Glob::QMin = 0;
   Glob::QMax = Glob::Pi;
   try {
-    Glob::SaveList.clear();
     Sampling::CurvePoints.assign(1, Mastil{});
     Drawing::LastAnalysis = {};
     Palette::ShadePalette();  // built here rather than inside the first drawing
-    FunPars::Initialize();
     Sampling::Initialize();
   } catch (const std::bad_alloc&) {
     return false;
@@ -36,7 +29,6 @@ bool GlobInitialize() {
 void GlobFinalize() {
   Sampling::CurvePoints.clear();
   Drawing::LastAnalysis = {};
-  Glob::SaveList.clear();
   Glob::XFormula.clear();
   Glob::YFormula.clear();
   Glob::ZFormula.clear();

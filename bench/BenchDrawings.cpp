@@ -13,6 +13,7 @@
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
+#include "geometry/WorkCounters.h"
 #include "render/HullPicture.h"
 #include "render/SmallPictures.h"
 #include "views/Estereo.h"
@@ -95,9 +96,9 @@ std::vector<TDrawingTiming> TimeDrawings(const std::vector<TBenchCurve>& curves,
       evaluator.push_back(interpretedRead + Drawing::DrawFigure(pictures, view).Total);
       FunPars::UseNativeCode(true);
       read.push_back(ReadCurve(curve));
-      const std::uint64_t before = FunPars::CurveEvaluations;
+      WorkCounters::Reset();
       const Drawing::TStageTimes stages = Drawing::DrawFigure(pictures, view);
-      timing.Evaluations = FunPars::CurveEvaluations - before;
+      timing.Evaluations = WorkCounters::ThisThread.CurveEvaluations;
       sample.push_back(stages.Sample);
       analyze.push_back(stages.Analyze);
       square.push_back(stages.Square);
@@ -128,6 +129,8 @@ TDragTiming TimeDrag(int steps, bool stereo) {
   ReadCurve(BenchCurves().front());
   TView view;
   Drawing::DrawFigure(pictures, view);
+  TAppState shown;
+  shown.DrawnFlag = true;
   const MueveFigura::TShiftState left{false, false, false, true};
   DragGate::TGate gate;
   if (stereo && !DragGate::MuestraAlambre(gate, pictures, view)) throw std::runtime_error("the stereo view was refused");
@@ -137,7 +140,8 @@ TDragTiming TimeDrag(int steps, bool stereo) {
     // Turns the view back and forth by 15 pixels across and 5 down.
     const int x = k % 2 == 0 ? 215 : 200, y = k % 2 == 0 ? 205 : 200;
     auto start = TClock::now();
-    if (!DragGate::AlMoverHull(gate, pictures, view, x, y, left)) throw std::runtime_error("the drag step did not act");
+    if (!DragGate::AlMoverHull(gate, shown, pictures, view, x, y, left))
+      throw std::runtime_error("the drag step did not act");
     step.push_back(MsSince(start));
     start = TClock::now();
     if (stereo)

@@ -60,7 +60,7 @@ struct TDrawingTiming {
   Drawing::TStageTimes Stages;    // the five stages and their total
   double DrawIt = 0;              // Read plus the drawing: what "Draw It" costs
   double DrawItEvaluator = 0;     // the same with interpreted formula programs
-  std::uint64_t Evaluations = 0;  // EvalCurve calls in one drawing
+  std::uint64_t Evaluations = 0;  // curve evaluations of the sampling and analysis in one drawing
   double EvaluationNs = 0;        // nanoseconds per EvalCurve call on this curve
   double EvaluationLimit = 0;     // Evaluations times EvaluationNs, in ms: the curve alone
   double EvaluationShare = 0;     // EvaluationLimit over the drawing's total

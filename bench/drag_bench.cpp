@@ -12,8 +12,8 @@
 
 namespace {
 
-// Start-up, the default input with p = 1, one drawing; the view mode as asked.
-void DrawDefaultCurve(TPictures& pictures, TView& view, DragGate::TGate& gate, bool stereo) {
+// Start-up, the default input with p = 1, one drawing, shown in the view mode asked for.
+void DrawDefaultCurve(TPictures& pictures, TView& view, DragGate::TGate& gate, TAppState& shown, bool stereo) {
   if (!GlobInitialize() || !CreatePictures(pictures)) throw std::runtime_error("start-up failed");
   CurveInput::TInputFields fields = CurveInput::DefaultFields();
   bool ready = false;
@@ -21,7 +21,8 @@ void DrawDefaultCurve(TPictures& pictures, TView& view, DragGate::TGate& gate, b
     throw std::runtime_error("default input refused");
   Glob::PValue = 1;
   Drawing::DrawFigure(pictures, view);
-  if (stereo && !DragGate::MuestraAlambre(gate, pictures, view)) throw std::runtime_error("stereo view refused");
+  shown.DrawnFlag = true;
+  if (stereo && !DragGate::MuestraAlambre(gate, shown, pictures, view)) throw std::runtime_error("stereo view refused");
 }
 
 // Turns the view back and forth by 15 pixels, one step per iteration.
@@ -29,12 +30,13 @@ void DragSteps(benchmark::State& state, bool stereo) {
   TPictures pictures;
   TView view;
   DragGate::TGate gate;
-  DrawDefaultCurve(pictures, view, gate, stereo);
+  TAppState shown;
+  DrawDefaultCurve(pictures, view, gate, shown, stereo);
   const MueveFigura::TShiftState left{false, false, false, true};
   int direction = 1;
   DragGate::AlPisar(gate, 200, 200);
   for (auto _ : state) {
-    DragGate::AlMoverHull(gate, pictures, view, 200 + 15 * (direction > 0), 200 + 5 * (direction > 0), left);
+    DragGate::AlMoverHull(gate, shown, pictures, view, 200 + 15 * (direction > 0), 200 + 5 * (direction > 0), left);
     direction = -direction;
   }
   state.SetLabel(stereo ? "stereo" : "shaded");

@@ -9,7 +9,6 @@
 
 #include "app/Drawing.h"
 #include "app/Glob.h"
-#include "app/core/AppState.h"
 #include "app/core/CurveFile.h"
 #include "app/core/CurveInput.h"
 #include "app/core/DragGate.h"
@@ -34,7 +33,7 @@ int Fail(int status, const std::string& message) {
   return status;
 }
 
-void WriteOutputs(const TPictures& pictures, const TView& view, const TDrawOptions& options,
+void WriteOutputs(const TAppState& shown, const TPictures& pictures, const TView& view, const TDrawOptions& options,
                   const Drawing::TStageTimes& times, const HullMeasures::TMeasures& measures) {
   if (!options.PngDir.empty()) {
     const QDir dir(QString::fromStdString(options.PngDir));
@@ -46,7 +45,7 @@ void WriteOutputs(const TPictures& pictures, const TView& view, const TDrawOptio
     add("hull.png", pictures.HullBitmap);
     add("square.png", pictures.BitangBitmap);
     add("normals.png", pictures.MaxwellBitmap);
-    if (Glob::StereoMode) add("stereo.png", pictures.StereoBitmap);
+    if (shown.StereoMode) add("stereo.png", pictures.StereoBitmap);
     // All or nothing: a set of pictures from two drawings would be worse than none.
     SafeFile::WriteAll(files);
   }
@@ -57,7 +56,7 @@ void WriteOutputs(const TPictures& pictures, const TView& view, const TDrawOptio
   for (const auto& [file, format] : {std::pair{&options.ObjFile, MeshFiles::TMeshFormat::Obj},
                                      std::pair{&options.StlFile, MeshFiles::TMeshFormat::Stl}})
     if (!file->empty()) {
-      if (!MeshFiles::ExportHullMesh(*file, format, message, &warning)) throw WendrixError(message);
+      if (!MeshFiles::ExportHullMesh(shown, *file, format, message, &warning)) throw WendrixError(message);
       if (!options.Quiet) std::printf("%s\n", message.c_str());
       // Even when quiet: the file is written, but it is not the figure the user asked for.
       if (!warning.empty()) std::fprintf(stderr, "%s\n", warning.c_str());
@@ -77,9 +76,9 @@ int Draw(const TDrawOptions& options) {
   try {
     TView view;
     const Drawing::TStageTimes times = Drawing::DrawFigure(pictures, view);
-    ReplayViews(pictures, view, options);
+    const TAppState shown = ReplayViews(pictures, view, options);
     const HullMeasures::TMeasures measures = HullMeasures::MeasureDrawing(Drawing::LastAnalysis);
-    WriteOutputs(pictures, view, options, times, measures);
+    WriteOutputs(shown, pictures, view, options, times, measures);
     if (!options.Quiet)
       std::printf("Drawn: %d curve points, %d bitangent records, %d tritangent planes in %.0f ms; %s.\n",
                   Sampling::CurvePointHigh + 1, static_cast<int>(Drawing::LastAnalysis.BitangentCount),

@@ -27,12 +27,15 @@ bool CreateOptionPictures(const TDrawOptions& options, TPictures& pictures, std:
   return CreatePictures(pictures, options.HullSize, small, message);
 }
 
-void ReplayViews(TPictures& pictures, TView& view, const TDrawOptions& options) {
+TAppState ReplayViews(TPictures& pictures, TView& view, const TDrawOptions& options) {
+  TAppState shown;
+  shown.DrawnFlag = true;
   DragGate::TGate gate;
-  if (options.Stereo && !DragGate::MuestraAlambre(gate, pictures, view))
+  if (options.Stereo && !DragGate::MuestraAlambre(gate, shown, pictures, view))
     throw WendrixError("the stereo view cannot be shown");
   for (const TDragStep& drag : options.Drags) {
     DragGate::AlPisar(gate, drag.X0, drag.Y0);
-    DragGate::AlMoverHull(gate, pictures, view, drag.X1, drag.Y1, drag.Keys);
+    DragGate::AlMoverHull(gate, shown, pictures, view, drag.X1, drag.Y1, drag.Keys);
   }
+  return shown;
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/core/AppState.h"
 #include "app/core/CurveInput.h"
 #include "app/Glob.h"
 #include "cli/Commands.h"
@@ -15,9 +16,11 @@
 bool GatherInput(const TDrawOptions& options, CurveInput::TInputFields& fields, long double& p, long double& q,
                  std::string& message);
 
-// The stereo switch and the drags of `options` on `pictures` and `view`, through the
-// window's own gate. Throws WendrixError when the stereo view cannot be shown.
-void ReplayViews(TPictures& pictures, TView& view, const TDrawOptions& options);
+// The stereo switch and the drags of `options` on the figure just drawn into `pictures`
+// and `view`, through the window's own gate; answers what they leave on the screen (a
+// drawn figure, in stereo mode or not). Throws WendrixError when the stereo view
+// cannot be shown.
+TAppState ReplayViews(TPictures& pictures, TView& view, const TDrawOptions& options);
 
 // Blank pictures at the sizes `options` asks for (--size). False with `message` for a
 // size outside the accepted range or when memory lacks.

@@ -1,6 +1,8 @@
 // The compiled-formula object, the curve evaluator and the unit's start-up.
 #include "formula/FunPars.h"
 
+#include <atomic>
+
 #include "formula/FunParsInternal.h"
 #include "formula/X87.h"
 
@@ -21,7 +23,7 @@ TConstants LoadConstants() {
 }  // namespace
 
 // Loaded when the program starts, so that formulas run correctly whenever they run.
-TConstants Shared = LoadConstants();
+const TConstants Shared = LoadConstants();
 
 }  // namespace X87
 
@@ -42,28 +44,47 @@ const char* const CompileMessages[12] = {
     "The allowed variables must be in the range 'p' to 'z'",
 };
 
-TWorkState Work;
-
 namespace {
 
 const char* const DefaultVariables = "PQRSTUVWXYZ";
 
-// The steps of a compilation after the variable list is set; 0 or an error code, and
-// the program's work.
-int Translate(const std::string& text, std::vector<long double>& constants, std::size_t& work) {
-  int code = NormalizeFormula(text, Work.NormalText);
-  if (code == NoError)
-    code = TokenizeFormula(Work.NormalText, Work.VariableList, constants, Work.ConstantCount, Work.TokenString);
-  if (code == NoError && Work.TokenString.size() > MaxTokens) code = TooLong;
-  if (code == NoError) code = CheckSyntax(Work.TokenString);
-  if (code == NoError) code = RewritePowers(Work.TokenString, constants, Work.VariableCount);
-  if (code == NoError) Work.PostfixText = ToPostfix(Work.TokenString);
-  if (code == NoError) work = ProgramWork(Work.PostfixText);
-  if (code == NoError && work > FunPars::MaxCurveWork) code = TooLong;
-  return code;
+// `variables` in upper case, or the default list when empty; false for a list that
+// is too long or names another letter.
+bool VariableList(const std::string& variables, std::string& list) {
+  if (variables.empty()) {
+    list = DefaultVariables;
+    return true;
+  }
+  // Eleven letters are all there are; a longer list can only repeat them.
+  if (variables.size() > 11) return false;
+  list.clear();
+  for (const char c : variables) {
+    const char upper = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    if (upper < 'P' || upper > 'Z') return false;
+    list += upper;
+  }
+  return true;
 }
 
 }  // namespace
+
+int TranslateFormula(const std::string& text, const std::string& variables, TWorkState& work,
+                     std::vector<long double>& constants, std::size_t& cost) {
+  work = TWorkState();
+  constants.assign(8, 0.0L);
+  if (!VariableList(variables, work.VariableList)) return BadVariableList;
+  work.VariableCount = static_cast<int>(work.VariableList.size());
+  int code = NormalizeFormula(text, work.NormalText);
+  if (code == NoError)
+    code = TokenizeFormula(work.NormalText, work.VariableList, constants, work.ConstantCount, work.TokenString);
+  if (code == NoError && work.TokenString.size() > MaxTokens) code = TooLong;
+  if (code == NoError) code = CheckSyntax(work.TokenString);
+  if (code == NoError) code = RewritePowers(work.TokenString, constants, work.VariableCount);
+  if (code == NoError) work.PostfixText = ToPostfix(work.TokenString);
+  if (code == NoError) cost = ProgramWork(work.PostfixText);
+  if (code == NoError && cost > FunPars::MaxCurveWork) code = TooLong;
+  return code;
+}
 
 }  // namespace FunParsWork
 
@@ -76,40 +97,16 @@ void TOpCodeFunctionExtended::Compile(const std::string& text, const std::string
   NativeCode.Clear();
   Entry = nullptr;
   cost_ = 0;
-  if (variables.empty()) {
-    Work.VariableList = DefaultVariables;
-  } else {
-    // Eleven letters are all there are; a longer list can only repeat them.
-    if (variables.size() > 11) {
-      message = CompileMessages[BadVariableList];
-      return;
-    }
-    std::string list;
-    for (const char c : variables) {
-      const char upper = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-      if (upper < 'P' || upper > 'Z') {
-        message = CompileMessages[BadVariableList];
-        return;
-      }
-      list += upper;
-    }
-    Work.VariableList = list;
-  }
-  Work.VariableCount = static_cast<int>(Work.VariableList.size());
-  Work.NormalText.clear();
-  Work.TokenString.clear();
-  Work.PostfixText.clear();
-  Constants.assign(8, 0.0L);
-  Work.ConstantCount = 0;
-  std::size_t work = 0;
-  const int code = Translate(text, Constants, work);
+  TWorkState work;
+  std::size_t cost = 0;
+  const int code = TranslateFormula(text, variables, work, Constants, cost);
   if (code != NoError) {
     message = CompileMessages[code];
     return;
   }
-  cost_ = work;
-  Code.Emit(Work.PostfixText, Constants.data(), Work.VariableCount);
-  if (FunPars::NativeCodeEnabled() && NativeCode.EmitProgram(Work.PostfixText, Constants.data(), Work.VariableCount))
+  cost_ = cost;
+  Code.Emit(work.PostfixText, Constants.data(), work.VariableCount);
+  if (FunPars::NativeCodeEnabled() && NativeCode.EmitProgram(work.PostfixText, Constants.data(), work.VariableCount))
     Entry = NativeCode.Entry();
 }
 
@@ -132,17 +129,16 @@ long double FormulaVars[3] = {0, 0, 0};
 
 namespace {
 
-bool Initialized = false;
-bool NativeEnabled = true;
-
-void ClearFormulas() {
-  for (TOpCodeFunctionExtended* f : {&FormulaX, &FormulaY, &FormulaZ}) f->Clear();
-}
+// A switch for the bench and the tests that compare native code with the interpreter;
+// the program itself never turns native code off. Process-wide rather than an argument
+// of Compile because the compiles it must reach are the ones inside the input reading
+// (LeeDatos), which no front end should pass it through; atomic, as any thread may
+// compile.
+std::atomic<bool> NativeEnabled{true};
 
 }  // namespace
 
 void EvalCurve(long double t, TVector3& point) {
-  ++CurveEvaluations;
   const bool overflowBefore = (X87::Fnstsw() & X87::OverflowFlag) != 0;
   FormulaVars[0] = t;
   point.x = FormulaX.Run(FormulaVars);
@@ -174,21 +170,12 @@ bool CurveWorkFits(std::string& message) {
   return false;
 }
 
-void UseNativeCode(bool enabled) { NativeEnabled = enabled; }
+void UseNativeCode(bool enabled) { NativeEnabled.store(enabled, std::memory_order_relaxed); }
 
-bool NativeCodeEnabled() { return NativeEnabled; }
-
-void Initialize() {
-  if (Initialized) return;
-  Initialized = true;
-  ClearFormulas();
-}
+bool NativeCodeEnabled() { return NativeEnabled.load(std::memory_order_relaxed); }
 
 void Finalize() {
-  if (!Initialized) return;
-  Initialized = false;
-  ClearFormulas();
-  Work = TWorkState();
+  for (TOpCodeFunctionExtended* f : {&FormulaX, &FormulaY, &FormulaZ}) f->Clear();
 }
 
 }  // namespace FunPars

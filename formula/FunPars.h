@@ -78,13 +78,10 @@ extern TOpCodeFunctionExtended FormulaX, FormulaY, FormulaZ;
 extern long double FormulaVars[3];
 
 // The curve point at t: writes t into FormulaVars[0], then runs FormulaX, FormulaY
-// and FormulaZ in that order with FormulaVars, and counts the call in CurveEvaluations.
+// and FormulaZ in that order with FormulaVars.
 // No check: a formula without a program gives 0 for its coordinate. An overflow flag
 // raised inside the formulas is lowered again when all three values come out finite.
 void EvalCurve(long double t, TVector3& point);
-
-// EvalCurve calls since the start; benchmarks read differences of it.
-inline std::uint64_t CurveEvaluations = 0;
 
 // The most work, in estimated nanoseconds, of one curve point: one formula longer than
 // this, or three whose sum is, are refused with "This is an expression too long.". A
@@ -107,10 +104,8 @@ long double EvalConstant(const std::string& text, std::string& message);
 void UseNativeCode(bool enabled);
 bool NativeCodeEnabled();
 
-// Unit start-up (the three formulas without programs) and shut-down (their programs
-// released); a second start-up without a shut-down between, or the reverse, does
-// nothing. Compile and Run do not depend on them.
-void Initialize();
+// Unit shut-down: the three formulas lose their programs (their code memory is
+// released); once more does nothing. Compile and Run need no start-up.
 void Finalize();
 
 }  // namespace FunPars

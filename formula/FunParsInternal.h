@@ -55,7 +55,7 @@ enum ECompileError {
 };
 extern const char* const CompileMessages[12];
 
-// Working state of one compilation, shared by all objects and reset by Compile.
+// Working state of one compilation, made afresh by each.
 struct TWorkState {
   std::string VariableList;  // upper case, slot order
   int VariableCount = 0;
@@ -64,7 +64,14 @@ struct TWorkState {
   TokenText TokenString;   // after TokenizeFormula, then after RewritePowers
   TokenText PostfixText;   // after ToPostfix
 };
-extern TWorkState Work;
+
+// The steps of compiling `text` with the variable list `variables` (letters p to z in
+// either case; empty: all eleven), short of the programs: `work` receives the variable
+// list and the texts of each step, `constants` the literal values and
+// `cost` the program's work. Returns 0 or an error code; a list longer than eleven
+// letters or with another letter is BadVariableList.
+int TranslateFormula(const std::string& text, const std::string& variables, TWorkState& work,
+                     std::vector<long double>& constants, std::size_t& cost);
 
 // ---- Text and tokens (FormulaText.cpp) ----------------------------------------------
 

@@ -141,8 +141,8 @@ inline void ClearOverflowFlag() {
 
 // ---- Shared constants ---------------------------------------------------------------
 
-// Set by FunPars::Initialize from the instruction constants; the guarded routines and
-// the programs read them from here.
+// Loaded from the instruction constants when the program starts and never changed; the
+// guarded routines and the programs read them from here.
 struct TConstants {
   long double Pi = 0;      // fldpi
   long double HalfPi = 0;  // fldpi, times 0.5
@@ -155,7 +155,7 @@ struct TConstants {
   long double Thousand = 1000;
   long double Half = 0.5L;
 };
-extern TConstants Shared;
+extern const TConstants Shared;
 
 // ---- Guarded routines ---------------------------------------------------------------
 

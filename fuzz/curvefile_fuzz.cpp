@@ -55,11 +55,6 @@ void PrintTally() {
   std::abort();
 }
 
-std::vector<std::string> AcceptedLines() {
-  CurveFile::BuildSaveList();
-  return Glob::SaveList;
-}
-
 bool SameFields(const CurveInput::TInputFields& a, const CurveInput::TInputFields& b) {
   return a.X == b.X && a.Y == b.Y && a.Z == b.Z && a.TMin == b.TMin && a.TMax == b.TMax && a.PMin == b.PMin &&
          a.PMax == b.PMax && a.QMin == b.QMin && a.QMax == b.QMax;
@@ -74,15 +69,17 @@ void DrawAndMove() {
   if (pictures.HullBitmap.isNull() && !CreatePictures(pictures, DefaultHullSize, DefaultSmallSize, refusal))
     Finding("the default pictures were refused: " + refusal);
   Drawing::DrawFigure(pictures, view);
+  TAppState shown;
+  shown.DrawnFlag = true;
   std::string where;
   if (!FigureChecks::FigureIsFinite(where)) Finding("a drawing without error left a non-finite " + where);
   MueveFigura::TShiftState left;
   left.Left = true;
   DragGate::AlPisar(gate, 200, 200);
-  DragGate::AlMoverHull(gate, pictures, view, 250, 180, left);
-  DragGate::MuestraAlambre(gate, pictures, view);
-  DragGate::AlMoverHull(gate, pictures, view, 150, 260, left);
-  DragGate::MuestraAlambre(gate, pictures, view);
+  DragGate::AlMoverHull(gate, shown, pictures, view, 250, 180, left);
+  DragGate::MuestraAlambre(gate, shown, pictures, view);
+  DragGate::AlMoverHull(gate, shown, pictures, view, 150, 260, left);
+  DragGate::MuestraAlambre(gate, shown, pictures, view);
 }
 
 // One load of the file, as a drop on a window that holds the default fields, accepted.
@@ -92,17 +89,18 @@ void Load() {
   if (CurveInput::LeeDatos(fields, ready).Outcome != CurveInput::TReadOutcome::Changed)
     Finding("the default fields were not accepted");
   const CurveInput::TInputFields shown = fields;
-  const std::vector<std::string> accepted = AcceptedLines();
+  const std::vector<std::string> accepted = CurveFile::BuildSaveList();
 
-  const CurveFile::TLoadResult load = CurveFile::DelDisco(FilePath, fields, ready);
+  TAppState state;
+  const CurveFile::TLoadResult load = CurveFile::DelDisco(FilePath, fields, ready, state);
   if (load.FileError) {
-    if (!SameFields(fields, shown) || AcceptedLines() != accepted) Finding("a file error changed the input");
+    if (!SameFields(fields, shown) || CurveFile::BuildSaveList() != accepted) Finding("a file error changed the input");
     ++Tally.Refused;
     return;
   }
   switch (load.Read.Outcome) {
     case CurveInput::TReadOutcome::Refused:
-      if (AcceptedLines() != accepted) Finding("a refused file changed the accepted input");
+      if (CurveFile::BuildSaveList() != accepted) Finding("a refused file changed the accepted input");
       ++Tally.Refused;
       return;
     case CurveInput::TReadOutcome::Unchanged:
@@ -127,7 +125,7 @@ void Load() {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   FilePath = "/tmp/wendrix_fuzz_" + std::to_string(getpid()) + ".wdx";
-  WorkCounters::EvaluationLimit = EvaluationCeiling;
+  WorkCounters::ThisThread.EvaluationLimit = EvaluationCeiling;
   std::atexit(PrintTally);
   return 0;
 }

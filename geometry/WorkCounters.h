@@ -2,7 +2,8 @@
 // sampling and the bitangent analysis, and the Newton passes of the pair corrector.
 // Tests and benchmarks read them to check that the work of a drawing stays bounded
 // whatever the curve; the fuzzer also sets a ceiling so that one input cannot take
-// minutes. The program itself never reads them and never sets a ceiling. The counting
+// minutes. The program itself never reads them and never sets a ceiling. They count
+// the evaluations of the sampling and the analysis; the render stages' few are not. The counting
 // is also where a drawing on a background thread notices that it was asked to stop.
 #pragma once
 
@@ -26,32 +27,41 @@ class CancelledError : public WendrixError {
 
 namespace WorkCounters {
 
-inline std::uint64_t CurveEvaluations = 0;
-inline std::uint64_t CorrectorPasses = 0;
+// The counts, the ceiling and the stop request of the drawings on one thread. One
+// record per thread: a drawing on the window's worker counts apart from one in a test
+// or the fuzzer, and the hot path pays one thread-local address for all four.
+struct TThreadWork {
+  std::uint64_t CurveEvaluations = 0;
+  std::uint64_t CorrectorPasses = 0;
+  // Curve evaluations allowed before CountEvaluation throws WorkLimitError; no
+  // ceiling unless a caller sets one.
+  std::uint64_t EvaluationLimit = std::numeric_limits<std::uint64_t>::max();
+  // The stop request of the drawing that runs on this thread; none (never stopped)
+  // unless the thread that runs drawings on behalf of a window sets one.
+  const std::atomic<bool>* CancelRequest = nullptr;
 
-// Curve evaluations allowed before CountEvaluation throws WorkLimitError; no ceiling
-// unless a caller sets one.
-inline std::uint64_t EvaluationLimit = std::numeric_limits<std::uint64_t>::max();
+  // Throws CancelledError when the stop request is set; otherwise nothing.
+  void PollCancel() const {
+    if (CancelRequest && CancelRequest->load(std::memory_order_relaxed)) throw CancelledError();
+  }
+};
 
-// Both counts back to 0; the ceiling stays.
-inline void Reset() { CurveEvaluations = CorrectorPasses = 0; }
+inline thread_local TThreadWork ThisThread;
 
-// The stop request of the drawing that runs on this thread; none (never stopped)
-// unless the thread that runs drawings on behalf of a window sets one.
-inline thread_local const std::atomic<bool>* CancelRequest = nullptr;
+// Both counts of this thread back to 0; the ceiling and the stop request stay.
+inline void Reset() { ThisThread.CurveEvaluations = ThisThread.CorrectorPasses = 0; }
 
 // Throws CancelledError when this thread's stop request is set; otherwise nothing.
-inline void PollCancel() {
-  if (CancelRequest && CancelRequest->load(std::memory_order_relaxed)) throw CancelledError();
-}
+inline void PollCancel() { ThisThread.PollCancel(); }
 
-// One curve evaluation is about to be made.
+// One curve evaluation is about to be made on this thread.
 inline void CountEvaluation() {
-  PollCancel();
-  if (++CurveEvaluations > EvaluationLimit) throw WorkLimitError();
+  TThreadWork& work = ThisThread;
+  work.PollCancel();
+  if (++work.CurveEvaluations > work.EvaluationLimit) throw WorkLimitError();
 }
 
-// One corrector pass is about to be made.
-inline void CountCorrectorPass() { ++CorrectorPasses; }
+// One corrector pass is about to be made on this thread.
+inline void CountCorrectorPass() { ++ThisThread.CorrectorPasses; }
 
 }  // namespace WorkCounters

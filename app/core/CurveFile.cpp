@@ -113,11 +113,12 @@ bool SnapFileParameters(const TCurveTexts& file, const std::string& path, bool& 
 
 std::string FormatGeneral(long double value) { return NumberText::General(value, 15); }
 
-void BuildSaveList() {
-  Glob::SaveList = {Glob::XFormula, Glob::YFormula, Glob::ZFormula};
+std::vector<std::string> BuildSaveList() {
+  std::vector<std::string> lines = {Glob::XFormula, Glob::YFormula, Glob::ZFormula};
   for (const long double v : {Glob::TMin, Glob::TMax, Glob::PMin, Glob::PMax, Glob::QMin, Glob::QMax, Glob::PValue,
                               Glob::QValue})
-    Glob::SaveList.push_back(FormatGeneral(v));
+    lines.push_back(FormatGeneral(v));
+  return lines;
 }
 
 void WriteLines(const std::string& path, const std::vector<std::string>& lines) {
@@ -126,10 +127,7 @@ void WriteLines(const std::string& path, const std::vector<std::string>& lines) 
   SafeFile::Write(path, text);
 }
 
-void SaveCurve(const std::string& path) {
-  BuildSaveList();
-  WriteLines(path, Glob::SaveList);
-}
+void SaveCurve(const std::string& path) { WriteLines(path, BuildSaveList()); }
 
 std::string SaveAsName(const std::string& chosen) {
   QString name = QString::fromStdString(CutName(chosen));
@@ -182,7 +180,7 @@ bool ReadCurveFile(const std::string& path, TCurveTexts& texts, std::string& err
   return true;
 }
 
-TLoadResult DelDisco(const std::string& path, CurveInput::TInputFields& fields, bool& ready) {
+TLoadResult DelDisco(const std::string& path, CurveInput::TInputFields& fields, bool& ready, TAppState& state) {
   TLoadResult result;
   TCurveTexts file;
   const auto fail = [&result] {
@@ -199,6 +197,7 @@ TLoadResult DelDisco(const std::string& path, CurveInput::TInputFields& fields, 
   // accepted input.
   if (known && (p != Glob::PValue || q != Glob::QValue)) ready = false;
   result.Read = CurveInput::LeeDatos(fields, ready);
+  if (result.Read.Outcome == CurveInput::TReadOutcome::Changed) state.InputChanged();
   if (result.Read.Outcome != CurveInput::TReadOutcome::Refused) {
     // Accepted ranges are the file's, so p and q are known; they are the values of their
     // cursor positions, whatever position the scroll bars held before.
@@ -208,8 +207,8 @@ TLoadResult DelDisco(const std::string& path, CurveInput::TInputFields& fields, 
     result.PPanel = CurveInput::PanelText(Glob::PValue);
     result.QPanel = CurveInput::PanelText(Glob::QValue);
   }
-  Glob::DataChanged = false;
-  Glob::CurveFileName = CutName(path);
+  state.DataChanged = false;
+  state.CurveFileName = CutName(path);
   return result;
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/core/AppState.h"
 #include "app/core/CurveInput.h"
 
 namespace CurveFile {
@@ -21,15 +22,15 @@ inline constexpr int MaxNameLength = 255;
 // Zero gives "0"; infinities and NaN give "INF", "-INF", "NAN".
 std::string FormatGeneral(long double value);
 
-// Fills Glob::SaveList with the eleven lines of the accepted state: XFormula,
-// YFormula, ZFormula, then TMin, TMax, PMin, PMax, QMin, QMax, PValue, QValue.
-void BuildSaveList();
+// The eleven lines of the accepted state: XFormula, YFormula, ZFormula, then TMin,
+// TMax, PMin, PMax, QMin, QMax, PValue, QValue.
+std::vector<std::string> BuildSaveList();
 
 // Writes `lines`, each ending with CR LF, to `path` through SafeFile::Write: a failed
 // save leaves the previous file whole. Throws WendrixError with a readable message.
 void WriteLines(const std::string& path, const std::vector<std::string>& lines);
 
-// BuildSaveList, then WriteLines of SaveList to `path`.
+// WriteLines of BuildSaveList to `path`.
 void SaveCurve(const std::string& path);
 
 // "Save As...": `chosen` cut to 255 characters, with ".wdx" appended (and cut again)
@@ -69,13 +70,13 @@ struct TLoadResult {
 //  2. `fields` receive lines 1 to 9. When the file's p or q (snapped to its scroll
 //     position in the file's range) differs from PValue or QValue, `ready` is cleared
 //     so that the curve is drawn anew.
-//  3. LeeDatos. Unless refused, PValue and QValue become the snapped values, the
-//     panels and positions are filled in, and the caller runs the drawing when the
-//     outcome is Changed.
-//  4. DataChanged false and CurveFileName := `path` cut to 255 characters (also after
-//     a refusal, as the input is then the file's).
+//  3. LeeDatos; a Changed outcome is taken into `state` (InputChanged). Unless
+//     refused, PValue and QValue become the snapped values, the panels and positions
+//     are filled in, and the caller runs the drawing when the outcome is Changed.
+//  4. `state`'s DataChanged false and CurveFileName := `path` cut to 255 characters
+//     (also after a refusal, as the input is then the file's).
 // A file the program saved therefore loads to the same state whatever was shown before.
-TLoadResult DelDisco(const std::string& path, CurveInput::TInputFields& fields, bool& ready);
+TLoadResult DelDisco(const std::string& path, CurveInput::TInputFields& fields, bool& ready, TAppState& state);
 
 // True when `name` ends in ".wdx" in any letter case (the command-line rule).
 bool HasCurveExtension(const std::string& name);

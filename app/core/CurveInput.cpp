@@ -7,7 +7,6 @@
 #include <cstdlib>
 
 #include "app/CadenasRecursos.h"
-#include "app/core/AppState.h"
 #include "app/core/NumberText.h"
 #include "formula/Checks.h"
 #include "formula/FunPars.h"
@@ -165,9 +164,6 @@ TReadResult LeeDatos(TInputFields& fields, bool& ready) {
     Glob::SetDerivedConstants();
     // The scales follow the accepted ranges, whichever way the ranges were typed.
     UpdateParamScales();
-    Glob::DrawnFlag = false;
-    Glob::DataChanged = true;
-    Glob::StereoMode = false;
     ready = true;
   }
   return {outcome, "", false};
@@ -239,8 +235,6 @@ bool AjustaParametros(TParam which, int position, std::string& panelText) {
   current = v;
   panelText = PanelText(v);
   PassParameters();
-  Glob::DataChanged = true;
-  Glob::DrawnFlag = false;
   return true;
 }
 
@@ -294,7 +288,6 @@ bool CambiaLimParam(TRangeField which, const std::string& text) {
   long double* const targets[4] = {&Glob::PMin, &Glob::PMax, &Glob::QMin, &Glob::QMax};
   *targets[static_cast<int>(which)] = v;
   UpdateParamScales();
-  Glob::DataChanged = true;
   return true;
 }
 

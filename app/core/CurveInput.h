@@ -35,11 +35,11 @@ struct TReadResult {
 //    "The minimum of ... must be less than its maximum" (no beep, ready kept).
 //    The accepted state stays as it was, and so do the compiled formulas: they are
 //    compiled again from the accepted texts, so that a figure on the screen can still
-//    be evaluated (DrawnFlag keeps its value).
+//    be evaluated.
 //  - Changed (ready false, or a text or value differs from the accepted one): Glob
-//    receives the formulas, ranges, PScale/QScale and the derived t constants;
-//    DrawnFlag false, DataChanged true, StereoMode false, ready true. The caller sets
-//    the caption of the stereo button to "Stereo".
+//    receives the formulas, ranges, PScale/QScale and the derived t constants; ready
+//    true. The caller takes the new input as not drawn and not saved
+//    (TAppState::InputChanged) and sets the caption of the stereo button to "Stereo".
 //  - Unchanged: nothing changes; the caller empties the caption of "Draw It".
 TReadResult LeeDatos(TInputFields& fields, bool& ready);
 
@@ -79,8 +79,9 @@ std::string PanelText(long double value);
 enum class TParam { P, Q };
 
 // A scroll bar of `which` moved to `position`: when its value differs from PValue (or
-// QValue), stores it, sets `panelText`, runs PassParameters, DataChanged true and
-// DrawnFlag false, and answers true. Answers false and leaves everything otherwise.
+// QValue), stores it, sets `panelText`, runs PassParameters and answers true (the
+// caller takes the figure as not drawn and the input as changed). Answers false and
+// leaves everything otherwise.
 bool AjustaParametros(TParam which, int position, std::string& panelText);
 
 // Positions of both scroll bars for PValue and QValue in the ranges in force.
@@ -106,7 +107,7 @@ bool ParsePlainDecimal(const std::string& text, long double& value, bool& tooLar
 enum class TRangeField { PMin, PMax, QMin, QMax };
 
 // A key was released in a range field: converts `text` and stores it at once into
-// PMin, PMax, QMin or QMax, then UpdateParamScales and DataChanged true. Answers false
+// PMin, PMax, QMin or QMax, then UpdateParamScales (the input has changed). Answers false
 // (the caller beeps) and changes nothing when the text is not a plain number. The
 // caller then places the scroll bars (SituaCursores).
 bool CambiaLimParam(TRangeField which, const std::string& text);

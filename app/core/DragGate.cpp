@@ -4,7 +4,6 @@
 #include <cstdlib>
 
 #include "app/Drawing.h"
-#include "app/core/AppState.h"
 #include "formula/Checks.h"
 #include "geometry/Framing.h"
 #include "geometry/SharedState.h"
@@ -23,9 +22,9 @@ void AlPisar(TGate& gate, int x, int y) {
 namespace {
 
 // The picture in force drawn again in the current view, then the normals.
-void RepaintView(TGate& gate, TPictures& pictures, const TView& view) {
-  if (Glob::StereoMode)
-    Estereo::ShowStereo(gate.Stereo, pictures, view, Glob::DrawnFlag, Drawing::LastAnalysis);
+void RepaintView(TGate& gate, const TAppState& shown, TPictures& pictures, const TView& view) {
+  if (shown.StereoMode)
+    Estereo::ShowStereo(gate.Stereo, pictures, view, shown.DrawnFlag, Drawing::LastAnalysis);
   else
     HullPicture::RenderHull(pictures, view, Drawing::LastAnalysis);
   CheckFloatFlags();
@@ -35,16 +34,16 @@ void RepaintView(TGate& gate, TPictures& pictures, const TView& view) {
 
 }  // namespace
 
-bool AlMoverHull(TGate& gate, TPictures& pictures, TView& view, int x, int y, const MueveFigura::TShiftState& keys,
-                 bool continuous, long double screenScale) {
-  if (!Glob::DrawnFlag) return false;
+bool AlMoverHull(TGate& gate, const TAppState& shown, TPictures& pictures, TView& view, int x, int y,
+                 const MueveFigura::TShiftState& keys, bool continuous, long double screenScale) {
+  if (!shown.DrawnFlag) return false;
   const int distance = std::abs(gate.AnchorX - x) + std::abs(gate.AnchorY - y);
   const long double threshold = continuous && gate.Dragging ? 0 : DragThreshold * screenScale;
   if (!keys.Left || distance <= threshold) return false;
   gate.Dragging = true;
   // A drag step is a command of its own: a raised flag ends it as a trap would.
   ClearFloatFlags();
-  if (Glob::StereoMode)
+  if (shown.StereoMode)
     Estereo::StereoDrag(gate.Stereo, pictures, view, Drawing::LastAnalysis, gate.AnchorX, gate.AnchorY, x, y, keys);
   else
     MueveFigura::DragView(pictures, view, Drawing::LastAnalysis, gate.AnchorX, gate.AnchorY, x, y, keys);
@@ -56,17 +55,17 @@ bool AlMoverHull(TGate& gate, TPictures& pictures, TView& view, int x, int y, co
   return true;
 }
 
-bool ResetView(TGate& gate, TPictures& pictures, TView& view) {
-  if (!Glob::DrawnFlag) return false;
+bool ResetView(TGate& gate, const TAppState& shown, TPictures& pictures, TView& view) {
+  if (!shown.DrawnFlag) return false;
   ClearFloatFlags();
   view = Framing::FrameView(Glob::BoxMin, Glob::BoxMax, Glob::FigureCentre, Glob::FigureDiagonal);
   CheckFloatFlags();
-  RepaintView(gate, pictures, view);
+  RepaintView(gate, shown, pictures, view);
   return true;
 }
 
-bool WheelZoom(TGate& gate, TPictures& pictures, TView& view, int x, int y, int steps) {
-  if (!Glob::DrawnFlag || steps == 0) return false;
+bool WheelZoom(TGate& gate, const TAppState& shown, TPictures& pictures, TView& view, int x, int y, int steps) {
+  if (!shown.DrawnFlag || steps == 0) return false;
   ClearFloatFlags();
   const long double old = view.Scale;
   // Five notches at once double the scale; more would shrink it to nothing.
@@ -79,21 +78,21 @@ bool WheelZoom(TGate& gate, TPictures& pictures, TView& view, int x, int y, int 
   view.OffsetY = f * (fy + view.OffsetY) - fy;
   Framing::FollowPivot(view);
   CheckFloatFlags();
-  RepaintView(gate, pictures, view);
+  RepaintView(gate, shown, pictures, view);
   return true;
 }
 
-bool MuestraAlambre(TGate& gate, TPictures& pictures, const TView& view) {
+bool MuestraAlambre(TGate& gate, TAppState& shown, TPictures& pictures, const TView& view) {
   ClearFloatFlags();
-  if (Glob::StereoMode) {
+  if (shown.StereoMode) {
     HullPicture::RenderHull(pictures, view, Drawing::LastAnalysis);
   } else {
-    if (!Estereo::CanShowStereo(gate.Stereo, Glob::DrawnFlag)) return false;
-    Estereo::ShowStereo(gate.Stereo, pictures, view, Glob::DrawnFlag, Drawing::LastAnalysis);
+    if (!Estereo::CanShowStereo(gate.Stereo, shown.DrawnFlag)) return false;
+    Estereo::ShowStereo(gate.Stereo, pictures, view, shown.DrawnFlag, Drawing::LastAnalysis);
   }
   CheckFloatFlags();
-  Glob::StereoMode = !Glob::StereoMode;
-  return Glob::StereoMode;
+  shown.StereoMode = !shown.StereoMode;
+  return shown.StereoMode;
 }
 
 }  // namespace DragGate

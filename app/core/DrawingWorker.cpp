@@ -54,7 +54,7 @@ bool TDrawingWorker::Busy() const {
 
 void TDrawingWorker::Run() {
   std::fesetenv(&Environment);
-  WorkCounters::CancelRequest = &CancelFlag;
+  WorkCounters::ThisThread.CancelRequest = &CancelFlag;
   std::unique_lock lock(Mutex);
   for (;;) {
     Wake.wait(lock, [this] { return Quit || Job; });

@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "app/Drawing.h"
-#include "app/core/AppState.h"
 #include "app/core/CurveInput.h"
 #include "geometry/SharedState.h"
 
@@ -55,7 +54,6 @@ bool TKeptFigure::Restore() {
   Sampling::CurvePointHigh = CurvePointHigh;
   Sampling::ChordScale = ChordScale;
   Drawing::LastAnalysis = std::move(Analysis);
-  Glob::DrawnFlag = Input.has_value();
   if (!Input) return false;
   InputInForce() = InputFields(*Input);
   Glob::SetDerivedConstants();

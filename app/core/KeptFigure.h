@@ -25,8 +25,8 @@ class TKeptFigure {
 
   // After a cancelled drawing: puts back what Take put aside and, when an input was
   // recorded, that input (formulas compiled again, p and q passed, the t constants and
-  // scales derived, DrawnFlag true). Answers whether it did the latter; without a
-  // recorded input DrawnFlag is false and the accepted input stays the last read.
+  // scales derived). Answers whether it did the latter, that is whether a figure is
+  // drawn again; without a recorded input the accepted input stays the last read.
   bool Restore();
 
  private:

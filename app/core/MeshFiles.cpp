@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "app/Drawing.h"
-#include "app/core/AppState.h"
 #include "app/core/NumberText.h"
 #include "app/core/SafeFile.h"
 #include "formula/Checks.h"
@@ -144,9 +143,10 @@ TMeshFormat MeshFormatOf(const std::string& path) {
   return TMeshFormat::None;
 }
 
-bool ExportHullMesh(const std::string& path, TMeshFormat format, std::string& message, std::string* warning) {
+bool ExportHullMesh(const TAppState& shown, const std::string& path, TMeshFormat format, std::string& message,
+                    std::string* warning) {
   if (warning) warning->clear();
-  if (!Glob::DrawnFlag) {
+  if (!shown.DrawnFlag) {
     message = NotDrawn;
     return false;
   }
@@ -170,8 +170,8 @@ bool ExportHullMesh(const std::string& path, TMeshFormat format, std::string& me
   return true;
 }
 
-bool ExportHullMesh(const std::string& path, std::string& message) {
-  return ExportHullMesh(path, MeshFormatOf(path), message, nullptr);
+bool ExportHullMesh(const TAppState& shown, const std::string& path, std::string& message) {
+  return ExportHullMesh(shown, path, MeshFormatOf(path), message, nullptr);
 }
 
 std::string PngBytes(const QImage& image) {
@@ -189,8 +189,8 @@ TPictureNames PictureNames(const std::string& base) {
   return {stem + "-hull.png", stem + "-square.png", stem + "-normals.png"};
 }
 
-bool ExportPictures(const TPictures& pictures, const std::string& base, std::string& message) {
-  if (!Glob::DrawnFlag) {
+bool ExportPictures(const TAppState& shown, const TPictures& pictures, const std::string& base, std::string& message) {
+  if (!shown.DrawnFlag) {
     message = NotDrawn;
     return false;
   }
@@ -200,7 +200,7 @@ bool ExportPictures(const TPictures& pictures, const std::string& base, std::str
   }
   const TPictureNames names = PictureNames(base);
   const std::pair<const std::string*, const QImage*> named[] = {
-      {&names.Hull, Glob::StereoMode ? &pictures.StereoBitmap : &pictures.HullBitmap},
+      {&names.Hull, shown.StereoMode ? &pictures.StereoBitmap : &pictures.HullBitmap},
       {&names.Square, &pictures.BitangBitmap},
       {&names.Normals, &pictures.MaxwellBitmap}};
   std::vector<SafeFile::TFile> files;

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "app/core/AppState.h"
 #include "render/Pictures.h"
 
 class QImage;
@@ -34,7 +35,7 @@ TMeshFormat MeshFormatOf(const std::string& path);
 
 // Builds the mesh of the drawn figure (HullMesh::BuildHullMesh) and writes it to `path`
 // in `format`. Answers false with `message` and writes nothing while no figure is drawn
-// (DrawnFlag false), when `format` is None, when the mesh has no triangles or a
+// (`shown`'s DrawnFlag false), when `format` is None, when the mesh has no triangles or a
 // coordinate that is not finite, or for STL when single precision would merge vertices
 // or change the volume by more than 0.1% (a figure far from the origin); otherwise true,
 // `message` saying what was written and whether the surface is closed. An STL whose
@@ -42,12 +43,12 @@ TMeshFormat MeshFormatOf(const std::string& path);
 // saying how far, in `*warning` (emptied otherwise), or without `warning` on a line of
 // its own after `message`. A file that cannot be written throws WendrixError (a
 // previous file at `path` stays whole).
-bool ExportHullMesh(const std::string& path, TMeshFormat format, std::string& message,
+bool ExportHullMesh(const TAppState& shown, const std::string& path, TMeshFormat format, std::string& message,
                     std::string* warning = nullptr);
 
 // "Export Hull Mesh...": ExportHullMesh in the format of the name's extension; a name
 // that ends in neither ".obj" nor ".stl" is refused with a message.
-bool ExportHullMesh(const std::string& path, std::string& message);
+bool ExportHullMesh(const TAppState& shown, const std::string& path, std::string& message);
 
 // The three picture files of a base name: base-hull.png (the main view as shown),
 // base-square.png (the parameter square) and base-normals.png (the normals picture).
@@ -66,11 +67,11 @@ std::string PngBytes(const QImage& image);
 // previous file at `path` then stays whole).
 void WritePng(const std::string& path, const QImage& image);
 
-// "Export Pictures...": writes the main view of `pictures` (StereoBitmap while StereoMode,
+// "Export Pictures...": writes the main view of `pictures` (StereoBitmap while `shown` is in StereoMode,
 // otherwise HullBitmap), BitangBitmap and MaxwellBitmap as PNG under PictureNames(base). Answers
 // false with `message` and writes nothing while no figure is drawn or when `base` is
 // empty; otherwise true, `message` naming the files. The three are written all or
 // nothing (SafeFile::WriteAll): when one cannot be, WendrixError, and none has changed.
-bool ExportPictures(const TPictures& pictures, const std::string& base, std::string& message);
+bool ExportPictures(const TAppState& shown, const TPictures& pictures, const std::string& base, std::string& message);
 
 }  // namespace MeshFiles

@@ -244,7 +244,7 @@ void TWendrix::CreateMenus() {
   // The exports need a drawn figure; the flag changes in many places, so the entries
   // follow it whenever the menu opens.
   connect(file, &QMenu::aboutToShow, this, [this] {
-    const bool drawn = !DrawingRuns() && Glob::DrawnFlag;
+    const bool drawn = !DrawingRuns() && AppState.DrawnFlag;
     ExportaImagenes1->setEnabled(drawn);
     ExportaMalla1->setEnabled(drawn);
     ExportaAnimacion1->setEnabled(drawn);
@@ -309,8 +309,6 @@ void TWendrix::CreateMenus() {
 void TWendrix::AlCrear() {
   Form.Ready = false;
   Form.Scrolling = false;
-  Glob::DrawnFlag = false;
-  Glob::StereoMode = false;
   Button1->hide();
 }
 

@@ -15,6 +15,7 @@
 #include <tuple>
 
 #include "app/Drawing.h"
+#include "app/core/AppState.h"
 #include "app/core/CurveInput.h"
 #include "app/core/DrawingWorker.h"
 #include "app/core/KeptFigure.h"
@@ -131,6 +132,8 @@ class TWendrix : public QMainWindow {
   // The view the figure on the screen is drawn in, and the mouse's state over it.
   TView View;
   DragGate::TGate Gate;
+  // Whether a figure is drawn and how it is shown, and the curve file's name and state.
+  TAppState AppState;
 
   // The pictures made the size of their boxes, if they are not: with `render`, the
   // figure on the screen is painted again at the new size in the current view;

@@ -41,9 +41,11 @@ void TWendrix::Dibujarla() {
   StopDrawing();
   CurveInput::TInputFields fields = InputFields();
   const CurveInput::TReadResult read = CurveInput::LeeDatos(fields, Form.Ready);
+  const bool changed = read.Outcome == CurveInput::TReadOutcome::Changed;
+  if (changed) AppState.InputChanged();
   ShowInputFields(fields);  // the formulas come back trimmed
   ShowReadResult(read);
-  if (read.Outcome == CurveInput::TReadOutcome::Changed) RunDrawing();
+  if (changed) RunDrawing();
 }
 
 void TWendrix::ShowReadResult(const CurveInput::TReadResult& read) {
@@ -150,7 +152,7 @@ void TWendrix::FitPictures(bool render) {
     StatusLine->setText(QString::fromStdString(message));
     return;
   }
-  if (render) Drawing::RenderAgain(fitted, View, Gate.Stereo);
+  if (render) Drawing::RenderAgain(fitted, View, Gate.Stereo, AppState);
   Pictures = std::move(fitted);
   ConvexHullBox->PictureWidth = hull;
   MaxwellBox->PictureWidth = BitangBox->PictureWidth = small;
@@ -180,6 +182,8 @@ bool TWendrix::AjustaParametros(TCursorBar* bar) {
   std::string text;
   if (!CurveInput::AjustaParametros(isP ? CurveInput::TParam::P : CurveInput::TParam::Q, bar->value(), text))
     return false;
+  AppState.DrawnFlag = false;
+  AppState.DataChanged = true;
   QLabel* panel = isP ? pInfoPanel : qInfoPanel;
   panel->setText(QString::fromStdString(text));
   panel->repaint();
@@ -215,6 +219,7 @@ void TWendrix::CambiaLimParam(QLineEdit* field) {
     QApplication::beep();
     return;
   }
+  AppState.DataChanged = true;
   Form.Scrolling = false;
   SituaCursores();
   // A narrowed range may move p or q (the bar snaps to its new scale): the pictures
@@ -248,10 +253,10 @@ QImage TWendrix::BitangPicture() const {
 }
 
 void TWendrix::BorraConvexHull(QPainter& painter) {
-  painter.drawImage(0, 0, ConvexHullBox->OnScreen(Glob::StereoMode ? Pictures.StereoBitmap : Pictures.HullBitmap));
+  painter.drawImage(0, 0, ConvexHullBox->OnScreen(AppState.StereoMode ? Pictures.StereoBitmap : Pictures.HullBitmap));
   // The chord is drawn in the box's own pixels, over the picture.
   const long double scale = ConvexHullBox->width() / static_cast<long double>(DefaultHullSize);
-  if (Form.SegmentShown && !Glob::StereoMode) DrawPairChord(painter, View, Form.SegmentS, Form.SegmentT, scale);
+  if (Form.SegmentShown && !AppState.StereoMode) DrawPairChord(painter, View, Form.SegmentS, Form.SegmentT, scale);
 }
 
 void TWendrix::BorraMaxwell(QPainter& painter) { painter.drawImage(0, 0, MaxwellBox->OnScreen(MaxwellPicture())); }
@@ -272,7 +277,7 @@ void TWendrix::AlMoverHull(int x, int y, const MueveFigura::TShiftState& keys) {
   if (DrawingRuns()) return;
   // Once a drag has begun the view follows every move of the mouse.
   // The drag's 10 pixels are the screen's, whatever its density.
-  if (!DragGate::AlMoverHull(Gate, Pictures, View, x, y, keys, true, ConvexHullBox->PictureScale())) return;
+  if (!DragGate::AlMoverHull(Gate, AppState, Pictures, View, x, y, keys, true, ConvexHullBox->PictureScale())) return;
   ShowNewView();
 }
 
@@ -283,15 +288,15 @@ void TWendrix::ShowNewView() {
 }
 
 void TWendrix::AlRodarHull(int x, int y, int steps) {
-  if (!DrawingRuns() && DragGate::WheelZoom(Gate, Pictures, View, x, y, steps)) ShowNewView();
+  if (!DrawingRuns() && DragGate::WheelZoom(Gate, AppState, Pictures, View, x, y, steps)) ShowNewView();
 }
 
 void TWendrix::RestauraVista() {
-  if (!DrawingRuns() && DragGate::ResetView(Gate, Pictures, View)) ShowNewView();
+  if (!DrawingRuns() && DragGate::ResetView(Gate, AppState, Pictures, View)) ShowNewView();
 }
 
 void TWendrix::AlMoverBitang(int x, int y) {
-  if (DrawingRuns() || !Glob::DrawnFlag) return;
+  if (DrawingRuns() || !AppState.DrawnFlag) return;
   if (Form.MaxwellShown) {
     Form.MaxwellShown = false;
     MaxwellBox->update();
@@ -339,7 +344,7 @@ void TWendrix::AlSalirBitang() {
 
 void TWendrix::MuestraAlambre() {
   if (DrawingRuns()) return;
-  const bool stereo = ShownInStereo = DragGate::MuestraAlambre(Gate, Pictures, View);
+  const bool stereo = ShownInStereo = DragGate::MuestraAlambre(Gate, AppState, Pictures, View);
   Button1->setText(stereo ? CadenasRecursos::MonoCaption : CadenasRecursos::StereoCaption);
   ConvexHullBox->update();
 }

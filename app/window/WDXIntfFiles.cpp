@@ -35,38 +35,38 @@ QString TWendrix::AskSaveName(const QString& caption, const QString& filter, QSt
 }
 
 void TWendrix::Guardar() {
-  if (DrawingRuns() || !Glob::DrawnFlag || !Glob::DataChanged) return;
-  if (Glob::CurveFileName.empty())
+  if (DrawingRuns() || !AppState.DrawnFlag || !AppState.DataChanged) return;
+  if (AppState.CurveFileName.empty())
     GuardarComo();
   else
-    CurveFile::SaveCurve(Glob::CurveFileName);
+    CurveFile::SaveCurve(AppState.CurveFileName);
 }
 
 void TWendrix::GuardarComo() {
-  if (DrawingRuns() || !Glob::DrawnFlag) return;
+  if (DrawingRuns() || !AppState.DrawnFlag) return;
   // The dialog does not ask before replacing a file: the name may still get ".wdx".
   const QString chosen = AskSaveName(QString(), CurveFilter, nullptr, QFileDialog::DontConfirmOverwrite);
   if (chosen.isEmpty()) return;
-  CurveFile::BuildSaveList();
-  Glob::CurveFileName = CurveFile::SaveAsName(chosen.toStdString());
+  const std::vector<std::string> lines = CurveFile::BuildSaveList();
+  AppState.CurveFileName = CurveFile::SaveAsName(chosen.toStdString());
   // The title names the file that Save writes to from now on, even when this write fails.
-  setWindowTitle(QFileInfo(QString::fromStdString(Glob::CurveFileName)).fileName());
-  CurveFile::WriteLines(Glob::CurveFileName, Glob::SaveList);
-  Glob::DataChanged = false;
-  RememberFile(QString::fromStdString(Glob::CurveFileName));
+  setWindowTitle(QFileInfo(QString::fromStdString(AppState.CurveFileName)).fileName());
+  CurveFile::WriteLines(AppState.CurveFileName, lines);
+  AppState.DataChanged = false;
+  RememberFile(QString::fromStdString(AppState.CurveFileName));
 }
 
 void TWendrix::ExportaImagenes() {
-  if (DrawingRuns() || !Glob::DrawnFlag) return;
+  if (DrawingRuns() || !AppState.DrawnFlag) return;
   const QString chosen = AskSaveName("Export Pictures", "PNG pictures (*.png)");
   if (chosen.isEmpty()) return;
   std::string message;
-  MeshFiles::ExportPictures(Pictures, chosen.toStdString(), message);
+  MeshFiles::ExportPictures(AppState, Pictures, chosen.toStdString(), message);
   Informacion->setPlainText(QString::fromStdString(message));
 }
 
 void TWendrix::ExportaMalla() {
-  if (DrawingRuns() || !Glob::DrawnFlag) return;
+  if (DrawingRuns() || !AppState.DrawnFlag) return;
   const QString obj = "Wavefront OBJ (*.obj)", stl = "Binary STL (*.stl)";
   QString filter = obj;
   QString chosen = AskSaveName("Export Hull Mesh", obj + ";;" + stl, &filter);
@@ -75,7 +75,7 @@ void TWendrix::ExportaMalla() {
   if (MeshFiles::MeshFormatOf(chosen.toStdString()) == MeshFiles::TMeshFormat::None)
     chosen += filter == stl ? ".stl" : ".obj";
   std::string message;
-  MeshFiles::ExportHullMesh(chosen.toStdString(), message);
+  MeshFiles::ExportHullMesh(AppState, chosen.toStdString(), message);
   Informacion->setPlainText(QString::fromStdString(message));
 }
 
@@ -90,7 +90,7 @@ void TWendrix::DelDisco(const QString& fileName) {
   Detener();
   StopDrawing();
   CurveInput::TInputFields fields = InputFields();
-  const CurveFile::TLoadResult load = CurveFile::DelDisco(fileName.toStdString(), fields, Form.Ready);
+  const CurveFile::TLoadResult load = CurveFile::DelDisco(fileName.toStdString(), fields, Form.Ready, AppState);
   // A file that cannot be read as a curve changes nothing at all.
   if (load.FileError) throw WendrixError(load.Message);
   ShowInputFields(fields);
@@ -104,7 +104,7 @@ void TWendrix::DelDisco(const QString& fileName) {
   ShowReadResult(load.Read);
   if (load.Read.Outcome == CurveInput::TReadOutcome::Changed) RunDrawing();
   // The curve on the screen is the file's.
-  Glob::DataChanged = false;
+  AppState.DataChanged = false;
 }
 
 void TWendrix::MostrarForma() {
@@ -132,7 +132,7 @@ void TWendrix::dropEvent(QDropEvent* event) {
 }
 
 bool TWendrix::MayDiscard() {
-  if (!Glob::DataChanged) return true;
+  if (!AppState.DataChanged) return true;
   if (ConfirmDiscard) return ConfirmDiscard();
   QMessageBox question(QMessageBox::Question, tr("Wendrix"), tr("The curve has changes that are not saved."),
                        QMessageBox::NoButton, this);

@@ -69,7 +69,7 @@ void TWendrix::AlReproducir(TCursorBar* bar) {
   StopDrawing();
   // Play starts from a figure on the screen, in the mono view; without one, the fields
   // are read and drawn as a scroll bar move would, and play starts once it is drawn.
-  if (Glob::DrawnFlag) return StartPlay(bar);
+  if (AppState.DrawnFlag) return StartPlay(bar);
   Form.Ready = false;
   NextAfterDrawing = [this, bar] { StartPlay(bar); };
   Dibujarla();
@@ -77,7 +77,7 @@ void TWendrix::AlReproducir(TCursorBar* bar) {
 }
 
 void TWendrix::StartPlay(TCursorBar* bar) {
-  if (Glob::StereoMode) MuestraAlambre();
+  if (AppState.StereoMode) MuestraAlambre();
   PlayBar = bar;
   PlayDirection = bar->value() >= bar->maximum() ? -1 : 1;
   (bar == pCursor ? pPlay : qPlay)->setIcon(PlayIcon(true));
@@ -110,7 +110,7 @@ void TWendrix::PasoDeJuego() {
 }
 
 void TWendrix::ExportaAnimacion() {
-  if (DrawingRuns() || !Glob::DrawnFlag) return;
+  if (DrawingRuns() || !AppState.DrawnFlag) return;
   Detener();
   const std::optional<TAnimationChoice> choice = ChooseAnimation ? ChooseAnimation() : AskAnimation(this, LastAnimation);
   if (!choice) return;

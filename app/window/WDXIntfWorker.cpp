@@ -74,6 +74,7 @@ void TWendrix::DrawingEnded(bool resume) {
     DrawnP = Job.P;
     DrawnQ = Job.Q;
     Kept.RecordInput();
+    AppState.DrawnFlag = true;
     LastDrawingMs = Job.Times.Total;
     ShownInStereo = false;
     Button1->show();
@@ -84,7 +85,7 @@ void TWendrix::DrawingEnded(bool resume) {
 }
 
 void TWendrix::RestoreFigure(bool bars) {
-  FigureShown = Kept.Restore();
+  AppState.DrawnFlag = FigureShown = Kept.Restore();
   if (!FigureShown) {
     // Nothing was drawn before: the next Draw It reads every field anew.
     Form.Ready = false;
@@ -92,7 +93,7 @@ void TWendrix::RestoreFigure(bool bars) {
     VisibleDraw();
     return;
   }
-  Glob::StereoMode = ShownInStereo;
+  AppState.StereoMode = ShownInStereo;
   Button1->setText(ShownInStereo ? CadenasRecursos::MonoCaption : CadenasRecursos::StereoCaption);
   Button1->show();
   StatusLine->setText(DrawingLine);

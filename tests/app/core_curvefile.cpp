@@ -61,12 +61,10 @@ class CurveFiles : public ::testing::Test {
   std::string Path(const char* name) const { return QDir(folder.path()).filePath(name).toStdString(); }
 
   // The accepted state as the lines it saves to.
-  static std::vector<std::string> AcceptedLines() {
-    BuildSaveList();
-    return Glob::SaveList;
-  }
+  static std::vector<std::string> AcceptedLines() { return BuildSaveList(); }
 
   QTemporaryDir folder;
+  TAppState state;
   CurveInput::TInputFields fields;
   bool ready = false;
 };
@@ -121,7 +119,7 @@ TEST_F(CurveFiles, TheDefaultCurveSavesToItsElevenLines) {
   const std::string path = Path("default.wdx");
   SaveCurve(path);
   EXPECT_EQ(ReadBytes(path), CurveText(DefaultCurveLines));
-  EXPECT_EQ(Glob::SaveList, DefaultCurveLines);
+  EXPECT_EQ(AcceptedLines(), DefaultCurveLines);
 }
 
 TEST_F(CurveFiles, SavingReplacesTheFileAndLeavesNoTemporaryFile) {
@@ -242,7 +240,7 @@ TEST_F(CurveFiles, ASavedCurveLoadsToTheSameStateWhateverWasShownBefore) {
     bool otherReady = false;
     ASSERT_EQ(CurveInput::LeeDatos(other, otherReady).Outcome, TReadOutcome::Changed);
     Glob::PValue = p;
-    const TLoadResult r = DelDisco(first, other, otherReady);
+    const TLoadResult r = DelDisco(first, other, otherReady, state);
     ASSERT_FALSE(r.FileError) << r.Message;
     EXPECT_EQ(r.Read.Outcome, TReadOutcome::Changed);
     EXPECT_EQ(AcceptedLines(), saved);
@@ -250,8 +248,8 @@ TEST_F(CurveFiles, ASavedCurveLoadsToTheSameStateWhateverWasShownBefore) {
     EXPECT_EQ(r.Cursors.P, 93);
     EXPECT_EQ(r.Cursors.Q, 201);
     EXPECT_EQ(r.PPanel, CurveInput::PanelText(Glob::PValue));
-    EXPECT_EQ(Glob::CurveFileName, first);
-    EXPECT_FALSE(Glob::DataChanged);
+    EXPECT_EQ(state.CurveFileName, first);
+    EXPECT_FALSE(state.DataChanged);
     EXPECT_TRUE(otherReady);
     // Saving again writes the very same file.
     const std::string again = Path("again.wdx");
@@ -266,22 +264,28 @@ TEST_F(CurveFiles, ASavedCurveLoadsToTheSameStateWhateverWasShownBefore) {
 TEST_F(CurveFiles, LoadingTheCurrentInputRedrawsOnlyWhenPOrQDiffer) {
   const std::string path = Path("same.wdx");
   SaveCurve(path);
-  // "2 pi" comes back as 6.28318530717959, another value: the first load draws.
-  TLoadResult r = DelDisco(path, fields, ready);
+  // "2 pi" comes back as 6.28318530717959, another value: the first load draws, the
+  // figure on the screen is no longer the input's.
+  state.DrawnFlag = state.StereoMode = true;
+  TLoadResult r = DelDisco(path, fields, ready, state);
   ASSERT_FALSE(r.FileError) << r.Message;
   EXPECT_EQ(r.Read.Outcome, TReadOutcome::Changed);
-  Glob::DataChanged = true;
-  Glob::CurveFileName.clear();
-  r = DelDisco(path, fields, ready);
+  EXPECT_FALSE(state.DrawnFlag);
+  EXPECT_FALSE(state.StereoMode);
+  state.DrawnFlag = state.StereoMode = state.DataChanged = true;
+  state.CurveFileName.clear();
+  r = DelDisco(path, fields, ready, state);
   ASSERT_FALSE(r.FileError) << r.Message;
   EXPECT_EQ(r.Read.Outcome, TReadOutcome::Unchanged);
-  EXPECT_EQ(Glob::CurveFileName, path);
-  EXPECT_FALSE(Glob::DataChanged);
+  EXPECT_TRUE(state.DrawnFlag);
+  EXPECT_TRUE(state.StereoMode);
+  EXPECT_EQ(state.CurveFileName, path);
+  EXPECT_FALSE(state.DataChanged);
 
   std::vector<std::string> lines = DefaultCurveLines;
   lines[10] = "1";
   WriteBytes(path, CurveText(lines));
-  r = DelDisco(path, fields, ready);
+  r = DelDisco(path, fields, ready, state);
   ASSERT_FALSE(r.FileError) << r.Message;
   EXPECT_EQ(r.Read.Outcome, TReadOutcome::Changed);
   EXPECT_EQ(Glob::QValue, CurveInput::CursorValue(r.Cursors.Q, 0, Glob::QMax));
@@ -291,27 +295,28 @@ TEST_F(CurveFiles, LoadingTheCurrentInputRedrawsOnlyWhenPOrQDiffer) {
 TEST_F(CurveFiles, AFaultyFileChangesNothing) {
   const std::vector<std::string> before = AcceptedLines();
   const CurveInput::TInputFields fieldsBefore = fields;
-  Glob::CurveFileName = "previous.wdx";
-  Glob::DataChanged = true;
+  state.CurveFileName = "previous.wdx";
+  state.DataChanged = true;
   std::vector<std::string> outside = DefaultCurveLines;
   outside[9] = "7";  // p beyond the file's range 0 .. 5
   std::vector<std::string> shortFile(DefaultCurveLines.begin(), DefaultCurveLines.begin() + 10);
   for (const auto& lines : {outside, shortFile}) {
     const std::string path = Path("faulty.wdx");
     WriteBytes(path, CurveText(lines));
-    const TLoadResult r = DelDisco(path, fields, ready);
+    const TLoadResult r = DelDisco(path, fields, ready, state);
     EXPECT_TRUE(r.FileError);
     EXPECT_FALSE(r.Message.empty());
     EXPECT_EQ(AcceptedLines(), before);
     EXPECT_EQ(fields.X, fieldsBefore.X);
     EXPECT_EQ(fields.TMax, fieldsBefore.TMax);
-    EXPECT_EQ(Glob::CurveFileName, "previous.wdx");
-    EXPECT_TRUE(Glob::DataChanged);
+    EXPECT_EQ(state.CurveFileName, "previous.wdx");
+    EXPECT_TRUE(state.DataChanged);
     EXPECT_TRUE(ready);
   }
   const std::string path = Path("faulty.wdx");
   WriteBytes(path, CurveText(outside));
-  EXPECT_NE(DelDisco(path, fields, ready).Message.find("p = 7 lies outside its range 0 to 5"), std::string::npos);
+  EXPECT_NE(DelDisco(path, fields, ready, state).Message.find("p = 7 lies outside its range 0 to 5"),
+            std::string::npos);
 }
 
 TEST_F(CurveFiles, ABadFormulaInAFileIsRefusedLikeTypedInput) {
@@ -320,12 +325,12 @@ TEST_F(CurveFiles, ABadFormulaInAFileIsRefusedLikeTypedInput) {
   lines[1] = "sin(t";
   const std::string path = Path("badformula.wdx");
   WriteBytes(path, CurveText(lines));
-  const TLoadResult r = DelDisco(path, fields, ready);
+  const TLoadResult r = DelDisco(path, fields, ready, state);
   ASSERT_FALSE(r.FileError) << r.Message;
   EXPECT_EQ(r.Read.Outcome, TReadOutcome::Refused);
   EXPECT_TRUE(r.Read.Beep);
   EXPECT_FALSE(r.Read.Message.empty());
   EXPECT_EQ(fields.Y, "sin(t");  // the window shows the file's text for correction
   EXPECT_EQ(AcceptedLines(), before);
-  EXPECT_EQ(Glob::CurveFileName, path);
+  EXPECT_EQ(state.CurveFileName, path);
 }

@@ -32,7 +32,6 @@ TEST_F(ExampleFiles, EveryFileLoadsDrawsAndSavesBackUnchanged) {
   for (const std::string& path : files) {
     SCOPED_TRACE(path);
     ExampleCurves::LoadAndDraw(path);
-    ASSERT_TRUE(Glob::DrawnFlag);
 
     // A hull was found and drawn: strips of several rulings, over a third of the
     // picture covered.

@@ -29,15 +29,10 @@ class InputCheck : public ::testing::Test {
     fields = DefaultFields();
     ready = false;
     ASSERT_EQ(LeeDatos(fields, ready).Outcome, TReadOutcome::Changed);
-    Glob::DrawnFlag = true;  // as after the drawing
-    Glob::DataChanged = false;
   }
 
   // The accepted input as the lines of its curve file.
-  static std::vector<std::string> Accepted() {
-    CurveFile::BuildSaveList();
-    return Glob::SaveList;
-  }
+  static std::vector<std::string> Accepted() { return CurveFile::BuildSaveList(); }
 
   static TVector3 CurveAt(long double t) {
     TVector3 point;
@@ -79,9 +74,6 @@ TEST_F(InputCheck, AcceptingStoresTheInputAndItsDerivedConstants) {
   EXPECT_EQ(Glob::TStepSq18, Glob::TStep * Glob::TStep * 18);
   EXPECT_EQ(Glob::PScale, 0.25L);
   EXPECT_EQ(Glob::QScale, 1 / Glob::QMax);
-  EXPECT_FALSE(Glob::DrawnFlag);
-  EXPECT_TRUE(Glob::DataChanged);
-  EXPECT_FALSE(Glob::StereoMode);
   // The formulas are compiled with t, p, q in this order.
   Glob::PValue = 1;
   Glob::QValue = 0.5L;
@@ -100,14 +92,10 @@ TEST_F(InputCheck, TheDefaultIntervalIsTwoPi) {
 
 TEST_F(InputCheck, UnchangedInputIsNotReadAsNew) {
   AcceptDefaults();
-  Glob::StereoMode = true;
   const TReadResult r = LeeDatos(fields, ready);
   EXPECT_EQ(r.Outcome, TReadOutcome::Unchanged);
   EXPECT_EQ(r.Message, "");
   EXPECT_FALSE(r.Beep);
-  EXPECT_TRUE(Glob::DrawnFlag);
-  EXPECT_FALSE(Glob::DataChanged);
-  EXPECT_TRUE(Glob::StereoMode);
 
   // Only blanks around a formula, or another spelling of the same limit, is no change.
   fields.X = "  " + fields.X + "\t";
@@ -117,7 +105,6 @@ TEST_F(InputCheck, UnchangedInputIsNotReadAsNew) {
   // Without Ready every field counts as changed.
   ready = false;
   EXPECT_EQ(LeeDatos(fields, ready).Outcome, TReadOutcome::Changed);
-  EXPECT_FALSE(Glob::StereoMode);
 
   // One changed value is enough.
   fields.QMin = "0.5";
@@ -225,7 +212,6 @@ TEST_F(InputCheck, ARefusedFormulaKeepsTheAcceptedCurveEvaluable) {
   EXPECT_FALSE(ready);
   EXPECT_EQ(Accepted(), before);
   // The figure on the screen stays usable: the formulas still give the accepted curve.
-  EXPECT_TRUE(Glob::DrawnFlag);
   EXPECT_EQ(CurveAt(0.7L), point);
 
   // The same after a refusal further on, once x and y were compiled anew.

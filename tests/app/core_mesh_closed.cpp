@@ -125,11 +125,12 @@ TEST_F(ClosedMeshes, CurveFamiliesAndRandomCurves) {
 TEST_F(ClosedMeshes, AdmeshAgrees) {
   QTemporaryDir folder;
   ASSERT_TRUE(folder.isValid());
-  ExampleCurves::LoadAndDraw(std::string(WENDRIX_EXAMPLES_DIR) + "/default-curve.wdx");
+  TAppState shown;
+  ExampleCurves::LoadAndDraw(std::string(WENDRIX_EXAMPLES_DIR) + "/default-curve.wdx", shown);
   THullMesh mesh = HullMesh::BuildHullMesh(Drawing::LastAnalysis);
   const std::string whole = folder.filePath("whole.stl").toStdString(), holed = folder.filePath("holed.stl").toStdString();
   std::string message;
-  ASSERT_TRUE(MeshFiles::ExportHullMesh(whole, message)) << message;
+  ASSERT_TRUE(MeshFiles::ExportHullMesh(shown, whole, message)) << message;
   EXPECT_NE(message.find("closed"), std::string::npos) << message;
   std::map<std::string, double> report = Admesh(whole);
   ASSERT_FALSE(report.empty()) << "admesh did not run";
@@ -155,9 +156,11 @@ TEST_F(ClosedMeshes, FarStlIsTrueOrRefused) {
   for (const char* offset : {"10000+", "1500000+"}) {
     TestCurves::UseCurve(std::string(offset) + "cos(t)", "sin(t)", "0.5cos(5t)", 0, 2 * Glob::Pi);
     ASSERT_NO_THROW(Drawing::DrawFigure(TestPictures(), TestView()));
+    TAppState shown;
+    shown.DrawnFlag = true;
     const std::string path = folder.filePath(QString(offset) + ".stl").toStdString();
     std::string message, warning;
-    if (MeshFiles::ExportHullMesh(path, MeshFiles::TMeshFormat::Stl, message, &warning)) {
+    if (MeshFiles::ExportHullMesh(shown, path, MeshFiles::TMeshFormat::Stl, message, &warning)) {
       EXPECT_NE(warning.find("single-precision"), std::string::npos) << offset;
       EXPECT_NEAR(Admesh(path)["Volume"], double(HullMesh::MeshVolume(HullMesh::BuildHullMesh(Drawing::LastAnalysis))),
                   2e-3)

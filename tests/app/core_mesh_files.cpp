@@ -148,43 +148,43 @@ class Exports : public ExampleCurves::StateTest {
 
   std::string Path(const char* name) const { return folder.filePath(name).toStdString(); }
 
-  static void DrawDefaultCurve() {
-    ExampleCurves::LoadAndDraw(std::string(WENDRIX_EXAMPLES_DIR) + "/default-curve.wdx");
-    ASSERT_TRUE(Glob::DrawnFlag);
+  void DrawDefaultCurve() {
+    ExampleCurves::LoadAndDraw(std::string(WENDRIX_EXAMPLES_DIR) + "/default-curve.wdx", shown);
   }
 
+  TAppState shown;
   QTemporaryDir folder;
   std::string message;
 };
 
 TEST_F(Exports, NothingIsWrittenBeforeADrawing) {
   for (const char* name : {"hull.obj", "hull.stl"}) {
-    EXPECT_FALSE(MeshFiles::ExportHullMesh(Path(name), message));
+    EXPECT_FALSE(MeshFiles::ExportHullMesh(shown, Path(name), message));
     EXPECT_EQ(message, "Nothing to export: draw a figure first");
     EXPECT_FALSE(Exists(Path(name)));
   }
-  EXPECT_FALSE(MeshFiles::ExportHullMesh(Path("hull.mesh"), MeshFiles::TMeshFormat::Obj, message));
-  EXPECT_FALSE(MeshFiles::ExportPictures(TestPictures(), Path("figure"), message));
+  EXPECT_FALSE(MeshFiles::ExportHullMesh(shown, Path("hull.mesh"), MeshFiles::TMeshFormat::Obj, message));
+  EXPECT_FALSE(MeshFiles::ExportPictures(shown, TestPictures(), Path("figure"), message));
   EXPECT_EQ(message, "Nothing to export: draw a figure first");
   EXPECT_TRUE(QDir(folder.path()).isEmpty());
 
   // A drawing, then a change of the input that clears DrawnFlag: nothing again.
   DrawDefaultCurve();
-  Glob::DrawnFlag = false;
-  EXPECT_FALSE(MeshFiles::ExportHullMesh(Path("hull.obj"), message));
-  EXPECT_FALSE(MeshFiles::ExportPictures(TestPictures(), Path("figure"), message));
+  shown.DrawnFlag = false;
+  EXPECT_FALSE(MeshFiles::ExportHullMesh(shown, Path("hull.obj"), message));
+  EXPECT_FALSE(MeshFiles::ExportPictures(shown, TestPictures(), Path("figure"), message));
   EXPECT_TRUE(QDir(folder.path()).isEmpty());
 }
 
 TEST_F(Exports, MeshFilesOfTheDrawnFigure) {
   DrawDefaultCurve();
-  EXPECT_FALSE(MeshFiles::ExportHullMesh(Path("hull.ply"), message));
+  EXPECT_FALSE(MeshFiles::ExportHullMesh(shown, Path("hull.ply"), message));
   EXPECT_EQ(message, "The mesh file name must end in .obj or .stl");
   EXPECT_FALSE(Exists(Path("hull.ply")));
 
   const THullMesh mesh = HullMesh::BuildHullMesh(Drawing::LastAnalysis);
   ASSERT_GT(mesh.Triangles.size(), 100u);
-  ASSERT_TRUE(MeshFiles::ExportHullMesh(Path("hull.obj"), message)) << message;
+  ASSERT_TRUE(MeshFiles::ExportHullMesh(shown, Path("hull.obj"), message)) << message;
   EXPECT_NE(message.find(std::to_string(mesh.Triangles.size()) + " triangles"), std::string::npos) << message;
   EXPECT_EQ(Contents(Path("hull.obj")).toStdString(), MeshFiles::ObjText(mesh));
 
@@ -193,31 +193,31 @@ TEST_F(Exports, MeshFilesOfTheDrawnFigure) {
   ASSERT_TRUE(old.open(QIODevice::WriteOnly));
   old.write(QByteArray(100000, 'x'));
   old.close();
-  ASSERT_TRUE(MeshFiles::ExportHullMesh(Path("hull.STL"), message)) << message;
+  ASSERT_TRUE(MeshFiles::ExportHullMesh(shown, Path("hull.STL"), message)) << message;
   const QByteArray stl = Contents(Path("hull.STL"));
   EXPECT_EQ(stl.size(), static_cast<qsizetype>(84 + 50 * mesh.Triangles.size()));
   EXPECT_EQ(stl.toStdString(), MeshFiles::StlBytes(mesh));
 
   // A format given apart from the name.
-  ASSERT_TRUE(MeshFiles::ExportHullMesh(Path("hull.mesh"), MeshFiles::TMeshFormat::Stl, message)) << message;
+  ASSERT_TRUE(MeshFiles::ExportHullMesh(shown, Path("hull.mesh"), MeshFiles::TMeshFormat::Stl, message)) << message;
   EXPECT_EQ(Contents(Path("hull.mesh")), stl);
 
   // Curve points that overflow (p beyond every finite number): refused, nothing written.
   FunPars::FormulaVars[1] = std::numeric_limits<long double>::infinity();
-  EXPECT_FALSE(MeshFiles::ExportHullMesh(Path("infinite.obj"), message));
+  EXPECT_FALSE(MeshFiles::ExportHullMesh(shown, Path("infinite.obj"), message));
   EXPECT_EQ(message, "No hull mesh written: a curve point has a coordinate that is infinite or not a number");
   EXPECT_FALSE(Exists(Path("infinite.obj")));
   FunPars::FormulaVars[1] = Glob::PValue;
 
   // A folder that does not exist: an error, and no file.
-  EXPECT_THROW(MeshFiles::ExportHullMesh(Path("missing/hull.obj"), message), WendrixError);
+  EXPECT_THROW(MeshFiles::ExportHullMesh(shown, Path("missing/hull.obj"), message), WendrixError);
   EXPECT_FALSE(QDir(folder.filePath("missing")).exists());
 }
 
 TEST_F(Exports, PicturesAreTheBitmapsAndTheMainViewAsShown) {
   DrawDefaultCurve();
-  EXPECT_FALSE(MeshFiles::ExportPictures(TestPictures(), "", message));
-  ASSERT_TRUE(MeshFiles::ExportPictures(TestPictures(), Path("figure.png"), message)) << message;
+  EXPECT_FALSE(MeshFiles::ExportPictures(shown, TestPictures(), "", message));
+  ASSERT_TRUE(MeshFiles::ExportPictures(shown, TestPictures(), Path("figure.png"), message)) << message;
   const MeshFiles::TPictureNames names = MeshFiles::PictureNames(Path("figure"));
   EXPECT_EQ(message, "Pictures written to " + names.Hull + ", " + names.Square + " and " + names.Normals);
   const auto same = [](const std::string& path, const QImage& bitmap) {
@@ -230,8 +230,8 @@ TEST_F(Exports, PicturesAreTheBitmapsAndTheMainViewAsShown) {
   EXPECT_EQ(QImage(QString::fromStdString(names.Square)).size(), QSize(300, 300));
 
   // In the stereo view the main picture is the wire-frame.
-  ASSERT_TRUE(DragGate::MuestraAlambre(TestGate(), TestPictures(), TestView()));
-  ASSERT_TRUE(MeshFiles::ExportPictures(TestPictures(), Path("stereo"), message)) << message;
+  ASSERT_TRUE(DragGate::MuestraAlambre(TestGate(), shown, TestPictures(), TestView()));
+  ASSERT_TRUE(MeshFiles::ExportPictures(shown, TestPictures(), Path("stereo"), message)) << message;
   const std::string stereo = MeshFiles::PictureNames(Path("stereo")).Hull;
   EXPECT_TRUE(same(stereo, TestPictures().StereoBitmap));
   EXPECT_FALSE(same(stereo, TestPictures().HullBitmap));

@@ -93,11 +93,13 @@ TFigure Draw(const std::string& x, const std::string& y, const std::string& z, l
   figure.Square = TestPictures().BitangBitmap.copy();
   figure.Normals = TestPictures().MaxwellBitmap.copy();
   // Two drag steps, a turn and a zoom, then the stereo view.
+  TAppState shown;
+  shown.DrawnFlag = true;
   DragGate::AlPisar(TestGate(), 200, 200);
-  DragGate::AlMoverHull(TestGate(), TestPictures(), TestView(), 230, 190, {false, false, false, true});
-  DragGate::AlMoverHull(TestGate(), TestPictures(), TestView(), 230, 150, {true, false, false, true});
+  DragGate::AlMoverHull(TestGate(), shown, TestPictures(), TestView(), 230, 190, {false, false, false, true});
+  DragGate::AlMoverHull(TestGate(), shown, TestPictures(), TestView(), 230, 150, {true, false, false, true});
   figure.Dragged = TestPictures().HullBitmap.copy();
-  if (DragGate::MuestraAlambre(TestGate(), TestPictures(), TestView()))
+  if (DragGate::MuestraAlambre(TestGate(), shown, TestPictures(), TestView()))
     figure.Stereo = TestPictures().StereoBitmap.copy();
   return figure;
 }

@@ -30,15 +30,22 @@ inline std::vector<std::string> Files() {
 // The file's name without its folder.
 inline std::string Name(const std::string& path) { return QFileInfo(QString::fromStdString(path)).fileName().toStdString(); }
 
-// Loads `path` into fresh input fields (DelDisco) and draws it with a fixed seed. Fails
-// the calling test when the file is refused or the drawing throws.
-inline void LoadAndDraw(const std::string& path) {
+// Loads `path` into fresh input fields (DelDisco) and draws it with a fixed seed;
+// `shown` then has the figure drawn. Fails the calling test when the file is refused
+// or the drawing throws.
+inline void LoadAndDraw(const std::string& path, TAppState& shown) {
   CurveInput::TInputFields fields = CurveInput::DefaultFields();
   bool ready = false;
-  const CurveFile::TLoadResult load = CurveFile::DelDisco(path, fields, ready);
+  const CurveFile::TLoadResult load = CurveFile::DelDisco(path, fields, ready, shown);
   ASSERT_FALSE(load.FileError) << load.Message;
   ASSERT_EQ(load.Read.Outcome, CurveInput::TReadOutcome::Changed) << load.Read.Message;
   ASSERT_NO_THROW(Drawing::DrawFigure(TestPictures(), TestView())) << path;
+  shown.DrawnFlag = true;
+}
+
+inline void LoadAndDraw(const std::string& path) {
+  TAppState shown;
+  LoadAndDraw(path, shown);
 }
 
 // A fresh shared state for every test, released after it.

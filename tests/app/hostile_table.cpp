@@ -51,19 +51,17 @@ TResult DrawIt(CurveInput::TInputFields fields, bool& ready) {
 }
 
 // What a refused input must leave alone: the accepted input with its derived step,
-// the compiled curve, the pictures and the drawn flag.
+// the compiled curve and the pictures.
 struct TSnapshot {
   std::vector<std::string> Accepted;
   long double Step = 0;
   std::vector<TVector3> Curve;
   QImage Hull, Square, Normals;
-  bool Drawn = false;
 };
 
 TSnapshot Take() {
   TSnapshot s;
-  CurveFile::BuildSaveList();
-  s.Accepted = Glob::SaveList;
+  s.Accepted = CurveFile::BuildSaveList();
   s.Step = Glob::TStep;
   for (const long double t : {0.0L, 0.5L, 2.0L}) {
     TVector3 p;
@@ -73,7 +71,6 @@ TSnapshot Take() {
   s.Hull = TestPictures().HullBitmap.copy();
   s.Square = TestPictures().BitangBitmap.copy();
   s.Normals = TestPictures().MaxwellBitmap.copy();
-  s.Drawn = Glob::DrawnFlag;
   return s;
 }
 
@@ -89,7 +86,6 @@ void ExpectSame(const TSnapshot& a, const TSnapshot& b) {
   EXPECT_TRUE(a.Hull == b.Hull) << "the hull picture changed";
   EXPECT_TRUE(a.Square == b.Square) << "the parameter square changed";
   EXPECT_TRUE(a.Normals == b.Normals) << "the normals picture changed";
-  EXPECT_EQ(a.Drawn, b.Drawn);
 }
 
 class HostileInput : public ::testing::TestWithParam<Hostile::TRow> {
@@ -113,12 +109,12 @@ TEST_P(HostileInput, ComesToItsOutcomeWithBoundedWork) {
   const Hostile::TRow& row = GetParam();
   WorkCounters::Reset();
   const TResult result = DrawIt(row.Input, ready);
-  RecordProperty("evaluations", std::to_string(WorkCounters::CurveEvaluations));
-  RecordProperty("corrector_passes", std::to_string(WorkCounters::CorrectorPasses));
+  RecordProperty("evaluations", std::to_string(WorkCounters::ThisThread.CurveEvaluations));
+  RecordProperty("corrector_passes", std::to_string(WorkCounters::ThisThread.CorrectorPasses));
   EXPECT_EQ(result.Outcome, row.Expect) << result.Message;
   EXPECT_EQ(result.Message, row.Message);
-  EXPECT_LE(WorkCounters::CurveEvaluations, MaxEvaluations);
-  EXPECT_LE(WorkCounters::CorrectorPasses, MaxCorrectorPasses);
+  EXPECT_LE(WorkCounters::ThisThread.CurveEvaluations, MaxEvaluations);
+  EXPECT_LE(WorkCounters::ThisThread.CorrectorPasses, MaxCorrectorPasses);
 
   switch (result.Outcome) {
     case TExpect::Refused: {
@@ -129,12 +125,10 @@ TEST_P(HostileInput, ComesToItsOutcomeWithBoundedWork) {
     }
     case TExpect::Drawn: {
       std::string where;
-      EXPECT_TRUE(Glob::DrawnFlag);
       EXPECT_TRUE(FigureChecks::FigureIsFinite(where)) << where;
       break;
     }
     case TExpect::Failed:
-      EXPECT_FALSE(Glob::DrawnFlag);
       break;
   }
 

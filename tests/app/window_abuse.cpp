@@ -74,7 +74,7 @@ class Abuse : public WindowFixture {
 
 TEST_F(Abuse, ScrollingWhileTheInputIsRefusedKeepsTheAcceptedCurve) {
   PressDrawIt();
-  ASSERT_TRUE(Glob::DrawnFlag);
+  ASSERT_TRUE(Form->AppState.DrawnFlag);
   const TShown drawn = Shown();
   Type(Form->xEdit, "sin t");
   // The first scroll by the user reads the fields, which are refused; the picture and
@@ -82,7 +82,7 @@ TEST_F(Abuse, ScrollingWhileTheInputIsRefusedKeepsTheAcceptedCurve) {
   Form->pCursor->setSliderPosition(190);
   EXPECT_EQ(Form->Informacion->toPlainText(), "Some function or variable was miswritten.");
   EXPECT_EQ(Glob::PValue, 2.5L);
-  EXPECT_FALSE(Glob::DrawnFlag);
+  EXPECT_FALSE(Form->AppState.DrawnFlag);
   EXPECT_TRUE(Shown() == drawn);
   // More scrolling, by the wheel and by the keyboard, only moves the values.
   for (int k = 0; k < 5; ++k) Wheel(Form->qCursor, k % 2 ? -3 : 2);
@@ -94,7 +94,7 @@ TEST_F(Abuse, ScrollingWhileTheInputIsRefusedKeepsTheAcceptedCurve) {
   // Mended, the curve draws with the p and q the bars hold now.
   Type(Form->xEdit, "cos(2t)(p+sen(3t))");
   PressDrawIt();
-  EXPECT_TRUE(Glob::DrawnFlag);
+  EXPECT_TRUE(Form->AppState.DrawnFlag);
   EXPECT_EQ(Form->pInfoPanel->text().toStdString(), CurveInput::PanelText(Glob::PValue));
 }
 
@@ -109,7 +109,7 @@ TEST_F(Abuse, ScrollingWhileEveryDrawingFailsShowsEachErrorAndKeepsWorking) {
     const QStringList messages = Boxes.Take();
     ASSERT_EQ(messages.size(), 1) << position;
     EXPECT_TRUE(messages[0].contains("floating point", Qt::CaseInsensitive)) << messages[0].toStdString();
-    EXPECT_FALSE(Glob::DrawnFlag);
+    EXPECT_FALSE(Form->AppState.DrawnFlag);
     EXPECT_FALSE(Form->Button1->isVisible());
     EXPECT_FALSE(Form->pCursor->isSliderDown());
   }
@@ -128,18 +128,18 @@ TEST_F(Abuse, TheMouseBeforeAnyDrawingChangesNothing) {
   EXPECT_EQ(Form->Pictures.MaxwellBitmap, normals);
   EXPECT_FALSE(Form->State().CrossShown);
   EXPECT_FALSE(Form->State().MaxwellShown);
-  EXPECT_FALSE(Glob::StereoMode);
+  EXPECT_FALSE(Form->AppState.StereoMode);
   // The first drawing after it is the ordinary one.
   PressDrawIt();
-  EXPECT_TRUE(Glob::DrawnFlag);
+  EXPECT_TRUE(Form->AppState.DrawnFlag);
 }
 
 TEST_F(Abuse, TheMouseFarOutsideTheBoxesAfterADrawingIsHarmless) {
   PressDrawIt();
-  ASSERT_TRUE(Glob::DrawnFlag);
+  ASSERT_TRUE(Form->AppState.DrawnFlag);
   MouseEverywhere();
   // The square follows the last move wherever it was, the view was dragged at will.
-  EXPECT_TRUE(Glob::DrawnFlag);
+  EXPECT_TRUE(Form->AppState.DrawnFlag);
   EXPECT_EQ(Form->State().CrossX, -1);
   EXPECT_EQ(Form->State().CrossY, -1);
   // A repaint of the square takes the cross-hair away without a trace.
@@ -193,7 +193,7 @@ TEST_F(Abuse, DroppingAFolderOrALargeBinaryFileChangesNothing) {
   Form->pCursor->setValue(100);  // p moves without a redraw
   const TShown before = Shown();
   const QString title = Form->windowTitle();
-  const std::string fileName = Glob::CurveFileName;
+  const std::string fileName = Form->AppState.CurveFileName;
   const long double p = Glob::PValue;
 
   const QString folder = Folder.filePath("curves.wdx");
@@ -213,7 +213,7 @@ TEST_F(Abuse, DroppingAFolderOrALargeBinaryFileChangesNothing) {
     EXPECT_TRUE(messages[0].contains(path)) << messages[0].toStdString();
     EXPECT_TRUE(Shown() == before) << path.toStdString();
     EXPECT_EQ(Form->windowTitle(), title);
-    EXPECT_EQ(Glob::CurveFileName, fileName);
+    EXPECT_EQ(Form->AppState.CurveFileName, fileName);
     EXPECT_EQ(Glob::PValue, p);
     EXPECT_EQ(Form->xEdit->text(), "cos(2t)(p+sen(3t))");
   }
@@ -227,7 +227,7 @@ TEST_F(Abuse, TheStereoButtonPressedInQuickSuccessionAlwaysShowsTheModeItLeaves)
   for (int k = 1; k <= 41; ++k) {
     QTest::mouseClick(Form->Button1, Qt::LeftButton);
     const bool stereoMode = k % 2 == 1;
-    ASSERT_EQ(Glob::StereoMode, stereoMode) << k;
+    ASSERT_EQ(Form->AppState.StereoMode, stereoMode) << k;
     EXPECT_EQ(Form->Button1->text(), stereoMode ? "Mono" : "Stereo");
     if (k == 1) stereo = Form->Pictures.StereoBitmap.copy();
     // Drags between presses move whichever view is shown.
@@ -238,13 +238,13 @@ TEST_F(Abuse, TheStereoButtonPressedInQuickSuccessionAlwaysShowsTheModeItLeaves)
     }
   }
   QApplication::processEvents();
-  EXPECT_TRUE(Glob::StereoMode);
+  EXPECT_TRUE(Form->AppState.StereoMode);
   // The drags turned the view; scrolling p away and back draws the curve anew in the
   // shaded view and the turned view; reset, that view is exactly the first.
   Form->pCursor->setSliderPosition(1);
   Form->pCursor->setSliderPosition(0);
-  EXPECT_TRUE(Glob::DrawnFlag);
-  EXPECT_FALSE(Glob::StereoMode);
+  EXPECT_TRUE(Form->AppState.DrawnFlag);
+  EXPECT_FALSE(Form->AppState.StereoMode);
   EXPECT_EQ(Form->Button1->text(), "Stereo");
   EXPECT_NE(Form->Pictures.HullBitmap, hull);
   Form->RestauraVista();

@@ -21,7 +21,7 @@ class Draw : public WindowFixture {};
 TEST_F(Draw, DrawItDrawsTheDefaultCurveAndShowsTheStereoButton) {
   const QImage blank = Form->Pictures.HullBitmap;
   PressDrawIt();
-  EXPECT_TRUE(Glob::DrawnFlag);
+  EXPECT_TRUE(Form->AppState.DrawnFlag);
   EXPECT_TRUE(Form->State().Ready);
   EXPECT_TRUE(Form->Button1->isVisible());
   EXPECT_EQ(Form->Button1->text(), "Stereo");
@@ -37,17 +37,17 @@ TEST_F(Draw, DrawItDrawsTheDefaultCurveAndShowsTheStereoButton) {
 
 TEST_F(Draw, ASecondPressWithUnchangedFieldsOnlyEmptiesTheCaption) {
   PressDrawIt();
-  ASSERT_TRUE(Glob::DrawnFlag);
+  ASSERT_TRUE(Form->AppState.DrawnFlag);
   // Anything a redraw would repaint is marked, so a redraw would show.
   Form->Pictures.HullBitmap.fill(Qt::red);
-  Glob::DataChanged = false;
+  Form->AppState.DataChanged = false;
   Type(Form->xEdit, "cos(2t)(p+sen(3t)) ");  // an edit, trimmed back to the accepted text
   ASSERT_EQ(Form->DrawIt->text(), "Draw It");
   PressDrawIt();
   EXPECT_EQ(Form->DrawIt->text(), "");
   EXPECT_EQ(Form->Pictures.HullBitmap.pixelColor(200, 200), QColor(Qt::red));
-  EXPECT_FALSE(Glob::DataChanged);
-  EXPECT_TRUE(Glob::DrawnFlag);
+  EXPECT_FALSE(Form->AppState.DataChanged);
+  EXPECT_TRUE(Form->AppState.DrawnFlag);
 }
 
 TEST_F(Draw, BlanksAroundAFormulaAreTrimmedInTheField) {
@@ -59,7 +59,7 @@ TEST_F(Draw, BlanksAroundAFormulaAreTrimmedInTheField) {
 
 TEST_F(Draw, RefusedInputIsShownInTheMemoAndDrawsNothing) {
   PressDrawIt();
-  ASSERT_TRUE(Glob::DrawnFlag);
+  ASSERT_TRUE(Form->AppState.DrawnFlag);
   const QImage drawn = Form->Pictures.HullBitmap;
 
   Type(Form->yEdit, "   ");
@@ -89,7 +89,7 @@ TEST_F(Draw, RefusedInputIsShownInTheMemoAndDrawsNothing) {
   Type(Form->tMaxEdit, "2 pi");
   PressDrawIt();
   EXPECT_EQ(Form->Informacion->toPlainText(), "");
-  EXPECT_TRUE(Glob::DrawnFlag);
+  EXPECT_TRUE(Form->AppState.DrawnFlag);
 }
 
 TEST_F(Draw, AScrollBarPlacedByTheProgramOnlyTakesTheValueOver) {
@@ -97,20 +97,20 @@ TEST_F(Draw, AScrollBarPlacedByTheProgramOnlyTakesTheValueOver) {
   Form->pCursor->setValue(190);
   EXPECT_EQ(Form->pInfoPanel->text(), "2.500");
   EXPECT_EQ(Glob::PValue, 2.5L);
-  EXPECT_TRUE(Glob::DataChanged);
-  EXPECT_FALSE(Glob::DrawnFlag);  // p changed without a redraw
+  EXPECT_TRUE(Form->AppState.DataChanged);
+  EXPECT_FALSE(Form->AppState.DrawnFlag);  // p changed without a redraw
   EXPECT_FALSE(Form->State().Scrolling);
 }
 
 TEST_F(Draw, AScrollByTheUserRedrawsWithTheNewValue) {
   PressDrawIt();
-  ASSERT_TRUE(Glob::DrawnFlag);
+  ASSERT_TRUE(Form->AppState.DrawnFlag);
   const QImage before = Form->Pictures.HullBitmap;
   // Dragging the slider: the bar reports the user's action, then the new position.
   Form->pCursor->setSliderPosition(190);
   EXPECT_EQ(Form->pInfoPanel->text(), "2.500");
   EXPECT_EQ(Glob::PValue, 2.5L);
-  EXPECT_TRUE(Glob::DrawnFlag);
+  EXPECT_TRUE(Form->AppState.DrawnFlag);
   EXPECT_TRUE(Form->State().Ready);
   EXPECT_FALSE(Form->State().Scrolling);
   EXPECT_NE(Form->Pictures.HullBitmap, before);
@@ -120,13 +120,13 @@ TEST_F(Draw, AScrollByTheUserRedrawsWithTheNewValue) {
   QTest::keyClick(Form->qCursor, Qt::Key_Right);
   EXPECT_EQ(Form->qCursor->value(), 1);
   EXPECT_EQ(Form->qInfoPanel->text(), "0.008");
-  EXPECT_TRUE(Glob::DrawnFlag);
+  EXPECT_TRUE(Form->AppState.DrawnFlag);
 }
 
 TEST_F(Draw, AScrollBeforeAnyDrawOnlyMovesTheValue) {
   Form->pCursor->setSliderPosition(380);
   EXPECT_EQ(Form->pInfoPanel->text(), "5.000");
-  EXPECT_FALSE(Glob::DrawnFlag);
+  EXPECT_FALSE(Form->AppState.DrawnFlag);
   EXPECT_FALSE(Form->Button1->isVisible());
 }
 
@@ -138,7 +138,7 @@ TEST_F(Draw, RangeFieldsStoreTheirValueOnEachKeyAndPlaceTheCursors) {
   EXPECT_EQ(Form->pCursor->value(), 119);
   EXPECT_EQ(Glob::PValue, 8 * 119 / 380.0L);
   EXPECT_EQ(Form->pInfoPanel->text(), "2.505");
-  EXPECT_FALSE(Glob::DrawnFlag);
+  EXPECT_FALSE(Form->AppState.DrawnFlag);
   // "pi" is no plain number: the key release of 'p' changes nothing (a beep), and the
   // full text is taken only by the next draw.
   Type(Form->qMaxEdit, "pi");
@@ -148,19 +148,19 @@ TEST_F(Draw, RangeFieldsStoreTheirValueOnEachKeyAndPlaceTheCursors) {
   PressDrawIt();
   EXPECT_EQ(Glob::PMax, 8);
   EXPECT_EQ(Glob::QMax, 2);
-  EXPECT_TRUE(Glob::DrawnFlag);
+  EXPECT_TRUE(Form->AppState.DrawnFlag);
 }
 
 TEST_F(Draw, TheStereoButtonSwitchesTheMainViewAndANewInputSwitchesBack) {
   PressDrawIt();
   ASSERT_TRUE(Form->Button1->isVisible());
   QTest::mouseClick(Form->Button1, Qt::LeftButton);
-  EXPECT_TRUE(Glob::StereoMode);
+  EXPECT_TRUE(Form->AppState.StereoMode);
   EXPECT_EQ(Form->Button1->text(), "Mono");
   EXPECT_EQ(Form->ConvexHullBox->grab().toImage().convertToFormat(QImage::Format_RGB32),
             Form->Pictures.StereoBitmap.convertToFormat(QImage::Format_RGB32));
   QTest::mouseClick(Form->Button1, Qt::LeftButton);
-  EXPECT_FALSE(Glob::StereoMode);
+  EXPECT_FALSE(Form->AppState.StereoMode);
   EXPECT_EQ(Form->Button1->text(), "Stereo");
 
   QTest::mouseClick(Form->Button1, Qt::LeftButton);
@@ -168,7 +168,7 @@ TEST_F(Draw, TheStereoButtonSwitchesTheMainViewAndANewInputSwitchesBack) {
   Type(Form->qMaxEdit, "3");
   Type(Form->xEdit, "cos(2t)(p+1+sen(3t))");
   PressDrawIt();
-  EXPECT_FALSE(Glob::StereoMode);
+  EXPECT_FALSE(Form->AppState.StereoMode);
   EXPECT_EQ(Form->Button1->text(), "Stereo");
 }
 
@@ -216,7 +216,7 @@ TEST_F(ErrorHandling, AFailedDrawingLeavesTheStereoButtonHiddenAndTheCursorResto
   const QStringList messages = Boxes.Take();
   ASSERT_EQ(messages.size(), 1);
   EXPECT_TRUE(messages[0].contains("floating point", Qt::CaseInsensitive)) << messages[0].toStdString();
-  EXPECT_FALSE(Glob::DrawnFlag);
+  EXPECT_FALSE(Form->AppState.DrawnFlag);
   EXPECT_FALSE(Form->Button1->isVisible());
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
   // The input itself was accepted: the caption stays empty, the memo shows nothing.
@@ -224,7 +224,7 @@ TEST_F(ErrorHandling, AFailedDrawingLeavesTheStereoButtonHiddenAndTheCursorResto
   // A good curve draws again.
   Type(Form->xEdit, "cos(2t)(p+sen(3t))");
   PressDrawIt();
-  EXPECT_TRUE(Glob::DrawnFlag);
+  EXPECT_TRUE(Form->AppState.DrawnFlag);
   EXPECT_TRUE(Form->Button1->isVisible());
 }
 

@@ -72,7 +72,7 @@ TEST_F(Files, SaveAndSaveAsDoNothingBeforeTheFirstDraw) {
   Form->GuardarComo1->trigger();
   EXPECT_EQ(asked, 0);
   EXPECT_FALSE(QFile::exists(Path("never.wdx")));
-  EXPECT_TRUE(Glob::CurveFileName.empty());
+  EXPECT_TRUE(Form->AppState.CurveFileName.empty());
 }
 
 TEST_F(Files, TheExportsFollowTheDrawnFigure) {
@@ -106,10 +106,10 @@ TEST_F(Files, TheExportsFollowTheDrawnFigure) {
 
 TEST_F(Files, SaveAsWritesTheAcceptedCurveAndSaveFollowsLaterChanges) {
   PressDrawIt();
-  ASSERT_TRUE(Glob::DrawnFlag);
+  ASSERT_TRUE(Form->AppState.DrawnFlag);
   SaveAs(Path("curve"));
-  EXPECT_EQ(Glob::CurveFileName, Path("curve.wdx").toStdString());
-  EXPECT_FALSE(Glob::DataChanged);
+  EXPECT_EQ(Form->AppState.CurveFileName, Path("curve.wdx").toStdString());
+  EXPECT_FALSE(Form->AppState.DataChanged);
   EXPECT_EQ(ReadLines(Path("curve.wdx")),
             QStringList({"cos(2t)(p+sen(3t))", "sen(2t)(p+sen(3t))", "cos(3t+q)", "0", "6.28318530717959", "0", "5",
                          "0", "3.14159265358979", "0", "0"}));
@@ -129,8 +129,8 @@ TEST_F(Files, SaveAsWritesTheAcceptedCurveAndSaveFollowsLaterChanges) {
 TEST_F(Files, ACancelledSaveAsChangesNothing) {
   PressDrawIt();
   SaveAs(QString());
-  EXPECT_TRUE(Glob::CurveFileName.empty());
-  EXPECT_TRUE(Glob::DataChanged);
+  EXPECT_TRUE(Form->AppState.CurveFileName.empty());
+  EXPECT_TRUE(Form->AppState.DataChanged);
 }
 
 TEST_F(Files, ASavedCurveLoadsBackWithItsOwnRangesAndParameters) {
@@ -158,10 +158,10 @@ TEST_F(Files, ASavedCurveLoadsBackWithItsOwnRangesAndParameters) {
   EXPECT_EQ(Form->pCursor->value(), 285);
   EXPECT_EQ(Form->qCursor->value(), 190);
   EXPECT_EQ(Glob::PValue, 7.5L);
-  EXPECT_TRUE(Glob::DrawnFlag);
+  EXPECT_TRUE(Form->AppState.DrawnFlag);
   EXPECT_TRUE(Form->Button1->isVisible());
-  EXPECT_FALSE(Glob::DataChanged);
-  EXPECT_EQ(Glob::CurveFileName, Path("wide.wdx").toStdString());
+  EXPECT_FALSE(Form->AppState.DataChanged);
+  EXPECT_EQ(Form->AppState.CurveFileName, Path("wide.wdx").toStdString());
   EXPECT_EQ(Form->windowTitle(), "wide.wdx");
   EXPECT_EQ(Form->tMaxEdit->text(), "6.28318530717959");
 
@@ -188,9 +188,9 @@ TEST_F(Files, AFileThatIsNoCurveLeavesTheInputAndThePicture) {
     EXPECT_TRUE(messages[0].contains(name)) << messages[0].toStdString();
     EXPECT_EQ(Form->xEdit->text(), "cos(2t)(p+sen(3t))");
     EXPECT_EQ(Form->windowTitle(), "");
-    EXPECT_TRUE(Glob::DrawnFlag);
+    EXPECT_TRUE(Form->AppState.DrawnFlag);
     EXPECT_EQ(Form->Pictures.HullBitmap, drawn);
-    EXPECT_TRUE(Glob::CurveFileName.empty());
+    EXPECT_TRUE(Form->AppState.CurveFileName.empty());
   }
   Drop({QUrl::fromLocalFile(Path("waiting.wdx"))});
   EXPECT_EQ(Boxes.Take(), QStringList("Cannot load \"" + Path("waiting.wdx") + "\": it is a FIFO, not a curve file."));
@@ -202,7 +202,7 @@ TEST_F(Files, BadFormulasInAFileAreReportedLikeTypedOnes) {
   Open(Path("typo.wdx"));
   EXPECT_EQ(Form->xEdit->text(), "cos(t");
   EXPECT_FALSE(Form->Informacion->toPlainText().isEmpty());
-  EXPECT_FALSE(Glob::DrawnFlag);
+  EXPECT_FALSE(Form->AppState.DrawnFlag);
   EXPECT_EQ(Form->windowTitle(), "typo.wdx");
 }
 
@@ -213,7 +213,7 @@ TEST_F(Files, DroppedFilesLoadTheFirstWhateverItsExtension) {
   EXPECT_EQ(Form->xEdit->text(), "cos(t)");
   EXPECT_EQ(Form->pInfoPanel->text(), "2.500");
   EXPECT_EQ(Form->windowTitle(), "first.dat");
-  EXPECT_TRUE(Glob::DrawnFlag);
+  EXPECT_TRUE(Form->AppState.DrawnFlag);
   // A drop of something that is no local file is taken and ignored.
   Drop({QUrl("https://example.invalid/curve.wdx")});
   EXPECT_EQ(Form->windowTitle(), "first.dat");
@@ -236,7 +236,7 @@ class CommandLineFile : public Files {
 
 TEST_F(CommandLineFile, IsLoadedWhenTheWindowIsShownAndNamedInTheMemo) {
   EXPECT_EQ(Form->zEdit->text(), "0.5cos(2t)");
-  EXPECT_TRUE(Glob::DrawnFlag);
+  EXPECT_TRUE(Form->AppState.DrawnFlag);
   EXPECT_EQ(Form->windowTitle(), "Knot.WDX");
   EXPECT_EQ(Form->Informacion->toPlainText(), LoadedName);
   EXPECT_TRUE(Form->acceptDrops());
@@ -254,7 +254,7 @@ class CommandLineOtherFile : public Files {
 
 TEST_F(CommandLineOtherFile, IsOnlyNamed) {
   EXPECT_EQ(Form->xEdit->text(), "cos(2t)(p+sen(3t))");
-  EXPECT_FALSE(Glob::DrawnFlag);
+  EXPECT_FALSE(Form->AppState.DrawnFlag);
   EXPECT_EQ(Form->windowTitle(), "");
   EXPECT_TRUE(Form->Informacion->toPlainText().endsWith("notes.txt"));
 }

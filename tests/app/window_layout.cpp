@@ -112,8 +112,8 @@ TEST_F(Layout, StartUpStateAndComponentSettings) {
   EXPECT_FALSE(Form->State().Scrolling);
   EXPECT_FALSE(Form->State().MaxwellShown);
   EXPECT_FALSE(Form->State().CrossShown);
-  EXPECT_FALSE(Glob::DrawnFlag);
-  EXPECT_FALSE(Glob::StereoMode);
+  EXPECT_FALSE(Form->AppState.DrawnFlag);
+  EXPECT_FALSE(Form->AppState.StereoMode);
   EXPECT_FALSE(Form->Button1->isVisible());
   EXPECT_TRUE(Form->DrawIt->isVisible());
   for (QScrollBar* bar : {static_cast<QScrollBar*>(Form->pCursor), static_cast<QScrollBar*>(Form->qCursor)}) {

@@ -57,7 +57,7 @@ TEST_F(Mouse, NothingFollowsTheMouseBeforeTheFirstDraw) {
 
 TEST_F(Mouse, ALeftDragOverMoreThanTenPixelsTurnsTheViewAndForgetsTheMarker) {
   PressDrawIt();
-  ASSERT_TRUE(Glob::DrawnFlag);
+  ASSERT_TRUE(Form->AppState.DrawnFlag);
   MoveOverSquare(150, 100);
   const QImage hull = Form->Pictures.HullBitmap;
   const TVector3 axis = Form->View.AxisZ;
@@ -78,7 +78,7 @@ TEST_F(Mouse, ALeftDragOverMoreThanTenPixelsTurnsTheViewAndForgetsTheMarker) {
 
 TEST_F(Mouse, TheCrossHairFollowsTheMouseAndARepaintRemovesIt) {
   PressDrawIt();
-  ASSERT_TRUE(Glob::DrawnFlag);
+  ASSERT_TRUE(Form->AppState.DrawnFlag);
   EXPECT_FALSE(Form->State().CrossShown);
   MoveOverSquare(100, 50);
   EXPECT_TRUE(Form->State().CrossShown);
@@ -101,7 +101,7 @@ TEST_F(Mouse, TheCrossHairFollowsTheMouseAndARepaintRemovesIt) {
 
 TEST_F(Mouse, TheMarkerShowsThePlaneNormalOfThePairUnderTheMouse) {
   PressDrawIt();
-  ASSERT_TRUE(Glob::DrawnFlag);
+  ASSERT_TRUE(Form->AppState.DrawnFlag);
   // At the left edge s = TMin; halfway down t is the middle of the interval.
   MoveOverSquare(0, 150);
   ASSERT_TRUE(Form->State().MaxwellShown);
@@ -130,7 +130,7 @@ TEST_F(Mouse, TheMarkerShowsThePlaneNormalOfThePairUnderTheMouse) {
 
   // A new drawing starts without marker and cross-hair.
   Form->pCursor->setSliderPosition(100);
-  ASSERT_TRUE(Glob::DrawnFlag);
+  ASSERT_TRUE(Form->AppState.DrawnFlag);
   EXPECT_FALSE(Form->State().MaxwellShown);
   EXPECT_FALSE(Form->State().CrossShown);
 }

@@ -22,7 +22,7 @@ class Play : public WindowFixture {
   // would show it otherwise.
   void DrawAndTurn() {
     PressDrawIt();
-    ASSERT_TRUE(Glob::DrawnFlag);
+    ASSERT_TRUE(Form->AppState.DrawnFlag);
     Form->AlPisar(200, 200);
     MueveFigura::TShiftState keys;
     keys.Left = true;
@@ -43,7 +43,7 @@ TEST_F(Play, PlaySweepsTheBarInTheViewOnTheScreenAndEachWayStopsIt) {
   EXPECT_GE(Form->pCursor->value(), 3);
   EXPECT_EQ(Glob::PValue, CurveInput::CursorValue(Form->pCursor->value(), Glob::PMin, Glob::PMax));
   EXPECT_EQ(Form->pInfoPanel->text().toStdString(), CurveInput::PanelText(Glob::PValue));
-  EXPECT_TRUE(Glob::DrawnFlag);
+  EXPECT_TRUE(Form->AppState.DrawnFlag);
   EXPECT_EQ(Form->View.AxisX, turned.AxisX);
   EXPECT_EQ(Form->View.AxisZ, turned.AxisZ);
   EXPECT_EQ(Form->View.Scale, turned.Scale);

@@ -39,7 +39,7 @@ class Size : public WindowFixture {
     ASSERT_TRUE(HighDensity);
     WindowFixture::SetUp();
     PressDrawIt();
-    ASSERT_TRUE(Glob::DrawnFlag);
+    ASSERT_TRUE(Form->AppState.DrawnFlag);
   }
   // Resizes the form and waits until the pictures followed their boxes.
   void ResizeTo(int width, int height) {
@@ -80,7 +80,7 @@ TEST_F(Size, ALargerFormDrawsTheSameFigureSharperAndKeepsItsView) {
   // and the outline do not.
   TPictures small;
   ASSERT_TRUE(CreatePictures(small));
-  Drawing::RenderAgain(small, Form->View, Form->Gate.Stereo);
+  Drawing::RenderAgain(small, Form->View, Form->Gate.Stereo, Form->AppState);
   const QImage reduced = Form->Pictures.HullBitmap.scaled(400, 400, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
   const double share = DifferingShare(reduced, small.HullBitmap, 48);
   EXPECT_LT(share, 0.03) << share;

@@ -22,7 +22,7 @@ class View : public WindowFixture {
   void SetUp() override {
     WindowFixture::SetUp();
     PressDrawIt();
-    ASSERT_TRUE(Glob::DrawnFlag);
+    ASSERT_TRUE(Form->AppState.DrawnFlag);
   }
   void Turn(int x0, int y0, int x1, int y1) {
     SendMouse(Form->ConvexHullBox, QEvent::MouseButtonPress, x0, y0, Qt::LeftButton);
@@ -61,7 +61,7 @@ TEST_F(View, NarrowingTheRangeOfPRedrawsAtTheNewP) {
   // On the way to 0.5 the range 0 to 0 snaps p to 0 and is refused; 0.5 then draws.
   Type(Form->pMaxEdit, "0.5");
   EXPECT_EQ(Glob::PValue, 0);
-  EXPECT_TRUE(Glob::DrawnFlag);
+  EXPECT_TRUE(Form->AppState.DrawnFlag);
   EXPECT_NE(Form->Pictures.HullBitmap, atFive);
 }
 

@@ -19,7 +19,7 @@ class Worker : public WindowFixture {
   // Draws the default curve, then lets the drawings run behind the window.
   void DrawDefaultThenDrawBehind() {
     PressDrawIt();
-    ASSERT_TRUE(Glob::DrawnFlag);
+    ASSERT_TRUE(Form->AppState.DrawnFlag);
     Form->DrawAndWait = false;
   }
   // Processes events until no drawing runs, at most a minute.
@@ -59,7 +59,7 @@ TEST_F(Worker, EscCancelsALongDrawingWhileTheWindowAnswersAndTheFigureStaysUsabl
   EXPECT_EQ(Form->Pictures.HullBitmap, hull);
   EXPECT_EQ(Form->Pictures.BitangBitmap, square);
   // The figure on the screen is in force again: its t interval, the hover, a redraw.
-  EXPECT_TRUE(Glob::DrawnFlag);
+  EXPECT_TRUE(Form->AppState.DrawnFlag);
   EXPECT_EQ(Glob::TMax, tMax);
   EXPECT_TRUE(Form->Button1->isVisible());
   EXPECT_EQ(Form->DrawIt->text(), "Draw It");
@@ -84,13 +84,13 @@ TEST_F(Worker, AnErrorOnTheWorkerReachesTheMessageBoxAndNoHalfDrawingIsShown) {
   ASSERT_EQ(messages.size(), 1);
   EXPECT_TRUE(messages[0].contains("floating point", Qt::CaseInsensitive)) << messages[0].toStdString();
   EXPECT_EQ(Form->Pictures.HullBitmap, hull);
-  EXPECT_FALSE(Glob::DrawnFlag);
+  EXPECT_FALSE(Form->AppState.DrawnFlag);
 }
 
 TEST_F(Worker, MovesOfPDuringALongDrawingEndInOneDrawingOfTheLastP) {
   Type(Form->tMaxEdit, "40");
   PressDrawIt();
-  ASSERT_TRUE(Glob::DrawnFlag);
+  ASSERT_TRUE(Form->AppState.DrawnFlag);
   Form->DrawAndWait = false;
   // Every new pair of pictures is a drawing that ended.
   int shown = 0;

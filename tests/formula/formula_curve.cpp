@@ -46,7 +46,6 @@ TEST(FormulaEvalConstant, VariablesHaveNoValueInALimit) {
 }
 
 TEST(FormulaCurve, DefaultCurveAndParameters) {
-  FunPars::Initialize();
   UseDefaultFormulas();
   FunPars::FormulaVars[1] = 1;
   FunPars::FormulaVars[2] = 0;
@@ -67,10 +66,8 @@ TEST(FormulaCurve, DefaultCurveAndParameters) {
   EXPECT_EQ(point.z, -1);
 }
 
-TEST(FormulaCurve, StartUpAndShutDownAreIdempotent) {
-  FunPars::Initialize();
+TEST(FormulaCurve, ShutDownIsIdempotent) {
   UseDefaultFormulas();
-  FunPars::Initialize();  // a second start-up keeps the compiled formulas
   EXPECT_TRUE(FunPars::FormulaX.Compiled());
   FunPars::Finalize();
   EXPECT_FALSE(FunPars::FormulaX.Compiled());
@@ -79,7 +76,6 @@ TEST(FormulaCurve, StartUpAndShutDownAreIdempotent) {
   TVector3 point{5, 5, 5};
   FunPars::EvalCurve(1, point);  // formulas without programs give 0, never a crash
   EXPECT_EQ(point, (TVector3{0, 0, 0}));
-  FunPars::Initialize();
   UseDefaultFormulas();
   FunPars::FormulaVars[1] = 1;
   FunPars::FormulaVars[2] = 0;

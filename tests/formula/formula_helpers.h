@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "formula/FunPars.h"
 #include "formula/FunParsInternal.h"
@@ -21,21 +22,30 @@ inline int ErrorOf(const std::string& text, const std::string& variables = "tpq"
   return -1;
 }
 
+// The working state of compiling `text`, and the message of a failed compilation.
+inline FunParsWork::TWorkState Translated(const std::string& text, const std::string& variables,
+                                          std::string& message) {
+  FunParsWork::TWorkState work;
+  std::vector<long double> constants;
+  std::size_t cost = 0;
+  const int code = FunParsWork::TranslateFormula(text, variables, work, constants, cost);
+  message = FunParsWork::CompileMessages[code];
+  return work;
+}
+
 // The token string of `text` after power rewriting ("{k}" for operand k), or the
 // message of a failed compilation.
 inline std::string Rewritten(const std::string& text, const std::string& variables = "tpq") {
-  TOpCodeFunctionExtended f;
   std::string message;
-  f.Compile(text, variables, message);
-  return message.empty() ? FunParsWork::TokenDisplay(FunParsWork::Work.TokenString) : message;
+  const FunParsWork::TWorkState work = Translated(text, variables, message);
+  return message.empty() ? FunParsWork::TokenDisplay(work.TokenString) : message;
 }
 
 // The postfix text of `text`, or the message of a failed compilation.
 inline std::string Postfix(const std::string& text, const std::string& variables = "tpq") {
-  TOpCodeFunctionExtended f;
   std::string message;
-  f.Compile(text, variables, message);
-  return message.empty() ? FunParsWork::TokenDisplay(FunParsWork::Work.PostfixText) : message;
+  const FunParsWork::TWorkState work = Translated(text, variables, message);
+  return message.empty() ? FunParsWork::TokenDisplay(work.PostfixText) : message;
 }
 
 // The value of `text` compiled with "tpq" at the given t, p and q.

@@ -233,8 +233,12 @@ std::string Permissions(const void* address) {
 TEST(FormulaNative, CodePagesAreExecutableAndNeverWritable) {
   TOpCodeFunctionExtended f;
   Compile(f, "cos(t+t)(p+sen(t))");  // no constants
+  FunParsWork::TWorkState work;
+  std::vector<long double> constants;
+  std::size_t cost = 0;
+  ASSERT_EQ(FunParsWork::TranslateFormula(f.Source(), "tpq", work, constants, cost), FunParsWork::NoError);
   TNativeProgram program;
-  ASSERT_TRUE(program.EmitProgram(FunParsWork::Work.PostfixText, nullptr, 3));
+  ASSERT_TRUE(program.EmitProgram(work.PostfixText, nullptr, 3));
   ASSERT_NE(program.Entry(), nullptr);
   EXPECT_EQ(Permissions(reinterpret_cast<const void*>(program.Entry())).substr(0, 3), "r-x");
   const long double vars[3] = {0.5L, 1.25L, 0};

@@ -9,7 +9,6 @@ namespace TestCurves {
 
 void UseCurve(const std::string& x, const std::string& y, const std::string& z,
               long double tmin, long double tmax, long double p, long double q) {
-  FunPars::Initialize();
   std::string message;
   TOpCodeFunctionExtended* formulas[3] = {&FunPars::FormulaX, &FunPars::FormulaY, &FunPars::FormulaZ};
   const std::string* texts[3] = {&x, &y, &z};
