@@ -133,7 +133,7 @@ TDragTiming TimeDrag(int steps, bool stereo) {
   shown.DrawnFlag = true;
   const MueveFigura::TShiftState left{false, false, false, true};
   DragGate::TGate gate;
-  if (stereo && !DragGate::MuestraAlambre(gate, pictures, view)) throw std::runtime_error("the stereo view was refused");
+  if (stereo && !DragGate::MuestraAlambre(gate, shown, pictures, view)) throw std::runtime_error("the stereo view was refused");
   DragGate::AlPisar(gate, 200, 200);
   std::vector<double> step, render, maxwell, change;
   for (int k = 0; k < steps; ++k) {
@@ -155,7 +155,7 @@ TDragTiming TimeDrag(int steps, bool stereo) {
     change.push_back(std::max(0.0, step.back() - render.back() - maxwell.back()));
   }
   // Back to the shaded view, which the window shows after start-up.
-  if (stereo) DragGate::MuestraAlambre(gate, pictures, view);
+  if (stereo) DragGate::MuestraAlambre(gate, shown, pictures, view);
   return {Median(step), Median(render), Median(maxwell), Median(change)};
 }
 
