@@ -16,13 +16,13 @@ bool GlobInitialize() {
   Glob::StereoMode = false;
   Glob::DataChanged = false;
   Glob::CurveFileName.clear();
-  Glob::PMin = 0;
-  Glob::PMax = 5;
-  Glob::QMin = 0;
-  Glob::QMax = Glob::Pi;
+  Glob::Input.PMin = 0;
+  Glob::Input.PMax = 5;
+  Glob::Input.QMin = 0;
+  Glob::Input.QMax = Glob::Pi;
   try {
     Glob::SaveList.clear();
-    Sampling::CurvePoints.assign(1, Mastil{});
+    Sampling::Figure.CurvePoints.assign(1, Mastil{});
     Drawing::LastAnalysis = {};
     Palette::ShadePalette();  // built here rather than inside the first drawing
     FunPars::Initialize();
@@ -34,11 +34,11 @@ bool GlobInitialize() {
 }
 
 void GlobFinalize() {
-  Sampling::CurvePoints.clear();
+  Sampling::Figure.CurvePoints.clear();
   Drawing::LastAnalysis = {};
   Glob::SaveList.clear();
-  Glob::XFormula.clear();
-  Glob::YFormula.clear();
-  Glob::ZFormula.clear();
+  Glob::Input.XFormula.clear();
+  Glob::Input.YFormula.clear();
+  Glob::Input.ZFormula.clear();
   FunPars::Finalize();
 }

@@ -19,7 +19,7 @@ void DrawDefaultCurve(TPictures& pictures, TView& view, DragGate::TGate& gate, b
   bool ready = false;
   if (CurveInput::LeeDatos(fields, ready).Outcome != CurveInput::TReadOutcome::Changed)
     throw std::runtime_error("default input refused");
-  Glob::PValue = 1;
+  Glob::Input.PValue = 1;
   Drawing::DrawFigure(pictures, view);
   if (stereo && !DragGate::MuestraAlambre(gate, pictures, view)) throw std::runtime_error("stereo view refused");
 }

@@ -1,4 +1,4 @@
-// The compiled-formula object, the curve evaluator and the unit's start-up.
+// The compiled-formula object and the unit's start-up.
 #include "formula/FunPars.h"
 
 #include "formula/FunParsInternal.h"
@@ -127,34 +127,12 @@ void TOpCodeFunctionExtended::Clear() {
 
 namespace FunPars {
 
-TOpCodeFunctionExtended FormulaX, FormulaY, FormulaZ;
-long double FormulaVars[3] = {0, 0, 0};
-
 namespace {
 
 bool Initialized = false;
 bool NativeEnabled = true;
 
-void ClearFormulas() {
-  for (TOpCodeFunctionExtended* f : {&FormulaX, &FormulaY, &FormulaZ}) f->Clear();
-}
-
 }  // namespace
-
-void EvalCurve(long double t, TVector3& point) {
-  ++CurveEvaluations;
-  const bool overflowBefore = (X87::Fnstsw() & X87::OverflowFlag) != 0;
-  FormulaVars[0] = t;
-  point.x = FormulaX.Run(FormulaVars);
-  point.y = FormulaY.Run(FormulaVars);
-  point.z = FormulaZ.Run(FormulaVars);
-  // An overflow inside a formula whose value still comes out finite, such as 10^5000
-  // within 10^(-5000) = 1/10^5000, ended in the rounded value (here 0) or the limit the
-  // formula tends to: it is no fault of the curve. Only this evaluation's flag goes.
-  if (!overflowBefore && (X87::Fnstsw() & X87::OverflowFlag) != 0 && __builtin_isfinite(point.x) &&
-      __builtin_isfinite(point.y) && __builtin_isfinite(point.z))
-    X87::ClearOverflowFlag();
-}
 
 long double EvalConstant(const std::string& text, std::string& message) {
   TOpCodeFunctionExtended formula;
@@ -168,12 +146,6 @@ long double EvalConstant(const std::string& text, std::string& message) {
   return formula.Run(nullptr);
 }
 
-bool CurveWorkFits(std::string& message) {
-  if (FormulaX.Cost() + FormulaY.Cost() + FormulaZ.Cost() <= MaxCurveWork) return true;
-  message = CompileMessages[TooLong];
-  return false;
-}
-
 void UseNativeCode(bool enabled) { NativeEnabled = enabled; }
 
 bool NativeCodeEnabled() { return NativeEnabled; }
@@ -181,13 +153,11 @@ bool NativeCodeEnabled() { return NativeEnabled; }
 void Initialize() {
   if (Initialized) return;
   Initialized = true;
-  ClearFormulas();
 }
 
 void Finalize() {
   if (!Initialized) return;
   Initialized = false;
-  ClearFormulas();
   Work = TWorkState();
 }
 

@@ -71,18 +71,6 @@ class TOpCodeFunctionExtended {
 
 namespace FunPars {
 
-// The three coordinate formulas of the curve, compiled with the variables "tpq".
-extern TOpCodeFunctionExtended FormulaX, FormulaY, FormulaZ;
-
-// Variable values shared by the three formulas: [0] t, [1] p, [2] q.
-extern long double FormulaVars[3];
-
-// The curve point at t: writes t into FormulaVars[0], then runs FormulaX, FormulaY
-// and FormulaZ in that order with FormulaVars, and counts the call in CurveEvaluations.
-// No check: a formula without a program gives 0 for its coordinate. An overflow flag
-// raised inside the formulas is lowered again when all three values come out finite.
-void EvalCurve(long double t, TVector3& point);
-
 // EvalCurve calls since the start; benchmarks read differences of it.
 inline std::uint64_t CurveEvaluations = 0;
 
@@ -91,10 +79,6 @@ inline std::uint64_t CurveEvaluations = 0;
 // drawing of the default interval makes about 90,000 curve evaluations, the hardest
 // curves tried about 300,000; 300,000 x 33 us keeps any accepted curve under 10 s.
 inline constexpr std::size_t MaxCurveWork = 33000;
-
-// True when FormulaX, FormulaY and FormulaZ together stay within MaxCurveWork; false
-// with the compiler's message "This is an expression too long." otherwise.
-bool CurveWorkFits(std::string& message);
 
 // Compiles `text` as a formula without a variable list and runs it. Returns the value
 // with `message` empty, or 0 with the compiler's message. A limit has no variables:
@@ -107,9 +91,8 @@ long double EvalConstant(const std::string& text, std::string& message);
 void UseNativeCode(bool enabled);
 bool NativeCodeEnabled();
 
-// Unit start-up (the three formulas without programs) and shut-down (their programs
-// released); a second start-up without a shut-down between, or the reverse, does
-// nothing. Compile and Run do not depend on them.
+// Unit start-up and shut-down (the compiler's working state released); a second
+// start-up without a shut-down between, or the reverse, does nothing. Compile and Run do not depend on them.
 void Initialize();
 void Finalize();
 

@@ -12,7 +12,8 @@ namespace {
 
 // Central difference over 2h divided by h: twice the tangent, as the thresholds expect.
 TVector3 DoubleTangent(const AnalysisFrame::TFrame& frame, long double y) {
-  return (CurvePoint(frame, y + Glob::TStep) - CurvePoint(frame, y - Glob::TStep)) / Glob::TStep;
+  return (CurvePoint(frame, y + Sampling::Figure.Param.TStep) - CurvePoint(frame, y - Sampling::Figure.Param.TStep)) /
+         Sampling::Figure.Param.TStep;
 }
 
 }  // namespace
@@ -20,17 +21,18 @@ TVector3 DoubleTangent(const AnalysisFrame::TFrame& frame, long double y) {
 bool PairPlaneNormal(const AnalysisFrame::TFrame& frame, BitangentRecord& r) {
   using namespace Glob;
   const auto E = [&frame](long double y) { return CurvePoint(frame, y); };
-  const long double s = r.ParamS, t = r.ParamT, h = TStep;
+  const long double s = r.ParamS, t = r.ParamT, h = Sampling::Figure.Param.TStep;
   const long double delta = std::fabs(s - t);
-  const long double dist = std::fmin(std::fabs(std::fabs(TMax - TMin) - delta), delta);
+  const long double dist =
+      std::fmin(std::fabs(std::fabs(Sampling::Figure.Param.TMax - Sampling::Figure.Param.TMin) - delta), delta);
   TVector3 n;
   if (dist <= 0.001L) {
     // s and t (nearly) coincide on the parameter circle: the osculating plane there.
     long double m = (s + t) / 2;
-    if (delta > THalfSpan) m = TMin;
+    if (delta > Sampling::Figure.Param.THalfSpan) m = Sampling::Figure.Param.TMin;
     const TVector3 before = E(m - h), at = E(m), after = E(m + h);
     const TVector3 tangent = (after - before) / h;
-    const TVector3 accel = (after + before - 2 * at) / TStepSq;
+    const TVector3 accel = (after + before - 2 * at) / Sampling::Figure.Param.TStepSq;
     n = Cross(tangent, accel);
   } else {
     const TVector3 v = r.PointS - r.PointT;
@@ -51,12 +53,11 @@ bool PairPlaneNormal(const AnalysisFrame::TFrame& frame, BitangentRecord& r) {
 }
 
 void SupportTest(BitangentRecord& r) {
-  using Sampling::CurvePointHigh;
   r.OnHull = 0;
   // Without curve points there is nothing for the plane to support.
-  if (CurvePointHigh < 0) return;
-  CheckIndex(CurvePointHigh, Sampling::CurvePoints.size());
-  const Mastil* points = Sampling::CurvePoints.data();
+  if (Sampling::Figure.CurvePointHigh < 0) return;
+  CheckIndex(Sampling::Figure.CurvePointHigh, Sampling::Figure.CurvePoints.size());
+  const Mastil* points = Sampling::Figure.CurvePoints.data();
   const TVector3 n = r.PlaneNormal;
   const long double offset = (Dot(n, r.PointS) + Dot(n, r.PointT)) / 2;
 
@@ -73,10 +74,10 @@ void SupportTest(BitangentRecord& r) {
     return above > SupportTolerance && below < -SupportTolerance;
   };
   // Points spread over the whole curve first: they reject most cutting planes at once.
-  const int stride = CurvePointHigh / 20 + 1;
-  for (int k = 0; k <= CurvePointHigh; k += stride)
+  const int stride = Sampling::Figure.CurvePointHigh / 20 + 1;
+  for (int k = 0; k <= Sampling::Figure.CurvePointHigh; k += stride)
     if (cuts(k)) return;
-  for (int k = 0; k <= CurvePointHigh; ++k)
+  for (int k = 0; k <= Sampling::Figure.CurvePointHigh; ++k)
     if (cuts(k)) return;
 
   if (above > SupportTolerance) r.PlaneNormal = -n;

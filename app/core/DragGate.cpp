@@ -7,6 +7,7 @@
 #include "app/core/AppState.h"
 #include "formula/Checks.h"
 #include "geometry/Framing.h"
+#include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "render/HullPicture.h"
 #include "render/SmallPictures.h"
@@ -59,7 +60,8 @@ bool AlMoverHull(TGate& gate, TPictures& pictures, TView& view, int x, int y, co
 bool ResetView(TGate& gate, TPictures& pictures, TView& view) {
   if (!Glob::DrawnFlag) return false;
   ClearFloatFlags();
-  view = Framing::FrameView(Glob::BoxMin, Glob::BoxMax, Glob::FigureCentre, Glob::FigureDiagonal);
+  view = Framing::FrameView(Sampling::Figure.BoxMin, Sampling::Figure.BoxMax, Sampling::Figure.FigureCentre,
+                            Sampling::Figure.FigureDiagonal);
   CheckFloatFlags();
   RepaintView(gate, pictures, view);
   return true;

@@ -64,10 +64,10 @@ TSnapshot Take() {
   TSnapshot s;
   CurveFile::BuildSaveList();
   s.Accepted = Glob::SaveList;
-  s.Step = Glob::TStep;
+  s.Step = Sampling::Figure.Param.TStep;
   for (const long double t : {0.0L, 0.5L, 2.0L}) {
     TVector3 p;
-    FunPars::EvalCurve(t, p);
+    FunPars::EvalCurve(Glob::Curve, t, p);
     s.Curve.push_back(p);
   }
   s.Hull = TestPictures().HullBitmap.copy();
