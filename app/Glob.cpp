@@ -11,12 +11,12 @@
 #include "render/Palette.h"
 
 bool GlobInitialize() {
-  Glob::PMin = 0;
-  Glob::PMax = 5;
-  Glob::QMin = 0;
-  Glob::QMax = Glob::Pi;
+  Glob::Input.PMin = 0;
+  Glob::Input.PMax = 5;
+  Glob::Input.QMin = 0;
+  Glob::Input.QMax = Glob::Pi;
   try {
-    Sampling::CurvePoints.assign(1, Mastil{});
+    Sampling::Figure.CurvePoints.assign(1, Mastil{});
     Drawing::LastAnalysis = {};
     Palette::ShadePalette();  // built here rather than inside the first drawing
     Sampling::Initialize();
@@ -27,10 +27,11 @@ bool GlobInitialize() {
 }
 
 void GlobFinalize() {
-  Sampling::CurvePoints.clear();
+  Sampling::Figure.CurvePoints.clear();
   Drawing::LastAnalysis = {};
-  Glob::XFormula.clear();
-  Glob::YFormula.clear();
-  Glob::ZFormula.clear();
-  FunPars::Finalize();
+  Glob::Input.XFormula.clear();
+  Glob::Input.YFormula.clear();
+  Glob::Input.ZFormula.clear();
+  // The formulas' native code memory goes back to the system.
+  for (TOpCodeFunctionExtended* f : {&Glob::Curve.X, &Glob::Curve.Y, &Glob::Curve.Z}) f->Clear();
 }

@@ -41,8 +41,8 @@ double ReadCurve(const TBenchCurve& curve) {
   const double ms = MsSince(start);
   if (read.Outcome != CurveInput::TReadOutcome::Changed)
     throw std::runtime_error(curve.Name + ": input refused: " + read.Message);
-  Glob::PValue = curve.P;
-  Glob::QValue = curve.Q;
+  Glob::Input.PValue = curve.P;
+  Glob::Input.QValue = curve.Q;
   return ms;
 }
 
@@ -55,7 +55,8 @@ double EvalCurveNs() {
   const auto start = TClock::now();
   for (int pass = 0; pass < Passes; ++pass)
     for (int i = 0; i < Values; ++i) {
-      FunPars::EvalCurve(Glob::TMin + (Glob::TMax - Glob::TMin) * i / (Values - 1), point);
+      FunPars::EvalCurve(Glob::Curve, Glob::Input.TMin + (Glob::Input.TMax - Glob::Input.TMin) * i / (Values - 1),
+                         point);
       sink += point.x + point.y + point.z;
     }
   volatile long double keep = sink;
@@ -108,7 +109,7 @@ std::vector<TDrawingTiming> TimeDrawings(const std::vector<TBenchCurve>& curves,
       drawIt.push_back(read.back() + stages.Total);
       evalNs.push_back(EvalCurveNs());
     }
-    timing.CurvePoints = Sampling::CurvePointHigh + 1;
+    timing.CurvePoints = Sampling::Figure.CurvePointHigh + 1;
     timing.BitangentRecords = static_cast<int>(Drawing::LastAnalysis.BitangentCount);
     timing.Tritangents = static_cast<int>(Drawing::LastAnalysis.TritangentCount);
     timing.Read = Median(read);

@@ -19,7 +19,7 @@ void DrawDefaultCurve(TPictures& pictures, TView& view, DragGate::TGate& gate, T
   bool ready = false;
   if (CurveInput::LeeDatos(fields, ready).Outcome != CurveInput::TReadOutcome::Changed)
     throw std::runtime_error("default input refused");
-  Glob::PValue = 1;
+  Glob::Input.PValue = 1;
   Drawing::DrawFigure(pictures, view);
   shown.DrawnFlag = true;
   if (stereo && !DragGate::MuestraAlambre(gate, shown, pictures, view)) throw std::runtime_error("stereo view refused");

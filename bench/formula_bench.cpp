@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "formula/FunPars.h"
+#include "formula/Curve.h"
 #include "formula/Operations.h"
 
 namespace {
@@ -17,13 +17,16 @@ using namespace FormulaOps;
 constexpr int Samples = 4101;  // the curve sampler's count per drawing
 constexpr long double P = 1.25L, Q = 0.5L;
 
+// The default curve, compiled by CompileDefaultCurve.
+FunPars::TCurve Curve;
+
 void CompileDefaultCurve() {
   std::string message;
-  FunPars::FormulaX.Compile("cos(2t)(p+sen(3t))", "tpq", message);
-  FunPars::FormulaY.Compile("sen(2t)(p+sen(3t))", "tpq", message);
-  FunPars::FormulaZ.Compile("cos(3t+q)", "tpq", message);
-  FunPars::FormulaVars[1] = P;
-  FunPars::FormulaVars[2] = Q;
+  Curve.X.Compile("cos(2t)(p+sen(3t))", "tpq", message);
+  Curve.Y.Compile("sen(2t)(p+sen(3t))", "tpq", message);
+  Curve.Z.Compile("cos(3t+q)", "tpq", message);
+  Curve.P = P;
+  Curve.Q = Q;
 }
 
 // The three formulas as the programs compute them, operation for operation.
@@ -52,7 +55,7 @@ void BM_ProgramCurvePoint(benchmark::State& state) {
   TVector3 point;
   int i = 0;
   for (auto _ : state) {
-    FunPars::EvalCurve(Parameter(i), point);
+    FunPars::EvalCurve(Curve, Parameter(i), point);
     benchmark::DoNotOptimize(point);
     i = (i + 1) % Samples;
   }
@@ -128,7 +131,7 @@ void BM_ProgramOverHandWritten(benchmark::State& state) {
   CompileDefaultCurve();
   for (int i = 0; i < Samples; ++i) {
     TVector3 a, b;
-    FunPars::EvalCurve(Parameter(i), a);
+    FunPars::EvalCurve(Curve, Parameter(i), a);
     HandWrittenCurve(Parameter(i), b);
     if (std::memcmp(&a.x, &b.x, 10) != 0 || std::memcmp(&a.y, &b.y, 10) != 0 || std::memcmp(&a.z, &b.z, 10) != 0) {
       state.SkipWithError("the program and the hand-written code disagree");
@@ -138,7 +141,7 @@ void BM_ProgramOverHandWritten(benchmark::State& state) {
   double program = 0, hand = 0;
   long double sink = 0;
   for (auto _ : state) {
-    program += SweepSeconds(FunPars::EvalCurve, sink);
+    program += SweepSeconds([](long double t, TVector3& p) { FunPars::EvalCurve(Curve, t, p); }, sink);
     hand += SweepSeconds(HandWrittenCurve, sink);
   }
   benchmark::DoNotOptimize(sink);

@@ -81,7 +81,7 @@ int Draw(const TDrawOptions& options) {
     WriteOutputs(shown, pictures, view, options, times, measures);
     if (!options.Quiet)
       std::printf("Drawn: %d curve points, %d bitangent records, %d tritangent planes in %.0f ms; %s.\n",
-                  Sampling::CurvePointHigh + 1, static_cast<int>(Drawing::LastAnalysis.BitangentCount),
+                  Sampling::Figure.CurvePointHigh + 1, static_cast<int>(Drawing::LastAnalysis.BitangentCount),
                   static_cast<int>(Drawing::LastAnalysis.TritangentCount), times.Total,
                   HullMeasures::MeasuresText(measures).c_str());
     for (const std::string& notice : Drawing::DrawingNotices()) std::printf("%s\n", notice.c_str());

@@ -108,10 +108,10 @@ void WriteView(TJsonWriter& json, const TView& view) {
 
 void WriteCurve(TJsonWriter& json) {
   json.Begin("curve", '{');
-  json.Number("chord_scale", Sampling::ChordScale);
+  json.Number("chord_scale", Sampling::Figure.ChordScale);
   json.Begin("points", '[');
-  for (int i = 0; i <= Sampling::CurvePointHigh; ++i) {
-    const Mastil& m = Sampling::CurvePoints.at(i);
+  for (int i = 0; i <= Sampling::Figure.CurvePointHigh; ++i) {
+    const Mastil& m = Sampling::Figure.CurvePoints.at(i);
     json.Break();
     json.Begin(nullptr, '{');
     json.Number("param", m.Param);

@@ -1,4 +1,4 @@
-// The compiled-formula object, the curve evaluator and the unit's start-up.
+// The compiled-formula object and the unit's start-up.
 #include "formula/FunPars.h"
 
 #include <atomic>
@@ -124,9 +124,6 @@ void TOpCodeFunctionExtended::Clear() {
 
 namespace FunPars {
 
-TOpCodeFunctionExtended FormulaX, FormulaY, FormulaZ;
-long double FormulaVars[3] = {0, 0, 0};
-
 namespace {
 
 // A switch for the bench and the tests that compare native code with the interpreter;
@@ -137,20 +134,6 @@ namespace {
 std::atomic<bool> NativeEnabled{true};
 
 }  // namespace
-
-void EvalCurve(long double t, TVector3& point) {
-  const bool overflowBefore = (X87::Fnstsw() & X87::OverflowFlag) != 0;
-  FormulaVars[0] = t;
-  point.x = FormulaX.Run(FormulaVars);
-  point.y = FormulaY.Run(FormulaVars);
-  point.z = FormulaZ.Run(FormulaVars);
-  // An overflow inside a formula whose value still comes out finite, such as 10^5000
-  // within 10^(-5000) = 1/10^5000, ended in the rounded value (here 0) or the limit the
-  // formula tends to: it is no fault of the curve. Only this evaluation's flag goes.
-  if (!overflowBefore && (X87::Fnstsw() & X87::OverflowFlag) != 0 && __builtin_isfinite(point.x) &&
-      __builtin_isfinite(point.y) && __builtin_isfinite(point.z))
-    X87::ClearOverflowFlag();
-}
 
 long double EvalConstant(const std::string& text, std::string& message) {
   TOpCodeFunctionExtended formula;
@@ -164,18 +147,8 @@ long double EvalConstant(const std::string& text, std::string& message) {
   return formula.Run(nullptr);
 }
 
-bool CurveWorkFits(std::string& message) {
-  if (FormulaX.Cost() + FormulaY.Cost() + FormulaZ.Cost() <= MaxCurveWork) return true;
-  message = CompileMessages[TooLong];
-  return false;
-}
-
 void UseNativeCode(bool enabled) { NativeEnabled.store(enabled, std::memory_order_relaxed); }
 
 bool NativeCodeEnabled() { return NativeEnabled.load(std::memory_order_relaxed); }
-
-void Finalize() {
-  for (TOpCodeFunctionExtended* f : {&FormulaX, &FormulaY, &FormulaZ}) f->Clear();
-}
 
 }  // namespace FunPars

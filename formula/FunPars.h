@@ -71,27 +71,12 @@ class TOpCodeFunctionExtended {
 
 namespace FunPars {
 
-// The three coordinate formulas of the curve, compiled with the variables "tpq".
-extern TOpCodeFunctionExtended FormulaX, FormulaY, FormulaZ;
-
-// Variable values shared by the three formulas: [0] t, [1] p, [2] q.
-extern long double FormulaVars[3];
-
-// The curve point at t: writes t into FormulaVars[0], then runs FormulaX, FormulaY
-// and FormulaZ in that order with FormulaVars.
-// No check: a formula without a program gives 0 for its coordinate. An overflow flag
-// raised inside the formulas is lowered again when all three values come out finite.
-void EvalCurve(long double t, TVector3& point);
 
 // The most work, in estimated nanoseconds, of one curve point: one formula longer than
 // this, or three whose sum is, are refused with "This is an expression too long.". A
 // drawing of the default interval makes about 90,000 curve evaluations, the hardest
 // curves tried about 300,000; 300,000 x 33 us keeps any accepted curve under 10 s.
 inline constexpr std::size_t MaxCurveWork = 33000;
-
-// True when FormulaX, FormulaY and FormulaZ together stay within MaxCurveWork; false
-// with the compiler's message "This is an expression too long." otherwise.
-bool CurveWorkFits(std::string& message);
 
 // Compiles `text` as a formula without a variable list and runs it. Returns the value
 // with `message` empty, or 0 with the compiler's message. A limit has no variables:
@@ -103,9 +88,5 @@ long double EvalConstant(const std::string& text, std::string& message);
 // elsewhere programs are interpreted). Formulas already compiled keep what they have.
 void UseNativeCode(bool enabled);
 bool NativeCodeEnabled();
-
-// Unit shut-down: the three formulas lose their programs (their code memory is
-// released); once more does nothing. Compile and Run need no start-up.
-void Finalize();
 
 }  // namespace FunPars

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "geometry/BitangentsInternal.h"
+#include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/Vectors.h"
 
@@ -24,14 +25,15 @@ struct Stencil {
 
 Stencil Sample(const TTracing& w, long double y) {
   using namespace Glob;
-  return {E(w, y - TThreeHalfStep), E(w, y - THalfStep), E(w, y), E(w, y + THalfStep), E(w, y + TThreeHalfStep)};
+  return {E(w, y - Sampling::Figure.Param.TThreeHalfStep), E(w, y - Sampling::Figure.Param.THalfStep), E(w, y),
+          E(w, y + Sampling::Figure.Param.THalfStep), E(w, y + Sampling::Figure.Param.TThreeHalfStep)};
 }
 
 // Symmetric first derivative, exact for quartics.
-TVector3 FirstDerivative(const Stencil& p) { return (27 * (p.d - p.b) + p.a - p.e) / Glob::TStep24; }
+TVector3 FirstDerivative(const Stencil& p) { return (27 * (p.d - p.b) + p.a - p.e) / Sampling::Figure.Param.TStep24; }
 
 TVector3 SecondDerivative(const Stencil& p) {
-  return (81 * (p.b + p.d) - p.a - 160 * p.c - p.e) / Glob::TStepSq18;
+  return (81 * (p.b + p.d) - p.a - 160 * p.c - p.e) / Sampling::Figure.Param.TStepSq18;
 }
 
 // The midpoint of a pair close on the parameter circle. A pair that straddles the seam
@@ -39,7 +41,7 @@ TVector3 SecondDerivative(const Stencil& p) {
 // period, next to TMin.
 long double CloseMidpoint(const Pair& x) {
   long double m = (x.x + x.y) / 2;
-  if (std::fabs(x.x - x.y) > Glob::THalfSpan) m = m - Glob::THalfSpan;
+  if (std::fabs(x.x - x.y) > Sampling::Figure.Param.THalfSpan) m = m - Sampling::Figure.Param.THalfSpan;
   return m;
 }
 
@@ -63,10 +65,10 @@ PairSamples SamplePair(const TTracing& w, const Pair& x, const ParamPoints* atS 
   using namespace Glob;
   PairSamples p;
   p.X = x;
-  p.U = (x.x - x.y) * PiOverTSpan;
+  p.U = (x.x - x.y) * Sampling::Figure.Param.PiOverTSpan;
   p.SinU = std::sin(p.U);
-  p.Sigma = std::fabs(p.SinU) * TSpanOverPi;
-  p.Near = !(p.Sigma > TStep);
+  p.Sigma = std::fabs(p.SinU) * Sampling::Figure.Param.TSpanOverPi;
+  p.Near = !(p.Sigma > Sampling::Figure.Param.TStep);
   if (p.Near) {
     p.At[0] = Sample(w, CloseMidpoint(x));
     p.HaveB = true;
@@ -100,7 +102,9 @@ Residual ResidualOf(const TTracing& w, const PairSamples& p) {
   const long double noise = PointNoise(w.Frame);
   if (!p.Near) {
     // One-sided tangent stencil, exact for cubics; it shares E(y) with the point itself.
-    const auto tangent = [](const Stencil& q) { return (-q.a - 24 * q.c + 27 * q.d - 2 * q.e) / TStep12; };
+    const auto tangent = [](const Stencil& q) {
+      return (-q.a - 24 * q.c + 27 * q.d - 2 * q.e) / Sampling::Figure.Param.TStep12;
+    };
     r.PointS = p.At[0].c;
     r.PointT = p.At[1].c;
     const TVector3 ts = tangent(p.At[0]);
@@ -110,19 +114,21 @@ Residual ResidualOf(const TTracing& w, const PairSamples& p) {
     const long double sigma4 = Fourth(p.Sigma);
     r.F = Dot(ts, r.W) / sigma4;
     // Errors of noise in a point, 4.5 noise / h in a tangent (the stencil's weights).
-    const long double tangentNoise = 4.5L * noise / TStep;
+    const long double tangentNoise = 4.5L * noise / Sampling::Figure.Param.TStep;
     r.Noise =
         (tangentNoise * Length(r.W) + Length(ts) * (2 * noise * Length(tt) + tangentNoise * Length(chord))) / sigma4;
   } else {
     // As t approaches s the quotient tends to (P' x P'') . P''' / 12, taken at the midpoint.
     const Stencil& q = p.At[0];
-    const TVector3 d3 = (3 * (q.b - q.d) - q.a + q.e) / TStepCube;
+    const TVector3 d3 = (3 * (q.b - q.d) - q.a + q.e) / Sampling::Figure.Param.TStepCube;
     const TVector3 d1 = FirstDerivative(q), d2 = SecondDerivative(q);
     r.W = Cross(d1, d2);
     r.F = Dot(r.W, d3) / 12;
     // The stencils' weights bound their errors by 8, 56 / 24 and 18 noise over h^k.
-    r.Noise = noise * (8 * Length(r.W) / TStepCube +
-                       Length(d3) * (56.0L / 24 * Length(d2) / TStep + 18 * Length(d1) / TStepSq)) /
+    r.Noise = noise *
+              (8 * Length(r.W) / Sampling::Figure.Param.TStepCube +
+               Length(d3) * (56.0L / 24 * Length(d2) / Sampling::Figure.Param.TStep +
+                             18 * Length(d1) / Sampling::Figure.Param.TStepSq)) /
               12;
     r.PointS = E(w, p.X.x);
     r.PointT = E(w, p.X.y);
@@ -140,14 +146,14 @@ Pair GradientOf(const TTracing& w, PairSamples& p) {
   using namespace Glob;
   if (!p.Near) {
     if (!p.HaveB) {
-      p.At[0].b = E(w, p.X.x - THalfStep);
-      p.At[1].b = E(w, p.X.y - THalfStep);
+      p.At[0].b = E(w, p.X.x - Sampling::Figure.Param.THalfStep);
+      p.At[1].b = E(w, p.X.y - Sampling::Figure.Param.THalfStep);
       p.HaveB = true;
     }
-    const long double k = 4 * PiOverTSpan * (std::cos(p.U) / p.SinU);
+    const long double k = 4 * Sampling::Figure.Param.PiOverTSpan * (std::cos(p.U) / p.SinU);
     const Stencil &ps = p.At[0], &pt = p.At[1];
     const TVector3 ts = FirstDerivative(ps), tt = FirstDerivative(pt);
-    const auto accel = [](const Stencil& q) { return 4 * (q.b + q.d - 2 * q.c) / TStepSq; };
+    const auto accel = [](const Stencil& q) { return 4 * (q.b + q.d - 2 * q.c) / Sampling::Figure.Param.TStepSq; };
     const TVector3 v = pt.c - ps.c;
     const TVector3 vxtt = Cross(v, tt);
     const long double d = Dot(ts, vxtt);
@@ -156,9 +162,9 @@ Pair GradientOf(const TTracing& w, PairSamples& p) {
   }
   const long double m = CloseMidpoint(p.X);
   const Stencil& q = p.At[0];
-  const TVector3 d4 =
-      (136 * (q.a + q.e) - 840 * (q.b + q.d) + 1456 * q.c - 24 * (E(w, m - TStep2) + E(w, m + TStep2))) /
-      (21 * TStepSq * TStepSq);
+  const TVector3 d4 = (136 * (q.a + q.e) - 840 * (q.b + q.d) + 1456 * q.c -
+                       24 * (E(w, m - Sampling::Figure.Param.TStep2) + E(w, m + Sampling::Figure.Param.TStep2))) /
+                      (21 * Sampling::Figure.Param.TStepSq * Sampling::Figure.Param.TStepSq);
   const long double g = Dot(Cross(FirstDerivative(q), SecondDerivative(q)), d4) / 24;
   return {g, g};
 }
@@ -167,7 +173,8 @@ Pair GradientOf(const TTracing& w, PairSamples& p) {
 
 ParamPoints ResidualPoints(const TTracing& w, long double y) {
   using namespace Glob;
-  return {E(w, y - TThreeHalfStep), E(w, y), E(w, y + THalfStep), E(w, y + TThreeHalfStep)};
+  return {E(w, y - Sampling::Figure.Param.TThreeHalfStep), E(w, y), E(w, y + Sampling::Figure.Param.THalfStep),
+          E(w, y + Sampling::Figure.Param.TThreeHalfStep)};
 }
 
 Residual BitangentResidual(const TTracing& w, const Pair& x) { return ResidualOf(w, SamplePair(w, x)); }

@@ -5,6 +5,7 @@
 
 #include "formula/Checks.h"
 #include "geometry/BitangentsInternal.h"
+#include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
 
@@ -12,7 +13,8 @@ namespace Bitangents {
 
 long double Margin(long double s, long double t) {
   using namespace Glob;
-  const long double a = THalfSpan - std::fabs(s - TMid), b = THalfSpan - std::fabs(t - TMid);
+  const long double a = Sampling::Figure.Param.THalfSpan - std::fabs(s - Sampling::Figure.Param.TMid),
+                    b = Sampling::Figure.Param.THalfSpan - std::fabs(t - Sampling::Figure.Param.TMid);
   // A NaN parameter gives a NaN margin, which no "inside" test accepts.
   return a < b || std::isnan(a) ? a : b;
 }
@@ -27,12 +29,14 @@ void AppendRecord(TTracing& w, const BitangentRecord& r) {
   list[count] = r;
 }
 
-std::int32_t CellOf(const TTracing& w, long double u) { return FloorChecked((u - Glob::TMin) / w.CellStep); }
+std::int32_t CellOf(const TTracing& w, long double u) {
+  return FloorChecked((u - Sampling::Figure.Param.TMin) / w.CellStep);
+}
 
 namespace {
 
 long double ProbeParam(const std::array<long double, 21>& grid, int i, int a) {
-  return grid[i] + SeedFractions[a] * Glob::TStep20;
+  return grid[i] + SeedFractions[a] * Sampling::Figure.Param.TStep20;
 }
 
 const ParamPoints& ProbePoints(const TTracing& w, ProbePointsTable& table, const std::array<long double, 21>& grid,
@@ -71,9 +75,9 @@ namespace {
 Pair AcrossSeam(const Pair& e) {
   using namespace Glob;
   const auto wrap = [](long double u) {
-    const long double near = 1e-6L * TSpan, inset = BorderInset();
-    if (u - TMin < near) return TMax - inset;
-    if (TMax - u < near) return TMin + inset;
+    const long double near = 1e-6L * Sampling::Figure.Param.TSpan, inset = BorderInset();
+    if (u - Sampling::Figure.Param.TMin < near) return Sampling::Figure.Param.TMax - inset;
+    if (Sampling::Figure.Param.TMax - u < near) return Sampling::Figure.Param.TMin + inset;
     return u;
   };
   return {wrap(e.x), wrap(e.y)};
@@ -160,23 +164,23 @@ TTracing StartAnalysis(TAnalysis& analysis, const AnalysisFrame::TFrame& frame) 
   using namespace Glob;
   analysis = TAnalysis{};
   analysis.BitangentList.resize(1000);
-  analysis.SquareScaleS = analysis.SquareScaleT = 300 / (TMax - TMin);
+  analysis.SquareScaleS = analysis.SquareScaleT = 300 / (Sampling::Figure.Param.TMax - Sampling::Figure.Param.TMin);
   TTracing w;
   w.Analysis = &analysis;
   w.Frame = frame;
-  w.PairTolerance = FigureDiagonal * 1e-7L;
-  w.SeedGridS[0] = w.SeedGridT[0] = TMin;
+  w.PairTolerance = Sampling::Figure.FigureDiagonal * 1e-7L;
+  w.SeedGridS[0] = w.SeedGridT[0] = Sampling::Figure.Param.TMin;
   for (int k = 1; k <= 20; ++k) {
-    w.SeedGridS[k] = w.SeedGridS[k - 1] + TStep20;
-    w.SeedGridT[k] = w.SeedGridT[k - 1] + TStep20;
+    w.SeedGridS[k] = w.SeedGridS[k - 1] + Sampling::Figure.Param.TStep20;
+    w.SeedGridT[k] = w.SeedGridT[k - 1] + Sampling::Figure.Param.TStep20;
   }
-  w.NewtonStepCap = 0.4L * TStep20;
+  w.NewtonStepCap = 0.4L * Sampling::Figure.Param.TStep20;
   const long double fineness = std::floor(CurveWaves() / ResolutionWaves) + 1;
   analysis.ResolutionCut = fineness > MaxFineness;
   w.Fineness = analysis.ResolutionCut ? MaxFineness : static_cast<int>(fineness);
   w.CellCount = 160 * w.Fineness + 1;
-  w.CellStep = TStep160 / w.Fineness;
-  w.ProbeRadius = TSpan / (400 * w.Fineness);
+  w.CellStep = Sampling::Figure.Param.TStep160 / w.Fineness;
+  w.ProbeRadius = Sampling::Figure.Param.TSpan / (400 * w.Fineness);
   w.ArcStepMax = 5 * w.ProbeRadius;
   w.VisitedCells.assign(std::size_t(w.CellCount), std::vector<std::uint8_t>(std::size_t(w.CellCount), 0));
   w.SupportBalls = BallsOfCurvePoints();

@@ -11,6 +11,7 @@
 #include "formula/FunPars.h"
 #include "geometry/AnalysisFrame.h"
 #include "geometry/Bitangents.h"
+#include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/WorkCounters.h"
 
@@ -124,7 +125,7 @@ TTracing StartAnalysis(TAnalysis& analysis, const AnalysisFrame::TFrame& frame =
 inline TVector3 CurvePoint(const AnalysisFrame::TFrame& frame, long double y) {
   WorkCounters::CountEvaluation();
   TVector3 p;
-  FunPars::EvalCurve(y, p);
+  FunPars::EvalCurve(Glob::Curve, y, p);
   return frame.ToFrame(p);
 }
 
@@ -210,7 +211,7 @@ void SeedStripEnds(TTracing& w);
 void TraceBranch(TTracing& w, BitangentRecord seed, int g, int k);
 
 // How far inside the square pairs at its border are taken: 1e-9 TSpan.
-inline long double BorderInset() { return 1e-9L * Glob::TSpan; }
+inline long double BorderInset() { return 1e-9L * Sampling::Figure.Param.TSpan; }
 
 // Traces from the opposite border the continuation of every pair in BorderEnds (and of
 // the border ends those traces add) whose cell no branch has visited; empties the list.

@@ -6,6 +6,7 @@
 #include "formula/Checks.h"
 #include "geometry/BitangentsInternal.h"
 #include "geometry/CurveCrossing.h"
+#include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/Vectors.h"
 
@@ -177,20 +178,23 @@ void CloseAtBorder(TTracing& w, const TraceState& st, const BitangentRecord& las
   // The continuation's parameter along d where coordinate u (of pair p) reaches the border.
   const auto reach = [&](long double u, long double du) {
     if (du == 0) return 1e30L;
-    return ((du > 0 ? TMax - inset : TMin + inset) - u) / du;
+    return ((du > 0 ? Sampling::Figure.Param.TMax - inset : Sampling::Figure.Param.TMin + inset) - u) / du;
   };
   const long double ls = reach(st.Pc.x, d.x), lt = reach(st.Pc.y, d.y);
   bool alongS = lt < ls;  // the t border comes first: move along s
   const long double lambda = std::fmin(ls, lt);
   const long double length = std::hypot(d.x, d.y);
   Pair x = st.Pc;
-  const auto border = [&](long double u) { return u - TMin < TMax - u ? TMin + inset : TMax - inset; };
+  const auto border = [&](long double u) {
+    return u - Sampling::Figure.Param.TMin < Sampling::Figure.Param.TMax - u ? Sampling::Figure.Param.TMin + inset
+                                                                             : Sampling::Figure.Param.TMax - inset;
+  };
   if (lambda >= 0 && lambda * length < 2 * w.ArcStepMax) {
     x = st.Pc + lambda * d;
     if (alongS)
-      x.y = d.y > 0 ? TMax - inset : TMin + inset;
+      x.y = d.y > 0 ? Sampling::Figure.Param.TMax - inset : Sampling::Figure.Param.TMin + inset;
     else
-      x.x = d.x > 0 ? TMax - inset : TMin + inset;
+      x.x = d.x > 0 ? Sampling::Figure.Param.TMax - inset : Sampling::Figure.Param.TMin + inset;
   } else {
     const long double toS = std::fabs(border(x.x) - x.x), toT = std::fabs(border(x.y) - x.y);
     if (!(std::fmin(toS, toT) < 2 * w.ArcStepMax)) return;
@@ -219,7 +223,8 @@ void CloseAtBorder(TTracing& w, const TraceState& st, const BitangentRecord& las
 bool OnCurveCrossing(const TTracing& w, Pair& x) {
   using namespace Glob;
   const auto point = [&w](long double y) { return CurvePoint(w.Frame, y); };
-  return CurveCrossing::FindCrossing(point, TSpan, 8 * w.CellStep, 1e-9L * FigureDiagonal, x.x, x.y);
+  return CurveCrossing::FindCrossing(point, Sampling::Figure.Param.TSpan, 8 * w.CellStep,
+                                     1e-9L * Sampling::Figure.FigureDiagonal, x.x, x.y);
 }
 
 // Where the curve crosses itself, two branches of pairs cross in the square, and the
@@ -370,7 +375,7 @@ void FillByTurn(TTracing& w, const BitangentRecord& prev, const BitangentRecord&
 void FillBySpacing(TTracing& w, const BitangentRecord& prev, const BitangentRecord& cur) {
   const long double d = std::fabs(cur.PointS.x - prev.PointS.x) + std::fabs(cur.PointS.y - prev.PointS.y) +
                         std::fabs(cur.PointT.x - prev.PointT.x) + std::fabs(cur.PointT.y - prev.PointT.y);
-  const std::int32_t n = TruncChecked(d / Glob::FillSpacing + 1);
+  const std::int32_t n = TruncChecked(d / Sampling::Figure.FillSpacing + 1);
   // A distance that asks for thousands of records is a curve running off to infinity
   // between its samples; end the command rather than allocate without bound.
   if (n > MaxFillRecords) throw RangeError();

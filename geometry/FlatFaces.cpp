@@ -17,7 +17,7 @@ namespace {
 
 TVector3 E(const AnalysisFrame::TFrame& frame, long double u) {
   TVector3 p;
-  FunPars::EvalCurve(u, p);
+  FunPars::EvalCurve(Glob::Curve, u, p);
   return frame.ToFrame(p);
 }
 
@@ -25,7 +25,7 @@ TVector3 E(const AnalysisFrame::TFrame& frame, long double u) {
 // itself: the parameter where the curve's height across n peaks. Steps are bounded by
 // one sample step; NaN ends the refinement where it stands.
 long double RefineContact(const AnalysisFrame::TFrame& frame, long double u, const TVector3& n) {
-  const long double h = Glob::TStep;
+  const long double h = Sampling::Figure.Param.TStep;
   for (int pass = 0; pass < 6; ++pass) {
     const TVector3 a = E(frame, u - 2 * h), b = E(frame, u - h), c = E(frame, u), d = E(frame, u + h),
                    e = E(frame, u + 2 * h);
@@ -43,23 +43,23 @@ long double RefineContact(const AnalysisFrame::TFrame& frame, long double u, con
 long double IntoPeriod(long double u) {
   using namespace Glob;
   if (!std::isfinite(u)) throw RangeError();
-  while (u < TMin) u += TSpan;
-  while (u >= TMax) u -= TSpan;
+  while (u < Sampling::Figure.Param.TMin) u += Sampling::Figure.Param.TSpan;
+  while (u >= Sampling::Figure.Param.TMax) u -= Sampling::Figure.Param.TSpan;
   return u;
 }
 
 // The distance of two parameters on the closed parameter circle.
 long double Apart(long double a, long double b) {
   const long double d = std::fabs(a - b);
-  return std::fmin(d, Glob::TSpan - d);
+  return std::fmin(d, Sampling::Figure.Param.TSpan - d);
 }
 
 // The mean of the curve points: inside the hull, off every face plane of a curve that
 // is not planar.
 TVector3 Inside() {
   TVector3 sum{0, 0, 0};
-  for (int k = 0; k <= Sampling::CurvePointHigh; ++k) sum = sum + Sampling::CurvePoints.at(k).Point;
-  return sum / (Sampling::CurvePointHigh + 1);
+  for (int k = 0; k <= Sampling::Figure.CurvePointHigh; ++k) sum = sum + Sampling::Figure.CurvePoints.at(k).Point;
+  return sum / (Sampling::Figure.CurvePointHigh + 1);
 }
 
 // The outward unit normal and offset of the plane through the curve at u1, u2, u3.
@@ -130,15 +130,16 @@ bool AddFlatFace(const AnalysisFrame::TFrame& frame, Bitangents::TAnalysis& anal
 
   // Every sample at a peak of the height across n near the plane leads to a contact.
   FlatFace face{n, offset, {}};
-  const auto height = [&](int j) { return Dot(n, Sampling::SampleBuffer.at(std::size_t(j) + 2)) - offset; };
+  const auto height = [&](int j) { return Dot(n, Sampling::Figure.SampleBuffer.at(std::size_t(j) + 2)) - offset; };
   const int period = Sampling::SampleCount - 5;
   for (int j = 0; j < period; ++j) {
     const long double here = height(j);
     if (here < -ContactBand || here < height((j + period - 1) % period) || here <= height((j + 1) % period)) continue;
-    const long double c = IntoPeriod(RefineContact(frame, Glob::TMin + j * Glob::TStep, n));
+    const long double c =
+        IntoPeriod(RefineContact(frame, Sampling::Figure.Param.TMin + j * Sampling::Figure.Param.TStep, n));
     if (!(std::fabs(Dot(n, E(frame, c)) - offset) <= ContactTolerance)) continue;
     if (std::none_of(face.Contacts.begin(), face.Contacts.end(),
-                     [&](long double d) { return Apart(c, d) < 2 * Glob::TStep; }))
+                     [&](long double d) { return Apart(c, d) < 2 * Sampling::Figure.Param.TStep; }))
       face.Contacts.push_back(c);
   }
   if (face.Contacts.size() < 3) return false;

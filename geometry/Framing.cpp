@@ -88,28 +88,32 @@ long double ScaledLength(const TVector3& v) {
 TView PrepareFigure() {
   Sampling::SampleCurve();
   FrameBox();
-  return FrameView(BoxMin, BoxMax, FigureCentre, FigureDiagonal);
+  return FrameView(Sampling::Figure.BoxMin, Sampling::Figure.BoxMax, Sampling::Figure.FigureCentre,
+                   Sampling::Figure.FigureDiagonal);
 }
 
 void PrepareFigureInView(TView& view) {
   Sampling::SampleCurve();
   FrameBox();
-  view.Pivot = FigureCentre;
+  view.Pivot = Sampling::Figure.FigureCentre;
   FollowPivot(view);
 }
 
 void FrameBox() {
   TVector3 lo = EmptyMin, hi = EmptyMax;
-  if (Sampling::CurvePointHigh >= 0) CheckIndex(Sampling::CurvePointHigh, Sampling::CurvePoints.size());
-  for (int k = 0; k <= Sampling::CurvePointHigh; ++k) WidenBox(Sampling::CurvePoints[k].Point, lo, hi);
-  BoxMin = lo;
-  BoxMax = hi;
-  BoxSize = hi - lo;
-  FigureCentre = (hi + lo) / 2;
-  FigureDiagonal = OutsideSquareRange(BoxSize) ? ScaledLength(BoxSize)
-                                                : std::sqrt(BoxSize.x * BoxSize.x + BoxSize.y * BoxSize.y +
-                                                            BoxSize.z * BoxSize.z);
-  FillSpacing = FigureDiagonal / 20;
+  if (Sampling::Figure.CurvePointHigh >= 0)
+    CheckIndex(Sampling::Figure.CurvePointHigh, Sampling::Figure.CurvePoints.size());
+  for (int k = 0; k <= Sampling::Figure.CurvePointHigh; ++k) WidenBox(Sampling::Figure.CurvePoints[k].Point, lo, hi);
+  Sampling::Figure.BoxMin = lo;
+  Sampling::Figure.BoxMax = hi;
+  Sampling::Figure.BoxSize = hi - lo;
+  Sampling::Figure.FigureCentre = (hi + lo) / 2;
+  Sampling::Figure.FigureDiagonal = OutsideSquareRange(Sampling::Figure.BoxSize)
+                                        ? ScaledLength(Sampling::Figure.BoxSize)
+                                        : std::sqrt(Sampling::Figure.BoxSize.x * Sampling::Figure.BoxSize.x +
+                                                    Sampling::Figure.BoxSize.y * Sampling::Figure.BoxSize.y +
+                                                    Sampling::Figure.BoxSize.z * Sampling::Figure.BoxSize.z);
+  Sampling::Figure.FillSpacing = Sampling::Figure.FigureDiagonal / 20;
 }
 
 void PlaceEye(TView& view, const TVector3& boxMin, const TVector3& boxMax, long double diagonal) {

@@ -33,14 +33,14 @@ struct TSampler {
 };
 
 // Sample with index i (slot i + 2 of SampleBuffer).
-const TVector3& Sample(int i) { return SampleBuffer[i + 2]; }
+const TVector3& Sample(int i) { return Figure.SampleBuffer[i + 2]; }
 
 long double AbsSum(const TVector3& v) { return std::fabs(v.x) + std::fabs(v.y) + std::fabs(v.z); }
 
 // Evaluates the curve at t into the slot of sample i.
 void EvalSample(int i, long double t) {
   WorkCounters::CountEvaluation();
-  FunPars::EvalCurve(t, SampleBuffer[i + 2]);
+  FunPars::EvalCurve(Glob::Curve, t, Figure.SampleBuffer[i + 2]);
 }
 
 // Moves the chords one sample on and forms D(i) = P(i+1) - P(i); adds its L1 length
@@ -49,7 +49,7 @@ void ShiftChords(TSampler& s) {
   s.Chord[0] = s.Chord[1];
   s.Chord[1] = s.Chord[2];
   s.Chord[2] = Sample(s.I + 1) - Sample(s.I);
-  ChordScale += AbsSum(s.Chord[2]);
+  Figure.ChordScale += AbsSum(s.Chord[2]);
 }
 
 // Second difference over central difference at sample i, in the L1 norm: about half
@@ -68,15 +68,15 @@ long double TurnIncrement(int i, long double still) {
 // Appends the curve point of the current sample, growing CurvePoints by a fixed step
 // when full, and restarts the turning count.
 void AddCurvePoint(TSampler& s) {
-  const int high = CurvePointHigh + 1;
-  if (high >= static_cast<int>(CurvePoints.size())) CurvePoints.resize(high + CurvePointGrowth);
-  CurvePointHigh = static_cast<std::int16_t>(high);
-  Mastil& m = CurvePoints[high];
+  const int high = Figure.CurvePointHigh + 1;
+  if (high >= static_cast<int>(Figure.CurvePoints.size())) Figure.CurvePoints.resize(high + CurvePointGrowth);
+  Figure.CurvePointHigh = static_cast<std::int16_t>(high);
+  Mastil& m = Figure.CurvePoints[high];
   m.Param = s.T;
   m.Point = Sample(s.I);
   m.Torsion = Triple(s.Chord[0], s.Chord[1], s.Chord[2]);
   // Five-point difference; the grouping is part of the result's rounding.
-  m.Tangent = (8 * (Sample(s.I + 1) - Sample(s.I - 1)) + Sample(s.I - 2) - Sample(s.I + 2)) / Glob::TStep12;
+  m.Tangent = (8 * (Sample(s.I + 1) - Sample(s.I - 1)) + Sample(s.I - 2) - Sample(s.I + 2)) / Figure.Param.TStep12;
   m.Moment = Cross(m.Point, m.Tangent);
   s.TurnSum = 0;
   s.StepsSinceLast = 0;
@@ -86,8 +86,8 @@ void AddCurvePoint(TSampler& s) {
 // smaller; 1 for a single point or when a sample is not finite, as for a figure of unit
 // size.
 long double SampleSize() {
-  TVector3 lo = SampleBuffer[0], hi = lo;
-  for (const TVector3& p : SampleBuffer) {
+  TVector3 lo = Figure.SampleBuffer[0], hi = lo;
+  for (const TVector3& p : Figure.SampleBuffer) {
     if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) return 1;
     lo = {std::fmin(lo.x, p.x), std::fmin(lo.y, p.y), std::fmin(lo.z, p.z)};
     hi = {std::fmax(hi.x, p.x), std::fmax(hi.y, p.y), std::fmax(hi.z, p.z)};
@@ -102,48 +102,47 @@ long double SampleSize() {
 
 long double LengthEstimate() {
   std::vector<long double> chords;
-  for (std::size_t k = 3; k + 2 < SampleBuffer.size(); ++k) chords.push_back(Length(SampleBuffer[k] - SampleBuffer[k - 1]));
+  for (std::size_t k = 3; k + 2 < Figure.SampleBuffer.size(); ++k)
+    chords.push_back(Length(Figure.SampleBuffer[k] - Figure.SampleBuffer[k - 1]));
   if (chords.empty()) return 0;
   auto at = chords.begin() + static_cast<std::ptrdiff_t>(chords.size() * 9 / 10);
   std::nth_element(chords.begin(), at, chords.end());
   return static_cast<long double>(chords.size()) * *at;
 }
 
-void Initialize() { SampleBuffer.assign(SampleCount, TVector3{}); }
+void Initialize() { Figure.SampleBuffer.assign(SampleCount, TVector3{}); }
 
 void SampleCurve() {
-  using Glob::TMin;
-  using Glob::TStep;
-  using Glob::TStep2;
   // Every sample index below is within -2..4098; a buffer that was never allocated
   // ends the command instead of being written past.
-  CheckIndex(SampleCount - 1, SampleBuffer.size());
-  CurvePoints.clear();
-  CurvePoints.resize(InitialCurvePoints);
-  CurvePointHigh = -1;
-  ChordScale = 0;
+  CheckIndex(SampleCount - 1, Figure.SampleBuffer.size());
+  Figure.CurvePoints.clear();
+  Figure.CurvePoints.resize(InitialCurvePoints);
+  Figure.CurvePointHigh = -1;
+  Figure.ChordScale = 0;
   TSampler s;
 
   constexpr int last = SampleCount - 5;  // sample 4,096, the one at TMax
-  EvalSample(-2, TMin - TStep2);
-  EvalSample(-1, TMin - TStep);
-  EvalSample(0, TMin);
-  EvalSample(1, TMin + TStep);
-  EvalSample(2, TMin + TStep2);
-  for (int i = 1; i < last; ++i) EvalSample(i + 2, static_cast<long double>(i) * TStep + TMin + TStep2);
+  EvalSample(-2, Figure.Param.TMin - Figure.Param.TStep2);
+  EvalSample(-1, Figure.Param.TMin - Figure.Param.TStep);
+  EvalSample(0, Figure.Param.TMin);
+  EvalSample(1, Figure.Param.TMin + Figure.Param.TStep);
+  EvalSample(2, Figure.Param.TMin + Figure.Param.TStep2);
+  for (int i = 1; i < last; ++i)
+    EvalSample(i + 2, static_cast<long double>(i) * Figure.Param.TStep + Figure.Param.TMin + Figure.Param.TStep2);
   // The last sample sits at TMax itself rather than at TMin + 4,096 h.
-  EvalSample(last + 2, Glob::TMax + TStep2);
+  EvalSample(last + 2, Figure.Param.TMax + Figure.Param.TStep2);
   const long double still = 1e-9L * SampleSize();
 
   s.Chord[0] = Sample(-1) - Sample(-2);
   s.Chord[1] = Sample(0) - Sample(-1);
   s.Chord[2] = Sample(1) - Sample(0);
-  ChordScale += AbsSum(s.Chord[2]);
-  s.T = TMin;
+  Figure.ChordScale += AbsSum(s.Chord[2]);
+  s.T = Figure.Param.TMin;
   AddCurvePoint(s);
 
   for (s.I = 1; s.I < last; ++s.I) {
-    s.T = static_cast<long double>(s.I) * TStep + TMin;
+    s.T = static_cast<long double>(s.I) * Figure.Param.TStep + Figure.Param.TMin;
     ShiftChords(s);
     s.TurnSum += TurnIncrement(s.I, still);
     s.StepsSinceLast += 1;
@@ -152,11 +151,11 @@ void SampleCurve() {
 
   // The last sample, at TMax, always becomes a curve point.
   s.I = last;
-  s.T = Glob::TMax;
+  s.T = Figure.Param.TMax;
   ShiftChords(s);
   AddCurvePoint(s);
 
-  ChordScale = ChordScale / (45 * static_cast<long double>(CurvePointHigh));
+  Figure.ChordScale = Figure.ChordScale / (45 * static_cast<long double>(Figure.CurvePointHigh));
 }
 
 }  // namespace Sampling

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "formula/Vector3.h"
+#include "geometry/SharedState.h"
 
 // One curve point.
 struct Mastil {
@@ -22,26 +23,36 @@ namespace Sampling {
 
 inline constexpr int SampleCount = 4101;
 
-// Slot k holds sample k - 2, the curve point at TMin + (k - 2) TStep.
-inline std::vector<TVector3> SampleBuffer;
+// The sampled figure: the t constants it was sampled with, the samples, the curve
+// points, and the box and length scales FrameBox derives from them.
+struct TFigure {
+  Glob::TParamConstants Param;
+  // Slot k holds sample k - 2, the curve point at TMin + (k - 2) TStep.
+  std::vector<TVector3> SampleBuffer;
+  // Curve points 0..CurvePointHigh; the array may be longer.
+  PuntosCurva CurvePoints;
+  std::int16_t CurvePointHigh = -1;
+  // Mean L1 chord length scale used by the analysis.
+  long double ChordScale = 0;
+  // The box of the curve points 0..CurvePointHigh, its centre and diagonal, and the
+  // screen-plane spacing of the records that fill a traced branch.
+  TVector3 BoxMin, BoxMax, BoxSize, FigureCentre;
+  long double FigureDiagonal = 0, FillSpacing = 0;
+};
 
-// Curve points 0..CurvePointHigh; the array may be longer.
-inline PuntosCurva CurvePoints;
-inline std::int16_t CurvePointHigh = -1;
-
-// Mean L1 chord length scale used by the analysis.
-inline long double ChordScale = 0;
+// The figure drawn last, until the front ends own theirs.
+inline TFigure Figure;
 
 // The curve's length as its typical sample chord tells it: the number of chords times
 // the 90th percentile of their lengths. Unlike the box, a pole of the formulas, which
 // throws a few samples far out, leaves it alone. 0 before sampling.
 long double LengthEstimate();
 
-// Allocates SampleBuffer (unit start-up).
+// Allocates Figure.SampleBuffer (unit start-up).
 void Initialize();
 
-// Rebuilds SampleBuffer, CurvePoints, CurvePointHigh and ChordScale from the compiled
-// formulas, p, q and the t range (TMin, TMax and the derived steps). Makes exactly
+// Rebuilds Figure's SampleBuffer, CurvePoints, CurvePointHigh and ChordScale from
+// Glob::Curve and Figure.Param (TMin, TMax and the derived steps). Makes exactly
 // 4,101 curve evaluations; curve points fall at least every 22 samples and at every
 // sample where the curve turns sharply, the first at TMin and the last at TMax exactly
 // (188 to 4,097 points). Values are taken as the formulas give them (guard values

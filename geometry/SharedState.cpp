@@ -2,27 +2,31 @@
 
 namespace Glob {
 
-void SetDerivedConstants() {
-  TSpan = TMax - TMin;
-  THalfSpan = TSpan / 2;
-  TStep = TSpan / 4096;
-  THalfSpanPlusStep = TStep + TSpan / 2;
-  TMid = (TMax + TMin) / 2;
-  TStep20 = TSpan / 20;
-  TStep160 = TSpan / 160;
-  TStep255 = TSpan / 255;
-  TSpanOverPi = TSpan / Pi;
-  PiOverTSpan = Pi / TSpan;
-  THalfStep = TStep / 2;
-  TThreeHalfStep = (TStep / 2) * 3;
-  TStepSq = TStep * TStep;
-  TStepCube = TStep * TStep * TStep;
-  TStep2 = TStep * 2;
-  TStep3 = TStep * 3;
-  TStep6 = TStep * 6;
-  TStep12 = TStep * 12;
-  TStep24 = TStep * 24;
-  TStepSq18 = TStep * TStep * 18;
+TParamConstants DerivedConstants(long double tMin, long double tMax) {
+  TParamConstants c;
+  c.TMin = tMin;
+  c.TMax = tMax;
+  c.TSpan = tMax - tMin;
+  c.THalfSpan = c.TSpan / 2;
+  c.TStep = c.TSpan / 4096;
+  c.THalfSpanPlusStep = c.TStep + c.TSpan / 2;
+  c.TMid = (tMax + tMin) / 2;
+  c.TStep20 = c.TSpan / 20;
+  c.TStep160 = c.TSpan / 160;
+  c.TStep255 = c.TSpan / 255;
+  c.TSpanOverPi = c.TSpan / Pi;
+  c.PiOverTSpan = Pi / c.TSpan;
+  c.THalfStep = c.TStep / 2;
+  c.TThreeHalfStep = (c.TStep / 2) * 3;
+  c.TStepSq = c.TStep * c.TStep;
+  c.TStepCube = c.TStep * c.TStep * c.TStep;
+  c.TStep2 = c.TStep * 2;
+  c.TStep3 = c.TStep * 3;
+  c.TStep6 = c.TStep * 6;
+  c.TStep12 = c.TStep * 12;
+  c.TStep24 = c.TStep * 24;
+  c.TStepSq18 = c.TStep * c.TStep * 18;
+  return c;
 }
 
 }  // namespace Glob

@@ -1,13 +1,14 @@
-// The numerical half of the shared state (unit Glob): the accepted curve input, the
-// constants derived from the t interval and the box of the curve points. Everything
-// here is plain data, free of toolkit types, so that the formula and geometry code can
-// read it. The view (geometry/View.h), the pictures and their depth buffer
-// (render/Pictures.h) are each drawing's own, the palette is render/Palette.h, the
-// window's flags and file state app/core/AppState.h.
+// The accepted curve input and the constants derived from its t interval, as values,
+// free of toolkit types, so that the formula and geometry code can read them; the
+// sampled figure is geometry/Sampling.h's. The
+// view (geometry/View.h), the pictures and their depth buffer (render/Pictures.h) are
+// each drawing's own, the palette is render/Palette.h, the window's flags and file
+// state app/core/AppState.h.
 #pragma once
 
 #include <string>
 
+#include "formula/Curve.h"
 #include "formula/Vector3.h"
 
 namespace Glob {
@@ -16,26 +17,33 @@ namespace Glob {
 // the last place below the extended value nearest to pi.
 inline constexpr long double Pi = 0xC90FDAA22168C234p-62L;
 
-// Accepted input, written only when the input fields are accepted.
-inline std::string XFormula, YFormula, ZFormula;
-inline long double TMin = 0, TMax = 0;
-inline long double PMin = 0, PMax = 5;
-inline long double QMin = 0, QMax = Pi;
-inline long double PValue = 0, QValue = 0;
-inline long double PScale = 0, QScale = 0;
+// The input as LeeDatos accepted it: the formula texts, the three ranges, p and q,
+// and the scroll bars' scales 1/(PMax - PMin) and 1/(QMax - QMin) (0 for an empty range).
+struct TCurveInput {
+  std::string XFormula, YFormula, ZFormula;
+  long double TMin = 0, TMax = 0;
+  long double PMin = 0, PMax = 5;
+  long double QMin = 0, QMax = Pi;
+  long double PValue = 0, QValue = 0;
+  long double PScale = 0, QScale = 0;
+};
 
-// Constants derived from the t interval by SetDerivedConstants.
-inline long double TSpan = 0, THalfSpan = 0, THalfSpanPlusStep = 0, TMid = 0;
-inline long double TStep20 = 0, TStep160 = 0, TStep255 = 0, TSpanOverPi = 0, PiOverTSpan = 0;
-inline long double TStep = 0, THalfStep = 0, TThreeHalfStep = 0, TStepSq = 0, TStepCube = 0;
-inline long double TStep2 = 0, TStep3 = 0, TStep6 = 0, TStep12 = 0, TStep24 = 0, TStepSq18 = 0;
+// The t interval and the constants the stages derive from it; TStep is one of the
+// 4,096 sample steps.
+struct TParamConstants {
+  long double TMin = 0, TMax = 0;
+  long double TSpan = 0, THalfSpan = 0, THalfSpanPlusStep = 0, TMid = 0;
+  long double TStep20 = 0, TStep160 = 0, TStep255 = 0, TSpanOverPi = 0, PiOverTSpan = 0;
+  long double TStep = 0, THalfStep = 0, TThreeHalfStep = 0, TStepSq = 0, TStepCube = 0;
+  long double TStep2 = 0, TStep3 = 0, TStep6 = 0, TStep12 = 0, TStep24 = 0, TStepSq18 = 0;
+};
 
-// Recomputes the twenty derived constants from TMin and TMax. An empty interval gives
-// infinite or NaN quotients; callers accept only TMin < TMax.
-void SetDerivedConstants();
+// The constants of the interval tMin .. tMax. An empty interval gives infinite or NaN
+// quotients; callers accept only tMin < tMax.
+TParamConstants DerivedConstants(long double tMin, long double tMax);
 
-// The box of the curve points and the length scales derived from it (FrameBox).
-inline TVector3 BoxMin, BoxMax, BoxSize, FigureCentre;
-inline long double FigureDiagonal = 0, FillSpacing = 0;
+// The accepted input and its compiled curve, until the front ends own them.
+inline TCurveInput Input;
+inline FunPars::TCurve Curve;
 
 }  // namespace Glob

@@ -13,7 +13,7 @@
 namespace Bitangents {
 
 long double CurveWaves() {
-  const std::vector<TVector3>& samples = Sampling::SampleBuffer;
+  const std::vector<TVector3>& samples = Sampling::Figure.SampleBuffer;
   // Sample j (j = -2..4098) is entry j + 2; samples 0..4096 close the curve once.
   const int first = 2, last = 2 + Sampling::SampleCount - 5;
   if (samples.size() < std::size_t(last) + 2) return 0;
@@ -79,10 +79,10 @@ void SeedStripEnds(TTracing& w) {
       TraceStripEnd(w, {b, a});
     }
   }
-  using Sampling::CurvePointHigh;
-  if (CurvePointHigh >= 0) CheckIndex(CurvePointHigh, Sampling::CurvePoints.size());
-  for (int k = 1; k <= CurvePointHigh; ++k) {
-    const Mastil &p = Sampling::CurvePoints[k - 1], &q = Sampling::CurvePoints[k];
+  if (Sampling::Figure.CurvePointHigh >= 0)
+    CheckIndex(Sampling::Figure.CurvePointHigh, Sampling::Figure.CurvePoints.size());
+  for (int k = 1; k <= Sampling::Figure.CurvePointHigh; ++k) {
+    const Mastil &p = Sampling::Figure.CurvePoints[k - 1], &q = Sampling::Figure.CurvePoints[k];
     if ((p.Torsion > 0) == (q.Torsion > 0)) continue;
     // The zero of the torsion between the two points, interpolated linearly.
     const long double u = p.Param + (q.Param - p.Param) * p.Torsion / (p.Torsion - q.Torsion);

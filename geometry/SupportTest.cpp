@@ -13,7 +13,8 @@ namespace {
 
 // Central difference over 2h divided by h: twice the tangent, as the thresholds expect.
 TVector3 DoubleTangent(const AnalysisFrame::TFrame& frame, long double y) {
-  return (CurvePoint(frame, y + Glob::TStep) - CurvePoint(frame, y - Glob::TStep)) / Glob::TStep;
+  return (CurvePoint(frame, y + Sampling::Figure.Param.TStep) - CurvePoint(frame, y - Sampling::Figure.Param.TStep)) /
+         Sampling::Figure.Param.TStep;
 }
 
 }  // namespace
@@ -21,17 +22,18 @@ TVector3 DoubleTangent(const AnalysisFrame::TFrame& frame, long double y) {
 bool PairPlaneNormal(const AnalysisFrame::TFrame& frame, BitangentRecord& r) {
   using namespace Glob;
   const auto E = [&frame](long double y) { return CurvePoint(frame, y); };
-  const long double s = r.ParamS, t = r.ParamT, h = TStep;
+  const long double s = r.ParamS, t = r.ParamT, h = Sampling::Figure.Param.TStep;
   const long double delta = std::fabs(s - t);
-  const long double dist = std::fmin(std::fabs(std::fabs(TMax - TMin) - delta), delta);
+  const long double dist =
+      std::fmin(std::fabs(std::fabs(Sampling::Figure.Param.TMax - Sampling::Figure.Param.TMin) - delta), delta);
   TVector3 n;
   if (dist <= 0.001L) {
     // s and t (nearly) coincide on the parameter circle: the osculating plane there.
     long double m = (s + t) / 2;
-    if (delta > THalfSpan) m = TMin;
+    if (delta > Sampling::Figure.Param.THalfSpan) m = Sampling::Figure.Param.TMin;
     const TVector3 before = E(m - h), at = E(m), after = E(m + h);
     const TVector3 tangent = (after - before) / h;
-    const TVector3 accel = (after + before - 2 * at) / TStepSq;
+    const TVector3 accel = (after + before - 2 * at) / Sampling::Figure.Param.TStepSq;
     n = Cross(tangent, accel);
   } else {
     const TVector3 v = r.PointS - r.PointT;
@@ -104,23 +106,23 @@ class SideReach {
 
 // SupportTest over the given balls, or over every curve point without them.
 void TestSupport(const PointBalls* balls, BitangentRecord& r) {
-  using Sampling::CurvePointHigh;
+  const int high = Sampling::Figure.CurvePointHigh;
   r.OnHull = 0;
   // Without curve points there is nothing for the plane to support.
-  if (CurvePointHigh < 0) return;
-  CheckIndex(CurvePointHigh, Sampling::CurvePoints.size());
+  if (high < 0) return;
+  CheckIndex(high, Sampling::Figure.CurvePoints.size());
   const TVector3 n = r.PlaneNormal;
   // The tolerance is fixed in the figure's units: the verdict depends on the plane alone.
-  SideReach reach(Sampling::CurvePoints.data(), n, (Dot(n, r.PointS) + Dot(n, r.PointT)) / 2);
+  SideReach reach(Sampling::Figure.CurvePoints.data(), n, (Dot(n, r.PointS) + Dot(n, r.PointT)) / 2);
   // Points spread over the whole curve first: they reject most cutting planes at once.
-  if (reach.Cuts(0, CurvePointHigh, CurvePointHigh / 20 + 1)) return;
+  if (reach.Cuts(0, high, high / 20 + 1)) return;
   // Balls that do not cover the points in force are not used.
-  if (balls && !balls->empty() && balls->back().Last == CurvePointHigh) {
+  if (balls && !balls->empty() && balls->back().Last == high) {
     for (const PointBall& b : *balls) {
-      CheckIndex(b.Last, CurvePointHigh + 1);
+      CheckIndex(b.Last, high + 1);
       if (!reach.Clears(b) && reach.Cuts(b.First, b.Last)) return;
     }
-  } else if (reach.Cuts(0, CurvePointHigh)) {
+  } else if (reach.Cuts(0, high)) {
     return;
   }
   if (reach.Above()) r.PlaneNormal = -n;
@@ -130,15 +132,15 @@ void TestSupport(const PointBalls* balls, BitangentRecord& r) {
 }  // namespace
 
 PointBalls BallsOfCurvePoints() {
-  using Sampling::CurvePointHigh;
+  const int last = Sampling::Figure.CurvePointHigh;
   PointBalls balls;
-  if (CurvePointHigh < 0) return balls;
-  CheckIndex(CurvePointHigh, Sampling::CurvePoints.size());
-  const Mastil* points = Sampling::CurvePoints.data();
-  for (int first = 0; first <= CurvePointHigh; first += BallRun) {
+  if (last < 0) return balls;
+  CheckIndex(last, Sampling::Figure.CurvePoints.size());
+  const Mastil* points = Sampling::Figure.CurvePoints.data();
+  for (int first = 0; first <= last; first += BallRun) {
     PointBall b;
     b.First = first;
-    b.Last = std::min(first + BallRun - 1, static_cast<int>(CurvePointHigh));
+    b.Last = std::min(first + BallRun - 1, last);
     TVector3 low = points[first].Point, high = low;
     for (int k = first + 1; k <= b.Last; ++k) {
       const TVector3& p = points[k].Point;

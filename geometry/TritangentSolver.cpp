@@ -18,8 +18,8 @@ constexpr int PeriodSamples = 4096;
 
 // Sample j (-2..4098) of the buffer, checked.
 const TVector3& Sample(int j) {
-  CheckIndex(j + 2, Sampling::SampleBuffer.size());
-  return Sampling::SampleBuffer[j + 2];
+  CheckIndex(j + 2, Sampling::Figure.SampleBuffer.size());
+  return Sampling::Figure.SampleBuffer[j + 2];
 }
 
 long double AbsSum(const TVector3& v) { return std::fabs(v.x) + std::fabs(v.y) + std::fabs(v.z); }
@@ -27,22 +27,19 @@ long double AbsSum(const TVector3& v) { return std::fabs(v.x) + std::fabs(v.y) +
 }  // namespace
 
 CurveJet JetAt(long double u) {
-  using Glob::TMax;
-  using Glob::TMin;
-  using Glob::TStep;
   // Sample n nearest to u and the offset x from it in steps; within a step of either
   // end the end sample is used, so that the ends, where TMin + 4,096 h need not hit
   // TMax exactly, are measured from their own parameter.
   int n;
   long double x;
-  if (std::fabs(u - TMin) <= TStep) {
+  if (std::fabs(u - Sampling::Figure.Param.TMin) <= Sampling::Figure.Param.TStep) {
     n = 0;
-    x = (u - TMin) / TStep;
-  } else if (std::fabs(u - TMax) <= TStep) {
+    x = (u - Sampling::Figure.Param.TMin) / Sampling::Figure.Param.TStep;
+  } else if (std::fabs(u - Sampling::Figure.Param.TMax) <= Sampling::Figure.Param.TStep) {
     n = PeriodSamples;
-    x = (u - TMax) / TStep;
+    x = (u - Sampling::Figure.Param.TMax) / Sampling::Figure.Param.TStep;
   } else {
-    const long double steps = (u - TMin) / TStep;
+    const long double steps = (u - Sampling::Figure.Param.TMin) / Sampling::Figure.Param.TStep;
     n = RoundChecked(steps);
     x = steps - n;
   }
@@ -58,10 +55,10 @@ CurveJet JetAt(long double u) {
   jet.P = (xx - x) / 2 * s1 + (1 - xx) * s0 + (xx + x) / 2 * p1;
   jet.T = (-(3 * xx - 6 * x + 2) / 6 * s1 + (3 * xx - 4 * x - 1) / 2 * s0 - (3 * xx - 2 * x - 2) / 2 * p1 +
            (3 * xx - 1) / 6 * p2) /
-          TStep;
+          Sampling::Figure.Param.TStep;
   jet.A = ((6 * xx - 6 * x - 1) / 12 * s2 + (4.0L / 3 + x - 2 * xx) * s1 + (3 * xx - 2.5L) * s0 +
            (4.0L / 3 - x - 2 * xx) * p1 + (6 * xx + 6 * x - 1) / 12 * p2) /
-          Glob::TStepSq;
+          Sampling::Figure.Param.TStepSq;
   return jet;
 }
 
@@ -110,7 +107,8 @@ bool SolveCandidate(const TriangleCandidate& cand, Triple& u, long double& quali
   u[2] += delta.z;
   // The three points of contact must stay apart, also across the seam.
   if (std::fabs(u[1] - u[0]) < (d[1] + d[0]) / 2 || std::fabs(u[2] - u[1]) < (d[2] + d[1]) / 2 ||
-      std::fabs(u[2] - u[0]) < (d[2] + d[0]) / 2 || std::fabs(u[0] - u[2]) > Glob::TSpan - (d[2] + d[0]) / 2)
+      std::fabs(u[2] - u[0]) < (d[2] + d[0]) / 2 ||
+      std::fabs(u[0] - u[2]) > Sampling::Figure.Param.TSpan - (d[2] + d[0]) / 2)
     return false;
   quality = RefineTriple(u);
   if (quality >= QualityLimit) return false;
@@ -119,8 +117,6 @@ bool SolveCandidate(const TriangleCandidate& cand, Triple& u, long double& quali
 }
 
 long double RefineTriple(Triple& u) {
-  using Glob::TMax;
-  using Glob::TMin;
   long double prevStep = 1, prevRes = NoQuality;
   int passes = 0, worse = 0;
   bool out;
@@ -134,14 +130,17 @@ long double RefineTriple(Triple& u) {
     u[2] += delta.z;
     const long double step = AbsSum(delta), res = AbsSum(r);
     ++passes;
-    out = std::any_of(u.begin(), u.end(),
-                      [](long double v) { return v < TMin - Glob::TStep12 || v > TMax + Glob::TStep12; });
+    out = std::any_of(u.begin(), u.end(), [](long double v) {
+      return v < Sampling::Figure.Param.TMin - Sampling::Figure.Param.TStep12 ||
+             v > Sampling::Figure.Param.TMax + Sampling::Figure.Param.TStep12;
+    });
     if (step > prevStep || res > prevRes) ++worse;
     prevStep = step;
     prevRes = res;
   } while (!out && passes <= 10 && worse <= 5);
-  if (out || std::any_of(u.begin(), u.end(),
-                         [](long double v) { return std::fabs(v - Glob::TMid) > Glob::THalfSpanPlusStep; }))
+  if (out || std::any_of(u.begin(), u.end(), [](long double v) {
+        return std::fabs(v - Sampling::Figure.Param.TMid) > Sampling::Figure.Param.THalfSpanPlusStep;
+      }))
     return NoQuality;
   return TripleQuality(u);
 }
@@ -158,11 +157,11 @@ long double TripleQuality(const Triple& u) {
     const int next = (k + 1) % 3;
     e[k] = p[next] - p[k];
     const long double chord = Length(e[k]);
-    if (chord < Sampling::ChordScale) return NoQuality;
+    if (chord < Sampling::Figure.ChordScale) return NoQuality;
     e[k] = e[k] / chord;
     // Distance of the two parameters around the closed curve, as the sine of half
     // the angle they make on a circle of one period.
-    sigma[k] = std::fabs(std::sin((u[next] - u[k]) * Glob::Pi / Glob::TSpan));
+    sigma[k] = std::fabs(std::sin((u[next] - u[k]) * Glob::Pi / Sampling::Figure.Param.TSpan));
     if (sigma[k] < 0x1p-12L) return NoQuality;
   }
   return std::fabs(::Triple(e[0], t[1], t[2])) / (sigma[0] * sigma[0] * sigma[0]) +
@@ -174,9 +173,9 @@ long double TripleQuality(const Triple& u) {
 
 void NormalizeTriple(Triple& u) {
   for (long double& v : u)
-    if (v < Glob::TMin) v += Glob::TSpan;
+    if (v < Sampling::Figure.Param.TMin) v += Sampling::Figure.Param.TSpan;
   for (long double& v : u)
-    if (v > Glob::TMax) v -= Glob::TSpan;
+    if (v > Sampling::Figure.Param.TMax) v -= Sampling::Figure.Param.TSpan;
   if (u[0] > u[1]) std::swap(u[0], u[1]);
   if (u[1] > u[2]) std::swap(u[1], u[2]);
   if (u[0] > u[1]) std::swap(u[0], u[1]);

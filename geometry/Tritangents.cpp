@@ -19,9 +19,6 @@ namespace Tritangents {
 
 namespace {
 
-using Sampling::CurvePointHigh;
-using Sampling::CurvePoints;
-
 // A tangent's length, kept away from zero for the screens' quotients.
 long double PaddedLength(const TVector3& t) { return Length(t) + 1e-10L; }
 
@@ -32,8 +29,8 @@ TriangleCandidate CandidateOf(int i, int l, int m) {
   TriangleCandidate cand;
   const int ends[3] = {i, l, m};
   for (int k = 0; k < 3; ++k) {
-    cand[2 * k] = ValuesOf(CurvePoints.at(ends[k] - 1));
-    cand[2 * k + 1] = ValuesOf(CurvePoints.at(ends[k]));
+    cand[2 * k] = ValuesOf(Sampling::Figure.CurvePoints.at(ends[k] - 1));
+    cand[2 * k + 1] = ValuesOf(Sampling::Figure.CurvePoints.at(ends[k]));
   }
   return cand;
 }
@@ -41,8 +38,8 @@ TriangleCandidate CandidateOf(int i, int l, int m) {
 }  // namespace
 
 void AddNeighbour(std::int16_t i, std::int16_t l) {
-  CheckIndex(i, CurvePoints.size());
-  CurvePoints[i].Neighbours.push_back(l);
+  CheckIndex(i, Sampling::Figure.CurvePoints.size());
+  Sampling::Figure.CurvePoints[i].Neighbours.push_back(l);
 }
 
 namespace {
@@ -55,14 +52,15 @@ struct TangentLine {
 }  // namespace
 
 void LinkSegments() {
-  if (CurvePointHigh >= 0) CheckIndex(CurvePointHigh, CurvePoints.size());
-  for (Mastil& m : CurvePoints) m.Neighbours.clear();
-  const int high = CurvePointHigh;
+  PuntosCurva& points = Sampling::Figure.CurvePoints;
+  const int high = Sampling::Figure.CurvePointHigh;
+  if (high >= 0) CheckIndex(high, points.size());
+  for (Mastil& m : points) m.Neighbours.clear();
   if (high < 2) return;
   // The lines side by side: every row runs over all of them, and the curve points are
   // large records.
   std::vector<TangentLine> lines(high + 1);
-  for (int k = 0; k <= high; ++k) lines[k] = {CurvePoints[k].Moment, CurvePoints[k].Tangent};
+  for (int k = 0; k <= high; ++k) lines[k] = {points[k].Moment, points[k].Tangent};
   // above[l]: the reciprocal product of curve points i - 1 and l is positive. Row i's
   // products with point i are row i + 1's with its point i, so each is computed once.
   std::vector<std::uint8_t> above(high + 1), next(high + 1);
@@ -74,7 +72,7 @@ void LinkSegments() {
     const TVector3 m1 = lines[i].Moment, t1 = lines[i].Tangent;
     // On the diagonal the torsion sign of point i stands in for the product of point i
     // with itself, which is zero.
-    int prev = above[i] + (CurvePoints[i].Torsion > 0);
+    int prev = above[i] + (points[i].Torsion > 0);
     for (int l = i + 1; l <= high; ++l) {
       next[l] = ReciprocalProduct(m1, t1, lines[l].Moment, lines[l].Tangent) > 0;
       const int x = above[l] + next[l];
@@ -89,19 +87,22 @@ void LinkSegments() {
 }
 
 bool InCurvePlane(const TVector3& a, const TVector3& b, const TVector3& c) {
-  if (CurvePointHigh >= 0) CheckIndex(CurvePointHigh, CurvePoints.size());
+  if (Sampling::Figure.CurvePointHigh >= 0)
+    CheckIndex(Sampling::Figure.CurvePointHigh, Sampling::Figure.CurvePoints.size());
   const TVector3 n = Cross(b - a, c - b);
   // Distances come out multiplied by |n|; the first point off the plane ends the scan.
   const long double tol = PlanarTolerance * Length(n) * (Length(b - a) + Length(c - b));
-  for (int k = 0; k <= CurvePointHigh; ++k)
-    if (!(std::fabs(Dot(n, CurvePoints[k].Point - a)) <= tol)) return false;
+  for (int k = 0; k <= Sampling::Figure.CurvePointHigh; ++k)
+    if (!(std::fabs(Dot(n, Sampling::Figure.CurvePoints[k].Point - a)) <= tol)) return false;
   return true;
 }
 
 long double CurveWidthBound() {
-  if (CurvePointHigh >= 0) CheckIndex(CurvePointHigh, CurvePoints.size());
+  if (Sampling::Figure.CurvePointHigh >= 0)
+    CheckIndex(Sampling::Figure.CurvePointHigh, Sampling::Figure.CurvePoints.size());
   long double reach = 0;
-  for (int k = 1; k <= CurvePointHigh; ++k) reach = std::max(reach, Length(CurvePoints[k].Point - CurvePoints[0].Point));
+  for (int k = 1; k <= Sampling::Figure.CurvePointHigh; ++k)
+    reach = std::max(reach, Length(Sampling::Figure.CurvePoints[k].Point - Sampling::Figure.CurvePoints[0].Point));
   return 2 * reach;
 }
 
@@ -115,8 +116,8 @@ namespace {
 // a NaN depth cuts.
 bool CutsDeeper(const TVector3& p, const TVector3& n, long double depth, int stride, long double& below,
                 long double& above) {
-  const Mastil* points = CurvePoints.data();
-  for (int k = 0; k <= CurvePointHigh; k += stride) {
+  const Mastil* points = Sampling::Figure.CurvePoints.data();
+  for (int k = 0; k <= Sampling::Figure.CurvePointHigh; k += stride) {
     const long double e = Dot(n, points[k].Point - p);
     if (e < below) below = e;
     if (e > above) above = e;
@@ -128,7 +129,8 @@ bool CutsDeeper(const TVector3& p, const TVector3& n, long double depth, int str
 }  // namespace
 
 bool SupportsCurve(const Triple& u, long double widthBound) {
-  if (CurvePointHigh >= 0) CheckIndex(CurvePointHigh, CurvePoints.size());
+  if (Sampling::Figure.CurvePointHigh >= 0)
+    CheckIndex(Sampling::Figure.CurvePointHigh, Sampling::Figure.CurvePoints.size());
   const TVector3 p1 = JetAt(u[0]).P, p2 = JetAt(u[1]).P, p3 = JetAt(u[2]).P;
   const TVector3 c = Cross(p2 - p1, p3 - p2);
   const long double length = Length(c);
@@ -140,7 +142,8 @@ bool SupportsCurve(const Triple& u, long double widthBound) {
   // plane through the hull shows both sides early.
   const long double depth = SupportTolerance * widthBound;
   long double below = 0, above = 0;
-  if (CutsDeeper(p1, n, depth, CurvePointHigh / 20 + 1, below, above) || CutsDeeper(p1, n, depth, 1, below, above))
+  if (CutsDeeper(p1, n, depth, Sampling::Figure.CurvePointHigh / 20 + 1, below, above) ||
+      CutsDeeper(p1, n, depth, 1, below, above))
     return false;
   // The plane comes from interpolated samples, so curve points next to a contact may
   // stray beyond it by the interpolation error; a plane through the hull's inside has
@@ -164,15 +167,18 @@ bool OnOneFace(const SearchState& state, int i, int l, int m) {
 // a contact at the seam counts at both ends).
 void NoteFace(SearchState& state, const std::vector<long double>& contacts) {
   const int id = state.Faces++;
-  const long double h = Glob::TStep, span = Glob::TSpan;
+  const long double h = Sampling::Figure.Param.TStep, span = Sampling::Figure.Param.TSpan;
   const auto byEnd = [h](const Mastil& p, long double v) { return p.Param + h < v; };
   for (const long double u : contacts)
     for (const long double v : {u, u + span, u - span}) {
       // Segment k ends at curve point k: the first whose widened end reaches v, on
       // while its widened start does.
-      const auto first = std::lower_bound(CurvePoints.begin() + 1, CurvePoints.begin() + CurvePointHigh + 1, v, byEnd);
-      for (int k = static_cast<int>(first - CurvePoints.begin()); k <= CurvePointHigh; ++k) {
-        if (CurvePoints[k - 1].Param - h > v) break;
+      const auto first =
+          std::lower_bound(Sampling::Figure.CurvePoints.begin() + 1,
+                           Sampling::Figure.CurvePoints.begin() + Sampling::Figure.CurvePointHigh + 1, v, byEnd);
+      for (int k = static_cast<int>(first - Sampling::Figure.CurvePoints.begin()); k <= Sampling::Figure.CurvePointHigh;
+           ++k) {
+        if (Sampling::Figure.CurvePoints[k - 1].Param - h > v) break;
         std::vector<int>& planes = state.SegmentFaces[k];
         if (std::find(planes.begin(), planes.end(), id) == planes.end()) planes.push_back(id);
       }
@@ -199,7 +205,7 @@ bool CutsNearPlane(const CurveJet (&mid)[3], const Triple& d, long double reach)
   if (!std::isfinite(depth)) return false;
   // Some curve points showing the cut suffice to reject: 64 spread ones are looked at.
   long double below = 0, above = 0;
-  return CutsDeeper(mid[0].P, n / area2, depth, CurvePointHigh / 64 + 1, below, above);
+  return CutsDeeper(mid[0].P, n / area2, depth, Sampling::Figure.CurvePointHigh / 64 + 1, below, above);
 }
 
 }  // namespace
@@ -218,8 +224,8 @@ void CheckCandidate(int i, int l, int m, SearchState& state, Bitangents::TAnalys
   const CurveJet mid[3] = {state.MiddleJets[i], state.MiddleJets[l], state.MiddleJets[m]};
 
   const TVector3 d1 = mid[1].P - mid[0].P, d2 = mid[2].P - mid[1].P;
-  const long double da = CurvePoints[i].Param - CurvePoints[i - 1].Param;
-  const long double dc = CurvePoints[m].Param - CurvePoints[m - 1].Param;
+  const long double da = Sampling::Figure.CurvePoints[i].Param - Sampling::Figure.CurvePoints[i - 1].Param;
+  const long double dc = Sampling::Figure.CurvePoints[m].Param - Sampling::Figure.CurvePoints[m - 1].Param;
   // The middle tangent must nearly lie in the plane of the three points. As a contact
   // near either end of the middle segment has a tangent closer to that end's, the
   // tangents at both ends are tried besides the middle one.
@@ -232,8 +238,12 @@ void CheckCandidate(int i, int l, int m, SearchState& state, Bitangents::TAnalys
     const long double tol = planeTolerance + (ea + ec) / lb;
     return std::fabs(Dot(d1, Cross(d2, tb))) / lb <= tol;
   };
-  if (!nearPlane(mid[1].T) && !nearPlane(CurvePoints[l - 1].Tangent) && !nearPlane(CurvePoints[l].Tangent)) return;
-  if (CutsNearPlane(mid, {da, CurvePoints[l].Param - CurvePoints[l - 1].Param, dc}, state.WidthBound)) return;
+  if (!nearPlane(mid[1].T) && !nearPlane(Sampling::Figure.CurvePoints[l - 1].Tangent) &&
+      !nearPlane(Sampling::Figure.CurvePoints[l].Tangent))
+    return;
+  if (CutsNearPlane(mid, {da, Sampling::Figure.CurvePoints[l].Param - Sampling::Figure.CurvePoints[l - 1].Param, dc},
+                    state.WidthBound))
+    return;
   // A planar curve links nearly every triple of segments; its own plane touches it
   // everywhere, not at three points.
   if (InCurvePlane(mid[0].P, mid[1].P, mid[2].P)) return;
@@ -255,11 +265,12 @@ void FindTritangents(const AnalysisFrame::TFrame& frame, Bitangents::TAnalysis& 
   analysis.SearchCut = false;
   bool& cut = analysis.SearchCut;
   LinkSegments();
-  const int high = CurvePointHigh;
+  const int high = Sampling::Figure.CurvePointHigh;
   if (high < 2) return;
   // A planar curve links nearly every triple of segments (its products are rounding
   // noise) and has no tritangent plane: its own plane touches it everywhere.
-  const TVector3 &a = CurvePoints[0].Point, &b = CurvePoints[high / 3].Point, &c = CurvePoints[2 * high / 3].Point;
+  const TVector3 &a = Sampling::Figure.CurvePoints[0].Point, &b = Sampling::Figure.CurvePoints[high / 3].Point,
+                 &c = Sampling::Figure.CurvePoints[2 * high / 3].Point;
   if (Length(Cross(b - a, c - b)) > PlanarTolerance * Length(b - a) * Length(c - b) && InCurvePlane(a, b, c)) return;
   // Every triple of segments i < l < m linked pairwise is a candidate, screened as it
   // is met, until MaxLinkPairs pairs of links have been looked at or MaxSolved
@@ -269,15 +280,17 @@ void FindTritangents(const AnalysisFrame::TFrame& frame, Bitangents::TAnalysis& 
   state.WidthBound = CurveWidthBound();
   state.MiddleJets.resize(high + 1);
   state.SegmentFaces.resize(high + 1);
-  for (int k = 1; k <= high; ++k) state.MiddleJets[k] = JetAt((CurvePoints[k - 1].Param + CurvePoints[k].Param) / 2);
+  for (int k = 1; k <= high; ++k)
+    state.MiddleJets[k] =
+        JetAt((Sampling::Figure.CurvePoints[k - 1].Param + Sampling::Figure.CurvePoints[k].Param) / 2);
   std::vector<std::uint8_t> linkedToI(high + 1, 0);
   long long looked = 0;
   for (int i = 1; i < high && !cut; ++i) {
-    const std::vector<std::int16_t>& ni = CurvePoints.at(i).Neighbours;
+    const std::vector<std::int16_t>& ni = Sampling::Figure.CurvePoints.at(i).Neighbours;
     for (const std::int16_t l : ni) linkedToI.at(l) = 1;
     for (const std::int16_t l : ni) {
       WorkCounters::PollCancel();
-      const std::vector<std::int16_t>& nl = CurvePoints.at(l).Neighbours;
+      const std::vector<std::int16_t>& nl = Sampling::Figure.CurvePoints.at(l).Neighbours;
       if (nl.empty()) continue;
       // LinkSegments lists each segment's links ascending: its ends bound them all.
       CheckIndex(nl.front(), linkedToI.size());

@@ -138,8 +138,9 @@ py::object DrawingObject(const TPictures& pictures, const TView& view, const Dra
   images["normals"] = Picture(pictures.MaxwellBitmap);
   return py::module_::import("types").attr("SimpleNamespace")(
       py::arg("input") = Input(),
-      py::arg("curve_points") = Rows<TCurvePointRow>(Sampling::CurvePoints, 0, Sampling::CurvePointHigh, curvePoint),
-      py::arg("chord_scale") = LongDoubleScalar(Sampling::ChordScale),
+      py::arg("curve_points") =
+          Rows<TCurvePointRow>(Sampling::Figure.CurvePoints, 0, Sampling::Figure.CurvePointHigh, curvePoint),
+      py::arg("chord_scale") = LongDoubleScalar(Sampling::Figure.ChordScale),
       py::arg("bitangents") =
           Rows<TBitangentRow>(Drawing::LastAnalysis.BitangentList, 1, Drawing::LastAnalysis.BitangentCount, bitangent),
       py::arg("tritangents") = Triples(static_cast<std::size_t>(Drawing::LastAnalysis.TritangentCount), tritangent),

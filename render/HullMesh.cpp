@@ -8,6 +8,7 @@
 #include "formula/FunPars.h"
 #include "geometry/Bitangents.h"
 #include "geometry/CurveCrossing.h"
+#include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/Vectors.h"
 #include "render/HullPicture.h"
@@ -57,7 +58,7 @@ void SmoothArc(const TParameterCircle& circle, TStrip& strip, long double TRulin
 // The segment of a ruling, from the end at A to the end at B.
 TVector3 RulingVector(const TRuling& r) {
   TVector3 a, b;
-  FunPars::EvalCurve(r.A, a), FunPars::EvalCurve(r.B, b);
+  FunPars::EvalCurve(Glob::Curve, r.A, a), FunPars::EvalCurve(Glob::Curve, r.B, b);
   return b - a;
 }
 
@@ -187,10 +188,10 @@ bool SelfCrossing(const TParameterCircle& circle, const TRuling& r, long double 
   a = r.A, b = r.B;
   const auto point = [](long double u) {
     TVector3 p;
-    FunPars::EvalCurve(u, p);
+    FunPars::EvalCurve(Glob::Curve, u, p);
     return p;
   };
-  const long double size = Glob::FigureDiagonal > 0 ? Glob::FigureDiagonal : 1;
+  const long double size = Sampling::Figure.FigureDiagonal > 0 ? Sampling::Figure.FigureDiagonal : 1;
   if (!CurveCrossing::FindCrossing(point, circle.Span(), reach, 1e-9L * size, a, b)) return false;
   a = circle.Wrap(a), b = circle.Wrap(b);
   return true;
@@ -373,16 +374,17 @@ void AddFace(THullMesh& mesh, const TParameterCircle& circle, const TFlatFace& f
 
 THullMesh BuildHullMesh(const Bitangents::TAnalysis& analysis) {
   THullMesh mesh;
-  if (!(Glob::TSpan > 0) || !std::isfinite(Glob::TSpan)) return mesh;
+  if (!(Sampling::Figure.Param.TSpan > 0) || !std::isfinite(Sampling::Figure.Param.TSpan)) return mesh;
   // Parameters closer than this share a vertex: far apart for the records of a strip,
   // near enough that single-precision coordinates still tell the vertices apart.
-  TParameterCircle circle(Glob::TMin, Glob::TSpan, 1e-6L * Glob::TSpan);
+  TParameterCircle circle(Sampling::Figure.Param.TMin, Sampling::Figure.Param.TSpan,
+                          1e-6L * Sampling::Figure.Param.TSpan);
   std::vector<TStrip> strips = RecordStrips(analysis, circle);
   const std::vector<TFlatFace> faces = SupportingFaces(analysis, circle);
   // A strip's last record on the hull lies at most about one tracing step before the
   // end it runs into; the steps are at most a 80th of the circle.
-  TrimOverlaps(circle, strips, Glob::TSpan / 2000);
-  mesh.OpenEnds = CloseStripEnds(circle, strips, faces, Glob::TSpan / 40);
+  TrimOverlaps(circle, strips, Sampling::Figure.Param.TSpan / 2000);
+  mesh.OpenEnds = CloseStripEnds(circle, strips, faces, Sampling::Figure.Param.TSpan / 40);
 
   for (const TStrip& strip : strips)
     for (const TRuling& r : strip) circle.Add(r.A), circle.Add(r.B);

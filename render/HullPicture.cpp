@@ -47,7 +47,7 @@ struct TriangleLook {
 bool OrientedNormal(const TVector3& d1, const TVector3& d2, const TVector3& outward, long double minSine,
                     TVector3& n) {
   // In units of the figure, so that the product stays in range at any size.
-  const long double unit = Glob::FigureDiagonal > 0 ? Glob::FigureDiagonal : 1;
+  const long double unit = Sampling::Figure.FigureDiagonal > 0 ? Sampling::Figure.FigureDiagonal : 1;
   const TVector3 a = d1 / unit, b = d2 / unit, c = Cross(a, b);
   const long double length = Length(c);
   if (!(length > minSine * Length(a) * Length(b))) return false;
@@ -95,7 +95,7 @@ struct DepthRange {
 };
 
 OverlayPoint EvaluateCurvePoint(const TPictures& pictures, const TView& view, int k) {
-  const ScreenPoint s = PicturePoint(pictures, view, Sampling::CurvePoints[k].Point);
+  const ScreenPoint s = PicturePoint(pictures, view, Sampling::Figure.CurvePoints[k].Point);
   OverlayPoint p;
   int x, y;
   const int size = pictures.HullSize();
@@ -206,10 +206,10 @@ void FillStripQuad(TPictures& pictures, const TView& view, const Ruling& a, cons
 }
 
 bool TritangentCorners(const Tritangents::Triple& u, std::array<TVector3, 3>& corners, TVector3& n) {
-  for (int k = 0; k < 3; ++k) FunPars::EvalCurve(u[k], corners[k]);
+  for (int k = 0; k < 3; ++k) FunPars::EvalCurve(Glob::Curve, u[k], corners[k]);
   // In the figure's units, so that no product leaves the number range and the test
   // means the same at every size of figure.
-  const long double unit = Glob::FigureDiagonal > 0 ? Glob::FigureDiagonal : 1;
+  const long double unit = Sampling::Figure.FigureDiagonal > 0 ? Sampling::Figure.FigureDiagonal : 1;
   const TVector3 a = (corners[1] - corners[0]) / unit, b = (corners[2] - corners[1]) / unit;
   n = Cross(a, b);
   return Length(n) > 1e-7L * Length(a) * Length(b);
@@ -217,10 +217,10 @@ bool TritangentCorners(const Tritangents::Triple& u, std::array<TVector3, 3>& co
 
 TVector3 CurveCentroid() {
   TVector3 sum{0, 0, 0};
-  const int high = Sampling::CurvePointHigh;
-  if (high >= 0) CheckIndex(high, Sampling::CurvePoints.size());
-  for (int k = 0; k <= high; ++k) sum = sum + (Sampling::CurvePoints[k].Point - Glob::FigureCentre);
-  return high >= 0 ? Glob::FigureCentre + sum / (high + 1) : Glob::FigureCentre;
+  const int high = Sampling::Figure.CurvePointHigh;
+  if (high >= 0) CheckIndex(high, Sampling::Figure.CurvePoints.size());
+  for (int k = 0; k <= high; ++k) sum = sum + (Sampling::Figure.CurvePoints[k].Point - Sampling::Figure.FigureCentre);
+  return high >= 0 ? Sampling::Figure.FigureCentre + sum / (high + 1) : Sampling::Figure.FigureCentre;
 }
 
 void TritangentTriangles(TPictures& pictures, const TView& view, const Bitangents::TAnalysis& analysis,
@@ -302,9 +302,9 @@ void PaintHull(TPictures& pictures, const TView& view, const Bitangents::TAnalys
 }
 
 void PaintCurve(TPictures& pictures, const TView& view) {
-  const int high = Sampling::CurvePointHigh;
+  const int high = Sampling::Figure.CurvePointHigh;
   if (high < 0) return;
-  CheckIndex(high, Sampling::CurvePoints.size());
+  CheckIndex(high, Sampling::Figure.CurvePoints.size());
   OverlayPoint previous = EvaluateCurvePoint(pictures, view, 0);
   if (!previous.Inside) return;
   QPainter painter(&pictures.HullBitmap);

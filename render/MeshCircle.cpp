@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "formula/FunPars.h"
+#include "geometry/SharedState.h"
 
 namespace HullMesh {
 
@@ -59,7 +60,7 @@ void TParameterCircle::Finish(std::vector<TVector3>& points) {
       continue;
     }
     TVector3 p;
-    FunPars::EvalCurve(params_[k], p);
+    FunPars::EvalCurve(Glob::Curve, params_[k], p);
     vertex_.push_back(static_cast<std::int32_t>(points.size()));
     points.push_back(p);
   }

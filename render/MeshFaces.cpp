@@ -19,9 +19,9 @@ namespace {
 // side, so that the touching points themselves count as in the plane.
 int CurveSide(const TVector3& corner, const TVector3& n) {
   long double below = 0, above = 0;
-  const int high = Sampling::CurvePointHigh;
+  const int high = Sampling::Figure.CurvePointHigh;
   for (int k = 0; k <= high; ++k) {
-    const long double d = Dot(n, Sampling::CurvePoints.at(k).Point - corner);
+    const long double d = Dot(n, Sampling::Figure.CurvePoints.at(k).Point - corner);
     below = std::min(below, d);
     above = std::max(above, d);
   }

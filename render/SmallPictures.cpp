@@ -5,6 +5,7 @@
 
 #include "formula/Checks.h"
 #include "geometry/Bitangents.h"
+#include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/Vectors.h"
 
@@ -47,7 +48,8 @@ void PaintBitangSquare(TPictures& pictures, const Bitangents::TAnalysis& analysi
   QPoint pen;
   for (std::int32_t i = 1; i <= analysis.BitangentCount; ++i) {
     const BitangentRecord& r = analysis.BitangentList.at(i);
-    const QPoint p(RoundChecked(scaleS * (r.ParamS - Glob::TMin)), RoundChecked(bottom - scaleT * (r.ParamT - Glob::TMin)));
+    const QPoint p(RoundChecked(scaleS * (r.ParamS - Sampling::Figure.Param.TMin)),
+                   RoundChecked(bottom - scaleT * (r.ParamT - Sampling::Figure.Param.TMin)));
     if (!r.StartsBranch) {
       painter.setPen(QPen(r.OnHull ? Magenta : Teal, 1));
       painter.drawLine(pen, p);

@@ -61,11 +61,12 @@ bool CanShowStereo(const TStereoState& s, bool figureDrawn) { return figureDrawn
 void PrepareStereo(TStereoState& s, const TView& view, bool figureDrawn) {
   if (!figureDrawn) return;
   s.View = view;
-  const TVector3 size = Glob::BoxMax - Glob::BoxMin;
+  const TVector3 size = Sampling::Figure.BoxMax - Sampling::Figure.BoxMin;
   for (int i = 0; i <= 1; ++i)
     for (int j = 0; j <= 1; ++j)
       for (int k = 0; k <= 1; ++k)
-        s.Corners[i][j][k] = {Glob::BoxMin.x + i * size.x, Glob::BoxMin.y + j * size.y, Glob::BoxMin.z + k * size.z};
+        s.Corners[i][j][k] = {Sampling::Figure.BoxMin.x + i * size.x, Sampling::Figure.BoxMin.y + j * size.y,
+                              Sampling::Figure.BoxMin.z + k * size.z};
   s.SphereR2 = 0.175L * Dot(size, size);
   UpdateFrames(s);
   s.Prepared = true;
@@ -119,11 +120,11 @@ void DrawWireFrame(const TStereoState& s, QPainter& painter, const Bitangents::T
   // Segments with an end outside the picture are left out: such an end may lie far
   // away or behind the eye, where its projection points the wrong way. The curve
   // is drawn again from the next segment that lies inside.
-  if (Sampling::CurvePointHigh < 0) return;
-  QPoint pen = StereoProject(s, Sampling::CurvePoints.at(0).Point);
+  if (Sampling::Figure.CurvePointHigh < 0) return;
+  QPoint pen = StereoProject(s, Sampling::Figure.CurvePoints.at(0).Point);
   bool penInside = InsidePicture(s, pen);
-  for (int i = 1; i <= Sampling::CurvePointHigh; ++i) {
-    const QPoint next = StereoProject(s, Sampling::CurvePoints.at(i).Point);
+  for (int i = 1; i <= Sampling::Figure.CurvePointHigh; ++i) {
+    const QPoint next = StereoProject(s, Sampling::Figure.CurvePoints.at(i).Point);
     const bool nextInside = InsidePicture(s, next);
     if (penInside && nextInside) painter.drawLine(pen, next);
     pen = next;

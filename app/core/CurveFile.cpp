@@ -114,9 +114,9 @@ bool SnapFileParameters(const TCurveTexts& file, const std::string& path, bool& 
 std::string FormatGeneral(long double value) { return NumberText::General(value, 15); }
 
 std::vector<std::string> BuildSaveList() {
-  std::vector<std::string> lines = {Glob::XFormula, Glob::YFormula, Glob::ZFormula};
-  for (const long double v : {Glob::TMin, Glob::TMax, Glob::PMin, Glob::PMax, Glob::QMin, Glob::QMax, Glob::PValue,
-                              Glob::QValue})
+  std::vector<std::string> lines = {Glob::Input.XFormula, Glob::Input.YFormula, Glob::Input.ZFormula};
+  for (const long double v : {Glob::Input.TMin, Glob::Input.TMax, Glob::Input.PMin, Glob::Input.PMax, Glob::Input.QMin, Glob::Input.QMax, Glob::Input.PValue,
+                              Glob::Input.QValue})
     lines.push_back(FormatGeneral(v));
   return lines;
 }
@@ -195,17 +195,17 @@ TLoadResult DelDisco(const std::string& path, CurveInput::TInputFields& fields, 
   fields = file.Fields;
   // A p or q other than the current one must be drawn even when lines 1 to 9 equal the
   // accepted input.
-  if (known && (p != Glob::PValue || q != Glob::QValue)) ready = false;
+  if (known && (p != Glob::Input.PValue || q != Glob::Input.QValue)) ready = false;
   result.Read = CurveInput::LeeDatos(fields, ready);
   if (result.Read.Outcome == CurveInput::TReadOutcome::Changed) state.InputChanged();
   if (result.Read.Outcome != CurveInput::TReadOutcome::Refused) {
     // Accepted ranges are the file's, so p and q are known; they are the values of their
     // cursor positions, whatever position the scroll bars held before.
-    Glob::PValue = p;
-    Glob::QValue = q;
+    Glob::Input.PValue = p;
+    Glob::Input.QValue = q;
     result.Cursors = CurveInput::SituaCursores();
-    result.PPanel = CurveInput::PanelText(Glob::PValue);
-    result.QPanel = CurveInput::PanelText(Glob::QValue);
+    result.PPanel = CurveInput::PanelText(Glob::Input.PValue);
+    result.QPanel = CurveInput::PanelText(Glob::Input.QValue);
   }
   state.DataChanged = false;
   state.CurveFileName = CutName(path);

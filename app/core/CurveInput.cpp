@@ -10,6 +10,7 @@
 #include "app/core/NumberText.h"
 #include "formula/Checks.h"
 #include "formula/FunPars.h"
+#include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 
 namespace CurveInput {
@@ -34,9 +35,9 @@ struct TCoordinate {
   TOpCodeFunctionExtended* Formula;
 };
 const TCoordinate Coordinates[3] = {
-    {&TInputFields::X, &Glob::XFormula, &FunPars::FormulaX},
-    {&TInputFields::Y, &Glob::YFormula, &FunPars::FormulaY},
-    {&TInputFields::Z, &Glob::ZFormula, &FunPars::FormulaZ},
+    {&TInputFields::X, &Glob::Input.XFormula, &Glob::Curve.X},
+    {&TInputFields::Y, &Glob::Input.YFormula, &Glob::Curve.Y},
+    {&TInputFields::Z, &Glob::Input.ZFormula, &Glob::Curve.Z},
 };
 
 // The three ranges in reading order, with their message for an empty range.
@@ -48,9 +49,9 @@ struct TRange {
   const char* Message;
 };
 const TRange Ranges[3] = {
-    {&TInputFields::TMin, &TInputFields::TMax, &Glob::TMin, &Glob::TMax, CadenasRecursos::TRangeWrong},
-    {&TInputFields::PMin, &TInputFields::PMax, &Glob::PMin, &Glob::PMax, CadenasRecursos::PRangeWrong},
-    {&TInputFields::QMin, &TInputFields::QMax, &Glob::QMin, &Glob::QMax, CadenasRecursos::QRangeWrong},
+    {&TInputFields::TMin, &TInputFields::TMax, &Glob::Input.TMin, &Glob::Input.TMax, CadenasRecursos::TRangeWrong},
+    {&TInputFields::PMin, &TInputFields::PMax, &Glob::Input.PMin, &Glob::Input.PMax, CadenasRecursos::PRangeWrong},
+    {&TInputFields::QMin, &TInputFields::QMax, &Glob::Input.QMin, &Glob::Input.QMax, CadenasRecursos::QRangeWrong},
 };
 
 TReadResult Refuse(const std::string& message, bool beep) {
@@ -137,7 +138,7 @@ TReadResult LeeDatos(TInputFields& fields, bool& ready) {
     texts[i] = field;
   }
   // A curve point costs the three programs together; no drawing may take minutes.
-  if (std::string message; !FunPars::CurveWorkFits(message)) return ReportInputError(message, ready);
+  if (std::string message; !FunPars::CurveWorkFits(Glob::Curve, message)) return ReportInputError(message, ready);
   long double values[3][2];
   for (int i = 0; i < 3; ++i) {
     const TRange& r = Ranges[i];
@@ -161,7 +162,7 @@ TReadResult LeeDatos(TInputFields& fields, bool& ready) {
       *Ranges[i].AcceptedMin = values[i][0];
       *Ranges[i].AcceptedMax = values[i][1];
     }
-    Glob::SetDerivedConstants();
+    Sampling::Figure.Param = Glob::DerivedConstants(Glob::Input.TMin, Glob::Input.TMax);
     // The scales follow the accepted ranges, whichever way the ranges were typed.
     UpdateParamScales();
     ready = true;
@@ -170,13 +171,13 @@ TReadResult LeeDatos(TInputFields& fields, bool& ready) {
 }
 
 void PassParameters() {
-  FunPars::FormulaVars[1] = Glob::PValue;
-  FunPars::FormulaVars[2] = Glob::QValue;
+  Glob::Curve.P = Glob::Input.PValue;
+  Glob::Curve.Q = Glob::Input.QValue;
 }
 
 void UpdateParamScales() {
-  Glob::PScale = InverseSpan(Glob::PMin, Glob::PMax);
-  Glob::QScale = InverseSpan(Glob::QMin, Glob::QMax);
+  Glob::Input.PScale = InverseSpan(Glob::Input.PMin, Glob::Input.PMax);
+  Glob::Input.QScale = InverseSpan(Glob::Input.QMin, Glob::Input.QMax);
 }
 
 long double CursorValue(int position, long double min, long double max) {
@@ -228,9 +229,9 @@ std::string PanelText(long double value) {
 
 bool AjustaParametros(TParam which, int position, std::string& panelText) {
   const bool isP = which == TParam::P;
-  long double& current = isP ? Glob::PValue : Glob::QValue;
-  const long double v = isP ? CursorValue(position, Glob::PMin, Glob::PMax)
-                            : CursorValue(position, Glob::QMin, Glob::QMax);
+  long double& current = isP ? Glob::Input.PValue : Glob::Input.QValue;
+  const long double v = isP ? CursorValue(position, Glob::Input.PMin, Glob::Input.PMax)
+                            : CursorValue(position, Glob::Input.QMin, Glob::Input.QMax);
   if (v == current) return false;
   current = v;
   panelText = PanelText(v);
@@ -239,8 +240,8 @@ bool AjustaParametros(TParam which, int position, std::string& panelText) {
 }
 
 TCursorPositions SituaCursores() {
-  return {CursorPosition(Glob::PValue, Glob::PMin, Glob::PScale),
-          CursorPosition(Glob::QValue, Glob::QMin, Glob::QScale)};
+  return {CursorPosition(Glob::Input.PValue, Glob::Input.PMin, Glob::Input.PScale),
+          CursorPosition(Glob::Input.QValue, Glob::Input.QMin, Glob::Input.QScale)};
 }
 
 bool ParsePlainDecimal(const std::string& text, long double& value) {
@@ -285,7 +286,7 @@ bool ParsePlainDecimal(const std::string& text, long double& value, bool& tooLar
 bool CambiaLimParam(TRangeField which, const std::string& text) {
   long double v = 0;
   if (!ParsePlainDecimal(text, v)) return false;
-  long double* const targets[4] = {&Glob::PMin, &Glob::PMax, &Glob::QMin, &Glob::QMax};
+  long double* const targets[4] = {&Glob::Input.PMin, &Glob::Input.PMax, &Glob::Input.QMin, &Glob::Input.QMax};
   *targets[static_cast<int>(which)] = v;
   UpdateParamScales();
   return true;

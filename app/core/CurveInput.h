@@ -27,7 +27,7 @@ struct TReadResult {
 
 // Reads and checks the fields. The three formula texts are trimmed in place (blanks and
 // control characters at both ends) so the caller can write them back; each is compiled
-// into FormulaX/Y/Z with the variables "tpq", then the six number fields are evaluated
+// into the curve's X, Y and Z with the variables "tpq", then the six number fields are evaluated
 // untrimmed as constant formulas, each minimum before its maximum.
 //  - Refused: Message is "Some data missing", a compiler message, "A number is too
 //    large" (a limit that overflows) or "A number is missing or miswritten" (Beep
@@ -48,7 +48,7 @@ TReadResult LeeDatos(TInputFields& fields, bool& ready);
 // others. Texts never accepted (empty) are left alone: nothing was drawn from them.
 void RestoreAcceptedFormulas();
 
-// Copies PValue and QValue into the p and q slots of FunPars::FormulaVars.
+// Copies PValue and QValue into the curve's P and Q.
 void PassParameters();
 
 // PScale := 1/(PMax - PMin), 0 when the two are equal; QScale likewise.

@@ -6,6 +6,7 @@
 #include "app/Drawing.h"
 #include "formula/Checks.h"
 #include "geometry/Framing.h"
+#include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "render/HullPicture.h"
 #include "render/SmallPictures.h"
@@ -58,7 +59,8 @@ bool AlMoverHull(TGate& gate, const TAppState& shown, TPictures& pictures, TView
 bool ResetView(TGate& gate, const TAppState& shown, TPictures& pictures, TView& view) {
   if (!shown.DrawnFlag) return false;
   ClearFloatFlags();
-  view = Framing::FrameView(Glob::BoxMin, Glob::BoxMax, Glob::FigureCentre, Glob::FigureDiagonal);
+  view = Framing::FrameView(Sampling::Figure.BoxMin, Sampling::Figure.BoxMax, Sampling::Figure.FigureCentre,
+                            Sampling::Figure.FigureDiagonal);
   CheckFloatFlags();
   RepaintView(gate, shown, pictures, view);
   return true;

@@ -1,5 +1,6 @@
 #include "app/core/FigureFields.h"
 
+#include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 
 namespace FigureFields {
@@ -12,15 +13,16 @@ TField Vector(const char* name, const TVector3& value) { return {name, nullptr, 
 }  // namespace
 
 const std::vector<TText>& InputTexts() {
-  static const std::vector<TText> texts{{"x", &Glob::XFormula}, {"y", &Glob::YFormula}, {"z", &Glob::ZFormula}};
+  static const std::vector<TText> texts{
+      {"x", &Glob::Input.XFormula}, {"y", &Glob::Input.YFormula}, {"z", &Glob::Input.ZFormula}};
   return texts;
 }
 
 const std::vector<TField>& InputNumbers() {
-  static const std::vector<TField> numbers{
-      Number("tmin", Glob::TMin), Number("tmax", Glob::TMax), Number("pmin", Glob::PMin),
-      Number("pmax", Glob::PMax), Number("qmin", Glob::QMin), Number("qmax", Glob::QMax),
-      Number("p", Glob::PValue),  Number("q", Glob::QValue)};
+  static const std::vector<TField> numbers{Number("tmin", Glob::Input.TMin), Number("tmax", Glob::Input.TMax),
+                                           Number("pmin", Glob::Input.PMin), Number("pmax", Glob::Input.PMax),
+                                           Number("qmin", Glob::Input.QMin), Number("qmax", Glob::Input.QMax),
+                                           Number("p", Glob::Input.PValue),  Number("q", Glob::Input.QValue)};
   return numbers;
 }
 
@@ -35,9 +37,9 @@ std::vector<TField> ViewFields(const TView& view) {
           Number("shift_y", view.ShiftY),
           Number("offset_x", view.OffsetX),
           Number("offset_y", view.OffsetY),
-          Vector("box_min", Glob::BoxMin),
-          Vector("box_max", Glob::BoxMax),
-          Vector("centre", Glob::FigureCentre),
+          Vector("box_min", Sampling::Figure.BoxMin),
+          Vector("box_max", Sampling::Figure.BoxMax),
+          Vector("centre", Sampling::Figure.FigureCentre),
           Vector("screen_centre", view.ScreenCentre),
           Number("depth_scale", view.DepthScale),
           Number("depth_offset", view.DepthOffset)};

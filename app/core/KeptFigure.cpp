@@ -5,6 +5,7 @@
 
 #include "app/Drawing.h"
 #include "app/core/CurveInput.h"
+#include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 
 namespace {
@@ -17,46 +18,34 @@ auto BoxFields(Box& b) {
 
 auto BoxInForce() {
   using namespace Glob;
-  return std::tie(BoxMin, BoxMax, BoxSize, FigureCentre, FigureDiagonal, FillSpacing);
-}
-
-template <class Input>
-auto InputFields(Input& i) {
-  return std::tie(i.X, i.Y, i.Z, i.TMin, i.TMax, i.PMin, i.PMax, i.QMin, i.QMax, i.P, i.Q);
-}
-
-auto InputInForce() {
-  using namespace Glob;
-  return std::tie(XFormula, YFormula, ZFormula, TMin, TMax, PMin, PMax, QMin, QMax, PValue, QValue);
+  return std::tie(Sampling::Figure.BoxMin, Sampling::Figure.BoxMax, Sampling::Figure.BoxSize,
+                  Sampling::Figure.FigureCentre, Sampling::Figure.FigureDiagonal, Sampling::Figure.FillSpacing);
 }
 
 }  // namespace
 
-void TKeptFigure::RecordInput() {
-  Input.emplace();
-  InputFields(*Input) = InputInForce();
-}
+void TKeptFigure::RecordInput() { Input = Glob::Input; }
 
 void TKeptFigure::Take() {
   BoxFields(Box) = BoxInForce();
   // The sampling writes into the buffer's slots; the other tables are rebuilt whole.
-  Samples = Sampling::SampleBuffer;
-  CurvePoints = std::move(Sampling::CurvePoints);
-  CurvePointHigh = Sampling::CurvePointHigh;
-  ChordScale = Sampling::ChordScale;
+  Samples = Sampling::Figure.SampleBuffer;
+  Sampling::Figure.CurvePoints = std::move(Sampling::Figure.CurvePoints);
+  Sampling::Figure.CurvePointHigh = Sampling::Figure.CurvePointHigh;
+  Sampling::Figure.ChordScale = Sampling::Figure.ChordScale;
   Analysis = std::move(Drawing::LastAnalysis);
 }
 
 bool TKeptFigure::Restore() {
   BoxInForce() = BoxFields(Box);
-  Sampling::SampleBuffer = std::move(Samples);
-  Sampling::CurvePoints = std::move(CurvePoints);
-  Sampling::CurvePointHigh = CurvePointHigh;
-  Sampling::ChordScale = ChordScale;
+  Sampling::Figure.SampleBuffer = std::move(Samples);
+  Sampling::Figure.CurvePoints = std::move(Sampling::Figure.CurvePoints);
+  Sampling::Figure.CurvePointHigh = Sampling::Figure.CurvePointHigh;
+  Sampling::Figure.ChordScale = Sampling::Figure.ChordScale;
   Drawing::LastAnalysis = std::move(Analysis);
   if (!Input) return false;
-  InputInForce() = InputFields(*Input);
-  Glob::SetDerivedConstants();
+  Glob::Input = *Input;
+  Sampling::Figure.Param = Glob::DerivedConstants(Glob::Input.TMin, Glob::Input.TMax);
   CurveInput::UpdateParamScales();
   CurveInput::RestoreAcceptedFormulas();
   CurveInput::PassParameters();

@@ -10,6 +10,7 @@
 #include "formula/Vector3.h"
 #include "geometry/Bitangents.h"
 #include "geometry/Sampling.h"
+#include "geometry/SharedState.h"
 
 class TKeptFigure {
  public:
@@ -30,17 +31,11 @@ class TKeptFigure {
   bool Restore();
 
  private:
-  // No member initializers: clang refuses to emplace a nested struct that has them
-  // inside its own class; emplace() value-initializes the reals to 0 all the same.
-  struct TInput {
-    std::string X, Y, Z;
-    long double TMin, TMax, PMin, PMax, QMin, QMax, P, Q;
-  };
   struct TBox {
     TVector3 BoxMin, BoxMax, BoxSize, FigureCentre;
     long double FigureDiagonal = 0, FillSpacing = 0;
   };
-  std::optional<TInput> Input;
+  std::optional<Glob::TCurveInput> Input;
   TBox Box;
   std::vector<TVector3> Samples;
   PuntosCurva CurvePoints;

@@ -16,6 +16,7 @@
 #include "app/core/NumberText.h"
 #include "app/core/SafeFile.h"
 #include "formula/Checks.h"
+#include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/Vectors.h"
 #include "render/Pictures.h"
@@ -98,7 +99,7 @@ bool StlPrecise(const HullMesh::THullMesh& mesh, std::string& message, std::stri
               "which keeps full precision";
     return false;
   }
-  if (r.Move > StlNoticeShare * Glob::FigureDiagonal)
+  if (r.Move > StlNoticeShare * Sampling::Figure.FigureDiagonal)
     warning = "The STL's single-precision coordinates move the vertices by up to " + move +
               "; the .obj export keeps full precision";
   return true;

@@ -16,11 +16,11 @@ bool AcceptInput(CurveInput::TInputFields& fields, std::string& message) {
 
 bool PlaceParameters(long double p, long double q, std::string& message) {
   long double snappedP = 0, snappedQ = 0;
-  if (!CurveInput::SnapParameter('p', p, Glob::PMin, Glob::PMax, snappedP, message) ||
-      !CurveInput::SnapParameter('q', q, Glob::QMin, Glob::QMax, snappedQ, message))
+  if (!CurveInput::SnapParameter('p', p, Glob::Input.PMin, Glob::Input.PMax, snappedP, message) ||
+      !CurveInput::SnapParameter('q', q, Glob::Input.QMin, Glob::Input.QMax, snappedQ, message))
     return false;
-  Glob::PValue = snappedP;
-  Glob::QValue = snappedQ;
+  Glob::Input.PValue = snappedP;
+  Glob::Input.QValue = snappedQ;
   return true;
 }
 

@@ -55,8 +55,8 @@ std::vector<TValue> SweepValues(const std::optional<TRange>& p, const std::optio
 TRow DrawValue(TPictures& pictures, const TValue& value, const std::optional<TView>& view, TView& shown) {
   TRow row;
   row.Value = value;
-  Glob::PValue = value.P;
-  Glob::QValue = value.Q;
+  Glob::Input.PValue = value.P;
+  Glob::Input.QValue = value.Q;
   try {
     if (view) shown = *view;
     row.Ms = (view ? Drawing::DrawFigureInView(pictures, shown) : Drawing::DrawFigure(pictures, shown)).Total;

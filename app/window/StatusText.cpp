@@ -18,8 +18,9 @@ QString Number(long double value) { return QString::number(static_cast<double>(v
 
 // Pixel of a parameter pair in the 300 x 300 square (s to the right, t upwards).
 QPointF SquarePixel(long double s, long double t) {
-  const long double span = Glob::TMax - Glob::TMin;
-  return {static_cast<double>(300 * (s - Glob::TMin) / span), static_cast<double>(300 * (Glob::TMax - t) / span)};
+  const long double span = Glob::Input.TMax - Glob::Input.TMin;
+  return {static_cast<double>(300 * (s - Glob::Input.TMin) / span),
+          static_cast<double>(300 * (Glob::Input.TMax - t) / span)};
 }
 
 // What the drawing could not finish, after its line.
@@ -41,14 +42,14 @@ QString DrawingSummary(const Drawing::TStageTimes& times) {
   const HullMeasures::TMeasures m = HullMeasures::MeasureDrawing(analysis);
   return Tr("%1 curve points, %2 of %3 bitangent records on the hull, %4 branches (%5 strips on the hull), "
             "%6 flat faces, area %7, volume %8, %9 ms")
-      .arg(Sampling::CurvePointHigh + 1)
-      .arg(onHull)
-      .arg(analysis.BitangentCount)
-      .arg(branches)
-      .arg(m.OnHullBranches)
-      .arg(m.Planes)
-      .arg(Number(m.Area), Number(m.Volume))
-      .arg(std::lround(times.Total)) +
+             .arg(Sampling::Figure.CurvePointHigh + 1)
+             .arg(onHull)
+             .arg(analysis.BitangentCount)
+             .arg(branches)
+             .arg(m.OnHullBranches)
+             .arg(m.Planes)
+             .arg(Number(m.Area), Number(m.Volume))
+             .arg(std::lround(times.Total)) +
          Notices();
 }
 

@@ -60,7 +60,10 @@ void TWendrix::ShowReadResult(const CurveInput::TReadResult& read) {
 namespace {
 
 // What a drawing's view depends on besides p and q.
-auto CurveKey() { return std::tuple(Glob::XFormula, Glob::YFormula, Glob::ZFormula, Glob::TMin, Glob::TMax); }
+auto CurveKey() {
+  return std::tuple(Glob::Input.XFormula, Glob::Input.YFormula, Glob::Input.ZFormula, Glob::Input.TMin,
+                    Glob::Input.TMax);
+}
 
 }  // namespace
 
@@ -98,8 +101,8 @@ void TWendrix::StartDrawing(const std::optional<TView>& view, std::function<void
   Job.KeepView = view.has_value();
   Job.View = view.value_or(View);
   Job.Curve = CurveKey();
-  Job.P = Glob::PValue;
-  Job.Q = Glob::QValue;
+  Job.P = Glob::Input.PValue;
+  Job.Q = Glob::Input.QValue;
   Job.Then = std::move(then);
   // The marks over the pictures are projected through the view the worker now writes.
   Form.MaxwellShown = Form.CrossShown = Form.SegmentShown = false;
@@ -225,7 +228,7 @@ void TWendrix::CambiaLimParam(QLineEdit* field) {
   // A narrowed range may move p or q (the bar snaps to its new scale): the pictures
   // follow, so that they always show the values in the panels. A range that cannot be
   // read yet (0 to 0 on the way to 0.5) is refused in the memo, and the next key tries again.
-  if (FigureShown && (Glob::PValue != DrawnP || Glob::QValue != DrawnQ)) RedrawForParameters();
+  if (FigureShown && (Glob::Input.PValue != DrawnP || Glob::Input.QValue != DrawnQ)) RedrawForParameters();
 }
 
 QImage TWendrix::MaxwellPicture() const {
@@ -304,11 +307,11 @@ void TWendrix::AlMoverBitang(int x, int y) {
   // s grows to the right, t upwards.
   BitangentRecord pair;
   const int side = Pictures.SmallSize();
-  pair.ParamS = Glob::TMin + (Glob::TMax - Glob::TMin) * x / side;
-  pair.ParamT = Glob::TMax + (Glob::TMin - Glob::TMax) * y / side;
+  pair.ParamS = Glob::Input.TMin + (Glob::Input.TMax - Glob::Input.TMin) * x / side;
+  pair.ParamT = Glob::Input.TMax + (Glob::Input.TMin - Glob::Input.TMax) * y / side;
   ClearFloatFlags();
-  FunPars::EvalCurve(pair.ParamS, pair.PointS);
-  FunPars::EvalCurve(pair.ParamT, pair.PointT);
+  FunPars::EvalCurve(Glob::Curve, pair.ParamS, pair.PointS);
+  FunPars::EvalCurve(Glob::Curve, pair.ParamT, pair.PointT);
   const bool plane = Bitangents::PairPlaneNormal({}, pair);
   CheckFloatFlags();
   if (plane) {

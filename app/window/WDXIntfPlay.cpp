@@ -119,9 +119,9 @@ void TWendrix::ExportaAnimacion() {
   if (chosen.isEmpty()) return;
 
   const bool isP = choice->Param == CurveInput::TParam::P;
-  const Sweep::TRange range = isP ? Sweep::TRange{Glob::PMin, Glob::PMax, choice->Frames}
-                                  : Sweep::TRange{Glob::QMin, Glob::QMax, choice->Frames};
-  const long double p = Glob::PValue, q = Glob::QValue;
+  const Sweep::TRange range = isP ? Sweep::TRange{Glob::Input.PMin, Glob::Input.PMax, choice->Frames}
+                                  : Sweep::TRange{Glob::Input.QMin, Glob::Input.QMax, choice->Frames};
+  const long double p = Glob::Input.PValue, q = Glob::Input.QValue;
   const std::vector<Sweep::TValue> values =
       Sweep::SweepValues(isP ? std::optional(range) : std::nullopt, isP ? std::nullopt : std::optional(range), p, q);
   const TView view = View;
@@ -143,8 +143,8 @@ void TWendrix::ExportaAnimacion() {
     }
     progress.setValue(choice->Frames);
     // Back to the figure that was on the screen.
-    Glob::PValue = p;
-    Glob::QValue = q;
+    Glob::Input.PValue = p;
+    Glob::Input.QValue = q;
     View = view;
     times = DrawForWindow(Pictures, View, true);
   }

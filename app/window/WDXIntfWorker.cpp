@@ -34,8 +34,8 @@ void TWendrix::StopDrawing() {
 void TWendrix::DeferScroll(TCursorBar* bar) {
   // The ranges are the window's alone: the drawing never reads them.
   const bool isP = bar == pCursor;
-  const long double value = isP ? CurveInput::CursorValue(bar->value(), Glob::PMin, Glob::PMax)
-                                : CurveInput::CursorValue(bar->value(), Glob::QMin, Glob::QMax);
+  const long double value = isP ? CurveInput::CursorValue(bar->value(), Glob::Input.PMin, Glob::Input.PMax)
+                                : CurveInput::CursorValue(bar->value(), Glob::Input.QMin, Glob::Input.QMax);
   (isP ? pInfoPanel : qInfoPanel)->setText(QString::fromStdString(CurveInput::PanelText(value)));
   if (!PendingBars.contains(bar)) PendingBars << bar;
   PendingScrolling = PendingScrolling || Form.Scrolling;
@@ -103,8 +103,8 @@ void TWendrix::RestoreFigure(bool bars) {
   // The bars and panels show the p and q of the figure again, taken over unchanged.
   const QSignalBlocker blockP(pCursor), blockQ(qCursor);
   SituaCursores();
-  pInfoPanel->setText(QString::fromStdString(CurveInput::PanelText(Glob::PValue)));
-  qInfoPanel->setText(QString::fromStdString(CurveInput::PanelText(Glob::QValue)));
+  pInfoPanel->setText(QString::fromStdString(CurveInput::PanelText(Glob::Input.PValue)));
+  qInfoPanel->setText(QString::fromStdString(CurveInput::PanelText(Glob::Input.QValue)));
 }
 
 void TWendrix::ResumeAfterDrawing() {

@@ -9,12 +9,13 @@
 #include "app/Drawing.h"
 #include "formula/FunPars.h"
 #include "geometry/Bitangents.h"
+#include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
 #include "geometry/Vectors.h"
+#include "render/HullPicture.h"
 #include "render/Palette.h"
 #include "render/Pictures.h"
-#include "render/HullPicture.h"
 #include "tests/support/QhullHull.h"
 #include "tests/support/Triangles.h"
 #include "views/MueveFigura.h"
@@ -23,13 +24,13 @@ namespace HullFigures {
 namespace {
 
 // World points are compared in the figure's own units: centred, per diagonal.
-TVector3 Unit(const TVector3& p) { return (p - Glob::FigureCentre) / Glob::FigureDiagonal; }
+TVector3 Unit(const TVector3& p) { return (p - Sampling::Figure.FigureCentre) / Sampling::Figure.FigureDiagonal; }
 
 TVector3 Normalize(const TVector3& v) { return v / Length(v); }
 
 TVector3 CurveAt(long double t) {
   TVector3 p;
-  FunPars::EvalCurve(t, p);
+  FunPars::EvalCurve(Glob::Curve, t, p);
   return Unit(p);
 }
 
@@ -151,7 +152,8 @@ Figures MeasureDrawing(int samples) {
   f.Drawn = true;
   f.Triples = Drawing::LastAnalysis.TritangentCount;
   std::vector<TVector3> points, probes;
-  for (int k = 0; k < samples; ++k) points.push_back(CurveAt(Glob::TMin + Glob::TSpan * k / samples));
+  for (int k = 0; k < samples; ++k)
+    points.push_back(CurveAt(Glob::Input.TMin + Sampling::Figure.Param.TSpan * k / samples));
   for (int k = 0; k < samples; k += 10) probes.push_back(points[k]);
   f.HullArea = QhullHull::QhullOf(points).area;
   MeasureStrips(f, probes);

@@ -9,6 +9,7 @@
 
 #include "bench/truth/HullFigures.h"
 #include "formula/FunPars.h"
+#include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/Vectors.h"
 #include "tests/support/TestCurves.h"
@@ -86,7 +87,7 @@ long double SampledDiagonal() {
   TVector3 lo{1e300L, 1e300L, 1e300L}, hi = -1 * lo;
   for (int k = 0; k < 4096; ++k) {
     TVector3 p;
-    FunPars::EvalCurve(Glob::TMin + Glob::TSpan * k / 4096, p);
+    FunPars::EvalCurve(Glob::Curve, Glob::Input.TMin + Sampling::Figure.Param.TSpan * k / 4096, p);
     lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
     hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
   }

@@ -18,11 +18,11 @@ namespace {
 class CursorState : public ::testing::Test {
  protected:
   void SetUp() override {
-    Glob::PMin = 0;
-    Glob::PMax = 5;
-    Glob::QMin = 0;
-    Glob::QMax = Glob::Pi;
-    Glob::PValue = Glob::QValue = 0;
+    Glob::Input.PMin = 0;
+    Glob::Input.PMax = 5;
+    Glob::Input.QMin = 0;
+    Glob::Input.QMax = Glob::Pi;
+    Glob::Input.PValue = Glob::Input.QValue = 0;
     UpdateParamScales();
   }
 };
@@ -86,20 +86,20 @@ TEST(PanelText, ThreeDecimalsOfFiveSignificantDigits) {
 }
 
 TEST_F(CursorState, AnEmptyRangeHasScaleZeroAndPositionZero) {
-  Glob::PMin = Glob::PMax = 2;
-  Glob::PValue = 7;
+  Glob::Input.PMin = Glob::Input.PMax = 2;
+  Glob::Input.PValue = 7;
   UpdateParamScales();
-  EXPECT_EQ(Glob::PScale, 0.0L);
-  EXPECT_EQ(Glob::QScale, 1 / Glob::Pi);
+  EXPECT_EQ(Glob::Input.PScale, 0.0L);
+  EXPECT_EQ(Glob::Input.QScale, 1 / Glob::Pi);
   EXPECT_EQ(SituaCursores().P, 0);
 }
 
 TEST_F(CursorState, MovingABarTakesItsValueOnce) {
   std::string panel = "unchanged";
   ASSERT_TRUE(AjustaParametros(TParam::P, 190, panel));
-  EXPECT_EQ(Glob::PValue, 2.5L);
+  EXPECT_EQ(Glob::Input.PValue, 2.5L);
   EXPECT_EQ(panel, "2.500");
-  EXPECT_EQ(FunPars::FormulaVars[1], 2.5L);
+  EXPECT_EQ(Glob::Curve.P, 2.5L);
 
   // The same position again changes nothing.
   panel = "unchanged";
@@ -107,10 +107,10 @@ TEST_F(CursorState, MovingABarTakesItsValueOnce) {
   EXPECT_EQ(panel, "unchanged");
 
   ASSERT_TRUE(AjustaParametros(TParam::Q, 380, panel));
-  EXPECT_LE(std::fabs(Glob::QValue - Glob::Pi), 1e-18L);
+  EXPECT_LE(std::fabs(Glob::Input.QValue - Glob::Pi), 1e-18L);
   EXPECT_EQ(panel, "3.142");
-  EXPECT_EQ(FunPars::FormulaVars[2], Glob::QValue);
-  EXPECT_EQ(Glob::PValue, 2.5L);
+  EXPECT_EQ(Glob::Curve.Q, Glob::Input.QValue);
+  EXPECT_EQ(Glob::Input.PValue, 2.5L);
   const TCursorPositions positions = SituaCursores();
   EXPECT_EQ(positions.P, 190);
   EXPECT_EQ(positions.Q, 380);
@@ -118,25 +118,25 @@ TEST_F(CursorState, MovingABarTakesItsValueOnce) {
 
 TEST_F(CursorState, RangeFieldsTakePlainNumbersAtOnce) {
   EXPECT_TRUE(CambiaLimParam(TRangeField::QMax, "3.5"));
-  EXPECT_EQ(Glob::QMax, 3.5L);
-  EXPECT_EQ(Glob::QScale, 1 / 3.5L);
+  EXPECT_EQ(Glob::Input.QMax, 3.5L);
+  EXPECT_EQ(Glob::Input.QScale, 1 / 3.5L);
 
   for (const char* text : {"p", "pi", "", "2 pi", "1,5"}) {
     EXPECT_FALSE(CambiaLimParam(TRangeField::QMax, text)) << text;
-    EXPECT_EQ(Glob::QMax, 3.5L) << text;
+    EXPECT_EQ(Glob::Input.QMax, 3.5L) << text;
   }
 
   EXPECT_TRUE(CambiaLimParam(TRangeField::PMin, "-5"));
-  EXPECT_EQ(Glob::PMin, -5.0L);
-  EXPECT_EQ(Glob::PScale, 0.1L);
+  EXPECT_EQ(Glob::Input.PMin, -5.0L);
+  EXPECT_EQ(Glob::Input.PScale, 0.1L);
 }
 
 TEST_F(CursorState, NarrowingARangeBelowTheValueCannotPlaceTheBar) {
-  Glob::PValue = 4;
+  Glob::Input.PValue = 4;
   ASSERT_TRUE(CambiaLimParam(TRangeField::PMax, "2"));
   EXPECT_THROW(SituaCursores(), WendrixError);
   // An inverted range gives a negative scale and is refused the same way.
-  Glob::PValue = 1;
+  Glob::Input.PValue = 1;
   ASSERT_TRUE(CambiaLimParam(TRangeField::PMin, "3"));
   EXPECT_THROW(SituaCursores(), WendrixError);
 }

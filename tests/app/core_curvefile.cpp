@@ -51,7 +51,7 @@ class CurveFiles : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(folder.isValid());
     ASSERT_TRUE(GlobInitialize());
-    Glob::PValue = Glob::QValue = 0;
+    Glob::Input.PValue = Glob::Input.QValue = 0;
     fields = CurveInput::DefaultFields();
     ready = false;
     ASSERT_EQ(CurveInput::LeeDatos(fields, ready).Outcome, TReadOutcome::Changed);
@@ -226,8 +226,8 @@ TEST_F(CurveFiles, ASavedCurveLoadsToTheSameStateWhateverWasShownBefore) {
   fields.TMin = "-pi";
   fields.PMax = "3";
   ASSERT_EQ(CurveInput::LeeDatos(fields, ready).Outcome, TReadOutcome::Changed);
-  Glob::PValue = CurveInput::CursorValue(93, Glob::PMin, Glob::PMax);
-  Glob::QValue = CurveInput::CursorValue(201, Glob::QMin, Glob::QMax);
+  Glob::Input.PValue = CurveInput::CursorValue(93, Glob::Input.PMin, Glob::Input.PMax);
+  Glob::Input.QValue = CurveInput::CursorValue(201, Glob::Input.QMin, Glob::Input.QMax);
   const std::string first = Path("first.wdx");
   SaveCurve(first);
   const std::vector<std::string> saved = AcceptedLines();
@@ -239,7 +239,7 @@ TEST_F(CurveFiles, ASavedCurveLoadsToTheSameStateWhateverWasShownBefore) {
     other.PMax = pmax;
     bool otherReady = false;
     ASSERT_EQ(CurveInput::LeeDatos(other, otherReady).Outcome, TReadOutcome::Changed);
-    Glob::PValue = p;
+    Glob::Input.PValue = p;
     const TLoadResult r = DelDisco(first, other, otherReady, state);
     ASSERT_FALSE(r.FileError) << r.Message;
     EXPECT_EQ(r.Read.Outcome, TReadOutcome::Changed);
@@ -247,7 +247,7 @@ TEST_F(CurveFiles, ASavedCurveLoadsToTheSameStateWhateverWasShownBefore) {
     EXPECT_EQ(other.X, "cos(t)");
     EXPECT_EQ(r.Cursors.P, 93);
     EXPECT_EQ(r.Cursors.Q, 201);
-    EXPECT_EQ(r.PPanel, CurveInput::PanelText(Glob::PValue));
+    EXPECT_EQ(r.PPanel, CurveInput::PanelText(Glob::Input.PValue));
     EXPECT_EQ(state.CurveFileName, first);
     EXPECT_FALSE(state.DataChanged);
     EXPECT_TRUE(otherReady);
@@ -288,7 +288,7 @@ TEST_F(CurveFiles, LoadingTheCurrentInputRedrawsOnlyWhenPOrQDiffer) {
   r = DelDisco(path, fields, ready, state);
   ASSERT_FALSE(r.FileError) << r.Message;
   EXPECT_EQ(r.Read.Outcome, TReadOutcome::Changed);
-  EXPECT_EQ(Glob::QValue, CurveInput::CursorValue(r.Cursors.Q, 0, Glob::QMax));
+  EXPECT_EQ(Glob::Input.QValue, CurveInput::CursorValue(r.Cursors.Q, 0, Glob::Input.QMax));
   EXPECT_EQ(r.Cursors.Q, 121);
 }
 

@@ -35,7 +35,7 @@ class DragGating : public ::testing::Test {
     CurveInput::TInputFields fields = CurveInput::DefaultFields();
     bool ready = false;
     ASSERT_EQ(CurveInput::LeeDatos(fields, ready).Outcome, CurveInput::TReadOutcome::Changed);
-    Glob::PValue = 1;
+    Glob::Input.PValue = 1;
     Drawing::DrawFigure(TestPictures(), TestView());
   }
   static void TearDownTestSuite() { GlobFinalize(); }

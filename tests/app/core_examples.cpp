@@ -56,9 +56,9 @@ TEST_F(ExampleFiles, SomeExamplesUseTheParametersAndSomeHaveFlatTriangles) {
   int withParameters = 0, withTriangles = 0;
   for (const std::string& path : ExampleCurves::Files()) {
     ExampleCurves::LoadAndDraw(path);
-    const std::string formulas = Glob::XFormula + Glob::YFormula + Glob::ZFormula;
+    const std::string formulas = Glob::Input.XFormula + Glob::Input.YFormula + Glob::Input.ZFormula;
     withParameters += formulas.find('p') != std::string::npos && formulas.find('q') != std::string::npos &&
-                      (Glob::PValue != 0 || Glob::QValue != 0);
+                      (Glob::Input.PValue != 0 || Glob::Input.QValue != 0);
     withTriangles += Drawing::LastAnalysis.TritangentCount > 0;
   }
   EXPECT_GE(withParameters, 2);

@@ -10,6 +10,7 @@
 #include "app/core/CurveFile.h"
 #include "app/core/CurveInput.h"
 #include "formula/FunPars.h"
+#include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 
 using namespace CurveInput;
@@ -36,7 +37,7 @@ class InputCheck : public ::testing::Test {
 
   static TVector3 CurveAt(long double t) {
     TVector3 point;
-    FunPars::EvalCurve(t, point);
+    FunPars::EvalCurve(Glob::Curve, t, point);
     return point;
   }
 
@@ -61,22 +62,22 @@ TEST_F(InputCheck, AcceptingStoresTheInputAndItsDerivedConstants) {
   EXPECT_EQ(r.Message, "");
   EXPECT_FALSE(r.Beep);
   EXPECT_TRUE(ready);
-  EXPECT_EQ(Glob::XFormula, "cos(2t)(p+sen(3t))");
-  EXPECT_EQ(Glob::ZFormula, "cos(3t+q)");
-  EXPECT_EQ(Glob::TMin, -1.0L);
-  EXPECT_EQ(Glob::TMax, 3.0L);
-  EXPECT_EQ(Glob::PMax, 4.0L);
+  EXPECT_EQ(Glob::Input.XFormula, "cos(2t)(p+sen(3t))");
+  EXPECT_EQ(Glob::Input.ZFormula, "cos(3t+q)");
+  EXPECT_EQ(Glob::Input.TMin, -1.0L);
+  EXPECT_EQ(Glob::Input.TMax, 3.0L);
+  EXPECT_EQ(Glob::Input.PMax, 4.0L);
   std::string message;
-  EXPECT_EQ(Glob::QMax, FunPars::EvalConstant("pi", message));
-  EXPECT_EQ(Glob::TSpan, 4.0L);
-  EXPECT_EQ(Glob::TStep, 4.0L / 4096);
-  EXPECT_EQ(Glob::TMid, 1.0L);
-  EXPECT_EQ(Glob::TStepSq18, Glob::TStep * Glob::TStep * 18);
-  EXPECT_EQ(Glob::PScale, 0.25L);
-  EXPECT_EQ(Glob::QScale, 1 / Glob::QMax);
+  EXPECT_EQ(Glob::Input.QMax, FunPars::EvalConstant("pi", message));
+  EXPECT_EQ(Sampling::Figure.Param.TSpan, 4.0L);
+  EXPECT_EQ(Sampling::Figure.Param.TStep, 4.0L / 4096);
+  EXPECT_EQ(Sampling::Figure.Param.TMid, 1.0L);
+  EXPECT_EQ(Sampling::Figure.Param.TStepSq18, Sampling::Figure.Param.TStep * Sampling::Figure.Param.TStep * 18);
+  EXPECT_EQ(Glob::Input.PScale, 0.25L);
+  EXPECT_EQ(Glob::Input.QScale, 1 / Glob::Input.QMax);
   // The formulas are compiled with t, p, q in this order.
-  Glob::PValue = 1;
-  Glob::QValue = 0.5L;
+  Glob::Input.PValue = 1;
+  Glob::Input.QValue = 0.5L;
   PassParameters();
   const TVector3 p = CurveAt(0.25L);
   EXPECT_NEAR(static_cast<double>(p.x), std::cos(0.5) * (1 + std::sin(0.75)), 1e-15);
@@ -85,9 +86,9 @@ TEST_F(InputCheck, AcceptingStoresTheInputAndItsDerivedConstants) {
 
 TEST_F(InputCheck, TheDefaultIntervalIsTwoPi) {
   AcceptDefaults();
-  EXPECT_EQ(Glob::TMin, 0.0L);
-  EXPECT_EQ(CurveFile::FormatGeneral(Glob::TMax), "6.28318530717959");
-  EXPECT_EQ(Glob::PMax, 5.0L);
+  EXPECT_EQ(Glob::Input.TMin, 0.0L);
+  EXPECT_EQ(CurveFile::FormatGeneral(Glob::Input.TMax), "6.28318530717959");
+  EXPECT_EQ(Glob::Input.PMax, 5.0L);
 }
 
 TEST_F(InputCheck, UnchangedInputIsNotReadAsNew) {
@@ -109,7 +110,7 @@ TEST_F(InputCheck, UnchangedInputIsNotReadAsNew) {
   // One changed value is enough.
   fields.QMin = "0.5";
   EXPECT_EQ(LeeDatos(fields, ready).Outcome, TReadOutcome::Changed);
-  EXPECT_EQ(Glob::QMin, 0.5L);
+  EXPECT_EQ(Glob::Input.QMin, 0.5L);
 }
 
 TEST_F(InputCheck, FormulaFieldsAreTrimmedInPlace) {
@@ -117,7 +118,7 @@ TEST_F(InputCheck, FormulaFieldsAreTrimmedInPlace) {
   fields.Y = "\x01sin(t)\x02";
   ASSERT_EQ(LeeDatos(fields, ready).Outcome, TReadOutcome::Changed);
   EXPECT_EQ(fields.X, "cos(t)");
-  EXPECT_EQ(Glob::XFormula, "cos(t)");
+  EXPECT_EQ(Glob::Input.XFormula, "cos(t)");
   EXPECT_EQ(fields.Y, "sin(t)");
 }
 
@@ -158,8 +159,8 @@ TEST_F(InputCheck, ConstantFormulasAreLimits) {
   fields.TMax = "2 pi";
   fields.QMax = "pi";
   ASSERT_EQ(LeeDatos(fields, ready).Outcome, TReadOutcome::Changed);
-  EXPECT_NEAR(static_cast<double>(Glob::TMin), -1.5707963267948966, 1e-15);
-  EXPECT_NEAR(static_cast<double>(Glob::TMax), 6.283185307179586, 1e-15);
+  EXPECT_NEAR(static_cast<double>(Glob::Input.TMin), -1.5707963267948966, 1e-15);
+  EXPECT_NEAR(static_cast<double>(Glob::Input.TMax), 6.283185307179586, 1e-15);
 }
 
 TEST_F(InputCheck, EmptyRangesAreRefusedWithoutABeep) {
@@ -196,7 +197,7 @@ TEST_F(InputCheck, EmptyRangesAreRefusedWithoutABeep) {
 
 TEST_F(InputCheck, ARefusedFormulaKeepsTheAcceptedCurveEvaluable) {
   AcceptDefaults();
-  Glob::PValue = 1;
+  Glob::Input.PValue = 1;
   PassParameters();
   const std::vector<std::string> before = Accepted();
   const TVector3 point = CurveAt(0.7L);

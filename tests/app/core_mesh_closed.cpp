@@ -16,6 +16,7 @@
 #include "app/core/MeshFiles.h"
 #include "app/core/SafeFile.h"
 #include "formula/FunPars.h"
+#include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "render/HullMesh.h"
 #include "tests/app/example_curves.h"
@@ -64,7 +65,7 @@ std::vector<TCurve> Curves() {
 double QhullVolume() {
   std::vector<TVector3> samples(100000);
   for (std::size_t k = 0; k < samples.size(); ++k)
-    FunPars::EvalCurve(Glob::TMin + Glob::TSpan * k / samples.size(), samples[k]);
+    FunPars::EvalCurve(Glob::Curve, Glob::Input.TMin + Sampling::Figure.Param.TSpan * k / samples.size(), samples[k]);
   return QhullHull::QhullOf(samples).volume;
 }
 

@@ -203,11 +203,11 @@ TEST_F(Exports, MeshFilesOfTheDrawnFigure) {
   EXPECT_EQ(Contents(Path("hull.mesh")), stl);
 
   // Curve points that overflow (p beyond every finite number): refused, nothing written.
-  FunPars::FormulaVars[1] = std::numeric_limits<long double>::infinity();
+  Glob::Curve.P = std::numeric_limits<long double>::infinity();
   EXPECT_FALSE(MeshFiles::ExportHullMesh(shown, Path("infinite.obj"), message));
   EXPECT_EQ(message, "No hull mesh written: a curve point has a coordinate that is infinite or not a number");
   EXPECT_FALSE(Exists(Path("infinite.obj")));
-  FunPars::FormulaVars[1] = Glob::PValue;
+  Glob::Curve.P = Glob::Input.PValue;
 
   // A folder that does not exist: an error, and no file.
   EXPECT_THROW(MeshFiles::ExportHullMesh(shown, Path("missing/hull.obj"), message), WendrixError);

@@ -56,9 +56,9 @@ TFigure Draw(const std::string& x, const std::string& y, const std::string& z, l
   const CurveInput::TReadResult read = CurveInput::LeeDatos(fields, ready);
   FunPars::UseNativeCode(true);
   EXPECT_EQ(read.Outcome, CurveInput::TReadOutcome::Changed) << read.Message;
-  EXPECT_EQ(FunPars::FormulaX.Native(), native);
-  Glob::PValue = p;
-  Glob::QValue = 0.5L;
+  EXPECT_EQ(Glob::Curve.X.Native(), native);
+  Glob::Input.PValue = p;
+  Glob::Input.QValue = 0.5L;
   TFigure figure;
   try {
     Drawing::DrawFigure(TestPictures(), TestView());
@@ -67,8 +67,8 @@ TFigure Draw(const std::string& x, const std::string& y, const std::string& z, l
     return figure;
   }
   TBytes points, records, triples;
-  for (int k = 0; k <= Sampling::CurvePointHigh; ++k) {
-    const Mastil& m = Sampling::CurvePoints.at(k);
+  for (int k = 0; k <= Sampling::Figure.CurvePointHigh; ++k) {
+    const Mastil& m = Sampling::Figure.CurvePoints.at(k);
     points.Add(m.Param);
     points.Add(m.Torsion);
     points.Add(m.Point);

@@ -5,12 +5,13 @@
 #include <cmath>
 #include <cstdio>
 
+#include "app/Glob.h"
 #include "app/core/CurveInput.h"
 #include "app/core/Sweep.h"
 #include "formula/FunPars.h"
+#include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/Vectors.h"
-#include "app/Glob.h"
 #include "tests/support/QhullHull.h"
 #include "tests/support/TestPictures.h"
 #include "tests/support/TestView.h"
@@ -27,7 +28,7 @@ TReference QhullMeasures(int samples) {
   std::vector<TVector3> points(samples);
   TVector3 mean{0, 0, 0};
   for (int k = 0; k < samples; ++k) {
-    FunPars::EvalCurve(Glob::TMin + Glob::TSpan * k / samples, points[k]);
+    FunPars::EvalCurve(Glob::Curve, Glob::Input.TMin + Sampling::Figure.Param.TSpan * k / samples, points[k]);
     mean = mean + points[k] / samples;
   }
   const QhullHull::Hull hull = QhullHull::QhullOf(points);

@@ -62,10 +62,10 @@ struct TSnapshot {
 TSnapshot Take() {
   TSnapshot s;
   s.Accepted = CurveFile::BuildSaveList();
-  s.Step = Glob::TStep;
+  s.Step = Sampling::Figure.Param.TStep;
   for (const long double t : {0.0L, 0.5L, 2.0L}) {
     TVector3 p;
-    FunPars::EvalCurve(t, p);
+    FunPars::EvalCurve(Glob::Curve, t, p);
     s.Curve.push_back(p);
   }
   s.Hull = TestPictures().HullBitmap.copy();

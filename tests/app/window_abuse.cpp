@@ -32,8 +32,12 @@ struct TShown {
 class Abuse : public WindowFixture {
  protected:
   TShown Shown() const {
-    return {Glob::XFormula, Glob::YFormula, Glob::ZFormula, Glob::TMin, Glob::TMax, Glob::PMin, Glob::PMax,
-            Glob::QMin,     Glob::QMax,     Form->Pictures.HullBitmap.copy(), Form->BitangPicture(), Form->MaxwellPicture()};
+    return {Glob::Input.XFormula,  Glob::Input.YFormula,
+            Glob::Input.ZFormula,  Glob::Input.TMin,
+            Glob::Input.TMax,      Glob::Input.PMin,
+            Glob::Input.PMax,      Glob::Input.QMin,
+            Glob::Input.QMax,      Form->Pictures.HullBitmap.copy(),
+            Form->BitangPicture(), Form->MaxwellPicture()};
   }
 
   // A turn of the mouse wheel over `widget`, as the user scrolls a bar with it.
@@ -81,21 +85,21 @@ TEST_F(Abuse, ScrollingWhileTheInputIsRefusedKeepsTheAcceptedCurve) {
   // the accepted curve stay, and so does p's new value.
   Form->pCursor->setSliderPosition(190);
   EXPECT_EQ(Form->Informacion->toPlainText(), "Some function or variable was miswritten.");
-  EXPECT_EQ(Glob::PValue, 2.5L);
+  EXPECT_EQ(Glob::Input.PValue, 2.5L);
   EXPECT_FALSE(Form->AppState.DrawnFlag);
   EXPECT_TRUE(Shown() == drawn);
   // More scrolling, by the wheel and by the keyboard, only moves the values.
   for (int k = 0; k < 5; ++k) Wheel(Form->qCursor, k % 2 ? -3 : 2);
   Form->pCursor->setFocus();
   for (int k = 0; k < 20; ++k) QTest::keyClick(Form->pCursor, k % 3 ? Qt::Key_Right : Qt::Key_PageDown);
-  EXPECT_EQ(Glob::PValue, CurveInput::CursorValue(Form->pCursor->value(), Glob::PMin, Glob::PMax));
+  EXPECT_EQ(Glob::Input.PValue, CurveInput::CursorValue(Form->pCursor->value(), Glob::Input.PMin, Glob::Input.PMax));
   EXPECT_TRUE(Shown() == drawn);
-  EXPECT_EQ(Glob::XFormula, "cos(2t)(p+sen(3t))");
+  EXPECT_EQ(Glob::Input.XFormula, "cos(2t)(p+sen(3t))");
   // Mended, the curve draws with the p and q the bars hold now.
   Type(Form->xEdit, "cos(2t)(p+sen(3t))");
   PressDrawIt();
   EXPECT_TRUE(Form->AppState.DrawnFlag);
-  EXPECT_EQ(Form->pInfoPanel->text().toStdString(), CurveInput::PanelText(Glob::PValue));
+  EXPECT_EQ(Form->pInfoPanel->text().toStdString(), CurveInput::PanelText(Glob::Input.PValue));
 }
 
 TEST_F(Abuse, ScrollingWhileEveryDrawingFailsShowsEachErrorAndKeepsWorking) {
@@ -194,7 +198,7 @@ TEST_F(Abuse, DroppingAFolderOrALargeBinaryFileChangesNothing) {
   const TShown before = Shown();
   const QString title = Form->windowTitle();
   const std::string fileName = Form->AppState.CurveFileName;
-  const long double p = Glob::PValue;
+  const long double p = Glob::Input.PValue;
 
   const QString folder = Folder.filePath("curves.wdx");
   ASSERT_TRUE(QDir().mkpath(folder));
@@ -214,7 +218,7 @@ TEST_F(Abuse, DroppingAFolderOrALargeBinaryFileChangesNothing) {
     EXPECT_TRUE(Shown() == before) << path.toStdString();
     EXPECT_EQ(Form->windowTitle(), title);
     EXPECT_EQ(Form->AppState.CurveFileName, fileName);
-    EXPECT_EQ(Glob::PValue, p);
+    EXPECT_EQ(Glob::Input.PValue, p);
     EXPECT_EQ(Form->xEdit->text(), "cos(2t)(p+sen(3t))");
   }
 }

@@ -157,7 +157,7 @@ TEST_F(Files, ASavedCurveLoadsBackWithItsOwnRangesAndParameters) {
   EXPECT_EQ(Form->qInfoPanel->text(), "1.571");
   EXPECT_EQ(Form->pCursor->value(), 285);
   EXPECT_EQ(Form->qCursor->value(), 190);
-  EXPECT_EQ(Glob::PValue, 7.5L);
+  EXPECT_EQ(Glob::Input.PValue, 7.5L);
   EXPECT_TRUE(Form->AppState.DrawnFlag);
   EXPECT_TRUE(Form->Button1->isVisible());
   EXPECT_FALSE(Form->AppState.DataChanged);

@@ -106,10 +106,10 @@ TEST_F(Mouse, TheMarkerShowsThePlaneNormalOfThePairUnderTheMouse) {
   MoveOverSquare(0, 150);
   ASSERT_TRUE(Form->State().MaxwellShown);
   BitangentRecord pair;
-  pair.ParamS = Glob::TMin;
-  pair.ParamT = Glob::TMax + (Glob::TMin - Glob::TMax) * 150 / 300;
-  FunPars::EvalCurve(pair.ParamS, pair.PointS);
-  FunPars::EvalCurve(pair.ParamT, pair.PointT);
+  pair.ParamS = Glob::Input.TMin;
+  pair.ParamT = Glob::Input.TMax + (Glob::Input.TMin - Glob::Input.TMax) * 150 / 300;
+  FunPars::EvalCurve(Glob::Curve, pair.ParamS, pair.PointS);
+  FunPars::EvalCurve(Glob::Curve, pair.ParamT, pair.PointT);
   ASSERT_TRUE(Bitangents::PairPlaneNormal({}, pair));
   EXPECT_TRUE(Form->State().MaxwellNormal == pair.PlaneNormal);
   for (const long double c : {Form->State().MaxwellAux.x, Form->State().MaxwellAux.y, Form->State().MaxwellAux.z}) {

@@ -41,8 +41,8 @@ TEST_F(Play, PlaySweepsTheBarInTheViewOnTheScreenAndEachWayStopsIt) {
   ASSERT_EQ(Form->Playing(), Form->pCursor);
   WaitForSteps(Form->pCursor, 0, 3);
   EXPECT_GE(Form->pCursor->value(), 3);
-  EXPECT_EQ(Glob::PValue, CurveInput::CursorValue(Form->pCursor->value(), Glob::PMin, Glob::PMax));
-  EXPECT_EQ(Form->pInfoPanel->text().toStdString(), CurveInput::PanelText(Glob::PValue));
+  EXPECT_EQ(Glob::Input.PValue, CurveInput::CursorValue(Form->pCursor->value(), Glob::Input.PMin, Glob::Input.PMax));
+  EXPECT_EQ(Form->pInfoPanel->text().toStdString(), CurveInput::PanelText(Glob::Input.PValue));
   EXPECT_TRUE(Form->AppState.DrawnFlag);
   EXPECT_EQ(Form->View.AxisX, turned.AxisX);
   EXPECT_EQ(Form->View.AxisZ, turned.AxisZ);
@@ -95,11 +95,11 @@ TEST_F(Play, ExportAnimationWritesTheSweepInTheViewAndRestoresTheFigure) {
   Form->ExportaAnimacion();
   EXPECT_EQ(Form->Informacion->toPlainText(), "");
   EXPECT_EQ(Form->Pictures.HullBitmap, before);
-  EXPECT_EQ(Glob::QValue, 0);
+  EXPECT_EQ(Glob::Input.QValue, 0);
 
   QImageReader gif(path, "gif");
-  for (const long double q : {Glob::QMin, (Glob::QMin + Glob::QMax) / 2, Glob::QMax}) {
-    Glob::QValue = q;
+  for (const long double q : {Glob::Input.QMin, (Glob::Input.QMin + Glob::Input.QMax) / 2, Glob::Input.QMax}) {
+    Glob::Input.QValue = q;
     Form->View = turned;
     Drawing::DrawFigureInView(Form->Pictures, Form->View);
     const QImage frame = gif.read();

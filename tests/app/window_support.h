@@ -98,9 +98,9 @@ class WindowFixture : public ::testing::Test {
 
   // The start-up values of the state that GlobInitialize leaves alone.
   static void ResetSharedState() {
-    Glob::TMin = Glob::TMax = 0;
-    Glob::PValue = Glob::QValue = 0;
-    Glob::PScale = Glob::QScale = 0;
+    Glob::Input.TMin = Glob::Input.TMax = 0;
+    Glob::Input.PValue = Glob::Input.QValue = 0;
+    Glob::Input.PScale = Glob::Input.QScale = 0;
   }
 
   // Presses "Draw It" with the mouse.

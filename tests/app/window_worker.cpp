@@ -33,7 +33,7 @@ TEST_F(Worker, EscCancelsALongDrawingWhileTheWindowAnswersAndTheFigureStaysUsabl
   DrawDefaultThenDrawBehind();
   const QImage hull = Form->Pictures.HullBitmap.copy(), square = Form->Pictures.BitangBitmap.copy();
   const QString line = Form->StatusLine->text();
-  const long double tMax = Glob::TMax;
+  const long double tMax = Glob::Input.TMax;
   Type(Form->tMaxEdit, "100");
   PressDrawIt();
   ASSERT_TRUE(Form->DrawingRuns());
@@ -60,7 +60,7 @@ TEST_F(Worker, EscCancelsALongDrawingWhileTheWindowAnswersAndTheFigureStaysUsabl
   EXPECT_EQ(Form->Pictures.BitangBitmap, square);
   // The figure on the screen is in force again: its t interval, the hover, a redraw.
   EXPECT_TRUE(Form->AppState.DrawnFlag);
-  EXPECT_EQ(Glob::TMax, tMax);
+  EXPECT_EQ(Glob::Input.TMax, tMax);
   EXPECT_TRUE(Form->Button1->isVisible());
   EXPECT_EQ(Form->DrawIt->text(), "Draw It");
   Form->AlMoverBitang(150, 150);
@@ -109,8 +109,8 @@ TEST_F(Worker, MovesOfPDuringALongDrawingEndInOneDrawingOfTheLastP) {
   QTest::qWait(50);
   EXPECT_FALSE(Form->DrawingRuns());
   EXPECT_EQ(shown, 1);
-  EXPECT_EQ(Glob::PValue, CurveInput::CursorValue(40, Glob::PMin, Glob::PMax));
-  EXPECT_EQ(Form->pInfoPanel->text().toStdString(), CurveInput::PanelText(Glob::PValue));
+  EXPECT_EQ(Glob::Input.PValue, CurveInput::CursorValue(40, Glob::Input.PMin, Glob::Input.PMax));
+  EXPECT_EQ(Form->pInfoPanel->text().toStdString(), CurveInput::PanelText(Glob::Input.PValue));
   // The pictures are those of a drawing of the last p in the view on the screen.
   const QImage square = Form->Pictures.BitangBitmap.copy();
   TView view = Form->View;

@@ -1,22 +1,24 @@
-// The compiler's face to the program: limit fields as constant formulas, the curve
-// evaluator over the shared variables, and the unit's start-up and shut-down.
+// The compiler's face to the program: limit fields as constant formulas and the curve
+// evaluator.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <thread>
 
+#include "formula/Curve.h"
 #include "tests/formula/formula_helpers.h"
 
 namespace {
 
 constexpr long double Pi = 3.14159265358979323846264338327950288L;
 
-void UseDefaultFormulas() {
+void UseDefaultFormulas(FunPars::TCurve& curve) {
   std::string message;
-  FunPars::FormulaX.Compile("cos(2t)(p+sen(3t))", "tpq", message);
+  curve.X.Compile("cos(2t)(p+sen(3t))", "tpq", message);
   ASSERT_EQ(message, "");
-  FunPars::FormulaY.Compile("sen(2t)(p+sen(3t))", "tpq", message);
+  curve.Y.Compile("sen(2t)(p+sen(3t))", "tpq", message);
   ASSERT_EQ(message, "");
-  FunPars::FormulaZ.Compile("cos(3t+q)", "tpq", message);
+  curve.Z.Compile("cos(3t+q)", "tpq", message);
   ASSERT_EQ(message, "");
 }
 
@@ -46,41 +48,46 @@ TEST(FormulaEvalConstant, VariablesHaveNoValueInALimit) {
 }
 
 TEST(FormulaCurve, DefaultCurveAndParameters) {
-  UseDefaultFormulas();
-  FunPars::FormulaVars[1] = 1;
-  FunPars::FormulaVars[2] = 0;
+  FunPars::TCurve curve;
+  UseDefaultFormulas(curve);
+  curve.P = 1;
+  curve.Q = 0;
   TVector3 point;
-  FunPars::EvalCurve(0, point);
+  FunPars::EvalCurve(curve, 0, point);
   EXPECT_EQ(point, (TVector3{1, 0, 1}));
-  EXPECT_EQ(FunPars::FormulaVars[0], 0);
-  FunPars::EvalCurve(0.5L, point);
-  EXPECT_EQ(FunPars::FormulaVars[0], 0.5L);
+  FunPars::EvalCurve(curve, 0.5L, point);
   EXPECT_NEAR(point.x, std::cos(1.0L) * (1 + std::sin(1.5L)), 1e-18L);
   EXPECT_NEAR(point.y, std::sin(1.0L) * (1 + std::sin(1.5L)), 1e-18L);
   EXPECT_NEAR(point.z, std::cos(1.5L), 1e-18L);
   // p and q reach the programs without recompiling.
-  FunPars::FormulaVars[1] = 3;
-  FunPars::FormulaVars[2] = Pi;
-  FunPars::EvalCurve(0, point);
+  curve.P = 3;
+  curve.Q = Pi;
+  FunPars::EvalCurve(curve, 0, point);
   EXPECT_EQ(point.x, 3);
   EXPECT_EQ(point.z, -1);
 }
 
-TEST(FormulaCurve, ShutDownIsIdempotent) {
-  UseDefaultFormulas();
-  EXPECT_TRUE(FunPars::FormulaX.Compiled());
-  FunPars::Finalize();
-  EXPECT_FALSE(FunPars::FormulaX.Compiled());
-  EXPECT_FALSE(FunPars::FormulaZ.Compiled());
-  FunPars::Finalize();
+TEST(FormulaCurve, CurvesWithoutProgramsAndTwoCurvesAtOnce) {
+  FunPars::TCurve empty, a, b;
   TVector3 point{5, 5, 5};
-  FunPars::EvalCurve(1, point);  // formulas without programs give 0, never a crash
+  FunPars::EvalCurve(empty, 1, point);  // formulas without programs give 0, never a crash
   EXPECT_EQ(point, (TVector3{0, 0, 0}));
-  UseDefaultFormulas();
-  FunPars::FormulaVars[1] = 1;
-  FunPars::FormulaVars[2] = 0;
-  FunPars::EvalCurve(0, point);
-  EXPECT_EQ(point, (TVector3{1, 0, 1}));
+  UseDefaultFormulas(a);
+  UseDefaultFormulas(b);
+  a.P = 1;
+  b.P = 2;
+  // Each curve keeps its own t, p and q: two threads evaluating at once do not mix them.
+  TVector3 fromA[2000], fromB[2000];
+  std::thread other([&] {
+    for (int k = 0; k < 2000; ++k) FunPars::EvalCurve(b, k / 300.0L, fromB[k]);
+  });
+  for (int k = 0; k < 2000; ++k) FunPars::EvalCurve(a, k / 700.0L, fromA[k]);
+  other.join();
+  for (int k = 0; k < 2000; k += 199) {
+    const long double s = k / 700.0L, t = k / 300.0L;
+    EXPECT_NEAR(fromA[k].x, std::cos(2 * s) * (1 + std::sin(3 * s)), 1e-17L) << k;
+    EXPECT_NEAR(fromB[k].y, std::sin(2 * t) * (2 + std::sin(3 * t)), 1e-17L) << k;
+  }
 }
 
 }  // namespace

@@ -22,7 +22,8 @@ void UseHelix() { BitangentTests::PrepareCurve("cos(t)", "sin(t)", "t", 0, 2 * P
 TVector3 HelixTangent(long double t) { return {-std::sin(t), std::cos(t), 1}; }
 
 long double HelixResidual(long double s, long double t) {
-  const long double sigma = std::fabs(std::sin((s - t) * Glob::PiOverTSpan)) * Glob::TSpanOverPi;
+  const long double sigma =
+      std::fabs(std::sin((s - t) * Sampling::Figure.Param.PiOverTSpan)) * Sampling::Figure.Param.TSpanOverPi;
   const TVector3 v = TVector3{std::cos(t), std::sin(t), t} - TVector3{std::cos(s), std::sin(s), s};
   return Dot(HelixTangent(s), Cross(v, HelixTangent(t))) / (sigma * sigma * sigma * sigma);
 }
@@ -69,7 +70,7 @@ TEST(BitangentResidual, MatchesTheClosedFormAwayFromTheDiagonal) {
 TEST(BitangentResidual, BothFormulasTendToTheSameLimitAcrossSigmaEqualH) {
   UseHelix();
   // (P' x P'') . P''' / 12 = 1/12 all along the helix.
-  const long double h = Glob::TStep;
+  const long double h = Sampling::Figure.Param.TStep;
   for (const long double s : {0.7L, 2.0L, 4.5L})
     for (const long double d : {0.0L, 0.5L, 0.999L, 1.001L, 1.5L, 3.0L, -0.999L, -1.001L})
       EXPECT_NEAR(ResidualAt(s, s + d * h), 1.0L / 12, 1e-3L / 12) << s << " + " << d << " h";
@@ -79,7 +80,7 @@ TEST(BitangentResidual, BothFormulasTendToTheSameLimitAcrossSigmaEqualH) {
 
 TEST(BitangentResidual, IsSymmetricInItsTwoParameters) {
   BitangentTests::PrepareDefaultCurve();
-  const long double h = Glob::TStep, l = Glob::TSpan;
+  const long double h = Sampling::Figure.Param.TStep, l = Sampling::Figure.Param.TSpan;
   const Pair pairs[] = {{0.3L, 1.9L}, {5.1L, 2.4L}, {1, 1 + 0.4L * h}, {2, 2 + 3 * h}, {0.2L * h, l - 0.1L * h},
                         {0, l}, {3, 3}, {0.01L, 6.2L}};
   for (const Pair x : pairs) {
@@ -92,9 +93,10 @@ TEST(BitangentResidual, PairsAcrossTheSeamUseTheMidpointNextToTMin) {
   // On this curve the limit of the residual on the diagonal changes sign from t to
   // t + pi, so the two candidate midpoints are told apart.
   BitangentTests::PrepareCurve("cos(t)", "sin(t)", "cos(3t)", 0.3L, 0.3L + 2 * Pi);
-  const long double h = Glob::TStep, tmin = Glob::TMin, tmax = Glob::TMax;
+  const long double h = Sampling::Figure.Param.TStep, tmin = Glob::Input.TMin, tmax = Glob::Input.TMax;
   const long double seam = ResidualAt(tmin + 0.3L * h, tmax - 0.2L * h);
-  const long double atStart = ResidualAt(tmin, tmin), atMiddle = ResidualAt(Glob::TMid, Glob::TMid);
+  const long double atStart = ResidualAt(tmin, tmin),
+                    atMiddle = ResidualAt(Sampling::Figure.Param.TMid, Sampling::Figure.Param.TMid);
   ASSERT_GT(std::fabs(atStart - atMiddle), 0.1L);
   // Across the seam the two parameters are 0.1 h apart around TMin + 0.05 h, and
   // 0.2 h apart around TMin - 0.1 h.
@@ -135,7 +137,8 @@ TEST(CorrectPair, GradientModeLandsOnAZeroInsideTheSquare) {
   int successes = 0;
   for (int i = 0; i < 20; ++i)
     for (int j = 0; j < 20; ++j) {
-      const Pair start{Tracing.SeedGridS[i] + Glob::TStep20 / 2, Tracing.SeedGridT[j] + Glob::TStep20 / 3};
+      const Pair start{Tracing.SeedGridS[i] + Sampling::Figure.Param.TStep20 / 2,
+                       Tracing.SeedGridT[j] + Sampling::Figure.Param.TStep20 / 3};
       BitangentRecord r;
       long double acc;
       if (!CorrectPair(Tracing, start, start, CorrectMode::Gradient, acc, r)) continue;
@@ -171,7 +174,7 @@ TEST(CorrectPair, AStartOnASolutionSucceedsAtOnceEvenOutsideTheSquare) {
   BitangentTests::PrepareDefaultCurve();
   const Pair on = SomeBitangentPair();
   // The same pair one period further on: a solution, but outside the square.
-  const Pair outside{on.x + Glob::TSpan, on.y};
+  const Pair outside{on.x + Sampling::Figure.Param.TSpan, on.y};
   ASSERT_LT(Margin(outside.x, outside.y), 0);
   BitangentRecord r = Sentinel();
   long double acc = 5;
@@ -204,11 +207,11 @@ TEST(CorrectPair, APairConvergedOutsideTheSquareIsAFailureButWritten) {
   BitangentTests::PrepareDefaultCurve();
   const Pair on = SomeBitangentPair();
   // Near the same pair one period further on, outside the square.
-  const Pair start{on.x + Glob::TSpan + 1e-3L, on.y + 1e-3L};
+  const Pair start{on.x + Sampling::Figure.Param.TSpan + 1e-3L, on.y + 1e-3L};
   BitangentRecord r = Sentinel();
   long double acc;
   EXPECT_FALSE(CorrectPair(Tracing, start, start, CorrectMode::Gradient, acc, r));
-  EXPECT_NEAR(r.ParamS, on.x + Glob::TSpan, 1e-2L);
+  EXPECT_NEAR(r.ParamS, on.x + Sampling::Figure.Param.TSpan, 1e-2L);
   EXPECT_NEAR(r.ParamT, on.y, 1e-2L);
   EXPECT_LT(std::fabs(BitangentResidual(Tracing, {r.ParamS, r.ParamT}).F), Tracing.PairTolerance);
   EXPECT_EQ(r.OnHull, 7);

@@ -34,7 +34,7 @@ inline void PrepareDefaultCurve() {
 
 inline TVector3 CurveAt(long double t) {
   TVector3 p;
-  FunPars::EvalCurve(t, p);
+  FunPars::EvalCurve(Glob::Curve, t, p);
   return p;
 }
 

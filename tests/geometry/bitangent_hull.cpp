@@ -64,7 +64,8 @@ Figures Compare(const std::string& x, const std::string& y, const std::string& z
   f.records = Analysis.BitangentCount;
 
   std::vector<TVector3> samples;
-  for (int k = 0; k < SampleCount; ++k) samples.push_back(CurveAt(Glob::TMin + Glob::TSpan * k / SampleCount));
+  for (int k = 0; k < SampleCount; ++k)
+    samples.push_back(CurveAt(Glob::Input.TMin + Sampling::Figure.Param.TSpan * k / SampleCount));
   const QhullHull::Hull hull = QhullOf(samples);
   f.hullArea = hull.area;
 
@@ -99,7 +100,7 @@ Figures Compare(const std::string& x, const std::string& y, const std::string& z
 
   // Coverage: points spread over the hull's facets by area, each covered when it lies
   // near one of the pieces.
-  const long double near = 2e-3L * Glob::FigureDiagonal;
+  const long double near = 2e-3L * Sampling::Figure.FigureDiagonal;
   const auto covered = [&](const TVector3& point, const std::vector<std::array<TVector3, 3>>& by) {
     for (const auto& t : by)
       if (TriangleDistance(point, t[0], t[1], t[2]) < near) return true;
@@ -127,17 +128,17 @@ Figures Compare(const std::string& x, const std::string& y, const std::string& z
   }
   f.stripCover = stripCovered / stripWeight;
   f.cover = allCovered / points;
-  std::printf("records %d (on hull %d), %.3f s; plane excess %.2Le, midpoint distance %.2Le (diagonal %.3Lf)\n"
-              "  area: strips %.4Lf + triangles %.4Lf (%d, centre distance %.2Le) vs hull %.4Lf, of it flat %.4Lf;"
-              " covered: off the flat parts %.4f, all %.4f\n",
-              f.records, f.onHull, f.seconds, f.planeExcess, f.surfaceDistance, Glob::FigureDiagonal, f.stripArea,
-              f.triangleArea, int(Analysis.TritangentCount), f.triangleDistance, f.hullArea, f.flatArea,
-              f.stripCover, f.cover);
+  std::printf(
+      "records %d (on hull %d), %.3f s; plane excess %.2Le, midpoint distance %.2Le (diagonal %.3Lf)\n"
+      "  area: strips %.4Lf + triangles %.4Lf (%d, centre distance %.2Le) vs hull %.4Lf, of it flat %.4Lf;"
+      " covered: off the flat parts %.4f, all %.4f\n",
+      f.records, f.onHull, f.seconds, f.planeExcess, f.surfaceDistance, Sampling::Figure.FigureDiagonal, f.stripArea,
+      f.triangleArea, int(Analysis.TritangentCount), f.triangleDistance, f.hullArea, f.flatArea, f.stripCover, f.cover);
   return f;
 }
 
 void ExpectMatchesHull(const Figures& f) {
-  const long double diagonal = Glob::FigureDiagonal;
+  const long double diagonal = Sampling::Figure.FigureDiagonal;
   EXPECT_GT(f.onHull, 10);
   EXPECT_LT(f.planeExcess, 2e-3L * diagonal);
   EXPECT_LT(f.surfaceDistance, 2e-3L * diagonal);

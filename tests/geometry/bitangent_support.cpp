@@ -43,17 +43,17 @@ TVector3 OsculatingNormal(long double t) {
 
 // Curve points on a grid filling the box [-1, 1] x [-1, 1] x [-1, 0.9].
 void UseBoxPoints() {
-  Sampling::CurvePoints.clear();
+  Sampling::Figure.CurvePoints.clear();
   for (int i = 0; i <= 4; ++i)
     for (int j = 0; j <= 4; ++j)
       for (int k = 0; k <= 4; ++k) {
         Mastil m;
         m.Point = {-1 + i / 2.0L, -1 + j / 2.0L, -1 + k * 1.9L / 4};
-        Sampling::CurvePoints.push_back(m);
+        Sampling::Figure.CurvePoints.push_back(m);
       }
   // Spare records beyond the high index, as the sampler's array may have.
-  Sampling::CurvePoints.resize(Sampling::CurvePoints.size() + 7);
-  Sampling::CurvePointHigh = 124;
+  Sampling::Figure.CurvePoints.resize(Sampling::Figure.CurvePoints.size() + 7);
+  Sampling::Figure.CurvePointHigh = 124;
 }
 
 BitangentRecord PlaneRecord(const TVector3& a, const TVector3& b, const TVector3& normal) {
@@ -81,7 +81,7 @@ TEST(PairPlaneNormal, CoincidentParametersGiveTheOsculatingPlane) {
 
 TEST(PairPlaneNormal, TheEndsOfTheIntervalMeetAtTMin) {
   BitangentTests::PrepareCurve("cos(t)", "sin(t)", "sin(2t)", 0, 2 * Pi);
-  for (const Pair x : {Pair{0, Glob::TMax}, Pair{Glob::TMax - 0.0004L, 0.0003L}}) {
+  for (const Pair x : {Pair{0, Glob::Input.TMax}, Pair{Glob::Input.TMax - 0.0004L, 0.0003L}}) {
     BitangentRecord r = PairRecord(x.x, x.y);
     ASSERT_TRUE(PairPlaneNormal(Tracing.Frame, r));
     // (0, -2, 1) / sqrt 5 at t = 0; the middle of the range would give (0, 2, 1) / sqrt 5.
@@ -131,8 +131,8 @@ TEST(SupportTest, ASupportingPlaneGetsItsNormalTurnedOutwards) {
   ASSERT_EQ(r.OnHull, 1);
   EXPECT_EQ(r.PlaneNormal, -inwards);
   const TVector3 mid = (r.PointS + r.PointT) / 2;
-  for (int k = 0; k <= Sampling::CurvePointHigh; ++k)
-    EXPECT_LE(Dot(r.PlaneNormal, Sampling::CurvePoints[k].Point - mid), 1e-18L) << k;
+  for (int k = 0; k <= Sampling::Figure.CurvePointHigh; ++k)
+    EXPECT_LE(Dot(r.PlaneNormal, Sampling::Figure.CurvePoints[k].Point - mid), 1e-18L) << k;
 }
 
 TEST(SupportTest, APlaneWithPointsOnBothSidesIsNotOnTheHull) {
@@ -151,15 +151,15 @@ TEST(SupportTest, ToleratesPointsBeyondThePlaneByTheFixedToleranceOnly) {
   // z = 1 passes, one ten times it does not.
   BitangentRecord r = PlaneRecord({1, 1, 1}, {-1, 0, 1}, {0, 0, 1});
   for (const auto& [above, onHull] : {std::pair{0.1L, 1}, std::pair{10.0L, 0}}) {
-    Sampling::CurvePoints[60].Point.z = 1 + above * SupportTolerance;
+    Sampling::Figure.CurvePoints[60].Point.z = 1 + above * SupportTolerance;
     SupportTest(r);
     EXPECT_EQ(r.OnHull, onHull) << above;
   }
 }
 
 TEST(SupportTest, WithoutCurvePointsNothingIsSupported) {
-  Sampling::CurvePoints.clear();
-  Sampling::CurvePointHigh = -1;
+  Sampling::Figure.CurvePoints.clear();
+  Sampling::Figure.CurvePointHigh = -1;
   BitangentRecord r = PlaneRecord({1, 1, 1}, {-1, 0, 1}, {0, 0, 1});
   r.OnHull = 1;
   SupportTest(r);
@@ -177,8 +177,8 @@ TEST(SupportTest, PassingOverBallsGivesTheVerdictOfEveryPoint) {
       if (!PairPlaneNormal(Tracing.Frame, r)) continue;
       // The plane itself, and moved to touch the curve within a few tolerances either way.
       long double top = -1e30L;
-      for (int k = 0; k <= Sampling::CurvePointHigh; ++k)
-        top = std::max(top, Dot(r.PlaneNormal, Sampling::CurvePoints[k].Point));
+      for (int k = 0; k <= Sampling::Figure.CurvePointHigh; ++k)
+        top = std::max(top, Dot(r.PlaneNormal, Sampling::Figure.CurvePoints[k].Point));
       for (const long double shift : {0.0L, -3.0L, -0.9L, 0.9L, 3.0L}) {
         BitangentRecord plain = r;
         if (shift != 0) plain.PointS = plain.PointT = (top + shift * SupportTolerance) * r.PlaneNormal;
@@ -194,7 +194,7 @@ TEST(SupportTest, PassingOverBallsGivesTheVerdictOfEveryPoint) {
   EXPECT_GT(onHull, 2000);
   EXPECT_LT(onHull, 3400);
   // A NaN point: no ball or box clears its run, and the plane above the curve cuts.
-  Sampling::CurvePoints[100].Point.x = std::numeric_limits<long double>::quiet_NaN();
+  Sampling::Figure.CurvePoints[100].Point.x = std::numeric_limits<long double>::quiet_NaN();
   BitangentRecord r = PlaneRecord({0, 0, 0.6L}, {1, 0, 0.6L}, {0, 0, 1});
   SupportTest(BallsOfCurvePoints(), r);
   EXPECT_EQ(r.OnHull, 0);

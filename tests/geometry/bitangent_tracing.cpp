@@ -62,8 +62,8 @@ TEST(FindSeed, OfEqualResidualsTheFirstProbeIsCorrected) {
   for (const int i : {0, 7, 19}) {
     BitangentRecord r;
     ASSERT_TRUE(FindSeed(Tracing, i, 3, r));
-    EXPECT_EQ(r.ParamS, Tracing.SeedGridS[i] + SeedFractions[0] * Glob::TStep20);
-    EXPECT_EQ(r.ParamT, Tracing.SeedGridT[3] + SeedFractions[0] * Glob::TStep20);
+    EXPECT_EQ(r.ParamS, Tracing.SeedGridS[i] + SeedFractions[0] * Sampling::Figure.Param.TStep20);
+    EXPECT_EQ(r.ParamT, Tracing.SeedGridT[3] + SeedFractions[0] * Sampling::Figure.Param.TStep20);
     EXPECT_NEAR(Length(r.PlaneNormal), 1, 1e-15L);
   }
 }
@@ -233,7 +233,7 @@ TEST(FillByTurn, HalvesUntilNeighbouringPlanesTurnLittle) {
 
 TEST(FillBySpacing, InsertsOneRecordPerSpacingOfScreenPlaneDistance) {
   BitangentTests::PrepareDefaultCurve();
-  const long double spacing = Glob::FillSpacing;
+  const long double spacing = Sampling::Figure.FillSpacing;
   ASSERT_GT(spacing, 0);
   BitangentRecord prev = PairRecord(1, 2, {1, 0, 0}), cur = PairRecord(1.1L, 2.2L, {1, 0, 0});
   prev.PointS = prev.PointT = {0, 0, 0};
@@ -256,7 +256,7 @@ TEST(FillBySpacing, InsertsOneRecordPerSpacingOfScreenPlaneDistance) {
 TEST(FillBySpacing, RefusesAbsurdDistancesBeforeInsertingAnything) {
   BitangentTests::PrepareDefaultCurve();
   BitangentRecord prev = PairRecord(1, 2, {1, 0, 0}), cur = PairRecord(1.1L, 2.2L, {1, 0, 0});
-  cur.PointS.x = prev.PointS.x + 1e6L * Glob::FillSpacing;
+  cur.PointS.x = prev.PointS.x + 1e6L * Sampling::Figure.FillSpacing;
   EXPECT_THROW(FillBySpacing(Tracing, prev, cur), RangeError);
   cur.PointS.x = std::nanl("");
   EXPECT_THROW(FillBySpacing(Tracing, prev, cur), RangeError);

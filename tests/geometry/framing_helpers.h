@@ -17,8 +17,8 @@ inline void FrameCurveInPicture() {
   Sampling::Initialize();
   ClearFloatFlags();
   TestView() = Framing::PrepareFigure();
-  for (int k = 0; k <= Sampling::CurvePointHigh; ++k) {
-    const ScreenPoint s = Framing::ProjectPoint(TestView(), Sampling::CurvePoints[k].Point);
+  for (int k = 0; k <= Sampling::Figure.CurvePointHigh; ++k) {
+    const ScreenPoint s = Framing::ProjectPoint(TestView(), Sampling::Figure.CurvePoints[k].Point);
     EXPECT_TRUE(s.x >= 9.999L && s.x <= 390.001L && s.y >= 9.999L && s.y <= 390.001L) << k;
     EXPECT_TRUE(s.z >= 8191.999L && s.z <= 24576.001L) << k;
   }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/Vectors.h"
 #include "tests/geometry/framing_helpers.h"
@@ -24,8 +25,9 @@ TEST(FramingFit, BoxFillsAtMost380PixelsAroundTheCentreWithDepths8192To24576) {
   TVector3 lo{1e9L, 1e9L, 1e9L}, hi{-1e9L, -1e9L, -1e9L};
   for (int corner = 0; corner < 8; ++corner) {
     const int i = (corner >> 2) & 1, j = (corner >> 1) & 1, k = corner & 1;
-    const ScreenPoint c =
-        Framing::ProjectPoint(TestView(), BoxMin + TVector3{i * BoxSize.x, j * BoxSize.y, k * BoxSize.z});
+    const ScreenPoint c = Framing::ProjectPoint(
+        TestView(), Sampling::Figure.BoxMin + TVector3{i * Sampling::Figure.BoxSize.x, j * Sampling::Figure.BoxSize.y,
+                                                       k * Sampling::Figure.BoxSize.z});
     lo = {std::min(lo.x, c.x), std::min(lo.y, c.y), std::min(lo.z, c.z)};
     hi = {std::max(hi.x, c.x), std::max(hi.y, c.y), std::max(hi.z, c.z)};
   }
@@ -48,20 +50,21 @@ TEST(FramingFit, ViewAxesAreARightHandedFrameWithUpShownUp) {
   EXPECT_EQ(TestView().AxisX.z, 0);
   // x right, y down, depth away from the viewer: a picture that is not mirrored.
   EXPECT_NEAR(Dot(Cross(TestView().AxisX, TestView().AxisY), TestView().AxisZ), -1, 1e-15);
-  EXPECT_LT(Framing::ProjectPoint(TestView(), FigureCentre + TVector3{0, 0, 0.5L}).y, TestView().ScreenCentre.y);
-  EXPECT_LT(Framing::ProjectPoint(TestView(), FigureCentre + 0.1L * TestView().AxisZ).z,
+  EXPECT_LT(Framing::ProjectPoint(TestView(), Sampling::Figure.FigureCentre + TVector3{0, 0, 0.5L}).y,
+            TestView().ScreenCentre.y);
+  EXPECT_LT(Framing::ProjectPoint(TestView(), Sampling::Figure.FigureCentre + 0.1L * TestView().AxisZ).z,
             TestView().ScreenCentre.z);  // nearer, smaller
 }
 
 TEST(FramingEye, EyeAzimuthIsFixedRelativeToTheBox) {
   const long double azimuth = 0.9353981633974483L;
   for (long double sizeX : {2.0L, 8.0L, 0.5L}) {  // a square box, and boxes long in x or in y
-    BoxMin = {1, -2, 3};
-    BoxSize = {sizeX, 2, 1};
-    BoxMax = BoxMin + BoxSize;
-    FigureDiagonal = Length(BoxSize);
-    Framing::PlaceEye(TestView(), BoxMin, BoxMax, FigureDiagonal);
-    const long double r = 3.5L * FigureDiagonal;
+    Sampling::Figure.BoxMin = {1, -2, 3};
+    Sampling::Figure.BoxSize = {sizeX, 2, 1};
+    Sampling::Figure.BoxMax = Sampling::Figure.BoxMin + Sampling::Figure.BoxSize;
+    Sampling::Figure.FigureDiagonal = Length(Sampling::Figure.BoxSize);
+    Framing::PlaceEye(TestView(), Sampling::Figure.BoxMin, Sampling::Figure.BoxMax, Sampling::Figure.FigureDiagonal);
+    const long double r = 3.5L * Sampling::Figure.FigureDiagonal;
     EXPECT_NEAR(TestView().Eye.x, 1 + r * std::cos(azimuth), 1e-15L * r) << sizeX;
     EXPECT_NEAR(TestView().Eye.y, -2 + r * std::sin(azimuth), 1e-15L * r) << sizeX;
     EXPECT_NEAR(TestView().Eye.z, 4 + 0.4L * r, 1e-15L * r) << sizeX;
@@ -71,9 +74,9 @@ TEST(FramingEye, EyeAzimuthIsFixedRelativeToTheBox) {
 TEST(FramingEye, FlatFigureGetsItsEyeAboveTheTop) {
   TestCurves::UseCurve("3cos(t)", "sin(t)", "2", 0, 2 * Pi);
   FrameCurveInPicture();
-  EXPECT_EQ(BoxSize.z, 0);
-  EXPECT_NEAR(FigureDiagonal, std::sqrt(40.0L), 1e-3);  // the box of the curve points
-  EXPECT_NEAR(TestView().Eye.z, 2 + 0.4L * 3.5L * FigureDiagonal, 1e-15);
+  EXPECT_EQ(Sampling::Figure.BoxSize.z, 0);
+  EXPECT_NEAR(Sampling::Figure.FigureDiagonal, std::sqrt(40.0L), 1e-3);  // the box of the curve points
+  EXPECT_NEAR(TestView().Eye.z, 2 + 0.4L * 3.5L * Sampling::Figure.FigureDiagonal, 1e-15);
 }
 
 TEST(FramingVectors, ProductOrdersAndColourBytes) {

@@ -23,7 +23,7 @@ namespace {
 
 TVector3 CurveAt(long double t) {
   TVector3 p;
-  FunPars::EvalCurve(t, p);
+  FunPars::EvalCurve(Glob::Curve, t, p);
   return p;
 }
 

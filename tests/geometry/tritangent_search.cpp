@@ -16,8 +16,6 @@
 #include "tests/support/TestCurves.h"
 
 using namespace Tritangents;
-using Sampling::CurvePointHigh;
-using Sampling::CurvePoints;
 // The type; the name Triple alone also means the triple product.
 using Params = Tritangents::Triple;
 
@@ -31,14 +29,14 @@ constexpr long double Pi = Glob::Pi;
 // Curve points whose tangent lines all run along x with moments (m, 0, 0), so that the
 // reciprocal product of points a and b is m_a + m_b. The array is longer than used.
 void UseLines(std::initializer_list<long double> moments, long double torsion) {
-  CurvePoints.assign(moments.size() + 3, Mastil{});
-  CurvePointHigh = static_cast<std::int16_t>(moments.size() - 1);
+  Sampling::Figure.CurvePoints.assign(moments.size() + 3, Mastil{});
+  Sampling::Figure.CurvePointHigh = static_cast<std::int16_t>(moments.size() - 1);
   int k = 0;
   for (const long double m : moments) {
-    CurvePoints[k] = {static_cast<long double>(k), torsion, {}, {1, 0, 0}, {m, 0, 0}, {}};
+    Sampling::Figure.CurvePoints[k] = {static_cast<long double>(k), torsion, {}, {1, 0, 0}, {m, 0, 0}, {}};
     ++k;
   }
-  CurvePoints.back().Neighbours = {1, 2};  // stale entries of an unused record
+  Sampling::Figure.CurvePoints.back().Neighbours = {1, 2};  // stale entries of an unused record
 }
 
 using Links = std::vector<std::int16_t>;
@@ -87,7 +85,7 @@ std::vector<Params> HorizontalPlanes(long double q) {
 
 TVector3 CurveAt(long double t) {
   TVector3 p;
-  FunPars::EvalCurve(t, p);
+  FunPars::EvalCurve(Glob::Curve, t, p);
   return p;
 }
 
@@ -98,17 +96,17 @@ TEST(TritangentLinks, MixedCornerSignsLinkACellAndTheTorsionStandsOnTheDiagonal)
   UseLines({1, 1, 1, -5}, 1);
   LinkSegments();
   LinkSegments();  // the lists are rebuilt, not appended to
-  EXPECT_EQ(CurvePoints[1].Neighbours, (Links{3}));
-  EXPECT_EQ(CurvePoints[2].Neighbours, (Links{3}));
-  EXPECT_TRUE(CurvePoints.back().Neighbours.empty());
+  EXPECT_EQ(Sampling::Figure.CurvePoints[1].Neighbours, (Links{3}));
+  EXPECT_EQ(Sampling::Figure.CurvePoints[2].Neighbours, (Links{3}));
+  EXPECT_TRUE(Sampling::Figure.CurvePoints.back().Neighbours.empty());
   // A torsion at point 1 that is not positive makes the corners of cell (1, 2) mixed.
-  CurvePoints[1].Torsion = 0;
+  Sampling::Figure.CurvePoints[1].Torsion = 0;
   LinkSegments();
-  EXPECT_EQ(CurvePoints[1].Neighbours, (Links{2, 3}));
+  EXPECT_EQ(Sampling::Figure.CurvePoints[1].Neighbours, (Links{2, 3}));
   // All products positive: nothing crosses.
   UseLines({1, 1, 1, 1, 1}, 1);
   LinkSegments();
-  for (const Mastil& m : CurvePoints) EXPECT_TRUE(m.Neighbours.empty());
+  for (const Mastil& m : Sampling::Figure.CurvePoints) EXPECT_TRUE(m.Neighbours.empty());
 }
 
 TEST(TritangentLinks, FewPointsGiveNothing) {
@@ -116,7 +114,7 @@ TEST(TritangentLinks, FewPointsGiveNothing) {
   Analysis.TritangentCount = 1;
   for (const auto& moments : {std::initializer_list<long double>{}, {1, -1}}) {
     UseLines(moments, -1);
-    CurvePoints[1].Neighbours = {2};
+    Sampling::Figure.CurvePoints[1].Neighbours = {2};
     FindTritangents({}, Analysis);
     EXPECT_EQ(Analysis.TritangentCount, 0);
     EXPECT_TRUE(Analysis.TritangentTriples.empty());

@@ -31,12 +31,13 @@ CurveJet Exact(long double t) {
 // The samples of the curve over [tmin, tmin + 2 pi], as the sampler would store them.
 void UseSamples(long double amplitude, long double tmin = 0) {
   Amplitude = amplitude;
-  Glob::TMin = tmin;
-  Glob::TMax = tmin + 2 * Pi;
-  Glob::SetDerivedConstants();
-  Sampling::SampleBuffer.assign(Sampling::SampleCount, {});
-  for (int k = 0; k < Sampling::SampleCount; ++k) Sampling::SampleBuffer[k] = Exact(tmin + (k - 2) * Glob::TStep).P;
-  Sampling::ChordScale = 1e-3L;
+  Glob::Input.TMin = tmin;
+  Glob::Input.TMax = tmin + 2 * Pi;
+  Sampling::Figure.Param = Glob::DerivedConstants(Glob::Input.TMin, Glob::Input.TMax);
+  Sampling::Figure.SampleBuffer.assign(Sampling::SampleCount, {});
+  for (int k = 0; k < Sampling::SampleCount; ++k)
+    Sampling::Figure.SampleBuffer[k] = Exact(tmin + (k - 2) * Sampling::Figure.Param.TStep).P;
+  Sampling::Figure.ChordScale = 1e-3L;
 }
 
 void ExpectNear(const TVector3& a, const TVector3& b, long double tol) {
@@ -63,10 +64,10 @@ const Params Top{0, 2 * Pi / 3, 4 * Pi / 3};
 
 TEST(TritangentSamples, InterpolationMatchesTheCurveAndIndexesStayInTheBuffer) {
   UseSamples(1);
-  const long double h = Glob::TStep;
+  const long double h = Sampling::Figure.Param.TStep;
   // Interior, both end branches (also just outside the interval) and the wrap.
-  for (const long double u : {1.2345L, 0.4L * h, -0.7L * h, Glob::TMax - 0.6L * h, Glob::TMax + 0.5L * h,
-                              -5.5L * h, Glob::TMax + 11.7L * h}) {
+  for (const long double u : {1.2345L, 0.4L * h, -0.7L * h, Glob::Input.TMax - 0.6L * h, Glob::Input.TMax + 0.5L * h,
+                              -5.5L * h, Glob::Input.TMax + 11.7L * h}) {
     const CurveJet jet = JetAt(u), exact = Exact(u);
     ExpectNear(jet.P, exact.P, 1e-8);
     ExpectNear(jet.T, exact.T, 1e-7);
@@ -125,11 +126,11 @@ TEST(TritangentSolver, ConvergesOntoBothPlanesAndRefusesWhatLeavesTheInterval) {
     EXPECT_FALSE(SolveCandidate(CandidateAround(bottom, 0.01L, {0.3L, f, 0.3L}), q, quality)) << f;
 
   // Already 20 steps beyond TMax: out at the first pass.
-  q = {1, 2, Glob::TMax + 20 * Glob::TStep};
+  q = {1, 2, Glob::Input.TMax + 20 * Sampling::Figure.Param.TStep};
   EXPECT_EQ(RefineTriple(q), NoQuality);
   // With the interval moved 5 steps back, the contact at 2 pi converges 5 steps past
   // TMax: inside the 12 steps the passes allow, outside the one step of the end.
-  UseSamples(1, -5 * Glob::TStep);
+  UseSamples(1, -5 * Sampling::Figure.Param.TStep);
   q = {2 * Pi / 3 + 0.002L, 4 * Pi / 3 - 0.002L, 2 * Pi + 0.001L};
   EXPECT_EQ(RefineTriple(q), NoQuality);
   EXPECT_NEAR(q[2], 2 * Pi, 1e-8);
@@ -152,26 +153,25 @@ TEST(TritangentSolver, SingularJacobianGivesAZeroStepWithoutRaisingFlags) {
 
 TEST(TritangentQuality, ZeroOnAPlaneAndTheSentinelForPointsTooClose) {
   UseSamples(1);
-  const long double h = Glob::TStep;
+  const long double h = Sampling::Figure.Param.TStep;
   EXPECT_LT(TripleQuality(Top), 1e-6L);
   EXPECT_GT(TripleQuality({0.2L, 2 * Pi / 3, 4 * Pi / 3}), 0.1L);
   // In parameter: sigma = sin(pi d / L) is below 2^-12 for d < h / pi.
-  Sampling::ChordScale = 0;
+  Sampling::Figure.ChordScale = 0;
   EXPECT_EQ(TripleQuality({1, 1 + 0.3L * h, 3}), NoQuality);
   EXPECT_LT(TripleQuality({1, 1 + 0.4L * h, 3}), NoQuality);
   // In space: a chord shorter than ChordScale.
   const long double shortest = std::min({Length(Exact(2).P - Exact(1).P), Length(Exact(4).P - Exact(2).P),
                                          Length(Exact(1).P - Exact(4).P)});
-  Sampling::ChordScale = shortest * 1.001L;
+  Sampling::Figure.ChordScale = shortest * 1.001L;
   EXPECT_EQ(TripleQuality({1, 2, 4}), NoQuality);
-  Sampling::ChordScale = shortest * 0.999L;
+  Sampling::Figure.ChordScale = shortest * 0.999L;
   EXPECT_LT(TripleQuality({1, 2, 4}), NoQuality);
 }
 
 TEST(TritangentQuality, NormalizeMovesIntoTheIntervalThenSorts) {
   UseSamples(1, 0.25L);
-  using Glob::TMax;
-  using Glob::TMin;
+  const long double TMax = Sampling::Figure.Param.TMax, TMin = Sampling::Figure.Param.TMin;
   Params u{TMax + 0.5L, TMin + 0.2L, TMin + 0.1L};
   NormalizeTriple(u);
   EXPECT_EQ(u[0], TMin + 0.1L);

@@ -47,9 +47,9 @@ inline QRgb PixelAt(int x, int y) { return TestPictures().HullBitmap.pixel(x, y)
 
 // Makes `points` the curve points 0..CurvePointHigh.
 inline void UseCurvePoints(const std::vector<TVector3>& points) {
-  Sampling::CurvePoints.assign(points.size(), Mastil{});
-  for (std::size_t k = 0; k < points.size(); ++k) Sampling::CurvePoints[k].Point = points[k];
-  Sampling::CurvePointHigh = static_cast<std::int16_t>(static_cast<int>(points.size()) - 1);
+  Sampling::Figure.CurvePoints.assign(points.size(), Mastil{});
+  for (std::size_t k = 0; k < points.size(); ++k) Sampling::Figure.CurvePoints[k].Point = points[k];
+  Sampling::Figure.CurvePointHigh = static_cast<std::int16_t>(static_cast<int>(points.size()) - 1);
 }
 
 // A fresh picture in the flat view: bitmaps and palette, no bitangent records, no

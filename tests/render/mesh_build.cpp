@@ -76,8 +76,8 @@ std::vector<std::vector<BitangentRecord>> SaddleStrips(int rulings) {
       r.StartsBranch = k == 0;
       r.ParamS = piece.from + k * step;
       r.ParamT = piece.sum - r.ParamS;
-      FunPars::EvalCurve(r.ParamS, r.PointS);
-      FunPars::EvalCurve(r.ParamT, r.PointT);
+      FunPars::EvalCurve(Glob::Curve, r.ParamS, r.PointS);
+      FunPars::EvalCurve(Glob::Curve, r.ParamT, r.PointT);
       // The plane through the chord and the tangent at s, turned away from the origin.
       const TVector3 tangent{-std::sin(r.ParamS), std::cos(r.ParamS), -2 * std::sin(2 * r.ParamS)};
       TVector3 n = Cross(r.PointT - r.PointS, tangent);
@@ -107,7 +107,8 @@ bool FacesOutwards(const THullMesh& mesh) {
 TEST_F(HullMeshTest, StripsOfTheSaddleCloseIntoOneSurface) {
   auto strips = SaddleStrips(12);
   std::vector<TVector3> samples(20000);
-  for (std::size_t k = 0; k < samples.size(); ++k) FunPars::EvalCurve(2 * Glob::Pi * k / samples.size(), samples[k]);
+  for (std::size_t k = 0; k < samples.size(); ++k)
+    FunPars::EvalCurve(Glob::Curve, 2 * Glob::Pi * k / samples.size(), samples[k]);
   const double saddleVolume = QhullHull::QhullOf(samples).volume;
   UseRecords(strips);
   THullMesh mesh = HullMesh::BuildHullMesh(Scene);

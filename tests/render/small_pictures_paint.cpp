@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "geometry/Bitangents.h"
+#include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "render/Pictures.h"
 #include "render/SmallPictures.h"
@@ -24,8 +25,7 @@ Bitangents::TAnalysis Scene;
 // scales as the analysis sets them.
 void UseRecords(long double tmin, long double tmax, const std::vector<BitangentRecord>& records) {
   ASSERT_TRUE(CreatePictures(TestPictures()));
-  Glob::TMin = tmin;
-  Glob::TMax = tmax;
+  Sampling::Figure.Param = Glob::DerivedConstants(tmin, tmax);
   Scene.SquareScaleS = Scene.SquareScaleT = 300 / (tmax - tmin);
   Scene.BitangentList.assign(1, BitangentRecord{});
   Scene.BitangentList.insert(Scene.BitangentList.end(), records.begin(), records.end());

@@ -17,8 +17,8 @@ inline bool Finite(const TVector3& v) { return std::isfinite(v.x) && std::isfini
 // (each infinity or NaN raises a flag on its way). Otherwise false, with `where`
 // naming the first one that does not.
 inline bool FigureIsFinite(std::string& where) {
-  for (int k = 0; k <= Sampling::CurvePointHigh; ++k) {
-    const Mastil& m = Sampling::CurvePoints.at(k);
+  for (int k = 0; k <= Sampling::Figure.CurvePointHigh; ++k) {
+    const Mastil& m = Sampling::Figure.CurvePoints.at(k);
     if (!std::isfinite(m.Param) || !Finite(m.Point) || !Finite(m.Tangent)) {
       where = "curve point " + std::to_string(k);
       return false;

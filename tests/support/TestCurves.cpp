@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "formula/FunPars.h"
+#include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 
 namespace TestCurves {
@@ -10,22 +11,22 @@ namespace TestCurves {
 void UseCurve(const std::string& x, const std::string& y, const std::string& z,
               long double tmin, long double tmax, long double p, long double q) {
   std::string message;
-  TOpCodeFunctionExtended* formulas[3] = {&FunPars::FormulaX, &FunPars::FormulaY, &FunPars::FormulaZ};
+  TOpCodeFunctionExtended* formulas[3] = {&Glob::Curve.X, &Glob::Curve.Y, &Glob::Curve.Z};
   const std::string* texts[3] = {&x, &y, &z};
   for (int k = 0; k < 3; ++k) {
     formulas[k]->Compile(*texts[k], "tpq", message);
     if (!message.empty()) throw std::runtime_error(*texts[k] + ": " + message);
   }
-  Glob::XFormula = x;
-  Glob::YFormula = y;
-  Glob::ZFormula = z;
-  Glob::TMin = tmin;
-  Glob::TMax = tmax;
-  Glob::SetDerivedConstants();
-  Glob::PValue = p;
-  Glob::QValue = q;
-  FunPars::FormulaVars[1] = p;
-  FunPars::FormulaVars[2] = q;
+  Glob::Input.XFormula = x;
+  Glob::Input.YFormula = y;
+  Glob::Input.ZFormula = z;
+  Glob::Input.TMin = tmin;
+  Glob::Input.TMax = tmax;
+  Sampling::Figure.Param = Glob::DerivedConstants(Glob::Input.TMin, Glob::Input.TMax);
+  Glob::Input.PValue = p;
+  Glob::Input.QValue = q;
+  Glob::Curve.P = p;
+  Glob::Curve.Q = q;
 }
 
 void UseDefaultCurve() {

@@ -33,7 +33,7 @@ void UseKnotWithSegments(bool centred = false) {
     ViewSetup::UseCentredKnot();
   else
     ViewSetup::UseFramedKnot();
-  const auto& p = Sampling::CurvePoints;
+  const auto& p = Sampling::Figure.CurvePoints;
   const auto pair = [&p](int s, int t, bool onHull) {
     BitangentRecord r;
     r.ParamS = p[s].Param;
@@ -96,8 +96,8 @@ TEST(StereoPicture, TheTwoCamerasStraddleTheShadedView) {
     UseFrame(f);
     return Estereo::StereoProject(ViewSetup::Stereo(), p);
   };
-  for (int i = 0; i <= Sampling::CurvePointHigh; i += 25) {
-    const TVector3& p = Sampling::CurvePoints[i].Point;
+  for (int i = 0; i <= Sampling::Figure.CurvePointHigh; i += 25) {
+    const TVector3& p = Sampling::Figure.CurvePoints[i].Point;
     const double mono = static_cast<double>(Framing::ProjectPoint(TestView(), p).x);
     const QPoint red = project(ViewSetup::Stereo().RedFrame, p), teal = project(ViewSetup::Stereo().TealFrame, p);
     EXPECT_TRUE(std::min(red.x(), teal.x()) - 1 <= mono && mono <= std::max(red.x(), teal.x()) + 1) << i;
@@ -131,9 +131,9 @@ TEST(StereoPicture, OnHullSegmentsOnceAndTheCurveOnlyInsideThePicture) {
   Scene.BitangentCount = 4;
   const TVector3 curve[] = {{-20, 150, 0}, {20, 150, 0},  {60, 150, 0},  {50, 50, 0},   {150, 50, 0},
                             {500, 50, 0},  {250, 100, 0}, {300, 100, 0}, {350, 100, 0}};
-  Sampling::CurvePoints.assign(std::size(curve), Mastil{});
-  for (std::size_t i = 0; i < std::size(curve); ++i) Sampling::CurvePoints[i].Point = curve[i];
-  Sampling::CurvePointHigh = static_cast<std::int16_t>(std::size(curve) - 1);
+  Sampling::Figure.CurvePoints.assign(std::size(curve), Mastil{});
+  for (std::size_t i = 0; i < std::size(curve); ++i) Sampling::Figure.CurvePoints[i].Point = curve[i];
+  Sampling::Figure.CurvePointHigh = static_cast<std::int16_t>(std::size(curve) - 1);
 
   const QImage image = SingleImage(plain, Red);
   EXPECT_EQ(image.pixel(5, 5), Red);      // the box, collapsed to a point
@@ -150,7 +150,7 @@ TEST(StereoPicture, OnHullSegmentsOnceAndTheCurveOnlyInsideThePicture) {
   EXPECT_EQ(image.pixel(325, 100), Red);
 
   // No curve points at all: the box and the segments still draw.
-  Sampling::CurvePointHigh = -1;
+  Sampling::Figure.CurvePointHigh = -1;
   EXPECT_EQ(SingleImage(plain, Red).pixel(200, 300), Red);
 }
 
@@ -181,7 +181,7 @@ TEST(StereoDrag, ARotationCarriesTheGrabbedPointAndTheShadedViewFollows) {
   UseKnotWithSegments();
   Estereo::ShowStereo(ViewSetup::Stereo(), TestPictures(), TestView(), true, Scene);
   const TVector3 axisX = TestView().AxisX, centre = TestView().ScreenCentre;
-  const long double eyeDistance = ViewSetup::Distance(TestView().Eye, Glob::FigureCentre);
+  const long double eyeDistance = ViewSetup::Distance(TestView().Eye, Sampling::Figure.FigureCentre);
   const TVector3 grabbed = Estereo::StereoSphere(ViewSetup::Stereo(), 180, 220);
   Estereo::StereoDrag(ViewSetup::Stereo(), TestPictures(), TestView(), Scene, 180, 220, 260, 170, Keys(false, false));
   // The point of the sphere under the old position now lies under the new one.
@@ -189,12 +189,13 @@ TEST(StereoDrag, ARotationCarriesTheGrabbedPointAndTheShadedViewFollows) {
   EXPECT_GT(ViewSetup::Distance(TestView().AxisX, axisX), 0.05L);
   EXPECT_LT(ViewSetup::OrthonormalError(), 1e-17L);
   // The camera keeps its distance and looks at the figure's centre.
-  EXPECT_NEAR(ViewSetup::Distance(TestView().Eye, Glob::FigureCentre), eyeDistance, 1e-15);
-  EXPECT_LT(ViewSetup::Distance((TestView().Eye - Glob::FigureCentre) / eyeDistance, TestView().AxisZ), 1e-17L);
+  EXPECT_NEAR(ViewSetup::Distance(TestView().Eye, Sampling::Figure.FigureCentre), eyeDistance, 1e-15);
+  EXPECT_LT(ViewSetup::Distance((TestView().Eye - Sampling::Figure.FigureCentre) / eyeDistance, TestView().AxisZ),
+            1e-17L);
   // The shaded view takes the stereo view's orientation, still centred on the figure.
   EXPECT_TRUE(TestView().AxisX == ViewSetup::Stereo().View.AxisX &&
               TestView().AxisY == ViewSetup::Stereo().View.AxisY && TestView().AxisZ == ViewSetup::Stereo().View.AxisZ);
-  const ScreenPoint now = Framing::ProjectPoint(TestView(), Glob::FigureCentre);
+  const ScreenPoint now = Framing::ProjectPoint(TestView(), Sampling::Figure.FigureCentre);
   EXPECT_LT(std::hypot(now.x - centre.x, now.y - centre.y), 1e-9L);
   // And a further stereo step starts from there.
   Estereo::PrepareStereo(ViewSetup::Stereo(), TestView(), true);

@@ -27,8 +27,10 @@ const TShiftState Rotate = Keys(false, false), Zoom = Keys(true, false), Shift =
 std::vector<ScreenPoint> ProjectedCorners() {
   std::vector<ScreenPoint> corners;
   for (int i = 0; i < 8; ++i)
-    corners.push_back(Framing::ProjectPoint(TestView(), 
-        Glob::BoxMin + TVector3{(i & 1) * Glob::BoxSize.x, (i >> 1 & 1) * Glob::BoxSize.y, (i >> 2) * Glob::BoxSize.z}));
+    corners.push_back(
+        Framing::ProjectPoint(TestView(), Sampling::Figure.BoxMin + TVector3{(i & 1) * Sampling::Figure.BoxSize.x,
+                                                                             (i >> 1 & 1) * Sampling::Figure.BoxSize.y,
+                                                                             (i >> 2) * Sampling::Figure.BoxSize.z}));
   return corners;
 }
 

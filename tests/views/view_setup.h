@@ -31,18 +31,19 @@ inline Bitangents::TAnalysis Scene;
 // axes, fit) into TestView. No bitangents. Stereo state as after start-up.
 inline void UseFramedKnot(const TVector3& offset = {}, int count = 600) {
   ASSERT_TRUE(GlobInitialize());
-  Sampling::CurvePoints.clear();
+  Sampling::Figure.CurvePoints.clear();
   for (int i = 0; i <= count; ++i) {
     const long double t = 2 * Glob::Pi * i / count;
     Mastil m;
     m.Param = t;
     m.Point = TVector3{std::cos(2 * t) * (1 + std::sin(3 * t)), std::sin(2 * t) * (1 + std::sin(3 * t)), std::cos(3 * t)} + offset;
-    Sampling::CurvePoints.push_back(m);
+    Sampling::Figure.CurvePoints.push_back(m);
   }
-  Sampling::CurvePointHigh = static_cast<std::int16_t>(count);
+  Sampling::Figure.CurvePointHigh = static_cast<std::int16_t>(count);
   Scene = {};
   Framing::FrameBox();
-  TestView() = Framing::FrameView(Glob::BoxMin, Glob::BoxMax, Glob::FigureCentre, Glob::FigureDiagonal);
+  TestView() = Framing::FrameView(Sampling::Figure.BoxMin, Sampling::Figure.BoxMax, Sampling::Figure.FigureCentre,
+                                  Sampling::Figure.FigureDiagonal);
   Stereo() = {};
 }
 
@@ -50,7 +51,7 @@ inline void UseFramedKnot(const TVector3& offset = {}, int count = 600) {
 // about the figure's centre).
 inline void UseCentredKnot() {
   UseFramedKnot();
-  const TVector3 centre = Glob::FigureCentre;
+  const TVector3 centre = Sampling::Figure.FigureCentre;
   UseFramedKnot(-centre);
 }
 

@@ -1,0 +1,30 @@
+// The compiled curve: the three coordinate formulas with the variables "tpq" and the
+// values of p and q they are evaluated with.
+#pragma once
+
+#include <string>
+
+#include "formula/FunPars.h"
+#include "formula/Vector3.h"
+
+namespace FunPars {
+
+// Not copyable: each program points at its own formula's constants. Owners that move
+// it hold it by std::unique_ptr.
+struct TCurve {
+  TOpCodeFunctionExtended X, Y, Z;
+  long double P = 0, Q = 0;
+};
+
+// The curve point at t: runs X, Y and Z in that order with the variables t, P, Q (kept
+// in a local array, so that several threads may evaluate one curve at once). A formula
+// without a program gives 0 for its coordinate.
+// An overflow flag raised inside the formulas is lowered again when all three values
+// come out finite.
+void EvalCurve(const TCurve& curve, long double t, TVector3& point);
+
+// True when X, Y and Z together stay within MaxCurveWork; false with the compiler's
+// message "This is an expression too long." otherwise.
+bool CurveWorkFits(const TCurve& curve, std::string& message);
+
+}  // namespace FunPars
