@@ -134,7 +134,8 @@ TDragTiming TimeDrag(int steps, bool stereo) {
   shown.DrawnFlag = true;
   const MueveFigura::TShiftState left{false, false, false, true};
   DragGate::TGate gate;
-  if (stereo && !DragGate::MuestraAlambre(gate, shown, pictures, view)) throw std::runtime_error("the stereo view was refused");
+  if (stereo && !DragGate::MuestraAlambre(gate, shown, pictures, view))
+    throw std::runtime_error("the stereo view was refused");
   DragGate::AlPisar(gate, 200, 200);
   std::vector<double> step, render, maxwell, change;
   for (int k = 0; k < steps; ++k) {

@@ -90,7 +90,8 @@ class SideReach {
     const long double ball = nLength_ * b.Radius;
     // A quiet comparison rather than fmin, a library call for long doubles; a NaN ball
     // has a NaN centre.
-    const long double spread = (std::isless(ball, box) ? ball : box) + BoundSlack * (nLength_ * b.Reach + std::fabs(offset_));
+    const long double spread =
+        (std::isless(ball, box) ? ball : box) + BoundSlack * (nLength_ * b.Reach + std::fabs(offset_));
     // Quiet comparisons: NaN in the ball or the plane clears nothing and raises no flag.
     return (above_ || std::islessequal(centre + spread, SupportTolerance)) &&
            (below_ || std::isgreaterequal(centre - spread, -SupportTolerance));

@@ -115,8 +115,8 @@ std::string FormatGeneral(long double value) { return NumberText::General(value,
 
 std::vector<std::string> BuildSaveList() {
   std::vector<std::string> lines = {Glob::Input.XFormula, Glob::Input.YFormula, Glob::Input.ZFormula};
-  for (const long double v : {Glob::Input.TMin, Glob::Input.TMax, Glob::Input.PMin, Glob::Input.PMax, Glob::Input.QMin, Glob::Input.QMax, Glob::Input.PValue,
-                              Glob::Input.QValue})
+  for (const long double v : {Glob::Input.TMin, Glob::Input.TMax, Glob::Input.PMin, Glob::Input.PMax, Glob::Input.QMin,
+                              Glob::Input.QMax, Glob::Input.PValue, Glob::Input.QValue})
     lines.push_back(FormatGeneral(v));
   return lines;
 }
