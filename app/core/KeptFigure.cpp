@@ -30,18 +30,18 @@ void TKeptFigure::Take() {
   BoxFields(Box) = BoxInForce();
   // The sampling writes into the buffer's slots; the other tables are rebuilt whole.
   Samples = Sampling::Figure.SampleBuffer;
-  Sampling::Figure.CurvePoints = std::move(Sampling::Figure.CurvePoints);
-  Sampling::Figure.CurvePointHigh = Sampling::Figure.CurvePointHigh;
-  Sampling::Figure.ChordScale = Sampling::Figure.ChordScale;
+  CurvePoints = std::move(Sampling::Figure.CurvePoints);
+  CurvePointHigh = Sampling::Figure.CurvePointHigh;
+  ChordScale = Sampling::Figure.ChordScale;
   Analysis = std::move(Drawing::LastAnalysis);
 }
 
 bool TKeptFigure::Restore() {
   BoxInForce() = BoxFields(Box);
   Sampling::Figure.SampleBuffer = std::move(Samples);
-  Sampling::Figure.CurvePoints = std::move(Sampling::Figure.CurvePoints);
-  Sampling::Figure.CurvePointHigh = Sampling::Figure.CurvePointHigh;
-  Sampling::Figure.ChordScale = Sampling::Figure.ChordScale;
+  Sampling::Figure.CurvePoints = std::move(CurvePoints);
+  Sampling::Figure.CurvePointHigh = CurvePointHigh;
+  Sampling::Figure.ChordScale = ChordScale;
   Drawing::LastAnalysis = std::move(Analysis);
   if (!Input) return false;
   Glob::Input = *Input;

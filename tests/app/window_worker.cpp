@@ -67,6 +67,9 @@ TEST_F(Worker, EscCancelsALongDrawingWhileTheWindowAnswersAndTheFigureStaysUsabl
   EXPECT_TRUE(Form->State().CrossShown);
   Form->AlSalirBitang();
   EXPECT_EQ(Form->StatusLine->text(), line);
+  // Reset View paints the figure put back (its curve points too) as it was drawn.
+  Form->RestauraVista();
+  EXPECT_EQ(Form->Pictures.HullBitmap, hull);
   Type(Form->tMaxEdit, "2 pi");
   Form->DrawAndWait = true;
   PressDrawIt();
