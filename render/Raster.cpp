@@ -4,9 +4,9 @@
 #include <cfenv>
 #include <cmath>
 #include <exception>
+#include <limits>
 #include <system_error>
 #include <thread>
-#include <limits>
 #include <utility>
 #include <vector>
 
@@ -209,9 +209,9 @@ void StepSegment(int size, const ScreenPoint& a, const ScreenPoint& b, Visit vis
 }
 
 // Visits the pixels of triangle abc inside the size x size picture and the rows of
-// `band` as visit(x, y, low, high, depth), rows from top to bottom and each row's span from left to right: depth()
-// computes the pixel's depth, which lies within low..high, so that a visitor whose
-// choice these bounds settle need not compute it.
+// `band` as visit(x, y, low, high, depth), rows from top to bottom and each row's span
+// from left to right: depth() computes the pixel's depth, which lies within low..high,
+// so that a visitor whose choice these bounds settle need not compute it.
 template <class Visit>
 void ScanTriangle(int size, Rows band, const ScreenPoint& a, const ScreenPoint& b, const ScreenPoint& c, bool widen,
                   Visit visit) {
@@ -485,7 +485,6 @@ void TQueue::Run(int bands) {
     } catch (const std::system_error&) {
       run(k, false);  // no thread to be had: this band here, after the others
     }
-  std::feclearexcept(FE_ALL_EXCEPT);
   run(0, false);
   for (std::thread& worker : workers) worker.join();
   for (const int flags : raised) std::feraiseexcept(flags | callerFlags);
