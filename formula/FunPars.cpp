@@ -1,4 +1,4 @@
-// The compiled-formula object and the unit's start-up.
+// The compiled-formula object, the constant evaluator and the native-code switch.
 #include "formula/FunPars.h"
 
 #include <atomic>

@@ -67,9 +67,9 @@ struct TWorkState {
 
 // The steps of compiling `text` with the variable list `variables` (letters p to z in
 // either case; empty: all eleven), short of the programs: `work` receives the variable
-// list and the texts of each step, `constants` the literal values and
-// `cost` the program's work. Returns 0 or an error code; a list longer than eleven
-// letters or with another letter is BadVariableList.
+// list and the texts of each step, `constants` the literal values and `cost` the
+// program's work. Returns 0 or an error code; a list longer than eleven letters or with
+// another letter is BadVariableList.
 int TranslateFormula(const std::string& text, const std::string& variables, TWorkState& work,
                      std::vector<long double>& constants, std::size_t& cost);
 

@@ -2,9 +2,9 @@
 // sampling and the bitangent analysis, and the Newton passes of the pair corrector.
 // Tests and benchmarks read them to check that the work of a drawing stays bounded
 // whatever the curve; the fuzzer also sets a ceiling so that one input cannot take
-// minutes. The program itself never reads them and never sets a ceiling. They count
-// the evaluations of the sampling and the analysis; the render stages' few are not. The counting
-// is also where a drawing on a background thread notices that it was asked to stop.
+// minutes. The program itself never reads them and never sets a ceiling. The render
+// stages' few evaluations are not counted. The counting is also where a drawing on a
+// background thread notices that it was asked to stop.
 #pragma once
 
 #include <atomic>
