@@ -5,6 +5,9 @@
 # corpus, each worker taking its share of the executions; the total is printed. A
 # crash, a failed check, a leak or a timeout stops the run with its input saved under
 # <build>/fuzz-findings/ and a non-zero status.
+# With FUZZ_SEED set, worker k draws its mutations from seed FUZZ_SEED + k, so that a
+# run from the same corpus repeats (as far as the time allows) what another machine
+# found; otherwise each run explores anew.
 # Usage: fuzz/run.sh <build dir> <formula runs> <curve-file runs> <seconds per target>
 #        [<seconds per curve file before it counts as a hang, default 30>]
 set -euo pipefail
@@ -25,12 +28,15 @@ run() {  # run <target> <runs> <max input length> <timeout per input>
   mkdir -p "$corpus" "$logs"
   rm -f "$logs"/fuzz-*.log
   echo "== $target: $workers workers, up to $share executions each or $seconds s"
-  local status=0
-  # Each worker writes fuzz-<n>.log in the current folder.
-  (cd "$logs" && "$build/fuzz/$target" -jobs="$workers" -workers="$workers" \
-    -runs="$share" -max_total_time="$seconds" -max_len="$max_len" -timeout="$timeout" \
-    -rss_limit_mb=2560 -print_final_stats=1 -artifact_prefix="$findings/$target-" \
-    "$corpus" "$here/corpus/${target%_fuzz}" >/dev/null 2>&1) || status=$?
+  local status=0 pids=() k
+  for ((k = 0; k < workers; k++)); do
+    (cd "$logs" && exec "$build/fuzz/$target" ${FUZZ_SEED:+-seed=$((FUZZ_SEED + k))} \
+      -runs="$share" -max_total_time="$seconds" -max_len="$max_len" -timeout="$timeout" \
+      -rss_limit_mb=2560 -print_final_stats=1 -artifact_prefix="$findings/$target-" \
+      "$corpus" "$here/corpus/${target%_fuzz}" >/dev/null 2>"fuzz-$k.log") &
+    pids+=($!)
+  done
+  for k in "${pids[@]}"; do wait "$k" || status=$?; done
   grep -hE '^(stat::average_exec_per_sec|stat::new_units_added|curve files:|formulas:|==[0-9]+==|SUMMARY|finding:|formula:|Test unit written|.*ERROR)' \
     "$logs"/fuzz-*.log || true
   awk '/^stat::number_of_executed_units:/ { total += $2 } END { print "executions in all: " total }' \

@@ -246,7 +246,10 @@ void CheckCandidate(int i, int l, int m, SearchState& state, Bitangents::TAnalys
     return;
   // A planar curve links nearly every triple of segments; its own plane touches it
   // everywhere, not at three points.
-  if (InCurvePlane(mid[0].P, mid[1].P, mid[2].P)) return;
+  if (InCurvePlane(mid[0].P, mid[1].P, mid[2].P)) {
+    state.CurveIsPlanar = true;
+    return;
+  }
 
   Triple u;
   long double quality;
@@ -302,13 +305,19 @@ void FindTritangents(const AnalysisFrame::TFrame& frame, Bitangents::TAnalysis& 
         const std::int16_t m = nl[k++];
         if (!linkedToI[m]) continue;
         CheckCandidate(i, l, m, state, analysis);
-        if (state.Solved >= MaxSolved) break;
+        if (state.Solved >= MaxSolved || state.CurveIsPlanar) break;
       }
       looked += static_cast<long long>(k);
       cut = looked >= MaxLinkPairs || state.Solved >= MaxSolved;
-      if (cut) break;
+      if (cut || state.CurveIsPlanar) break;
     }
     for (const std::int16_t l : ni) linkedToI[l] = 0;
+    if (state.CurveIsPlanar) {
+      // Whatever was solved before is rounding noise: a planar curve has no tritangent plane.
+      analysis.TritangentTriples.clear();
+      analysis.FlatFaces.clear();
+      break;
+    }
   }
   analysis.TritangentCount = static_cast<std::int32_t>(analysis.TritangentTriples.size());
 }

@@ -148,6 +148,10 @@ struct SearchState {
   int Faces = 0;
   std::vector<std::vector<int>> SegmentFaces;
   long long Solved = 0;  // candidates that passed the screens
+  // Set once a candidate's plane holds every curve point: the curve is planar after
+  // all, which the three points tried at the start may not show (a curve stretched far
+  // more along one axis than across it), and the search ends there.
+  bool CurveIsPlanar = false;
 };
 
 // The candidate of the linked segments i < l < m: skipped when all three hold contacts
@@ -156,7 +160,8 @@ struct SearchState {
 // plane of the three points; the plane through the middles not cutting the curve deeper
 // than a supporting plane touching those segments could; a plane that is not the
 // curve's own), solved, and its plane added as a new face (AddFlatFace) when it
-// supports the curve (into `analysis`). A rejected candidate leaves no trace.
+// supports the curve (into `analysis`). A rejected candidate leaves no trace, except
+// that a plane holding the whole curve sets state.CurveIsPlanar.
 void CheckCandidate(int i, int l, int m, SearchState& state, Bitangents::TAnalysis& analysis);
 
 }  // namespace Tritangents

@@ -109,6 +109,10 @@ inline std::vector<TRow> Rows() {
       {"IntervalFarFromZero", TInput().T("1000000000000000000", "1000000000000000000 + 2 pi"), Drawn},
       {"CoordinatesNearTenTo300",
        TInput().Curve(huge + " cos(t)", huge + " sin(t)", huge + " sin(2t)"), Drawn},
+      // Planar in the reals: x spans 10^376, y 10^300 and z only the tangent's values.
+      // Three curve points cannot tell, and every candidate triple of the tritangent
+      // search once scanned the whole curve to find its plane holding the curve.
+      {"StretchedFarMoreAlongOneAxis", TInput().Curve("cos(t) 18^300", "sin(t)/0", "tan(t)").T("0", "1000"), Drawn},
       {"CoordinatesNearTenToMinus300",
        TInput().Curve("cos(t)/" + huge, "sin(t)/" + huge, "sin(3t)/" + huge), Drawn},
       {"OverflowBeyondTheExtendedRange", TInput().Curve("(" + huge + ")^40 t", "sin(t)", "cos(t)"), Failed,
