@@ -50,11 +50,12 @@ TStageTimes RunStagesFramedBy(TPictures& pictures, const TView& view, FramingSta
 }  // namespace
 
 TStageTimes RunStages(TPictures& pictures, TView& view) {
-  return RunStagesFramedBy(pictures, view, [&view] { view = Framing::PrepareFigure(); });
+  return RunStagesFramedBy(pictures, view, [&view] { view = Framing::PrepareFigure(Glob::Curve, Sampling::Figure); });
 }
 
 TStageTimes RunStagesInView(TPictures& pictures, TView& view) {
-  return RunStagesFramedBy(pictures, view, [&view] { Framing::PrepareFigureInView(view); });
+  return RunStagesFramedBy(pictures, view,
+                           [&view] { Framing::PrepareFigureInView(Glob::Curve, Sampling::Figure, view); });
 }
 
 TStageTimes DrawFigure(TPictures& pictures, TView& view) {

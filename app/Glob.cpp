@@ -19,7 +19,6 @@ bool GlobInitialize() {
     Sampling::Figure.CurvePoints.assign(1, Mastil{});
     Drawing::LastAnalysis = {};
     Palette::ShadePalette();  // built here rather than inside the first drawing
-    Sampling::Initialize();
   } catch (const std::bad_alloc&) {
     return false;
   }

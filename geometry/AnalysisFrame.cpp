@@ -44,7 +44,7 @@ TVector3 MedianPoint() {
 void FrameOfFigure(TVector3& centre, long double& unit) {
   centre = Sampling::Figure.FigureCentre;
   unit = Sampling::Figure.FigureDiagonal;
-  const long double length = Sampling::LengthEstimate();
+  const long double length = Sampling::LengthEstimate(Sampling::Figure);
   if (Sampling::Figure.CurvePointHigh < 0 || !(unit > WildBox * length) || !(length > 0)) return;
   centre = MedianPoint();
   unit = length;

@@ -85,35 +85,32 @@ long double ScaledLength(const TVector3& v) {
 
 }  // namespace
 
-TView PrepareFigure() {
-  Sampling::SampleCurve();
-  FrameBox();
-  return FrameView(Sampling::Figure.BoxMin, Sampling::Figure.BoxMax, Sampling::Figure.FigureCentre,
-                   Sampling::Figure.FigureDiagonal);
+TView PrepareFigure(const FunPars::TCurve& curve, Sampling::TFigure& figure) {
+  Sampling::SampleCurve(curve, figure);
+  FrameBox(figure);
+  return FrameView(figure.BoxMin, figure.BoxMax, figure.FigureCentre, figure.FigureDiagonal);
 }
 
-void PrepareFigureInView(TView& view) {
-  Sampling::SampleCurve();
-  FrameBox();
-  view.Pivot = Sampling::Figure.FigureCentre;
+void PrepareFigureInView(const FunPars::TCurve& curve, Sampling::TFigure& figure, TView& view) {
+  Sampling::SampleCurve(curve, figure);
+  FrameBox(figure);
+  view.Pivot = figure.FigureCentre;
   FollowPivot(view);
 }
 
-void FrameBox() {
+void FrameBox(Sampling::TFigure& figure) {
   TVector3 lo = EmptyMin, hi = EmptyMax;
-  if (Sampling::Figure.CurvePointHigh >= 0)
-    CheckIndex(Sampling::Figure.CurvePointHigh, Sampling::Figure.CurvePoints.size());
-  for (int k = 0; k <= Sampling::Figure.CurvePointHigh; ++k) WidenBox(Sampling::Figure.CurvePoints[k].Point, lo, hi);
-  Sampling::Figure.BoxMin = lo;
-  Sampling::Figure.BoxMax = hi;
-  Sampling::Figure.BoxSize = hi - lo;
-  Sampling::Figure.FigureCentre = (hi + lo) / 2;
-  Sampling::Figure.FigureDiagonal = OutsideSquareRange(Sampling::Figure.BoxSize)
-                                        ? ScaledLength(Sampling::Figure.BoxSize)
-                                        : std::sqrt(Sampling::Figure.BoxSize.x * Sampling::Figure.BoxSize.x +
-                                                    Sampling::Figure.BoxSize.y * Sampling::Figure.BoxSize.y +
-                                                    Sampling::Figure.BoxSize.z * Sampling::Figure.BoxSize.z);
-  Sampling::Figure.FillSpacing = Sampling::Figure.FigureDiagonal / 20;
+  if (figure.CurvePointHigh >= 0) CheckIndex(figure.CurvePointHigh, figure.CurvePoints.size());
+  for (int k = 0; k <= figure.CurvePointHigh; ++k) WidenBox(figure.CurvePoints[k].Point, lo, hi);
+  figure.BoxMin = lo;
+  figure.BoxMax = hi;
+  figure.BoxSize = hi - lo;
+  figure.FigureCentre = (hi + lo) / 2;
+  figure.FigureDiagonal = OutsideSquareRange(figure.BoxSize)
+                              ? ScaledLength(figure.BoxSize)
+                              : std::sqrt(figure.BoxSize.x * figure.BoxSize.x + figure.BoxSize.y * figure.BoxSize.y +
+                                          figure.BoxSize.z * figure.BoxSize.z);
+  figure.FillSpacing = figure.FigureDiagonal / 20;
 }
 
 void PlaceEye(TView& view, const TVector3& boxMin, const TVector3& boxMax, long double diagonal) {

@@ -4,7 +4,9 @@
 
 #include <cstdint>
 
+#include "formula/Curve.h"
 #include "formula/Vector3.h"
+#include "geometry/Sampling.h"
 #include "geometry/View.h"
 
 // Pixel x, pixel y of the hull picture and an integer-scaled depth (smaller is nearer).
@@ -13,21 +15,21 @@ using ScreenPoint = TVector3;
 namespace Framing {
 
 // The first stage of every drawing: SampleCurve, FrameBox, then the view framed for
-// the new box (FrameView). Needs compiled formulas and the t constants of an accepted
-// input. Afterwards the curve points, the box and the length scales are set; the view
+// the new box (FrameView). Needs `curve` compiled and figure.Param set from an accepted
+// input. Afterwards the figure's curve points, box and length scales are set; the view
 // is the answer.
-TView PrepareFigure();
+TView PrepareFigure(const FunPars::TCurve& curve, Sampling::TFigure& figure);
 
 // The first stage of a drawing that keeps a view chosen before (a sweep, the window's
-// play): SampleCurve and FrameBox for the new curve, then `view` pivoted on the new
-// FigureCentre (FollowPivot). Parts of a figure far from the old one may fall outside
+// play): SampleCurve and FrameBox of `figure` for `curve`, then `view` pivoted on the
+// new FigureCentre (FollowPivot). Parts of a figure far from the old one may fall outside
 // the picture or behind the eye; the renderer clips them.
-void PrepareFigureInView(TView& view);
+void PrepareFigureInView(const FunPars::TCurve& curve, Sampling::TFigure& figure, TView& view);
 
-// Bounding box of the curve points 0..CurvePointHigh (BoxMin, BoxMax, BoxSize,
+// Bounding box of the figure's curve points 0..CurvePointHigh (BoxMin, BoxMax, BoxSize,
 // FigureCentre) and the length scales FigureDiagonal and FillSpacing. A point-like
 // figure gives a zero BoxSize, FigureDiagonal and FillSpacing.
-void FrameBox();
+void FrameBox(Sampling::TFigure& figure);
 
 // Puts view.Eye above and beside the box [boxMin, boxMax] of diagonal `diagonal`, at
 // 3.5 diagonals from its lower corner in azimuth pi/4 + 0.15 about it. A box that is a

@@ -46,17 +46,14 @@ inline TFigure Figure;
 // The curve's length as its typical sample chord tells it: the number of chords times
 // the 90th percentile of their lengths. Unlike the box, a pole of the formulas, which
 // throws a few samples far out, leaves it alone. 0 before sampling.
-long double LengthEstimate();
+long double LengthEstimate(const TFigure& figure);
 
-// Allocates Figure.SampleBuffer (unit start-up).
-void Initialize();
-
-// Rebuilds Figure's SampleBuffer, CurvePoints, CurvePointHigh and ChordScale from
-// Glob::Curve and Figure.Param (TMin, TMax and the derived steps). Makes exactly
+// Rebuilds figure's SampleBuffer, CurvePoints, CurvePointHigh and ChordScale from
+// `curve` and figure.Param (TMin, TMax and the derived steps). Makes exactly
 // 4,101 curve evaluations; curve points fall at least every 22 samples and at every
 // sample where the curve turns sharply, the first at TMin and the last at TMax exactly
 // (188 to 4,097 points). Values are taken as the formulas give them (guard values
 // such as 1e300 included); nothing is checked here.
-void SampleCurve();
+void SampleCurve(const FunPars::TCurve& curve, TFigure& figure);
 
 }  // namespace Sampling

@@ -23,8 +23,7 @@ inline constexpr long double Pi = Glob::Pi;
 inline void PrepareCurve(const std::string& x, const std::string& y, const std::string& z, long double tmin,
                          long double tmax, long double p = 0, long double q = 0) {
   TestCurves::UseCurve(x, y, z, tmin, tmax, p, q);
-  Sampling::Initialize();
-  TestView() = Framing::PrepareFigure();
+  TestView() = Framing::PrepareFigure(Glob::Curve, Sampling::Figure);
   Tracing = Bitangents::StartAnalysis(Analysis);
 }
 

@@ -14,9 +14,8 @@ namespace FramingTests {
 // floating-point flag, and every curve point must land inside the fitted square
 // (10..390 pixels) at a depth within the box's range (8,192..24,576).
 inline void FrameCurveInPicture() {
-  Sampling::Initialize();
   ClearFloatFlags();
-  TestView() = Framing::PrepareFigure();
+  TestView() = Framing::PrepareFigure(Glob::Curve, Sampling::Figure);
   for (int k = 0; k <= Sampling::Figure.CurvePointHigh; ++k) {
     const ScreenPoint s = Framing::ProjectPoint(TestView(), Sampling::Figure.CurvePoints[k].Point);
     EXPECT_TRUE(s.x >= 9.999L && s.x <= 390.001L && s.y >= 9.999L && s.y <= 390.001L) << k;

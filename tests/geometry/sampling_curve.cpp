@@ -13,8 +13,7 @@ namespace {
 
 void Sample(const char* x, const char* y, const char* z, long double tmin, long double tmax) {
   TestCurves::UseCurve(x, y, z, tmin, tmax);
-  Sampling::Initialize();
-  Sampling::SampleCurve();
+  Sampling::SampleCurve(Glob::Curve, Sampling::Figure);
 }
 
 // Sample index of curve point k.

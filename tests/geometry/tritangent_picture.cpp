@@ -36,7 +36,6 @@ QRgb Shade(int k) {
 
 TEST(TritangentPicture, TheTriangleFacingTheEyeShowsItsShadeInsideItsProjection) {
   ASSERT_TRUE(CreatePictures(TestPictures()));
-  Sampling::Initialize();
   // The eye is above the figure: q = 0 shows the upper plane touching at 0, 2 pi/3,
   // 4 pi/3, q = pi the one touching at pi/3, pi, 5 pi/3. Tall waves (a = 1) turn their
   // tangents fast next to the contacts.
@@ -45,7 +44,7 @@ TEST(TritangentPicture, TheTriangleFacingTheEyeShowsItsShadeInsideItsProjection)
     for (const long double q : {0.0L, Glob::Pi}) {
       SCOPED_TRACE(testing::Message() << "a = " << a << ", q = " << q);
       TestCurves::UseCurve("cos(t)", "sin(t)", "p cos(3t+q)", 0, 2 * Glob::Pi, a, q);
-      TestView() = Framing::PrepareFigure();
+      TestView() = Framing::PrepareFigure(Glob::Curve, Sampling::Figure);
       Bitangents::AnalyzeBitangents(analysis);
       HullPicture::RenderHull(TestPictures(), TestView(), analysis);
       if (const char* dir = std::getenv("WENDRIX_PICTURES"))

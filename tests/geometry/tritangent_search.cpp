@@ -43,8 +43,7 @@ using Links = std::vector<std::int16_t>;
 
 void Sample(const char* x, const char* y, const char* z, long double p = 0, long double q = 0) {
   TestCurves::UseCurve(x, y, z, 0, 2 * Pi, p, q);
-  Sampling::Initialize();
-  Sampling::SampleCurve();
+  Sampling::SampleCurve(Glob::Curve, Sampling::Figure);
 }
 
 // u and e are the same points of contact within 3e-7 in sum, a contact at the seam
@@ -125,8 +124,7 @@ TEST(TritangentLinks, FewPointsGiveNothing) {
 
 TEST(TritangentSearch, CurvesAroundACylinderGiveTheirTwoHorizontalPlanesOnce) {
   TestCurves::UseDefaultCurve();
-  Sampling::Initialize();
-  Sampling::SampleCurve();
+  Sampling::SampleCurve(Glob::Curve, Sampling::Figure);
   FindTritangents({}, Analysis);
   ExpectTriples(HorizontalPlanes(0));
 

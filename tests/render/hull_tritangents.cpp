@@ -74,9 +74,8 @@ TEST_F(HullTritangentTest, TriplesOnALineAreSkipped) {
 }
 
 TEST_F(HullTritangentTest, DefaultCurvePicture) {
-  Sampling::Initialize();
   TestCurves::UseDefaultCurve();
-  TestView() = Framing::PrepareFigure();
+  TestView() = Framing::PrepareFigure(Glob::Curve, Sampling::Figure);
   Bitangents::AnalyzeBitangents(Scene);
   ASSERT_GT(Scene.BitangentCount, 0);
 

@@ -41,7 +41,7 @@ inline void UseFramedKnot(const TVector3& offset = {}, int count = 600) {
   }
   Sampling::Figure.CurvePointHigh = static_cast<std::int16_t>(count);
   Scene = {};
-  Framing::FrameBox();
+  Framing::FrameBox(Sampling::Figure);
   TestView() = Framing::FrameView(Sampling::Figure.BoxMin, Sampling::Figure.BoxMax, Sampling::Figure.FigureCentre,
                                   Sampling::Figure.FigureDiagonal);
   Stereo() = {};
