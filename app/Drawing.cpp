@@ -41,7 +41,7 @@ TStageTimes RunStagesFramedBy(TPictures& pictures, const TView& view, FramingSta
   ClearFloatFlags();
   const auto start = std::chrono::steady_clock::now();
   Timed(times.Sample, framing);
-  Timed(times.Analyze, [] { Bitangents::AnalyzeBitangents(LastAnalysis); });
+  Timed(times.Analyze, [] { Bitangents::AnalyzeBitangents(Glob::Curve, Sampling::Figure, LastAnalysis); });
   PaintPictures(pictures, view, times);
   times.Total = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   return times;

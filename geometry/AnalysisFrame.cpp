@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <utility>
 #include <vector>
 
 #include "formula/Checks.h"
@@ -22,10 +21,10 @@ bool Finite(const TVector3& v) { return std::isfinite(v.x) && std::isfinite(v.y)
 constexpr long double WildBox = 10;
 
 // The per-coordinate median of the curve points.
-TVector3 MedianPoint() {
+TVector3 MedianPoint(const Sampling::TFigure& figure) {
   std::vector<long double> c[3];
-  for (int k = 0; k <= Sampling::Figure.CurvePointHigh; ++k) {
-    const TVector3& p = Sampling::Figure.CurvePoints.at(k).Point;
+  for (int k = 0; k <= figure.CurvePointHigh; ++k) {
+    const TVector3& p = figure.CurvePoints.at(k).Point;
     c[0].push_back(p.x);
     c[1].push_back(p.y);
     c[2].push_back(p.z);
@@ -41,50 +40,42 @@ TVector3 MedianPoint() {
 
 // The framed figure's centre and diagonal; for a box blown up by a pole, the median
 // curve point and the curve's estimated length instead.
-void FrameOfFigure(TVector3& centre, long double& unit) {
-  centre = Sampling::Figure.FigureCentre;
-  unit = Sampling::Figure.FigureDiagonal;
-  const long double length = Sampling::LengthEstimate(Sampling::Figure);
-  if (Sampling::Figure.CurvePointHigh < 0 || !(unit > WildBox * length) || !(length > 0)) return;
-  centre = MedianPoint();
+void FrameOfFigure(const Sampling::TFigure& figure, TVector3& centre, long double& unit) {
+  centre = figure.FigureCentre;
+  unit = figure.FigureDiagonal;
+  const long double length = Sampling::LengthEstimate(figure);
+  if (figure.CurvePointHigh < 0 || !(unit > WildBox * length) || !(length > 0)) return;
+  centre = MedianPoint(figure);
   unit = length;
 }
 
 }  // namespace
 
-Scope::Scope(TFrame& frame, Bitangents::TAnalysis& analysis) : frame_(frame), analysis_(analysis) {
+TFramedFigure FrameFigure(const Sampling::TFigure& world) {
   TVector3 centre;
   long double unit;
-  FrameOfFigure(centre, unit);
+  FrameOfFigure(world, centre, unit);
   if (!Finite(centre) || !std::isfinite(unit))
     throw WendrixError("The curve is too large to analyse: its size does not fit the number range");
-  if (!(unit > 0)) return;
-  analysable_ = true;
-  world_ = {Sampling::Figure.CurvePoints, Sampling::Figure.SampleBuffer, Sampling::Figure.ChordScale,
-            Sampling::Figure.FigureDiagonal, Sampling::Figure.FillSpacing};
-  frame_ = {centre, unit};
-  for (TVector3& s : Sampling::Figure.SampleBuffer) s = frame_.ToFrame(s);
-  for (Mastil& m : Sampling::Figure.CurvePoints) {
-    m.Point = frame_.ToFrame(m.Point);
+  TFramedFigure framed{{}, world, unit > 0};
+  if (!framed.Analysable) return framed;
+  framed.Frame = {centre, unit};
+  Sampling::TFigure& f = framed.Figure;
+  for (TVector3& s : f.SampleBuffer) s = framed.Frame.ToFrame(s);
+  for (Mastil& m : f.CurvePoints) {
+    m.Point = framed.Frame.ToFrame(m.Point);
     m.Tangent = m.Tangent / unit;
     m.Moment = Cross(m.Point, m.Tangent);
     // A product of three chords: only its sign is read, which the frame keeps.
     m.Torsion = m.Torsion / unit / unit / unit;
   }
-  Sampling::Figure.ChordScale /= unit;
-  Sampling::Figure.FigureDiagonal /= unit;
-  Sampling::Figure.FillSpacing /= unit;
+  f.ChordScale /= unit;
+  f.FigureDiagonal /= unit;
+  f.FillSpacing /= unit;
+  return framed;
 }
 
 Scope::~Scope() {
-  if (!analysable_) return;
-  for (std::size_t k = 0; k < world_.CurvePoints.size() && k < Sampling::Figure.CurvePoints.size(); ++k)
-    world_.CurvePoints[k].Neighbours = std::move(Sampling::Figure.CurvePoints[k].Neighbours);
-  Sampling::Figure.CurvePoints = std::move(world_.CurvePoints);
-  Sampling::Figure.SampleBuffer = std::move(world_.Samples);
-  Sampling::Figure.ChordScale = world_.ChordScale;
-  Sampling::Figure.FigureDiagonal = world_.FigureDiagonal;
-  Sampling::Figure.FillSpacing = world_.FillSpacing;
   const std::size_t count = std::min<std::size_t>(analysis_.BitangentList.size(),
                                                   static_cast<std::size_t>(std::max(analysis_.BitangentCount, 0)) + 1);
   for (std::size_t k = 1; k < count; ++k) {

@@ -3,8 +3,6 @@
 // the curve's size and place. Outside an analysis the frame is the identity.
 #pragma once
 
-#include <vector>
-
 #include "formula/Vector3.h"
 #include "geometry/Sampling.h"
 
@@ -24,32 +22,35 @@ struct TFrame {
   TVector3 ToWorld(const TVector3& q) const { return q * Unit + Centre; }
 };
 
-// For the length of one analysis into `analysis`: sets `frame` and puts the curve points, the samples, ChordScale,
-// FigureDiagonal and FillSpacing into the frame of the figure (FigureCentre and
-// FigureDiagonal; for a box more than ten times the curve's estimated length across,
-// blown up by a pole of the formulas, the median curve point and that length); on leaving, also when the analysis throws, restores them and maps
-// the bitangent records' curve points and the flat faces' offsets back to the world. Degenerate input: a figure
-// whose centre or diagonal is not finite throws WendrixError naming the cause; a
-// figure of zero diagonal (a single point) is entered as is, and Analysable is false.
+// A figure in the frame of its own units.
+struct TFramedFigure {
+  TFrame Frame;
+  Sampling::TFigure Figure;
+  // False for a figure of zero diagonal (a single point), which is copied as it is in
+  // the identity frame.
+  bool Analysable = false;
+};
+
+// The frame of `world` (its FigureCentre and FigureDiagonal; for a box more than ten
+// times the curve's estimated length across, blown up by a pole of the formulas, the
+// median curve point and that length) and a copy of `world` in it: curve points,
+// samples, ChordScale, FigureDiagonal and FillSpacing mapped. A figure whose centre or
+// diagonal is not finite throws WendrixError naming the cause.
+TFramedFigure FrameFigure(const Sampling::TFigure& world);
+
+// While it lives, one analysis into `analysis` runs in `frame`; on leaving, also when
+// the analysis throws, it maps the bitangent records' curve points and the flat faces'
+// offsets back to the world.
 class Scope {
  public:
-  Scope(TFrame& frame, Bitangents::TAnalysis& analysis);
+  Scope(const TFrame& frame, Bitangents::TAnalysis& analysis) : frame_(frame), analysis_(analysis) {}
   ~Scope();
   Scope(const Scope&) = delete;
   Scope& operator=(const Scope&) = delete;
-  bool Analysable() const { return analysable_; }
 
  private:
-  // The world values that the frame replaces while the analysis runs.
-  struct WorldCopy {
-    PuntosCurva CurvePoints;
-    std::vector<TVector3> Samples;
-    long double ChordScale = 0, FigureDiagonal = 0, FillSpacing = 0;
-  };
-  TFrame& frame_;
+  TFrame frame_;
   Bitangents::TAnalysis& analysis_;
-  WorldCopy world_;
-  bool analysable_ = false;
 };
 
 }  // namespace AnalysisFrame

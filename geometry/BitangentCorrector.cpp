@@ -11,7 +11,7 @@
 namespace Bitangents {
 namespace {
 
-TVector3 E(const TTracing& w, long double y) { return CurvePoint(w.Frame, y); }
+TVector3 E(const TTracing& w, long double y) { return CurvePoint(w, y); }
 
 long double Fourth(long double v) {
   const long double sq = v * v;
@@ -24,24 +24,25 @@ struct Stencil {
 };
 
 Stencil Sample(const TTracing& w, long double y) {
-  using namespace Glob;
-  return {E(w, y - Sampling::Figure.Param.TThreeHalfStep), E(w, y - Sampling::Figure.Param.THalfStep), E(w, y),
-          E(w, y + Sampling::Figure.Param.THalfStep), E(w, y + Sampling::Figure.Param.TThreeHalfStep)};
+  return {E(w, y - w.Figure.Param.TThreeHalfStep), E(w, y - w.Figure.Param.THalfStep), E(w, y),
+          E(w, y + w.Figure.Param.THalfStep), E(w, y + w.Figure.Param.TThreeHalfStep)};
 }
 
 // Symmetric first derivative, exact for quartics.
-TVector3 FirstDerivative(const Stencil& p) { return (27 * (p.d - p.b) + p.a - p.e) / Sampling::Figure.Param.TStep24; }
+TVector3 FirstDerivative(const TTracing& w, const Stencil& p) {
+  return (27 * (p.d - p.b) + p.a - p.e) / w.Figure.Param.TStep24;
+}
 
-TVector3 SecondDerivative(const Stencil& p) {
-  return (81 * (p.b + p.d) - p.a - 160 * p.c - p.e) / Sampling::Figure.Param.TStepSq18;
+TVector3 SecondDerivative(const TTracing& w, const Stencil& p) {
+  return (81 * (p.b + p.d) - p.a - 160 * p.c - p.e) / w.Figure.Param.TStepSq18;
 }
 
 // The midpoint of a pair close on the parameter circle. A pair that straddles the seam
 // (s near TMin, t near TMax) is close across it, so its midpoint is moved by half the
 // period, next to TMin.
-long double CloseMidpoint(const Pair& x) {
+long double CloseMidpoint(const TTracing& w, const Pair& x) {
   long double m = (x.x + x.y) / 2;
-  if (std::fabs(x.x - x.y) > Sampling::Figure.Param.THalfSpan) m = m - Sampling::Figure.Param.THalfSpan;
+  if (std::fabs(x.x - x.y) > w.Figure.Param.THalfSpan) m = m - w.Figure.Param.THalfSpan;
   return m;
 }
 
@@ -62,15 +63,14 @@ struct PairSamples {
 // when they are given), five near it.
 PairSamples SamplePair(const TTracing& w, const Pair& x, const ParamPoints* atS = nullptr,
                        const ParamPoints* atT = nullptr) {
-  using namespace Glob;
   PairSamples p;
   p.X = x;
-  p.U = (x.x - x.y) * Sampling::Figure.Param.PiOverTSpan;
+  p.U = (x.x - x.y) * w.Figure.Param.PiOverTSpan;
   p.SinU = std::sin(p.U);
-  p.Sigma = std::fabs(p.SinU) * Sampling::Figure.Param.TSpanOverPi;
-  p.Near = !(p.Sigma > Sampling::Figure.Param.TStep);
+  p.Sigma = std::fabs(p.SinU) * w.Figure.Param.TSpanOverPi;
+  p.Near = !(p.Sigma > w.Figure.Param.TStep);
   if (p.Near) {
-    p.At[0] = Sample(w, CloseMidpoint(x));
+    p.At[0] = Sample(w, CloseMidpoint(w, x));
     p.HaveB = true;
     return p;
   }
@@ -97,13 +97,12 @@ long double PointNoise(const AnalysisFrame::TFrame& frame) {
 }
 
 Residual ResidualOf(const TTracing& w, const PairSamples& p) {
-  using namespace Glob;
   Residual r;
   const long double noise = PointNoise(w.Frame);
   if (!p.Near) {
     // One-sided tangent stencil, exact for cubics; it shares E(y) with the point itself.
-    const auto tangent = [](const Stencil& q) {
-      return (-q.a - 24 * q.c + 27 * q.d - 2 * q.e) / Sampling::Figure.Param.TStep12;
+    const auto tangent = [&w](const Stencil& q) {
+      return (-q.a - 24 * q.c + 27 * q.d - 2 * q.e) / w.Figure.Param.TStep12;
     };
     r.PointS = p.At[0].c;
     r.PointT = p.At[1].c;
@@ -114,22 +113,22 @@ Residual ResidualOf(const TTracing& w, const PairSamples& p) {
     const long double sigma4 = Fourth(p.Sigma);
     r.F = Dot(ts, r.W) / sigma4;
     // Errors of noise in a point, 4.5 noise / h in a tangent (the stencil's weights).
-    const long double tangentNoise = 4.5L * noise / Sampling::Figure.Param.TStep;
+    const long double tangentNoise = 4.5L * noise / w.Figure.Param.TStep;
     r.Noise =
         (tangentNoise * Length(r.W) + Length(ts) * (2 * noise * Length(tt) + tangentNoise * Length(chord))) / sigma4;
   } else {
     // As t approaches s the quotient tends to (P' x P'') . P''' / 12, taken at the midpoint.
     const Stencil& q = p.At[0];
-    const TVector3 d3 = (3 * (q.b - q.d) - q.a + q.e) / Sampling::Figure.Param.TStepCube;
-    const TVector3 d1 = FirstDerivative(q), d2 = SecondDerivative(q);
+    const TVector3 d3 = (3 * (q.b - q.d) - q.a + q.e) / w.Figure.Param.TStepCube;
+    const TVector3 d1 = FirstDerivative(w, q), d2 = SecondDerivative(w, q);
     r.W = Cross(d1, d2);
     r.F = Dot(r.W, d3) / 12;
     // The stencils' weights bound their errors by 8, 56 / 24 and 18 noise over h^k.
-    r.Noise = noise *
-              (8 * Length(r.W) / Sampling::Figure.Param.TStepCube +
-               Length(d3) * (56.0L / 24 * Length(d2) / Sampling::Figure.Param.TStep +
-                             18 * Length(d1) / Sampling::Figure.Param.TStepSq)) /
-              12;
+    r.Noise =
+        noise *
+        (8 * Length(r.W) / w.Figure.Param.TStepCube +
+         Length(d3) * (56.0L / 24 * Length(d2) / w.Figure.Param.TStep + 18 * Length(d1) / w.Figure.Param.TStepSq)) /
+        12;
     r.PointS = E(w, p.X.x);
     r.PointT = E(w, p.X.y);
   }
@@ -143,38 +142,36 @@ bool Solved(const TTracing& w, const Residual& r) { return std::fabs(r.F) < std:
 // The gradient from the samples of its pair: away from the diagonal the two points at
 // y - h/2 complete them; near it two more at m -/+ 2h are needed.
 Pair GradientOf(const TTracing& w, PairSamples& p) {
-  using namespace Glob;
   if (!p.Near) {
     if (!p.HaveB) {
-      p.At[0].b = E(w, p.X.x - Sampling::Figure.Param.THalfStep);
-      p.At[1].b = E(w, p.X.y - Sampling::Figure.Param.THalfStep);
+      p.At[0].b = E(w, p.X.x - w.Figure.Param.THalfStep);
+      p.At[1].b = E(w, p.X.y - w.Figure.Param.THalfStep);
       p.HaveB = true;
     }
-    const long double k = 4 * Sampling::Figure.Param.PiOverTSpan * (std::cos(p.U) / p.SinU);
+    const long double k = 4 * w.Figure.Param.PiOverTSpan * (std::cos(p.U) / p.SinU);
     const Stencil &ps = p.At[0], &pt = p.At[1];
-    const TVector3 ts = FirstDerivative(ps), tt = FirstDerivative(pt);
-    const auto accel = [](const Stencil& q) { return 4 * (q.b + q.d - 2 * q.c) / Sampling::Figure.Param.TStepSq; };
+    const TVector3 ts = FirstDerivative(w, ps), tt = FirstDerivative(w, pt);
+    const auto accel = [&w](const Stencil& q) { return 4 * (q.b + q.d - 2 * q.c) / w.Figure.Param.TStepSq; };
     const TVector3 v = pt.c - ps.c;
     const TVector3 vxtt = Cross(v, tt);
     const long double d = Dot(ts, vxtt);
     const long double sigma4 = Fourth(p.Sigma);
     return {(Dot(accel(ps), vxtt) - k * d) / sigma4, (k * d - Dot(accel(pt), Cross(v, ts))) / sigma4};
   }
-  const long double m = CloseMidpoint(p.X);
+  const long double m = CloseMidpoint(w, p.X);
   const Stencil& q = p.At[0];
   const TVector3 d4 = (136 * (q.a + q.e) - 840 * (q.b + q.d) + 1456 * q.c -
-                       24 * (E(w, m - Sampling::Figure.Param.TStep2) + E(w, m + Sampling::Figure.Param.TStep2))) /
-                      (21 * Sampling::Figure.Param.TStepSq * Sampling::Figure.Param.TStepSq);
-  const long double g = Dot(Cross(FirstDerivative(q), SecondDerivative(q)), d4) / 24;
+                       24 * (E(w, m - w.Figure.Param.TStep2) + E(w, m + w.Figure.Param.TStep2))) /
+                      (21 * w.Figure.Param.TStepSq * w.Figure.Param.TStepSq);
+  const long double g = Dot(Cross(FirstDerivative(w, q), SecondDerivative(w, q)), d4) / 24;
   return {g, g};
 }
 
 }  // namespace
 
 ParamPoints ResidualPoints(const TTracing& w, long double y) {
-  using namespace Glob;
-  return {E(w, y - Sampling::Figure.Param.TThreeHalfStep), E(w, y), E(w, y + Sampling::Figure.Param.THalfStep),
-          E(w, y + Sampling::Figure.Param.TThreeHalfStep)};
+  return {E(w, y - w.Figure.Param.TThreeHalfStep), E(w, y), E(w, y + w.Figure.Param.THalfStep),
+          E(w, y + w.Figure.Param.TThreeHalfStep)};
 }
 
 Residual BitangentResidual(const TTracing& w, const Pair& x) { return ResidualOf(w, SamplePair(w, x)); }
@@ -232,7 +229,7 @@ bool CorrectPair(const TTracing& w, const Pair& start, const Pair& ref, CorrectM
     prevStep = step;
     if (Solved(w, res)) {
       write();
-      return Margin(x.x, x.y) > 0;
+      return Margin(w.Figure.Param, x.x, x.y) > 0;
     }
     if (tooLong) return false;
   }

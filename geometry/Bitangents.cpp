@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "formula/Checks.h"
 #include "geometry/BitangentsInternal.h"
@@ -11,10 +12,8 @@
 
 namespace Bitangents {
 
-long double Margin(long double s, long double t) {
-  using namespace Glob;
-  const long double a = Sampling::Figure.Param.THalfSpan - std::fabs(s - Sampling::Figure.Param.TMid),
-                    b = Sampling::Figure.Param.THalfSpan - std::fabs(t - Sampling::Figure.Param.TMid);
+long double Margin(const Glob::TParamConstants& param, long double s, long double t) {
+  const long double a = param.THalfSpan - std::fabs(s - param.TMid), b = param.THalfSpan - std::fabs(t - param.TMid);
   // A NaN parameter gives a NaN margin, which no "inside" test accepts.
   return a < b || std::isnan(a) ? a : b;
 }
@@ -29,20 +28,18 @@ void AppendRecord(TTracing& w, const BitangentRecord& r) {
   list[count] = r;
 }
 
-std::int32_t CellOf(const TTracing& w, long double u) {
-  return FloorChecked((u - Sampling::Figure.Param.TMin) / w.CellStep);
-}
+std::int32_t CellOf(const TTracing& w, long double u) { return FloorChecked((u - w.Figure.Param.TMin) / w.CellStep); }
 
 namespace {
 
-long double ProbeParam(const std::array<long double, 21>& grid, int i, int a) {
-  return grid[i] + SeedFractions[a] * Sampling::Figure.Param.TStep20;
+long double ProbeParam(const TTracing& w, const std::array<long double, 21>& grid, int i, int a) {
+  return grid[i] + SeedFractions[a] * w.Figure.Param.TStep20;
 }
 
 const ParamPoints& ProbePoints(const TTracing& w, ProbePointsTable& table, const std::array<long double, 21>& grid,
                                int i, int a) {
   if (!table.Ready[i][a]) {
-    table.Points[i][a] = ResidualPoints(w, ProbeParam(grid, i, a));
+    table.Points[i][a] = ResidualPoints(w, ProbeParam(w, grid, i, a));
     table.Ready[i][a] = true;
   }
   return table.Points[i][a];
@@ -72,12 +69,11 @@ namespace {
 
 // The pair across the seam from border end e: each parameter within 1e-6 TSpan of a
 // border moved to the opposite border, BorderInset inside it.
-Pair AcrossSeam(const Pair& e) {
-  using namespace Glob;
-  const auto wrap = [](long double u) {
-    const long double near = 1e-6L * Sampling::Figure.Param.TSpan, inset = BorderInset();
-    if (u - Sampling::Figure.Param.TMin < near) return Sampling::Figure.Param.TMax - inset;
-    if (Sampling::Figure.Param.TMax - u < near) return Sampling::Figure.Param.TMin + inset;
+Pair AcrossSeam(const Glob::TParamConstants& param, const Pair& e) {
+  const auto wrap = [&param](long double u) {
+    const long double near = 1e-6L * param.TSpan, inset = BorderInset(param);
+    if (u - param.TMin < near) return param.TMax - inset;
+    if (param.TMax - u < near) return param.TMin + inset;
     return u;
   };
   return {wrap(e.x), wrap(e.y)};
@@ -91,7 +87,7 @@ void TraceFromBorder(TTracing& w, const Pair& x, bool alongT) {
   BitangentRecord r;
   long double acc;
   if (!CorrectPair(w, x, ref, CorrectMode::Perpendicular, acc, r) ||
-      !(std::hypot(r.ParamS - x.x, r.ParamT - x.y) < 2 * w.ArcStepMax) || !PairPlaneNormal(w.Frame, r))
+      !(std::hypot(r.ParamS - x.x, r.ParamT - x.y) < 2 * w.ArcStepMax) || !PairPlaneNormal(w, r))
     return;
   std::int32_t g, k;
   if (!FreeSeedCell(w, r, g, k)) return;
@@ -109,7 +105,7 @@ void TraceAcrossSeams(TTracing& w) {
   while (!w.BorderEnds.empty()) {
     const Pair e = w.BorderEnds.back();
     w.BorderEnds.pop_back();
-    const Pair x = AcrossSeam(e);
+    const Pair x = AcrossSeam(w.Figure.Param, e);
     const bool atS = x.x != e.x;
     // The residual is symmetric: (t, s) continues across the seam as (s, t) does; the
     // copy with t >= s is the one drawn.
@@ -130,12 +126,12 @@ void TraceSeed(TTracing& w, const BitangentRecord& r) {
 bool FindSeed(TTracing& w, int i, int j, BitangentRecord& r) {
   CheckIndex(i, 20);
   CheckIndex(j, 20);
-  Pair best{ProbeParam(w.SeedGridS, i, 0), ProbeParam(w.SeedGridT, j, 0)};
+  Pair best{ProbeParam(w, w.SeedGridS, i, 0), ProbeParam(w, w.SeedGridT, j, 0)};
   int bestA = 0, bestB = 0;
   long double bestValue = 1e100L;
   for (int a = 0; a < 3; ++a)
     for (int b = 0; b < 3; ++b) {
-      const Pair probe{ProbeParam(w.SeedGridS, i, a), ProbeParam(w.SeedGridT, j, b)};
+      const Pair probe{ProbeParam(w, w.SeedGridS, i, a), ProbeParam(w, w.SeedGridT, j, b)};
       // The curve points at the probe's parameters are those of every cell in its
       // row or column: evaluated once per analysis.
       const ParamPoints& atS = ProbePoints(w, w.ProbePointsS, w.SeedGridS, i, a);
@@ -155,47 +151,49 @@ bool FindSeed(TTracing& w, int i, int j, BitangentRecord& r) {
                    &w.ProbePointsT.Points[j][bestB]))
     return false;
   // The corrector's early success does not look at the position, hence the margin test.
-  const bool found = Margin(c.ParamS, c.ParamT) > 0 && PairPlaneNormal(w.Frame, c);
+  const bool found = Margin(w.Figure.Param, c.ParamS, c.ParamT) > 0 && PairPlaneNormal(w, c);
   r = c;
   return found;
 }
 
-TTracing StartAnalysis(TAnalysis& analysis, const AnalysisFrame::TFrame& frame) {
-  using namespace Glob;
+TTracing StartAnalysis(TAnalysis& analysis, const FunPars::TCurve& curve, Sampling::TFigure figure,
+                       const AnalysisFrame::TFrame& frame) {
   analysis = TAnalysis{};
   analysis.BitangentList.resize(1000);
-  analysis.SquareScaleS = analysis.SquareScaleT = 300 / (Sampling::Figure.Param.TMax - Sampling::Figure.Param.TMin);
+  analysis.SquareScaleS = analysis.SquareScaleT = 300 / (figure.Param.TMax - figure.Param.TMin);
   TTracing w;
   w.Analysis = &analysis;
+  w.Curve = &curve;
+  w.Figure = std::move(figure);
   w.Frame = frame;
-  w.PairTolerance = Sampling::Figure.FigureDiagonal * 1e-7L;
-  w.SeedGridS[0] = w.SeedGridT[0] = Sampling::Figure.Param.TMin;
+  w.PairTolerance = w.Figure.FigureDiagonal * 1e-7L;
+  w.SeedGridS[0] = w.SeedGridT[0] = w.Figure.Param.TMin;
   for (int k = 1; k <= 20; ++k) {
-    w.SeedGridS[k] = w.SeedGridS[k - 1] + Sampling::Figure.Param.TStep20;
-    w.SeedGridT[k] = w.SeedGridT[k - 1] + Sampling::Figure.Param.TStep20;
+    w.SeedGridS[k] = w.SeedGridS[k - 1] + w.Figure.Param.TStep20;
+    w.SeedGridT[k] = w.SeedGridT[k - 1] + w.Figure.Param.TStep20;
   }
-  w.NewtonStepCap = 0.4L * Sampling::Figure.Param.TStep20;
-  const long double fineness = std::floor(CurveWaves() / ResolutionWaves) + 1;
+  w.NewtonStepCap = 0.4L * w.Figure.Param.TStep20;
+  const long double fineness = std::floor(CurveWaves(w.Figure) / ResolutionWaves) + 1;
   analysis.ResolutionCut = fineness > MaxFineness;
   w.Fineness = analysis.ResolutionCut ? MaxFineness : static_cast<int>(fineness);
   w.CellCount = 160 * w.Fineness + 1;
-  w.CellStep = Sampling::Figure.Param.TStep160 / w.Fineness;
-  w.ProbeRadius = Sampling::Figure.Param.TSpan / (400 * w.Fineness);
+  w.CellStep = w.Figure.Param.TStep160 / w.Fineness;
+  w.ProbeRadius = w.Figure.Param.TSpan / (400 * w.Fineness);
   w.ArcStepMax = 5 * w.ProbeRadius;
   w.VisitedCells.assign(std::size_t(w.CellCount), std::vector<std::uint8_t>(std::size_t(w.CellCount), 0));
-  w.SupportBalls = BallsOfCurvePoints();
+  w.SupportBalls = BallsOfCurvePoints(w.Figure);
   return w;
 }
 
-void AnalyzeBitangents(TAnalysis& analysis) {
+void AnalyzeBitangents(const FunPars::TCurve& curve, const Sampling::TFigure& figure, TAnalysis& analysis) {
   // Runs in the figure's own units and maps the records back on leaving; a single
   // point has no bitangents.
-  AnalysisFrame::TFrame frame;
-  const AnalysisFrame::Scope scope(frame, analysis);
-  TTracing w = StartAnalysis(analysis, frame);
-  if (!scope.Analysable()) return;
+  AnalysisFrame::TFramedFigure framed = AnalysisFrame::FrameFigure(figure);
+  TTracing w = StartAnalysis(analysis, curve, std::move(framed.Figure), framed.Frame);
+  if (!framed.Analysable) return;
+  const AnalysisFrame::Scope scope(w.Frame, analysis);
   // The flat faces first: their edges seed the strips that begin there.
-  Tritangents::FindTritangents(w.Frame, analysis);
+  Tritangents::FindTritangents(curve, w.Figure, w.Frame, analysis);
   BitangentRecord r;
   for (int i = 0; i < 20; ++i)
     for (int j = 0; j < 20; ++j)

@@ -6,8 +6,11 @@
 #include <cstdint>
 #include <vector>
 
+#include "formula/Curve.h"
 #include "formula/Vector3.h"
 #include "geometry/AnalysisFrame.h"
+#include "geometry/Sampling.h"
+#include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
 
 struct BitangentRecord {
@@ -41,25 +44,27 @@ struct TAnalysis {
 };
 
 // Runs the tritangent search, then seeds, corrects, traces and classifies the
-// bitangent branches, from the sampled figure (curve points, samples, box) into
-// `analysis`, which is emptied first. Works in the figure's own units (AnalysisFrame),
-// so the result does not depend on the curve's size or place. A single point gives
-// empty lists; a figure whose size overflows the number range throws WendrixError
+// bitangent branches, from `figure` (curve points, samples, box; sampled from `curve`,
+// which the corrector evaluates) into `analysis`, which is emptied first. Works in the figure's own units
+// (AnalysisFrame), so the result does not depend on the curve's size or place. A single point gives empty lists; a
+// figure whose size overflows the number range throws WendrixError
 // (`analysis` then holds what was found so far).
-void AnalyzeBitangents(TAnalysis& analysis);
+void AnalyzeBitangents(const FunPars::TCurve& curve, const Sampling::TFigure& figure, TAnalysis& analysis);
 
-// min(THalfSpan - |s - TMid|, THalfSpan - |t - TMid|): positive inside the open square.
-long double Margin(long double s, long double t);
+// min(THalfSpan - |s - TMid|, THalfSpan - |t - TMid|) of the t constants `param`:
+// positive inside the open square.
+long double Margin(const Glob::TParamConstants& param, long double s, long double t);
 
 // Unit normal of the plane through the chord P(s)P(t) containing the tangent at s
-// (osculating plane when s and t nearly coincide), the curve taken in `frame` (the
-// identity for world points). False when degenerate.
-bool PairPlaneNormal(const AnalysisFrame::TFrame& frame, BitangentRecord& r);
+// (osculating plane when s and t nearly coincide), `curve` with the t constants `param`
+// taken in `frame` (the identity for world points). False when degenerate.
+bool PairPlaneNormal(const FunPars::TCurve& curve, const Glob::TParamConstants& param,
+                     const AnalysisFrame::TFrame& frame, BitangentRecord& r);
 
-// Sets r.OnHull when no curve point lies farther than SupportTolerance beyond the
+// Sets r.OnHull when no curve point of `figure` lies farther than SupportTolerance beyond the
 // plane of r on the one side, and turns r.PlaneNormal away from the curve then. A
 // plane with points beyond it on both sides, or a NaN distance, gives OnHull = 0
 // (the normal as computed); without curve points OnHull is 0.
-void SupportTest(BitangentRecord& r);
+void SupportTest(const Sampling::TFigure& figure, BitangentRecord& r);
 
 }  // namespace Bitangents

@@ -62,7 +62,10 @@ using PointBalls = std::vector<PointBall>;
 struct TTracing {
   // The analysis being built.
   TAnalysis* Analysis = nullptr;
-  // The figure's own units (AnalysisFrame) that the curve is evaluated in.
+  // The compiled curve, and its sampled figure in the figure's own units
+  // (AnalysisFrame) that the curve is evaluated in.
+  const FunPars::TCurve* Curve = nullptr;
+  Sampling::TFigure Figure;
   AnalysisFrame::TFrame Frame;
   int Fineness = 1;
   // 1 where a traced branch has passed. Cell G covers s in
@@ -91,13 +94,14 @@ struct TTracing {
   PointBalls SupportBalls;
 };
 
-// Balls and boxes around runs of 16 consecutive curve points 0..CurvePointHigh, each
-// rounded up; none without curve points. A run holding a NaN point has a NaN ball.
-PointBalls BallsOfCurvePoints();
-// SupportTest(r), the same verdict and normal, with `balls` the BallsOfCurvePoints of
-// the curve points in force: the runs whose ball or box the plane clears on the sides
-// still in question are passed over.
-void SupportTest(const PointBalls& balls, BitangentRecord& r);
+// Balls and boxes around runs of 16 consecutive curve points 0..CurvePointHigh of
+// `figure`, each rounded up; none without curve points. A run holding a NaN point has a
+// NaN ball.
+PointBalls BallsOfCurvePoints(const Sampling::TFigure& figure);
+// SupportTest(figure, r), the same verdict and normal, with `balls` the
+// BallsOfCurvePoints of `figure`: the runs whose ball or box the plane clears on the
+// sides still in question are passed over.
+void SupportTest(const Sampling::TFigure& figure, const PointBalls& balls, BitangentRecord& r);
 // How far (in the figure's units, AnalysisFrame) curve points may lie beyond the plane
 // of a pair that supports the curve: far above the rounding and the corrector's
 // tolerance, far below a pixel of the picture.
@@ -113,20 +117,30 @@ inline constexpr int MaxCorrectorPasses = 100;
 inline constexpr std::int32_t MaxFillRecords = 10000;
 
 // The first part of an analysis: empties `analysis` (a BitangentList of length 1000),
-// sets its square's scales from the current t interval and its ResolutionCut, and
-// answers the working state that builds it, in `frame`:
+// sets its square's scales from the figure's t interval and its ResolutionCut, and
+// answers the working state that builds it from `curve` and `figure`, both taken in
+// `frame` (the figure already mapped into it, AnalysisFrame::FrameFigure):
 // PairTolerance, the seed grids and NewtonStepCap from the t interval and figure,
 // Fineness, CellStep, ProbeRadius and ArcStepMax from the curve's samples, no cell
 // visited, no seeds or border ends, no probe points evaluated, the support balls of
 // the curve points in force.
-TTracing StartAnalysis(TAnalysis& analysis, const AnalysisFrame::TFrame& frame = {});
+TTracing StartAnalysis(TAnalysis& analysis, const FunPars::TCurve& curve, Sampling::TFigure figure,
+                       const AnalysisFrame::TFrame& frame = {});
 
-// The curve point at y in `frame`; counted in WorkCounters.
-inline TVector3 CurvePoint(const AnalysisFrame::TFrame& frame, long double y) {
+// The point of `curve` at y in `frame`; counted in WorkCounters.
+inline TVector3 CurvePoint(const FunPars::TCurve& curve, const AnalysisFrame::TFrame& frame, long double y) {
   WorkCounters::CountEvaluation();
   TVector3 p;
-  FunPars::EvalCurve(Glob::Curve, y, p);
+  FunPars::EvalCurve(curve, y, p);
   return frame.ToFrame(p);
+}
+
+// The curve point at y of the analysis `w` works on, in its frame.
+inline TVector3 CurvePoint(const TTracing& w, long double y) { return CurvePoint(*w.Curve, w.Frame, y); }
+
+// PairPlaneNormal of r on the curve of the analysis `w` works on.
+inline bool PairPlaneNormal(const TTracing& w, BitangentRecord& r) {
+  return PairPlaneNormal(*w.Curve, w.Figure.Param, w.Frame, r);
 }
 
 // Appends r to the analysis as record BitangentCount + 1, lengthening the array by 100
@@ -195,8 +209,9 @@ bool FreeSeedCell(const TTracing& w, const BitangentRecord& r, std::int32_t& g, 
 void TraceSeed(TTracing& w, const BitangentRecord& r);
 
 // The number of waves of the sampled curve: its total turning (the angles between
-// consecutive chords of the samples) over 2 pi. 0 for fewer than three distinct samples.
-long double CurveWaves();
+// consecutive chords of `figure`'s samples) over 2 pi. 0 for fewer than three distinct
+// samples.
+long double CurveWaves(const Sampling::TFigure& figure);
 
 // Extra seeds where strips of the hull end, beyond the reach of the seed grid on a
 // curve of many waves: the pairs of neighbouring contacts of every flat face (an edge
@@ -211,7 +226,7 @@ void SeedStripEnds(TTracing& w);
 void TraceBranch(TTracing& w, BitangentRecord seed, int g, int k);
 
 // How far inside the square pairs at its border are taken: 1e-9 TSpan.
-inline long double BorderInset() { return 1e-9L * Sampling::Figure.Param.TSpan; }
+inline long double BorderInset(const Glob::TParamConstants& param) { return 1e-9L * param.TSpan; }
 
 // Traces from the opposite border the continuation of every pair in BorderEnds (and of
 // the border ends those traces add) whose cell no branch has visited; empties the list.

@@ -55,8 +55,8 @@ void InsertBetween(TTracing& w, const BitangentRecord& prev, const BitangentReco
         !(std::hypot(z.ParamS - x.x, z.ParamT - x.y) < reach))
       continue;
     z.StartsBranch = 0;
-    if (!PairPlaneNormal(w.Frame, z)) return;
-    SupportTest(w.SupportBalls, z);
+    if (!PairPlaneNormal(w, z)) return;
+    SupportTest(w.Figure, w.SupportBalls, z);
     AppendRecord(w, z);
   }
 }
@@ -81,14 +81,14 @@ Cell CellOfPair(const TTracing& w, const Pair& x) { return {CellOf(w, x.x), Cell
 // except when the prediction itself already solves the residual: near the border a
 // branch that leaves the square is predicted across it and accepted unchanged, and
 // its cell would lie outside the grid.
-bool Inside(const Pair& x) { return Margin(x.x, x.y) > 0; }
+bool Inside(const TTracing& w, const Pair& x) { return Margin(w.Figure.Param, x.x, x.y) > 0; }
 
 // The corrector in perpendicular mode around the seed, accepted within `reach` of it
 // and only with a plane normal.
 bool StartPoint(const TTracing& w, const Pair& probe, const Pair& seed, long double reach, BitangentRecord& r) {
   long double acc;
   if (!CorrectPair(w, probe, seed, CorrectMode::Perpendicular, acc, r)) return false;
-  return std::hypot(r.ParamS - seed.x, r.ParamT - seed.y) < reach && PairPlaneNormal(w.Frame, r);
+  return std::hypot(r.ParamS - seed.x, r.ParamT - seed.y) < reach && PairPlaneNormal(w, r);
 }
 
 // Between a and b, whose support flags differ, the on-hull record nearest to where the
@@ -101,8 +101,8 @@ bool HullBoundary(const TTracing& w, BitangentRecord a, BitangentRecord b, Bitan
     const Pair x = 0.5L * (PairOf(a) + PairOf(b));
     BitangentRecord m;
     long double acc;
-    if (!CorrectPair(w, x, PairOf(a), CorrectMode::Perpendicular, acc, m) || !PairPlaneNormal(w.Frame, m)) break;
-    SupportTest(w.SupportBalls, m);
+    if (!CorrectPair(w, x, PairOf(a), CorrectMode::Perpendicular, acc, m) || !PairPlaneNormal(w, m)) break;
+    SupportTest(w.Figure, w.SupportBalls, m);
     (m.OnHull == a.OnHull ? a : b) = m;
   }
   boundary = a.OnHull ? a : b;
@@ -114,10 +114,10 @@ bool HullBoundary(const TTracing& w, BitangentRecord a, BitangentRecord b, Bitan
 // its support flag, and between them the record where the flag changes, if it does.
 void AppendBranchStart(TTracing& w, BitangentRecord& start, BitangentRecord& second) {
   start.StartsBranch = 1;
-  SupportTest(w.SupportBalls, start);
+  SupportTest(w.Figure, w.SupportBalls, start);
   AppendRecord(w, start);
   second.StartsBranch = 0;
-  SupportTest(w.SupportBalls, second);
+  SupportTest(w.Figure, w.SupportBalls, second);
   BitangentRecord boundary;
   if (start.OnHull != second.OnHull && HullBoundary(w, start, second, boundary)) AppendRecord(w, boundary);
   AppendRecord(w, second);
@@ -132,9 +132,9 @@ bool DiagonalBetween(const TTracing& w, const BitangentRecord& prev, const Bitan
   const long double g0 = prev.ParamT - prev.ParamS, g1 = cur.ParamT - cur.ParamS;
   if (!(g0 * g1 < 0) || !(std::fabs(g0) + std::fabs(g1) < 4 * w.ArcStepMax)) return false;
   r.ParamS = r.ParamT = prev.ParamS + g0 / (g0 - g1) * (cur.ParamS - prev.ParamS);
-  r.PointS = r.PointT = CurvePoint(w.Frame, r.ParamS);
+  r.PointS = r.PointT = CurvePoint(w, r.ParamS);
   r.StartsBranch = 0;
-  return PairPlaneNormal(w.Frame, r);
+  return PairPlaneNormal(w, r);
 }
 
 // Classifies cur, inserts the records between prev and cur that its flag asks for,
@@ -149,7 +149,7 @@ void AppendTraced(TTracing& w, const BitangentRecord& prev, BitangentRecord& cur
     AppendTraced(w, diagonal, cur);
     return;
   }
-  SupportTest(w.SupportBalls, cur);
+  SupportTest(w.Figure, w.SupportBalls, cur);
   BitangentRecord boundary;
   if (cur.OnHull == prev.OnHull) {
     FillBySpacing(w, prev, cur);
@@ -174,11 +174,11 @@ void AppendTraced(TTracing& w, const BitangentRecord& prev, BitangentRecord& cur
 void CloseAtBorder(TTracing& w, const TraceState& st, const BitangentRecord& last, Cell& lastCell) {
   using namespace Glob;
   const Pair d = st.Pc - st.Pb;
-  const long double inset = BorderInset();
+  const long double inset = BorderInset(w.Figure.Param);
   // The continuation's parameter along d where coordinate u (of pair p) reaches the border.
   const auto reach = [&](long double u, long double du) {
     if (du == 0) return 1e30L;
-    return ((du > 0 ? Sampling::Figure.Param.TMax - inset : Sampling::Figure.Param.TMin + inset) - u) / du;
+    return ((du > 0 ? w.Figure.Param.TMax - inset : w.Figure.Param.TMin + inset) - u) / du;
   };
   const long double ls = reach(st.Pc.x, d.x), lt = reach(st.Pc.y, d.y);
   bool alongS = lt < ls;  // the t border comes first: move along s
@@ -186,15 +186,15 @@ void CloseAtBorder(TTracing& w, const TraceState& st, const BitangentRecord& las
   const long double length = std::hypot(d.x, d.y);
   Pair x = st.Pc;
   const auto border = [&](long double u) {
-    return u - Sampling::Figure.Param.TMin < Sampling::Figure.Param.TMax - u ? Sampling::Figure.Param.TMin + inset
-                                                                             : Sampling::Figure.Param.TMax - inset;
+    return u - w.Figure.Param.TMin < w.Figure.Param.TMax - u ? w.Figure.Param.TMin + inset
+                                                             : w.Figure.Param.TMax - inset;
   };
   if (lambda >= 0 && lambda * length < 2 * w.ArcStepMax) {
     x = st.Pc + lambda * d;
     if (alongS)
-      x.y = d.y > 0 ? Sampling::Figure.Param.TMax - inset : Sampling::Figure.Param.TMin + inset;
+      x.y = d.y > 0 ? w.Figure.Param.TMax - inset : w.Figure.Param.TMin + inset;
     else
-      x.x = d.x > 0 ? Sampling::Figure.Param.TMax - inset : Sampling::Figure.Param.TMin + inset;
+      x.x = d.x > 0 ? w.Figure.Param.TMax - inset : w.Figure.Param.TMin + inset;
   } else {
     const long double toS = std::fabs(border(x.x) - x.x), toT = std::fabs(border(x.y) - x.y);
     if (!(std::fmin(toS, toT) < 2 * w.ArcStepMax)) return;
@@ -208,7 +208,7 @@ void CloseAtBorder(TTracing& w, const TraceState& st, const BitangentRecord& las
   BitangentRecord r;
   long double acc;
   if (!CorrectPair(w, x, ref, CorrectMode::Perpendicular, acc, r)) return;
-  if (!(std::hypot(r.ParamS - x.x, r.ParamT - x.y) < 2 * w.ArcStepMax) || !PairPlaneNormal(w.Frame, r)) return;
+  if (!(std::hypot(r.ParamS - x.x, r.ParamT - x.y) < 2 * w.ArcStepMax) || !PairPlaneNormal(w, r)) return;
   AppendTraced(w, last, r);
   // The cells up to the border are the branch's too: a trace that reaches this border
   // from across the seam must find them taken.
@@ -222,9 +222,9 @@ void CloseAtBorder(TTracing& w, const TraceState& st, const BitangentRecord& las
 // moved onto the crossing (P(x.x) = P(x.y)).
 bool OnCurveCrossing(const TTracing& w, Pair& x) {
   using namespace Glob;
-  const auto point = [&w](long double y) { return CurvePoint(w.Frame, y); };
-  return CurveCrossing::FindCrossing(point, Sampling::Figure.Param.TSpan, 8 * w.CellStep,
-                                     1e-9L * Sampling::Figure.FigureDiagonal, x.x, x.y);
+  const auto point = [&w](long double y) { return CurvePoint(w, y); };
+  return CurveCrossing::FindCrossing(point, w.Figure.Param.TSpan, 8 * w.CellStep, 1e-9L * w.Figure.FigureDiagonal, x.x,
+                                     x.y);
 }
 
 // Where the curve crosses itself, two branches of pairs cross in the square, and the
@@ -242,7 +242,7 @@ void ContinueThroughCrossing(TTracing& w, const Pair& before, const Pair& at) {
   BitangentRecord seed;
   long double acc;
   if (!CorrectPair(w, beyond, beyond, CorrectMode::Gradient, acc, seed)) return;
-  if (!(Margin(seed.ParamS, seed.ParamT) > 0) || !PairPlaneNormal(w.Frame, seed)) return;
+  if (!(Margin(w.Figure.Param, seed.ParamS, seed.ParamT) > 0) || !PairPlaneNormal(w, seed)) return;
   std::int32_t g, k;
   if (FreeSeedCell(w, seed, g, k)) w.CrossingSeeds.push_back(seed);
 }
@@ -261,8 +261,8 @@ bool LeapAcross(const TTracing& w, const Pair& entry, const Pair& at, const Trac
     const long double leap = k * w.ArcStepMax;
     const Pair x = at + leap * d;
     long double acc;
-    if (!Inside(x) || !CorrectPair(w, x, at, CorrectMode::Perpendicular, acc, r)) continue;
-    if (std::hypot(r.ParamS - x.x, r.ParamT - x.y) < leap / 4 && PairPlaneNormal(w.Frame, r)) return true;
+    if (!Inside(w, x) || !CorrectPair(w, x, at, CorrectMode::Perpendicular, acc, r)) continue;
+    if (std::hypot(r.ParamS - x.x, r.ParamT - x.y) < leap / 4 && PairPlaneNormal(w, r)) return true;
   }
   return false;
 }
@@ -329,7 +329,7 @@ bool CircleStep(const TTracing& tracing, TraceState& st, const TVector3& na, con
     long double acc;
     const bool ok = CorrectPair(tracing, x, st.Pc, CorrectMode::Gradient, acc, r);
     st.Next = PairOf(r);
-    if (ok && acc < 0.1L && Inside(st.Next)) return true;
+    if (ok && acc < 0.1L && Inside(tracing, st.Next)) return true;
     phi = phi / 2;
   }
   return false;
@@ -363,10 +363,10 @@ void FillByTurn(TTracing& w, const BitangentRecord& prev, const BitangentRecord&
   long double acc;
   if (!CorrectPair(w, x, PairOf(prev), CorrectMode::Perpendicular, acc, m) ||
       !(std::hypot(m.ParamS - x.x, m.ParamT - x.y) < std::hypot(cur.ParamS - prev.ParamS, cur.ParamT - prev.ParamT)) ||
-      !PairPlaneNormal(w.Frame, m))
+      !PairPlaneNormal(w, m))
     return;
   m.StartsBranch = 0;
-  SupportTest(w.SupportBalls, m);
+  SupportTest(w.Figure, w.SupportBalls, m);
   FillByTurn(w, prev, m, depth + 1);
   AppendRecord(w, m);
   FillByTurn(w, m, cur, depth + 1);
@@ -375,7 +375,7 @@ void FillByTurn(TTracing& w, const BitangentRecord& prev, const BitangentRecord&
 void FillBySpacing(TTracing& w, const BitangentRecord& prev, const BitangentRecord& cur) {
   const long double d = std::fabs(cur.PointS.x - prev.PointS.x) + std::fabs(cur.PointS.y - prev.PointS.y) +
                         std::fabs(cur.PointT.x - prev.PointT.x) + std::fabs(cur.PointT.y - prev.PointT.y);
-  const std::int32_t n = TruncChecked(d / Sampling::Figure.FillSpacing + 1);
+  const std::int32_t n = TruncChecked(d / w.Figure.FillSpacing + 1);
   // A distance that asks for thousands of records is a curve running off to infinity
   // between its samples; end the command rather than allocate without bound.
   if (n > MaxFillRecords) throw RangeError();
@@ -388,14 +388,14 @@ void TraceBranch(TTracing& w, BitangentRecord seed, int g, int k) {
   if (count == 0) {
     // No neighbouring solution: the seed stands as a polyline of one point.
     seed.StartsBranch = 1;
-    SupportTest(w.SupportBalls, seed);
+    SupportTest(w.Figure, w.SupportBalls, seed);
     AppendRecord(w, seed);
     seed.StartsBranch = 0;
     AppendRecord(w, seed);
     return;
   }
   const Pair origin = PairOf(seed);
-  const long double m0 = Margin(origin.x, origin.y);
+  const long double m0 = Margin(w.Figure.Param, origin.x, origin.y);
   for (int i = 1; i <= count; ++i) {
     int sameCellSteps = 0;
     bool collision = false, go = true, stalled = false;
@@ -403,7 +403,7 @@ void TraceBranch(TTracing& w, BitangentRecord seed, int g, int k) {
     BitangentRecord q = dirs[i];
     TraceState st;
     Cell last{g, k};
-    const long double mq = Margin(q.ParamS, q.ParamT);
+    const long double mq = Margin(w.Figure.Param, q.ParamS, q.ParamT);
     if (mq < 1e-9L) {
       // The first point is on or beyond the border: end at the border crossing of the
       // straight line from the seed (its points and normal are not recomputed).
@@ -439,9 +439,9 @@ void TraceBranch(TTracing& w, BitangentRecord seed, int g, int k) {
           long double acc;
           go = CorrectPair(w, st.Pa, st.Pc, CorrectMode::Perpendicular, acc, cur) && std::fabs(acc) < 0.1L;
           st.Next = PairOf(cur);
-          go = go && Inside(st.Next);
+          go = go && Inside(w, st.Next);
         }
-        go = go && PairPlaneNormal(w.Frame, cur);
+        go = go && PairPlaneNormal(w, cur);
         if (go) AppendTraced(w, firstStep, cur);
       }
     }
@@ -473,7 +473,7 @@ void TraceBranch(TTracing& w, BitangentRecord seed, int g, int k) {
         st.Pc = st.Next;
         normalB = normalC;
         normalC = prev.PlaneNormal;
-        go = CircleStep(w, st, normalB, normalC, cur) && PairPlaneNormal(w.Frame, cur);
+        go = CircleStep(w, st, normalB, normalC, cur) && PairPlaneNormal(w, cur);
         stalled = !go;
       }
       if (go) AppendTraced(w, prev, cur);

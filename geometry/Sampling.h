@@ -15,7 +15,6 @@ struct Mastil {
   TVector3 Point;           // P(t)
   TVector3 Tangent;         // P'(t), five-point difference
   TVector3 Moment;          // Point x Tangent
-  std::vector<std::int16_t> Neighbours;  // linked curve points, filled by the tritangent search
 };
 using PuntosCurva = std::vector<Mastil>;
 

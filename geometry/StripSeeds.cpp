@@ -12,8 +12,8 @@
 
 namespace Bitangents {
 
-long double CurveWaves() {
-  const std::vector<TVector3>& samples = Sampling::Figure.SampleBuffer;
+long double CurveWaves(const Sampling::TFigure& figure) {
+  const std::vector<TVector3>& samples = figure.SampleBuffer;
   // Sample j (j = -2..4098) is entry j + 2; samples 0..4096 close the curve once.
   const int first = 2, last = 2 + Sampling::SampleCount - 5;
   if (samples.size() < std::size_t(last) + 2) return 0;
@@ -37,9 +37,9 @@ void TraceStripEnd(TTracing& w, const Pair& x) {
   BitangentRecord r;
   long double acc;
   if (!CorrectPair(w, x, x, CorrectMode::Gradient, acc, r)) return;
-  if (!(Margin(r.ParamS, r.ParamT) > 0) || !PairPlaneNormal(w.Frame, r)) return;
+  if (!(Margin(w.Figure.Param, r.ParamS, r.ParamT) > 0) || !PairPlaneNormal(w, r)) return;
   BitangentRecord tested = r;
-  SupportTest(w.SupportBalls, tested);
+  SupportTest(w.Figure, w.SupportBalls, tested);
   if (tested.OnHull) TraceSeed(w, r);
 }
 
@@ -51,7 +51,7 @@ std::vector<long double> PolygonOrder(const TTracing& w, const Tritangents::Flat
   std::vector<TVector3> points;
   TVector3 centre{0, 0, 0};
   for (const long double u : face.Contacts) {
-    points.push_back(CurvePoint(w.Frame, u));
+    points.push_back(CurvePoint(w, u));
     centre = centre + points.back();
   }
   centre = centre / static_cast<long double>(points.size());
@@ -79,10 +79,9 @@ void SeedStripEnds(TTracing& w) {
       TraceStripEnd(w, {b, a});
     }
   }
-  if (Sampling::Figure.CurvePointHigh >= 0)
-    CheckIndex(Sampling::Figure.CurvePointHigh, Sampling::Figure.CurvePoints.size());
-  for (int k = 1; k <= Sampling::Figure.CurvePointHigh; ++k) {
-    const Mastil &p = Sampling::Figure.CurvePoints[k - 1], &q = Sampling::Figure.CurvePoints[k];
+  if (w.Figure.CurvePointHigh >= 0) CheckIndex(w.Figure.CurvePointHigh, w.Figure.CurvePoints.size());
+  for (int k = 1; k <= w.Figure.CurvePointHigh; ++k) {
+    const Mastil &p = w.Figure.CurvePoints[k - 1], &q = w.Figure.CurvePoints[k];
     if ((p.Torsion > 0) == (q.Torsion > 0)) continue;
     // The zero of the torsion between the two points, interpolated linearly.
     const long double u = p.Param + (q.Param - p.Param) * p.Torsion / (p.Torsion - q.Torsion);

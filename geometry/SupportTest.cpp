@@ -12,36 +12,35 @@ namespace Bitangents {
 namespace {
 
 // Central difference over 2h divided by h: twice the tangent, as the thresholds expect.
-TVector3 DoubleTangent(const AnalysisFrame::TFrame& frame, long double y) {
-  return (CurvePoint(frame, y + Sampling::Figure.Param.TStep) - CurvePoint(frame, y - Sampling::Figure.Param.TStep)) /
-         Sampling::Figure.Param.TStep;
+TVector3 DoubleTangent(const FunPars::TCurve& curve, const Glob::TParamConstants& param,
+                       const AnalysisFrame::TFrame& frame, long double y) {
+  return (CurvePoint(curve, frame, y + param.TStep) - CurvePoint(curve, frame, y - param.TStep)) / param.TStep;
 }
 
 }  // namespace
 
-bool PairPlaneNormal(const AnalysisFrame::TFrame& frame, BitangentRecord& r) {
-  using namespace Glob;
-  const auto E = [&frame](long double y) { return CurvePoint(frame, y); };
-  const long double s = r.ParamS, t = r.ParamT, h = Sampling::Figure.Param.TStep;
+bool PairPlaneNormal(const FunPars::TCurve& curve, const Glob::TParamConstants& param,
+                     const AnalysisFrame::TFrame& frame, BitangentRecord& r) {
+  const auto E = [&curve, &frame](long double y) { return CurvePoint(curve, frame, y); };
+  const long double s = r.ParamS, t = r.ParamT, h = param.TStep;
   const long double delta = std::fabs(s - t);
-  const long double dist =
-      std::fmin(std::fabs(std::fabs(Sampling::Figure.Param.TMax - Sampling::Figure.Param.TMin) - delta), delta);
+  const long double dist = std::fmin(std::fabs(std::fabs(param.TMax - param.TMin) - delta), delta);
   TVector3 n;
   if (dist <= 0.001L) {
     // s and t (nearly) coincide on the parameter circle: the osculating plane there.
     long double m = (s + t) / 2;
-    if (delta > Sampling::Figure.Param.THalfSpan) m = Sampling::Figure.Param.TMin;
+    if (delta > param.THalfSpan) m = param.TMin;
     const TVector3 before = E(m - h), at = E(m), after = E(m + h);
     const TVector3 tangent = (after - before) / h;
-    const TVector3 accel = (after + before - 2 * at) / Sampling::Figure.Param.TStepSq;
+    const TVector3 accel = (after + before - 2 * at) / param.TStepSq;
     n = Cross(tangent, accel);
   } else {
     const TVector3 v = r.PointS - r.PointT;
-    const TVector3 ts = DoubleTangent(frame, s);
+    const TVector3 ts = DoubleTangent(curve, param, frame, s);
     n = Cross(v, ts);
     if (Length(n) < 1e-4L) {
       // The chord runs along the tangent at s: use the tangent at t, then both tangents.
-      const TVector3 tt = DoubleTangent(frame, t);
+      const TVector3 tt = DoubleTangent(curve, param, frame, t);
       n = Cross(v, tt);
       if (Length(n) < 1e-4L) n = Cross(ts, tt);
     }
@@ -106,15 +105,15 @@ class SideReach {
 };
 
 // SupportTest over the given balls, or over every curve point without them.
-void TestSupport(const PointBalls* balls, BitangentRecord& r) {
-  const int high = Sampling::Figure.CurvePointHigh;
+void TestSupport(const Sampling::TFigure& figure, const PointBalls* balls, BitangentRecord& r) {
+  const int high = figure.CurvePointHigh;
   r.OnHull = 0;
   // Without curve points there is nothing for the plane to support.
   if (high < 0) return;
-  CheckIndex(high, Sampling::Figure.CurvePoints.size());
+  CheckIndex(high, figure.CurvePoints.size());
   const TVector3 n = r.PlaneNormal;
   // The tolerance is fixed in the figure's units: the verdict depends on the plane alone.
-  SideReach reach(Sampling::Figure.CurvePoints.data(), n, (Dot(n, r.PointS) + Dot(n, r.PointT)) / 2);
+  SideReach reach(figure.CurvePoints.data(), n, (Dot(n, r.PointS) + Dot(n, r.PointT)) / 2);
   // Points spread over the whole curve first: they reject most cutting planes at once.
   if (reach.Cuts(0, high, high / 20 + 1)) return;
   // Balls that do not cover the points in force are not used.
@@ -132,12 +131,12 @@ void TestSupport(const PointBalls* balls, BitangentRecord& r) {
 
 }  // namespace
 
-PointBalls BallsOfCurvePoints() {
-  const int last = Sampling::Figure.CurvePointHigh;
+PointBalls BallsOfCurvePoints(const Sampling::TFigure& figure) {
+  const int last = figure.CurvePointHigh;
   PointBalls balls;
   if (last < 0) return balls;
-  CheckIndex(last, Sampling::Figure.CurvePoints.size());
-  const Mastil* points = Sampling::Figure.CurvePoints.data();
+  CheckIndex(last, figure.CurvePoints.size());
+  const Mastil* points = figure.CurvePoints.data();
   for (int first = 0; first <= last; first += BallRun) {
     PointBall b;
     b.First = first;
@@ -167,8 +166,10 @@ PointBalls BallsOfCurvePoints() {
   return balls;
 }
 
-void SupportTest(BitangentRecord& r) { TestSupport(nullptr, r); }
+void SupportTest(const Sampling::TFigure& figure, BitangentRecord& r) { TestSupport(figure, nullptr, r); }
 
-void SupportTest(const PointBalls& balls, BitangentRecord& r) { TestSupport(&balls, r); }
+void SupportTest(const Sampling::TFigure& figure, const PointBalls& balls, BitangentRecord& r) {
+  TestSupport(figure, &balls, r);
+}
 
 }  // namespace Bitangents

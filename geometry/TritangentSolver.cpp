@@ -17,37 +17,37 @@ namespace {
 constexpr int PeriodSamples = 4096;
 
 // Sample j (-2..4098) of the buffer, checked.
-const TVector3& Sample(int j) {
-  CheckIndex(j + 2, Sampling::Figure.SampleBuffer.size());
-  return Sampling::Figure.SampleBuffer[j + 2];
+const TVector3& Sample(const Sampling::TFigure& figure, int j) {
+  CheckIndex(j + 2, figure.SampleBuffer.size());
+  return figure.SampleBuffer[j + 2];
 }
 
 long double AbsSum(const TVector3& v) { return std::fabs(v.x) + std::fabs(v.y) + std::fabs(v.z); }
 
 }  // namespace
 
-CurveJet JetAt(long double u) {
+CurveJet JetAt(const Sampling::TFigure& figure, long double u) {
   // Sample n nearest to u and the offset x from it in steps; within a step of either
   // end the end sample is used, so that the ends, where TMin + 4,096 h need not hit
   // TMax exactly, are measured from their own parameter.
   int n;
   long double x;
-  if (std::fabs(u - Sampling::Figure.Param.TMin) <= Sampling::Figure.Param.TStep) {
+  if (std::fabs(u - figure.Param.TMin) <= figure.Param.TStep) {
     n = 0;
-    x = (u - Sampling::Figure.Param.TMin) / Sampling::Figure.Param.TStep;
-  } else if (std::fabs(u - Sampling::Figure.Param.TMax) <= Sampling::Figure.Param.TStep) {
+    x = (u - figure.Param.TMin) / figure.Param.TStep;
+  } else if (std::fabs(u - figure.Param.TMax) <= figure.Param.TStep) {
     n = PeriodSamples;
-    x = (u - Sampling::Figure.Param.TMax) / Sampling::Figure.Param.TStep;
+    x = (u - figure.Param.TMax) / figure.Param.TStep;
   } else {
-    const long double steps = (u - Sampling::Figure.Param.TMin) / Sampling::Figure.Param.TStep;
+    const long double steps = (u - figure.Param.TMin) / figure.Param.TStep;
     n = RoundChecked(steps);
     x = steps - n;
   }
   if (n < 0) n += PeriodSamples;
   if (n >= PeriodSamples) n -= PeriodSamples;
 
-  const TVector3 &s2 = Sample(n - 2), &s1 = Sample(n - 1), &s0 = Sample(n), &p1 = Sample(n + 1),
-                 &p2 = Sample(n + 2);
+  const TVector3 &s2 = Sample(figure, n - 2), &s1 = Sample(figure, n - 1), &s0 = Sample(figure, n),
+                 &p1 = Sample(figure, n + 1), &p2 = Sample(figure, n + 2);
   const long double xx = x * x;
   CurveJet jet;
   // Quadratic through samples n-1..n+1, derivative of the cubic through n-1..n+2,
@@ -55,18 +55,18 @@ CurveJet JetAt(long double u) {
   jet.P = (xx - x) / 2 * s1 + (1 - xx) * s0 + (xx + x) / 2 * p1;
   jet.T = (-(3 * xx - 6 * x + 2) / 6 * s1 + (3 * xx - 4 * x - 1) / 2 * s0 - (3 * xx - 2 * x - 2) / 2 * p1 +
            (3 * xx - 1) / 6 * p2) /
-          Sampling::Figure.Param.TStep;
+          figure.Param.TStep;
   jet.A = ((6 * xx - 6 * x - 1) / 12 * s2 + (4.0L / 3 + x - 2 * xx) * s1 + (3 * xx - 2.5L) * s0 +
            (4.0L / 3 - x - 2 * xx) * p1 + (6 * xx + 6 * x - 1) / 12 * p2) /
-          Sampling::Figure.Param.TStepSq;
+          figure.Param.TStepSq;
   return jet;
 }
 
-void TripleFrame(const Triple& u, TVector3& r, Matrix3& j) {
+void TripleFrame(const Sampling::TFigure& figure, const Triple& u, TVector3& r, Matrix3& j) {
   CurveJet c[3];
   TVector3 m[3], q[3];
   for (int k = 0; k < 3; ++k) {
-    c[k] = JetAt(u[k]);
+    c[k] = JetAt(figure, u[k]);
     m[k] = Cross(c[k].P, c[k].T);
     q[k] = Cross(c[k].P, c[k].A);
   }
@@ -87,7 +87,7 @@ TVector3 NewtonStep(const Matrix3& j, const TVector3& r) {
   return {::Triple(b, c2, c3) / det, ::Triple(c1, b, c3) / det, ::Triple(c1, c2, b) / det};
 }
 
-bool SolveCandidate(const TriangleCandidate& cand, Triple& u, long double& quality) {
+bool SolveCandidate(const Sampling::TFigure& figure, const TriangleCandidate& cand, Triple& u, long double& quality) {
   Triple d;
   for (int k = 0; k < 3; ++k) {
     d[k] = cand[2 * k + 1].Param - cand[2 * k].Param;
@@ -95,7 +95,7 @@ bool SolveCandidate(const TriangleCandidate& cand, Triple& u, long double& quali
   }
   TVector3 r;
   Matrix3 j;
-  TripleFrame(u, r, j);
+  TripleFrame(figure, u, r, j);
   const TVector3 delta = NewtonStep(j, r);
   // The first step must stay near its segment: at most three quarters of it from its
   // middle, so that a contact at a segment's end is reached from either segment.
@@ -107,49 +107,47 @@ bool SolveCandidate(const TriangleCandidate& cand, Triple& u, long double& quali
   u[2] += delta.z;
   // The three points of contact must stay apart, also across the seam.
   if (std::fabs(u[1] - u[0]) < (d[1] + d[0]) / 2 || std::fabs(u[2] - u[1]) < (d[2] + d[1]) / 2 ||
-      std::fabs(u[2] - u[0]) < (d[2] + d[0]) / 2 ||
-      std::fabs(u[0] - u[2]) > Sampling::Figure.Param.TSpan - (d[2] + d[0]) / 2)
+      std::fabs(u[2] - u[0]) < (d[2] + d[0]) / 2 || std::fabs(u[0] - u[2]) > figure.Param.TSpan - (d[2] + d[0]) / 2)
     return false;
-  quality = RefineTriple(u);
+  quality = RefineTriple(figure, u);
   if (quality >= QualityLimit) return false;
-  NormalizeTriple(u);
+  NormalizeTriple(figure, u);
   return true;
 }
 
-long double RefineTriple(Triple& u) {
+long double RefineTriple(const Sampling::TFigure& figure, Triple& u) {
   long double prevStep = 1, prevRes = NoQuality;
   int passes = 0, worse = 0;
   bool out;
   do {
     TVector3 r;
     Matrix3 j;
-    TripleFrame(u, r, j);
+    TripleFrame(figure, u, r, j);
     const TVector3 delta = NewtonStep(j, r);
     u[0] += delta.x;
     u[1] += delta.y;
     u[2] += delta.z;
     const long double step = AbsSum(delta), res = AbsSum(r);
     ++passes;
-    out = std::any_of(u.begin(), u.end(), [](long double v) {
-      return v < Sampling::Figure.Param.TMin - Sampling::Figure.Param.TStep12 ||
-             v > Sampling::Figure.Param.TMax + Sampling::Figure.Param.TStep12;
+    out = std::any_of(u.begin(), u.end(), [&figure](long double v) {
+      return v < figure.Param.TMin - figure.Param.TStep12 || v > figure.Param.TMax + figure.Param.TStep12;
     });
     if (step > prevStep || res > prevRes) ++worse;
     prevStep = step;
     prevRes = res;
   } while (!out && passes <= 10 && worse <= 5);
-  if (out || std::any_of(u.begin(), u.end(), [](long double v) {
-        return std::fabs(v - Sampling::Figure.Param.TMid) > Sampling::Figure.Param.THalfSpanPlusStep;
+  if (out || std::any_of(u.begin(), u.end(), [&figure](long double v) {
+        return std::fabs(v - figure.Param.TMid) > figure.Param.THalfSpanPlusStep;
       }))
     return NoQuality;
-  return TripleQuality(u);
+  return TripleQuality(figure, u);
 }
 
-long double TripleQuality(const Triple& u) {
+long double TripleQuality(const Sampling::TFigure& figure, const Triple& u) {
   TVector3 p[3], t[3], e[3];
   long double sigma[3];
   for (int k = 0; k < 3; ++k) {
-    const CurveJet c = JetAt(u[k]);
+    const CurveJet c = JetAt(figure, u[k]);
     p[k] = c.P;
     t[k] = c.T / std::sqrt(1e-9L + Dot(c.T, c.T));
   }
@@ -157,11 +155,11 @@ long double TripleQuality(const Triple& u) {
     const int next = (k + 1) % 3;
     e[k] = p[next] - p[k];
     const long double chord = Length(e[k]);
-    if (chord < Sampling::Figure.ChordScale) return NoQuality;
+    if (chord < figure.ChordScale) return NoQuality;
     e[k] = e[k] / chord;
     // Distance of the two parameters around the closed curve, as the sine of half
     // the angle they make on a circle of one period.
-    sigma[k] = std::fabs(std::sin((u[next] - u[k]) * Glob::Pi / Sampling::Figure.Param.TSpan));
+    sigma[k] = std::fabs(std::sin((u[next] - u[k]) * Glob::Pi / figure.Param.TSpan));
     if (sigma[k] < 0x1p-12L) return NoQuality;
   }
   return std::fabs(::Triple(e[0], t[1], t[2])) / (sigma[0] * sigma[0] * sigma[0]) +
@@ -171,11 +169,11 @@ long double TripleQuality(const Triple& u) {
              (sigma[0] * sigma[1] * sigma[2]);
 }
 
-void NormalizeTriple(Triple& u) {
+void NormalizeTriple(const Sampling::TFigure& figure, Triple& u) {
   for (long double& v : u)
-    if (v < Sampling::Figure.Param.TMin) v += Sampling::Figure.Param.TSpan;
+    if (v < figure.Param.TMin) v += figure.Param.TSpan;
   for (long double& v : u)
-    if (v > Sampling::Figure.Param.TMax) v -= Sampling::Figure.Param.TSpan;
+    if (v > figure.Param.TMax) v -= figure.Param.TSpan;
   if (u[0] > u[1]) std::swap(u[0], u[1]);
   if (u[1] > u[2]) std::swap(u[1], u[2]);
   if (u[0] > u[1]) std::swap(u[0], u[1]);

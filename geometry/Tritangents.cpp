@@ -25,21 +25,21 @@ long double PaddedLength(const TVector3& t) { return Length(t) + 1e-10L; }
 CandidatePoint ValuesOf(const Mastil& m) { return {m.Param, m.Torsion, m.Point, m.Tangent, m.Moment}; }
 
 // The candidate of segments i, l, m: curve points i-1, i, l-1, l, m-1, m.
-TriangleCandidate CandidateOf(int i, int l, int m) {
+TriangleCandidate CandidateOf(const Sampling::TFigure& figure, int i, int l, int m) {
   TriangleCandidate cand;
   const int ends[3] = {i, l, m};
   for (int k = 0; k < 3; ++k) {
-    cand[2 * k] = ValuesOf(Sampling::Figure.CurvePoints.at(ends[k] - 1));
-    cand[2 * k + 1] = ValuesOf(Sampling::Figure.CurvePoints.at(ends[k]));
+    cand[2 * k] = ValuesOf(figure.CurvePoints.at(ends[k] - 1));
+    cand[2 * k + 1] = ValuesOf(figure.CurvePoints.at(ends[k]));
   }
   return cand;
 }
 
 }  // namespace
 
-void AddNeighbour(std::int16_t i, std::int16_t l) {
-  CheckIndex(i, Sampling::Figure.CurvePoints.size());
-  Sampling::Figure.CurvePoints[i].Neighbours.push_back(l);
+void AddNeighbour(SegmentLinks& links, std::int16_t i, std::int16_t l) {
+  CheckIndex(i, links.size());
+  links[i].push_back(l);
 }
 
 namespace {
@@ -51,12 +51,12 @@ struct TangentLine {
 
 }  // namespace
 
-void LinkSegments() {
-  PuntosCurva& points = Sampling::Figure.CurvePoints;
-  const int high = Sampling::Figure.CurvePointHigh;
+SegmentLinks LinkSegments(const Sampling::TFigure& figure) {
+  const PuntosCurva& points = figure.CurvePoints;
+  const int high = figure.CurvePointHigh;
   if (high >= 0) CheckIndex(high, points.size());
-  for (Mastil& m : points) m.Neighbours.clear();
-  if (high < 2) return;
+  SegmentLinks links(static_cast<std::size_t>(high + 1));
+  if (high < 2) return links;
   // The lines side by side: every row runs over all of them, and the curve points are
   // large records.
   std::vector<TangentLine> lines(high + 1);
@@ -79,34 +79,35 @@ void LinkSegments() {
       // The four corner signs of cell (i, l) are the two of the previous column and
       // these two; unequal signs mean the bitangent curve crosses the cell.
       const int corners = prev + x;
-      if (corners != 0 && corners != 4) AddNeighbour(static_cast<std::int16_t>(i), static_cast<std::int16_t>(l));
+      if (corners != 0 && corners != 4) AddNeighbour(links, static_cast<std::int16_t>(i), static_cast<std::int16_t>(l));
       prev = x;
     }
     std::swap(above, next);
   }
+  return links;
 }
 
-bool InCurvePlane(const TVector3& a, const TVector3& b, const TVector3& c) {
-  if (Sampling::Figure.CurvePointHigh >= 0)
-    CheckIndex(Sampling::Figure.CurvePointHigh, Sampling::Figure.CurvePoints.size());
+bool InCurvePlane(const Sampling::TFigure& figure, const TVector3& a, const TVector3& b, const TVector3& c) {
+  if (figure.CurvePointHigh >= 0) CheckIndex(figure.CurvePointHigh, figure.CurvePoints.size());
   const TVector3 n = Cross(b - a, c - b);
   // Distances come out multiplied by |n|; the first point off the plane ends the scan.
   const long double tol = PlanarTolerance * Length(n) * (Length(b - a) + Length(c - b));
-  for (int k = 0; k <= Sampling::Figure.CurvePointHigh; ++k)
-    if (!(std::fabs(Dot(n, Sampling::Figure.CurvePoints[k].Point - a)) <= tol)) return false;
+  for (int k = 0; k <= figure.CurvePointHigh; ++k)
+    if (!(std::fabs(Dot(n, figure.CurvePoints[k].Point - a)) <= tol)) return false;
   return true;
 }
 
-long double CurveWidthBound() {
-  if (Sampling::Figure.CurvePointHigh >= 0)
-    CheckIndex(Sampling::Figure.CurvePointHigh, Sampling::Figure.CurvePoints.size());
+long double CurveWidthBound(const Sampling::TFigure& figure) {
+  if (figure.CurvePointHigh >= 0) CheckIndex(figure.CurvePointHigh, figure.CurvePoints.size());
   long double reach = 0;
-  for (int k = 1; k <= Sampling::Figure.CurvePointHigh; ++k)
-    reach = std::max(reach, Length(Sampling::Figure.CurvePoints[k].Point - Sampling::Figure.CurvePoints[0].Point));
+  for (int k = 1; k <= figure.CurvePointHigh; ++k)
+    reach = std::max(reach, Length(figure.CurvePoints[k].Point - figure.CurvePoints[0].Point));
   return 2 * reach;
 }
 
-bool SupportsCurve(const Triple& u) { return SupportsCurve(u, CurveWidthBound()); }
+bool SupportsCurve(const Sampling::TFigure& figure, const Triple& u) {
+  return SupportsCurve(figure, u, CurveWidthBound(figure));
+}
 
 namespace {
 
@@ -114,10 +115,10 @@ namespace {
 // with unit normal n by more than `depth` on both sides; below and above end as the
 // farthest reach to either side of the points looked at; NaN heights are passed over,
 // a NaN depth cuts.
-bool CutsDeeper(const TVector3& p, const TVector3& n, long double depth, int stride, long double& below,
-                long double& above) {
-  const Mastil* points = Sampling::Figure.CurvePoints.data();
-  for (int k = 0; k <= Sampling::Figure.CurvePointHigh; k += stride) {
+bool CutsDeeper(const Sampling::TFigure& figure, const TVector3& p, const TVector3& n, long double depth, int stride,
+                long double& below, long double& above) {
+  const Mastil* points = figure.CurvePoints.data();
+  for (int k = 0; k <= figure.CurvePointHigh; k += stride) {
     const long double e = Dot(n, points[k].Point - p);
     if (e < below) below = e;
     if (e > above) above = e;
@@ -128,10 +129,9 @@ bool CutsDeeper(const TVector3& p, const TVector3& n, long double depth, int str
 
 }  // namespace
 
-bool SupportsCurve(const Triple& u, long double widthBound) {
-  if (Sampling::Figure.CurvePointHigh >= 0)
-    CheckIndex(Sampling::Figure.CurvePointHigh, Sampling::Figure.CurvePoints.size());
-  const TVector3 p1 = JetAt(u[0]).P, p2 = JetAt(u[1]).P, p3 = JetAt(u[2]).P;
+bool SupportsCurve(const Sampling::TFigure& figure, const Triple& u, long double widthBound) {
+  if (figure.CurvePointHigh >= 0) CheckIndex(figure.CurvePointHigh, figure.CurvePoints.size());
+  const TVector3 p1 = JetAt(figure, u[0]).P, p2 = JetAt(figure, u[1]).P, p3 = JetAt(figure, u[2]).P;
   const TVector3 c = Cross(p2 - p1, p3 - p2);
   const long double length = Length(c);
   // Three points on one line give no plane to cut the curve.
@@ -142,8 +142,8 @@ bool SupportsCurve(const Triple& u, long double widthBound) {
   // plane through the hull shows both sides early.
   const long double depth = SupportTolerance * widthBound;
   long double below = 0, above = 0;
-  if (CutsDeeper(p1, n, depth, Sampling::Figure.CurvePointHigh / 20 + 1, below, above) ||
-      CutsDeeper(p1, n, depth, 1, below, above))
+  if (CutsDeeper(figure, p1, n, depth, figure.CurvePointHigh / 20 + 1, below, above) ||
+      CutsDeeper(figure, p1, n, depth, 1, below, above))
     return false;
   // The plane comes from interpolated samples, so curve points next to a contact may
   // stray beyond it by the interpolation error; a plane through the hull's inside has
@@ -166,19 +166,18 @@ bool OnOneFace(const SearchState& state, int i, int l, int m) {
 // list of every segment that holds one of them (the segment widened by a sample step;
 // a contact at the seam counts at both ends).
 void NoteFace(SearchState& state, const std::vector<long double>& contacts) {
+  const Sampling::TFigure& figure = state.Figure;
   const int id = state.Faces++;
-  const long double h = Sampling::Figure.Param.TStep, span = Sampling::Figure.Param.TSpan;
+  const long double h = figure.Param.TStep, span = figure.Param.TSpan;
   const auto byEnd = [h](const Mastil& p, long double v) { return p.Param + h < v; };
   for (const long double u : contacts)
     for (const long double v : {u, u + span, u - span}) {
       // Segment k ends at curve point k: the first whose widened end reaches v, on
       // while its widened start does.
-      const auto first =
-          std::lower_bound(Sampling::Figure.CurvePoints.begin() + 1,
-                           Sampling::Figure.CurvePoints.begin() + Sampling::Figure.CurvePointHigh + 1, v, byEnd);
-      for (int k = static_cast<int>(first - Sampling::Figure.CurvePoints.begin()); k <= Sampling::Figure.CurvePointHigh;
-           ++k) {
-        if (Sampling::Figure.CurvePoints[k - 1].Param - h > v) break;
+      const auto first = std::lower_bound(figure.CurvePoints.begin() + 1,
+                                          figure.CurvePoints.begin() + figure.CurvePointHigh + 1, v, byEnd);
+      for (int k = static_cast<int>(first - figure.CurvePoints.begin()); k <= figure.CurvePointHigh; ++k) {
+        if (figure.CurvePoints[k - 1].Param - h > v) break;
         std::vector<int>& planes = state.SegmentFaces[k];
         if (std::find(planes.begin(), planes.end(), id) == planes.end()) planes.push_back(id);
       }
@@ -192,7 +191,7 @@ void NoteFace(SearchState& state, const std::vector<long double>& contacts) {
 // |A| d^2 / 2 of that plane (twice that for the change of A along the segment); tilting
 // the plane through three points moved by e_k changes heights within the curve's reach
 // D by at most sum e_k D / h_k, h_k the triangle's height over the opposite side.
-bool CutsNearPlane(const CurveJet (&mid)[3], const Triple& d, long double reach) {
+bool CutsNearPlane(const Sampling::TFigure& figure, const CurveJet (&mid)[3], const Triple& d, long double reach) {
   const TVector3 n = Cross(mid[1].P - mid[0].P, mid[2].P - mid[1].P);
   const long double area2 = Length(n);
   if (!(area2 > 0)) return false;
@@ -205,12 +204,13 @@ bool CutsNearPlane(const CurveJet (&mid)[3], const Triple& d, long double reach)
   if (!std::isfinite(depth)) return false;
   // Some curve points showing the cut suffice to reject: 64 spread ones are looked at.
   long double below = 0, above = 0;
-  return CutsDeeper(mid[0].P, n / area2, depth, Sampling::Figure.CurvePointHigh / 64 + 1, below, above);
+  return CutsDeeper(figure, mid[0].P, n / area2, depth, figure.CurvePointHigh / 64 + 1, below, above);
 }
 
 }  // namespace
 
 void CheckCandidate(int i, int l, int m, SearchState& state, Bitangents::TAnalysis& analysis) {
+  const Sampling::TFigure& figure = state.Figure;
   // The screens look at the middle of each segment, where the solver starts: a point
   // of contact anywhere on a segment is then at most half a segment away, and its
   // tangent differs from the one screened by at most half the segment's turn. Each
@@ -224,8 +224,8 @@ void CheckCandidate(int i, int l, int m, SearchState& state, Bitangents::TAnalys
   const CurveJet mid[3] = {state.MiddleJets[i], state.MiddleJets[l], state.MiddleJets[m]};
 
   const TVector3 d1 = mid[1].P - mid[0].P, d2 = mid[2].P - mid[1].P;
-  const long double da = Sampling::Figure.CurvePoints[i].Param - Sampling::Figure.CurvePoints[i - 1].Param;
-  const long double dc = Sampling::Figure.CurvePoints[m].Param - Sampling::Figure.CurvePoints[m - 1].Param;
+  const long double da = figure.CurvePoints[i].Param - figure.CurvePoints[i - 1].Param;
+  const long double dc = figure.CurvePoints[m].Param - figure.CurvePoints[m - 1].Param;
   // The middle tangent must nearly lie in the plane of the three points. As a contact
   // near either end of the middle segment has a tangent closer to that end's, the
   // tangents at both ends are tried besides the middle one.
@@ -238,15 +238,15 @@ void CheckCandidate(int i, int l, int m, SearchState& state, Bitangents::TAnalys
     const long double tol = planeTolerance + (ea + ec) / lb;
     return std::fabs(Dot(d1, Cross(d2, tb))) / lb <= tol;
   };
-  if (!nearPlane(mid[1].T) && !nearPlane(Sampling::Figure.CurvePoints[l - 1].Tangent) &&
-      !nearPlane(Sampling::Figure.CurvePoints[l].Tangent))
+  if (!nearPlane(mid[1].T) && !nearPlane(figure.CurvePoints[l - 1].Tangent) &&
+      !nearPlane(figure.CurvePoints[l].Tangent))
     return;
-  if (CutsNearPlane(mid, {da, Sampling::Figure.CurvePoints[l].Param - Sampling::Figure.CurvePoints[l - 1].Param, dc},
+  if (CutsNearPlane(figure, mid, {da, figure.CurvePoints[l].Param - figure.CurvePoints[l - 1].Param, dc},
                     state.WidthBound))
     return;
   // A planar curve links nearly every triple of segments; its own plane touches it
   // everywhere, not at three points.
-  if (InCurvePlane(mid[0].P, mid[1].P, mid[2].P)) {
+  if (InCurvePlane(figure, mid[0].P, mid[1].P, mid[2].P)) {
     state.CurveIsPlanar = true;
     return;
   }
@@ -254,46 +254,46 @@ void CheckCandidate(int i, int l, int m, SearchState& state, Bitangents::TAnalys
   Triple u;
   long double quality;
   ++state.Solved;
-  if (!SolveCandidate(CandidateOf(i, l, m), u, quality)) return;
+  if (!SolveCandidate(figure, CandidateOf(figure, i, l, m), u, quality)) return;
   // Tangent at three points is not enough: a plane through the inside of the hull
   // bounds no flat triangle of it.
-  if (SupportsCurve(u, state.WidthBound) && AddFlatFace(state.Frame, analysis, u))
+  if (SupportsCurve(figure, u, state.WidthBound) && AddFlatFace(state.Curve, figure, state.Frame, analysis, u))
     NoteFace(state, analysis.FlatFaces.back().Contacts);
 }
 
-void FindTritangents(const AnalysisFrame::TFrame& frame, Bitangents::TAnalysis& analysis) {
+void FindTritangents(const FunPars::TCurve& curve, const Sampling::TFigure& figure, const AnalysisFrame::TFrame& frame,
+                     Bitangents::TAnalysis& analysis) {
   analysis.TritangentTriples.clear();
   analysis.FlatFaces.clear();
   analysis.TritangentCount = 0;
   analysis.SearchCut = false;
   bool& cut = analysis.SearchCut;
-  LinkSegments();
-  const int high = Sampling::Figure.CurvePointHigh;
+  const SegmentLinks links = LinkSegments(figure);
+  const int high = figure.CurvePointHigh;
   if (high < 2) return;
   // A planar curve links nearly every triple of segments (its products are rounding
   // noise) and has no tritangent plane: its own plane touches it everywhere.
-  const TVector3 &a = Sampling::Figure.CurvePoints[0].Point, &b = Sampling::Figure.CurvePoints[high / 3].Point,
-                 &c = Sampling::Figure.CurvePoints[2 * high / 3].Point;
-  if (Length(Cross(b - a, c - b)) > PlanarTolerance * Length(b - a) * Length(c - b) && InCurvePlane(a, b, c)) return;
+  const TVector3 &a = figure.CurvePoints[0].Point, &b = figure.CurvePoints[high / 3].Point,
+                 &c = figure.CurvePoints[2 * high / 3].Point;
+  if (Length(Cross(b - a, c - b)) > PlanarTolerance * Length(b - a) * Length(c - b) && InCurvePlane(figure, a, b, c))
+    return;
   // Every triple of segments i < l < m linked pairwise is a candidate, screened as it
   // is met, until MaxLinkPairs pairs of links have been looked at or MaxSolved
   // candidates solved.
-  SearchState state;
-  state.Frame = frame;
-  state.WidthBound = CurveWidthBound();
+  SearchState state{curve, figure, frame};
+  state.WidthBound = CurveWidthBound(figure);
   state.MiddleJets.resize(high + 1);
   state.SegmentFaces.resize(high + 1);
   for (int k = 1; k <= high; ++k)
-    state.MiddleJets[k] =
-        JetAt((Sampling::Figure.CurvePoints[k - 1].Param + Sampling::Figure.CurvePoints[k].Param) / 2);
+    state.MiddleJets[k] = JetAt(figure, (figure.CurvePoints[k - 1].Param + figure.CurvePoints[k].Param) / 2);
   std::vector<std::uint8_t> linkedToI(high + 1, 0);
   long long looked = 0;
   for (int i = 1; i < high && !cut; ++i) {
-    const std::vector<std::int16_t>& ni = Sampling::Figure.CurvePoints.at(i).Neighbours;
+    const std::vector<std::int16_t>& ni = links.at(i);
     for (const std::int16_t l : ni) linkedToI.at(l) = 1;
     for (const std::int16_t l : ni) {
       WorkCounters::PollCancel();
-      const std::vector<std::int16_t>& nl = Sampling::Figure.CurvePoints.at(l).Neighbours;
+      const std::vector<std::int16_t>& nl = links.at(l);
       if (nl.empty()) continue;
       // LinkSegments lists each segment's links ascending: its ends bound them all.
       CheckIndex(nl.front(), linkedToI.size());

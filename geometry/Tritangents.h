@@ -6,8 +6,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "formula/Curve.h"
 #include "formula/Vector3.h"
 #include "geometry/AnalysisFrame.h"
+#include "geometry/Sampling.h"
 
 namespace Bitangents {
 struct TAnalysis;
@@ -34,13 +36,14 @@ struct FlatFace {
 inline constexpr long long MaxLinkPairs = 1LL << 28, MaxSolved = 1LL << 18;
 
 // Rebuilds the FlatFaces, TritangentTriples, TritangentCount and SearchCut of
-// `analysis` from the current curve points and samples (SampleCurve must have run for
-// the current t interval), the curve taken in `frame` (the identity for world points);
+// `analysis` from the curve points and samples of `figure` (sampled from `curve`), both
+// taken in `frame` (the identity for world points);
 // the first step of the bitangent analysis. Each face appears once, with all its
 // contacts, and its triples are a fan over the convex polygon of its contact points,
-// which covers the face once. Fills the curve points' Neighbours lists on the way. With
+// which covers the face once. With
 // fewer than three curve points, a planar curve, or no candidate converging, nothing is
 // stored. SearchCut tells whether the search stopped at MaxLinkPairs or MaxSolved.
-void FindTritangents(const AnalysisFrame::TFrame& frame, Bitangents::TAnalysis& analysis);
+void FindTritangents(const FunPars::TCurve& curve, const Sampling::TFigure& figure, const AnalysisFrame::TFrame& frame,
+                     Bitangents::TAnalysis& analysis);
 
 }  // namespace Tritangents

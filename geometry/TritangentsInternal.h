@@ -8,14 +8,16 @@
 #include <cstdint>
 #include <vector>
 
+#include "formula/Curve.h"
 #include "formula/Vector3.h"
 #include "geometry/AnalysisFrame.h"
+#include "geometry/Sampling.h"
 #include "geometry/Tritangents.h"
 #include "geometry/Vectors.h"
 
 namespace Tritangents {
 
-// The values of one curve point, without its Neighbours list.
+// The values of one curve point.
 struct CandidatePoint {
   long double Param = 0, Torsion = 0;
   TVector3 Point, Tangent, Moment;
@@ -61,59 +63,64 @@ inline long double ReciprocalProduct(const TVector3& ma, const TVector3& ta, con
   return Dot(ma, tb) + Dot(mb, ta);
 }
 
-// Links segment i (curve points i-1, i) to every later segment l whose cell in the
-// square of segments has corners of mixed reciprocal-product signs, i.e. the cells the
-// bitangent curve crosses; the diagonal cell uses the torsion sign of point i. Clears
-// all Neighbours lists first. Fewer than three curve points link nothing. RangeError
-// when CurvePointHigh is beyond the CurvePoints array.
-void LinkSegments();
+// The links of each segment, indexed by the curve point that ends it: the later
+// segments it is linked to, ascending.
+using SegmentLinks = std::vector<std::vector<std::int16_t>>;
 
-// Appends l to the Neighbours of curve point i (RangeError when i is no curve point).
-void AddNeighbour(std::int16_t i, std::int16_t l);
+// Links segment i (curve points i-1, i of `figure`) to every later segment l whose cell
+// in the square of segments has corners of mixed reciprocal-product signs, i.e. the
+// cells the bitangent curve crosses; the diagonal cell uses the torsion sign of point i.
+// Answers one list per curve point 0..CurvePointHigh; fewer than three curve points
+// link nothing. RangeError when CurvePointHigh is beyond the CurvePoints array.
+SegmentLinks LinkSegments(const Sampling::TFigure& figure);
 
-// The face of the solved triple u: plane and contacts refined on the curve itself (taken
-// in `frame`), then
+// Appends l to the links of curve point i (RangeError when i is no curve point).
+void AddNeighbour(SegmentLinks& links, std::int16_t i, std::int16_t l);
+
+// The face of the solved triple u: plane and contacts refined on `curve` itself (taken
+// in `frame`, like `figure`), then
 // every other contact found from the samples whose height across the plane peaks near
 // it. Appends the face to the FlatFaces of `analysis` and its fan of triples to its
 // TritangentTriples, and
 // answers true; false, storing nothing, when the plane is a known face's, the points
 // lie on a line, or fewer than three contacts survive the refinement.
-bool AddFlatFace(const AnalysisFrame::TFrame& frame, Bitangents::TAnalysis& analysis, const Triple& u);
+bool AddFlatFace(const FunPars::TCurve& curve, const Sampling::TFigure& figure, const AnalysisFrame::TFrame& frame,
+                 Bitangents::TAnalysis& analysis, const Triple& u);
 
 // True when every curve point lies in the plane through a, b, c, within PlanarTolerance
 // of |b - a| + |c - b|: a planar curve (or a, b, c on one line). False as soon as one
 // point is off the plane, or NaN.
-bool InCurvePlane(const TVector3& a, const TVector3& b, const TVector3& c);
+bool InCurvePlane(const Sampling::TFigure& figure, const TVector3& a, const TVector3& b, const TVector3& c);
 
 // True when the curve points lie on one side of the plane through the curve at u1, u2,
 // u3 (interpolated from the samples), within SupportTolerance of the curve's width
 // across that plane. Three points on one line give no plane and count as supporting.
 // widthBound, at least the curve's width across any plane (CurveWidthBound), lets a
 // cutting plane be told early; the one-argument form computes it.
-bool SupportsCurve(const Triple& u);
-bool SupportsCurve(const Triple& u, long double widthBound);
+bool SupportsCurve(const Sampling::TFigure& figure, const Triple& u);
+bool SupportsCurve(const Sampling::TFigure& figure, const Triple& u, long double widthBound);
 
 // Twice the largest distance of a curve point from the first: no width of the curve
 // across a plane exceeds it. 0 without curve points.
-long double CurveWidthBound();
+long double CurveWidthBound(const Sampling::TFigure& figure);
 
 // Newton's method from the midpoints of the candidate's three chords: a first step of
 // at most 3/4 of each chord, separation checks (also across the seam), then
 // RefineTriple. True with the normalized triple in u and its quality; false when any
 // check fails or the quality is not below QualityLimit (u and quality are then
 // unspecified). A singular Jacobian gives a zero first step, as in RefineTriple.
-bool SolveCandidate(const TriangleCandidate& cand, Triple& u, long double& quality);
+bool SolveCandidate(const Sampling::TFigure& figure, const TriangleCandidate& cand, Triple& u, long double& quality);
 
 // Up to 11 Newton passes on u in place, stopping early when u leaves
 // [TMin - 12h, TMax + 12h] or after more than five non-improving passes. Answers
-// TripleQuality(u), or NoQuality when u left the interval (by 12h during the passes,
+// TripleQuality(figure, u), or NoQuality when u left the interval (by 12h during the passes,
 // by more than one step at the end).
-long double RefineTriple(Triple& u);
+long double RefineTriple(const Sampling::TFigure& figure, Triple& u);
 
 // The residuals R (reciprocal products of the tangent lines at u1, u2, u3 pairwise)
 // and their Jacobian J, from the stored samples only. RangeError for a parameter that
 // is NaN or maps outside the sample buffer (more than a period away from [TMin, TMax]).
-void TripleFrame(const Triple& u, TVector3& r, Matrix3& j);
+void TripleFrame(const Sampling::TFigure& figure, const Triple& u, TVector3& r, Matrix3& j);
 
 // The Newton step -J^-1 R by Cramer's rule; zero when |det J| <= SingularDeterminant,
 // so that no division by a vanishing determinant happens.
@@ -122,11 +129,11 @@ TVector3 NewtonStep(const Matrix3& j, const TVector3& r);
 // How far the three points and tangents at u are from one plane: 0 for a tritangent
 // plane, weighted up as parameters approach each other. NoQuality when two points are
 // closer than ChordScale in space or than 2^-12 of a period in parameter.
-long double TripleQuality(const Triple& u);
+long double TripleQuality(const Sampling::TFigure& figure, const Triple& u);
 
 // Moves each parameter into [TMin, TMax] by one period (below first, then above) and
 // sorts the three ascending.
-void NormalizeTriple(Triple& u);
+void NormalizeTriple(const Sampling::TFigure& figure, Triple& u);
 
 // Point, first and second derivative of the curve at u, interpolated from the stored
 // samples (quadratic, cubic and quartic through the nearest samples; the curve is taken
@@ -134,14 +141,18 @@ void NormalizeTriple(Triple& u);
 struct CurveJet {
   TVector3 P, T, A;
 };
-CurveJet JetAt(long double u);
+CurveJet JetAt(const Sampling::TFigure& figure, long double u);
 
-// What the search keeps while it runs over the candidates: the frame the curve is taken
-// in, the bound of the curve's
+// What the search keeps while it runs over the candidates: the curve and its figure, the
+// frame both are taken in, the bound of the curve's
 // width (CurveWidthBound), the jet at the middle of every segment, the number of faces
 // found so far, and per segment the numbers of the faces one of whose contacts it
 // holds. Index: segment 1..high.
 struct SearchState {
+  SearchState(const FunPars::TCurve& curve, const Sampling::TFigure& figure, const AnalysisFrame::TFrame& frame)
+      : Curve(curve), Figure(figure), Frame(frame) {}
+  const FunPars::TCurve& Curve;
+  const Sampling::TFigure& Figure;
   AnalysisFrame::TFrame Frame;
   long double WidthBound = 0;
   std::vector<CurveJet> MiddleJets;

@@ -312,7 +312,7 @@ void TWendrix::AlMoverBitang(int x, int y) {
   ClearFloatFlags();
   FunPars::EvalCurve(Glob::Curve, pair.ParamS, pair.PointS);
   FunPars::EvalCurve(Glob::Curve, pair.ParamT, pair.PointT);
-  const bool plane = Bitangents::PairPlaneNormal({}, pair);
+  const bool plane = Bitangents::PairPlaneNormal(Glob::Curve, Sampling::Figure.Param, {}, pair);
   CheckFloatFlags();
   if (plane) {
     // Any direction off the normal will do to span the marker's plane; drawn x, y, z.

@@ -73,7 +73,6 @@ TFigure Draw(const std::string& x, const std::string& y, const std::string& z, l
     points.Add(m.Torsion);
     points.Add(m.Point);
     points.Add(m.Tangent);
-    for (const std::int16_t n : m.Neighbours) points.Add(n);
   }
   for (int k = 1; k <= Drawing::LastAnalysis.BitangentCount; ++k) {
     const BitangentRecord& r = Drawing::LastAnalysis.BitangentList.at(k);

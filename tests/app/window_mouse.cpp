@@ -110,7 +110,7 @@ TEST_F(Mouse, TheMarkerShowsThePlaneNormalOfThePairUnderTheMouse) {
   pair.ParamT = Glob::Input.TMax + (Glob::Input.TMin - Glob::Input.TMax) * 150 / 300;
   FunPars::EvalCurve(Glob::Curve, pair.ParamS, pair.PointS);
   FunPars::EvalCurve(Glob::Curve, pair.ParamT, pair.PointT);
-  ASSERT_TRUE(Bitangents::PairPlaneNormal({}, pair));
+  ASSERT_TRUE(Bitangents::PairPlaneNormal(Glob::Curve, Sampling::Figure.Param, {}, pair));
   EXPECT_TRUE(Form->State().MaxwellNormal == pair.PlaneNormal);
   for (const long double c : {Form->State().MaxwellAux.x, Form->State().MaxwellAux.y, Form->State().MaxwellAux.z}) {
     const long double r = std::nearbyint(c - 2.1L);

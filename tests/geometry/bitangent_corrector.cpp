@@ -145,7 +145,7 @@ TEST(CorrectPair, GradientModeLandsOnAZeroInsideTheSquare) {
       ++successes;
       const Residual res = BitangentResidual(Tracing, {r.ParamS, r.ParamT});
       EXPECT_LT(std::fabs(res.F), Tracing.PairTolerance);
-      EXPECT_GT(Margin(r.ParamS, r.ParamT), 0);
+      EXPECT_GT(Margin(Sampling::Figure.Param, r.ParamS, r.ParamT), 0);
       EXPECT_EQ(r.PointS, res.PointS);
       EXPECT_EQ(r.PointT, res.PointT);
       EXPECT_EQ(r.PlaneNormal, res.W);
@@ -175,7 +175,7 @@ TEST(CorrectPair, AStartOnASolutionSucceedsAtOnceEvenOutsideTheSquare) {
   const Pair on = SomeBitangentPair();
   // The same pair one period further on: a solution, but outside the square.
   const Pair outside{on.x + Sampling::Figure.Param.TSpan, on.y};
-  ASSERT_LT(Margin(outside.x, outside.y), 0);
+  ASSERT_LT(Margin(Sampling::Figure.Param, outside.x, outside.y), 0);
   BitangentRecord r = Sentinel();
   long double acc = 5;
   ASSERT_TRUE(CorrectPair(Tracing, outside, outside, CorrectMode::Gradient, acc, r));

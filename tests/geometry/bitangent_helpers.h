@@ -24,7 +24,7 @@ inline void PrepareCurve(const std::string& x, const std::string& y, const std::
                          long double tmax, long double p = 0, long double q = 0) {
   TestCurves::UseCurve(x, y, z, tmin, tmax, p, q);
   TestView() = Framing::PrepareFigure(Glob::Curve, Sampling::Figure);
-  Tracing = Bitangents::StartAnalysis(Analysis);
+  Tracing = Bitangents::StartAnalysis(Analysis, Glob::Curve, Sampling::Figure);
 }
 
 inline void PrepareDefaultCurve() {

@@ -58,7 +58,7 @@ Figures Compare(const std::string& x, const std::string& y, const std::string& z
                 long double q = 0) {
   BitangentTests::PrepareCurve(x, y, z, 0, 2 * Pi, p, q);
   const auto start = std::chrono::steady_clock::now();
-  AnalyzeBitangents(Analysis);
+  AnalyzeBitangents(Glob::Curve, Sampling::Figure, Analysis);
   Figures f;
   f.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   f.records = Analysis.BitangentCount;

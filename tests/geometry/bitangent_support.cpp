@@ -70,12 +70,12 @@ TEST(PairPlaneNormal, CoincidentParametersGiveTheOsculatingPlane) {
   BitangentTests::PrepareCurve("cos(t)", "sin(t)", "sin(2t)", 0, 2 * Pi);
   for (const long double s : {1.0L, 2.5L}) {
     BitangentRecord r = PairRecord(s, s);
-    ASSERT_TRUE(PairPlaneNormal(Tracing.Frame, r));
+    ASSERT_TRUE(PairPlaneNormal(Tracing, r));
     ExpectSameVector(r.PlaneNormal, OsculatingNormal(s), 1e-5L);
   }
   // Closer than 0.001 on the parameter circle: the plane at the midpoint.
   BitangentRecord r = PairRecord(1, 1.0008L);
-  ASSERT_TRUE(PairPlaneNormal(Tracing.Frame, r));
+  ASSERT_TRUE(PairPlaneNormal(Tracing, r));
   ExpectSameVector(r.PlaneNormal, OsculatingNormal(1.0004L), 1e-5L);
 }
 
@@ -83,7 +83,7 @@ TEST(PairPlaneNormal, TheEndsOfTheIntervalMeetAtTMin) {
   BitangentTests::PrepareCurve("cos(t)", "sin(t)", "sin(2t)", 0, 2 * Pi);
   for (const Pair x : {Pair{0, Glob::Input.TMax}, Pair{Glob::Input.TMax - 0.0004L, 0.0003L}}) {
     BitangentRecord r = PairRecord(x.x, x.y);
-    ASSERT_TRUE(PairPlaneNormal(Tracing.Frame, r));
+    ASSERT_TRUE(PairPlaneNormal(Tracing, r));
     // (0, -2, 1) / sqrt 5 at t = 0; the middle of the range would give (0, 2, 1) / sqrt 5.
     ExpectSameVector(r.PlaneNormal, OsculatingNormal(0), 1e-5L);
   }
@@ -92,7 +92,7 @@ TEST(PairPlaneNormal, TheEndsOfTheIntervalMeetAtTMin) {
 TEST(PairPlaneNormal, FarPairsUseTheChordAndTheTangentAtS) {
   BitangentTests::PrepareCurve("cos(t)", "sin(t)", "sin(2t)", 0, 2 * Pi);
   BitangentRecord r = PairRecord(0.5L, 2);
-  ASSERT_TRUE(PairPlaneNormal(Tracing.Frame, r));
+  ASSERT_TRUE(PairPlaneNormal(Tracing, r));
   const TVector3 tangent{-std::sin(0.5L), std::cos(0.5L), 2 * std::cos(1.0L)};
   ExpectSameVector(r.PlaneNormal, Unit(Cross(r.PointS - r.PointT, tangent)), 1e-5L);
   EXPECT_NEAR(Length(r.PlaneNormal), 1, 1e-15L);
@@ -103,7 +103,7 @@ TEST(PairPlaneNormal, AChordAlongTheTangentAtSFallsBackToTheTangentAtT) {
   // is (1, 1, 1), so the plane is the one through the chord and (1, 1, 1).
   BitangentTests::PrepareCurve("t", "t^2(t-1)", "t^3(t-1)", 0, 2);
   BitangentRecord r = PairRecord(0, 1);
-  ASSERT_TRUE(PairPlaneNormal(Tracing.Frame, r));
+  ASSERT_TRUE(PairPlaneNormal(Tracing, r));
   ExpectSameVector(r.PlaneNormal, Unit({0, 1, -1}), 1e-5L);
 }
 
@@ -111,7 +111,7 @@ TEST(PairPlaneNormal, AStraightCurveHasNoPlane) {
   BitangentTests::PrepareCurve("t", "2t", "3t", 0, 1);
   for (const Pair x : {Pair{0.5L, 0.5L}, Pair{0.2L, 0.7L}}) {
     BitangentRecord r = PairRecord(x.x, x.y);
-    EXPECT_FALSE(PairPlaneNormal(Tracing.Frame, r)) << x.x << ", " << x.y;
+    EXPECT_FALSE(PairPlaneNormal(Tracing, r)) << x.x << ", " << x.y;
     EXPECT_LE(Length(r.PlaneNormal), 1e-7L);
   }
 }
@@ -120,14 +120,14 @@ TEST(SupportTest, ASupportingPlaneGetsItsNormalTurnedOutwards) {
   UseBoxPoints();
   for (const long double sign : {-1.0L, 1.0L}) {
     BitangentRecord r = PlaneRecord({1, 1, 1}, {-1, 0, 1}, {0, 0, sign});
-    SupportTest(r);
+    SupportTest(Sampling::Figure, r);
     EXPECT_EQ(r.OnHull, 1);
     EXPECT_EQ(r.PlaneNormal, (TVector3{0, 0, 1}));
   }
   // A slanted supporting plane x + z = 2 just off the edge x = 1, z = 0.9, given inwards.
   const TVector3 inwards = Unit({-1, 0, -1});
   BitangentRecord r = PlaneRecord({1.05L, -1, 0.95L}, {1.05L, 1, 0.95L}, inwards);
-  SupportTest(r);
+  SupportTest(Sampling::Figure, r);
   ASSERT_EQ(r.OnHull, 1);
   EXPECT_EQ(r.PlaneNormal, -inwards);
   const TVector3 mid = (r.PointS + r.PointT) / 2;
@@ -140,7 +140,7 @@ TEST(SupportTest, APlaneWithPointsOnBothSidesIsNotOnTheHull) {
   const TVector3 normal = Unit({1, 2, 0.5L});
   BitangentRecord r = PlaneRecord({0, 0, 0}, {0.1L, 0, 0}, normal);
   r.OnHull = 1;
-  SupportTest(r);
+  SupportTest(Sampling::Figure, r);
   EXPECT_EQ(r.OnHull, 0);
   EXPECT_EQ(r.PlaneNormal, normal);
 }
@@ -152,7 +152,7 @@ TEST(SupportTest, ToleratesPointsBeyondThePlaneByTheFixedToleranceOnly) {
   BitangentRecord r = PlaneRecord({1, 1, 1}, {-1, 0, 1}, {0, 0, 1});
   for (const auto& [above, onHull] : {std::pair{0.1L, 1}, std::pair{10.0L, 0}}) {
     Sampling::Figure.CurvePoints[60].Point.z = 1 + above * SupportTolerance;
-    SupportTest(r);
+    SupportTest(Sampling::Figure, r);
     EXPECT_EQ(r.OnHull, onHull) << above;
   }
 }
@@ -162,19 +162,19 @@ TEST(SupportTest, WithoutCurvePointsNothingIsSupported) {
   Sampling::Figure.CurvePointHigh = -1;
   BitangentRecord r = PlaneRecord({1, 1, 1}, {-1, 0, 1}, {0, 0, 1});
   r.OnHull = 1;
-  SupportTest(r);
+  SupportTest(Sampling::Figure, r);
   EXPECT_EQ(r.OnHull, 0);
   EXPECT_EQ(r.PlaneNormal, (TVector3{0, 0, 1}));
 }
 
 TEST(SupportTest, PassingOverBallsGivesTheVerdictOfEveryPoint) {
   BitangentTests::PrepareCurve("cos(t)", "sin(t)", "0.5cos(50t)", 0, 2 * Pi);
-  const PointBalls balls = BallsOfCurvePoints();
+  const PointBalls balls = BallsOfCurvePoints(Sampling::Figure);
   int onHull = 0;
   for (int a = 0; a < 40; ++a)
     for (int b = a + 1; b < 40; ++b) {
       BitangentRecord r = PairRecord(a * Pi / 20, b * Pi / 20 + 0.01L);
-      if (!PairPlaneNormal(Tracing.Frame, r)) continue;
+      if (!PairPlaneNormal(Tracing, r)) continue;
       // The plane itself, and moved to touch the curve within a few tolerances either way.
       long double top = -1e30L;
       for (int k = 0; k <= Sampling::Figure.CurvePointHigh; ++k)
@@ -183,8 +183,8 @@ TEST(SupportTest, PassingOverBallsGivesTheVerdictOfEveryPoint) {
         BitangentRecord plain = r;
         if (shift != 0) plain.PointS = plain.PointT = (top + shift * SupportTolerance) * r.PlaneNormal;
         BitangentRecord passed = plain;
-        SupportTest(plain);
-        SupportTest(balls, passed);
+        SupportTest(Sampling::Figure, plain);
+        SupportTest(Sampling::Figure, balls, passed);
         ASSERT_EQ(passed.OnHull, plain.OnHull) << a << ", " << b << ", " << shift;
         ASSERT_EQ(passed.PlaneNormal, plain.PlaneNormal);
         onHull += plain.OnHull;
@@ -196,6 +196,6 @@ TEST(SupportTest, PassingOverBallsGivesTheVerdictOfEveryPoint) {
   // A NaN point: no ball or box clears its run, and the plane above the curve cuts.
   Sampling::Figure.CurvePoints[100].Point.x = std::numeric_limits<long double>::quiet_NaN();
   BitangentRecord r = PlaneRecord({0, 0, 0.6L}, {1, 0, 0.6L}, {0, 0, 1});
-  SupportTest(BallsOfCurvePoints(), r);
+  SupportTest(Sampling::Figure, BallsOfCurvePoints(Sampling::Figure), r);
   EXPECT_EQ(r.OnHull, 0);
 }

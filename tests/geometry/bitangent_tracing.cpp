@@ -307,7 +307,7 @@ TEST(TraceBranch, FollowsTheBranchBothWaysFromTheSeed) {
     const BitangentRecord& r = Analysis.BitangentList[i];
     if (r.StartsBranch) starts.push_back(i);
     EXPECT_NEAR(Length(r.PlaneNormal), 1, 1e-12L) << i;
-    EXPECT_GE(Margin(r.ParamS, r.ParamT), 0) << i;
+    EXPECT_GE(Margin(Sampling::Figure.Param, r.ParamS, r.ParamT), 0) << i;
     // Consecutive records of a polyline are at most two arc steps apart (the point of
     // the first step is not stored).
     if (!r.StartsBranch) {
@@ -331,11 +331,11 @@ TEST(TraceBranch, FollowsTheBranchBothWaysFromTheSeed) {
 
 TEST(AnalyzeBitangents, IsRepeatable) {
   BitangentTests::PrepareDefaultCurve();
-  AnalyzeBitangents(Analysis);
+  AnalyzeBitangents(Glob::Curve, Sampling::Figure, Analysis);
   const BitangData first(Analysis.BitangentList.begin(), Analysis.BitangentList.begin() + Analysis.BitangentCount + 1);
   ASSERT_GT(Analysis.BitangentCount, 100);
   EXPECT_EQ(Analysis.BitangentList[1].StartsBranch, 1);
-  AnalyzeBitangents(Analysis);
+  AnalyzeBitangents(Glob::Curve, Sampling::Figure, Analysis);
   ASSERT_EQ(Analysis.BitangentCount + 1, static_cast<int>(first.size()));
   for (int i = 1; i <= Analysis.BitangentCount; ++i) {
     ASSERT_EQ(Analysis.BitangentList[i].ParamS, first[i].ParamS) << i;

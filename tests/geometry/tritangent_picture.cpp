@@ -45,7 +45,7 @@ TEST(TritangentPicture, TheTriangleFacingTheEyeShowsItsShadeInsideItsProjection)
       SCOPED_TRACE(testing::Message() << "a = " << a << ", q = " << q);
       TestCurves::UseCurve("cos(t)", "sin(t)", "p cos(3t+q)", 0, 2 * Glob::Pi, a, q);
       TestView() = Framing::PrepareFigure(Glob::Curve, Sampling::Figure);
-      Bitangents::AnalyzeBitangents(analysis);
+      Bitangents::AnalyzeBitangents(Glob::Curve, Sampling::Figure, analysis);
       HullPicture::RenderHull(TestPictures(), TestView(), analysis);
       if (const char* dir = std::getenv("WENDRIX_PICTURES"))
         TestPictures().HullBitmap.save(QString("%1/tritangents-%2-%3.png").arg(dir).arg(double(a)).arg(q == 0 ? "0" : "pi"));

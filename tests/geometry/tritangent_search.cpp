@@ -33,10 +33,9 @@ void UseLines(std::initializer_list<long double> moments, long double torsion) {
   Sampling::Figure.CurvePointHigh = static_cast<std::int16_t>(moments.size() - 1);
   int k = 0;
   for (const long double m : moments) {
-    Sampling::Figure.CurvePoints[k] = {static_cast<long double>(k), torsion, {}, {1, 0, 0}, {m, 0, 0}, {}};
+    Sampling::Figure.CurvePoints[k] = {static_cast<long double>(k), torsion, {}, {1, 0, 0}, {m, 0, 0}};
     ++k;
   }
-  Sampling::Figure.CurvePoints.back().Neighbours = {1, 2};  // stale entries of an unused record
 }
 
 using Links = std::vector<std::int16_t>;
@@ -93,19 +92,17 @@ TVector3 CurveAt(long double t) {
 TEST(TritangentLinks, MixedCornerSignsLinkACellAndTheTorsionStandsOnTheDiagonal) {
   // Products: every pair among points 0..2 positive, every pair with point 3 negative.
   UseLines({1, 1, 1, -5}, 1);
-  LinkSegments();
-  LinkSegments();  // the lists are rebuilt, not appended to
-  EXPECT_EQ(Sampling::Figure.CurvePoints[1].Neighbours, (Links{3}));
-  EXPECT_EQ(Sampling::Figure.CurvePoints[2].Neighbours, (Links{3}));
-  EXPECT_TRUE(Sampling::Figure.CurvePoints.back().Neighbours.empty());
+  SegmentLinks links = LinkSegments(Sampling::Figure);
+  ASSERT_EQ(links.size(), 4u);  // none for the unused records
+  EXPECT_EQ(links[1], (Links{3}));
+  EXPECT_EQ(links[2], (Links{3}));
   // A torsion at point 1 that is not positive makes the corners of cell (1, 2) mixed.
   Sampling::Figure.CurvePoints[1].Torsion = 0;
-  LinkSegments();
-  EXPECT_EQ(Sampling::Figure.CurvePoints[1].Neighbours, (Links{2, 3}));
+  links = LinkSegments(Sampling::Figure);
+  EXPECT_EQ(links[1], (Links{2, 3}));
   // All products positive: nothing crosses.
   UseLines({1, 1, 1, 1, 1}, 1);
-  LinkSegments();
-  for (const Mastil& m : Sampling::Figure.CurvePoints) EXPECT_TRUE(m.Neighbours.empty());
+  for (const Links& l : LinkSegments(Sampling::Figure)) EXPECT_TRUE(l.empty());
 }
 
 TEST(TritangentLinks, FewPointsGiveNothing) {
@@ -113,19 +110,19 @@ TEST(TritangentLinks, FewPointsGiveNothing) {
   Analysis.TritangentCount = 1;
   for (const auto& moments : {std::initializer_list<long double>{}, {1, -1}}) {
     UseLines(moments, -1);
-    Sampling::Figure.CurvePoints[1].Neighbours = {2};
-    FindTritangents({}, Analysis);
+    FindTritangents(Glob::Curve, Sampling::Figure, {}, Analysis);
     EXPECT_EQ(Analysis.TritangentCount, 0);
     EXPECT_TRUE(Analysis.TritangentTriples.empty());
     EXPECT_TRUE(Analysis.FlatFaces.empty());
   }
-  EXPECT_THROW(AddNeighbour(61, 1), RangeError);
+  SegmentLinks links(4);
+  EXPECT_THROW(AddNeighbour(links, 61, 1), RangeError);
 }
 
 TEST(TritangentSearch, CurvesAroundACylinderGiveTheirTwoHorizontalPlanesOnce) {
   TestCurves::UseDefaultCurve();
   Sampling::SampleCurve(Glob::Curve, Sampling::Figure);
-  FindTritangents({}, Analysis);
+  FindTritangents(Glob::Curve, Sampling::Figure, {}, Analysis);
   ExpectTriples(HorizontalPlanes(0));
 
   // Low and tall waves, with a contact at the seam or all contacts inside; on the tall
@@ -135,7 +132,7 @@ TEST(TritangentSearch, CurvesAroundACylinderGiveTheirTwoHorizontalPlanesOnce) {
     for (const long double q : {0.0L, 0.4L, 0.9L}) {
       SCOPED_TRACE(testing::Message() << "a = " << a << ", q = " << q);
       Sample("cos(t)", "sin(t)", "p cos(3t+q)", a, q);
-      FindTritangents({}, Analysis);
+      FindTritangents(Glob::Curve, Sampling::Figure, {}, Analysis);
       ExpectTriples(HorizontalPlanes(q));
     }
 }
@@ -143,7 +140,7 @@ TEST(TritangentSearch, CurvesAroundACylinderGiveTheirTwoHorizontalPlanesOnce) {
 TEST(TritangentSearch, TrefoilGivesBothOfItsPlanes) {
   // z = sin(3t) is 1 at pi/6 + 2 pi k/3 and -1 at pi/2 + 2 pi k/3.
   Sample("(2+cos(3t))cos(2t)", "(2+cos(3t))sin(2t)", "sin(3t)");
-  FindTritangents({}, Analysis);
+  FindTritangents(Glob::Curve, Sampling::Figure, {}, Analysis);
   ExpectTriples({{Pi / 6, 5 * Pi / 6, 3 * Pi / 2}, {Pi / 2, 7 * Pi / 6, 11 * Pi / 6}});
 }
 
@@ -152,7 +149,7 @@ TEST(TritangentSearch, OnlyPlanesThatSupportTheCurveAreKept) {
   // five span a flat part of the hull. Planes tangent at three points that pass
   // through the inside of the hull are not kept.
   Sample("(2+cos(5t))cos(2t)", "(2+cos(5t))sin(2t)", "sin(5t)");
-  FindTritangents({}, Analysis);
+  FindTritangents(Glob::Curve, Sampling::Figure, {}, Analysis);
   // Each pentagon is one face with its five contacts, covered by a fan of three triangles.
   ASSERT_EQ(Analysis.FlatFaces.size(), 2u);
   for (const FlatFace& face : Analysis.FlatFaces) EXPECT_EQ(face.Contacts.size(), 5u);
@@ -169,36 +166,36 @@ TEST(TritangentSearch, OnlyPlanesThatSupportTheCurveAreKept) {
 
   // The support test itself, on (cos t, sin t, cos 3t), whose width across z is 2.
   Sample("cos(t)", "sin(t)", "cos(3t)");
-  EXPECT_TRUE(SupportsCurve({0, 2 * Pi / 3, 4 * Pi / 3}));
+  EXPECT_TRUE(SupportsCurve(Sampling::Figure, {0, 2 * Pi / 3, 4 * Pi / 3}));
   // Moved off a contact, the plane tilts: 2e-6 of the width beyond it is interpolation
   // noise, 6e-3 is a cut.
-  EXPECT_TRUE(SupportsCurve({0.001L, 2 * Pi / 3, 4 * Pi / 3}));
-  EXPECT_FALSE(SupportsCurve({0.05L, 2 * Pi / 3, 4 * Pi / 3}));
-  EXPECT_FALSE(SupportsCurve({0, 2 * Pi / 3, Pi}));
+  EXPECT_TRUE(SupportsCurve(Sampling::Figure, {0.001L, 2 * Pi / 3, 4 * Pi / 3}));
+  EXPECT_FALSE(SupportsCurve(Sampling::Figure, {0.05L, 2 * Pi / 3, 4 * Pi / 3}));
+  EXPECT_FALSE(SupportsCurve(Sampling::Figure, {0, 2 * Pi / 3, Pi}));
 }
 
 TEST(TritangentSearch, APlanarCurveHasNoTritangentPlanes) {
   // A circle in a tilted plane: rounding noise links nearly every triple of segments,
   // and every plane solved would be the circle's own.
   Sample("cos(t)", "sin(t)", "0.3 cos(t)+0.2 sin(t)");
-  FindTritangents({}, Analysis);
+  FindTritangents(Glob::Curve, Sampling::Figure, {}, Analysis);
   EXPECT_EQ(Analysis.TritangentCount, 0);
   const TVector3 a = CurveAt(1), b = CurveAt(2.5L), c = CurveAt(4);
-  EXPECT_TRUE(InCurvePlane(a, b, c));
+  EXPECT_TRUE(InCurvePlane(Sampling::Figure, a, b, c));
   // Three points on one line give no plane to test against. They must lie on it
   // exactly: the rounded middle of two curve points is off their line by a few ulps,
   // which tilts the plane through them at random.
   const TVector3 p{0.25L, -0.5L, 0.125L}, step{0.25L, 0.5L, 0.125L};
-  EXPECT_TRUE(InCurvePlane(p, p + step, p + step + step));
+  EXPECT_TRUE(InCurvePlane(Sampling::Figure, p, p + step, p + step + step));
   Sample("cos(t)", "sin(t)", "0.000001 cos(3t)");
-  EXPECT_FALSE(InCurvePlane(CurveAt(1), CurveAt(2.5L), CurveAt(4)));
+  EXPECT_FALSE(InCurvePlane(Sampling::Figure, CurveAt(1), CurveAt(2.5L), CurveAt(4)));
 }
 
 TEST(TritangentSearch, FacesOfManyContactsAreFoundWhole) {
   // (cos t, sin t, 0.5 cos 50t) touches z = 0.5 at t = 2 pi k / 50 and z = -0.5 half a
   // wave later: two faces of fifty contacts, each a fan of 48 triangles.
   Sample("cos(t)", "sin(t)", "0.5cos(50t)");
-  FindTritangents({}, Analysis);
+  FindTritangents(Glob::Curve, Sampling::Figure, {}, Analysis);
   ASSERT_EQ(Analysis.FlatFaces.size(), 2u);
   for (const FlatFace& face : Analysis.FlatFaces) {
     ASSERT_EQ(face.Contacts.size(), 50u);

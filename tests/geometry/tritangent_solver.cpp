@@ -68,16 +68,16 @@ TEST(TritangentSamples, InterpolationMatchesTheCurveAndIndexesStayInTheBuffer) {
   // Interior, both end branches (also just outside the interval) and the wrap.
   for (const long double u : {1.2345L, 0.4L * h, -0.7L * h, Glob::Input.TMax - 0.6L * h, Glob::Input.TMax + 0.5L * h,
                               -5.5L * h, Glob::Input.TMax + 11.7L * h}) {
-    const CurveJet jet = JetAt(u), exact = Exact(u);
+    const CurveJet jet = JetAt(Sampling::Figure, u), exact = Exact(u);
     ExpectNear(jet.P, exact.P, 1e-8);
     ExpectNear(jet.T, exact.T, 1e-7);
     ExpectNear(jet.A, exact.A, 1e-5);
   }
   // A period away is read as the same point; NaN, or further away, is refused rather
   // than read outside the buffer.
-  ExpectNear(JetAt(1.5L - 2 * Pi).P, Exact(1.5L).P, 1e-8);
+  ExpectNear(JetAt(Sampling::Figure, 1.5L - 2 * Pi).P, Exact(1.5L).P, 1e-8);
   for (const long double u : {std::numeric_limits<long double>::quiet_NaN(), -7.0L, 14.0L, 1e300L})
-    EXPECT_THROW(JetAt(u), RangeError) << u;
+    EXPECT_THROW(JetAt(Sampling::Figure, u), RangeError) << u;
 }
 
 TEST(TritangentSamples, JacobianMatchesDifferencesOfTheResiduals) {
@@ -85,7 +85,7 @@ TEST(TritangentSamples, JacobianMatchesDifferencesOfTheResiduals) {
   const Params u{0.3L, 2.5L, 4.4L};
   TVector3 r;
   Matrix3 j;
-  TripleFrame(u, r, j);
+  TripleFrame(Sampling::Figure, u, r, j);
   const long double eps = 1e-6L;
   for (int c = 0; c < 3; ++c) {
     Params up = u, down = u;
@@ -93,8 +93,8 @@ TEST(TritangentSamples, JacobianMatchesDifferencesOfTheResiduals) {
     down[c] -= eps;
     TVector3 rp, rm;
     Matrix3 unused;
-    TripleFrame(up, rp, unused);
-    TripleFrame(down, rm, unused);
+    TripleFrame(Sampling::Figure, up, rp, unused);
+    TripleFrame(Sampling::Figure, down, rm, unused);
     const TVector3 column = c == 0 ? TVector3{j[0].x, j[1].x, j[2].x}
                                    : c == 1 ? TVector3{j[0].y, j[1].y, j[2].y} : TVector3{j[0].z, j[1].z, j[2].z};
     ExpectNear((rp - rm) / (2 * eps), column, 1e-4);
@@ -104,13 +104,13 @@ TEST(TritangentSamples, JacobianMatchesDifferencesOfTheResiduals) {
 TEST(TritangentSolver, ConvergesOntoBothPlanesAndRefusesWhatLeavesTheInterval) {
   UseSamples(1);
   Params u{0.004L, 2 * Pi / 3 - 0.005L, 4 * Pi / 3 + 0.003L};
-  EXPECT_LT(RefineTriple(u), 1e-12L);
+  EXPECT_LT(RefineTriple(Sampling::Figure, u), 1e-12L);
   // The interpolation's own error, about h^3, is what separates it from the exact planes.
   for (int k = 0; k < 3; ++k) EXPECT_NEAR(u[k], Top[k], 1e-8) << k;
 
   Params low, q;
   long double quality;
-  ASSERT_TRUE(SolveCandidate(CandidateAround({Pi / 3, Pi, 5 * Pi / 3}, 0.01L), low, quality));
+  ASSERT_TRUE(SolveCandidate(Sampling::Figure, CandidateAround({Pi / 3, Pi, 5 * Pi / 3}, 0.01L), low, quality));
   EXPECT_LT(quality, 1e-12L);
   EXPECT_NEAR(low[0], Pi / 3, 1e-8);
   EXPECT_NEAR(low[2], 5 * Pi / 3, 1e-8);
@@ -119,20 +119,20 @@ TEST(TritangentSolver, ConvergesOntoBothPlanesAndRefusesWhatLeavesTheInterval) {
   // segment beyond it, is reached, one 0.3 of a segment beyond is not.
   const Params bottom{Pi / 3, Pi, 5 * Pi / 3};
   for (const long double f : {0.0L, 1.0L, -0.2L, 1.2L}) {
-    EXPECT_TRUE(SolveCandidate(CandidateAround(bottom, 0.01L, {0.3L, f, 0.3L}), q, quality)) << f;
+    EXPECT_TRUE(SolveCandidate(Sampling::Figure, CandidateAround(bottom, 0.01L, {0.3L, f, 0.3L}), q, quality)) << f;
     for (int k = 0; k < 3; ++k) EXPECT_NEAR(q[k], bottom[k], 1e-8) << f;
   }
   for (const long double f : {-0.3L, 1.3L})
-    EXPECT_FALSE(SolveCandidate(CandidateAround(bottom, 0.01L, {0.3L, f, 0.3L}), q, quality)) << f;
+    EXPECT_FALSE(SolveCandidate(Sampling::Figure, CandidateAround(bottom, 0.01L, {0.3L, f, 0.3L}), q, quality)) << f;
 
   // Already 20 steps beyond TMax: out at the first pass.
   q = {1, 2, Glob::Input.TMax + 20 * Sampling::Figure.Param.TStep};
-  EXPECT_EQ(RefineTriple(q), NoQuality);
+  EXPECT_EQ(RefineTriple(Sampling::Figure, q), NoQuality);
   // With the interval moved 5 steps back, the contact at 2 pi converges 5 steps past
   // TMax: inside the 12 steps the passes allow, outside the one step of the end.
   UseSamples(1, -5 * Sampling::Figure.Param.TStep);
   q = {2 * Pi / 3 + 0.002L, 4 * Pi / 3 - 0.002L, 2 * Pi + 0.001L};
-  EXPECT_EQ(RefineTriple(q), NoQuality);
+  EXPECT_EQ(RefineTriple(Sampling::Figure, q), NoQuality);
   EXPECT_NEAR(q[2], 2 * Pi, 1e-8);
 }
 
@@ -145,7 +145,7 @@ TEST(TritangentSolver, SingularJacobianGivesAZeroStepWithoutRaisingFlags) {
   Params u;
   long double quality;
   const TriangleCandidate cand = CandidateAround({1, 3, 5}, 0.01L);
-  const bool solved = SolveCandidate(cand, u, quality);
+  const bool solved = SolveCandidate(Sampling::Figure, cand, u, quality);
   EXPECT_EQ(std::fetestexcept(FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW), 0);
   ASSERT_TRUE(solved);
   for (int k = 0; k < 3; ++k) EXPECT_EQ(u[k], (cand[2 * k].Param + cand[2 * k + 1].Param) / 2);
@@ -154,31 +154,31 @@ TEST(TritangentSolver, SingularJacobianGivesAZeroStepWithoutRaisingFlags) {
 TEST(TritangentQuality, ZeroOnAPlaneAndTheSentinelForPointsTooClose) {
   UseSamples(1);
   const long double h = Sampling::Figure.Param.TStep;
-  EXPECT_LT(TripleQuality(Top), 1e-6L);
-  EXPECT_GT(TripleQuality({0.2L, 2 * Pi / 3, 4 * Pi / 3}), 0.1L);
+  EXPECT_LT(TripleQuality(Sampling::Figure, Top), 1e-6L);
+  EXPECT_GT(TripleQuality(Sampling::Figure, {0.2L, 2 * Pi / 3, 4 * Pi / 3}), 0.1L);
   // In parameter: sigma = sin(pi d / L) is below 2^-12 for d < h / pi.
   Sampling::Figure.ChordScale = 0;
-  EXPECT_EQ(TripleQuality({1, 1 + 0.3L * h, 3}), NoQuality);
-  EXPECT_LT(TripleQuality({1, 1 + 0.4L * h, 3}), NoQuality);
+  EXPECT_EQ(TripleQuality(Sampling::Figure, {1, 1 + 0.3L * h, 3}), NoQuality);
+  EXPECT_LT(TripleQuality(Sampling::Figure, {1, 1 + 0.4L * h, 3}), NoQuality);
   // In space: a chord shorter than ChordScale.
   const long double shortest = std::min({Length(Exact(2).P - Exact(1).P), Length(Exact(4).P - Exact(2).P),
                                          Length(Exact(1).P - Exact(4).P)});
   Sampling::Figure.ChordScale = shortest * 1.001L;
-  EXPECT_EQ(TripleQuality({1, 2, 4}), NoQuality);
+  EXPECT_EQ(TripleQuality(Sampling::Figure, {1, 2, 4}), NoQuality);
   Sampling::Figure.ChordScale = shortest * 0.999L;
-  EXPECT_LT(TripleQuality({1, 2, 4}), NoQuality);
+  EXPECT_LT(TripleQuality(Sampling::Figure, {1, 2, 4}), NoQuality);
 }
 
 TEST(TritangentQuality, NormalizeMovesIntoTheIntervalThenSorts) {
   UseSamples(1, 0.25L);
   const long double TMax = Sampling::Figure.Param.TMax, TMin = Sampling::Figure.Param.TMin;
   Params u{TMax + 0.5L, TMin + 0.2L, TMin + 0.1L};
-  NormalizeTriple(u);
+  NormalizeTriple(Sampling::Figure, u);
   EXPECT_EQ(u[0], TMin + 0.1L);
   EXPECT_EQ(u[1], TMin + 0.2L);
   EXPECT_NEAR(u[2], TMin + 0.5L, 1e-18);
   u = {TMin + 3, TMin - 0.1L, TMax + 0.1L};
-  NormalizeTriple(u);
+  NormalizeTriple(Sampling::Figure, u);
   EXPECT_NEAR(u[0], TMin + 0.1L, 1e-18);
   EXPECT_EQ(u[1], TMin + 3);
   EXPECT_NEAR(u[2], TMax - 0.1L, 1e-18);

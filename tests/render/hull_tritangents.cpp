@@ -76,7 +76,7 @@ TEST_F(HullTritangentTest, TriplesOnALineAreSkipped) {
 TEST_F(HullTritangentTest, DefaultCurvePicture) {
   TestCurves::UseDefaultCurve();
   TestView() = Framing::PrepareFigure(Glob::Curve, Sampling::Figure);
-  Bitangents::AnalyzeBitangents(Scene);
+  Bitangents::AnalyzeBitangents(Glob::Curve, Sampling::Figure, Scene);
   ASSERT_GT(Scene.BitangentCount, 0);
 
   double best = 1e9;
