@@ -30,9 +30,10 @@ void Timed(double& ms, Stage stage) {
 // The render stages: the square, the normals and the shaded hull, from the analysis in
 // force into `pictures`.
 void PaintPictures(TPictures& pictures, const TView& view, TStageTimes& times) {
-  Timed(times.Square, [&pictures] { SmallPictures::PaintBitangSquare(pictures, LastAnalysis); });
+  Timed(times.Square, [&pictures] { SmallPictures::PaintBitangSquare(pictures, Sampling::Figure, LastAnalysis); });
   Timed(times.Normals, [&pictures, &view] { SmallPictures::PaintMaxwell(pictures, view, LastAnalysis); });
-  Timed(times.Hull, [&pictures, &view] { HullPicture::RenderHull(pictures, view, LastAnalysis); });
+  Timed(times.Hull,
+        [&pictures, &view] { HullPicture::RenderHull(pictures, view, Glob::Curve, Sampling::Figure, LastAnalysis); });
 }
 
 template <class FramingStage>
@@ -83,7 +84,7 @@ void RenderAgain(TPictures& pictures, const TView& view, Estereo::TStereoState& 
   TStageTimes times;
   PaintPictures(pictures, view, times);
   if (shown.StereoMode) {
-    Estereo::ShowStereo(stereo, pictures, view, true, LastAnalysis);
+    Estereo::ShowStereo(stereo, pictures, view, true, Sampling::Figure, LastAnalysis);
     CheckFloatFlags();
   }
 }

@@ -147,9 +147,9 @@ TDragTiming TimeDrag(int steps, bool stereo) {
     step.push_back(MsSince(start));
     start = TClock::now();
     if (stereo)
-      Estereo::DrawStereo(gate.Stereo, pictures, Drawing::LastAnalysis);
+      Estereo::DrawStereo(gate.Stereo, pictures, Sampling::Figure, Drawing::LastAnalysis);
     else
-      HullPicture::RenderHull(pictures, view, Drawing::LastAnalysis);
+      HullPicture::RenderHull(pictures, view, Glob::Curve, Sampling::Figure, Drawing::LastAnalysis);
     render.push_back(MsSince(start));
     start = TClock::now();
     SmallPictures::PaintMaxwell(pictures, view, Drawing::LastAnalysis);

@@ -77,7 +77,8 @@ int Draw(const TDrawOptions& options) {
     TView view;
     const Drawing::TStageTimes times = Drawing::DrawFigure(pictures, view);
     const TAppState shown = ReplayViews(pictures, view, options);
-    const HullMeasures::TMeasures measures = HullMeasures::MeasureDrawing(Drawing::LastAnalysis);
+    const HullMeasures::TMeasures measures =
+        HullMeasures::MeasureDrawing(Glob::Curve, Sampling::Figure, Drawing::LastAnalysis);
     WriteOutputs(shown, pictures, view, options, times, measures);
     if (!options.Quiet)
       std::printf("Drawn: %d curve points, %d bitangent records, %d tritangent planes in %.0f ms; %s.\n",

@@ -45,10 +45,11 @@ struct TAnalysis {
 
 // Runs the tritangent search, then seeds, corrects, traces and classifies the
 // bitangent branches, from `figure` (curve points, samples, box; sampled from `curve`,
-// which the corrector evaluates) into `analysis`, which is emptied first. Works in the figure's own units
-// (AnalysisFrame), so the result does not depend on the curve's size or place. A single point gives empty lists; a
-// figure whose size overflows the number range throws WendrixError
-// (`analysis` then holds what was found so far).
+// which the corrector evaluates) into `analysis`, which is emptied first. Works on a
+// copy of the figure in its own units (AnalysisFrame), so the result does not depend
+// on the curve's size or place. A single point gives empty lists; a figure whose size
+// overflows the number range throws WendrixError (`analysis` then holds what was
+// found so far).
 void AnalyzeBitangents(const FunPars::TCurve& curve, const Sampling::TFigure& figure, TAnalysis& analysis);
 
 // min(THalfSpan - |s - TMid|, THalfSpan - |t - TMid|) of the t constants `param`:
@@ -61,10 +62,10 @@ long double Margin(const Glob::TParamConstants& param, long double s, long doubl
 bool PairPlaneNormal(const FunPars::TCurve& curve, const Glob::TParamConstants& param,
                      const AnalysisFrame::TFrame& frame, BitangentRecord& r);
 
-// Sets r.OnHull when no curve point of `figure` lies farther than SupportTolerance beyond the
-// plane of r on the one side, and turns r.PlaneNormal away from the curve then. A
-// plane with points beyond it on both sides, or a NaN distance, gives OnHull = 0
-// (the normal as computed); without curve points OnHull is 0.
+// Sets r.OnHull when no curve point of `figure` lies farther than SupportTolerance
+// beyond the plane of r on the one side, and turns r.PlaneNormal away from the curve
+// then. A plane with points beyond it on both sides, or a NaN distance, gives
+// OnHull = 0 (the normal as computed); without curve points OnHull is 0.
 void SupportTest(const Sampling::TFigure& figure, BitangentRecord& r);
 
 }  // namespace Bitangents

@@ -112,9 +112,9 @@ long double CurveWidthBound(const Sampling::TFigure& figure);
 bool SolveCandidate(const Sampling::TFigure& figure, const TriangleCandidate& cand, Triple& u, long double& quality);
 
 // Up to 11 Newton passes on u in place, stopping early when u leaves
-// [TMin - 12h, TMax + 12h] or after more than five non-improving passes. Answers
-// TripleQuality(figure, u), or NoQuality when u left the interval (by 12h during the passes,
-// by more than one step at the end).
+// [TMin - 12h, TMax + 12h] of `figure` or after more than five non-improving passes.
+// Answers TripleQuality(figure, u), or NoQuality when u left the interval (by 12h
+// during the passes, by more than one step at the end).
 long double RefineTriple(const Sampling::TFigure& figure, Triple& u);
 
 // The residuals R (reciprocal products of the tangent lines at u1, u2, u3 pairwise)

@@ -73,7 +73,7 @@ py::object Draw(std::string x, std::string y, std::string z, std::string tmin, s
   HullMeasures::TMeasures measures;
   try {
     times = Drawing::DrawFigure(pictures, view);
-    mesh = HullMesh::BuildHullMesh(Drawing::LastAnalysis);
+    mesh = HullMesh::BuildHullMesh(Glob::Curve, Sampling::Figure, Drawing::LastAnalysis);
     measures = HullMeasures::Measure(mesh, Drawing::LastAnalysis);
   } catch (const std::bad_alloc&) {
     throw;

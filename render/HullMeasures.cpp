@@ -24,8 +24,9 @@ TMeasures Measure(const HullMesh::THullMesh& mesh, const Bitangents::TAnalysis& 
   return m;
 }
 
-TMeasures MeasureDrawing(const Bitangents::TAnalysis& analysis) {
-  return Measure(HullMesh::BuildHullMesh(analysis), analysis);
+TMeasures MeasureDrawing(const FunPars::TCurve& curve, const Sampling::TFigure& figure,
+                         const Bitangents::TAnalysis& analysis) {
+  return Measure(HullMesh::BuildHullMesh(curve, figure, analysis), analysis);
 }
 
 std::vector<std::pair<const char*, long double>> NamedMeasures(const TMeasures& m) {

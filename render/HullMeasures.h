@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "formula/Curve.h"
+#include "geometry/Sampling.h"
 #include "render/HullMesh.h"
 
 namespace HullMeasures {
@@ -26,8 +28,9 @@ struct TMeasures {
 // read from the lists as they stand.
 TMeasures Measure(const HullMesh::THullMesh& mesh, const Bitangents::TAnalysis& analysis);
 
-// Measure(BuildHullMesh(analysis), analysis).
-TMeasures MeasureDrawing(const Bitangents::TAnalysis& analysis);
+// Measure(BuildHullMesh(curve, figure, analysis), analysis).
+TMeasures MeasureDrawing(const FunPars::TCurve& curve, const Sampling::TFigure& figure,
+                         const Bitangents::TAnalysis& analysis);
 
 // The seven measures under the names the exports use, in this order: area, volume,
 // flat_share, planes, on_hull_branches, bitangent_records, tritangents.

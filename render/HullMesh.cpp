@@ -56,9 +56,9 @@ void SmoothArc(const TParameterCircle& circle, TStrip& strip, long double TRulin
 }
 
 // The segment of a ruling, from the end at A to the end at B.
-TVector3 RulingVector(const TRuling& r) {
+TVector3 RulingVector(const FunPars::TCurve& curve, const TRuling& r) {
   TVector3 a, b;
-  FunPars::EvalCurve(Glob::Curve, r.A, a), FunPars::EvalCurve(Glob::Curve, r.B, b);
+  FunPars::EvalCurve(curve, r.A, a), FunPars::EvalCurve(curve, r.B, b);
   return b - a;
 }
 
@@ -66,12 +66,13 @@ TVector3 RulingVector(const TRuling& r) {
 // have no area and are left out. Where the curve crosses itself a strip may shrink to
 // that point and widen again, its rulings turned round: the two sides face opposite
 // ways along the records, so they become two strips, each closed at the crossing later.
-std::vector<TStrip> RecordStrips(const Bitangents::TAnalysis& analysis, const TParameterCircle& circle) {
+std::vector<TStrip> RecordStrips(const FunPars::TCurve& curve, const Bitangents::TAnalysis& analysis,
+                                 const TParameterCircle& circle) {
   std::vector<TStrip> strips;
   TVector3 previous{0, 0, 0};
   HullPicture::WalkStrips(analysis, [&](const BitangentRecord& b, bool stripStart) {
     const TRuling r{circle.Wrap(b.ParamS), circle.Wrap(b.ParamT), b.PlaneNormal};
-    const TVector3 segment = RulingVector(r);
+    const TVector3 segment = RulingVector(curve, r);
     if (stripStart || Dot(segment, previous) < 0) strips.emplace_back();
     previous = segment;
     strips.back().push_back(r);
@@ -184,14 +185,15 @@ long double ClosingPoint(const TParameterCircle& circle, const TRuling& r, const
 }
 
 // Where the curve crosses itself next to ruling r, within `reach` of r's ends: a and b.
-bool SelfCrossing(const TParameterCircle& circle, const TRuling& r, long double reach, long double& a, long double& b) {
+bool SelfCrossing(const FunPars::TCurve& curve, const Sampling::TFigure& figure, const TParameterCircle& circle,
+                  const TRuling& r, long double reach, long double& a, long double& b) {
   a = r.A, b = r.B;
-  const auto point = [](long double u) {
+  const auto point = [&curve](long double u) {
     TVector3 p;
-    FunPars::EvalCurve(Glob::Curve, u, p);
+    FunPars::EvalCurve(curve, u, p);
     return p;
   };
-  const long double size = Sampling::Figure.FigureDiagonal > 0 ? Sampling::Figure.FigureDiagonal : 1;
+  const long double size = figure.FigureDiagonal > 0 ? figure.FigureDiagonal : 1;
   if (!CurveCrossing::FindCrossing(point, circle.Span(), reach, 1e-9L * size, a, b)) return false;
   a = circle.Wrap(a), b = circle.Wrap(b);
   return true;
@@ -201,8 +203,8 @@ bool SelfCrossing(const TParameterCircle& circle, const TRuling& r, long double 
 // the parameter circle, nearest first, each face edge and each end used once; a strip
 // closed at a crossing of the curve shares the crossing's one vertex with every piece
 // that meets it there. Answers the number of ends left open.
-std::int32_t CloseStripEnds(TParameterCircle& circle, std::vector<TStrip>& strips,
-                            const std::vector<TFlatFace>& faces, long double reach) {
+std::int32_t CloseStripEnds(const FunPars::TCurve& curve, const Sampling::TFigure& figure, TParameterCircle& circle,
+                            std::vector<TStrip>& strips, const std::vector<TFlatFace>& faces, long double reach) {
   std::vector<TEnd> ends;
   for (std::size_t s = 0; s < strips.size(); ++s) ends.push_back({s, false}), ends.push_back({s, true});
   std::vector<std::pair<long double, long double>> edges;
@@ -221,7 +223,7 @@ std::int32_t CloseStripEnds(TParameterCircle& circle, std::vector<TStrip>& strip
     const TRuling& r = EndRuling(strips, ends[e]);
     meetings.push_back({circle.Distance(r.A, r.B) / 2, e, TMeeting::Point});
     long double a = 0, b = 0;
-    if (SelfCrossing(circle, r, reach, a, b)) {
+    if (SelfCrossing(curve, figure, circle, r, reach, a, b)) {
       meetings.push_back(
           {std::max(circle.Distance(a, r.A), circle.Distance(b, r.B)), e, TMeeting::Crossing, crossings.size()});
       crossings.emplace_back(a, b);
@@ -372,25 +374,25 @@ void AddFace(THullMesh& mesh, const TParameterCircle& circle, const TFlatFace& f
 
 }  // namespace
 
-THullMesh BuildHullMesh(const Bitangents::TAnalysis& analysis) {
+THullMesh BuildHullMesh(const FunPars::TCurve& curve, const Sampling::TFigure& figure,
+                        const Bitangents::TAnalysis& analysis) {
   THullMesh mesh;
-  if (!(Sampling::Figure.Param.TSpan > 0) || !std::isfinite(Sampling::Figure.Param.TSpan)) return mesh;
+  if (!(figure.Param.TSpan > 0) || !std::isfinite(figure.Param.TSpan)) return mesh;
   // Parameters closer than this share a vertex: far apart for the records of a strip,
   // near enough that single-precision coordinates still tell the vertices apart.
-  TParameterCircle circle(Sampling::Figure.Param.TMin, Sampling::Figure.Param.TSpan,
-                          1e-6L * Sampling::Figure.Param.TSpan);
-  std::vector<TStrip> strips = RecordStrips(analysis, circle);
-  const std::vector<TFlatFace> faces = SupportingFaces(analysis, circle);
+  TParameterCircle circle(figure.Param.TMin, figure.Param.TSpan, 1e-6L * figure.Param.TSpan);
+  std::vector<TStrip> strips = RecordStrips(curve, analysis, circle);
+  const std::vector<TFlatFace> faces = SupportingFaces(curve, figure, analysis, circle);
   // A strip's last record on the hull lies at most about one tracing step before the
   // end it runs into; the steps are at most a 80th of the circle.
-  TrimOverlaps(circle, strips, Sampling::Figure.Param.TSpan / 2000);
-  mesh.OpenEnds = CloseStripEnds(circle, strips, faces, Sampling::Figure.Param.TSpan / 40);
+  TrimOverlaps(circle, strips, figure.Param.TSpan / 2000);
+  mesh.OpenEnds = CloseStripEnds(curve, figure, circle, strips, faces, figure.Param.TSpan / 40);
 
   for (const TStrip& strip : strips)
     for (const TRuling& r : strip) circle.Add(r.A), circle.Add(r.B);
   for (const TFlatFace& face : faces)
     for (const long double u : face.Outline) circle.Add(u);
-  circle.Finish(mesh.Vertices);
+  circle.Finish(curve, mesh.Vertices);
   if (mesh.Vertices.empty()) return mesh;
 
   for (const TStrip& strip : strips) AddStrip(mesh, circle, strip);

@@ -8,8 +8,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "formula/Curve.h"
 #include "formula/Vector3.h"
 #include "geometry/Bitangents.h"
+#include "geometry/Sampling.h"
 
 namespace HullMesh {
 
@@ -34,9 +36,10 @@ struct THullMesh {
 // of another strip (within a 40th of the t interval), then zipped
 // between its two boundary arcs, every vertex the arcs pass included, and wound along
 // its records' normals. Each supporting tritangent plane gives one convex face of all
-// its contacts, wound away from the curve. All from `analysis`; empty lists give an
-// empty mesh.
-THullMesh BuildHullMesh(const Bitangents::TAnalysis& analysis);
+// its contacts, wound away from the curve. All from `analysis`, with the vertices on
+// `curve` and the t interval and size of `figure`; empty lists give an empty mesh.
+THullMesh BuildHullMesh(const FunPars::TCurve& curve, const Sampling::TFigure& figure,
+                        const Bitangents::TAnalysis& analysis);
 
 // The unit normal (b - a) x (c - a) / |...| of triangle k; zero when it has no area.
 TVector3 TriangleNormal(const THullMesh& mesh, std::size_t k);

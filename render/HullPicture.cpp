@@ -44,10 +44,10 @@ struct TriangleLook {
 
 // Unit normal of the plane spanned by world edges d1 and d2, turned to the side of
 // `outward`. False, n untouched, when the sine of the edges' angle is `minSine` or less.
-bool OrientedNormal(const TVector3& d1, const TVector3& d2, const TVector3& outward, long double minSine,
-                    TVector3& n) {
+bool OrientedNormal(const Sampling::TFigure& figure, const TVector3& d1, const TVector3& d2, const TVector3& outward,
+                    long double minSine, TVector3& n) {
   // In units of the figure, so that the product stays in range at any size.
-  const long double unit = Sampling::Figure.FigureDiagonal > 0 ? Sampling::Figure.FigureDiagonal : 1;
+  const long double unit = figure.FigureDiagonal > 0 ? figure.FigureDiagonal : 1;
   const TVector3 a = d1 / unit, b = d2 / unit, c = Cross(a, b);
   const long double length = Length(c);
   if (!(length > minSine * Length(a) * Length(b))) return false;
@@ -55,10 +55,10 @@ bool OrientedNormal(const TVector3& d1, const TVector3& d2, const TVector3& outw
   return true;
 }
 
-TriangleLook LookOf(const TView& view, const TVector3& p0, const TVector3& p1, const TVector3& p2,
-                    const TVector3& outward, const TVector3& n, std::int32_t shade) {
+TriangleLook LookOf(const Sampling::TFigure& figure, const TView& view, const TVector3& p0, const TVector3& p1,
+                    const TVector3& p2, const TVector3& outward, const TVector3& n, std::int32_t shade) {
   TVector3 own;
-  if (!OrientedNormal(p1 - p0, p2 - p0, outward, 1e-9L, own)) return {shade, FacesEye(view, p0, n)};
+  if (!OrientedNormal(figure, p1 - p0, p2 - p0, outward, 1e-9L, own)) return {shade, FacesEye(view, p0, n)};
   const bool facesEye = FacesEye(view, p0, own);
   return {facesEye && !FacesEye(view, p0, n) ? ShadeIndex(view, own) : shade, facesEye};
 }
@@ -94,8 +94,8 @@ struct DepthRange {
   bool Near(std::int32_t z) const { return !Empty() && z > Low - 20 && z < High + 20; }
 };
 
-OverlayPoint EvaluateCurvePoint(const TPictures& pictures, const TView& view, int k) {
-  const ScreenPoint s = PicturePoint(pictures, view, Sampling::Figure.CurvePoints[k].Point);
+OverlayPoint EvaluateCurvePoint(const TPictures& pictures, const TView& view, const Sampling::TFigure& figure, int k) {
+  const ScreenPoint s = PicturePoint(pictures, view, figure.CurvePoints[k].Point);
   OverlayPoint p;
   int x, y;
   const int size = pictures.HullSize();
@@ -178,7 +178,8 @@ QuadSplit SplitStripQuad(const Ruling& a, const Ruling& b) {
   return {{{0, 1, 3}, {0, 2, 3}}};
 }
 
-void FillStripQuad(TPictures& pictures, const TView& view, const Ruling& a, const Ruling& b, RenderMode mode) {
+void FillStripQuad(TPictures& pictures, const TView& view, const Sampling::TFigure& figure, const Ruling& a,
+                   const Ruling& b, RenderMode mode) {
   const ScreenPoint* corner[4] = {&a.EndS, &a.EndT, &b.EndS, &b.EndT};
   const QuadSplit split = SplitStripQuad(a, b);
   const auto& [first, second] = split;
@@ -192,7 +193,8 @@ void FillStripQuad(TPictures& pictures, const TView& view, const Ruling& a, cons
   const TVector3* world[4] = {&a.PointS, &a.PointT, &b.PointS, &b.PointT};
   const TVector3 outward = a.Normal + b.Normal;
   const auto paint = [&](const std::array<int, 3>& t, const Ruling& r) {
-    const TriangleLook look = LookOf(view, *world[t[0]], *world[t[1]], *world[t[2]], outward, r.Normal, r.Shade);
+    const TriangleLook look =
+        LookOf(figure, view, *world[t[0]], *world[t[1]], *world[t[2]], outward, r.Normal, r.Shade);
     if (Painted(mode, look.FacesEye))
       Raster::PaintTriangle(pictures, *corner[t[0]], *corner[t[1]], *corner[t[2]], look.Shade, false);
   };
@@ -205,33 +207,34 @@ void FillStripQuad(TPictures& pictures, const TView& view, const Ruling& a, cons
   Raster::PaintSegment(pictures, a.EndT, b.EndT, Raster::Yellow);
 }
 
-bool TritangentCorners(const Tritangents::Triple& u, std::array<TVector3, 3>& corners, TVector3& n) {
-  for (int k = 0; k < 3; ++k) FunPars::EvalCurve(Glob::Curve, u[k], corners[k]);
+bool TritangentCorners(const FunPars::TCurve& curve, const Sampling::TFigure& figure, const Tritangents::Triple& u,
+                       std::array<TVector3, 3>& corners, TVector3& n) {
+  for (int k = 0; k < 3; ++k) FunPars::EvalCurve(curve, u[k], corners[k]);
   // In the figure's units, so that no product leaves the number range and the test
   // means the same at every size of figure.
-  const long double unit = Sampling::Figure.FigureDiagonal > 0 ? Sampling::Figure.FigureDiagonal : 1;
+  const long double unit = figure.FigureDiagonal > 0 ? figure.FigureDiagonal : 1;
   const TVector3 a = (corners[1] - corners[0]) / unit, b = (corners[2] - corners[1]) / unit;
   n = Cross(a, b);
   return Length(n) > 1e-7L * Length(a) * Length(b);
 }
 
-TVector3 CurveCentroid() {
+TVector3 CurveCentroid(const Sampling::TFigure& figure) {
   TVector3 sum{0, 0, 0};
-  const int high = Sampling::Figure.CurvePointHigh;
-  if (high >= 0) CheckIndex(high, Sampling::Figure.CurvePoints.size());
-  for (int k = 0; k <= high; ++k) sum = sum + (Sampling::Figure.CurvePoints[k].Point - Sampling::Figure.FigureCentre);
-  return high >= 0 ? Sampling::Figure.FigureCentre + sum / (high + 1) : Sampling::Figure.FigureCentre;
+  const int high = figure.CurvePointHigh;
+  if (high >= 0) CheckIndex(high, figure.CurvePoints.size());
+  for (int k = 0; k <= high; ++k) sum = sum + (figure.CurvePoints[k].Point - figure.FigureCentre);
+  return high >= 0 ? figure.FigureCentre + sum / (high + 1) : figure.FigureCentre;
 }
 
-void TritangentTriangles(TPictures& pictures, const TView& view, const Bitangents::TAnalysis& analysis,
-                         RenderMode mode) {
+void TritangentTriangles(TPictures& pictures, const TView& view, const FunPars::TCurve& curve,
+                         const Sampling::TFigure& figure, const Bitangents::TAnalysis& analysis, RenderMode mode) {
   // The mean of the curve points lies inside the hull, well away from every face
   // plane unless the curve is planar, which has no tritangent planes.
-  const TVector3 inside = CurveCentroid();
+  const TVector3 inside = CurveCentroid(figure);
   for (std::int32_t k = 0; k < analysis.TritangentCount; ++k) {
     std::array<TVector3, 3> p;
     TVector3 n;
-    if (!TritangentCorners(analysis.TritangentTriples.at(k), p, n)) continue;
+    if (!TritangentCorners(curve, figure, analysis.TritangentTriples.at(k), p, n)) continue;
     long double length = Length(n);
     if (Dot(inside - p[0], n) > 0) length = -length;
     n = n / length;
@@ -246,21 +249,22 @@ void TritangentTriangles(TPictures& pictures, const TView& view, const Bitangent
   }
 }
 
-bool QuadNormal(const BitangentRecord& a, const BitangentRecord& b, TVector3& n) {
-  return OrientedNormal(b.PointT - a.PointS, b.PointS - a.PointT, a.PlaneNormal + b.PlaneNormal, 1e-3L, n);
+bool QuadNormal(const Sampling::TFigure& figure, const BitangentRecord& a, const BitangentRecord& b, TVector3& n) {
+  return OrientedNormal(figure, b.PointT - a.PointS, b.PointS - a.PointT, a.PlaneNormal + b.PlaneNormal, 1e-3L, n);
 }
 
-void BuildRulings(TPictures& pictures, const TView& view, const Bitangents::TAnalysis& analysis) {
-  if (analysis.TritangentCount > 0) TritangentTriangles(pictures, view, analysis, RenderMode::Depth);
+void BuildRulings(TPictures& pictures, const TView& view, const FunPars::TCurve& curve, const Sampling::TFigure& figure,
+                  const Bitangents::TAnalysis& analysis) {
+  if (analysis.TritangentCount > 0) TritangentTriangles(pictures, view, curve, figure, analysis, RenderMode::Depth);
   const BitangentRecord* previous = nullptr;
-  WalkStrips(analysis, [&pictures, &view, &previous](const BitangentRecord& b, bool stripStart) {
+  WalkStrips(analysis, [&pictures, &view, &figure, &previous](const BitangentRecord& b, bool stripStart) {
     Ruling r = ProjectRuling(pictures, view, b);
     r.StripStart = stripStart;
     TVector3 n;
     // Where a strip runs into the edge of a flat face, its planes sweep the angle
     // between the two in the last fraction of a step; a ruling turned that far from
     // the quad it bounds would shade the whole quad as seen from behind.
-    if (!stripStart && previous && QuadNormal(*previous, b, n)) {
+    if (!stripStart && previous && QuadNormal(figure, *previous, b, n)) {
       const auto turn = [&n, &view](Ruling& ruling) {
         ruling.Shade = ShadeIndex(view, n);
         ruling.Normal = n;
@@ -274,22 +278,23 @@ void BuildRulings(TPictures& pictures, const TView& view, const Bitangents::TAna
     if (r.StripStart)
       Raster::DepthSegment(pictures, r.EndS, r.EndT);
     else
-      FillStripQuad(pictures, view, pictures.Rulings[count - 1], pictures.Rulings[count], RenderMode::Depth);
+      FillStripQuad(pictures, view, figure, pictures.Rulings[count - 1], pictures.Rulings[count], RenderMode::Depth);
   });
 }
 
-void PaintHull(TPictures& pictures, const TView& view, const Bitangents::TAnalysis& analysis) {
+void PaintHull(TPictures& pictures, const TView& view, const FunPars::TCurve& curve, const Sampling::TFigure& figure,
+               const Bitangents::TAnalysis& analysis) {
   const ArrayReglas& rulings = pictures.Rulings;
   const std::int32_t count = pictures.RulingCount;
   pictures.Rulings.at(0).StripStart = true;
   for (const RenderMode mode : {RenderMode::PaintFar, RenderMode::PaintNear}) {
-    if (analysis.TritangentCount > 0) TritangentTriangles(pictures, view, analysis, mode);
+    if (analysis.TritangentCount > 0) TritangentTriangles(pictures, view, curve, figure, analysis, mode);
     for (std::int32_t i = 1; i <= count; ++i) {
       WorkCounters::PollCancel();
       const Ruling& previous = rulings[i - 1];
       const Ruling& current = rulings[i];
       if (!current.StripStart) {
-        FillStripQuad(pictures, view, previous, current, mode);
+        FillStripQuad(pictures, view, figure, previous, current, mode);
         continue;
       }
       PaintRuling(pictures, view, current, mode);
@@ -301,11 +306,11 @@ void PaintHull(TPictures& pictures, const TView& view, const Bitangents::TAnalys
   }
 }
 
-void PaintCurve(TPictures& pictures, const TView& view) {
-  const int high = Sampling::Figure.CurvePointHigh;
+void PaintCurve(TPictures& pictures, const TView& view, const Sampling::TFigure& figure) {
+  const int high = figure.CurvePointHigh;
   if (high < 0) return;
-  CheckIndex(high, Sampling::Figure.CurvePoints.size());
-  OverlayPoint previous = EvaluateCurvePoint(pictures, view, 0);
+  CheckIndex(high, figure.CurvePoints.size());
+  OverlayPoint previous = EvaluateCurvePoint(pictures, view, figure, 0);
   if (!previous.Inside) return;
   QPainter painter(&pictures.HullBitmap);
   // Flat caps leave out a line's last pixel, where the next line starts, as a pen moving
@@ -313,7 +318,7 @@ void PaintCurve(TPictures& pictures, const TView& view) {
   const QPen yellow(QColor(255, 255, 0), 1, Qt::SolidLine, Qt::FlatCap);
   const QPen silver(QColor(192, 192, 192), 1, Qt::SolidLine, Qt::FlatCap);
   for (int k = 0; k <= high; ++k) {
-    const OverlayPoint current = EvaluateCurvePoint(pictures, view, k);
+    const OverlayPoint current = EvaluateCurvePoint(pictures, view, figure, k);
     if (!current.Inside) break;
     const bool frontSurface = previous.OnSurface && current.OnSurface && previous.NearFront && current.NearFront;
     const bool offSurface = !previous.OnSurface && !current.OnSurface;
@@ -325,7 +330,8 @@ void PaintCurve(TPictures& pictures, const TView& view) {
   }
 }
 
-void RenderHull(TPictures& pictures, const TView& view, const Bitangents::TAnalysis& analysis) {
+void RenderHull(TPictures& pictures, const TView& view, const FunPars::TCurve& curve, const Sampling::TFigure& figure,
+                const Bitangents::TAnalysis& analysis) {
   Raster::RequirePicture(pictures);
   Raster::ClearDepth(pictures);
   pictures.RulingCount = 0;
@@ -335,12 +341,12 @@ void RenderHull(TPictures& pictures, const TView& view, const Bitangents::TAnaly
     // The pieces are gathered in order, then drawn by bands of rows on both cores. The
     // fill comes first: the depth pass' pieces leave the picture alone.
     Raster::TQueue pieces(pictures);
-    BuildRulings(pictures, view, analysis);
+    BuildRulings(pictures, view, curve, figure, analysis);
     pictures.HullBitmap.fill(Qt::white);
-    PaintHull(pictures, view, analysis);
+    PaintHull(pictures, view, curve, figure, analysis);
     pieces.Run();
   }
-  PaintCurve(pictures, view);
+  PaintCurve(pictures, view, figure);
 }
 
 }  // namespace HullPicture

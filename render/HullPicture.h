@@ -12,8 +12,10 @@
 #include <functional>
 #include <vector>
 
+#include "formula/Curve.h"
 #include "geometry/Bitangents.h"
 #include "geometry/Framing.h"
+#include "geometry/Sampling.h"
 #include "geometry/Tritangents.h"
 #include "render/Pictures.h"
 
@@ -33,10 +35,12 @@ bool FacesEye(const TView& view, const TVector3& p, const TVector3& n);
 
 // Draws the hull's boundary in `view` into the HullBitmap of `pictures`, at its
 // size: clears its depth buffer, rebuilds its rulings from `analysis` (depth pass),
-// fills the picture white, paints the strips and tritangent triangles, and draws the
-// curve over them. Empty lists give a white picture with the curve only. The pieces
-// are drawn by bands of rows on up to two threads, the same picture for any number.
-void RenderHull(TPictures& pictures, const TView& view, const Bitangents::TAnalysis& analysis);
+// fills the picture white, paints the strips and tritangent triangles (corners on
+// `curve`), and draws the curve points of `figure` over them. Empty lists give a white
+// picture with the curve only. The pieces are drawn by bands of rows on up to two
+// threads, the same picture for any number.
+void RenderHull(TPictures& pictures, const TView& view, const FunPars::TCurve& curve, const Sampling::TFigure& figure,
+                const Bitangents::TAnalysis& analysis);
 
 // Pixel and depth of world point p in `view`, in a hull picture of `pictures`' size:
 // the framing's ProjectPoint with x and y scaled by HullScale.
@@ -79,43 +83,47 @@ QuadSplit SplitStripQuad(const Ruling& a, const Ruling& b);
 // triangle that faces the eye while its ruling's plane turns away (a quad across the
 // fold of the outline) is shaded by its own plane. Rulings without a world segment
 // (all zero) count as facing the eye.
-void FillStripQuad(TPictures& pictures, const TView& view, const Ruling& a, const Ruling& b, RenderMode mode);
+void FillStripQuad(TPictures& pictures, const TView& view, const Sampling::TFigure& figure, const Ruling& a,
+                   const Ruling& b, RenderMode mode);
 
-// The flat triangle of tritangent triple u: its corners P(u1), P(u2), P(u3) on the curve
-// at the current p and q, and n = (P2 - P1) x (P3 - P2) / FigureDiagonal^2, not
+// The flat triangle of tritangent triple u: its corners P(u1), P(u2), P(u3) on `curve`,
+// and n = (P2 - P1) x (P3 - P2) / FigureDiagonal^2, not
 // normalized. False when |n| is not above 1e-7 |P2 - P1| |P3 - P2| / FigureDiagonal^2
 // (the three points nearly lie on a line, or coincide): such a triangle is not drawn.
-bool TritangentCorners(const Tritangents::Triple& u, std::array<TVector3, 3>& corners, TVector3& n);
+bool TritangentCorners(const FunPars::TCurve& curve, const Sampling::TFigure& figure, const Tritangents::Triple& u,
+                       std::array<TVector3, 3>& corners, TVector3& n);
 
-// The mean of the curve points (FigureCentre when there are none).
-TVector3 CurveCentroid();
+// The mean of the curve points of `figure` (its FigureCentre when there are none).
+TVector3 CurveCentroid(const Sampling::TFigure& figure);
 
 // One flat triangle per tritangent triple of `analysis`, its normal turned away from the mean of the
 // curve points; triples whose three points (nearly) lie on a line are skipped. The
 // paint modes paint the triangles of their side only.
-void TritangentTriangles(TPictures& pictures, const TView& view, const Bitangents::TAnalysis& analysis,
-                         RenderMode mode);
+void TritangentTriangles(TPictures& pictures, const TView& view, const FunPars::TCurve& curve,
+                         const Sampling::TFigure& figure, const Bitangents::TAnalysis& analysis, RenderMode mode);
 
 // Unit normal of the quad between the segments of consecutive records a and b (the
 // cross product of its diagonals), turned to the side of their plane normals. False
 // for a sliver, whose diagonals are (nearly) parallel.
-bool QuadNormal(const BitangentRecord& a, const BitangentRecord& b, TVector3& n);
+bool QuadNormal(const Sampling::TFigure& figure, const BitangentRecord& a, const BitangentRecord& b, TVector3& n);
 
 // Depth pass: the tritangent triangles, then the rulings of the visible bitangent records
 // (OnHull, ParamT >= ParamS) appended in order, each strip's first ruling written as a
 // segment and every following one as a quad with its predecessor. A ruling whose plane
 // normal lies more than 25 degrees from a quad it bounds takes that quad's shade.
-void BuildRulings(TPictures& pictures, const TView& view, const Bitangents::TAnalysis& analysis);
+void BuildRulings(TPictures& pictures, const TView& view, const FunPars::TCurve& curve, const Sampling::TFigure& figure,
+                  const Bitangents::TAnalysis& analysis);
 
 // Paint pass over the rulings, once per side (far, then near): the tritangent triangles,
 // then the quads, and in the near pass each strip's first and last ruling as lines in
 // their own shade when they face the eye.
-void PaintHull(TPictures& pictures, const TView& view, const Bitangents::TAnalysis& analysis);
+void PaintHull(TPictures& pictures, const TView& view, const FunPars::TCurve& curve, const Sampling::TFigure& figure,
+               const Bitangents::TAnalysis& analysis);
 
-// Draws the curve points' polyline over the picture: yellow where both ends lie on the
+// Draws the polyline of the curve points of `figure` over the picture: yellow where both ends lie on the
 // front surface, silver where neither lies on a surface, nothing otherwise; a point lies
 // on a surface within 20 depth units of the depths written at its pixel and the eight
 // around it. Stops at the first point that projects outside the picture.
-void PaintCurve(TPictures& pictures, const TView& view);
+void PaintCurve(TPictures& pictures, const TView& view, const Sampling::TFigure& figure);
 
 }  // namespace HullPicture

@@ -34,7 +34,7 @@ void TParameterCircle::Join(long double a, long double b) {
   joined_.emplace_back(a, b);
 }
 
-void TParameterCircle::Finish(std::vector<TVector3>& points) {
+void TParameterCircle::Finish(const FunPars::TCurve& curve, std::vector<TVector3>& points) {
   std::sort(params_.begin(), params_.end());
   std::vector<long double> kept;
   for (const long double u : params_)
@@ -60,7 +60,7 @@ void TParameterCircle::Finish(std::vector<TVector3>& points) {
       continue;
     }
     TVector3 p;
-    FunPars::EvalCurve(Glob::Curve, params_[k], p);
+    FunPars::EvalCurve(curve, params_[k], p);
     vertex_.push_back(static_cast<std::int32_t>(points.size()));
     points.push_back(p);
   }

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "formula/Curve.h"
 #include "formula/Vector3.h"
 
 namespace HullMesh {
@@ -29,9 +30,9 @@ class TParameterCircle {
   // Collects a and b as one point of the curve (where it crosses itself): Finish gives
   // both one vertex, shared by every piece that meets either.
   void Join(long double a, long double b);
-  // Sorts and merges the collected parameters and appends their curve points (at the
-  // current p and q) to `points`; a vertex's index is its place in `points`.
-  void Finish(std::vector<TVector3>& points);
+  // Sorts and merges the collected parameters and appends their points of `curve` to
+  // `points`; a vertex's index is its place in `points`.
+  void Finish(const FunPars::TCurve& curve, std::vector<TVector3>& points);
 
   // The vertex nearest to u (Finish has run; at least one parameter was added).
   std::int32_t VertexAt(long double u) const;

@@ -17,11 +17,11 @@ namespace {
 // +1 (along n), -1 (against n), or 0 when curve points lie clearly on both sides. A
 // point may stand beyond the plane by 1e-3 of the farthest point's distance on the other
 // side, so that the touching points themselves count as in the plane.
-int CurveSide(const TVector3& corner, const TVector3& n) {
+int CurveSide(const Sampling::TFigure& figure, const TVector3& corner, const TVector3& n) {
   long double below = 0, above = 0;
-  const int high = Sampling::Figure.CurvePointHigh;
+  const int high = figure.CurvePointHigh;
   for (int k = 0; k <= high; ++k) {
-    const long double d = Dot(n, Sampling::Figure.CurvePoints.at(k).Point - corner);
+    const long double d = Dot(n, figure.CurvePoints.at(k).Point - corner);
     below = std::min(below, d);
     above = std::max(above, d);
   }
@@ -55,17 +55,18 @@ bool InPlane(const TPlane& plane, const TVector3& normal, const std::array<TVect
   return true;
 }
 
-std::vector<TPlane> SupportingPlanes(const Bitangents::TAnalysis& analysis, const TParameterCircle& circle,
+std::vector<TPlane> SupportingPlanes(const FunPars::TCurve& curve, const Sampling::TFigure& figure,
+                                     const Bitangents::TAnalysis& analysis, const TParameterCircle& circle,
                                      long double merge) {
   std::vector<TPlane> planes;
   for (std::int32_t k = 0; k < analysis.TritangentCount; ++k) {
     const Tritangents::Triple& u = analysis.TritangentTriples.at(k);
     std::array<TVector3, 3> p;
     TVector3 n;
-    if (!HullPicture::TritangentCorners(u, p, n)) continue;
+    if (!HullPicture::TritangentCorners(curve, figure, u, p, n)) continue;
     // A plane that touches the curve three times need not support it: such a triangle
     // lies inside the hull and is left out.
-    const int side = CurveSide(p[0], n);
+    const int side = CurveSide(figure, p[0], n);
     if (side == 0) continue;
     n = static_cast<long double>(-side) * n / Length(n);
     auto plane = std::find_if(planes.begin(), planes.end(), [&](const TPlane& f) { return InPlane(f, n, p); });
@@ -122,11 +123,12 @@ std::vector<long double> Outline(const TPlane& plane) {
 
 }  // namespace
 
-std::vector<TFlatFace> SupportingFaces(const Bitangents::TAnalysis& analysis, const TParameterCircle& circle) {
+std::vector<TFlatFace> SupportingFaces(const FunPars::TCurve& curve, const Sampling::TFigure& figure,
+                                       const Bitangents::TAnalysis& analysis, const TParameterCircle& circle) {
   // Two contacts of one plane that would share a vertex are one contact found twice.
   const long double merge = circle.Merge();
   std::vector<TFlatFace> faces;
-  for (const TPlane& plane : SupportingPlanes(analysis, circle, merge)) {
+  for (const TPlane& plane : SupportingPlanes(curve, figure, analysis, circle, merge)) {
     if (plane.Contacts.size() < 3) continue;
     std::vector<long double> outline = Outline(plane);
     if (outline.size() >= 3) faces.push_back({plane.Normal, std::move(outline)});

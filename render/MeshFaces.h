@@ -4,8 +4,10 @@
 
 #include <vector>
 
+#include "formula/Curve.h"
 #include "formula/Vector3.h"
 #include "geometry/Bitangents.h"
+#include "geometry/Sampling.h"
 #include "render/MeshCircle.h"
 
 namespace HullMesh {
@@ -15,11 +17,13 @@ struct TFlatFace {
   std::vector<long double> Outline;  // contact parameters, counter-clockwise seen from outside
 };
 
-// The tritangent triples of `analysis` whose plane supports the curve (every
-// curve point on one side, but for 1e-3 of the farthest one's distance), those of one
-// plane merged, each plane's contact points reduced to their convex outline in order.
+// The tritangent triples of `analysis` (corners on `curve`) whose plane supports the
+// curve (every curve point of `figure` on one side, but for 1e-3 of the farthest one's
+// distance), those of one plane merged, each plane's contact points reduced to their
+// convex outline in order.
 // Contacts that `circle` would merge count once; triples whose points (nearly) lie on a
 // line and planes with fewer than three distinct contacts give no face.
-std::vector<TFlatFace> SupportingFaces(const Bitangents::TAnalysis& analysis, const TParameterCircle& circle);
+std::vector<TFlatFace> SupportingFaces(const FunPars::TCurve& curve, const Sampling::TFigure& figure,
+                                       const Bitangents::TAnalysis& analysis, const TParameterCircle& circle);
 
 }  // namespace HullMesh

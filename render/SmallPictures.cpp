@@ -39,7 +39,7 @@ QPoint NormalPoint(const TCircle& circle, const TView& view, const TVector3& n) 
 
 }  // namespace
 
-void PaintBitangSquare(TPictures& pictures, const Bitangents::TAnalysis& analysis) {
+void PaintBitangSquare(TPictures& pictures, const Sampling::TFigure& figure, const Bitangents::TAnalysis& analysis) {
   QPainter painter(&pictures.BitangBitmap);
   StartPicture(painter, pictures.BitangBitmap);
   const long double scale = pictures.SmallScale();
@@ -48,8 +48,8 @@ void PaintBitangSquare(TPictures& pictures, const Bitangents::TAnalysis& analysi
   QPoint pen;
   for (std::int32_t i = 1; i <= analysis.BitangentCount; ++i) {
     const BitangentRecord& r = analysis.BitangentList.at(i);
-    const QPoint p(RoundChecked(scaleS * (r.ParamS - Sampling::Figure.Param.TMin)),
-                   RoundChecked(bottom - scaleT * (r.ParamT - Sampling::Figure.Param.TMin)));
+    const QPoint p(RoundChecked(scaleS * (r.ParamS - figure.Param.TMin)),
+                   RoundChecked(bottom - scaleT * (r.ParamT - figure.Param.TMin)));
     if (!r.StartsBranch) {
       painter.setPen(QPen(r.OnHull ? Magenta : Teal, 1));
       painter.drawLine(pen, p);

@@ -4,6 +4,7 @@
 
 #include "formula/Vector3.h"
 #include "geometry/Bitangents.h"
+#include "geometry/Sampling.h"
 #include "geometry/View.h"
 #include "render/Pictures.h"
 
@@ -12,8 +13,9 @@ class QPainter;
 namespace SmallPictures {
 
 // Repaints the BitangBitmap of `pictures`: the traced branches of `analysis` in the
-// parameter square, laid out for 300 pixels and scaled to the picture's size.
-void PaintBitangSquare(TPictures& pictures, const Bitangents::TAnalysis& analysis);
+// parameter square of the t interval of `figure`, laid out for 300 pixels and scaled
+// to the picture's size.
+void PaintBitangSquare(TPictures& pictures, const Sampling::TFigure& figure, const Bitangents::TAnalysis& analysis);
 
 // Repaints the MaxwellBitmap of `pictures`: the unit sphere and the paths of the visible
 // strips' normals of `analysis` as `view` turns them, laid out for 300 pixels and scaled to the

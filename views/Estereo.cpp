@@ -45,28 +45,27 @@ void UseFrame(TStereoState& s, const TFrame& frame) {
 // mode, or without the clip, it hands those of every long line to a pool of threads and
 // waits for them, which takes ten times as long.
 void DrawImage(TStereoState& s, QImage& image, const TFrame& frame, const QColor& colour,
-               const Bitangents::TAnalysis& analysis) {
+               const Sampling::TFigure& figure, const Bitangents::TAnalysis& analysis) {
   image.fill(Qt::black);
   QPainter painter(&image);
   painter.setClipRect(image.rect());
   painter.setPen(QPen(colour, 1));
   UseFrame(s, frame);
-  DrawWireFrame(s, painter, analysis);
+  DrawWireFrame(s, painter, figure, analysis);
 }
 
 }  // namespace
 
 bool CanShowStereo(const TStereoState& s, bool figureDrawn) { return figureDrawn || s.Prepared; }
 
-void PrepareStereo(TStereoState& s, const TView& view, bool figureDrawn) {
+void PrepareStereo(TStereoState& s, const TView& view, const Sampling::TFigure& figure, bool figureDrawn) {
   if (!figureDrawn) return;
   s.View = view;
-  const TVector3 size = Sampling::Figure.BoxMax - Sampling::Figure.BoxMin;
+  const TVector3 size = figure.BoxMax - figure.BoxMin;
   for (int i = 0; i <= 1; ++i)
     for (int j = 0; j <= 1; ++j)
       for (int k = 0; k <= 1; ++k)
-        s.Corners[i][j][k] = {Sampling::Figure.BoxMin.x + i * size.x, Sampling::Figure.BoxMin.y + j * size.y,
-                              Sampling::Figure.BoxMin.z + k * size.z};
+        s.Corners[i][j][k] = {figure.BoxMin.x + i * size.x, figure.BoxMin.y + j * size.y, figure.BoxMin.z + k * size.z};
   s.SphereR2 = 0.175L * Dot(size, size);
   UpdateFrames(s);
   s.Prepared = true;
@@ -99,7 +98,8 @@ QPoint StereoProject(const TStereoState& s, const TVector3& p) {
                 RoundChecked(((Dot(p, s.DrawY) - v.ShiftY) * k - v.OffsetY) * s.PixelScale));
 }
 
-void DrawWireFrame(const TStereoState& s, QPainter& painter, const Bitangents::TAnalysis& analysis) {
+void DrawWireFrame(const TStereoState& s, QPainter& painter, const Sampling::TFigure& figure,
+                   const Bitangents::TAnalysis& analysis) {
   const auto line = [&s, &painter](const TVector3& a, const TVector3& b) {
     painter.drawLine(StereoProject(s, a), StereoProject(s, b));
   };
@@ -120,11 +120,11 @@ void DrawWireFrame(const TStereoState& s, QPainter& painter, const Bitangents::T
   // Segments with an end outside the picture are left out: such an end may lie far
   // away or behind the eye, where its projection points the wrong way. The curve
   // is drawn again from the next segment that lies inside.
-  if (Sampling::Figure.CurvePointHigh < 0) return;
-  QPoint pen = StereoProject(s, Sampling::Figure.CurvePoints.at(0).Point);
+  if (figure.CurvePointHigh < 0) return;
+  QPoint pen = StereoProject(s, figure.CurvePoints.at(0).Point);
   bool penInside = InsidePicture(s, pen);
-  for (int i = 1; i <= Sampling::Figure.CurvePointHigh; ++i) {
-    const QPoint next = StereoProject(s, Sampling::Figure.CurvePoints.at(i).Point);
+  for (int i = 1; i <= figure.CurvePointHigh; ++i) {
+    const QPoint next = StereoProject(s, figure.CurvePoints.at(i).Point);
     const bool nextInside = InsidePicture(s, next);
     if (penInside && nextInside) painter.drawLine(pen, next);
     pen = next;
@@ -132,14 +132,15 @@ void DrawWireFrame(const TStereoState& s, QPainter& painter, const Bitangents::T
   }
 }
 
-void DrawStereo(TStereoState& s, TPictures& pictures, const Bitangents::TAnalysis& analysis) {
+void DrawStereo(TStereoState& s, TPictures& pictures, const Sampling::TFigure& figure,
+                const Bitangents::TAnalysis& analysis) {
   UsePicture(s, pictures);
   QImage& picture = pictures.StereoBitmap;
-  DrawImage(s, picture, s.RedFrame, PaletteQColor(30), analysis);
+  DrawImage(s, picture, s.RedFrame, PaletteQColor(30), figure, analysis);
   // The teal image merged: a bitwise or with the red one.
   QImage teal(picture.size(), QImage::Format_RGB32);
   if (teal.isNull()) throw std::bad_alloc();
-  DrawImage(s, teal, s.TealFrame, PaletteQColor(31), analysis);
+  DrawImage(s, teal, s.TealFrame, PaletteQColor(31), figure, analysis);
   const int size = s.PictureSize;
   for (int y = 0; y < size; ++y) {
     QRgb* row = reinterpret_cast<QRgb*>(picture.scanLine(y));
@@ -167,15 +168,16 @@ void StoreStereo(const TStereoState& s, TView& view) {
 }
 
 void ShowStereo(TStereoState& s, TPictures& pictures, const TView& view, bool figureDrawn,
-                const Bitangents::TAnalysis& analysis) {
+                const Sampling::TFigure& figure, const Bitangents::TAnalysis& analysis) {
   if (!CanShowStereo(s, figureDrawn)) return;
-  PrepareStereo(s, view, figureDrawn);
-  DrawStereo(s, pictures, analysis);
+  PrepareStereo(s, view, figure, figureDrawn);
+  DrawStereo(s, pictures, figure, analysis);
 }
 
-void StereoDrag(TStereoState& s, TPictures& pictures, TView& view, const Bitangents::TAnalysis& analysis, int oldX,
-                int oldY, int newX, int newY, const MueveFigura::TShiftState& keys) {
-  PrepareStereo(s, view, true);
+void StereoDrag(TStereoState& s, TPictures& pictures, TView& view, const Sampling::TFigure& figure,
+                const Bitangents::TAnalysis& analysis, int oldX, int oldY, int newX, int newY,
+                const MueveFigura::TShiftState& keys) {
+  PrepareStereo(s, view, figure, true);
   UsePicture(s, pictures);
   TView& v = s.View;
   switch (MueveFigura::ModeOf(keys)) {
@@ -201,7 +203,7 @@ void StereoDrag(TStereoState& s, TPictures& pictures, TView& view, const Bitange
       break;
     }
   }
-  DrawStereo(s, pictures, analysis);
+  DrawStereo(s, pictures, figure, analysis);
   StoreStereo(s, view);
 }
 

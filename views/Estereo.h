@@ -10,6 +10,7 @@
 #include <QPoint>
 
 #include "geometry/Bitangents.h"
+#include "geometry/Sampling.h"
 #include "render/Pictures.h"
 #include "views/MueveFigura.h"
 
@@ -46,10 +47,10 @@ struct TStereoState {
 // and the projection would divide zero by zero, so the "Stereo" click is refused.
 bool CanShowStereo(const TStereoState& s, bool figureDrawn);
 
-// While `figureDrawn` (the figure on the screen is the one in the shared state): copies
-// `view` into s.View, computes the box corners, SphereR2 and the frames. Does nothing
+// While `figureDrawn` (`figure` is the one on the screen): copies `view` into s.View,
+// computes the corners of the figure's box, SphereR2 and the frames. Does nothing
 // otherwise (the copy keeps the view the previous stereo step left).
-void PrepareStereo(TStereoState& s, const TView& view, bool figureDrawn);
+void PrepareStereo(TStereoState& s, const TView& view, const Sampling::TFigure& figure, bool figureDrawn);
 
 // From the copy's Eye, Pivot, Scale and three rows: EyeDist2, EyeDist, ScaleAbs, ScaleAbs2,
 // RedFrame (x = sin a AxisZ + cos a AxisX, depth = cos a AxisZ - sin a AxisX) and
@@ -67,13 +68,15 @@ QPoint StereoProject(const TStereoState& s, const TVector3& p);
 // then in teal (entry 31, merge mode: a bitwise or with the picture) through TealFrame,
 // so crossings turn (255, 176, 176). Copying the bitmap to the screen is the caller's.
 // Throws RangeError as StereoProject does.
-void DrawStereo(TStereoState& s, TPictures& pictures, const Bitangents::TAnalysis& analysis);
+void DrawStereo(TStereoState& s, TPictures& pictures, const Sampling::TFigure& figure,
+                const Bitangents::TAnalysis& analysis);
 
 // The wire-frame with the painter's pen, through the current Draw frame: the twelve box
-// edges, the on-hull bitangent segments of `analysis` once each (ParamS <= ParamT), and the curve,
-// whose points are joined by a line only where both ends lie inside the picture; a curve
-// that leaves the picture is drawn again from where it comes back.
-void DrawWireFrame(const TStereoState& s, QPainter& painter, const Bitangents::TAnalysis& analysis);
+// edges, the on-hull bitangent segments of `analysis` once each (ParamS <= ParamT), and
+// the curve points of `figure`, joined by a line only where both ends lie inside the
+// picture; a curve that leaves the picture is drawn again from where it comes back.
+void DrawWireFrame(const TStereoState& s, QPainter& painter, const Sampling::TFigure& figure,
+                   const Bitangents::TAnalysis& analysis);
 
 // Unit vector from the pivot towards the point where the ray of pixel (x, y) of a
 // picture of PixelScale (through the camera of the unturned frame) meets the trackball
@@ -85,17 +88,19 @@ TVector3 StereoSphere(const TStereoState& s, int x, int y);
 // projection of the pivot.
 void StoreStereo(const TStereoState& s, TView& view);
 
-// PrepareStereo from `view`, then DrawStereo into `pictures` (the "Stereo" button).
+// PrepareStereo from `view` and `figure`, then DrawStereo into `pictures` (the "Stereo"
+// button).
 // Does nothing when CanShowStereo(s, `figureDrawn`) refuses.
 void ShowStereo(TStereoState& s, TPictures& pictures, const TView& view, bool figureDrawn,
-                const Bitangents::TAnalysis& analysis);
+                const Sampling::TFigure& figure, const Bitangents::TAnalysis& analysis);
 
 // One drag step from (oldX, oldY) to (newX, newY), in pixels of the stereo picture of
-// `pictures` of a drawn figure: PrepareStereo from `view`; then, by the keys as in the
+// `pictures` of the drawn `figure`: PrepareStereo from `view`; then, by the keys as in the
 // shaded view, shift (the picture follows the mouse pixel for pixel), zoom, or rotate
 // about the pivot keeping the eye's distance; DrawStereo; StoreStereo into `view`. A
 // RangeError from the drawing ends the step before the copy is written back.
-void StereoDrag(TStereoState& s, TPictures& pictures, TView& view, const Bitangents::TAnalysis& analysis, int oldX,
-                int oldY, int newX, int newY, const MueveFigura::TShiftState& keys);
+void StereoDrag(TStereoState& s, TPictures& pictures, TView& view, const Sampling::TFigure& figure,
+                const Bitangents::TAnalysis& analysis, int oldX, int oldY, int newX, int newY,
+                const MueveFigura::TShiftState& keys);
 
 }  // namespace Estereo

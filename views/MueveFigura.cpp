@@ -52,8 +52,8 @@ TVector3 ScreenToSphere(const TView& view, long double x, long double y) {
   return v / Length(v);
 }
 
-void DragView(TPictures& pictures, TView& view, const Bitangents::TAnalysis& analysis, int oldX, int oldY, int newX,
-              int newY, const TShiftState& keys) {
+void DragView(TPictures& pictures, TView& view, const FunPars::TCurve& curve, const Sampling::TFigure& figure,
+              const Bitangents::TAnalysis& analysis, int oldX, int oldY, int newX, int newY, const TShiftState& keys) {
   // The view is in the 400-pixel framing's pixels.
   const long double scale = pictures.HullScale();
   switch (ModeOf(keys)) {
@@ -76,7 +76,7 @@ void DragView(TPictures& pictures, TView& view, const Bitangents::TAnalysis& ana
   }
   // The trackball stays centred on the figure whatever the step moved.
   Framing::FollowPivot(view);
-  HullPicture::RenderHull(pictures, view, analysis);
+  HullPicture::RenderHull(pictures, view, curve, figure, analysis);
 }
 
 }  // namespace MueveFigura

@@ -5,8 +5,10 @@
 // by two reflections, so they stay orthonormal without being normalised again.
 #pragma once
 
+#include "formula/Curve.h"
 #include "formula/Vector3.h"
 #include "geometry/Bitangents.h"
+#include "geometry/Sampling.h"
 #include "geometry/View.h"
 
 struct TPictures;
@@ -52,9 +54,9 @@ TVector3 ScreenToSphere(const TView& view, long double x, long double y);
 // `pictures` (any size), changes `view` in the mode of `keys`: shift moves the picture
 // with the mouse, pixel for pixel (through OffsetX/Y); zoom changes Scale by
 // ZoomedScale; rotate turns the view rows on the trackball. ScreenCentre then follows
-// the pivot, and the hull of `analysis` is rendered into its HullBitmap. Copying the bitmap to the
-// screen is the caller's.
-void DragView(TPictures& pictures, TView& view, const Bitangents::TAnalysis& analysis, int oldX, int oldY, int newX,
-              int newY, const TShiftState& keys);
+// the pivot, and the hull of `analysis` (on `curve` and `figure`) is rendered into its
+// HullBitmap. Copying the bitmap to the screen is the caller's.
+void DragView(TPictures& pictures, TView& view, const FunPars::TCurve& curve, const Sampling::TFigure& figure,
+              const Bitangents::TAnalysis& analysis, int oldX, int oldY, int newX, int newY, const TShiftState& keys);
 
 }  // namespace MueveFigura

@@ -25,9 +25,9 @@ namespace {
 // The picture in force drawn again in the current view, then the normals.
 void RepaintView(TGate& gate, const TAppState& shown, TPictures& pictures, const TView& view) {
   if (shown.StereoMode)
-    Estereo::ShowStereo(gate.Stereo, pictures, view, shown.DrawnFlag, Drawing::LastAnalysis);
+    Estereo::ShowStereo(gate.Stereo, pictures, view, shown.DrawnFlag, Sampling::Figure, Drawing::LastAnalysis);
   else
-    HullPicture::RenderHull(pictures, view, Drawing::LastAnalysis);
+    HullPicture::RenderHull(pictures, view, Glob::Curve, Sampling::Figure, Drawing::LastAnalysis);
   CheckFloatFlags();
   SmallPictures::PaintMaxwell(pictures, view, Drawing::LastAnalysis);
   CheckFloatFlags();
@@ -45,9 +45,11 @@ bool AlMoverHull(TGate& gate, const TAppState& shown, TPictures& pictures, TView
   // A drag step is a command of its own: a raised flag ends it as a trap would.
   ClearFloatFlags();
   if (shown.StereoMode)
-    Estereo::StereoDrag(gate.Stereo, pictures, view, Drawing::LastAnalysis, gate.AnchorX, gate.AnchorY, x, y, keys);
+    Estereo::StereoDrag(gate.Stereo, pictures, view, Sampling::Figure, Drawing::LastAnalysis, gate.AnchorX,
+                        gate.AnchorY, x, y, keys);
   else
-    MueveFigura::DragView(pictures, view, Drawing::LastAnalysis, gate.AnchorX, gate.AnchorY, x, y, keys);
+    MueveFigura::DragView(pictures, view, Glob::Curve, Sampling::Figure, Drawing::LastAnalysis, gate.AnchorX,
+                          gate.AnchorY, x, y, keys);
   gate.AnchorX = x;
   gate.AnchorY = y;
   CheckFloatFlags();
@@ -87,10 +89,10 @@ bool WheelZoom(TGate& gate, const TAppState& shown, TPictures& pictures, TView& 
 bool MuestraAlambre(TGate& gate, TAppState& shown, TPictures& pictures, const TView& view) {
   ClearFloatFlags();
   if (shown.StereoMode) {
-    HullPicture::RenderHull(pictures, view, Drawing::LastAnalysis);
+    HullPicture::RenderHull(pictures, view, Glob::Curve, Sampling::Figure, Drawing::LastAnalysis);
   } else {
     if (!Estereo::CanShowStereo(gate.Stereo, shown.DrawnFlag)) return false;
-    Estereo::ShowStereo(gate.Stereo, pictures, view, shown.DrawnFlag, Drawing::LastAnalysis);
+    Estereo::ShowStereo(gate.Stereo, pictures, view, shown.DrawnFlag, Sampling::Figure, Drawing::LastAnalysis);
   }
   CheckFloatFlags();
   shown.StereoMode = !shown.StereoMode;

@@ -155,7 +155,7 @@ bool ExportHullMesh(const TAppState& shown, const std::string& path, TMeshFormat
     message = "The mesh file name must end in .obj or .stl";
     return false;
   }
-  const HullMesh::THullMesh mesh = HullMesh::BuildHullMesh(Drawing::LastAnalysis);
+  const HullMesh::THullMesh mesh = HullMesh::BuildHullMesh(Glob::Curve, Sampling::Figure, Drawing::LastAnalysis);
   std::string note;
   if (!Writable(mesh, message) || (format == TMeshFormat::Stl && !StlPrecise(mesh, message, note))) return false;
   SafeFile::Write(path, format == TMeshFormat::Obj ? ObjText(mesh) : StlBytes(mesh));

@@ -60,7 +60,7 @@ TRow DrawValue(TPictures& pictures, const TValue& value, const std::optional<TVi
   try {
     if (view) shown = *view;
     row.Ms = (view ? Drawing::DrawFigureInView(pictures, shown) : Drawing::DrawFigure(pictures, shown)).Total;
-    row.Measures = HullMeasures::MeasureDrawing(Drawing::LastAnalysis);
+    row.Measures = HullMeasures::MeasureDrawing(Glob::Curve, Sampling::Figure, Drawing::LastAnalysis);
     row.Drawn = true;
   } catch (const std::exception& error) {
     row.Error = error.what();

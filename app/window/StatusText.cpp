@@ -39,7 +39,7 @@ QString DrawingSummary(const Drawing::TStageTimes& times) {
     onHull += analysis.BitangentList.at(i).OnHull;
     branches += analysis.BitangentList.at(i).StartsBranch;
   }
-  const HullMeasures::TMeasures m = HullMeasures::MeasureDrawing(analysis);
+  const HullMeasures::TMeasures m = HullMeasures::MeasureDrawing(Glob::Curve, Sampling::Figure, analysis);
   return Tr("%1 curve points, %2 of %3 bitangent records on the hull, %4 branches (%5 strips on the hull), "
             "%6 flat faces, area %7, volume %8, %9 ms")
              .arg(Sampling::Figure.CurvePointHigh + 1)

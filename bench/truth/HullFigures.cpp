@@ -161,7 +161,7 @@ Figures MeasureDrawing(int samples) {
   CountPicture(pictures, f.Orange, f.Holes);
   MueveFigura::TShiftState keys;
   keys.Left = true;
-  MueveFigura::DragView(pictures, view, Drawing::LastAnalysis, 200, 200, 250, 240, keys);
+  MueveFigura::DragView(pictures, view, Glob::Curve, Sampling::Figure, Drawing::LastAnalysis, 200, 200, 250, 240, keys);
   CountPicture(pictures, f.OrangeTurned, f.HolesTurned);
   return f;
 }

@@ -109,7 +109,8 @@ using ClosedMeshes = ExampleCurves::StateTest;
 TEST_F(ClosedMeshes, EveryExample) {
   for (const std::string& path : ExampleCurves::Files()) {
     ExampleCurves::LoadAndDraw(path);
-    Expect(ExampleCurves::Name(path), Measure(HullMesh::BuildHullMesh(Drawing::LastAnalysis)));
+    Expect(ExampleCurves::Name(path),
+           Measure(HullMesh::BuildHullMesh(Glob::Curve, Sampling::Figure, Drawing::LastAnalysis)));
   }
 }
 
@@ -117,7 +118,7 @@ TEST_F(ClosedMeshes, CurveFamiliesAndRandomCurves) {
   for (const TCurve& c : Curves()) {
     TestCurves::UseCurve(c.X, c.Y, c.Z, 0, 2 * Glob::Pi, c.P);
     ASSERT_NO_THROW(Drawing::DrawFigure(TestPictures(), TestView())) << c.Name;
-    Expect(c.Name, Measure(HullMesh::BuildHullMesh(Drawing::LastAnalysis)));
+    Expect(c.Name, Measure(HullMesh::BuildHullMesh(Glob::Curve, Sampling::Figure, Drawing::LastAnalysis)));
   }
 }
 
@@ -128,7 +129,7 @@ TEST_F(ClosedMeshes, AdmeshAgrees) {
   ASSERT_TRUE(folder.isValid());
   TAppState shown;
   ExampleCurves::LoadAndDraw(std::string(WENDRIX_EXAMPLES_DIR) + "/default-curve.wdx", shown);
-  THullMesh mesh = HullMesh::BuildHullMesh(Drawing::LastAnalysis);
+  THullMesh mesh = HullMesh::BuildHullMesh(Glob::Curve, Sampling::Figure, Drawing::LastAnalysis);
   const std::string whole = folder.filePath("whole.stl").toStdString(), holed = folder.filePath("holed.stl").toStdString();
   std::string message;
   ASSERT_TRUE(MeshFiles::ExportHullMesh(shown, whole, message)) << message;
@@ -163,8 +164,10 @@ TEST_F(ClosedMeshes, FarStlIsTrueOrRefused) {
     std::string message, warning;
     if (MeshFiles::ExportHullMesh(shown, path, MeshFiles::TMeshFormat::Stl, message, &warning)) {
       EXPECT_NE(warning.find("single-precision"), std::string::npos) << offset;
-      EXPECT_NEAR(Admesh(path)["Volume"], double(HullMesh::MeshVolume(HullMesh::BuildHullMesh(Drawing::LastAnalysis))),
-                  2e-3)
+      EXPECT_NEAR(
+          Admesh(path)["Volume"],
+          double(HullMesh::MeshVolume(HullMesh::BuildHullMesh(Glob::Curve, Sampling::Figure, Drawing::LastAnalysis))),
+          2e-3)
           << offset;
     } else {
       EXPECT_EQ(std::string(offset), "1500000+") << message;

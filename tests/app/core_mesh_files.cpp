@@ -182,7 +182,7 @@ TEST_F(Exports, MeshFilesOfTheDrawnFigure) {
   EXPECT_EQ(message, "The mesh file name must end in .obj or .stl");
   EXPECT_FALSE(Exists(Path("hull.ply")));
 
-  const THullMesh mesh = HullMesh::BuildHullMesh(Drawing::LastAnalysis);
+  const THullMesh mesh = HullMesh::BuildHullMesh(Glob::Curve, Sampling::Figure, Drawing::LastAnalysis);
   ASSERT_GT(mesh.Triangles.size(), 100u);
   ASSERT_TRUE(MeshFiles::ExportHullMesh(shown, Path("hull.obj"), message)) << message;
   EXPECT_NE(message.find(std::to_string(mesh.Triangles.size()) + " triangles"), std::string::npos) << message;

@@ -46,7 +46,7 @@ TEST(TritangentPicture, TheTriangleFacingTheEyeShowsItsShadeInsideItsProjection)
       TestCurves::UseCurve("cos(t)", "sin(t)", "p cos(3t+q)", 0, 2 * Glob::Pi, a, q);
       TestView() = Framing::PrepareFigure(Glob::Curve, Sampling::Figure);
       Bitangents::AnalyzeBitangents(Glob::Curve, Sampling::Figure, analysis);
-      HullPicture::RenderHull(TestPictures(), TestView(), analysis);
+      HullPicture::RenderHull(TestPictures(), TestView(), Glob::Curve, Sampling::Figure, analysis);
       if (const char* dir = std::getenv("WENDRIX_PICTURES"))
         TestPictures().HullBitmap.save(QString("%1/tritangents-%2-%3.png").arg(dir).arg(double(a)).arg(q == 0 ? "0" : "pi"));
       ASSERT_EQ(analysis.TritangentCount, 2);

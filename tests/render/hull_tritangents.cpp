@@ -50,7 +50,7 @@ class HullTritangentTest : public ::testing::Test {
 TEST_F(HullTritangentTest, TriangleFacesAwayFromTheCurveAndIsWidened) {
   UseParabola({{100, 200, 300}});
   UseCurveAtDepth(10100);  // behind the plane: the normal faces the viewer
-  HullPicture::RenderHull(TestPictures(), TestView(), Scene);
+  HullPicture::RenderHull(TestPictures(), TestView(), Glob::Curve, Sampling::Figure, Scene);
   EXPECT_EQ(PixelAt(200, 320), PaletteRgb(208));
   EXPECT_EQ(Raster::FrontDepth(TestPictures(), 200, 320), 10000);
   // Row 300 spans x = 150..250, one more on the right.
@@ -60,7 +60,7 @@ TEST_F(HullTritangentTest, TriangleFacesAwayFromTheCurveAndIsWidened) {
   EXPECT_EQ(PixelAt(252, 300), White);
 
   UseCurveAtDepth(9900);  // in front of the plane: the normal is turned away
-  HullPicture::RenderHull(TestPictures(), TestView(), Scene);
+  HullPicture::RenderHull(TestPictures(), TestView(), Glob::Curve, Sampling::Figure, Scene);
   EXPECT_EQ(PixelAt(200, 320), PaletteRgb(112));
 }
 
@@ -68,7 +68,7 @@ TEST_F(HullTritangentTest, TriplesOnALineAreSkipped) {
   // Two equal parameters give a zero normal, which must not reach the shading as a NaN.
   UseParabola({{100, 100, 200}, {150, 150, 150}});
   UseCurveAtDepth(10100);
-  ASSERT_NO_THROW(HullPicture::RenderHull(TestPictures(), TestView(), Scene));
+  ASSERT_NO_THROW(HullPicture::RenderHull(TestPictures(), TestView(), Glob::Curve, Sampling::Figure, Scene));
   for (int x = 0; x < 400; ++x)
     for (int y = 40; y < 400; ++y) ASSERT_EQ(PixelAt(x, y), White) << x << ", " << y;
 }
@@ -82,7 +82,7 @@ TEST_F(HullTritangentTest, DefaultCurvePicture) {
   double best = 1e9;
   for (int run = 0; run < 5; ++run) {
     const auto start = std::chrono::steady_clock::now();
-    HullPicture::RenderHull(TestPictures(), TestView(), Scene);
+    HullPicture::RenderHull(TestPictures(), TestView(), Glob::Curve, Sampling::Figure, Scene);
     best = std::min(best, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
   }
   std::cout << "RenderHull on the default curve: " << best << " ms, " << TestPictures().RulingCount << " rulings, "

@@ -111,7 +111,7 @@ TEST_F(HullMeshTest, StripsOfTheSaddleCloseIntoOneSurface) {
     FunPars::EvalCurve(Glob::Curve, 2 * Glob::Pi * k / samples.size(), samples[k]);
   const double saddleVolume = QhullHull::QhullOf(samples).volume;
   UseRecords(strips);
-  THullMesh mesh = HullMesh::BuildHullMesh(Scene);
+  THullMesh mesh = HullMesh::BuildHullMesh(Glob::Curve, Sampling::Figure, Scene);
   EXPECT_EQ(mesh.Strips, 3);
   EXPECT_EQ(mesh.OpenEnds, 0);
   EXPECT_EQ(HullMesh::OpenEdges(mesh), 0);
@@ -127,7 +127,7 @@ TEST_F(HullMeshTest, StripsOfTheSaddleCloseIntoOneSurface) {
   for (std::size_t k = 0; k < second.size(); ++k) second[k].StartsBranch = k == 0;
   strips.push_back(second);
   UseRecords(strips);
-  mesh = HullMesh::BuildHullMesh(Scene);
+  mesh = HullMesh::BuildHullMesh(Glob::Curve, Sampling::Figure, Scene);
   EXPECT_EQ(mesh.OpenEnds, 0);
   EXPECT_EQ(HullMesh::OpenEdges(mesh), 0);
   EXPECT_TRUE(FacesOutwards(mesh));
@@ -137,7 +137,7 @@ TEST_F(HullMeshTest, StripsOfTheSaddleCloseIntoOneSurface) {
   strips = SaddleStrips(12);
   strips[2].resize(3);
   UseRecords(strips);
-  mesh = HullMesh::BuildHullMesh(Scene);
+  mesh = HullMesh::BuildHullMesh(Glob::Curve, Sampling::Figure, Scene);
   EXPECT_GT(mesh.OpenEnds, 0);
   EXPECT_GT(HullMesh::OpenEdges(mesh), 0);
 }
@@ -149,7 +149,7 @@ TEST_F(HullMeshTest, FlatTrianglesFaceAwayFromTheCurve) {
   std::vector<TVector3> points{At(200, 300, 10000)};
   for (int k = 0; k < 9; ++k) points.push_back(At(20 + k, 20, 10100));
   UseCurvePoints(points);
-  THullMesh mesh = HullMesh::BuildHullMesh(Scene);
+  THullMesh mesh = HullMesh::BuildHullMesh(Glob::Curve, Sampling::Figure, Scene);
   ASSERT_EQ(mesh.Triangles.size(), 1u);
   EXPECT_EQ(mesh.StripTriangles, 0);
   EXPECT_EQ(HullMesh::TriangleNormal(mesh, 0), (TVector3{0, 0, 1}));
@@ -158,7 +158,7 @@ TEST_F(HullMeshTest, FlatTrianglesFaceAwayFromTheCurve) {
 
   for (TVector3& p : points) p.z = 2 * 6000 - p.z;  // the curve in front of the plane
   UseCurvePoints(points);
-  mesh = HullMesh::BuildHullMesh(Scene);
+  mesh = HullMesh::BuildHullMesh(Glob::Curve, Sampling::Figure, Scene);
   ASSERT_EQ(mesh.Triangles.size(), 1u);
   EXPECT_EQ(HullMesh::TriangleNormal(mesh, 0), (TVector3{0, 0, -1}));
 }
@@ -168,11 +168,11 @@ TEST_F(HullMeshTest, FlatTrianglesInsideTheHullAreLeftOut) {
   // Curve points well on both sides of the triangle's plane: it touches the curve
   // three times but cuts through the hull.
   UseCurvePoints({At(20, 20, 10100), At(30, 20, 9900), At(40, 20, 10050)});
-  EXPECT_TRUE(HullMesh::BuildHullMesh(Scene).Triangles.empty());
+  EXPECT_TRUE(HullMesh::BuildHullMesh(Glob::Curve, Sampling::Figure, Scene).Triangles.empty());
   // A point beyond the plane by less than 1e-3 of the farthest one's distance is taken
   // as touching it.
   UseCurvePoints({At(20, 20, 10100), At(30, 20, 9999.95L)});
-  const THullMesh mesh = HullMesh::BuildHullMesh(Scene);
+  const THullMesh mesh = HullMesh::BuildHullMesh(Glob::Curve, Sampling::Figure, Scene);
   ASSERT_EQ(mesh.Triangles.size(), 1u);
   EXPECT_EQ(HullMesh::TriangleNormal(mesh, 0), (TVector3{0, 0, 1}));
 }
@@ -191,7 +191,7 @@ TEST_F(HullMeshTest, TrianglesInOnePlaneMakeOneConvexFace) {
   Scene.TritangentTriples = triples;
   Scene.TritangentCount = 10;
   UseCurvePoints({At(200, 200, 10100), At(250, 200, 10000)});
-  const THullMesh mesh = HullMesh::BuildHullMesh(Scene);
+  const THullMesh mesh = HullMesh::BuildHullMesh(Glob::Curve, Sampling::Figure, Scene);
   EXPECT_EQ(mesh.FlatFaces, 1);
   ASSERT_EQ(mesh.Triangles.size(), 3u);
   EXPECT_EQ(mesh.Vertices.size(), 5u);
@@ -208,7 +208,7 @@ TEST_F(HullMeshTest, TrianglesInOnePlaneMakeOneConvexFace) {
   UseCurvePoints({At(200, 200, 10100)});
   Scene.TritangentTriples = {{u[0], u[1], u[2]}, {u[0], u[1], u[3]}, {u[0], u[1], u[4]}};
   Scene.TritangentCount = 3;
-  const THullMesh apart = HullMesh::BuildHullMesh(Scene);
+  const THullMesh apart = HullMesh::BuildHullMesh(Glob::Curve, Sampling::Figure, Scene);
   EXPECT_EQ(apart.FlatFaces, 3);
   EXPECT_EQ(apart.Triangles.size(), 3u);
   EXPECT_EQ(apart.Vertices.size(), 5u);  // the contacts, shared

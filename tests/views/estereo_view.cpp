@@ -62,7 +62,7 @@ QImage SingleImage(const Estereo::TFrame& frame, QRgb colour) {
   UseFrame(frame);
   QPainter painter(&image);
   painter.setPen(QPen(QColor(colour), 1));
-  Estereo::DrawWireFrame(ViewSetup::Stereo(), painter, Scene);
+  Estereo::DrawWireFrame(ViewSetup::Stereo(), painter, Sampling::Figure, Scene);
   return image;
 }
 
@@ -70,7 +70,7 @@ QImage SingleImage(const Estereo::TFrame& frame, QRgb colour) {
 
 TEST(StereoPicture, RedIsCopiedTealIsOredAndCrossingsTurnPink) {
   UseKnotWithSegments();
-  Estereo::ShowStereo(ViewSetup::Stereo(), TestPictures(), TestView(), true, Scene);
+  Estereo::ShowStereo(ViewSetup::Stereo(), TestPictures(), TestView(), true, Sampling::Figure, Scene);
   const QImage& picture = TestPictures().StereoBitmap;
   ASSERT_EQ(picture.format(), QImage::Format_RGB32);
   const QImage red = SingleImage(ViewSetup::Stereo().RedFrame, Red);
@@ -91,7 +91,7 @@ TEST(StereoPicture, RedIsCopiedTealIsOredAndCrossingsTurnPink) {
 
 TEST(StereoPicture, TheTwoCamerasStraddleTheShadedView) {
   UseKnotWithSegments(true);
-  Estereo::PrepareStereo(ViewSetup::Stereo(), TestView(), true);
+  Estereo::PrepareStereo(ViewSetup::Stereo(), TestView(), Sampling::Figure, true);
   const auto project = [](const Estereo::TFrame& f, const TVector3& p) {
     UseFrame(f);
     return Estereo::StereoProject(ViewSetup::Stereo(), p);
@@ -157,11 +157,12 @@ TEST(StereoPicture, OnHullSegmentsOnceAndTheCurveOnlyInsideThePicture) {
 TEST(StereoDrag, CtrlMovesThePicturePixelForPixelShiftAloneZooms) {
   UseKnotWithSegments();
   TestView().Scale *= 0.5L;  // keep the whole picture inside while it moves
-  Estereo::ShowStereo(ViewSetup::Stereo(), TestPictures(), TestView(), true, Scene);
+  Estereo::ShowStereo(ViewSetup::Stereo(), TestPictures(), TestView(), true, Sampling::Figure, Scene);
   const QImage before = TestPictures().StereoBitmap.copy();
   const long double scale = TestView().Scale, offsetX = TestView().OffsetX, offsetY = TestView().OffsetY;
   const TVector3 centre = TestView().ScreenCentre;
-  Estereo::StereoDrag(ViewSetup::Stereo(), TestPictures(), TestView(), Scene, 100, 100, 130, 100, Keys(true, true));
+  Estereo::StereoDrag(ViewSetup::Stereo(), TestPictures(), TestView(), Sampling::Figure, Scene, 100, 100, 130, 100,
+                      Keys(true, true));
   EXPECT_EQ(TestView().Scale, scale);
   EXPECT_EQ(TestView().OffsetX, offsetX - 30);
   EXPECT_EQ(TestView().OffsetY, offsetY);
@@ -172,18 +173,20 @@ TEST(StereoDrag, CtrlMovesThePicturePixelForPixelShiftAloneZooms) {
   EXPECT_NEAR(TestView().ScreenCentre.x - centre.x, 30, 1e-12);
   EXPECT_NEAR(TestView().ScreenCentre.y, centre.y, 1e-12);
 
-  Estereo::StereoDrag(ViewSetup::Stereo(), TestPictures(), TestView(), Scene, 200, 250, 200, 200, Keys(true, false));
+  Estereo::StereoDrag(ViewSetup::Stereo(), TestPictures(), TestView(), Sampling::Figure, Scene, 200, 250, 200, 200,
+                      Keys(true, false));
   EXPECT_NEAR(TestView().Scale / scale, 1.1L, 1e-15);
   EXPECT_EQ(ViewSetup::Stereo().ScaleAbs2, TestView().Scale * TestView().Scale);  // the sphere sees the new scale
 }
 
 TEST(StereoDrag, ARotationCarriesTheGrabbedPointAndTheShadedViewFollows) {
   UseKnotWithSegments();
-  Estereo::ShowStereo(ViewSetup::Stereo(), TestPictures(), TestView(), true, Scene);
+  Estereo::ShowStereo(ViewSetup::Stereo(), TestPictures(), TestView(), true, Sampling::Figure, Scene);
   const TVector3 axisX = TestView().AxisX, centre = TestView().ScreenCentre;
   const long double eyeDistance = ViewSetup::Distance(TestView().Eye, Sampling::Figure.FigureCentre);
   const TVector3 grabbed = Estereo::StereoSphere(ViewSetup::Stereo(), 180, 220);
-  Estereo::StereoDrag(ViewSetup::Stereo(), TestPictures(), TestView(), Scene, 180, 220, 260, 170, Keys(false, false));
+  Estereo::StereoDrag(ViewSetup::Stereo(), TestPictures(), TestView(), Sampling::Figure, Scene, 180, 220, 260, 170,
+                      Keys(false, false));
   // The point of the sphere under the old position now lies under the new one.
   EXPECT_LT(ViewSetup::Distance(Estereo::StereoSphere(ViewSetup::Stereo(), 260, 170), grabbed), 1e-15L);
   EXPECT_GT(ViewSetup::Distance(TestView().AxisX, axisX), 0.05L);
@@ -198,21 +201,21 @@ TEST(StereoDrag, ARotationCarriesTheGrabbedPointAndTheShadedViewFollows) {
   const ScreenPoint now = Framing::ProjectPoint(TestView(), Sampling::Figure.FigureCentre);
   EXPECT_LT(std::hypot(now.x - centre.x, now.y - centre.y), 1e-9L);
   // And a further stereo step starts from there.
-  Estereo::PrepareStereo(ViewSetup::Stereo(), TestView(), true);
+  Estereo::PrepareStereo(ViewSetup::Stereo(), TestView(), Sampling::Figure, true);
   EXPECT_TRUE(ViewSetup::Stereo().View.AxisX == TestView().AxisX);
 }
 
 TEST(StereoDrag, AnUnprojectablePointEndsTheStepWithoutWritingBack) {
   UseKnotWithSegments();
-  Estereo::ShowStereo(ViewSetup::Stereo(), TestPictures(), TestView(), true, Scene);
+  Estereo::ShowStereo(ViewSetup::Stereo(), TestPictures(), TestView(), true, Sampling::Figure, Scene);
   // A point just in front of the red camera's eye plane, well off its axis: its image
   // lies some 1e12 pixels out.
   const Estereo::TFrame& red = ViewSetup::Stereo().RedFrame;
   const long double depth = ViewSetup::Stereo().View.EyeDepth - 1e-9L;
   Scene.BitangentList[1].PointT = (depth / Dot(red.Depth, red.Depth)) * red.Depth + 5 * red.X;
   const long double offsetX = TestView().OffsetX;
-  EXPECT_THROW(Estereo::StereoDrag(ViewSetup::Stereo(), TestPictures(), TestView(), Scene, 100, 100, 130, 100,
-                                   Keys(false, true)),
+  EXPECT_THROW(Estereo::StereoDrag(ViewSetup::Stereo(), TestPictures(), TestView(), Sampling::Figure, Scene, 100, 100,
+                                   130, 100, Keys(false, true)),
                RangeError);
   EXPECT_EQ(TestView().OffsetX, offsetX);
 }
@@ -222,16 +225,16 @@ TEST(StereoShow, RefusedUntilAViewWasPreparedThenDrawsFromTheCopy) {
   EXPECT_FALSE(Estereo::CanShowStereo(ViewSetup::Stereo(), false));
   TestPictures().StereoBitmap.fill(Qt::white);
   ClearFloatFlags();
-  Estereo::ShowStereo(ViewSetup::Stereo(), TestPictures(), TestView(), false, Scene);
+  Estereo::ShowStereo(ViewSetup::Stereo(), TestPictures(), TestView(), false, Sampling::Figure, Scene);
   EXPECT_NO_THROW(CheckFloatFlags());
   EXPECT_EQ(TestPictures().StereoBitmap.pixel(200, 200), 0xFFFFFFFF);  // untouched
 
   EXPECT_TRUE(Estereo::CanShowStereo(ViewSetup::Stereo(), true));
-  Estereo::ShowStereo(ViewSetup::Stereo(), TestPictures(), TestView(), true, Scene);
+  Estereo::ShowStereo(ViewSetup::Stereo(), TestPictures(), TestView(), true, Sampling::Figure, Scene);
   const QImage shown = TestPictures().StereoBitmap.copy();
   // New p or q not drawn yet: the copy as the last step left it still shows.
   TestView().Scale *= 2;
   EXPECT_TRUE(Estereo::CanShowStereo(ViewSetup::Stereo(), false));
-  Estereo::ShowStereo(ViewSetup::Stereo(), TestPictures(), TestView(), false, Scene);
+  Estereo::ShowStereo(ViewSetup::Stereo(), TestPictures(), TestView(), false, Sampling::Figure, Scene);
   EXPECT_EQ(TestPictures().StereoBitmap, shown);
 }
