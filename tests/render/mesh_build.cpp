@@ -238,28 +238,29 @@ TEST(MeshMeasures, VolumeOfAClosedBox) {
   EXPECT_EQ(HullMesh::OpenEdges(box), 4);
 }
 
-// The distance on the torus of side `span` from (a, b) to segment s, which spans less
-// than half a side: the nearest of the point's copies next to it (or `span` when more
-// than a 100th of a side).
+// The distance on the torus of side `span` from (a, b) to segment s, the larger of the
+// distances along the two sides, for a segment shorter than half a side: the nearest of
+// the point's copies next to it (or `span` when more than a 100th of a side).
 long double TorusDistance(long double span, long double a, long double b, const HullMesh::TParameterGrid::TSegment& s) {
-  // Far off the segment's middle along either side, no copy comes near.
   if (std::fabs(std::remainder(a - s.A - s.DA / 2, span)) > std::fabs(s.DA) / 2 + span / 100 ||
       std::fabs(std::remainder(b - s.B - s.DB / 2, span)) > std::fabs(s.DB) / 2 + span / 100)
     return span;
-  long double nearest = std::numeric_limits<long double>::infinity();
-  const long double length = s.DA * s.DA + s.DB * s.DB;
+  long double nearest = span;
   for (int i = -1; i <= 1; ++i)
     for (int j = -1; j <= 1; ++j) {
       const long double pa = std::remainder(a - s.A, span) + i * span, pb = std::remainder(b - s.B, span) + j * span;
-      const long double f = length > 0 ? std::clamp((pa * s.DA + pb * s.DB) / length, 0.0L, 1.0L) : 0;
-      nearest = std::min(nearest, std::hypot(pa - f * s.DA, pb - f * s.DB));
+      // The larger distance is least at an end, where one vanishes or where the two agree.
+      for (const long double f : {0.0L, 1.0L, pa / s.DA, pb / s.DB, (pa - pb) / (s.DA - s.DB), (pa + pb) / (s.DA + s.DB)}) {
+        const long double g = std::isfinite(f) ? std::clamp(f, 0.0L, 1.0L) : 0;
+        nearest = std::min(nearest, std::max(std::fabs(pa - g * s.DA), std::fabs(pb - g * s.DB)));
+      }
     }
   return nearest;
 }
 
 // Random segments, some across the seam, some long, some points, one not finite; every
-// segment within reach of a query, by the plain distance on the torus, is among those
-// the grid gives, and the grid gives far fewer than all.
+// segment within reach of a query along both sides of the torus is among those the
+// grid gives, and the grid gives far fewer than all.
 TEST(ParameterGrid, GivesEverySegmentWithinReach) {
   const long double span = 7, reach = span / 300, nan = std::numeric_limits<long double>::quiet_NaN();
   const std::uint32_t count = 2000;
@@ -286,7 +287,7 @@ TEST(ParameterGrid, GivesEverySegmentWithinReach) {
     const std::set<std::uint32_t> near(ids.begin(), ids.end());
     EXPECT_TRUE(near.count(count));
     for (std::uint32_t id = 0; id < count; ++id)
-      if (TorusDistance(span, a, b, segments[id]) < reach) {
+      if (TorusDistance(span, a, b, segments[id]) <= reach) {
         ++found;
         EXPECT_TRUE(near.count(id)) << k << " " << id;
       }
