@@ -220,7 +220,8 @@ long double ClosingPoint(const TParameterCircle& circle, const TRuling& r, const
   const long double way = circle.Step(r.A, r.B);
   const long double middle = circle.Wrap(r.A + way / 2);
   long double point = middle, nearest = std::fabs(way);
-  // Only junctions nearer to the middle than the ends count; beyond the grid's reach all are looked at.
+  // Only junctions nearer to the middle than the ruling is long count; beyond the grid's
+  // reach all are looked at.
   std::vector<std::uint32_t> candidates = NearPairs(near, junctions.size(), middle, middle);
   if (!(nearest <= near.Reach())) {
     candidates.resize(junctions.size());
