@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <numeric>
+#include <tuple>
 #include <utility>
 
 #include "formula/FunPars.h"
@@ -14,6 +16,7 @@
 #include "render/HullPicture.h"
 #include "render/MeshCircle.h"
 #include "render/MeshFaces.h"
+#include "render/ParameterGrid.h"
 
 namespace HullMesh {
 
@@ -104,24 +107,55 @@ long double PairDistance(const TParameterCircle& circle, const TRuling& p, const
   return nearest;
 }
 
+// The pairs of `grid` (`count` in all) that may lie within its reach of the pair a, b
+// either way round, each once in increasing order: all of them when it cannot place
+// the pair.
+std::vector<std::uint32_t> NearPairs(const TParameterGrid& grid, std::size_t count, long double a, long double b) {
+  std::vector<std::uint32_t> ids;
+  if (!grid.Near(a, b, ids) || !grid.Near(b, a, ids)) {
+    ids.resize(count);
+    std::iota(ids.begin(), ids.end(), 0);
+    return ids;
+  }
+  std::sort(ids.begin(), ids.end());
+  ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+  return ids;
+}
+
 // Where the tracing ran a branch into a piece already traced, two strips cover the
 // same rulings. Longest first, each strip gives up the rulings at its ends that lie
 // within `near` of a strip kept before it; a strip left with fewer than two is dropped.
 void TrimOverlaps(const TParameterCircle& circle, std::vector<TStrip>& strips, long double near) {
   std::stable_sort(strips.begin(), strips.end(), [](const TStrip& x, const TStrip& y) { return x.size() > y.size(); });
+  // Strips only lose rulings at their ends: each keeps rulings [first, last) of its own,
+  // and the segments between all of them are filed once, before trimming.
+  std::vector<std::size_t> first(strips.size(), 0), last;
+  std::vector<TParameterGrid::TSegment> segments;
+  std::vector<std::pair<std::size_t, std::size_t>> segmentAt;  // (strip, ruling)
+  for (std::size_t o = 0; o < strips.size(); ++o) {
+    last.push_back(strips[o].size());
+    for (std::size_t k = 0; k + 1 < strips[o].size(); ++k) {
+      const TRuling &q = strips[o][k], &r = strips[o][k + 1];
+      segments.push_back({q.A, q.B, circle.Step(q.A, r.A), circle.Step(q.B, r.B)});
+      segmentAt.emplace_back(o, k);
+    }
+  }
+  const TParameterGrid grid(circle.Span(), near, segments);
   const auto covered = [&](std::size_t self, const TRuling& p) {
-    for (std::size_t o = 0; o < self; ++o)
-      for (std::size_t k = 0; k + 1 < strips[o].size(); ++k)
-        if (PairDistance(circle, p, strips[o][k], strips[o][k + 1]) < near) return true;
-    return false;
+    const std::vector<std::uint32_t> nearby = NearPairs(grid, segments.size(), p.A, p.B);
+    return std::any_of(nearby.begin(), nearby.end(), [&](std::uint32_t id) {
+      const auto& [o, k] = segmentAt[id];
+      return o < self && k >= first[o] && k + 1 < last[o] &&
+             PairDistance(circle, p, strips[o][k], strips[o][k + 1]) < near;
+    });
   };
   for (std::size_t s = 1; s < strips.size(); ++s) {
-    TStrip& strip = strips[s];
-    while (!strip.empty() && covered(s, strip.back())) strip.pop_back();
-    std::size_t first = 0;
-    while (first < strip.size() && covered(s, strip[first])) ++first;
-    strip.erase(strip.begin(), strip.begin() + static_cast<std::ptrdiff_t>(first));
+    while (last[s] > first[s] && covered(s, strips[s][last[s] - 1])) --last[s];
+    while (first[s] < last[s] && covered(s, strips[s][first[s]])) ++first[s];
   }
+  for (std::size_t s = 0; s < strips.size(); ++s)
+    strips[s] = TStrip(strips[s].begin() + static_cast<std::ptrdiff_t>(first[s]),
+                       strips[s].begin() + static_cast<std::ptrdiff_t>(last[s]));
   std::erase_if(strips, [](const TStrip& s) { return s.size() < 2; });
 }
 
@@ -169,15 +203,33 @@ struct TMeeting {
   bool Swapped = false;
 };
 
+using TPair = std::pair<long double, long double>;
+
+// Parameter pairs as points of the square of pairs.
+std::vector<TParameterGrid::TSegment> Points(const std::vector<TPair>& pairs) {
+  std::vector<TParameterGrid::TSegment> points;
+  for (const auto& [a, b] : pairs) points.push_back({a, b, 0, 0});
+  return points;
+}
+
 // The point of the curve where a strip whose end ruling is r closes: the junction
 // (a flat face's contact or another strip's end) strictly between r's two ends that lies
 // nearest to their middle, so that the pieces meeting there share that vertex, or the
-// middle itself when there is none.
-long double ClosingPoint(const TParameterCircle& circle, const TRuling& r, const std::vector<long double>& junctions) {
+// middle itself when there is none. `near` files each junction u as the pair (u, u).
+long double ClosingPoint(const TParameterCircle& circle, const TRuling& r, const std::vector<long double>& junctions,
+                         const TParameterGrid& near) {
   const long double way = circle.Step(r.A, r.B);
   const long double middle = circle.Wrap(r.A + way / 2);
   long double point = middle, nearest = std::fabs(way);
-  for (const long double u : junctions) {
+  // Only junctions nearer to the middle than the ruling is long count; beyond the grid's
+  // reach all are looked at.
+  std::vector<std::uint32_t> candidates = NearPairs(near, junctions.size(), middle, middle);
+  if (!(nearest <= near.Reach())) {
+    candidates.resize(junctions.size());
+    std::iota(candidates.begin(), candidates.end(), 0);
+  }
+  for (const std::uint32_t k : candidates) {
+    const long double u = junctions[k];
     const long double along = circle.Step(r.A, u) / way;
     if (along > 0 && along < 1 && circle.Distance(u, middle) < nearest) point = u, nearest = circle.Distance(u, middle);
   }
@@ -207,7 +259,7 @@ std::int32_t CloseStripEnds(const FunPars::TCurve& curve, const Sampling::TFigur
                             std::vector<TStrip>& strips, const std::vector<TFlatFace>& faces, long double reach) {
   std::vector<TEnd> ends;
   for (std::size_t s = 0; s < strips.size(); ++s) ends.push_back({s, false}), ends.push_back({s, true});
-  std::vector<std::pair<long double, long double>> edges;
+  std::vector<TPair> edges;
   for (const TFlatFace& face : faces)
     for (std::size_t k = 0; k < face.Outline.size(); ++k)
       edges.emplace_back(face.Outline[k], face.Outline[(k + 1) % face.Outline.size()]);
@@ -216,9 +268,16 @@ std::int32_t CloseStripEnds(const FunPars::TCurve& curve, const Sampling::TFigur
   std::vector<long double> junctions;
   for (const auto& edge : edges) junctions.push_back(edge.first);
   for (const TEnd& end : ends) junctions.push_back(EndRuling(strips, end).A), junctions.push_back(EndRuling(strips, end).B);
+  // A strip closes to a point when its end ruling spans at most twice the reach; face
+  // edges and other ends count within the reach.
+  std::vector<TPair> junctionPairs, endPairs;
+  for (const long double u : junctions) junctionPairs.emplace_back(u, u);
+  for (const TEnd& end : ends) endPairs.emplace_back(EndRuling(strips, end).A, EndRuling(strips, end).B);
+  const TParameterGrid junctionGrid(circle.Span(), 2 * reach, Points(junctionPairs));
+  const TParameterGrid edgeGrid(circle.Span(), reach, Points(edges)), endGrid(circle.Span(), reach, Points(endPairs));
 
   std::vector<TMeeting> meetings;
-  std::vector<std::pair<long double, long double>> crossings;
+  std::vector<TPair> crossings;
   for (std::size_t e = 0; e < ends.size(); ++e) {
     const TRuling& r = EndRuling(strips, ends[e]);
     meetings.push_back({circle.Distance(r.A, r.B) / 2, e, TMeeting::Point});
@@ -229,10 +288,11 @@ std::int32_t CloseStripEnds(const FunPars::TCurve& curve, const Sampling::TFigur
       crossings.emplace_back(a, b);
     }
     bool swapped = false;
-    for (std::size_t k = 0; k < edges.size(); ++k)
+    for (const std::size_t k : NearPairs(edgeGrid, edges.size(), r.A, r.B))
       meetings.push_back({RulingDistance(circle, r, edges[k].first, edges[k].second, swapped), e,
                           TMeeting::FaceEdge, k, swapped});
-    for (std::size_t o = e + 1; o < ends.size(); ++o) {
+    for (const std::size_t o : NearPairs(endGrid, ends.size(), r.A, r.B)) {
+      if (o <= e) continue;
       // A strip may close on itself when it runs all the way round.
       if (ends[o].Strip == ends[e].Strip && strips[ends[e].Strip].size() < 3) continue;
       const TRuling& other = EndRuling(strips, ends[o]);
@@ -249,7 +309,7 @@ std::int32_t CloseStripEnds(const FunPars::TCurve& curve, const Sampling::TFigur
     const TEnd& end = ends[m.End];
     const TRuling r = EndRuling(strips, end);
     if (m.Kind == TMeeting::Point) {
-      const long double point = ClosingPoint(circle, r, junctions);
+      const long double point = ClosingPoint(circle, r, junctions, junctionGrid);
       EndAt(circle, strips[end.Strip], end.Back, point, point);
     } else if (m.Kind == TMeeting::Crossing) {
       const auto& [a, b] = crossings.at(m.Other);
@@ -334,22 +394,38 @@ void AddStrip(THullMesh& mesh, const TParameterCircle& circle, const TStrip& str
 // fold's edges.
 void DropFolds(THullMesh& mesh) {
   using TTriangle = std::array<std::int32_t, 3>;
-  // A triangle's corners turned to start at the smallest, so that equal orders compare equal.
-  const auto canonical = [](TTriangle t) {
-    std::rotate(t.begin(), std::min_element(t.begin(), t.end()), t.end());
-    return t;
+  // A triangle's corners in increasing order, which winding it has, and its place.
+  struct TCorners {
+    TTriangle Sorted;
+    bool Turned;
+    std::size_t At;
   };
-  std::map<TTriangle, std::size_t> seen;
-  std::vector<bool> dropped(mesh.Triangles.size(), false);
+  std::vector<TCorners> corners;
   for (std::size_t k = 0; k < mesh.Triangles.size(); ++k) {
-    const TTriangle t = canonical(mesh.Triangles[k]);
-    const auto mate = seen.find({t[0], t[2], t[1]});
-    if (mate != seen.end()) {
-      dropped[k] = dropped[mate->second] = true;
-      seen.erase(mate);
-    } else {
-      seen.emplace(t, k);
+    TTriangle t = mesh.Triangles[k];
+    std::rotate(t.begin(), std::min_element(t.begin(), t.end()), t.end());
+    const bool turned = t[1] > t[2];
+    if (turned) std::swap(t[1], t[2]);
+    corners.push_back({t, turned, k});
+  }
+  std::sort(corners.begin(), corners.end(),
+            [](const TCorners& x, const TCorners& y) { return std::tie(x.Sorted, x.At) < std::tie(y.Sorted, y.At); });
+  // Among the triangles on the same corners, in their order in the mesh, one waits for
+  // the next wound the other way, and the two are dropped; repeats of the waiting one's
+  // winding leave it waiting.
+  std::vector<bool> dropped(mesh.Triangles.size(), false);
+  for (std::size_t k = 0; k < corners.size();) {
+    const TCorners* waiting = nullptr;
+    std::size_t next = k;
+    for (; next < corners.size() && corners[next].Sorted == corners[k].Sorted; ++next) {
+      if (waiting == nullptr) {
+        waiting = &corners[next];
+      } else if (waiting->Turned != corners[next].Turned) {
+        dropped[waiting->At] = dropped[corners[next].At] = true;
+        waiting = nullptr;
+      }
     }
+    k = next;
   }
   std::size_t kept = 0;
   for (std::size_t k = 0; k < mesh.Triangles.size(); ++k)

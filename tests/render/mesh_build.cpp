@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <random>
 #include <set>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "geometry/Vectors.h"
 #include "render/HullMesh.h"
 #include "render/HullPicture.h"
+#include "render/ParameterGrid.h"
 #include "tests/render/hull_helpers.h"
 #include "tests/support/QhullHull.h"
 #include "tests/support/TestCurves.h"
@@ -234,4 +236,64 @@ TEST(MeshMeasures, VolumeOfAClosedBox) {
   std::swap(box.Triangles[0][1], box.Triangles[0][2]);
   std::swap(box.Triangles[1][1], box.Triangles[1][2]);
   EXPECT_EQ(HullMesh::OpenEdges(box), 4);
+}
+
+// The distance on the torus of side `span` from (a, b) to segment s, the larger of the
+// distances along the two sides, for a segment shorter than half a side: the nearest of
+// the point's copies next to it (or `span` when more than a 100th of a side).
+long double TorusDistance(long double span, long double a, long double b, const HullMesh::TParameterGrid::TSegment& s) {
+  if (std::fabs(std::remainder(a - s.A - s.DA / 2, span)) > std::fabs(s.DA) / 2 + span / 100 ||
+      std::fabs(std::remainder(b - s.B - s.DB / 2, span)) > std::fabs(s.DB) / 2 + span / 100)
+    return span;
+  long double nearest = span;
+  for (int i = -1; i <= 1; ++i)
+    for (int j = -1; j <= 1; ++j) {
+      const long double pa = std::remainder(a - s.A, span) + i * span, pb = std::remainder(b - s.B, span) + j * span;
+      // The larger distance is least at an end, where one vanishes or where the two agree.
+      for (const long double f : {0.0L, 1.0L, pa / s.DA, pb / s.DB, (pa - pb) / (s.DA - s.DB), (pa + pb) / (s.DA + s.DB)}) {
+        const long double g = std::isfinite(f) ? std::clamp(f, 0.0L, 1.0L) : 0;
+        nearest = std::min(nearest, std::max(std::fabs(pa - g * s.DA), std::fabs(pb - g * s.DB)));
+      }
+    }
+  return nearest;
+}
+
+// Random segments, some across the seam, some long, some points, one not finite; every
+// segment within reach of a query along both sides of the torus is among those the
+// grid gives, and the grid gives far fewer than all.
+TEST(ParameterGrid, GivesEverySegmentWithinReach) {
+  const long double span = 7, reach = span / 300, nan = std::numeric_limits<long double>::quiet_NaN();
+  const std::uint32_t count = 2000;
+  std::mt19937 generator(3);
+  std::uniform_real_distribution<long double> anywhere(0, span), shortStep(-span / 40, span / 40), unit(0, 1);
+  std::vector<HullMesh::TParameterGrid::TSegment> segments;
+  for (std::uint32_t k = 0; k < count; ++k) {
+    const long double longer = k % 50 == 0 ? 10 : k % 50 == 1 ? 0 : 1;
+    segments.push_back({anywhere(generator), k % 7 == 0 ? span - reach / 2 : anywhere(generator),
+                        longer * shortStep(generator), longer * shortStep(generator)});
+  }
+  segments.push_back({nan, 1, 0, 0});
+  const HullMesh::TParameterGrid grid(span, reach, segments);
+  std::size_t found = 0, given = 0;
+  std::vector<std::uint32_t> ids;
+  for (int k = 0; k < 1500; ++k) {
+    // Half the queries next to a segment, so that many have segments within reach.
+    const auto& s = segments[generator() % count];
+    const long double f = unit(generator), a = k % 2 ? anywhere(generator) : s.A + f * s.DA + shortStep(generator) / 5,
+                      b = k % 2 ? anywhere(generator) : s.B + f * s.DB + shortStep(generator) / 5;
+    ids.clear();
+    ASSERT_TRUE(grid.Near(a, b, ids));
+    given += ids.size();
+    const std::set<std::uint32_t> near(ids.begin(), ids.end());
+    EXPECT_TRUE(near.count(count));
+    for (std::uint32_t id = 0; id < count; ++id)
+      if (TorusDistance(span, a, b, segments[id]) <= reach) {
+        ++found;
+        EXPECT_TRUE(near.count(id)) << k << " " << id;
+      }
+  }
+  EXPECT_GT(found, 500u);
+  EXPECT_LT(given, 1500u * count / 20);
+  EXPECT_FALSE(grid.Near(nan, 1, ids));
+  EXPECT_FALSE(HullMesh::TParameterGrid(span, 0, segments).Near(1, 1, ids));
 }
