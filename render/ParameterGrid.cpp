@@ -46,7 +46,8 @@ TParameterGrid::TParameterGrid(long double span, long double reach, const std::v
     for (std::uint64_t p = 0; p < pieces; ++p) {
       const long double from = static_cast<long double>(p) / pieces, to = static_cast<long double>(p + 1) / pieces;
       for (const long double fa : {from, to})
-        for (const long double fb : {from, to}) filed_.emplace_back(Cell(s.A + fa * s.DA) * cells_ + Cell(s.B + fb * s.DB), id);
+        for (const long double fb : {from, to})
+          filed_.emplace_back(Cell(s.A + fa * s.DA) * cells_ + Cell(s.B + fb * s.DB), id);
     }
   }
   std::sort(filed_.begin(), filed_.end());

@@ -24,8 +24,9 @@ class TParameterGrid {
   TParameterGrid(long double span, long double reach, const std::vector<TSegment>& segments);
 
   // Appends to `ids` every segment that passes within `reach` of the pair (a, b) along
-  // each side of the torus (so also in the plain distance), and some more, possibly twice. Answers false, appending nothing, when (a, b)
-  // cannot be placed: the caller then has to look at every segment.
+  // each side of the torus (so also in the plain distance), and some more, possibly
+  // twice. Answers false, appending nothing, when (a, b) cannot be placed: the caller
+  // then has to look at every segment.
   bool Near(long double a, long double b, std::vector<std::uint32_t>& ids) const;
 
   long double Reach() const { return reach_; }

@@ -250,7 +250,8 @@ long double TorusDistance(long double span, long double a, long double b, const 
     for (int j = -1; j <= 1; ++j) {
       const long double pa = std::remainder(a - s.A, span) + i * span, pb = std::remainder(b - s.B, span) + j * span;
       // The larger distance is least at an end, where one vanishes or where the two agree.
-      for (const long double f : {0.0L, 1.0L, pa / s.DA, pb / s.DB, (pa - pb) / (s.DA - s.DB), (pa + pb) / (s.DA + s.DB)}) {
+      for (const long double f :
+           {0.0L, 1.0L, pa / s.DA, pb / s.DB, (pa - pb) / (s.DA - s.DB), (pa + pb) / (s.DA + s.DB)}) {
         const long double g = std::isfinite(f) ? std::clamp(f, 0.0L, 1.0L) : 0;
         nearest = std::min(nearest, std::max(std::fabs(pa - g * s.DA), std::fabs(pb - g * s.DB)));
       }
