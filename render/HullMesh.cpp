@@ -13,6 +13,7 @@
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/Vectors.h"
+#include "geometry/WorkCounters.h"
 #include "render/HullPicture.h"
 #include "render/MeshCircle.h"
 #include "render/MeshFaces.h"
@@ -75,6 +76,7 @@ std::vector<TStrip> RecordStrips(const FunPars::TCurve& curve, const Bitangents:
   TVector3 previous{0, 0, 0};
   HullPicture::WalkStrips(analysis, [&](const BitangentRecord& b, bool stripStart) {
     const TRuling r{circle.Wrap(b.ParamS), circle.Wrap(b.ParamT), b.PlaneNormal};
+    WorkCounters::PollCancel();
     const TVector3 segment = RulingVector(curve, r);
     if (stripStart || Dot(segment, previous) < 0) strips.emplace_back();
     previous = segment;
@@ -150,6 +152,7 @@ void TrimOverlaps(const TParameterCircle& circle, std::vector<TStrip>& strips, l
     });
   };
   for (std::size_t s = 1; s < strips.size(); ++s) {
+    WorkCounters::PollCancel();
     while (last[s] > first[s] && covered(s, strips[s][last[s] - 1])) --last[s];
     while (first[s] < last[s] && covered(s, strips[s][first[s]])) ++first[s];
   }
@@ -279,6 +282,7 @@ std::int32_t CloseStripEnds(const FunPars::TCurve& curve, const Sampling::TFigur
   std::vector<TMeeting> meetings;
   std::vector<TPair> crossings;
   for (std::size_t e = 0; e < ends.size(); ++e) {
+    WorkCounters::PollCancel();
     const TRuling& r = EndRuling(strips, ends[e]);
     meetings.push_back({circle.Distance(r.A, r.B) / 2, e, TMeeting::Point});
     long double a = 0, b = 0;
@@ -471,7 +475,10 @@ THullMesh BuildHullMesh(const FunPars::TCurve& curve, const Sampling::TFigure& f
   circle.Finish(curve, mesh.Vertices);
   if (mesh.Vertices.empty()) return mesh;
 
-  for (const TStrip& strip : strips) AddStrip(mesh, circle, strip);
+  for (const TStrip& strip : strips) {
+    WorkCounters::PollCancel();
+    AddStrip(mesh, circle, strip);
+  }
   DropFolds(mesh);
   mesh.StripTriangles = static_cast<std::int32_t>(mesh.Triangles.size());
   for (const TFlatFace& face : faces) AddFace(mesh, circle, face);

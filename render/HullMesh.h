@@ -38,6 +38,8 @@ struct THullMesh {
 // its records' normals. Each supporting tritangent plane gives one convex face of all
 // its contacts, wound away from the curve. All from `analysis`, with the vertices on
 // `curve` and the t interval and size of `figure`; empty lists give an empty mesh.
+// Throws CancelledError, at its next strip or vertex, once this thread's drawing is
+// asked to stop: the window's worker measures the hull after every drawing.
 THullMesh BuildHullMesh(const FunPars::TCurve& curve, const Sampling::TFigure& figure,
                         const Bitangents::TAnalysis& analysis);
 

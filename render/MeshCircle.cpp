@@ -5,6 +5,7 @@
 
 #include "formula/FunPars.h"
 #include "geometry/SharedState.h"
+#include "geometry/WorkCounters.h"
 
 namespace HullMesh {
 
@@ -55,6 +56,7 @@ void TParameterCircle::Finish(const FunPars::TCurve& curve, std::vector<TVector3
   }
   vertex_.clear();
   for (std::size_t k = 0; k < params_.size(); ++k) {
+    WorkCounters::PollCancel();
     if (root(k) < k) {
       vertex_.push_back(vertex_.at(root(k)));
       continue;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -14,6 +15,7 @@
 #include "geometry/Bitangents.h"
 #include "geometry/Tritangents.h"
 #include "geometry/Vectors.h"
+#include "geometry/WorkCounters.h"
 #include "render/HullMesh.h"
 #include "render/HullPicture.h"
 #include "render/ParameterGrid.h"
@@ -142,6 +144,16 @@ TEST_F(HullMeshTest, StripsOfTheSaddleCloseIntoOneSurface) {
   mesh = HullMesh::BuildHullMesh(Glob::Curve, Sampling::Figure, Scene);
   EXPECT_GT(mesh.OpenEnds, 0);
   EXPECT_GT(HullMesh::OpenEdges(mesh), 0);
+}
+
+// The window's worker measures the hull after each drawing: Esc must reach that too.
+TEST_F(HullMeshTest, AStopRequestEndsTheMeshBuilding) {
+  UseRecords(SaddleStrips(12));
+  std::atomic<bool> stop{true};
+  WorkCounters::ThisThread.CancelRequest = &stop;
+  EXPECT_THROW(HullMesh::BuildHullMesh(Glob::Curve, Sampling::Figure, Scene), CancelledError);
+  WorkCounters::ThisThread.CancelRequest = nullptr;
+  EXPECT_EQ(HullMesh::BuildHullMesh(Glob::Curve, Sampling::Figure, Scene).Strips, 3);
 }
 
 TEST_F(HullMeshTest, FlatTrianglesFaceAwayFromTheCurve) {
