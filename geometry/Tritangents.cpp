@@ -288,7 +288,7 @@ void FindTritangents(const FunPars::TCurve& curve, const Sampling::TFigure& figu
     state.MiddleJets[k] = JetAt(figure, (figure.CurvePoints[k - 1].Param + figure.CurvePoints[k].Param) / 2);
   std::vector<std::uint8_t> linkedToI(high + 1, 0);
   long long looked = 0;
-  for (int i = 1; i < high && !cut; ++i) {
+  for (int i = 1; i < high && !cut && !state.CurveIsPlanar; ++i) {
     const std::vector<std::int16_t>& ni = links.at(i);
     for (const std::int16_t l : ni) linkedToI.at(l) = 1;
     for (const std::int16_t l : ni) {
@@ -312,12 +312,11 @@ void FindTritangents(const FunPars::TCurve& curve, const Sampling::TFigure& figu
       if (cut || state.CurveIsPlanar) break;
     }
     for (const std::int16_t l : ni) linkedToI[l] = 0;
-    if (state.CurveIsPlanar) {
-      // Whatever was solved before is rounding noise: a planar curve has no tritangent plane.
-      analysis.TritangentTriples.clear();
-      analysis.FlatFaces.clear();
-      break;
-    }
+  }
+  if (state.CurveIsPlanar) {
+    // Whatever was solved before is rounding noise: a planar curve has no tritangent plane.
+    analysis.TritangentTriples.clear();
+    analysis.FlatFaces.clear();
   }
   analysis.TritangentCount = static_cast<std::int32_t>(analysis.TritangentTriples.size());
 }

@@ -109,16 +109,19 @@ long double PairDistance(const TParameterCircle& circle, const TRuling& p, const
   return nearest;
 }
 
+// Every index below `count`, ascending: the candidates when no grid narrows them down.
+std::vector<std::uint32_t> AllPairs(std::size_t count) {
+  std::vector<std::uint32_t> ids(count);
+  std::iota(ids.begin(), ids.end(), 0);
+  return ids;
+}
+
 // The pairs of `grid` (`count` in all) that may lie within its reach of the pair a, b
 // either way round, each once in increasing order: all of them when it cannot place
 // the pair.
 std::vector<std::uint32_t> NearPairs(const TParameterGrid& grid, std::size_t count, long double a, long double b) {
   std::vector<std::uint32_t> ids;
-  if (!grid.Near(a, b, ids) || !grid.Near(b, a, ids)) {
-    ids.resize(count);
-    std::iota(ids.begin(), ids.end(), 0);
-    return ids;
-  }
+  if (!grid.Near(a, b, ids) || !grid.Near(b, a, ids)) return AllPairs(count);
   std::sort(ids.begin(), ids.end());
   ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
   return ids;
@@ -226,11 +229,8 @@ long double ClosingPoint(const TParameterCircle& circle, const TRuling& r, const
   long double point = middle, nearest = std::fabs(way);
   // Only junctions nearer to the middle than the ruling is long count; beyond the grid's
   // reach all are looked at.
-  std::vector<std::uint32_t> candidates = NearPairs(near, junctions.size(), middle, middle);
-  if (!(nearest <= near.Reach())) {
-    candidates.resize(junctions.size());
-    std::iota(candidates.begin(), candidates.end(), 0);
-  }
+  const std::vector<std::uint32_t> candidates =
+      nearest <= near.Reach() ? NearPairs(near, junctions.size(), middle, middle) : AllPairs(junctions.size());
   for (const std::uint32_t k : candidates) {
     const long double u = junctions[k];
     const long double along = circle.Step(r.A, u) / way;
