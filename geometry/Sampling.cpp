@@ -6,6 +6,7 @@
 
 #include "formula/Checks.h"
 #include "formula/FunPars.h"
+#include "geometry/Parallel.h"
 #include "geometry/SharedState.h"
 #include "geometry/Vectors.h"
 #include "geometry/WorkCounters.h"
@@ -126,9 +127,12 @@ void SampleCurve(const FunPars::TCurve& curve, TFigure& figure) {
   EvalSample(curve, figure, 0, figure.Param.TMin);
   EvalSample(curve, figure, 1, figure.Param.TMin + figure.Param.TStep);
   EvalSample(curve, figure, 2, figure.Param.TMin + figure.Param.TStep2);
-  for (int i = 1; i < last; ++i)
-    EvalSample(curve, figure, i + 2,
-               static_cast<long double>(i) * figure.Param.TStep + figure.Param.TMin + figure.Param.TStep2);
+  // Each sample has its own slot: the bands fill theirs side by side.
+  Parallel::ForEachRange(last - 1, 0, [&curve, &figure](int first, int end) {
+    for (int i = first + 1; i <= end; ++i)
+      EvalSample(curve, figure, i + 2,
+                 static_cast<long double>(i) * figure.Param.TStep + figure.Param.TMin + figure.Param.TStep2);
+  });
   // The last sample sits at TMax itself rather than at TMin + 4,096 h.
   EvalSample(curve, figure, last + 2, figure.Param.TMax + figure.Param.TStep2);
   const long double still = 1e-9L * SampleSize(figure);

@@ -1,10 +1,12 @@
 // How finely a curve must be traced, and the seeds at the ends of the hull's strips.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 #include "formula/Checks.h"
 #include "geometry/BitangentsInternal.h"
+#include "geometry/Parallel.h"
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
@@ -31,17 +33,19 @@ long double CurveWaves(const Sampling::TFigure& figure) {
 
 namespace {
 
-// Corrects the pair near x onto its branch and traces from it when its plane supports
-// the curve: only the ends of strips are looked for here.
-void TraceStripEnd(TTracing& w, const Pair& x) {
-  BitangentRecord r;
+// The pair near x corrected onto its branch, into r, when it lies inside the square with
+// a plane that supports the curve: only the ends of strips are looked for here.
+bool StripEnd(const TTracing& w, const Pair& x, BitangentRecord& r) {
   long double acc;
-  if (!CorrectPair(w, x, x, CorrectMode::Gradient, acc, r)) return;
-  if (!(Margin(w.Figure.Param, r.ParamS, r.ParamT) > 0) || !PairPlaneNormal(w, r)) return;
+  if (!CorrectPair(w, x, x, CorrectMode::Gradient, acc, r)) return false;
+  if (!(Margin(w.Figure.Param, r.ParamS, r.ParamT) > 0) || !PairPlaneNormal(w, r)) return false;
   BitangentRecord tested = r;
   SupportTest(w.Figure, w.SupportBalls, tested);
-  if (tested.OnHull) TraceSeed(w, r);
+  return tested.OnHull != 0;
 }
+
+// Strip ends to correct before two threads pay for themselves.
+constexpr int MinSplitEnds = 8;
 
 // The contacts of a face in the order of its polygon: by angle around their centre in
 // the face's plane (the contacts of a supporting plane lie on the convex polygon).
@@ -69,14 +73,15 @@ std::vector<long double> PolygonOrder(const TTracing& w, const Tritangents::Flat
 }  // namespace
 
 void SeedStripEnds(TTracing& w) {
+  std::vector<Pair> starts;
   for (const Tritangents::FlatFace& face : w.Analysis->FlatFaces) {
     if (face.Contacts.size() < 3) continue;
     const std::vector<long double> order = PolygonOrder(w, face);
     // Both halves of the square: each edge is the pair (a, b) and its mirror (b, a).
     for (std::size_t k = 0; k < order.size(); ++k) {
       const long double a = order[k], b = order[(k + 1) % order.size()];
-      TraceStripEnd(w, {a, b});
-      TraceStripEnd(w, {b, a});
+      starts.push_back({a, b});
+      starts.push_back({b, a});
     }
   }
   if (w.Figure.CurvePointHigh >= 0) CheckIndex(w.Figure.CurvePointHigh, w.Figure.CurvePoints.size());
@@ -85,8 +90,17 @@ void SeedStripEnds(TTracing& w) {
     if ((p.Torsion > 0) == (q.Torsion > 0)) continue;
     // The zero of the torsion between the two points, interpolated linearly.
     const long double u = p.Param + (q.Param - p.Param) * p.Torsion / (p.Torsion - q.Torsion);
-    if (std::isfinite(u)) TraceStripEnd(w, {u, u});
+    if (std::isfinite(u)) starts.push_back({u, u});
   }
+  // The corrections read only the curve: made side by side, each into its own slot,
+  // then traced in order, as the visited cells they depend on grow.
+  std::vector<BitangentRecord> ends(starts.size());
+  std::vector<std::uint8_t> found(starts.size(), 0);
+  Parallel::ForEachRange(static_cast<int>(starts.size()), MinSplitEnds, [&](int first, int last) {
+    for (int k = first; k < last; ++k) found[k] = StripEnd(w, starts[k], ends[k]);
+  });
+  for (std::size_t k = 0; k < ends.size(); ++k)
+    if (found[k]) TraceSeed(w, ends[k]);
 }
 
 }  // namespace Bitangents

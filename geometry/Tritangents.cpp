@@ -10,6 +10,7 @@
 
 #include "formula/Checks.h"
 #include "geometry/Bitangents.h"
+#include "geometry/Parallel.h"
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/TritangentsInternal.h"
@@ -61,29 +62,47 @@ SegmentLinks LinkSegments(const Sampling::TFigure& figure) {
   // large records.
   std::vector<TangentLine> lines(high + 1);
   for (int k = 0; k <= high; ++k) lines[k] = {points[k].Moment, points[k].Tangent};
-  // above[l]: the reciprocal product of curve points i - 1 and l is positive. Row i's
-  // products with point i are row i + 1's with its point i, so each is computed once.
-  std::vector<std::uint8_t> above(high + 1), next(high + 1);
-  for (int l = 1; l <= high; ++l)
-    above[l] = ReciprocalProduct(lines[0].Moment, lines[0].Tangent, lines[l].Moment, lines[l].Tangent) > 0;
-  for (int i = 1; i < high; ++i) {
-    WorkCounters::PollCancel();
-    // The tangent line at the far end of segment i, compared below with curve point l.
-    const TVector3 m1 = lines[i].Moment, t1 = lines[i].Tangent;
-    // On the diagonal the torsion sign of point i stands in for the product of point i
-    // with itself, which is zero.
-    int prev = above[i] + (points[i].Torsion > 0);
-    for (int l = i + 1; l <= high; ++l) {
-      next[l] = ReciprocalProduct(m1, t1, lines[l].Moment, lines[l].Tangent) > 0;
-      const int x = above[l] + next[l];
-      // The four corner signs of cell (i, l) are the two of the previous column and
-      // these two; unequal signs mean the bitangent curve crosses the cell.
-      const int corners = prev + x;
-      if (corners != 0 && corners != 4) AddNeighbour(links, static_cast<std::int16_t>(i), static_cast<std::int16_t>(l));
-      prev = x;
+  // Rows first..last - 1. above[l]: the reciprocal product of curve points i - 1 and l
+  // is positive. Row i's products with point i are row i + 1's with its point i, so each
+  // is computed once, but for the row before a band's first.
+  const auto linkRows = [&points, &lines, &links, high](int first, int last) {
+    std::vector<std::uint8_t> above(high + 1), next(high + 1);
+    for (int l = first; l <= high; ++l)
+      above[l] = ReciprocalProduct(lines[first - 1].Moment, lines[first - 1].Tangent, lines[l].Moment,
+                                   lines[l].Tangent) > 0;
+    for (int i = first; i < last; ++i) {
+      WorkCounters::PollCancel();
+      // The tangent line at the far end of segment i, compared below with curve point l.
+      const TVector3 m1 = lines[i].Moment, t1 = lines[i].Tangent;
+      // On the diagonal the torsion sign of point i stands in for the product of point
+      // i with itself, which is zero.
+      int prev = above[i] + (points[i].Torsion > 0);
+      for (int l = i + 1; l <= high; ++l) {
+        next[l] = ReciprocalProduct(m1, t1, lines[l].Moment, lines[l].Tangent) > 0;
+        const int x = above[l] + next[l];
+        // The four corner signs of cell (i, l) are the two of the previous column and
+        // these two; unequal signs mean the bitangent curve crosses the cell.
+        const int corners = prev + x;
+        if (corners != 0 && corners != 4)
+          AddNeighbour(links, static_cast<std::int16_t>(i), static_cast<std::int16_t>(l));
+        prev = x;
+      }
+      std::swap(above, next);
     }
-    std::swap(above, next);
+  };
+  // Each row writes only its own links. Rows shorten as i grows: the bands split the
+  // triangle of cells evenly, once it is large enough to pay for a thread.
+  constexpr int MinSplitPoints = 200;
+  const int bands = high >= MinSplitPoints ? Parallel::Threads() : 1;
+  std::vector<int> starts(bands + 1, high);
+  starts[0] = 1;
+  const long long cells = static_cast<long long>(high) * (high - 1) / 2;
+  long long before = 0;
+  for (int i = 1, k = 1; i < high && k < bands; ++i) {
+    before += high - i;
+    while (k < bands && before * bands >= cells * k) starts[k++] = i + 1;
   }
+  Parallel::RunBands(bands, [&linkRows, &starts](int k) { linkRows(starts[k], starts[k + 1]); });
   return links;
 }
 

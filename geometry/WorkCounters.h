@@ -39,6 +39,9 @@ struct TThreadWork {
   // The stop request of the drawing that runs on this thread; none (never stopped)
   // unless the thread that runs drawings on behalf of a window sets one.
   const std::atomic<bool>* CancelRequest = nullptr;
+  // The threads the drawings on this thread may split their loops over (Parallel.h);
+  // 0 leaves it to the machine. Tests set 1 or 2 to compare the two.
+  int Threads = 0;
 
   // Throws CancelledError when the stop request is set; otherwise nothing.
   void PollCancel() const {
@@ -48,7 +51,8 @@ struct TThreadWork {
 
 inline thread_local TThreadWork ThisThread;
 
-// Both counts of this thread back to 0; the ceiling and the stop request stay.
+// Both counts of this thread back to 0; the ceiling, the stop request and the thread
+// setting stay.
 inline void Reset() { ThisThread.CurveEvaluations = ThisThread.CorrectorPasses = 0; }
 
 // Throws CancelledError when this thread's stop request is set; otherwise nothing.

@@ -1,16 +1,13 @@
 #include "render/Raster.h"
 
 #include <algorithm>
-#include <cfenv>
 #include <cmath>
-#include <exception>
 #include <limits>
-#include <system_error>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include "formula/Checks.h"
+#include "geometry/Parallel.h"
 #include "geometry/SharedState.h"
 #include "render/Palette.h"
 #include "render/Pictures.h"
@@ -450,10 +447,7 @@ TQueue::~TQueue() {
   pictures_.RasterQueue.clear();
 }
 
-int TQueue::Bands() {
-  static const int bands = std::thread::hardware_concurrency() >= 2 ? 2 : 1;
-  return bands;
-}
+int TQueue::Bands() { return Parallel::Threads(); }
 
 void TQueue::Run(int bands) {
   pictures_.QueueRaster = false;
@@ -462,34 +456,10 @@ void TQueue::Run(int bands) {
   const Cells depths = Depths(pictures_);
   const Canvas canvas(pictures_);
   bands = std::clamp(bands, 1, depths.size);
-  std::vector<std::exception_ptr> errors(bands);
-  std::vector<int> raised(bands, 0);
-  // The workers start with the caller's floating-point modes and hand back the flags
-  // they raised, as if the caller had done their work.
-  std::fenv_t modes;
-  std::fegetenv(&modes);
-  const auto run = [&](int k, bool worker) {
-    if (worker) std::fesetenv(&modes);
-    std::feclearexcept(FE_ALL_EXCEPT);
-    try {
-      RunBand(queue, depths, canvas, {k * depths.size / bands, (k + 1) * depths.size / bands - 1});
-    } catch (...) {
-      errors[k] = std::current_exception();
-    }
-    raised[k] = std::fetestexcept(FE_ALL_EXCEPT);
-  };
-  const int callerFlags = std::fetestexcept(FE_ALL_EXCEPT);
-  std::vector<std::thread> workers;
-  for (int k = 1; k < bands; ++k) try {
-      workers.emplace_back(run, k, true);
-    } catch (const std::system_error&) {
-      run(k, false);  // no thread to be had: this band here, after the others
-    }
-  run(0, false);
-  for (std::thread& worker : workers) worker.join();
-  for (const int flags : raised) std::feraiseexcept(flags | callerFlags);
-  for (const std::exception_ptr& error : errors)
-    if (error) std::rethrow_exception(error);
+  Parallel::RunBands(bands, [&](int k) {
+    RunBand(queue, depths, canvas,
+            {Parallel::BandStart(depths.size, bands, k), Parallel::BandStart(depths.size, bands, k + 1) - 1});
+  });
 }
 
 }  // namespace Raster

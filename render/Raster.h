@@ -71,10 +71,11 @@ class TQueue {
   TQueue& operator=(const TQueue&) = delete;
 
   // Runs the queue in `bands` bands (1 to the picture's height) and ends the queueing.
-  // The floating-point flags the workers raise are raised in the caller; the first
-  // error of the topmost band that had one is thrown after all bands are done.
+  // Flags and errors come out as from the bands run top to bottom (Parallel::RunBands):
+  // the first error of the topmost band that had one is thrown after all are done.
   void Run(int bands = Bands());
-  // Two bands where the machine has two cores or more, else one.
+  // Parallel::Threads(): the thread setting of this thread, else two bands where the
+  // machine has two cores or more and one otherwise.
   static int Bands();
 
  private:
