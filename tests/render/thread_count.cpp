@@ -1,0 +1,121 @@
+// A drawing split over two threads against the same drawing on one: the curve points,
+// the records, the triples, the picture and the counts must agree bit for bit.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <cfenv>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <stdexcept>
+#include <vector>
+
+#include "geometry/Bitangents.h"
+#include "geometry/Framing.h"
+#include "geometry/Parallel.h"
+#include "geometry/Sampling.h"
+#include "geometry/TritangentsInternal.h"
+#include "geometry/WorkCounters.h"
+#include "render/HullPicture.h"
+#include "tests/support/TestCurves.h"
+#include "tests/support/TestPictures.h"
+
+namespace {
+
+struct TDrawn {
+  std::vector<long double> Reals;  // curve points, records and triples in order
+  std::vector<int> Flags;          // the records' support and start flags
+  QImage Hull;
+  std::uint64_t Evaluations = 0, CorrectorPasses = 0;
+  // The links between segments, which a triple needs but few links change.
+  Tritangents::SegmentLinks Links;
+};
+
+void Add(std::vector<long double>& reals, const TVector3& v) { reals.insert(reals.end(), {v.x, v.y, v.z}); }
+
+// Draws the curve in force with the given thread setting, from the sampling to the picture.
+TDrawn Draw(int threads) {
+  WorkCounters::ThisThread.Threads = threads;
+  WorkCounters::Reset();
+  const TView view = Framing::PrepareFigure(Glob::Curve, Sampling::Figure);
+  Bitangents::TAnalysis analysis;
+  Bitangents::AnalyzeBitangents(Glob::Curve, Sampling::Figure, analysis);
+  HullPicture::RenderHull(TestPictures(), view, Glob::Curve, Sampling::Figure, analysis);
+  WorkCounters::ThisThread.Threads = 0;
+  TDrawn d;
+  for (int k = 0; k <= Sampling::Figure.CurvePointHigh; ++k) {
+    d.Reals.push_back(Sampling::Figure.CurvePoints[k].Param);
+    Add(d.Reals, Sampling::Figure.CurvePoints[k].Point);
+  }
+  for (int k = 1; k <= analysis.BitangentCount; ++k) {
+    const BitangentRecord& r = analysis.BitangentList[k];
+    d.Reals.insert(d.Reals.end(), {r.ParamS, r.ParamT});
+    Add(d.Reals, r.PointS);
+    Add(d.Reals, r.PointT);
+    Add(d.Reals, r.PlaneNormal);
+    d.Flags.insert(d.Flags.end(), {r.OnHull, r.StartsBranch});
+  }
+  for (const Tritangents::Triple& t : analysis.TritangentTriples) d.Reals.insert(d.Reals.end(), t.begin(), t.end());
+  d.Hull = TestPictures().HullBitmap.copy();
+  WorkCounters::ThisThread.Threads = threads;
+  d.Links = Tritangents::LinkSegments(Sampling::Figure);
+  WorkCounters::ThisThread.Threads = 0;
+  d.Evaluations = WorkCounters::ThisThread.CurveEvaluations;
+  d.CorrectorPasses = WorkCounters::ThisThread.CorrectorPasses;
+  return d;
+}
+
+// The 64 significand bits, sign and exponent of every real (the padding left out).
+bool SameBits(const std::vector<long double>& a, const std::vector<long double>& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t k = 0; k < a.size(); ++k)
+    if (std::memcmp(&a[k], &b[k], 10) != 0) return false;
+  return true;
+}
+
+// The torus knot (2, 5): enough curve points for every split loop to split.
+TEST(ThreadCount, TwoThreadsDrawWhatOneDraws) {
+  TestCurves::UseCurve("(2+cos(5t))cos(2t)", "(2+cos(5t))sin(2t)", "sin(5t)", 0, 2 * Glob::Pi);
+  const TDrawn one = Draw(1), two = Draw(2);
+  ASSERT_GT(Sampling::Figure.CurvePointHigh, 300);
+  ASSERT_GT(one.Flags.size(), 1000u);
+  EXPECT_TRUE(SameBits(one.Reals, two.Reals));
+  EXPECT_EQ(one.Flags, two.Flags);
+  EXPECT_TRUE(one.Hull == two.Hull);
+  EXPECT_EQ(one.Links, two.Links);
+  EXPECT_EQ(one.Evaluations, two.Evaluations);
+  EXPECT_EQ(one.CorrectorPasses, two.CorrectorPasses);
+
+  // A ceiling below the drawing's count stops it on two threads as on one.
+  WorkCounters::ThisThread.EvaluationLimit = one.Evaluations / 2;
+  EXPECT_THROW(Draw(2), WorkLimitError);
+  WorkCounters::ThisThread.EvaluationLimit = one.Evaluations;
+  EXPECT_NO_THROW(Draw(2));
+  WorkCounters::ThisThread.EvaluationLimit = std::numeric_limits<std::uint64_t>::max();
+}
+
+// The bands' outcome is that of running them in order: the flags of the bands up to the
+// first that failed, that band's error.
+TEST(ThreadCount, BandsFailAsInOrder) {
+  std::feclearexcept(FE_ALL_EXCEPT);
+  volatile long double zero = 0;
+  const auto band = [&zero](int k) {
+    if (k == 1) {
+      volatile long double x = 1 / zero;
+      (void)x;
+      throw std::out_of_range("band 1");
+    }
+    if (k == 2) {
+      volatile long double x = std::sqrt(-1 - zero);
+      (void)x;
+      throw std::runtime_error("band 2");
+    }
+  };
+  EXPECT_THROW(Parallel::RunBands(3, band), std::out_of_range);
+  EXPECT_TRUE(std::fetestexcept(FE_DIVBYZERO));
+  EXPECT_FALSE(std::fetestexcept(FE_INVALID));
+  std::feclearexcept(FE_ALL_EXCEPT);
+}
+
+}  // namespace
