@@ -8,6 +8,7 @@
 #include "formula/Checks.h"
 #include "geometry/BitangentsInternal.h"
 #include "geometry/Parallel.h"
+#include "geometry/SeedTracing.h"
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
@@ -198,7 +199,7 @@ void AnalyzeBitangents(const FunPars::TCurve& curve, const Sampling::TFigure& fi
   Tritangents::FindTritangents(curve, w.Figure, w.Frame, analysis);
   // The corrections of the grid's seeds read only the curve and the probe points: with
   // every probe point evaluated first, they are made side by side, each into its own
-  // slot, then traced in the grid's order.
+  // slot, then traced in the grid's order (TraceSeeds).
   for (int i = 0; i < 20; ++i)
     for (int a = 0; a < 3; ++a) {
       ProbePoints(w, w.ProbePointsS, w.SeedGridS, i, a);
@@ -212,8 +213,10 @@ void AnalyzeBitangents(const FunPars::TCurve& curve, const Sampling::TFigure& fi
   Parallel::ForEachRange(400, 0, [&w, &seeds](int first, int last) {
     for (int c = first; c < last; ++c) seeds[c].Found = FindSeed(w, c / 20, c % 20, seeds[c].Record);
   });
+  std::vector<BitangentRecord> found;
   for (const TGridSeed& seed : seeds)
-    if (seed.Found) TraceSeed(w, seed.Record);
+    if (seed.Found) found.push_back(seed.Record);
+  TraceSeeds(w, found);
   SeedStripEnds(w);
   // Each seed traced marks a cell not visited before, so this ends.
   while (!w.CrossingSeeds.empty()) {

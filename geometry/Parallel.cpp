@@ -37,6 +37,61 @@ int Threads() {
   return set >= 1 ? set : machine;
 }
 
+namespace {
+
+// A worker's thread record: the caller's stop request, what is left below its ceiling,
+// no further splitting.
+void StartWorker(const WorkCounters::TThreadWork& caller, const std::fenv_t& modes) {
+  WorkCounters::TThreadWork& work = WorkCounters::ThisThread;
+  std::fesetenv(&modes);
+  work.CancelRequest = caller.CancelRequest;
+  work.EvaluationLimit = caller.EvaluationLimit - std::min(caller.EvaluationLimit, caller.CurveEvaluations);
+  work.Threads = 1;
+}
+
+}  // namespace
+
+void TAside::TakeOver() const {
+  WorkCounters::TThreadWork& work = WorkCounters::ThisThread;
+  work.CurveEvaluations += Evaluations;
+  work.CorrectorPasses += CorrectorPasses;
+  std::feraiseexcept(Flags);
+  if (work.CurveEvaluations > work.EvaluationLimit) throw WorkLimitError();
+}
+
+TAside RunAside(const std::function<void()>& aside, const std::function<void()>& here) {
+  const WorkCounters::TThreadWork start = WorkCounters::ThisThread;
+  std::fenv_t modes;
+  std::fegetenv(&modes);
+  TAside outcome;
+  std::thread worker;
+  try {
+    worker = std::thread([&] {
+      StartWorker(start, modes);
+      std::feclearexcept(FE_ALL_EXCEPT);
+      try {
+        aside();
+        outcome.Done = true;
+      } catch (...) {
+      }
+      outcome.Flags = std::fetestexcept(FE_ALL_EXCEPT);
+      outcome.Evaluations = WorkCounters::ThisThread.CurveEvaluations;
+      outcome.CorrectorPasses = WorkCounters::ThisThread.CorrectorPasses;
+    });
+  } catch (const std::system_error&) {
+    here();  // no thread to be had: the work aside is not done
+    return outcome;
+  }
+  try {
+    here();
+  } catch (...) {
+    worker.join();
+    throw;
+  }
+  worker.join();
+  return outcome;
+}
+
 void RunBands(int bands, const std::function<void(int band)>& band) {
   if (bands < 2) {
     band(0);
@@ -48,16 +103,10 @@ void RunBands(int bands, const std::function<void(int band)>& band) {
   std::fenv_t modes;
   std::fegetenv(&modes);
   const int callerFlags = std::fetestexcept(FE_ALL_EXCEPT);
-  // A band on this thread counts on from the caller's counts; a worker counts from 0
-  // against what is left below the ceiling, and splits no further.
+  // A band on this thread counts on from the caller's counts, a worker from 0.
   const auto run = [&](int k, bool worker) {
     WorkCounters::TThreadWork& work = WorkCounters::ThisThread;
-    if (worker) {
-      std::fesetenv(&modes);
-      work.CancelRequest = start.CancelRequest;
-      work.EvaluationLimit = start.EvaluationLimit - std::min(start.EvaluationLimit, start.CurveEvaluations);
-      work.Threads = 1;
-    }
+    if (worker) StartWorker(start, modes);
     const WorkCounters::TThreadWork before = work;
     std::feclearexcept(FE_ALL_EXCEPT);
     try {

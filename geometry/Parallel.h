@@ -3,6 +3,8 @@
 // results, and the callers merge in index order.
 #pragma once
 
+#include <cstdint>
+#include <exception>
 #include <functional>
 
 namespace Parallel {
@@ -33,5 +35,21 @@ inline int BandStart(int count, int bands, int k) {
 // excluded) as RunBands does, over Threads() bands when count reaches minCount, else
 // over all of them here. Nothing for count <= 0.
 void ForEachRange(int count, int minCount, const std::function<void(int first, int last)>& body);
+
+// What work run aside on another thread did: its counts, the flags it raised and
+// whether it ended normally. Nothing of it reaches the caller unless taken over.
+struct TAside {
+  std::uint64_t Evaluations = 0, CorrectorPasses = 0;
+  int Flags = 0;
+  bool Done = false;
+  // Makes the work this thread's: adds its counts and raises its flags here; throws
+  // WorkLimitError when the counts then pass this thread's ceiling.
+  void TakeOver() const;
+};
+
+// Runs aside() on a thread of its own, set up as a band of RunBands, while here() runs
+// on this thread; answers once both are done. An error of aside() only leaves Done
+// false, as does a machine without a thread to spare; an error of here() is thrown.
+TAside RunAside(const std::function<void()>& aside, const std::function<void()>& here);
 
 }  // namespace Parallel

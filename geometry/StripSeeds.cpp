@@ -7,6 +7,7 @@
 #include "formula/Checks.h"
 #include "geometry/BitangentsInternal.h"
 #include "geometry/Parallel.h"
+#include "geometry/SeedTracing.h"
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
@@ -99,8 +100,10 @@ void SeedStripEnds(TTracing& w) {
   Parallel::ForEachRange(static_cast<int>(starts.size()), MinSplitEnds, [&](int first, int last) {
     for (int k = first; k < last; ++k) found[k] = StripEnd(w, starts[k], ends[k]);
   });
+  std::vector<BitangentRecord> seeds;
   for (std::size_t k = 0; k < ends.size(); ++k)
-    if (found[k]) TraceSeed(w, ends[k]);
+    if (found[k]) seeds.push_back(ends[k]);
+  TraceSeeds(w, seeds);
 }
 
 }  // namespace Bitangents

@@ -74,12 +74,13 @@ bool SameBits(const std::vector<long double>& a, const std::vector<long double>&
   return true;
 }
 
-// The torus knot (2, 5): enough curve points for every split loop to split.
+// A curve of many points and strips: every split loop splits, and some traces aside are
+// taken over while others must be traced again.
 TEST(ThreadCount, TwoThreadsDrawWhatOneDraws) {
-  TestCurves::UseCurve("(2+cos(5t))cos(2t)", "(2+cos(5t))sin(2t)", "sin(5t)", 0, 2 * Glob::Pi);
+  TestCurves::UseCurve("cos(t)+0.15cos(13t)", "sin(t)+0.15sin(13t)", "0.6sin(2t)+0.1cos(11t)", 0, 2 * Glob::Pi);
   const TDrawn one = Draw(1), two = Draw(2);
-  ASSERT_GT(Sampling::Figure.CurvePointHigh, 300);
-  ASSERT_GT(one.Flags.size(), 1000u);
+  ASSERT_GT(Sampling::Figure.CurvePointHigh, 900);
+  ASSERT_GT(one.Flags.size(), 20000u);
   EXPECT_TRUE(SameBits(one.Reals, two.Reals));
   EXPECT_EQ(one.Flags, two.Flags);
   EXPECT_TRUE(one.Hull == two.Hull);
