@@ -1,10 +1,12 @@
 #include "geometry/Parallel.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cfenv>
 #include <cstdint>
 #include <cstdlib>
 #include <exception>
+#include <memory>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -12,17 +14,6 @@
 #include "geometry/WorkCounters.h"
 
 namespace Parallel {
-
-namespace {
-
-// What one band did: its counts, the flags it raised and its error.
-struct TBandOutcome {
-  std::uint64_t Evaluations = 0, CorrectorPasses = 0;
-  int Flags = 0;
-  std::exception_ptr Error;
-};
-
-}  // namespace
 
 int Threads() {
   // WENDRIX_THREADS=N (1..64) in the environment stands for the machine's cores, to
@@ -39,14 +30,103 @@ int Threads() {
 
 namespace {
 
-// A worker's thread record: the caller's stop request, what is left below its ceiling,
-// no further splitting.
-void StartWorker(const WorkCounters::TThreadWork& caller, const std::fenv_t& modes) {
-  WorkCounters::TThreadWork& work = WorkCounters::ThisThread;
-  std::fesetenv(&modes);
-  work.CancelRequest = caller.CancelRequest;
-  work.EvaluationLimit = caller.EvaluationLimit - std::min(caller.EvaluationLimit, caller.CurveEvaluations);
-  work.Threads = 1;
+// What a split's caller hands its workers: its thread record and floating-point modes.
+struct TStart {
+  WorkCounters::TThreadWork Caller;
+  std::fenv_t Modes;
+
+  TStart() : Caller(WorkCounters::ThisThread) { std::fegetenv(&Modes); }
+  // A worker's thread record: the caller's stop request, what is left below its
+  // ceiling, no further splitting.
+  void StartWorker() const {
+    WorkCounters::TThreadWork& work = WorkCounters::ThisThread;
+    std::fesetenv(&Modes);
+    work.CancelRequest = Caller.CancelRequest;
+    work.EvaluationLimit = Caller.EvaluationLimit - std::min(Caller.EvaluationLimit, Caller.CurveEvaluations);
+    work.Threads = 1;
+  }
+};
+
+// What one piece of work did: its counts, the flags it raised and its error.
+struct TOutcome {
+  std::uint64_t Evaluations = 0, CorrectorPasses = 0;
+  int Flags = 0;
+  std::exception_ptr Error;
+};
+
+// Runs work() with the flags cleared and answers what it did; the counts of this
+// thread are put back as they were.
+template <class Work>
+TOutcome Measured(Work work) {
+  WorkCounters::TThreadWork& thread = WorkCounters::ThisThread;
+  const std::uint64_t evaluations = thread.CurveEvaluations, passes = thread.CorrectorPasses;
+  TOutcome outcome;
+  std::feclearexcept(FE_ALL_EXCEPT);
+  try {
+    work();
+  } catch (...) {
+    outcome.Error = std::current_exception();
+  }
+  outcome.Flags = std::fetestexcept(FE_ALL_EXCEPT);
+  outcome.Evaluations = thread.CurveEvaluations - evaluations;
+  outcome.CorrectorPasses = thread.CorrectorPasses - passes;
+  thread.CurveEvaluations = evaluations;
+  thread.CorrectorPasses = passes;
+  return outcome;
+}
+
+// Starts a thread that runs work(state), which keeps the state alive. A thread starts
+// late on a busy machine, so nobody waits for it to start: whatever it has not claimed
+// when the caller is ready, the caller does itself, and the state outlives the caller.
+template <class State>
+void Launch(const std::shared_ptr<State>& state, void (*work)(const std::shared_ptr<State>&)) {
+  try {
+    std::thread(work, state).detach();
+  } catch (const std::system_error&) {
+    // No thread to be had: the caller does all of it.
+  }
+}
+
+// The bands of a RunBands: claimed one by one by the caller and its workers.
+struct TBands {
+  TStart Start;
+  int Count = 0;
+  const std::function<void(int)>* Band = nullptr;  // read only by a thread holding a claim
+  std::vector<TOutcome> Outcomes;
+  std::atomic<int> Next{0}, Finished{0};
+
+  // Claims and runs bands until none is left.
+  void RunClaims() {
+    for (int k = Next.fetch_add(1); k < Count; k = Next.fetch_add(1)) {
+      Outcomes[k] = Measured([&] { (*Band)(k); });
+      Finished.fetch_add(1);
+      Finished.notify_all();
+    }
+  }
+};
+
+void BandWorker(const std::shared_ptr<TBands>& bands) {
+  bands->Start.StartWorker();
+  bands->RunClaims();
+}
+
+// The work aside of a RunAside: whoever claims it first runs it, or drops it.
+struct TAsideWork {
+  TStart Start;
+  const std::function<void()>* Work = nullptr;  // read only by the worker holding the claim
+  TAside Outcome;
+  std::atomic<int> Claim{0};  // 0 unclaimed, 1 the worker's, 2 dropped by the caller
+  std::atomic<bool> Finished{false};
+};
+
+void AsideWorker(const std::shared_ptr<TAsideWork>& aside) {
+  int unclaimed = 0;
+  if (!aside->Claim.compare_exchange_strong(unclaimed, 1)) return;
+  aside->Start.StartWorker();
+  const TOutcome outcome = Measured(*aside->Work);
+  aside->Outcome = {outcome.Evaluations, outcome.CorrectorPasses, outcome.Flags, !outcome.Error};
+  aside->Finished.store(true);
+  aside->Finished.notify_all();
 }
 
 }  // namespace
@@ -60,36 +140,23 @@ void TAside::TakeOver() const {
 }
 
 TAside RunAside(const std::function<void()>& aside, const std::function<void()>& here) {
-  const WorkCounters::TThreadWork start = WorkCounters::ThisThread;
-  std::fenv_t modes;
-  std::fegetenv(&modes);
-  TAside outcome;
-  std::thread worker;
-  try {
-    worker = std::thread([&] {
-      StartWorker(start, modes);
-      std::feclearexcept(FE_ALL_EXCEPT);
-      try {
-        aside();
-        outcome.Done = true;
-      } catch (...) {
-      }
-      outcome.Flags = std::fetestexcept(FE_ALL_EXCEPT);
-      outcome.Evaluations = WorkCounters::ThisThread.CurveEvaluations;
-      outcome.CorrectorPasses = WorkCounters::ThisThread.CorrectorPasses;
-    });
-  } catch (const std::system_error&) {
-    here();  // no thread to be had: the work aside is not done
-    return outcome;
-  }
+  const auto work = std::make_shared<TAsideWork>();
+  work->Work = &aside;
+  Launch(work, AsideWorker);
+  // here() is not waited for: its error leaves the aside to finish or be dropped.
+  const auto settle = [&work] {
+    int unclaimed = 0;
+    if (work->Claim.compare_exchange_strong(unclaimed, 2)) return TAside{};
+    work->Finished.wait(false);
+    return work->Outcome;
+  };
   try {
     here();
   } catch (...) {
-    worker.join();
+    settle();
     throw;
   }
-  worker.join();
-  return outcome;
+  return settle();
 }
 
 void RunBands(int bands, const std::function<void(int band)>& band) {
@@ -97,43 +164,20 @@ void RunBands(int bands, const std::function<void(int band)>& band) {
     band(0);
     return;
   }
-  WorkCounters::TThreadWork& caller = WorkCounters::ThisThread;
-  const WorkCounters::TThreadWork start = caller;
-  std::vector<TBandOutcome> outcomes(bands);
-  std::fenv_t modes;
-  std::fegetenv(&modes);
   const int callerFlags = std::fetestexcept(FE_ALL_EXCEPT);
-  // A band on this thread counts on from the caller's counts, a worker from 0.
-  const auto run = [&](int k, bool worker) {
-    WorkCounters::TThreadWork& work = WorkCounters::ThisThread;
-    if (worker) StartWorker(start, modes);
-    const WorkCounters::TThreadWork before = work;
-    std::feclearexcept(FE_ALL_EXCEPT);
-    try {
-      band(k);
-    } catch (...) {
-      outcomes[k].Error = std::current_exception();
-    }
-    outcomes[k].Flags = std::fetestexcept(FE_ALL_EXCEPT);
-    outcomes[k].Evaluations = work.CurveEvaluations - before.CurveEvaluations;
-    outcomes[k].CorrectorPasses = work.CorrectorPasses - before.CorrectorPasses;
-    if (!worker) {
-      work.CurveEvaluations = before.CurveEvaluations;
-      work.CorrectorPasses = before.CorrectorPasses;
-    }
-  };
-  std::vector<std::thread> workers;
-  for (int k = 1; k < bands; ++k) try {
-      workers.emplace_back(run, k, true);
-    } catch (const std::system_error&) {
-      run(k, false);  // no thread to be had: this band here
-    }
-  run(0, false);
-  for (std::thread& worker : workers) worker.join();
+  const auto split = std::make_shared<TBands>();
+  split->Count = bands;
+  split->Band = &band;
+  split->Outcomes.resize(bands);
+  for (int k = 1; k < std::min(Threads(), bands); ++k) Launch(split, BandWorker);
+  split->RunClaims();
+  for (int done = split->Finished.load(); done < bands; done = split->Finished.load()) split->Finished.wait(done);
   // The bands in order, as one thread would have run them: it stops at the first band
   // whose count passes the ceiling or that failed.
+  WorkCounters::TThreadWork& caller = WorkCounters::ThisThread;
+  std::feclearexcept(FE_ALL_EXCEPT);
   std::feraiseexcept(callerFlags);
-  for (const TBandOutcome& outcome : outcomes) {
+  for (const TOutcome& outcome : split->Outcomes) {
     caller.CurveEvaluations += outcome.Evaluations;
     caller.CorrectorPasses += outcome.CorrectorPasses;
     std::feraiseexcept(outcome.Flags);
@@ -144,8 +188,9 @@ void RunBands(int bands, const std::function<void(int band)>& band) {
 
 void ForEachRange(int count, int minCount, const std::function<void(int first, int last)>& body) {
   if (count <= 0) return;
-  const int bands = count >= minCount ? std::min(Threads(), count) : 1;
-  RunBands(bands, [&](int k) { body(BandStart(count, bands, k), BandStart(count, bands, k + 1)); });
+  // A few pieces per thread, so that a thread that starts late still takes a share.
+  const int pieces = count >= minCount ? std::min(4 * Threads(), count) : 1;
+  RunBands(pieces, [&](int k) { body(BandStart(count, pieces, k), BandStart(count, pieces, k + 1)); });
 }
 
 }  // namespace Parallel

@@ -15,14 +15,15 @@ namespace Parallel {
 // otherwise.
 int Threads();
 
-// Runs band(0) .. band(bands - 1) at once, band 0 on this thread and each other one on
-// a thread of its own (a band runs here, after the others, when no thread can be had).
-// Each worker starts from this thread's floating-point modes, stop request and
-// evaluation ceiling and may not split again; its counts are added to this thread's.
-// Afterwards the outcome is what running the bands one after the other would have
-// given: the flags raised by the bands up to the first that failed are raised here,
-// WorkLimitError is thrown once the counts of the bands so far pass the ceiling, else
-// the first band's error is rethrown. bands below 2 run band(0) alone, here.
+// Runs band(0) .. band(bands - 1), claimed in turn by this thread and by up to
+// Threads() - 1 workers; a worker that starts late (a busy machine) leaves its share to
+// this thread, which never waits for a band not begun. Each worker starts from this
+// thread's floating-point modes, stop request and evaluation ceiling and may not split
+// again; its counts are added to this thread's. Afterwards the outcome is what running
+// the bands one after the other would have given: the flags raised by the bands up to
+// the first that failed are raised here, WorkLimitError is thrown once the counts of the
+// bands so far pass the ceiling, else the first band's error is rethrown. bands below 2
+// run band(0) alone, here.
 void RunBands(int bands, const std::function<void(int band)>& band);
 
 // The first item of band k of `bands` over items 0..count - 1, in even shares;
@@ -47,9 +48,10 @@ struct TAside {
   void TakeOver() const;
 };
 
-// Runs aside() on a thread of its own, set up as a band of RunBands, while here() runs
-// on this thread; answers once both are done. An error of aside() only leaves Done
-// false, as does a machine without a thread to spare; an error of here() is thrown.
+// Runs here() on this thread and offers aside() to a thread of its own, set up as a
+// worker of RunBands; answers once both are done, or once here() is done when the
+// worker had not begun aside() by then (it then never does). aside() failing, or not
+// run, leaves Done false; an error of here() is thrown.
 TAside RunAside(const std::function<void()>& aside, const std::function<void()>& here);
 
 }  // namespace Parallel

@@ -130,7 +130,10 @@ void TakeAside(TTracing& w, const TAsideTrace& aside, const TBox& box) {
 }  // namespace
 
 void TraceSeeds(TTracing& w, const std::vector<BitangentRecord>& seeds) {
-  if (Parallel::Threads() < 2) {
+  // On a curve of few waves most free seeds lie on branches that the trace before
+  // reaches, and a trace aside is mostly lost; the many short strips of a curve of many
+  // waves (finer cells) mostly trace apart.
+  if (Parallel::Threads() < 2 || w.Fineness < 2) {
     for (const BitangentRecord& seed : seeds) TraceSeed(w, seed);
     return;
   }

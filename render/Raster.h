@@ -59,7 +59,7 @@ void PaintTriangle(TPictures& pictures, const ScreenPoint& a, const ScreenPoint&
 
 // While a TQueue of `pictures` lives, the four primitives above only check their points
 // (RangeError for a NaN) and queue themselves in order; Run then runs them over
-// horizontal bands of the picture, one thread a band. A pixel's depths and colour
+// horizontal bands of the picture, on up to Bands() threads. A pixel's depths and colour
 // depend only on the primitives of its own row, in their order, so the picture is the
 // one the primitives make one by one, whatever the number of bands. Destroying the queue
 // unrun drops it.

@@ -74,10 +74,10 @@ bool SameBits(const std::vector<long double>& a, const std::vector<long double>&
   return true;
 }
 
-// A curve of many points and strips: every split loop splits, and some traces aside are
-// taken over while others must be traced again.
+// A wave of 25 periods has strips enough for every split loop to split, and for some
+// traces aside to be taken over while others must be traced again.
 TEST(ThreadCount, TwoThreadsDrawWhatOneDraws) {
-  TestCurves::UseCurve("cos(t)+0.15cos(13t)", "sin(t)+0.15sin(13t)", "0.6sin(2t)+0.1cos(11t)", 0, 2 * Glob::Pi);
+  TestCurves::UseCurve("cos(t)", "sin(t)", "0.5cos(25t)", 0, 2 * Glob::Pi);
   const TDrawn one = Draw(1), two = Draw(2);
   ASSERT_GT(Sampling::Figure.CurvePointHigh, 900);
   ASSERT_GT(one.Flags.size(), 20000u);
