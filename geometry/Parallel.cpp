@@ -124,7 +124,7 @@ void AsideWorker(const std::shared_ptr<TAsideWork>& aside) {
   if (!aside->Claim.compare_exchange_strong(unclaimed, 1)) return;
   aside->Start.StartWorker();
   const TOutcome outcome = Measured(*aside->Work);
-  aside->Outcome = {outcome.Evaluations, outcome.CorrectorPasses, outcome.Flags, !outcome.Error};
+  aside->Outcome = {outcome.Evaluations, outcome.CorrectorPasses, outcome.Flags, true, !outcome.Error};
   aside->Finished.store(true);
   aside->Finished.notify_all();
 }

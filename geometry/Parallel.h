@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <exception>
 #include <functional>
 
 namespace Parallel {
@@ -33,8 +32,8 @@ inline int BandStart(int count, int bands, int k) {
 }
 
 // Runs body(first, last) over the items 0..count - 1 in consecutive ranges (last
-// excluded) as RunBands does, over Threads() bands when count reaches minCount, else
-// over all of them here. Nothing for count <= 0.
+// excluded) as RunBands does: four ranges per thread when count reaches minCount, else
+// one, here. Nothing for count <= 0.
 void ForEachRange(int count, int minCount, const std::function<void(int first, int last)>& body);
 
 // What work run aside on another thread did: its counts, the flags it raised and
@@ -42,7 +41,7 @@ void ForEachRange(int count, int minCount, const std::function<void(int first, i
 struct TAside {
   std::uint64_t Evaluations = 0, CorrectorPasses = 0;
   int Flags = 0;
-  bool Done = false;
+  bool Begun = false, Done = false;
   // Makes the work this thread's: adds its counts and raises its flags here; throws
   // WorkLimitError when the counts then pass this thread's ceiling.
   void TakeOver() const;
@@ -50,8 +49,8 @@ struct TAside {
 
 // Runs here() on this thread and offers aside() to a thread of its own, set up as a
 // worker of RunBands; answers once both are done, or once here() is done when the
-// worker had not begun aside() by then (it then never does). aside() failing, or not
-// run, leaves Done false; an error of here() is thrown.
+// worker had not begun aside() by then (it then never does; Begun false). aside()
+// failing, or not run, leaves Done false; an error of here() is thrown.
 TAside RunAside(const std::function<void()>& aside, const std::function<void()>& here);
 
 }  // namespace Parallel

@@ -41,7 +41,7 @@ void Include(const TTracing& w, TBox& box, const BitangentRecord& r) {
   }
 }
 
-// The box of the records first..last of `analysis` and of `seeds`, one cell wider
+// The box of the records first..BitangentCount of `analysis` and of `seeds`, one cell wider
 // (the neighbours of a seed are read). A trace marks cells only on straight walks
 // between the cells of records it appends, so its marks all lie in this box.
 TBox BoxOf(const TTracing& w, const TAnalysis& analysis, std::int32_t first, const std::vector<BitangentRecord>& seeds) {
@@ -67,7 +67,12 @@ struct TAsideTrace {
   TAnalysis Analysis;
   TTracing Work;
 
-  explicit TAsideTrace(const TTracing& w) : Work(w) {
+  explicit TAsideTrace(const TTracing& w) { CopyOf(w); }
+  TAsideTrace(const TAsideTrace&) = delete;
+  TAsideTrace& operator=(const TAsideTrace&) = delete;
+  // Takes the state of `w` over afresh.
+  void CopyOf(const TTracing& w) {
+    Work = w;
     Work.Analysis = &Analysis;
     for (std::vector<std::uint8_t>& row : Work.VisitedCells)
       for (std::uint8_t& cell : row) cell = cell != 0 ? VisitedBefore : 0;
@@ -171,9 +176,14 @@ void TraceSeeds(TTracing& w, const std::vector<BitangentRecord>& seeds) {
       const TBox retraced = BoxOf(w, *w.Analysis, again, {});
       aside.Resync(w, retraced);
     }
-    // The copy as `w` again where either trace may have marked cells.
-    aside.Resync(w, changed);
-    aside.Resync(w, read);
+    // The copy as `w` again where either trace may have marked cells; a trace aside that
+    // failed may have marked a seed's cell before its first record.
+    if (traced.Begun && !traced.Done) {
+      aside.CopyOf(w);
+    } else {
+      aside.Resync(w, changed);
+      aside.Resync(w, read);
+    }
     i = j + 1;
   }
 }
