@@ -302,10 +302,12 @@ void WriteDepth(std::uint32_t& cell, std::int32_t z) {
 // bytes could alias a reference to it.
 using Cells = TDepths<std::uint32_t>;
 
-// The pixel of end point e, when it lies in the picture and at its front.
+// The pixel of end point e, when it lies in the picture's rows of `band` and at its
+// front. A band reads no cell of another band's rows, which another thread may write.
 template <class Cell>
-bool EndAtFrontIn(TDepths<Cell> depths, const ScreenPoint& e, int& x, int& y) {
-  if (!FloorWithin(e.x, 0, depths.size - 1, x) || !FloorWithin(e.y, 0, depths.size - 1, y)) return false;
+bool EndAtFrontIn(TDepths<Cell> depths, Rows band, const ScreenPoint& e, int& x, int& y) {
+  if (!FloorWithin(e.x, 0, depths.size - 1, x) || !FloorWithin(e.y, 0, depths.size - 1, y) || !band.Has(y))
+    return false;
   return RoundDepth(e.z) < Front(depths.Cell(x, y)) + 40;
 }
 
@@ -324,7 +326,7 @@ void PaintSegmentIn(Cells depths, Canvas canvas, Rows band, const ScreenPoint& a
   const Bgr mark = FromColour(Yellow);
   for (const ScreenPoint* e : {&a, &b}) {
     int x, y;
-    if (EndAtFrontIn(depths, *e, x, y) && band.Has(y)) canvas.Set(x, y, mark.b);
+    if (EndAtFrontIn(depths, band, *e, x, y)) canvas.Set(x, y, mark.b);
   }
 }
 
@@ -407,7 +409,7 @@ std::int32_t RoundDepth(long double z) { return NearestSmall(ClampDepth(z)); }
 bool EndAtFront(const TPictures& pictures, const ScreenPoint& e) {
   const auto depths = Depths(pictures);
   int x, y;
-  return EndAtFrontIn(depths, e, x, y);
+  return EndAtFrontIn(depths, Rows{0, depths.size - 1}, e, x, y);
 }
 
 void DepthSegment(TPictures& pictures, const ScreenPoint& a, const ScreenPoint& b) {
