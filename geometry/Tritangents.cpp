@@ -221,17 +221,12 @@ LinkedPair PairOf(const SearchState& state, int i, int l) {
   return {i, l, Cross(state.MiddleJets[i].T, state.MiddleJets[l].T), state.MiddleLengths[i] * state.MiddleLengths[l]};
 }
 
-}  // namespace
-
-void CheckCandidate(const LinkedPair& pair, int m, SearchState& state, Bitangents::TAnalysis& analysis) {
+// CheckCandidate past its first screen, which rejects most candidates and is kept
+// apart so that it can be inlined into the search's loop.
+void CheckCoplanarCandidate(const LinkedPair& pair, int m, SearchState& state, Bitangents::TAnalysis& analysis) {
   const Sampling::TFigure& figure = state.Figure;
   const int i = pair.I, l = pair.L;
-  // The screens look at the middle of each segment, where the solver starts: a point
-  // of contact anywhere on a segment is then at most half a segment away, and its
-  // tangent differs from the one screened by at most half the segment's turn. Each
-  // screen only rejects, so the cheapest go first.
   const TVector3 &ta = state.MiddleJets[i].T, &tc = state.MiddleJets[m].T;
-  if (std::fabs(Dot(pair.Cross, tc)) / (pair.Lengths * state.MiddleLengths[m]) > 0.091L) return;
   // A face is found whole with all its contacts: its other triples need no solving.
   if (OnOneFace(state, i, l, m)) return;
   const CurveJet* const mid[3] = {&state.MiddleJets[i], &state.MiddleJets[l], &state.MiddleJets[m]};
@@ -272,6 +267,17 @@ void CheckCandidate(const LinkedPair& pair, int m, SearchState& state, Bitangent
   // bounds no flat triangle of it.
   if (SupportsCurve(figure, u, state.WidthBound) && AddFlatFace(state.Curve, figure, state.Frame, analysis, u))
     NoteFace(state, analysis.FlatFaces.back().Contacts);
+}
+
+}  // namespace
+
+void CheckCandidate(const LinkedPair& pair, int m, SearchState& state, Bitangents::TAnalysis& analysis) {
+  // The screens look at the middle of each segment, where the solver starts: a point
+  // of contact anywhere on a segment is then at most half a segment away, and its
+  // tangent differs from the one screened by at most half the segment's turn. Each
+  // screen only rejects, so the cheapest go first.
+  if (std::fabs(Dot(pair.Cross, state.MiddleJets[m].T)) / (pair.Lengths * state.MiddleLengths[m]) > 0.091L) return;
+  CheckCoplanarCandidate(pair, m, state, analysis);
 }
 
 namespace {
