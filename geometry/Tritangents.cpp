@@ -218,7 +218,8 @@ bool CutsNearPlane(const SearchState& state, const CurveJet* const (&mid)[3], co
 
 // The pair of linked segments i < l.
 LinkedPair PairOf(const SearchState& state, int i, int l) {
-  return {i, l, Cross(state.MiddleJets[i].T, state.MiddleJets[l].T), state.MiddleLengths[i] * state.MiddleLengths[l]};
+  const SearchState::MiddleTangent &a = state.MiddleTangents[i], &b = state.MiddleTangents[l];
+  return {i, l, Cross(a.T, b.T), a.Length * b.Length};
 }
 
 // CheckCandidate past its first screen, which rejects most candidates and is kept
@@ -226,7 +227,7 @@ LinkedPair PairOf(const SearchState& state, int i, int l) {
 void CheckCoplanarCandidate(const LinkedPair& pair, int m, SearchState& state, Bitangents::TAnalysis& analysis) {
   const Sampling::TFigure& figure = state.Figure;
   const int i = pair.I, l = pair.L;
-  const TVector3 &ta = state.MiddleJets[i].T, &tc = state.MiddleJets[m].T;
+  const TVector3 &ta = state.MiddleTangents[i].T, &tc = state.MiddleTangents[m].T;
   // A face is found whole with all its contacts: its other triples need no solving.
   if (OnOneFace(state, i, l, m)) return;
   const CurveJet* const mid[3] = {&state.MiddleJets[i], &state.MiddleJets[l], &state.MiddleJets[m]};
@@ -247,7 +248,7 @@ void CheckCoplanarCandidate(const LinkedPair& pair, int m, SearchState& state, B
     return std::fabs(Dot(d1, Cross(d2, tb))) / lb <= tol;
   };
   const TVector3 &before = figure.CurvePoints[l - 1].Tangent, &after = figure.CurvePoints[l].Tangent;
-  if (!nearPlane(mid[1]->T, state.MiddleLengths[l], pair.Cross) &&
+  if (!nearPlane(mid[1]->T, state.MiddleTangents[l].Length, pair.Cross) &&
       !nearPlane(before, state.TangentLengths[l - 1], Cross(ta, before)) &&
       !nearPlane(after, state.TangentLengths[l], Cross(ta, after)))
     return;
@@ -276,7 +277,8 @@ void CheckCandidate(const LinkedPair& pair, int m, SearchState& state, Bitangent
   // of contact anywhere on a segment is then at most half a segment away, and its
   // tangent differs from the one screened by at most half the segment's turn. Each
   // screen only rejects, so the cheapest go first.
-  if (std::fabs(Dot(pair.Cross, state.MiddleJets[m].T)) / (pair.Lengths * state.MiddleLengths[m]) > 0.091L) return;
+  const SearchState::MiddleTangent& c = state.MiddleTangents[m];
+  if (std::fabs(Dot(pair.Cross, c.T)) / (pair.Lengths * c.Length) > 0.091L) return;
   CheckCoplanarCandidate(pair, m, state, analysis);
 }
 
@@ -288,13 +290,13 @@ void PrepareState(SearchState& state) {
   const int high = figure.CurvePointHigh;
   state.WidthBound = CurveWidthBound(figure);
   state.MiddleJets.resize(high + 1);
-  state.MiddleLengths.resize(high + 1);
+  state.MiddleTangents.resize(high + 1);
   state.TangentLengths.resize(high + 1);
   state.SegmentFaces.resize(high + 1);
   state.TangentLengths[0] = PaddedLength(figure.CurvePoints.at(0).Tangent);
   for (int k = 1; k <= high; ++k) {
     state.MiddleJets[k] = JetAt(figure, (figure.CurvePoints.at(k - 1).Param + figure.CurvePoints.at(k).Param) / 2);
-    state.MiddleLengths[k] = PaddedLength(state.MiddleJets[k].T);
+    state.MiddleTangents[k] = {state.MiddleJets[k].T, PaddedLength(state.MiddleJets[k].T)};
     state.TangentLengths[k] = PaddedLength(figure.CurvePoints.at(k).Tangent);
   }
   // The near-plane cut's points, every stride-th: in the order of their bit-reversed

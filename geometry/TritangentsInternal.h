@@ -156,10 +156,16 @@ struct SearchState {
   AnalysisFrame::TFrame Frame;
   long double WidthBound = 0;
   std::vector<CurveJet> MiddleJets;
-  // The padded lengths of the middle tangents (per segment) and of the curve points'
-  // tangents (per curve point), the screens' divisors, and side by side the curve
+  // Side by side, as the first screen reads them for every candidate: the middle
+  // tangent of each segment with its padded length (the screens' divisor).
+  struct MiddleTangent {
+    TVector3 T;
+    long double Length = 0;
+  };
+  std::vector<MiddleTangent> MiddleTangents;
+  // The padded lengths of the curve points' tangents, and side by side the curve
   // points the near-plane cut looks at (every CurvePointHigh / 64 + 1-th).
-  std::vector<long double> MiddleLengths, TangentLengths;
+  std::vector<long double> TangentLengths;
   std::vector<TVector3> SpreadPoints;
   int Faces = 0;
   std::vector<std::vector<int>> SegmentFaces;
@@ -171,7 +177,7 @@ struct SearchState {
 };
 
 // What the candidates of linked segments I < L share: the cross product of their middle
-// tangents and the product of the tangents' padded lengths (SearchState::MiddleLengths).
+// tangents and the product of the tangents' padded lengths (SearchState::MiddleTangents).
 struct LinkedPair {
   int I = 0, L = 0;
   TVector3 Cross;
