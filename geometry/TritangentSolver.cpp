@@ -16,10 +16,12 @@ namespace {
 // Samples per period: sample 4,096 is sample 0 again.
 constexpr int PeriodSamples = 4096;
 
-// Sample j (-2..4098) of the buffer, checked.
-const TVector3& Sample(const Sampling::TFigure& figure, int j) {
-  CheckIndex(j + 2, figure.SampleBuffer.size());
-  return figure.SampleBuffer[j + 2];
+// Samples n - 2..n + 2, side by side in the buffer (which starts at sample -2):
+// a pointer to the first, both ends checked.
+const TVector3* FiveSamples(const Sampling::TFigure& figure, int n) {
+  CheckIndex(n, figure.SampleBuffer.size());
+  CheckIndex(n + 4, figure.SampleBuffer.size());
+  return &figure.SampleBuffer[n];
 }
 
 long double AbsSum(const TVector3& v) { return std::fabs(v.x) + std::fabs(v.y) + std::fabs(v.z); }
@@ -46,8 +48,8 @@ CurveJet JetAt(const Sampling::TFigure& figure, long double u) {
   if (n < 0) n += PeriodSamples;
   if (n >= PeriodSamples) n -= PeriodSamples;
 
-  const TVector3 &s2 = Sample(figure, n - 2), &s1 = Sample(figure, n - 1), &s0 = Sample(figure, n),
-                 &p1 = Sample(figure, n + 1), &p2 = Sample(figure, n + 2);
+  const TVector3* const five = FiveSamples(figure, n);
+  const TVector3 &s2 = five[0], &s1 = five[1], &s0 = five[2], &p1 = five[3], &p2 = five[4];
   const long double xx = x * x;
   CurveJet jet;
   // Quadratic through samples n-1..n+1, derivative of the cubic through n-1..n+2,

@@ -3,6 +3,7 @@
 #include "geometry/Tritangents.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <utility>
@@ -130,15 +131,18 @@ bool SupportsCurve(const Sampling::TFigure& figure, const Triple& u) {
 
 namespace {
 
-// True when curve points k = 0, stride, 2 stride, ... lie beyond the plane through p
-// with unit normal n by more than `depth` on both sides; below and above end as the
-// farthest reach to either side of the points looked at; NaN heights are passed over,
-// a NaN depth cuts.
-bool CutsDeeper(const Sampling::TFigure& figure, const TVector3& p, const TVector3& n, long double depth, int stride,
+const TVector3& PointOf(const Mastil& m) { return m.Point; }
+const TVector3& PointOf(const TVector3& p) { return p; }
+
+// True when points k = 0, stride, 2 stride, ... up to `high` (curve points or bare
+// points) lie beyond the plane through p with unit normal n by more than `depth` on
+// both sides; below and above end as the farthest reach to either side of the points
+// looked at; NaN heights are passed over, a NaN depth cuts.
+template <class Point>
+bool CutsDeeper(const Point* points, int high, const TVector3& p, const TVector3& n, long double depth, int stride,
                 long double& below, long double& above) {
-  const Mastil* points = figure.CurvePoints.data();
-  for (int k = 0; k <= figure.CurvePointHigh; k += stride) {
-    const long double e = Dot(n, points[k].Point - p);
+  for (int k = 0; k <= high; k += stride) {
+    const long double e = Dot(n, PointOf(points[k]) - p);
     if (e < below) below = e;
     if (e > above) above = e;
     if (!(-below <= depth || above <= depth)) return true;
@@ -161,8 +165,10 @@ bool SupportsCurve(const Sampling::TFigure& figure, const Triple& u, long double
   // plane through the hull shows both sides early.
   const long double depth = SupportTolerance * widthBound;
   long double below = 0, above = 0;
-  if (CutsDeeper(figure, p1, n, depth, figure.CurvePointHigh / 20 + 1, below, above) ||
-      CutsDeeper(figure, p1, n, depth, 1, below, above))
+  const Mastil* points = figure.CurvePoints.data();
+  const int high = figure.CurvePointHigh;
+  if (CutsDeeper(points, high, p1, n, depth, high / 20 + 1, below, above) ||
+      CutsDeeper(points, high, p1, n, depth, 1, below, above))
     return false;
   // The plane comes from interpolated samples, so curve points next to a contact may
   // stray beyond it by the interpolation error; a plane through the hull's inside has
@@ -210,62 +216,65 @@ void NoteFace(SearchState& state, const std::vector<long double>& contacts) {
 // |A| d^2 / 2 of that plane (twice that for the change of A along the segment); tilting
 // the plane through three points moved by e_k changes heights within the curve's reach
 // D by at most sum e_k D / h_k, h_k the triangle's height over the opposite side.
-bool CutsNearPlane(const Sampling::TFigure& figure, const CurveJet (&mid)[3], const Triple& d, long double reach) {
-  const TVector3 n = Cross(mid[1].P - mid[0].P, mid[2].P - mid[1].P);
+bool CutsNearPlane(const SearchState& state, const CurveJet* const (&mid)[3], const Triple& d) {
+  const TVector3 n = Cross(mid[1]->P - mid[0]->P, mid[2]->P - mid[1]->P);
   const long double area2 = Length(n);
   if (!(area2 > 0)) return false;
   long double spread = 0;
   for (int k = 0; k < 3; ++k) {
-    const long double away = Length(mid[k].A) * d[k] * d[k];
-    spread += away * Length(mid[(k + 2) % 3].P - mid[(k + 1) % 3].P);
+    const long double away = Length(mid[k]->A) * d[k] * d[k];
+    spread += away * Length(mid[(k + 2) % 3]->P - mid[(k + 1) % 3]->P);
   }
+  const long double reach = state.WidthBound;
   const long double depth = reach * spread / area2 + SupportTolerance * reach;
   if (!std::isfinite(depth)) return false;
-  // Some curve points showing the cut suffice to reject: 64 spread ones are looked at.
+  // Some curve points showing the cut suffice to reject: 64 spread ones are looked at
+  // (SearchState::SpreadPoints).
   long double below = 0, above = 0;
-  return CutsDeeper(figure, mid[0].P, n / area2, depth, figure.CurvePointHigh / 64 + 1, below, above);
+  return CutsDeeper(state.SpreadPoints.data(), static_cast<int>(state.SpreadPoints.size()) - 1, mid[0]->P, n / area2,
+                    depth, 1, below, above);
 }
 
-}  // namespace
+// The pair of linked segments i < l.
+LinkedPair PairOf(const SearchState& state, int i, int l) {
+  const SearchState::MiddleTangent &a = state.MiddleTangents[i], &b = state.MiddleTangents[l];
+  return {i, l, Cross(a.T, b.T), a.Length * b.Length};
+}
 
-void CheckCandidate(int i, int l, int m, SearchState& state, Bitangents::TAnalysis& analysis) {
+// CheckCandidate past its first screen, which rejects most candidates and is kept
+// apart so that it can be inlined into the search's loop.
+void CheckCoplanarCandidate(const LinkedPair& pair, int m, SearchState& state, Bitangents::TAnalysis& analysis) {
   const Sampling::TFigure& figure = state.Figure;
-  // The screens look at the middle of each segment, where the solver starts: a point
-  // of contact anywhere on a segment is then at most half a segment away, and its
-  // tangent differs from the one screened by at most half the segment's turn. Each
-  // screen only rejects, so the cheapest go first.
-  const TVector3 &ta = state.MiddleJets[i].T, &tc = state.MiddleJets[m].T;
-  const long double la = PaddedLength(ta), lc = PaddedLength(tc);
-  if (std::fabs(Dot(Cross(ta, state.MiddleJets[l].T), tc)) / (la * PaddedLength(state.MiddleJets[l].T) * lc) > 0.091L)
-    return;
+  const int i = pair.I, l = pair.L;
+  const TVector3 &ta = state.MiddleTangents[i].T, &tc = state.MiddleTangents[m].T;
   // A face is found whole with all its contacts: its other triples need no solving.
   if (OnOneFace(state, i, l, m)) return;
-  const CurveJet mid[3] = {state.MiddleJets[i], state.MiddleJets[l], state.MiddleJets[m]};
+  const CurveJet* const mid[3] = {&state.MiddleJets[i], &state.MiddleJets[l], &state.MiddleJets[m]};
 
-  const TVector3 d1 = mid[1].P - mid[0].P, d2 = mid[2].P - mid[1].P;
+  const TVector3 d1 = mid[1]->P - mid[0]->P, d2 = mid[2]->P - mid[1]->P;
   const long double da = figure.CurvePoints[i].Param - figure.CurvePoints[i - 1].Param;
   const long double dc = figure.CurvePoints[m].Param - figure.CurvePoints[m - 1].Param;
   // The middle tangent must nearly lie in the plane of the three points. As a contact
   // near either end of the middle segment has a tangent closer to that end's, the
   // tangents at both ends are tried besides the middle one.
   const long double planeTolerance = 0.035L * Length(Cross(d1, d2));
-  const auto nearPlane = [&](const TVector3& tb) {
-    const long double lb = PaddedLength(tb);
+  // tb with lb its padded length and ab = ta x tb.
+  const auto nearPlane = [&](const TVector3& tb, long double lb, const TVector3& ab) {
     // The tolerance grows with how far the outer tangents may move along their segments.
-    const long double ea = std::fabs(Dot(d2, Cross(ta, tb)) * da);
+    const long double ea = std::fabs(Dot(d2, ab) * da);
     const long double ec = std::fabs(Dot(d1, Cross(tc, tb)) * dc);
     const long double tol = planeTolerance + (ea + ec) / lb;
     return std::fabs(Dot(d1, Cross(d2, tb))) / lb <= tol;
   };
-  if (!nearPlane(mid[1].T) && !nearPlane(figure.CurvePoints[l - 1].Tangent) &&
-      !nearPlane(figure.CurvePoints[l].Tangent))
+  const TVector3 &before = figure.CurvePoints[l - 1].Tangent, &after = figure.CurvePoints[l].Tangent;
+  if (!nearPlane(mid[1]->T, state.MiddleTangents[l].Length, pair.Cross) &&
+      !nearPlane(before, state.TangentLengths[l - 1], Cross(ta, before)) &&
+      !nearPlane(after, state.TangentLengths[l], Cross(ta, after)))
     return;
-  if (CutsNearPlane(figure, mid, {da, figure.CurvePoints[l].Param - figure.CurvePoints[l - 1].Param, dc},
-                    state.WidthBound))
-    return;
+  if (CutsNearPlane(state, mid, {da, figure.CurvePoints[l].Param - figure.CurvePoints[l - 1].Param, dc})) return;
   // A planar curve links nearly every triple of segments; its own plane touches it
   // everywhere, not at three points.
-  if (InCurvePlane(figure, mid[0].P, mid[1].P, mid[2].P)) {
+  if (InCurvePlane(figure, mid[0]->P, mid[1]->P, mid[2]->P)) {
     state.CurveIsPlanar = true;
     return;
   }
@@ -279,6 +288,86 @@ void CheckCandidate(int i, int l, int m, SearchState& state, Bitangents::TAnalys
   if (SupportsCurve(figure, u, state.WidthBound) && AddFlatFace(state.Curve, figure, state.Frame, analysis, u))
     NoteFace(state, analysis.FlatFaces.back().Contacts);
 }
+
+}  // namespace
+
+void CheckCandidate(const LinkedPair& pair, int m, SearchState& state, Bitangents::TAnalysis& analysis) {
+  // The screens look at the middle of each segment, where the solver starts: a point
+  // of contact anywhere on a segment is then at most half a segment away, and its
+  // tangent differs from the one screened by at most half the segment's turn. Each
+  // screen only rejects, so the cheapest go first.
+  const SearchState::MiddleTangent& c = state.MiddleTangents[m];
+  if (std::fabs(Dot(pair.Cross, c.T)) / (pair.Lengths * c.Length) > 0.091L) return;
+  CheckCoplanarCandidate(pair, m, state, analysis);
+}
+
+namespace {
+
+// The per-segment and per-point values the screens share.
+void PrepareState(SearchState& state) {
+  const Sampling::TFigure& figure = state.Figure;
+  const int high = figure.CurvePointHigh;
+  state.WidthBound = CurveWidthBound(figure);
+  state.MiddleJets.resize(high + 1);
+  state.MiddleTangents.resize(high + 1);
+  state.TangentLengths.resize(high + 1);
+  state.SegmentFaces.resize(high + 1);
+  state.TangentLengths[0] = PaddedLength(figure.CurvePoints.at(0).Tangent);
+  for (int k = 1; k <= high; ++k) {
+    state.MiddleJets[k] = JetAt(figure, (figure.CurvePoints.at(k - 1).Param + figure.CurvePoints.at(k).Param) / 2);
+    state.MiddleTangents[k] = {state.MiddleJets[k].T, PaddedLength(state.MiddleJets[k].T)};
+    state.TangentLengths[k] = PaddedLength(figure.CurvePoints.at(k).Tangent);
+  }
+  // The near-plane cut's points, every stride-th: in the order of their bit-reversed
+  // numbers (0, 1/2, 1/4, 3/4, ... of the way round), as a plane that cuts the curve
+  // shows both sides sooner over points far apart. The verdict does not depend on it.
+  const int stride = high / 64 + 1, count = high / stride + 1;
+  const int bits = std::bit_width(static_cast<unsigned>(count - 1));
+  for (int r = 0; r < 1 << bits; ++r) {
+    int k = 0;
+    for (int b = 0; b < bits; ++b) k |= (r >> b & 1) << (bits - 1 - b);
+    if (k < count) state.SpreadPoints.push_back(figure.CurvePoints.at(k * stride).Point);
+  }
+}
+
+// The links of every segment as a row of bits, so that the segments linked to two
+// given ones are the common bits of their rows.
+class LinkRows {
+ public:
+  explicit LinkRows(const SegmentLinks& links) : words_((links.size() + 63) / 64), bits_(links.size() * words_) {
+    for (std::size_t k = 0; k < links.size(); ++k)
+      for (const std::int16_t l : links[k]) {
+        CheckIndex(l, links.size());
+        bits_[k * words_ + l / 64] |= std::uint64_t{1} << (l % 64);
+      }
+  }
+
+  // Calls visit(m) for every m in l + 1..last linked to both i and l, ascending, while
+  // visit answers true.
+  template <class Visit>
+  void ForCommon(int i, int l, int last, Visit&& visit) const {
+    const int first = l + 1;
+    if (first > last) return;
+    CheckIndex(last, words_ * 64);
+    const std::uint64_t* a = &bits_.at(static_cast<std::size_t>(i) * words_);
+    const std::uint64_t* b = &bits_.at(static_cast<std::size_t>(l) * words_);
+    const int firstWord = first / 64, lastWord = last / 64;
+    for (int w = firstWord; w <= lastWord; ++w) {
+      std::uint64_t common = a[w] & b[w];
+      if (common == 0) continue;
+      if (w == firstWord) common &= ~std::uint64_t{0} << (first % 64);
+      if (w == lastWord) common &= ~std::uint64_t{0} >> (63 - last % 64);
+      for (; common != 0; common &= common - 1)
+        if (!visit(w * 64 + std::countr_zero(common))) return;
+    }
+  }
+
+ private:
+  std::size_t words_;
+  std::vector<std::uint64_t> bits_;
+};
+
+}  // namespace
 
 void FindTritangents(const FunPars::TCurve& curve, const Sampling::TFigure& figure, const AnalysisFrame::TFrame& frame,
                      Bitangents::TAnalysis& analysis) {
@@ -300,37 +389,33 @@ void FindTritangents(const FunPars::TCurve& curve, const Sampling::TFigure& figu
   // is met, until MaxLinkPairs pairs of links have been looked at or MaxSolved
   // candidates solved.
   SearchState state{curve, figure, frame};
-  state.WidthBound = CurveWidthBound(figure);
-  state.MiddleJets.resize(high + 1);
-  state.SegmentFaces.resize(high + 1);
-  for (int k = 1; k <= high; ++k)
-    state.MiddleJets[k] = JetAt(figure, (figure.CurvePoints[k - 1].Param + figure.CurvePoints[k].Param) / 2);
-  std::vector<std::uint8_t> linkedToI(high + 1, 0);
+  PrepareState(state);
+  const LinkRows rows(links);
   long long looked = 0;
   for (int i = 1; i < high && !cut && !state.CurveIsPlanar; ++i) {
     const std::vector<std::int16_t>& ni = links.at(i);
-    for (const std::int16_t l : ni) linkedToI.at(l) = 1;
     for (const std::int16_t l : ni) {
       WorkCounters::PollCancel();
       const std::vector<std::int16_t>& nl = links.at(l);
       if (nl.empty()) continue;
-      // LinkSegments lists each segment's links ascending: its ends bound them all.
-      CheckIndex(nl.front(), linkedToI.size());
-      CheckIndex(nl.back(), linkedToI.size());
-      // The pairs of links looked at before the limit, each counted.
+      // The pairs of links looked at before the limit, each counted: the links of l up
+      // to nl[room - 1] (LinkSegments lists them ascending).
       const std::size_t room = static_cast<std::size_t>(std::min<long long>(nl.size(), MaxLinkPairs - looked));
-      std::size_t k = 0;
-      while (k < room) {
-        const std::int16_t m = nl[k++];
-        if (!linkedToI[m]) continue;
-        CheckCandidate(i, l, m, state, analysis);
-        if (state.Solved >= MaxSolved || state.CurveIsPlanar) break;
+      std::size_t k = room;
+      if (room > 0) {
+        const LinkedPair pair = PairOf(state, i, l);
+        // The candidates are the segments linked to both i and l, met in ascending order.
+        rows.ForCommon(i, l, std::min<int>(nl[room - 1], ni.back()), [&](int m) {
+          CheckCandidate(pair, m, state, analysis);
+          if (state.Solved < MaxSolved && !state.CurveIsPlanar) return true;
+          k = static_cast<std::size_t>(std::lower_bound(nl.begin(), nl.begin() + room, m) - nl.begin()) + 1;
+          return false;
+        });
       }
       looked += static_cast<long long>(k);
       cut = looked >= MaxLinkPairs || state.Solved >= MaxSolved;
       if (cut || state.CurveIsPlanar) break;
     }
-    for (const std::int16_t l : ni) linkedToI[l] = 0;
   }
   if (state.CurveIsPlanar) {
     // Whatever was solved before is rounding noise: a planar curve has no tritangent plane.

@@ -156,6 +156,17 @@ struct SearchState {
   AnalysisFrame::TFrame Frame;
   long double WidthBound = 0;
   std::vector<CurveJet> MiddleJets;
+  // Side by side, as the first screen reads them for every candidate: the middle
+  // tangent of each segment with its padded length (the screens' divisor).
+  struct MiddleTangent {
+    TVector3 T;
+    long double Length = 0;
+  };
+  std::vector<MiddleTangent> MiddleTangents;
+  // The padded lengths of the curve points' tangents, and side by side the curve
+  // points the near-plane cut looks at (every CurvePointHigh / 64 + 1-th).
+  std::vector<long double> TangentLengths;
+  std::vector<TVector3> SpreadPoints;
   int Faces = 0;
   std::vector<std::vector<int>> SegmentFaces;
   long long Solved = 0;  // candidates that passed the screens
@@ -165,14 +176,22 @@ struct SearchState {
   bool CurveIsPlanar = false;
 };
 
-// The candidate of the linked segments i < l < m: skipped when all three hold contacts
-// of one known face; otherwise screened at the middles of its segments (coplanar
-// tangents; the middle tangent, at the middle or either end of its segment, near the
-// plane of the three points; the plane through the middles not cutting the curve deeper
-// than a supporting plane touching those segments could; a plane that is not the
-// curve's own), solved, and its plane added as a new face (AddFlatFace) when it
+// What the candidates of linked segments I < L share: the cross product of their middle
+// tangents and the product of the tangents' padded lengths (SearchState::MiddleTangents).
+struct LinkedPair {
+  int I = 0, L = 0;
+  TVector3 Cross;
+  long double Lengths = 0;
+};
+
+// The candidate of the linked segments pair.I < pair.L < m: screened at the middles of
+// its segments (coplanar tangents), skipped when all three hold contacts of one known
+// face; otherwise screened further (the middle tangent, at the middle or either end of
+// its segment, near the plane of the three points; the plane through the middles not
+// cutting the curve deeper than a supporting plane touching those segments could; a
+// plane that is not the curve's own), solved, and its plane added as a new face (AddFlatFace) when it
 // supports the curve (into `analysis`). A rejected candidate leaves no trace, except
 // that a plane holding the whole curve sets state.CurveIsPlanar.
-void CheckCandidate(int i, int l, int m, SearchState& state, Bitangents::TAnalysis& analysis);
+void CheckCandidate(const LinkedPair& pair, int m, SearchState& state, Bitangents::TAnalysis& analysis);
 
 }  // namespace Tritangents
