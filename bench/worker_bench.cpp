@@ -12,17 +12,16 @@
 #include "app/core/CurveInput.h"
 #include "app/core/DrawingWorker.h"
 #include "app/core/KeptFigure.h"
-#include "geometry/SharedState.h"
 
 namespace {
 
-// Start-up and the default input, with t up to `tMax`.
-void ReadDefaultCurve(TPictures& pictures, const char* tMax) {
+// Start-up and the default input read into `data`, with t up to `tMax`.
+void ReadDefaultCurve(Drawing::TDrawingData& data, TPictures& pictures, const char* tMax) {
   if (!GlobInitialize() || !CreatePictures(pictures)) throw std::runtime_error("start-up failed");
   CurveInput::TInputFields fields = CurveInput::DefaultFields();
   fields.TMax = tMax;
   bool ready = false;
-  if (CurveInput::LeeDatos(fields, ready).Outcome != CurveInput::TReadOutcome::Changed)
+  if (CurveInput::LeeDatos(data, fields, ready).Outcome != CurveInput::TReadOutcome::Changed)
     throw std::runtime_error("default input refused");
 }
 
@@ -34,32 +33,35 @@ void RunOn(TDrawingWorker& worker, const std::function<void()>& job) {
 }
 
 void BM_DrawDefaultHere(benchmark::State& state) {
+  Drawing::TDrawingData data;
   TPictures pictures;
-  ReadDefaultCurve(pictures, "2 pi");
+  ReadDefaultCurve(data, pictures, "2 pi");
   TView view;
-  for (auto _ : state) DrawForWindow(pictures, view, false);
+  for (auto _ : state) DrawForWindow(data, pictures, view, false);
 }
 
 void BM_DrawDefaultOnWorker(benchmark::State& state) {
+  Drawing::TDrawingData data;
   TPictures pictures;
-  ReadDefaultCurve(pictures, "2 pi");
+  ReadDefaultCurve(data, pictures, "2 pi");
   TView view;
   TDrawingWorker worker;
-  for (auto _ : state) RunOn(worker, [&pictures, &view] { DrawForWindow(pictures, view, false); });
+  for (auto _ : state) RunOn(worker, [&data, &pictures, &view] { DrawForWindow(data, pictures, view, false); });
 }
 
 // What the window adds on its own thread: the figure on the screen put aside before a
 // drawing and back after a cancel.
 void BM_KeepFigure(benchmark::State& state) {
+  Drawing::TDrawingData data;
   TPictures pictures;
-  ReadDefaultCurve(pictures, "2 pi");
+  ReadDefaultCurve(data, pictures, "2 pi");
   TView view;
-  DrawForWindow(pictures, view, false);
+  DrawForWindow(data, pictures, view, false);
   TKeptFigure kept;
-  kept.RecordInput();
+  kept.RecordInput(data.Input);
   for (auto _ : state) {
-    kept.Take();
-    kept.Restore();
+    kept.Take(data);
+    kept.Restore(data);
   }
 }
 
@@ -71,12 +73,13 @@ void BM_HandOffAlone(benchmark::State& state) {
 // From Cancel to the worker idle again, the argument's milliseconds into a drawing with
 // t up to 100 (sampling and tracing early on, the tritangents and pictures later).
 void BM_CancelLatency(benchmark::State& state) {
+  Drawing::TDrawingData data;
   TPictures pictures;
-  ReadDefaultCurve(pictures, "100");
+  ReadDefaultCurve(data, pictures, "100");
   TView view;
   TDrawingWorker worker;
   for (auto _ : state) {
-    worker.Start([&pictures, &view] { DrawForWindow(pictures, view, false); }, {});
+    worker.Start([&data, &pictures, &view] { DrawForWindow(data, pictures, view, false); }, {});
     std::this_thread::sleep_for(std::chrono::milliseconds(state.range(0)));
     const auto start = std::chrono::steady_clock::now();
     worker.Cancel();

@@ -84,6 +84,6 @@ void TDrawingWorker::Run() {
   }
 }
 
-Drawing::TStageTimes DrawForWindow(TPictures& pictures, TView& view, bool keep) {
-  return keep ? Drawing::DrawFigureInView(pictures, view) : Drawing::DrawFigure(pictures, view);
+Drawing::TStageTimes DrawForWindow(Drawing::TDrawingData& data, TPictures& pictures, TView& view, bool keep) {
+  return keep ? Drawing::DrawFigureInView(data, pictures, view) : Drawing::DrawFigure(data, pictures, view);
 }

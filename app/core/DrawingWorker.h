@@ -63,6 +63,7 @@ class TDrawingWorker {
 };
 
 // The drawing the window asks for, and the one place where it calls the drawing
-// sequence: DrawFigureInView in `view` (the view of the figure on the screen) when
-// `keep`, else DrawFigure, which frames `view` anew. Throws as DrawFigure does.
-Drawing::TStageTimes DrawForWindow(TPictures& pictures, TView& view, bool keep);
+// sequence: DrawFigureInView of `data` in `view` (the view of the figure on the
+// screen) when `keep`, else DrawFigure, which frames `view` anew. Throws as DrawFigure
+// does.
+Drawing::TStageTimes DrawForWindow(Drawing::TDrawingData& data, TPictures& pictures, TView& view, bool keep);

@@ -3,51 +3,43 @@
 #include <tuple>
 #include <utility>
 
-#include "app/Drawing.h"
+#include "app/DrawingData.h"
 #include "app/core/CurveInput.h"
-#include "geometry/Sampling.h"
-#include "geometry/SharedState.h"
 
 namespace {
 
-// The box of `box` and the one in force, in the same order, for either copy.
+// The box of a kept copy or of a figure, in the same order for either.
 template <class Box>
 auto BoxFields(Box& b) {
   return std::tie(b.BoxMin, b.BoxMax, b.BoxSize, b.FigureCentre, b.FigureDiagonal, b.FillSpacing);
 }
 
-auto BoxInForce() {
-  using namespace Glob;
-  return std::tie(Sampling::Figure.BoxMin, Sampling::Figure.BoxMax, Sampling::Figure.BoxSize,
-                  Sampling::Figure.FigureCentre, Sampling::Figure.FigureDiagonal, Sampling::Figure.FillSpacing);
-}
-
 }  // namespace
 
-void TKeptFigure::RecordInput() { Input = Glob::Input; }
+void TKeptFigure::RecordInput(const Glob::TCurveInput& input) { Input = input; }
 
-void TKeptFigure::Take() {
-  BoxFields(Box) = BoxInForce();
+void TKeptFigure::Take(Drawing::TDrawingData& data) {
+  BoxFields(Box) = BoxFields(data.Figure);
   // The sampling writes into the buffer's slots; the other tables are rebuilt whole.
-  Samples = Sampling::Figure.SampleBuffer;
-  CurvePoints = std::move(Sampling::Figure.CurvePoints);
-  CurvePointHigh = Sampling::Figure.CurvePointHigh;
-  ChordScale = Sampling::Figure.ChordScale;
-  Analysis = std::move(Drawing::LastAnalysis);
+  Samples = data.Figure.SampleBuffer;
+  CurvePoints = std::move(data.Figure.CurvePoints);
+  CurvePointHigh = data.Figure.CurvePointHigh;
+  ChordScale = data.Figure.ChordScale;
+  Analysis = std::move(data.Analysis);
 }
 
-bool TKeptFigure::Restore() {
-  BoxInForce() = BoxFields(Box);
-  Sampling::Figure.SampleBuffer = std::move(Samples);
-  Sampling::Figure.CurvePoints = std::move(CurvePoints);
-  Sampling::Figure.CurvePointHigh = CurvePointHigh;
-  Sampling::Figure.ChordScale = ChordScale;
-  Drawing::LastAnalysis = std::move(Analysis);
+bool TKeptFigure::Restore(Drawing::TDrawingData& data) {
+  BoxFields(data.Figure) = BoxFields(Box);
+  data.Figure.SampleBuffer = std::move(Samples);
+  data.Figure.CurvePoints = std::move(CurvePoints);
+  data.Figure.CurvePointHigh = CurvePointHigh;
+  data.Figure.ChordScale = ChordScale;
+  data.Analysis = std::move(Analysis);
   if (!Input) return false;
-  Glob::Input = *Input;
-  Sampling::Figure.Param = Glob::DerivedConstants(Glob::Input.TMin, Glob::Input.TMax);
-  CurveInput::UpdateParamScales();
-  CurveInput::RestoreAcceptedFormulas();
-  CurveInput::PassParameters();
+  data.Input = *Input;
+  data.Figure.Param = Glob::DerivedConstants(data.Input.TMin, data.Input.TMax);
+  CurveInput::UpdateParamScales(data.Input);
+  CurveInput::RestoreAcceptedFormulas(data);
+  CurveInput::PassParameters(data);
   return true;
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/DrawingData.h"
 #include "formula/Vector3.h"
 #include "geometry/Bitangents.h"
 #include "geometry/Sampling.h"
@@ -14,21 +15,21 @@
 
 class TKeptFigure {
  public:
-  // The accepted input in force is the one of the figure just drawn: call after every
-  // drawing that completed. Forget after one that failed (its tables are not the
+  // `input` is the one of the figure just drawn: call after every drawing that
+  // completed. Forget after one that failed (its tables are not the
   // recorded input's any more).
-  void RecordInput();
+  void RecordInput(const Glob::TCurveInput& input);
   void ForgetInput() { Input.reset(); }
 
-  // Before a drawing: moves the tables the drawing rebuilds out of the shared state
-  // and copies the samples and the box (the view is the window's own).
-  void Take();
+  // Before a drawing: moves the tables the drawing rebuilds out of `data` and copies
+  // the samples and the box (the view is the window's own).
+  void Take(Drawing::TDrawingData& data);
 
-  // After a cancelled drawing: puts back what Take put aside and, when an input was
-  // recorded, that input (formulas compiled again, p and q passed, the t constants and
+  // After a cancelled drawing: puts back into `data` what Take put aside and, when an
+  // input was recorded, that input (formulas compiled again, p and q passed, the t constants and
   // scales derived). Answers whether it did the latter, that is whether a figure is
   // drawn again; without a recorded input the accepted input stays the last read.
-  bool Restore();
+  bool Restore(Drawing::TDrawingData& data);
 
  private:
   struct TBox {

@@ -126,6 +126,9 @@ class TWendrix : public QMainWindow {
   // runs (the window's tests) that act step by step and look at each result.
   bool DrawAndWait = false;
 
+  // The input accepted last and the figure on the screen: its curve, samples, curve
+  // points and analysis. Every read, drawing, drag and export of the window uses it.
+  std::unique_ptr<Drawing::TDrawingData> Data = std::make_unique<Drawing::TDrawingData>();
   // The pictures of the last drawing, at the sizes of the three boxes in device pixels;
   // every drawing, drag and repaint of the window uses these.
   TPictures Pictures;

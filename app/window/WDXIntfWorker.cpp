@@ -34,8 +34,9 @@ void TWendrix::StopDrawing() {
 void TWendrix::DeferScroll(TCursorBar* bar) {
   // The ranges are the window's alone: the drawing never reads them.
   const bool isP = bar == pCursor;
-  const long double value = isP ? CurveInput::CursorValue(bar->value(), Glob::Input.PMin, Glob::Input.PMax)
-                                : CurveInput::CursorValue(bar->value(), Glob::Input.QMin, Glob::Input.QMax);
+  const Glob::TCurveInput& input = Data->Input;
+  const long double value = isP ? CurveInput::CursorValue(bar->value(), input.PMin, input.PMax)
+                                : CurveInput::CursorValue(bar->value(), input.QMin, input.QMax);
   (isP ? pInfoPanel : qInfoPanel)->setText(QString::fromStdString(CurveInput::PanelText(value)));
   if (!PendingBars.contains(bar)) PendingBars << bar;
   PendingScrolling = PendingScrolling || Form.Scrolling;
@@ -73,7 +74,7 @@ void TWendrix::DrawingEnded(bool resume) {
     DrawnCurve = Job.Curve;
     DrawnP = Job.P;
     DrawnQ = Job.Q;
-    Kept.RecordInput();
+    Kept.RecordInput(Data->Input);
     AppState.DrawnFlag = true;
     LastDrawingMs = Job.Times.Total;
     ShownInStereo = false;
@@ -85,7 +86,7 @@ void TWendrix::DrawingEnded(bool resume) {
 }
 
 void TWendrix::RestoreFigure(bool bars) {
-  AppState.DrawnFlag = FigureShown = Kept.Restore();
+  AppState.DrawnFlag = FigureShown = Kept.Restore(*Data);
   if (!FigureShown) {
     // Nothing was drawn before: the next Draw It reads every field anew.
     Form.Ready = false;
@@ -103,8 +104,8 @@ void TWendrix::RestoreFigure(bool bars) {
   // The bars and panels show the p and q of the figure again, taken over unchanged.
   const QSignalBlocker blockP(pCursor), blockQ(qCursor);
   SituaCursores();
-  pInfoPanel->setText(QString::fromStdString(CurveInput::PanelText(Glob::Input.PValue)));
-  qInfoPanel->setText(QString::fromStdString(CurveInput::PanelText(Glob::Input.QValue)));
+  pInfoPanel->setText(QString::fromStdString(CurveInput::PanelText(Data->Input.PValue)));
+  qInfoPanel->setText(QString::fromStdString(CurveInput::PanelText(Data->Input.QValue)));
 }
 
 void TWendrix::ResumeAfterDrawing() {
