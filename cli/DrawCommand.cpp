@@ -62,7 +62,7 @@ void WriteOutputs(const Drawing::TDrawingData& data, const TAppState& shown, con
     }
 }
 
-// Everything after the command line; the shared state is initialized.
+// Everything after the command line and the start-up.
 int Draw(const TDrawOptions& options) {
   CurveInput::TInputFields fields;
   long double p = 0, q = 0;

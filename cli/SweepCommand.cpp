@@ -71,7 +71,7 @@ std::vector<MeasurePlot::TSeries> PlotSeries(const TSweepOptions& options, const
   return series;
 }
 
-// Everything after the command line; the shared state is initialized.
+// Everything after the command line and the start-up.
 int RunSweepValues(const TSweepOptions& options) {
   CurveInput::TInputFields fields;
   long double p0 = 0, q0 = 0;

@@ -19,9 +19,9 @@ namespace {
 
 const char* const ModuleDoc =
     "Convex hulls of closed space curves: the analysis and pictures of Wendrix.\n\n"
-    "Both calls work on the program's process-wide state, as wendrix-cli does once per\n"
-    "command. They hold the GIL for their whole run, so calls from several threads run one\n"
-    "after the other; do not expect them to run side by side.";
+    "Each draw() fills drawing data of its own, as wendrix-cli does once per command. Both\n"
+    "calls hold the GIL for their whole run, so calls from several threads run one after\n"
+    "the other; do not expect them to run side by side.";
 
 const char* const DrawDoc =
     "Draws the curve (x(t,p,q), y(t,p,q), z(t,p,q)) for t in tmin .. tmax as the window's\n"

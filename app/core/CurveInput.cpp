@@ -121,6 +121,14 @@ void RestoreAcceptedFormulas(Drawing::TDrawingData& data) {
     if (!(data.Input.*c.Accepted).empty()) (data.Curve.*c.Formula).Compile(data.Input.*c.Accepted, "tpq", message);
 }
 
+void ReinstateInput(Drawing::TDrawingData& data, const Glob::TCurveInput& input) {
+  data.Input = input;
+  data.Figure.Param = Glob::DerivedConstants(input.TMin, input.TMax);
+  UpdateParamScales(data.Input);
+  RestoreAcceptedFormulas(data);
+  PassParameters(data);
+}
+
 TInputFields DefaultFields() {
   return {"cos(2t)(p+sen(3t))", "sen(2t)(p+sen(3t))", "cos(3t+q)", "0", "2 pi", "0", "5", "0", "pi"};
 }

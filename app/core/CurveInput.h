@@ -54,6 +54,11 @@ TReadResult LeeDatos(Drawing::TDrawingData& data, TInputFields& fields, bool& re
 // Texts never accepted (empty) are left alone: nothing was drawn from them.
 void RestoreAcceptedFormulas(Drawing::TDrawingData& data);
 
+// `input`, accepted by an earlier read, in force in `data`: its t constants derived
+// into Figure.Param, its scales, the curve compiled from its texts (RestoreAcceptedFormulas)
+// and given its p and q. Texts never accepted (empty) leave their formula alone.
+void ReinstateInput(Drawing::TDrawingData& data, const Glob::TCurveInput& input);
+
 // Copies data's PValue and QValue into its curve's P and Q.
 void PassParameters(Drawing::TDrawingData& data);
 

@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -61,6 +62,11 @@ class TDrawingWorker {
   std::fenv_t Environment{};
   std::thread Thread;  // last: starts once the members above exist
 };
+
+// The data a drawing on the worker fills, its own so that the figure on the screen
+// (`shown`) stays whole and usable while it runs: shown's accepted input copied, the
+// curve compiled again from it, no figure yet.
+std::unique_ptr<Drawing::TDrawingData> DataForWorker(const Drawing::TDrawingData& shown);
 
 // The drawing the window asks for, and the one place where it calls the drawing
 // sequence: DrawFigureInView of `data` in `view` (the view of the figure on the

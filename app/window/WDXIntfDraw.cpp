@@ -108,11 +108,11 @@ void TWendrix::StartDrawing(const std::optional<TView>& view, std::function<void
   for (QAction* action : {Guardar1, GuardarComo1, ExportaImagenes1, ExportaMalla1, ExportaAnimacion1})
     action->setEnabled(false);
   BusyCursor.emplace(Qt::BusyCursor);
-  Kept.Take(*Data);
+  Job.Data = DataForWorker(*Data);
   Worker->Start(
       [this] {
-        Job.Times = DrawForWindow(*Data, Spare, Job.View, Job.KeepView);
-        Job.Summary = DrawingSummary(*Data, Job.Times);
+        Job.Times = DrawForWindow(*Job.Data, Spare, Job.View, Job.KeepView);
+        Job.Summary = DrawingSummary(*Job.Data, Job.Times);
       },
       [this] {
         QMetaObject::invokeMethod(this, [this] { ErrorHandler::Guarded([this] { DrawingEnded(true); }); },

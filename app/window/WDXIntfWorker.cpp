@@ -49,6 +49,8 @@ void TWendrix::DeferScroll(TCursorBar* bar) {
 void TWendrix::DrawingEnded(bool resume) {
   const std::optional<TDrawingWorker::TOutcome> outcome = Worker->Take();
   if (!outcome) return;
+  // Dropped at the end unless the drawing completed.
+  std::unique_ptr<Drawing::TDrawingData> drawn = std::move(Job.Data);
   ProgressTimer->stop();
   Progress->hide();
   BusyCursor.reset();
@@ -56,7 +58,7 @@ void TWendrix::DrawingEnded(bool resume) {
   GuardarComo1->setEnabled(true);
   if (outcome->Error) {
     // As a failed command: the message box, the stereo button hidden, play stopped.
-    Kept.ForgetInput();
+    DrawnInput.reset();
     FigureShown = false;
     Detener();
     pCursor->StopRepeating();
@@ -67,6 +69,8 @@ void TWendrix::DrawingEnded(bool resume) {
     RestoreFigure(Job.UserCancelled);
     if (Job.UserCancelled) StatusLine->setText(tr("Drawing cancelled"));
   } else {
+    Data = std::move(drawn);
+    DrawnInput = Data->Input;
     std::swap(Pictures, Spare);
     View = Job.View;
     ConvexHullBox->PictureWidth = Pictures.HullSize();
@@ -74,7 +78,6 @@ void TWendrix::DrawingEnded(bool resume) {
     DrawnCurve = Job.Curve;
     DrawnP = Job.P;
     DrawnQ = Job.Q;
-    Kept.RecordInput(Data->Input);
     AppState.DrawnFlag = true;
     LastDrawingMs = Job.Times.Total;
     ShownInStereo = false;
@@ -86,7 +89,9 @@ void TWendrix::DrawingEnded(bool resume) {
 }
 
 void TWendrix::RestoreFigure(bool bars) {
-  AppState.DrawnFlag = FigureShown = Kept.Restore(*Data);
+  AppState.DrawnFlag = FigureShown = DrawnInput.has_value();
+  // The read that started the drawing left its input in Data: the figure's own comes back.
+  if (FigureShown) CurveInput::ReinstateInput(*Data, *DrawnInput);
   if (!FigureShown) {
     // Nothing was drawn before: the next Draw It reads every field anew.
     Form.Ready = false;

@@ -7,6 +7,7 @@
 #include "app/core/AppState.h"
 #include "app/core/DrawingWorker.h"
 #include "app/window/CursorBar.h"
+#include "app/window/PaintBox.h"
 #include "render/Pictures.h"
 #include "tests/app/window_support.h"
 
@@ -67,7 +68,14 @@ TEST_F(Worker, EscCancelsALongDrawingWhileTheWindowAnswersAndTheFigureStaysUsabl
   EXPECT_TRUE(Form->State().CrossShown);
   Form->AlSalirBitang();
   EXPECT_EQ(Form->StatusLine->text(), line);
-  // Reset View paints the figure put back (its curve points too) as it was drawn.
+  // Reset View paints the figure put back (its curve points too) as it was drawn, also
+  // after a drag has turned it.
+  Form->RestauraVista();
+  EXPECT_EQ(Form->Pictures.HullBitmap, hull);
+  SendMouse(Form->ConvexHullBox, QEvent::MouseButtonPress, 200, 200, Qt::LeftButton);
+  SendMouse(Form->ConvexHullBox, QEvent::MouseMove, 240, 220, Qt::LeftButton);
+  SendMouse(Form->ConvexHullBox, QEvent::MouseButtonRelease, 240, 220, Qt::NoButton);
+  EXPECT_NE(Form->Pictures.HullBitmap, hull);
   Form->RestauraVista();
   EXPECT_EQ(Form->Pictures.HullBitmap, hull);
   Type(Form->tMaxEdit, "2 pi");
