@@ -7,7 +7,6 @@
 #include "formula/Checks.h"
 #include "geometry/Bitangents.h"
 #include "geometry/Framing.h"
-#include "geometry/SharedState.h"
 #include "geometry/WorkCounters.h"
 #include "render/HullPicture.h"
 #include "render/SmallPictures.h"
@@ -27,64 +26,65 @@ void Timed(double& ms, Stage stage) {
   ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
-// The render stages: the square, the normals and the shaded hull, from the analysis in
-// force into `pictures`.
-void PaintPictures(TPictures& pictures, const TView& view, TStageTimes& times) {
-  Timed(times.Square, [&pictures] { SmallPictures::PaintBitangSquare(pictures, Sampling::Figure, LastAnalysis); });
-  Timed(times.Normals, [&pictures, &view] { SmallPictures::PaintMaxwell(pictures, view, LastAnalysis); });
-  Timed(times.Hull,
-        [&pictures, &view] { HullPicture::RenderHull(pictures, view, Glob::Curve, Sampling::Figure, LastAnalysis); });
+// The render stages: the square, the normals and the shaded hull, from the analysis of
+// `data` into `pictures`.
+void PaintPictures(const TDrawingData& data, TPictures& pictures, const TView& view, TStageTimes& times) {
+  Timed(times.Square, [&] { SmallPictures::PaintBitangSquare(pictures, data.Figure, data.Analysis); });
+  Timed(times.Normals, [&] { SmallPictures::PaintMaxwell(pictures, view, data.Analysis); });
+  Timed(times.Hull, [&] { HullPicture::RenderHull(pictures, view, data.Curve, data.Figure, data.Analysis); });
 }
 
 template <class FramingStage>
-TStageTimes RunStagesFramedBy(TPictures& pictures, const TView& view, FramingStage framing) {
+TStageTimes RunStagesFramedBy(TDrawingData& data, TPictures& pictures, const TView& view, FramingStage framing) {
   TStageTimes times;
   ClearFloatFlags();
   const auto start = std::chrono::steady_clock::now();
   Timed(times.Sample, framing);
-  Timed(times.Analyze, [] { Bitangents::AnalyzeBitangents(Glob::Curve, Sampling::Figure, LastAnalysis); });
-  PaintPictures(pictures, view, times);
+  Timed(times.Analyze, [&data] { Bitangents::AnalyzeBitangents(data.Curve, data.Figure, data.Analysis); });
+  PaintPictures(data, pictures, view, times);
   times.Total = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   return times;
 }
 
 }  // namespace
 
-TStageTimes RunStages(TPictures& pictures, TView& view) {
-  return RunStagesFramedBy(pictures, view, [&view] { view = Framing::PrepareFigure(Glob::Curve, Sampling::Figure); });
+TStageTimes RunStages(TDrawingData& data, TPictures& pictures, TView& view) {
+  return RunStagesFramedBy(data, pictures, view,
+                           [&data, &view] { view = Framing::PrepareFigure(data.Curve, data.Figure); });
 }
 
-TStageTimes RunStagesInView(TPictures& pictures, TView& view) {
-  return RunStagesFramedBy(pictures, view,
-                           [&view] { Framing::PrepareFigureInView(Glob::Curve, Sampling::Figure, view); });
+TStageTimes RunStagesInView(TDrawingData& data, TPictures& pictures, TView& view) {
+  return RunStagesFramedBy(data, pictures, view,
+                           [&data, &view] { Framing::PrepareFigureInView(data.Curve, data.Figure, view); });
 }
 
-TStageTimes DrawFigure(TPictures& pictures, TView& view) {
-  CurveInput::PassParameters();
-  return RunStages(pictures, view);
+TStageTimes DrawFigure(TDrawingData& data, TPictures& pictures, TView& view) {
+  CurveInput::PassParameters(data);
+  return RunStages(data, pictures, view);
 }
 
-TStageTimes DrawFigureInView(TPictures& pictures, TView& view) {
-  CurveInput::PassParameters();
-  return RunStagesInView(pictures, view);
+TStageTimes DrawFigureInView(TDrawingData& data, TPictures& pictures, TView& view) {
+  CurveInput::PassParameters(data);
+  return RunStagesInView(data, pictures, view);
 }
 
-std::vector<std::string> DrawingNotices() {
+std::vector<std::string> DrawingNotices(const Bitangents::TAnalysis& analysis) {
   std::vector<std::string> notices;
-  if (LastAnalysis.SearchCut)
+  if (analysis.SearchCut)
     notices.emplace_back("The tritangent search stopped at its limit of work: flat faces may be missing.");
-  if (LastAnalysis.ResolutionCut)
+  if (analysis.ResolutionCut)
     notices.emplace_back("The curve has more waves than the branch tracing resolves: strips may be missing.");
   return notices;
 }
 
-void RenderAgain(TPictures& pictures, const TView& view, Estereo::TStereoState& stereo, const TAppState& shown) {
+void RenderAgain(const TDrawingData& data, TPictures& pictures, const TView& view, Estereo::TStereoState& stereo,
+                 const TAppState& shown) {
   if (!shown.DrawnFlag) return;
   ClearFloatFlags();
   TStageTimes times;
-  PaintPictures(pictures, view, times);
+  PaintPictures(data, pictures, view, times);
   if (shown.StereoMode) {
-    Estereo::ShowStereo(stereo, pictures, view, true, Sampling::Figure, LastAnalysis);
+    Estereo::ShowStereo(stereo, pictures, view, true, data.Figure, data.Analysis);
     CheckFloatFlags();
   }
 }

@@ -1,11 +1,7 @@
-// Start-up and shut-down of the shared state and of every unit that owns resources.
+// Start-up of what the program shares between drawings.
 #pragma once
 
-// Sets the defaults, creates the growable arrays, builds the shade palette, starts the
-// formula compiler, the sampler and the analysis tables. Returns false when memory
-// lacks; the application must then terminate. The pictures are each caller's own
-// (render/Pictures.h).
+// Builds the shade palette that every picture is painted with. Returns false when
+// memory lacks; the application must then terminate. The data of each drawing
+// (app/DrawingData.h) and its pictures (render/Pictures.h) are each caller's own.
 bool GlobInitialize();
-
-// Releases everything GlobInitialize created.
-void GlobFinalize();

@@ -6,22 +6,19 @@
 #include "app/window/WDXIntf.h"
 
 int main(int argc, char** argv) {
-  // The shared state comes first; without its bitmaps and buffers no window opens.
+  // The palette comes first; without it no window opens.
   if (!GlobInitialize()) return 1;
   int code = 0;
-  {
-    TWendrixApplication application(argc, argv);
-    TWendrixApplication::setOrganizationName("Wendrix");
-    TWendrixApplication::setApplicationName("Wendrix");
-    TWendrixApplication::setApplicationDisplayName("Wendrix");
-    try {
-      TWendrix form(TWendrixApplication::arguments().mid(1));
-      form.show();
-      code = TWendrixApplication::exec();
-    } catch (const std::bad_alloc&) {
-      code = 1;  // no memory for the pictures
-    }
+  TWendrixApplication application(argc, argv);
+  TWendrixApplication::setOrganizationName("Wendrix");
+  TWendrixApplication::setApplicationName("Wendrix");
+  TWendrixApplication::setApplicationDisplayName("Wendrix");
+  try {
+    TWendrix form(TWendrixApplication::arguments().mid(1));
+    form.show();
+    code = TWendrixApplication::exec();
+  } catch (const std::bad_alloc&) {
+    code = 1;  // no memory for the pictures
   }
-  GlobFinalize();
   return code;
 }

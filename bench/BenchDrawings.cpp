@@ -10,8 +10,6 @@
 #include "bench/Benchmarks.h"
 #include "formula/FunPars.h"
 #include "geometry/Bitangents.h"
-#include "geometry/Sampling.h"
-#include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
 #include "geometry/WorkCounters.h"
 #include "render/HullPicture.h"
@@ -28,35 +26,35 @@ double MsSince(TClock::time_point start) {
   return std::chrono::duration<double, std::milli>(TClock::now() - start).count();
 }
 
-// Reads the curve's input as "Draw It" does and places p and q. Returns the
-// milliseconds of the read.
-double ReadCurve(const TBenchCurve& curve) {
+// Reads the curve's input into `data` as "Draw It" does and places p and q. Returns
+// the milliseconds of the read.
+double ReadCurve(Drawing::TDrawingData& data, const TBenchCurve& curve) {
   CurveInput::TInputFields fields = CurveInput::DefaultFields();
   fields.X = curve.X;
   fields.Y = curve.Y;
   fields.Z = curve.Z;
   bool ready = false;
   const auto start = TClock::now();
-  const CurveInput::TReadResult read = CurveInput::LeeDatos(fields, ready);
+  const CurveInput::TReadResult read = CurveInput::LeeDatos(data, fields, ready);
   const double ms = MsSince(start);
   if (read.Outcome != CurveInput::TReadOutcome::Changed)
     throw std::runtime_error(curve.Name + ": input refused: " + read.Message);
-  Glob::Input.PValue = curve.P;
-  Glob::Input.QValue = curve.Q;
+  data.Input.PValue = curve.P;
+  data.Input.QValue = curve.Q;
   return ms;
 }
 
 // Nanoseconds per EvalCurve call over passes of 4,101 values of t across the
-// accepted interval, on the formulas and parameters in force.
-double EvalCurveNs() {
+// accepted interval, on the curve of `data` as drawn.
+double EvalCurveNs(const Drawing::TDrawingData& data) {
+  const Glob::TCurveInput& input = data.Input;
   constexpr int Values = 4101, Passes = 10;
   TVector3 point;
   long double sink = 0;
   const auto start = TClock::now();
   for (int pass = 0; pass < Passes; ++pass)
     for (int i = 0; i < Values; ++i) {
-      FunPars::EvalCurve(Glob::Curve, Glob::Input.TMin + (Glob::Input.TMax - Glob::Input.TMin) * i / (Values - 1),
-                         point);
+      FunPars::EvalCurve(data.Curve, input.TMin + (input.TMax - input.TMin) * i / (Values - 1), point);
       sink += point.x + point.y + point.z;
     }
   volatile long double keep = sink;
@@ -87,18 +85,19 @@ std::vector<TDrawingTiming> TimeDrawings(const std::vector<TBenchCurve>& curves,
   StartUp(pictures);
   std::vector<TDrawingTiming> timings;
   TView view;
+  Drawing::TDrawingData data;
   for (const TBenchCurve& curve : curves) {
     TDrawingTiming timing;
     timing.Name = curve.Name;
     std::vector<double> read, sample, analyze, square, normals, hull, total, drawIt, evaluator, evalNs;
     for (int run = 0; run < runs; ++run) {
       FunPars::UseNativeCode(false);
-      const double interpretedRead = ReadCurve(curve);
-      evaluator.push_back(interpretedRead + Drawing::DrawFigure(pictures, view).Total);
+      const double interpretedRead = ReadCurve(data, curve);
+      evaluator.push_back(interpretedRead + Drawing::DrawFigure(data, pictures, view).Total);
       FunPars::UseNativeCode(true);
-      read.push_back(ReadCurve(curve));
+      read.push_back(ReadCurve(data, curve));
       WorkCounters::Reset();
-      const Drawing::TStageTimes stages = Drawing::DrawFigure(pictures, view);
+      const Drawing::TStageTimes stages = Drawing::DrawFigure(data, pictures, view);
       timing.Evaluations = WorkCounters::ThisThread.CurveEvaluations;
       sample.push_back(stages.Sample);
       analyze.push_back(stages.Analyze);
@@ -107,11 +106,11 @@ std::vector<TDrawingTiming> TimeDrawings(const std::vector<TBenchCurve>& curves,
       hull.push_back(stages.Hull);
       total.push_back(stages.Total);
       drawIt.push_back(read.back() + stages.Total);
-      evalNs.push_back(EvalCurveNs());
+      evalNs.push_back(EvalCurveNs(data));
     }
-    timing.CurvePoints = Sampling::Figure.CurvePointHigh + 1;
-    timing.BitangentRecords = static_cast<int>(Drawing::LastAnalysis.BitangentCount);
-    timing.Tritangents = static_cast<int>(Drawing::LastAnalysis.TritangentCount);
+    timing.CurvePoints = data.Figure.CurvePointHigh + 1;
+    timing.BitangentRecords = static_cast<int>(data.Analysis.BitangentCount);
+    timing.Tritangents = static_cast<int>(data.Analysis.TritangentCount);
     timing.Read = Median(read);
     timing.Stages = {Median(sample), Median(analyze), Median(square), Median(normals), Median(hull), Median(total)};
     timing.DrawIt = Median(drawIt);
@@ -127,14 +126,15 @@ std::vector<TDrawingTiming> TimeDrawings(const std::vector<TBenchCurve>& curves,
 TDragTiming TimeDrag(int steps, bool stereo) {
   TPictures pictures;
   StartUp(pictures);
-  ReadCurve(BenchCurves().front());
+  Drawing::TDrawingData data;
+  ReadCurve(data, BenchCurves().front());
   TView view;
-  Drawing::DrawFigure(pictures, view);
+  Drawing::DrawFigure(data, pictures, view);
   TAppState shown;
   shown.DrawnFlag = true;
   const MueveFigura::TShiftState left{false, false, false, true};
   DragGate::TGate gate;
-  if (stereo && !DragGate::MuestraAlambre(gate, shown, pictures, view))
+  if (stereo && !DragGate::MuestraAlambre(gate, shown, data, pictures, view))
     throw std::runtime_error("the stereo view was refused");
   DragGate::AlPisar(gate, 200, 200);
   std::vector<double> step, render, maxwell, change;
@@ -142,22 +142,22 @@ TDragTiming TimeDrag(int steps, bool stereo) {
     // Turns the view back and forth by 15 pixels across and 5 down.
     const int x = k % 2 == 0 ? 215 : 200, y = k % 2 == 0 ? 205 : 200;
     auto start = TClock::now();
-    if (!DragGate::AlMoverHull(gate, shown, pictures, view, x, y, left))
+    if (!DragGate::AlMoverHull(gate, shown, data, pictures, view, x, y, left))
       throw std::runtime_error("the drag step did not act");
     step.push_back(MsSince(start));
     start = TClock::now();
     if (stereo)
-      Estereo::DrawStereo(gate.Stereo, pictures, Sampling::Figure, Drawing::LastAnalysis);
+      Estereo::DrawStereo(gate.Stereo, pictures, data.Figure, data.Analysis);
     else
-      HullPicture::RenderHull(pictures, view, Glob::Curve, Sampling::Figure, Drawing::LastAnalysis);
+      HullPicture::RenderHull(pictures, view, data.Curve, data.Figure, data.Analysis);
     render.push_back(MsSince(start));
     start = TClock::now();
-    SmallPictures::PaintMaxwell(pictures, view, Drawing::LastAnalysis);
+    SmallPictures::PaintMaxwell(pictures, view, data.Analysis);
     maxwell.push_back(MsSince(start));
     change.push_back(std::max(0.0, step.back() - render.back() - maxwell.back()));
   }
   // Back to the shaded view, which the window shows after start-up.
-  if (stereo) DragGate::MuestraAlambre(gate, shown, pictures, view);
+  if (stereo) DragGate::MuestraAlambre(gate, shown, data, pictures, view);
   return {Median(step), Median(render), Median(maxwell), Median(change)};
 }
 

@@ -67,7 +67,7 @@ struct TDrawingTiming {
 };
 
 // Draws each curve `runs` times with native code and as often with interpreted
-// programs, alternately, with the fixed seed 1 after starting the shared state; native
+// programs, alternately, with the fixed seed 1 after the start-up; native
 // code stays switched on afterwards. Throws std::runtime_error when a curve is
 // refused, and what the drawing throws.
 std::vector<TDrawingTiming> TimeDrawings(const std::vector<TBenchCurve>& curves, int runs);

@@ -8,35 +8,38 @@
 #include "app/Glob.h"
 #include "app/core/CurveInput.h"
 #include "app/core/DragGate.h"
-#include "geometry/SharedState.h"
 
 namespace {
 
 // Start-up, the default input with p = 1, one drawing, shown in the view mode asked for.
-void DrawDefaultCurve(TPictures& pictures, TView& view, DragGate::TGate& gate, TAppState& shown, bool stereo) {
+void DrawDefaultCurve(Drawing::TDrawingData& data, TPictures& pictures, TView& view, DragGate::TGate& gate,
+                      TAppState& shown, bool stereo) {
   if (!GlobInitialize() || !CreatePictures(pictures)) throw std::runtime_error("start-up failed");
   CurveInput::TInputFields fields = CurveInput::DefaultFields();
   bool ready = false;
-  if (CurveInput::LeeDatos(fields, ready).Outcome != CurveInput::TReadOutcome::Changed)
+  if (CurveInput::LeeDatos(data, fields, ready).Outcome != CurveInput::TReadOutcome::Changed)
     throw std::runtime_error("default input refused");
-  Glob::Input.PValue = 1;
-  Drawing::DrawFigure(pictures, view);
+  data.Input.PValue = 1;
+  Drawing::DrawFigure(data, pictures, view);
   shown.DrawnFlag = true;
-  if (stereo && !DragGate::MuestraAlambre(gate, shown, pictures, view)) throw std::runtime_error("stereo view refused");
+  if (stereo && !DragGate::MuestraAlambre(gate, shown, data, pictures, view))
+    throw std::runtime_error("stereo view refused");
 }
 
 // Turns the view back and forth by 15 pixels, one step per iteration.
 void DragSteps(benchmark::State& state, bool stereo) {
+  Drawing::TDrawingData data;
   TPictures pictures;
   TView view;
   DragGate::TGate gate;
   TAppState shown;
-  DrawDefaultCurve(pictures, view, gate, shown, stereo);
+  DrawDefaultCurve(data, pictures, view, gate, shown, stereo);
   const MueveFigura::TShiftState left{false, false, false, true};
   int direction = 1;
   DragGate::AlPisar(gate, 200, 200);
   for (auto _ : state) {
-    DragGate::AlMoverHull(gate, shown, pictures, view, 200 + 15 * (direction > 0), 200 + 5 * (direction > 0), left);
+    DragGate::AlMoverHull(gate, shown, data, pictures, view, 200 + 15 * (direction > 0), 200 + 5 * (direction > 0),
+                          left);
     direction = -direction;
   }
   state.SetLabel(stereo ? "stereo" : "shaded");

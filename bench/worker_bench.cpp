@@ -1,28 +1,28 @@
-// The window's drawings on the worker thread: a drawing of the default curve there
-// against the same drawing on the calling thread (the difference is the hand-off), the
-// hand-off of an empty job alone, putting the figure aside and back, and how soon a
-// long drawing stops once cancelled.
+// The window's drawings on the worker thread: a drawing of the default curve there, into
+// data of its own taken over afterwards as the window does, against the same drawing on
+// the calling thread (the difference is what the worker adds), the hand-off of an empty
+// job alone, the worker's data made alone, and how soon a long drawing stops once
+// cancelled.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <memory>
 #include <stdexcept>
 #include <thread>
 
 #include "app/Glob.h"
 #include "app/core/CurveInput.h"
 #include "app/core/DrawingWorker.h"
-#include "app/core/KeptFigure.h"
-#include "geometry/SharedState.h"
 
 namespace {
 
-// Start-up and the default input, with t up to `tMax`.
-void ReadDefaultCurve(TPictures& pictures, const char* tMax) {
+// Start-up and the default input read into `data`, with t up to `tMax`.
+void ReadDefaultCurve(Drawing::TDrawingData& data, TPictures& pictures, const char* tMax) {
   if (!GlobInitialize() || !CreatePictures(pictures)) throw std::runtime_error("start-up failed");
   CurveInput::TInputFields fields = CurveInput::DefaultFields();
   fields.TMax = tMax;
   bool ready = false;
-  if (CurveInput::LeeDatos(fields, ready).Outcome != CurveInput::TReadOutcome::Changed)
+  if (CurveInput::LeeDatos(data, fields, ready).Outcome != CurveInput::TReadOutcome::Changed)
     throw std::runtime_error("default input refused");
 }
 
@@ -34,33 +34,33 @@ void RunOn(TDrawingWorker& worker, const std::function<void()>& job) {
 }
 
 void BM_DrawDefaultHere(benchmark::State& state) {
+  Drawing::TDrawingData data;
   TPictures pictures;
-  ReadDefaultCurve(pictures, "2 pi");
+  ReadDefaultCurve(data, pictures, "2 pi");
   TView view;
-  for (auto _ : state) DrawForWindow(pictures, view, false);
+  for (auto _ : state) DrawForWindow(data, pictures, view, false);
 }
 
 void BM_DrawDefaultOnWorker(benchmark::State& state) {
+  auto shown = std::make_unique<Drawing::TDrawingData>();
   TPictures pictures;
-  ReadDefaultCurve(pictures, "2 pi");
+  ReadDefaultCurve(*shown, pictures, "2 pi");
   TView view;
   TDrawingWorker worker;
-  for (auto _ : state) RunOn(worker, [&pictures, &view] { DrawForWindow(pictures, view, false); });
+  for (auto _ : state) {
+    std::unique_ptr<Drawing::TDrawingData> own = DataForWorker(*shown);
+    RunOn(worker, [&own, &pictures, &view] { DrawForWindow(*own, pictures, view, false); });
+    shown = std::move(own);
+  }
 }
 
-// What the window adds on its own thread: the figure on the screen put aside before a
-// drawing and back after a cancel.
-void BM_KeepFigure(benchmark::State& state) {
+// What the window adds on its own thread before a drawing: the worker's data, the
+// accepted input copied and its curve compiled again.
+void BM_DataForWorker(benchmark::State& state) {
+  Drawing::TDrawingData data;
   TPictures pictures;
-  ReadDefaultCurve(pictures, "2 pi");
-  TView view;
-  DrawForWindow(pictures, view, false);
-  TKeptFigure kept;
-  kept.RecordInput();
-  for (auto _ : state) {
-    kept.Take();
-    kept.Restore();
-  }
+  ReadDefaultCurve(data, pictures, "2 pi");
+  for (auto _ : state) benchmark::DoNotOptimize(DataForWorker(data));
 }
 
 void BM_HandOffAlone(benchmark::State& state) {
@@ -71,12 +71,13 @@ void BM_HandOffAlone(benchmark::State& state) {
 // From Cancel to the worker idle again, the argument's milliseconds into a drawing with
 // t up to 100 (sampling and tracing early on, the tritangents and pictures later).
 void BM_CancelLatency(benchmark::State& state) {
+  Drawing::TDrawingData data;
   TPictures pictures;
-  ReadDefaultCurve(pictures, "100");
+  ReadDefaultCurve(data, pictures, "100");
   TView view;
   TDrawingWorker worker;
   for (auto _ : state) {
-    worker.Start([&pictures, &view] { DrawForWindow(pictures, view, false); }, {});
+    worker.Start([&data, &pictures, &view] { DrawForWindow(data, pictures, view, false); }, {});
     std::this_thread::sleep_for(std::chrono::milliseconds(state.range(0)));
     const auto start = std::chrono::steady_clock::now();
     worker.Cancel();
@@ -90,7 +91,7 @@ void BM_CancelLatency(benchmark::State& state) {
 
 BENCHMARK(BM_DrawDefaultHere)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DrawDefaultOnWorker)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_KeepFigure)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DataForWorker)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_HandOffAlone)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CancelLatency)->Arg(100)->Arg(1000)->Arg(2500)->UseManualTime()->Iterations(5)
     ->Unit(benchmark::kMillisecond);

@@ -21,8 +21,6 @@
 #include "cli/JsonExport.h"
 #include "formula/Checks.h"
 #include "geometry/Bitangents.h"
-#include "geometry/Sampling.h"
-#include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
 #include "render/HullMeasures.h"
 
@@ -33,8 +31,9 @@ int Fail(int status, const std::string& message) {
   return status;
 }
 
-void WriteOutputs(const TAppState& shown, const TPictures& pictures, const TView& view, const TDrawOptions& options,
-                  const Drawing::TStageTimes& times, const HullMeasures::TMeasures& measures) {
+void WriteOutputs(const Drawing::TDrawingData& data, const TAppState& shown, const TPictures& pictures,
+                  const TView& view, const TDrawOptions& options, const Drawing::TStageTimes& times,
+                  const HullMeasures::TMeasures& measures) {
   if (!options.PngDir.empty()) {
     const QDir dir(QString::fromStdString(options.PngDir));
     if (!dir.mkpath(".")) throw WendrixError("cannot create the folder " + options.PngDir);
@@ -50,42 +49,42 @@ void WriteOutputs(const TAppState& shown, const TPictures& pictures, const TView
     SafeFile::WriteAll(files);
   }
   if (!options.JsonFile.empty()) {
-    SafeFile::Write(options.JsonFile, DrawingJson(view, times, measures));
+    SafeFile::Write(options.JsonFile, DrawingJson(data, view, times, measures));
   }
   std::string message, warning;
   for (const auto& [file, format] : {std::pair{&options.ObjFile, MeshFiles::TMeshFormat::Obj},
                                      std::pair{&options.StlFile, MeshFiles::TMeshFormat::Stl}})
     if (!file->empty()) {
-      if (!MeshFiles::ExportHullMesh(shown, *file, format, message, &warning)) throw WendrixError(message);
+      if (!MeshFiles::ExportHullMesh(shown, data, *file, format, message, &warning)) throw WendrixError(message);
       if (!options.Quiet) std::printf("%s\n", message.c_str());
       // Even when quiet: the file is written, but it is not the figure the user asked for.
       if (!warning.empty()) std::fprintf(stderr, "%s\n", warning.c_str());
     }
 }
 
-// Everything after the command line; the shared state is initialized.
+// Everything after the command line and the start-up.
 int Draw(const TDrawOptions& options) {
   CurveInput::TInputFields fields;
   long double p = 0, q = 0;
   std::string message;
   if (!GatherInput(options, fields, p, q, message)) return Fail(ExitRefused, message);
-  if (!ScriptedDraw::AcceptInput(fields, message) || !ScriptedDraw::PlaceParameters(p, q, message))
+  Drawing::TDrawingData data;
+  if (!ScriptedDraw::AcceptInput(data, fields, message) || !ScriptedDraw::PlaceParameters(data.Input, p, q, message))
     return Fail(ExitRefused, message);
   TPictures pictures;
   if (!CreateOptionPictures(options, pictures, message)) return Fail(ExitRefused, message);
   try {
     TView view;
-    const Drawing::TStageTimes times = Drawing::DrawFigure(pictures, view);
-    const TAppState shown = ReplayViews(pictures, view, options);
-    const HullMeasures::TMeasures measures =
-        HullMeasures::MeasureDrawing(Glob::Curve, Sampling::Figure, Drawing::LastAnalysis);
-    WriteOutputs(shown, pictures, view, options, times, measures);
+    const Drawing::TStageTimes times = Drawing::DrawFigure(data, pictures, view);
+    const TAppState shown = ReplayViews(data, pictures, view, options);
+    const HullMeasures::TMeasures measures = HullMeasures::MeasureDrawing(data.Curve, data.Figure, data.Analysis);
+    WriteOutputs(data, shown, pictures, view, options, times, measures);
     if (!options.Quiet)
       std::printf("Drawn: %d curve points, %d bitangent records, %d tritangent planes in %.0f ms; %s.\n",
-                  Sampling::Figure.CurvePointHigh + 1, static_cast<int>(Drawing::LastAnalysis.BitangentCount),
-                  static_cast<int>(Drawing::LastAnalysis.TritangentCount), times.Total,
+                  data.Figure.CurvePointHigh + 1, static_cast<int>(data.Analysis.BitangentCount),
+                  static_cast<int>(data.Analysis.TritangentCount), times.Total,
                   HullMeasures::MeasuresText(measures).c_str());
-    for (const std::string& notice : Drawing::DrawingNotices()) std::printf("%s\n", notice.c_str());
+    for (const std::string& notice : Drawing::DrawingNotices(data.Analysis)) std::printf("%s\n", notice.c_str());
   } catch (const std::exception& error) {
     return Fail(ExitFailed, error.what());
   }

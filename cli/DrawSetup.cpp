@@ -27,15 +27,16 @@ bool CreateOptionPictures(const TDrawOptions& options, TPictures& pictures, std:
   return CreatePictures(pictures, options.HullSize, small, message);
 }
 
-TAppState ReplayViews(TPictures& pictures, TView& view, const TDrawOptions& options) {
+TAppState ReplayViews(const Drawing::TDrawingData& data, TPictures& pictures, TView& view,
+                      const TDrawOptions& options) {
   TAppState shown;
   shown.DrawnFlag = true;
   DragGate::TGate gate;
-  if (options.Stereo && !DragGate::MuestraAlambre(gate, shown, pictures, view))
+  if (options.Stereo && !DragGate::MuestraAlambre(gate, shown, data, pictures, view))
     throw WendrixError("the stereo view cannot be shown");
   for (const TDragStep& drag : options.Drags) {
     DragGate::AlPisar(gate, drag.X0, drag.Y0);
-    DragGate::AlMoverHull(gate, shown, pictures, view, drag.X1, drag.Y1, drag.Keys);
+    DragGate::AlMoverHull(gate, shown, data, pictures, view, drag.X1, drag.Y1, drag.Keys);
   }
   return shown;
 }

@@ -4,9 +4,10 @@
 #include <cstdio>
 #include <string>
 
+#include "app/DrawingData.h"
+#include "app/Glob.h"
 #include "app/core/AppState.h"
 #include "app/core/CurveInput.h"
-#include "app/Glob.h"
 #include "cli/Commands.h"
 #include "cli/DrawOptions.h"
 
@@ -16,18 +17,18 @@
 bool GatherInput(const TDrawOptions& options, CurveInput::TInputFields& fields, long double& p, long double& q,
                  std::string& message);
 
-// The stereo switch and the drags of `options` on the figure just drawn into `pictures`
-// and `view`, through the window's own gate; answers what they leave on the screen (a
+// The stereo switch and the drags of `options` on the figure of `data` just drawn into
+// `pictures` and `view`, through the window's own gate; answers what they leave on the screen (a
 // drawn figure, in stereo mode or not). Throws WendrixError when the stereo view
 // cannot be shown.
-TAppState ReplayViews(TPictures& pictures, TView& view, const TDrawOptions& options);
+TAppState ReplayViews(const Drawing::TDrawingData& data, TPictures& pictures, TView& view, const TDrawOptions& options);
 
 // Blank pictures at the sizes `options` asks for (--size). False with `message` for a
 // size outside the accepted range or when memory lacks.
 bool CreateOptionPictures(const TDrawOptions& options, TPictures& pictures, std::string& message);
 
-// Parses the options of command `name` with `parse` and runs `run` on them between the
-// shared state's start-up and shut-down. --help prints the usage on stdout (exit 0); a
+// Parses the options of command `name` with `parse` and runs `run` on them after the
+// program's start-up (GlobInitialize). --help prints the usage on stdout (exit 0); a
 // bad command line prints the parser's message and the usage on stderr (exit 2).
 template <class Options, class Parse, class Run>
 int RunParsedCommand(const char* name, const QStringList& arguments, Parse parse, Run run) {
@@ -47,7 +48,5 @@ int RunParsedCommand(const char* name, const QStringList& arguments, Parse parse
     std::fputs("not enough memory to start\n", stderr);
     return ExitFailed;
   }
-  const int status = run(options);
-  GlobFinalize();
-  return status;
+  return run(options);
 }

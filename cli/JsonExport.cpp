@@ -7,7 +7,6 @@
 
 #include "app/core/FigureFields.h"
 #include "geometry/Bitangents.h"
-#include "geometry/Sampling.h"
 #include "geometry/Tritangents.h"
 
 namespace {
@@ -93,25 +92,25 @@ void WriteFields(TJsonWriter& json, const std::vector<FigureFields::TField>& fie
   }
 }
 
-void WriteInput(TJsonWriter& json) {
+void WriteInput(TJsonWriter& json, const Glob::TCurveInput& input) {
   json.Begin("input", '{');
-  for (const FigureFields::TText& text : FigureFields::InputTexts()) json.String(text.Name, *text.Value);
-  WriteFields(json, FigureFields::InputNumbers());
+  for (const FigureFields::TText& text : FigureFields::InputTexts(input)) json.String(text.Name, *text.Value);
+  WriteFields(json, FigureFields::InputNumbers(input));
   json.End('}');
 }
 
-void WriteView(TJsonWriter& json, const TView& view) {
+void WriteView(TJsonWriter& json, const TView& view, const Sampling::TFigure& figure) {
   json.Begin("view", '{');
-  WriteFields(json, FigureFields::ViewFields(view));
+  WriteFields(json, FigureFields::ViewFields(view, figure));
   json.End('}');
 }
 
-void WriteCurve(TJsonWriter& json) {
+void WriteCurve(TJsonWriter& json, const Sampling::TFigure& figure) {
   json.Begin("curve", '{');
-  json.Number("chord_scale", Sampling::Figure.ChordScale);
+  json.Number("chord_scale", figure.ChordScale);
   json.Begin("points", '[');
-  for (int i = 0; i <= Sampling::Figure.CurvePointHigh; ++i) {
-    const Mastil& m = Sampling::Figure.CurvePoints.at(i);
+  for (int i = 0; i <= figure.CurvePointHigh; ++i) {
+    const Mastil& m = figure.CurvePoints.at(i);
     json.Break();
     json.Begin(nullptr, '{');
     json.Number("param", m.Param);
@@ -124,10 +123,10 @@ void WriteCurve(TJsonWriter& json) {
   json.End('}');
 }
 
-void WriteBitangents(TJsonWriter& json) {
+void WriteBitangents(TJsonWriter& json, const Bitangents::TAnalysis& analysis) {
   json.Begin("bitangents", '[');
-  for (int i = 1; i <= Drawing::LastAnalysis.BitangentCount; ++i) {
-    const BitangentRecord& r = Drawing::LastAnalysis.BitangentList.at(i);
+  for (int i = 1; i <= analysis.BitangentCount; ++i) {
+    const BitangentRecord& r = analysis.BitangentList.at(i);
     json.Break();
     json.Begin(nullptr, '{');
     json.Bool("on_hull", r.OnHull != 0);
@@ -142,12 +141,12 @@ void WriteBitangents(TJsonWriter& json) {
   json.End(']');
 }
 
-void WriteTritangents(TJsonWriter& json) {
+void WriteTritangents(TJsonWriter& json, const Bitangents::TAnalysis& analysis) {
   json.Begin("tritangents", '[');
-  for (int i = 0; i < Drawing::LastAnalysis.TritangentCount; ++i) {
+  for (int i = 0; i < analysis.TritangentCount; ++i) {
     json.Break();
     json.Begin(nullptr, '[');
-    for (const long double u : Drawing::LastAnalysis.TritangentTriples.at(i)) json.Number(nullptr, u);
+    for (const long double u : analysis.TritangentTriples.at(i)) json.Number(nullptr, u);
     json.End(']');
   }
   json.End(']');
@@ -173,18 +172,19 @@ void WriteTimes(TJsonWriter& json, const Drawing::TStageTimes& times) {
 
 }  // namespace
 
-std::string DrawingJson(const TView& view, const Drawing::TStageTimes& times, const HullMeasures::TMeasures& measures) {
+std::string DrawingJson(const Drawing::TDrawingData& data, const TView& view, const Drawing::TStageTimes& times,
+                        const HullMeasures::TMeasures& measures) {
   TJsonWriter json;
   json.Begin(nullptr, '{');
-  WriteInput(json);
+  WriteInput(json, data.Input);
   json.Break();
-  WriteView(json, view);
+  WriteView(json, view, data.Figure);
   json.Break();
-  WriteCurve(json);
+  WriteCurve(json, data.Figure);
   json.Break();
-  WriteBitangents(json);
+  WriteBitangents(json, data.Analysis);
   json.Break();
-  WriteTritangents(json);
+  WriteTritangents(json, data.Analysis);
   json.Break();
   WriteMeasures(json, measures);
   json.Break();

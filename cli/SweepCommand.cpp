@@ -71,13 +71,14 @@ std::vector<MeasurePlot::TSeries> PlotSeries(const TSweepOptions& options, const
   return series;
 }
 
-// Everything after the command line; the shared state is initialized.
+// Everything after the command line and the start-up.
 int RunSweepValues(const TSweepOptions& options) {
   CurveInput::TInputFields fields;
   long double p0 = 0, q0 = 0;
   std::string message;
   if (!GatherInput(options.Draw, fields, p0, q0, message)) return Fail(ExitRefused, message);
-  if (!ScriptedDraw::AcceptInput(fields, message)) return Fail(ExitRefused, message);
+  Drawing::TDrawingData data;
+  if (!ScriptedDraw::AcceptInput(data, fields, message)) return Fail(ExitRefused, message);
 
   TPictures pictures;
   if (!CreateOptionPictures(options.Draw, pictures, message)) return Fail(ExitRefused, message);
@@ -89,14 +90,14 @@ int RunSweepValues(const TSweepOptions& options) {
   std::vector<Sweep::TRow> rows;
   int failed = 0;
   try {
-    work.View =
-        Sweep::ChooseView(pictures, work.Values, [&](TView& view) { ReplayViews(pictures, view, options.Draw); });
+    work.View = Sweep::ChooseView(data, pictures, work.Values,
+                                  [&](TView& view) { ReplayViews(data, pictures, view, options.Draw); });
     std::optional<GifWriter::TGifAnimation> gif;
     const QDir frames(QString::fromStdString(options.FramesDir));
     if (!options.FramesDir.empty() && !frames.mkpath("."))
       throw WendrixError("cannot create the folder " + options.FramesDir);
     TProgress progress(static_cast<int>(work.Values.size()));
-    RunSweepWork(pictures, work, [&](int k, const Sweep::TRow& row, const QImage& frame) {
+    RunSweepWork(data, pictures, work, [&](int k, const Sweep::TRow& row, const QImage& frame) {
       rows.push_back(row);
       failed += !row.Drawn;
       if (!options.GifFile.empty()) {

@@ -19,10 +19,10 @@ struct TResult {
   QImage Frame;
 };
 
-TResult DrawOne(TPictures& pictures, const TSweepWork& work, int k) {
+TResult DrawOne(Drawing::TDrawingData& data, TPictures& pictures, const TSweepWork& work, int k) {
   TResult result;
   TView shown;
-  result.Row = Sweep::DrawValue(pictures, work.Values.at(k), work.View, shown);
+  result.Row = Sweep::DrawValue(data, pictures, work.Values.at(k), work.View, shown);
   if (work.WantFrames) result.Frame = Sweep::Frame(pictures, work.WithSquare);
   return result;
 }
@@ -91,10 +91,10 @@ TResult ReceiveResult(int fd, const Sweep::TValue& value) {
 }
 
 // Child `job` of `jobs`: draws values job, job + jobs, ... and sends them down `fd`.
-[[noreturn]] void RunChild(TPictures& pictures, const TSweepWork& work, int job, int fd) {
+[[noreturn]] void RunChild(Drawing::TDrawingData& data, TPictures& pictures, const TSweepWork& work, int job, int fd) {
   try {
     for (std::size_t k = job; k < work.Values.size(); k += work.Jobs) {
-      if (!SendResult(fd, DrawOne(pictures, work, static_cast<int>(k)))) ::_exit(1);
+      if (!SendResult(fd, DrawOne(data, pictures, work, static_cast<int>(k)))) ::_exit(1);
     }
   } catch (...) {
     ::_exit(1);
@@ -119,7 +119,7 @@ void StopChildren(std::vector<TChild>& children, bool kill) {
   children.clear();
 }
 
-void RunInChildren(TPictures& pictures, const TSweepWork& work, const TSweepSink& sink) {
+void RunInChildren(Drawing::TDrawingData& data, TPictures& pictures, const TSweepWork& work, const TSweepSink& sink) {
   std::vector<TChild> children;
   try {
     for (int job = 0; job < work.Jobs; ++job) {
@@ -136,7 +136,7 @@ void RunInChildren(TPictures& pictures, const TSweepWork& work, const TSweepSink
         // Only its own write end stays open, so that the parent sees the end of a child that dies.
         ::close(ends[0]);
         for (const TChild& other : children) ::close(other.Fd);
-        RunChild(pictures, work, job, ends[1]);
+        RunChild(data, pictures, work, job, ends[1]);
       }
       ::close(ends[1]);
       children.push_back({pid, ends[0]});
@@ -154,13 +154,13 @@ void RunInChildren(TPictures& pictures, const TSweepWork& work, const TSweepSink
 
 }  // namespace
 
-void RunSweepWork(TPictures& pictures, const TSweepWork& work, const TSweepSink& sink) {
+void RunSweepWork(Drawing::TDrawingData& data, TPictures& pictures, const TSweepWork& work, const TSweepSink& sink) {
   if (work.Jobs <= 1 || work.Values.size() <= 1) {
     for (std::size_t k = 0; k < work.Values.size(); ++k) {
-      const TResult result = DrawOne(pictures, work, static_cast<int>(k));
+      const TResult result = DrawOne(data, pictures, work, static_cast<int>(k));
       sink(static_cast<int>(k), result.Row, result.Frame);
     }
     return;
   }
-  RunInChildren(pictures, work, sink);
+  RunInChildren(data, pictures, work, sink);
 }

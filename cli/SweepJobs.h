@@ -1,7 +1,7 @@
-// The drawings of a sweep, in this process or shared out among child processes. The
-// drawing stages work on process-wide state, so parallel drawings need processes of
-// their own: each child, forked once the input is accepted and the view chosen, draws
-// every Jobs-th value and sends its rows and frames back through a pipe; the parent
+// The drawings of a sweep, in this process or shared out among child processes: each
+// child, forked once the input is accepted and the view chosen, draws every Jobs-th
+// value into its copy of the drawing data and sends its rows and frames back through
+// a pipe; the parent
 // takes them in the order of the values, so the results do not depend on Jobs.
 #pragma once
 
@@ -25,7 +25,8 @@ struct TSweepWork {
 // passes through.
 using TSweepSink = std::function<void(int k, const Sweep::TRow& row, const QImage& frame)>;
 
-// Draws every value of `work` into `pictures` (in a child process: into its copy) and hands the results to `sink` in order. Throws
-// WendrixError when a child process cannot be started or dies before sending all its
-// results.
-void RunSweepWork(TPictures& pictures, const TSweepWork& work, const TSweepSink& sink);
+// Draws every value of `work` from the accepted input of `data` into `data` and
+// `pictures` (in a child process: into its copies) and hands the results to `sink` in
+// order. Throws WendrixError when a child process cannot be started or dies before
+// sending all its results.
+void RunSweepWork(Drawing::TDrawingData& data, TPictures& pictures, const TSweepWork& work, const TSweepSink& sink);

@@ -60,47 +60,49 @@ bool SameFields(const CurveInput::TInputFields& a, const CurveInput::TInputField
          a.PMax == b.PMax && a.QMin == b.QMin && a.QMax == b.QMax;
 }
 
-// The drawing after an accepted load, then what a user does next with the mouse.
-void DrawAndMove() {
+// The drawing of `data` after an accepted load, then what a user does next with the mouse.
+void DrawAndMove(Drawing::TDrawingData& data) {
   static TPictures pictures;
   TView view;
   DragGate::TGate gate;
   std::string refusal;
   if (pictures.HullBitmap.isNull() && !CreatePictures(pictures, DefaultHullSize, DefaultSmallSize, refusal))
     Finding("the default pictures were refused: " + refusal);
-  Drawing::DrawFigure(pictures, view);
+  Drawing::DrawFigure(data, pictures, view);
   TAppState shown;
   shown.DrawnFlag = true;
   std::string where;
-  if (!FigureChecks::FigureIsFinite(where)) Finding("a drawing without error left a non-finite " + where);
+  if (!FigureChecks::FigureIsFinite(data, where)) Finding("a drawing without error left a non-finite " + where);
   MueveFigura::TShiftState left;
   left.Left = true;
   DragGate::AlPisar(gate, 200, 200);
-  DragGate::AlMoverHull(gate, shown, pictures, view, 250, 180, left);
-  DragGate::MuestraAlambre(gate, shown, pictures, view);
-  DragGate::AlMoverHull(gate, shown, pictures, view, 150, 260, left);
-  DragGate::MuestraAlambre(gate, shown, pictures, view);
+  DragGate::AlMoverHull(gate, shown, data, pictures, view, 250, 180, left);
+  DragGate::MuestraAlambre(gate, shown, data, pictures, view);
+  DragGate::AlMoverHull(gate, shown, data, pictures, view, 150, 260, left);
+  DragGate::MuestraAlambre(gate, shown, data, pictures, view);
 }
 
 // One load of the file, as a drop on a window that holds the default fields, accepted.
 void Load() {
+  Drawing::TDrawingData data;
   CurveInput::TInputFields fields = CurveInput::DefaultFields();
   bool ready = false;
-  if (CurveInput::LeeDatos(fields, ready).Outcome != CurveInput::TReadOutcome::Changed)
+  if (CurveInput::LeeDatos(data, fields, ready).Outcome != CurveInput::TReadOutcome::Changed)
     Finding("the default fields were not accepted");
   const CurveInput::TInputFields shown = fields;
-  const std::vector<std::string> accepted = CurveFile::BuildSaveList();
+  const std::vector<std::string> accepted = CurveFile::BuildSaveList(data.Input);
 
   TAppState state;
-  const CurveFile::TLoadResult load = CurveFile::DelDisco(FilePath, fields, ready, state);
+  const CurveFile::TLoadResult load = CurveFile::DelDisco(data, FilePath, fields, ready, state);
   if (load.FileError) {
-    if (!SameFields(fields, shown) || CurveFile::BuildSaveList() != accepted) Finding("a file error changed the input");
+    if (!SameFields(fields, shown) || CurveFile::BuildSaveList(data.Input) != accepted)
+      Finding("a file error changed the input");
     ++Tally.Refused;
     return;
   }
   switch (load.Read.Outcome) {
     case CurveInput::TReadOutcome::Refused:
-      if (CurveFile::BuildSaveList() != accepted) Finding("a refused file changed the accepted input");
+      if (CurveFile::BuildSaveList(data.Input) != accepted) Finding("a refused file changed the accepted input");
       ++Tally.Refused;
       return;
     case CurveInput::TReadOutcome::Unchanged:
@@ -110,7 +112,7 @@ void Load() {
       break;
   }
   try {
-    DrawAndMove();
+    DrawAndMove(data);
     ++Tally.Drawn;
   } catch (const WorkLimitError&) {
     ++Tally.Capped;
@@ -136,7 +138,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     if (!file) Finding("cannot write " + FilePath);
   }
-  if (!GlobInitialize()) Finding("the shared state could not start");
+  if (!GlobInitialize()) Finding("the palette could not be built");
   WorkCounters::Reset();
   try {
     Load();
@@ -144,6 +146,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The load itself ended with the program's own error, as the window would show it.
     ++Tally.Failed;
   }
-  GlobFinalize();
   return 0;
 }

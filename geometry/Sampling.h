@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "formula/Curve.h"
 #include "formula/Vector3.h"
 #include "geometry/SharedState.h"
 
@@ -38,9 +39,6 @@ struct TFigure {
   TVector3 BoxMin, BoxMax, BoxSize, FigureCentre;
   long double FigureDiagonal = 0, FillSpacing = 0;
 };
-
-// The figure drawn last, until the front ends own theirs.
-inline TFigure Figure;
 
 // The curve's length as its typical sample chord tells it: the number of chords times
 // the 90th percentile of their lengths. Unlike the box, a pole of the formulas, which

@@ -8,7 +8,6 @@
 
 #include <string>
 
-#include "formula/Curve.h"
 #include "formula/Vector3.h"
 
 namespace Glob {
@@ -41,9 +40,5 @@ struct TParamConstants {
 // The constants of the interval tMin .. tMax. An empty interval gives infinite or NaN
 // quotients; callers accept only tMin < tMax.
 TParamConstants DerivedConstants(long double tMin, long double tMax);
-
-// The accepted input and its compiled curve, until the front ends own them.
-inline TCurveInput Input;
-inline FunPars::TCurve Curve;
 
 }  // namespace Glob

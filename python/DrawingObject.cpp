@@ -8,7 +8,6 @@
 
 #include "app/core/FigureFields.h"
 #include "geometry/Bitangents.h"
-#include "geometry/Sampling.h"
 #include "geometry/Tritangents.h"
 #include "render/Pictures.h"
 
@@ -67,10 +66,10 @@ py::dict Fields(const std::vector<FigureFields::TField>& fields, py::dict dict =
   return dict;
 }
 
-py::dict Input() {
+py::dict Input(const Glob::TCurveInput& accepted) {
   py::dict input;
-  for (const FigureFields::TText& text : FigureFields::InputTexts()) input[text.Name] = *text.Value;
-  return Fields(FigureFields::InputNumbers(), input);
+  for (const FigureFields::TText& text : FigureFields::InputTexts(accepted)) input[text.Name] = *text.Value;
+  return Fields(FigureFields::InputNumbers(accepted), input);
 }
 
 // H x W x 3 bytes, red, green, blue, as a PNG of the picture shows it.
@@ -122,8 +121,11 @@ py::object LongDoubleScalar(long double value) {
   return array[py::tuple()];
 }
 
-py::object DrawingObject(const TPictures& pictures, const TView& view, const Drawing::TStageTimes& times,
-                         const HullMesh::THullMesh& mesh, const HullMeasures::TMeasures& measures) {
+py::object DrawingObject(const Drawing::TDrawingData& data, const TPictures& pictures, const TView& view,
+                         const Drawing::TStageTimes& times, const HullMesh::THullMesh& mesh,
+                         const HullMeasures::TMeasures& measures) {
+  const Sampling::TFigure& figure = data.Figure;
+  const Bitangents::TAnalysis& analysis = data.Analysis;
   auto curvePoint = [](const Mastil& m) {
     return TCurvePointRow{m.Param, Components(m.Point), Components(m.Tangent), m.Torsion};
   };
@@ -131,20 +133,18 @@ py::object DrawingObject(const TPictures& pictures, const TView& view, const Dra
     return TBitangentRow{r.OnHull != 0,     r.StartsBranch != 0,  r.ParamS,          r.ParamT,
                          Components(r.PointS), Components(r.PointT), Components(r.PlaneNormal)};
   };
-  const auto tritangent = [](std::size_t k) { return Drawing::LastAnalysis.TritangentTriples.at(k); };
+  const auto tritangent = [&analysis](std::size_t k) { return analysis.TritangentTriples.at(k); };
   py::dict images;
   images["hull"] = Picture(pictures.HullBitmap);
   images["square"] = Picture(pictures.BitangBitmap);
   images["normals"] = Picture(pictures.MaxwellBitmap);
   return py::module_::import("types").attr("SimpleNamespace")(
-      py::arg("input") = Input(),
-      py::arg("curve_points") =
-          Rows<TCurvePointRow>(Sampling::Figure.CurvePoints, 0, Sampling::Figure.CurvePointHigh, curvePoint),
-      py::arg("chord_scale") = LongDoubleScalar(Sampling::Figure.ChordScale),
-      py::arg("bitangents") =
-          Rows<TBitangentRow>(Drawing::LastAnalysis.BitangentList, 1, Drawing::LastAnalysis.BitangentCount, bitangent),
-      py::arg("tritangents") = Triples(static_cast<std::size_t>(Drawing::LastAnalysis.TritangentCount), tritangent),
-      py::arg("view") = Fields(FigureFields::ViewFields(view)), py::arg("mesh") = Mesh(mesh),
+      py::arg("input") = Input(data.Input),
+      py::arg("curve_points") = Rows<TCurvePointRow>(figure.CurvePoints, 0, figure.CurvePointHigh, curvePoint),
+      py::arg("chord_scale") = LongDoubleScalar(figure.ChordScale),
+      py::arg("bitangents") = Rows<TBitangentRow>(analysis.BitangentList, 1, analysis.BitangentCount, bitangent),
+      py::arg("tritangents") = Triples(static_cast<std::size_t>(analysis.TritangentCount), tritangent),
+      py::arg("view") = Fields(FigureFields::ViewFields(view, figure)), py::arg("mesh") = Mesh(mesh),
       py::arg("pictures") = images, py::arg("measures") = Measures(measures), py::arg("timings_ms") = Timings(times));
 }
 

@@ -1,4 +1,4 @@
-// The drawing in force as Python objects: numpy arrays of long doubles, so that no digit
+// A drawing as Python objects: numpy arrays of long doubles, so that no digit
 // of the extended reals is lost, and plain dicts.
 #pragma once
 
@@ -15,11 +15,12 @@ namespace WendrixPython {
 void RegisterRecordTypes();
 
 // A namespace object with the attributes input, curve_points, chord_scale, bitangents,
-// tritangents, view, mesh, pictures, measures and timings_ms, copied from the shared
-// state of the drawing just made, its `pictures`, `view`, hull `mesh`, `measures` and
-// stage `times`. Empty lists give arrays of length 0.
-pybind11::object DrawingObject(const TPictures& pictures, const TView& view, const Drawing::TStageTimes& times,
-                               const HullMesh::THullMesh& mesh, const HullMeasures::TMeasures& measures);
+// tritangents, view, mesh, pictures, measures and timings_ms, copied from the drawing
+// just made: its `data`, `pictures`, `view`, hull `mesh`, `measures` and stage `times`.
+// Empty lists give arrays of length 0.
+pybind11::object DrawingObject(const Drawing::TDrawingData& data, const TPictures& pictures, const TView& view,
+                               const Drawing::TStageTimes& times, const HullMesh::THullMesh& mesh,
+                               const HullMeasures::TMeasures& measures);
 
 // A numpy longdouble scalar holding `value` exactly.
 pybind11::object LongDoubleScalar(long double value);

@@ -19,9 +19,9 @@ namespace {
 
 const char* const ModuleDoc =
     "Convex hulls of closed space curves: the analysis and pictures of Wendrix.\n\n"
-    "Both calls work on the program's process-wide state, as wendrix-cli does once per\n"
-    "command. They hold the GIL for their whole run, so calls from several threads run one\n"
-    "after the other; do not expect them to run side by side.";
+    "Each draw() fills drawing data of its own, as wendrix-cli does once per command. Both\n"
+    "calls hold the GIL for their whole run, so calls from several threads run one after\n"
+    "the other; do not expect them to run side by side.";
 
 const char* const DrawDoc =
     "Draws the curve (x(t,p,q), y(t,p,q), z(t,p,q)) for t in tmin .. tmax as the window's\n"
@@ -43,27 +43,14 @@ const char* const EvalDoc =
     "last digit of a long double); unnamed variables are 0. Raises ValueError with the\n"
     "compiler's message, or for a name that is not a variable or a value that is no number.";
 
-// The shared state of one drawing, set up and released as wendrix-cli does per command.
-class TGlobSession {
- public:
-  TGlobSession() {
-    if (!GlobInitialize()) {
-      GlobFinalize();
-      throw std::bad_alloc();
-    }
-  }
-  ~TGlobSession() { GlobFinalize(); }
-  TGlobSession(const TGlobSession&) = delete;
-  TGlobSession& operator=(const TGlobSession&) = delete;
-};
-
 py::object Draw(std::string x, std::string y, std::string z, std::string tmin, std::string tmax, std::string pmin,
                 std::string pmax, std::string qmin, std::string qmax, long double p, long double q,
                 std::optional<std::uint32_t> /*seed: no stage draws random numbers now*/, int size) {
   CurveInput::TInputFields fields{x, y, z, tmin, tmax, pmin, pmax, qmin, qmax};
-  const TGlobSession session;
+  if (!GlobInitialize()) throw std::bad_alloc();
+  Drawing::TDrawingData data;
   std::string message;
-  if (!ScriptedDraw::AcceptInput(fields, message) || !ScriptedDraw::PlaceParameters(p, q, message))
+  if (!ScriptedDraw::AcceptInput(data, fields, message) || !ScriptedDraw::PlaceParameters(data.Input, p, q, message))
     throw py::value_error(message);
   TPictures pictures;
   if (!CreatePictures(pictures, size, static_cast<int>(3LL * size / 4), message)) throw py::value_error(message);
@@ -72,16 +59,16 @@ py::object Draw(std::string x, std::string y, std::string z, std::string tmin, s
   HullMesh::THullMesh mesh;
   HullMeasures::TMeasures measures;
   try {
-    times = Drawing::DrawFigure(pictures, view);
-    mesh = HullMesh::BuildHullMesh(Glob::Curve, Sampling::Figure, Drawing::LastAnalysis);
-    measures = HullMeasures::Measure(mesh, Drawing::LastAnalysis);
+    times = Drawing::DrawFigure(data, pictures, view);
+    mesh = HullMesh::BuildHullMesh(data.Curve, data.Figure, data.Analysis);
+    measures = HullMeasures::Measure(mesh, data.Analysis);
   } catch (const std::bad_alloc&) {
     throw;
   } catch (const std::exception& error) {
     // Every failure of the drawing is a RuntimeError, whatever its C++ type.
     throw std::runtime_error(error.what());
   }
-  return WendrixPython::DrawingObject(pictures, view, times, mesh, measures);
+  return WendrixPython::DrawingObject(data, pictures, view, times, mesh, measures);
 }
 
 // A variable's value: a decimal text read as wendrix-cli reads it, or anything numpy

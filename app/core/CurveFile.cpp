@@ -11,6 +11,7 @@
 #include <cstring>
 #include <tuple>
 
+#include "app/DrawingData.h"
 #include "app/core/AppState.h"
 #include "app/core/NumberText.h"
 #include "app/core/SafeFile.h"
@@ -113,10 +114,10 @@ bool SnapFileParameters(const TCurveTexts& file, const std::string& path, bool& 
 
 std::string FormatGeneral(long double value) { return NumberText::General(value, 15); }
 
-std::vector<std::string> BuildSaveList() {
-  std::vector<std::string> lines = {Glob::Input.XFormula, Glob::Input.YFormula, Glob::Input.ZFormula};
-  for (const long double v : {Glob::Input.TMin, Glob::Input.TMax, Glob::Input.PMin, Glob::Input.PMax, Glob::Input.QMin,
-                              Glob::Input.QMax, Glob::Input.PValue, Glob::Input.QValue})
+std::vector<std::string> BuildSaveList(const Glob::TCurveInput& input) {
+  std::vector<std::string> lines = {input.XFormula, input.YFormula, input.ZFormula};
+  for (const long double v :
+       {input.TMin, input.TMax, input.PMin, input.PMax, input.QMin, input.QMax, input.PValue, input.QValue})
     lines.push_back(FormatGeneral(v));
   return lines;
 }
@@ -127,7 +128,7 @@ void WriteLines(const std::string& path, const std::vector<std::string>& lines) 
   SafeFile::Write(path, text);
 }
 
-void SaveCurve(const std::string& path) { WriteLines(path, BuildSaveList()); }
+void SaveCurve(const Glob::TCurveInput& input, const std::string& path) { WriteLines(path, BuildSaveList(input)); }
 
 std::string SaveAsName(const std::string& chosen) {
   QString name = QString::fromStdString(CutName(chosen));
@@ -180,7 +181,8 @@ bool ReadCurveFile(const std::string& path, TCurveTexts& texts, std::string& err
   return true;
 }
 
-TLoadResult DelDisco(const std::string& path, CurveInput::TInputFields& fields, bool& ready, TAppState& state) {
+TLoadResult DelDisco(Drawing::TDrawingData& data, const std::string& path, CurveInput::TInputFields& fields,
+                     bool& ready, TAppState& state) {
   TLoadResult result;
   TCurveTexts file;
   const auto fail = [&result] {
@@ -195,17 +197,17 @@ TLoadResult DelDisco(const std::string& path, CurveInput::TInputFields& fields, 
   fields = file.Fields;
   // A p or q other than the current one must be drawn even when lines 1 to 9 equal the
   // accepted input.
-  if (known && (p != Glob::Input.PValue || q != Glob::Input.QValue)) ready = false;
-  result.Read = CurveInput::LeeDatos(fields, ready);
+  if (known && (p != data.Input.PValue || q != data.Input.QValue)) ready = false;
+  result.Read = CurveInput::LeeDatos(data, fields, ready);
   if (result.Read.Outcome == CurveInput::TReadOutcome::Changed) state.InputChanged();
   if (result.Read.Outcome != CurveInput::TReadOutcome::Refused) {
     // Accepted ranges are the file's, so p and q are known; they are the values of their
     // cursor positions, whatever position the scroll bars held before.
-    Glob::Input.PValue = p;
-    Glob::Input.QValue = q;
-    result.Cursors = CurveInput::SituaCursores();
-    result.PPanel = CurveInput::PanelText(Glob::Input.PValue);
-    result.QPanel = CurveInput::PanelText(Glob::Input.QValue);
+    data.Input.PValue = p;
+    data.Input.QValue = q;
+    result.Cursors = CurveInput::SituaCursores(data.Input);
+    result.PPanel = CurveInput::PanelText(p);
+    result.QPanel = CurveInput::PanelText(q);
   }
   state.DataChanged = false;
   state.CurveFileName = CutName(path);

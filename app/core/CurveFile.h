@@ -22,16 +22,16 @@ inline constexpr int MaxNameLength = 255;
 // Zero gives "0"; infinities and NaN give "INF", "-INF", "NAN".
 std::string FormatGeneral(long double value);
 
-// The eleven lines of the accepted state: XFormula, YFormula, ZFormula, then TMin,
+// The eleven lines of the accepted input: XFormula, YFormula, ZFormula, then TMin,
 // TMax, PMin, PMax, QMin, QMax, PValue, QValue.
-std::vector<std::string> BuildSaveList();
+std::vector<std::string> BuildSaveList(const Glob::TCurveInput& input);
 
 // Writes `lines`, each ending with CR LF, to `path` through SafeFile::Write: a failed
 // save leaves the previous file whole. Throws WendrixError with a readable message.
 void WriteLines(const std::string& path, const std::vector<std::string>& lines);
 
-// WriteLines of BuildSaveList to `path`.
-void SaveCurve(const std::string& path);
+// WriteLines of BuildSaveList(input) to `path`.
+void SaveCurve(const Glob::TCurveInput& input, const std::string& path);
 
 // "Save As...": `chosen` cut to 255 characters, with ".wdx" appended (and cut again)
 // unless its fourth-last character is '.'; "curve" -> "curve.wdx", "curve.abc" stays,
@@ -68,15 +68,16 @@ struct TLoadResult {
 //  1. ReadCurveFile; the file's p and q must lie in the file's own ranges (when those
 //     evaluate and are not empty). Any fault: FileError, and nothing at all changes.
 //  2. `fields` receive lines 1 to 9. When the file's p or q (snapped to its scroll
-//     position in the file's range) differs from PValue or QValue, `ready` is cleared
+//     position in the file's range) differs from data's PValue or QValue, `ready` is cleared
 //     so that the curve is drawn anew.
-//  3. LeeDatos; a Changed outcome is taken into `state` (InputChanged). Unless
+//  3. LeeDatos into `data`; a Changed outcome is taken into `state` (InputChanged). Unless
 //     refused, PValue and QValue become the snapped values, the panels and positions
 //     are filled in, and the caller runs the drawing when the outcome is Changed.
 //  4. `state`'s DataChanged false and CurveFileName := `path` cut to 255 characters
 //     (also after a refusal, as the input is then the file's).
 // A file the program saved therefore loads to the same state whatever was shown before.
-TLoadResult DelDisco(const std::string& path, CurveInput::TInputFields& fields, bool& ready, TAppState& state);
+TLoadResult DelDisco(Drawing::TDrawingData& data, const std::string& path, CurveInput::TInputFields& fields,
+                     bool& ready, TAppState& state);
 
 // True when `name` ends in ".wdx" in any letter case (the command-line rule).
 bool HasCurveExtension(const std::string& name);

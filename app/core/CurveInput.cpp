@@ -7,11 +7,10 @@
 #include <cstdlib>
 
 #include "app/CadenasRecursos.h"
+#include "app/DrawingData.h"
 #include "app/core/NumberText.h"
 #include "formula/Checks.h"
 #include "formula/FunPars.h"
-#include "geometry/Sampling.h"
-#include "geometry/SharedState.h"
 
 namespace CurveInput {
 
@@ -31,31 +30,34 @@ std::string Trim(const std::string& text) {
 // coordinates, in reading order.
 struct TCoordinate {
   std::string TInputFields::*Field;
-  std::string* Accepted;
-  TOpCodeFunctionExtended* Formula;
+  std::string Glob::TCurveInput::*Accepted;
+  TOpCodeFunctionExtended FunPars::TCurve::*Formula;
 };
 const TCoordinate Coordinates[3] = {
-    {&TInputFields::X, &Glob::Input.XFormula, &Glob::Curve.X},
-    {&TInputFields::Y, &Glob::Input.YFormula, &Glob::Curve.Y},
-    {&TInputFields::Z, &Glob::Input.ZFormula, &Glob::Curve.Z},
+    {&TInputFields::X, &Glob::TCurveInput::XFormula, &FunPars::TCurve::X},
+    {&TInputFields::Y, &Glob::TCurveInput::YFormula, &FunPars::TCurve::Y},
+    {&TInputFields::Z, &Glob::TCurveInput::ZFormula, &FunPars::TCurve::Z},
 };
 
 // The three ranges in reading order, with their message for an empty range.
 struct TRange {
   std::string TInputFields::*MinField;
   std::string TInputFields::*MaxField;
-  long double* AcceptedMin;
-  long double* AcceptedMax;
+  long double Glob::TCurveInput::*AcceptedMin;
+  long double Glob::TCurveInput::*AcceptedMax;
   const char* Message;
 };
 const TRange Ranges[3] = {
-    {&TInputFields::TMin, &TInputFields::TMax, &Glob::Input.TMin, &Glob::Input.TMax, CadenasRecursos::TRangeWrong},
-    {&TInputFields::PMin, &TInputFields::PMax, &Glob::Input.PMin, &Glob::Input.PMax, CadenasRecursos::PRangeWrong},
-    {&TInputFields::QMin, &TInputFields::QMax, &Glob::Input.QMin, &Glob::Input.QMax, CadenasRecursos::QRangeWrong},
+    {&TInputFields::TMin, &TInputFields::TMax, &Glob::TCurveInput::TMin, &Glob::TCurveInput::TMax,
+     CadenasRecursos::TRangeWrong},
+    {&TInputFields::PMin, &TInputFields::PMax, &Glob::TCurveInput::PMin, &Glob::TCurveInput::PMax,
+     CadenasRecursos::PRangeWrong},
+    {&TInputFields::QMin, &TInputFields::QMax, &Glob::TCurveInput::QMin, &Glob::TCurveInput::QMax,
+     CadenasRecursos::QRangeWrong},
 };
 
-TReadResult Refuse(const std::string& message, bool beep) {
-  RestoreAcceptedFormulas();
+TReadResult Refuse(Drawing::TDrawingData& data, const std::string& message, bool beep) {
+  RestoreAcceptedFormulas(data);
   return {TReadOutcome::Refused, message, beep};
 }
 
@@ -106,78 +108,86 @@ bool BelowRange(const std::string& t) {
 }
 
 // ReportInputError: beep, message, and the next read treats every field as changed.
-TReadResult ReportInputError(const std::string& message, bool& ready) {
+TReadResult ReportInputError(Drawing::TDrawingData& data, const std::string& message, bool& ready) {
   ready = false;
-  return Refuse(message, true);
+  return Refuse(data, message, true);
 }
 
 }  // namespace
 
-void RestoreAcceptedFormulas() {
+void RestoreAcceptedFormulas(Drawing::TDrawingData& data) {
   std::string message;
   for (const TCoordinate& c : Coordinates)
-    if (!c.Accepted->empty()) c.Formula->Compile(*c.Accepted, "tpq", message);
+    if (!(data.Input.*c.Accepted).empty()) (data.Curve.*c.Formula).Compile(data.Input.*c.Accepted, "tpq", message);
+}
+
+void ReinstateInput(Drawing::TDrawingData& data, const Glob::TCurveInput& input) {
+  data.Input = input;
+  data.Figure.Param = Glob::DerivedConstants(input.TMin, input.TMax);
+  UpdateParamScales(data.Input);
+  RestoreAcceptedFormulas(data);
+  PassParameters(data);
 }
 
 TInputFields DefaultFields() {
   return {"cos(2t)(p+sen(3t))", "sen(2t)(p+sen(3t))", "cos(3t+q)", "0", "2 pi", "0", "5", "0", "pi"};
 }
 
-TReadResult LeeDatos(TInputFields& fields, bool& ready) {
+TReadResult LeeDatos(Drawing::TDrawingData& data, TInputFields& fields, bool& ready) {
   TReadOutcome outcome = TReadOutcome::Unchanged;
   std::string texts[3];
   for (int i = 0; i < 3; ++i) {
     const TCoordinate& c = Coordinates[i];
     std::string& field = fields.*c.Field;
     field = Trim(field);
-    if (field.empty()) return ReportInputError(CadenasRecursos::DataMissing, ready);
-    if (!ready || field != *c.Accepted) outcome = TReadOutcome::Changed;
+    if (field.empty()) return ReportInputError(data, CadenasRecursos::DataMissing, ready);
+    if (!ready || field != data.Input.*c.Accepted) outcome = TReadOutcome::Changed;
     std::string message;
-    c.Formula->Compile(field, "tpq", message);
-    if (!message.empty()) return ReportInputError(message, ready);
+    (data.Curve.*c.Formula).Compile(field, "tpq", message);
+    if (!message.empty()) return ReportInputError(data, message, ready);
     texts[i] = field;
   }
   // A curve point costs the three programs together; no drawing may take minutes.
-  if (std::string message; !FunPars::CurveWorkFits(Glob::Curve, message)) return ReportInputError(message, ready);
+  if (std::string message; !FunPars::CurveWorkFits(data.Curve, message)) return ReportInputError(data, message, ready);
   long double values[3][2];
   for (int i = 0; i < 3; ++i) {
     const TRange& r = Ranges[i];
     const std::string* limitTexts[2] = {&(fields.*r.MinField), &(fields.*r.MaxField)};
-    const long double* accepted[2] = {r.AcceptedMin, r.AcceptedMax};
+    const long double accepted[2] = {data.Input.*r.AcceptedMin, data.Input.*r.AcceptedMax};
     for (int k = 0; k < 2; ++k) {
       std::string message;
       const long double v = FunPars::EvalConstant(*limitTexts[k], message);
       // A limit that overflows the extended range (say "(10^300)^40") is no number either:
       // accepting it would store an infinite interval that no drawing can use.
-      if (message.empty() && std::isinf(v)) return ReportInputError(CadenasRecursos::NumberTooLarge, ready);
-      if (!message.empty() || !std::isfinite(v)) return ReportInputError(CadenasRecursos::NumberMissing, ready);
-      if (!ready || v != *accepted[k]) outcome = TReadOutcome::Changed;
+      if (message.empty() && std::isinf(v)) return ReportInputError(data, CadenasRecursos::NumberTooLarge, ready);
+      if (!message.empty() || !std::isfinite(v)) return ReportInputError(data, CadenasRecursos::NumberMissing, ready);
+      if (!ready || v != accepted[k]) outcome = TReadOutcome::Changed;
       values[i][k] = v;
     }
-    if (values[i][1] <= values[i][0]) return Refuse(r.Message, false);
+    if (values[i][1] <= values[i][0]) return Refuse(data, r.Message, false);
   }
   if (outcome == TReadOutcome::Changed) {
-    for (int i = 0; i < 3; ++i) *Coordinates[i].Accepted = texts[i];
+    for (int i = 0; i < 3; ++i) data.Input.*Coordinates[i].Accepted = texts[i];
     for (int i = 0; i < 3; ++i) {
-      *Ranges[i].AcceptedMin = values[i][0];
-      *Ranges[i].AcceptedMax = values[i][1];
+      data.Input.*Ranges[i].AcceptedMin = values[i][0];
+      data.Input.*Ranges[i].AcceptedMax = values[i][1];
     }
-    Sampling::Figure.Param = Glob::DerivedConstants(Glob::Input.TMin, Glob::Input.TMax);
+    data.Figure.Param = Glob::DerivedConstants(data.Input.TMin, data.Input.TMax);
     // The scales follow the accepted ranges, whichever way the ranges were typed.
-    UpdateParamScales();
+    UpdateParamScales(data.Input);
     ready = true;
   }
   return {outcome, "", false};
 }
 
-void PassParameters() {
-  Glob::Curve.P = Glob::Input.PValue;
-  Glob::Curve.Q = Glob::Input.QValue;
+void PassParameters(Drawing::TDrawingData& data) {
+  data.Curve.P = data.Input.PValue;
+  data.Curve.Q = data.Input.QValue;
 }
 
-void UpdateParamScales() {
-  Glob::Input.PScale = InverseSpan(Glob::Input.PMin, Glob::Input.PMax);
-  Glob::Input.QScale = InverseSpan(Glob::Input.QMin, Glob::Input.QMax);
+void UpdateParamScales(Glob::TCurveInput& input) {
+  input.PScale = InverseSpan(input.PMin, input.PMax);
+  input.QScale = InverseSpan(input.QMin, input.QMax);
 }
 
 long double CursorValue(int position, long double min, long double max) {
@@ -227,21 +237,22 @@ std::string PanelText(long double value) {
   return text.append(3 - decimals, '0');
 }
 
-bool AjustaParametros(TParam which, int position, std::string& panelText) {
+bool AjustaParametros(Drawing::TDrawingData& data, TParam which, int position, std::string& panelText) {
   const bool isP = which == TParam::P;
-  long double& current = isP ? Glob::Input.PValue : Glob::Input.QValue;
-  const long double v = isP ? CursorValue(position, Glob::Input.PMin, Glob::Input.PMax)
-                            : CursorValue(position, Glob::Input.QMin, Glob::Input.QMax);
+  Glob::TCurveInput& input = data.Input;
+  long double& current = isP ? input.PValue : input.QValue;
+  const long double v =
+      isP ? CursorValue(position, input.PMin, input.PMax) : CursorValue(position, input.QMin, input.QMax);
   if (v == current) return false;
   current = v;
   panelText = PanelText(v);
-  PassParameters();
+  PassParameters(data);
   return true;
 }
 
-TCursorPositions SituaCursores() {
-  return {CursorPosition(Glob::Input.PValue, Glob::Input.PMin, Glob::Input.PScale),
-          CursorPosition(Glob::Input.QValue, Glob::Input.QMin, Glob::Input.QScale)};
+TCursorPositions SituaCursores(const Glob::TCurveInput& input) {
+  return {CursorPosition(input.PValue, input.PMin, input.PScale),
+          CursorPosition(input.QValue, input.QMin, input.QScale)};
 }
 
 bool ParsePlainDecimal(const std::string& text, long double& value) {
@@ -283,12 +294,12 @@ bool ParsePlainDecimal(const std::string& text, long double& value, bool& tooLar
   return true;
 }
 
-bool CambiaLimParam(TRangeField which, const std::string& text) {
+bool CambiaLimParam(Glob::TCurveInput& input, TRangeField which, const std::string& text) {
   long double v = 0;
   if (!ParsePlainDecimal(text, v)) return false;
-  long double* const targets[4] = {&Glob::Input.PMin, &Glob::Input.PMax, &Glob::Input.QMin, &Glob::Input.QMax};
+  long double* const targets[4] = {&input.PMin, &input.PMax, &input.QMin, &input.QMax};
   *targets[static_cast<int>(which)] = v;
-  UpdateParamScales();
+  UpdateParamScales(input);
   return true;
 }
 

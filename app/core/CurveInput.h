@@ -5,6 +5,12 @@
 
 #include <string>
 
+#include "geometry/SharedState.h"
+
+namespace Drawing {
+struct TDrawingData;
+}
+
 namespace CurveInput {
 
 // The nine input fields as typed.
@@ -25,7 +31,7 @@ struct TReadResult {
   bool Beep = false;    // sound the system beep with the message
 };
 
-// Reads and checks the fields. The three formula texts are trimmed in place (blanks and
+// Reads and checks the fields into `data`. The three formula texts are trimmed in place (blanks and
 // control characters at both ends) so the caller can write them back; each is compiled
 // into the curve's X, Y and Z with the variables "tpq", then the six number fields are evaluated
 // untrimmed as constant formulas, each minimum before its maximum.
@@ -36,23 +42,28 @@ struct TReadResult {
 //    The accepted state stays as it was, and so do the compiled formulas: they are
 //    compiled again from the accepted texts, so that a figure on the screen can still
 //    be evaluated.
-//  - Changed (ready false, or a text or value differs from the accepted one): Glob
-//    receives the formulas, ranges, PScale/QScale and the derived t constants; ready
-//    true. The caller takes the new input as not drawn and not saved
+//  - Changed (ready false, or a text or value differs from the accepted one): data's
+//    Input receives the formulas, ranges and PScale/QScale, its Figure.Param the
+//    derived t constants; ready true. The caller takes the new input as not drawn and not saved
 //    (TAppState::InputChanged) and sets the caption of the stereo button to "Stereo".
 //  - Unchanged: nothing changes; the caller empties the caption of "Draw It".
-TReadResult LeeDatos(TInputFields& fields, bool& ready);
+TReadResult LeeDatos(Drawing::TDrawingData& data, TInputFields& fields, bool& ready);
 
-// The formula objects compiled again from the accepted texts, so that the figure on
-// the screen can be evaluated after a refused read or a cancelled drawing compiled
-// others. Texts never accepted (empty) are left alone: nothing was drawn from them.
-void RestoreAcceptedFormulas();
+// data's curve compiled again from its accepted texts, so that the figure on the
+// screen can be evaluated after a refused read or a cancelled drawing compiled others.
+// Texts never accepted (empty) are left alone: nothing was drawn from them.
+void RestoreAcceptedFormulas(Drawing::TDrawingData& data);
 
-// Copies PValue and QValue into the curve's P and Q.
-void PassParameters();
+// `input`, accepted by an earlier read, in force in `data`: its t constants derived
+// into Figure.Param, its scales, the curve compiled from its texts (RestoreAcceptedFormulas)
+// and given its p and q. Texts never accepted (empty) leave their formula alone.
+void ReinstateInput(Drawing::TDrawingData& data, const Glob::TCurveInput& input);
 
-// PScale := 1/(PMax - PMin), 0 when the two are equal; QScale likewise.
-void UpdateParamScales();
+// Copies data's PValue and QValue into its curve's P and Q.
+void PassParameters(Drawing::TDrawingData& data);
+
+// input's PScale := 1/(PMax - PMin), 0 when the two are equal; QScale likewise.
+void UpdateParamScales(Glob::TCurveInput& input);
 
 // Scroll bars run over the positions 0 .. CursorMax.
 inline constexpr int CursorMax = 380;
@@ -78,19 +89,19 @@ std::string PanelText(long double value);
 // Which parameter a scroll bar moves.
 enum class TParam { P, Q };
 
-// A scroll bar of `which` moved to `position`: when its value differs from PValue (or
-// QValue), stores it, sets `panelText`, runs PassParameters and answers true (the
+// A scroll bar of `which` moved to `position`: when its value differs from data's
+// PValue (or QValue), stores it, sets `panelText`, runs PassParameters and answers true (the
 // caller takes the figure as not drawn and the input as changed). Answers false and
 // leaves everything otherwise.
-bool AjustaParametros(TParam which, int position, std::string& panelText);
+bool AjustaParametros(Drawing::TDrawingData& data, TParam which, int position, std::string& panelText);
 
-// Positions of both scroll bars for PValue and QValue in the ranges in force.
+// Positions of both scroll bars for input's PValue and QValue in its ranges.
 struct TCursorPositions {
   int P = 0, Q = 0;
 };
 
 // Throws as CursorPosition does when a value lies outside its range.
-TCursorPositions SituaCursores();
+TCursorPositions SituaCursores(const Glob::TCurveInput& input);
 
 // The plain decimal conversion of the range fields and of the p/q lines of a curve
 // file: optional blanks, sign, digits with an optional '.', optional exponent E.
@@ -107,9 +118,9 @@ bool ParsePlainDecimal(const std::string& text, long double& value, bool& tooLar
 enum class TRangeField { PMin, PMax, QMin, QMax };
 
 // A key was released in a range field: converts `text` and stores it at once into
-// PMin, PMax, QMin or QMax, then UpdateParamScales (the input has changed). Answers false
+// input's PMin, PMax, QMin or QMax, then UpdateParamScales (the input has changed). Answers false
 // (the caller beeps) and changes nothing when the text is not a plain number. The
 // caller then places the scroll bars (SituaCursores).
-bool CambiaLimParam(TRangeField which, const std::string& text);
+bool CambiaLimParam(Glob::TCurveInput& input, TRangeField which, const std::string& text);
 
 }  // namespace CurveInput

@@ -6,8 +6,6 @@
 #include "app/Drawing.h"
 #include "formula/Checks.h"
 #include "geometry/Framing.h"
-#include "geometry/Sampling.h"
-#include "geometry/SharedState.h"
 #include "render/HullPicture.h"
 #include "render/SmallPictures.h"
 #include "views/Estereo.h"
@@ -23,20 +21,22 @@ void AlPisar(TGate& gate, int x, int y) {
 namespace {
 
 // The picture in force drawn again in the current view, then the normals.
-void RepaintView(TGate& gate, const TAppState& shown, TPictures& pictures, const TView& view) {
+void RepaintView(TGate& gate, const TAppState& shown, const Drawing::TDrawingData& data, TPictures& pictures,
+                 const TView& view) {
   if (shown.StereoMode)
-    Estereo::ShowStereo(gate.Stereo, pictures, view, shown.DrawnFlag, Sampling::Figure, Drawing::LastAnalysis);
+    Estereo::ShowStereo(gate.Stereo, pictures, view, shown.DrawnFlag, data.Figure, data.Analysis);
   else
-    HullPicture::RenderHull(pictures, view, Glob::Curve, Sampling::Figure, Drawing::LastAnalysis);
+    HullPicture::RenderHull(pictures, view, data.Curve, data.Figure, data.Analysis);
   CheckFloatFlags();
-  SmallPictures::PaintMaxwell(pictures, view, Drawing::LastAnalysis);
+  SmallPictures::PaintMaxwell(pictures, view, data.Analysis);
   CheckFloatFlags();
 }
 
 }  // namespace
 
-bool AlMoverHull(TGate& gate, const TAppState& shown, TPictures& pictures, TView& view, int x, int y,
-                 const MueveFigura::TShiftState& keys, bool continuous, long double screenScale) {
+bool AlMoverHull(TGate& gate, const TAppState& shown, const Drawing::TDrawingData& data, TPictures& pictures,
+                 TView& view, int x, int y, const MueveFigura::TShiftState& keys, bool continuous,
+                 long double screenScale) {
   if (!shown.DrawnFlag) return false;
   const int distance = std::abs(gate.AnchorX - x) + std::abs(gate.AnchorY - y);
   const long double threshold = continuous && gate.Dragging ? 0 : DragThreshold * screenScale;
@@ -45,30 +45,32 @@ bool AlMoverHull(TGate& gate, const TAppState& shown, TPictures& pictures, TView
   // A drag step is a command of its own: a raised flag ends it as a trap would.
   ClearFloatFlags();
   if (shown.StereoMode)
-    Estereo::StereoDrag(gate.Stereo, pictures, view, Sampling::Figure, Drawing::LastAnalysis, gate.AnchorX,
-                        gate.AnchorY, x, y, keys);
+    Estereo::StereoDrag(gate.Stereo, pictures, view, data.Figure, data.Analysis, gate.AnchorX, gate.AnchorY, x, y,
+                        keys);
   else
-    MueveFigura::DragView(pictures, view, Glob::Curve, Sampling::Figure, Drawing::LastAnalysis, gate.AnchorX,
-                          gate.AnchorY, x, y, keys);
+    MueveFigura::DragView(pictures, view, data.Curve, data.Figure, data.Analysis, gate.AnchorX, gate.AnchorY, x, y,
+                          keys);
   gate.AnchorX = x;
   gate.AnchorY = y;
   CheckFloatFlags();
-  SmallPictures::PaintMaxwell(pictures, view, Drawing::LastAnalysis);
+  SmallPictures::PaintMaxwell(pictures, view, data.Analysis);
   CheckFloatFlags();
   return true;
 }
 
-bool ResetView(TGate& gate, const TAppState& shown, TPictures& pictures, TView& view) {
+bool ResetView(TGate& gate, const TAppState& shown, const Drawing::TDrawingData& data, TPictures& pictures,
+               TView& view) {
   if (!shown.DrawnFlag) return false;
   ClearFloatFlags();
-  view = Framing::FrameView(Sampling::Figure.BoxMin, Sampling::Figure.BoxMax, Sampling::Figure.FigureCentre,
-                            Sampling::Figure.FigureDiagonal);
+  view =
+      Framing::FrameView(data.Figure.BoxMin, data.Figure.BoxMax, data.Figure.FigureCentre, data.Figure.FigureDiagonal);
   CheckFloatFlags();
-  RepaintView(gate, shown, pictures, view);
+  RepaintView(gate, shown, data, pictures, view);
   return true;
 }
 
-bool WheelZoom(TGate& gate, const TAppState& shown, TPictures& pictures, TView& view, int x, int y, int steps) {
+bool WheelZoom(TGate& gate, const TAppState& shown, const Drawing::TDrawingData& data, TPictures& pictures, TView& view,
+               int x, int y, int steps) {
   if (!shown.DrawnFlag || steps == 0) return false;
   ClearFloatFlags();
   const long double old = view.Scale;
@@ -82,17 +84,18 @@ bool WheelZoom(TGate& gate, const TAppState& shown, TPictures& pictures, TView& 
   view.OffsetY = f * (fy + view.OffsetY) - fy;
   Framing::FollowPivot(view);
   CheckFloatFlags();
-  RepaintView(gate, shown, pictures, view);
+  RepaintView(gate, shown, data, pictures, view);
   return true;
 }
 
-bool MuestraAlambre(TGate& gate, TAppState& shown, TPictures& pictures, const TView& view) {
+bool MuestraAlambre(TGate& gate, TAppState& shown, const Drawing::TDrawingData& data, TPictures& pictures,
+                    const TView& view) {
   ClearFloatFlags();
   if (shown.StereoMode) {
-    HullPicture::RenderHull(pictures, view, Glob::Curve, Sampling::Figure, Drawing::LastAnalysis);
+    HullPicture::RenderHull(pictures, view, data.Curve, data.Figure, data.Analysis);
   } else {
     if (!Estereo::CanShowStereo(gate.Stereo, shown.DrawnFlag)) return false;
-    Estereo::ShowStereo(gate.Stereo, pictures, view, shown.DrawnFlag, Sampling::Figure, Drawing::LastAnalysis);
+    Estereo::ShowStereo(gate.Stereo, pictures, view, shown.DrawnFlag, data.Figure, data.Analysis);
   }
   CheckFloatFlags();
   shown.StereoMode = !shown.StereoMode;

@@ -3,6 +3,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "app/core/CurveInput.h"
 #include "geometry/WorkCounters.h"
 
 TDrawingWorker::TDrawingWorker() {
@@ -84,6 +85,12 @@ void TDrawingWorker::Run() {
   }
 }
 
-Drawing::TStageTimes DrawForWindow(TPictures& pictures, TView& view, bool keep) {
-  return keep ? Drawing::DrawFigureInView(pictures, view) : Drawing::DrawFigure(pictures, view);
+std::unique_ptr<Drawing::TDrawingData> DataForWorker(const Drawing::TDrawingData& shown) {
+  auto data = std::make_unique<Drawing::TDrawingData>();
+  CurveInput::ReinstateInput(*data, shown.Input);
+  return data;
+}
+
+Drawing::TStageTimes DrawForWindow(Drawing::TDrawingData& data, TPictures& pictures, TView& view, bool keep) {
+  return keep ? Drawing::DrawFigureInView(data, pictures, view) : Drawing::DrawFigure(data, pictures, view);
 }

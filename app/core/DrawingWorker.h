@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -62,7 +63,13 @@ class TDrawingWorker {
   std::thread Thread;  // last: starts once the members above exist
 };
 
+// The data a drawing on the worker fills, its own so that the figure on the screen
+// (`shown`) stays whole and usable while it runs: shown's accepted input copied, the
+// curve compiled again from it, no figure yet.
+std::unique_ptr<Drawing::TDrawingData> DataForWorker(const Drawing::TDrawingData& shown);
+
 // The drawing the window asks for, and the one place where it calls the drawing
-// sequence: DrawFigureInView in `view` (the view of the figure on the screen) when
-// `keep`, else DrawFigure, which frames `view` anew. Throws as DrawFigure does.
-Drawing::TStageTimes DrawForWindow(TPictures& pictures, TView& view, bool keep);
+// sequence: DrawFigureInView of `data` in `view` (the view of the figure on the
+// screen) when `keep`, else DrawFigure, which frames `view` anew. Throws as DrawFigure
+// does.
+Drawing::TStageTimes DrawForWindow(Drawing::TDrawingData& data, TPictures& pictures, TView& view, bool keep);

@@ -1,8 +1,5 @@
 #include "app/core/FigureFields.h"
 
-#include "geometry/Sampling.h"
-#include "geometry/SharedState.h"
-
 namespace FigureFields {
 
 namespace {
@@ -12,21 +9,17 @@ TField Vector(const char* name, const TVector3& value) { return {name, nullptr, 
 
 }  // namespace
 
-const std::vector<TText>& InputTexts() {
-  static const std::vector<TText> texts{
-      {"x", &Glob::Input.XFormula}, {"y", &Glob::Input.YFormula}, {"z", &Glob::Input.ZFormula}};
-  return texts;
+std::vector<TText> InputTexts(const Glob::TCurveInput& input) {
+  return {{"x", &input.XFormula}, {"y", &input.YFormula}, {"z", &input.ZFormula}};
 }
 
-const std::vector<TField>& InputNumbers() {
-  static const std::vector<TField> numbers{Number("tmin", Glob::Input.TMin), Number("tmax", Glob::Input.TMax),
-                                           Number("pmin", Glob::Input.PMin), Number("pmax", Glob::Input.PMax),
-                                           Number("qmin", Glob::Input.QMin), Number("qmax", Glob::Input.QMax),
-                                           Number("p", Glob::Input.PValue),  Number("q", Glob::Input.QValue)};
-  return numbers;
+std::vector<TField> InputNumbers(const Glob::TCurveInput& input) {
+  return {Number("tmin", input.TMin), Number("tmax", input.TMax), Number("pmin", input.PMin),
+          Number("pmax", input.PMax), Number("qmin", input.QMin), Number("qmax", input.QMax),
+          Number("p", input.PValue),  Number("q", input.QValue)};
 }
 
-std::vector<TField> ViewFields(const TView& view) {
+std::vector<TField> ViewFields(const TView& view, const Sampling::TFigure& figure) {
   return {Vector("axis_x", view.AxisX),
           Vector("axis_y", view.AxisY),
           Vector("axis_z", view.AxisZ),
@@ -37,9 +30,9 @@ std::vector<TField> ViewFields(const TView& view) {
           Number("shift_y", view.ShiftY),
           Number("offset_x", view.OffsetX),
           Number("offset_y", view.OffsetY),
-          Vector("box_min", Sampling::Figure.BoxMin),
-          Vector("box_max", Sampling::Figure.BoxMax),
-          Vector("centre", Sampling::Figure.FigureCentre),
+          Vector("box_min", figure.BoxMin),
+          Vector("box_max", figure.BoxMax),
+          Vector("centre", figure.FigureCentre),
           Vector("screen_centre", view.ScreenCentre),
           Number("depth_scale", view.DepthScale),
           Number("depth_offset", view.DepthOffset)};

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "formula/Vector3.h"
+#include "geometry/Sampling.h"
+#include "geometry/SharedState.h"
 #include "geometry/View.h"
 
 namespace FigureFields {
@@ -22,13 +24,16 @@ struct TText {
   const char* Name;
   const std::string* Value;
 };
-const std::vector<TText>& InputTexts();
+// The pointers point into `input`.
+std::vector<TText> InputTexts(const Glob::TCurveInput& input);
 
-// The accepted ranges and parameters: tmin, tmax, pmin, pmax, qmin, qmax, p, q.
-const std::vector<TField>& InputNumbers();
+// The accepted ranges and parameters: tmin, tmax, pmin, pmax, qmin, qmax, p, q; the
+// pointers point into `input`.
+std::vector<TField> InputNumbers(const Glob::TCurveInput& input);
 
 // `view` after framing and drags (axes, eye, scale and shifts, the screen centre, the
-// depth map) with the box and the figure's centre; the pointers point into `view`.
-std::vector<TField> ViewFields(const TView& view);
+// depth map) with the box and the centre of `figure`; the pointers point into `view`
+// and `figure`.
+std::vector<TField> ViewFields(const TView& view, const Sampling::TFigure& figure);
 
 }  // namespace FigureFields

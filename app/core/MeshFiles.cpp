@@ -16,8 +16,6 @@
 #include "app/core/NumberText.h"
 #include "app/core/SafeFile.h"
 #include "formula/Checks.h"
-#include "geometry/Sampling.h"
-#include "geometry/SharedState.h"
 #include "geometry/Vectors.h"
 #include "render/Pictures.h"
 
@@ -90,7 +88,7 @@ constexpr long double StlNoticeShare = 1e-5L;
 // For binary STL: false with `message` when single precision would break the mesh;
 // else `warning` tells how far the vertices move, when that is more than a figure near
 // the origin sees (left empty otherwise).
-bool StlPrecise(const HullMesh::THullMesh& mesh, std::string& message, std::string& warning) {
+bool StlPrecise(const HullMesh::THullMesh& mesh, long double diagonal, std::string& message, std::string& warning) {
   const TStlRounding r = StlRounding(mesh);
   const std::string move = NumberText::General(r.Move, 2);
   if (!r.Intact) {
@@ -99,7 +97,7 @@ bool StlPrecise(const HullMesh::THullMesh& mesh, std::string& message, std::stri
               "which keeps full precision";
     return false;
   }
-  if (r.Move > StlNoticeShare * Sampling::Figure.FigureDiagonal)
+  if (r.Move > StlNoticeShare * diagonal)
     warning = "The STL's single-precision coordinates move the vertices by up to " + move +
               "; the .obj export keeps full precision";
   return true;
@@ -144,8 +142,8 @@ TMeshFormat MeshFormatOf(const std::string& path) {
   return TMeshFormat::None;
 }
 
-bool ExportHullMesh(const TAppState& shown, const std::string& path, TMeshFormat format, std::string& message,
-                    std::string* warning) {
+bool ExportHullMesh(const TAppState& shown, const Drawing::TDrawingData& data, const std::string& path,
+                    TMeshFormat format, std::string& message, std::string* warning) {
   if (warning) warning->clear();
   if (!shown.DrawnFlag) {
     message = NotDrawn;
@@ -155,9 +153,11 @@ bool ExportHullMesh(const TAppState& shown, const std::string& path, TMeshFormat
     message = "The mesh file name must end in .obj or .stl";
     return false;
   }
-  const HullMesh::THullMesh mesh = HullMesh::BuildHullMesh(Glob::Curve, Sampling::Figure, Drawing::LastAnalysis);
+  const HullMesh::THullMesh mesh = HullMesh::BuildHullMesh(data.Curve, data.Figure, data.Analysis);
   std::string note;
-  if (!Writable(mesh, message) || (format == TMeshFormat::Stl && !StlPrecise(mesh, message, note))) return false;
+  if (!Writable(mesh, message) ||
+      (format == TMeshFormat::Stl && !StlPrecise(mesh, data.Figure.FigureDiagonal, message, note)))
+    return false;
   SafeFile::Write(path, format == TMeshFormat::Obj ? ObjText(mesh) : StlBytes(mesh));
   const std::int32_t open = HullMesh::OpenEdges(mesh);
   message = "Hull mesh written to " + path + ": " + std::to_string(mesh.Triangles.size()) + " triangles (" +
@@ -171,8 +171,9 @@ bool ExportHullMesh(const TAppState& shown, const std::string& path, TMeshFormat
   return true;
 }
 
-bool ExportHullMesh(const TAppState& shown, const std::string& path, std::string& message) {
-  return ExportHullMesh(shown, path, MeshFormatOf(path), message, nullptr);
+bool ExportHullMesh(const TAppState& shown, const Drawing::TDrawingData& data, const std::string& path,
+                    std::string& message) {
+  return ExportHullMesh(shown, data, path, MeshFormatOf(path), message, nullptr);
 }
 
 std::string PngBytes(const QImage& image) {

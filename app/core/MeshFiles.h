@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "app/DrawingData.h"
 #include "app/core/AppState.h"
 #include "render/Pictures.h"
 
@@ -33,7 +34,7 @@ enum class TMeshFormat { None, Obj, Stl };
 // None for any other name.
 TMeshFormat MeshFormatOf(const std::string& path);
 
-// Builds the mesh of the drawn figure (HullMesh::BuildHullMesh) and writes it to `path`
+// Builds the mesh of the figure of `data` (HullMesh::BuildHullMesh) and writes it to `path`
 // in `format`. Answers false with `message` and writes nothing while no figure is drawn
 // (`shown`'s DrawnFlag false), when `format` is None, when the mesh has no triangles or a
 // coordinate that is not finite, or for STL when single precision would merge vertices
@@ -43,12 +44,13 @@ TMeshFormat MeshFormatOf(const std::string& path);
 // saying how far, in `*warning` (emptied otherwise), or without `warning` on a line of
 // its own after `message`. A file that cannot be written throws WendrixError (a
 // previous file at `path` stays whole).
-bool ExportHullMesh(const TAppState& shown, const std::string& path, TMeshFormat format, std::string& message,
-                    std::string* warning = nullptr);
+bool ExportHullMesh(const TAppState& shown, const Drawing::TDrawingData& data, const std::string& path,
+                    TMeshFormat format, std::string& message, std::string* warning = nullptr);
 
 // "Export Hull Mesh...": ExportHullMesh in the format of the name's extension; a name
 // that ends in neither ".obj" nor ".stl" is refused with a message.
-bool ExportHullMesh(const TAppState& shown, const std::string& path, std::string& message);
+bool ExportHullMesh(const TAppState& shown, const Drawing::TDrawingData& data, const std::string& path,
+                    std::string& message);
 
 // The three picture files of a base name: base-hull.png (the main view as shown),
 // base-square.png (the parameter square) and base-normals.png (the normals picture).

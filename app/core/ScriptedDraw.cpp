@@ -1,12 +1,10 @@
 #include "app/core/ScriptedDraw.h"
 
-#include "geometry/SharedState.h"
-
 namespace ScriptedDraw {
 
-bool AcceptInput(CurveInput::TInputFields& fields, std::string& message) {
+bool AcceptInput(Drawing::TDrawingData& data, CurveInput::TInputFields& fields, std::string& message) {
   bool ready = false;
-  const CurveInput::TReadResult read = CurveInput::LeeDatos(fields, ready);
+  const CurveInput::TReadResult read = CurveInput::LeeDatos(data, fields, ready);
   if (read.Outcome == CurveInput::TReadOutcome::Refused) {
     message = read.Message;
     return false;
@@ -14,13 +12,13 @@ bool AcceptInput(CurveInput::TInputFields& fields, std::string& message) {
   return true;
 }
 
-bool PlaceParameters(long double p, long double q, std::string& message) {
+bool PlaceParameters(Glob::TCurveInput& input, long double p, long double q, std::string& message) {
   long double snappedP = 0, snappedQ = 0;
-  if (!CurveInput::SnapParameter('p', p, Glob::Input.PMin, Glob::Input.PMax, snappedP, message) ||
-      !CurveInput::SnapParameter('q', q, Glob::Input.QMin, Glob::Input.QMax, snappedQ, message))
+  if (!CurveInput::SnapParameter('p', p, input.PMin, input.PMax, snappedP, message) ||
+      !CurveInput::SnapParameter('q', q, input.QMin, input.QMax, snappedQ, message))
     return false;
-  Glob::Input.PValue = snappedP;
-  Glob::Input.QValue = snappedQ;
+  input.PValue = snappedP;
+  input.QValue = snappedQ;
   return true;
 }
 

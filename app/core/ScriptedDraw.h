@@ -8,14 +8,14 @@
 
 namespace ScriptedDraw {
 
-// Reads `fields` as "Draw It" does on a fresh window (LeeDatos, trimming the formula
-// texts). False with the window's message when the input is refused; the accepted state
-// then stays as it was.
-bool AcceptInput(CurveInput::TInputFields& fields, std::string& message);
+// Reads `fields` into `data` as "Draw It" does on a fresh window (LeeDatos, trimming
+// the formula texts). False with the window's message when the input is refused; the
+// accepted input then stays as it was.
+bool AcceptInput(Drawing::TDrawingData& data, CurveInput::TInputFields& fields, std::string& message);
 
-// p and q at their scroll positions in the accepted ranges, as a loaded file places
-// them, into PValue and QValue. False with a message such as "p = 7 lies outside its
+// p and q at their scroll positions in the accepted ranges of `input`, as a loaded file
+// places them, into its PValue and QValue. False with a message such as "p = 7 lies outside its
 // range 0 to 5" when one has no position there; nothing changes then.
-bool PlaceParameters(long double p, long double q, std::string& message);
+bool PlaceParameters(Glob::TCurveInput& input, long double p, long double q, std::string& message);
 
 }  // namespace ScriptedDraw

@@ -7,7 +7,6 @@
 
 #include "app/Drawing.h"
 #include "app/core/CurveInput.h"
-#include "geometry/SharedState.h"
 #include "render/Pictures.h"
 
 namespace Sweep {
@@ -52,15 +51,17 @@ std::vector<TValue> SweepValues(const std::optional<TRange>& p, const std::optio
   return values;
 }
 
-TRow DrawValue(TPictures& pictures, const TValue& value, const std::optional<TView>& view, TView& shown) {
+TRow DrawValue(Drawing::TDrawingData& data, TPictures& pictures, const TValue& value, const std::optional<TView>& view,
+               TView& shown) {
   TRow row;
   row.Value = value;
-  Glob::Input.PValue = value.P;
-  Glob::Input.QValue = value.Q;
+  data.Input.PValue = value.P;
+  data.Input.QValue = value.Q;
   try {
     if (view) shown = *view;
-    row.Ms = (view ? Drawing::DrawFigureInView(pictures, shown) : Drawing::DrawFigure(pictures, shown)).Total;
-    row.Measures = HullMeasures::MeasureDrawing(Glob::Curve, Sampling::Figure, Drawing::LastAnalysis);
+    row.Ms =
+        (view ? Drawing::DrawFigureInView(data, pictures, shown) : Drawing::DrawFigure(data, pictures, shown)).Total;
+    row.Measures = HullMeasures::MeasureDrawing(data.Curve, data.Figure, data.Analysis);
     row.Drawn = true;
   } catch (const std::exception& error) {
     row.Error = error.what();

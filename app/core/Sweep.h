@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/DrawingData.h"
 #include "geometry/Framing.h"
 #include "render/HullMeasures.h"
 #include "render/Pictures.h"
@@ -48,18 +49,20 @@ struct TRow {
   double Ms = 0;  // the drawing's time
 };
 
-// Draws the accepted input at `value`: PValue, QValue, then the drawing sequence in
-// `view` (framed afresh when there is none), then the measures. A failing stage gives
-// a row with its message and white pictures; the rest of the shared state is then as
-// far as the drawing got. The pictures are drawn into `pictures`; `shown` becomes the
+// Draws the accepted input of `data` at `value`: PValue, QValue, then the drawing
+// sequence in `view` (framed afresh when there is none), then the measures. A failing
+// stage gives a row with its message and white pictures; the rest of `data` is then
+// as far as the drawing got. The pictures are drawn into `pictures`; `shown` becomes the
 // view they are drawn in (a copy of `view` pivoted on the new figure, or the framed one).
-TRow DrawValue(TPictures& pictures, const TValue& value, const std::optional<TView>& view, TView& shown);
+TRow DrawValue(Drawing::TDrawingData& data, TPictures& pictures, const TValue& value, const std::optional<TView>& view,
+               TView& shown);
 
 // The view of a sweep: the framing of the first value that draws, then `adjust` (the
 // command line's drags, called with that view to change) applied once; none when no
 // value draws. Errors of `adjust` pass through.
 template <class Adjust>
-std::optional<TView> ChooseView(TPictures& pictures, const std::vector<TValue>& values, Adjust adjust);
+std::optional<TView> ChooseView(Drawing::TDrawingData& data, TPictures& pictures, const std::vector<TValue>& values,
+                                Adjust adjust);
 
 // The frame of the last drawing into `pictures`: the hull picture, with the parameter square beside it
 // (on its right, centred in height, on white) when `withSquare`; 32-bit RGB.
@@ -75,10 +78,11 @@ std::string CsvRow(const TRow& row);
 inline constexpr int FrameDelayCs = 10;
 
 template <class Adjust>
-std::optional<TView> ChooseView(TPictures& pictures, const std::vector<TValue>& values, Adjust adjust) {
+std::optional<TView> ChooseView(Drawing::TDrawingData& data, TPictures& pictures, const std::vector<TValue>& values,
+                                Adjust adjust) {
   for (const TValue& value : values) {
     TView view;
-    if (!DrawValue(pictures, value, std::nullopt, view).Drawn) continue;
+    if (!DrawValue(data, pictures, value, std::nullopt, view).Drawn) continue;
     adjust(view);
     return view;
   }

@@ -6,8 +6,6 @@
 
 #include "geometry/Bitangents.h"
 #include "geometry/Framing.h"
-#include "geometry/Sampling.h"
-#include "geometry/SharedState.h"
 #include "render/HullMeasures.h"
 
 namespace {
@@ -17,32 +15,31 @@ QString Tr(const char* text) { return QCoreApplication::translate("TWendrix", te
 QString Number(long double value) { return QString::number(static_cast<double>(value), 'g', 4); }
 
 // Pixel of a parameter pair in the 300 x 300 square (s to the right, t upwards).
-QPointF SquarePixel(long double s, long double t) {
-  const long double span = Glob::Input.TMax - Glob::Input.TMin;
-  return {static_cast<double>(300 * (s - Glob::Input.TMin) / span),
-          static_cast<double>(300 * (Glob::Input.TMax - t) / span)};
+QPointF SquarePixel(const Glob::TCurveInput& input, long double s, long double t) {
+  const long double span = input.TMax - input.TMin;
+  return {static_cast<double>(300 * (s - input.TMin) / span), static_cast<double>(300 * (input.TMax - t) / span)};
 }
 
 // What the drawing could not finish, after its line.
-QString Notices() {
+QString Notices(const Bitangents::TAnalysis& analysis) {
   QString text;
-  for (const std::string& notice : Drawing::DrawingNotices()) text += " " + Tr(notice.c_str());
+  for (const std::string& notice : Drawing::DrawingNotices(analysis)) text += " " + Tr(notice.c_str());
   return text;
 }
 
 }  // namespace
 
-QString DrawingSummary(const Drawing::TStageTimes& times) {
-  const Bitangents::TAnalysis& analysis = Drawing::LastAnalysis;
+QString DrawingSummary(const Drawing::TDrawingData& data, const Drawing::TStageTimes& times) {
+  const Bitangents::TAnalysis& analysis = data.Analysis;
   int onHull = 0, branches = 0;
   for (std::int32_t i = 1; i <= analysis.BitangentCount; ++i) {
     onHull += analysis.BitangentList.at(i).OnHull;
     branches += analysis.BitangentList.at(i).StartsBranch;
   }
-  const HullMeasures::TMeasures m = HullMeasures::MeasureDrawing(Glob::Curve, Sampling::Figure, analysis);
+  const HullMeasures::TMeasures m = HullMeasures::MeasureDrawing(data.Curve, data.Figure, analysis);
   return Tr("%1 curve points, %2 of %3 bitangent records on the hull, %4 branches (%5 strips on the hull), "
             "%6 flat faces, area %7, volume %8, %9 ms")
-             .arg(Sampling::Figure.CurvePointHigh + 1)
+             .arg(data.Figure.CurvePointHigh + 1)
              .arg(onHull)
              .arg(analysis.BitangentCount)
              .arg(branches)
@@ -50,16 +47,16 @@ QString DrawingSummary(const Drawing::TStageTimes& times) {
              .arg(m.Planes)
              .arg(Number(m.Area), Number(m.Volume))
              .arg(std::lround(times.Total)) +
-         Notices();
+         Notices(analysis);
 }
 
-QString PairSummary(long double s, long double t, long double x, long double y) {
-  const Bitangents::TAnalysis& analysis = Drawing::LastAnalysis;
+QString PairSummary(const Drawing::TDrawingData& data, long double s, long double t, long double x, long double y) {
+  const Bitangents::TAnalysis& analysis = data.Analysis;
   // Where an on-hull branch crosses another, the pair is on the hull.
   bool near = false, onHull = false;
   for (std::int32_t i = 1; i <= analysis.BitangentCount && !onHull; ++i) {
     const BitangentRecord& r = analysis.BitangentList.at(i);
-    for (const QPointF& p : {SquarePixel(r.ParamS, r.ParamT), SquarePixel(r.ParamT, r.ParamS)})
+    for (const QPointF& p : {SquarePixel(data.Input, r.ParamS, r.ParamT), SquarePixel(data.Input, r.ParamT, r.ParamS)})
       if (std::hypot(p.x() - static_cast<double>(x), p.y() - static_cast<double>(y)) <= 2) {
         near = true;
         onHull = onHull || r.OnHull;

@@ -18,7 +18,6 @@
 #include "app/core/AppState.h"
 #include "app/core/CurveInput.h"
 #include "app/core/DrawingWorker.h"
-#include "app/core/KeptFigure.h"
 #include "app/core/DragGate.h"
 #include "app/window/AnimationDialog.h"
 #include "app/window/WaitCursor.h"
@@ -44,6 +43,9 @@ class TPaintBox;
 
 // A drawing on the worker: what it was asked for and, once it ended, what it made.
 struct TDrawingJob {
+  // The worker's own data: the accepted input, then the figure drawn from it; taken
+  // over by the window when the drawing completes, dropped after a cancel or an error.
+  std::unique_ptr<Drawing::TDrawingData> Data;
   TView View;             // the view drawn in: the screen's when kept, else framed anew
   bool KeepView = false;  // View is the screen's, kept for the new figure
   std::tuple<std::string, std::string, std::string, long double, long double> Curve;
@@ -54,7 +56,7 @@ struct TDrawingJob {
   QString Summary;             // the status line, written by the worker
 };
 
-// The form's own state besides the shared state of the program.
+// The form's own state besides the drawing data.
 struct TFormState {
   bool Ready = false;      // the fields were accepted by the last read
   bool Scrolling = false;  // the user is working a scroll bar
@@ -126,6 +128,10 @@ class TWendrix : public QMainWindow {
   // runs (the window's tests) that act step by step and look at each result.
   bool DrawAndWait = false;
 
+  // The input accepted last and the figure on the screen: its curve, samples, curve
+  // points and analysis. Every read, drag and export of the window uses it; a drawing
+  // on the worker fills data of its own, which replaces it when the drawing completes.
+  std::unique_ptr<Drawing::TDrawingData> Data = std::make_unique<Drawing::TDrawingData>();
   // The pictures of the last drawing, at the sizes of the three boxes in device pixels;
   // every drawing, drag and repaint of the window uses these.
   TPictures Pictures;
@@ -217,8 +223,8 @@ class TWendrix : public QMainWindow {
   // The pictures' sides for the boxes as they are now, in device pixels.
   int HullPixels() const;
   int SmallPixels() const;
-  // Puts the figure aside and starts the drawing of the accepted input on the worker,
-  // in `view` when set; `then` runs after its pictures are shown.
+  // Starts the drawing of the accepted input on the worker, into data of its own, in
+  // `view` when set; `then` runs after its pictures are shown.
   void StartDrawing(const std::optional<TView>& view, std::function<void()> then);
   // The worker's outcome on the screen: new pictures, the figure put back after a
   // cancel, or the error's message box; with `resume`, then what waited for it.
@@ -253,7 +259,9 @@ class TWendrix : public QMainWindow {
   std::unique_ptr<TDrawingWorker> Worker;
   TDrawingJob Job;
   TPictures Spare;          // the pictures the worker draws into, swapped in when it ends
-  TKeptFigure Kept;         // the figure on the screen while another is drawn
+  // The input the figure on the screen was drawn from, in force again after a cancel;
+  // none before the first drawing and after one that failed.
+  std::optional<Glob::TCurveInput> DrawnInput;
   std::optional<TWaitCursor> BusyCursor;
   QTimer* ProgressTimer = nullptr;
   double LastDrawingMs = 0;  // of the last completed drawing

@@ -40,7 +40,7 @@ QImage Overlayable(const QImage& bitmap) { return bitmap.convertToFormat(QImage:
 void TWendrix::Dibujarla() {
   StopDrawing();
   CurveInput::TInputFields fields = InputFields();
-  const CurveInput::TReadResult read = CurveInput::LeeDatos(fields, Form.Ready);
+  const CurveInput::TReadResult read = CurveInput::LeeDatos(*Data, fields, Form.Ready);
   const bool changed = read.Outcome == CurveInput::TReadOutcome::Changed;
   if (changed) AppState.InputChanged();
   ShowInputFields(fields);  // the formulas come back trimmed
@@ -60,9 +60,8 @@ void TWendrix::ShowReadResult(const CurveInput::TReadResult& read) {
 namespace {
 
 // What a drawing's view depends on besides p and q.
-auto CurveKey() {
-  return std::tuple(Glob::Input.XFormula, Glob::Input.YFormula, Glob::Input.ZFormula, Glob::Input.TMin,
-                    Glob::Input.TMax);
+auto CurveKey(const Glob::TCurveInput& input) {
+  return std::tuple(input.XFormula, input.YFormula, input.ZFormula, input.TMin, input.TMax);
 }
 
 }  // namespace
@@ -79,7 +78,7 @@ void TWendrix::Dibujala() {
   DrawIt->repaint();
   // A move of p or q keeps the rotation, zoom and shift on the screen; a new curve
   // (or t interval) is framed anew.
-  const bool keep = std::exchange(KeepViewNext, false) && FigureShown && CurveKey() == DrawnCurve;
+  const bool keep = std::exchange(KeepViewNext, false) && FigureShown && CurveKey(Data->Input) == DrawnCurve;
   StartDrawing(keep ? std::optional(View) : std::nullopt, std::exchange(NextAfterDrawing, {}));
 }
 
@@ -100,20 +99,20 @@ void TWendrix::StartDrawing(const std::optional<TView>& view, std::function<void
   Job = TDrawingJob();
   Job.KeepView = view.has_value();
   Job.View = view.value_or(View);
-  Job.Curve = CurveKey();
-  Job.P = Glob::Input.PValue;
-  Job.Q = Glob::Input.QValue;
+  Job.Curve = CurveKey(Data->Input);
+  Job.P = Data->Input.PValue;
+  Job.Q = Data->Input.QValue;
   Job.Then = std::move(then);
   // The marks over the pictures are projected through the view the worker now writes.
   Form.MaxwellShown = Form.CrossShown = Form.SegmentShown = false;
   for (QAction* action : {Guardar1, GuardarComo1, ExportaImagenes1, ExportaMalla1, ExportaAnimacion1})
     action->setEnabled(false);
   BusyCursor.emplace(Qt::BusyCursor);
-  Kept.Take();
+  Job.Data = DataForWorker(*Data);
   Worker->Start(
       [this] {
-        Job.Times = DrawForWindow(Spare, Job.View, Job.KeepView);
-        Job.Summary = DrawingSummary(Job.Times);
+        Job.Times = DrawForWindow(*Job.Data, Spare, Job.View, Job.KeepView);
+        Job.Summary = DrawingSummary(*Job.Data, Job.Times);
       },
       [this] {
         QMetaObject::invokeMethod(this, [this] { ErrorHandler::Guarded([this] { DrawingEnded(true); }); },
@@ -155,7 +154,7 @@ void TWendrix::FitPictures(bool render) {
     StatusLine->setText(QString::fromStdString(message));
     return;
   }
-  if (render) Drawing::RenderAgain(fitted, View, Gate.Stereo, AppState);
+  if (render) Drawing::RenderAgain(*Data, fitted, View, Gate.Stereo, AppState);
   Pictures = std::move(fitted);
   ConvexHullBox->PictureWidth = hull;
   MaxwellBox->PictureWidth = BitangBox->PictureWidth = small;
@@ -183,7 +182,7 @@ void TWendrix::AlMoverCursor() {
 bool TWendrix::AjustaParametros(TCursorBar* bar) {
   const bool isP = bar == pCursor;
   std::string text;
-  if (!CurveInput::AjustaParametros(isP ? CurveInput::TParam::P : CurveInput::TParam::Q, bar->value(), text))
+  if (!CurveInput::AjustaParametros(*Data, isP ? CurveInput::TParam::P : CurveInput::TParam::Q, bar->value(), text))
     return false;
   AppState.DrawnFlag = false;
   AppState.DataChanged = true;
@@ -201,7 +200,7 @@ void TWendrix::MueveCursores(TCursorBar* bar) {
   if (redraw) RedrawForParameters();
 }
 
-void TWendrix::SituaCursores() { SetCursorPositions(CurveInput::SituaCursores()); }
+void TWendrix::SituaCursores() { SetCursorPositions(CurveInput::SituaCursores(Data->Input)); }
 
 void TWendrix::SetCursorPositions(const CurveInput::TCursorPositions& positions) {
   // A new position raises MueveCursores, which takes the value over without drawing.
@@ -218,7 +217,7 @@ void TWendrix::CambiaLimParam(QLineEdit* field) {
                                         : field == pMaxEdit ? CurveInput::TRangeField::PMax
                                         : field == qMinEdit ? CurveInput::TRangeField::QMin
                                                             : CurveInput::TRangeField::QMax;
-  if (!CurveInput::CambiaLimParam(which, field->text().toStdString())) {
+  if (!CurveInput::CambiaLimParam(Data->Input, which, field->text().toStdString())) {
     QApplication::beep();
     return;
   }
@@ -228,7 +227,7 @@ void TWendrix::CambiaLimParam(QLineEdit* field) {
   // A narrowed range may move p or q (the bar snaps to its new scale): the pictures
   // follow, so that they always show the values in the panels. A range that cannot be
   // read yet (0 to 0 on the way to 0.5) is refused in the memo, and the next key tries again.
-  if (FigureShown && (Glob::Input.PValue != DrawnP || Glob::Input.QValue != DrawnQ)) RedrawForParameters();
+  if (FigureShown && (Data->Input.PValue != DrawnP || Data->Input.QValue != DrawnQ)) RedrawForParameters();
 }
 
 QImage TWendrix::MaxwellPicture() const {
@@ -280,7 +279,8 @@ void TWendrix::AlMoverHull(int x, int y, const MueveFigura::TShiftState& keys) {
   if (DrawingRuns()) return;
   // Once a drag has begun the view follows every move of the mouse.
   // The drag's 10 pixels are the screen's, whatever its density.
-  if (!DragGate::AlMoverHull(Gate, AppState, Pictures, View, x, y, keys, true, ConvexHullBox->PictureScale())) return;
+  if (!DragGate::AlMoverHull(Gate, AppState, *Data, Pictures, View, x, y, keys, true, ConvexHullBox->PictureScale()))
+    return;
   ShowNewView();
 }
 
@@ -291,11 +291,11 @@ void TWendrix::ShowNewView() {
 }
 
 void TWendrix::AlRodarHull(int x, int y, int steps) {
-  if (!DrawingRuns() && DragGate::WheelZoom(Gate, AppState, Pictures, View, x, y, steps)) ShowNewView();
+  if (!DrawingRuns() && DragGate::WheelZoom(Gate, AppState, *Data, Pictures, View, x, y, steps)) ShowNewView();
 }
 
 void TWendrix::RestauraVista() {
-  if (!DrawingRuns() && DragGate::ResetView(Gate, AppState, Pictures, View)) ShowNewView();
+  if (!DrawingRuns() && DragGate::ResetView(Gate, AppState, *Data, Pictures, View)) ShowNewView();
 }
 
 void TWendrix::AlMoverBitang(int x, int y) {
@@ -307,12 +307,13 @@ void TWendrix::AlMoverBitang(int x, int y) {
   // s grows to the right, t upwards.
   BitangentRecord pair;
   const int side = Pictures.SmallSize();
-  pair.ParamS = Glob::Input.TMin + (Glob::Input.TMax - Glob::Input.TMin) * x / side;
-  pair.ParamT = Glob::Input.TMax + (Glob::Input.TMin - Glob::Input.TMax) * y / side;
+  const Glob::TCurveInput& input = Data->Input;
+  pair.ParamS = input.TMin + (input.TMax - input.TMin) * x / side;
+  pair.ParamT = input.TMax + (input.TMin - input.TMax) * y / side;
   ClearFloatFlags();
-  FunPars::EvalCurve(Glob::Curve, pair.ParamS, pair.PointS);
-  FunPars::EvalCurve(Glob::Curve, pair.ParamT, pair.PointT);
-  const bool plane = Bitangents::PairPlaneNormal(Glob::Curve, Sampling::Figure.Param, {}, pair);
+  FunPars::EvalCurve(Data->Curve, pair.ParamS, pair.PointS);
+  FunPars::EvalCurve(Data->Curve, pair.ParamT, pair.PointT);
+  const bool plane = Bitangents::PairPlaneNormal(Data->Curve, Data->Figure.Param, {}, pair);
   CheckFloatFlags();
   if (plane) {
     // Any direction off the normal will do to span the marker's plane; drawn x, y, z.
@@ -333,7 +334,8 @@ void TWendrix::AlMoverBitang(int x, int y) {
   Form.SegmentT = pair.PointT;
   Form.SegmentShown = true;
   ConvexHullBox->update();
-  StatusLine->setText(PairSummary(pair.ParamS, pair.ParamT, x / Pictures.SmallScale(), y / Pictures.SmallScale()));
+  StatusLine->setText(
+      PairSummary(*Data, pair.ParamS, pair.ParamT, x / Pictures.SmallScale(), y / Pictures.SmallScale()));
 }
 
 void TWendrix::AlSalirBitang() {
@@ -347,7 +349,7 @@ void TWendrix::AlSalirBitang() {
 
 void TWendrix::MuestraAlambre() {
   if (DrawingRuns()) return;
-  const bool stereo = ShownInStereo = DragGate::MuestraAlambre(Gate, AppState, Pictures, View);
+  const bool stereo = ShownInStereo = DragGate::MuestraAlambre(Gate, AppState, *Data, Pictures, View);
   Button1->setText(stereo ? CadenasRecursos::MonoCaption : CadenasRecursos::StereoCaption);
   ConvexHullBox->update();
 }

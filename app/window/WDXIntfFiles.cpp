@@ -39,7 +39,7 @@ void TWendrix::Guardar() {
   if (AppState.CurveFileName.empty())
     GuardarComo();
   else
-    CurveFile::SaveCurve(AppState.CurveFileName);
+    CurveFile::SaveCurve(Data->Input, AppState.CurveFileName);
 }
 
 void TWendrix::GuardarComo() {
@@ -47,7 +47,7 @@ void TWendrix::GuardarComo() {
   // The dialog does not ask before replacing a file: the name may still get ".wdx".
   const QString chosen = AskSaveName(QString(), CurveFilter, nullptr, QFileDialog::DontConfirmOverwrite);
   if (chosen.isEmpty()) return;
-  const std::vector<std::string> lines = CurveFile::BuildSaveList();
+  const std::vector<std::string> lines = CurveFile::BuildSaveList(Data->Input);
   AppState.CurveFileName = CurveFile::SaveAsName(chosen.toStdString());
   // The title names the file that Save writes to from now on, even when this write fails.
   setWindowTitle(QFileInfo(QString::fromStdString(AppState.CurveFileName)).fileName());
@@ -75,7 +75,7 @@ void TWendrix::ExportaMalla() {
   if (MeshFiles::MeshFormatOf(chosen.toStdString()) == MeshFiles::TMeshFormat::None)
     chosen += filter == stl ? ".stl" : ".obj";
   std::string message;
-  MeshFiles::ExportHullMesh(AppState, chosen.toStdString(), message);
+  MeshFiles::ExportHullMesh(AppState, *Data, chosen.toStdString(), message);
   Informacion->setPlainText(QString::fromStdString(message));
 }
 
@@ -90,7 +90,7 @@ void TWendrix::DelDisco(const QString& fileName) {
   Detener();
   StopDrawing();
   CurveInput::TInputFields fields = InputFields();
-  const CurveFile::TLoadResult load = CurveFile::DelDisco(fileName.toStdString(), fields, Form.Ready, AppState);
+  const CurveFile::TLoadResult load = CurveFile::DelDisco(*Data, fileName.toStdString(), fields, Form.Ready, AppState);
   // A file that cannot be read as a curve changes nothing at all.
   if (load.FileError) throw WendrixError(load.Message);
   ShowInputFields(fields);

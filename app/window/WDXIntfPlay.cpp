@@ -119,9 +119,10 @@ void TWendrix::ExportaAnimacion() {
   if (chosen.isEmpty()) return;
 
   const bool isP = choice->Param == CurveInput::TParam::P;
-  const Sweep::TRange range = isP ? Sweep::TRange{Glob::Input.PMin, Glob::Input.PMax, choice->Frames}
-                                  : Sweep::TRange{Glob::Input.QMin, Glob::Input.QMax, choice->Frames};
-  const long double p = Glob::Input.PValue, q = Glob::Input.QValue;
+  Glob::TCurveInput& input = Data->Input;
+  const Sweep::TRange range = isP ? Sweep::TRange{input.PMin, input.PMax, choice->Frames}
+                                  : Sweep::TRange{input.QMin, input.QMax, choice->Frames};
+  const long double p = input.PValue, q = input.QValue;
   const std::vector<Sweep::TValue> values =
       Sweep::SweepValues(isP ? std::optional(range) : std::nullopt, isP ? std::nullopt : std::optional(range), p, q);
   const TView view = View;
@@ -138,17 +139,17 @@ void TWendrix::ExportaAnimacion() {
     for (; done < choice->Frames && !progress.wasCanceled(); ++done) {
       progress.setValue(done);
       TView shown;
-      failed += !Sweep::DrawValue(Pictures, values[done], view, shown).Drawn;
+      failed += !Sweep::DrawValue(*Data, Pictures, values[done], view, shown).Drawn;
       gif.AddFrame(Sweep::Frame(Pictures, choice->WithSquare));
     }
     progress.setValue(choice->Frames);
     // Back to the figure that was on the screen.
-    Glob::Input.PValue = p;
-    Glob::Input.QValue = q;
+    input.PValue = p;
+    input.QValue = q;
     View = view;
-    times = DrawForWindow(Pictures, View, true);
+    times = DrawForWindow(*Data, Pictures, View, true);
   }
-  ShowNewPictures(DrawingSummary(times));
+  ShowNewPictures(DrawingSummary(*Data, times));
   if (done < choice->Frames) {
     Informacion->setPlainText("Export Animation cancelled; nothing was written.");
     return;

@@ -34,8 +34,9 @@ void TWendrix::StopDrawing() {
 void TWendrix::DeferScroll(TCursorBar* bar) {
   // The ranges are the window's alone: the drawing never reads them.
   const bool isP = bar == pCursor;
-  const long double value = isP ? CurveInput::CursorValue(bar->value(), Glob::Input.PMin, Glob::Input.PMax)
-                                : CurveInput::CursorValue(bar->value(), Glob::Input.QMin, Glob::Input.QMax);
+  const Glob::TCurveInput& input = Data->Input;
+  const long double value = isP ? CurveInput::CursorValue(bar->value(), input.PMin, input.PMax)
+                                : CurveInput::CursorValue(bar->value(), input.QMin, input.QMax);
   (isP ? pInfoPanel : qInfoPanel)->setText(QString::fromStdString(CurveInput::PanelText(value)));
   if (!PendingBars.contains(bar)) PendingBars << bar;
   PendingScrolling = PendingScrolling || Form.Scrolling;
@@ -48,6 +49,8 @@ void TWendrix::DeferScroll(TCursorBar* bar) {
 void TWendrix::DrawingEnded(bool resume) {
   const std::optional<TDrawingWorker::TOutcome> outcome = Worker->Take();
   if (!outcome) return;
+  // Dropped at the end unless the drawing completed.
+  std::unique_ptr<Drawing::TDrawingData> drawn = std::move(Job.Data);
   ProgressTimer->stop();
   Progress->hide();
   BusyCursor.reset();
@@ -55,7 +58,7 @@ void TWendrix::DrawingEnded(bool resume) {
   GuardarComo1->setEnabled(true);
   if (outcome->Error) {
     // As a failed command: the message box, the stereo button hidden, play stopped.
-    Kept.ForgetInput();
+    DrawnInput.reset();
     FigureShown = false;
     Detener();
     pCursor->StopRepeating();
@@ -66,6 +69,8 @@ void TWendrix::DrawingEnded(bool resume) {
     RestoreFigure(Job.UserCancelled);
     if (Job.UserCancelled) StatusLine->setText(tr("Drawing cancelled"));
   } else {
+    Data = std::move(drawn);
+    DrawnInput = Data->Input;
     std::swap(Pictures, Spare);
     View = Job.View;
     ConvexHullBox->PictureWidth = Pictures.HullSize();
@@ -73,7 +78,6 @@ void TWendrix::DrawingEnded(bool resume) {
     DrawnCurve = Job.Curve;
     DrawnP = Job.P;
     DrawnQ = Job.Q;
-    Kept.RecordInput();
     AppState.DrawnFlag = true;
     LastDrawingMs = Job.Times.Total;
     ShownInStereo = false;
@@ -85,7 +89,9 @@ void TWendrix::DrawingEnded(bool resume) {
 }
 
 void TWendrix::RestoreFigure(bool bars) {
-  AppState.DrawnFlag = FigureShown = Kept.Restore();
+  AppState.DrawnFlag = FigureShown = DrawnInput.has_value();
+  // The read that started the drawing left its input in Data: the figure's own comes back.
+  if (FigureShown) CurveInput::ReinstateInput(*Data, *DrawnInput);
   if (!FigureShown) {
     // Nothing was drawn before: the next Draw It reads every field anew.
     Form.Ready = false;
@@ -103,8 +109,8 @@ void TWendrix::RestoreFigure(bool bars) {
   // The bars and panels show the p and q of the figure again, taken over unchanged.
   const QSignalBlocker blockP(pCursor), blockQ(qCursor);
   SituaCursores();
-  pInfoPanel->setText(QString::fromStdString(CurveInput::PanelText(Glob::Input.PValue)));
-  qInfoPanel->setText(QString::fromStdString(CurveInput::PanelText(Glob::Input.QValue)));
+  pInfoPanel->setText(QString::fromStdString(CurveInput::PanelText(Data->Input.PValue)));
+  qInfoPanel->setText(QString::fromStdString(CurveInput::PanelText(Data->Input.QValue)));
 }
 
 void TWendrix::ResumeAfterDrawing() {

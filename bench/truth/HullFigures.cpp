@@ -9,8 +9,6 @@
 #include "app/Drawing.h"
 #include "formula/FunPars.h"
 #include "geometry/Bitangents.h"
-#include "geometry/Sampling.h"
-#include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
 #include "geometry/Vectors.h"
 #include "render/HullPicture.h"
@@ -24,14 +22,16 @@ namespace HullFigures {
 namespace {
 
 // World points are compared in the figure's own units: centred, per diagonal.
-TVector3 Unit(const TVector3& p) { return (p - Sampling::Figure.FigureCentre) / Sampling::Figure.FigureDiagonal; }
+TVector3 Unit(const Sampling::TFigure& figure, const TVector3& p) {
+  return (p - figure.FigureCentre) / figure.FigureDiagonal;
+}
 
 TVector3 Normalize(const TVector3& v) { return v / Length(v); }
 
-TVector3 CurveAt(long double t) {
+TVector3 CurveAt(const Drawing::TDrawingData& data, long double t) {
   TVector3 p;
-  FunPars::EvalCurve(Glob::Curve, t, p);
-  return Unit(p);
+  FunPars::EvalCurve(data.Curve, t, p);
+  return Unit(data.Figure, p);
 }
 
 // Area of the convex hull of points lying in the plane with unit normal n.
@@ -62,15 +62,15 @@ double PlanarHullArea(const std::vector<TVector3>& points, const TVector3& n) {
 }
 
 // The flat faces: triples grouped by plane, each plane's area that of its contact points.
-void MeasureFlatFaces(Figures& f) {
+void MeasureFlatFaces(const Drawing::TDrawingData& data, Figures& f) {
   struct Face {
     TVector3 n;
     long double offset;
     std::vector<TVector3> points;
   };
   std::vector<Face> faces;
-  for (const auto& u : Drawing::LastAnalysis.TritangentTriples) {
-    const TVector3 p[3] = {CurveAt(u[0]), CurveAt(u[1]), CurveAt(u[2])};
+  for (const auto& u : data.Analysis.TritangentTriples) {
+    const TVector3 p[3] = {CurveAt(data, u[0]), CurveAt(data, u[1]), CurveAt(data, u[2])};
     const TVector3 c = Cross(p[1] - p[0], p[2] - p[0]);
     if (!(Length(c) > 1e-12L)) continue;
     TVector3 n = Normalize(c);
@@ -86,14 +86,14 @@ void MeasureFlatFaces(Figures& f) {
   for (const Face& g : faces) f.FlatArea += PlanarHullArea(g.points, g.n);
 }
 
-void MeasureStrips(Figures& f, const std::vector<TVector3>& probes) {
+void MeasureStrips(const Drawing::TDrawingData& data, Figures& f, const std::vector<TVector3>& probes) {
   const BitangentRecord* previous = nullptr;
-  HullPicture::WalkStrips(Drawing::LastAnalysis, [&](const BitangentRecord& b, bool stripStart) {
+  HullPicture::WalkStrips(data.Analysis, [&](const BitangentRecord& b, bool stripStart) {
     ++f.OnHull;
-    const TVector3 s = Unit(b.PointS), t = Unit(b.PointT), mid = (s + t) / 2;
+    const TVector3 s = Unit(data.Figure, b.PointS), t = Unit(data.Figure, b.PointT), mid = (s + t) / 2;
     for (const TVector3& p : probes) f.PlaneExcess = std::max(f.PlaneExcess, double(Dot(b.PlaneNormal, p - mid)));
     if (!stripStart && previous) {
-      const TVector3 ps = Unit(previous->PointS), pt = Unit(previous->PointT);
+      const TVector3 ps = Unit(data.Figure, previous->PointS), pt = Unit(data.Figure, previous->PointT);
       f.StripArea += double(Triangles::TriangleArea(ps, pt, t) + Triangles::TriangleArea(ps, s, t));
     }
     previous = &b;
@@ -135,7 +135,7 @@ void CountPicture(const TPictures& pictures, int& orange, int& holes) {
 
 }  // namespace
 
-Figures MeasureDrawing(int samples) {
+Figures MeasureDrawing(Drawing::TDrawingData& data, int samples) {
   Figures f;
   TPictures pictures;
   TView view;
@@ -144,24 +144,24 @@ Figures MeasureDrawing(int samples) {
     return f;
   }
   try {
-    Drawing::RunStages(pictures, view);
+    Drawing::RunStages(data, pictures, view);
   } catch (const std::exception& e) {
     f.Error = e.what();
     return f;
   }
   f.Drawn = true;
-  f.Triples = Drawing::LastAnalysis.TritangentCount;
+  f.Triples = data.Analysis.TritangentCount;
   std::vector<TVector3> points, probes;
   for (int k = 0; k < samples; ++k)
-    points.push_back(CurveAt(Glob::Input.TMin + Sampling::Figure.Param.TSpan * k / samples));
+    points.push_back(CurveAt(data, data.Input.TMin + data.Figure.Param.TSpan * k / samples));
   for (int k = 0; k < samples; k += 10) probes.push_back(points[k]);
   f.HullArea = QhullHull::QhullOf(points).area;
-  MeasureStrips(f, probes);
-  MeasureFlatFaces(f);
+  MeasureStrips(data, f, probes);
+  MeasureFlatFaces(data, f);
   CountPicture(pictures, f.Orange, f.Holes);
   MueveFigura::TShiftState keys;
   keys.Left = true;
-  MueveFigura::DragView(pictures, view, Glob::Curve, Sampling::Figure, Drawing::LastAnalysis, 200, 200, 250, 240, keys);
+  MueveFigura::DragView(pictures, view, data.Curve, data.Figure, data.Analysis, 200, 200, 250, 240, keys);
   CountPicture(pictures, f.OrangeTurned, f.HolesTurned);
   return f;
 }

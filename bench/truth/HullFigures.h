@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "app/DrawingData.h"
+
 namespace HullFigures {
 
 struct Figures {
@@ -23,8 +25,8 @@ struct Figures {
   double Ratio() const { return HullArea > 0 ? (StripArea + FlatArea) / HullArea : 0; }
 };
 
-// Draws the curve in force (formulas, t interval, p and q set) and measures it;
+// Draws the curve of `data` (formulas, t interval, p and q set) and measures it;
 // `samples` curve samples make Qhull's reference hull.
-Figures MeasureDrawing(int samples);
+Figures MeasureDrawing(Drawing::TDrawingData& data, int samples);
 
 }  // namespace HullFigures

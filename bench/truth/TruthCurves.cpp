@@ -82,12 +82,12 @@ std::vector<Curve> TestSet() {
 
 namespace {
 
-// Diagonal of the box of 4,096 samples of the curve in force.
-long double SampledDiagonal() {
+// Diagonal of the box of 4,096 samples of the curve of `data`.
+long double SampledDiagonal(const Drawing::TDrawingData& data) {
   TVector3 lo{1e300L, 1e300L, 1e300L}, hi = -1 * lo;
   for (int k = 0; k < 4096; ++k) {
     TVector3 p;
-    FunPars::EvalCurve(Glob::Curve, Glob::Input.TMin + Sampling::Figure.Param.TSpan * k / 4096, p);
+    FunPars::EvalCurve(data.Curve, data.Input.TMin + data.Figure.Param.TSpan * k / 4096, p);
     lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
     hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
   }
@@ -95,9 +95,9 @@ long double SampledDiagonal() {
   return std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
 }
 
-void UseCurve(const Curve& c, Variant v) {
+void UseCurve(Drawing::TDrawingData& data, const Curve& c, Variant v) {
   const auto use = [&](const std::string& x, const std::string& y, const std::string& z) {
-    TestCurves::UseCurve(x, y, z, 0, 2 * Glob::Pi, c.P, c.Q);
+    TestCurves::UseCurve(data, x, y, z, 0, 2 * Glob::Pi, c.P, c.Q);
   };
   const auto wrap = [&](const std::string& before, const std::string& after) {
     use(before + "(" + c.X + ")" + after, before + "(" + c.Y + ")" + after, before + "(" + c.Z + ")" + after);
@@ -109,7 +109,7 @@ void UseCurve(const Curve& c, Variant v) {
     case Variant::Far: {
       use(c.X, c.Y, c.Z);
       char offset[64];
-      std::snprintf(offset, sizeof offset, "%.0Lf+", 5e5L * SampledDiagonal());
+      std::snprintf(offset, sizeof offset, "%.0Lf+", 5e5L * SampledDiagonal(data));
       wrap(offset, "");
       break;
     }
@@ -136,10 +136,11 @@ bool Within(double value, double reference, double share) {
 
 void CheckCurve(const Curve& c, int seeds, int samples, Tally& tally) {
   ++tally.Curves;
-  UseCurve(c, Variant::Base);
+  Drawing::TDrawingData data;
+  UseCurve(data, c, Variant::Base);
   std::vector<Figures> bySeed;
   for (int s = 1; s <= seeds; ++s) {
-    bySeed.push_back(HullFigures::MeasureDrawing(samples));
+    bySeed.push_back(HullFigures::MeasureDrawing(data, samples));
     Print(c, VariantNames[0], unsigned(s), bySeed.back());
   }
   const Figures& base = bySeed.front();
@@ -154,8 +155,8 @@ void CheckCurve(const Curve& c, int seeds, int samples, Tally& tally) {
     if (std::fabs(f.Ratio() - 1) > std::fabs(tally.WorstRatio - 1)) tally.WorstRatio = f.Ratio();
   }
   for (Variant v : {Variant::Small, Variant::Large, Variant::Far}) {
-    UseCurve(c, v);
-    const Figures f = HullFigures::MeasureDrawing(samples);
+    UseCurve(data, c, v);
+    const Figures f = HullFigures::MeasureDrawing(data, samples);
     Print(c, VariantNames[int(v)], 1, f);
     failed |= !f.Drawn;
     variantArea |= !Within(f.Ratio(), base.Ratio(), 0.01);

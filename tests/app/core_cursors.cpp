@@ -9,6 +9,7 @@
 #include "formula/Checks.h"
 #include "formula/FunPars.h"
 #include "geometry/SharedState.h"
+#include "tests/support/TestData.h"
 
 using namespace CurveInput;
 
@@ -18,12 +19,12 @@ namespace {
 class CursorState : public ::testing::Test {
  protected:
   void SetUp() override {
-    Glob::Input.PMin = 0;
-    Glob::Input.PMax = 5;
-    Glob::Input.QMin = 0;
-    Glob::Input.QMax = Glob::Pi;
-    Glob::Input.PValue = Glob::Input.QValue = 0;
-    UpdateParamScales();
+    TestData().Input.PMin = 0;
+    TestData().Input.PMax = 5;
+    TestData().Input.QMin = 0;
+    TestData().Input.QMax = Glob::Pi;
+    TestData().Input.PValue = TestData().Input.QValue = 0;
+    UpdateParamScales(TestData().Input);
   }
 };
 
@@ -86,59 +87,59 @@ TEST(PanelText, ThreeDecimalsOfFiveSignificantDigits) {
 }
 
 TEST_F(CursorState, AnEmptyRangeHasScaleZeroAndPositionZero) {
-  Glob::Input.PMin = Glob::Input.PMax = 2;
-  Glob::Input.PValue = 7;
-  UpdateParamScales();
-  EXPECT_EQ(Glob::Input.PScale, 0.0L);
-  EXPECT_EQ(Glob::Input.QScale, 1 / Glob::Pi);
-  EXPECT_EQ(SituaCursores().P, 0);
+  TestData().Input.PMin = TestData().Input.PMax = 2;
+  TestData().Input.PValue = 7;
+  UpdateParamScales(TestData().Input);
+  EXPECT_EQ(TestData().Input.PScale, 0.0L);
+  EXPECT_EQ(TestData().Input.QScale, 1 / Glob::Pi);
+  EXPECT_EQ(SituaCursores(TestData().Input).P, 0);
 }
 
 TEST_F(CursorState, MovingABarTakesItsValueOnce) {
   std::string panel = "unchanged";
-  ASSERT_TRUE(AjustaParametros(TParam::P, 190, panel));
-  EXPECT_EQ(Glob::Input.PValue, 2.5L);
+  ASSERT_TRUE(AjustaParametros(TestData(), TParam::P, 190, panel));
+  EXPECT_EQ(TestData().Input.PValue, 2.5L);
   EXPECT_EQ(panel, "2.500");
-  EXPECT_EQ(Glob::Curve.P, 2.5L);
+  EXPECT_EQ(TestData().Curve.P, 2.5L);
 
   // The same position again changes nothing.
   panel = "unchanged";
-  EXPECT_FALSE(AjustaParametros(TParam::P, 190, panel));
+  EXPECT_FALSE(AjustaParametros(TestData(), TParam::P, 190, panel));
   EXPECT_EQ(panel, "unchanged");
 
-  ASSERT_TRUE(AjustaParametros(TParam::Q, 380, panel));
-  EXPECT_LE(std::fabs(Glob::Input.QValue - Glob::Pi), 1e-18L);
+  ASSERT_TRUE(AjustaParametros(TestData(), TParam::Q, 380, panel));
+  EXPECT_LE(std::fabs(TestData().Input.QValue - Glob::Pi), 1e-18L);
   EXPECT_EQ(panel, "3.142");
-  EXPECT_EQ(Glob::Curve.Q, Glob::Input.QValue);
-  EXPECT_EQ(Glob::Input.PValue, 2.5L);
-  const TCursorPositions positions = SituaCursores();
+  EXPECT_EQ(TestData().Curve.Q, TestData().Input.QValue);
+  EXPECT_EQ(TestData().Input.PValue, 2.5L);
+  const TCursorPositions positions = SituaCursores(TestData().Input);
   EXPECT_EQ(positions.P, 190);
   EXPECT_EQ(positions.Q, 380);
 }
 
 TEST_F(CursorState, RangeFieldsTakePlainNumbersAtOnce) {
-  EXPECT_TRUE(CambiaLimParam(TRangeField::QMax, "3.5"));
-  EXPECT_EQ(Glob::Input.QMax, 3.5L);
-  EXPECT_EQ(Glob::Input.QScale, 1 / 3.5L);
+  EXPECT_TRUE(CambiaLimParam(TestData().Input, TRangeField::QMax, "3.5"));
+  EXPECT_EQ(TestData().Input.QMax, 3.5L);
+  EXPECT_EQ(TestData().Input.QScale, 1 / 3.5L);
 
   for (const char* text : {"p", "pi", "", "2 pi", "1,5"}) {
-    EXPECT_FALSE(CambiaLimParam(TRangeField::QMax, text)) << text;
-    EXPECT_EQ(Glob::Input.QMax, 3.5L) << text;
+    EXPECT_FALSE(CambiaLimParam(TestData().Input, TRangeField::QMax, text)) << text;
+    EXPECT_EQ(TestData().Input.QMax, 3.5L) << text;
   }
 
-  EXPECT_TRUE(CambiaLimParam(TRangeField::PMin, "-5"));
-  EXPECT_EQ(Glob::Input.PMin, -5.0L);
-  EXPECT_EQ(Glob::Input.PScale, 0.1L);
+  EXPECT_TRUE(CambiaLimParam(TestData().Input, TRangeField::PMin, "-5"));
+  EXPECT_EQ(TestData().Input.PMin, -5.0L);
+  EXPECT_EQ(TestData().Input.PScale, 0.1L);
 }
 
 TEST_F(CursorState, NarrowingARangeBelowTheValueCannotPlaceTheBar) {
-  Glob::Input.PValue = 4;
-  ASSERT_TRUE(CambiaLimParam(TRangeField::PMax, "2"));
-  EXPECT_THROW(SituaCursores(), WendrixError);
+  TestData().Input.PValue = 4;
+  ASSERT_TRUE(CambiaLimParam(TestData().Input, TRangeField::PMax, "2"));
+  EXPECT_THROW(SituaCursores(TestData().Input), WendrixError);
   // An inverted range gives a negative scale and is refused the same way.
-  Glob::Input.PValue = 1;
-  ASSERT_TRUE(CambiaLimParam(TRangeField::PMin, "3"));
-  EXPECT_THROW(SituaCursores(), WendrixError);
+  TestData().Input.PValue = 1;
+  ASSERT_TRUE(CambiaLimParam(TestData().Input, TRangeField::PMin, "3"));
+  EXPECT_THROW(SituaCursores(TestData().Input), WendrixError);
 }
 
 TEST(PlainDecimal, NumbersAsTheRangeFieldsTakeThem) {

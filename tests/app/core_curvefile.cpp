@@ -17,6 +17,7 @@
 #include "formula/Checks.h"
 #include "formula/FunPars.h"
 #include "geometry/SharedState.h"
+#include "tests/support/TestData.h"
 
 using namespace CurveFile;
 using CurveInput::TReadOutcome;
@@ -45,23 +46,23 @@ const std::vector<std::string> DefaultCurveLines = {
     "cos(2t)(p+sen(3t))", "sen(2t)(p+sen(3t))", "cos(3t+q)", "0", "6.28318530717959", "0", "5", "0",
     "3.14159265358979", "0", "0"};
 
-// A fresh shared state in a temporary folder, with the default input accepted.
+// Fresh drawing data in a temporary folder, with the default input accepted.
 class CurveFiles : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(folder.isValid());
     ASSERT_TRUE(GlobInitialize());
-    Glob::Input.PValue = Glob::Input.QValue = 0;
+    TestData().Input.PValue = TestData().Input.QValue = 0;
     fields = CurveInput::DefaultFields();
     ready = false;
-    ASSERT_EQ(CurveInput::LeeDatos(fields, ready).Outcome, TReadOutcome::Changed);
+    ASSERT_EQ(CurveInput::LeeDatos(TestData(), fields, ready).Outcome, TReadOutcome::Changed);
   }
-  void TearDown() override { GlobFinalize(); }
+  void TearDown() override { FreshTestData(); }
 
   std::string Path(const char* name) const { return QDir(folder.path()).filePath(name).toStdString(); }
 
   // The accepted state as the lines it saves to.
-  static std::vector<std::string> AcceptedLines() { return BuildSaveList(); }
+  static std::vector<std::string> AcceptedLines() { return BuildSaveList(TestData().Input); }
 
   QTemporaryDir folder;
   TAppState state;
@@ -117,7 +118,7 @@ TEST(SaveAsNames, ExtensionAndLength) {
 
 TEST_F(CurveFiles, TheDefaultCurveSavesToItsElevenLines) {
   const std::string path = Path("default.wdx");
-  SaveCurve(path);
+  SaveCurve(TestData().Input, path);
   EXPECT_EQ(ReadBytes(path), CurveText(DefaultCurveLines));
   EXPECT_EQ(AcceptedLines(), DefaultCurveLines);
 }
@@ -225,11 +226,11 @@ TEST_F(CurveFiles, ASavedCurveLoadsToTheSameStateWhateverWasShownBefore) {
   fields.X = "cos(t)";
   fields.TMin = "-pi";
   fields.PMax = "3";
-  ASSERT_EQ(CurveInput::LeeDatos(fields, ready).Outcome, TReadOutcome::Changed);
-  Glob::Input.PValue = CurveInput::CursorValue(93, Glob::Input.PMin, Glob::Input.PMax);
-  Glob::Input.QValue = CurveInput::CursorValue(201, Glob::Input.QMin, Glob::Input.QMax);
+  ASSERT_EQ(CurveInput::LeeDatos(TestData(), fields, ready).Outcome, TReadOutcome::Changed);
+  TestData().Input.PValue = CurveInput::CursorValue(93, TestData().Input.PMin, TestData().Input.PMax);
+  TestData().Input.QValue = CurveInput::CursorValue(201, TestData().Input.QMin, TestData().Input.QMax);
   const std::string first = Path("first.wdx");
-  SaveCurve(first);
+  SaveCurve(TestData().Input, first);
   const std::vector<std::string> saved = AcceptedLines();
 
   // Different states before the load: other ranges, p outside the file's old range,
@@ -238,22 +239,22 @@ TEST_F(CurveFiles, ASavedCurveLoadsToTheSameStateWhateverWasShownBefore) {
     CurveInput::TInputFields other = CurveInput::DefaultFields();
     other.PMax = pmax;
     bool otherReady = false;
-    ASSERT_EQ(CurveInput::LeeDatos(other, otherReady).Outcome, TReadOutcome::Changed);
-    Glob::Input.PValue = p;
-    const TLoadResult r = DelDisco(first, other, otherReady, state);
+    ASSERT_EQ(CurveInput::LeeDatos(TestData(), other, otherReady).Outcome, TReadOutcome::Changed);
+    TestData().Input.PValue = p;
+    const TLoadResult r = DelDisco(TestData(), first, other, otherReady, state);
     ASSERT_FALSE(r.FileError) << r.Message;
     EXPECT_EQ(r.Read.Outcome, TReadOutcome::Changed);
     EXPECT_EQ(AcceptedLines(), saved);
     EXPECT_EQ(other.X, "cos(t)");
     EXPECT_EQ(r.Cursors.P, 93);
     EXPECT_EQ(r.Cursors.Q, 201);
-    EXPECT_EQ(r.PPanel, CurveInput::PanelText(Glob::Input.PValue));
+    EXPECT_EQ(r.PPanel, CurveInput::PanelText(TestData().Input.PValue));
     EXPECT_EQ(state.CurveFileName, first);
     EXPECT_FALSE(state.DataChanged);
     EXPECT_TRUE(otherReady);
     // Saving again writes the very same file.
     const std::string again = Path("again.wdx");
-    SaveCurve(again);
+    SaveCurve(TestData().Input, again);
     EXPECT_EQ(ReadBytes(again), ReadBytes(first));
   };
   loadFrom("5", 0);
@@ -263,18 +264,18 @@ TEST_F(CurveFiles, ASavedCurveLoadsToTheSameStateWhateverWasShownBefore) {
 
 TEST_F(CurveFiles, LoadingTheCurrentInputRedrawsOnlyWhenPOrQDiffer) {
   const std::string path = Path("same.wdx");
-  SaveCurve(path);
+  SaveCurve(TestData().Input, path);
   // "2 pi" comes back as 6.28318530717959, another value: the first load draws, the
   // figure on the screen is no longer the input's.
   state.DrawnFlag = state.StereoMode = true;
-  TLoadResult r = DelDisco(path, fields, ready, state);
+  TLoadResult r = DelDisco(TestData(), path, fields, ready, state);
   ASSERT_FALSE(r.FileError) << r.Message;
   EXPECT_EQ(r.Read.Outcome, TReadOutcome::Changed);
   EXPECT_FALSE(state.DrawnFlag);
   EXPECT_FALSE(state.StereoMode);
   state.DrawnFlag = state.StereoMode = state.DataChanged = true;
   state.CurveFileName.clear();
-  r = DelDisco(path, fields, ready, state);
+  r = DelDisco(TestData(), path, fields, ready, state);
   ASSERT_FALSE(r.FileError) << r.Message;
   EXPECT_EQ(r.Read.Outcome, TReadOutcome::Unchanged);
   EXPECT_TRUE(state.DrawnFlag);
@@ -285,10 +286,10 @@ TEST_F(CurveFiles, LoadingTheCurrentInputRedrawsOnlyWhenPOrQDiffer) {
   std::vector<std::string> lines = DefaultCurveLines;
   lines[10] = "1";
   WriteBytes(path, CurveText(lines));
-  r = DelDisco(path, fields, ready, state);
+  r = DelDisco(TestData(), path, fields, ready, state);
   ASSERT_FALSE(r.FileError) << r.Message;
   EXPECT_EQ(r.Read.Outcome, TReadOutcome::Changed);
-  EXPECT_EQ(Glob::Input.QValue, CurveInput::CursorValue(r.Cursors.Q, 0, Glob::Input.QMax));
+  EXPECT_EQ(TestData().Input.QValue, CurveInput::CursorValue(r.Cursors.Q, 0, TestData().Input.QMax));
   EXPECT_EQ(r.Cursors.Q, 121);
 }
 
@@ -303,7 +304,7 @@ TEST_F(CurveFiles, AFaultyFileChangesNothing) {
   for (const auto& lines : {outside, shortFile}) {
     const std::string path = Path("faulty.wdx");
     WriteBytes(path, CurveText(lines));
-    const TLoadResult r = DelDisco(path, fields, ready, state);
+    const TLoadResult r = DelDisco(TestData(), path, fields, ready, state);
     EXPECT_TRUE(r.FileError);
     EXPECT_FALSE(r.Message.empty());
     EXPECT_EQ(AcceptedLines(), before);
@@ -315,7 +316,7 @@ TEST_F(CurveFiles, AFaultyFileChangesNothing) {
   }
   const std::string path = Path("faulty.wdx");
   WriteBytes(path, CurveText(outside));
-  EXPECT_NE(DelDisco(path, fields, ready, state).Message.find("p = 7 lies outside its range 0 to 5"),
+  EXPECT_NE(DelDisco(TestData(), path, fields, ready, state).Message.find("p = 7 lies outside its range 0 to 5"),
             std::string::npos);
 }
 
@@ -325,7 +326,7 @@ TEST_F(CurveFiles, ABadFormulaInAFileIsRefusedLikeTypedInput) {
   lines[1] = "sin(t";
   const std::string path = Path("badformula.wdx");
   WriteBytes(path, CurveText(lines));
-  const TLoadResult r = DelDisco(path, fields, ready, state);
+  const TLoadResult r = DelDisco(TestData(), path, fields, ready, state);
   ASSERT_FALSE(r.FileError) << r.Message;
   EXPECT_EQ(r.Read.Outcome, TReadOutcome::Refused);
   EXPECT_TRUE(r.Read.Beep);

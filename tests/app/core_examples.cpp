@@ -5,14 +5,15 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "app/core/AppState.h"
 #include "app/Drawing.h"
+#include "app/core/AppState.h"
 #include "geometry/Bitangents.h"
 #include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
-#include "render/Pictures.h"
 #include "render/HullPicture.h"
+#include "render/Pictures.h"
 #include "tests/app/example_curves.h"
+#include "tests/support/TestData.h"
 #include "tests/support/TestPictures.h"
 
 namespace {
@@ -36,8 +37,8 @@ TEST_F(ExampleFiles, EveryFileLoadsDrawsAndSavesBackUnchanged) {
     // A hull was found and drawn: strips of several rulings, over a third of the
     // picture covered.
     int visible = 0;
-    for (int i = 1; i <= Drawing::LastAnalysis.BitangentCount; ++i)
-      visible += HullPicture::Visible(Drawing::LastAnalysis.BitangentList[i]);
+    for (int i = 1; i <= TestData().Analysis.BitangentCount; ++i)
+      visible += HullPicture::Visible(TestData().Analysis.BitangentList[i]);
     EXPECT_GT(visible, 100);
     int covered = 0;
     for (int x = 0; x < 400; ++x)
@@ -47,7 +48,7 @@ TEST_F(ExampleFiles, EveryFileLoadsDrawsAndSavesBackUnchanged) {
     // Saved again, the curve gives back the very bytes of the file: eleven lines ending
     // in CR LF, numbers in the program's own format, p and q on scroll positions.
     const std::string copy = folder.filePath("copy.wdx").toStdString();
-    CurveFile::SaveCurve(copy);
+    CurveFile::SaveCurve(TestData().Input, copy);
     EXPECT_EQ(Contents(copy), Contents(path));
   }
 }
@@ -56,10 +57,10 @@ TEST_F(ExampleFiles, SomeExamplesUseTheParametersAndSomeHaveFlatTriangles) {
   int withParameters = 0, withTriangles = 0;
   for (const std::string& path : ExampleCurves::Files()) {
     ExampleCurves::LoadAndDraw(path);
-    const std::string formulas = Glob::Input.XFormula + Glob::Input.YFormula + Glob::Input.ZFormula;
+    const std::string formulas = TestData().Input.XFormula + TestData().Input.YFormula + TestData().Input.ZFormula;
     withParameters += formulas.find('p') != std::string::npos && formulas.find('q') != std::string::npos &&
-                      (Glob::Input.PValue != 0 || Glob::Input.QValue != 0);
-    withTriangles += Drawing::LastAnalysis.TritangentCount > 0;
+                      (TestData().Input.PValue != 0 || TestData().Input.QValue != 0);
+    withTriangles += TestData().Analysis.TritangentCount > 0;
   }
   EXPECT_GE(withParameters, 2);
   EXPECT_GE(withTriangles, 4);

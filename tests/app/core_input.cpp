@@ -12,6 +12,7 @@
 #include "formula/FunPars.h"
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
+#include "tests/support/TestData.h"
 
 using namespace CurveInput;
 
@@ -23,21 +24,21 @@ class InputCheck : public ::testing::Test {
     ASSERT_TRUE(GlobInitialize());
     fields = DefaultFields();
   }
-  void TearDown() override { GlobFinalize(); }
+  void TearDown() override { FreshTestData(); }
 
   // Accepts the default fields, as the first "Draw It" does.
   void AcceptDefaults() {
     fields = DefaultFields();
     ready = false;
-    ASSERT_EQ(LeeDatos(fields, ready).Outcome, TReadOutcome::Changed);
+    ASSERT_EQ(LeeDatos(TestData(), fields, ready).Outcome, TReadOutcome::Changed);
   }
 
   // The accepted input as the lines of its curve file.
-  static std::vector<std::string> Accepted() { return CurveFile::BuildSaveList(); }
+  static std::vector<std::string> Accepted() { return CurveFile::BuildSaveList(TestData().Input); }
 
   static TVector3 CurveAt(long double t) {
     TVector3 point;
-    FunPars::EvalCurve(Glob::Curve, t, point);
+    FunPars::EvalCurve(TestData().Curve, t, point);
     return point;
   }
 
@@ -57,28 +58,28 @@ TEST_F(InputCheck, AcceptingStoresTheInputAndItsDerivedConstants) {
   fields.TMin = "-1";
   fields.TMax = "3";
   fields.PMax = "4";
-  const TReadResult r = LeeDatos(fields, ready);
+  const TReadResult r = LeeDatos(TestData(), fields, ready);
   EXPECT_EQ(r.Outcome, TReadOutcome::Changed);
   EXPECT_EQ(r.Message, "");
   EXPECT_FALSE(r.Beep);
   EXPECT_TRUE(ready);
-  EXPECT_EQ(Glob::Input.XFormula, "cos(2t)(p+sen(3t))");
-  EXPECT_EQ(Glob::Input.ZFormula, "cos(3t+q)");
-  EXPECT_EQ(Glob::Input.TMin, -1.0L);
-  EXPECT_EQ(Glob::Input.TMax, 3.0L);
-  EXPECT_EQ(Glob::Input.PMax, 4.0L);
+  EXPECT_EQ(TestData().Input.XFormula, "cos(2t)(p+sen(3t))");
+  EXPECT_EQ(TestData().Input.ZFormula, "cos(3t+q)");
+  EXPECT_EQ(TestData().Input.TMin, -1.0L);
+  EXPECT_EQ(TestData().Input.TMax, 3.0L);
+  EXPECT_EQ(TestData().Input.PMax, 4.0L);
   std::string message;
-  EXPECT_EQ(Glob::Input.QMax, FunPars::EvalConstant("pi", message));
-  EXPECT_EQ(Sampling::Figure.Param.TSpan, 4.0L);
-  EXPECT_EQ(Sampling::Figure.Param.TStep, 4.0L / 4096);
-  EXPECT_EQ(Sampling::Figure.Param.TMid, 1.0L);
-  EXPECT_EQ(Sampling::Figure.Param.TStepSq18, Sampling::Figure.Param.TStep * Sampling::Figure.Param.TStep * 18);
-  EXPECT_EQ(Glob::Input.PScale, 0.25L);
-  EXPECT_EQ(Glob::Input.QScale, 1 / Glob::Input.QMax);
+  EXPECT_EQ(TestData().Input.QMax, FunPars::EvalConstant("pi", message));
+  EXPECT_EQ(TestData().Figure.Param.TSpan, 4.0L);
+  EXPECT_EQ(TestData().Figure.Param.TStep, 4.0L / 4096);
+  EXPECT_EQ(TestData().Figure.Param.TMid, 1.0L);
+  EXPECT_EQ(TestData().Figure.Param.TStepSq18, TestData().Figure.Param.TStep * TestData().Figure.Param.TStep * 18);
+  EXPECT_EQ(TestData().Input.PScale, 0.25L);
+  EXPECT_EQ(TestData().Input.QScale, 1 / TestData().Input.QMax);
   // The formulas are compiled with t, p, q in this order.
-  Glob::Input.PValue = 1;
-  Glob::Input.QValue = 0.5L;
-  PassParameters();
+  TestData().Input.PValue = 1;
+  TestData().Input.QValue = 0.5L;
+  PassParameters(TestData());
   const TVector3 p = CurveAt(0.25L);
   EXPECT_NEAR(static_cast<double>(p.x), std::cos(0.5) * (1 + std::sin(0.75)), 1e-15);
   EXPECT_NEAR(static_cast<double>(p.z), std::cos(0.75 + 0.5), 1e-15);
@@ -86,14 +87,14 @@ TEST_F(InputCheck, AcceptingStoresTheInputAndItsDerivedConstants) {
 
 TEST_F(InputCheck, TheDefaultIntervalIsTwoPi) {
   AcceptDefaults();
-  EXPECT_EQ(Glob::Input.TMin, 0.0L);
-  EXPECT_EQ(CurveFile::FormatGeneral(Glob::Input.TMax), "6.28318530717959");
-  EXPECT_EQ(Glob::Input.PMax, 5.0L);
+  EXPECT_EQ(TestData().Input.TMin, 0.0L);
+  EXPECT_EQ(CurveFile::FormatGeneral(TestData().Input.TMax), "6.28318530717959");
+  EXPECT_EQ(TestData().Input.PMax, 5.0L);
 }
 
 TEST_F(InputCheck, UnchangedInputIsNotReadAsNew) {
   AcceptDefaults();
-  const TReadResult r = LeeDatos(fields, ready);
+  const TReadResult r = LeeDatos(TestData(), fields, ready);
   EXPECT_EQ(r.Outcome, TReadOutcome::Unchanged);
   EXPECT_EQ(r.Message, "");
   EXPECT_FALSE(r.Beep);
@@ -101,24 +102,24 @@ TEST_F(InputCheck, UnchangedInputIsNotReadAsNew) {
   // Only blanks around a formula, or another spelling of the same limit, is no change.
   fields.X = "  " + fields.X + "\t";
   fields.TMax = "2*pi";
-  EXPECT_EQ(LeeDatos(fields, ready).Outcome, TReadOutcome::Unchanged);
+  EXPECT_EQ(LeeDatos(TestData(), fields, ready).Outcome, TReadOutcome::Unchanged);
 
   // Without Ready every field counts as changed.
   ready = false;
-  EXPECT_EQ(LeeDatos(fields, ready).Outcome, TReadOutcome::Changed);
+  EXPECT_EQ(LeeDatos(TestData(), fields, ready).Outcome, TReadOutcome::Changed);
 
   // One changed value is enough.
   fields.QMin = "0.5";
-  EXPECT_EQ(LeeDatos(fields, ready).Outcome, TReadOutcome::Changed);
-  EXPECT_EQ(Glob::Input.QMin, 0.5L);
+  EXPECT_EQ(LeeDatos(TestData(), fields, ready).Outcome, TReadOutcome::Changed);
+  EXPECT_EQ(TestData().Input.QMin, 0.5L);
 }
 
 TEST_F(InputCheck, FormulaFieldsAreTrimmedInPlace) {
   fields.X = " \t cos(t) \r\n";
   fields.Y = "\x01sin(t)\x02";
-  ASSERT_EQ(LeeDatos(fields, ready).Outcome, TReadOutcome::Changed);
+  ASSERT_EQ(LeeDatos(TestData(), fields, ready).Outcome, TReadOutcome::Changed);
   EXPECT_EQ(fields.X, "cos(t)");
-  EXPECT_EQ(Glob::Input.XFormula, "cos(t)");
+  EXPECT_EQ(TestData().Input.XFormula, "cos(t)");
   EXPECT_EQ(fields.Y, "sin(t)");
 }
 
@@ -126,14 +127,14 @@ TEST_F(InputCheck, AnEmptyFormulaIsMissingData) {
   AcceptDefaults();
   const std::vector<std::string> before = Accepted();
   fields.Y = "   \t ";
-  ExpectRefused(LeeDatos(fields, ready), CadenasRecursos::DataMissing, true);
+  ExpectRefused(LeeDatos(TestData(), fields, ready), CadenasRecursos::DataMissing, true);
   EXPECT_EQ(fields.Y, "");
   EXPECT_FALSE(ready);
   EXPECT_EQ(Accepted(), before);
   // The check stops at the first empty field: z is not even trimmed.
   fields.Y = "";
   fields.Z = " cos(t) ";
-  ExpectRefused(LeeDatos(fields, ready), CadenasRecursos::DataMissing, true);
+  ExpectRefused(LeeDatos(TestData(), fields, ready), CadenasRecursos::DataMissing, true);
   EXPECT_EQ(fields.Z, " cos(t) ");
 }
 
@@ -147,7 +148,7 @@ TEST_F(InputCheck, MiswrittenNumbersNeverShowTheCompilersMessage) {
       TInputFields typed = DefaultFields();
       typed.*field = text;
       ready = true;
-      ExpectRefused(LeeDatos(typed, ready), CadenasRecursos::NumberMissing, true);
+      ExpectRefused(LeeDatos(TestData(), typed, ready), CadenasRecursos::NumberMissing, true);
       EXPECT_FALSE(ready);
       EXPECT_EQ(Accepted(), before) << text;
     }
@@ -158,9 +159,9 @@ TEST_F(InputCheck, ConstantFormulasAreLimits) {
   fields.TMin = "-pi/2";
   fields.TMax = "2 pi";
   fields.QMax = "pi";
-  ASSERT_EQ(LeeDatos(fields, ready).Outcome, TReadOutcome::Changed);
-  EXPECT_NEAR(static_cast<double>(Glob::Input.TMin), -1.5707963267948966, 1e-15);
-  EXPECT_NEAR(static_cast<double>(Glob::Input.TMax), 6.283185307179586, 1e-15);
+  ASSERT_EQ(LeeDatos(TestData(), fields, ready).Outcome, TReadOutcome::Changed);
+  EXPECT_NEAR(static_cast<double>(TestData().Input.TMin), -1.5707963267948966, 1e-15);
+  EXPECT_NEAR(static_cast<double>(TestData().Input.TMax), 6.283185307179586, 1e-15);
 }
 
 TEST_F(InputCheck, EmptyRangesAreRefusedWithoutABeep) {
@@ -183,7 +184,7 @@ TEST_F(InputCheck, EmptyRangesAreRefusedWithoutABeep) {
       typed.*c.MinField = c.Min;
       typed.*c.MaxField = c.Max;
       ready = readyBefore;
-      ExpectRefused(LeeDatos(typed, ready), c.Message, false);
+      ExpectRefused(LeeDatos(TestData(), typed, ready), c.Message, false);
       EXPECT_EQ(ready, readyBefore);
       EXPECT_EQ(Accepted(), before);
     }
@@ -192,20 +193,20 @@ TEST_F(InputCheck, EmptyRangesAreRefusedWithoutABeep) {
   TInputFields typed = DefaultFields();
   typed.TMin = "7";
   typed.PMax = "x";
-  ExpectRefused(LeeDatos(typed, ready), CadenasRecursos::TRangeWrong, false);
+  ExpectRefused(LeeDatos(TestData(), typed, ready), CadenasRecursos::TRangeWrong, false);
 }
 
 TEST_F(InputCheck, ARefusedFormulaKeepsTheAcceptedCurveEvaluable) {
   AcceptDefaults();
-  Glob::Input.PValue = 1;
-  PassParameters();
+  TestData().Input.PValue = 1;
+  PassParameters(TestData());
   const std::vector<std::string> before = Accepted();
   const TVector3 point = CurveAt(0.7L);
 
   // x compiles but y does not: the compiler's own message, with the beep.
   fields.X = "t";
   fields.Y = "sen(t";
-  const TReadResult r = LeeDatos(fields, ready);
+  const TReadResult r = LeeDatos(TestData(), fields, ready);
   EXPECT_EQ(r.Outcome, TReadOutcome::Refused);
   EXPECT_TRUE(r.Beep);
   EXPECT_FALSE(r.Message.empty());
@@ -220,9 +221,9 @@ TEST_F(InputCheck, ARefusedFormulaKeepsTheAcceptedCurveEvaluable) {
   fields.X = "t";
   fields.Y = "t*t";
   fields.TMax = "oops";
-  ExpectRefused(LeeDatos(fields, ready), CadenasRecursos::NumberMissing, true);
+  ExpectRefused(LeeDatos(TestData(), fields, ready), CadenasRecursos::NumberMissing, true);
   EXPECT_EQ(CurveAt(0.7L), point);
   fields.TMax = "-1";
-  ExpectRefused(LeeDatos(fields, ready), CadenasRecursos::TRangeWrong, false);
+  ExpectRefused(LeeDatos(TestData(), fields, ready), CadenasRecursos::TRangeWrong, false);
   EXPECT_EQ(CurveAt(0.7L), point);
 }

@@ -22,6 +22,7 @@
 #include "tests/app/example_curves.h"
 #include "tests/support/QhullHull.h"
 #include "tests/support/TestCurves.h"
+#include "tests/support/TestData.h"
 #include "tests/support/TestPictures.h"
 #include "tests/support/TestView.h"
 
@@ -65,7 +66,8 @@ std::vector<TCurve> Curves() {
 double QhullVolume() {
   std::vector<TVector3> samples(100000);
   for (std::size_t k = 0; k < samples.size(); ++k)
-    FunPars::EvalCurve(Glob::Curve, Glob::Input.TMin + Sampling::Figure.Param.TSpan * k / samples.size(), samples[k]);
+    FunPars::EvalCurve(TestData().Curve, TestData().Input.TMin + TestData().Figure.Param.TSpan * k / samples.size(),
+                       samples[k]);
   return QhullHull::QhullOf(samples).volume;
 }
 
@@ -110,15 +112,15 @@ TEST_F(ClosedMeshes, EveryExample) {
   for (const std::string& path : ExampleCurves::Files()) {
     ExampleCurves::LoadAndDraw(path);
     Expect(ExampleCurves::Name(path),
-           Measure(HullMesh::BuildHullMesh(Glob::Curve, Sampling::Figure, Drawing::LastAnalysis)));
+           Measure(HullMesh::BuildHullMesh(TestData().Curve, TestData().Figure, TestData().Analysis)));
   }
 }
 
 TEST_F(ClosedMeshes, CurveFamiliesAndRandomCurves) {
   for (const TCurve& c : Curves()) {
-    TestCurves::UseCurve(c.X, c.Y, c.Z, 0, 2 * Glob::Pi, c.P);
-    ASSERT_NO_THROW(Drawing::DrawFigure(TestPictures(), TestView())) << c.Name;
-    Expect(c.Name, Measure(HullMesh::BuildHullMesh(Glob::Curve, Sampling::Figure, Drawing::LastAnalysis)));
+    TestCurves::UseCurve(TestData(), c.X, c.Y, c.Z, 0, 2 * Glob::Pi, c.P);
+    ASSERT_NO_THROW(Drawing::DrawFigure(TestData(), TestPictures(), TestView())) << c.Name;
+    Expect(c.Name, Measure(HullMesh::BuildHullMesh(TestData().Curve, TestData().Figure, TestData().Analysis)));
   }
 }
 
@@ -129,10 +131,10 @@ TEST_F(ClosedMeshes, AdmeshAgrees) {
   ASSERT_TRUE(folder.isValid());
   TAppState shown;
   ExampleCurves::LoadAndDraw(std::string(WENDRIX_EXAMPLES_DIR) + "/default-curve.wdx", shown);
-  THullMesh mesh = HullMesh::BuildHullMesh(Glob::Curve, Sampling::Figure, Drawing::LastAnalysis);
+  THullMesh mesh = HullMesh::BuildHullMesh(TestData().Curve, TestData().Figure, TestData().Analysis);
   const std::string whole = folder.filePath("whole.stl").toStdString(), holed = folder.filePath("holed.stl").toStdString();
   std::string message;
-  ASSERT_TRUE(MeshFiles::ExportHullMesh(shown, whole, message)) << message;
+  ASSERT_TRUE(MeshFiles::ExportHullMesh(shown, TestData(), whole, message)) << message;
   EXPECT_NE(message.find("closed"), std::string::npos) << message;
   std::map<std::string, double> report = Admesh(whole);
   ASSERT_FALSE(report.empty()) << "admesh did not run";
@@ -156,18 +158,18 @@ TEST_F(ClosedMeshes, FarStlIsTrueOrRefused) {
   QTemporaryDir folder;
   ASSERT_TRUE(folder.isValid());
   for (const char* offset : {"10000+", "1500000+"}) {
-    TestCurves::UseCurve(std::string(offset) + "cos(t)", "sin(t)", "0.5cos(5t)", 0, 2 * Glob::Pi);
-    ASSERT_NO_THROW(Drawing::DrawFigure(TestPictures(), TestView()));
+    TestCurves::UseCurve(TestData(), std::string(offset) + "cos(t)", "sin(t)", "0.5cos(5t)", 0, 2 * Glob::Pi);
+    ASSERT_NO_THROW(Drawing::DrawFigure(TestData(), TestPictures(), TestView()));
     TAppState shown;
     shown.DrawnFlag = true;
     const std::string path = folder.filePath(QString(offset) + ".stl").toStdString();
     std::string message, warning;
-    if (MeshFiles::ExportHullMesh(shown, path, MeshFiles::TMeshFormat::Stl, message, &warning)) {
+    if (MeshFiles::ExportHullMesh(shown, TestData(), path, MeshFiles::TMeshFormat::Stl, message, &warning)) {
       EXPECT_NE(warning.find("single-precision"), std::string::npos) << offset;
-      EXPECT_NEAR(
-          Admesh(path)["Volume"],
-          double(HullMesh::MeshVolume(HullMesh::BuildHullMesh(Glob::Curve, Sampling::Figure, Drawing::LastAnalysis))),
-          2e-3)
+      EXPECT_NEAR(Admesh(path)["Volume"],
+                  double(HullMesh::MeshVolume(
+                      HullMesh::BuildHullMesh(TestData().Curve, TestData().Figure, TestData().Analysis))),
+                  2e-3)
           << offset;
     } else {
       EXPECT_EQ(std::string(offset), "1500000+") << message;

@@ -11,18 +11,19 @@
 #include <locale>
 #include <sstream>
 
+#include "app/Drawing.h"
 #include "app/core/AppState.h"
 #include "app/core/DragGate.h"
 #include "app/core/MeshFiles.h"
 #include "formula/Checks.h"
 #include "formula/FunPars.h"
-#include "app/Drawing.h"
 #include "geometry/SharedState.h"
 #include "geometry/Vectors.h"
 #include "render/Pictures.h"
 #include "tests/app/example_curves.h"
-#include "tests/support/TestPictures.h"
+#include "tests/support/TestData.h"
 #include "tests/support/TestGate.h"
+#include "tests/support/TestPictures.h"
 
 using HullMesh::THullMesh;
 
@@ -159,11 +160,11 @@ class Exports : public ExampleCurves::StateTest {
 
 TEST_F(Exports, NothingIsWrittenBeforeADrawing) {
   for (const char* name : {"hull.obj", "hull.stl"}) {
-    EXPECT_FALSE(MeshFiles::ExportHullMesh(shown, Path(name), message));
+    EXPECT_FALSE(MeshFiles::ExportHullMesh(shown, TestData(), Path(name), message));
     EXPECT_EQ(message, "Nothing to export: draw a figure first");
     EXPECT_FALSE(Exists(Path(name)));
   }
-  EXPECT_FALSE(MeshFiles::ExportHullMesh(shown, Path("hull.mesh"), MeshFiles::TMeshFormat::Obj, message));
+  EXPECT_FALSE(MeshFiles::ExportHullMesh(shown, TestData(), Path("hull.mesh"), MeshFiles::TMeshFormat::Obj, message));
   EXPECT_FALSE(MeshFiles::ExportPictures(shown, TestPictures(), Path("figure"), message));
   EXPECT_EQ(message, "Nothing to export: draw a figure first");
   EXPECT_TRUE(QDir(folder.path()).isEmpty());
@@ -171,20 +172,20 @@ TEST_F(Exports, NothingIsWrittenBeforeADrawing) {
   // A drawing, then a change of the input that clears DrawnFlag: nothing again.
   DrawDefaultCurve();
   shown.DrawnFlag = false;
-  EXPECT_FALSE(MeshFiles::ExportHullMesh(shown, Path("hull.obj"), message));
+  EXPECT_FALSE(MeshFiles::ExportHullMesh(shown, TestData(), Path("hull.obj"), message));
   EXPECT_FALSE(MeshFiles::ExportPictures(shown, TestPictures(), Path("figure"), message));
   EXPECT_TRUE(QDir(folder.path()).isEmpty());
 }
 
 TEST_F(Exports, MeshFilesOfTheDrawnFigure) {
   DrawDefaultCurve();
-  EXPECT_FALSE(MeshFiles::ExportHullMesh(shown, Path("hull.ply"), message));
+  EXPECT_FALSE(MeshFiles::ExportHullMesh(shown, TestData(), Path("hull.ply"), message));
   EXPECT_EQ(message, "The mesh file name must end in .obj or .stl");
   EXPECT_FALSE(Exists(Path("hull.ply")));
 
-  const THullMesh mesh = HullMesh::BuildHullMesh(Glob::Curve, Sampling::Figure, Drawing::LastAnalysis);
+  const THullMesh mesh = HullMesh::BuildHullMesh(TestData().Curve, TestData().Figure, TestData().Analysis);
   ASSERT_GT(mesh.Triangles.size(), 100u);
-  ASSERT_TRUE(MeshFiles::ExportHullMesh(shown, Path("hull.obj"), message)) << message;
+  ASSERT_TRUE(MeshFiles::ExportHullMesh(shown, TestData(), Path("hull.obj"), message)) << message;
   EXPECT_NE(message.find(std::to_string(mesh.Triangles.size()) + " triangles"), std::string::npos) << message;
   EXPECT_EQ(Contents(Path("hull.obj")).toStdString(), MeshFiles::ObjText(mesh));
 
@@ -193,24 +194,25 @@ TEST_F(Exports, MeshFilesOfTheDrawnFigure) {
   ASSERT_TRUE(old.open(QIODevice::WriteOnly));
   old.write(QByteArray(100000, 'x'));
   old.close();
-  ASSERT_TRUE(MeshFiles::ExportHullMesh(shown, Path("hull.STL"), message)) << message;
+  ASSERT_TRUE(MeshFiles::ExportHullMesh(shown, TestData(), Path("hull.STL"), message)) << message;
   const QByteArray stl = Contents(Path("hull.STL"));
   EXPECT_EQ(stl.size(), static_cast<qsizetype>(84 + 50 * mesh.Triangles.size()));
   EXPECT_EQ(stl.toStdString(), MeshFiles::StlBytes(mesh));
 
   // A format given apart from the name.
-  ASSERT_TRUE(MeshFiles::ExportHullMesh(shown, Path("hull.mesh"), MeshFiles::TMeshFormat::Stl, message)) << message;
+  ASSERT_TRUE(MeshFiles::ExportHullMesh(shown, TestData(), Path("hull.mesh"), MeshFiles::TMeshFormat::Stl, message))
+      << message;
   EXPECT_EQ(Contents(Path("hull.mesh")), stl);
 
   // Curve points that overflow (p beyond every finite number): refused, nothing written.
-  Glob::Curve.P = std::numeric_limits<long double>::infinity();
-  EXPECT_FALSE(MeshFiles::ExportHullMesh(shown, Path("infinite.obj"), message));
+  TestData().Curve.P = std::numeric_limits<long double>::infinity();
+  EXPECT_FALSE(MeshFiles::ExportHullMesh(shown, TestData(), Path("infinite.obj"), message));
   EXPECT_EQ(message, "No hull mesh written: a curve point has a coordinate that is infinite or not a number");
   EXPECT_FALSE(Exists(Path("infinite.obj")));
-  Glob::Curve.P = Glob::Input.PValue;
+  TestData().Curve.P = TestData().Input.PValue;
 
   // A folder that does not exist: an error, and no file.
-  EXPECT_THROW(MeshFiles::ExportHullMesh(shown, Path("missing/hull.obj"), message), WendrixError);
+  EXPECT_THROW(MeshFiles::ExportHullMesh(shown, TestData(), Path("missing/hull.obj"), message), WendrixError);
   EXPECT_FALSE(QDir(folder.filePath("missing")).exists());
 }
 
@@ -230,7 +232,7 @@ TEST_F(Exports, PicturesAreTheBitmapsAndTheMainViewAsShown) {
   EXPECT_EQ(QImage(QString::fromStdString(names.Square)).size(), QSize(300, 300));
 
   // In the stereo view the main picture is the wire-frame.
-  ASSERT_TRUE(DragGate::MuestraAlambre(TestGate(), shown, TestPictures(), TestView()));
+  ASSERT_TRUE(DragGate::MuestraAlambre(TestGate(), shown, TestData(), TestPictures(), TestView()));
   ASSERT_TRUE(MeshFiles::ExportPictures(shown, TestPictures(), Path("stereo"), message)) << message;
   const std::string stereo = MeshFiles::PictureNames(Path("stereo")).Hull;
   EXPECT_TRUE(same(stereo, TestPictures().StereoBitmap));

@@ -18,8 +18,9 @@
 #include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
 #include "render/Pictures.h"
-#include "tests/support/TestPictures.h"
+#include "tests/support/TestData.h"
 #include "tests/support/TestGate.h"
+#include "tests/support/TestPictures.h"
 
 namespace {
 
@@ -53,29 +54,29 @@ TFigure Draw(const std::string& x, const std::string& y, const std::string& z, l
   fields.Y = y;
   fields.Z = z;
   bool ready = false;
-  const CurveInput::TReadResult read = CurveInput::LeeDatos(fields, ready);
+  const CurveInput::TReadResult read = CurveInput::LeeDatos(TestData(), fields, ready);
   FunPars::UseNativeCode(true);
   EXPECT_EQ(read.Outcome, CurveInput::TReadOutcome::Changed) << read.Message;
-  EXPECT_EQ(Glob::Curve.X.Native(), native);
-  Glob::Input.PValue = p;
-  Glob::Input.QValue = 0.5L;
+  EXPECT_EQ(TestData().Curve.X.Native(), native);
+  TestData().Input.PValue = p;
+  TestData().Input.QValue = 0.5L;
   TFigure figure;
   try {
-    Drawing::DrawFigure(TestPictures(), TestView());
+    Drawing::DrawFigure(TestData(), TestPictures(), TestView());
   } catch (const std::exception& error) {
     figure.Error = error.what();
     return figure;
   }
   TBytes points, records, triples;
-  for (int k = 0; k <= Sampling::Figure.CurvePointHigh; ++k) {
-    const Mastil& m = Sampling::Figure.CurvePoints.at(k);
+  for (int k = 0; k <= TestData().Figure.CurvePointHigh; ++k) {
+    const Mastil& m = TestData().Figure.CurvePoints.at(k);
     points.Add(m.Param);
     points.Add(m.Torsion);
     points.Add(m.Point);
     points.Add(m.Tangent);
   }
-  for (int k = 1; k <= Drawing::LastAnalysis.BitangentCount; ++k) {
-    const BitangentRecord& r = Drawing::LastAnalysis.BitangentList.at(k);
+  for (int k = 1; k <= TestData().Analysis.BitangentCount; ++k) {
+    const BitangentRecord& r = TestData().Analysis.BitangentList.at(k);
     records.Add(r.OnHull * 2 + r.StartsBranch);
     records.Add(r.ParamS);
     records.Add(r.ParamT);
@@ -83,7 +84,7 @@ TFigure Draw(const std::string& x, const std::string& y, const std::string& z, l
     records.Add(r.PointT);
     records.Add(r.PlaneNormal);
   }
-  for (const Tritangents::Triple& u : Drawing::LastAnalysis.TritangentTriples)
+  for (const Tritangents::Triple& u : TestData().Analysis.TritangentTriples)
     for (const long double v : u) triples.Add(v);
   figure.Points = points.Bytes();
   figure.Records = records.Bytes();
@@ -95,10 +96,12 @@ TFigure Draw(const std::string& x, const std::string& y, const std::string& z, l
   TAppState shown;
   shown.DrawnFlag = true;
   DragGate::AlPisar(TestGate(), 200, 200);
-  DragGate::AlMoverHull(TestGate(), shown, TestPictures(), TestView(), 230, 190, {false, false, false, true});
-  DragGate::AlMoverHull(TestGate(), shown, TestPictures(), TestView(), 230, 150, {true, false, false, true});
+  DragGate::AlMoverHull(TestGate(), shown, TestData(), TestPictures(), TestView(), 230, 190,
+                        {false, false, false, true});
+  DragGate::AlMoverHull(TestGate(), shown, TestData(), TestPictures(), TestView(), 230, 150,
+                        {true, false, false, true});
   figure.Dragged = TestPictures().HullBitmap.copy();
-  if (DragGate::MuestraAlambre(TestGate(), shown, TestPictures(), TestView()))
+  if (DragGate::MuestraAlambre(TestGate(), shown, TestData(), TestPictures(), TestView()))
     figure.Stereo = TestPictures().StereoBitmap.copy();
   return figure;
 }
@@ -106,9 +109,7 @@ TFigure Draw(const std::string& x, const std::string& y, const std::string& z, l
 class NativeDrawing : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { ASSERT_TRUE(GlobInitialize()); }
-  static void TearDownTestSuite() {
-    GlobFinalize();
-  }
+  static void TearDownTestSuite() { FreshTestData(); }
 
   static void ExpectSameFigure(const std::string& x, const std::string& y, const std::string& z, long double p) {
     const TFigure native = Draw(x, y, z, p, true);

@@ -13,6 +13,7 @@
 #include "geometry/SharedState.h"
 #include "geometry/Vectors.h"
 #include "tests/support/QhullHull.h"
+#include "tests/support/TestData.h"
 #include "tests/support/TestPictures.h"
 #include "tests/support/TestView.h"
 
@@ -28,7 +29,8 @@ TReference QhullMeasures(int samples) {
   std::vector<TVector3> points(samples);
   TVector3 mean{0, 0, 0};
   for (int k = 0; k < samples; ++k) {
-    FunPars::EvalCurve(Glob::Curve, Glob::Input.TMin + Sampling::Figure.Param.TSpan * k / samples, points[k]);
+    FunPars::EvalCurve(TestData().Curve, TestData().Input.TMin + TestData().Figure.Param.TSpan * k / samples,
+                       points[k]);
     mean = mean + points[k] / samples;
   }
   const QhullHull::Hull hull = QhullHull::QhullOf(points);
@@ -41,21 +43,21 @@ TReference QhullMeasures(int samples) {
 class SweepMeasures : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(GlobInitialize()); }
-  void TearDown() override { GlobFinalize(); }
+  void TearDown() override { FreshTestData(); }
 
   // Draws the default curve at the values of p in `range` as the sweep does and
   // returns the largest relative deviation of area and volume from Qhull's.
   std::pair<double, double> WorstDeviations(const std::vector<int>& picked, const Sweep::TRange& range) {
     CurveInput::TInputFields fields = CurveInput::DefaultFields();
     bool ready = false;
-    EXPECT_EQ(CurveInput::LeeDatos(fields, ready).Outcome, CurveInput::TReadOutcome::Changed);
+    EXPECT_EQ(CurveInput::LeeDatos(TestData(), fields, ready).Outcome, CurveInput::TReadOutcome::Changed);
     const std::vector<Sweep::TValue> values = Sweep::SweepValues(range, std::nullopt, 0, 0);
-    const auto view = Sweep::ChooseView(TestPictures(), values, [](TView&) {});
+    const auto view = Sweep::ChooseView(TestData(), TestPictures(), values, [](TView&) {});
     EXPECT_TRUE(view.has_value());
     double worstArea = 0, worstVolume = 0;
     std::printf("%6s %12s %12s %8s %12s %12s %8s\n", "p", "area", "Qhull", "dev", "volume", "Qhull", "dev");
     for (const int k : picked) {
-      const Sweep::TRow row = Sweep::DrawValue(TestPictures(), values.at(k), view, TestView());
+      const Sweep::TRow row = Sweep::DrawValue(TestData(), TestPictures(), values.at(k), view, TestView());
       EXPECT_TRUE(row.Drawn) << row.Error;
       const TReference reference = QhullMeasures(100000);
       const double area = double(row.Measures.Area) / reference.Area - 1;

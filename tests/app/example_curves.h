@@ -13,6 +13,7 @@
 #include "app/Glob.h"
 #include "app/core/CurveFile.h"
 #include "app/core/CurveInput.h"
+#include "tests/support/TestData.h"
 #include "tests/support/TestPictures.h"
 #include "tests/support/TestView.h"
 
@@ -36,10 +37,10 @@ inline std::string Name(const std::string& path) { return QFileInfo(QString::fro
 inline void LoadAndDraw(const std::string& path, TAppState& shown) {
   CurveInput::TInputFields fields = CurveInput::DefaultFields();
   bool ready = false;
-  const CurveFile::TLoadResult load = CurveFile::DelDisco(path, fields, ready, shown);
+  const CurveFile::TLoadResult load = CurveFile::DelDisco(TestData(), path, fields, ready, shown);
   ASSERT_FALSE(load.FileError) << load.Message;
   ASSERT_EQ(load.Read.Outcome, CurveInput::TReadOutcome::Changed) << load.Read.Message;
-  ASSERT_NO_THROW(Drawing::DrawFigure(TestPictures(), TestView())) << path;
+  ASSERT_NO_THROW(Drawing::DrawFigure(TestData(), TestPictures(), TestView())) << path;
   shown.DrawnFlag = true;
 }
 
@@ -48,11 +49,11 @@ inline void LoadAndDraw(const std::string& path) {
   LoadAndDraw(path, shown);
 }
 
-// A fresh shared state for every test, released after it.
+// Fresh drawing data for every test.
 class StateTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(GlobInitialize()); }
-  void TearDown() override { GlobFinalize(); }
+  void TearDown() override { FreshTestData(); }
 };
 
 }  // namespace ExampleCurves

@@ -17,6 +17,7 @@
 #include "render/Pictures.h"
 #include "tests/app/hostile_rows.h"
 #include "tests/support/FigureChecks.h"
+#include "tests/support/TestData.h"
 #include "tests/support/TestPictures.h"
 #include "tests/support/TestView.h"
 
@@ -39,11 +40,11 @@ struct TResult {
 
 // "Draw It" with `fields`, as the window runs it.
 TResult DrawIt(CurveInput::TInputFields fields, bool& ready) {
-  const CurveInput::TReadResult read = CurveInput::LeeDatos(fields, ready);
+  const CurveInput::TReadResult read = CurveInput::LeeDatos(TestData(), fields, ready);
   if (read.Outcome == CurveInput::TReadOutcome::Refused) return {TExpect::Refused, read.Message, read.Beep};
   if (read.Outcome == CurveInput::TReadOutcome::Unchanged) return {TExpect::Refused, "(unchanged)", false};
   try {
-    Drawing::DrawFigure(TestPictures(), TestView());
+    Drawing::DrawFigure(TestData(), TestPictures(), TestView());
   } catch (const std::exception& error) {
     return {TExpect::Failed, error.what(), false};
   }
@@ -61,11 +62,11 @@ struct TSnapshot {
 
 TSnapshot Take() {
   TSnapshot s;
-  s.Accepted = CurveFile::BuildSaveList();
-  s.Step = Sampling::Figure.Param.TStep;
+  s.Accepted = CurveFile::BuildSaveList(TestData().Input);
+  s.Step = TestData().Figure.Param.TStep;
   for (const long double t : {0.0L, 0.5L, 2.0L}) {
     TVector3 p;
-    FunPars::EvalCurve(Glob::Curve, t, p);
+    FunPars::EvalCurve(TestData().Curve, t, p);
     s.Curve.push_back(p);
   }
   s.Hull = TestPictures().HullBitmap.copy();
@@ -95,9 +96,7 @@ class HostileInput : public ::testing::TestWithParam<Hostile::TRow> {
     ASSERT_EQ(DrawIt(CurveInput::DefaultFields(), ready).Outcome, TExpect::Drawn);
     before = Take();
   }
-  void TearDown() override {
-    GlobFinalize();
-  }
+  void TearDown() override { FreshTestData(); }
 
   bool ready = false;
   TSnapshot before;
@@ -125,7 +124,7 @@ TEST_P(HostileInput, ComesToItsOutcomeWithBoundedWork) {
     }
     case TExpect::Drawn: {
       std::string where;
-      EXPECT_TRUE(FigureChecks::FigureIsFinite(where)) << where;
+      EXPECT_TRUE(FigureChecks::FigureIsFinite(TestData(), where)) << where;
       break;
     }
     case TExpect::Failed:

@@ -32,12 +32,10 @@ struct TShown {
 class Abuse : public WindowFixture {
  protected:
   TShown Shown() const {
-    return {Glob::Input.XFormula,  Glob::Input.YFormula,
-            Glob::Input.ZFormula,  Glob::Input.TMin,
-            Glob::Input.TMax,      Glob::Input.PMin,
-            Glob::Input.PMax,      Glob::Input.QMin,
-            Glob::Input.QMax,      Form->Pictures.HullBitmap.copy(),
-            Form->BitangPicture(), Form->MaxwellPicture()};
+    return {Form->Data->Input.XFormula,       Form->Data->Input.YFormula, Form->Data->Input.ZFormula,
+            Form->Data->Input.TMin,           Form->Data->Input.TMax,     Form->Data->Input.PMin,
+            Form->Data->Input.PMax,           Form->Data->Input.QMin,     Form->Data->Input.QMax,
+            Form->Pictures.HullBitmap.copy(), Form->BitangPicture(),      Form->MaxwellPicture()};
   }
 
   // A turn of the mouse wheel over `widget`, as the user scrolls a bar with it.
@@ -85,21 +83,22 @@ TEST_F(Abuse, ScrollingWhileTheInputIsRefusedKeepsTheAcceptedCurve) {
   // the accepted curve stay, and so does p's new value.
   Form->pCursor->setSliderPosition(190);
   EXPECT_EQ(Form->Informacion->toPlainText(), "Some function or variable was miswritten.");
-  EXPECT_EQ(Glob::Input.PValue, 2.5L);
+  EXPECT_EQ(Form->Data->Input.PValue, 2.5L);
   EXPECT_FALSE(Form->AppState.DrawnFlag);
   EXPECT_TRUE(Shown() == drawn);
   // More scrolling, by the wheel and by the keyboard, only moves the values.
   for (int k = 0; k < 5; ++k) Wheel(Form->qCursor, k % 2 ? -3 : 2);
   Form->pCursor->setFocus();
   for (int k = 0; k < 20; ++k) QTest::keyClick(Form->pCursor, k % 3 ? Qt::Key_Right : Qt::Key_PageDown);
-  EXPECT_EQ(Glob::Input.PValue, CurveInput::CursorValue(Form->pCursor->value(), Glob::Input.PMin, Glob::Input.PMax));
+  EXPECT_EQ(Form->Data->Input.PValue,
+            CurveInput::CursorValue(Form->pCursor->value(), Form->Data->Input.PMin, Form->Data->Input.PMax));
   EXPECT_TRUE(Shown() == drawn);
-  EXPECT_EQ(Glob::Input.XFormula, "cos(2t)(p+sen(3t))");
+  EXPECT_EQ(Form->Data->Input.XFormula, "cos(2t)(p+sen(3t))");
   // Mended, the curve draws with the p and q the bars hold now.
   Type(Form->xEdit, "cos(2t)(p+sen(3t))");
   PressDrawIt();
   EXPECT_TRUE(Form->AppState.DrawnFlag);
-  EXPECT_EQ(Form->pInfoPanel->text().toStdString(), CurveInput::PanelText(Glob::Input.PValue));
+  EXPECT_EQ(Form->pInfoPanel->text().toStdString(), CurveInput::PanelText(Form->Data->Input.PValue));
 }
 
 TEST_F(Abuse, ScrollingWhileEveryDrawingFailsShowsEachErrorAndKeepsWorking) {
@@ -198,7 +197,7 @@ TEST_F(Abuse, DroppingAFolderOrALargeBinaryFileChangesNothing) {
   const TShown before = Shown();
   const QString title = Form->windowTitle();
   const std::string fileName = Form->AppState.CurveFileName;
-  const long double p = Glob::Input.PValue;
+  const long double p = Form->Data->Input.PValue;
 
   const QString folder = Folder.filePath("curves.wdx");
   ASSERT_TRUE(QDir().mkpath(folder));
@@ -218,7 +217,7 @@ TEST_F(Abuse, DroppingAFolderOrALargeBinaryFileChangesNothing) {
     EXPECT_TRUE(Shown() == before) << path.toStdString();
     EXPECT_EQ(Form->windowTitle(), title);
     EXPECT_EQ(Form->AppState.CurveFileName, fileName);
-    EXPECT_EQ(Glob::Input.PValue, p);
+    EXPECT_EQ(Form->Data->Input.PValue, p);
     EXPECT_EQ(Form->xEdit->text(), "cos(2t)(p+sen(3t))");
   }
 }

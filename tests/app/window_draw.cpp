@@ -27,7 +27,7 @@ TEST_F(Draw, DrawItDrawsTheDefaultCurveAndShowsTheStereoButton) {
   EXPECT_EQ(Form->Button1->text(), "Stereo");
   EXPECT_EQ(Form->DrawIt->text(), "");
   EXPECT_EQ(Form->Informacion->toPlainText(), "");
-  EXPECT_EQ(Glob::Input.XFormula, "cos(2t)(p+sen(3t))");
+  EXPECT_EQ(Form->Data->Input.XFormula, "cos(2t)(p+sen(3t))");
   EXPECT_NE(Form->Pictures.HullBitmap, blank);
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
   // The boxes show the pictures that were drawn.
@@ -54,7 +54,7 @@ TEST_F(Draw, BlanksAroundAFormulaAreTrimmedInTheField) {
   Type(Form->zEdit, "  cos(3t+q)\t");
   PressDrawIt();
   EXPECT_EQ(Form->zEdit->text(), "cos(3t+q)");
-  EXPECT_EQ(Glob::Input.ZFormula, "cos(3t+q)");
+  EXPECT_EQ(Form->Data->Input.ZFormula, "cos(3t+q)");
 }
 
 TEST_F(Draw, RefusedInputIsShownInTheMemoAndDrawsNothing) {
@@ -67,7 +67,7 @@ TEST_F(Draw, RefusedInputIsShownInTheMemoAndDrawsNothing) {
   EXPECT_EQ(Form->Informacion->toPlainText(), "Some data missing");
   EXPECT_EQ(Form->yEdit->text(), "");
   EXPECT_FALSE(Form->State().Ready);
-  EXPECT_EQ(Glob::Input.YFormula, "sen(2t)(p+sen(3t))");
+  EXPECT_EQ(Form->Data->Input.YFormula, "sen(2t)(p+sen(3t))");
 
   Type(Form->yEdit, "sen(2t)(p+sen(3t))");
   Type(Form->tMinEdit, "2 pi");
@@ -82,8 +82,8 @@ TEST_F(Draw, RefusedInputIsShownInTheMemoAndDrawsNothing) {
 
   // The picture and the accepted interval are the ones drawn before.
   EXPECT_EQ(Form->Pictures.HullBitmap, drawn);
-  EXPECT_EQ(Glob::Input.TMin, 0);
-  EXPECT_GT(Glob::Input.TMax, 6.28);
+  EXPECT_EQ(Form->Data->Input.TMin, 0);
+  EXPECT_GT(Form->Data->Input.TMax, 6.28);
 
   // The next accepted read empties the memo and draws.
   Type(Form->tMaxEdit, "2 pi");
@@ -96,7 +96,7 @@ TEST_F(Draw, AScrollBarPlacedByTheProgramOnlyTakesTheValueOver) {
   PressDrawIt();
   Form->pCursor->setValue(190);
   EXPECT_EQ(Form->pInfoPanel->text(), "2.500");
-  EXPECT_EQ(Glob::Input.PValue, 2.5L);
+  EXPECT_EQ(Form->Data->Input.PValue, 2.5L);
   EXPECT_TRUE(Form->AppState.DataChanged);
   EXPECT_FALSE(Form->AppState.DrawnFlag);  // p changed without a redraw
   EXPECT_FALSE(Form->State().Scrolling);
@@ -109,7 +109,7 @@ TEST_F(Draw, AScrollByTheUserRedrawsWithTheNewValue) {
   // Dragging the slider: the bar reports the user's action, then the new position.
   Form->pCursor->setSliderPosition(190);
   EXPECT_EQ(Form->pInfoPanel->text(), "2.500");
-  EXPECT_EQ(Glob::Input.PValue, 2.5L);
+  EXPECT_EQ(Form->Data->Input.PValue, 2.5L);
   EXPECT_TRUE(Form->AppState.DrawnFlag);
   EXPECT_TRUE(Form->State().Ready);
   EXPECT_FALSE(Form->State().Scrolling);
@@ -133,21 +133,21 @@ TEST_F(Draw, AScrollBeforeAnyDrawOnlyMovesTheValue) {
 TEST_F(Draw, RangeFieldsStoreTheirValueOnEachKeyAndPlaceTheCursors) {
   Form->pCursor->setValue(190);
   Type(Form->pMaxEdit, "8");
-  EXPECT_EQ(Glob::Input.PMax, 8);
+  EXPECT_EQ(Form->Data->Input.PMax, 8);
   // p = 2.5 lies at 118.75 of 0 .. 8 and snaps to the value of position 119.
   EXPECT_EQ(Form->pCursor->value(), 119);
-  EXPECT_EQ(Glob::Input.PValue, 8 * 119 / 380.0L);
+  EXPECT_EQ(Form->Data->Input.PValue, 8 * 119 / 380.0L);
   EXPECT_EQ(Form->pInfoPanel->text(), "2.505");
   EXPECT_FALSE(Form->AppState.DrawnFlag);
   // "pi" is no plain number: the key release of 'p' changes nothing (a beep), and the
   // full text is taken only by the next draw.
   Type(Form->qMaxEdit, "pi");
-  EXPECT_EQ(Glob::Input.QMax, Glob::Pi);
+  EXPECT_EQ(Form->Data->Input.QMax, Glob::Pi);
   Type(Form->qMaxEdit, "2");
-  EXPECT_EQ(Glob::Input.QMax, 2);
+  EXPECT_EQ(Form->Data->Input.QMax, 2);
   PressDrawIt();
-  EXPECT_EQ(Glob::Input.PMax, 8);
-  EXPECT_EQ(Glob::Input.QMax, 2);
+  EXPECT_EQ(Form->Data->Input.PMax, 8);
+  EXPECT_EQ(Form->Data->Input.QMax, 2);
   EXPECT_TRUE(Form->AppState.DrawnFlag);
 }
 
@@ -190,7 +190,7 @@ TEST_F(ErrorHandling, AScrollPositionOutsideTheRangeIsShownInAMessageBox) {
   EXPECT_EQ(Boxes.Titles, QStringList({"Wendrix"}));
   EXPECT_EQ(Boxes.Take(), QStringList({"Scrollbar property out of range"}));
   // The new maximum was stored before the cursors were placed.
-  EXPECT_EQ(Glob::Input.PMax, 1);
+  EXPECT_EQ(Form->Data->Input.PMax, 1);
   EXPECT_EQ(Form->pCursor->value(), 190);
   // The form keeps working.
   Type(Form->pMaxEdit, "5");
@@ -206,7 +206,7 @@ TEST_F(ErrorHandling, ARangeErrorIsShownOncePerChangeOfTheField) {
   QTest::mouseClick(Form->pMaxEdit, Qt::LeftButton);
   QTest::keyClick(Form->pMaxEdit, Qt::Key_A, Qt::ControlModifier);
   EXPECT_EQ(Boxes.Take(), QStringList());
-  EXPECT_EQ(Glob::Input.PValue, 2.5L);
+  EXPECT_EQ(Form->Data->Input.PValue, 2.5L);
 }
 
 TEST_F(ErrorHandling, AFailedDrawingLeavesTheStereoButtonHiddenAndTheCursorRestored) {

@@ -144,9 +144,6 @@ TEST_F(Files, ASavedCurveLoadsBackWithItsOwnRangesAndParameters) {
 
   // A fresh window with the start-up ranges (p in 0 .. 5).
   Form.reset();
-  GlobFinalize();
-  ResetSharedState();
-  ASSERT_TRUE(GlobInitialize());
   Form = std::make_unique<TWendrix>();
   Form->DrawAndWait = true;
   Form->show();
@@ -157,7 +154,7 @@ TEST_F(Files, ASavedCurveLoadsBackWithItsOwnRangesAndParameters) {
   EXPECT_EQ(Form->qInfoPanel->text(), "1.571");
   EXPECT_EQ(Form->pCursor->value(), 285);
   EXPECT_EQ(Form->qCursor->value(), 190);
-  EXPECT_EQ(Glob::Input.PValue, 7.5L);
+  EXPECT_EQ(Form->Data->Input.PValue, 7.5L);
   EXPECT_TRUE(Form->AppState.DrawnFlag);
   EXPECT_TRUE(Form->Button1->isVisible());
   EXPECT_FALSE(Form->AppState.DataChanged);

@@ -106,11 +106,11 @@ TEST_F(Mouse, TheMarkerShowsThePlaneNormalOfThePairUnderTheMouse) {
   MoveOverSquare(0, 150);
   ASSERT_TRUE(Form->State().MaxwellShown);
   BitangentRecord pair;
-  pair.ParamS = Glob::Input.TMin;
-  pair.ParamT = Glob::Input.TMax + (Glob::Input.TMin - Glob::Input.TMax) * 150 / 300;
-  FunPars::EvalCurve(Glob::Curve, pair.ParamS, pair.PointS);
-  FunPars::EvalCurve(Glob::Curve, pair.ParamT, pair.PointT);
-  ASSERT_TRUE(Bitangents::PairPlaneNormal(Glob::Curve, Sampling::Figure.Param, {}, pair));
+  pair.ParamS = Form->Data->Input.TMin;
+  pair.ParamT = Form->Data->Input.TMax + (Form->Data->Input.TMin - Form->Data->Input.TMax) * 150 / 300;
+  FunPars::EvalCurve(Form->Data->Curve, pair.ParamS, pair.PointS);
+  FunPars::EvalCurve(Form->Data->Curve, pair.ParamT, pair.PointT);
+  ASSERT_TRUE(Bitangents::PairPlaneNormal(Form->Data->Curve, Form->Data->Figure.Param, {}, pair));
   EXPECT_TRUE(Form->State().MaxwellNormal == pair.PlaneNormal);
   for (const long double c : {Form->State().MaxwellAux.x, Form->State().MaxwellAux.y, Form->State().MaxwellAux.z}) {
     const long double r = std::nearbyint(c - 2.1L);

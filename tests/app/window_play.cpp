@@ -41,8 +41,9 @@ TEST_F(Play, PlaySweepsTheBarInTheViewOnTheScreenAndEachWayStopsIt) {
   ASSERT_EQ(Form->Playing(), Form->pCursor);
   WaitForSteps(Form->pCursor, 0, 3);
   EXPECT_GE(Form->pCursor->value(), 3);
-  EXPECT_EQ(Glob::Input.PValue, CurveInput::CursorValue(Form->pCursor->value(), Glob::Input.PMin, Glob::Input.PMax));
-  EXPECT_EQ(Form->pInfoPanel->text().toStdString(), CurveInput::PanelText(Glob::Input.PValue));
+  EXPECT_EQ(Form->Data->Input.PValue,
+            CurveInput::CursorValue(Form->pCursor->value(), Form->Data->Input.PMin, Form->Data->Input.PMax));
+  EXPECT_EQ(Form->pInfoPanel->text().toStdString(), CurveInput::PanelText(Form->Data->Input.PValue));
   EXPECT_TRUE(Form->AppState.DrawnFlag);
   EXPECT_EQ(Form->View.AxisX, turned.AxisX);
   EXPECT_EQ(Form->View.AxisZ, turned.AxisZ);
@@ -51,7 +52,7 @@ TEST_F(Play, PlaySweepsTheBarInTheViewOnTheScreenAndEachWayStopsIt) {
   // The picture is the drawing at that p in the turned view.
   const QImage shown = Form->Pictures.HullBitmap.copy();
   Form->View = turned;
-  Drawing::DrawFigureInView(Form->Pictures, Form->View);
+  Drawing::DrawFigureInView(*Form->Data, Form->Pictures, Form->View);
   EXPECT_EQ(Form->Pictures.HullBitmap, shown);
 
   // Esc, a second click, a key in a field and the other bar's own play all stop or
@@ -95,13 +96,14 @@ TEST_F(Play, ExportAnimationWritesTheSweepInTheViewAndRestoresTheFigure) {
   Form->ExportaAnimacion();
   EXPECT_EQ(Form->Informacion->toPlainText(), "");
   EXPECT_EQ(Form->Pictures.HullBitmap, before);
-  EXPECT_EQ(Glob::Input.QValue, 0);
+  EXPECT_EQ(Form->Data->Input.QValue, 0);
 
   QImageReader gif(path, "gif");
-  for (const long double q : {Glob::Input.QMin, (Glob::Input.QMin + Glob::Input.QMax) / 2, Glob::Input.QMax}) {
-    Glob::Input.QValue = q;
+  for (const long double q :
+       {Form->Data->Input.QMin, (Form->Data->Input.QMin + Form->Data->Input.QMax) / 2, Form->Data->Input.QMax}) {
+    Form->Data->Input.QValue = q;
     Form->View = turned;
-    Drawing::DrawFigureInView(Form->Pictures, Form->View);
+    Drawing::DrawFigureInView(*Form->Data, Form->Pictures, Form->View);
     const QImage frame = gif.read();
     ASSERT_FALSE(frame.isNull()) << static_cast<double>(q);
     EXPECT_EQ(frame.convertToFormat(QImage::Format_RGB32), Form->Pictures.HullBitmap.convertToFormat(QImage::Format_RGB32))

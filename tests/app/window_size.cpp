@@ -80,7 +80,7 @@ TEST_F(Size, ALargerFormDrawsTheSameFigureSharperAndKeepsItsView) {
   // and the outline do not.
   TPictures small;
   ASSERT_TRUE(CreatePictures(small));
-  Drawing::RenderAgain(small, Form->View, Form->Gate.Stereo, Form->AppState);
+  Drawing::RenderAgain(*Form->Data, small, Form->View, Form->Gate.Stereo, Form->AppState);
   const QImage reduced = Form->Pictures.HullBitmap.scaled(400, 400, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
   const double share = DifferingShare(reduced, small.HullBitmap, 48);
   EXPECT_LT(share, 0.03) << share;

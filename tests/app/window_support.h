@@ -1,5 +1,6 @@
 // Shared set-up of the window tests: one application object for the whole program,
-// a fresh shared state and main form for each test, and helpers that act as the user.
+// a fresh main form (with its own drawing data) for each test, and helpers that act as
+// the user.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -69,11 +70,10 @@ class TMessageBoxCatcher {
   QTimer Timer;
 };
 
-// A fresh shared state and a shown main form for each test.
+// A fresh, shown main form for each test.
 class WindowFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetSharedState();
     ASSERT_TRUE(GlobInitialize());
     QSettings().clear();
     Form = std::make_unique<TWendrix>(CommandLine());
@@ -90,18 +90,10 @@ class WindowFixture : public ::testing::Test {
     // A message box the test did not expect is a failure.
     EXPECT_EQ(Boxes.Take(), QStringList());
     Form.reset();
-    GlobFinalize();
   }
 
   // The arguments the form is created with.
   virtual QStringList CommandLine() const { return {}; }
-
-  // The start-up values of the state that GlobInitialize leaves alone.
-  static void ResetSharedState() {
-    Glob::Input.TMin = Glob::Input.TMax = 0;
-    Glob::Input.PValue = Glob::Input.QValue = 0;
-    Glob::Input.PScale = Glob::Input.QScale = 0;
-  }
 
   // Presses "Draw It" with the mouse.
   void PressDrawIt() { QTest::mouseClick(Form->DrawIt, Qt::LeftButton); }

@@ -61,13 +61,13 @@ TEST_F(View, NarrowingTheRangeOfPRedrawsAtTheNewP) {
   const QImage atFive = Form->Pictures.HullBitmap.copy();
   // On the way to 0.5 the range 0 to 0 snaps p to 0 and is refused; 0.5 then draws.
   Type(Form->pMaxEdit, "0.5");
-  EXPECT_EQ(Glob::Input.PValue, 0);
+  EXPECT_EQ(Form->Data->Input.PValue, 0);
   EXPECT_TRUE(Form->AppState.DrawnFlag);
   EXPECT_NE(Form->Pictures.HullBitmap, atFive);
 }
 
 TEST_F(View, TheWheelZoomsAboutThePointerAndADragFollowsEveryMoveOnceBegun) {
-  const ScreenPoint centre = Framing::ProjectPoint(Form->View, Sampling::Figure.FigureCentre);
+  const ScreenPoint centre = Framing::ProjectPoint(Form->View, Form->Data->Figure.FigureCentre);
   const long double scale = Form->View.Scale;
   QWheelEvent wheel(QPointF(120, 90), Form->ConvexHullBox->mapToGlobal(QPointF(120, 90)), {}, {0, 240},
                     Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
@@ -75,7 +75,7 @@ TEST_F(View, TheWheelZoomsAboutThePointerAndADragFollowsEveryMoveOnceBegun) {
   const long double f = Form->View.Scale / scale;
   EXPECT_NEAR(static_cast<double>(f), 1.2, 1e-12);
   // A point moves away from the pointer by the zoom factor; the pointer's stays.
-  const ScreenPoint zoomed = Framing::ProjectPoint(Form->View, Sampling::Figure.FigureCentre);
+  const ScreenPoint zoomed = Framing::ProjectPoint(Form->View, Form->Data->Figure.FigureCentre);
   EXPECT_NEAR(static_cast<double>(zoomed.x), static_cast<double>(120 + f * (centre.x - 120)), 1e-6);
   EXPECT_NEAR(static_cast<double>(zoomed.y), static_cast<double>(90 + f * (centre.y - 90)), 1e-6);
   Turn(200, 200, 211, 200);

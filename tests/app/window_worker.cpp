@@ -7,6 +7,7 @@
 #include "app/core/AppState.h"
 #include "app/core/DrawingWorker.h"
 #include "app/window/CursorBar.h"
+#include "app/window/PaintBox.h"
 #include "render/Pictures.h"
 #include "tests/app/window_support.h"
 
@@ -33,7 +34,7 @@ TEST_F(Worker, EscCancelsALongDrawingWhileTheWindowAnswersAndTheFigureStaysUsabl
   DrawDefaultThenDrawBehind();
   const QImage hull = Form->Pictures.HullBitmap.copy(), square = Form->Pictures.BitangBitmap.copy();
   const QString line = Form->StatusLine->text();
-  const long double tMax = Glob::Input.TMax;
+  const long double tMax = Form->Data->Input.TMax;
   Type(Form->tMaxEdit, "100");
   PressDrawIt();
   ASSERT_TRUE(Form->DrawingRuns());
@@ -60,14 +61,21 @@ TEST_F(Worker, EscCancelsALongDrawingWhileTheWindowAnswersAndTheFigureStaysUsabl
   EXPECT_EQ(Form->Pictures.BitangBitmap, square);
   // The figure on the screen is in force again: its t interval, the hover, a redraw.
   EXPECT_TRUE(Form->AppState.DrawnFlag);
-  EXPECT_EQ(Glob::Input.TMax, tMax);
+  EXPECT_EQ(Form->Data->Input.TMax, tMax);
   EXPECT_TRUE(Form->Button1->isVisible());
   EXPECT_EQ(Form->DrawIt->text(), "Draw It");
   Form->AlMoverBitang(150, 150);
   EXPECT_TRUE(Form->State().CrossShown);
   Form->AlSalirBitang();
   EXPECT_EQ(Form->StatusLine->text(), line);
-  // Reset View paints the figure put back (its curve points too) as it was drawn.
+  // Reset View paints the figure put back (its curve points too) as it was drawn, also
+  // after a drag has turned it.
+  Form->RestauraVista();
+  EXPECT_EQ(Form->Pictures.HullBitmap, hull);
+  SendMouse(Form->ConvexHullBox, QEvent::MouseButtonPress, 200, 200, Qt::LeftButton);
+  SendMouse(Form->ConvexHullBox, QEvent::MouseMove, 240, 220, Qt::LeftButton);
+  SendMouse(Form->ConvexHullBox, QEvent::MouseButtonRelease, 240, 220, Qt::NoButton);
+  EXPECT_NE(Form->Pictures.HullBitmap, hull);
   Form->RestauraVista();
   EXPECT_EQ(Form->Pictures.HullBitmap, hull);
   Type(Form->tMaxEdit, "2 pi");
@@ -112,12 +120,12 @@ TEST_F(Worker, MovesOfPDuringALongDrawingEndInOneDrawingOfTheLastP) {
   QTest::qWait(50);
   EXPECT_FALSE(Form->DrawingRuns());
   EXPECT_EQ(shown, 1);
-  EXPECT_EQ(Glob::Input.PValue, CurveInput::CursorValue(40, Glob::Input.PMin, Glob::Input.PMax));
-  EXPECT_EQ(Form->pInfoPanel->text().toStdString(), CurveInput::PanelText(Glob::Input.PValue));
+  EXPECT_EQ(Form->Data->Input.PValue, CurveInput::CursorValue(40, Form->Data->Input.PMin, Form->Data->Input.PMax));
+  EXPECT_EQ(Form->pInfoPanel->text().toStdString(), CurveInput::PanelText(Form->Data->Input.PValue));
   // The pictures are those of a drawing of the last p in the view on the screen.
   const QImage square = Form->Pictures.BitangBitmap.copy();
   TView view = Form->View;
-  DrawForWindow(Form->Pictures, view, true);
+  DrawForWindow(*Form->Data, Form->Pictures, view, true);
   EXPECT_EQ(Form->Pictures.BitangBitmap, square);
 }
 

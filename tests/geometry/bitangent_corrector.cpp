@@ -6,6 +6,7 @@
 #include "formula/Checks.h"
 #include "geometry/Vectors.h"
 #include "tests/geometry/bitangent_helpers.h"
+#include "tests/support/TestData.h"
 
 using namespace Bitangents;
 using BitangentTests::Analysis;
@@ -23,7 +24,7 @@ TVector3 HelixTangent(long double t) { return {-std::sin(t), std::cos(t), 1}; }
 
 long double HelixResidual(long double s, long double t) {
   const long double sigma =
-      std::fabs(std::sin((s - t) * Sampling::Figure.Param.PiOverTSpan)) * Sampling::Figure.Param.TSpanOverPi;
+      std::fabs(std::sin((s - t) * TestData().Figure.Param.PiOverTSpan)) * TestData().Figure.Param.TSpanOverPi;
   const TVector3 v = TVector3{std::cos(t), std::sin(t), t} - TVector3{std::cos(s), std::sin(s), s};
   return Dot(HelixTangent(s), Cross(v, HelixTangent(t))) / (sigma * sigma * sigma * sigma);
 }
@@ -70,7 +71,7 @@ TEST(BitangentResidual, MatchesTheClosedFormAwayFromTheDiagonal) {
 TEST(BitangentResidual, BothFormulasTendToTheSameLimitAcrossSigmaEqualH) {
   UseHelix();
   // (P' x P'') . P''' / 12 = 1/12 all along the helix.
-  const long double h = Sampling::Figure.Param.TStep;
+  const long double h = TestData().Figure.Param.TStep;
   for (const long double s : {0.7L, 2.0L, 4.5L})
     for (const long double d : {0.0L, 0.5L, 0.999L, 1.001L, 1.5L, 3.0L, -0.999L, -1.001L})
       EXPECT_NEAR(ResidualAt(s, s + d * h), 1.0L / 12, 1e-3L / 12) << s << " + " << d << " h";
@@ -80,7 +81,7 @@ TEST(BitangentResidual, BothFormulasTendToTheSameLimitAcrossSigmaEqualH) {
 
 TEST(BitangentResidual, IsSymmetricInItsTwoParameters) {
   BitangentTests::PrepareDefaultCurve();
-  const long double h = Sampling::Figure.Param.TStep, l = Sampling::Figure.Param.TSpan;
+  const long double h = TestData().Figure.Param.TStep, l = TestData().Figure.Param.TSpan;
   const Pair pairs[] = {{0.3L, 1.9L}, {5.1L, 2.4L}, {1, 1 + 0.4L * h}, {2, 2 + 3 * h}, {0.2L * h, l - 0.1L * h},
                         {0, l}, {3, 3}, {0.01L, 6.2L}};
   for (const Pair x : pairs) {
@@ -93,10 +94,10 @@ TEST(BitangentResidual, PairsAcrossTheSeamUseTheMidpointNextToTMin) {
   // On this curve the limit of the residual on the diagonal changes sign from t to
   // t + pi, so the two candidate midpoints are told apart.
   BitangentTests::PrepareCurve("cos(t)", "sin(t)", "cos(3t)", 0.3L, 0.3L + 2 * Pi);
-  const long double h = Sampling::Figure.Param.TStep, tmin = Glob::Input.TMin, tmax = Glob::Input.TMax;
+  const long double h = TestData().Figure.Param.TStep, tmin = TestData().Input.TMin, tmax = TestData().Input.TMax;
   const long double seam = ResidualAt(tmin + 0.3L * h, tmax - 0.2L * h);
   const long double atStart = ResidualAt(tmin, tmin),
-                    atMiddle = ResidualAt(Sampling::Figure.Param.TMid, Sampling::Figure.Param.TMid);
+                    atMiddle = ResidualAt(TestData().Figure.Param.TMid, TestData().Figure.Param.TMid);
   ASSERT_GT(std::fabs(atStart - atMiddle), 0.1L);
   // Across the seam the two parameters are 0.1 h apart around TMin + 0.05 h, and
   // 0.2 h apart around TMin - 0.1 h.
@@ -137,15 +138,15 @@ TEST(CorrectPair, GradientModeLandsOnAZeroInsideTheSquare) {
   int successes = 0;
   for (int i = 0; i < 20; ++i)
     for (int j = 0; j < 20; ++j) {
-      const Pair start{Tracing.SeedGridS[i] + Sampling::Figure.Param.TStep20 / 2,
-                       Tracing.SeedGridT[j] + Sampling::Figure.Param.TStep20 / 3};
+      const Pair start{Tracing.SeedGridS[i] + TestData().Figure.Param.TStep20 / 2,
+                       Tracing.SeedGridT[j] + TestData().Figure.Param.TStep20 / 3};
       BitangentRecord r;
       long double acc;
       if (!CorrectPair(Tracing, start, start, CorrectMode::Gradient, acc, r)) continue;
       ++successes;
       const Residual res = BitangentResidual(Tracing, {r.ParamS, r.ParamT});
       EXPECT_LT(std::fabs(res.F), Tracing.PairTolerance);
-      EXPECT_GT(Margin(Sampling::Figure.Param, r.ParamS, r.ParamT), 0);
+      EXPECT_GT(Margin(TestData().Figure.Param, r.ParamS, r.ParamT), 0);
       EXPECT_EQ(r.PointS, res.PointS);
       EXPECT_EQ(r.PointT, res.PointT);
       EXPECT_EQ(r.PlaneNormal, res.W);
@@ -174,8 +175,8 @@ TEST(CorrectPair, AStartOnASolutionSucceedsAtOnceEvenOutsideTheSquare) {
   BitangentTests::PrepareDefaultCurve();
   const Pair on = SomeBitangentPair();
   // The same pair one period further on: a solution, but outside the square.
-  const Pair outside{on.x + Sampling::Figure.Param.TSpan, on.y};
-  ASSERT_LT(Margin(Sampling::Figure.Param, outside.x, outside.y), 0);
+  const Pair outside{on.x + TestData().Figure.Param.TSpan, on.y};
+  ASSERT_LT(Margin(TestData().Figure.Param, outside.x, outside.y), 0);
   BitangentRecord r = Sentinel();
   long double acc = 5;
   ASSERT_TRUE(CorrectPair(Tracing, outside, outside, CorrectMode::Gradient, acc, r));
@@ -207,11 +208,11 @@ TEST(CorrectPair, APairConvergedOutsideTheSquareIsAFailureButWritten) {
   BitangentTests::PrepareDefaultCurve();
   const Pair on = SomeBitangentPair();
   // Near the same pair one period further on, outside the square.
-  const Pair start{on.x + Sampling::Figure.Param.TSpan + 1e-3L, on.y + 1e-3L};
+  const Pair start{on.x + TestData().Figure.Param.TSpan + 1e-3L, on.y + 1e-3L};
   BitangentRecord r = Sentinel();
   long double acc;
   EXPECT_FALSE(CorrectPair(Tracing, start, start, CorrectMode::Gradient, acc, r));
-  EXPECT_NEAR(r.ParamS, on.x + Sampling::Figure.Param.TSpan, 1e-2L);
+  EXPECT_NEAR(r.ParamS, on.x + TestData().Figure.Param.TSpan, 1e-2L);
   EXPECT_NEAR(r.ParamT, on.y, 1e-2L);
   EXPECT_LT(std::fabs(BitangentResidual(Tracing, {r.ParamS, r.ParamT}).F), Tracing.PairTolerance);
   EXPECT_EQ(r.OnHull, 7);

@@ -1,4 +1,4 @@
-// Shared set-up of the bitangent tests: a curve in the shared state, sampled and
+// Shared set-up of the bitangent tests: a curve in TestData, sampled and
 // framed, with the analysis' working state prepared.
 #pragma once
 
@@ -10,6 +10,7 @@
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "tests/support/TestCurves.h"
+#include "tests/support/TestData.h"
 #include "tests/support/TestView.h"
 
 namespace BitangentTests {
@@ -22,9 +23,9 @@ inline constexpr long double Pi = Glob::Pi;
 
 inline void PrepareCurve(const std::string& x, const std::string& y, const std::string& z, long double tmin,
                          long double tmax, long double p = 0, long double q = 0) {
-  TestCurves::UseCurve(x, y, z, tmin, tmax, p, q);
-  TestView() = Framing::PrepareFigure(Glob::Curve, Sampling::Figure);
-  Tracing = Bitangents::StartAnalysis(Analysis, Glob::Curve, Sampling::Figure);
+  TestCurves::UseCurve(TestData(), x, y, z, tmin, tmax, p, q);
+  TestView() = Framing::PrepareFigure(TestData().Curve, TestData().Figure);
+  Tracing = Bitangents::StartAnalysis(Analysis, TestData().Curve, TestData().Figure);
 }
 
 inline void PrepareDefaultCurve() {
@@ -33,7 +34,7 @@ inline void PrepareDefaultCurve() {
 
 inline TVector3 CurveAt(long double t) {
   TVector3 p;
-  FunPars::EvalCurve(Glob::Curve, t, p);
+  FunPars::EvalCurve(TestData().Curve, t, p);
   return p;
 }
 

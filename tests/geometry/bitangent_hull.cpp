@@ -14,6 +14,7 @@
 #include "geometry/Vectors.h"
 #include "tests/geometry/bitangent_helpers.h"
 #include "tests/support/QhullHull.h"
+#include "tests/support/TestData.h"
 #include "tests/support/Triangles.h"
 
 using namespace Bitangents;
@@ -58,14 +59,14 @@ Figures Compare(const std::string& x, const std::string& y, const std::string& z
                 long double q = 0) {
   BitangentTests::PrepareCurve(x, y, z, 0, 2 * Pi, p, q);
   const auto start = std::chrono::steady_clock::now();
-  AnalyzeBitangents(Glob::Curve, Sampling::Figure, Analysis);
+  AnalyzeBitangents(TestData().Curve, TestData().Figure, Analysis);
   Figures f;
   f.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   f.records = Analysis.BitangentCount;
 
   std::vector<TVector3> samples;
   for (int k = 0; k < SampleCount; ++k)
-    samples.push_back(CurveAt(Glob::Input.TMin + Sampling::Figure.Param.TSpan * k / SampleCount));
+    samples.push_back(CurveAt(TestData().Input.TMin + TestData().Figure.Param.TSpan * k / SampleCount));
   const QhullHull::Hull hull = QhullOf(samples);
   f.hullArea = hull.area;
 
@@ -100,7 +101,7 @@ Figures Compare(const std::string& x, const std::string& y, const std::string& z
 
   // Coverage: points spread over the hull's facets by area, each covered when it lies
   // near one of the pieces.
-  const long double near = 2e-3L * Sampling::Figure.FigureDiagonal;
+  const long double near = 2e-3L * TestData().Figure.FigureDiagonal;
   const auto covered = [&](const TVector3& point, const std::vector<std::array<TVector3, 3>>& by) {
     for (const auto& t : by)
       if (TriangleDistance(point, t[0], t[1], t[2]) < near) return true;
@@ -132,13 +133,13 @@ Figures Compare(const std::string& x, const std::string& y, const std::string& z
       "records %d (on hull %d), %.3f s; plane excess %.2Le, midpoint distance %.2Le (diagonal %.3Lf)\n"
       "  area: strips %.4Lf + triangles %.4Lf (%d, centre distance %.2Le) vs hull %.4Lf, of it flat %.4Lf;"
       " covered: off the flat parts %.4f, all %.4f\n",
-      f.records, f.onHull, f.seconds, f.planeExcess, f.surfaceDistance, Sampling::Figure.FigureDiagonal, f.stripArea,
+      f.records, f.onHull, f.seconds, f.planeExcess, f.surfaceDistance, TestData().Figure.FigureDiagonal, f.stripArea,
       f.triangleArea, int(Analysis.TritangentCount), f.triangleDistance, f.hullArea, f.flatArea, f.stripCover, f.cover);
   return f;
 }
 
 void ExpectMatchesHull(const Figures& f) {
-  const long double diagonal = Sampling::Figure.FigureDiagonal;
+  const long double diagonal = TestData().Figure.FigureDiagonal;
   EXPECT_GT(f.onHull, 10);
   EXPECT_LT(f.planeExcess, 2e-3L * diagonal);
   EXPECT_LT(f.surfaceDistance, 2e-3L * diagonal);

@@ -8,6 +8,7 @@
 
 #include "geometry/Vectors.h"
 #include "tests/geometry/bitangent_helpers.h"
+#include "tests/support/TestData.h"
 
 using namespace Bitangents;
 using BitangentTests::Analysis;
@@ -43,17 +44,17 @@ TVector3 OsculatingNormal(long double t) {
 
 // Curve points on a grid filling the box [-1, 1] x [-1, 1] x [-1, 0.9].
 void UseBoxPoints() {
-  Sampling::Figure.CurvePoints.clear();
+  TestData().Figure.CurvePoints.clear();
   for (int i = 0; i <= 4; ++i)
     for (int j = 0; j <= 4; ++j)
       for (int k = 0; k <= 4; ++k) {
         Mastil m;
         m.Point = {-1 + i / 2.0L, -1 + j / 2.0L, -1 + k * 1.9L / 4};
-        Sampling::Figure.CurvePoints.push_back(m);
+        TestData().Figure.CurvePoints.push_back(m);
       }
   // Spare records beyond the high index, as the sampler's array may have.
-  Sampling::Figure.CurvePoints.resize(Sampling::Figure.CurvePoints.size() + 7);
-  Sampling::Figure.CurvePointHigh = 124;
+  TestData().Figure.CurvePoints.resize(TestData().Figure.CurvePoints.size() + 7);
+  TestData().Figure.CurvePointHigh = 124;
 }
 
 BitangentRecord PlaneRecord(const TVector3& a, const TVector3& b, const TVector3& normal) {
@@ -81,7 +82,7 @@ TEST(PairPlaneNormal, CoincidentParametersGiveTheOsculatingPlane) {
 
 TEST(PairPlaneNormal, TheEndsOfTheIntervalMeetAtTMin) {
   BitangentTests::PrepareCurve("cos(t)", "sin(t)", "sin(2t)", 0, 2 * Pi);
-  for (const Pair x : {Pair{0, Glob::Input.TMax}, Pair{Glob::Input.TMax - 0.0004L, 0.0003L}}) {
+  for (const Pair x : {Pair{0, TestData().Input.TMax}, Pair{TestData().Input.TMax - 0.0004L, 0.0003L}}) {
     BitangentRecord r = PairRecord(x.x, x.y);
     ASSERT_TRUE(PairPlaneNormal(Tracing, r));
     // (0, -2, 1) / sqrt 5 at t = 0; the middle of the range would give (0, 2, 1) / sqrt 5.
@@ -120,19 +121,19 @@ TEST(SupportTest, ASupportingPlaneGetsItsNormalTurnedOutwards) {
   UseBoxPoints();
   for (const long double sign : {-1.0L, 1.0L}) {
     BitangentRecord r = PlaneRecord({1, 1, 1}, {-1, 0, 1}, {0, 0, sign});
-    SupportTest(Sampling::Figure, r);
+    SupportTest(TestData().Figure, r);
     EXPECT_EQ(r.OnHull, 1);
     EXPECT_EQ(r.PlaneNormal, (TVector3{0, 0, 1}));
   }
   // A slanted supporting plane x + z = 2 just off the edge x = 1, z = 0.9, given inwards.
   const TVector3 inwards = Unit({-1, 0, -1});
   BitangentRecord r = PlaneRecord({1.05L, -1, 0.95L}, {1.05L, 1, 0.95L}, inwards);
-  SupportTest(Sampling::Figure, r);
+  SupportTest(TestData().Figure, r);
   ASSERT_EQ(r.OnHull, 1);
   EXPECT_EQ(r.PlaneNormal, -inwards);
   const TVector3 mid = (r.PointS + r.PointT) / 2;
-  for (int k = 0; k <= Sampling::Figure.CurvePointHigh; ++k)
-    EXPECT_LE(Dot(r.PlaneNormal, Sampling::Figure.CurvePoints[k].Point - mid), 1e-18L) << k;
+  for (int k = 0; k <= TestData().Figure.CurvePointHigh; ++k)
+    EXPECT_LE(Dot(r.PlaneNormal, TestData().Figure.CurvePoints[k].Point - mid), 1e-18L) << k;
 }
 
 TEST(SupportTest, APlaneWithPointsOnBothSidesIsNotOnTheHull) {
@@ -140,7 +141,7 @@ TEST(SupportTest, APlaneWithPointsOnBothSidesIsNotOnTheHull) {
   const TVector3 normal = Unit({1, 2, 0.5L});
   BitangentRecord r = PlaneRecord({0, 0, 0}, {0.1L, 0, 0}, normal);
   r.OnHull = 1;
-  SupportTest(Sampling::Figure, r);
+  SupportTest(TestData().Figure, r);
   EXPECT_EQ(r.OnHull, 0);
   EXPECT_EQ(r.PlaneNormal, normal);
 }
@@ -151,25 +152,25 @@ TEST(SupportTest, ToleratesPointsBeyondThePlaneByTheFixedToleranceOnly) {
   // z = 1 passes, one ten times it does not.
   BitangentRecord r = PlaneRecord({1, 1, 1}, {-1, 0, 1}, {0, 0, 1});
   for (const auto& [above, onHull] : {std::pair{0.1L, 1}, std::pair{10.0L, 0}}) {
-    Sampling::Figure.CurvePoints[60].Point.z = 1 + above * SupportTolerance;
-    SupportTest(Sampling::Figure, r);
+    TestData().Figure.CurvePoints[60].Point.z = 1 + above * SupportTolerance;
+    SupportTest(TestData().Figure, r);
     EXPECT_EQ(r.OnHull, onHull) << above;
   }
 }
 
 TEST(SupportTest, WithoutCurvePointsNothingIsSupported) {
-  Sampling::Figure.CurvePoints.clear();
-  Sampling::Figure.CurvePointHigh = -1;
+  TestData().Figure.CurvePoints.clear();
+  TestData().Figure.CurvePointHigh = -1;
   BitangentRecord r = PlaneRecord({1, 1, 1}, {-1, 0, 1}, {0, 0, 1});
   r.OnHull = 1;
-  SupportTest(Sampling::Figure, r);
+  SupportTest(TestData().Figure, r);
   EXPECT_EQ(r.OnHull, 0);
   EXPECT_EQ(r.PlaneNormal, (TVector3{0, 0, 1}));
 }
 
 TEST(SupportTest, PassingOverBallsGivesTheVerdictOfEveryPoint) {
   BitangentTests::PrepareCurve("cos(t)", "sin(t)", "0.5cos(50t)", 0, 2 * Pi);
-  const PointBalls balls = BallsOfCurvePoints(Sampling::Figure);
+  const PointBalls balls = BallsOfCurvePoints(TestData().Figure);
   int onHull = 0;
   for (int a = 0; a < 40; ++a)
     for (int b = a + 1; b < 40; ++b) {
@@ -177,14 +178,14 @@ TEST(SupportTest, PassingOverBallsGivesTheVerdictOfEveryPoint) {
       if (!PairPlaneNormal(Tracing, r)) continue;
       // The plane itself, and moved to touch the curve within a few tolerances either way.
       long double top = -1e30L;
-      for (int k = 0; k <= Sampling::Figure.CurvePointHigh; ++k)
-        top = std::max(top, Dot(r.PlaneNormal, Sampling::Figure.CurvePoints[k].Point));
+      for (int k = 0; k <= TestData().Figure.CurvePointHigh; ++k)
+        top = std::max(top, Dot(r.PlaneNormal, TestData().Figure.CurvePoints[k].Point));
       for (const long double shift : {0.0L, -3.0L, -0.9L, 0.9L, 3.0L}) {
         BitangentRecord plain = r;
         if (shift != 0) plain.PointS = plain.PointT = (top + shift * SupportTolerance) * r.PlaneNormal;
         BitangentRecord passed = plain;
-        SupportTest(Sampling::Figure, plain);
-        SupportTest(Sampling::Figure, balls, passed);
+        SupportTest(TestData().Figure, plain);
+        SupportTest(TestData().Figure, balls, passed);
         ASSERT_EQ(passed.OnHull, plain.OnHull) << a << ", " << b << ", " << shift;
         ASSERT_EQ(passed.PlaneNormal, plain.PlaneNormal);
         onHull += plain.OnHull;
@@ -194,8 +195,8 @@ TEST(SupportTest, PassingOverBallsGivesTheVerdictOfEveryPoint) {
   EXPECT_GT(onHull, 2000);
   EXPECT_LT(onHull, 3400);
   // A NaN point: no ball or box clears its run, and the plane above the curve cuts.
-  Sampling::Figure.CurvePoints[100].Point.x = std::numeric_limits<long double>::quiet_NaN();
+  TestData().Figure.CurvePoints[100].Point.x = std::numeric_limits<long double>::quiet_NaN();
   BitangentRecord r = PlaneRecord({0, 0, 0.6L}, {1, 0, 0.6L}, {0, 0, 1});
-  SupportTest(Sampling::Figure, BallsOfCurvePoints(Sampling::Figure), r);
+  SupportTest(TestData().Figure, BallsOfCurvePoints(TestData().Figure), r);
   EXPECT_EQ(r.OnHull, 0);
 }

@@ -10,6 +10,7 @@
 #include "formula/Checks.h"
 #include "geometry/Vectors.h"
 #include "tests/geometry/bitangent_helpers.h"
+#include "tests/support/TestData.h"
 
 using namespace Bitangents;
 using BitangentTests::Analysis;
@@ -62,8 +63,8 @@ TEST(FindSeed, OfEqualResidualsTheFirstProbeIsCorrected) {
   for (const int i : {0, 7, 19}) {
     BitangentRecord r;
     ASSERT_TRUE(FindSeed(Tracing, i, 3, r));
-    EXPECT_EQ(r.ParamS, Tracing.SeedGridS[i] + SeedFractions[0] * Sampling::Figure.Param.TStep20);
-    EXPECT_EQ(r.ParamT, Tracing.SeedGridT[3] + SeedFractions[0] * Sampling::Figure.Param.TStep20);
+    EXPECT_EQ(r.ParamS, Tracing.SeedGridS[i] + SeedFractions[0] * TestData().Figure.Param.TStep20);
+    EXPECT_EQ(r.ParamT, Tracing.SeedGridT[3] + SeedFractions[0] * TestData().Figure.Param.TStep20);
     EXPECT_NEAR(Length(r.PlaneNormal), 1, 1e-15L);
   }
 }
@@ -233,7 +234,7 @@ TEST(FillByTurn, HalvesUntilNeighbouringPlanesTurnLittle) {
 
 TEST(FillBySpacing, InsertsOneRecordPerSpacingOfScreenPlaneDistance) {
   BitangentTests::PrepareDefaultCurve();
-  const long double spacing = Sampling::Figure.FillSpacing;
+  const long double spacing = TestData().Figure.FillSpacing;
   ASSERT_GT(spacing, 0);
   BitangentRecord prev = PairRecord(1, 2, {1, 0, 0}), cur = PairRecord(1.1L, 2.2L, {1, 0, 0});
   prev.PointS = prev.PointT = {0, 0, 0};
@@ -256,7 +257,7 @@ TEST(FillBySpacing, InsertsOneRecordPerSpacingOfScreenPlaneDistance) {
 TEST(FillBySpacing, RefusesAbsurdDistancesBeforeInsertingAnything) {
   BitangentTests::PrepareDefaultCurve();
   BitangentRecord prev = PairRecord(1, 2, {1, 0, 0}), cur = PairRecord(1.1L, 2.2L, {1, 0, 0});
-  cur.PointS.x = prev.PointS.x + 1e6L * Sampling::Figure.FillSpacing;
+  cur.PointS.x = prev.PointS.x + 1e6L * TestData().Figure.FillSpacing;
   EXPECT_THROW(FillBySpacing(Tracing, prev, cur), RangeError);
   cur.PointS.x = std::nanl("");
   EXPECT_THROW(FillBySpacing(Tracing, prev, cur), RangeError);
@@ -307,7 +308,7 @@ TEST(TraceBranch, FollowsTheBranchBothWaysFromTheSeed) {
     const BitangentRecord& r = Analysis.BitangentList[i];
     if (r.StartsBranch) starts.push_back(i);
     EXPECT_NEAR(Length(r.PlaneNormal), 1, 1e-12L) << i;
-    EXPECT_GE(Margin(Sampling::Figure.Param, r.ParamS, r.ParamT), 0) << i;
+    EXPECT_GE(Margin(TestData().Figure.Param, r.ParamS, r.ParamT), 0) << i;
     // Consecutive records of a polyline are at most two arc steps apart (the point of
     // the first step is not stored).
     if (!r.StartsBranch) {
@@ -331,11 +332,11 @@ TEST(TraceBranch, FollowsTheBranchBothWaysFromTheSeed) {
 
 TEST(AnalyzeBitangents, IsRepeatable) {
   BitangentTests::PrepareDefaultCurve();
-  AnalyzeBitangents(Glob::Curve, Sampling::Figure, Analysis);
+  AnalyzeBitangents(TestData().Curve, TestData().Figure, Analysis);
   const BitangData first(Analysis.BitangentList.begin(), Analysis.BitangentList.begin() + Analysis.BitangentCount + 1);
   ASSERT_GT(Analysis.BitangentCount, 100);
   EXPECT_EQ(Analysis.BitangentList[1].StartsBranch, 1);
-  AnalyzeBitangents(Glob::Curve, Sampling::Figure, Analysis);
+  AnalyzeBitangents(TestData().Curve, TestData().Figure, Analysis);
   ASSERT_EQ(Analysis.BitangentCount + 1, static_cast<int>(first.size()));
   for (int i = 1; i <= Analysis.BitangentCount; ++i) {
     ASSERT_EQ(Analysis.BitangentList[i].ParamS, first[i].ParamS) << i;

@@ -6,18 +6,19 @@
 #include "formula/Checks.h"
 #include "geometry/Framing.h"
 #include "geometry/Sampling.h"
+#include "tests/support/TestData.h"
 #include "tests/support/TestView.h"
 
 namespace FramingTests {
 
-// Samples and frames the curve in the shared state. Framing must raise no
+// Samples and frames the curve of TestData. Framing must raise no
 // floating-point flag, and every curve point must land inside the fitted square
 // (10..390 pixels) at a depth within the box's range (8,192..24,576).
 inline void FrameCurveInPicture() {
   ClearFloatFlags();
-  TestView() = Framing::PrepareFigure(Glob::Curve, Sampling::Figure);
-  for (int k = 0; k <= Sampling::Figure.CurvePointHigh; ++k) {
-    const ScreenPoint s = Framing::ProjectPoint(TestView(), Sampling::Figure.CurvePoints[k].Point);
+  TestView() = Framing::PrepareFigure(TestData().Curve, TestData().Figure);
+  for (int k = 0; k <= TestData().Figure.CurvePointHigh; ++k) {
+    const ScreenPoint s = Framing::ProjectPoint(TestView(), TestData().Figure.CurvePoints[k].Point);
     EXPECT_TRUE(s.x >= 9.999L && s.x <= 390.001L && s.y >= 9.999L && s.y <= 390.001L) << k;
     EXPECT_TRUE(s.z >= 8191.999L && s.z <= 24576.001L) << k;
   }

@@ -12,10 +12,11 @@
 #include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
 #include "geometry/Vectors.h"
+#include "render/HullPicture.h"
 #include "render/Palette.h"
 #include "render/Pictures.h"
-#include "render/HullPicture.h"
 #include "tests/support/TestCurves.h"
+#include "tests/support/TestData.h"
 #include "tests/support/TestPictures.h"
 #include "tests/support/TestView.h"
 
@@ -23,7 +24,7 @@ namespace {
 
 TVector3 CurveAt(long double t) {
   TVector3 p;
-  FunPars::EvalCurve(Glob::Curve, t, p);
+  FunPars::EvalCurve(TestData().Curve, t, p);
   return p;
 }
 
@@ -43,10 +44,10 @@ TEST(TritangentPicture, TheTriangleFacingTheEyeShowsItsShadeInsideItsProjection)
   for (const long double a : {0.2L, 1.0L})
     for (const long double q : {0.0L, Glob::Pi}) {
       SCOPED_TRACE(testing::Message() << "a = " << a << ", q = " << q);
-      TestCurves::UseCurve("cos(t)", "sin(t)", "p cos(3t+q)", 0, 2 * Glob::Pi, a, q);
-      TestView() = Framing::PrepareFigure(Glob::Curve, Sampling::Figure);
-      Bitangents::AnalyzeBitangents(Glob::Curve, Sampling::Figure, analysis);
-      HullPicture::RenderHull(TestPictures(), TestView(), Glob::Curve, Sampling::Figure, analysis);
+      TestCurves::UseCurve(TestData(), "cos(t)", "sin(t)", "p cos(3t+q)", 0, 2 * Glob::Pi, a, q);
+      TestView() = Framing::PrepareFigure(TestData().Curve, TestData().Figure);
+      Bitangents::AnalyzeBitangents(TestData().Curve, TestData().Figure, analysis);
+      HullPicture::RenderHull(TestPictures(), TestView(), TestData().Curve, TestData().Figure, analysis);
       if (const char* dir = std::getenv("WENDRIX_PICTURES"))
         TestPictures().HullBitmap.save(QString("%1/tritangents-%2-%3.png").arg(dir).arg(double(a)).arg(q == 0 ? "0" : "pi"));
       ASSERT_EQ(analysis.TritangentCount, 2);

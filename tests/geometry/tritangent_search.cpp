@@ -9,11 +9,12 @@
 
 #include "formula/Checks.h"
 #include "formula/FunPars.h"
+#include "geometry/Bitangents.h"
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
-#include "geometry/Bitangents.h"
 #include "geometry/TritangentsInternal.h"
 #include "tests/support/TestCurves.h"
+#include "tests/support/TestData.h"
 
 using namespace Tritangents;
 // The type; the name Triple alone also means the triple product.
@@ -29,11 +30,11 @@ constexpr long double Pi = Glob::Pi;
 // Curve points whose tangent lines all run along x with moments (m, 0, 0), so that the
 // reciprocal product of points a and b is m_a + m_b. The array is longer than used.
 void UseLines(std::initializer_list<long double> moments, long double torsion) {
-  Sampling::Figure.CurvePoints.assign(moments.size() + 3, Mastil{});
-  Sampling::Figure.CurvePointHigh = static_cast<std::int16_t>(moments.size() - 1);
+  TestData().Figure.CurvePoints.assign(moments.size() + 3, Mastil{});
+  TestData().Figure.CurvePointHigh = static_cast<std::int16_t>(moments.size() - 1);
   int k = 0;
   for (const long double m : moments) {
-    Sampling::Figure.CurvePoints[k] = {static_cast<long double>(k), torsion, {}, {1, 0, 0}, {m, 0, 0}};
+    TestData().Figure.CurvePoints[k] = {static_cast<long double>(k), torsion, {}, {1, 0, 0}, {m, 0, 0}};
     ++k;
   }
 }
@@ -41,8 +42,8 @@ void UseLines(std::initializer_list<long double> moments, long double torsion) {
 using Links = std::vector<std::int16_t>;
 
 void Sample(const char* x, const char* y, const char* z, long double p = 0, long double q = 0) {
-  TestCurves::UseCurve(x, y, z, 0, 2 * Pi, p, q);
-  Sampling::SampleCurve(Glob::Curve, Sampling::Figure);
+  TestCurves::UseCurve(TestData(), x, y, z, 0, 2 * Pi, p, q);
+  Sampling::SampleCurve(TestData().Curve, TestData().Figure);
 }
 
 // u and e are the same points of contact within 3e-7 in sum, a contact at the seam
@@ -83,7 +84,7 @@ std::vector<Params> HorizontalPlanes(long double q) {
 
 TVector3 CurveAt(long double t) {
   TVector3 p;
-  FunPars::EvalCurve(Glob::Curve, t, p);
+  FunPars::EvalCurve(TestData().Curve, t, p);
   return p;
 }
 
@@ -92,17 +93,17 @@ TVector3 CurveAt(long double t) {
 TEST(TritangentLinks, MixedCornerSignsLinkACellAndTheTorsionStandsOnTheDiagonal) {
   // Products: every pair among points 0..2 positive, every pair with point 3 negative.
   UseLines({1, 1, 1, -5}, 1);
-  SegmentLinks links = LinkSegments(Sampling::Figure);
+  SegmentLinks links = LinkSegments(TestData().Figure);
   ASSERT_EQ(links.size(), 4u);  // none for the unused records
   EXPECT_EQ(links[1], (Links{3}));
   EXPECT_EQ(links[2], (Links{3}));
   // A torsion at point 1 that is not positive makes the corners of cell (1, 2) mixed.
-  Sampling::Figure.CurvePoints[1].Torsion = 0;
-  links = LinkSegments(Sampling::Figure);
+  TestData().Figure.CurvePoints[1].Torsion = 0;
+  links = LinkSegments(TestData().Figure);
   EXPECT_EQ(links[1], (Links{2, 3}));
   // All products positive: nothing crosses.
   UseLines({1, 1, 1, 1, 1}, 1);
-  for (const Links& l : LinkSegments(Sampling::Figure)) EXPECT_TRUE(l.empty());
+  for (const Links& l : LinkSegments(TestData().Figure)) EXPECT_TRUE(l.empty());
 }
 
 TEST(TritangentLinks, FewPointsGiveNothing) {
@@ -110,7 +111,7 @@ TEST(TritangentLinks, FewPointsGiveNothing) {
   Analysis.TritangentCount = 1;
   for (const auto& moments : {std::initializer_list<long double>{}, {1, -1}}) {
     UseLines(moments, -1);
-    FindTritangents(Glob::Curve, Sampling::Figure, {}, Analysis);
+    FindTritangents(TestData().Curve, TestData().Figure, {}, Analysis);
     EXPECT_EQ(Analysis.TritangentCount, 0);
     EXPECT_TRUE(Analysis.TritangentTriples.empty());
     EXPECT_TRUE(Analysis.FlatFaces.empty());
@@ -120,9 +121,9 @@ TEST(TritangentLinks, FewPointsGiveNothing) {
 }
 
 TEST(TritangentSearch, CurvesAroundACylinderGiveTheirTwoHorizontalPlanesOnce) {
-  TestCurves::UseDefaultCurve();
-  Sampling::SampleCurve(Glob::Curve, Sampling::Figure);
-  FindTritangents(Glob::Curve, Sampling::Figure, {}, Analysis);
+  TestCurves::UseDefaultCurve(TestData());
+  Sampling::SampleCurve(TestData().Curve, TestData().Figure);
+  FindTritangents(TestData().Curve, TestData().Figure, {}, Analysis);
   ExpectTriples(HorizontalPlanes(0));
 
   // Low and tall waves, with a contact at the seam or all contacts inside; on the tall
@@ -132,7 +133,7 @@ TEST(TritangentSearch, CurvesAroundACylinderGiveTheirTwoHorizontalPlanesOnce) {
     for (const long double q : {0.0L, 0.4L, 0.9L}) {
       SCOPED_TRACE(testing::Message() << "a = " << a << ", q = " << q);
       Sample("cos(t)", "sin(t)", "p cos(3t+q)", a, q);
-      FindTritangents(Glob::Curve, Sampling::Figure, {}, Analysis);
+      FindTritangents(TestData().Curve, TestData().Figure, {}, Analysis);
       ExpectTriples(HorizontalPlanes(q));
     }
 }
@@ -140,7 +141,7 @@ TEST(TritangentSearch, CurvesAroundACylinderGiveTheirTwoHorizontalPlanesOnce) {
 TEST(TritangentSearch, TrefoilGivesBothOfItsPlanes) {
   // z = sin(3t) is 1 at pi/6 + 2 pi k/3 and -1 at pi/2 + 2 pi k/3.
   Sample("(2+cos(3t))cos(2t)", "(2+cos(3t))sin(2t)", "sin(3t)");
-  FindTritangents(Glob::Curve, Sampling::Figure, {}, Analysis);
+  FindTritangents(TestData().Curve, TestData().Figure, {}, Analysis);
   ExpectTriples({{Pi / 6, 5 * Pi / 6, 3 * Pi / 2}, {Pi / 2, 7 * Pi / 6, 11 * Pi / 6}});
 }
 
@@ -149,7 +150,7 @@ TEST(TritangentSearch, OnlyPlanesThatSupportTheCurveAreKept) {
   // five span a flat part of the hull. Planes tangent at three points that pass
   // through the inside of the hull are not kept.
   Sample("(2+cos(5t))cos(2t)", "(2+cos(5t))sin(2t)", "sin(5t)");
-  FindTritangents(Glob::Curve, Sampling::Figure, {}, Analysis);
+  FindTritangents(TestData().Curve, TestData().Figure, {}, Analysis);
   // Each pentagon is one face with its five contacts, covered by a fan of three triangles.
   ASSERT_EQ(Analysis.FlatFaces.size(), 2u);
   for (const FlatFace& face : Analysis.FlatFaces) EXPECT_EQ(face.Contacts.size(), 5u);
@@ -166,36 +167,36 @@ TEST(TritangentSearch, OnlyPlanesThatSupportTheCurveAreKept) {
 
   // The support test itself, on (cos t, sin t, cos 3t), whose width across z is 2.
   Sample("cos(t)", "sin(t)", "cos(3t)");
-  EXPECT_TRUE(SupportsCurve(Sampling::Figure, {0, 2 * Pi / 3, 4 * Pi / 3}));
+  EXPECT_TRUE(SupportsCurve(TestData().Figure, {0, 2 * Pi / 3, 4 * Pi / 3}));
   // Moved off a contact, the plane tilts: 2e-6 of the width beyond it is interpolation
   // noise, 6e-3 is a cut.
-  EXPECT_TRUE(SupportsCurve(Sampling::Figure, {0.001L, 2 * Pi / 3, 4 * Pi / 3}));
-  EXPECT_FALSE(SupportsCurve(Sampling::Figure, {0.05L, 2 * Pi / 3, 4 * Pi / 3}));
-  EXPECT_FALSE(SupportsCurve(Sampling::Figure, {0, 2 * Pi / 3, Pi}));
+  EXPECT_TRUE(SupportsCurve(TestData().Figure, {0.001L, 2 * Pi / 3, 4 * Pi / 3}));
+  EXPECT_FALSE(SupportsCurve(TestData().Figure, {0.05L, 2 * Pi / 3, 4 * Pi / 3}));
+  EXPECT_FALSE(SupportsCurve(TestData().Figure, {0, 2 * Pi / 3, Pi}));
 }
 
 TEST(TritangentSearch, APlanarCurveHasNoTritangentPlanes) {
   // A circle in a tilted plane: rounding noise links nearly every triple of segments,
   // and every plane solved would be the circle's own.
   Sample("cos(t)", "sin(t)", "0.3 cos(t)+0.2 sin(t)");
-  FindTritangents(Glob::Curve, Sampling::Figure, {}, Analysis);
+  FindTritangents(TestData().Curve, TestData().Figure, {}, Analysis);
   EXPECT_EQ(Analysis.TritangentCount, 0);
   const TVector3 a = CurveAt(1), b = CurveAt(2.5L), c = CurveAt(4);
-  EXPECT_TRUE(InCurvePlane(Sampling::Figure, a, b, c));
+  EXPECT_TRUE(InCurvePlane(TestData().Figure, a, b, c));
   // Three points on one line give no plane to test against. They must lie on it
   // exactly: the rounded middle of two curve points is off their line by a few ulps,
   // which tilts the plane through them at random.
   const TVector3 p{0.25L, -0.5L, 0.125L}, step{0.25L, 0.5L, 0.125L};
-  EXPECT_TRUE(InCurvePlane(Sampling::Figure, p, p + step, p + step + step));
+  EXPECT_TRUE(InCurvePlane(TestData().Figure, p, p + step, p + step + step));
   Sample("cos(t)", "sin(t)", "0.000001 cos(3t)");
-  EXPECT_FALSE(InCurvePlane(Sampling::Figure, CurveAt(1), CurveAt(2.5L), CurveAt(4)));
+  EXPECT_FALSE(InCurvePlane(TestData().Figure, CurveAt(1), CurveAt(2.5L), CurveAt(4)));
 }
 
 TEST(TritangentSearch, FacesOfManyContactsAreFoundWhole) {
   // (cos t, sin t, 0.5 cos 50t) touches z = 0.5 at t = 2 pi k / 50 and z = -0.5 half a
   // wave later: two faces of fifty contacts, each a fan of 48 triangles.
   Sample("cos(t)", "sin(t)", "0.5cos(50t)");
-  FindTritangents(Glob::Curve, Sampling::Figure, {}, Analysis);
+  FindTritangents(TestData().Curve, TestData().Figure, {}, Analysis);
   ASSERT_EQ(Analysis.FlatFaces.size(), 2u);
   for (const FlatFace& face : Analysis.FlatFaces) {
     ASSERT_EQ(face.Contacts.size(), 50u);

@@ -11,6 +11,7 @@
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/TritangentsInternal.h"
+#include "tests/support/TestData.h"
 
 using namespace Tritangents;
 // The type; the name Params alone also means the triple product.
@@ -31,13 +32,13 @@ CurveJet Exact(long double t) {
 // The samples of the curve over [tmin, tmin + 2 pi], as the sampler would store them.
 void UseSamples(long double amplitude, long double tmin = 0) {
   Amplitude = amplitude;
-  Glob::Input.TMin = tmin;
-  Glob::Input.TMax = tmin + 2 * Pi;
-  Sampling::Figure.Param = Glob::DerivedConstants(Glob::Input.TMin, Glob::Input.TMax);
-  Sampling::Figure.SampleBuffer.assign(Sampling::SampleCount, {});
+  TestData().Input.TMin = tmin;
+  TestData().Input.TMax = tmin + 2 * Pi;
+  TestData().Figure.Param = Glob::DerivedConstants(TestData().Input.TMin, TestData().Input.TMax);
+  TestData().Figure.SampleBuffer.assign(Sampling::SampleCount, {});
   for (int k = 0; k < Sampling::SampleCount; ++k)
-    Sampling::Figure.SampleBuffer[k] = Exact(tmin + (k - 2) * Sampling::Figure.Param.TStep).P;
-  Sampling::Figure.ChordScale = 1e-3L;
+    TestData().Figure.SampleBuffer[k] = Exact(tmin + (k - 2) * TestData().Figure.Param.TStep).P;
+  TestData().Figure.ChordScale = 1e-3L;
 }
 
 void ExpectNear(const TVector3& a, const TVector3& b, long double tol) {
@@ -64,20 +65,20 @@ const Params Top{0, 2 * Pi / 3, 4 * Pi / 3};
 
 TEST(TritangentSamples, InterpolationMatchesTheCurveAndIndexesStayInTheBuffer) {
   UseSamples(1);
-  const long double h = Sampling::Figure.Param.TStep;
+  const long double h = TestData().Figure.Param.TStep;
   // Interior, both end branches (also just outside the interval) and the wrap.
-  for (const long double u : {1.2345L, 0.4L * h, -0.7L * h, Glob::Input.TMax - 0.6L * h, Glob::Input.TMax + 0.5L * h,
-                              -5.5L * h, Glob::Input.TMax + 11.7L * h}) {
-    const CurveJet jet = JetAt(Sampling::Figure, u), exact = Exact(u);
+  for (const long double u : {1.2345L, 0.4L * h, -0.7L * h, TestData().Input.TMax - 0.6L * h,
+                              TestData().Input.TMax + 0.5L * h, -5.5L * h, TestData().Input.TMax + 11.7L * h}) {
+    const CurveJet jet = JetAt(TestData().Figure, u), exact = Exact(u);
     ExpectNear(jet.P, exact.P, 1e-8);
     ExpectNear(jet.T, exact.T, 1e-7);
     ExpectNear(jet.A, exact.A, 1e-5);
   }
   // A period away is read as the same point; NaN, or further away, is refused rather
   // than read outside the buffer.
-  ExpectNear(JetAt(Sampling::Figure, 1.5L - 2 * Pi).P, Exact(1.5L).P, 1e-8);
+  ExpectNear(JetAt(TestData().Figure, 1.5L - 2 * Pi).P, Exact(1.5L).P, 1e-8);
   for (const long double u : {std::numeric_limits<long double>::quiet_NaN(), -7.0L, 14.0L, 1e300L})
-    EXPECT_THROW(JetAt(Sampling::Figure, u), RangeError) << u;
+    EXPECT_THROW(JetAt(TestData().Figure, u), RangeError) << u;
 }
 
 TEST(TritangentSamples, JacobianMatchesDifferencesOfTheResiduals) {
@@ -85,7 +86,7 @@ TEST(TritangentSamples, JacobianMatchesDifferencesOfTheResiduals) {
   const Params u{0.3L, 2.5L, 4.4L};
   TVector3 r;
   Matrix3 j;
-  TripleFrame(Sampling::Figure, u, r, j);
+  TripleFrame(TestData().Figure, u, r, j);
   const long double eps = 1e-6L;
   for (int c = 0; c < 3; ++c) {
     Params up = u, down = u;
@@ -93,8 +94,8 @@ TEST(TritangentSamples, JacobianMatchesDifferencesOfTheResiduals) {
     down[c] -= eps;
     TVector3 rp, rm;
     Matrix3 unused;
-    TripleFrame(Sampling::Figure, up, rp, unused);
-    TripleFrame(Sampling::Figure, down, rm, unused);
+    TripleFrame(TestData().Figure, up, rp, unused);
+    TripleFrame(TestData().Figure, down, rm, unused);
     const TVector3 column = c == 0 ? TVector3{j[0].x, j[1].x, j[2].x}
                                    : c == 1 ? TVector3{j[0].y, j[1].y, j[2].y} : TVector3{j[0].z, j[1].z, j[2].z};
     ExpectNear((rp - rm) / (2 * eps), column, 1e-4);
@@ -104,13 +105,13 @@ TEST(TritangentSamples, JacobianMatchesDifferencesOfTheResiduals) {
 TEST(TritangentSolver, ConvergesOntoBothPlanesAndRefusesWhatLeavesTheInterval) {
   UseSamples(1);
   Params u{0.004L, 2 * Pi / 3 - 0.005L, 4 * Pi / 3 + 0.003L};
-  EXPECT_LT(RefineTriple(Sampling::Figure, u), 1e-12L);
+  EXPECT_LT(RefineTriple(TestData().Figure, u), 1e-12L);
   // The interpolation's own error, about h^3, is what separates it from the exact planes.
   for (int k = 0; k < 3; ++k) EXPECT_NEAR(u[k], Top[k], 1e-8) << k;
 
   Params low, q;
   long double quality;
-  ASSERT_TRUE(SolveCandidate(Sampling::Figure, CandidateAround({Pi / 3, Pi, 5 * Pi / 3}, 0.01L), low, quality));
+  ASSERT_TRUE(SolveCandidate(TestData().Figure, CandidateAround({Pi / 3, Pi, 5 * Pi / 3}, 0.01L), low, quality));
   EXPECT_LT(quality, 1e-12L);
   EXPECT_NEAR(low[0], Pi / 3, 1e-8);
   EXPECT_NEAR(low[2], 5 * Pi / 3, 1e-8);
@@ -119,20 +120,20 @@ TEST(TritangentSolver, ConvergesOntoBothPlanesAndRefusesWhatLeavesTheInterval) {
   // segment beyond it, is reached, one 0.3 of a segment beyond is not.
   const Params bottom{Pi / 3, Pi, 5 * Pi / 3};
   for (const long double f : {0.0L, 1.0L, -0.2L, 1.2L}) {
-    EXPECT_TRUE(SolveCandidate(Sampling::Figure, CandidateAround(bottom, 0.01L, {0.3L, f, 0.3L}), q, quality)) << f;
+    EXPECT_TRUE(SolveCandidate(TestData().Figure, CandidateAround(bottom, 0.01L, {0.3L, f, 0.3L}), q, quality)) << f;
     for (int k = 0; k < 3; ++k) EXPECT_NEAR(q[k], bottom[k], 1e-8) << f;
   }
   for (const long double f : {-0.3L, 1.3L})
-    EXPECT_FALSE(SolveCandidate(Sampling::Figure, CandidateAround(bottom, 0.01L, {0.3L, f, 0.3L}), q, quality)) << f;
+    EXPECT_FALSE(SolveCandidate(TestData().Figure, CandidateAround(bottom, 0.01L, {0.3L, f, 0.3L}), q, quality)) << f;
 
   // Already 20 steps beyond TMax: out at the first pass.
-  q = {1, 2, Glob::Input.TMax + 20 * Sampling::Figure.Param.TStep};
-  EXPECT_EQ(RefineTriple(Sampling::Figure, q), NoQuality);
+  q = {1, 2, TestData().Input.TMax + 20 * TestData().Figure.Param.TStep};
+  EXPECT_EQ(RefineTriple(TestData().Figure, q), NoQuality);
   // With the interval moved 5 steps back, the contact at 2 pi converges 5 steps past
   // TMax: inside the 12 steps the passes allow, outside the one step of the end.
-  UseSamples(1, -5 * Sampling::Figure.Param.TStep);
+  UseSamples(1, -5 * TestData().Figure.Param.TStep);
   q = {2 * Pi / 3 + 0.002L, 4 * Pi / 3 - 0.002L, 2 * Pi + 0.001L};
-  EXPECT_EQ(RefineTriple(Sampling::Figure, q), NoQuality);
+  EXPECT_EQ(RefineTriple(TestData().Figure, q), NoQuality);
   EXPECT_NEAR(q[2], 2 * Pi, 1e-8);
 }
 
@@ -145,7 +146,7 @@ TEST(TritangentSolver, SingularJacobianGivesAZeroStepWithoutRaisingFlags) {
   Params u;
   long double quality;
   const TriangleCandidate cand = CandidateAround({1, 3, 5}, 0.01L);
-  const bool solved = SolveCandidate(Sampling::Figure, cand, u, quality);
+  const bool solved = SolveCandidate(TestData().Figure, cand, u, quality);
   EXPECT_EQ(std::fetestexcept(FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW), 0);
   ASSERT_TRUE(solved);
   for (int k = 0; k < 3; ++k) EXPECT_EQ(u[k], (cand[2 * k].Param + cand[2 * k + 1].Param) / 2);
@@ -153,32 +154,32 @@ TEST(TritangentSolver, SingularJacobianGivesAZeroStepWithoutRaisingFlags) {
 
 TEST(TritangentQuality, ZeroOnAPlaneAndTheSentinelForPointsTooClose) {
   UseSamples(1);
-  const long double h = Sampling::Figure.Param.TStep;
-  EXPECT_LT(TripleQuality(Sampling::Figure, Top), 1e-6L);
-  EXPECT_GT(TripleQuality(Sampling::Figure, {0.2L, 2 * Pi / 3, 4 * Pi / 3}), 0.1L);
+  const long double h = TestData().Figure.Param.TStep;
+  EXPECT_LT(TripleQuality(TestData().Figure, Top), 1e-6L);
+  EXPECT_GT(TripleQuality(TestData().Figure, {0.2L, 2 * Pi / 3, 4 * Pi / 3}), 0.1L);
   // In parameter: sigma = sin(pi d / L) is below 2^-12 for d < h / pi.
-  Sampling::Figure.ChordScale = 0;
-  EXPECT_EQ(TripleQuality(Sampling::Figure, {1, 1 + 0.3L * h, 3}), NoQuality);
-  EXPECT_LT(TripleQuality(Sampling::Figure, {1, 1 + 0.4L * h, 3}), NoQuality);
+  TestData().Figure.ChordScale = 0;
+  EXPECT_EQ(TripleQuality(TestData().Figure, {1, 1 + 0.3L * h, 3}), NoQuality);
+  EXPECT_LT(TripleQuality(TestData().Figure, {1, 1 + 0.4L * h, 3}), NoQuality);
   // In space: a chord shorter than ChordScale.
   const long double shortest = std::min({Length(Exact(2).P - Exact(1).P), Length(Exact(4).P - Exact(2).P),
                                          Length(Exact(1).P - Exact(4).P)});
-  Sampling::Figure.ChordScale = shortest * 1.001L;
-  EXPECT_EQ(TripleQuality(Sampling::Figure, {1, 2, 4}), NoQuality);
-  Sampling::Figure.ChordScale = shortest * 0.999L;
-  EXPECT_LT(TripleQuality(Sampling::Figure, {1, 2, 4}), NoQuality);
+  TestData().Figure.ChordScale = shortest * 1.001L;
+  EXPECT_EQ(TripleQuality(TestData().Figure, {1, 2, 4}), NoQuality);
+  TestData().Figure.ChordScale = shortest * 0.999L;
+  EXPECT_LT(TripleQuality(TestData().Figure, {1, 2, 4}), NoQuality);
 }
 
 TEST(TritangentQuality, NormalizeMovesIntoTheIntervalThenSorts) {
   UseSamples(1, 0.25L);
-  const long double TMax = Sampling::Figure.Param.TMax, TMin = Sampling::Figure.Param.TMin;
+  const long double TMax = TestData().Figure.Param.TMax, TMin = TestData().Figure.Param.TMin;
   Params u{TMax + 0.5L, TMin + 0.2L, TMin + 0.1L};
-  NormalizeTriple(Sampling::Figure, u);
+  NormalizeTriple(TestData().Figure, u);
   EXPECT_EQ(u[0], TMin + 0.1L);
   EXPECT_EQ(u[1], TMin + 0.2L);
   EXPECT_NEAR(u[2], TMin + 0.5L, 1e-18);
   u = {TMin + 3, TMin - 0.1L, TMax + 0.1L};
-  NormalizeTriple(Sampling::Figure, u);
+  NormalizeTriple(TestData().Figure, u);
   EXPECT_NEAR(u[0], TMin + 0.1L, 1e-18);
   EXPECT_EQ(u[1], TMin + 3);
   EXPECT_NEAR(u[2], TMax - 0.1L, 1e-18);

@@ -12,6 +12,7 @@
 #include "geometry/Tritangents.h"
 #include "render/Palette.h"
 #include "render/Pictures.h"
+#include "tests/support/TestData.h"
 #include "tests/support/TestPictures.h"
 #include "tests/support/TestView.h"
 
@@ -47,9 +48,9 @@ inline QRgb PixelAt(int x, int y) { return TestPictures().HullBitmap.pixel(x, y)
 
 // Makes `points` the curve points 0..CurvePointHigh.
 inline void UseCurvePoints(const std::vector<TVector3>& points) {
-  Sampling::Figure.CurvePoints.assign(points.size(), Mastil{});
-  for (std::size_t k = 0; k < points.size(); ++k) Sampling::Figure.CurvePoints[k].Point = points[k];
-  Sampling::Figure.CurvePointHigh = static_cast<std::int16_t>(static_cast<int>(points.size()) - 1);
+  TestData().Figure.CurvePoints.assign(points.size(), Mastil{});
+  for (std::size_t k = 0; k < points.size(); ++k) TestData().Figure.CurvePoints[k].Point = points[k];
+  TestData().Figure.CurvePointHigh = static_cast<std::int16_t>(static_cast<int>(points.size()) - 1);
 }
 
 // A fresh picture in the flat view: bitmaps and palette, no bitangent records, no

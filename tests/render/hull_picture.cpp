@@ -10,13 +10,13 @@
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 #include "geometry/Tritangents.h"
-#include "render/Pictures.h"
 #include "render/HullPicture.h"
+#include "render/Pictures.h"
 #include "render/Raster.h"
 #include "tests/render/hull_helpers.h"
+#include "tests/support/TestData.h"
 #include "tests/support/TestPictures.h"
 #include "tests/support/TestView.h"
-
 
 namespace {
 
@@ -82,8 +82,8 @@ TEST_F(HullPictureTest, QuadDiagonalFollowsDepthsOnlyWhenNotBothFacingTheViewer)
     const Ruling b{{70, 100, nearDepth}, {70, 200, 10000}, shadeB, false, {}, {}, {}};
     Raster::ClearDepth(TestPictures());
     TestPictures().HullBitmap.fill(Qt::white);
-    HullPicture::FillStripQuad(TestPictures(), TestView(), Sampling::Figure, a, b, HullPicture::RenderMode::Depth);
-    HullPicture::FillStripQuad(TestPictures(), TestView(), Sampling::Figure, a, b, HullPicture::RenderMode::PaintNear);
+    HullPicture::FillStripQuad(TestPictures(), TestView(), TestData().Figure, a, b, HullPicture::RenderMode::Depth);
+    HullPicture::FillStripQuad(TestPictures(), TestView(), TestData().Figure, a, b, HullPicture::RenderMode::PaintNear);
   };
   quad(200, 190, 9990);  // both face the viewer: the nearer diagonal is not used
   EXPECT_EQ(PixelAt(55, 180), PaletteRgb(200));
@@ -106,7 +106,7 @@ TEST_F(HullPictureTest, RulingTurnedFarFromItsQuadTakesTheQuadsShade) {
   AddRuling(100.5, 100.5, -0.3, false);
   AddRuling(80.5, 100.5, 0.95, false);
   AddRuling(80.5, 100.5, -0.5, false);
-  HullPicture::RenderHull(TestPictures(), TestView(), Glob::Curve, Sampling::Figure, Scene);
+  HullPicture::RenderHull(TestPictures(), TestView(), TestData().Curve, TestData().Figure, Scene);
   ASSERT_EQ(TestPictures().RulingCount, 4);
   EXPECT_EQ(TestPictures().Rulings[2].Shade, 208);
   EXPECT_EQ(TestPictures().Rulings[3].Shade, 204);
@@ -129,7 +129,7 @@ TEST_F(HullPictureTest, StripsBreakAndCloseAsTheRecordsSay) {
   AddRuling(200.5, 100.5, 0.95, false);                     // a strip of one ruling
   AddRuling(120.5, 250.5, -0.95, true);                     // last strip: 108, 104
   AddRuling(100.5, 250.5, -0.9, false);
-  HullPicture::RenderHull(TestPictures(), TestView(), Glob::Curve, Sampling::Figure, Scene);
+  HullPicture::RenderHull(TestPictures(), TestView(), TestData().Curve, TestData().Figure, Scene);
 
   ASSERT_EQ(TestPictures().RulingCount, 9);
   const bool starts[] = {true, false, false, true, true, false, true, true, false};
@@ -171,7 +171,7 @@ TEST_F(HullPictureTest, CurveOverlayIsYellowOnTheFrontAndSilverInside) {
       At(200, 100, 16000), At(200, 200, 16000),  // off every surface: silver
       At(500, 200, 16000), At(250, 250, 16000),  // outside the picture: the overlay stops
   });
-  HullPicture::PaintCurve(TestPictures(), TestView(), Sampling::Figure);
+  HullPicture::PaintCurve(TestPictures(), TestView(), TestData().Figure);
   const struct {
     int x, y;
     QRgb colour;
@@ -188,7 +188,7 @@ TEST_F(HullPictureTest, EmptyListsGiveAWhitePictureWithTheCurveOnly) {
     loop.push_back(At(200 + 120 * std::cos(k * Glob::Pi / 32), 200 + 120 * std::sin(k * Glob::Pi / 32), 16000));
   UseCurvePoints(loop);
   TestPictures().HullBitmap.fill(Qt::black);
-  HullPicture::RenderHull(TestPictures(), TestView(), Glob::Curve, Sampling::Figure, Scene);
+  HullPicture::RenderHull(TestPictures(), TestView(), TestData().Curve, TestData().Figure, Scene);
   EXPECT_EQ(TestPictures().RulingCount, 0);
   int silver = 0;
   for (int x = 0; x < 400; ++x)
@@ -203,7 +203,7 @@ TEST_F(HullPictureTest, EmptyListsGiveAWhitePictureWithTheCurveOnly) {
   // A first point outside the picture draws nothing at all.
   loop.insert(loop.begin(), At(-3, 200, 16000));
   UseCurvePoints(loop);
-  HullPicture::RenderHull(TestPictures(), TestView(), Glob::Curve, Sampling::Figure, Scene);
+  HullPicture::RenderHull(TestPictures(), TestView(), TestData().Curve, TestData().Figure, Scene);
   EXPECT_EQ(PixelAt(320, 200), White);
 }
 

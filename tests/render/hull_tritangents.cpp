@@ -14,6 +14,7 @@
 #include "render/Raster.h"
 #include "tests/render/hull_helpers.h"
 #include "tests/support/TestCurves.h"
+#include "tests/support/TestData.h"
 #include "tests/support/TestPictures.h"
 #include "tests/support/TestView.h"
 
@@ -32,7 +33,7 @@ class HullTritangentTest : public ::testing::Test {
   // The curve (t, 250 + (t - 200)^2 / 100) at depth 10000 in the flat view: its points at
   // t = 100, 200, 300 project to (100, 350), (200, 250), (300, 350).
   static void UseParabola(const std::vector<Tritangents::Triple>& triples) {
-    TestCurves::UseCurve("t", "250+(t-200)*(t-200)/100", "6000", 0, 400);
+    TestCurves::UseCurve(TestData(), "t", "250+(t-200)*(t-200)/100", "6000", 0, 400);
     UseFlatView();
     Scene.TritangentTriples = triples;
     Scene.TritangentCount = static_cast<std::int32_t>(triples.size());
@@ -50,7 +51,7 @@ class HullTritangentTest : public ::testing::Test {
 TEST_F(HullTritangentTest, TriangleFacesAwayFromTheCurveAndIsWidened) {
   UseParabola({{100, 200, 300}});
   UseCurveAtDepth(10100);  // behind the plane: the normal faces the viewer
-  HullPicture::RenderHull(TestPictures(), TestView(), Glob::Curve, Sampling::Figure, Scene);
+  HullPicture::RenderHull(TestPictures(), TestView(), TestData().Curve, TestData().Figure, Scene);
   EXPECT_EQ(PixelAt(200, 320), PaletteRgb(208));
   EXPECT_EQ(Raster::FrontDepth(TestPictures(), 200, 320), 10000);
   // Row 300 spans x = 150..250, one more on the right.
@@ -60,7 +61,7 @@ TEST_F(HullTritangentTest, TriangleFacesAwayFromTheCurveAndIsWidened) {
   EXPECT_EQ(PixelAt(252, 300), White);
 
   UseCurveAtDepth(9900);  // in front of the plane: the normal is turned away
-  HullPicture::RenderHull(TestPictures(), TestView(), Glob::Curve, Sampling::Figure, Scene);
+  HullPicture::RenderHull(TestPictures(), TestView(), TestData().Curve, TestData().Figure, Scene);
   EXPECT_EQ(PixelAt(200, 320), PaletteRgb(112));
 }
 
@@ -68,21 +69,21 @@ TEST_F(HullTritangentTest, TriplesOnALineAreSkipped) {
   // Two equal parameters give a zero normal, which must not reach the shading as a NaN.
   UseParabola({{100, 100, 200}, {150, 150, 150}});
   UseCurveAtDepth(10100);
-  ASSERT_NO_THROW(HullPicture::RenderHull(TestPictures(), TestView(), Glob::Curve, Sampling::Figure, Scene));
+  ASSERT_NO_THROW(HullPicture::RenderHull(TestPictures(), TestView(), TestData().Curve, TestData().Figure, Scene));
   for (int x = 0; x < 400; ++x)
     for (int y = 40; y < 400; ++y) ASSERT_EQ(PixelAt(x, y), White) << x << ", " << y;
 }
 
 TEST_F(HullTritangentTest, DefaultCurvePicture) {
-  TestCurves::UseDefaultCurve();
-  TestView() = Framing::PrepareFigure(Glob::Curve, Sampling::Figure);
-  Bitangents::AnalyzeBitangents(Glob::Curve, Sampling::Figure, Scene);
+  TestCurves::UseDefaultCurve(TestData());
+  TestView() = Framing::PrepareFigure(TestData().Curve, TestData().Figure);
+  Bitangents::AnalyzeBitangents(TestData().Curve, TestData().Figure, Scene);
   ASSERT_GT(Scene.BitangentCount, 0);
 
   double best = 1e9;
   for (int run = 0; run < 5; ++run) {
     const auto start = std::chrono::steady_clock::now();
-    HullPicture::RenderHull(TestPictures(), TestView(), Glob::Curve, Sampling::Figure, Scene);
+    HullPicture::RenderHull(TestPictures(), TestView(), TestData().Curve, TestData().Figure, Scene);
     best = std::min(best, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
   }
   std::cout << "RenderHull on the default curve: " << best << " ms, " << TestPictures().RulingCount << " rulings, "

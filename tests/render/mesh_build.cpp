@@ -22,6 +22,7 @@
 #include "tests/render/hull_helpers.h"
 #include "tests/support/QhullHull.h"
 #include "tests/support/TestCurves.h"
+#include "tests/support/TestData.h"
 
 namespace {
 
@@ -53,7 +54,7 @@ class HullMeshTest : public ::testing::Test {
   // The tritangent triple (100, 200, 300) on the parabola (t, 250 + (t - 200)^2 / 100) at
   // depth 10000: the triangle (100, 350), (200, 250), (300, 350).
   static void UseParabolaTriangle(const std::vector<Tritangents::Triple>& triples) {
-    TestCurves::UseCurve("t", "250+(t-200)*(t-200)/100", "6000", 0, 400);
+    TestCurves::UseCurve(TestData(), "t", "250+(t-200)*(t-200)/100", "6000", 0, 400);
     UseFlatView();
     Scene.TritangentTriples = triples;
     Scene.TritangentCount = static_cast<std::int32_t>(triples.size());
@@ -64,7 +65,7 @@ class HullMeshTest : public ::testing::Test {
 // each closing to a point of the curve at one end, two of them meeting along the top
 // edge P(0)P(pi), the third folding over the bottom edge; no flat face.
 std::vector<std::vector<BitangentRecord>> SaddleStrips(int rulings) {
-  TestCurves::UseCurve("cos(t)", "sin(t)", "cos(2t)", 0, 2 * Glob::Pi);
+  TestCurves::UseCurve(TestData(), "cos(t)", "sin(t)", "cos(2t)", 0, 2 * Glob::Pi);
   const long double pi = Glob::Pi;
   // Partner of s on each strip and the range of s, short of the closing point by half a step.
   const struct {
@@ -80,8 +81,8 @@ std::vector<std::vector<BitangentRecord>> SaddleStrips(int rulings) {
       r.StartsBranch = k == 0;
       r.ParamS = piece.from + k * step;
       r.ParamT = piece.sum - r.ParamS;
-      FunPars::EvalCurve(Glob::Curve, r.ParamS, r.PointS);
-      FunPars::EvalCurve(Glob::Curve, r.ParamT, r.PointT);
+      FunPars::EvalCurve(TestData().Curve, r.ParamS, r.PointS);
+      FunPars::EvalCurve(TestData().Curve, r.ParamT, r.PointT);
       // The plane through the chord and the tangent at s, turned away from the origin.
       const TVector3 tangent{-std::sin(r.ParamS), std::cos(r.ParamS), -2 * std::sin(2 * r.ParamS)};
       TVector3 n = Cross(r.PointT - r.PointS, tangent);
@@ -112,10 +113,10 @@ TEST_F(HullMeshTest, StripsOfTheSaddleCloseIntoOneSurface) {
   auto strips = SaddleStrips(12);
   std::vector<TVector3> samples(20000);
   for (std::size_t k = 0; k < samples.size(); ++k)
-    FunPars::EvalCurve(Glob::Curve, 2 * Glob::Pi * k / samples.size(), samples[k]);
+    FunPars::EvalCurve(TestData().Curve, 2 * Glob::Pi * k / samples.size(), samples[k]);
   const double saddleVolume = QhullHull::QhullOf(samples).volume;
   UseRecords(strips);
-  THullMesh mesh = HullMesh::BuildHullMesh(Glob::Curve, Sampling::Figure, Scene);
+  THullMesh mesh = HullMesh::BuildHullMesh(TestData().Curve, TestData().Figure, Scene);
   EXPECT_EQ(mesh.Strips, 3);
   EXPECT_EQ(mesh.OpenEnds, 0);
   EXPECT_EQ(HullMesh::OpenEdges(mesh), 0);
@@ -131,7 +132,7 @@ TEST_F(HullMeshTest, StripsOfTheSaddleCloseIntoOneSurface) {
   for (std::size_t k = 0; k < second.size(); ++k) second[k].StartsBranch = k == 0;
   strips.push_back(second);
   UseRecords(strips);
-  mesh = HullMesh::BuildHullMesh(Glob::Curve, Sampling::Figure, Scene);
+  mesh = HullMesh::BuildHullMesh(TestData().Curve, TestData().Figure, Scene);
   EXPECT_EQ(mesh.OpenEnds, 0);
   EXPECT_EQ(HullMesh::OpenEdges(mesh), 0);
   EXPECT_TRUE(FacesOutwards(mesh));
@@ -141,7 +142,7 @@ TEST_F(HullMeshTest, StripsOfTheSaddleCloseIntoOneSurface) {
   strips = SaddleStrips(12);
   strips[2].resize(3);
   UseRecords(strips);
-  mesh = HullMesh::BuildHullMesh(Glob::Curve, Sampling::Figure, Scene);
+  mesh = HullMesh::BuildHullMesh(TestData().Curve, TestData().Figure, Scene);
   EXPECT_GT(mesh.OpenEnds, 0);
   EXPECT_GT(HullMesh::OpenEdges(mesh), 0);
 }
@@ -151,9 +152,9 @@ TEST_F(HullMeshTest, AStopRequestEndsTheMeshBuilding) {
   UseRecords(SaddleStrips(12));
   std::atomic<bool> stop{true};
   WorkCounters::ThisThread.CancelRequest = &stop;
-  EXPECT_THROW(HullMesh::BuildHullMesh(Glob::Curve, Sampling::Figure, Scene), CancelledError);
+  EXPECT_THROW(HullMesh::BuildHullMesh(TestData().Curve, TestData().Figure, Scene), CancelledError);
   WorkCounters::ThisThread.CancelRequest = nullptr;
-  EXPECT_EQ(HullMesh::BuildHullMesh(Glob::Curve, Sampling::Figure, Scene).Strips, 3);
+  EXPECT_EQ(HullMesh::BuildHullMesh(TestData().Curve, TestData().Figure, Scene).Strips, 3);
 }
 
 TEST_F(HullMeshTest, FlatTrianglesFaceAwayFromTheCurve) {
@@ -163,7 +164,7 @@ TEST_F(HullMeshTest, FlatTrianglesFaceAwayFromTheCurve) {
   std::vector<TVector3> points{At(200, 300, 10000)};
   for (int k = 0; k < 9; ++k) points.push_back(At(20 + k, 20, 10100));
   UseCurvePoints(points);
-  THullMesh mesh = HullMesh::BuildHullMesh(Glob::Curve, Sampling::Figure, Scene);
+  THullMesh mesh = HullMesh::BuildHullMesh(TestData().Curve, TestData().Figure, Scene);
   ASSERT_EQ(mesh.Triangles.size(), 1u);
   EXPECT_EQ(mesh.StripTriangles, 0);
   EXPECT_EQ(HullMesh::TriangleNormal(mesh, 0), (TVector3{0, 0, 1}));
@@ -172,7 +173,7 @@ TEST_F(HullMeshTest, FlatTrianglesFaceAwayFromTheCurve) {
 
   for (TVector3& p : points) p.z = 2 * 6000 - p.z;  // the curve in front of the plane
   UseCurvePoints(points);
-  mesh = HullMesh::BuildHullMesh(Glob::Curve, Sampling::Figure, Scene);
+  mesh = HullMesh::BuildHullMesh(TestData().Curve, TestData().Figure, Scene);
   ASSERT_EQ(mesh.Triangles.size(), 1u);
   EXPECT_EQ(HullMesh::TriangleNormal(mesh, 0), (TVector3{0, 0, -1}));
 }
@@ -182,11 +183,11 @@ TEST_F(HullMeshTest, FlatTrianglesInsideTheHullAreLeftOut) {
   // Curve points well on both sides of the triangle's plane: it touches the curve
   // three times but cuts through the hull.
   UseCurvePoints({At(20, 20, 10100), At(30, 20, 9900), At(40, 20, 10050)});
-  EXPECT_TRUE(HullMesh::BuildHullMesh(Glob::Curve, Sampling::Figure, Scene).Triangles.empty());
+  EXPECT_TRUE(HullMesh::BuildHullMesh(TestData().Curve, TestData().Figure, Scene).Triangles.empty());
   // A point beyond the plane by less than 1e-3 of the farthest one's distance is taken
   // as touching it.
   UseCurvePoints({At(20, 20, 10100), At(30, 20, 9999.95L)});
-  const THullMesh mesh = HullMesh::BuildHullMesh(Glob::Curve, Sampling::Figure, Scene);
+  const THullMesh mesh = HullMesh::BuildHullMesh(TestData().Curve, TestData().Figure, Scene);
   ASSERT_EQ(mesh.Triangles.size(), 1u);
   EXPECT_EQ(HullMesh::TriangleNormal(mesh, 0), (TVector3{0, 0, 1}));
 }
@@ -194,7 +195,7 @@ TEST_F(HullMeshTest, FlatTrianglesInsideTheHullAreLeftOut) {
 TEST_F(HullMeshTest, TrianglesInOnePlaneMakeOneConvexFace) {
   // Five points of contact on a circle in the plane at depth 10000: the picture has a
   // triangle for each three of them, overlapping; the mesh has the pentagon once.
-  TestCurves::UseCurve("200+100cos(t)", "200+100sin(t)", "6000", 0, 2 * Glob::Pi);
+  TestCurves::UseCurve(TestData(), "200+100cos(t)", "200+100sin(t)", "6000", 0, 2 * Glob::Pi);
   UseFlatView();
   std::vector<long double> u;
   for (int k = 0; k < 5; ++k) u.push_back(0.1L + 2 * Glob::Pi * k / 5);
@@ -205,7 +206,7 @@ TEST_F(HullMeshTest, TrianglesInOnePlaneMakeOneConvexFace) {
   Scene.TritangentTriples = triples;
   Scene.TritangentCount = 10;
   UseCurvePoints({At(200, 200, 10100), At(250, 200, 10000)});
-  const THullMesh mesh = HullMesh::BuildHullMesh(Glob::Curve, Sampling::Figure, Scene);
+  const THullMesh mesh = HullMesh::BuildHullMesh(TestData().Curve, TestData().Figure, Scene);
   EXPECT_EQ(mesh.FlatFaces, 1);
   ASSERT_EQ(mesh.Triangles.size(), 3u);
   EXPECT_EQ(mesh.Vertices.size(), 5u);
@@ -217,12 +218,12 @@ TEST_F(HullMeshTest, TrianglesInOnePlaneMakeOneConvexFace) {
 
   // Off one plane (the points' heights vary with cos 2t), triangles sharing an edge
   // stay faces of their own.
-  TestCurves::UseCurve("200+100cos(t)", "200+100sin(t)", "6000+10cos(2t)", 0, 2 * Glob::Pi);
+  TestCurves::UseCurve(TestData(), "200+100cos(t)", "200+100sin(t)", "6000+10cos(2t)", 0, 2 * Glob::Pi);
   UseFlatView();
   UseCurvePoints({At(200, 200, 10100)});
   Scene.TritangentTriples = {{u[0], u[1], u[2]}, {u[0], u[1], u[3]}, {u[0], u[1], u[4]}};
   Scene.TritangentCount = 3;
-  const THullMesh apart = HullMesh::BuildHullMesh(Glob::Curve, Sampling::Figure, Scene);
+  const THullMesh apart = HullMesh::BuildHullMesh(TestData().Curve, TestData().Figure, Scene);
   EXPECT_EQ(apart.FlatFaces, 3);
   EXPECT_EQ(apart.Triangles.size(), 3u);
   EXPECT_EQ(apart.Vertices.size(), 5u);  // the contacts, shared

@@ -9,6 +9,7 @@
 #include "geometry/SharedState.h"
 #include "render/Pictures.h"
 #include "render/SmallPictures.h"
+#include "tests/support/TestData.h"
 #include "tests/support/TestPictures.h"
 #include "tests/support/TestView.h"
 
@@ -25,7 +26,7 @@ Bitangents::TAnalysis Scene;
 // scales as the analysis sets them.
 void UseRecords(long double tmin, long double tmax, const std::vector<BitangentRecord>& records) {
   ASSERT_TRUE(CreatePictures(TestPictures()));
-  Sampling::Figure.Param = Glob::DerivedConstants(tmin, tmax);
+  TestData().Figure.Param = Glob::DerivedConstants(tmin, tmax);
   Scene.SquareScaleS = Scene.SquareScaleT = 300 / (tmax - tmin);
   Scene.BitangentList.assign(1, BitangentRecord{});
   Scene.BitangentList.insert(Scene.BitangentList.end(), records.begin(), records.end());
@@ -78,7 +79,7 @@ TEST(PaintBitangSquare, MapsTheSquareWithTMinAtTheLowerLeftCorner) {
               Pair(pi + 50 * unit, pi / 2 + 30 * unit, false, false),  // (200, 195), teal
               Pair(0, 0, true, true),                                // (0, 300): a move only
               Pair(2 * pi, 2 * pi, false, true)});                   // (300, 0)
-  SmallPictures::PaintBitangSquare(TestPictures(), Sampling::Figure, Scene);
+  SmallPictures::PaintBitangSquare(TestPictures(), TestData().Figure, Scene);
   const QImage& image = TestPictures().BitangBitmap;
   ExpectPixels(image, {{150, 225, Magenta}, {175, 225, Magenta}, {175, 224, White}, {175, 226, White},
                        {149, 225, White}, {200, 210, Teal}, {200, 194, White},
@@ -91,7 +92,7 @@ TEST(PaintBitangSquare, MapsTheSquareWithTMinAtTheLowerLeftCorner) {
 TEST(PaintBitangSquare, MapsASymmetricInterval) {
   const long double pi = Glob::Pi;
   UseRecords(-pi, pi, {Pair(-pi, pi, true, true), Pair(0, 0, false, false)});
-  SmallPictures::PaintBitangSquare(TestPictures(), Sampling::Figure, Scene);
+  SmallPictures::PaintBitangSquare(TestPictures(), TestData().Figure, Scene);
   const QImage& image = TestPictures().BitangBitmap;
   ExpectPixels(image, {{0, 0, Teal}, {75, 75, Teal}, {150, 150, Teal}, {151, 151, White}, {75, 76, White}});
 }
@@ -101,7 +102,7 @@ TEST(SmallPictures, AnEmptyListGivesAWhiteSquareAndTheBareCircle) {
   UseRecords(0, 1, {});
   TestPictures().BitangBitmap.fill(Qt::black);
   TestPictures().MaxwellBitmap.fill(Qt::black);
-  SmallPictures::PaintBitangSquare(TestPictures(), Sampling::Figure, Scene);
+  SmallPictures::PaintBitangSquare(TestPictures(), TestData().Figure, Scene);
   SmallPictures::PaintMaxwell(TestPictures(), TestView(), Scene);
   EXPECT_EQ(CountColour(TestPictures().BitangBitmap, White, TestPictures().BitangBitmap.rect()), 300 * 300);
   const QImage& box = TestPictures().MaxwellBitmap;

@@ -13,10 +13,11 @@
 #include "geometry/SharedState.h"
 #include "geometry/Vectors.h"
 #include "render/Pictures.h"
-#include "tests/views/view_setup.h"
-#include "views/Estereo.h"
+#include "tests/support/TestData.h"
 #include "tests/support/TestPictures.h"
 #include "tests/support/TestView.h"
+#include "tests/views/view_setup.h"
+#include "views/Estereo.h"
 
 using ViewSetup::Scene;
 
@@ -33,7 +34,7 @@ void UseKnotWithSegments(bool centred = false) {
     ViewSetup::UseCentredKnot();
   else
     ViewSetup::UseFramedKnot();
-  const auto& p = Sampling::Figure.CurvePoints;
+  const auto& p = TestData().Figure.CurvePoints;
   const auto pair = [&p](int s, int t, bool onHull) {
     BitangentRecord r;
     r.ParamS = p[s].Param;
@@ -62,7 +63,7 @@ QImage SingleImage(const Estereo::TFrame& frame, QRgb colour) {
   UseFrame(frame);
   QPainter painter(&image);
   painter.setPen(QPen(QColor(colour), 1));
-  Estereo::DrawWireFrame(ViewSetup::Stereo(), painter, Sampling::Figure, Scene);
+  Estereo::DrawWireFrame(ViewSetup::Stereo(), painter, TestData().Figure, Scene);
   return image;
 }
 
@@ -70,7 +71,7 @@ QImage SingleImage(const Estereo::TFrame& frame, QRgb colour) {
 
 TEST(StereoPicture, RedIsCopiedTealIsOredAndCrossingsTurnPink) {
   UseKnotWithSegments();
-  Estereo::ShowStereo(ViewSetup::Stereo(), TestPictures(), TestView(), true, Sampling::Figure, Scene);
+  Estereo::ShowStereo(ViewSetup::Stereo(), TestPictures(), TestView(), true, TestData().Figure, Scene);
   const QImage& picture = TestPictures().StereoBitmap;
   ASSERT_EQ(picture.format(), QImage::Format_RGB32);
   const QImage red = SingleImage(ViewSetup::Stereo().RedFrame, Red);
@@ -91,13 +92,13 @@ TEST(StereoPicture, RedIsCopiedTealIsOredAndCrossingsTurnPink) {
 
 TEST(StereoPicture, TheTwoCamerasStraddleTheShadedView) {
   UseKnotWithSegments(true);
-  Estereo::PrepareStereo(ViewSetup::Stereo(), TestView(), Sampling::Figure, true);
+  Estereo::PrepareStereo(ViewSetup::Stereo(), TestView(), TestData().Figure, true);
   const auto project = [](const Estereo::TFrame& f, const TVector3& p) {
     UseFrame(f);
     return Estereo::StereoProject(ViewSetup::Stereo(), p);
   };
-  for (int i = 0; i <= Sampling::Figure.CurvePointHigh; i += 25) {
-    const TVector3& p = Sampling::Figure.CurvePoints[i].Point;
+  for (int i = 0; i <= TestData().Figure.CurvePointHigh; i += 25) {
+    const TVector3& p = TestData().Figure.CurvePoints[i].Point;
     const double mono = static_cast<double>(Framing::ProjectPoint(TestView(), p).x);
     const QPoint red = project(ViewSetup::Stereo().RedFrame, p), teal = project(ViewSetup::Stereo().TealFrame, p);
     EXPECT_TRUE(std::min(red.x(), teal.x()) - 1 <= mono && mono <= std::max(red.x(), teal.x()) + 1) << i;
@@ -131,9 +132,9 @@ TEST(StereoPicture, OnHullSegmentsOnceAndTheCurveOnlyInsideThePicture) {
   Scene.BitangentCount = 4;
   const TVector3 curve[] = {{-20, 150, 0}, {20, 150, 0},  {60, 150, 0},  {50, 50, 0},   {150, 50, 0},
                             {500, 50, 0},  {250, 100, 0}, {300, 100, 0}, {350, 100, 0}};
-  Sampling::Figure.CurvePoints.assign(std::size(curve), Mastil{});
-  for (std::size_t i = 0; i < std::size(curve); ++i) Sampling::Figure.CurvePoints[i].Point = curve[i];
-  Sampling::Figure.CurvePointHigh = static_cast<std::int16_t>(std::size(curve) - 1);
+  TestData().Figure.CurvePoints.assign(std::size(curve), Mastil{});
+  for (std::size_t i = 0; i < std::size(curve); ++i) TestData().Figure.CurvePoints[i].Point = curve[i];
+  TestData().Figure.CurvePointHigh = static_cast<std::int16_t>(std::size(curve) - 1);
 
   const QImage image = SingleImage(plain, Red);
   EXPECT_EQ(image.pixel(5, 5), Red);      // the box, collapsed to a point
@@ -150,18 +151,18 @@ TEST(StereoPicture, OnHullSegmentsOnceAndTheCurveOnlyInsideThePicture) {
   EXPECT_EQ(image.pixel(325, 100), Red);
 
   // No curve points at all: the box and the segments still draw.
-  Sampling::Figure.CurvePointHigh = -1;
+  TestData().Figure.CurvePointHigh = -1;
   EXPECT_EQ(SingleImage(plain, Red).pixel(200, 300), Red);
 }
 
 TEST(StereoDrag, CtrlMovesThePicturePixelForPixelShiftAloneZooms) {
   UseKnotWithSegments();
   TestView().Scale *= 0.5L;  // keep the whole picture inside while it moves
-  Estereo::ShowStereo(ViewSetup::Stereo(), TestPictures(), TestView(), true, Sampling::Figure, Scene);
+  Estereo::ShowStereo(ViewSetup::Stereo(), TestPictures(), TestView(), true, TestData().Figure, Scene);
   const QImage before = TestPictures().StereoBitmap.copy();
   const long double scale = TestView().Scale, offsetX = TestView().OffsetX, offsetY = TestView().OffsetY;
   const TVector3 centre = TestView().ScreenCentre;
-  Estereo::StereoDrag(ViewSetup::Stereo(), TestPictures(), TestView(), Sampling::Figure, Scene, 100, 100, 130, 100,
+  Estereo::StereoDrag(ViewSetup::Stereo(), TestPictures(), TestView(), TestData().Figure, Scene, 100, 100, 130, 100,
                       Keys(true, true));
   EXPECT_EQ(TestView().Scale, scale);
   EXPECT_EQ(TestView().OffsetX, offsetX - 30);
@@ -173,7 +174,7 @@ TEST(StereoDrag, CtrlMovesThePicturePixelForPixelShiftAloneZooms) {
   EXPECT_NEAR(TestView().ScreenCentre.x - centre.x, 30, 1e-12);
   EXPECT_NEAR(TestView().ScreenCentre.y, centre.y, 1e-12);
 
-  Estereo::StereoDrag(ViewSetup::Stereo(), TestPictures(), TestView(), Sampling::Figure, Scene, 200, 250, 200, 200,
+  Estereo::StereoDrag(ViewSetup::Stereo(), TestPictures(), TestView(), TestData().Figure, Scene, 200, 250, 200, 200,
                       Keys(true, false));
   EXPECT_NEAR(TestView().Scale / scale, 1.1L, 1e-15);
   EXPECT_EQ(ViewSetup::Stereo().ScaleAbs2, TestView().Scale * TestView().Scale);  // the sphere sees the new scale
@@ -181,40 +182,40 @@ TEST(StereoDrag, CtrlMovesThePicturePixelForPixelShiftAloneZooms) {
 
 TEST(StereoDrag, ARotationCarriesTheGrabbedPointAndTheShadedViewFollows) {
   UseKnotWithSegments();
-  Estereo::ShowStereo(ViewSetup::Stereo(), TestPictures(), TestView(), true, Sampling::Figure, Scene);
+  Estereo::ShowStereo(ViewSetup::Stereo(), TestPictures(), TestView(), true, TestData().Figure, Scene);
   const TVector3 axisX = TestView().AxisX, centre = TestView().ScreenCentre;
-  const long double eyeDistance = ViewSetup::Distance(TestView().Eye, Sampling::Figure.FigureCentre);
+  const long double eyeDistance = ViewSetup::Distance(TestView().Eye, TestData().Figure.FigureCentre);
   const TVector3 grabbed = Estereo::StereoSphere(ViewSetup::Stereo(), 180, 220);
-  Estereo::StereoDrag(ViewSetup::Stereo(), TestPictures(), TestView(), Sampling::Figure, Scene, 180, 220, 260, 170,
+  Estereo::StereoDrag(ViewSetup::Stereo(), TestPictures(), TestView(), TestData().Figure, Scene, 180, 220, 260, 170,
                       Keys(false, false));
   // The point of the sphere under the old position now lies under the new one.
   EXPECT_LT(ViewSetup::Distance(Estereo::StereoSphere(ViewSetup::Stereo(), 260, 170), grabbed), 1e-15L);
   EXPECT_GT(ViewSetup::Distance(TestView().AxisX, axisX), 0.05L);
   EXPECT_LT(ViewSetup::OrthonormalError(), 1e-17L);
   // The camera keeps its distance and looks at the figure's centre.
-  EXPECT_NEAR(ViewSetup::Distance(TestView().Eye, Sampling::Figure.FigureCentre), eyeDistance, 1e-15);
-  EXPECT_LT(ViewSetup::Distance((TestView().Eye - Sampling::Figure.FigureCentre) / eyeDistance, TestView().AxisZ),
+  EXPECT_NEAR(ViewSetup::Distance(TestView().Eye, TestData().Figure.FigureCentre), eyeDistance, 1e-15);
+  EXPECT_LT(ViewSetup::Distance((TestView().Eye - TestData().Figure.FigureCentre) / eyeDistance, TestView().AxisZ),
             1e-17L);
   // The shaded view takes the stereo view's orientation, still centred on the figure.
   EXPECT_TRUE(TestView().AxisX == ViewSetup::Stereo().View.AxisX &&
               TestView().AxisY == ViewSetup::Stereo().View.AxisY && TestView().AxisZ == ViewSetup::Stereo().View.AxisZ);
-  const ScreenPoint now = Framing::ProjectPoint(TestView(), Sampling::Figure.FigureCentre);
+  const ScreenPoint now = Framing::ProjectPoint(TestView(), TestData().Figure.FigureCentre);
   EXPECT_LT(std::hypot(now.x - centre.x, now.y - centre.y), 1e-9L);
   // And a further stereo step starts from there.
-  Estereo::PrepareStereo(ViewSetup::Stereo(), TestView(), Sampling::Figure, true);
+  Estereo::PrepareStereo(ViewSetup::Stereo(), TestView(), TestData().Figure, true);
   EXPECT_TRUE(ViewSetup::Stereo().View.AxisX == TestView().AxisX);
 }
 
 TEST(StereoDrag, AnUnprojectablePointEndsTheStepWithoutWritingBack) {
   UseKnotWithSegments();
-  Estereo::ShowStereo(ViewSetup::Stereo(), TestPictures(), TestView(), true, Sampling::Figure, Scene);
+  Estereo::ShowStereo(ViewSetup::Stereo(), TestPictures(), TestView(), true, TestData().Figure, Scene);
   // A point just in front of the red camera's eye plane, well off its axis: its image
   // lies some 1e12 pixels out.
   const Estereo::TFrame& red = ViewSetup::Stereo().RedFrame;
   const long double depth = ViewSetup::Stereo().View.EyeDepth - 1e-9L;
   Scene.BitangentList[1].PointT = (depth / Dot(red.Depth, red.Depth)) * red.Depth + 5 * red.X;
   const long double offsetX = TestView().OffsetX;
-  EXPECT_THROW(Estereo::StereoDrag(ViewSetup::Stereo(), TestPictures(), TestView(), Sampling::Figure, Scene, 100, 100,
+  EXPECT_THROW(Estereo::StereoDrag(ViewSetup::Stereo(), TestPictures(), TestView(), TestData().Figure, Scene, 100, 100,
                                    130, 100, Keys(false, true)),
                RangeError);
   EXPECT_EQ(TestView().OffsetX, offsetX);
@@ -225,16 +226,16 @@ TEST(StereoShow, RefusedUntilAViewWasPreparedThenDrawsFromTheCopy) {
   EXPECT_FALSE(Estereo::CanShowStereo(ViewSetup::Stereo(), false));
   TestPictures().StereoBitmap.fill(Qt::white);
   ClearFloatFlags();
-  Estereo::ShowStereo(ViewSetup::Stereo(), TestPictures(), TestView(), false, Sampling::Figure, Scene);
+  Estereo::ShowStereo(ViewSetup::Stereo(), TestPictures(), TestView(), false, TestData().Figure, Scene);
   EXPECT_NO_THROW(CheckFloatFlags());
   EXPECT_EQ(TestPictures().StereoBitmap.pixel(200, 200), 0xFFFFFFFF);  // untouched
 
   EXPECT_TRUE(Estereo::CanShowStereo(ViewSetup::Stereo(), true));
-  Estereo::ShowStereo(ViewSetup::Stereo(), TestPictures(), TestView(), true, Sampling::Figure, Scene);
+  Estereo::ShowStereo(ViewSetup::Stereo(), TestPictures(), TestView(), true, TestData().Figure, Scene);
   const QImage shown = TestPictures().StereoBitmap.copy();
   // New p or q not drawn yet: the copy as the last step left it still shows.
   TestView().Scale *= 2;
   EXPECT_TRUE(Estereo::CanShowStereo(ViewSetup::Stereo(), false));
-  Estereo::ShowStereo(ViewSetup::Stereo(), TestPictures(), TestView(), false, Sampling::Figure, Scene);
+  Estereo::ShowStereo(ViewSetup::Stereo(), TestPictures(), TestView(), false, TestData().Figure, Scene);
   EXPECT_EQ(TestPictures().StereoBitmap, shown);
 }

@@ -8,10 +8,11 @@
 
 #include "formula/Checks.h"
 #include "geometry/Vectors.h"
-#include "tests/views/view_setup.h"
-#include "views/MueveFigura.h"
+#include "tests/support/TestData.h"
 #include "tests/support/TestPictures.h"
 #include "tests/support/TestView.h"
+#include "tests/views/view_setup.h"
+#include "views/MueveFigura.h"
 
 using MueveFigura::DragView;
 using MueveFigura::TShiftState;
@@ -27,10 +28,10 @@ const TShiftState Rotate = Keys(false, false), Zoom = Keys(true, false), Shift =
 std::vector<ScreenPoint> ProjectedCorners() {
   std::vector<ScreenPoint> corners;
   for (int i = 0; i < 8; ++i)
-    corners.push_back(
-        Framing::ProjectPoint(TestView(), Sampling::Figure.BoxMin + TVector3{(i & 1) * Sampling::Figure.BoxSize.x,
-                                                                             (i >> 1 & 1) * Sampling::Figure.BoxSize.y,
-                                                                             (i >> 2) * Sampling::Figure.BoxSize.z}));
+    corners.push_back(Framing::ProjectPoint(
+        TestView(), TestData().Figure.BoxMin + TVector3{(i & 1) * TestData().Figure.BoxSize.x,
+                                                        (i >> 1 & 1) * TestData().Figure.BoxSize.y,
+                                                        (i >> 2) * TestData().Figure.BoxSize.z}));
   return corners;
 }
 
@@ -50,7 +51,7 @@ TEST(DragModes, CtrlShiftsShiftAloneZoomsNeitherRotatesAltIgnored) {
     const long double scale = TestView().Scale, offsetX = TestView().OffsetX;
     const TVector3 axisX = TestView().AxisX;
     ClearFloatFlags();
-    DragView(TestPictures(), TestView(), Glob::Curve, Sampling::Figure, Scene, 150, 250, 250, 200, c.keys);
+    DragView(TestPictures(), TestView(), TestData().Curve, TestData().Figure, Scene, 150, 250, 250, 200, c.keys);
     EXPECT_FALSE(RaisedFlags());
     const char seen = TestView().Scale != scale       ? 'z'
                       : !(TestView().AxisX == axisX)  ? 'r'
@@ -64,7 +65,7 @@ TEST(DragShift, ThePictureAndTheTrackballFollowTheMousePixelForPixel) {
   ViewSetup::UseFramedKnot();
   const TVector3 centre = TestView().ScreenCentre;
   const std::vector<ScreenPoint> before = ProjectedCorners();
-  DragView(TestPictures(), TestView(), Glob::Curve, Sampling::Figure, Scene, 100, 100, 130, 80, Shift);
+  DragView(TestPictures(), TestView(), TestData().Curve, TestData().Figure, Scene, 100, 100, 130, 80, Shift);
   const std::vector<ScreenPoint> after = ProjectedCorners();
   for (std::size_t i = 0; i < after.size(); ++i)
     EXPECT_LT(Distance(after[i] - before[i], {30, -20, 0}), 1e-12L) << i;
@@ -76,37 +77,37 @@ TEST(DragZoom, FiftyPixelStepsScaleByATenthWithinTheLimits) {
   const long double scale = TestView().Scale;
   ASSERT_TRUE(std::fabs(scale) > 1 && std::fabs(scale) < 10000);
   const std::vector<ScreenPoint> small = ProjectedCorners();
-  DragView(TestPictures(), TestView(), Glob::Curve, Sampling::Figure, Scene, 200, 300, 200, 250,
+  DragView(TestPictures(), TestView(), TestData().Curve, TestData().Figure, Scene, 200, 300, 200, 250,
            Zoom);  // upwards enlarges, about the figure's centre
   EXPECT_NEAR(TestView().Scale / scale, 1.1L, 1e-15);
   const std::vector<ScreenPoint> large = ProjectedCorners();
   const auto width = [](const std::vector<ScreenPoint>& c) { return std::hypot(c[7].x - c[0].x, c[7].y - c[0].y); };
   EXPECT_NEAR(width(large) / width(small), 1.1L, 1e-12);
-  DragView(TestPictures(), TestView(), Glob::Curve, Sampling::Figure, Scene, 200, 250, 200, 300,
+  DragView(TestPictures(), TestView(), TestData().Curve, TestData().Figure, Scene, 200, 250, 200, 300,
            Zoom);  // downwards shrinks
   EXPECT_NEAR(TestView().Scale / scale, 1.1L * 0.9L, 1e-15);
 
   // At a magnitude of 1 the view only grows, at 10000 it only shrinks; either sign.
   for (const long double sign : {-1.0L, 1.0L}) {
     TestView().Scale = sign;
-    DragView(TestPictures(), TestView(), Glob::Curve, Sampling::Figure, Scene, 200, 200, 200, 250, Zoom);
+    DragView(TestPictures(), TestView(), TestData().Curve, TestData().Figure, Scene, 200, 200, 200, 250, Zoom);
     EXPECT_EQ(TestView().Scale, sign);
-    DragView(TestPictures(), TestView(), Glob::Curve, Sampling::Figure, Scene, 200, 250, 200, 200, Zoom);
+    DragView(TestPictures(), TestView(), TestData().Curve, TestData().Figure, Scene, 200, 250, 200, 200, Zoom);
     EXPECT_NEAR(TestView().Scale, sign * 1.1L, 1e-15);
     TestView().Scale = sign * 10000;
-    DragView(TestPictures(), TestView(), Glob::Curve, Sampling::Figure, Scene, 200, 250, 200, 200, Zoom);
+    DragView(TestPictures(), TestView(), TestData().Curve, TestData().Figure, Scene, 200, 250, 200, 200, Zoom);
     EXPECT_EQ(TestView().Scale, sign * 10000);
-    DragView(TestPictures(), TestView(), Glob::Curve, Sampling::Figure, Scene, 200, 200, 200, 250, Zoom);
+    DragView(TestPictures(), TestView(), TestData().Curve, TestData().Figure, Scene, 200, 200, 200, 250, Zoom);
     EXPECT_NEAR(TestView().Scale, sign * 9000, 1e-11);
   }
 
   // A step of 500 pixels or more downwards would make the scale zero or turn the
   // picture over; it changes nothing, while 498 pixels still shrink.
   TestView().Scale = scale;
-  DragView(TestPictures(), TestView(), Glob::Curve, Sampling::Figure, Scene, 200, -100, 200, 400, Zoom);
-  DragView(TestPictures(), TestView(), Glob::Curve, Sampling::Figure, Scene, 200, -300, 200, 400, Zoom);
+  DragView(TestPictures(), TestView(), TestData().Curve, TestData().Figure, Scene, 200, -100, 200, 400, Zoom);
+  DragView(TestPictures(), TestView(), TestData().Curve, TestData().Figure, Scene, 200, -300, 200, 400, Zoom);
   EXPECT_EQ(TestView().Scale, scale);
-  DragView(TestPictures(), TestView(), Glob::Curve, Sampling::Figure, Scene, 200, -98, 200, 400, Zoom);
+  DragView(TestPictures(), TestView(), TestData().Curve, TestData().Figure, Scene, 200, -98, 200, 400, Zoom);
   EXPECT_NEAR(TestView().Scale / scale, 0.004L, 1e-15);
 }
 
@@ -120,9 +121,11 @@ TEST(DragRotate, ADragThroughTheCentreTurnsAboutTheScreenAxisAcrossIt) {
     TestView().ScreenCentre.x = cx;
     TestView().ScreenCentre.y = cy;
     if (horizontal)
-      DragView(TestPictures(), TestView(), Glob::Curve, Sampling::Figure, Scene, cx - 60, cy, cx + 40, cy, Rotate);
+      DragView(TestPictures(), TestView(), TestData().Curve, TestData().Figure, Scene, cx - 60, cy, cx + 40, cy,
+               Rotate);
     else
-      DragView(TestPictures(), TestView(), Glob::Curve, Sampling::Figure, Scene, cx, cy + 50, cx, cy - 70, Rotate);
+      DragView(TestPictures(), TestView(), TestData().Curve, TestData().Figure, Scene, cx, cy + 50, cx, cy - 70,
+               Rotate);
     const TVector3& axis = horizontal ? y : x;
     const TVector3& turned = horizontal ? x : y;
     EXPECT_LT(Distance(horizontal ? TestView().AxisY : TestView().AxisX, axis), 1e-17L);
@@ -138,7 +141,7 @@ TEST(DragRotate, ADragAlongACircleOutsideTheTrackballTurnsAboutTheDepthAxis) {
   const int x0 = static_cast<int>(std::lround(c.x + 300)), y0 = static_cast<int>(std::lround(c.y));
   const int x1 = static_cast<int>(std::lround(c.x + 300 * std::cos(0.4L)));
   const int y1 = static_cast<int>(std::lround(c.y + 300 * std::sin(0.4L)));
-  DragView(TestPictures(), TestView(), Glob::Curve, Sampling::Figure, Scene, x0, y0, x1, y1, Rotate);
+  DragView(TestPictures(), TestView(), TestData().Curve, TestData().Figure, Scene, x0, y0, x1, y1, Rotate);
   EXPECT_LT(Distance(TestView().AxisZ, z), 1e-17L);
   // By the angle between the two positions as seen from the centre.
   const long double seen = std::atan2(y1 - c.y, x1 - c.x) - std::atan2(y0 - c.y, x0 - c.x);
@@ -152,7 +155,7 @@ TEST(DragRotate, ThePointUnderTheMouseStaysUnderIt) {
   for (int step = 0; step < 20; ++step) {
     const int x0 = pixel(random), y0 = pixel(random), x1 = pixel(random), y1 = pixel(random);
     const TVector3 under = MueveFigura::ScreenToSphere(TestView(), x0, y0);
-    DragView(TestPictures(), TestView(), Glob::Curve, Sampling::Figure, Scene, x0, y0, x1, y1, Rotate);
+    DragView(TestPictures(), TestView(), TestData().Curve, TestData().Figure, Scene, x0, y0, x1, y1, Rotate);
     EXPECT_LT(Distance(MueveFigura::ScreenToSphere(TestView(), x1, y1), under), 1e-15L) << step;
   }
 }
@@ -164,7 +167,7 @@ TEST(DragRotate, RowsStayOrthonormalOverAThousandRandomDrags) {
   std::uniform_int_distribution<int> pixel(-300, 700), mode(0, 9);
   for (int step = 0; step < 1000; ++step) {
     const int m = mode(random);  // mostly turns, some zooms and shifts between them
-    DragView(TestPictures(), TestView(), Glob::Curve, Sampling::Figure, Scene, pixel(random), pixel(random),
+    DragView(TestPictures(), TestView(), TestData().Curve, TestData().Figure, Scene, pixel(random), pixel(random),
              pixel(random), pixel(random),
              m < 8    ? Rotate
              : m == 8 ? Zoom
@@ -180,9 +183,9 @@ TEST(DragRotate, OppositeTrackballVectorsLeaveTheViewAsItWasWithoutAFlag) {
   ClearFloatFlags();
   // Both positions outside the trackball circle, on opposite sides of the centre.
   TestView().ScreenCentre = {200, 200, 0};
-  DragView(TestPictures(), TestView(), Glob::Curve, Sampling::Figure, Scene, -100, 200, 500, 200, Rotate);
+  DragView(TestPictures(), TestView(), TestData().Curve, TestData().Figure, Scene, -100, 200, 500, 200, Rotate);
   TestView().ScreenCentre = {200, 200, 0};
-  DragView(TestPictures(), TestView(), Glob::Curve, Sampling::Figure, Scene, 200, -250, 200, 650, Rotate);
+  DragView(TestPictures(), TestView(), TestData().Curve, TestData().Figure, Scene, 200, -250, 200, 650, Rotate);
   EXPECT_FALSE(RaisedFlags());
   EXPECT_TRUE(TestView().AxisX == x && TestView().AxisY == y && TestView().AxisZ == z);
 

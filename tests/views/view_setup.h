@@ -12,8 +12,9 @@
 #include "geometry/Framing.h"
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
-#include "views/Estereo.h"
+#include "tests/support/TestData.h"
 #include "tests/support/TestView.h"
+#include "views/Estereo.h"
 
 namespace ViewSetup {
 
@@ -31,19 +32,19 @@ inline Bitangents::TAnalysis Scene;
 // axes, fit) into TestView. No bitangents. Stereo state as after start-up.
 inline void UseFramedKnot(const TVector3& offset = {}, int count = 600) {
   ASSERT_TRUE(GlobInitialize());
-  Sampling::Figure.CurvePoints.clear();
+  TestData().Figure.CurvePoints.clear();
   for (int i = 0; i <= count; ++i) {
     const long double t = 2 * Glob::Pi * i / count;
     Mastil m;
     m.Param = t;
     m.Point = TVector3{std::cos(2 * t) * (1 + std::sin(3 * t)), std::sin(2 * t) * (1 + std::sin(3 * t)), std::cos(3 * t)} + offset;
-    Sampling::Figure.CurvePoints.push_back(m);
+    TestData().Figure.CurvePoints.push_back(m);
   }
-  Sampling::Figure.CurvePointHigh = static_cast<std::int16_t>(count);
+  TestData().Figure.CurvePointHigh = static_cast<std::int16_t>(count);
   Scene = {};
-  Framing::FrameBox(Sampling::Figure);
-  TestView() = Framing::FrameView(Sampling::Figure.BoxMin, Sampling::Figure.BoxMax, Sampling::Figure.FigureCentre,
-                                  Sampling::Figure.FigureDiagonal);
+  Framing::FrameBox(TestData().Figure);
+  TestView() = Framing::FrameView(TestData().Figure.BoxMin, TestData().Figure.BoxMax, TestData().Figure.FigureCentre,
+                                  TestData().Figure.FigureDiagonal);
   Stereo() = {};
 }
 
@@ -51,7 +52,7 @@ inline void UseFramedKnot(const TVector3& offset = {}, int count = 600) {
 // about the figure's centre).
 inline void UseCentredKnot() {
   UseFramedKnot();
-  const TVector3 centre = Sampling::Figure.FigureCentre;
+  const TVector3 centre = TestData().Figure.FigureCentre;
   UseFramedKnot(-centre);
 }
 
