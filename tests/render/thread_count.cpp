@@ -19,6 +19,7 @@
 #include "geometry/WorkCounters.h"
 #include "render/HullPicture.h"
 #include "tests/support/TestCurves.h"
+#include "tests/support/TestData.h"
 #include "tests/support/TestPictures.h"
 
 namespace {
@@ -34,19 +35,20 @@ struct TDrawn {
 
 void Add(std::vector<long double>& reals, const TVector3& v) { reals.insert(reals.end(), {v.x, v.y, v.z}); }
 
-// Draws the curve in force with the given thread setting, from the sampling to the picture.
-TDrawn Draw(int threads) {
+// Draws the curve of `data` with the given thread setting, from the sampling to the picture.
+TDrawn Draw(Drawing::TDrawingData& data, int threads) {
+  const Sampling::TFigure& figure = data.Figure;
   WorkCounters::ThisThread.Threads = threads;
   WorkCounters::Reset();
-  const TView view = Framing::PrepareFigure(Glob::Curve, Sampling::Figure);
+  const TView view = Framing::PrepareFigure(data.Curve, data.Figure);
   Bitangents::TAnalysis analysis;
-  Bitangents::AnalyzeBitangents(Glob::Curve, Sampling::Figure, analysis);
-  HullPicture::RenderHull(TestPictures(), view, Glob::Curve, Sampling::Figure, analysis);
+  Bitangents::AnalyzeBitangents(data.Curve, figure, analysis);
+  HullPicture::RenderHull(TestPictures(), view, data.Curve, figure, analysis);
   WorkCounters::ThisThread.Threads = 0;
   TDrawn d;
-  for (int k = 0; k <= Sampling::Figure.CurvePointHigh; ++k) {
-    d.Reals.push_back(Sampling::Figure.CurvePoints[k].Param);
-    Add(d.Reals, Sampling::Figure.CurvePoints[k].Point);
+  for (int k = 0; k <= figure.CurvePointHigh; ++k) {
+    d.Reals.push_back(figure.CurvePoints[k].Param);
+    Add(d.Reals, figure.CurvePoints[k].Point);
   }
   for (int k = 1; k <= analysis.BitangentCount; ++k) {
     const BitangentRecord& r = analysis.BitangentList[k];
@@ -59,7 +61,7 @@ TDrawn Draw(int threads) {
   for (const Tritangents::Triple& t : analysis.TritangentTriples) d.Reals.insert(d.Reals.end(), t.begin(), t.end());
   d.Hull = TestPictures().HullBitmap.copy();
   WorkCounters::ThisThread.Threads = threads;
-  d.Links = Tritangents::LinkSegments(Sampling::Figure);
+  d.Links = Tritangents::LinkSegments(figure);
   WorkCounters::ThisThread.Threads = 0;
   d.Evaluations = WorkCounters::ThisThread.CurveEvaluations;
   d.CorrectorPasses = WorkCounters::ThisThread.CorrectorPasses;
@@ -77,9 +79,10 @@ bool SameBits(const std::vector<long double>& a, const std::vector<long double>&
 // A wave of 25 periods has strips enough for every split loop to split, and for some
 // traces aside to be taken over while others must be traced again.
 TEST(ThreadCount, TwoThreadsDrawWhatOneDraws) {
-  TestCurves::UseCurve("cos(t)", "sin(t)", "0.5cos(25t)", 0, 2 * Glob::Pi);
-  const TDrawn one = Draw(1), two = Draw(2);
-  ASSERT_GT(Sampling::Figure.CurvePointHigh, 900);
+  Drawing::TDrawingData& data = TestData();
+  TestCurves::UseCurve(data, "cos(t)", "sin(t)", "0.5cos(25t)", 0, 2 * Glob::Pi);
+  const TDrawn one = Draw(data, 1), two = Draw(data, 2);
+  ASSERT_GT(data.Figure.CurvePointHigh, 900);
   ASSERT_GT(one.Flags.size(), 20000u);
   EXPECT_TRUE(SameBits(one.Reals, two.Reals));
   EXPECT_EQ(one.Flags, two.Flags);
@@ -90,9 +93,9 @@ TEST(ThreadCount, TwoThreadsDrawWhatOneDraws) {
 
   // A ceiling below the drawing's count stops it on two threads as on one.
   WorkCounters::ThisThread.EvaluationLimit = one.Evaluations / 2;
-  EXPECT_THROW(Draw(2), WorkLimitError);
+  EXPECT_THROW(Draw(data, 2), WorkLimitError);
   WorkCounters::ThisThread.EvaluationLimit = one.Evaluations;
-  EXPECT_NO_THROW(Draw(2));
+  EXPECT_NO_THROW(Draw(data, 2));
   WorkCounters::ThisThread.EvaluationLimit = std::numeric_limits<std::uint64_t>::max();
 }
 
