@@ -7,7 +7,6 @@
 
 #include "formula/Checks.h"
 #include "geometry/BitangentsInternal.h"
-#include "geometry/Parallel.h"
 #include "geometry/SeedTracing.h"
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
@@ -198,25 +197,14 @@ void AnalyzeBitangents(const FunPars::TCurve& curve, const Sampling::TFigure& fi
   // The flat faces first: their edges seed the strips that begin there.
   Tritangents::FindTritangents(curve, w.Figure, w.Frame, analysis);
   // The corrections of the grid's seeds read only the curve and the probe points: with
-  // every probe point evaluated first, they are made side by side, each into its own
-  // slot, then traced in the grid's order (TraceSeeds).
+  // every probe point evaluated first, they are made side by side, then traced in the
+  // grid's order.
   for (int i = 0; i < 20; ++i)
     for (int a = 0; a < 3; ++a) {
       ProbePoints(w, w.ProbePointsS, w.SeedGridS, i, a);
       ProbePoints(w, w.ProbePointsT, w.SeedGridT, i, a);
     }
-  struct TGridSeed {
-    BitangentRecord Record;
-    bool Found = false;
-  };
-  std::vector<TGridSeed> seeds(400);
-  Parallel::ForEachRange(400, 0, [&w, &seeds](int first, int last) {
-    for (int c = first; c < last; ++c) seeds[c].Found = FindSeed(w, c / 20, c % 20, seeds[c].Record);
-  });
-  std::vector<BitangentRecord> found;
-  for (const TGridSeed& seed : seeds)
-    if (seed.Found) found.push_back(seed.Record);
-  TraceSeeds(w, found);
+  FindAndTraceSeeds(w, 400, 0, [&w](int c, BitangentRecord& r) { return FindSeed(w, c / 20, c % 20, r); });
   SeedStripEnds(w);
   // Each seed traced marks a cell not visited before, so this ends.
   while (!w.CrossingSeeds.empty()) {

@@ -188,4 +188,17 @@ void TraceSeeds(TTracing& w, const std::vector<BitangentRecord>& seeds) {
   }
 }
 
+void FindAndTraceSeeds(TTracing& w, int count, int minSplit, const std::function<bool(int k, BitangentRecord& r)>& find) {
+  // Each seed has its own slot: the bands fill theirs side by side.
+  std::vector<BitangentRecord> records(static_cast<std::size_t>(std::max(count, 0)));
+  std::vector<std::uint8_t> found(records.size(), 0);
+  Parallel::ForEachRange(count, minSplit, [&](int first, int last) {
+    for (int k = first; k < last; ++k) found[k] = find(k, records[k]);
+  });
+  std::vector<BitangentRecord> seeds;
+  for (std::size_t k = 0; k < records.size(); ++k)
+    if (found[k]) seeds.push_back(records[k]);
+  TraceSeeds(w, seeds);
+}
+
 }  // namespace Bitangents

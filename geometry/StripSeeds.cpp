@@ -1,12 +1,10 @@
 // How finely a curve must be traced, and the seeds at the ends of the hull's strips.
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 #include <vector>
 
 #include "formula/Checks.h"
 #include "geometry/BitangentsInternal.h"
-#include "geometry/Parallel.h"
 #include "geometry/SeedTracing.h"
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
@@ -93,17 +91,10 @@ void SeedStripEnds(TTracing& w) {
     const long double u = p.Param + (q.Param - p.Param) * p.Torsion / (p.Torsion - q.Torsion);
     if (std::isfinite(u)) starts.push_back({u, u});
   }
-  // The corrections read only the curve: made side by side, each into its own slot,
-  // then traced in order, as the visited cells they depend on grow.
-  std::vector<BitangentRecord> ends(starts.size());
-  std::vector<std::uint8_t> found(starts.size(), 0);
-  Parallel::ForEachRange(static_cast<int>(starts.size()), MinSplitEnds, [&](int first, int last) {
-    for (int k = first; k < last; ++k) found[k] = StripEnd(w, starts[k], ends[k]);
-  });
-  std::vector<BitangentRecord> seeds;
-  for (std::size_t k = 0; k < ends.size(); ++k)
-    if (found[k]) seeds.push_back(ends[k]);
-  TraceSeeds(w, seeds);
+  // The corrections read only the curve: made side by side, then traced in order, as the
+  // visited cells they depend on grow.
+  FindAndTraceSeeds(w, static_cast<int>(starts.size()), MinSplitEnds,
+                    [&w, &starts](int k, BitangentRecord& r) { return StripEnd(w, starts[k], r); });
 }
 
 }  // namespace Bitangents
