@@ -48,8 +48,6 @@ struct TDrawingJob {
   std::unique_ptr<Drawing::TDrawingData> Data;
   TView View;             // the view drawn in: the screen's when kept, else framed anew
   bool KeepView = false;  // View is the screen's, kept for the new figure
-  std::tuple<std::string, std::string, std::string, long double, long double> Curve;
-  long double P = 0, Q = 0;
   std::function<void()> Then;  // run once the new pictures are shown
   bool UserCancelled = false;  // Esc, rather than a newer p or q
   Drawing::TStageTimes Times;  // written by the worker
@@ -218,7 +216,8 @@ class TWendrix : public QMainWindow {
   // The tooltip of MaxwellBox, which lets mouse events through: true when `event` was it.
   bool ExplainTransparentBox(QEvent* event);
   QDialog* MakeReadingPictures();
-  // The pictures of a drawing to the screen, and its line `summary` in the status bar.
+  // The pictures of a drawing of Data's input to the screen, and its line `summary` in the
+  // status bar; that input becomes DrawnInput.
   void ShowNewPictures(const QString& summary);
   // The pictures' sides for the boxes as they are now, in device pixels.
   int HullPixels() const;
@@ -260,7 +259,8 @@ class TWendrix : public QMainWindow {
   TDrawingJob Job;
   TPictures Spare;          // the pictures the worker draws into, swapped in when it ends
   // The input the figure on the screen was drawn from, in force again after a cancel;
-  // none before the first drawing and after one that failed.
+  // none before the first drawing and after one that failed. A move of p or q keeps
+  // the view when the rest of it is unchanged.
   std::optional<Glob::TCurveInput> DrawnInput;
   std::optional<TWaitCursor> BusyCursor;
   QTimer* ProgressTimer = nullptr;
@@ -272,10 +272,7 @@ class TWendrix : public QMainWindow {
   bool PendingFit = false;          // the boxes were resized during the drawing
   std::function<void()> NextAfterDrawing;  // `then` of the drawing Dibujala starts
   QString DrawingLine;      // the status line of the last drawing
-  bool FigureShown = false;  // the pictures show a drawing of DrawnCurve, whose view may be kept
   bool KeepViewNext = false;  // the next drawing keeps the view (a move of p or q)
-  std::tuple<std::string, std::string, std::string, long double, long double> DrawnCurve;
-  long double DrawnP = 0, DrawnQ = 0;  // the p and q the pictures show
   Random::TGenerator MarkerRandom;     // the marker's helper directions
   QStringList CommandLine;
   bool Shown = false;

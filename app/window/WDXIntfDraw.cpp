@@ -78,7 +78,8 @@ void TWendrix::Dibujala() {
   DrawIt->repaint();
   // A move of p or q keeps the rotation, zoom and shift on the screen; a new curve
   // (or t interval) is framed anew.
-  const bool keep = std::exchange(KeepViewNext, false) && FigureShown && CurveKey(Data->Input) == DrawnCurve;
+  const bool keep =
+      std::exchange(KeepViewNext, false) && DrawnInput && CurveKey(Data->Input) == CurveKey(*DrawnInput);
   StartDrawing(keep ? std::optional(View) : std::nullopt, std::exchange(NextAfterDrawing, {}));
 }
 
@@ -99,9 +100,6 @@ void TWendrix::StartDrawing(const std::optional<TView>& view, std::function<void
   Job = TDrawingJob();
   Job.KeepView = view.has_value();
   Job.View = view.value_or(View);
-  Job.Curve = CurveKey(Data->Input);
-  Job.P = Data->Input.PValue;
-  Job.Q = Data->Input.QValue;
   Job.Then = std::move(then);
   // The marks over the pictures are projected through the view the worker now writes.
   Form.MaxwellShown = Form.CrossShown = Form.SegmentShown = false;
@@ -167,7 +165,7 @@ void TWendrix::ShowNewPictures(const QString& summary) {
   Form.MaxwellShown = false;
   Form.CrossShown = false;
   Form.SegmentShown = false;
-  FigureShown = true;
+  DrawnInput = Data->Input;
   MarkerRandom = Random::TGenerator(MarkerSeed);
   for (TPaintBox* box : {ConvexHullBox, MaxwellBox, BitangBox}) box->update();
   DrawingLine = summary;
@@ -227,7 +225,8 @@ void TWendrix::CambiaLimParam(QLineEdit* field) {
   // A narrowed range may move p or q (the bar snaps to its new scale): the pictures
   // follow, so that they always show the values in the panels. A range that cannot be
   // read yet (0 to 0 on the way to 0.5) is refused in the memo, and the next key tries again.
-  if (FigureShown && (Data->Input.PValue != DrawnP || Data->Input.QValue != DrawnQ)) RedrawForParameters();
+  if (DrawnInput && (Data->Input.PValue != DrawnInput->PValue || Data->Input.QValue != DrawnInput->QValue))
+    RedrawForParameters();
 }
 
 QImage TWendrix::MaxwellPicture() const {

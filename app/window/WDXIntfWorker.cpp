@@ -59,7 +59,6 @@ void TWendrix::DrawingEnded(bool resume) {
   if (outcome->Error) {
     // As a failed command: the message box, the stereo button hidden, play stopped.
     DrawnInput.reset();
-    FigureShown = false;
     Detener();
     pCursor->StopRepeating();
     qCursor->StopRepeating();
@@ -70,14 +69,10 @@ void TWendrix::DrawingEnded(bool resume) {
     if (Job.UserCancelled) StatusLine->setText(tr("Drawing cancelled"));
   } else {
     Data = std::move(drawn);
-    DrawnInput = Data->Input;
     std::swap(Pictures, Spare);
     View = Job.View;
     ConvexHullBox->PictureWidth = Pictures.HullSize();
     MaxwellBox->PictureWidth = BitangBox->PictureWidth = Pictures.SmallSize();
-    DrawnCurve = Job.Curve;
-    DrawnP = Job.P;
-    DrawnQ = Job.Q;
     AppState.DrawnFlag = true;
     LastDrawingMs = Job.Times.Total;
     ShownInStereo = false;
@@ -89,10 +84,10 @@ void TWendrix::DrawingEnded(bool resume) {
 }
 
 void TWendrix::RestoreFigure(bool bars) {
-  AppState.DrawnFlag = FigureShown = DrawnInput.has_value();
+  AppState.DrawnFlag = DrawnInput.has_value();
   // The read that started the drawing left its input in Data: the figure's own comes back.
-  if (FigureShown) CurveInput::ReinstateInput(*Data, *DrawnInput);
-  if (!FigureShown) {
+  if (DrawnInput) CurveInput::ReinstateInput(*Data, *DrawnInput);
+  if (!DrawnInput) {
     // Nothing was drawn before: the next Draw It reads every field anew.
     Form.Ready = false;
     StatusLine->setText(DrawingLine);
