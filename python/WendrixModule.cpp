@@ -19,9 +19,10 @@ namespace {
 
 const char* const ModuleDoc =
     "Convex hulls of closed space curves: the analysis and pictures of Wendrix.\n\n"
-    "Each draw() fills drawing data of its own, as wendrix-cli does once per command. Both\n"
-    "calls hold the GIL for their whole run, so calls from several threads run one after\n"
-    "the other; do not expect them to run side by side.";
+    "Each draw() fills drawing data of its own, as wendrix-cli does once per command, and\n"
+    "lets go of the GIL while it draws: other threads run meanwhile, and draws called from\n"
+    "several threads run side by side (each also uses the machine's cores itself). eval()\n"
+    "holds the GIL.";
 
 const char* const DrawDoc =
     "Draws the curve (x(t,p,q), y(t,p,q), z(t,p,q)) for t in tmin .. tmax as the window's\n"
@@ -47,26 +48,32 @@ py::object Draw(std::string x, std::string y, std::string z, std::string tmin, s
                 std::string pmax, std::string qmin, std::string qmax, long double p, long double q,
                 std::optional<std::uint32_t> /*seed: no stage draws random numbers now*/, int size) {
   CurveInput::TInputFields fields{x, y, z, tmin, tmax, pmin, pmax, qmin, qmax};
-  if (!GlobInitialize()) throw std::bad_alloc();
   Drawing::TDrawingData data;
-  std::string message;
-  if (!ScriptedDraw::AcceptInput(data, fields, message) || !ScriptedDraw::PlaceParameters(data.Input, p, q, message))
-    throw py::value_error(message);
   TPictures pictures;
-  if (!CreatePictures(pictures, size, static_cast<int>(3LL * size / 4), message)) throw py::value_error(message);
   Drawing::TStageTimes times;
   TView view;
   HullMesh::THullMesh mesh;
   HullMeasures::TMeasures measures;
-  try {
-    times = Drawing::DrawFigure(data, pictures, view);
-    mesh = HullMesh::BuildHullMesh(data.Curve, data.Figure, data.Analysis);
-    measures = HullMeasures::Measure(mesh, data.Analysis);
-  } catch (const std::bad_alloc&) {
-    throw;
-  } catch (const std::exception& error) {
-    // Every failure of the drawing is a RuntimeError, whatever its C++ type.
-    throw std::runtime_error(error.what());
+  {
+    // The drawing touches nothing of Python's: other Python threads run meanwhile, and
+    // draws on several threads run side by side. The exceptions are translated once the
+    // lock is taken back.
+    const py::gil_scoped_release unlocked;
+    if (!GlobInitialize()) throw std::bad_alloc();
+    std::string message;
+    if (!ScriptedDraw::AcceptInput(data, fields, message) || !ScriptedDraw::PlaceParameters(data.Input, p, q, message))
+      throw py::value_error(message);
+    if (!CreatePictures(pictures, size, static_cast<int>(3LL * size / 4), message)) throw py::value_error(message);
+    try {
+      times = Drawing::DrawFigure(data, pictures, view);
+      mesh = HullMesh::BuildHullMesh(data.Curve, data.Figure, data.Analysis);
+      measures = HullMeasures::Measure(mesh, data.Analysis);
+    } catch (const std::bad_alloc&) {
+      throw;
+    } catch (const std::exception& error) {
+      // Every failure of the drawing is a RuntimeError, whatever its C++ type.
+      throw std::runtime_error(error.what());
+    }
   }
   return WendrixPython::DrawingObject(data, pictures, view, times, mesh, measures);
 }

@@ -3,6 +3,7 @@ same pictures as its PNG files, the same messages."""
 import json
 import os
 import subprocess
+from concurrent.futures import ThreadPoolExecutor
 
 import numpy as np
 import pytest
@@ -105,6 +106,17 @@ def test_mesh_is_the_cli_obj_mesh(tmp_path):
     # The OBJ file writes 15 significant digits; the faces must be the same triangles.
     assert np.allclose(vertices, mesh.vertices.astype(float), rtol=1e-14, atol=1e-14)
     assert mesh.faces.tolist() == faces
+
+
+def test_draws_on_several_threads_are_the_draws_one_by_one():
+    calls = [CURVES[name] for name in CURVES] * 2
+    alone = [wendrix.draw(**call) for call in calls]
+    with ThreadPoolExecutor(max_workers=4) as pool:
+        together = list(pool.map(lambda call: wendrix.draw(**call), calls))
+    for a, b in zip(alone, together):
+        assert np.array_equal(a.bitangents, b.bitangents)
+        for name in ("hull", "square", "normals"):
+            assert np.array_equal(a.pictures[name], b.pictures[name]), name
 
 
 # Refusals, a drawing that overflows, and hostile texts in the formula fields.
