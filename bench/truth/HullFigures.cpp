@@ -144,7 +144,7 @@ Figures MeasureDrawing(Drawing::TDrawingData& data, int samples) {
     return f;
   }
   try {
-    Drawing::RunStages(data, pictures, view);
+    f.DrawingMs = Drawing::RunStages(data, pictures, view).Total;
   } catch (const std::exception& e) {
     f.Error = e.what();
     return f;

@@ -22,6 +22,7 @@ struct Figures {
   int Orange = 0;           // pixels shaded as facing away by more than the view's spread
   int Holes = 0;            // white pixels not connected to the picture's border
   int OrangeTurned = 0, HolesTurned = 0;  // the same after turning the view
+  double DrawingMs = 0;     // the drawing's stages, without the measures
   double Ratio() const { return HullArea > 0 ? (StripArea + FlatArea) / HullArea : 0; }
 };
 

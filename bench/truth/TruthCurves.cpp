@@ -123,9 +123,9 @@ void Print(const Curve& c, const char* variant, unsigned seed, const Figures& f)
     return;
   }
   std::printf("%-9s %-20s %-6s seed %u: records %5d triples %5d planes %3d area %.4f (strips %.4f flat %.4f"
-              " qhull %.4f) excess %.1e orange %d/%d holes %d/%d\n",
+              " qhull %.4f) excess %.1e orange %d/%d holes %d/%d %.1f ms\n",
               c.Family.c_str(), c.Name.c_str(), variant, seed, f.OnHull, f.Triples, f.FlatPlanes, f.Ratio(),
-              f.StripArea, f.FlatArea, f.HullArea, f.PlaneExcess, f.Orange, f.OrangeTurned, f.Holes, f.HolesTurned);
+              f.StripArea, f.FlatArea, f.HullArea, f.PlaneExcess, f.Orange, f.OrangeTurned, f.Holes, f.HolesTurned, f.DrawingMs);
 }
 
 bool Within(double value, double reference, double share) {
@@ -153,6 +153,7 @@ void CheckCurve(const Curve& c, int seeds, int samples, Tally& tally) {
     orange |= f.Orange + f.OrangeTurned > 0;
     holes |= f.Holes + f.HolesTurned > 0;
     if (std::fabs(f.Ratio() - 1) > std::fabs(tally.WorstRatio - 1)) tally.WorstRatio = f.Ratio();
+    tally.SlowestMs = std::max(tally.SlowestMs, f.DrawingMs);
   }
   for (Variant v : {Variant::Small, Variant::Large, Variant::Far}) {
     UseCurve(data, c, v);

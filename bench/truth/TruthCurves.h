@@ -19,10 +19,12 @@ std::vector<Curve> TestSet();
 // Per family: curves checked, and how many break each requirement: a drawing failed;
 // area of strips and flat faces off Qhull's by more than 2%; area differing by more
 // than 1% between seeds; orange or hole pixels; shrunk, enlarged or moved copies whose
-// area differs by more than 1%, or whose record or triple counts differ by more than 2%.
+// area differs by more than 1%, or whose record or triple counts differ by more than 2%;
+// and the time of the slowest drawing.
 struct Tally {
   int Curves = 0, Failed = 0, Area = 0, Seeds = 0, Orange = 0, Holes = 0, VariantArea = 0, VariantCounts = 0;
   double WorstRatio = 1;
+  double SlowestMs = 0;  // the slowest drawing of the curves at their own size and place
 };
 
 // Draws c with seeds 1..seeds and its three copies with seed 1, printing one line per

@@ -24,9 +24,9 @@ int main(int argc, char** argv) {
     TruthCurves::CheckCurve(c, seeds, 100000, families.back().second);
     std::fflush(stdout);
   }
-  std::printf("\nfamily    curves  failed  area>2%%  seeds>1%%  orange  holes  copies-area  copies-counts  worst ratio\n");
+  std::printf("\nfamily    curves  failed  area>2%%  seeds>1%%  orange  holes  copies-area  copies-counts  worst ratio  slowest ms\n");
   for (const auto& [name, t] : families)
-    std::printf("%-9s %6d %7d %8d %9d %7d %6d %12d %14d  %.4f\n", name.c_str(), t.Curves, t.Failed, t.Area, t.Seeds,
-                t.Orange, t.Holes, t.VariantArea, t.VariantCounts, t.WorstRatio);
+    std::printf("%-9s %6d %7d %8d %9d %7d %6d %12d %14d  %.4f %11.1f\n", name.c_str(), t.Curves, t.Failed, t.Area, t.Seeds,
+                t.Orange, t.Holes, t.VariantArea, t.VariantCounts, t.WorstRatio, t.SlowestMs);
   return 0;
 }
