@@ -47,26 +47,38 @@ long double CloseMidpoint(const TTracing& w, const Pair& x) {
 }
 
 // What the residual and the gradient of one pair have in common, each computed once:
-// the angle u = (s - t) pi / L and its sine, the periodic distance sigma = |sin u| L / pi,
-// and the curve points at the same parameters. Away from the diagonal these are the
-// stencils at s and at t, of which the residual reads all but b (at y - h/2, evaluated
-// for the gradient only); near it the stencil at the midpoint.
+// the angle u = (s - t) pi / L and its sine (and cosine, when asked for), the periodic
+// distance sigma = |sin u| L / pi, and the curve points at the same parameters. Away
+// from the diagonal these are the stencils at s and at t, of which the residual reads
+// all but b (at y - h/2, evaluated for the gradient only); near it the stencil at the
+// midpoint.
 struct PairSamples {
   Pair X;
-  long double U = 0, SinU = 0, Sigma = 0;
+  long double U = 0, SinU = 0, CosU = 0, Sigma = 0;
   bool Near = false;
-  bool HaveB = false;
+  bool HaveB = false, HaveCos = false;
   Stencil At[2];  // at s and t; near the diagonal At[0] is the midpoint's
 };
+
+// Whether SamplePair also takes the cosine of u: a pair whose gradient will likely be
+// needed gets both from one sincosl, which reduces the angle once (the reduction of an
+// angle beyond pi/4 costs more than either polynomial) and gives the bits of sinl and
+// cosl.
+enum class Cosine { Later, Now };
 
 // The residual's share of the curve points of x: eight away from the diagonal (none
 // when they are given), five near it.
 PairSamples SamplePair(const TTracing& w, const Pair& x, const ParamPoints* atS = nullptr,
-                       const ParamPoints* atT = nullptr) {
+                       const ParamPoints* atT = nullptr, Cosine cosine = Cosine::Later) {
   PairSamples p;
   p.X = x;
   p.U = (x.x - x.y) * w.Figure.Param.PiOverTSpan;
-  p.SinU = std::sin(p.U);
+  if (cosine == Cosine::Now) {
+    ::sincosl(p.U, &p.SinU, &p.CosU);
+    p.HaveCos = true;
+  } else {
+    p.SinU = std::sin(p.U);
+  }
   p.Sigma = std::fabs(p.SinU) * w.Figure.Param.TSpanOverPi;
   p.Near = !(p.Sigma > w.Figure.Param.TStep);
   if (p.Near) {
@@ -148,7 +160,8 @@ Pair GradientOf(const TTracing& w, PairSamples& p) {
       p.At[1].b = E(w, p.X.y - w.Figure.Param.THalfStep);
       p.HaveB = true;
     }
-    const long double k = 4 * w.Figure.Param.PiOverTSpan * (std::cos(p.U) / p.SinU);
+    const long double cosU = p.HaveCos ? p.CosU : std::cos(p.U);
+    const long double k = 4 * w.Figure.Param.PiOverTSpan * (cosU / p.SinU);
     const Stencil &ps = p.At[0], &pt = p.At[1];
     const TVector3 ts = FirstDerivative(w, ps), tt = FirstDerivative(w, pt);
     const auto accel = [&w](const Stencil& q) { return 4 * (q.b + q.d - 2 * q.c) / w.Figure.Param.TStepSq; };
@@ -196,7 +209,7 @@ bool CorrectPair(const TTracing& w, const Pair& start, const Pair& ref, CorrectM
   }
   Pair x = start;
   // The residual and the gradient of the same pair share their curve points.
-  PairSamples samples = SamplePair(w, x, startS, startT);
+  PairSamples samples = SamplePair(w, x, startS, startT, Cosine::Now);
   Residual res = ResidualOf(w, samples);
   const auto write = [&] {
     r.ParamS = x.x;
@@ -220,7 +233,7 @@ bool CorrectPair(const TTracing& w, const Pair& start, const Pair& ref, CorrectM
     const long double delta = -res.F / denom;
     x = x + delta * e;
     const long double step = std::fabs(delta * e.x) + std::fabs(delta * e.y);
-    samples = SamplePair(w, x);
+    samples = SamplePair(w, x, nullptr, nullptr, Cosine::Now);
     res = ResidualOf(w, samples);
     // Every step must be shorter than 0.9 of the one before (the first than 0.9 of
     // NewtonStepCap), which stops a diverging iteration.
