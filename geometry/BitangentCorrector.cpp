@@ -67,9 +67,10 @@ struct PairSamples {
 enum class Cosine { Later, Now };
 
 // The residual's share of the curve points of x: eight away from the diagonal (none
-// when they are given), five near it.
+// when they are given, those met before when a memo is given), five near it.
 PairSamples SamplePair(const TTracing& w, const Pair& x, const ParamPoints* atS = nullptr,
-                       const ParamPoints* atT = nullptr, Cosine cosine = Cosine::Later) {
+                       const ParamPoints* atT = nullptr, Cosine cosine = Cosine::Later,
+                       ParamPointsMemo* memo = nullptr) {
   PairSamples p;
   p.X = x;
   p.U = (x.x - x.y) * w.Figure.Param.PiOverTSpan;
@@ -88,7 +89,8 @@ PairSamples SamplePair(const TTracing& w, const Pair& x, const ParamPoints* atS 
   }
   for (int k = 0; k < 2; ++k) {
     const ParamPoints* given = k == 0 ? atS : atT;
-    const ParamPoints q = given ? *given : ResidualPoints(w, k == 0 ? x.x : x.y);
+    const long double y = k == 0 ? x.x : x.y;
+    const ParamPoints q = given ? *given : memo ? memo->At(w, y) : ResidualPoints(w, y);
     Stencil& st = p.At[k];
     st.a = q.a;
     st.c = q.c;
@@ -187,7 +189,29 @@ ParamPoints ResidualPoints(const TTracing& w, long double y) {
           E(w, y + w.Figure.Param.TThreeHalfStep)};
 }
 
+ParamPoints ParamPointsMemo::At(const TTracing& w, long double y) {
+  if (const ParamPoints* kept = Find(y)) return *kept;
+  const ParamPoints q = ResidualPoints(w, y);
+  if (count_ < Capacity && !std::isnan(y)) {
+    params_[count_] = y;
+    points_[count_] = q;
+    ++count_;
+  }
+  return q;
+}
+
+const ParamPoints* ParamPointsMemo::Find(long double y) const {
+  // The sign too: the curve may tell -0 from 0.
+  for (int k = 0; k < count_; ++k)
+    if (params_[k] == y && std::signbit(params_[k]) == std::signbit(y)) return &points_[k];
+  return nullptr;
+}
+
 Residual BitangentResidual(const TTracing& w, const Pair& x) { return ResidualOf(w, SamplePair(w, x)); }
+
+Residual ResidualFrom(const TTracing& w, const Pair& x, ParamPointsMemo& memo) {
+  return ResidualOf(w, SamplePair(w, x, nullptr, nullptr, Cosine::Later, &memo));
+}
 
 Residual ResidualWith(const TTracing& w, const Pair& x, const ParamPoints& atS, const ParamPoints& atT) {
   return ResidualOf(w, SamplePair(w, x, &atS, &atT));

@@ -166,6 +166,29 @@ Residual BitangentResidual(const TTracing& w, const Pair& x);
 
 ParamPoints ResidualPoints(const TTracing& w, long double y);
 
+// The ResidualPoints of the parameters met so far among a few pairs that share some
+// (the probes around one seed: opposite probes often have the same s or t to the last
+// bit), each evaluated once. Parameters are the same when their bits are; a NaN is
+// never found.
+class ParamPointsMemo {
+ public:
+  // ResidualPoints(w, y), evaluated and kept when y was not met before (and the memo
+  // is not full).
+  ParamPoints At(const TTracing& w, long double y);
+  // The points kept for y, or nullptr.
+  const ParamPoints* Find(long double y) const;
+
+ private:
+  static constexpr int Capacity = 32;
+  std::array<long double, Capacity> params_{};
+  std::array<ParamPoints, Capacity> points_{};
+  int count_ = 0;
+};
+
+// BitangentResidual(x) with the points at s and at t taken from `memo`, evaluated
+// there when new; near the diagonal, where they are not used, as BitangentResidual.
+Residual ResidualFrom(const TTracing& w, const Pair& x, ParamPointsMemo& memo);
+
 // BitangentResidual(x) from the points at s and at t, which must be ResidualPoints(x.x)
 // and ResidualPoints(x.y) of the curve in force: the same value without evaluating
 // them again. Near the diagonal, where they are not used, it evaluates as
