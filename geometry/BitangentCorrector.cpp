@@ -100,19 +100,9 @@ PairSamples SamplePair(const TTracing& w, const Pair& x, const ParamPoints* atS 
   return p;
 }
 
-// The rounding error of one curve point in the frame: two halves of a unit in the last
-// place of the largest world coordinate (the figure lies within a diagonal of its
-// centre), over the frame's unit. A curve placed far from the origin carries the
-// rounding of its position in every point.
-long double PointNoise(const AnalysisFrame::TFrame& frame) {
-  const TVector3& c = frame.Centre;
-  const long double largest = std::fmax(std::fmax(std::fabs(c.x), std::fabs(c.y)), std::fabs(c.z)) + frame.Unit;
-  return 0x1p-63L * largest / frame.Unit;
-}
-
 Residual ResidualOf(const TTracing& w, const PairSamples& p) {
   Residual r;
-  const long double noise = PointNoise(w.Frame);
+  const long double noise = w.PointNoise;
   if (!p.Near) {
     // One-sided tangent stencil, exact for cubics; it shares E(y) with the point itself.
     const auto tangent = [&w](const Stencil& q) {
@@ -151,7 +141,13 @@ Residual ResidualOf(const TTracing& w, const PairSamples& p) {
 
 // A residual within the tolerance or within the error that rounding of the curve
 // points alone may cause: closer to zero no corrector can bring it.
-bool Solved(const TTracing& w, const Residual& r) { return std::fabs(r.F) < std::fmax(w.PairTolerance, r.Noise); }
+bool Solved(const TTracing& w, const Residual& r) {
+  // fmax of the two, the one that is not NaN, without its library call: this runs once
+  // per residual.
+  const long double tolerance = w.PairTolerance;
+  const long double bound = std::isgreater(r.Noise, tolerance) || std::isnan(tolerance) ? r.Noise : tolerance;
+  return std::fabs(r.F) < bound;
+}
 
 // The gradient from the samples of its pair: away from the diagonal the two points at
 // y - h/2 complete them; near it two more at m -/+ 2h are needed.
@@ -183,6 +179,12 @@ Pair GradientOf(const TTracing& w, PairSamples& p) {
 }
 
 }  // namespace
+
+long double PointNoise(const AnalysisFrame::TFrame& frame) {
+  const TVector3& c = frame.Centre;
+  const long double largest = std::fmax(std::fmax(std::fabs(c.x), std::fabs(c.y)), std::fabs(c.z)) + frame.Unit;
+  return 0x1p-63L * largest / frame.Unit;
+}
 
 ParamPoints ResidualPoints(const TTracing& w, long double y) {
   return {E(w, y - w.Figure.Param.TThreeHalfStep), E(w, y), E(w, y + w.Figure.Param.THalfStep),

@@ -168,6 +168,7 @@ TTracing StartAnalysis(TAnalysis& analysis, const FunPars::TCurve& curve, Sampli
   w.Curve = &curve;
   w.Figure = std::move(figure);
   w.Frame = frame;
+  w.PointNoise = PointNoise(frame);
   w.PairTolerance = w.Figure.FigureDiagonal * 1e-7L;
   w.SeedGridS[0] = w.SeedGridT[0] = w.Figure.Param.TMin;
   for (int k = 1; k <= 20; ++k) {

@@ -82,6 +82,8 @@ struct TTracing {
   // The bound of the corrector's first step, and the residual below which a pair
   // counts as a bitangent pair (relative to the figure's size).
   long double NewtonStepCap = 0, PairTolerance = 0;
+  // PointNoise of the frame, which every residual reads.
+  long double PointNoise = 0;
   // The distance of the first points of a branch from its seed, and the longest arc
   // of a continuation step, both in parameter units.
   long double ProbeRadius = 0, ArcStepMax = 0;
@@ -121,11 +123,18 @@ inline constexpr std::int32_t MaxFillRecords = 10000;
 // answers the working state that builds it from `curve` and `figure`, both taken in
 // `frame` (the figure already mapped into it, AnalysisFrame::FrameFigure):
 // PairTolerance, the seed grids and NewtonStepCap from the t interval and figure,
+// PointNoise from the frame,
 // Fineness, CellStep, ProbeRadius and ArcStepMax from the curve's samples, no cell
 // visited, no seeds or border ends, no probe points evaluated, the support balls of
 // the curve points in force.
 TTracing StartAnalysis(TAnalysis& analysis, const FunPars::TCurve& curve, Sampling::TFigure figure,
                        const AnalysisFrame::TFrame& frame = {});
+
+// The rounding error of one curve point in `frame`: two halves of a unit in the last
+// place of the largest world coordinate (the figure lies within a diagonal of its
+// centre), over the frame's unit. A curve placed far from the origin carries the
+// rounding of its position in every point. NaN for a NaN centre or unit.
+long double PointNoise(const AnalysisFrame::TFrame& frame);
 
 // The point of `curve` at y in `frame`; counted in WorkCounters.
 inline TVector3 CurvePoint(const FunPars::TCurve& curve, const AnalysisFrame::TFrame& frame, long double y) {
