@@ -56,7 +56,7 @@ struct PairSamples {
   Pair X;
   long double U = 0, SinU = 0, CosU = 0, Sigma = 0;
   bool Near = false;
-  bool HaveB = false, HaveCos = false;
+  bool HaveB[2] = {false, false}, HaveCos = false;
   Stencil At[2];  // at s and t; near the diagonal At[0] is the midpoint's
 };
 
@@ -84,7 +84,7 @@ PairSamples SamplePair(const TTracing& w, const Pair& x, const ParamPoints* atS 
   p.Near = !(p.Sigma > w.Figure.Param.TStep);
   if (p.Near) {
     p.At[0] = Sample(w, CloseMidpoint(w, x));
-    p.HaveB = true;
+    p.HaveB[0] = p.HaveB[1] = true;
     return p;
   }
   for (int k = 0; k < 2; ++k) {
@@ -96,6 +96,8 @@ PairSamples SamplePair(const TTracing& w, const Pair& x, const ParamPoints* atS 
     st.c = q.c;
     st.d = q.d;
     st.e = q.e;
+    st.b = q.b;
+    p.HaveB[k] = q.HaveB;
   }
   return p;
 }
@@ -153,11 +155,9 @@ bool Solved(const TTracing& w, const Residual& r) {
 // y - h/2 complete them; near it two more at m -/+ 2h are needed.
 Pair GradientOf(const TTracing& w, PairSamples& p) {
   if (!p.Near) {
-    if (!p.HaveB) {
-      p.At[0].b = E(w, p.X.x - w.Figure.Param.THalfStep);
-      p.At[1].b = E(w, p.X.y - w.Figure.Param.THalfStep);
-      p.HaveB = true;
-    }
+    if (!p.HaveB[0]) p.At[0].b = E(w, p.X.x - w.Figure.Param.THalfStep);
+    if (!p.HaveB[1]) p.At[1].b = E(w, p.X.y - w.Figure.Param.THalfStep);
+    p.HaveB[0] = p.HaveB[1] = true;
     const long double cosU = p.HaveCos ? p.CosU : std::cos(p.U);
     const long double k = 4 * w.Figure.Param.PiOverTSpan * (cosU / p.SinU);
     const Stencil &ps = p.At[0], &pt = p.At[1];
@@ -188,7 +188,7 @@ long double PointNoise(const AnalysisFrame::TFrame& frame) {
 
 ParamPoints ResidualPoints(const TTracing& w, long double y) {
   return {E(w, y - w.Figure.Param.TThreeHalfStep), E(w, y), E(w, y + w.Figure.Param.THalfStep),
-          E(w, y + w.Figure.Param.TThreeHalfStep)};
+          E(w, y + w.Figure.Param.TThreeHalfStep), {}, false};
 }
 
 ParamPoints ParamPointsMemo::At(const TTracing& w, long double y) {

@@ -34,14 +34,18 @@ inline constexpr int MaxFineness = 12;
 inline constexpr std::array<long double, 3> SeedFractions{1.0L / 6, 1.0L / 2, 5.0L / 6};
 
 // The four curve points that the residual takes at one parameter y of a pair away from
-// the diagonal: E(y - 1.5h), E(y), E(y + h/2), E(y + 1.5h).
+// the diagonal: E(y - 1.5h), E(y), E(y + h/2), E(y + 1.5h); and, when HaveB, E(y - h/2),
+// which the gradient reads as well.
 struct ParamPoints {
   TVector3 a, c, d, e;
+  TVector3 b;
+  bool HaveB = false;
 };
 
 // The probes of the seed cells lie at SeedGrid[i] + SeedFractions[a] TStep20 (i 0..19,
-// a 0..2) on each axis, so every row and every column of cells shares its parameters.
-// ResidualPoints of each, evaluated when first needed.
+// a 0..2) on both axes, so every row and every column of cells shares its parameters.
+// ResidualPoints of each with E(y - h/2) (the gradient at the best probe of a cell reads
+// it), evaluated when first needed.
 struct ProbePointsTable {
   std::array<std::array<ParamPoints, 3>, 20> Points;
   std::array<std::array<bool, 3>, 20> Ready{};
@@ -74,8 +78,8 @@ struct TTracing {
   int CellCount = 161;
   long double CellStep = 0;
   std::vector<std::vector<std::uint8_t>> VisitedCells;
-  // Left and lower edges of the 20 x 20 seed cells (entries 0..20).
-  std::array<long double, 21> SeedGridS{}, SeedGridT{};
+  // Left and lower edges of the 20 x 20 seed cells (entries 0..20), the same on both axes.
+  std::array<long double, 21> SeedGrid{};
   // Seeds beyond the crossings of the curve where a branch ran into another, added
   // while tracing and traced after the grid's seeds.
   std::vector<BitangentRecord> CrossingSeeds;
@@ -87,7 +91,7 @@ struct TTracing {
   // The distance of the first points of a branch from its seed, and the longest arc
   // of a continuation step, both in parameter units.
   long double ProbeRadius = 0, ArcStepMax = 0;
-  ProbePointsTable ProbePointsS, ProbePointsT;
+  ProbePointsTable ProbePoints;
   // Pairs where traced branches ran into the square's border, a hair inside it. The
   // curve is closed, so each branch goes on from the opposite border (across the
   // seam); a continuation too short to hold a seed of the grid is found only from here.
@@ -218,7 +222,8 @@ enum class CorrectMode { Gradient, Perpendicular };
 // or denominator, a step not shorter than 0.9 of the previous one, or after
 // MaxCorrectorPasses passes; a converged pair outside the square fails with r written.
 // acc is the sum of the Newton multipliers. A caller that holds ResidualPoints of
-// start's two parameters passes them in startS and startT, sparing their evaluation.
+// start's two parameters passes them in startS and startT, sparing their evaluation
+// (and that of E(y - h/2) for the first gradient, where they carry it).
 bool CorrectPair(const TTracing& w, const Pair& start, const Pair& ref, CorrectMode mode, long double& acc,
                  BitangentRecord& r, const ParamPoints* startS = nullptr, const ParamPoints* startT = nullptr);
 

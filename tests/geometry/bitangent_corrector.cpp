@@ -138,8 +138,8 @@ TEST(CorrectPair, GradientModeLandsOnAZeroInsideTheSquare) {
   int successes = 0;
   for (int i = 0; i < 20; ++i)
     for (int j = 0; j < 20; ++j) {
-      const Pair start{Tracing.SeedGridS[i] + TestData().Figure.Param.TStep20 / 2,
-                       Tracing.SeedGridT[j] + TestData().Figure.Param.TStep20 / 3};
+      const Pair start{Tracing.SeedGrid[i] + TestData().Figure.Param.TStep20 / 2,
+                       Tracing.SeedGrid[j] + TestData().Figure.Param.TStep20 / 3};
       BitangentRecord r;
       long double acc;
       if (!CorrectPair(Tracing, start, start, CorrectMode::Gradient, acc, r)) continue;
