@@ -194,7 +194,7 @@ ParamPoints ResidualPoints(const TTracing& w, long double y) {
 ParamPoints ParamPointsMemo::At(const TTracing& w, long double y) {
   if (const ParamPoints* kept = Find(y)) return *kept;
   const ParamPoints q = ResidualPoints(w, y);
-  if (count_ < Capacity && !std::isnan(y)) {
+  if (count_ < Capacity) {
     params_[count_] = y;
     points_[count_] = q;
     ++count_;
