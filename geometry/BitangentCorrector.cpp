@@ -194,18 +194,14 @@ ParamPoints ResidualPoints(const TTracing& w, long double y) {
 ParamPoints ParamPointsMemo::At(const TTracing& w, long double y) {
   if (const ParamPoints* kept = Find(y)) return *kept;
   const ParamPoints q = ResidualPoints(w, y);
-  if (count_ < Capacity) {
-    params_[count_] = y;
-    points_[count_] = q;
-    ++count_;
-  }
+  if (kept_.size() < Capacity) kept_.emplace_back(y, q);
   return q;
 }
 
 const ParamPoints* ParamPointsMemo::Find(long double y) const {
   // The sign too: the curve may tell -0 from 0.
-  for (int k = 0; k < count_; ++k)
-    if (params_[k] == y && std::signbit(params_[k]) == std::signbit(y)) return &points_[k];
+  for (const auto& [param, points] : kept_)
+    if (param == y && std::signbit(param) == std::signbit(y)) return &points;
   return nullptr;
 }
 
@@ -225,7 +221,7 @@ Pair ResidualGradient(const TTracing& w, const Pair& x) {
 }
 
 bool CorrectPair(const TTracing& w, const Pair& start, const Pair& ref, CorrectMode mode, long double& acc,
-                 BitangentRecord& r, const ParamPoints* startS, const ParamPoints* startT) {
+                 BitangentRecord& r, const ParamPoints* startS, const ParamPoints* startT, ParamPointsMemo* memo) {
   acc = 0;
   Pair across;
   if (mode == CorrectMode::Perpendicular) {
@@ -235,7 +231,7 @@ bool CorrectPair(const TTracing& w, const Pair& start, const Pair& ref, CorrectM
   }
   Pair x = start;
   // The residual and the gradient of the same pair share their curve points.
-  PairSamples samples = SamplePair(w, x, startS, startT, Cosine::Now);
+  PairSamples samples = SamplePair(w, x, startS, startT, Cosine::Now, memo);
   Residual res = ResidualOf(w, samples);
   const auto write = [&] {
     r.ParamS = x.x;
@@ -259,7 +255,7 @@ bool CorrectPair(const TTracing& w, const Pair& start, const Pair& ref, CorrectM
     const long double delta = -res.F / denom;
     x = x + delta * e;
     const long double step = std::fabs(delta * e.x) + std::fabs(delta * e.y);
-    samples = SamplePair(w, x, nullptr, nullptr, Cosine::Now);
+    samples = SamplePair(w, x, nullptr, nullptr, Cosine::Now, memo);
     res = ResidualOf(w, samples);
     // Every step must be shorter than 0.9 of the one before (the first than 0.9 of
     // NewtonStepCap), which stops a diverging iteration.

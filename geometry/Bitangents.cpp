@@ -7,6 +7,7 @@
 
 #include "formula/Checks.h"
 #include "geometry/BitangentsInternal.h"
+#include "geometry/Parallel.h"
 #include "geometry/SeedTracing.h"
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
@@ -129,7 +130,7 @@ void TraceSeed(TTracing& w, const BitangentRecord& r) {
   TraceAcrossSeams(w);
 }
 
-bool FindSeed(TTracing& w, int i, int j, BitangentRecord& r) {
+bool FindSeed(TTracing& w, int i, int j, BitangentRecord& r, ParamPointsMemo* memo) {
   CheckIndex(i, 20);
   CheckIndex(j, 20);
   Pair best{ProbeParam(w, w.SeedGrid, i, 0), ProbeParam(w, w.SeedGrid, j, 0)};
@@ -154,7 +155,7 @@ bool FindSeed(TTracing& w, int i, int j, BitangentRecord& r) {
   long double acc;
   BitangentRecord c;
   if (!CorrectPair(w, best, best, CorrectMode::Gradient, acc, c, &w.ProbePoints.Points[i][bestA],
-                   &w.ProbePoints.Points[j][bestB]))
+                   &w.ProbePoints.Points[j][bestB], memo))
     return false;
   // The corrector's early success does not look at the position, hence the margin test.
   const bool found = Margin(w.Figure.Param, c.ParamS, c.ParamT) > 0 && PairPlaneNormal(w, c);
@@ -203,7 +204,33 @@ void AnalyzeBitangents(const FunPars::TCurve& curve, const Sampling::TFigure& fi
   // grid's order.
   for (int i = 0; i < 20; ++i)
     for (int a = 0; a < 3; ++a) ProbePoints(w, i, a);
-  FindAndTraceSeeds(w, 400, 0, [&w](int c, BitangentRecord& r) { return FindSeed(w, c / 20, c % 20, r); });
+  // Cell (j, i) mirrors cell (i, j): its probes are those of (i, j) with s and t
+  // exchanged, and as the residual is symmetric its correction mostly meets the same
+  // parameters, to the last bit. The cells on and above the diagonal are corrected
+  // first, each keeping the curve points its correction met; each cell below starts
+  // from those of its mirror. Every cell reads only its own memo or its mirror's, so the
+  // evaluations do not depend on how the cells are shared out among threads.
+  std::vector<int> above;
+  for (int c = 0; c < 400; ++c)
+    if (c / 20 <= c % 20) above.push_back(c);
+  std::vector<BitangentRecord> aboveSeeds(400);
+  std::vector<std::uint8_t> aboveFound(400, 0);
+  std::vector<ParamPointsMemo> memos(400);
+  Parallel::ForEachRange(static_cast<int>(above.size()), 0, [&](int first, int last) {
+    for (int n = first; n < last; ++n) {
+      const int c = above[n];
+      aboveFound[c] = FindSeed(w, c / 20, c % 20, aboveSeeds[c], &memos[c]);
+    }
+  });
+  FindAndTraceSeeds(w, 400, 0, [&](int c, BitangentRecord& r) {
+    const int i = c / 20, j = c % 20;
+    if (i <= j) {
+      r = aboveSeeds[c];
+      return aboveFound[c] != 0;
+    }
+    ParamPointsMemo memo = memos[j * 20 + i];
+    return FindSeed(w, i, j, r, &memo);
+  });
   SeedStripEnds(w);
   // Each seed traced marks a cell not visited before, so this ends.
   while (!w.CrossingSeeds.empty()) {

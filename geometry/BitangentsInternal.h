@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "formula/FunPars.h"
@@ -192,10 +193,9 @@ class ParamPointsMemo {
   const ParamPoints* Find(long double y) const;
 
  private:
-  static constexpr int Capacity = 32;
-  std::array<long double, Capacity> params_{};
-  std::array<ParamPoints, Capacity> points_{};
-  int count_ = 0;
+  // A search of more than this many is no longer paid back.
+  static constexpr std::size_t Capacity = 32;
+  std::vector<std::pair<long double, ParamPoints>> kept_;
 };
 
 // BitangentResidual(x) with the points at s and at t taken from `memo`, evaluated
@@ -224,13 +224,17 @@ enum class CorrectMode { Gradient, Perpendicular };
 // acc is the sum of the Newton multipliers. A caller that holds ResidualPoints of
 // start's two parameters passes them in startS and startT, sparing their evaluation
 // (and that of E(y - h/2) for the first gradient, where they carry it).
+// With a memo, the points of the parameters it met before are taken from it, and those
+// of new ones kept there.
 bool CorrectPair(const TTracing& w, const Pair& start, const Pair& ref, CorrectMode mode, long double& acc,
-                 BitangentRecord& r, const ParamPoints* startS = nullptr, const ParamPoints* startT = nullptr);
+                 BitangentRecord& r, const ParamPoints* startS = nullptr, const ParamPoints* startT = nullptr,
+                 ParamPointsMemo* memo = nullptr);
 
 // Seed cell (i, j), 0..19 each: corrects the best of nine probes in the cell. True when
 // a pair strictly inside the square with a plane normal was found (in r); r is also
 // written when the corrected pair is refused, and untouched when correction failed.
-bool FindSeed(TTracing& w, int i, int j, BitangentRecord& r);
+// The correction reads and fills `memo` when one is given (CorrectPair).
+bool FindSeed(TTracing& w, int i, int j, BitangentRecord& r, ParamPointsMemo* memo = nullptr);
 
 // True when cell (g, k) or one of its eight neighbours has been crossed by a branch: a
 // seed there would trace that branch again.
