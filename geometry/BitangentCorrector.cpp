@@ -2,7 +2,9 @@
 // pair onto the residual's zero set. Every derivative is a finite difference of the
 // curve evaluator with the step h = TStep; the curve is closed with period TSpan.
 #include <cmath>
+#include <cstdint>
 
+#include "formula/ExtendedSine.h"
 #include "geometry/BitangentsInternal.h"
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
@@ -47,39 +49,35 @@ long double CloseMidpoint(const TTracing& w, const Pair& x) {
 }
 
 // What the residual and the gradient of one pair have in common, each computed once:
-// the angle u = (s - t) pi / L and its sine (and cosine, when asked for), the periodic
-// distance sigma = |sin u| L / pi, and the curve points at the same parameters. Away
-// from the diagonal these are the stencils at s and at t, of which the residual reads
-// all but b (at y - h/2, evaluated for the gradient only); near it the stencil at the
-// midpoint.
+// the angle u = (s - t) pi / L and its sine, the periodic distance sigma = |sin u| L / pi,
+// and the curve points at the same parameters. Away from the diagonal these are the
+// stencils at s and at t, of which the residual reads all but b (at y - h/2, evaluated
+// for the gradient only); near it the stencil at the midpoint.
 struct PairSamples {
   Pair X;
-  long double U = 0, SinU = 0, CosU = 0, Sigma = 0;
+  long double U = 0, SinU = 0, Sigma = 0;
   bool Near = false;
-  bool HaveB[2] = {false, false}, HaveCos = false;
+  bool HaveB[2] = {false, false};
   Stencil At[2];  // at s and t; near the diagonal At[0] is the midpoint's
 };
 
-// Whether SamplePair also takes the cosine of u: a pair whose gradient will likely be
-// needed gets both from one sincosl, which reduces the angle once (the reduction of an
-// angle beyond pi/4 costs more than either polynomial) and gives the bits of sinl and
-// cosl.
-enum class Cosine { Later, Now };
+// sin u (offset 0) or cos u (offset 1) of a pair's angle: the formulas' own, within one
+// unit in the last place, for 0 < |u| < 2^20, which takes a small part of the C
+// library's time for an angle beyond pi/4 (its reduction there is the general one);
+// the C library's for zeros, NaN and huge angles.
+long double SineOrCosine(long double u, std::int32_t offset) {
+  if (ExtendedSine::InRange(u)) return ExtendedSine::OfQuadrant(u, offset);
+  return offset == 0 ? std::sin(u) : std::cos(u);
+}
 
 // The residual's share of the curve points of x: eight away from the diagonal (none
 // when they are given, those met before when a memo is given), five near it.
 PairSamples SamplePair(const TTracing& w, const Pair& x, const ParamPoints* atS = nullptr,
-                       const ParamPoints* atT = nullptr, Cosine cosine = Cosine::Later,
-                       ParamPointsMemo* memo = nullptr) {
+                       const ParamPoints* atT = nullptr, ParamPointsMemo* memo = nullptr) {
   PairSamples p;
   p.X = x;
   p.U = (x.x - x.y) * w.Figure.Param.PiOverTSpan;
-  if (cosine == Cosine::Now) {
-    ::sincosl(p.U, &p.SinU, &p.CosU);
-    p.HaveCos = true;
-  } else {
-    p.SinU = std::sin(p.U);
-  }
+  p.SinU = SineOrCosine(p.U, 0);
   p.Sigma = std::fabs(p.SinU) * w.Figure.Param.TSpanOverPi;
   p.Near = !(p.Sigma > w.Figure.Param.TStep);
   if (p.Near) {
@@ -158,8 +156,7 @@ Pair GradientOf(const TTracing& w, PairSamples& p) {
     if (!p.HaveB[0]) p.At[0].b = E(w, p.X.x - w.Figure.Param.THalfStep);
     if (!p.HaveB[1]) p.At[1].b = E(w, p.X.y - w.Figure.Param.THalfStep);
     p.HaveB[0] = p.HaveB[1] = true;
-    const long double cosU = p.HaveCos ? p.CosU : std::cos(p.U);
-    const long double k = 4 * w.Figure.Param.PiOverTSpan * (cosU / p.SinU);
+    const long double k = 4 * w.Figure.Param.PiOverTSpan * (SineOrCosine(p.U, 1) / p.SinU);
     const Stencil &ps = p.At[0], &pt = p.At[1];
     const TVector3 ts = FirstDerivative(w, ps), tt = FirstDerivative(w, pt);
     const auto accel = [&w](const Stencil& q) { return 4 * (q.b + q.d - 2 * q.c) / w.Figure.Param.TStepSq; };
@@ -208,7 +205,7 @@ const ParamPoints* ParamPointsMemo::Find(long double y) const {
 Residual BitangentResidual(const TTracing& w, const Pair& x) { return ResidualOf(w, SamplePair(w, x)); }
 
 Residual ResidualFrom(const TTracing& w, const Pair& x, ParamPointsMemo& memo) {
-  return ResidualOf(w, SamplePair(w, x, nullptr, nullptr, Cosine::Later, &memo));
+  return ResidualOf(w, SamplePair(w, x, nullptr, nullptr, &memo));
 }
 
 Residual ResidualWith(const TTracing& w, const Pair& x, const ParamPoints& atS, const ParamPoints& atT) {
@@ -231,7 +228,7 @@ bool CorrectPair(const TTracing& w, const Pair& start, const Pair& ref, CorrectM
   }
   Pair x = start;
   // The residual and the gradient of the same pair share their curve points.
-  PairSamples samples = SamplePair(w, x, startS, startT, Cosine::Now, memo);
+  PairSamples samples = SamplePair(w, x, startS, startT, memo);
   Residual res = ResidualOf(w, samples);
   const auto write = [&] {
     r.ParamS = x.x;
@@ -255,7 +252,7 @@ bool CorrectPair(const TTracing& w, const Pair& start, const Pair& ref, CorrectM
     const long double delta = -res.F / denom;
     x = x + delta * e;
     const long double step = std::fabs(delta * e.x) + std::fabs(delta * e.y);
-    samples = SamplePair(w, x, nullptr, nullptr, Cosine::Now, memo);
+    samples = SamplePair(w, x, nullptr, nullptr, memo);
     res = ResidualOf(w, samples);
     // Every step must be shorter than 0.9 of the one before (the first than 0.9 of
     // NewtonStepCap), which stops a diverging iteration.
