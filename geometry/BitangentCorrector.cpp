@@ -2,7 +2,9 @@
 // pair onto the residual's zero set. Every derivative is a finite difference of the
 // curve evaluator with the step h = TStep; the curve is closed with period TSpan.
 #include <cmath>
+#include <cstdint>
 
+#include "formula/ExtendedSine.h"
 #include "geometry/BitangentsInternal.h"
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
@@ -55,50 +57,52 @@ struct PairSamples {
   Pair X;
   long double U = 0, SinU = 0, Sigma = 0;
   bool Near = false;
-  bool HaveB = false;
+  bool HaveB[2] = {false, false};
   Stencil At[2];  // at s and t; near the diagonal At[0] is the midpoint's
 };
 
+// sin u (offset 0) or cos u (offset 1) of a pair's angle: the formulas' own, within one
+// unit in the last place, for 0 < |u| < 2^20, which takes a small part of the C
+// library's time for an angle beyond pi/4 (its reduction there is the general one);
+// the C library's for zeros, NaN and huge angles.
+long double SineOrCosine(long double u, std::int32_t offset) {
+  if (ExtendedSine::InRange(u)) return ExtendedSine::OfQuadrant(u, offset);
+  return offset == 0 ? std::sin(u) : std::cos(u);
+}
+
 // The residual's share of the curve points of x: eight away from the diagonal (none
-// when they are given), five near it.
+// when they are given, those met before when a memo is given), five near it.
 PairSamples SamplePair(const TTracing& w, const Pair& x, const ParamPoints* atS = nullptr,
-                       const ParamPoints* atT = nullptr) {
+                       const ParamPoints* atT = nullptr, ParamPointsMemo* memo = nullptr) {
   PairSamples p;
   p.X = x;
   p.U = (x.x - x.y) * w.Figure.Param.PiOverTSpan;
-  p.SinU = std::sin(p.U);
+  p.SinU = SineOrCosine(p.U, 0);
   p.Sigma = std::fabs(p.SinU) * w.Figure.Param.TSpanOverPi;
   p.Near = !(p.Sigma > w.Figure.Param.TStep);
   if (p.Near) {
     p.At[0] = Sample(w, CloseMidpoint(w, x));
-    p.HaveB = true;
+    p.HaveB[0] = p.HaveB[1] = true;
     return p;
   }
   for (int k = 0; k < 2; ++k) {
     const ParamPoints* given = k == 0 ? atS : atT;
-    const ParamPoints q = given ? *given : ResidualPoints(w, k == 0 ? x.x : x.y);
+    const long double y = k == 0 ? x.x : x.y;
+    const ParamPoints q = given ? *given : memo ? memo->At(w, y) : ResidualPoints(w, y);
     Stencil& st = p.At[k];
     st.a = q.a;
     st.c = q.c;
     st.d = q.d;
     st.e = q.e;
+    st.b = q.b;
+    p.HaveB[k] = q.HaveB;
   }
   return p;
 }
 
-// The rounding error of one curve point in the frame: two halves of a unit in the last
-// place of the largest world coordinate (the figure lies within a diagonal of its
-// centre), over the frame's unit. A curve placed far from the origin carries the
-// rounding of its position in every point.
-long double PointNoise(const AnalysisFrame::TFrame& frame) {
-  const TVector3& c = frame.Centre;
-  const long double largest = std::fmax(std::fmax(std::fabs(c.x), std::fabs(c.y)), std::fabs(c.z)) + frame.Unit;
-  return 0x1p-63L * largest / frame.Unit;
-}
-
 Residual ResidualOf(const TTracing& w, const PairSamples& p) {
   Residual r;
-  const long double noise = PointNoise(w.Frame);
+  const long double noise = w.PointNoise;
   if (!p.Near) {
     // One-sided tangent stencil, exact for cubics; it shares E(y) with the point itself.
     const auto tangent = [&w](const Stencil& q) {
@@ -137,18 +141,22 @@ Residual ResidualOf(const TTracing& w, const PairSamples& p) {
 
 // A residual within the tolerance or within the error that rounding of the curve
 // points alone may cause: closer to zero no corrector can bring it.
-bool Solved(const TTracing& w, const Residual& r) { return std::fabs(r.F) < std::fmax(w.PairTolerance, r.Noise); }
+bool Solved(const TTracing& w, const Residual& r) {
+  // fmax of the two, the one that is not NaN, without its library call: this runs once
+  // per residual.
+  const long double tolerance = w.PairTolerance;
+  const long double bound = std::isgreater(r.Noise, tolerance) || std::isnan(tolerance) ? r.Noise : tolerance;
+  return std::fabs(r.F) < bound;
+}
 
 // The gradient from the samples of its pair: away from the diagonal the two points at
 // y - h/2 complete them; near it two more at m -/+ 2h are needed.
 Pair GradientOf(const TTracing& w, PairSamples& p) {
   if (!p.Near) {
-    if (!p.HaveB) {
-      p.At[0].b = E(w, p.X.x - w.Figure.Param.THalfStep);
-      p.At[1].b = E(w, p.X.y - w.Figure.Param.THalfStep);
-      p.HaveB = true;
-    }
-    const long double k = 4 * w.Figure.Param.PiOverTSpan * (std::cos(p.U) / p.SinU);
+    if (!p.HaveB[0]) p.At[0].b = E(w, p.X.x - w.Figure.Param.THalfStep);
+    if (!p.HaveB[1]) p.At[1].b = E(w, p.X.y - w.Figure.Param.THalfStep);
+    p.HaveB[0] = p.HaveB[1] = true;
+    const long double k = 4 * w.Figure.Param.PiOverTSpan * (SineOrCosine(p.U, 1) / p.SinU);
     const Stencil &ps = p.At[0], &pt = p.At[1];
     const TVector3 ts = FirstDerivative(w, ps), tt = FirstDerivative(w, pt);
     const auto accel = [&w](const Stencil& q) { return 4 * (q.b + q.d - 2 * q.c) / w.Figure.Param.TStepSq; };
@@ -169,12 +177,36 @@ Pair GradientOf(const TTracing& w, PairSamples& p) {
 
 }  // namespace
 
+long double PointNoise(const AnalysisFrame::TFrame& frame) {
+  const TVector3& c = frame.Centre;
+  const long double largest = std::fmax(std::fmax(std::fabs(c.x), std::fabs(c.y)), std::fabs(c.z)) + frame.Unit;
+  return 0x1p-63L * largest / frame.Unit;
+}
+
 ParamPoints ResidualPoints(const TTracing& w, long double y) {
   return {E(w, y - w.Figure.Param.TThreeHalfStep), E(w, y), E(w, y + w.Figure.Param.THalfStep),
-          E(w, y + w.Figure.Param.TThreeHalfStep)};
+          E(w, y + w.Figure.Param.TThreeHalfStep), {}, false};
+}
+
+ParamPoints ParamPointsMemo::At(const TTracing& w, long double y) {
+  if (const ParamPoints* kept = Find(y)) return *kept;
+  const ParamPoints q = ResidualPoints(w, y);
+  if (kept_.size() < Capacity) kept_.emplace_back(y, q);
+  return q;
+}
+
+const ParamPoints* ParamPointsMemo::Find(long double y) const {
+  // The sign too: the curve may tell -0 from 0.
+  for (const auto& [param, points] : kept_)
+    if (param == y && std::signbit(param) == std::signbit(y)) return &points;
+  return nullptr;
 }
 
 Residual BitangentResidual(const TTracing& w, const Pair& x) { return ResidualOf(w, SamplePair(w, x)); }
+
+Residual ResidualFrom(const TTracing& w, const Pair& x, ParamPointsMemo& memo) {
+  return ResidualOf(w, SamplePair(w, x, nullptr, nullptr, &memo));
+}
 
 Residual ResidualWith(const TTracing& w, const Pair& x, const ParamPoints& atS, const ParamPoints& atT) {
   return ResidualOf(w, SamplePair(w, x, &atS, &atT));
@@ -186,7 +218,7 @@ Pair ResidualGradient(const TTracing& w, const Pair& x) {
 }
 
 bool CorrectPair(const TTracing& w, const Pair& start, const Pair& ref, CorrectMode mode, long double& acc,
-                 BitangentRecord& r, const ParamPoints* startS, const ParamPoints* startT) {
+                 BitangentRecord& r, const ParamPoints* startS, const ParamPoints* startT, ParamPointsMemo* memo) {
   acc = 0;
   Pair across;
   if (mode == CorrectMode::Perpendicular) {
@@ -196,7 +228,7 @@ bool CorrectPair(const TTracing& w, const Pair& start, const Pair& ref, CorrectM
   }
   Pair x = start;
   // The residual and the gradient of the same pair share their curve points.
-  PairSamples samples = SamplePair(w, x, startS, startT);
+  PairSamples samples = SamplePair(w, x, startS, startT, memo);
   Residual res = ResidualOf(w, samples);
   const auto write = [&] {
     r.ParamS = x.x;
@@ -220,7 +252,7 @@ bool CorrectPair(const TTracing& w, const Pair& start, const Pair& ref, CorrectM
     const long double delta = -res.F / denom;
     x = x + delta * e;
     const long double step = std::fabs(delta * e.x) + std::fabs(delta * e.y);
-    samples = SamplePair(w, x);
+    samples = SamplePair(w, x, nullptr, nullptr, memo);
     res = ResidualOf(w, samples);
     // Every step must be shorter than 0.9 of the one before (the first than 0.9 of
     // NewtonStepCap), which stops a diverging iteration.

@@ -7,6 +7,7 @@
 
 #include "formula/Checks.h"
 #include "geometry/BitangentsInternal.h"
+#include "geometry/Parallel.h"
 #include "geometry/SeedTracing.h"
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
@@ -38,10 +39,14 @@ long double ProbeParam(const TTracing& w, const std::array<long double, 21>& gri
   return grid[i] + SeedFractions[a] * w.Figure.Param.TStep20;
 }
 
-const ParamPoints& ProbePoints(const TTracing& w, ProbePointsTable& table, const std::array<long double, 21>& grid,
-                               int i, int a) {
+const ParamPoints& ProbePoints(TTracing& w, int i, int a) {
+  ProbePointsTable& table = w.ProbePoints;
   if (!table.Ready[i][a]) {
-    table.Points[i][a] = ResidualPoints(w, ProbeParam(w, grid, i, a));
+    const long double y = ProbeParam(w, w.SeedGrid, i, a);
+    ParamPoints& q = table.Points[i][a];
+    q = ResidualPoints(w, y);
+    q.b = CurvePoint(w, y - w.Figure.Param.THalfStep);
+    q.HaveB = true;
     table.Ready[i][a] = true;
   }
   return table.Points[i][a];
@@ -125,19 +130,19 @@ void TraceSeed(TTracing& w, const BitangentRecord& r) {
   TraceAcrossSeams(w);
 }
 
-bool FindSeed(TTracing& w, int i, int j, BitangentRecord& r) {
+bool FindSeed(TTracing& w, int i, int j, BitangentRecord& r, ParamPointsMemo* memo) {
   CheckIndex(i, 20);
   CheckIndex(j, 20);
-  Pair best{ProbeParam(w, w.SeedGridS, i, 0), ProbeParam(w, w.SeedGridT, j, 0)};
+  Pair best{ProbeParam(w, w.SeedGrid, i, 0), ProbeParam(w, w.SeedGrid, j, 0)};
   int bestA = 0, bestB = 0;
   long double bestValue = 1e100L;
   for (int a = 0; a < 3; ++a)
     for (int b = 0; b < 3; ++b) {
-      const Pair probe{ProbeParam(w, w.SeedGridS, i, a), ProbeParam(w, w.SeedGridT, j, b)};
+      const Pair probe{ProbeParam(w, w.SeedGrid, i, a), ProbeParam(w, w.SeedGrid, j, b)};
       // The curve points at the probe's parameters are those of every cell in its
-      // row or column: evaluated once per analysis.
-      const ParamPoints& atS = ProbePoints(w, w.ProbePointsS, w.SeedGridS, i, a);
-      const ParamPoints& atT = ProbePoints(w, w.ProbePointsT, w.SeedGridT, j, b);
+      // row or column, and of the cells across the diagonal: evaluated once per analysis.
+      const ParamPoints& atS = ProbePoints(w, i, a);
+      const ParamPoints& atT = ProbePoints(w, j, b);
       const long double value = std::fabs(ResidualWith(w, probe, atS, atT).F);
       // Only a strictly smaller value wins: of equal residuals the earlier probe stays.
       if (value < bestValue) {
@@ -149,8 +154,8 @@ bool FindSeed(TTracing& w, int i, int j, BitangentRecord& r) {
     }
   long double acc;
   BitangentRecord c;
-  if (!CorrectPair(w, best, best, CorrectMode::Gradient, acc, c, &w.ProbePointsS.Points[i][bestA],
-                   &w.ProbePointsT.Points[j][bestB]))
+  if (!CorrectPair(w, best, best, CorrectMode::Gradient, acc, c, &w.ProbePoints.Points[i][bestA],
+                   &w.ProbePoints.Points[j][bestB], memo))
     return false;
   // The corrector's early success does not look at the position, hence the margin test.
   const bool found = Margin(w.Figure.Param, c.ParamS, c.ParamT) > 0 && PairPlaneNormal(w, c);
@@ -168,12 +173,10 @@ TTracing StartAnalysis(TAnalysis& analysis, const FunPars::TCurve& curve, Sampli
   w.Curve = &curve;
   w.Figure = std::move(figure);
   w.Frame = frame;
+  w.PointNoise = PointNoise(frame);
   w.PairTolerance = w.Figure.FigureDiagonal * 1e-7L;
-  w.SeedGridS[0] = w.SeedGridT[0] = w.Figure.Param.TMin;
-  for (int k = 1; k <= 20; ++k) {
-    w.SeedGridS[k] = w.SeedGridS[k - 1] + w.Figure.Param.TStep20;
-    w.SeedGridT[k] = w.SeedGridT[k - 1] + w.Figure.Param.TStep20;
-  }
+  w.SeedGrid[0] = w.Figure.Param.TMin;
+  for (int k = 1; k <= 20; ++k) w.SeedGrid[k] = w.SeedGrid[k - 1] + w.Figure.Param.TStep20;
   w.NewtonStepCap = 0.4L * w.Figure.Param.TStep20;
   const long double fineness = std::floor(CurveWaves(w.Figure) / ResolutionWaves) + 1;
   analysis.ResolutionCut = fineness > MaxFineness;
@@ -200,11 +203,34 @@ void AnalyzeBitangents(const FunPars::TCurve& curve, const Sampling::TFigure& fi
   // every probe point evaluated first, they are made side by side, then traced in the
   // grid's order.
   for (int i = 0; i < 20; ++i)
-    for (int a = 0; a < 3; ++a) {
-      ProbePoints(w, w.ProbePointsS, w.SeedGridS, i, a);
-      ProbePoints(w, w.ProbePointsT, w.SeedGridT, i, a);
+    for (int a = 0; a < 3; ++a) ProbePoints(w, i, a);
+  // Cell (j, i) mirrors cell (i, j): its probes are those of (i, j) with s and t
+  // exchanged, and as the residual is symmetric its correction mostly meets the same
+  // parameters, to the last bit. The cells on and above the diagonal are corrected
+  // first, each keeping the curve points its correction met; each cell below starts
+  // from those of its mirror. Every cell reads only its own memo or its mirror's, so the
+  // evaluations do not depend on how the cells are shared out among threads.
+  std::vector<int> above;
+  for (int c = 0; c < 400; ++c)
+    if (c / 20 <= c % 20) above.push_back(c);
+  std::vector<BitangentRecord> aboveSeeds(400);
+  std::vector<std::uint8_t> aboveFound(400, 0);
+  std::vector<ParamPointsMemo> memos(400);
+  Parallel::ForEachRange(static_cast<int>(above.size()), 0, [&](int first, int last) {
+    for (int n = first; n < last; ++n) {
+      const int c = above[n];
+      aboveFound[c] = FindSeed(w, c / 20, c % 20, aboveSeeds[c], &memos[c]);
     }
-  FindAndTraceSeeds(w, 400, 0, [&w](int c, BitangentRecord& r) { return FindSeed(w, c / 20, c % 20, r); });
+  });
+  FindAndTraceSeeds(w, 400, 0, [&](int c, BitangentRecord& r) {
+    const int i = c / 20, j = c % 20;
+    if (i <= j) {
+      r = aboveSeeds[c];
+      return aboveFound[c] != 0;
+    }
+    ParamPointsMemo memo = memos[j * 20 + i];
+    return FindSeed(w, i, j, r, &memo);
+  });
   SeedStripEnds(w);
   // Each seed traced marks a cell not visited before, so this ends.
   while (!w.CrossingSeeds.empty()) {

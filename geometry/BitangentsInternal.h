@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "formula/FunPars.h"
@@ -34,14 +35,18 @@ inline constexpr int MaxFineness = 12;
 inline constexpr std::array<long double, 3> SeedFractions{1.0L / 6, 1.0L / 2, 5.0L / 6};
 
 // The four curve points that the residual takes at one parameter y of a pair away from
-// the diagonal: E(y - 1.5h), E(y), E(y + h/2), E(y + 1.5h).
+// the diagonal: E(y - 1.5h), E(y), E(y + h/2), E(y + 1.5h); and, when HaveB, E(y - h/2),
+// which the gradient reads as well.
 struct ParamPoints {
   TVector3 a, c, d, e;
+  TVector3 b;
+  bool HaveB = false;
 };
 
 // The probes of the seed cells lie at SeedGrid[i] + SeedFractions[a] TStep20 (i 0..19,
-// a 0..2) on each axis, so every row and every column of cells shares its parameters.
-// ResidualPoints of each, evaluated when first needed.
+// a 0..2) on both axes, so every row and every column of cells shares its parameters.
+// ResidualPoints of each with E(y - h/2) (the gradient at the best probe of a cell reads
+// it), evaluated when first needed.
 struct ProbePointsTable {
   std::array<std::array<ParamPoints, 3>, 20> Points;
   std::array<std::array<bool, 3>, 20> Ready{};
@@ -74,18 +79,20 @@ struct TTracing {
   int CellCount = 161;
   long double CellStep = 0;
   std::vector<std::vector<std::uint8_t>> VisitedCells;
-  // Left and lower edges of the 20 x 20 seed cells (entries 0..20).
-  std::array<long double, 21> SeedGridS{}, SeedGridT{};
+  // Left and lower edges of the 20 x 20 seed cells (entries 0..20), the same on both axes.
+  std::array<long double, 21> SeedGrid{};
   // Seeds beyond the crossings of the curve where a branch ran into another, added
   // while tracing and traced after the grid's seeds.
   std::vector<BitangentRecord> CrossingSeeds;
   // The bound of the corrector's first step, and the residual below which a pair
   // counts as a bitangent pair (relative to the figure's size).
   long double NewtonStepCap = 0, PairTolerance = 0;
+  // PointNoise of the frame, which every residual reads.
+  long double PointNoise = 0;
   // The distance of the first points of a branch from its seed, and the longest arc
   // of a continuation step, both in parameter units.
   long double ProbeRadius = 0, ArcStepMax = 0;
-  ProbePointsTable ProbePointsS, ProbePointsT;
+  ProbePointsTable ProbePoints;
   // Pairs where traced branches ran into the square's border, a hair inside it. The
   // curve is closed, so each branch goes on from the opposite border (across the
   // seam); a continuation too short to hold a seed of the grid is found only from here.
@@ -121,11 +128,18 @@ inline constexpr std::int32_t MaxFillRecords = 10000;
 // answers the working state that builds it from `curve` and `figure`, both taken in
 // `frame` (the figure already mapped into it, AnalysisFrame::FrameFigure):
 // PairTolerance, the seed grids and NewtonStepCap from the t interval and figure,
+// PointNoise from the frame,
 // Fineness, CellStep, ProbeRadius and ArcStepMax from the curve's samples, no cell
 // visited, no seeds or border ends, no probe points evaluated, the support balls of
 // the curve points in force.
 TTracing StartAnalysis(TAnalysis& analysis, const FunPars::TCurve& curve, Sampling::TFigure figure,
                        const AnalysisFrame::TFrame& frame = {});
+
+// The rounding error of one curve point in `frame`: two halves of a unit in the last
+// place of the largest world coordinate (the figure lies within a diagonal of its
+// centre), over the frame's unit. A curve placed far from the origin carries the
+// rounding of its position in every point. NaN for a NaN centre or unit.
+long double PointNoise(const AnalysisFrame::TFrame& frame);
 
 // The point of `curve` at y in `frame`; counted in WorkCounters.
 inline TVector3 CurvePoint(const FunPars::TCurve& curve, const AnalysisFrame::TFrame& frame, long double y) {
@@ -166,6 +180,28 @@ Residual BitangentResidual(const TTracing& w, const Pair& x);
 
 ParamPoints ResidualPoints(const TTracing& w, long double y);
 
+// The ResidualPoints of the parameters met so far among a few pairs that share some
+// (the probes around one seed: opposite probes often have the same s or t to the last
+// bit), each evaluated once. Parameters are the same when their bits are; a NaN is
+// never found.
+class ParamPointsMemo {
+ public:
+  // ResidualPoints(w, y), evaluated and kept when y was not met before (and the memo
+  // is not full).
+  ParamPoints At(const TTracing& w, long double y);
+  // The points kept for y, or nullptr.
+  const ParamPoints* Find(long double y) const;
+
+ private:
+  // A search of more than this many is no longer paid back.
+  static constexpr std::size_t Capacity = 32;
+  std::vector<std::pair<long double, ParamPoints>> kept_;
+};
+
+// BitangentResidual(x) with the points at s and at t taken from `memo`, evaluated
+// there when new; near the diagonal, where they are not used, as BitangentResidual.
+Residual ResidualFrom(const TTracing& w, const Pair& x, ParamPointsMemo& memo);
+
 // BitangentResidual(x) from the points at s and at t, which must be ResidualPoints(x.x)
 // and ResidualPoints(x.y) of the curve in force: the same value without evaluating
 // them again. Near the diagonal, where they are not used, it evaluates as
@@ -186,14 +222,19 @@ enum class CorrectMode { Gradient, Perpendicular };
 // or denominator, a step not shorter than 0.9 of the previous one, or after
 // MaxCorrectorPasses passes; a converged pair outside the square fails with r written.
 // acc is the sum of the Newton multipliers. A caller that holds ResidualPoints of
-// start's two parameters passes them in startS and startT, sparing their evaluation.
+// start's two parameters passes them in startS and startT, sparing their evaluation
+// (and that of E(y - h/2) for the first gradient, where they carry it).
+// With a memo, the points of the parameters it met before are taken from it, and those
+// of new ones kept there.
 bool CorrectPair(const TTracing& w, const Pair& start, const Pair& ref, CorrectMode mode, long double& acc,
-                 BitangentRecord& r, const ParamPoints* startS = nullptr, const ParamPoints* startT = nullptr);
+                 BitangentRecord& r, const ParamPoints* startS = nullptr, const ParamPoints* startT = nullptr,
+                 ParamPointsMemo* memo = nullptr);
 
 // Seed cell (i, j), 0..19 each: corrects the best of nine probes in the cell. True when
 // a pair strictly inside the square with a plane normal was found (in r); r is also
 // written when the corrected pair is refused, and untouched when correction failed.
-bool FindSeed(TTracing& w, int i, int j, BitangentRecord& r);
+// The correction reads and fills `memo` when one is given (CorrectPair).
+bool FindSeed(TTracing& w, int i, int j, BitangentRecord& r, ParamPointsMemo* memo = nullptr);
 
 // True when cell (g, k) or one of its eight neighbours has been crossed by a branch: a
 // seed there would trace that branch again.

@@ -84,10 +84,12 @@ Cell CellOfPair(const TTracing& w, const Pair& x) { return {CellOf(w, x.x), Cell
 bool Inside(const TTracing& w, const Pair& x) { return Margin(w.Figure.Param, x.x, x.y) > 0; }
 
 // The corrector in perpendicular mode around the seed, accepted within `reach` of it
-// and only with a plane normal.
-bool StartPoint(const TTracing& w, const Pair& probe, const Pair& seed, long double reach, BitangentRecord& r) {
+// and only with a plane normal; the probe's points are taken from `memo` when kept there.
+bool StartPoint(const TTracing& w, const Pair& probe, const Pair& seed, long double reach,
+                const ParamPointsMemo& memo, BitangentRecord& r) {
   long double acc;
-  if (!CorrectPair(w, probe, seed, CorrectMode::Perpendicular, acc, r)) return false;
+  if (!CorrectPair(w, probe, seed, CorrectMode::Perpendicular, acc, r, memo.Find(probe.x), memo.Find(probe.y)))
+    return false;
   return std::hypot(r.ParamS - seed.x, r.ParamT - seed.y) < reach && PairPlaneNormal(w, r);
 }
 
@@ -280,16 +282,17 @@ int StartDirections(const TTracing& w, const BitangentRecord& seed, std::array<B
   // huge), direction 1.
   int best = 1;
   long double bestValue = 1e100L;
+  ParamPointsMemo memo;
   for (int k = 0; k < 16; ++k) {
-    const long double value = std::fabs(BitangentResidual(w, probe(k)).F);
+    const long double value = std::fabs(ResidualFrom(w, probe(k), memo).F);
     if (value < bestValue) {
       bestValue = value;
       best = k;
     }
   }
-  const bool first = StartPoint(w, probe(best), centre, 2 * radius, dirs[1]);
+  const bool first = StartPoint(w, probe(best), centre, 2 * radius, memo, dirs[1]);
   // The opposite probe; the second point may lie a little farther out.
-  const bool second = StartPoint(w, probe((best + 8) % 16), centre, 3 * radius, dirs[first ? 2 : 1]);
+  const bool second = StartPoint(w, probe((best + 8) % 16), centre, 3 * radius, memo, dirs[first ? 2 : 1]);
   return int(first) + int(second);
 }
 

@@ -138,8 +138,8 @@ TEST(CorrectPair, GradientModeLandsOnAZeroInsideTheSquare) {
   int successes = 0;
   for (int i = 0; i < 20; ++i)
     for (int j = 0; j < 20; ++j) {
-      const Pair start{Tracing.SeedGridS[i] + TestData().Figure.Param.TStep20 / 2,
-                       Tracing.SeedGridT[j] + TestData().Figure.Param.TStep20 / 3};
+      const Pair start{Tracing.SeedGrid[i] + TestData().Figure.Param.TStep20 / 2,
+                       Tracing.SeedGrid[j] + TestData().Figure.Param.TStep20 / 3};
       BitangentRecord r;
       long double acc;
       if (!CorrectPair(Tracing, start, start, CorrectMode::Gradient, acc, r)) continue;
@@ -240,4 +240,52 @@ TEST(CorrectPair, ANaNResidualEndsAtThePassCap) {
   EXPECT_FALSE(CorrectPair(Tracing, {3, nan}, {3, 3}, CorrectMode::Gradient, acc, r));
   ExpectUntouched(r);
   ClearFloatFlags();
+}
+
+TEST(ParamPointsMemo, SharesTheCurvePointsOfParametersOfTheSameBitsOnly) {
+  BitangentTests::PrepareDefaultCurve();
+  ParamPointsMemo memo;
+  const auto evaluations = [&](long double y) {
+    WorkCounters::Reset();
+    const ParamPoints q = memo.At(Tracing, y);
+    if (!std::isnan(y)) {
+      EXPECT_EQ(q.c, CurveAt(y));
+    }
+    return WorkCounters::ThisThread.CurveEvaluations;
+  };
+  EXPECT_EQ(evaluations(1.5L), 4u);
+  EXPECT_EQ(evaluations(1.5L), 0u);
+  // -0 and 0 are equal numbers, but a curve point at one may carry the other's sign.
+  EXPECT_EQ(evaluations(-0.0L), 4u);
+  EXPECT_EQ(evaluations(0.0L), 4u);
+  EXPECT_EQ(evaluations(NAN), 4u);
+  EXPECT_EQ(memo.Find(NAN), nullptr);
+}
+
+TEST(CorrectPair, PointsHandedInOrKeptGiveTheSameBitsWithFewerEvaluations) {
+  BitangentTests::PrepareDefaultCurve();
+  const long double halfStep = TestData().Figure.Param.THalfStep;
+  ParamPointsMemo memo;
+  // Pairs far from the diagonal and one next to it, where the memo is not used.
+  for (const Pair start : {Pair{0.7L, 2.9L}, Pair{2.9L, 4.4L}, Pair{1.2L, 5.8L}, Pair{3, 3 + halfStep}}) {
+    const Residual plain = BitangentResidual(Tracing, start), kept = ResidualFrom(Tracing, start, memo);
+    EXPECT_EQ(plain.F, kept.F);
+    EXPECT_EQ(plain.W, kept.W);
+    ParamPoints atS = ResidualPoints(Tracing, start.x), atT = ResidualPoints(Tracing, start.y);
+    atS.b = CurveAt(start.x - halfStep);
+    atT.b = CurveAt(start.y - halfStep);
+    atS.HaveB = atT.HaveB = true;
+    BitangentRecord evaluated, given;
+    long double accEvaluated = 0, accGiven = 0;
+    WorkCounters::Reset();
+    const bool ok = CorrectPair(Tracing, start, start, CorrectMode::Gradient, accEvaluated, evaluated);
+    const std::uint64_t all = WorkCounters::ThisThread.CurveEvaluations;
+    WorkCounters::Reset();
+    EXPECT_EQ(CorrectPair(Tracing, start, start, CorrectMode::Gradient, accGiven, given, &atS, &atT), ok);
+    EXPECT_EQ(WorkCounters::ThisThread.CurveEvaluations, start.y - start.x > halfStep ? all - 10 : all);
+    EXPECT_EQ(accGiven, accEvaluated);
+    EXPECT_EQ(given.ParamS, evaluated.ParamS);
+    EXPECT_EQ(given.ParamT, evaluated.ParamT);
+    EXPECT_EQ(given.PlaneNormal, evaluated.PlaneNormal);
+  }
 }

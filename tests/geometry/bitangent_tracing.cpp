@@ -63,8 +63,8 @@ TEST(FindSeed, OfEqualResidualsTheFirstProbeIsCorrected) {
   for (const int i : {0, 7, 19}) {
     BitangentRecord r;
     ASSERT_TRUE(FindSeed(Tracing, i, 3, r));
-    EXPECT_EQ(r.ParamS, Tracing.SeedGridS[i] + SeedFractions[0] * TestData().Figure.Param.TStep20);
-    EXPECT_EQ(r.ParamT, Tracing.SeedGridT[3] + SeedFractions[0] * TestData().Figure.Param.TStep20);
+    EXPECT_EQ(r.ParamS, Tracing.SeedGrid[i] + SeedFractions[0] * TestData().Figure.Param.TStep20);
+    EXPECT_EQ(r.ParamT, Tracing.SeedGrid[3] + SeedFractions[0] * TestData().Figure.Param.TStep20);
     EXPECT_NEAR(Length(r.PlaneNormal), 1, 1e-15L);
   }
 }
