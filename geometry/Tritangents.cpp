@@ -51,6 +51,61 @@ struct TangentLine {
   TVector3 Moment, Tangent;
 };
 
+// Nonzero coordinates from 2^-400 to 2^400 in magnitude keep every product of two in
+// doubles, and the sums of such products, clear of overflow and of inexact underflow.
+constexpr double SafeMagnitude = 0x1p400;
+
+bool SafeInDouble(long double v) {
+  return std::isfinite(v) && (v == 0 || (std::fabs(v) >= 1 / SafeMagnitude && std::fabs(v) <= SafeMagnitude));
+}
+
+// The tangent lines rounded to doubles, one array per coordinate so that a row's
+// products vectorise, with the lengths of moment and tangent. A line with a coordinate
+// that is not SafeInDouble is all zeros: its products are then 0, which never decides
+// a sign (RowSigns).
+struct DoubleLines {
+  std::vector<double> Mx, My, Mz, Tx, Ty, Tz, MomentLength, TangentLength;
+
+  explicit DoubleLines(const std::vector<TangentLine>& lines) {
+    for (std::vector<double>* v : {&Mx, &My, &Mz, &Tx, &Ty, &Tz, &MomentLength, &TangentLength})
+      v->resize(lines.size());
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+      const TVector3 &m = lines[k].Moment, &t = lines[k].Tangent;
+      if (!SafeInDouble(m.x) || !SafeInDouble(m.y) || !SafeInDouble(m.z) || !SafeInDouble(t.x) ||
+          !SafeInDouble(t.y) || !SafeInDouble(t.z))
+        continue;
+      Mx[k] = static_cast<double>(m.x), My[k] = static_cast<double>(m.y), Mz[k] = static_cast<double>(m.z);
+      Tx[k] = static_cast<double>(t.x), Ty[k] = static_cast<double>(t.y), Tz[k] = static_cast<double>(t.z);
+      MomentLength[k] = std::sqrt(Mx[k] * Mx[k] + My[k] * My[k] + Mz[k] * Mz[k]);
+      TangentLength[k] = std::sqrt(Tx[k] * Tx[k] + Ty[k] * Ty[k] + Tz[k] * Tz[k]);
+    }
+  }
+};
+
+// Sets above[l] to [ReciprocalProduct(a, l) > 0] for l = from..high, the sign the long
+// double product gives. The product in doubles decides where it is farther from 0 than
+// its error can reach, else the long double one is computed. The six terms' sum S of
+// magnitudes is at most |Ma| |Tl| + |Ml| |Ta| (Cauchy-Schwarz); rounding the operands,
+// the products and three levels of sums errs by at most 6u S in doubles (u = 2^-53),
+// by 4 2^-64 S in long doubles, so 2^-48 (|Ma| |Tl| + |Ml| |Ta|) bounds both together
+// with room for the rounding of the lengths and of the bound itself.
+void RowSigns(const std::vector<TangentLine>& lines, const DoubleLines& d, int a, int from, int high,
+              std::vector<std::uint8_t>& above) {
+  const double mx = d.Mx[a], my = d.My[a], mz = d.Mz[a], tx = d.Tx[a], ty = d.Ty[a], tz = d.Tz[a];
+  const double byTangent = 0x1p-48 * d.MomentLength[a], byMoment = 0x1p-48 * d.TangentLength[a];
+  // 1 positive, 0 not, 2 undecided.
+  std::uint8_t* const sign = above.data();
+  for (int l = from; l <= high; ++l) {
+    const double r = (mx * d.Tx[l] + my * d.Ty[l] + mz * d.Tz[l]) + (d.Mx[l] * tx + d.My[l] * ty + d.Mz[l] * tz);
+    const double error = byTangent * d.TangentLength[l] + byMoment * d.MomentLength[l];
+    sign[l] = r > error ? 1 : r < -error ? 0 : 2;
+  }
+  const TangentLine& line = lines[a];
+  for (int l = from; l <= high; ++l)
+    if (sign[l] == 2)
+      sign[l] = ReciprocalProduct(line.Moment, line.Tangent, lines[l].Moment, lines[l].Tangent) > 0;
+}
+
 }  // namespace
 
 SegmentLinks LinkSegments(const Sampling::TFigure& figure) {
@@ -63,23 +118,21 @@ SegmentLinks LinkSegments(const Sampling::TFigure& figure) {
   // large records.
   std::vector<TangentLine> lines(high + 1);
   for (int k = 0; k <= high; ++k) lines[k] = {points[k].Moment, points[k].Tangent};
+  const DoubleLines inDoubles(lines);
   // Rows first..last - 1. above[l]: the reciprocal product of curve points i - 1 and l
   // is positive. Row i's products with point i are row i + 1's with its point i, so each
   // is computed once, but for the row before a band's first.
-  const auto linkRows = [&points, &lines, &links, high](int first, int last) {
+  const auto linkRows = [&points, &lines, &inDoubles, &links, high](int first, int last) {
     std::vector<std::uint8_t> above(high + 1), next(high + 1);
-    for (int l = first; l <= high; ++l)
-      above[l] = ReciprocalProduct(lines[first - 1].Moment, lines[first - 1].Tangent, lines[l].Moment,
-                                   lines[l].Tangent) > 0;
+    RowSigns(lines, inDoubles, first - 1, first, high, above);
     for (int i = first; i < last; ++i) {
       WorkCounters::PollCancel();
-      // The tangent line at the far end of segment i, compared below with curve point l.
-      const TVector3 m1 = lines[i].Moment, t1 = lines[i].Tangent;
+      // The tangent line at the far end of segment i, compared with curve point l.
+      RowSigns(lines, inDoubles, i, i + 1, high, next);
       // On the diagonal the torsion sign of point i stands in for the product of point
       // i with itself, which is zero.
       int prev = above[i] + (points[i].Torsion > 0);
       for (int l = i + 1; l <= high; ++l) {
-        next[l] = ReciprocalProduct(m1, t1, lines[l].Moment, lines[l].Tangent) > 0;
         const int x = above[l] + next[l];
         // The four corner signs of cell (i, l) are the two of the previous column and
         // these two; unequal signs mean the bitangent curve crosses the cell.
