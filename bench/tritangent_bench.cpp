@@ -1,5 +1,5 @@
-// The tritangent search on one thread over the two curves of many waves of the drawing
-// table: the links between the segments alone, and the whole search.
+// The tritangent search over the two curves of many waves of the drawing table: the
+// links between the segments alone on one thread, and the whole search on one and two.
 #include <benchmark/benchmark.h>
 
 #include <stdexcept>
@@ -26,7 +26,6 @@ AnalysisFrame::TFramedFigure PrepareCurve(Drawing::TDrawingData& data, const cha
   if (CurveInput::LeeDatos(data, fields, ready).Outcome != CurveInput::TReadOutcome::Changed)
     throw std::runtime_error("input refused");
   Framing::PrepareFigure(data.Curve, data.Figure);
-  WorkCounters::ThisThread.Threads = 1;
   return AnalysisFrame::FrameFigure(data.Figure);
 }
 
@@ -36,6 +35,7 @@ const char* const Curves[][3] = {{"cos(t)", "sin(t)", "0.5cos(50t)"},
 void BM_LinkSegments(benchmark::State& state) {
   Drawing::TDrawingData data;
   const AnalysisFrame::TFramedFigure framed = PrepareCurve(data, Curves[state.range(0)]);
+  WorkCounters::ThisThread.Threads = 1;
   for (auto _ : state) benchmark::DoNotOptimize(Tritangents::LinkSegments(framed.Figure));
 }
 
@@ -43,10 +43,13 @@ void BM_FindTritangents(benchmark::State& state) {
   Drawing::TDrawingData data;
   const AnalysisFrame::TFramedFigure framed = PrepareCurve(data, Curves[state.range(0)]);
   Bitangents::TAnalysis analysis;
+  WorkCounters::ThisThread.Threads = static_cast<int>(state.range(1));
   for (auto _ : state) Tritangents::FindTritangents(data.Curve, framed.Figure, framed.Frame, analysis);
+  WorkCounters::ThisThread.Threads = 0;
 }
 
 }  // namespace
 
 BENCHMARK(BM_LinkSegments)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FindTritangents)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+// Arguments: the curve, the threads.
+BENCHMARK(BM_FindTritangents)->ArgsProduct({{0, 1}, {1, 2}})->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -294,14 +294,13 @@ LinkedPair PairOf(const SearchState& state, int i, int l) {
   return {i, l, Cross(a.T, b.T), a.Length * b.Length};
 }
 
-// CheckCandidate past its first screen, which rejects most candidates and is kept
-// apart so that it can be inlined into the search's loop.
-void CheckCoplanarCandidate(const LinkedPair& pair, int m, SearchState& state, Bitangents::TAnalysis& analysis) {
+// The screens of a candidate past its first that depend on the curve alone: the middle
+// tangent near the plane of the three middles, and that plane not cutting the curve too
+// deep. True when the candidate passes both.
+bool PassesPlaneScreens(const LinkedPair& pair, int m, const SearchState& state) {
   const Sampling::TFigure& figure = state.Figure;
   const int i = pair.I, l = pair.L;
   const TVector3 &ta = state.MiddleTangents[i].T, &tc = state.MiddleTangents[m].T;
-  // A face is found whole with all its contacts: its other triples need no solving.
-  if (OnOneFace(state, i, l, m)) return;
   const CurveJet* const mid[3] = {&state.MiddleJets[i], &state.MiddleJets[l], &state.MiddleJets[m]};
 
   const TVector3 d1 = mid[1]->P - mid[0]->P, d2 = mid[2]->P - mid[1]->P;
@@ -323,15 +322,27 @@ void CheckCoplanarCandidate(const LinkedPair& pair, int m, SearchState& state, B
   if (!nearPlane(mid[1]->T, state.MiddleTangents[l].Length, pair.Cross) &&
       !nearPlane(before, state.TangentLengths[l - 1], Cross(ta, before)) &&
       !nearPlane(after, state.TangentLengths[l], Cross(ta, after)))
-    return;
-  if (CutsNearPlane(state, mid, {da, figure.CurvePoints[l].Param - figure.CurvePoints[l - 1].Param, dc})) return;
+    return false;
+  return !CutsNearPlane(state, mid, {da, figure.CurvePoints[l].Param - figure.CurvePoints[l - 1].Param, dc});
+}
+
+// The first screen: the middle tangents of the three segments nearly coplanar.
+bool PassesFirstScreen(const LinkedPair& pair, int m, const SearchState& state) {
+  const SearchState::MiddleTangent& c = state.MiddleTangents[m];
+  return !(std::fabs(Dot(pair.Cross, c.T)) / (pair.Lengths * c.Length) > 0.091L);
+}
+
+// A candidate past every screen and not on a known face: the curve's own plane ends
+// the search, else it is solved and its plane added as a face when it supports the curve.
+void SolveScreened(int i, int l, int m, SearchState& state, Bitangents::TAnalysis& analysis) {
+  const Sampling::TFigure& figure = state.Figure;
+  const TVector3 &a = state.MiddleJets[i].P, &b = state.MiddleJets[l].P, &c = state.MiddleJets[m].P;
   // A planar curve links nearly every triple of segments; its own plane touches it
   // everywhere, not at three points.
-  if (InCurvePlane(figure, mid[0]->P, mid[1]->P, mid[2]->P)) {
+  if (InCurvePlane(figure, a, b, c)) {
     state.CurveIsPlanar = true;
     return;
   }
-
   Triple u;
   long double quality;
   ++state.Solved;
@@ -348,13 +359,21 @@ void CheckCandidate(const LinkedPair& pair, int m, SearchState& state, Bitangent
   // The screens look at the middle of each segment, where the solver starts: a point
   // of contact anywhere on a segment is then at most half a segment away, and its
   // tangent differs from the one screened by at most half the segment's turn. Each
-  // screen only rejects, so the cheapest go first.
-  const SearchState::MiddleTangent& c = state.MiddleTangents[m];
-  if (std::fabs(Dot(pair.Cross, c.T)) / (pair.Lengths * c.Length) > 0.091L) return;
-  CheckCoplanarCandidate(pair, m, state, analysis);
+  // screen only rejects, so the cheapest go first; a face is found whole with all its
+  // contacts, so that its other triples need no solving.
+  if (PassesFirstScreen(pair, m, state) && !OnOneFace(state, pair.I, pair.L, m) &&
+      PassesPlaneScreens(pair, m, state))
+    SolveScreened(pair.I, pair.L, m, state, analysis);
 }
 
 namespace {
+
+// 0 or from 2^-1000 to 2^1000 in magnitude: the screens' products of a few such values,
+// their differences and their quotients by the padded lengths and by nonzero areas stay
+// far from overflow, and no such value is infinite or NaN.
+bool Moderate(long double v) {
+  return std::isfinite(v) && (v == 0 || (std::fabs(v) >= 0x1p-1000L && std::fabs(v) <= 0x1p1000L));
+}
 
 // The per-segment and per-point values the screens share.
 void PrepareState(SearchState& state) {
@@ -381,6 +400,15 @@ void PrepareState(SearchState& state) {
     for (int b = 0; b < bits; ++b) k |= (r >> b & 1) << (bits - 1 - b);
     if (k < count) state.SpreadPoints.push_back(figure.CurvePoints.at(k * stride).Point);
   }
+  const auto moderate = [](const TVector3& v) { return Moderate(v.x) && Moderate(v.y) && Moderate(v.z); };
+  bool safe = Moderate(state.WidthBound);
+  for (int k = 0; k <= high; ++k)
+    safe = safe && Moderate(figure.CurvePoints[k].Param) && moderate(figure.CurvePoints[k].Tangent) &&
+           Moderate(state.TangentLengths[k]) &&
+           (k == 0 || (moderate(state.MiddleJets[k].P) && moderate(state.MiddleJets[k].T) &&
+                       moderate(state.MiddleJets[k].A) && Moderate(state.MiddleTangents[k].Length)));
+  for (const TVector3& p : state.SpreadPoints) safe = safe && moderate(p);
+  state.ScreensRaiseNothing = safe;
 }
 
 // The links of every segment as a row of bits, so that the segments linked to two
@@ -420,6 +448,50 @@ class LinkRows {
   std::vector<std::uint64_t> bits_;
 };
 
+// Goes through the pairs of linked segments i < l of rows first..last - 1 in order,
+// those of segments l with links of their own, while MaxLinkPairs pairs of links
+// counted in `looked` allow: for each, candidates(i, l, lastM) looks at the segments m
+// linked to both up to lastM and answers the m where the search stops, or -1. Counts
+// the links of l up to lastM (up to the stop) in `looked`, and ends at the stop or the
+// limit.
+template <class Candidates>
+void WalkPairs(const SegmentLinks& links, int first, int last, long long& looked, Candidates&& candidates) {
+  if (looked >= MaxLinkPairs) return;
+  for (int i = first; i < last; ++i) {
+    const std::vector<std::int16_t>& ni = links.at(i);
+    for (const std::int16_t l : ni) {
+      WorkCounters::PollCancel();
+      const std::vector<std::int16_t>& nl = links.at(l);
+      if (nl.empty()) continue;
+      // The links of l up to nl[room - 1] (LinkSegments lists them ascending).
+      const std::size_t room = static_cast<std::size_t>(std::min<long long>(nl.size(), MaxLinkPairs - looked));
+      const int stop = candidates(i, static_cast<int>(l), std::min<int>(nl[room - 1], ni.back()));
+      looked += stop < 0 ? static_cast<long long>(room)
+                         : std::lower_bound(nl.begin(), nl.begin() + room, stop) - nl.begin() + 1;
+      if (stop >= 0 || looked >= MaxLinkPairs) return;
+    }
+  }
+}
+
+// A candidate past the screens that depend on the curve alone.
+struct Survivor {
+  int I = 0, L = 0, M = 0;
+};
+
+// Rows first..last (excluded) in `parts` consecutive ranges of about equal weight,
+// before[i] being the weight of the rows ahead of row i (ascending): the parts + 1
+// bounds, first and last at the ends; ranges may be empty.
+std::vector<int> SplitRows(const std::vector<long long>& before, int first, int last, int parts) {
+  std::vector<int> bounds(parts + 1, last);
+  bounds[0] = first;
+  const long long total = before[last] - before[first];
+  for (int k = 1, i = first; k < parts; ++k) {
+    while (i < last && (before[i] - before[first]) * parts < total * k) ++i;
+    bounds[k] = i;
+  }
+  return bounds;
+}
+
 }  // namespace
 
 void FindTritangents(const FunPars::TCurve& curve, const Sampling::TFigure& figure, const AnalysisFrame::TFrame& frame,
@@ -444,32 +516,64 @@ void FindTritangents(const FunPars::TCurve& curve, const Sampling::TFigure& figu
   SearchState state{curve, figure, frame};
   PrepareState(state);
   const LinkRows rows(links);
+  const auto stopped = [&state] { return state.Solved >= MaxSolved || state.CurveIsPlanar; };
   long long looked = 0;
-  for (int i = 1; i < high && !cut && !state.CurveIsPlanar; ++i) {
-    const std::vector<std::int16_t>& ni = links.at(i);
-    for (const std::int16_t l : ni) {
-      WorkCounters::PollCancel();
-      const std::vector<std::int16_t>& nl = links.at(l);
-      if (nl.empty()) continue;
-      // The pairs of links looked at before the limit, each counted: the links of l up
-      // to nl[room - 1] (LinkSegments lists them ascending).
-      const std::size_t room = static_cast<std::size_t>(std::min<long long>(nl.size(), MaxLinkPairs - looked));
-      std::size_t k = room;
-      if (room > 0) {
-        const LinkedPair pair = PairOf(state, i, l);
-        // The candidates are the segments linked to both i and l, met in ascending order.
-        rows.ForCommon(i, l, std::min<int>(nl[room - 1], ni.back()), [&](int m) {
-          CheckCandidate(pair, m, state, analysis);
-          if (state.Solved < MaxSolved && !state.CurveIsPlanar) return true;
-          k = static_cast<std::size_t>(std::lower_bound(nl.begin(), nl.begin() + room, m) - nl.begin()) + 1;
-          return false;
+  if (!state.ScreensRaiseNothing) {
+    // Every candidate in turn, in the screens' own order.
+    WalkPairs(links, 1, high, looked, [&](int i, int l, int last) {
+      const LinkedPair pair = PairOf(state, i, l);
+      int stop = -1;
+      rows.ForCommon(i, l, last, [&](int m) {
+        CheckCandidate(pair, m, state, analysis);
+        if (stopped()) stop = m;
+        return stop < 0;
+      });
+      return stop;
+    });
+  } else {
+    // The screens that depend on the curve alone run side by side over bands of rows,
+    // each band listing its survivors in order; then the survivors go in that order
+    // through what depends on the faces found so far. Chunk by chunk of rows, so that
+    // a search that stops early screens little beyond.
+    std::vector<long long> before(high + 1, 0);
+    for (int i = 1; i < high; ++i) {
+      long long row = 0;
+      for (const std::int16_t l : links[i]) row += static_cast<long long>(links.at(l).size());
+      before[i + 1] = std::min(MaxLinkPairs, before[i] + row);
+    }
+    constexpr int Chunks = 8;
+    constexpr long long MinSplitLooks = 20000;
+    const std::vector<int> chunks = SplitRows(before, 1, high, Chunks);
+    for (int c = 0; c < Chunks && !stopped() && looked < MaxLinkPairs; ++c) {
+      const int first = chunks[c], last = chunks[c + 1];
+      const int bands = before[last] - before[first] >= MinSplitLooks ? 4 * Parallel::Threads() : 1;
+      const std::vector<int> starts = SplitRows(before, first, last, bands);
+      std::vector<std::vector<Survivor>> survivors(bands);
+      Parallel::RunBands(bands, [&](int k) {
+        long long bandLooked = before[starts[k]];
+        WalkPairs(links, starts[k], starts[k + 1], bandLooked, [&](int i, int l, int lastM) {
+          const LinkedPair pair = PairOf(state, i, l);
+          rows.ForCommon(i, l, lastM, [&](int m) {
+            if (PassesFirstScreen(pair, m, state) && PassesPlaneScreens(pair, m, state)) survivors[k].push_back({i, l, m});
+            return true;
+          });
+          return -1;
         });
-      }
-      looked += static_cast<long long>(k);
-      cut = looked >= MaxLinkPairs || state.Solved >= MaxSolved;
-      if (cut || state.CurveIsPlanar) break;
+      });
+      std::vector<Survivor> all;
+      for (const std::vector<Survivor>& band : survivors) all.insert(all.end(), band.begin(), band.end());
+      std::size_t next = 0;
+      WalkPairs(links, first, last, looked, [&](int i, int l, int) {
+        for (; next < all.size() && all[next].I == i && all[next].L == l; ++next) {
+          const int m = all[next].M;
+          if (!OnOneFace(state, i, l, m)) SolveScreened(i, l, m, state, analysis);
+          if (stopped()) return m;
+        }
+        return -1;
+      });
     }
   }
+  cut = looked >= MaxLinkPairs || state.Solved >= MaxSolved;
   if (state.CurveIsPlanar) {
     // Whatever was solved before is rounding noise: a planar curve has no tritangent plane.
     analysis.TritangentTriples.clear();

@@ -174,6 +174,10 @@ struct SearchState {
   // all, which the three points tried at the start may not show (a curve stretched far
   // more along one axis than across it), and the search ends there.
   bool CurveIsPlanar = false;
+  // Set when every value the screens read is Moderate: they then raise no flag of
+  // overflow, division by zero or invalid operation, so that they may run ahead of the
+  // candidates' turn, side by side.
+  bool ScreensRaiseNothing = false;
 };
 
 // What the candidates of linked segments I < L share: the cross product of their middle
