@@ -518,8 +518,9 @@ void FindTritangents(const FunPars::TCurve& curve, const Sampling::TFigure& figu
   const LinkRows rows(links);
   const auto stopped = [&state] { return state.Solved >= MaxSolved || state.CurveIsPlanar; };
   long long looked = 0;
-  if (!state.ScreensRaiseNothing) {
-    // Every candidate in turn, in the screens' own order.
+  if (!state.ScreensRaiseNothing || Parallel::Threads() < 2) {
+    // Every candidate in turn, in the screens' own order, which passes over the plane
+    // screens of the candidates on known faces.
     WalkPairs(links, 1, high, looked, [&](int i, int l, int last) {
       const LinkedPair pair = PairOf(state, i, l);
       int stop = -1;
