@@ -555,7 +555,9 @@ void FindTritangents(const FunPars::TCurve& curve, const Sampling::TFigure& figu
         WalkPairs(links, starts[k], starts[k + 1], bandLooked, [&](int i, int l, int lastM) {
           const LinkedPair pair = PairOf(state, i, l);
           rows.ForCommon(i, l, lastM, [&](int m) {
-            if (PassesFirstScreen(pair, m, state) && PassesPlaneScreens(pair, m, state)) survivors[k].push_back({i, l, m});
+            // The faces found before this chunk stay: a candidate on one is dropped.
+            if (PassesFirstScreen(pair, m, state) && !OnOneFace(state, i, l, m) && PassesPlaneScreens(pair, m, state))
+              survivors[k].push_back({i, l, m});
             return true;
           });
           return -1;
