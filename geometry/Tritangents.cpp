@@ -262,6 +262,31 @@ void NoteFace(SearchState& state, const std::vector<long double>& contacts) {
     }
 }
 
+// CutsDeeper over the spread points (stride 1) for a depth of at least 0, all values
+// SafeInDouble: true when some point lies beyond the plane by more than `depth` on
+// either side. A height in doubles decides where it is clear of the depth by more than
+// its error, else the long double height as CutsDeeper forms it: the error is at most
+// 6u |n|_1 (|P|_max + |p|_max) in doubles (u = 2^-53: the operands, the difference and
+// the three levels of the sum), far less in long doubles, and 2^-48 covers both and
+// the rounding of the depth and of the bounds.
+bool CutsDeeperInDoubles(const SearchState& state, const TVector3& p, const TVector3& n, long double depth) {
+  const double nx = static_cast<double>(n.x), ny = static_cast<double>(n.y), nz = static_cast<double>(n.z);
+  const double px = static_cast<double>(p.x), py = static_cast<double>(p.y), pz = static_cast<double>(p.z);
+  const double d = static_cast<double>(depth), slack = 0x1p-48 * d;
+  const double scale = 0x1p-48 * (std::fabs(nx) + std::fabs(ny) + std::fabs(nz));
+  const double pMax = std::max({std::fabs(px), std::fabs(py), std::fabs(pz)});
+  bool below = false, above = false;
+  const auto exact = [&](std::size_t k) { return Dot(n, state.SpreadPoints[k] - p); };
+  for (std::size_t k = 0; k < state.SpreadX.size(); ++k) {
+    const double e = nx * (state.SpreadX[k] - px) + ny * (state.SpreadY[k] - py) + nz * (state.SpreadZ[k] - pz);
+    const double error = scale * (state.SpreadMax[k] + pMax) + slack;
+    if (!below && e < -d + error) below = e < -d - error || exact(k) < -depth;
+    if (!above && e > d - error) above = e > d + error || exact(k) > depth;
+    if (below && above) return true;
+  }
+  return false;
+}
+
 // True when no supporting plane can touch the curve on the three segments whose middle
 // jets are `mid` and parameter lengths `d`: the plane through the middles cuts the curve
 // deeper than such a plane could be away from it. A contact within a segment's length
@@ -283,9 +308,13 @@ bool CutsNearPlane(const SearchState& state, const CurveJet* const (&mid)[3], co
   if (!std::isfinite(depth)) return false;
   // Some curve points showing the cut suffice to reject: 64 spread ones are looked at
   // (SearchState::SpreadPoints).
+  const TVector3 unit = n / area2, &p = mid[0]->P;
+  if (!state.SpreadX.empty() && SafeInDouble(unit.x) && SafeInDouble(unit.y) && SafeInDouble(unit.z) &&
+      SafeInDouble(p.x) && SafeInDouble(p.y) && SafeInDouble(p.z) && SafeInDouble(depth))
+    return CutsDeeperInDoubles(state, p, unit, depth);
   long double below = 0, above = 0;
-  return CutsDeeper(state.SpreadPoints.data(), static_cast<int>(state.SpreadPoints.size()) - 1, mid[0]->P, n / area2,
-                    depth, 1, below, above);
+  return CutsDeeper(state.SpreadPoints.data(), static_cast<int>(state.SpreadPoints.size()) - 1, p, unit, depth, 1,
+                    below, above);
 }
 
 // The pair of linked segments i < l.
@@ -400,6 +429,16 @@ void PrepareState(SearchState& state) {
     for (int b = 0; b < bits; ++b) k |= (r >> b & 1) << (bits - 1 - b);
     if (k < count) state.SpreadPoints.push_back(figure.CurvePoints.at(k * stride).Point);
   }
+  if (std::all_of(state.SpreadPoints.begin(), state.SpreadPoints.end(), [](const TVector3& q) {
+        return SafeInDouble(q.x) && SafeInDouble(q.y) && SafeInDouble(q.z);
+      }))
+    for (const TVector3& q : state.SpreadPoints) {
+      state.SpreadX.push_back(static_cast<double>(q.x));
+      state.SpreadY.push_back(static_cast<double>(q.y));
+      state.SpreadZ.push_back(static_cast<double>(q.z));
+      state.SpreadMax.push_back(std::max({std::fabs(state.SpreadX.back()), std::fabs(state.SpreadY.back()),
+                                          std::fabs(state.SpreadZ.back())}));
+    }
   const auto moderate = [](const TVector3& v) { return Moderate(v.x) && Moderate(v.y) && Moderate(v.z); };
   bool safe = Moderate(state.WidthBound);
   for (int k = 0; k <= high; ++k)

@@ -167,6 +167,9 @@ struct SearchState {
   // points the near-plane cut looks at (every CurvePointHigh / 64 + 1-th).
   std::vector<long double> TangentLengths;
   std::vector<TVector3> SpreadPoints;
+  // The same in doubles, one array per coordinate, with each point's largest coordinate
+  // magnitude; empty unless every coordinate lies in the range doubles multiply safely.
+  std::vector<double> SpreadX, SpreadY, SpreadZ, SpreadMax;
   int Faces = 0;
   std::vector<std::vector<int>> SegmentFaces;
   long long Solved = 0;  // candidates that passed the screens
