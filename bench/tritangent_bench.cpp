@@ -37,6 +37,7 @@ void BM_LinkSegments(benchmark::State& state) {
   const AnalysisFrame::TFramedFigure framed = PrepareCurve(data, Curves[state.range(0)]);
   WorkCounters::ThisThread.Threads = 1;
   for (auto _ : state) benchmark::DoNotOptimize(Tritangents::LinkSegments(framed.Figure));
+  WorkCounters::ThisThread.Threads = 0;
 }
 
 void BM_FindTritangents(benchmark::State& state) {
