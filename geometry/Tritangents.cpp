@@ -51,6 +51,61 @@ struct TangentLine {
   TVector3 Moment, Tangent;
 };
 
+// Nonzero coordinates from 2^-400 to 2^400 in magnitude keep every product of two in
+// doubles, and the sums of such products, clear of overflow and of inexact underflow.
+constexpr double SafeMagnitude = 0x1p400;
+
+bool SafeInDouble(long double v) {
+  return std::isfinite(v) && (v == 0 || (std::fabs(v) >= 1 / SafeMagnitude && std::fabs(v) <= SafeMagnitude));
+}
+
+// The tangent lines rounded to doubles, one array per coordinate so that a row's
+// products vectorise, with the lengths of moment and tangent. A line with a coordinate
+// that is not SafeInDouble is all zeros: its products are then 0, which never decides
+// a sign (RowSigns).
+struct DoubleLines {
+  std::vector<double> Mx, My, Mz, Tx, Ty, Tz, MomentLength, TangentLength;
+
+  explicit DoubleLines(const std::vector<TangentLine>& lines) {
+    for (std::vector<double>* v : {&Mx, &My, &Mz, &Tx, &Ty, &Tz, &MomentLength, &TangentLength})
+      v->resize(lines.size());
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+      const TVector3 &m = lines[k].Moment, &t = lines[k].Tangent;
+      if (!SafeInDouble(m.x) || !SafeInDouble(m.y) || !SafeInDouble(m.z) || !SafeInDouble(t.x) ||
+          !SafeInDouble(t.y) || !SafeInDouble(t.z))
+        continue;
+      Mx[k] = static_cast<double>(m.x), My[k] = static_cast<double>(m.y), Mz[k] = static_cast<double>(m.z);
+      Tx[k] = static_cast<double>(t.x), Ty[k] = static_cast<double>(t.y), Tz[k] = static_cast<double>(t.z);
+      MomentLength[k] = std::sqrt(Mx[k] * Mx[k] + My[k] * My[k] + Mz[k] * Mz[k]);
+      TangentLength[k] = std::sqrt(Tx[k] * Tx[k] + Ty[k] * Ty[k] + Tz[k] * Tz[k]);
+    }
+  }
+};
+
+// Sets above[l] to [ReciprocalProduct(a, l) > 0] for l = from..high, the sign the long
+// double product gives. The product in doubles decides where it is farther from 0 than
+// its error can reach, else the long double one is computed. The six terms' sum S of
+// magnitudes is at most |Ma| |Tl| + |Ml| |Ta| (Cauchy-Schwarz); rounding the operands,
+// the products and three levels of sums errs by at most 6u S in doubles (u = 2^-53),
+// by 4 2^-64 S in long doubles, so 2^-48 (|Ma| |Tl| + |Ml| |Ta|) bounds both together
+// with room for the rounding of the lengths and of the bound itself.
+void RowSigns(const std::vector<TangentLine>& lines, const DoubleLines& d, int a, int from, int high,
+              std::vector<std::uint8_t>& above) {
+  const double mx = d.Mx[a], my = d.My[a], mz = d.Mz[a], tx = d.Tx[a], ty = d.Ty[a], tz = d.Tz[a];
+  const double byTangent = 0x1p-48 * d.MomentLength[a], byMoment = 0x1p-48 * d.TangentLength[a];
+  // 1 positive, 0 not, 2 undecided.
+  std::uint8_t* const sign = above.data();
+  for (int l = from; l <= high; ++l) {
+    const double r = (mx * d.Tx[l] + my * d.Ty[l] + mz * d.Tz[l]) + (d.Mx[l] * tx + d.My[l] * ty + d.Mz[l] * tz);
+    const double error = byTangent * d.TangentLength[l] + byMoment * d.MomentLength[l];
+    sign[l] = r > error ? 1 : r < -error ? 0 : 2;
+  }
+  const TangentLine& line = lines[a];
+  for (int l = from; l <= high; ++l)
+    if (sign[l] == 2)
+      sign[l] = ReciprocalProduct(line.Moment, line.Tangent, lines[l].Moment, lines[l].Tangent) > 0;
+}
+
 }  // namespace
 
 SegmentLinks LinkSegments(const Sampling::TFigure& figure) {
@@ -63,23 +118,21 @@ SegmentLinks LinkSegments(const Sampling::TFigure& figure) {
   // large records.
   std::vector<TangentLine> lines(high + 1);
   for (int k = 0; k <= high; ++k) lines[k] = {points[k].Moment, points[k].Tangent};
+  const DoubleLines inDoubles(lines);
   // Rows first..last - 1. above[l]: the reciprocal product of curve points i - 1 and l
   // is positive. Row i's products with point i are row i + 1's with its point i, so each
   // is computed once, but for the row before a band's first.
-  const auto linkRows = [&points, &lines, &links, high](int first, int last) {
+  const auto linkRows = [&points, &lines, &inDoubles, &links, high](int first, int last) {
     std::vector<std::uint8_t> above(high + 1), next(high + 1);
-    for (int l = first; l <= high; ++l)
-      above[l] = ReciprocalProduct(lines[first - 1].Moment, lines[first - 1].Tangent, lines[l].Moment,
-                                   lines[l].Tangent) > 0;
+    RowSigns(lines, inDoubles, first - 1, first, high, above);
     for (int i = first; i < last; ++i) {
       WorkCounters::PollCancel();
-      // The tangent line at the far end of segment i, compared below with curve point l.
-      const TVector3 m1 = lines[i].Moment, t1 = lines[i].Tangent;
+      // The tangent line at the far end of segment i, compared with curve point l.
+      RowSigns(lines, inDoubles, i, i + 1, high, next);
       // On the diagonal the torsion sign of point i stands in for the product of point
       // i with itself, which is zero.
       int prev = above[i] + (points[i].Torsion > 0);
       for (int l = i + 1; l <= high; ++l) {
-        next[l] = ReciprocalProduct(m1, t1, lines[l].Moment, lines[l].Tangent) > 0;
         const int x = above[l] + next[l];
         // The four corner signs of cell (i, l) are the two of the previous column and
         // these two; unequal signs mean the bitangent curve crosses the cell.
@@ -209,6 +262,31 @@ void NoteFace(SearchState& state, const std::vector<long double>& contacts) {
     }
 }
 
+// CutsDeeper over the spread points (stride 1) for a depth of at least 0, all values
+// SafeInDouble: true when some point lies beyond the plane by more than `depth` on
+// either side. A height in doubles decides where it is clear of the depth by more than
+// its error, else the long double height as CutsDeeper forms it: the error is at most
+// 6u |n|_1 (|P|_max + |p|_max) in doubles (u = 2^-53: the operands, the difference and
+// the three levels of the sum), far less in long doubles, and 2^-48 covers both and
+// the rounding of the depth and of the bounds.
+bool CutsDeeperInDoubles(const SearchState& state, const TVector3& p, const TVector3& n, long double depth) {
+  const double nx = static_cast<double>(n.x), ny = static_cast<double>(n.y), nz = static_cast<double>(n.z);
+  const double px = static_cast<double>(p.x), py = static_cast<double>(p.y), pz = static_cast<double>(p.z);
+  const double d = static_cast<double>(depth), slack = 0x1p-48 * d;
+  const double scale = 0x1p-48 * (std::fabs(nx) + std::fabs(ny) + std::fabs(nz));
+  const double pMax = std::max({std::fabs(px), std::fabs(py), std::fabs(pz)});
+  bool below = false, above = false;
+  const auto exact = [&](std::size_t k) { return Dot(n, state.SpreadPoints[k] - p); };
+  for (std::size_t k = 0; k < state.SpreadX.size(); ++k) {
+    const double e = nx * (state.SpreadX[k] - px) + ny * (state.SpreadY[k] - py) + nz * (state.SpreadZ[k] - pz);
+    const double error = scale * (state.SpreadMax[k] + pMax) + slack;
+    if (!below && e < -d + error) below = e < -d - error || exact(k) < -depth;
+    if (!above && e > d - error) above = e > d + error || exact(k) > depth;
+    if (below && above) return true;
+  }
+  return false;
+}
+
 // True when no supporting plane can touch the curve on the three segments whose middle
 // jets are `mid` and parameter lengths `d`: the plane through the middles cuts the curve
 // deeper than such a plane could be away from it. A contact within a segment's length
@@ -230,9 +308,13 @@ bool CutsNearPlane(const SearchState& state, const CurveJet* const (&mid)[3], co
   if (!std::isfinite(depth)) return false;
   // Some curve points showing the cut suffice to reject: 64 spread ones are looked at
   // (SearchState::SpreadPoints).
+  const TVector3 unit = n / area2, &p = mid[0]->P;
+  if (!state.SpreadX.empty() && SafeInDouble(unit.x) && SafeInDouble(unit.y) && SafeInDouble(unit.z) &&
+      SafeInDouble(p.x) && SafeInDouble(p.y) && SafeInDouble(p.z) && SafeInDouble(depth))
+    return CutsDeeperInDoubles(state, p, unit, depth);
   long double below = 0, above = 0;
-  return CutsDeeper(state.SpreadPoints.data(), static_cast<int>(state.SpreadPoints.size()) - 1, mid[0]->P, n / area2,
-                    depth, 1, below, above);
+  return CutsDeeper(state.SpreadPoints.data(), static_cast<int>(state.SpreadPoints.size()) - 1, p, unit, depth, 1,
+                    below, above);
 }
 
 // The pair of linked segments i < l.
@@ -241,14 +323,13 @@ LinkedPair PairOf(const SearchState& state, int i, int l) {
   return {i, l, Cross(a.T, b.T), a.Length * b.Length};
 }
 
-// CheckCandidate past its first screen, which rejects most candidates and is kept
-// apart so that it can be inlined into the search's loop.
-void CheckCoplanarCandidate(const LinkedPair& pair, int m, SearchState& state, Bitangents::TAnalysis& analysis) {
+// The screens of a candidate past its first that depend on the curve alone: the middle
+// tangent near the plane of the three middles, and that plane not cutting the curve too
+// deep. True when the candidate passes both.
+bool PassesPlaneScreens(const LinkedPair& pair, int m, const SearchState& state) {
   const Sampling::TFigure& figure = state.Figure;
   const int i = pair.I, l = pair.L;
   const TVector3 &ta = state.MiddleTangents[i].T, &tc = state.MiddleTangents[m].T;
-  // A face is found whole with all its contacts: its other triples need no solving.
-  if (OnOneFace(state, i, l, m)) return;
   const CurveJet* const mid[3] = {&state.MiddleJets[i], &state.MiddleJets[l], &state.MiddleJets[m]};
 
   const TVector3 d1 = mid[1]->P - mid[0]->P, d2 = mid[2]->P - mid[1]->P;
@@ -270,15 +351,27 @@ void CheckCoplanarCandidate(const LinkedPair& pair, int m, SearchState& state, B
   if (!nearPlane(mid[1]->T, state.MiddleTangents[l].Length, pair.Cross) &&
       !nearPlane(before, state.TangentLengths[l - 1], Cross(ta, before)) &&
       !nearPlane(after, state.TangentLengths[l], Cross(ta, after)))
-    return;
-  if (CutsNearPlane(state, mid, {da, figure.CurvePoints[l].Param - figure.CurvePoints[l - 1].Param, dc})) return;
+    return false;
+  return !CutsNearPlane(state, mid, {da, figure.CurvePoints[l].Param - figure.CurvePoints[l - 1].Param, dc});
+}
+
+// The first screen: the middle tangents of the three segments nearly coplanar.
+bool PassesFirstScreen(const LinkedPair& pair, int m, const SearchState& state) {
+  const SearchState::MiddleTangent& c = state.MiddleTangents[m];
+  return !(std::fabs(Dot(pair.Cross, c.T)) / (pair.Lengths * c.Length) > 0.091L);
+}
+
+// A candidate past every screen and not on a known face: the curve's own plane ends
+// the search, else it is solved and its plane added as a face when it supports the curve.
+void SolveScreened(int i, int l, int m, SearchState& state, Bitangents::TAnalysis& analysis) {
+  const Sampling::TFigure& figure = state.Figure;
+  const TVector3 &a = state.MiddleJets[i].P, &b = state.MiddleJets[l].P, &c = state.MiddleJets[m].P;
   // A planar curve links nearly every triple of segments; its own plane touches it
   // everywhere, not at three points.
-  if (InCurvePlane(figure, mid[0]->P, mid[1]->P, mid[2]->P)) {
+  if (InCurvePlane(figure, a, b, c)) {
     state.CurveIsPlanar = true;
     return;
   }
-
   Triple u;
   long double quality;
   ++state.Solved;
@@ -295,13 +388,21 @@ void CheckCandidate(const LinkedPair& pair, int m, SearchState& state, Bitangent
   // The screens look at the middle of each segment, where the solver starts: a point
   // of contact anywhere on a segment is then at most half a segment away, and its
   // tangent differs from the one screened by at most half the segment's turn. Each
-  // screen only rejects, so the cheapest go first.
-  const SearchState::MiddleTangent& c = state.MiddleTangents[m];
-  if (std::fabs(Dot(pair.Cross, c.T)) / (pair.Lengths * c.Length) > 0.091L) return;
-  CheckCoplanarCandidate(pair, m, state, analysis);
+  // screen only rejects, so the cheapest go first; a face is found whole with all its
+  // contacts, so that its other triples need no solving.
+  if (PassesFirstScreen(pair, m, state) && !OnOneFace(state, pair.I, pair.L, m) &&
+      PassesPlaneScreens(pair, m, state))
+    SolveScreened(pair.I, pair.L, m, state, analysis);
 }
 
 namespace {
+
+// 0 or from 2^-1000 to 2^1000 in magnitude: the screens' products of a few such values,
+// their differences and their quotients by the padded lengths and by nonzero areas stay
+// far from overflow, and no such value is infinite or NaN.
+bool Moderate(long double v) {
+  return std::isfinite(v) && (v == 0 || (std::fabs(v) >= 0x1p-1000L && std::fabs(v) <= 0x1p1000L));
+}
 
 // The per-segment and per-point values the screens share.
 void PrepareState(SearchState& state) {
@@ -328,6 +429,25 @@ void PrepareState(SearchState& state) {
     for (int b = 0; b < bits; ++b) k |= (r >> b & 1) << (bits - 1 - b);
     if (k < count) state.SpreadPoints.push_back(figure.CurvePoints.at(k * stride).Point);
   }
+  if (std::all_of(state.SpreadPoints.begin(), state.SpreadPoints.end(), [](const TVector3& q) {
+        return SafeInDouble(q.x) && SafeInDouble(q.y) && SafeInDouble(q.z);
+      }))
+    for (const TVector3& q : state.SpreadPoints) {
+      state.SpreadX.push_back(static_cast<double>(q.x));
+      state.SpreadY.push_back(static_cast<double>(q.y));
+      state.SpreadZ.push_back(static_cast<double>(q.z));
+      state.SpreadMax.push_back(std::max({std::fabs(state.SpreadX.back()), std::fabs(state.SpreadY.back()),
+                                          std::fabs(state.SpreadZ.back())}));
+    }
+  const auto moderate = [](const TVector3& v) { return Moderate(v.x) && Moderate(v.y) && Moderate(v.z); };
+  bool safe = Moderate(state.WidthBound);
+  for (int k = 0; k <= high; ++k)
+    safe = safe && Moderate(figure.CurvePoints[k].Param) && moderate(figure.CurvePoints[k].Tangent) &&
+           Moderate(state.TangentLengths[k]) &&
+           (k == 0 || (moderate(state.MiddleJets[k].P) && moderate(state.MiddleJets[k].T) &&
+                       moderate(state.MiddleJets[k].A) && Moderate(state.MiddleTangents[k].Length)));
+  for (const TVector3& p : state.SpreadPoints) safe = safe && moderate(p);
+  state.ScreensRaiseNothing = safe;
 }
 
 // The links of every segment as a row of bits, so that the segments linked to two
@@ -367,6 +487,50 @@ class LinkRows {
   std::vector<std::uint64_t> bits_;
 };
 
+// Goes through the pairs of linked segments i < l of rows first..last - 1 in order,
+// those of segments l with links of their own, while MaxLinkPairs pairs of links
+// counted in `looked` allow: for each, candidates(i, l, lastM) looks at the segments m
+// linked to both up to lastM and answers the m where the search stops, or -1. Counts
+// the links of l up to lastM (up to the stop) in `looked`, and ends at the stop or the
+// limit.
+template <class Candidates>
+void WalkPairs(const SegmentLinks& links, int first, int last, long long& looked, Candidates&& candidates) {
+  if (looked >= MaxLinkPairs) return;
+  for (int i = first; i < last; ++i) {
+    const std::vector<std::int16_t>& ni = links.at(i);
+    for (const std::int16_t l : ni) {
+      WorkCounters::PollCancel();
+      const std::vector<std::int16_t>& nl = links.at(l);
+      if (nl.empty()) continue;
+      // The links of l up to nl[room - 1] (LinkSegments lists them ascending).
+      const std::size_t room = static_cast<std::size_t>(std::min<long long>(nl.size(), MaxLinkPairs - looked));
+      const int stop = candidates(i, static_cast<int>(l), std::min<int>(nl[room - 1], ni.back()));
+      looked += stop < 0 ? static_cast<long long>(room)
+                         : std::lower_bound(nl.begin(), nl.begin() + room, stop) - nl.begin() + 1;
+      if (stop >= 0 || looked >= MaxLinkPairs) return;
+    }
+  }
+}
+
+// A candidate past the screens that depend on the curve alone.
+struct Survivor {
+  int I = 0, L = 0, M = 0;
+};
+
+// Rows first..last (excluded) in `parts` consecutive ranges of about equal weight,
+// before[i] being the weight of the rows ahead of row i (ascending): the parts + 1
+// bounds, first and last at the ends; ranges may be empty.
+std::vector<int> SplitRows(const std::vector<long long>& before, int first, int last, int parts) {
+  std::vector<int> bounds(parts + 1, last);
+  bounds[0] = first;
+  const long long total = before[last] - before[first];
+  for (int k = 1, i = first; k < parts; ++k) {
+    while (i < last && (before[i] - before[first]) * parts < total * k) ++i;
+    bounds[k] = i;
+  }
+  return bounds;
+}
+
 }  // namespace
 
 void FindTritangents(const FunPars::TCurve& curve, const Sampling::TFigure& figure, const AnalysisFrame::TFrame& frame,
@@ -391,32 +555,67 @@ void FindTritangents(const FunPars::TCurve& curve, const Sampling::TFigure& figu
   SearchState state{curve, figure, frame};
   PrepareState(state);
   const LinkRows rows(links);
+  const auto stopped = [&state] { return state.Solved >= MaxSolved || state.CurveIsPlanar; };
   long long looked = 0;
-  for (int i = 1; i < high && !cut && !state.CurveIsPlanar; ++i) {
-    const std::vector<std::int16_t>& ni = links.at(i);
-    for (const std::int16_t l : ni) {
-      WorkCounters::PollCancel();
-      const std::vector<std::int16_t>& nl = links.at(l);
-      if (nl.empty()) continue;
-      // The pairs of links looked at before the limit, each counted: the links of l up
-      // to nl[room - 1] (LinkSegments lists them ascending).
-      const std::size_t room = static_cast<std::size_t>(std::min<long long>(nl.size(), MaxLinkPairs - looked));
-      std::size_t k = room;
-      if (room > 0) {
-        const LinkedPair pair = PairOf(state, i, l);
-        // The candidates are the segments linked to both i and l, met in ascending order.
-        rows.ForCommon(i, l, std::min<int>(nl[room - 1], ni.back()), [&](int m) {
-          CheckCandidate(pair, m, state, analysis);
-          if (state.Solved < MaxSolved && !state.CurveIsPlanar) return true;
-          k = static_cast<std::size_t>(std::lower_bound(nl.begin(), nl.begin() + room, m) - nl.begin()) + 1;
-          return false;
+  if (!state.ScreensRaiseNothing || Parallel::Threads() < 2) {
+    // Every candidate in turn, in the screens' own order, which passes over the plane
+    // screens of the candidates on known faces.
+    WalkPairs(links, 1, high, looked, [&](int i, int l, int last) {
+      const LinkedPair pair = PairOf(state, i, l);
+      int stop = -1;
+      rows.ForCommon(i, l, last, [&](int m) {
+        CheckCandidate(pair, m, state, analysis);
+        if (stopped()) stop = m;
+        return stop < 0;
+      });
+      return stop;
+    });
+  } else {
+    // The screens that depend on the curve alone run side by side over bands of rows,
+    // each band listing its survivors in order; then the survivors go in that order
+    // through what depends on the faces found so far. Chunk by chunk of rows, so that
+    // a search that stops early screens little beyond.
+    std::vector<long long> before(high + 1, 0);
+    for (int i = 1; i < high; ++i) {
+      long long row = 0;
+      for (const std::int16_t l : links[i]) row += static_cast<long long>(links.at(l).size());
+      before[i + 1] = std::min(MaxLinkPairs, before[i] + row);
+    }
+    constexpr int Chunks = 8;
+    constexpr long long MinSplitLooks = 20000;
+    const std::vector<int> chunks = SplitRows(before, 1, high, Chunks);
+    for (int c = 0; c < Chunks && !stopped() && looked < MaxLinkPairs; ++c) {
+      const int first = chunks[c], last = chunks[c + 1];
+      const int bands = before[last] - before[first] >= MinSplitLooks ? 4 * Parallel::Threads() : 1;
+      const std::vector<int> starts = SplitRows(before, first, last, bands);
+      std::vector<std::vector<Survivor>> survivors(bands);
+      Parallel::RunBands(bands, [&](int k) {
+        long long bandLooked = before[starts[k]];
+        WalkPairs(links, starts[k], starts[k + 1], bandLooked, [&](int i, int l, int lastM) {
+          const LinkedPair pair = PairOf(state, i, l);
+          rows.ForCommon(i, l, lastM, [&](int m) {
+            // The faces found before this chunk stay: a candidate on one is dropped.
+            if (PassesFirstScreen(pair, m, state) && !OnOneFace(state, i, l, m) && PassesPlaneScreens(pair, m, state))
+              survivors[k].push_back({i, l, m});
+            return true;
+          });
+          return -1;
         });
-      }
-      looked += static_cast<long long>(k);
-      cut = looked >= MaxLinkPairs || state.Solved >= MaxSolved;
-      if (cut || state.CurveIsPlanar) break;
+      });
+      std::vector<Survivor> all;
+      for (const std::vector<Survivor>& band : survivors) all.insert(all.end(), band.begin(), band.end());
+      std::size_t next = 0;
+      WalkPairs(links, first, last, looked, [&](int i, int l, int) {
+        for (; next < all.size() && all[next].I == i && all[next].L == l; ++next) {
+          const int m = all[next].M;
+          if (!OnOneFace(state, i, l, m)) SolveScreened(i, l, m, state, analysis);
+          if (stopped()) return m;
+        }
+        return -1;
+      });
     }
   }
+  cut = looked >= MaxLinkPairs || state.Solved >= MaxSolved;
   if (state.CurveIsPlanar) {
     // Whatever was solved before is rounding noise: a planar curve has no tritangent plane.
     analysis.TritangentTriples.clear();

@@ -167,6 +167,9 @@ struct SearchState {
   // points the near-plane cut looks at (every CurvePointHigh / 64 + 1-th).
   std::vector<long double> TangentLengths;
   std::vector<TVector3> SpreadPoints;
+  // The same in doubles, one array per coordinate, with each point's largest coordinate
+  // magnitude; empty unless every coordinate lies in the range doubles multiply safely.
+  std::vector<double> SpreadX, SpreadY, SpreadZ, SpreadMax;
   int Faces = 0;
   std::vector<std::vector<int>> SegmentFaces;
   long long Solved = 0;  // candidates that passed the screens
@@ -174,6 +177,10 @@ struct SearchState {
   // all, which the three points tried at the start may not show (a curve stretched far
   // more along one axis than across it), and the search ends there.
   bool CurveIsPlanar = false;
+  // Set when every value the screens read is Moderate: they then raise no flag of
+  // overflow, division by zero or invalid operation, so that they may run ahead of the
+  // candidates' turn, side by side.
+  bool ScreensRaiseNothing = false;
 };
 
 // What the candidates of linked segments I < L share: the cross product of their middle

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cfenv>
 #include <cmath>
 #include <initializer_list>
 #include <vector>
@@ -104,6 +105,30 @@ TEST(TritangentLinks, MixedCornerSignsLinkACellAndTheTorsionStandsOnTheDiagonal)
   // All products positive: nothing crosses.
   UseLines({1, 1, 1, 1, 1}, 1);
   for (const Links& l : LinkSegments(TestData().Figure)) EXPECT_TRUE(l.empty());
+}
+
+TEST(TritangentLinks, ProductsBelowTheRoundingOfDoublesKeepTheirExtendedSign) {
+  // Sums of moments that doubles round to 0 or do not hold at all (2^2000); the links
+  // must be those of the extended products, with no flag raised.
+  const std::initializer_list<long double> moments = {
+      1, -1 + 0x1p-60L, -1 - 0x1p-60L, 1 + 0x1p-61L, 0x1p2000L, -0x1p2000L * (1 - 0x1p-60L), 0x1p-1030L, -0x1p-1031L};
+  UseLines(moments, 1);
+  const std::vector<long double> m(moments);
+  const int high = static_cast<int>(m.size()) - 1;
+  std::feclearexcept(FE_ALL_EXCEPT);
+  const SegmentLinks links = LinkSegments(TestData().Figure);
+  EXPECT_EQ(std::fetestexcept(FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW), 0);
+  // A cell is linked when the signs at its corners, products of points i - 1 or i with
+  // l - 1 or l (the torsion where a point meets itself), are mixed.
+  const auto positive = [&m](int a, int b) { return a == b || m[a] + m[b] > 0; };
+  for (int i = 1; i < high; ++i) {
+    Links expected;
+    for (int l = i + 1; l <= high; ++l) {
+      const int corners = positive(i - 1, l - 1) + positive(i - 1, l) + positive(i, l - 1) + positive(i, l);
+      if (corners % 4 != 0) expected.push_back(static_cast<std::int16_t>(l));
+    }
+    EXPECT_EQ(links[i], expected) << i;
+  }
 }
 
 TEST(TritangentLinks, FewPointsGiveNothing) {
