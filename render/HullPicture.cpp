@@ -13,6 +13,7 @@
 #include "geometry/Tritangents.h"
 #include "geometry/Vectors.h"
 #include "geometry/WorkCounters.h"
+#include "render/MeshCircle.h"
 #include "render/Palette.h"
 #include "render/Raster.h"
 
@@ -118,6 +119,45 @@ OverlayPoint EvaluateCurvePoint(const TPictures& pictures, const TView& view, co
   return p;
 }
 
+// The vertices of `vertices` (sorted by parameter) strictly between parameters `from`
+// and `to`, along the shorter way round `circle`, in their order from `from`. None when
+// the two are one point or the circle has no span.
+void ArcBetween(const std::vector<ArcVertex>& vertices, const HullMesh::TParameterCircle& circle, long double from,
+                long double to, std::vector<const ScreenPoint*>& passed) {
+  passed.clear();
+  if (vertices.empty()) return;
+  const long double way = circle.Step(from, to);
+  if (!(std::fabs(way) > 0)) return;
+  const long double start = circle.Wrap(from);
+  const std::size_t n = vertices.size();
+  const std::size_t above = static_cast<std::size_t>(
+      std::lower_bound(vertices.begin(), vertices.end(), start,
+                       [](const ArcVertex& v, long double u) { return v.Param < u; }) -
+      vertices.begin());
+  // Forwards from the first vertex at or after `start`, backwards from the one before.
+  for (std::size_t i = 0; i < n; ++i) {
+    const ArcVertex& v = vertices[way > 0 ? (above + i) % n : (above + n - 1 - i) % n];
+    const long double along = way > 0 ? circle.Step(start, v.Param) : -circle.Step(start, v.Param);
+    if (along == 0) continue;
+    if (!(along > 0 && along < std::fabs(way))) break;
+    passed.push_back(&v.End);
+  }
+}
+
+// The ends of the rulings of the visible records in `view`, by increasing parameter.
+void GatherArcVertices(TPictures& pictures, const TView& view, const Sampling::TFigure& figure,
+                       const Bitangents::TAnalysis& analysis) {
+  std::vector<ArcVertex>& vertices = pictures.ArcVertices;
+  vertices.clear();
+  const HullMesh::TParameterCircle circle(figure.Param.TMin, figure.Param.TSpan, 0);
+  WalkStrips(analysis, [&](const BitangentRecord& b, bool) {
+    vertices.push_back({circle.Wrap(b.ParamS), PicturePoint(pictures, view, b.PointS)});
+    vertices.push_back({circle.Wrap(b.ParamT), PicturePoint(pictures, view, b.PointT)});
+  });
+  std::stable_sort(vertices.begin(), vertices.end(),
+                   [](const ArcVertex& x, const ArcVertex& y) { return x.Param < y.Param; });
+}
+
 }  // namespace
 
 ScreenPoint PicturePoint(const TPictures& pictures, const TView& view, const TVector3& p) {
@@ -145,6 +185,8 @@ Ruling ProjectRuling(const TPictures& pictures, const TView& view, const Bitange
   r.PointS = b.PointS;
   r.PointT = b.PointT;
   r.Normal = b.PlaneNormal;
+  r.ParamS = b.ParamS;
+  r.ParamT = b.ParamT;
   return r;
 }
 
@@ -183,28 +225,62 @@ void FillStripQuad(TPictures& pictures, const TView& view, const Sampling::TFigu
   const ScreenPoint* corner[4] = {&a.EndS, &a.EndT, &b.EndS, &b.EndT};
   const QuadSplit split = SplitStripQuad(a, b);
   const auto& [first, second] = split;
+  // The quad's two edges along the curve, corners 0-2 and 1-3, each a chain through the
+  // ends other strips have between its corners: where two strips meet along a piece of
+  // curve both then end on the same chain, while their own chords would leave a sliver
+  // between them, or push the far side out past the near side at the outline.
+  const HullMesh::TParameterCircle circle(figure.Param.TMin, figure.Param.TSpan, 0);
+  std::array<std::vector<const ScreenPoint*>, 2> chains;
+  ArcBetween(pictures.ArcVertices, circle, a.ParamS, b.ParamS, chains[0]);
+  ArcBetween(pictures.ArcVertices, circle, a.ParamT, b.ParamT, chains[1]);
+  // The triangles of both chains' fans, each from its chain's first corner, then the
+  // pieces of both chains, in the order the quad's edges had.
+  const auto fans = [&corner, &chains](const auto& triangle) {
+    for (const int edge : {0, 1}) {
+      const std::vector<const ScreenPoint*>& chain = chains[edge];
+      for (std::size_t k = 0; k < chain.size(); ++k)
+        triangle(edge, *corner[edge], *chain[k], k + 1 < chain.size() ? *chain[k + 1] : *corner[edge + 2]);
+    }
+  };
+  const auto pieces = [&corner, &chains](const auto& piece) {
+    for (const int edge : {0, 1}) {
+      const ScreenPoint* previous = corner[edge];
+      for (const ScreenPoint* p : chains[edge]) piece(*previous, *p), previous = p;
+      piece(*previous, *corner[edge + 2]);
+    }
+  };
   if (mode == RenderMode::Depth) {
     Raster::DepthTriangle(pictures, *corner[first[0]], *corner[first[1]], *corner[first[2]], false);
     Raster::DepthTriangle(pictures, *corner[second[0]], *corner[second[1]], *corner[second[2]], false);
-    Raster::DepthSegment(pictures, a.EndS, b.EndS);
-    Raster::DepthSegment(pictures, a.EndT, b.EndT);
+    fans([&pictures](int, const ScreenPoint& p, const ScreenPoint& q, const ScreenPoint& r) {
+      Raster::DepthTriangle(pictures, p, q, r, false);
+    });
+    pieces([&pictures](const ScreenPoint& p, const ScreenPoint& q) { Raster::DepthSegment(pictures, p, q); });
     return;
   }
   const TVector3* world[4] = {&a.PointS, &a.PointT, &b.PointS, &b.PointT};
   const TVector3 outward = a.Normal + b.Normal;
-  const auto paint = [&](const std::array<int, 3>& t, const Ruling& r) {
-    const TriangleLook look =
-        LookOf(figure, view, *world[t[0]], *world[t[1]], *world[t[2]], outward, r.Normal, r.Shade);
-    if (Painted(mode, look.FacesEye))
-      Raster::PaintTriangle(pictures, *corner[t[0]], *corner[t[1]], *corner[t[2]], look.Shade, false);
+  const auto lookOf = [&](const std::array<int, 3>& t, const Ruling& r) {
+    return LookOf(figure, view, *world[t[0]], *world[t[1]], *world[t[2]], outward, r.Normal, r.Shade);
   };
-  paint(first, a);
-  paint(second, b);
+  const TriangleLook looks[2] = {lookOf(first, a), lookOf(second, b)};
+  if (Painted(mode, looks[0].FacesEye))
+    Raster::PaintTriangle(pictures, *corner[first[0]], *corner[first[1]], *corner[first[2]], looks[0].Shade, false);
+  if (Painted(mode, looks[1].FacesEye))
+    Raster::PaintTriangle(pictures, *corner[second[0]], *corner[second[1]], *corner[second[2]], looks[1].Shade,
+                          false);
+  // A chain's fan is a piece of the triangle that holds its chord, and looks as it does.
+  const auto holds = [&first](int c) { return std::find(first.begin(), first.end(), c) != first.end(); };
+  fans([&](int edge, const ScreenPoint& p, const ScreenPoint& q, const ScreenPoint& r) {
+    const TriangleLook& look = looks[holds(edge) && holds(edge + 2) ? 0 : 1];
+    if (Painted(mode, look.FacesEye)) Raster::PaintTriangle(pictures, p, q, r, look.Shade, false);
+  });
   if (mode != RenderMode::PaintNear) return;
   // The curve pieces wrote their depths too: where one lies nearest, no triangle passes
   // the front test, and only the piece itself can fill the pixel.
-  Raster::PaintSegment(pictures, a.EndS, b.EndS, Raster::Yellow);
-  Raster::PaintSegment(pictures, a.EndT, b.EndT, Raster::Yellow);
+  pieces([&pictures](const ScreenPoint& p, const ScreenPoint& q) {
+    Raster::PaintSegment(pictures, p, q, Raster::Yellow);
+  });
 }
 
 bool TritangentCorners(const FunPars::TCurve& curve, const Sampling::TFigure& figure, const Tritangents::Triple& u,
@@ -256,6 +332,7 @@ bool QuadNormal(const Sampling::TFigure& figure, const BitangentRecord& a, const
 void BuildRulings(TPictures& pictures, const TView& view, const FunPars::TCurve& curve, const Sampling::TFigure& figure,
                   const Bitangents::TAnalysis& analysis) {
   if (analysis.TritangentCount > 0) TritangentTriangles(pictures, view, curve, figure, analysis, RenderMode::Depth);
+  GatherArcVertices(pictures, view, figure, analysis);
   const BitangentRecord* previous = nullptr;
   WalkStrips(analysis, [&pictures, &view, &figure, &previous](const BitangentRecord& b, bool stripStart) {
     Ruling r = ProjectRuling(pictures, view, b);

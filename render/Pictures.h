@@ -24,8 +24,15 @@ struct Ruling {
   bool StripStart = false;
   TVector3 PointS, PointT;  // the segment in the world
   TVector3 Normal;          // the unit normal its shade was taken from
+  long double ParamS = 0, ParamT = 0;  // the curve parameters of its ends
 };
 using ArrayReglas = std::vector<Ruling>;
+
+// The end of a ruling on the curve: its parameter (on [TMin, TMin + TSpan)) and pixel.
+struct ArcVertex {
+  long double Param;
+  ScreenPoint End;
+};
 
 // A primitive of the shaded picture waiting in the queue of Raster::TQueue.
 struct RasterCommand {
@@ -57,6 +64,9 @@ struct TPictures {
   // built; record 0 is a sentinel whose StripStart the paint pass sets.
   ArrayReglas Rulings;
   std::int32_t RulingCount = 0;
+  // The ends of all those rulings by increasing parameter: where strips meet along a
+  // piece of curve, each strip's edge there passes through the other's ends too.
+  std::vector<ArcVertex> ArcVertices;
 
   // The primitives queued while a Raster::TQueue is open, and whether one is.
   std::vector<RasterCommand> RasterQueue;

@@ -114,6 +114,29 @@ TEST_F(HullPictureTest, RulingTurnedFarFromItsQuadTakesTheQuadsShade) {
   EXPECT_EQ(PixelAt(105, 150), PaletteRgb(208));
 }
 
+TEST_F(HullPictureTest, StripEdgeRunsThroughTheEndsOfAStripMeetingItAlongTheCurve) {
+  // A strip's edge from s = 1 at (100, 100) to s = 3 at (140, 100), and another strip's
+  // ruling ending at s = 2 on the curve above that chord, at (120, 90): the first strip
+  // reaches up to it, as the two meet along the curve there.
+  const Glob::TParamConstants kept = TestData().Figure.Param;
+  TestData().Figure.Param.TMin = 0;
+  TestData().Figure.Param.TSpan = 10;
+  AddRuling(100, 100, 1, true, true, 1, 8);
+  AddRuling(140, 100, 1, false, true, 3, 7);
+  BitangentRecord r;
+  r.OnHull = r.StartsBranch = 1;
+  r.ParamS = 2;
+  r.ParamT = 5;
+  r.PointS = At(120, 90, 10000);
+  r.PointT = At(120, 40, 10000);
+  r.PlaneNormal = {0, 0, 1};
+  AppendRecord(r);
+  HullPicture::RenderHull(TestPictures(), TestView(), TestData().Curve, TestData().Figure, Scene);
+  TestData().Figure.Param = kept;
+  EXPECT_EQ(PixelAt(120, 96), PaletteRgb(208));
+  EXPECT_EQ(PixelAt(110, 94), White);  // beyond the piece from (100, 100) to (120, 90)
+}
+
 TEST_F(HullPictureTest, StripsBreakAndCloseAsTheRecordsSay) {
   // Strips run leftwards: a strip's closing ruling at column x.5 is then the only piece
   // that paints column x, since the quad's spans start at the ceiling x + 1.
