@@ -24,7 +24,7 @@ std::vector<Curve> TestSet();
 struct Tally {
   int Curves = 0, Failed = 0, Area = 0, Seeds = 0, Orange = 0, Holes = 0, VariantArea = 0, VariantCounts = 0;
   double WorstRatio = 1;
-  double SlowestMs = 0;  // the slowest drawing of the curves at their own size and place
+  double SlowestMs = 0;  // the slowest curve's drawing at its own size and place (the fastest seed)
 };
 
 // Draws c with seeds 1..seeds and its three copies with seed 1, printing one line per
