@@ -270,7 +270,7 @@ void FillStripQuad(TPictures& pictures, const TView& view, const Sampling::TFigu
     Raster::PaintTriangle(pictures, *corner[second[0]], *corner[second[1]], *corner[second[2]], looks[1].Shade,
                           false);
   // A chain's fan is a piece of the triangle that holds its chord, and looks as it does.
-  const auto holds = [&first](int c) { return std::find(first.begin(), first.end(), c) != first.end(); };
+  const auto holds = [&split](int c) { return std::find(split[0].begin(), split[0].end(), c) != split[0].end(); };
   fans([&](int edge, const ScreenPoint& p, const ScreenPoint& q, const ScreenPoint& r) {
     const TriangleLook& look = looks[holds(edge) && holds(edge + 2) ? 0 : 1];
     if (Painted(mode, look.FacesEye)) Raster::PaintTriangle(pictures, p, q, r, look.Shade, false);
