@@ -382,17 +382,21 @@ void SolveScreened(int i, int l, int m, SearchState& state, Bitangents::TAnalysi
     NoteFace(state, analysis.FlatFaces.back().Contacts);
 }
 
+// Every screen of candidate (pair, m), against the faces found so far. The screens look
+// at the middle of each segment, where the solver starts: a point of contact anywhere
+// on a segment is then at most half a segment away, and its tangent differs from the
+// one screened by at most half the segment's turn. Each screen only rejects, so the
+// cheapest go first; a face is found whole with all its contacts, so that its other
+// triples need no solving.
+bool PassesScreens(const LinkedPair& pair, int m, const SearchState& state) {
+  return PassesFirstScreen(pair, m, state) && !OnOneFace(state, pair.I, pair.L, m) &&
+         PassesPlaneScreens(pair, m, state);
+}
+
 }  // namespace
 
 void CheckCandidate(const LinkedPair& pair, int m, SearchState& state, Bitangents::TAnalysis& analysis) {
-  // The screens look at the middle of each segment, where the solver starts: a point
-  // of contact anywhere on a segment is then at most half a segment away, and its
-  // tangent differs from the one screened by at most half the segment's turn. Each
-  // screen only rejects, so the cheapest go first; a face is found whole with all its
-  // contacts, so that its other triples need no solving.
-  if (PassesFirstScreen(pair, m, state) && !OnOneFace(state, pair.I, pair.L, m) &&
-      PassesPlaneScreens(pair, m, state))
-    SolveScreened(pair.I, pair.L, m, state, analysis);
+  if (PassesScreens(pair, m, state)) SolveScreened(pair.I, pair.L, m, state, analysis);
 }
 
 namespace {
@@ -595,8 +599,7 @@ void FindTritangents(const FunPars::TCurve& curve, const Sampling::TFigure& figu
           const LinkedPair pair = PairOf(state, i, l);
           rows.ForCommon(i, l, lastM, [&](int m) {
             // The faces found before this chunk stay: a candidate on one is dropped.
-            if (PassesFirstScreen(pair, m, state) && !OnOneFace(state, i, l, m) && PassesPlaneScreens(pair, m, state))
-              survivors[k].push_back({i, l, m});
+            if (PassesScreens(pair, m, state)) survivors[k].push_back({i, l, m});
             return true;
           });
           return -1;
