@@ -119,15 +119,16 @@ OverlayPoint EvaluateCurvePoint(const TPictures& pictures, const TView& view, co
   return p;
 }
 
-// The vertices of `vertices` (sorted by parameter) strictly between parameters `from`
-// and `to`, along the shorter way round `circle`, in their order from `from`. None when
+// The run of `vertices` (sorted by parameter) strictly between parameters `from` and
+// `to`, along the shorter way round `circle`, in their order from `from`. Empty when
 // the two are one point or the circle has no span.
-void ArcBetween(const std::vector<ArcVertex>& vertices, const HullMesh::TParameterCircle& circle, long double from,
-                long double to, std::vector<const ScreenPoint*>& passed) {
-  passed.clear();
-  if (vertices.empty()) return;
+ArcRun ArcBetween(const std::vector<ArcVertex>& vertices, const HullMesh::TParameterCircle& circle, long double from,
+                  long double to) {
+  ArcRun run;
+  if (vertices.empty()) return run;
   const long double way = circle.Step(from, to);
-  if (!(std::fabs(way) > 0)) return;
+  if (!(std::fabs(way) > 0)) return run;
+  run.Forward = way > 0;
   const long double start = circle.Wrap(from);
   const std::size_t n = vertices.size();
   const std::size_t above = static_cast<std::size_t>(
@@ -135,13 +136,23 @@ void ArcBetween(const std::vector<ArcVertex>& vertices, const HullMesh::TParamet
                        [](const ArcVertex& v, long double u) { return v.Param < u; }) -
       vertices.begin());
   // Forwards from the first vertex at or after `start`, backwards from the one before.
+  // Those at `start` itself come first going forwards and last going backwards, so
+  // the ones passed follow each other.
   for (std::size_t i = 0; i < n; ++i) {
-    const ArcVertex& v = vertices[way > 0 ? (above + i) % n : (above + n - 1 - i) % n];
-    const long double along = way > 0 ? circle.Step(start, v.Param) : -circle.Step(start, v.Param);
+    const std::size_t k = run.Forward ? (above + i) % n : (above + n - 1 - i) % n;
+    const long double along = run.Forward ? circle.Step(start, vertices[k].Param) : -circle.Step(start, vertices[k].Param);
     if (along == 0) continue;
     if (!(along > 0 && along < std::fabs(way))) break;
-    passed.push_back(&v.End);
+    if (run.Count++ == 0) run.First = static_cast<std::uint32_t>(k);
   }
+  return run;
+}
+
+// The k-th ruling end of `run`, k < run.Count.
+const ScreenPoint& PassedEnd(const std::vector<ArcVertex>& vertices, const ArcRun& run, std::uint32_t k) {
+  const std::size_t n = vertices.size();
+  if (k >= run.Count || n == 0) throw RangeError();
+  return vertices.at(run.Forward ? (run.First + k) % n : (run.First + n - k) % n).End;
 }
 
 // The ends of the rulings of the visible records in `view`, by increasing parameter.
@@ -226,26 +237,27 @@ void FillStripQuad(TPictures& pictures, const TView& view, const Sampling::TFigu
   const QuadSplit split = SplitStripQuad(a, b);
   const auto& [first, second] = split;
   // The quad's two edges along the curve, corners 0-2 and 1-3, each a chain through the
-  // ends other strips have between its corners: where two strips meet along a piece of
-  // curve both then end on the same chain, while their own chords would leave a sliver
-  // between them, or push the far side out past the near side at the outline.
-  const HullMesh::TParameterCircle circle(figure.Param.TMin, figure.Param.TSpan, 0);
-  std::array<std::vector<const ScreenPoint*>, 2> chains;
-  ArcBetween(pictures.ArcVertices, circle, a.ParamS, b.ParamS, chains[0]);
-  ArcBetween(pictures.ArcVertices, circle, a.ParamT, b.ParamT, chains[1]);
-  // The triangles of both chains' fans, each from its chain's first corner, then the
-  // pieces of both chains, in the order the quad's edges had.
-  const auto fans = [&corner, &chains](const auto& triangle) {
+  // ends other strips have between its corners (b.Passed): where two strips meet along
+  // a piece of curve both then end on the same chain, while their own chords would
+  // leave a sliver between them, or push the far side out past the near side at the
+  // outline. The triangles of both chains' fans, each from its chain's first corner,
+  // then the pieces of both chains, in the order the quad's edges had.
+  const std::vector<ArcVertex>& ends = pictures.ArcVertices;
+  const auto fans = [&corner, &b, &ends](const auto& triangle) {
     for (const int edge : {0, 1}) {
-      const std::vector<const ScreenPoint*>& chain = chains[edge];
-      for (std::size_t k = 0; k < chain.size(); ++k)
-        triangle(edge, *corner[edge], *chain[k], k + 1 < chain.size() ? *chain[k + 1] : *corner[edge + 2]);
+      const ArcRun& run = b.Passed[edge];
+      for (std::uint32_t k = 0; k < run.Count; ++k)
+        triangle(edge, *corner[edge], PassedEnd(ends, run, k),
+                 k + 1 < run.Count ? PassedEnd(ends, run, k + 1) : *corner[edge + 2]);
     }
   };
-  const auto pieces = [&corner, &chains](const auto& piece) {
+  const auto pieces = [&corner, &b, &ends](const auto& piece) {
     for (const int edge : {0, 1}) {
       const ScreenPoint* previous = corner[edge];
-      for (const ScreenPoint* p : chains[edge]) piece(*previous, *p), previous = p;
+      for (std::uint32_t k = 0; k < b.Passed[edge].Count; ++k) {
+        const ScreenPoint& p = PassedEnd(ends, b.Passed[edge], k);
+        piece(*previous, p), previous = &p;
+      }
       piece(*previous, *corner[edge + 2]);
     }
   };
@@ -333,10 +345,16 @@ void BuildRulings(TPictures& pictures, const TView& view, const FunPars::TCurve&
                   const Bitangents::TAnalysis& analysis) {
   if (analysis.TritangentCount > 0) TritangentTriangles(pictures, view, curve, figure, analysis, RenderMode::Depth);
   GatherArcVertices(pictures, view, figure, analysis);
+  const HullMesh::TParameterCircle circle(figure.Param.TMin, figure.Param.TSpan, 0);
   const BitangentRecord* previous = nullptr;
-  WalkStrips(analysis, [&pictures, &view, &figure, &previous](const BitangentRecord& b, bool stripStart) {
+  WalkStrips(analysis, [&pictures, &view, &figure, &circle, &previous](const BitangentRecord& b, bool stripStart) {
     Ruling r = ProjectRuling(pictures, view, b);
     r.StripStart = stripStart;
+    if (!stripStart) {
+      const Ruling& before = pictures.Rulings[pictures.RulingCount];
+      r.Passed = {ArcBetween(pictures.ArcVertices, circle, before.ParamS, r.ParamS),
+                  ArcBetween(pictures.ArcVertices, circle, before.ParamT, r.ParamT)};
+    }
     TVector3 n;
     // Where a strip runs into the edge of a flat face, its planes sweep the angle
     // between the two in the last fraction of a step; a ruling turned that far from

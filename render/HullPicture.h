@@ -83,9 +83,9 @@ QuadSplit SplitStripQuad(const Ruling& a, const Ruling& b);
 // triangle that faces the eye while its ruling's plane turns away (a quad across the
 // fold of the outline) is shaded by its own plane. Rulings without a world segment
 // (all zero) count as facing the eye. Each edge along the curve runs through the
-// ArcVertices of `pictures` that lie between its ends' parameters (the shorter way
-// round the t interval), as a fan painted like the triangle that holds the edge; with
-// no such vertices, or a t interval of no length, the edge is the plain chord.
+// ArcVertices of `pictures` that b.Passed names (BuildRulings finds them), as a fan
+// painted like the triangle that holds the edge; with none, the edge is the plain
+// chord. A run beyond ArcVertices raises RangeError.
 void FillStripQuad(TPictures& pictures, const TView& view, const Sampling::TFigure& figure, const Ruling& a,
                    const Ruling& b, RenderMode mode);
 
@@ -113,7 +113,8 @@ bool QuadNormal(const Sampling::TFigure& figure, const BitangentRecord& a, const
 // Depth pass: the tritangent triangles, then the ends of the visible bitangent records
 // (OnHull, ParamT >= ParamS) gathered into ArcVertices, and their rulings appended in
 // order, each strip's first ruling written as a segment and every following one as a
-// quad with its predecessor. A ruling whose plane normal lies more than 25 degrees from
+// quad with its predecessor, whose edges along the curve pass the ArcVertices strictly
+// between their ends' parameters (the shorter way round the t interval). A ruling whose plane normal lies more than 25 degrees from
 // a quad it bounds takes that quad's shade.
 void BuildRulings(TPictures& pictures, const TView& view, const FunPars::TCurve& curve, const Sampling::TFigure& figure,
                   const Bitangents::TAnalysis& analysis);

@@ -11,11 +11,19 @@
 #pragma once
 
 #include <QImage>
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "geometry/Framing.h"
+
+// A run of the ruling ends that TPictures::ArcVertices holds: Count of them from index
+// First, forwards or backwards round the list.
+struct ArcRun {
+  std::uint32_t First = 0, Count = 0;
+  bool Forward = true;
+};
 
 // A bitangent segment of the hull as the shaded picture draws it.
 struct Ruling {
@@ -25,6 +33,9 @@ struct Ruling {
   TVector3 PointS, PointT;  // the segment in the world
   TVector3 Normal;          // the unit normal its shade was taken from
   long double ParamS = 0, ParamT = 0;  // the curve parameters of its ends
+  // The ends of other rulings that the quad from the ruling before passes along the
+  // curve, on its edge of s and its edge of t; none for a strip's first ruling.
+  std::array<ArcRun, 2> Passed{};
 };
 using ArrayReglas = std::vector<Ruling>;
 
