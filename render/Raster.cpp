@@ -453,8 +453,9 @@ int TQueue::Bands() { return Parallel::Threads(); }
 
 void TQueue::Run(int bands) {
   pictures_.QueueRaster = false;
-  const std::vector<RasterCommand> queue = std::move(pictures_.RasterQueue);
-  pictures_.RasterQueue.clear();
+  // Read in place and cleared after: the queue keeps its room for the next picture,
+  // which holds about as many pieces, instead of growing again from nothing.
+  const std::vector<RasterCommand>& queue = pictures_.RasterQueue;
   const Cells depths = Depths(pictures_);
   const Canvas canvas(pictures_);
   bands = std::clamp(bands, 1, depths.size);
@@ -462,6 +463,7 @@ void TQueue::Run(int bands) {
     RunBand(queue, depths, canvas,
             {Parallel::BandStart(depths.size, bands, k), Parallel::BandStart(depths.size, bands, k + 1) - 1});
   });
+  pictures_.RasterQueue.clear();
 }
 
 }  // namespace Raster
