@@ -10,7 +10,13 @@ void JoinCurve(TCurve& curve) { curve.Joint.Build(curve.X, curve.Y, curve.Z); }
 void EvalCurve(const TCurve& curve, long double t, TVector3& point) {
   const bool overflowBefore = (X87::Fnstsw() & X87::OverflowFlag) != 0;
   if (curve.Joint.BuiltFrom(curve.X, curve.Y, curve.Z)) {
-    curve.Joint.Run(t, curve.P, curve.Q, point);
+    // Only t, p and q are set: the joint program fills the shared values before it
+    // reads them.
+    long double vars[TCurveProgram::VariableCount];
+    vars[0] = t;
+    vars[1] = curve.P;
+    vars[2] = curve.Q;
+    curve.Joint.Run(vars, point);
   } else {
     const long double vars[3] = {t, curve.P, curve.Q};
     point.x = curve.X.Run(vars);

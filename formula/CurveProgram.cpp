@@ -80,7 +80,7 @@ class TBuilder {
     pair_.assign(nodes_.size(), -1);
     next_ = CurveVariables;
     for (std::int32_t n = 0; n < static_cast<std::int32_t>(nodes_.size()); ++n) {
-      if (next_ + 3 > CurveVariables + TCurveProgram::MaxShared) break;
+      if (next_ + 3 > TCurveProgram::VariableCount) break;
       const TNode& node = nodes_[n];
       // The sine and the cosine count as one use, the step that computes both.
       const bool paired = Find(u'A', n) >= 0 && Find(u'B', n) >= 0;
@@ -232,12 +232,8 @@ void TCurveProgram::Clear() {
   }
 }
 
-void TCurveProgram::Run(long double t, long double p, long double q, TVector3& point) const {
+void TCurveProgram::Run(long double* vars, TVector3& point) const {
   static_assert(offsetof(TVector3, y) == 16 && offsetof(TVector3, z) == 32, "the outputs are 16 bytes apart");
-  long double vars[CurveVariables + MaxShared];
-  vars[0] = t;
-  vars[1] = p;
-  vars[2] = q;
   if (const TNativeProgram::TSequenceEntry entry = native_.SequenceEntry()) return entry(vars, &point.x);
   static constexpr long double TVector3::*Outputs[3] = {&TVector3::x, &TVector3::y, &TVector3::z};
   for (const TStep& step : steps_) {

@@ -42,10 +42,14 @@ class TCurveProgram {
            versions_[1] == y.version_ && versions_[2] == z.version_;
   }
 
-  // The values of x, y and z at t, p, q into point, by the native code when there is
-  // some, else by the interpreter; the same bits and flags either way. Only for a
+  // Variable values of a run: t, p and q, then the shared values.
+  static constexpr int VariableCount = 3 + MaxShared;
+
+  // The values of x, y and z at vars[0..2] = t, p, q into point, by the native code
+  // when there is some, else by the interpreter; the same bits and flags either way.
+  // vars holds VariableCount values, of which the run fills those after q. Only for a
   // program that BuiltFrom its formulas.
-  void Run(long double t, long double p, long double q, TVector3& point) const;
+  void Run(long double* vars, TVector3& point) const;
 
   // True when Run uses native code.
   bool Native() const { return native_.SequenceEntry() != nullptr; }
