@@ -17,16 +17,17 @@ using namespace FormulaOps;
 constexpr int Samples = 4101;  // the curve sampler's count per drawing
 constexpr long double P = 1.25L, Q = 0.5L;
 
-// The default curve, compiled by CompileDefaultCurve.
+// The default curve of the point benchmarks, compiled by CompileDefaultCurve.
 FunPars::TCurve Curve;
 
-void CompileDefaultCurve() {
+void CompileDefaultCurve(FunPars::TCurve& curve) {
   std::string message;
-  Curve.X.Compile("cos(2t)(p+sen(3t))", "tpq", message);
-  Curve.Y.Compile("sen(2t)(p+sen(3t))", "tpq", message);
-  Curve.Z.Compile("cos(3t+q)", "tpq", message);
-  Curve.P = P;
-  Curve.Q = Q;
+  curve.X.Compile("cos(2t)(p+sen(3t))", "tpq", message);
+  curve.Y.Compile("sen(2t)(p+sen(3t))", "tpq", message);
+  curve.Z.Compile("cos(3t+q)", "tpq", message);
+  FunPars::JoinCurve(curve);
+  curve.P = P;
+  curve.Q = Q;
 }
 
 // The three formulas as the programs compute them, operation for operation.
@@ -51,7 +52,7 @@ double SweepSeconds(F evaluate, long double& sink) {
 }
 
 void BM_ProgramCurvePoint(benchmark::State& state) {
-  CompileDefaultCurve();
+  CompileDefaultCurve(Curve);
   TVector3 point;
   int i = 0;
   for (auto _ : state) {
@@ -62,17 +63,14 @@ void BM_ProgramCurvePoint(benchmark::State& state) {
 }
 BENCHMARK(BM_ProgramCurvePoint);
 
-// The compilation a Draw It makes: the default curve's three formulas, native code
-// included, into the same three objects each time.
+// The compilation a Draw It makes: the default curve's three formulas and their joint
+// program, native code included, into the same curve each time.
 void BM_CompileDefaultCurve(benchmark::State& state) {
-  TOpCodeFunctionExtended formulas[3];
-  const char* const texts[3] = {"cos(2t)(p+sen(3t))", "sen(2t)(p+sen(3t))", "cos(3t+q)"};
-  std::string message;
-  for (auto _ : state)
-    for (int k = 0; k < 3; ++k) {
-      formulas[k].Compile(texts[k], "tpq", message);
-      benchmark::DoNotOptimize(formulas[k]);
-    }
+  FunPars::TCurve curve;
+  for (auto _ : state) {
+    CompileDefaultCurve(curve);
+    benchmark::DoNotOptimize(curve);
+  }
 }
 BENCHMARK(BM_CompileDefaultCurve);
 
@@ -128,7 +126,7 @@ BENCHMARK(BM_SineNative);
 // Both ways over whole sweeps, side by side, with the ratio; refuses to report when the
 // two ways do not give the same bits.
 void BM_ProgramOverHandWritten(benchmark::State& state) {
-  CompileDefaultCurve();
+  CompileDefaultCurve(Curve);
   for (int i = 0; i < Samples; ++i) {
     TVector3 a, b;
     FunPars::EvalCurve(Curve, Parameter(i), a);

@@ -5,12 +5,24 @@
 
 namespace FunPars {
 
+void JoinCurve(TCurve& curve) { curve.Joint.Build(curve.X, curve.Y, curve.Z); }
+
 void EvalCurve(const TCurve& curve, long double t, TVector3& point) {
   const bool overflowBefore = (X87::Fnstsw() & X87::OverflowFlag) != 0;
-  const long double vars[3] = {t, curve.P, curve.Q};
-  point.x = curve.X.Run(vars);
-  point.y = curve.Y.Run(vars);
-  point.z = curve.Z.Run(vars);
+  if (curve.Joint.BuiltFrom(curve.X, curve.Y, curve.Z)) {
+    // Only t, p and q are set: the joint program fills the shared values before it
+    // reads them.
+    long double vars[TCurveProgram::VariableCount];
+    vars[0] = t;
+    vars[1] = curve.P;
+    vars[2] = curve.Q;
+    curve.Joint.Run(vars, point);
+  } else {
+    const long double vars[3] = {t, curve.P, curve.Q};
+    point.x = curve.X.Run(vars);
+    point.y = curve.Y.Run(vars);
+    point.z = curve.Z.Run(vars);
+  }
   // An overflow inside a formula whose value still comes out finite, such as 10^5000
   // within 10^(-5000) = 1/10^5000, ended in the rounded value (here 0) or the limit the
   // formula tends to: it is no fault of the curve. Only this evaluation's flag goes.

@@ -126,4 +126,20 @@ inline long double OfQuadrant(long double x, std::int32_t offset) {
   return quadrant & 2 ? -v : v;
 }
 
+// Both values of one x, |x| < 2^20, from one reduction: the two polynomials that
+// OfQuadrant(x, 0) and OfQuadrant(x, 1) choose between, each evaluated once. In
+// quadrant k the sine is (s, c, -s, -c)[k mod 4] and the cosine the entry after it, so
+// both are the bits of the separate calls.
+struct TSineCosine {
+  long double Sine, Cosine;
+};
+inline TSineCosine OfBoth(long double x) {
+  const TReduced reduced = Reduce(x);
+  const long double c = CosinePolynomial(reduced.R, reduced.Rest);
+  const long double s = SinePolynomial(reduced.R, reduced.Rest);
+  const bool odd = (reduced.K & 1) != 0;
+  const long double sine = odd ? c : s, cosine = odd ? s : c;
+  return {reduced.K & 2 ? -sine : sine, (reduced.K + 1) & 2 ? -cosine : cosine};
+}
+
 }  // namespace ExtendedSine

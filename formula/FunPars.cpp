@@ -92,11 +92,8 @@ using namespace FunParsWork;
 
 void TOpCodeFunctionExtended::Compile(const std::string& text, const std::string& variables, std::string& message) {
   message.clear();
+  Clear();  // a failed compilation leaves no program behind
   source_ = text;
-  Code.Clear();  // a failed compilation leaves no program behind
-  NativeCode.Clear();
-  Entry = nullptr;
-  cost_ = 0;
   TWorkState work;
   std::size_t cost = 0;
   const int code = TranslateFormula(text, variables, work, Constants, cost);
@@ -105,6 +102,8 @@ void TOpCodeFunctionExtended::Compile(const std::string& text, const std::string
     return;
   }
   cost_ = cost;
+  postfix_ = work.PostfixText;
+  variableCount_ = work.VariableCount;
   Code.Emit(work.PostfixText, Constants.data(), work.VariableCount);
   if (FunPars::NativeCodeEnabled() && NativeCode.EmitProgram(work.PostfixText, Constants.data(), work.VariableCount))
     Entry = NativeCode.Entry();
@@ -113,7 +112,10 @@ void TOpCodeFunctionExtended::Compile(const std::string& text, const std::string
 const std::string& TOpCodeFunctionExtended::Source() const { return source_; }
 
 void TOpCodeFunctionExtended::Clear() {
+  ++version_;
   source_.clear();
+  postfix_.clear();
+  variableCount_ = 0;
   Code.Clear();
   NativeCode.Clear();
   Entry = nullptr;

@@ -14,6 +14,8 @@
 #include "formula/Program.h"
 #include "formula/Vector3.h"
 
+class TCurveProgram;
+
 class TOpCodeFunctionExtended {
  public:
   TOpCodeFunctionExtended() = default;
@@ -59,8 +61,17 @@ class TOpCodeFunctionExtended {
   std::size_t Cost() const { return cost_; }
 
  private:
+  // Reads the postfix text, the constants and the version to compile three formulas
+  // into one program.
+  friend class TCurveProgram;
+
   std::string source_;
   std::size_t cost_ = 0;
+  std::u16string postfix_;  // the program's postfix token string (FunParsInternal.h)
+  int variableCount_ = 0;
+  // Changed by every Compile and Clear, so that a program built from this one can tell
+  // that it no longer is what it was built from.
+  std::uint64_t version_ = 0;
   // Slot 0 holds 0 and is never read; constants occupy slots 1 and up. Replaced by
   // each Compile and never resized while a program refers to it.
   std::vector<long double> Constants;

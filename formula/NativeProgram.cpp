@@ -69,9 +69,44 @@ class TEmitter {
   explicit TEmitter(x86::Assembler* a, int variableCount, const long double* constants, int frameSlots)
       : a_(a), variableCount_(variableCount), constants_(constants), frameSlots_(frameSlots) {}
 
-  // Runs the whole token string; false when it is not a well-formed program.
+  // The code of one program whose value the entry returns; false when it is not a
+  // well-formed program.
   bool Program(const std::u16string& postfix) {
+    Begin();
+    if (!Value(postfix)) return false;
+    End();
+    return true;
+  }
+
+  // The code of a sequence of programs, each storing its value; false when one is not
+  // a well-formed program.
+  bool Program(const std::vector<TNativeProgram::TStep>& steps) {
+    Begin();
+    for (const TNativeProgram::TStep& step : steps) {
+      if (!Value(step.Postfix)) return false;
+      Store(step);
+    }
+    End();
+    return true;
+  }
+
+  int MostSpilled() const { return mostSpilled_; }
+
+ private:
+  void Begin() {
     if (a_ && frameSlots_ > 0) a_->sub(x86::rsp, 16 * frameSlots_);
+  }
+
+  void End() {
+    if (!a_) return;
+    if (frameSlots_ > 0) a_->add(x86::rsp, 16 * frameSlots_);
+    a_->ret();
+    PlaceLiterals();
+  }
+
+  // The code of `postfix`, which leaves its value alone in st0; false when it is not a
+  // well-formed program.
+  bool Value(const std::u16string& postfix) {
     for (std::size_t i = 0; i < postfix.size(); ++i) {
       const Token t = postfix[i];
       if (i + 1 < postfix.size() && FusesWith(t, postfix[i + 1])) {
@@ -106,18 +141,34 @@ class TEmitter {
       if (push) --FreeSlots;
       if (IsBinaryOperator(t)) ++FreeSlots;
     }
-    if (FreeSlots != 7 || SpillDepth != 0) return false;
-    if (a_) {
-      if (frameSlots_ > 0) a_->add(x86::rsp, 16 * frameSlots_);
-      a_->ret();
-      PlaceLiterals();
-    }
-    return true;
+    return FreeSlots == 7 && SpillDepth == 0;
   }
 
-  int MostSpilled() const { return mostSpilled_; }
+  // Stores the value Value left in st0 where `step` says, which empties the stack.
+  void Store(const TNativeProgram::TStep& step) {
+    using ETarget = TNativeProgram::TStep::ETarget;
+    if (step.Target == ETarget::SineAndCosine) EnsureRoom(NativeSine::RoomNeededForBoth);
+    FreeSlots = 8;
+    if (!a_) return;
+    if (step.Target == ETarget::Output) {
+      a_->fstp(x86::tword_ptr(x86::rsi, 16 * step.Index));
+      return;
+    }
+    if (step.Target == ETarget::SineAndCosine) {
+      NativeSine::EmitBoth(*a_, Literals(), [&] {  // fsin; fprem by 2 pi, fcos
+        a_->fld(x86::st0);
+        Reduce(X87::Shared.TwoPi);
+        a_->fcos();
+        a_->fxch(x86::st1);
+        a_->fsin();
+      });
+      a_->fstp(x86::tword_ptr(x86::rdi, 16 * step.Index));
+      a_->fstp(x86::tword_ptr(x86::rdi, 16 * (step.Index + 1)));
+      return;
+    }
+    a_->fstp(x86::tword_ptr(x86::rdi, 16 * step.Index));
+  }
 
- private:
   // ---- Register management ----------------------------------------------------------
 
   void EnsureRoom(int need) {
@@ -565,36 +616,67 @@ class TEmitter {
 
 }  // namespace
 
-bool TNativeProgram::EmitProgram(const std::u16string& postfix, const long double* constants, int variableCount) {
-  Clear();
+namespace {
+
+// Code pages holding a finished program; no pages when there is none.
+struct TMapped {
+  void* Pages = nullptr;
+  std::size_t Length = 0, Size = 0;
+};
+
+// Assembles the code of `source` (a postfix program or a sequence of steps) into pages
+// of its own; none when the emitter refuses the source, when it would spill more than
+// MaxSpilled values or when the system refuses executable memory.
+template <class TSource>
+TMapped Assemble(const TSource& source, const long double* constants, int variableCount) {
   TEmitter plan(nullptr, variableCount, constants, 0);
-  if (!plan.Program(postfix) || plan.MostSpilled() > MaxSpilled) return false;
+  if (!plan.Program(source) || plan.MostSpilled() > TNativeProgram::MaxSpilled) return {};
 
   CodeHolder code;
   TErrorFlag errors;
   code.init(Environment::host());
   code.setErrorHandler(&errors);
   x86::Assembler assembler(&code);
-  TEmitter(&assembler, variableCount, constants, plan.MostSpilled()).Program(postfix);
-  if (errors.Failed || code.flatten() != kErrorOk || code.resolveUnresolvedLinks() != kErrorOk) return false;
+  TEmitter(&assembler, variableCount, constants, plan.MostSpilled()).Program(source);
+  if (errors.Failed || code.flatten() != kErrorOk || code.resolveUnresolvedLinks() != kErrorOk) return {};
 
   // Written while read-write, then made read-execute: never both at once.
   const std::size_t size = code.codeSize();
   const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
   const std::size_t length = (size + page - 1) / page * page;
   void* pages = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (pages == MAP_FAILED) return false;
+  if (pages == MAP_FAILED) return {};
   const bool written = code.relocateToBase(reinterpret_cast<std::uint64_t>(pages)) == kErrorOk &&
                        code.copyFlattenedData(pages, size, CopySectionFlags::kPadSectionBuffer) == kErrorOk;
   if (!written || mprotect(pages, length, PROT_READ | PROT_EXEC) != 0) {
     munmap(pages, length);
-    return false;
+    return {};
   }
+  return {pages, length, size};
+}
+
+}  // namespace
+
+bool TNativeProgram::EmitProgram(const std::u16string& postfix, const long double* constants, int variableCount) {
+  Clear();
+  const TMapped mapped = Assemble(postfix, constants, variableCount);
+  Keep(mapped.Pages, mapped.Length, mapped.Size);
+  entry_ = reinterpret_cast<TEntry>(pages_);
+  return pages_ != nullptr;
+}
+
+bool TNativeProgram::EmitSequence(const std::vector<TStep>& steps, const long double* constants, int variableCount) {
+  Clear();
+  const TMapped mapped = Assemble(steps, constants, variableCount);
+  Keep(mapped.Pages, mapped.Length, mapped.Size);
+  sequence_ = reinterpret_cast<TSequenceEntry>(pages_);
+  return pages_ != nullptr;
+}
+
+void TNativeProgram::Keep(void* pages, std::size_t length, std::size_t size) {
   pages_ = pages;
   length_ = length;
   size_ = size;
-  entry_ = reinterpret_cast<TEntry>(pages);
-  return true;
 }
 
 void TNativeProgram::Clear() {
@@ -602,4 +684,5 @@ void TNativeProgram::Clear() {
   pages_ = nullptr;
   length_ = size_ = 0;
   entry_ = nullptr;
+  sequence_ = nullptr;
 }

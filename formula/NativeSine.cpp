@@ -136,12 +136,10 @@ void CosinePolynomial(Assembler& a, const TLiterals& literals) {
   a.faddp(st1);                             // cosine
 }
 
-}  // namespace
-
-void Emit(Assembler& a, std::int32_t offset, const TLiterals& literals, const std::function<void()>& outside) {
-  const Label inside = a.newLabel(), cosine = a.newLabel(), sign = a.newLabel(), done = a.newLabel();
-  const Label outsidePop = a.newLabel(), outsideLabel = a.newLabel();
-  // Limit > |x| != 0 by the quiet fucomip: a NaN goes outside without the invalid flag.
+// Jumps to `inside` when 0 < |st0| < 2^20 by the quiet fucomip, so that a NaN goes on
+// without the invalid flag; falls through otherwise. st0 stays.
+void BranchIfInRange(Assembler& a, const TLiterals& literals, const Label& inside) {
+  const Label outsidePop = a.newLabel(), outside = a.newLabel();
   a.fld(st0);
   a.fabs();
   a.fld(literals.Double(Limit));
@@ -151,10 +149,17 @@ void Emit(Assembler& a, std::int32_t offset, const TLiterals& literals, const st
   a.fucomip(st1);
   a.fstp(st0);
   a.jne(inside);
-  a.jmp(outsideLabel);
+  a.jmp(outside);
   a.bind(outsidePop);
   a.fstp(st0);
-  a.bind(outsideLabel);
+  a.bind(outside);
+}
+
+}  // namespace
+
+void Emit(Assembler& a, std::int32_t offset, const TLiterals& literals, const std::function<void()>& outside) {
+  const Label inside = a.newLabel(), cosine = a.newLabel(), sign = a.newLabel(), done = a.newLabel();
+  BranchIfInRange(a, literals, inside);
   outside();
   a.jmp(done);
 
@@ -171,6 +176,37 @@ void Emit(Assembler& a, std::int32_t offset, const TLiterals& literals, const st
   a.test(al, 2);
   a.jz(done);
   a.fchs();
+  a.bind(done);
+}
+
+void EmitBoth(Assembler& a, const TLiterals& literals, const std::function<void()>& outside) {
+  const Label inside = a.newLabel(), even = a.newLabel(), sinePositive = a.newLabel(), done = a.newLabel();
+  BranchIfInRange(a, literals, inside);
+  outside();
+  a.jmp(done);
+
+  a.bind(inside);
+  Reduce(a, literals);
+  a.fld(st1);
+  a.fld(st1);                               // r, rest, r, rest
+  CosinePolynomial(a, literals);            // c, r, rest
+  a.fxch(st2);
+  a.fxch(st1);                              // r, rest, c
+  SinePolynomial(a, literals);              // s, c
+  a.test(al, 1);
+  a.jz(even);
+  a.fxch(st1);
+  a.bind(even);                             // the sine's value, the cosine's
+  a.test(al, 2);
+  a.jz(sinePositive);
+  a.fchs();
+  a.bind(sinePositive);
+  a.add(eax, 1);
+  a.test(al, 2);
+  a.jz(done);
+  a.fxch(st1);
+  a.fchs();
+  a.fxch(st1);
   a.bind(done);
 }
 

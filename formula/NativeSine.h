@@ -23,4 +23,13 @@ struct TLiterals {
 void Emit(asmjit::x86::Assembler& a, std::int32_t offset, const TLiterals& literals,
           const std::function<void()>& outside);
 
+// Free x87 registers EmitBoth needs beyond the one of its argument: all the others.
+constexpr int RoomNeededForBoth = 7;
+
+// Appends code that replaces st0 = x by st0 = sin x, st1 = cos x, the values of Emit
+// with offsets 0 and 1, from one reduction when 0 < |x| < 2^20; otherwise (also for a
+// NaN or an infinity) runs the code `outside` appends, which must leave those two
+// values in place of x. Uses eax and 4 bytes of the red zone below rsp.
+void EmitBoth(asmjit::x86::Assembler& a, const TLiterals& literals, const std::function<void()>& outside);
+
 }  // namespace NativeSine

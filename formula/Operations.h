@@ -28,6 +28,13 @@ inline long double Cosine(long double x) {
 // infinity) fsin without reduction.
 inline long double Sine(long double x) { return ExtendedSine::InRange(x) ? ExtendedSine::OfQuadrant(x, 0) : Fsin(x); }
 
+// A sine and a cosine of one x, as Sine(x) and Cosine(x) give them, with one argument
+// reduction between them when x is in ExtendedSine's range.
+inline ExtendedSine::TSineCosine SineAndCosine(long double x) {
+  if (ExtendedSine::InRange(x)) return ExtendedSine::OfBoth(x);
+  return {Fsin(x), Fcos(ReduceTwoPi(x))};
+}
+
 // C exponential: fldl2e; fmulp; SafeExp2.
 inline long double Exponential(long double x) { return SafeExp2(x * Shared.Log2E); }
 

@@ -10,7 +10,10 @@
 //    (a program must not depend on the compiler's shared working state);
 //  - its native code and the interpreter give the same value and raise the same
 //    floating-point flags;
-//  - EvalConstant agrees with a compilation under the default list.
+//  - EvalConstant agrees with a compilation under the default list;
+//  - a curve of the formula, its product with its sine and its cosine less its sine
+//    (whose joint program shares the formula and the reduction of the pair) gives the
+//    same points and flags as the same formulas run one by one.
 #include <cfenv>
 #include <cfloat>
 #include <cmath>
@@ -20,6 +23,7 @@
 #include <cstring>
 #include <string>
 
+#include "formula/Curve.h"
 #include "formula/FunPars.h"
 #include "formula/FunParsInternal.h"
 
@@ -101,6 +105,45 @@ struct TValues {
   std::uint64_t state = 14695981039346656037ull;
 };
 
+// The curve of `text` described above, joined (or not) after compiling it with `list`;
+// false when a formula does not compile.
+bool CompileCurve(FunPars::TCurve& curve, const std::string& text, const std::string& list, bool joined) {
+  const std::string texts[3] = {text, "sin(" + text + ")*(" + text + ")", "cos(" + text + ")-sin(" + text + ")"};
+  TOpCodeFunctionExtended* formulas[3] = {&curve.X, &curve.Y, &curve.Z};
+  std::string message;
+  for (int k = 0; k < 3; ++k) {
+    formulas[k]->Compile(texts[k], list, message);
+    if (!message.empty()) return false;
+  }
+  if (joined) FunPars::JoinCurve(curve);
+  return true;
+}
+
+void CheckJointCurve(const std::string& text, const std::string& list, TValues& generator) {
+  FunPars::TCurve joined, apart;
+  if (!CompileCurve(joined, text, list, true) || !CompileCurve(apart, text, list, false)) return;
+  const bool threeVariables = list.size() == 3;
+  if (joined.Joint.BuiltFrom(joined.X, joined.Y, joined.Z) != threeVariables) Finding("a curve joined wrongly", text);
+  long double values[VariableSlots];
+  for (int j = 0; j < ValueSets; ++j) {
+    generator.Fill(j, values);
+    TVector3 points[2];
+    int flags[2];
+    FunPars::TCurve* curves[2] = {&joined, &apart};
+    for (int k = 0; k < 2; ++k) {
+      curves[k]->P = values[1];
+      curves[k]->Q = values[2];
+      Flagged([&] {
+        FunPars::EvalCurve(*curves[k], values[0], points[k]);
+        return 0.0L;
+      }, flags[k]);
+    }
+    if (!SameValue(points[0].x, points[1].x) || !SameValue(points[0].y, points[1].y) ||
+        !SameValue(points[0].z, points[1].z) || flags[0] != flags[1])
+      Finding("the joint program and the formulas one by one differ", text);
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -141,6 +184,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       if (!SameValue(a, first.Run(values))) Finding("two runs differ", text);
       if (!SameValue(a, second.Run(values))) Finding("two compilations differ", text);
     }
+    CheckJointCurve(text, list, generator);
   }
 
   // A limit field: no variables at all.

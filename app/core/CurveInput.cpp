@@ -119,6 +119,7 @@ void RestoreAcceptedFormulas(Drawing::TDrawingData& data) {
   std::string message;
   for (const TCoordinate& c : Coordinates)
     if (!(data.Input.*c.Accepted).empty()) (data.Curve.*c.Formula).Compile(data.Input.*c.Accepted, "tpq", message);
+  FunPars::JoinCurve(data.Curve);
 }
 
 void ReinstateInput(Drawing::TDrawingData& data, const Glob::TCurveInput& input) {
@@ -149,6 +150,7 @@ TReadResult LeeDatos(Drawing::TDrawingData& data, TInputFields& fields, bool& re
   }
   // A curve point costs the three programs together; no drawing may take minutes.
   if (std::string message; !FunPars::CurveWorkFits(data.Curve, message)) return ReportInputError(data, message, ready);
+  FunPars::JoinCurve(data.Curve);
   long double values[3][2];
   for (int i = 0; i < 3; ++i) {
     const TRange& r = Ranges[i];

@@ -58,6 +58,7 @@ TFigure Draw(const std::string& x, const std::string& y, const std::string& z, l
   FunPars::UseNativeCode(true);
   EXPECT_EQ(read.Outcome, CurveInput::TReadOutcome::Changed) << read.Message;
   EXPECT_EQ(TestData().Curve.X.Native(), native);
+  EXPECT_EQ(TestData().Curve.Joint.Native(), native);
   TestData().Input.PValue = p;
   TestData().Input.QValue = 0.5L;
   TFigure figure;

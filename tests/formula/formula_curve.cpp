@@ -20,6 +20,7 @@ void UseDefaultFormulas(FunPars::TCurve& curve) {
   ASSERT_EQ(message, "");
   curve.Z.Compile("cos(3t+q)", "tpq", message);
   ASSERT_EQ(message, "");
+  FunPars::JoinCurve(curve);
 }
 
 TEST(FormulaEvalConstant, LimitFields) {
@@ -65,6 +66,19 @@ TEST(FormulaCurve, DefaultCurveAndParameters) {
   FunPars::EvalCurve(curve, 0, point);
   EXPECT_EQ(point.x, 3);
   EXPECT_EQ(point.z, -1);
+}
+
+TEST(FormulaCurve, AFormulaCompiledAgainOrClearedIsRunAsItIsNow) {
+  FunPars::TCurve curve;
+  UseDefaultFormulas(curve);
+  std::string message;
+  curve.X.Compile("t", "tpq", message);
+  curve.Y.Clear();
+  TVector3 point;
+  FunPars::EvalCurve(curve, 0.5L, point);
+  EXPECT_EQ(point.x, 0.5L);
+  EXPECT_EQ(point.y, 0);
+  EXPECT_NEAR(point.z, std::cos(1.5L), 1e-18L);
 }
 
 TEST(FormulaCurve, CurvesWithoutProgramsAndTwoCurvesAtOnce) {

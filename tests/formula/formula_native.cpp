@@ -4,15 +4,19 @@
 // left clean; the code pages never writable and executable at once; the fallbacks.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <limits>
+#include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "formula/Curve.h"
 #include "formula/FunPars.h"
 #include "formula/FunParsInternal.h"
 #include "tests/formula/formula_random.h"
@@ -168,6 +172,89 @@ TEST(FormulaNative, SineAndCosineMatchTheInterpreterInEveryQuadrant) {
     ExpectSame(sine, vars);
     ExpectSame(cosine, vars);
     if (HasFailure()) return;
+  }
+}
+
+// The curve of `texts`, compiled with native code or without, and joined or not.
+std::unique_ptr<FunPars::TCurve> Curve(const std::vector<std::string>& texts, bool native, bool joined) {
+  FunPars::UseNativeCode(native);
+  auto curve = std::make_unique<FunPars::TCurve>();
+  TOpCodeFunctionExtended* formulas[3] = {&curve->X, &curve->Y, &curve->Z};
+  for (int k = 0; k < 3; ++k) Compile(*formulas[k], texts[k]);
+  if (joined) FunPars::JoinCurve(*curve);
+  FunPars::UseNativeCode(true);
+  return curve;
+}
+
+// EvalCurve of the joint program in native code and in the interpreter against the
+// formulas interpreted one by one: the same bits and flags at every (t, p, q).
+void ExpectSameCurve(const std::vector<std::string>& texts, const std::vector<std::array<long double, 3>>& inputs) {
+  const auto native = Curve(texts, true, true), interpreted = Curve(texts, false, true);
+  const auto oneByOne = Curve(texts, false, false);
+  ASSERT_TRUE(native->Joint.Native() && !interpreted->Joint.Native()) << texts[0];
+  for (const auto& [t, p, q] : inputs) {
+    TOutcome outcomes[3][3];
+    for (int way = 0; way < 3; ++way) {
+      FunPars::TCurve& c = way == 0 ? *native : way == 1 ? *interpreted : *oneByOne;
+      c.P = p;
+      c.Q = q;
+      TVector3 point;
+      ClearX87Flags();
+      FunPars::EvalCurve(c, t, point);
+      const std::uint16_t flags = X87Flags();
+      for (int k = 0; k < 3; ++k) outcomes[way][k] = {k == 0 ? point.x : k == 1 ? point.y : point.z, flags};
+    }
+    EXPECT_TRUE(X87StackEmpty());
+    for (int way = 0; way < 2; ++way)
+      for (int k = 0; k < 3; ++k)
+        EXPECT_TRUE(SameBits(outcomes[way][k].Value, outcomes[2][k].Value) && outcomes[way][k].Flags == outcomes[2][k].Flags)
+            << texts[k] << " (" << (way == 0 ? "native" : "interpreted") << ") at t=" << t << " p=" << p << " q=" << q
+            << ": " << outcomes[way][k].Value << " flags " << outcomes[way][k].Flags << ", one by one "
+            << outcomes[2][k].Value << " flags " << outcomes[2][k].Flags;
+  }
+  ClearX87Flags();
+}
+
+TEST(FormulaNative, JointCurvesMatchTheFormulasOneByOne) {
+  // Shared subexpressions, sines and cosines of one argument (also of a shared value, of
+  // a sine, of a constant and beyond the reduction's range), whole formulas alike, bare
+  // leaves, and more shared values than the joint program holds.
+  std::string sines = "0", cosines = "0";
+  for (int k = 1; k <= 20; ++k) {
+    sines += "+sin(" + std::to_string(k) + "t+p)";
+    cosines += "-cos(" + std::to_string(k) + "t+p)";
+  }
+  const std::vector<std::vector<std::string>> curves = {
+      {"(2+cos(21t))cos(2t)", "(2+cos(21t))sin(2t)", "sin(21t)"},
+      {"cos(2t)(p+sen(3t))", "sen(2t)(p+sen(3t))", "cos(3t+q)"},
+      {"cos(t)+0.15cos(13t)", "sin(t)+0.15sin(13t)", "0.6sin(2t)+0.1cos(11t)"},
+      {"sin(sin(t))*cos(t^2)/q", "cos(sin(t))+sin(t^2)+exp(t)", "cos(t)/exp(t)+abs(-t)^p"},
+      {"sin(t p)^2-cos(t p)", "sin(t p)^2-cos(t p)", "pi"},
+      {"sin(2)+t", "cos(2)*p^t", "q"},
+      {"tan(q t)+cos(q t)", "sin(q t)-cot(q t)", "cos(10^30 t)*sin(10^30 t)"},
+      {"t/(t^2)+(t^2)^0.5", "exp(-(t^2))", "atan(t^2)"},  // an overflow with finite values
+      {sines, cosines, "(" + sines + ")*(" + cosines + ")"}};
+  std::vector<std::array<long double, 3>> inputs;
+  for (const long double t : SpecialInputs())
+    for (const auto& [p, q] : {std::pair{0.25L, 0.5L}, std::pair{-3.0L, 1e4000L}, std::pair{NaN, -0.0L}})
+      inputs.push_back({t, p, q});
+  for (const auto& texts : curves) ExpectSameCurve(texts, inputs);
+  // One point from each sharing, counted by hand: 2 + cos(21t), the pairs of 21t and 2t;
+  // 3t, p + sen(3t), the pair of 2t; the pairs of t and 13t.
+  EXPECT_EQ(Curve(curves[0], true, true)->Joint.SharedCount(), 5);
+  EXPECT_EQ(Curve(curves[1], true, true)->Joint.SharedCount(), 4);
+  EXPECT_EQ(Curve(curves[2], true, true)->Joint.SharedCount(), 4);
+  EXPECT_LE(Curve(curves.back(), true, true)->Joint.SharedCount(), TCurveProgram::MaxShared);
+
+  // Random formulas around shared random parts.
+  FormulaRandom::TGenerator generator(2718);
+  std::mt19937 random(5);
+  std::uniform_real_distribution<double> ordinary(-4, 4);
+  for (int round = 0; round < 300 && !HasFailure(); ++round) {
+    const std::string a = generator.Write(*generator.Make(1 + round % 4)), b = generator.Write(*generator.Make(2));
+    const std::string c = generator.Write(*generator.Make(3));
+    ExpectSameCurve({"(" + a + ")*cos(" + b + ")", "sin(" + b + ")-(" + a + ")/(" + c + ")", "sin(" + c + ")+(" + a + ")"},
+                    {{ordinary(random), ordinary(random), ordinary(random)}, {ordinary(random), 0, 1}});
   }
 }
 

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "formula/FunPars.h"
+#include "formula/Curve.h"
 #include "geometry/Sampling.h"
 #include "geometry/SharedState.h"
 
@@ -17,6 +17,7 @@ void UseCurve(Drawing::TDrawingData& data, const std::string& x, const std::stri
     formulas[k]->Compile(*texts[k], "tpq", message);
     if (!message.empty()) throw std::runtime_error(*texts[k] + ": " + message);
   }
+  FunPars::JoinCurve(data.Curve);
   data.Input.XFormula = x;
   data.Input.YFormula = y;
   data.Input.ZFormula = z;
