@@ -48,7 +48,6 @@ void TProgram::Emit(const std::u16string& postfix, const long double* constants,
     static_assert(static_cast<int>(EKind::ArgSinh) - static_cast<int>(EKind::Cosine) == 'R' - 'A');
     operations_.push_back({static_cast<EKind>(static_cast<int>(EKind::Cosine) + (t - u'A'))});
   }
-  if (depth_ > LocalDepth) scratch_.assign(depth_, 0.0L);
 }
 
 void TProgram::Clear() {
@@ -56,8 +55,6 @@ void TProgram::Clear() {
   operations_.shrink_to_fit();
   constants_ = nullptr;
   depth_ = 0;
-  scratch_.clear();
-  scratch_.shrink_to_fit();
 }
 
 bool TProgram::ReadsVariables() const {
@@ -70,7 +67,11 @@ long double TProgram::Run(const long double* vars) const {
   using namespace FormulaOps;
   if (operations_.empty()) return 0;
   long double local[LocalDepth];
-  long double* const s = depth_ <= LocalDepth ? local : scratch_.data();
+  // A deeper program's stack is the running thread's own: threads that evaluate one
+  // curve at once would overwrite each other's values in a stack of the program's.
+  thread_local std::vector<long double> deep;
+  if (depth_ > LocalDepth && deep.size() < depth_) deep.resize(depth_);
+  long double* const s = depth_ <= LocalDepth ? local : deep.data();
   const long double* const bases[2] = {vars, constants_};
   // The top of the value stack stays in x (a register); s[0..n-1] hold the values
   // below it. The first push stores the meaningless initial x into s[0].

@@ -57,6 +57,5 @@ class TProgram {
 
   std::vector<TOperation> operations_;
   const long double* constants_ = nullptr;
-  std::size_t depth_ = 0;                     // the most values on the stack at once
-  mutable std::vector<long double> scratch_;  // the stack of deeper programs
+  std::size_t depth_ = 0;  // the most values on the stack at once
 };

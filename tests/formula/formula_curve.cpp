@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "formula/Curve.h"
 #include "tests/formula/formula_helpers.h"
@@ -102,6 +104,30 @@ TEST(FormulaCurve, CurvesWithoutProgramsAndTwoCurvesAtOnce) {
     EXPECT_NEAR(fromA[k].x, std::cos(2 * s) * (1 + std::sin(3 * s)), 1e-17L) << k;
     EXPECT_NEAR(fromB[k].y, std::sin(2 * t) * (2 + std::sin(3 * t)), 1e-17L) << k;
   }
+}
+
+TEST(FormulaCurve, ADeepInterpretedFormulaOnTwoThreadsAtOnce) {
+  // Forty values deep: beyond the interpreter's stack on the machine stack, so it needs
+  // room of its own, and two threads running one program must not share that room.
+  std::string text = "t";
+  for (int k = 1; k <= 40; ++k) text = "sen(t+" + std::to_string(k) + ")*(" + text + ")";
+  FunPars::UseNativeCode(false);
+  FunPars::TCurve deep;
+  std::string message;
+  deep.X.Compile(text, "tpq", message);
+  FunPars::UseNativeCode(true);
+  ASSERT_EQ(message, "");
+  constexpr int Points = 4000;
+  std::vector<TVector3> alone(Points), first(Points), second(Points);
+  for (int k = 0; k < Points; ++k) FunPars::EvalCurve(deep, k / 1000.0L, alone[k]);
+  std::thread other([&] {
+    for (int k = 0; k < Points; ++k) FunPars::EvalCurve(deep, k / 1000.0L, second[k]);
+  });
+  for (int k = 0; k < Points; ++k) FunPars::EvalCurve(deep, k / 1000.0L, first[k]);
+  other.join();
+  int differing = 0;
+  for (int k = 0; k < Points; ++k) differing += !(first[k] == alone[k]) + !(second[k] == alone[k]);
+  EXPECT_EQ(differing, 0);
 }
 
 }  // namespace
