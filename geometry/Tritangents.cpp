@@ -6,6 +6,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -60,15 +61,20 @@ bool SafeInDouble(long double v) {
 }
 
 // The tangent lines rounded to doubles, one array per coordinate so that a row's
-// products vectorise, with the lengths of moment and tangent. A line with a coordinate
-// that is not SafeInDouble is all zeros: its products are then 0, which never decides
-// a sign (RowSigns).
+// products go two at a time, with the lengths of moment and tangent, and per block of
+// BlockLines consecutive lines the largest of each. A line with a coordinate that is
+// not SafeInDouble is all zeros: its products are then 0, which never decides a sign
+// (RowSigns). One more line of zeros pads the end, the partner of a last odd line.
 struct DoubleLines {
+  static constexpr int BlockLines = 32;
   std::vector<double> Mx, My, Mz, Tx, Ty, Tz, MomentLength, TangentLength;
+  std::vector<double> BlockMoment, BlockTangent;
 
   explicit DoubleLines(const std::vector<TangentLine>& lines) {
     for (std::vector<double>* v : {&Mx, &My, &Mz, &Tx, &Ty, &Tz, &MomentLength, &TangentLength})
-      v->resize(lines.size());
+      v->resize(lines.size() + 1);
+    BlockMoment.resize(lines.size() / BlockLines + 1);
+    BlockTangent.resize(BlockMoment.size());
     for (std::size_t k = 0; k < lines.size(); ++k) {
       const TVector3 &m = lines[k].Moment, &t = lines[k].Tangent;
       if (!SafeInDouble(m.x) || !SafeInDouble(m.y) || !SafeInDouble(m.z) || !SafeInDouble(t.x) ||
@@ -78,32 +84,69 @@ struct DoubleLines {
       Tx[k] = static_cast<double>(t.x), Ty[k] = static_cast<double>(t.y), Tz[k] = static_cast<double>(t.z);
       MomentLength[k] = std::sqrt(Mx[k] * Mx[k] + My[k] * My[k] + Mz[k] * Mz[k]);
       TangentLength[k] = std::sqrt(Tx[k] * Tx[k] + Ty[k] * Ty[k] + Tz[k] * Tz[k]);
+      double &moment = BlockMoment[k / BlockLines], &tangent = BlockTangent[k / BlockLines];
+      moment = std::max(moment, MomentLength[k]);
+      tangent = std::max(tangent, TangentLength[k]);
     }
   }
 };
 
+// Two doubles side by side, as SSE2 holds them (the compilers' vector extensions):
+// each lane rounds as a double does on its own.
+using Lanes = double __attribute__((vector_size(16)));
+using LaneMasks = long long __attribute__((vector_size(16)));
+
+Lanes LanesAt(const double* p) {
+  Lanes v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
 // Sets above[l] to [ReciprocalProduct(a, l) > 0] for l = from..high, the sign the long
-// double product gives. The product in doubles decides where it is farther from 0 than
-// its error can reach, else the long double one is computed. The six terms' sum S of
-// magnitudes is at most |Ma| |Tl| + |Ml| |Ta| (Cauchy-Schwarz); rounding the operands,
-// the products and three levels of sums errs by at most 6u S in doubles (u = 2^-53),
-// by 4 2^-64 S in long doubles, so 2^-48 (|Ma| |Tl| + |Ml| |Ta|) bounds both together
-// with room for the rounding of the lengths and of the bound itself.
+// double product gives; above[high + 1] is scratch. The product in doubles decides
+// where it is farther from 0 than its error can reach, else the long double one is
+// computed. The six terms' sum S of magnitudes is at most |Ma| |Tl| + |Ml| |Ta|
+// (Cauchy-Schwarz); rounding the operands, the products and three levels of sums errs
+// by at most 6u S in doubles (u = 2^-53), by 4 2^-64 S in long doubles, so 2^-48
+// (|Ma| |Tl| + |Ml| |Ta|) bounds both together with room for the rounding of the
+// lengths and of the bound itself. The bound is taken with the largest |Tl| and |Ml| of
+// l's block: a larger bound leaves a few more signs to the long double products and
+// changes none, and one bound per block keeps the loop free of branches.
 void RowSigns(const std::vector<TangentLine>& lines, const DoubleLines& d, int a, int from, int high,
               std::vector<std::uint8_t>& above) {
-  const double mx = d.Mx[a], my = d.My[a], mz = d.Mz[a], tx = d.Tx[a], ty = d.Ty[a], tz = d.Tz[a];
+  const Lanes mx = {d.Mx[a], d.Mx[a]}, my = {d.My[a], d.My[a]}, mz = {d.Mz[a], d.Mz[a]};
+  const Lanes tx = {d.Tx[a], d.Tx[a]}, ty = {d.Ty[a], d.Ty[a]}, tz = {d.Tz[a], d.Tz[a]};
   const double byTangent = 0x1p-48 * d.MomentLength[a], byMoment = 0x1p-48 * d.TangentLength[a];
-  // 1 positive, 0 not, 2 undecided.
+  CheckIndex(high + 1, std::min(above.size(), d.Tx.size()));
+  // 1 positive, 0 not, 2 undecided. Pairs of lines l, l + 1: one that runs past a
+  // block's end is done again with the next block's bound. The arrays by their own
+  // pointers: the bytes written could alias the vectors' own.
   std::uint8_t* const sign = above.data();
-  for (int l = from; l <= high; ++l) {
-    const double r = (mx * d.Tx[l] + my * d.Ty[l] + mz * d.Tz[l]) + (d.Mx[l] * tx + d.My[l] * ty + d.Mz[l] * tz);
-    const double error = byTangent * d.TangentLength[l] + byMoment * d.MomentLength[l];
-    sign[l] = r > error ? 1 : r < -error ? 0 : 2;
-  }
+  const double *const lx = d.Tx.data(), *const ly = d.Ty.data(), *const lz = d.Tz.data();
+  const double *const kx = d.Mx.data(), *const ky = d.My.data(), *const kz = d.Mz.data();
   const TangentLine& line = lines[a];
-  for (int l = from; l <= high; ++l)
-    if (sign[l] == 2)
-      sign[l] = ReciprocalProduct(line.Moment, line.Tangent, lines[l].Moment, lines[l].Tangent) > 0;
+  for (int begin = from; begin <= high;) {
+    const int block = begin / DoubleLines::BlockLines;
+    const int end = std::min(high + 1, (block + 1) * DoubleLines::BlockLines);
+    const double bound = byTangent * d.BlockTangent[block] + byMoment * d.BlockMoment[block];
+    const Lanes error = {bound, bound};
+    // The signs or'ed: 2 where one was undecided (or the lane past the end, if any).
+    LaneMasks seen = {0, 0};
+    for (int l = begin; l < end; l += 2) {
+      const Lanes r = (mx * LanesAt(lx + l) + my * LanesAt(ly + l) + mz * LanesAt(lz + l)) +
+                      (LanesAt(kx + l) * tx + LanesAt(ky + l) * ty + LanesAt(kz + l) * tz);
+      // A true comparison is -1.
+      const LaneMasks s = 2 + (r > error) + 2 * (r < -error);
+      seen |= s;
+      sign[l] = static_cast<std::uint8_t>(s[0]);
+      sign[l + 1] = static_cast<std::uint8_t>(s[1]);
+    }
+    if (((seen[0] | seen[1]) & 2) != 0)
+      for (int l = begin; l < end; ++l)
+        if (sign[l] == 2)
+          sign[l] = ReciprocalProduct(line.Moment, line.Tangent, lines[l].Moment, lines[l].Tangent) > 0;
+    begin = end;
+  }
 }
 
 }  // namespace
@@ -123,23 +166,34 @@ SegmentLinks LinkSegments(const Sampling::TFigure& figure) {
   // is positive. Row i's products with point i are row i + 1's with its point i, so each
   // is computed once, but for the row before a band's first.
   const auto linkRows = [&points, &lines, &inDoubles, &links, high](int first, int last) {
-    std::vector<std::uint8_t> above(high + 1), next(high + 1);
+    // Room past high for RowSigns' scratch and the last word of eight signs below.
+    std::vector<std::uint8_t> above(high + 9), next(high + 9);
+    const auto bytes = [](const std::uint8_t* p) {
+      std::uint64_t word;
+      std::memcpy(&word, p, sizeof word);
+      return word;
+    };
     RowSigns(lines, inDoubles, first - 1, first, high, above);
     for (int i = first; i < last; ++i) {
       WorkCounters::PollCancel();
       // The tangent line at the far end of segment i, compared with curve point l.
       RowSigns(lines, inDoubles, i, i + 1, high, next);
-      // On the diagonal the torsion sign of point i stands in for the product of point
-      // i with itself, which is zero.
-      int prev = above[i] + (points[i].Torsion > 0);
-      for (int l = i + 1; l <= high; ++l) {
-        const int x = above[l] + next[l];
-        // The four corner signs of cell (i, l) are the two of the previous column and
-        // these two; unequal signs mean the bitangent curve crosses the cell.
-        const int corners = prev + x;
-        if (corners != 0 && corners != 4)
-          AddNeighbour(links, static_cast<std::int16_t>(i), static_cast<std::int16_t>(l));
-        prev = x;
+      const auto link = [&links, i](int l) {
+        AddNeighbour(links, static_cast<std::int16_t>(i), static_cast<std::int16_t>(l));
+      };
+      // The four corner signs of cell (i, l) are those of points l - 1 and l; unequal
+      // signs mean the bitangent curve crosses the cell. On the diagonal the torsion
+      // sign of point i stands in for the product of point i with itself, which is zero.
+      if ((above[i] + (points[i].Torsion > 0) + above[i + 1] + next[i + 1]) % 4 != 0) link(i + 1);
+      // Eight cells at a time: their corner sums (0..4) side by side in the bytes of a
+      // word, which is all zeros or all fours where none is crossed (bytes past high
+      // may be either).
+      for (int l = i + 2; l <= high; l += 8) {
+        const std::uint64_t sums =
+            bytes(&above[l - 1]) + bytes(&above[l]) + bytes(&next[l - 1]) + bytes(&next[l]);
+        if (sums == 0 || sums == 0x0404040404040404) continue;
+        for (int k = l; k <= std::min(l + 7, high); ++k)
+          if ((above[k - 1] + above[k] + next[k - 1] + next[k]) % 4 != 0) link(k);
       }
       std::swap(above, next);
     }
