@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -341,28 +342,52 @@ bool CutsDeeperInDoubles(const SearchState& state, const TVector3& p, const TVec
   return false;
 }
 
-// True when no supporting plane can touch the curve on the three segments whose middle
-// jets are `mid` and parameter lengths `d`: the plane through the middles cuts the curve
-// deeper than such a plane could be away from it. A contact within a segment's length
-// d of its middle has its tangent in the supporting plane, so the middle lies within
-// |A| d^2 / 2 of that plane (twice that for the change of A along the segment); tilting
-// the plane through three points moved by e_k changes heights within the curve's reach
-// D by at most sum e_k D / h_k, h_k the triangle's height over the opposite side.
-bool CutsNearPlane(const SearchState& state, const CurveJet* const (&mid)[3], const Triple& d) {
-  const TVector3 n = Cross(mid[1]->P - mid[0]->P, mid[2]->P - mid[1]->P);
-  const long double area2 = Length(n);
+// The parameter length of segment k.
+long double SpanOf(const SearchState& state, int k) {
+  return state.Figure.CurvePoints[k].Param - state.Figure.CurvePoints[k - 1].Param;
+}
+
+// |A| d^2 of segment k, A its middle jet's second derivative and d its parameter
+// length: kept for every segment when the screens raise nothing (PrepareState), else
+// worked out where asked, as a flag it raises must be raised only then.
+long double BendOf(const SearchState& state, int k) {
+  if (!state.SegmentBends.empty()) return state.SegmentBends[k];
+  const long double d = SpanOf(state, k);
+  return Length(state.MiddleJets[k].A) * d * d;
+}
+
+// What every candidate of `pair` reaching the plane screens reads, each part worked
+// out by the first that needs it.
+const TVector3& Lazily(std::optional<TVector3>& kept, const auto& make) {
+  if (!kept) kept = make();
+  return *kept;
+}
+
+// True when no supporting plane can touch the curve on the three segments pair.I,
+// pair.L, m, with n = d1 x d2 the normal of the plane through their middles (d1 from
+// the first middle to the second, d2 from the second to the third) and area2 = |n|:
+// that plane cuts the curve deeper than such a plane could be away from it. A contact
+// within a segment's parameter length d of its middle has its tangent in the
+// supporting plane, so the middle lies within |A| d^2 / 2 of that plane (twice that for
+// the change of A along the segment); tilting the plane through three points moved by
+// e_k changes heights within the curve's reach D by at most sum e_k D / h_k, h_k the
+// triangle's height over the opposite side.
+bool CutsNearPlane(const SearchState& state, const LinkedPair& pair, int m, const TVector3& d2, const TVector3& n,
+                   long double area2) {
   if (!(area2 > 0)) return false;
+  // Each segment's bend times the side of the triangle opposite its middle.
+  const TVector3 &first = state.MiddleJets[pair.I].P, &third = state.MiddleJets[m].P;
+  if (!pair.FirstSide) pair.FirstSide = Length(*pair.FirstToSecond);
   long double spread = 0;
-  for (int k = 0; k < 3; ++k) {
-    const long double away = Length(mid[k]->A) * d[k] * d[k];
-    spread += away * Length(mid[(k + 2) % 3]->P - mid[(k + 1) % 3]->P);
-  }
+  spread += BendOf(state, pair.I) * Length(d2);
+  spread += BendOf(state, pair.L) * Length(first - third);
+  spread += BendOf(state, m) * *pair.FirstSide;
   const long double reach = state.WidthBound;
   const long double depth = reach * spread / area2 + SupportTolerance * reach;
   if (!std::isfinite(depth)) return false;
   // Some curve points showing the cut suffice to reject: 64 spread ones are looked at
   // (SearchState::SpreadPoints).
-  const TVector3 unit = n / area2, &p = mid[0]->P;
+  const TVector3 unit = n / area2, &p = first;
   if (!state.SpreadX.empty() && SafeInDouble(unit.x) && SafeInDouble(unit.y) && SafeInDouble(unit.z) &&
       SafeInDouble(p.x) && SafeInDouble(p.y) && SafeInDouble(p.z) && SafeInDouble(depth))
     return CutsDeeperInDoubles(state, p, unit, depth);
@@ -374,7 +399,12 @@ bool CutsNearPlane(const SearchState& state, const CurveJet* const (&mid)[3], co
 // The pair of linked segments i < l.
 LinkedPair PairOf(const SearchState& state, int i, int l) {
   const SearchState::MiddleTangent &a = state.MiddleTangents[i], &b = state.MiddleTangents[l];
-  return {i, l, Cross(a.T, b.T), a.Length * b.Length};
+  LinkedPair pair;
+  pair.I = i;
+  pair.L = l;
+  pair.Cross = Cross(a.T, b.T);
+  pair.Lengths = a.Length * b.Length;
+  return pair;
 }
 
 // The screens of a candidate past its first that depend on the curve alone: the middle
@@ -384,15 +414,15 @@ bool PassesPlaneScreens(const LinkedPair& pair, int m, const SearchState& state)
   const Sampling::TFigure& figure = state.Figure;
   const int i = pair.I, l = pair.L;
   const TVector3 &ta = state.MiddleTangents[i].T, &tc = state.MiddleTangents[m].T;
-  const CurveJet* const mid[3] = {&state.MiddleJets[i], &state.MiddleJets[l], &state.MiddleJets[m]};
-
-  const TVector3 d1 = mid[1]->P - mid[0]->P, d2 = mid[2]->P - mid[1]->P;
-  const long double da = figure.CurvePoints[i].Param - figure.CurvePoints[i - 1].Param;
-  const long double dc = figure.CurvePoints[m].Param - figure.CurvePoints[m - 1].Param;
+  const TVector3 &d1 = Lazily(pair.FirstToSecond, [&] { return state.MiddleJets[l].P - state.MiddleJets[i].P; });
+  const TVector3 d2 = state.MiddleJets[m].P - state.MiddleJets[l].P;
+  const long double da = SpanOf(state, i), dc = SpanOf(state, m);
   // The middle tangent must nearly lie in the plane of the three points. As a contact
   // near either end of the middle segment has a tangent closer to that end's, the
   // tangents at both ends are tried besides the middle one.
-  const long double planeTolerance = 0.035L * Length(Cross(d1, d2));
+  const TVector3 n = Cross(d1, d2);
+  const long double area2 = Length(n);
+  const long double planeTolerance = 0.035L * area2;
   // tb with lb its padded length and ab = ta x tb.
   const auto nearPlane = [&](const TVector3& tb, long double lb, const TVector3& ab) {
     // The tolerance grows with how far the outer tangents may move along their segments.
@@ -402,11 +432,11 @@ bool PassesPlaneScreens(const LinkedPair& pair, int m, const SearchState& state)
     return std::fabs(Dot(d1, Cross(d2, tb))) / lb <= tol;
   };
   const TVector3 &before = figure.CurvePoints[l - 1].Tangent, &after = figure.CurvePoints[l].Tangent;
-  if (!nearPlane(mid[1]->T, state.MiddleTangents[l].Length, pair.Cross) &&
-      !nearPlane(before, state.TangentLengths[l - 1], Cross(ta, before)) &&
-      !nearPlane(after, state.TangentLengths[l], Cross(ta, after)))
+  if (!nearPlane(state.MiddleJets[l].T, state.MiddleTangents[l].Length, pair.Cross) &&
+      !nearPlane(before, state.TangentLengths[l - 1], Lazily(pair.ByBefore, [&] { return Cross(ta, before); })) &&
+      !nearPlane(after, state.TangentLengths[l], Lazily(pair.ByAfter, [&] { return Cross(ta, after); })))
     return false;
-  return !CutsNearPlane(state, mid, {da, figure.CurvePoints[l].Param - figure.CurvePoints[l - 1].Param, dc});
+  return !CutsNearPlane(state, pair, m, d2, n, area2);
 }
 
 // The first screen: the middle tangents of the three segments nearly coplanar.
@@ -506,6 +536,12 @@ void PrepareState(SearchState& state) {
                        moderate(state.MiddleJets[k].A) && Moderate(state.MiddleTangents[k].Length)));
   for (const TVector3& p : state.SpreadPoints) safe = safe && moderate(p);
   state.ScreensRaiseNothing = safe;
+  if (safe) {
+    // Worked out while none is kept, then kept.
+    std::vector<long double> bends(high + 1);
+    for (int k = 1; k <= high; ++k) bends[k] = BendOf(state, k);
+    state.SegmentBends = std::move(bends);
+  }
 }
 
 // The links of every segment as a row of bits, so that the segments linked to two
