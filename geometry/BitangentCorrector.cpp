@@ -20,14 +20,27 @@ long double Fourth(long double v) {
   return sq * sq;
 }
 
-// Five curve points at y - 1.5h, y - h/2, y, y + h/2, y + 1.5h.
-struct Stencil {
-  TVector3 a, b, c, d, e;
-};
+// Five curve points at y - 1.5h, y - h/2, y, y + h/2, y + 1.5h (b, at y - h/2, only
+// when HaveB).
+using Stencil = ParamPoints;
 
-Stencil Sample(const TTracing& w, long double y) {
-  return {E(w, y - w.Figure.Param.TThreeHalfStep), E(w, y - w.Figure.Param.THalfStep), E(w, y),
-          E(w, y + w.Figure.Param.THalfStep), E(w, y + w.Figure.Param.TThreeHalfStep)};
+// The residual's four points of y into q, without b.
+void FillResidualPoints(const TTracing& w, long double y, Stencil& q) {
+  q.a = E(w, y - w.Figure.Param.TThreeHalfStep);
+  q.c = E(w, y);
+  q.d = E(w, y + w.Figure.Param.THalfStep);
+  q.e = E(w, y + w.Figure.Param.TThreeHalfStep);
+  q.HaveB = false;
+}
+
+// All five points of y into q.
+void FillStencil(const TTracing& w, long double y, Stencil& q) {
+  q.a = E(w, y - w.Figure.Param.TThreeHalfStep);
+  q.b = E(w, y - w.Figure.Param.THalfStep);
+  q.c = E(w, y);
+  q.d = E(w, y + w.Figure.Param.THalfStep);
+  q.e = E(w, y + w.Figure.Param.TThreeHalfStep);
+  q.HaveB = true;
 }
 
 // Symmetric first derivative, exact for quartics.
@@ -52,12 +65,12 @@ long double CloseMidpoint(const TTracing& w, const Pair& x) {
 // the angle u = (s - t) pi / L and its sine, the periodic distance sigma = |sin u| L / pi,
 // and the curve points at the same parameters. Away from the diagonal these are the
 // stencils at s and at t, of which the residual reads all but b (at y - h/2, evaluated
-// for the gradient only); near it the stencil at the midpoint.
+// for the gradient only); near it the stencil at the midpoint. A corrector fills one in
+// place pass after pass: the records are large and built of long doubles.
 struct PairSamples {
   Pair X;
   long double U = 0, SinU = 0, Sigma = 0;
   bool Near = false;
-  bool HaveB[2] = {false, false};
   Stencil At[2];  // at s and t; near the diagonal At[0] is the midpoint's
 };
 
@@ -70,34 +83,29 @@ long double SineOrCosine(long double u, std::int32_t offset) {
   return offset == 0 ? std::sin(u) : std::cos(u);
 }
 
-// The residual's share of the curve points of x: eight away from the diagonal (none
-// when they are given, those met before when a memo is given), five near it.
-PairSamples SamplePair(const TTracing& w, const Pair& x, const ParamPoints* atS = nullptr,
-                       const ParamPoints* atT = nullptr, ParamPointsMemo* memo = nullptr) {
-  PairSamples p;
+// The residual's share of the curve points of x into p: eight away from the diagonal
+// (none when they are given, those met before when a memo is given), five near it.
+void SamplePair(const TTracing& w, const Pair& x, PairSamples& p, const ParamPoints* atS = nullptr,
+                const ParamPoints* atT = nullptr, ParamPointsMemo* memo = nullptr) {
   p.X = x;
   p.U = (x.x - x.y) * w.Figure.Param.PiOverTSpan;
   p.SinU = SineOrCosine(p.U, 0);
   p.Sigma = std::fabs(p.SinU) * w.Figure.Param.TSpanOverPi;
   p.Near = !(p.Sigma > w.Figure.Param.TStep);
   if (p.Near) {
-    p.At[0] = Sample(w, CloseMidpoint(w, x));
-    p.HaveB[0] = p.HaveB[1] = true;
-    return p;
+    FillStencil(w, CloseMidpoint(w, x), p.At[0]);
+    return;
   }
   for (int k = 0; k < 2; ++k) {
     const ParamPoints* given = k == 0 ? atS : atT;
     const long double y = k == 0 ? x.x : x.y;
-    const ParamPoints q = given ? *given : memo ? memo->At(w, y) : ResidualPoints(w, y);
-    Stencil& st = p.At[k];
-    st.a = q.a;
-    st.c = q.c;
-    st.d = q.d;
-    st.e = q.e;
-    st.b = q.b;
-    p.HaveB[k] = q.HaveB;
+    if (given)
+      p.At[k] = *given;
+    else if (memo)
+      p.At[k] = memo->At(w, y);
+    else
+      FillResidualPoints(w, y, p.At[k]);
   }
-  return p;
 }
 
 Residual ResidualOf(const TTracing& w, const PairSamples& p) {
@@ -153,9 +161,11 @@ bool Solved(const TTracing& w, const Residual& r) {
 // y - h/2 complete them; near it two more at m -/+ 2h are needed.
 Pair GradientOf(const TTracing& w, PairSamples& p) {
   if (!p.Near) {
-    if (!p.HaveB[0]) p.At[0].b = E(w, p.X.x - w.Figure.Param.THalfStep);
-    if (!p.HaveB[1]) p.At[1].b = E(w, p.X.y - w.Figure.Param.THalfStep);
-    p.HaveB[0] = p.HaveB[1] = true;
+    for (int k = 0; k < 2; ++k)
+      if (!p.At[k].HaveB) {
+        p.At[k].b = E(w, (k == 0 ? p.X.x : p.X.y) - w.Figure.Param.THalfStep);
+        p.At[k].HaveB = true;
+      }
     const long double k = 4 * w.Figure.Param.PiOverTSpan * (SineOrCosine(p.U, 1) / p.SinU);
     const Stencil &ps = p.At[0], &pt = p.At[1];
     const TVector3 ts = FirstDerivative(w, ps), tt = FirstDerivative(w, pt);
@@ -184,8 +194,9 @@ long double PointNoise(const AnalysisFrame::TFrame& frame) {
 }
 
 ParamPoints ResidualPoints(const TTracing& w, long double y) {
-  return {E(w, y - w.Figure.Param.TThreeHalfStep), E(w, y), E(w, y + w.Figure.Param.THalfStep),
-          E(w, y + w.Figure.Param.TThreeHalfStep), {}, false};
+  ParamPoints q;
+  FillResidualPoints(w, y, q);
+  return q;
 }
 
 ParamPoints ParamPointsMemo::At(const TTracing& w, long double y) {
@@ -202,18 +213,27 @@ const ParamPoints* ParamPointsMemo::Find(long double y) const {
   return nullptr;
 }
 
-Residual BitangentResidual(const TTracing& w, const Pair& x) { return ResidualOf(w, SamplePair(w, x)); }
+Residual BitangentResidual(const TTracing& w, const Pair& x) {
+  PairSamples p;
+  SamplePair(w, x, p);
+  return ResidualOf(w, p);
+}
 
 Residual ResidualFrom(const TTracing& w, const Pair& x, ParamPointsMemo& memo) {
-  return ResidualOf(w, SamplePair(w, x, nullptr, nullptr, &memo));
+  PairSamples p;
+  SamplePair(w, x, p, nullptr, nullptr, &memo);
+  return ResidualOf(w, p);
 }
 
 Residual ResidualWith(const TTracing& w, const Pair& x, const ParamPoints& atS, const ParamPoints& atT) {
-  return ResidualOf(w, SamplePair(w, x, &atS, &atT));
+  PairSamples p;
+  SamplePair(w, x, p, &atS, &atT);
+  return ResidualOf(w, p);
 }
 
 Pair ResidualGradient(const TTracing& w, const Pair& x) {
-  PairSamples p = SamplePair(w, x);
+  PairSamples p;
+  SamplePair(w, x, p);
   return GradientOf(w, p);
 }
 
@@ -228,7 +248,8 @@ bool CorrectPair(const TTracing& w, const Pair& start, const Pair& ref, CorrectM
   }
   Pair x = start;
   // The residual and the gradient of the same pair share their curve points.
-  PairSamples samples = SamplePair(w, x, startS, startT, memo);
+  PairSamples samples;
+  SamplePair(w, x, samples, startS, startT, memo);
   Residual res = ResidualOf(w, samples);
   const auto write = [&] {
     r.ParamS = x.x;
@@ -252,7 +273,7 @@ bool CorrectPair(const TTracing& w, const Pair& start, const Pair& ref, CorrectM
     const long double delta = -res.F / denom;
     x = x + delta * e;
     const long double step = std::fabs(delta * e.x) + std::fabs(delta * e.y);
-    samples = SamplePair(w, x, nullptr, nullptr, memo);
+    SamplePair(w, x, samples, nullptr, nullptr, memo);
     res = ResidualOf(w, samples);
     // Every step must be shorter than 0.9 of the one before (the first than 0.9 of
     // NewtonStepCap), which stops a diverging iteration.

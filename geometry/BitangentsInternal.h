@@ -54,12 +54,13 @@ struct ProbePointsTable {
 
 // A ball and a box around a run of consecutive curve points (First..Last), both about
 // Centre: a plane that clears either needs none of its points looked at to know that
-// they lie on its side.
+// they lie on its side. The ball of a group of runs is followed by the Runs balls of
+// its runs (Runs is 0 for a run's own).
 struct PointBall {
   TVector3 Centre, HalfWidth;
   // Radius: of the ball; Reach: |Centre| + Radius, what the rounding of a distance scales with.
   long double Radius = 0, Reach = 0;
-  int First = 0, Last = 0;
+  int First = 0, Last = 0, Runs = 0;
 };
 using PointBalls = std::vector<PointBall>;
 
@@ -102,8 +103,8 @@ struct TTracing {
 };
 
 // Balls and boxes around runs of 16 consecutive curve points 0..CurvePointHigh of
-// `figure`, each rounded up; none without curve points. A run holding a NaN point has a
-// NaN ball.
+// `figure`, each group of 4 runs led by the ball and box of all its points, each rounded
+// up; none without curve points. A run or group holding a NaN point has a NaN ball.
 PointBalls BallsOfCurvePoints(const Sampling::TFigure& figure);
 // SupportTest(figure, r), the same verdict and normal, with `balls` the
 // BallsOfCurvePoints of `figure`: the runs whose ball or box the plane clears on the

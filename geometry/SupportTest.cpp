@@ -54,8 +54,8 @@ bool PairPlaneNormal(const FunPars::TCurve& curve, const Glob::TParamConstants& 
 
 namespace {
 
-// Curve points per ball of BallsOfCurvePoints.
-constexpr int BallRun = 16;
+// Curve points per ball of BallsOfCurvePoints, and runs per group of them.
+constexpr int BallRun = 16, GroupRuns = 4;
 
 // The relative slack that keeps a ball's bound above every rounded distance of its
 // points: far above the rounding of a few products, far below SupportTolerance.
@@ -116,17 +116,50 @@ void TestSupport(const Sampling::TFigure& figure, const PointBalls* balls, Bitan
   SideReach reach(figure.CurvePoints.data(), n, (Dot(n, r.PointS) + Dot(n, r.PointT)) / 2);
   // Points spread over the whole curve first: they reject most cutting planes at once.
   if (reach.Cuts(0, high, high / 20 + 1)) return;
-  // Balls that do not cover the points in force are not used.
+  // Balls that do not cover the points in force are not used. A group's ball cleared
+  // passes over its runs' balls.
   if (balls && !balls->empty() && balls->back().Last == high) {
-    for (const PointBall& b : *balls) {
+    for (std::size_t k = 0; k < balls->size(); ++k) {
+      const PointBall& b = (*balls)[k];
       CheckIndex(b.Last, high + 1);
-      if (!reach.Clears(b) && reach.Cuts(b.First, b.Last)) return;
+      if (reach.Clears(b))
+        k += b.Runs;
+      else if (b.Runs == 0 && reach.Cuts(b.First, b.Last))
+        return;
     }
   } else if (reach.Cuts(0, high)) {
     return;
   }
   if (reach.Above()) r.PlaneNormal = -n;
   r.OnHull = 1;
+}
+
+// The ball and box of points first..last, rounded up.
+PointBall BallOf(const Mastil* points, int first, int last) {
+  PointBall b;
+  b.First = first;
+  b.Last = last;
+  TVector3 low = points[first].Point, high = low;
+  for (int k = first + 1; k <= b.Last; ++k) {
+    const TVector3& p = points[k].Point;
+    low = {std::fmin(low.x, p.x), std::fmin(low.y, p.y), std::fmin(low.z, p.z)};
+    high = {std::fmax(high.x, p.x), std::fmax(high.y, p.y), std::fmax(high.z, p.z)};
+  }
+  b.Centre = (low + high) / 2;
+  b.HalfWidth = (1 + BoundSlack) * ((high - low) / 2);
+  // fmin and fmax pass NaN over: a NaN point must make the ball and box NaN.
+  for (int k = first; k <= b.Last; ++k) {
+    const long double d = Length(points[k].Point - b.Centre);
+    if (std::isnan(d)) {
+      b.Centre = {d, d, d};
+      b.Radius = d;
+      break;
+    }
+    b.Radius = std::fmax(b.Radius, d);
+  }
+  b.Radius *= 1 + BoundSlack;
+  b.Reach = Length(b.Centre) + b.Radius;
+  return b;
 }
 
 }  // namespace
@@ -137,31 +170,12 @@ PointBalls BallsOfCurvePoints(const Sampling::TFigure& figure) {
   if (last < 0) return balls;
   CheckIndex(last, figure.CurvePoints.size());
   const Mastil* points = figure.CurvePoints.data();
-  for (int first = 0; first <= last; first += BallRun) {
-    PointBall b;
-    b.First = first;
-    b.Last = std::min(first + BallRun - 1, last);
-    TVector3 low = points[first].Point, high = low;
-    for (int k = first + 1; k <= b.Last; ++k) {
-      const TVector3& p = points[k].Point;
-      low = {std::fmin(low.x, p.x), std::fmin(low.y, p.y), std::fmin(low.z, p.z)};
-      high = {std::fmax(high.x, p.x), std::fmax(high.y, p.y), std::fmax(high.z, p.z)};
-    }
-    b.Centre = (low + high) / 2;
-    b.HalfWidth = (1 + BoundSlack) * ((high - low) / 2);
-    // fmin and fmax pass NaN over: a NaN point must make the ball and box NaN.
-    for (int k = first; k <= b.Last; ++k) {
-      const long double d = Length(points[k].Point - b.Centre);
-      if (std::isnan(d)) {
-        b.Centre = {d, d, d};
-        b.Radius = d;
-        break;
-      }
-      b.Radius = std::fmax(b.Radius, d);
-    }
-    b.Radius *= 1 + BoundSlack;
-    b.Reach = Length(b.Centre) + b.Radius;
-    balls.push_back(b);
+  for (int group = 0; group <= last; group += BallRun * GroupRuns) {
+    const int groupLast = std::min(group + BallRun * GroupRuns - 1, last);
+    balls.push_back(BallOf(points, group, groupLast));
+    balls.back().Runs = (groupLast - group) / BallRun + 1;
+    for (int first = group; first <= groupLast; first += BallRun)
+      balls.push_back(BallOf(points, first, std::min(first + BallRun - 1, last)));
   }
   return balls;
 }

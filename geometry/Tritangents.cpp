@@ -6,6 +6,8 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -60,15 +62,20 @@ bool SafeInDouble(long double v) {
 }
 
 // The tangent lines rounded to doubles, one array per coordinate so that a row's
-// products vectorise, with the lengths of moment and tangent. A line with a coordinate
-// that is not SafeInDouble is all zeros: its products are then 0, which never decides
-// a sign (RowSigns).
+// products go two at a time, with the lengths of moment and tangent, and per block of
+// BlockLines consecutive lines the largest of each. A line with a coordinate that is
+// not SafeInDouble is all zeros: its products are then 0, which never decides a sign
+// (RowSigns). One more line of zeros pads the end, the partner of a last odd line.
 struct DoubleLines {
+  static constexpr int BlockLines = 32;
   std::vector<double> Mx, My, Mz, Tx, Ty, Tz, MomentLength, TangentLength;
+  std::vector<double> BlockMoment, BlockTangent;
 
   explicit DoubleLines(const std::vector<TangentLine>& lines) {
     for (std::vector<double>* v : {&Mx, &My, &Mz, &Tx, &Ty, &Tz, &MomentLength, &TangentLength})
-      v->resize(lines.size());
+      v->resize(lines.size() + 1);
+    BlockMoment.resize(lines.size() / BlockLines + 1);
+    BlockTangent.resize(BlockMoment.size());
     for (std::size_t k = 0; k < lines.size(); ++k) {
       const TVector3 &m = lines[k].Moment, &t = lines[k].Tangent;
       if (!SafeInDouble(m.x) || !SafeInDouble(m.y) || !SafeInDouble(m.z) || !SafeInDouble(t.x) ||
@@ -78,32 +85,69 @@ struct DoubleLines {
       Tx[k] = static_cast<double>(t.x), Ty[k] = static_cast<double>(t.y), Tz[k] = static_cast<double>(t.z);
       MomentLength[k] = std::sqrt(Mx[k] * Mx[k] + My[k] * My[k] + Mz[k] * Mz[k]);
       TangentLength[k] = std::sqrt(Tx[k] * Tx[k] + Ty[k] * Ty[k] + Tz[k] * Tz[k]);
+      double &moment = BlockMoment[k / BlockLines], &tangent = BlockTangent[k / BlockLines];
+      moment = std::max(moment, MomentLength[k]);
+      tangent = std::max(tangent, TangentLength[k]);
     }
   }
 };
 
+// Two doubles side by side, as SSE2 holds them (the compilers' vector extensions):
+// each lane rounds as a double does on its own.
+using Lanes = double __attribute__((vector_size(16)));
+using LaneMasks = long long __attribute__((vector_size(16)));
+
+Lanes LanesAt(const double* p) {
+  Lanes v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
 // Sets above[l] to [ReciprocalProduct(a, l) > 0] for l = from..high, the sign the long
-// double product gives. The product in doubles decides where it is farther from 0 than
-// its error can reach, else the long double one is computed. The six terms' sum S of
-// magnitudes is at most |Ma| |Tl| + |Ml| |Ta| (Cauchy-Schwarz); rounding the operands,
-// the products and three levels of sums errs by at most 6u S in doubles (u = 2^-53),
-// by 4 2^-64 S in long doubles, so 2^-48 (|Ma| |Tl| + |Ml| |Ta|) bounds both together
-// with room for the rounding of the lengths and of the bound itself.
+// double product gives; above[high + 1] is scratch. The product in doubles decides
+// where it is farther from 0 than its error can reach, else the long double one is
+// computed. The six terms' sum S of magnitudes is at most |Ma| |Tl| + |Ml| |Ta|
+// (Cauchy-Schwarz); rounding the operands, the products and three levels of sums errs
+// by at most 6u S in doubles (u = 2^-53), by 4 2^-64 S in long doubles, so 2^-48
+// (|Ma| |Tl| + |Ml| |Ta|) bounds both together with room for the rounding of the
+// lengths and of the bound itself. The bound is taken with the largest |Tl| and |Ml| of
+// l's block: a larger bound leaves a few more signs to the long double products and
+// changes none, and one bound per block keeps the loop free of branches.
 void RowSigns(const std::vector<TangentLine>& lines, const DoubleLines& d, int a, int from, int high,
               std::vector<std::uint8_t>& above) {
-  const double mx = d.Mx[a], my = d.My[a], mz = d.Mz[a], tx = d.Tx[a], ty = d.Ty[a], tz = d.Tz[a];
+  const Lanes mx = {d.Mx[a], d.Mx[a]}, my = {d.My[a], d.My[a]}, mz = {d.Mz[a], d.Mz[a]};
+  const Lanes tx = {d.Tx[a], d.Tx[a]}, ty = {d.Ty[a], d.Ty[a]}, tz = {d.Tz[a], d.Tz[a]};
   const double byTangent = 0x1p-48 * d.MomentLength[a], byMoment = 0x1p-48 * d.TangentLength[a];
-  // 1 positive, 0 not, 2 undecided.
+  CheckIndex(high + 1, std::min(above.size(), d.Tx.size()));
+  // 1 positive, 0 not, 2 undecided. Pairs of lines l, l + 1: one that runs past a
+  // block's end is done again with the next block's bound. The arrays by their own
+  // pointers: the bytes written could alias the vectors' own.
   std::uint8_t* const sign = above.data();
-  for (int l = from; l <= high; ++l) {
-    const double r = (mx * d.Tx[l] + my * d.Ty[l] + mz * d.Tz[l]) + (d.Mx[l] * tx + d.My[l] * ty + d.Mz[l] * tz);
-    const double error = byTangent * d.TangentLength[l] + byMoment * d.MomentLength[l];
-    sign[l] = r > error ? 1 : r < -error ? 0 : 2;
-  }
+  const double *const lx = d.Tx.data(), *const ly = d.Ty.data(), *const lz = d.Tz.data();
+  const double *const kx = d.Mx.data(), *const ky = d.My.data(), *const kz = d.Mz.data();
   const TangentLine& line = lines[a];
-  for (int l = from; l <= high; ++l)
-    if (sign[l] == 2)
-      sign[l] = ReciprocalProduct(line.Moment, line.Tangent, lines[l].Moment, lines[l].Tangent) > 0;
+  for (int begin = from; begin <= high;) {
+    const int block = begin / DoubleLines::BlockLines;
+    const int end = std::min(high + 1, (block + 1) * DoubleLines::BlockLines);
+    const double bound = byTangent * d.BlockTangent[block] + byMoment * d.BlockMoment[block];
+    const Lanes error = {bound, bound};
+    // The signs or'ed: 2 where one was undecided (or the lane past the end, if any).
+    LaneMasks seen = {0, 0};
+    for (int l = begin; l < end; l += 2) {
+      const Lanes r = (mx * LanesAt(lx + l) + my * LanesAt(ly + l) + mz * LanesAt(lz + l)) +
+                      (LanesAt(kx + l) * tx + LanesAt(ky + l) * ty + LanesAt(kz + l) * tz);
+      // A true comparison is -1.
+      const LaneMasks s = 2 + (r > error) + 2 * (r < -error);
+      seen |= s;
+      sign[l] = static_cast<std::uint8_t>(s[0]);
+      sign[l + 1] = static_cast<std::uint8_t>(s[1]);
+    }
+    if (((seen[0] | seen[1]) & 2) != 0)
+      for (int l = begin; l < end; ++l)
+        if (sign[l] == 2)
+          sign[l] = ReciprocalProduct(line.Moment, line.Tangent, lines[l].Moment, lines[l].Tangent) > 0;
+    begin = end;
+  }
 }
 
 }  // namespace
@@ -123,23 +167,34 @@ SegmentLinks LinkSegments(const Sampling::TFigure& figure) {
   // is positive. Row i's products with point i are row i + 1's with its point i, so each
   // is computed once, but for the row before a band's first.
   const auto linkRows = [&points, &lines, &inDoubles, &links, high](int first, int last) {
-    std::vector<std::uint8_t> above(high + 1), next(high + 1);
+    // Room past high for RowSigns' scratch and the last word of eight signs below.
+    std::vector<std::uint8_t> above(high + 9), next(high + 9);
+    const auto bytes = [](const std::uint8_t* p) {
+      std::uint64_t word;
+      std::memcpy(&word, p, sizeof word);
+      return word;
+    };
     RowSigns(lines, inDoubles, first - 1, first, high, above);
     for (int i = first; i < last; ++i) {
       WorkCounters::PollCancel();
       // The tangent line at the far end of segment i, compared with curve point l.
       RowSigns(lines, inDoubles, i, i + 1, high, next);
-      // On the diagonal the torsion sign of point i stands in for the product of point
-      // i with itself, which is zero.
-      int prev = above[i] + (points[i].Torsion > 0);
-      for (int l = i + 1; l <= high; ++l) {
-        const int x = above[l] + next[l];
-        // The four corner signs of cell (i, l) are the two of the previous column and
-        // these two; unequal signs mean the bitangent curve crosses the cell.
-        const int corners = prev + x;
-        if (corners != 0 && corners != 4)
-          AddNeighbour(links, static_cast<std::int16_t>(i), static_cast<std::int16_t>(l));
-        prev = x;
+      const auto link = [&links, i](int l) {
+        AddNeighbour(links, static_cast<std::int16_t>(i), static_cast<std::int16_t>(l));
+      };
+      // The four corner signs of cell (i, l) are those of points l - 1 and l; unequal
+      // signs mean the bitangent curve crosses the cell. On the diagonal the torsion
+      // sign of point i stands in for the product of point i with itself, which is zero.
+      if ((above[i] + (points[i].Torsion > 0) + above[i + 1] + next[i + 1]) % 4 != 0) link(i + 1);
+      // Eight cells at a time: their corner sums (0..4) side by side in the bytes of a
+      // word, which is all zeros or all fours where none is crossed (bytes past high
+      // may be either).
+      for (int l = i + 2; l <= high; l += 8) {
+        const std::uint64_t sums =
+            bytes(&above[l - 1]) + bytes(&above[l]) + bytes(&next[l - 1]) + bytes(&next[l]);
+        if (sums == 0 || sums == 0x0404040404040404) continue;
+        for (int k = l; k <= std::min(l + 7, high); ++k)
+          if ((above[k - 1] + above[k] + next[k - 1] + next[k]) % 4 != 0) link(k);
       }
       std::swap(above, next);
     }
@@ -287,28 +342,52 @@ bool CutsDeeperInDoubles(const SearchState& state, const TVector3& p, const TVec
   return false;
 }
 
-// True when no supporting plane can touch the curve on the three segments whose middle
-// jets are `mid` and parameter lengths `d`: the plane through the middles cuts the curve
-// deeper than such a plane could be away from it. A contact within a segment's length
-// d of its middle has its tangent in the supporting plane, so the middle lies within
-// |A| d^2 / 2 of that plane (twice that for the change of A along the segment); tilting
-// the plane through three points moved by e_k changes heights within the curve's reach
-// D by at most sum e_k D / h_k, h_k the triangle's height over the opposite side.
-bool CutsNearPlane(const SearchState& state, const CurveJet* const (&mid)[3], const Triple& d) {
-  const TVector3 n = Cross(mid[1]->P - mid[0]->P, mid[2]->P - mid[1]->P);
-  const long double area2 = Length(n);
+// The parameter length of segment k.
+long double SpanOf(const SearchState& state, int k) {
+  return state.Figure.CurvePoints[k].Param - state.Figure.CurvePoints[k - 1].Param;
+}
+
+// |A| d^2 of segment k, A its middle jet's second derivative and d its parameter
+// length: kept for every segment when the screens raise nothing (PrepareState), else
+// worked out where asked, as a flag it raises must be raised only then.
+long double BendOf(const SearchState& state, int k) {
+  if (!state.SegmentBends.empty()) return state.SegmentBends[k];
+  const long double d = SpanOf(state, k);
+  return Length(state.MiddleJets[k].A) * d * d;
+}
+
+// What every candidate of `pair` reaching the plane screens reads, each part worked
+// out by the first that needs it.
+const TVector3& Lazily(std::optional<TVector3>& kept, const auto& make) {
+  if (!kept) kept = make();
+  return *kept;
+}
+
+// True when no supporting plane can touch the curve on the three segments pair.I,
+// pair.L, m, with n = d1 x d2 the normal of the plane through their middles (d1 from
+// the first middle to the second, d2 from the second to the third) and area2 = |n|:
+// that plane cuts the curve deeper than such a plane could be away from it. A contact
+// within a segment's parameter length d of its middle has its tangent in the
+// supporting plane, so the middle lies within |A| d^2 / 2 of that plane (twice that for
+// the change of A along the segment); tilting the plane through three points moved by
+// e_k changes heights within the curve's reach D by at most sum e_k D / h_k, h_k the
+// triangle's height over the opposite side.
+bool CutsNearPlane(const SearchState& state, const LinkedPair& pair, int m, const TVector3& d2, const TVector3& n,
+                   long double area2) {
   if (!(area2 > 0)) return false;
+  // Each segment's bend times the side of the triangle opposite its middle.
+  const TVector3 &first = state.MiddleJets[pair.I].P, &third = state.MiddleJets[m].P;
+  if (!pair.FirstSide) pair.FirstSide = Length(*pair.FirstToSecond);
   long double spread = 0;
-  for (int k = 0; k < 3; ++k) {
-    const long double away = Length(mid[k]->A) * d[k] * d[k];
-    spread += away * Length(mid[(k + 2) % 3]->P - mid[(k + 1) % 3]->P);
-  }
+  spread += BendOf(state, pair.I) * Length(d2);
+  spread += BendOf(state, pair.L) * Length(first - third);
+  spread += BendOf(state, m) * *pair.FirstSide;
   const long double reach = state.WidthBound;
   const long double depth = reach * spread / area2 + SupportTolerance * reach;
   if (!std::isfinite(depth)) return false;
   // Some curve points showing the cut suffice to reject: 64 spread ones are looked at
   // (SearchState::SpreadPoints).
-  const TVector3 unit = n / area2, &p = mid[0]->P;
+  const TVector3 unit = n / area2, &p = first;
   if (!state.SpreadX.empty() && SafeInDouble(unit.x) && SafeInDouble(unit.y) && SafeInDouble(unit.z) &&
       SafeInDouble(p.x) && SafeInDouble(p.y) && SafeInDouble(p.z) && SafeInDouble(depth))
     return CutsDeeperInDoubles(state, p, unit, depth);
@@ -320,7 +399,12 @@ bool CutsNearPlane(const SearchState& state, const CurveJet* const (&mid)[3], co
 // The pair of linked segments i < l.
 LinkedPair PairOf(const SearchState& state, int i, int l) {
   const SearchState::MiddleTangent &a = state.MiddleTangents[i], &b = state.MiddleTangents[l];
-  return {i, l, Cross(a.T, b.T), a.Length * b.Length};
+  LinkedPair pair;
+  pair.I = i;
+  pair.L = l;
+  pair.Cross = Cross(a.T, b.T);
+  pair.Lengths = a.Length * b.Length;
+  return pair;
 }
 
 // The screens of a candidate past its first that depend on the curve alone: the middle
@@ -330,15 +414,15 @@ bool PassesPlaneScreens(const LinkedPair& pair, int m, const SearchState& state)
   const Sampling::TFigure& figure = state.Figure;
   const int i = pair.I, l = pair.L;
   const TVector3 &ta = state.MiddleTangents[i].T, &tc = state.MiddleTangents[m].T;
-  const CurveJet* const mid[3] = {&state.MiddleJets[i], &state.MiddleJets[l], &state.MiddleJets[m]};
-
-  const TVector3 d1 = mid[1]->P - mid[0]->P, d2 = mid[2]->P - mid[1]->P;
-  const long double da = figure.CurvePoints[i].Param - figure.CurvePoints[i - 1].Param;
-  const long double dc = figure.CurvePoints[m].Param - figure.CurvePoints[m - 1].Param;
+  const TVector3 &d1 = Lazily(pair.FirstToSecond, [&] { return state.MiddleJets[l].P - state.MiddleJets[i].P; });
+  const TVector3 d2 = state.MiddleJets[m].P - state.MiddleJets[l].P;
+  const long double da = SpanOf(state, i), dc = SpanOf(state, m);
   // The middle tangent must nearly lie in the plane of the three points. As a contact
   // near either end of the middle segment has a tangent closer to that end's, the
   // tangents at both ends are tried besides the middle one.
-  const long double planeTolerance = 0.035L * Length(Cross(d1, d2));
+  const TVector3 n = Cross(d1, d2);
+  const long double area2 = Length(n);
+  const long double planeTolerance = 0.035L * area2;
   // tb with lb its padded length and ab = ta x tb.
   const auto nearPlane = [&](const TVector3& tb, long double lb, const TVector3& ab) {
     // The tolerance grows with how far the outer tangents may move along their segments.
@@ -348,11 +432,11 @@ bool PassesPlaneScreens(const LinkedPair& pair, int m, const SearchState& state)
     return std::fabs(Dot(d1, Cross(d2, tb))) / lb <= tol;
   };
   const TVector3 &before = figure.CurvePoints[l - 1].Tangent, &after = figure.CurvePoints[l].Tangent;
-  if (!nearPlane(mid[1]->T, state.MiddleTangents[l].Length, pair.Cross) &&
-      !nearPlane(before, state.TangentLengths[l - 1], Cross(ta, before)) &&
-      !nearPlane(after, state.TangentLengths[l], Cross(ta, after)))
+  if (!nearPlane(state.MiddleJets[l].T, state.MiddleTangents[l].Length, pair.Cross) &&
+      !nearPlane(before, state.TangentLengths[l - 1], Lazily(pair.ByBefore, [&] { return Cross(ta, before); })) &&
+      !nearPlane(after, state.TangentLengths[l], Lazily(pair.ByAfter, [&] { return Cross(ta, after); })))
     return false;
-  return !CutsNearPlane(state, mid, {da, figure.CurvePoints[l].Param - figure.CurvePoints[l - 1].Param, dc});
+  return !CutsNearPlane(state, pair, m, d2, n, area2);
 }
 
 // The first screen: the middle tangents of the three segments nearly coplanar.
@@ -452,6 +536,12 @@ void PrepareState(SearchState& state) {
                        moderate(state.MiddleJets[k].A) && Moderate(state.MiddleTangents[k].Length)));
   for (const TVector3& p : state.SpreadPoints) safe = safe && moderate(p);
   state.ScreensRaiseNothing = safe;
+  if (safe) {
+    // Worked out while none is kept, then kept.
+    std::vector<long double> bends(high + 1);
+    for (int k = 1; k <= high; ++k) bends[k] = BendOf(state, k);
+    state.SegmentBends = std::move(bends);
+  }
 }
 
 // The links of every segment as a row of bits, so that the segments linked to two

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "formula/Curve.h"
@@ -170,6 +171,10 @@ struct SearchState {
   // The same in doubles, one array per coordinate, with each point's largest coordinate
   // magnitude; empty unless every coordinate lies in the range doubles multiply safely.
   std::vector<double> SpreadX, SpreadY, SpreadZ, SpreadMax;
+  // Per segment, how far its middle may lie from a supporting plane touching it, over
+  // its parameter length squared: |A| of the middle jet times that length squared. Only
+  // when ScreensRaiseNothing; empty otherwise.
+  std::vector<long double> SegmentBends;
   int Faces = 0;
   std::vector<std::vector<int>> SegmentFaces;
   long long Solved = 0;  // candidates that passed the screens
@@ -184,11 +189,16 @@ struct SearchState {
 };
 
 // What the candidates of linked segments I < L share: the cross product of their middle
-// tangents and the product of the tangents' padded lengths (SearchState::MiddleTangents).
+// tangents and the product of the tangents' padded lengths (SearchState::MiddleTangents);
+// and, kept by the first candidate that needs them, the step from the middle of I to
+// that of L and its length, and the middle tangent of I crossed with the tangents at
+// the ends of L.
 struct LinkedPair {
   int I = 0, L = 0;
   TVector3 Cross;
   long double Lengths = 0;
+  mutable std::optional<TVector3> FirstToSecond, ByBefore, ByAfter;
+  mutable std::optional<long double> FirstSide;
 };
 
 // The candidate of the linked segments pair.I < pair.L < m: screened at the middles of

@@ -30,7 +30,7 @@ constexpr long double Pi = Glob::Pi;
 
 // Curve points whose tangent lines all run along x with moments (m, 0, 0), so that the
 // reciprocal product of points a and b is m_a + m_b. The array is longer than used.
-void UseLines(std::initializer_list<long double> moments, long double torsion) {
+void UseLines(const std::vector<long double>& moments, long double torsion) {
   TestData().Figure.CurvePoints.assign(moments.size() + 3, Mastil{});
   TestData().Figure.CurvePointHigh = static_cast<std::int16_t>(moments.size() - 1);
   int k = 0;
@@ -107,19 +107,14 @@ TEST(TritangentLinks, MixedCornerSignsLinkACellAndTheTorsionStandsOnTheDiagonal)
   for (const Links& l : LinkSegments(TestData().Figure)) EXPECT_TRUE(l.empty());
 }
 
-TEST(TritangentLinks, ProductsBelowTheRoundingOfDoublesKeepTheirExtendedSign) {
-  // Sums of moments that doubles round to 0 or do not hold at all (2^2000); the links
-  // must be those of the extended products, with no flag raised.
-  const std::initializer_list<long double> moments = {
-      1, -1 + 0x1p-60L, -1 - 0x1p-60L, 1 + 0x1p-61L, 0x1p2000L, -0x1p2000L * (1 - 0x1p-60L), 0x1p-1030L, -0x1p-1031L};
-  UseLines(moments, 1);
-  const std::vector<long double> m(moments);
+// The links of the lines of UseLines(m), from the signs of the extended sums of moments
+// (no flag raised): a cell is linked when the signs at its corners, products of points
+// i - 1 or i with l - 1 or l (the torsion where a point meets itself), are mixed.
+void ExpectLinksOfMoments(const std::vector<long double>& m) {
   const int high = static_cast<int>(m.size()) - 1;
   std::feclearexcept(FE_ALL_EXCEPT);
   const SegmentLinks links = LinkSegments(TestData().Figure);
   EXPECT_EQ(std::fetestexcept(FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW), 0);
-  // A cell is linked when the signs at its corners, products of points i - 1 or i with
-  // l - 1 or l (the torsion where a point meets itself), are mixed.
   const auto positive = [&m](int a, int b) { return a == b || m[a] + m[b] > 0; };
   for (int i = 1; i < high; ++i) {
     Links expected;
@@ -129,6 +124,21 @@ TEST(TritangentLinks, ProductsBelowTheRoundingOfDoublesKeepTheirExtendedSign) {
     }
     EXPECT_EQ(links[i], expected) << i;
   }
+}
+
+TEST(TritangentLinks, ProductsBelowTheRoundingOfDoublesKeepTheirExtendedSign) {
+  // Sums of moments that doubles round to 0 or do not hold at all (2^2000).
+  const std::initializer_list<long double> moments = {
+      1, -1 + 0x1p-60L, -1 - 0x1p-60L, 1 + 0x1p-61L, 0x1p2000L, -0x1p2000L * (1 - 0x1p-60L), 0x1p-1030L, -0x1p-1031L};
+  UseLines(moments, 1);
+  ExpectLinksOfMoments(moments);
+  // Many lines, runs of each sign between near cancellations, one huge moment among
+  // them: every row's signs are read over many lines at a time.
+  std::vector<long double> m;
+  for (int k = 0; k < 211; ++k)
+    m.push_back(k == 97 ? 0x1p40L : (k / 13 % 2 ? -1 : 1) * (1 + k % 5 * 0x1p-62L) + (k % 7 == 3 ? 0x1p-61L : 0));
+  UseLines(m, 1);
+  ExpectLinksOfMoments(m);
 }
 
 TEST(TritangentLinks, FewPointsGiveNothing) {
