@@ -262,8 +262,10 @@ long double CurveWaves(const Sampling::TFigure& figure);
 void SeedStripEnds(TTracing& w);
 
 // Traces the bitangent curve through `seed` (whose cell is (g, k)) in both directions
-// and appends one polyline per direction found; a lone seed is appended twice. The
-// pairs where a direction ends at the border go to BorderEnds.
+// and appends one polyline per direction found, leaving the seed's cell marked; a lone
+// seed is appended twice. A direction that reaches the border ends at the bitangent pair
+// there, which goes to BorderEnds; from a seed on the border, the direction that leaves
+// the square at once is not traced (it goes back across the seam).
 void TraceBranch(TTracing& w, BitangentRecord seed, int g, int k);
 
 // How far inside the square pairs at its border are taken: 1e-9 TSpan.
@@ -277,17 +279,22 @@ void TraceAcrossSeams(TTracing& w);
 // many were found (0..2), stored in dirs[1], then dirs[2]; dirs[0] is not used.
 int StartDirections(const TTracing& w, const BitangentRecord& seed, std::array<BitangentRecord, 3>& dirs);
 
-// The last three points of a branch (Pc the newest) and the pair of the last step.
+// The last three points of a branch (Pc the newest), the pair of the last step, and
+// whether that step left the square.
 struct TraceState {
   Pair Pa, Pb, Pc, Next;
+  bool Leaves = false;
 };
 
 // One continuation step: predicts on the circle through Pa, Pb, Pc (a long circle
 // tangent at Pc when they are nearly collinear), the arc limited by ArcStepMax and by
 // the turn of the plane normal from na to nb, then corrects; halves the arc up to 11
-// times. An attempt succeeds when the corrector does with a small multiplier sum and
-// a pair strictly inside the square. True with the new pair in r and st.Next. False
-// for a last step of (nearly) zero length or when all attempts fail.
+// times. An attempt succeeds when the corrector converges with a small multiplier sum
+// to a pair strictly inside the square: true with the new pair in r and st.Next. False
+// for a last step of (nearly) zero length or when all attempts fail; false with
+// st.Leaves and the pair reached in st.Next when an attempt converges so to a pair on
+// or beyond the border (the branch leaves the square within the step, and shorter
+// steps would only creep up to the border).
 bool CircleStep(const TTracing& tracing, TraceState& st, const TVector3& na, const TVector3& nb, BitangentRecord& r);
 
 // Marks the cells of the straight walk from (g0, k0) to (g1, k1), both included, and

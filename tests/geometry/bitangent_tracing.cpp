@@ -302,7 +302,7 @@ TEST(TraceBranch, FollowsTheBranchBothWaysFromTheSeed) {
   const int g = CellOf(Tracing, seed.ParamS), k = CellOf(Tracing, seed.ParamT);
   TraceBranch(Tracing, seed, g, k);
   const int traced = Analysis.BitangentCount;
-  ASSERT_GT(traced, 20);
+  ASSERT_GT(traced, 10);
   std::vector<int> starts;
   for (int i = 1; i <= traced; ++i) {
     const BitangentRecord& r = Analysis.BitangentList[i];
@@ -325,9 +325,47 @@ TEST(TraceBranch, FollowsTheBranchBothWaysFromTheSeed) {
     EXPECT_EQ(Analysis.BitangentList[i].ParamS, seed.ParamS);
     EXPECT_EQ(Analysis.BitangentList[i].ParamT, seed.ParamT);
   }
-  // Tracing from the same seed again soon meets the cells just marked.
+  // This branch runs from border to border: each direction ends on the border, at a
+  // bitangent pair with its own curve points.
+  for (const int end : {starts[1] - 1, traced}) {
+    const BitangentRecord& r = Analysis.BitangentList[end];
+    EXPECT_LT(Margin(TestData().Figure.Param, r.ParamS, r.ParamT), 2 * BorderInset(TestData().Figure.Param)) << end;
+    EXPECT_LT(std::fabs(BitangentTests::ResidualAt(r.ParamS, r.ParamT)), Tracing.PairTolerance) << end;
+    EXPECT_EQ(r.PointS, CurveAt(r.ParamS)) << end;
+    EXPECT_EQ(r.PointT, CurveAt(r.ParamT)) << end;
+  }
+  // Tracing from the same seed again meets the cells just marked within the first
+  // steps of each direction.
   TraceBranch(Tracing, seed, g, k);
-  EXPECT_LT(Analysis.BitangentCount - traced, traced / 4);
+  ASSERT_GT(Analysis.BitangentCount, traced);
+  for (int i = traced + 1; i <= Analysis.BitangentCount; ++i)
+    EXPECT_LT(Distance({Analysis.BitangentList[i].ParamS, Analysis.BitangentList[i].ParamT}, s0),
+              2 * Tracing.ArcStepMax)
+        << i;
+}
+
+// Where a branch leaves the square it ends with one record on the border, whose curve
+// points are the curve's at its parameters. The steps towards the border used to be
+// refused beyond it and halved, creeping up to it with a dozen records; and a first
+// point beyond the border ended its branch with that point's curve points, a quad
+// reaching across the seam that the continuation from the other side drew again.
+TEST(AnalyzeBitangents, BranchesEndOnceAtTheBorderOnTheCurve) {
+  BitangentTests::PrepareCurve("cos(t)", "sin(t)", "0.5cos(13t)", 0, 2 * Pi);
+  AnalyzeBitangents(TestData().Curve, TestData().Figure, Analysis);
+  const Glob::TParamConstants& param = TestData().Figure.Param;
+  const long double diagonal = TestData().Figure.FigureDiagonal;
+  int atBorder = 0, mostInOne = 0;
+  for (int i = 1, inThis = 0; i <= Analysis.BitangentCount; ++i) {
+    const BitangentRecord& r = Analysis.BitangentList[i];
+    EXPECT_LT(Length(r.PointS - CurveAt(r.ParamS)), 1e-12L * diagonal) << i;
+    EXPECT_LT(Length(r.PointT - CurveAt(r.ParamT)), 1e-12L * diagonal) << i;
+    if (r.StartsBranch) inThis = 0;
+    if (Margin(param, r.ParamS, r.ParamT) < 1e-6L * param.TSpan) mostInOne = std::max(mostInOne, ++inThis), ++atBorder;
+  }
+  // At most its start across the seam, its end, and the last step of a strip narrowing
+  // into the edge of a flat face that lies on the border.
+  EXPECT_GT(atBorder, 20);
+  EXPECT_LE(mostInOne, 3);
 }
 
 TEST(AnalyzeBitangents, IsRepeatable) {
