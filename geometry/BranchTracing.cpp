@@ -452,10 +452,15 @@ void TraceBranch(TTracing& w, BitangentRecord seed, int g, int k) {
       // The first point is on or beyond the border: the branch ends where it meets the
       // border, or else at the crossing of the straight line from the seed.
       if (!BorderPair(w, origin, PairOf(q) - origin, cur)) {
-        const long double lambda = m0 / (std::fabs(m0) + std::fabs(mq));
+        // A hair inside, as every pair at the border, so that its cell is one of the
+        // grid's.
+        const long double lambda = m0 / (std::fabs(m0) + std::fabs(mq)), inset = BorderInset(w.Figure.Param);
+        const auto inside = [&](long double u) {
+          return std::clamp(u, w.Figure.Param.TMin + inset, w.Figure.Param.TMax - inset);
+        };
         cur = q;
-        cur.ParamS = origin.x + (q.ParamS - origin.x) * lambda;
-        cur.ParamT = origin.y + (q.ParamT - origin.y) * lambda;
+        cur.ParamS = inside(origin.x + (q.ParamS - origin.x) * lambda);
+        cur.ParamT = inside(origin.y + (q.ParamT - origin.y) * lambda);
         cur.PointS = CurvePoint(w, cur.ParamS);
         cur.PointT = CurvePoint(w, cur.ParamT);
         // Without a plane of its own the crossing keeps the first point's.
