@@ -304,17 +304,19 @@ bool MarkPath(TTracing& w, int g0, int k0, int g1, int k1);
 
 // Append classified records strictly between prev and cur, at pairs of the straight
 // segment of their pairs corrected back onto the branch across it.
-// FillByTurn: while the planes of two neighbours turn by more than MaxFillTurn, the
-// midpoint between them, at most MaxFillHalvings halvings deep (depth counts those
-// already made); a midpoint that does not correct near the segment, or has no plane
-// normal, is left out with the halvings it would start. Degenerate normals: nothing.
+// FillByTurn: when the planes of prev and cur turn by more than MaxFillTurn, pairs
+// marched from prev (from cur when fromCur) in pieces of ArcStepMax / 2^k, k at most
+// MaxFillHalvings, each the longest that keeps the turn between neighbouring planes
+// within MaxFillTurn (at the finest, taken as it is); a piece whose pair does not
+// correct near the segment or has no plane normal is halved, and at the finest ends the
+// march. Appended in the order from prev to cur. Degenerate normals: nothing.
 // FillBySpacing: evenly spaced, one per FillSpacing of screen-plane distance moved by
 // the two curve points; a pair that does not correct is left out, and the first pair
 // without a plane normal ends the insertion. It throws RangeError for a NaN or absurd
 // distance (more than MaxFillRecords records).
 inline constexpr long double MaxFillTurn = 0.1L;
 inline constexpr int MaxFillHalvings = 12;
-void FillByTurn(TTracing& w, const BitangentRecord& prev, const BitangentRecord& cur, int depth = 0);
+void FillByTurn(TTracing& w, const BitangentRecord& prev, const BitangentRecord& cur, bool fromCur = false);
 void FillBySpacing(TTracing& w, const BitangentRecord& prev, const BitangentRecord& cur);
 
 }  // namespace Bitangents

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "formula/Checks.h"
 #include "geometry/BitangentsInternal.h"
@@ -36,6 +37,13 @@ long double SineBetween(const TVector3& a, const TVector3& b) {
   if (!(q > 1e-15L)) return q;
   const long double c = Dot(a, b);
   return std::sqrt(std::fabs(1 - c * c / q));
+}
+
+// The angle between the planes of two normals, whichever way they point; NaN when one
+// is degenerate.
+long double TurnBetween(const TVector3& a, const TVector3& b) {
+  if (!(Dot(a, a) * Dot(b, b) > 1e-15L)) return std::numeric_limits<long double>::quiet_NaN();
+  return std::atan2(Length(Cross(a, b)), std::fabs(Dot(a, b)));
 }
 
 // Appends up to n - 1 records between prev and cur: pairs spaced evenly on the straight
@@ -123,19 +131,6 @@ bool HullBoundary(const TTracing& w, BitangentRecord a, BitangentRecord b, Bitan
   return found;
 }
 
-// Appends the first two records of a branch, `start` marked as its start, each with
-// its support flag, and between them the record where the flag changes, if it does.
-void AppendBranchStart(TTracing& w, BitangentRecord& start, BitangentRecord& second) {
-  start.StartsBranch = 1;
-  SupportTest(w.Figure, w.SupportBalls, start);
-  AppendRecord(w, start);
-  second.StartsBranch = 0;
-  SupportTest(w.Figure, w.SupportBalls, second);
-  BitangentRecord boundary;
-  if (start.OnHull != second.OnHull && HullBoundary(w, start, second, boundary)) AppendRecord(w, boundary);
-  AppendRecord(w, second);
-}
-
 // A strip narrows to a point where its branch meets the diagonal s = t, and a step
 // often jumps across it, the rest of the strip lying on the mirror side (t < s) that is
 // not drawn. When prev and cur lie on the two sides, close to it, the pair where their
@@ -154,28 +149,43 @@ bool DiagonalBetween(const TTracing& w, const BitangentRecord& prev, const Bitan
 // and appends cur as a continuing record; a step across the diagonal is taken in two,
 // through the pair on it. Where the flag changes, the strip on the
 // hull is closed at the change (within a 2^-16 part of the step), so that it meets the
-// flat face or the strip that takes over there without a gap.
-void AppendTraced(TTracing& w, const BitangentRecord& prev, BitangentRecord& cur) {
+// flat face or the strip that takes over there without a gap. On the hull, a step whose
+// planes turn fast is filled by their turn from prev, or from cur when `fromCur` (the
+// end that lies on a flat face's edge, where they turn fastest).
+void AppendTraced(TTracing& w, const BitangentRecord& prev, BitangentRecord& cur, bool fromCur = false) {
   BitangentRecord diagonal;
   if (DiagonalBetween(w, prev, cur, diagonal)) {
     AppendTraced(w, prev, diagonal);
-    AppendTraced(w, diagonal, cur);
+    AppendTraced(w, diagonal, cur, fromCur);
     return;
   }
   SupportTest(w.Figure, w.SupportBalls, cur);
   BitangentRecord boundary;
   if (cur.OnHull == prev.OnHull) {
-    FillBySpacing(w, prev, cur);
+    if (cur.OnHull && TurnBetween(prev.PlaneNormal, cur.PlaneNormal) > MaxFillTurn)
+      FillByTurn(w, prev, cur, fromCur);
+    else
+      FillBySpacing(w, prev, cur);
   } else if (HullBoundary(w, prev, cur, boundary)) {
     // The planes turn fastest next to the change, at the edge of a flat face: the part
     // on the hull is filled by its turn, so that how many records it gets depends on the
     // strip and not on where the step happened to fall.
-    if (prev.OnHull) FillByTurn(w, prev, boundary);
+    if (prev.OnHull) FillByTurn(w, prev, boundary, true);
     AppendRecord(w, boundary);
     if (cur.OnHull) FillByTurn(w, boundary, cur);
   }
   cur.StartsBranch = 0;
   AppendRecord(w, cur);
+}
+
+// Appends the first two records of a branch, `start` marked as its start with its
+// support flag, then `second` as AppendTraced does (filled from second when
+// `fromSecond`).
+void AppendBranchStart(TTracing& w, BitangentRecord& start, BitangentRecord& second, bool fromSecond) {
+  start.StartsBranch = 1;
+  SupportTest(w.Figure, w.SupportBalls, start);
+  AppendRecord(w, start);
+  AppendTraced(w, start, second, fromSecond);
 }
 
 // Where the branch at `from` (inside the square), heading along d, meets the border:
@@ -231,7 +241,7 @@ bool BorderPair(const TTracing& w, const Pair& from, const Pair& d, BitangentRec
 void CloseAtBorder(TTracing& w, const Pair& d, const BitangentRecord& last, Cell& lastCell) {
   BitangentRecord r;
   if (!BorderPair(w, PairOf(last), d, r)) return;
-  AppendTraced(w, last, r);
+  AppendTraced(w, last, r, true);
   // The cells up to the border are the branch's too: a trace that reaches this border
   // from across the seam must find them taken.
   const Cell end = CellOfPair(w, PairOf(r));
@@ -394,23 +404,47 @@ bool MarkPath(TTracing& w, int g0, int k0, int g1, int k1) {
   return collision;
 }
 
-void FillByTurn(TTracing& w, const BitangentRecord& prev, const BitangentRecord& cur, int depth) {
-  const TVector3 &a = prev.PlaneNormal, &b = cur.PlaneNormal;
-  if (depth >= MaxFillHalvings || !(Dot(a, a) * Dot(b, b) > 1e-15L)) return;
-  // The angle between the two planes, whichever way their normals point.
-  if (!(std::atan2(Length(Cross(a, b)), std::fabs(Dot(a, b))) > MaxFillTurn)) return;
-  const Pair x = 0.5L * (PairOf(prev) + PairOf(cur));
-  BitangentRecord m;
-  long double acc;
-  if (!CorrectPair(w, x, PairOf(prev), CorrectMode::Perpendicular, acc, m) ||
-      !(std::hypot(m.ParamS - x.x, m.ParamT - x.y) < std::hypot(cur.ParamS - prev.ParamS, cur.ParamT - prev.ParamT)) ||
-      !PairPlaneNormal(w, m))
-    return;
-  m.StartsBranch = 0;
-  SupportTest(w.Figure, w.SupportBalls, m);
-  FillByTurn(w, prev, m, depth + 1);
-  AppendRecord(w, m);
-  FillByTurn(w, m, cur, depth + 1);
+void FillByTurn(TTracing& w, const BitangentRecord& prev, const BitangentRecord& cur, bool fromCur) {
+  const BitangentRecord &anchor = fromCur ? cur : prev, &end = fromCur ? prev : cur;
+  const Pair from = PairOf(anchor), way = PairOf(end) - from;
+  const long double length = std::hypot(way.x, way.y);
+  if (!(length > 0) || !(TurnBetween(anchor.PlaneNormal, end.PlaneNormal) > MaxFillTurn)) return;
+  // The pieces are ArcStepMax / 2^k long, counted from the anchor: fixed lengths, not
+  // shares of the segment, so that the records near the anchor do not depend on where
+  // the other end fell.
+  const long double finest = std::ldexp(w.ArcStepMax, -MaxFillHalvings);
+  std::vector<BitangentRecord> fill;
+  TVector3 left = anchor.PlaneNormal;
+  long double at = 0, piece = w.ArcStepMax;
+  while (piece > finest || at + piece < length) {
+    // The last piece reaches the other end when its planes turn little enough.
+    if (at + piece >= length) {
+      if (TurnBetween(left, end.PlaneNormal) <= MaxFillTurn) break;
+      piece /= 2;
+      continue;
+    }
+    const long double to = at + piece;
+    const Pair x = from + (to / length) * way;
+    BitangentRecord m;
+    long double acc;
+    const bool found = CorrectPair(w, x, from, CorrectMode::Perpendicular, acc, m) &&
+                       std::hypot(m.ParamS - x.x, m.ParamT - x.y) < piece && PairPlaneNormal(w, m);
+    const long double turn = found ? TurnBetween(left, m.PlaneNormal) : 0;
+    if (piece > finest && (!found || !(turn <= MaxFillTurn))) {
+      piece /= 2;
+      continue;
+    }
+    if (!found) break;
+    at = to;
+    m.StartsBranch = 0;
+    SupportTest(w.Figure, w.SupportBalls, m);
+    fill.push_back(m);
+    left = m.PlaneNormal;
+    // Lengthened again, as far as the planes' turn over the last piece allows.
+    for (long double t = 2 * turn; t < MaxFillTurn && piece < w.ArcStepMax; t *= 2) piece *= 2;
+  }
+  if (fromCur) std::reverse(fill.begin(), fill.end());
+  for (const BitangentRecord& m : fill) AppendRecord(w, m);
 }
 
 void FillBySpacing(TTracing& w, const BitangentRecord& prev, const BitangentRecord& cur) {
@@ -467,14 +501,14 @@ void TraceBranch(TTracing& w, BitangentRecord seed, int g, int k) {
         BitangentRecord own = cur;
         if (PairPlaneNormal(w, own)) cur = own;
       }
-      AppendBranchStart(w, prev, cur);
+      AppendBranchStart(w, prev, cur, true);
       const Cell end = CellOfPair(w, PairOf(cur));
       MarkPath(w, last.G, last.K, end.G, end.K);
       w.BorderEnds.push_back(PairOf(cur));
       go = false;
     } else {
       cur = q;
-      AppendBranchStart(w, prev, cur);
+      AppendBranchStart(w, prev, cur, false);
       const Cell first = CellOfPair(w, PairOf(q));
       if (!(first == last)) {
         collision = MarkPath(w, last.G, last.K, first.G, first.K);

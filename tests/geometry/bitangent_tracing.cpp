@@ -6,6 +6,7 @@
 #include <cmath>
 #include <set>
 #include <utility>
+#include <vector>
 
 #include "formula/Checks.h"
 #include "geometry/Vectors.h"
@@ -191,10 +192,10 @@ TEST(CircleStep, CollinearPointsContinueOnALongTangentCircle) {
   EXPECT_FALSE(CircleStep(Tracing, still, {0, 0, 1}, {0, 0, 1}, r));
 }
 
-TEST(FillByTurn, HalvesUntilNeighbouringPlanesTurnLittle) {
+TEST(FillByTurn, ShortensItsPiecesUntilNeighbouringPlanesTurnLittle) {
   BitangentTests::PrepareDefaultCurve();
   // Two pairs of one branch, given planes a right angle apart: the real planes between
-  // them cannot lie near both, so the halvings go down to the finest next to one end.
+  // them cannot lie near both, so the pieces shrink to the finest next to both ends.
   BitangentRecord prev, cur;
   long double acc;
   ASSERT_TRUE(CorrectPair(Tracing, {1, 2}, {1.1L, 2.2L}, CorrectMode::Perpendicular, acc, prev));
@@ -202,8 +203,10 @@ TEST(FillByTurn, HalvesUntilNeighbouringPlanesTurnLittle) {
   prev.PlaneNormal = {1, 0, 0};
   cur.PlaneNormal = {0, 1, 0};
   FillByTurn(Tracing, prev, cur);
-  ASSERT_GE(Analysis.BitangentCount, MaxFillHalvings - 1);
-  const long double finest = 1.0L / (1 << MaxFillHalvings);
+  std::int32_t count = Analysis.BitangentCount;
+  ASSERT_GE(count, MaxFillHalvings - 1);
+  // As a share of the segment, whose length is sqrt(0.05).
+  const long double finest = std::ldexp(Tracing.ArcStepMax, -MaxFillHalvings) / std::sqrt(0.05L);
   long double before = 0;
   const BitangentRecord* last = &prev;
   for (int k = 1; k <= Analysis.BitangentCount + 1; ++k) {
@@ -223,8 +226,25 @@ TEST(FillByTurn, HalvesUntilNeighbouringPlanesTurnLittle) {
     before = at;
     last = &z;
   }
+  // With cur nearer on the same line, the records up to an arc step short of it stay
+  // the same. Halving the segment, copies of a curve that stepped differently up to
+  // the edge of a flat face got different records there.
+  const std::vector<BitangentRecord> farther(&Analysis.BitangentList[1], &Analysis.BitangentList[1] + count);
+  const long double ds = cur.ParamS - prev.ParamS, dt = cur.ParamT - prev.ParamT, length = std::hypot(ds, dt);
+  const BitangentRecord nearer = PairRecord(prev.ParamS + 0.9L * ds, prev.ParamT + 0.9L * dt, cur.PlaneNormal);
+  Analysis.BitangentCount = 0;
+  FillByTurn(Tracing, prev, nearer);
+  int same = 0;
+  for (const BitangentRecord& z : farther)
+    if ((z.ParamS - prev.ParamS) * ds + (z.ParamT - prev.ParamT) * dt < (0.9L * length - Tracing.ArcStepMax) * length) {
+      ASSERT_LT(same, Analysis.BitangentCount);
+      ++same;
+      EXPECT_NEAR(Analysis.BitangentList[same].ParamS, z.ParamS, 1e-12L) << same;
+      EXPECT_NEAR(Analysis.BitangentList[same].ParamT, z.ParamT, 1e-12L) << same;
+    }
+  EXPECT_GE(same, 2);
   // Parallel, opposite and degenerate normals insert nothing.
-  const std::int32_t count = Analysis.BitangentCount;
+  count = Analysis.BitangentCount;
   for (const TVector3 n : {TVector3{2, 0, 0}, TVector3{-1, 0, 0}, TVector3{1e-9L, 0, 0}}) {
     cur.PlaneNormal = n;
     FillByTurn(Tracing, prev, cur);
