@@ -97,13 +97,7 @@ void TraceFromBorder(TTracing& w, const Pair& x, bool alongT) {
       !(std::hypot(r.ParamS - x.x, r.ParamT - x.y) < 2 * w.ArcStepMax) || !PairPlaneNormal(w, r))
     return;
   std::int32_t g, k;
-  if (!FreeSeedCell(w, r, g, k)) return;
-  // Taken before tracing and kept after it (the trace frees its seed's cell for the
-  // second direction), so that no later border end starts here again: at a corner of
-  // the square the two ends of one branch are each other's continuation.
-  w.VisitedCells[g][k] = 1;
-  TraceBranch(w, r, g, k);
-  w.VisitedCells[g][k] = 1;
+  if (FreeSeedCell(w, r, g, k)) TraceBranch(w, r, g, k);
 }
 
 }  // namespace

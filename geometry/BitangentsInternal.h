@@ -263,8 +263,10 @@ long double CurveWaves(const Sampling::TFigure& figure);
 void SeedStripEnds(TTracing& w);
 
 // Traces the bitangent curve through `seed` (whose cell is (g, k)) in both directions
-// and appends one polyline per direction found; a lone seed is appended twice. The
-// pairs where a direction ends at the border go to BorderEnds.
+// and appends one polyline per direction found, leaving the seed's cell marked; a lone
+// seed is appended twice. A direction that reaches the border ends at the bitangent pair
+// there, which goes to BorderEnds; from a seed on the border, the direction that leaves
+// the square at once is not traced (it goes back across the seam).
 void TraceBranch(TTracing& w, BitangentRecord seed, int g, int k);
 
 // How far inside the square pairs at its border are taken: 1e-9 TSpan.
@@ -278,17 +280,22 @@ void TraceAcrossSeams(TTracing& w);
 // many were found (0..2), stored in dirs[1], then dirs[2]; dirs[0] is not used.
 int StartDirections(const TTracing& w, const BitangentRecord& seed, std::array<BitangentRecord, 3>& dirs);
 
-// The last three points of a branch (Pc the newest) and the pair of the last step.
+// The last three points of a branch (Pc the newest), the pair of the last step, and
+// whether that step left the square.
 struct TraceState {
   Pair Pa, Pb, Pc, Next;
+  bool Leaves = false;
 };
 
 // One continuation step: predicts on the circle through Pa, Pb, Pc (a long circle
 // tangent at Pc when they are nearly collinear), the arc limited by ArcStepMax and by
 // the turn of the plane normal from na to nb, then corrects; halves the arc up to 11
-// times. An attempt succeeds when the corrector does with a small multiplier sum and
-// a pair strictly inside the square. True with the new pair in r and st.Next. False
-// for a last step of (nearly) zero length or when all attempts fail.
+// times. An attempt succeeds when the corrector converges with a small multiplier sum
+// to a pair strictly inside the square: true with the new pair in r and st.Next. False
+// for a last step of (nearly) zero length or when all attempts fail; false with
+// st.Leaves and the pair reached in st.Next when an attempt converges so to a pair on
+// or beyond the border (the branch leaves the square within the step, and shorter
+// steps would only creep up to the border).
 bool CircleStep(const TTracing& tracing, TraceState& st, const TVector3& na, const TVector3& nb, BitangentRecord& r);
 
 // Marks the cells of the straight walk from (g0, k0) to (g1, k1), both included, and
@@ -298,17 +305,19 @@ bool MarkPath(TTracing& w, int g0, int k0, int g1, int k1);
 
 // Append classified records strictly between prev and cur, at pairs of the straight
 // segment of their pairs corrected back onto the branch across it.
-// FillByTurn: while the planes of two neighbours turn by more than MaxFillTurn, the
-// midpoint between them, at most MaxFillHalvings halvings deep (depth counts those
-// already made); a midpoint that does not correct near the segment, or has no plane
-// normal, is left out with the halvings it would start. Degenerate normals: nothing.
+// FillByTurn: when the planes of prev and cur turn by more than MaxFillTurn, pairs
+// marched from prev (from cur when fromCur) in pieces of ArcStepMax / 2^k, k at most
+// MaxFillHalvings, each the longest that keeps the turn between neighbouring planes
+// within MaxFillTurn (at the finest, taken as it is); a piece whose pair does not
+// correct near the segment or has no plane normal is halved, and at the finest ends the
+// march. Appended in the order from prev to cur. Degenerate normals: nothing.
 // FillBySpacing: evenly spaced, one per FillSpacing of screen-plane distance moved by
 // the two curve points; a pair that does not correct is left out, and the first pair
 // without a plane normal ends the insertion. It throws RangeError for a NaN or absurd
 // distance (more than MaxFillRecords records).
 inline constexpr long double MaxFillTurn = 0.1L;
 inline constexpr int MaxFillHalvings = 12;
-void FillByTurn(TTracing& w, const BitangentRecord& prev, const BitangentRecord& cur, int depth = 0);
+void FillByTurn(TTracing& w, const BitangentRecord& prev, const BitangentRecord& cur, bool fromCur = false);
 void FillBySpacing(TTracing& w, const BitangentRecord& prev, const BitangentRecord& cur);
 
 }  // namespace Bitangents

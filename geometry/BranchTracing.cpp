@@ -2,6 +2,8 @@
 // with the visited-cell bookkeeping and the records inserted between traced points.
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <vector>
 
 #include "formula/Checks.h"
 #include "geometry/BitangentsInternal.h"
@@ -35,6 +37,13 @@ long double SineBetween(const TVector3& a, const TVector3& b) {
   if (!(q > 1e-15L)) return q;
   const long double c = Dot(a, b);
   return std::sqrt(std::fabs(1 - c * c / q));
+}
+
+// The angle between the planes of two normals, whichever way they point; NaN when one
+// is degenerate.
+long double TurnBetween(const TVector3& a, const TVector3& b) {
+  if (!(Dot(a, a) * Dot(b, b) > 1e-15L)) return std::numeric_limits<long double>::quiet_NaN();
+  return std::atan2(Length(Cross(a, b)), std::fabs(Dot(a, b)));
 }
 
 // Appends up to n - 1 records between prev and cur: pairs spaced evenly on the straight
@@ -83,6 +92,14 @@ Cell CellOfPair(const TTracing& w, const Pair& x) { return {CellOf(w, x.x), Cell
 // its cell would lie outside the grid.
 bool Inside(const TTracing& w, const Pair& x) { return Margin(w.Figure.Param, x.x, x.y) > 0; }
 
+// CorrectPair from x; true when it converged, inside the square or not, with the pair
+// reached in r (the corrector writes one it reached outside while failing).
+bool Converged(const TTracing& w, const Pair& x, const Pair& ref, CorrectMode mode, long double& acc,
+               BitangentRecord& r) {
+  r.ParamS = std::numeric_limits<long double>::quiet_NaN();
+  return CorrectPair(w, x, ref, mode, acc, r) || !std::isnan(r.ParamS);
+}
+
 // The corrector in perpendicular mode around the seed, accepted within `reach` of it
 // and only with a plane normal; the probe's points are taken from `memo` when kept there.
 bool StartPoint(const TTracing& w, const Pair& probe, const Pair& seed, long double reach,
@@ -96,33 +113,22 @@ bool StartPoint(const TTracing& w, const Pair& probe, const Pair& seed, long dou
 // Between a and b, whose support flags differ, the on-hull record nearest to where the
 // flag changes, by bisection of the straight segment of their pairs (each midpoint
 // corrected back onto the branch across it), up to 2^-16 of it or the first midpoint
-// that does not correct. False when not even the first one does.
+// that does not correct. False when no midpoint on the hull's side was found: the one
+// of a and b on the hull is then the nearest itself.
 bool HullBoundary(const TTracing& w, BitangentRecord a, BitangentRecord b, BitangentRecord& boundary) {
-  int k = 0;
-  for (; k < 16; ++k) {
+  bool found = false;
+  for (int k = 0; k < 16; ++k) {
     const Pair x = 0.5L * (PairOf(a) + PairOf(b));
     BitangentRecord m;
     long double acc;
     if (!CorrectPair(w, x, PairOf(a), CorrectMode::Perpendicular, acc, m) || !PairPlaneNormal(w, m)) break;
     SupportTest(w.Figure, w.SupportBalls, m);
+    found = found || m.OnHull;
     (m.OnHull == a.OnHull ? a : b) = m;
   }
   boundary = a.OnHull ? a : b;
   boundary.StartsBranch = 0;
-  return k > 0;
-}
-
-// Appends the first two records of a branch, `start` marked as its start, each with
-// its support flag, and between them the record where the flag changes, if it does.
-void AppendBranchStart(TTracing& w, BitangentRecord& start, BitangentRecord& second) {
-  start.StartsBranch = 1;
-  SupportTest(w.Figure, w.SupportBalls, start);
-  AppendRecord(w, start);
-  second.StartsBranch = 0;
-  SupportTest(w.Figure, w.SupportBalls, second);
-  BitangentRecord boundary;
-  if (start.OnHull != second.OnHull && HullBoundary(w, start, second, boundary)) AppendRecord(w, boundary);
-  AppendRecord(w, second);
+  return found;
 }
 
 // A strip narrows to a point where its branch meets the diagonal s = t, and a step
@@ -143,23 +149,28 @@ bool DiagonalBetween(const TTracing& w, const BitangentRecord& prev, const Bitan
 // and appends cur as a continuing record; a step across the diagonal is taken in two,
 // through the pair on it. Where the flag changes, the strip on the
 // hull is closed at the change (within a 2^-16 part of the step), so that it meets the
-// flat face or the strip that takes over there without a gap.
-void AppendTraced(TTracing& w, const BitangentRecord& prev, BitangentRecord& cur) {
+// flat face or the strip that takes over there without a gap. On the hull, a step whose
+// planes turn fast is filled by their turn from prev, or from cur when `fromCur` (the
+// end that lies on a flat face's edge, where they turn fastest).
+void AppendTraced(TTracing& w, const BitangentRecord& prev, BitangentRecord& cur, bool fromCur = false) {
   BitangentRecord diagonal;
   if (DiagonalBetween(w, prev, cur, diagonal)) {
     AppendTraced(w, prev, diagonal);
-    AppendTraced(w, diagonal, cur);
+    AppendTraced(w, diagonal, cur, fromCur);
     return;
   }
   SupportTest(w.Figure, w.SupportBalls, cur);
   BitangentRecord boundary;
   if (cur.OnHull == prev.OnHull) {
-    FillBySpacing(w, prev, cur);
+    if (cur.OnHull && TurnBetween(prev.PlaneNormal, cur.PlaneNormal) > MaxFillTurn)
+      FillByTurn(w, prev, cur, fromCur);
+    else
+      FillBySpacing(w, prev, cur);
   } else if (HullBoundary(w, prev, cur, boundary)) {
     // The planes turn fastest next to the change, at the edge of a flat face: the part
     // on the hull is filled by its turn, so that how many records it gets depends on the
     // strip and not on where the step happened to fall.
-    if (prev.OnHull) FillByTurn(w, prev, boundary);
+    if (prev.OnHull) FillByTurn(w, prev, boundary, true);
     AppendRecord(w, boundary);
     if (cur.OnHull) FillByTurn(w, boundary, cur);
   }
@@ -167,51 +178,70 @@ void AppendTraced(TTracing& w, const BitangentRecord& prev, BitangentRecord& cur
   AppendRecord(w, cur);
 }
 
-// After the branch stalled at st.Pc (the pair of `last`, in cell lastCell), coming
-// from st.Pb: when the straight continuation meets the border within two arc steps, or
-// else when the nearest border lies that close (a branch that crawls along the border
-// stalls heading along it), appends the pair where the branch meets that border, found
-// by the corrector moving along it (a hair inside the square, where the corrector
-// accepts pairs), marks the cells up to it and keeps it in w.BorderEnds.
-void CloseAtBorder(TTracing& w, const TraceState& st, const BitangentRecord& last, Cell& lastCell) {
-  using namespace Glob;
-  const Pair d = st.Pc - st.Pb;
-  const long double inset = BorderInset(w.Figure.Param);
-  // The continuation's parameter along d where coordinate u (of pair p) reaches the border.
+// Appends the first two records of a branch, `start` marked as its start with its
+// support flag, then `second` as AppendTraced does (filled from second when
+// `fromSecond`).
+void AppendBranchStart(TTracing& w, BitangentRecord& start, BitangentRecord& second, bool fromSecond) {
+  start.StartsBranch = 1;
+  SupportTest(w.Figure, w.SupportBalls, start);
+  AppendRecord(w, start);
+  AppendTraced(w, start, second, fromSecond);
+}
+
+// Where the branch at `from` (inside the square), heading along d, meets the border:
+// from the crossing of its straight continuation with a border, when that lies within
+// two arc steps (near a corner, with the other border when the corrector finds nothing
+// along the first), or else from the nearest point of the nearest border, when that
+// lies so close (a branch that crawls along the border heads along it), the bitangent
+// pair found by the corrector moving along that border (a hair inside the square, where
+// the corrector accepts pairs). True with it in r when it lies within two arc steps of
+// where the corrector started and has a plane normal.
+bool BorderPair(const TTracing& w, const Pair& from, const Pair& d, BitangentRecord& r) {
+  const Glob::TParamConstants& param = w.Figure.Param;
+  const long double inset = BorderInset(param), low = param.TMin + inset, high = param.TMax - inset;
+  // From x on a border of t (moving along s) or of s (moving along t).
+  const auto along = [&](const Pair& x, bool alongS) {
+    const Pair ref = alongS ? Pair{x.x, x.y + 1} : Pair{x.x + 1, x.y};
+    long double acc;
+    return CorrectPair(w, x, ref, CorrectMode::Perpendicular, acc, r) &&
+           std::hypot(r.ParamS - x.x, r.ParamT - x.y) < 2 * w.ArcStepMax && PairPlaneNormal(w, r);
+  };
+  // The continuation's parameter along d where coordinate u reaches the border.
   const auto reach = [&](long double u, long double du) {
     if (du == 0) return 1e30L;
-    return ((du > 0 ? w.Figure.Param.TMax - inset : w.Figure.Param.TMin + inset) - u) / du;
+    return ((du > 0 ? high : low) - u) / du;
   };
-  const long double ls = reach(st.Pc.x, d.x), lt = reach(st.Pc.y, d.y);
-  bool alongS = lt < ls;  // the t border comes first: move along s
-  const long double lambda = std::fmin(ls, lt);
-  const long double length = std::hypot(d.x, d.y);
-  Pair x = st.Pc;
-  const auto border = [&](long double u) {
-    return u - w.Figure.Param.TMin < w.Figure.Param.TMax - u ? w.Figure.Param.TMin + inset
-                                                             : w.Figure.Param.TMax - inset;
-  };
-  if (lambda >= 0 && lambda * length < 2 * w.ArcStepMax) {
-    x = st.Pc + lambda * d;
-    if (alongS)
-      x.y = d.y > 0 ? w.Figure.Param.TMax - inset : w.Figure.Param.TMin + inset;
-    else
-      x.x = d.x > 0 ? w.Figure.Param.TMax - inset : w.Figure.Param.TMin + inset;
-  } else {
-    const long double toS = std::fabs(border(x.x) - x.x), toT = std::fabs(border(x.y) - x.y);
-    if (!(std::fmin(toS, toT) < 2 * w.ArcStepMax)) return;
-    alongS = toT < toS;
-    if (alongS)
-      x.y = border(x.y);
-    else
-      x.x = border(x.x);
+  const long double ls = reach(from.x, d.x), lt = reach(from.y, d.y), length = std::hypot(d.x, d.y);
+  const auto near = [&](long double lambda) { return lambda >= 0 && lambda * length < 2 * w.ArcStepMax; };
+  if (near(ls) || near(lt)) {
+    const bool tFirst = lt < ls;
+    for (const bool tBorder : {tFirst, !tFirst}) {
+      const long double lambda = tBorder ? lt : ls;
+      if (!near(lambda)) continue;
+      // The other coordinate kept inside: past a corner the line has left the square.
+      Pair x = from + lambda * d;
+      x = {std::clamp(x.x, low, high), std::clamp(x.y, low, high)};
+      if (tBorder)
+        x.y = d.y > 0 ? high : low;
+      else
+        x.x = d.x > 0 ? high : low;
+      if (along(x, tBorder)) return true;
+    }
+    return false;
   }
-  const Pair ref = alongS ? Pair{x.x, x.y + 1} : Pair{x.x + 1, x.y};
+  const auto border = [&](long double u) { return u - param.TMin < param.TMax - u ? low : high; };
+  const long double toS = std::fabs(border(from.x) - from.x), toT = std::fabs(border(from.y) - from.y);
+  if (!(std::fmin(toS, toT) < 2 * w.ArcStepMax)) return false;
+  return toT < toS ? along({from.x, border(from.y)}, true) : along({border(from.x), from.y}, false);
+}
+
+// Ends the branch, whose last record is `last` (in cell lastCell), where it meets the
+// border heading along d (BorderPair): appends that pair, marks the cells up to it and
+// keeps it in w.BorderEnds. Nothing when BorderPair finds none.
+void CloseAtBorder(TTracing& w, const Pair& d, const BitangentRecord& last, Cell& lastCell) {
   BitangentRecord r;
-  long double acc;
-  if (!CorrectPair(w, x, ref, CorrectMode::Perpendicular, acc, r)) return;
-  if (!(std::hypot(r.ParamS - x.x, r.ParamT - x.y) < 2 * w.ArcStepMax) || !PairPlaneNormal(w, r)) return;
-  AppendTraced(w, last, r);
+  if (!BorderPair(w, PairOf(last), d, r)) return;
+  AppendTraced(w, last, r, true);
   // The cells up to the border are the branch's too: a trace that reaches this border
   // from across the seam must find them taken.
   const Cell end = CellOfPair(w, PairOf(r));
@@ -267,6 +297,16 @@ bool LeapAcross(const TTracing& w, const Pair& entry, const Pair& at, const Trac
     if (std::hypot(r.ParamS - x.x, r.ParamT - x.y) < leap / 4 && PairPlaneNormal(w, r)) return true;
   }
   return false;
+}
+
+// True when `seed` lies ahead of `from` along `heading`, at most `reach` on and less
+// than ProbeRadius off that line.
+bool SeedAhead(const TTracing& w, const Pair& from, const Pair& heading, long double reach, const Pair& seed) {
+  const long double length = std::sqrt(Dot2(heading, heading));
+  if (!(length > 0)) return false;
+  const Pair d = seed - from;
+  const long double along = Dot2(d, heading) / length, off = std::fabs(d.x * heading.y - d.y * heading.x) / length;
+  return along > 0 && along <= reach && off < w.ProbeRadius;
 }
 
 // Leaps over a crossing per direction of a trace, at most.
@@ -327,12 +367,20 @@ bool CircleStep(const TTracing& tracing, TraceState& st, const TVector3& na, con
   if (sine < 1e-9L) sine = 0.1L;
   const long double rate = sine * radius / std::sqrt(m);
   phi = std::fmin(0.1L / rate, phi);
+  st.Leaves = false;
   for (int attempt = 0; attempt < 11; ++attempt) {
     const Pair x = centre + std::cos(phi) * v + std::sin(phi) * w;
     long double acc;
-    const bool ok = CorrectPair(tracing, x, st.Pc, CorrectMode::Gradient, acc, r);
-    st.Next = PairOf(r);
-    if (ok && acc < 0.1L && Inside(tracing, st.Next)) return true;
+    BitangentRecord c;
+    if (Converged(tracing, x, st.Pc, CorrectMode::Gradient, acc, c) && acc < 0.1L) {
+      st.Next = PairOf(c);
+      if (!Inside(tracing, st.Next)) {
+        st.Leaves = true;
+        return false;
+      }
+      r = c;
+      return true;
+    }
     phi = phi / 2;
   }
   return false;
@@ -356,23 +404,47 @@ bool MarkPath(TTracing& w, int g0, int k0, int g1, int k1) {
   return collision;
 }
 
-void FillByTurn(TTracing& w, const BitangentRecord& prev, const BitangentRecord& cur, int depth) {
-  const TVector3 &a = prev.PlaneNormal, &b = cur.PlaneNormal;
-  if (depth >= MaxFillHalvings || !(Dot(a, a) * Dot(b, b) > 1e-15L)) return;
-  // The angle between the two planes, whichever way their normals point.
-  if (!(std::atan2(Length(Cross(a, b)), std::fabs(Dot(a, b))) > MaxFillTurn)) return;
-  const Pair x = 0.5L * (PairOf(prev) + PairOf(cur));
-  BitangentRecord m;
-  long double acc;
-  if (!CorrectPair(w, x, PairOf(prev), CorrectMode::Perpendicular, acc, m) ||
-      !(std::hypot(m.ParamS - x.x, m.ParamT - x.y) < std::hypot(cur.ParamS - prev.ParamS, cur.ParamT - prev.ParamT)) ||
-      !PairPlaneNormal(w, m))
-    return;
-  m.StartsBranch = 0;
-  SupportTest(w.Figure, w.SupportBalls, m);
-  FillByTurn(w, prev, m, depth + 1);
-  AppendRecord(w, m);
-  FillByTurn(w, m, cur, depth + 1);
+void FillByTurn(TTracing& w, const BitangentRecord& prev, const BitangentRecord& cur, bool fromCur) {
+  const BitangentRecord &anchor = fromCur ? cur : prev, &end = fromCur ? prev : cur;
+  const Pair from = PairOf(anchor), way = PairOf(end) - from;
+  const long double length = std::hypot(way.x, way.y);
+  if (!(length > 0) || !(TurnBetween(anchor.PlaneNormal, end.PlaneNormal) > MaxFillTurn)) return;
+  // The pieces are ArcStepMax / 2^k long, counted from the anchor: fixed lengths, not
+  // shares of the segment, so that the records near the anchor do not depend on where
+  // the other end fell.
+  const long double finest = std::ldexp(w.ArcStepMax, -MaxFillHalvings);
+  std::vector<BitangentRecord> fill;
+  TVector3 left = anchor.PlaneNormal;
+  long double at = 0, piece = w.ArcStepMax;
+  while (piece > finest || at + piece < length) {
+    // The last piece reaches the other end when its planes turn little enough.
+    if (at + piece >= length) {
+      if (TurnBetween(left, end.PlaneNormal) <= MaxFillTurn) break;
+      piece /= 2;
+      continue;
+    }
+    const long double to = at + piece;
+    const Pair x = from + (to / length) * way;
+    BitangentRecord m;
+    long double acc;
+    const bool found = CorrectPair(w, x, from, CorrectMode::Perpendicular, acc, m) &&
+                       std::hypot(m.ParamS - x.x, m.ParamT - x.y) < piece && PairPlaneNormal(w, m);
+    const long double turn = found ? TurnBetween(left, m.PlaneNormal) : 0;
+    if (piece > finest && (!found || !(turn <= MaxFillTurn))) {
+      piece /= 2;
+      continue;
+    }
+    if (!found) break;
+    at = to;
+    m.StartsBranch = 0;
+    SupportTest(w.Figure, w.SupportBalls, m);
+    fill.push_back(m);
+    left = m.PlaneNormal;
+    // Lengthened again, as far as the planes' turn over the last piece allows.
+    for (long double t = 2 * turn; t < MaxFillTurn && piece < w.ArcStepMax; t *= 2) piece *= 2;
+  }
+  if (fromCur) std::reverse(fill.begin(), fill.end());
+  for (const BitangentRecord& m : fill) AppendRecord(w, m);
 }
 
 void FillBySpacing(TTracing& w, const BitangentRecord& prev, const BitangentRecord& cur) {
@@ -408,18 +480,35 @@ void TraceBranch(TTracing& w, BitangentRecord seed, int g, int k) {
     Cell last{g, k};
     const long double mq = Margin(w.Figure.Param, q.ParamS, q.ParamT);
     if (mq < 1e-9L) {
-      // The first point is on or beyond the border: end at the border crossing of the
-      // straight line from the seed (its points and normal are not recomputed).
-      const long double lambda = m0 / (std::fabs(m0) + std::fabs(mq));
-      q.ParamS = origin.x + (q.ParamS - origin.x) * lambda;
-      q.ParamT = origin.y + (q.ParamT - origin.y) * lambda;
-      cur = q;
-      AppendBranchStart(w, prev, cur);
-      w.BorderEnds.push_back(PairOf(q));
+      // A seed on the border comes from across the seam, and the side where the branch
+      // leaves the square at once is the way it came: traced already.
+      if (m0 < 2 * BorderInset(w.Figure.Param)) continue;
+      // The first point is on or beyond the border: the branch ends where it meets the
+      // border, or else at the crossing of the straight line from the seed.
+      if (!BorderPair(w, origin, PairOf(q) - origin, cur)) {
+        // A hair inside, as every pair at the border, so that its cell is one of the
+        // grid's.
+        const long double lambda = m0 / (std::fabs(m0) + std::fabs(mq)), inset = BorderInset(w.Figure.Param);
+        const auto inside = [&](long double u) {
+          return std::clamp(u, w.Figure.Param.TMin + inset, w.Figure.Param.TMax - inset);
+        };
+        cur = q;
+        cur.ParamS = inside(origin.x + (q.ParamS - origin.x) * lambda);
+        cur.ParamT = inside(origin.y + (q.ParamT - origin.y) * lambda);
+        cur.PointS = CurvePoint(w, cur.ParamS);
+        cur.PointT = CurvePoint(w, cur.ParamT);
+        // Without a plane of its own the crossing keeps the first point's.
+        BitangentRecord own = cur;
+        if (PairPlaneNormal(w, own)) cur = own;
+      }
+      AppendBranchStart(w, prev, cur, true);
+      const Cell end = CellOfPair(w, PairOf(cur));
+      MarkPath(w, last.G, last.K, end.G, end.K);
+      w.BorderEnds.push_back(PairOf(cur));
       go = false;
     } else {
       cur = q;
-      AppendBranchStart(w, prev, cur);
+      AppendBranchStart(w, prev, cur, false);
       const Cell first = CellOfPair(w, PairOf(q));
       if (!(first == last)) {
         collision = MarkPath(w, last.G, last.K, first.G, first.K);
@@ -440,12 +529,18 @@ void TraceBranch(TTracing& w, BitangentRecord seed, int g, int k) {
         } else {
           st.Pa = 2 * st.Pc - st.Pb;
           long double acc;
-          go = CorrectPair(w, st.Pa, st.Pc, CorrectMode::Perpendicular, acc, cur) && std::fabs(acc) < 0.1L;
-          st.Next = PairOf(cur);
-          go = go && Inside(w, st.Next);
+          BitangentRecord c;
+          go = Converged(w, st.Pa, st.Pc, CorrectMode::Perpendicular, acc, c) && std::fabs(acc) < 0.1L;
+          if (go) {
+            st.Next = PairOf(c);
+            st.Leaves = !Inside(w, st.Next);
+            go = !st.Leaves;
+            cur = c;
+          }
         }
         go = go && PairPlaneNormal(w, cur);
         if (go) AppendTraced(w, firstStep, cur);
+        prev = firstStep;
       }
     }
     // Normals of the records at Pb and at Pc, for the turn limit of the next step.
@@ -455,6 +550,9 @@ void TraceBranch(TTracing& w, BitangentRecord seed, int g, int k) {
     Pair entry = st.Next;
     bool leapt = false;
     int leaps = 0;
+    // The first direction has been more than a cell away from the seed's cell, and has
+    // come round to the seed again (the branch is closed).
+    bool away = false, closed = false;
     while (go) {
       prev = cur;
       const Cell next = CellOfPair(w, st.Next);
@@ -465,10 +563,13 @@ void TraceBranch(TTracing& w, BitangentRecord seed, int g, int k) {
         collision = MarkPath(w, last.G, last.K, next.G, next.K) && !leapt;
         ranIntoBranch = collision;
         go = !collision;
+        // Stopped in the cells it marked round the seed, a step short of it.
+        closed = collision && i == 1 && away && SeedAhead(w, st.Next, st.Next - st.Pc, 2 * w.ArcStepMax, origin);
       } else {
         ++sameCellSteps;
       }
       last = next;
+      away = away || std::abs(next.G - g) > 1 || std::abs(next.K - k) > 1;
       leapt = false;
       if (go) {
         st.Pa = st.Pb;
@@ -478,9 +579,13 @@ void TraceBranch(TTracing& w, BitangentRecord seed, int g, int k) {
         normalC = prev.PlaneNormal;
         go = CircleStep(w, st, normalB, normalC, cur) && PairPlaneNormal(w, cur);
         stalled = !go;
+        // A step past the seed, before the cells round it could stop the trace.
+        closed = go && i == 1 && away &&
+                 SeedAhead(w, st.Pc, st.Next - st.Pc, std::sqrt(Dot2(st.Next - st.Pc, st.Next - st.Pc)), origin);
+        go = go && !closed;
       }
       if (go) AppendTraced(w, prev, cur);
-      if (collision) break;
+      if (collision || st.Leaves || closed) break;
       // A walk that stays in one cell for long has stalled. Leaving the edge of a flat
       // face, where the plane turns fast, the steps shrink to a few ten-thousandths of
       // the interval and take some thirty to cross a cell before they lengthen again.
@@ -504,10 +609,20 @@ void TraceBranch(TTracing& w, BitangentRecord seed, int g, int k) {
         leapt = go = true;
       }
     }
-    // A branch stalls where it runs out of the square, at most a step short of the
-    // border; the strip must reach the border, where its continuation across the seam
-    // of the closed curve begins.
-    if (stalled) CloseAtBorder(w, st, prev, last);
+    // The strip must reach the border, where its continuation across the seam of the
+    // closed curve begins: a step that leaves the square heads for it, and a branch that
+    // stalls short of the border may have run out of the square.
+    if (st.Leaves)
+      CloseAtBorder(w, st.Next - st.Pc, prev, last);
+    else if (stalled)
+      CloseAtBorder(w, st.Pc - st.Pb, prev, last);
+    // A closed branch ends at its seed, which closes the loop: the other direction
+    // would trace the last steps again.
+    if (closed) {
+      BitangentRecord end = seed;
+      AppendTraced(w, prev, end);
+      break;
+    }
     if (ranIntoBranch) ContinueThroughCrossing(w, st.Pc, st.Next);
     // The second direction starts from the seed again, so its cell must not stop it.
     if (i == 1 && count == 2) {
@@ -516,6 +631,10 @@ void TraceBranch(TTracing& w, BitangentRecord seed, int g, int k) {
       w.VisitedCells[g][k] = 0;
     }
   }
+  // The seed's cell is the branch's, whichever way the directions left it.
+  CheckIndex(g, w.CellCount);
+  CheckIndex(k, w.CellCount);
+  w.VisitedCells[g][k] = 1;
 }
 
 }  // namespace Bitangents

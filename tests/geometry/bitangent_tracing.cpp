@@ -6,6 +6,7 @@
 #include <cmath>
 #include <set>
 #include <utility>
+#include <vector>
 
 #include "formula/Checks.h"
 #include "geometry/Vectors.h"
@@ -191,10 +192,10 @@ TEST(CircleStep, CollinearPointsContinueOnALongTangentCircle) {
   EXPECT_FALSE(CircleStep(Tracing, still, {0, 0, 1}, {0, 0, 1}, r));
 }
 
-TEST(FillByTurn, HalvesUntilNeighbouringPlanesTurnLittle) {
+TEST(FillByTurn, ShortensItsPiecesUntilNeighbouringPlanesTurnLittle) {
   BitangentTests::PrepareDefaultCurve();
   // Two pairs of one branch, given planes a right angle apart: the real planes between
-  // them cannot lie near both, so the halvings go down to the finest next to one end.
+  // them cannot lie near both, so the pieces shrink to the finest next to both ends.
   BitangentRecord prev, cur;
   long double acc;
   ASSERT_TRUE(CorrectPair(Tracing, {1, 2}, {1.1L, 2.2L}, CorrectMode::Perpendicular, acc, prev));
@@ -202,8 +203,10 @@ TEST(FillByTurn, HalvesUntilNeighbouringPlanesTurnLittle) {
   prev.PlaneNormal = {1, 0, 0};
   cur.PlaneNormal = {0, 1, 0};
   FillByTurn(Tracing, prev, cur);
-  ASSERT_GE(Analysis.BitangentCount, MaxFillHalvings - 1);
-  const long double finest = 1.0L / (1 << MaxFillHalvings);
+  std::int32_t count = Analysis.BitangentCount;
+  ASSERT_GE(count, MaxFillHalvings - 1);
+  // As a share of the segment, whose length is sqrt(0.05).
+  const long double finest = std::ldexp(Tracing.ArcStepMax, -MaxFillHalvings) / std::sqrt(0.05L);
   long double before = 0;
   const BitangentRecord* last = &prev;
   for (int k = 1; k <= Analysis.BitangentCount + 1; ++k) {
@@ -223,8 +226,25 @@ TEST(FillByTurn, HalvesUntilNeighbouringPlanesTurnLittle) {
     before = at;
     last = &z;
   }
+  // With cur nearer on the same line, the records up to an arc step short of it stay
+  // the same. Halving the segment, copies of a curve that stepped differently up to
+  // the edge of a flat face got different records there.
+  const std::vector<BitangentRecord> farther(&Analysis.BitangentList[1], &Analysis.BitangentList[1] + count);
+  const long double ds = cur.ParamS - prev.ParamS, dt = cur.ParamT - prev.ParamT, length = std::hypot(ds, dt);
+  const BitangentRecord nearer = PairRecord(prev.ParamS + 0.9L * ds, prev.ParamT + 0.9L * dt, cur.PlaneNormal);
+  Analysis.BitangentCount = 0;
+  FillByTurn(Tracing, prev, nearer);
+  int same = 0;
+  for (const BitangentRecord& z : farther)
+    if ((z.ParamS - prev.ParamS) * ds + (z.ParamT - prev.ParamT) * dt < (0.9L * length - Tracing.ArcStepMax) * length) {
+      ASSERT_LT(same, Analysis.BitangentCount);
+      ++same;
+      EXPECT_NEAR(Analysis.BitangentList[same].ParamS, z.ParamS, 1e-12L) << same;
+      EXPECT_NEAR(Analysis.BitangentList[same].ParamT, z.ParamT, 1e-12L) << same;
+    }
+  EXPECT_GE(same, 2);
   // Parallel, opposite and degenerate normals insert nothing.
-  const std::int32_t count = Analysis.BitangentCount;
+  count = Analysis.BitangentCount;
   for (const TVector3 n : {TVector3{2, 0, 0}, TVector3{-1, 0, 0}, TVector3{1e-9L, 0, 0}}) {
     cur.PlaneNormal = n;
     FillByTurn(Tracing, prev, cur);
@@ -302,7 +322,7 @@ TEST(TraceBranch, FollowsTheBranchBothWaysFromTheSeed) {
   const int g = CellOf(Tracing, seed.ParamS), k = CellOf(Tracing, seed.ParamT);
   TraceBranch(Tracing, seed, g, k);
   const int traced = Analysis.BitangentCount;
-  ASSERT_GT(traced, 20);
+  ASSERT_GT(traced, 10);
   std::vector<int> starts;
   for (int i = 1; i <= traced; ++i) {
     const BitangentRecord& r = Analysis.BitangentList[i];
@@ -325,9 +345,47 @@ TEST(TraceBranch, FollowsTheBranchBothWaysFromTheSeed) {
     EXPECT_EQ(Analysis.BitangentList[i].ParamS, seed.ParamS);
     EXPECT_EQ(Analysis.BitangentList[i].ParamT, seed.ParamT);
   }
-  // Tracing from the same seed again soon meets the cells just marked.
+  // This branch runs from border to border: each direction ends on the border, at a
+  // bitangent pair with its own curve points.
+  for (const int end : {starts[1] - 1, traced}) {
+    const BitangentRecord& r = Analysis.BitangentList[end];
+    EXPECT_LT(Margin(TestData().Figure.Param, r.ParamS, r.ParamT), 2 * BorderInset(TestData().Figure.Param)) << end;
+    EXPECT_LT(std::fabs(BitangentTests::ResidualAt(r.ParamS, r.ParamT)), Tracing.PairTolerance) << end;
+    EXPECT_EQ(r.PointS, CurveAt(r.ParamS)) << end;
+    EXPECT_EQ(r.PointT, CurveAt(r.ParamT)) << end;
+  }
+  // Tracing from the same seed again meets the cells just marked within the first
+  // steps of each direction.
   TraceBranch(Tracing, seed, g, k);
-  EXPECT_LT(Analysis.BitangentCount - traced, traced / 4);
+  ASSERT_GT(Analysis.BitangentCount, traced);
+  for (int i = traced + 1; i <= Analysis.BitangentCount; ++i)
+    EXPECT_LT(Distance({Analysis.BitangentList[i].ParamS, Analysis.BitangentList[i].ParamT}, s0),
+              2 * Tracing.ArcStepMax)
+        << i;
+}
+
+// Where a branch leaves the square it ends with one record on the border, whose curve
+// points are the curve's at its parameters. The steps towards the border used to be
+// refused beyond it and halved, creeping up to it with a dozen records; and a first
+// point beyond the border ended its branch with that point's curve points, a quad
+// reaching across the seam that the continuation from the other side drew again.
+TEST(AnalyzeBitangents, BranchesEndOnceAtTheBorderOnTheCurve) {
+  BitangentTests::PrepareCurve("cos(t)", "sin(t)", "0.5cos(13t)", 0, 2 * Pi);
+  AnalyzeBitangents(TestData().Curve, TestData().Figure, Analysis);
+  const Glob::TParamConstants& param = TestData().Figure.Param;
+  const long double diagonal = TestData().Figure.FigureDiagonal;
+  int atBorder = 0, mostInOne = 0;
+  for (int i = 1, inThis = 0; i <= Analysis.BitangentCount; ++i) {
+    const BitangentRecord& r = Analysis.BitangentList[i];
+    EXPECT_LT(Length(r.PointS - CurveAt(r.ParamS)), 1e-12L * diagonal) << i;
+    EXPECT_LT(Length(r.PointT - CurveAt(r.ParamT)), 1e-12L * diagonal) << i;
+    if (r.StartsBranch) inThis = 0;
+    if (Margin(param, r.ParamS, r.ParamT) < 1e-6L * param.TSpan) mostInOne = std::max(mostInOne, ++inThis), ++atBorder;
+  }
+  // At most its start across the seam, its end, and the last step of a strip narrowing
+  // into the edge of a flat face that lies on the border.
+  EXPECT_GT(atBorder, 20);
+  EXPECT_LE(mostInOne, 3);
 }
 
 TEST(AnalyzeBitangents, IsRepeatable) {
