@@ -61,6 +61,7 @@ bool Writable(const HullMesh::THullMesh& mesh, std::string& message) {
 struct TStlRounding {
   long double Move = 0;
   bool Intact = true;
+  bool Overflows = false;  // a coordinate lies beyond the largest float
 };
 
 constexpr long double StlVolumeShare = 1e-3L;
@@ -72,13 +73,21 @@ TStlRounding StlRounding(const HullMesh::THullMesh& mesh) {
   for (TVector3& v : rounded.Vertices) {
     const TVector3 exact = v;
     v = {static_cast<float>(v.x), static_cast<float>(v.y), static_cast<float>(v.z)};
-    r.Move = std::max(r.Move, Length(v - exact));
+    // The largest coordinate's move, not the length: the squares of a figure of
+    // 1e-4000 would underflow to a move of 0.
+    const TVector3 d = v - exact;
+    r.Move = std::max({r.Move, std::fabs(d.x), std::fabs(d.y), std::fabs(d.z)});
+    r.Overflows = r.Overflows || std::isinf(v.x) || std::isinf(v.y) || std::isinf(v.z);
     r.Intact = points.insert({v.x, v.y, v.z}).second && r.Intact;
   }
   const long double volume = HullMesh::MeshVolume(mesh);
   r.Intact = r.Intact && std::fabs(HullMesh::MeshVolume(rounded) - volume) <= StlVolumeShare * std::fabs(volume);
   return r;
 }
+
+// Below this diagonal a refused STL is refused for the figure's size, not its place:
+// its coordinates fall among the floats next to 0, or to 0 itself.
+constexpr long double StlTinyDiagonal = 1e-30L;
 
 // Moves of a vertex below this share of the figure's diagonal are what single
 // precision gives a figure near the origin or a few hundred diagonals away, and go
@@ -91,6 +100,12 @@ constexpr long double StlNoticeShare = 1e-5L;
 bool StlPrecise(const HullMesh::THullMesh& mesh, long double diagonal, std::string& message, std::string& warning) {
   const TStlRounding r = StlRounding(mesh);
   const std::string move = NumberText::General(r.Move, 2);
+  if (!r.Intact && (r.Overflows || diagonal < StlTinyDiagonal)) {
+    message = std::string("No STL written: single precision cannot hold the coordinates of a figure this ") +
+              (r.Overflows ? "large" : "small") + " (diagonal " + NumberText::General(diagonal, 2) +
+              "); export as .obj, which keeps full precision";
+    return false;
+  }
   if (!r.Intact) {
     message = "No STL written: its single-precision coordinates would move the vertices by up to " + move +
               " at this distance from the origin, tearing the surface or changing its volume; export as .obj, "

@@ -177,6 +177,17 @@ TEST_F(ClosedMeshes, FarStlIsTrueOrRefused) {
       EXPECT_FALSE(QFile::exists(QString::fromStdString(path)));
     }
   }
+  // A figure below single precision's reach is refused for its size, which the message
+  // names: its box [-1, 1]^3 times 1e-4000 has the diagonal 2 sqrt(3) 1e-4000.
+  TestCurves::UseCurve(TestData(), "10^(-4000)cos(t)", "10^(-4000)sin(t)", "10^(-4000)cos(3t)", 0, 2 * Glob::Pi);
+  ASSERT_NO_THROW(Drawing::DrawFigure(TestData(), TestPictures(), TestView()));
+  TAppState shown;
+  shown.DrawnFlag = true;
+  std::string message;
+  const std::string path = folder.filePath("tiny.stl").toStdString();
+  EXPECT_FALSE(MeshFiles::ExportHullMesh(shown, TestData(), path, MeshFiles::TMeshFormat::Stl, message, nullptr));
+  EXPECT_NE(message.find("a figure this small (diagonal 3.5E-4000)"), std::string::npos) << message;
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(path)));
 }
 
 }  // namespace
