@@ -57,7 +57,10 @@ void TWendrix::CreatePlayers(QWidget* client) {
     play->setAutoRaise(true);
     play->setFocusPolicy(Qt::NoFocus);
     play->setToolTip(bar == pCursor ? "Play p across its range" : "Play q across its range");
-    connect(play, &QToolButton::clicked, this, [this, bar] { ErrorHandler::Guarded([this, bar] { AlReproducir(bar); }); });
+    // A copy of the binding, which a lambda may capture in every compiler.
+    TCursorBar* const cursor = bar;
+    connect(play, &QToolButton::clicked, this,
+            [this, cursor] { ErrorHandler::Guarded([this, cursor] { AlReproducir(cursor); }); });
     *button = play;
   }
 }
