@@ -7,6 +7,7 @@
 #include "formula/Checks.h"
 #include "geometry/Bitangents.h"
 #include "geometry/Framing.h"
+#include "geometry/Parallel.h"
 #include "geometry/WorkCounters.h"
 #include "render/HullPicture.h"
 #include "render/SmallPictures.h"
@@ -37,6 +38,8 @@ void PaintPictures(const TDrawingData& data, TPictures& pictures, const TView& v
 template <class FramingStage>
 TStageTimes RunStagesFramedBy(TDrawingData& data, TPictures& pictures, const TView& view, FramingStage framing) {
   TStageTimes times;
+  // Workers at hand for every split of the drawing, started once.
+  const Parallel::TCrew crew;
   ClearFloatFlags();
   const auto start = std::chrono::steady_clock::now();
   Timed(times.Sample, framing);

@@ -5,8 +5,10 @@
 #include <cfenv>
 #include <cstdint>
 #include <cstdlib>
+#include <deque>
 #include <exception>
 #include <memory>
+#include <mutex>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -28,7 +30,55 @@ int Threads() {
   return set >= 1 ? set : machine;
 }
 
+// The jobs of a crew's owner, and its workers. Only the owner posts; a job that no worker
+// takes in time is done by its caller, so one taken late finds nothing left to do.
+struct TCrew::TState {
+  std::mutex Lock;
+  std::deque<std::function<void()>> Jobs;
+  std::atomic<std::uint32_t> Posted{0};  // changed by every post and by the end
+  std::atomic<bool> Ending{false};
+  std::vector<std::thread> Workers;
+
+  void Post(std::function<void()> job) {
+    {
+      const std::lock_guard<std::mutex> hold(Lock);
+      Jobs.push_back(std::move(job));
+    }
+    Posted.fetch_add(1);
+    Posted.notify_one();
+  }
+
+  bool Take(std::function<void()>& job) {
+    const std::lock_guard<std::mutex> hold(Lock);
+    if (Jobs.empty()) return false;
+    job = std::move(Jobs.front());
+    Jobs.pop_front();
+    return true;
+  }
+
+  // Runs jobs until the crew ends, sleeping while there are none. (Polling instead keeps
+  // a sleeping core from waking slowly, but on a machine whose two cores share one, the
+  // poll takes as much from the other thread as it gains.)
+  void Serve() {
+    std::function<void()> job;
+    for (;;) {
+      const std::uint32_t seen = Posted.load();
+      if (Take(job)) {
+        job();
+        job = nullptr;
+      } else if (Ending.load()) {
+        return;
+      } else {
+        Posted.wait(seen);
+      }
+    }
+  }
+};
+
 namespace {
+
+// The crew of this thread, while one lives.
+thread_local TCrew::TState* OwnCrew = nullptr;
 
 // What a split's caller hands its workers: its thread record and floating-point modes.
 struct TStart {
@@ -80,6 +130,10 @@ TOutcome Measured(Work work) {
 // when the caller is ready, the caller does itself, and the state outlives the caller.
 template <class State>
 void Launch(const std::shared_ptr<State>& state, void (*work)(const std::shared_ptr<State>&)) {
+  if (OwnCrew) {
+    OwnCrew->Post([state, work] { work(state); });
+    return;
+  }
   try {
     std::thread(work, state).detach();
   } catch (const std::system_error&) {
@@ -130,6 +184,31 @@ void AsideWorker(const std::shared_ptr<TAsideWork>& aside) {
 }
 
 }  // namespace
+
+TCrew::TCrew() {
+  if (OwnCrew || Threads() < 2) return;
+  auto state = std::make_unique<TState>();
+  for (int k = 1; k < Threads(); ++k) {
+    try {
+      state->Workers.emplace_back([s = state.get()] { s->Serve(); });
+    } catch (const std::system_error&) {
+      break;  // fewer workers; the callers do the rest
+    }
+  }
+  if (state->Workers.empty()) return;
+  state_ = state.release();
+  OwnCrew = state_;
+}
+
+TCrew::~TCrew() {
+  if (!state_) return;
+  OwnCrew = nullptr;
+  state_->Ending.store(true);
+  state_->Posted.fetch_add(1);
+  state_->Posted.notify_all();
+  for (std::thread& worker : state_->Workers) worker.join();
+  delete state_;
+}
 
 void TAside::TakeOver() const {
   WorkCounters::TThreadWork& work = WorkCounters::ThisThread;

@@ -36,6 +36,26 @@ inline int BandStart(int count, int bands, int k) {
 // one, here. Nothing for count <= 0.
 void ForEachRange(int count, int minCount, const std::function<void(int first, int last)>& body);
 
+// While a crew lives, the splits of the thread that made it (RunBands, RunAside) are
+// handed to Threads() - 1 workers that it started once and that sleep between them,
+// instead of threads started for each split: on a loaded or virtual machine a new
+// thread takes from a few hundred microseconds to milliseconds to start (a sleeping one
+// a tenth of that to wake), longer than many splits last, so their shares fell to the
+// caller. The results are the same either way. The workers are joined when the crew
+// ends; a crew made while another lives on this thread adds nothing. It must not be
+// held across a fork.
+class TCrew {
+ public:
+  TCrew();
+  ~TCrew();
+  TCrew(const TCrew&) = delete;
+  TCrew& operator=(const TCrew&) = delete;
+  struct TState;
+
+ private:
+  TState* state_ = nullptr;  // null for a crew inside another, or without workers
+};
+
 // What work run aside on another thread did: its counts, the flags it raised and
 // whether it ended normally. Nothing of it reaches the caller unless taken over.
 struct TAside {

@@ -90,6 +90,16 @@ TEST(ThreadCount, TwoThreadsDrawWhatOneDraws) {
   EXPECT_EQ(one.Links, two.Links);
   EXPECT_EQ(one.Evaluations, two.Evaluations);
   EXPECT_EQ(one.CorrectorPasses, two.CorrectorPasses);
+  // Workers kept waiting by a crew, rather than started for each split.
+  const TDrawn crewed = [&data] {
+    WorkCounters::ThisThread.Threads = 2;
+    const Parallel::TCrew crew;
+    return Draw(data, 2);
+  }();
+  EXPECT_TRUE(SameBits(one.Reals, crewed.Reals));
+  EXPECT_EQ(one.Flags, crewed.Flags);
+  EXPECT_TRUE(one.Hull == crewed.Hull);
+  EXPECT_EQ(one.Evaluations, crewed.Evaluations);
 
   // A ceiling below the drawing's count stops it on two threads as on one.
   WorkCounters::ThisThread.EvaluationLimit = one.Evaluations / 2;
