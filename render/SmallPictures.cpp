@@ -46,12 +46,17 @@ void PaintBitangSquare(TPictures& pictures, const Sampling::TFigure& figure, con
   const long double scaleS = scale * analysis.SquareScaleS, scaleT = scale * analysis.SquareScaleT;
   const long double bottom = 300 * scale;
   QPoint pen;
+  // A pen is set only where the colour changes: setting one costs as much as a line.
+  int penOnHull = -1;
   for (std::int32_t i = 1; i <= analysis.BitangentCount; ++i) {
     const BitangentRecord& r = analysis.BitangentList.at(i);
     const QPoint p(RoundChecked(scaleS * (r.ParamS - figure.Param.TMin)),
                    RoundChecked(bottom - scaleT * (r.ParamT - figure.Param.TMin)));
     if (!r.StartsBranch) {
-      painter.setPen(QPen(r.OnHull ? Magenta : Teal, 1));
+      if (r.OnHull != penOnHull) {
+        penOnHull = r.OnHull;
+        painter.setPen(QPen(r.OnHull ? Magenta : Teal, 1));
+      }
       painter.drawLine(pen, p);
     }
     pen = p;
