@@ -97,7 +97,23 @@ void TraceFromBorder(TTracing& w, const Pair& x, bool alongT) {
       !(std::hypot(r.ParamS - x.x, r.ParamT - x.y) < 2 * w.ArcStepMax) || !PairPlaneNormal(w, r))
     return;
   std::int32_t g, k;
+  r = UpperOf(r);
   if (FreeSeedCell(w, r, g, k)) TraceBranch(w, r, g, k);
+}
+
+// Appends the mirror image of every record traced, in the same order: the polylines of
+// the half below the diagonal. Of a pair on the diagonal, where a strip closes onto the
+// curve, the copy is taken a unit in the last place below it, so that only the traced
+// one is drawn (the pictures draw the records with t >= s).
+void AppendMirrors(TTracing& w) {
+  const std::int32_t traced = w.Analysis->BitangentCount;
+  for (std::int32_t n = 1; n <= traced; ++n) {
+    BitangentRecord r = w.Analysis->BitangentList[n];
+    std::swap(r.ParamS, r.ParamT);
+    std::swap(r.PointS, r.PointT);
+    if (r.ParamT == r.ParamS) r.ParamT = std::nextafter(r.ParamT, -HUGE_VALL);
+    AppendRecord(w, r);
+  }
 }
 
 }  // namespace
@@ -198,32 +214,14 @@ void AnalyzeBitangents(const FunPars::TCurve& curve, const Sampling::TFigure& fi
   // grid's order.
   for (int i = 0; i < 20; ++i)
     for (int a = 0; a < 3; ++a) ProbePoints(w, i, a);
-  // Cell (j, i) mirrors cell (i, j): its probes are those of (i, j) with s and t
-  // exchanged, and as the residual is symmetric its correction mostly meets the same
-  // parameters, to the last bit. The cells on and above the diagonal are corrected
-  // first, each keeping the curve points its correction met; each cell below starts
-  // from those of its mirror. Every cell reads only its own memo or its mirror's, so the
-  // evaluations do not depend on how the cells are shared out among threads.
+  // The cells on and above the diagonal are corrected side by side, then traced in the
+  // grid's order; those below mirror them.
   std::vector<int> above;
   for (int c = 0; c < 400; ++c)
     if (c / 20 <= c % 20) above.push_back(c);
-  std::vector<BitangentRecord> aboveSeeds(400);
-  std::vector<std::uint8_t> aboveFound(400, 0);
-  std::vector<ParamPointsMemo> memos(400);
-  Parallel::ForEachRange(static_cast<int>(above.size()), 0, [&](int first, int last) {
-    for (int n = first; n < last; ++n) {
-      const int c = above[n];
-      aboveFound[c] = FindSeed(w, c / 20, c % 20, aboveSeeds[c], &memos[c]);
-    }
-  });
-  FindAndTraceSeeds(w, 400, 0, [&](int c, BitangentRecord& r) {
-    const int i = c / 20, j = c % 20;
-    if (i <= j) {
-      r = aboveSeeds[c];
-      return aboveFound[c] != 0;
-    }
-    ParamPointsMemo memo = memos[j * 20 + i];
-    return FindSeed(w, i, j, r, &memo);
+  FindAndTraceSeeds(w, static_cast<int>(above.size()), 0, [&](int n, BitangentRecord& r) {
+    ParamPointsMemo memo;
+    return FindSeed(w, above[n] / 20, above[n] % 20, r, &memo);
   });
   SeedStripEnds(w);
   // Each seed traced marks a cell not visited before, so this ends.
@@ -232,6 +230,7 @@ void AnalyzeBitangents(const FunPars::TCurve& curve, const Sampling::TFigure& fi
     w.CrossingSeeds.pop_back();
     TraceSeed(w, seed);
   }
+  AppendMirrors(w);
 }
 
 }  // namespace Bitangents

@@ -158,6 +158,18 @@ inline bool PairPlaneNormal(const TTracing& w, BitangentRecord& r) {
   return PairPlaneNormal(*w.Curve, w.Figure.Param, w.Frame, r);
 }
 
+// The residual is symmetric in s and t, so the half of the square below the diagonal
+// (t < s) mirrors the half above it: only the upper half is traced, and its polylines
+// are copied across at the end. UpperOf answers r, or its mirror image (s and t, and
+// their curve points, exchanged; the same plane) when it lies below the diagonal.
+inline BitangentRecord UpperOf(const BitangentRecord& r) {
+  if (!(r.ParamT < r.ParamS)) return r;
+  BitangentRecord m = r;
+  std::swap(m.ParamS, m.ParamT);
+  std::swap(m.PointS, m.PointT);
+  return m;
+}
+
 // Appends r to the analysis as record BitangentCount + 1, lengthening the array by 100
 // when it is full.
 void AppendRecord(TTracing& w, const BitangentRecord& r);
@@ -245,9 +257,9 @@ bool NearVisited(const TTracing& w, std::int32_t g, std::int32_t k);
 // last row or column) and neither it nor a neighbour has been crossed by a branch.
 bool FreeSeedCell(const TTracing& w, const BitangentRecord& r, std::int32_t& g, std::int32_t& k);
 
-// Traces from r (a pair strictly inside the square with a plane normal) unless its
-// cell lies outside the seeded cells or it or one of its neighbours is visited, then
-// the continuations across the seams of what it traced.
+// Traces from r (a pair strictly inside the square with a plane normal, on or above the
+// diagonal) unless its cell lies outside the seeded cells or it or one of its
+// neighbours is visited, then the continuations across the seams of what it traced.
 void TraceSeed(TTracing& w, const BitangentRecord& r);
 
 // The number of waves of the sampled curve: its total turning (the angles between
@@ -262,9 +274,10 @@ long double CurveWaves(const Sampling::TFigure& figure);
 // its cell and its neighbours are unvisited.
 void SeedStripEnds(TTracing& w);
 
-// Traces the bitangent curve through `seed` (whose cell is (g, k)) in both directions
-// and appends one polyline per direction found, leaving the seed's cell marked; a lone
-// seed is appended twice. A direction that reaches the border ends at the bitangent pair
+// Traces the bitangent curve through `seed` (on or above the diagonal, in cell (g, k))
+// in both directions and appends one polyline per direction found, leaving the seed's
+// cell marked; a lone seed is appended twice. A direction that crosses the diagonal
+// ends at the pair on it, and one that leaves the seed below it is not traced. A direction that reaches the border ends at the bitangent pair
 // there, which goes to BorderEnds; from a seed on the border, the direction that leaves
 // the square at once is not traced (it goes back across the seam).
 void TraceBranch(TTracing& w, BitangentRecord seed, int g, int k);

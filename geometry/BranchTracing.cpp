@@ -250,6 +250,27 @@ void CloseAtBorder(TTracing& w, const Pair& d, const BitangentRecord& last, Cell
   w.BorderEnds.push_back(PairOf(r));
 }
 
+bool Below(const BitangentRecord& r) { return r.ParamT < r.ParamS; }
+
+// Ends a direction whose step from prev (on or above the diagonal) to cur (below it)
+// crosses the diagonal: appends the pair where their segment meets it, after prev as
+// the branch's start when `first`, when prev lies strictly above, and marks the cells
+// up to it. The rest is the mirror image of what was traced.
+void EndAtDiagonal(TTracing& w, const BitangentRecord& prev, const BitangentRecord& cur, Cell& lastCell,
+                   bool first) {
+  BitangentRecord d;
+  if (!DiagonalBetween(w, prev, cur, d)) return;
+  if (first) {
+    BitangentRecord start = prev;
+    AppendBranchStart(w, start, d, false);
+  } else {
+    AppendTraced(w, prev, d);
+  }
+  const Cell end = CellOfPair(w, PairOf(d));
+  MarkPath(w, lastCell.G, lastCell.K, end.G, end.K);
+  lastCell = end;
+}
+
 // True when the curve crosses itself within a few cells of the pair x, which is then
 // moved onto the crossing (P(x.x) = P(x.y)).
 bool OnCurveCrossing(const TTracing& w, Pair& x) {
@@ -276,6 +297,7 @@ void ContinueThroughCrossing(TTracing& w, const Pair& before, const Pair& at) {
   if (!CorrectPair(w, beyond, beyond, CorrectMode::Gradient, acc, seed)) return;
   if (!(Margin(w.Figure.Param, seed.ParamS, seed.ParamT) > 0) || !PairPlaneNormal(w, seed)) return;
   std::int32_t g, k;
+  seed = UpperOf(seed);
   if (FreeSeedCell(w, seed, g, k)) w.CrossingSeeds.push_back(seed);
 }
 
@@ -506,6 +528,10 @@ void TraceBranch(TTracing& w, BitangentRecord seed, int g, int k) {
       MarkPath(w, last.G, last.K, end.G, end.K);
       w.BorderEnds.push_back(PairOf(cur));
       go = false;
+    } else if (Below(q)) {
+      // Crossed at once; from a seed on the diagonal, the mirror image of the other way.
+      EndAtDiagonal(w, seed, q, last, true);
+      go = false;
     } else {
       cur = q;
       AppendBranchStart(w, prev, cur, false);
@@ -539,6 +565,10 @@ void TraceBranch(TTracing& w, BitangentRecord seed, int g, int k) {
           }
         }
         go = go && PairPlaneNormal(w, cur);
+        if (go && Below(cur)) {
+          EndAtDiagonal(w, firstStep, cur, last, false);
+          go = false;
+        }
         if (go) AppendTraced(w, firstStep, cur);
         prev = firstStep;
       }
@@ -579,6 +609,10 @@ void TraceBranch(TTracing& w, BitangentRecord seed, int g, int k) {
         normalC = prev.PlaneNormal;
         go = CircleStep(w, st, normalB, normalC, cur) && PairPlaneNormal(w, cur);
         stalled = !go;
+        if (go && Below(cur)) {
+          EndAtDiagonal(w, prev, cur, last, false);
+          break;
+        }
         // A step past the seed, before the cells round it could stop the trace.
         closed = go && i == 1 && away &&
                  SeedAhead(w, st.Pc, st.Next - st.Pc, std::sqrt(Dot2(st.Next - st.Pc, st.Next - st.Pc)), origin);
@@ -599,6 +633,11 @@ void TraceBranch(TTracing& w, BitangentRecord seed, int g, int k) {
         BitangentRecord landing;
         if (leaps == MaxLeaps || OnCurveCrossing(w, at) || !LeapAcross(w, entry, PairOf(base), st, landing)) break;
         ++leaps;
+        if (Below(landing)) {
+          EndAtDiagonal(w, base, landing, last, false);
+          stalled = false;
+          break;
+        }
         AppendTraced(w, base, landing);
         st.Pc = PairOf(base);
         st.Next = PairOf(landing);

@@ -197,7 +197,7 @@ void FindAndTraceSeeds(TTracing& w, int count, int minSplit, const std::function
   });
   std::vector<BitangentRecord> seeds;
   for (std::size_t k = 0; k < records.size(); ++k)
-    if (found[k]) seeds.push_back(records[k]);
+    if (found[k]) seeds.push_back(UpperOf(records[k]));
   TraceSeeds(w, seeds);
 }
 

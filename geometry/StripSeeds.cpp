@@ -76,11 +76,10 @@ void SeedStripEnds(TTracing& w) {
   for (const Tritangents::FlatFace& face : w.Analysis->FlatFaces) {
     if (face.Contacts.size() < 3) continue;
     const std::vector<long double> order = PolygonOrder(w, face);
-    // Both halves of the square: each edge is the pair (a, b) and its mirror (b, a).
+    // Each edge is the pair (a, b) with a <= b: its mirror (b, a) is copied across.
     for (std::size_t k = 0; k < order.size(); ++k) {
       const long double a = order[k], b = order[(k + 1) % order.size()];
-      starts.push_back({a, b});
-      starts.push_back({b, a});
+      starts.push_back({std::min(a, b), std::max(a, b)});
     }
   }
   if (w.Figure.CurvePointHigh >= 0) CheckIndex(w.Figure.CurvePointHigh, w.Figure.CurvePoints.size());

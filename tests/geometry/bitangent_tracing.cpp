@@ -345,10 +345,15 @@ TEST(TraceBranch, FollowsTheBranchBothWaysFromTheSeed) {
     EXPECT_EQ(Analysis.BitangentList[i].ParamS, seed.ParamS);
     EXPECT_EQ(Analysis.BitangentList[i].ParamT, seed.ParamT);
   }
-  // This branch runs from border to border: each direction ends on the border, at a
-  // bitangent pair with its own curve points.
+  // Each direction ends where the branch meets the diagonal (beyond lies the mirror image
+  // of what was traced), or on the border, at a bitangent pair with its own curve points.
   for (const int end : {starts[1] - 1, traced}) {
     const BitangentRecord& r = Analysis.BitangentList[end];
+    if (r.ParamS == r.ParamT) {
+      EXPECT_EQ(r.PointS, CurveAt(r.ParamS)) << end;
+      EXPECT_EQ(r.PointT, r.PointS) << end;
+      continue;
+    }
     EXPECT_LT(Margin(TestData().Figure.Param, r.ParamS, r.ParamT), 2 * BorderInset(TestData().Figure.Param)) << end;
     EXPECT_LT(std::fabs(BitangentTests::ResidualAt(r.ParamS, r.ParamT)), Tracing.PairTolerance) << end;
     EXPECT_EQ(r.PointS, CurveAt(r.ParamS)) << end;
