@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 #include <utility>
 #include <vector>
 
@@ -99,6 +100,21 @@ void TraceFromBorder(TTracing& w, const Pair& x, bool alongT) {
   std::int32_t g, k;
   r = UpperOf(r);
   if (FreeSeedCell(w, r, g, k)) TraceBranch(w, r, g, k);
+}
+
+// Corrects the seeds of the grid's cells on and above the diagonal (those below mirror
+// them) and traces them in the grid's order. The corrections read only the curve and
+// the probe points: with every probe point evaluated first, they are made side by side.
+void TraceGrid(TTracing& w) {
+  for (int i = 0; i < 20; ++i)
+    for (int a = 0; a < 3; ++a) ProbePoints(w, i, a);
+  std::vector<int> above;
+  for (int c = 0; c < 400; ++c)
+    if (c / 20 <= c % 20) above.push_back(c);
+  FindAndTraceSeeds(w, static_cast<int>(above.size()), 0, [&](int n, BitangentRecord& r) {
+    ParamPointsMemo memo;
+    return FindSeed(w, above[n] / 20, above[n] % 20, r, &memo);
+  });
 }
 
 // Appends the mirror image of every record traced, in the same order: the polylines of
@@ -207,22 +223,24 @@ void AnalyzeBitangents(const FunPars::TCurve& curve, const Sampling::TFigure& fi
   TTracing w = StartAnalysis(analysis, curve, std::move(framed.Figure), framed.Frame);
   if (!framed.Analysable) return;
   const AnalysisFrame::Scope scope(w.Frame, analysis);
-  // The flat faces first: their edges seed the strips that begin there.
-  Tritangents::FindTritangents(curve, w.Figure, w.Frame, analysis);
-  // The corrections of the grid's seeds read only the curve and the probe points: with
-  // every probe point evaluated first, they are made side by side, then traced in the
-  // grid's order.
-  for (int i = 0; i < 20; ++i)
-    for (int a = 0; a < 3; ++a) ProbePoints(w, i, a);
-  // The cells on and above the diagonal are corrected side by side, then traced in the
-  // grid's order; those below mirror them.
-  std::vector<int> above;
-  for (int c = 0; c < 400; ++c)
-    if (c / 20 <= c % 20) above.push_back(c);
-  FindAndTraceSeeds(w, static_cast<int>(above.size()), 0, [&](int n, BitangentRecord& r) {
-    ParamPointsMemo memo;
-    return FindSeed(w, above[n] / 20, above[n] % 20, r, &memo);
+  // The flat faces are needed first where their edges seed the strips that begin there.
+  // The search reads only the curve and the figure, and the grid's seeds read nothing of
+  // it: it runs aside while they are traced, into members of `analysis` that the
+  // tracing leaves alone, and its error comes first, as if it had run before.
+  const auto searchFlatFaces = [&] { Tritangents::FindTritangents(curve, w.Figure, w.Frame, analysis); };
+  std::exception_ptr gridError;
+  const Parallel::TAside search = Parallel::RunAside(searchFlatFaces, [&w, &gridError] {
+    try {
+      TraceGrid(w);
+    } catch (...) {
+      gridError = std::current_exception();
+    }
   });
+  if (search.Done)
+    search.TakeOver();
+  else
+    searchFlatFaces();
+  if (gridError) std::rethrow_exception(gridError);
   SeedStripEnds(w);
   // Each seed traced marks a cell not visited before, so this ends.
   while (!w.CrossingSeeds.empty()) {
