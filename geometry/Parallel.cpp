@@ -219,6 +219,10 @@ void TAside::TakeOver() const {
 }
 
 TAside RunAside(const std::function<void()>& aside, const std::function<void()>& here) {
+  if (Threads() < 2) {
+    here();
+    return {};
+  }
   const auto work = std::make_shared<TAsideWork>();
   work->Work = &aside;
   Launch(work, AsideWorker);

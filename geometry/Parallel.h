@@ -69,7 +69,8 @@ struct TAside {
 
 // Runs here() on this thread and offers aside() to a thread of its own, set up as a
 // worker of RunBands; answers once both are done, or once here() is done when the
-// worker had not begun aside() by then (it then never does; Begun false). aside()
+// worker had not begun aside() by then (it then never does; Begun false), or at once
+// with Threads() below 2 (never offered). aside()
 // failing, or not run, leaves Done false; an error of here() is thrown.
 TAside RunAside(const std::function<void()>& aside, const std::function<void()>& here);
 
