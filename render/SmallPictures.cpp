@@ -48,16 +48,22 @@ void PaintBitangSquare(TPictures& pictures, const Sampling::TFigure& figure, con
   QPoint pen;
   // A pen is set only where the colour changes: setting one costs as much as a line.
   int penOnHull = -1;
+  // Most records of a long polyline fall on the pixel of the one before: a line of no
+  // length in the colour of the line that ended there would set that pixel again.
+  bool endDrawn = false;
   for (std::int32_t i = 1; i <= analysis.BitangentCount; ++i) {
     const BitangentRecord& r = analysis.BitangentList.at(i);
     const QPoint p(RoundChecked(scaleS * (r.ParamS - figure.Param.TMin)),
                    RoundChecked(bottom - scaleT * (r.ParamT - figure.Param.TMin)));
-    if (!r.StartsBranch) {
+    if (r.StartsBranch) {
+      endDrawn = false;
+    } else if (!(endDrawn && p == pen && r.OnHull == penOnHull)) {
       if (r.OnHull != penOnHull) {
         penOnHull = r.OnHull;
         painter.setPen(QPen(r.OnHull ? Magenta : Teal, 1));
       }
       painter.drawLine(pen, p);
+      endDrawn = true;
     }
     pen = p;
   }
