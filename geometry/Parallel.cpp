@@ -56,6 +56,34 @@ struct TCrew::TState {
     return true;
   }
 
+  // Runs jobs on the owner's thread until `done` holds: among them the splits of the work
+  // it handed aside and now waits for. Its thread record and floating-point environment
+  // are put back after each job.
+  void HelpUntil(const std::atomic<bool>& done) {
+    std::function<void()> job;
+    for (;;) {
+      const std::uint32_t seen = Posted.load();
+      if (done.load()) return;
+      if (Take(job)) {
+        const WorkCounters::TThreadWork own = WorkCounters::ThisThread;
+        std::fenv_t env;
+        std::fegetenv(&env);
+        job();
+        job = nullptr;
+        WorkCounters::ThisThread = own;
+        std::fesetenv(&env);
+      } else {
+        Posted.wait(seen);
+      }
+    }
+  }
+
+  // Wakes whoever sleeps in HelpUntil or Serve.
+  void Wake() {
+    Posted.fetch_add(1);
+    Posted.notify_all();
+  }
+
   // Runs jobs until the crew ends, sleeping while there are none. (Polling instead keeps
   // a sleeping core from waking slowly, but on a machine whose two cores share one, the
   // poll takes as much from the other thread as it gains.)
@@ -80,20 +108,26 @@ namespace {
 // The crew of this thread, while one lives.
 thread_local TCrew::TState* OwnCrew = nullptr;
 
-// What a split's caller hands its workers: its thread record and floating-point modes.
+// What a split's caller hands its workers: its thread record, floating-point modes,
+// thread count and crew.
 struct TStart {
   WorkCounters::TThreadWork Caller;
   std::fenv_t Modes;
+  int CallerThreads = Threads();
+  TCrew::TState* Crew = OwnCrew;
 
   TStart() : Caller(WorkCounters::ThisThread) { std::fegetenv(&Modes); }
   // A worker's thread record: the caller's stop request, what is left below its
-  // ceiling, no further splitting.
-  void StartWorker() const {
+  // ceiling, no further splitting; or, for work aside (`maySplit`) within a crew, the
+  // caller's thread count and crew, which the caller helps while it waits for the work.
+  void StartWorker(bool maySplit = false) const {
     WorkCounters::TThreadWork& work = WorkCounters::ThisThread;
     std::fesetenv(&Modes);
     work.CancelRequest = Caller.CancelRequest;
     work.EvaluationLimit = Caller.EvaluationLimit - std::min(Caller.EvaluationLimit, Caller.CurveEvaluations);
-    work.Threads = 1;
+    const bool split = maySplit && Crew;
+    work.Threads = split ? CallerThreads : 1;
+    if (split) OwnCrew = Crew;
   }
 };
 
@@ -176,11 +210,15 @@ struct TAsideWork {
 void AsideWorker(const std::shared_ptr<TAsideWork>& aside) {
   int unclaimed = 0;
   if (!aside->Claim.compare_exchange_strong(unclaimed, 1)) return;
-  aside->Start.StartWorker();
+  TCrew::TState* const ownCrew = OwnCrew;
+  aside->Start.StartWorker(true);
   const TOutcome outcome = Measured(*aside->Work);
+  OwnCrew = ownCrew;
   aside->Outcome = {outcome.Evaluations, outcome.CorrectorPasses, outcome.Flags, true, !outcome.Error};
   aside->Finished.store(true);
   aside->Finished.notify_all();
+  // The caller may be helping in the crew; the crew outlives its workers' jobs.
+  if (aside->Start.Crew) aside->Start.Crew->Wake();
 }
 
 }  // namespace
@@ -230,6 +268,7 @@ TAside RunAside(const std::function<void()>& aside, const std::function<void()>&
   const auto settle = [&work] {
     int unclaimed = 0;
     if (work->Claim.compare_exchange_strong(unclaimed, 2)) return TAside{};
+    if (work->Start.Crew) work->Start.Crew->HelpUntil(work->Finished);
     work->Finished.wait(false);
     return work->Outcome;
   };
