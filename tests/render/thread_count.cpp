@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -101,12 +102,17 @@ TEST(ThreadCount, TwoThreadsDrawWhatOneDraws) {
   EXPECT_TRUE(one.Hull == crewed.Hull);
   EXPECT_EQ(one.Evaluations, crewed.Evaluations);
 
-  // A ceiling below the drawing's count stops it on two threads as on one.
-  WorkCounters::ThisThread.EvaluationLimit = one.Evaluations / 2;
-  EXPECT_THROW(Draw(data, 2), WorkLimitError);
-  WorkCounters::ThisThread.EvaluationLimit = one.Evaluations;
-  EXPECT_NO_THROW(Draw(data, 2));
-  WorkCounters::ThisThread.EvaluationLimit = std::numeric_limits<std::uint64_t>::max();
+  // A ceiling below the drawing's count stops it on two threads as on one, with or
+  // without a crew.
+  for (const bool withCrew : {false, true}) {
+    WorkCounters::ThisThread.Threads = 2;
+    const std::optional<Parallel::TCrew> crew = withCrew ? std::make_optional<Parallel::TCrew>() : std::nullopt;
+    WorkCounters::ThisThread.EvaluationLimit = one.Evaluations / 2;
+    EXPECT_THROW(Draw(data, 2), WorkLimitError) << withCrew;
+    WorkCounters::ThisThread.EvaluationLimit = one.Evaluations;
+    EXPECT_NO_THROW(Draw(data, 2)) << withCrew;
+    WorkCounters::ThisThread.EvaluationLimit = std::numeric_limits<std::uint64_t>::max();
+  }
 }
 
 // The bands' outcome is that of running them in order: the flags of the bands up to the
