@@ -123,6 +123,9 @@ void TraceGrid(TTracing& w) {
 // one is drawn (the pictures draw the records with t >= s).
 void AppendMirrors(TTracing& w) {
   const std::int32_t traced = w.Analysis->BitangentCount;
+  // One allocation for the copies: growing by 100 at a time, the list would be moved
+  // again on the way.
+  w.Analysis->BitangentList.reserve(2 * static_cast<std::size_t>(traced) + 101);
   for (std::int32_t n = 1; n <= traced; ++n) {
     BitangentRecord r = w.Analysis->BitangentList[n];
     std::swap(r.ParamS, r.ParamT);
