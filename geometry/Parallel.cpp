@@ -37,6 +37,7 @@ struct TCrew::TState {
   std::deque<std::function<void()>> Jobs;
   std::atomic<std::uint32_t> Posted{0};  // changed by every post and by the end
   std::atomic<bool> Ending{false};
+  std::atomic<int> Busy{0};  // workers running a job
   std::vector<std::thread> Workers;
 
   void Post(std::function<void()> job) {
@@ -92,8 +93,10 @@ struct TCrew::TState {
     for (;;) {
       const std::uint32_t seen = Posted.load();
       if (Take(job)) {
+        Busy.fetch_add(1);
         job();
         job = nullptr;
+        Busy.fetch_sub(1);
       } else if (Ending.load()) {
         return;
       } else {
@@ -247,6 +250,8 @@ TCrew::~TCrew() {
   for (std::thread& worker : state_->Workers) worker.join();
   delete state_;
 }
+
+bool HelpAtHand() { return !OwnCrew || OwnCrew->Busy.load() < static_cast<int>(OwnCrew->Workers.size()); }
 
 void TAside::TakeOver() const {
   WorkCounters::TThreadWork& work = WorkCounters::ThisThread;

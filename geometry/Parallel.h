@@ -56,6 +56,11 @@ class TCrew {
   TState* state_ = nullptr;  // null for a crew inside another, or without workers
 };
 
+// Whether work offered aside now (RunAside) may find a thread to take it: within a crew,
+// when one of its workers is idle; without one, always (a thread is started for it).
+// Only a guess, for callers whose offer costs them work of their own.
+bool HelpAtHand();
+
 // What work run aside on another thread did: its counts, the flags it raised and
 // whether it ended normally. Nothing of it reaches the caller unless taken over.
 struct TAside {

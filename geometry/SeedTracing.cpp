@@ -143,6 +143,8 @@ void TraceSeeds(TTracing& w, const std::vector<BitangentRecord>& seeds) {
     return;
   }
   TAsideTrace aside(w);
+  // The copy no longer follows `w` once seeds were traced without a trace aside.
+  bool copyBehind = false;
   std::size_t i = 0;
   while (i < seeds.size()) {
     std::int32_t g, k;
@@ -150,6 +152,18 @@ void TraceSeeds(TTracing& w, const std::vector<BitangentRecord>& seeds) {
     if (!FreeSeedCell(w, seeds[i], g, k)) {
       ++i;
       continue;
+    }
+    // With every worker busy (the tritangent search runs beside the grid's seeds) a
+    // trace offered aside would be traced here again after all.
+    if (!Parallel::HelpAtHand()) {
+      TraceSeed(w, seeds[i]);
+      copyBehind = true;
+      ++i;
+      continue;
+    }
+    if (copyBehind) {
+      aside.CopyOf(w);
+      copyBehind = false;
     }
     std::size_t j = i + 1;
     while (j < seeds.size() && !FreeSeedCell(w, seeds[j], g, k)) ++j;
