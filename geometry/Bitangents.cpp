@@ -127,9 +127,7 @@ void AppendMirrors(TTracing& w) {
   // again on the way.
   w.Analysis->BitangentList.reserve(2 * static_cast<std::size_t>(traced) + 101);
   for (std::int32_t n = 1; n <= traced; ++n) {
-    BitangentRecord r = w.Analysis->BitangentList[n];
-    std::swap(r.ParamS, r.ParamT);
-    std::swap(r.PointS, r.PointT);
+    BitangentRecord r = Mirrored(w.Analysis->BitangentList[n]);
     if (r.ParamT == r.ParamS) r.ParamT = std::nextafter(r.ParamT, -HUGE_VALL);
     AppendRecord(w, r);
   }

@@ -160,15 +160,15 @@ inline bool PairPlaneNormal(const TTracing& w, BitangentRecord& r) {
 
 // The residual is symmetric in s and t, so the half of the square below the diagonal
 // (t < s) mirrors the half above it: only the upper half is traced, and its polylines
-// are copied across at the end. UpperOf answers r, or its mirror image (s and t, and
-// their curve points, exchanged; the same plane) when it lies below the diagonal.
-inline BitangentRecord UpperOf(const BitangentRecord& r) {
-  if (!(r.ParamT < r.ParamS)) return r;
-  BitangentRecord m = r;
-  std::swap(m.ParamS, m.ParamT);
-  std::swap(m.PointS, m.PointT);
-  return m;
+// are copied across at the end. Mirrored answers r with s and t, and their curve
+// points, exchanged (the same plane); UpperOf answers r, or Mirrored(r) when r lies
+// below the diagonal.
+inline BitangentRecord Mirrored(BitangentRecord r) {
+  std::swap(r.ParamS, r.ParamT);
+  std::swap(r.PointS, r.PointT);
+  return r;
 }
+inline BitangentRecord UpperOf(const BitangentRecord& r) { return r.ParamT < r.ParamS ? Mirrored(r) : r; }
 
 // Appends r to the analysis as record BitangentCount + 1, lengthening the array by 100
 // when it is full.
@@ -277,9 +277,10 @@ void SeedStripEnds(TTracing& w);
 // Traces the bitangent curve through `seed` (on or above the diagonal, in cell (g, k))
 // in both directions and appends one polyline per direction found, leaving the seed's
 // cell marked; a lone seed is appended twice. A direction that crosses the diagonal
-// ends at the pair on it, and one that leaves the seed below it is not traced. A direction that reaches the border ends at the bitangent pair
-// there, which goes to BorderEnds; from a seed on the border, the direction that leaves
-// the square at once is not traced (it goes back across the seam).
+// ends at the pair on it, and one that leaves the seed below it is not traced. A
+// direction that reaches the border ends at the bitangent pair there, which goes to
+// BorderEnds; from a seed on the border, the direction that leaves the square at once is
+// not traced (it goes back across the seam).
 void TraceBranch(TTracing& w, BitangentRecord seed, int g, int k);
 
 // How far inside the square pairs at its border are taken: 1e-9 TSpan.

@@ -57,52 +57,52 @@ struct TCrew::TState {
     return true;
   }
 
-  // Runs jobs on the owner's thread until `done` holds: among them the splits of the work
-  // it handed aside and now waits for. Its thread record and floating-point environment
-  // are put back after each job.
-  void HelpUntil(const std::atomic<bool>& done) {
+  // Runs the jobs posted, each by run(job), until `stop` holds, sleeping while there are
+  // none. (Polling instead keeps a sleeping core from waking slowly, but on a machine
+  // whose two cores share one, the poll takes as much from the other thread as it gains.)
+  // Jobs left when it stops are stale: their callers have done their shares.
+  template <class Run>
+  void RunJobsUntil(const std::atomic<bool>& stop, Run run) {
     std::function<void()> job;
     for (;;) {
       const std::uint32_t seen = Posted.load();
-      if (done.load()) return;
+      if (stop.load()) return;
       if (Take(job)) {
-        const WorkCounters::TThreadWork own = WorkCounters::ThisThread;
-        std::fenv_t env;
-        std::fegetenv(&env);
-        job();
+        run(job);
         job = nullptr;
-        WorkCounters::ThisThread = own;
-        std::fesetenv(&env);
       } else {
         Posted.wait(seen);
       }
     }
   }
 
-  // Wakes whoever sleeps in HelpUntil or Serve.
+  // A worker's life: jobs until the crew ends.
+  void Serve() {
+    RunJobsUntil(Ending, [this](const std::function<void()>& job) {
+      Busy.fetch_add(1);
+      job();
+      Busy.fetch_sub(1);
+    });
+  }
+
+  // Jobs on the owner's thread until `done` holds: among them the splits of the work it
+  // handed aside and now waits for. Its thread record and floating-point environment are
+  // put back after each job.
+  void HelpUntil(const std::atomic<bool>& done) {
+    RunJobsUntil(done, [](const std::function<void()>& job) {
+      const WorkCounters::TThreadWork own = WorkCounters::ThisThread;
+      std::fenv_t env;
+      std::fegetenv(&env);
+      job();
+      WorkCounters::ThisThread = own;
+      std::fesetenv(&env);
+    });
+  }
+
+  // Wakes whoever sleeps in RunJobsUntil.
   void Wake() {
     Posted.fetch_add(1);
     Posted.notify_all();
-  }
-
-  // Runs jobs until the crew ends, sleeping while there are none. (Polling instead keeps
-  // a sleeping core from waking slowly, but on a machine whose two cores share one, the
-  // poll takes as much from the other thread as it gains.)
-  void Serve() {
-    std::function<void()> job;
-    for (;;) {
-      const std::uint32_t seen = Posted.load();
-      if (Take(job)) {
-        Busy.fetch_add(1);
-        job();
-        job = nullptr;
-        Busy.fetch_sub(1);
-      } else if (Ending.load()) {
-        return;
-      } else {
-        Posted.wait(seen);
-      }
-    }
   }
 };
 
@@ -245,8 +245,7 @@ TCrew::~TCrew() {
   if (!state_) return;
   OwnCrew = nullptr;
   state_->Ending.store(true);
-  state_->Posted.fetch_add(1);
-  state_->Posted.notify_all();
+  state_->Wake();
   for (std::thread& worker : state_->Workers) worker.join();
   delete state_;
 }
