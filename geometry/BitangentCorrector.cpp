@@ -21,7 +21,7 @@ long double Fourth(long double v) {
 }
 
 // Five curve points at y - 1.5h, y - h/2, y, y + h/2, y + 1.5h (b, at y - h/2, only
-// when HaveB).
+// in the stencil at the midpoint of a pair near the diagonal).
 using Stencil = ParamPoints;
 
 // The residual's four points of y into q, without b.
@@ -30,17 +30,23 @@ void FillResidualPoints(const TTracing& w, long double y, Stencil& q) {
   q.c = E(w, y);
   q.d = E(w, y + w.Figure.Param.THalfStep);
   q.e = E(w, y + w.Figure.Param.TThreeHalfStep);
-  q.HaveB = false;
 }
 
 // All five points of y into q.
 void FillStencil(const TTracing& w, long double y, Stencil& q) {
-  q.a = E(w, y - w.Figure.Param.TThreeHalfStep);
+  FillResidualPoints(w, y, q);
   q.b = E(w, y - w.Figure.Param.THalfStep);
-  q.c = E(w, y);
-  q.d = E(w, y + w.Figure.Param.THalfStep);
-  q.e = E(w, y + w.Figure.Param.TThreeHalfStep);
-  q.HaveB = true;
+}
+
+// From the four points without b: the tangent, one-sided and exact for cubics, which
+// shares E(y) with the point itself; and the second derivative, the central difference
+// over y -/+ 1.5h, exact for cubics.
+TVector3 OneSidedTangent(const TTracing& w, const Stencil& q) {
+  return (-q.a - 24 * q.c + 27 * q.d - 2 * q.e) / w.Figure.Param.TStep12;
+}
+
+TVector3 WideSecondDerivative(const TTracing& w, const Stencil& q) {
+  return (q.a + q.e - 2 * q.c) / (2.25L * w.Figure.Param.TStepSq);
 }
 
 // Symmetric first derivative, exact for quartics.
@@ -112,14 +118,10 @@ Residual ResidualOf(const TTracing& w, const PairSamples& p) {
   Residual r;
   const long double noise = w.PointNoise;
   if (!p.Near) {
-    // One-sided tangent stencil, exact for cubics; it shares E(y) with the point itself.
-    const auto tangent = [&w](const Stencil& q) {
-      return (-q.a - 24 * q.c + 27 * q.d - 2 * q.e) / w.Figure.Param.TStep12;
-    };
     r.PointS = p.At[0].c;
     r.PointT = p.At[1].c;
-    const TVector3 ts = tangent(p.At[0]);
-    const TVector3 tt = tangent(p.At[1]);
+    const TVector3 ts = OneSidedTangent(w, p.At[0]);
+    const TVector3 tt = OneSidedTangent(w, p.At[1]);
     const TVector3 chord = r.PointT - r.PointS;
     r.W = Cross(chord, tt);
     const long double sigma4 = Fourth(p.Sigma);
@@ -157,24 +159,19 @@ bool Solved(const TTracing& w, const Residual& r) {
   return std::fabs(r.F) < bound;
 }
 
-// The gradient from the samples of its pair: away from the diagonal the two points at
-// y - h/2 complete them; near it two more at m -/+ 2h are needed.
-Pair GradientOf(const TTracing& w, PairSamples& p) {
+// The gradient from the samples of its pair: away from the diagonal from the
+// residual's own points; near it two more at m -/+ 2h are needed.
+Pair GradientOf(const TTracing& w, const PairSamples& p) {
   if (!p.Near) {
-    for (int k = 0; k < 2; ++k)
-      if (!p.At[k].HaveB) {
-        p.At[k].b = E(w, (k == 0 ? p.X.x : p.X.y) - w.Figure.Param.THalfStep);
-        p.At[k].HaveB = true;
-      }
     const long double k = 4 * w.Figure.Param.PiOverTSpan * (SineOrCosine(p.U, 1) / p.SinU);
     const Stencil &ps = p.At[0], &pt = p.At[1];
-    const TVector3 ts = FirstDerivative(w, ps), tt = FirstDerivative(w, pt);
-    const auto accel = [&w](const Stencil& q) { return 4 * (q.b + q.d - 2 * q.c) / w.Figure.Param.TStepSq; };
+    const TVector3 ts = OneSidedTangent(w, ps), tt = OneSidedTangent(w, pt);
     const TVector3 v = pt.c - ps.c;
     const TVector3 vxtt = Cross(v, tt);
     const long double d = Dot(ts, vxtt);
     const long double sigma4 = Fourth(p.Sigma);
-    return {(Dot(accel(ps), vxtt) - k * d) / sigma4, (k * d - Dot(accel(pt), Cross(v, ts))) / sigma4};
+    return {(Dot(WideSecondDerivative(w, ps), vxtt) - k * d) / sigma4,
+            (k * d - Dot(WideSecondDerivative(w, pt), Cross(v, ts))) / sigma4};
   }
   const long double m = CloseMidpoint(w, p.X);
   const Stencil& q = p.At[0];

@@ -46,8 +46,6 @@ const ParamPoints& ProbePoints(TTracing& w, int i, int a) {
     const long double y = ProbeParam(w, w.SeedGrid, i, a);
     ParamPoints& q = table.Points[i][a];
     q = ResidualPoints(w, y);
-    q.b = CurvePoint(w, y - w.Figure.Param.THalfStep);
-    q.HaveB = true;
     table.Ready[i][a] = true;
   }
   return table.Points[i][a];

@@ -34,19 +34,17 @@ inline constexpr int MaxFineness = 12;
 // Probe offsets inside a seed cell in units of TStep20.
 inline constexpr std::array<long double, 3> SeedFractions{1.0L / 6, 1.0L / 2, 5.0L / 6};
 
-// The four curve points that the residual takes at one parameter y of a pair away from
-// the diagonal: E(y - 1.5h), E(y), E(y + h/2), E(y + 1.5h); and, when HaveB, E(y - h/2),
-// which the gradient reads as well.
+// The four curve points that the residual and its gradient take at one parameter y of
+// a pair away from the diagonal: E(y - 1.5h), E(y), E(y + h/2), E(y + 1.5h); b, E(y - h/2),
+// only completes the five-point stencil at the midpoint of a pair near it.
 struct ParamPoints {
   TVector3 a, c, d, e;
   TVector3 b;
-  bool HaveB = false;
 };
 
 // The probes of the seed cells lie at SeedGrid[i] + SeedFractions[a] TStep20 (i 0..19,
 // a 0..2) on both axes, so every row and every column of cells shares its parameters.
-// ResidualPoints of each with E(y - h/2) (the gradient at the best probe of a cell reads
-// it), evaluated when first needed.
+// ResidualPoints of each, evaluated when first needed.
 struct ProbePointsTable {
   std::array<std::array<ParamPoints, 3>, 20> Points;
   std::array<std::array<bool, 3>, 20> Ready{};

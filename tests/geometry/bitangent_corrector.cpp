@@ -117,8 +117,10 @@ TEST(ResidualGradient, MatchesDifferenceQuotientsOfTheResidual) {
     const Pair g = ResidualGradient(Tracing, x);
     const long double gs = (ResidualAt(x.x + d, x.y) - ResidualAt(x.x - d, x.y)) / (2 * d);
     const long double gt = (ResidualAt(x.x, x.y + d) - ResidualAt(x.x, x.y - d)) / (2 * d);
-    EXPECT_NEAR(g.x, gs, 1e-5L * (std::fabs(gs) + std::fabs(gt))) << x.x << ", " << x.y;
-    EXPECT_NEAR(g.y, gt, 1e-5L * (std::fabs(gs) + std::fabs(gt))) << x.x << ", " << x.y;
+    // The gradient's second derivatives, from the residual's own four points, are exact
+    // for cubics only: a part in 10^4 is what they leave near the diagonal.
+    EXPECT_NEAR(g.x, gs, 1e-4L * (std::fabs(gs) + std::fabs(gt))) << x.x << ", " << x.y;
+    EXPECT_NEAR(g.y, gt, 1e-4L * (std::fabs(gs) + std::fabs(gt))) << x.x << ", " << x.y;
   }
 }
 
@@ -271,10 +273,7 @@ TEST(CorrectPair, PointsHandedInOrKeptGiveTheSameBitsWithFewerEvaluations) {
     const Residual plain = BitangentResidual(Tracing, start), kept = ResidualFrom(Tracing, start, memo);
     EXPECT_EQ(plain.F, kept.F);
     EXPECT_EQ(plain.W, kept.W);
-    ParamPoints atS = ResidualPoints(Tracing, start.x), atT = ResidualPoints(Tracing, start.y);
-    atS.b = CurveAt(start.x - halfStep);
-    atT.b = CurveAt(start.y - halfStep);
-    atS.HaveB = atT.HaveB = true;
+    const ParamPoints atS = ResidualPoints(Tracing, start.x), atT = ResidualPoints(Tracing, start.y);
     BitangentRecord evaluated, given;
     long double accEvaluated = 0, accGiven = 0;
     WorkCounters::Reset();
@@ -282,7 +281,7 @@ TEST(CorrectPair, PointsHandedInOrKeptGiveTheSameBitsWithFewerEvaluations) {
     const std::uint64_t all = WorkCounters::ThisThread.CurveEvaluations;
     WorkCounters::Reset();
     EXPECT_EQ(CorrectPair(Tracing, start, start, CorrectMode::Gradient, accGiven, given, &atS, &atT), ok);
-    EXPECT_EQ(WorkCounters::ThisThread.CurveEvaluations, start.y - start.x > halfStep ? all - 10 : all);
+    EXPECT_EQ(WorkCounters::ThisThread.CurveEvaluations, start.y - start.x > halfStep ? all - 8 : all);
     EXPECT_EQ(accGiven, accEvaluated);
     EXPECT_EQ(given.ParamS, evaluated.ParamS);
     EXPECT_EQ(given.ParamT, evaluated.ParamT);
