@@ -69,6 +69,10 @@ TFramedFigure FrameFigure(const Sampling::TFigure& world) {
     // A product of three chords: only its sign is read, which the frame keeps.
     m.Torsion = m.Torsion / unit / unit / unit;
   }
+  f.BoxMin = framed.Frame.ToFrame(f.BoxMin);
+  f.BoxMax = framed.Frame.ToFrame(f.BoxMax);
+  f.FigureCentre = framed.Frame.ToFrame(f.FigureCentre);
+  f.BoxSize = f.BoxSize / unit;
   f.ChordScale /= unit;
   f.FigureDiagonal /= unit;
   f.FillSpacing /= unit;

@@ -34,7 +34,7 @@ struct TFramedFigure {
 // The frame of `world` (its FigureCentre and FigureDiagonal; for a box more than ten
 // times the curve's estimated length across, blown up by a pole of the formulas, the
 // median curve point and that length) and a copy of `world` in it: curve points,
-// samples, ChordScale, FigureDiagonal and FillSpacing mapped. A figure whose centre or
+// samples, the box, ChordScale, FigureDiagonal and FillSpacing mapped. A figure whose centre or
 // diagonal is not finite throws WendrixError naming the cause.
 TFramedFigure FrameFigure(const Sampling::TFigure& world);
 

@@ -108,6 +108,17 @@ PointBalls BallsOfCurvePoints(const Sampling::TFigure& figure);
 // BallsOfCurvePoints of `figure`: the runs whose ball or box the plane clears on the
 // sides still in question are passed over.
 void SupportTest(const Sampling::TFigure& figure, const PointBalls& balls, BitangentRecord& r);
+
+// How deep the plane of r (a unit normal) cuts the curve: the lesser of the distances
+// by which curve points reach beyond SupportTolerance on either side, over the points
+// the support test looks at first, and a bound on their distance from the middle of
+// r's chord (Reach). A plane moved by less than Depth at each of those points still
+// cuts the curve. Both 0 when the plane does not cut it so, and for a NaN point or plane.
+struct CutDepth {
+  long double Depth = 0, Reach = 0;
+};
+CutDepth CutDepthOf(const Sampling::TFigure& figure, const BitangentRecord& r);
+
 // How far (in the figure's units, AnalysisFrame) curve points may lie beyond the plane
 // of a pair that supports the curve: far above the rounding and the corrector's
 // tolerance, far below a pixel of the picture.
@@ -299,16 +310,22 @@ struct TraceState {
   bool Leaves = false;
 };
 
+// How far the plane of a branch may turn in one step: StepTurn, up to MaxOffHullTurn
+// where the plane cuts the curve so deep that no turn that large can make it support
+// the curve (the step cannot pass over a piece of the branch on the hull).
+inline constexpr long double StepTurn = 0.1L, MaxOffHullTurn = 0.4L;
+
 // One continuation step: predicts on the circle through Pa, Pb, Pc (a long circle
 // tangent at Pc when they are nearly collinear), the arc limited by ArcStepMax and by
-// the turn of the plane normal from na to nb, then corrects; halves the arc up to 11
-// times. An attempt succeeds when the corrector converges with a small multiplier sum
-// to a pair strictly inside the square: true with the new pair in r and st.Next. False
-// for a last step of (nearly) zero length or when all attempts fail; false with
-// st.Leaves and the pair reached in st.Next when an attempt converges so to a pair on
-// or beyond the border (the branch leaves the square within the step, and shorter
-// steps would only creep up to the border).
-bool CircleStep(const TTracing& tracing, TraceState& st, const TVector3& na, const TVector3& nb, BitangentRecord& r);
+// a turn of the plane by `turn`, going by its turn from na to nb over the last step,
+// then corrects; halves the arc up to 11 times. An attempt succeeds when the corrector
+// converges with a small multiplier sum to a pair strictly inside the square: true with
+// the new pair in r and st.Next. False for a last step of (nearly) zero length or when
+// all attempts fail; false with st.Leaves and the pair reached in st.Next when an
+// attempt converges so to a pair on or beyond the border (the branch leaves the square
+// within the step, and shorter steps would only creep up to the border).
+bool CircleStep(const TTracing& tracing, TraceState& st, const TVector3& na, const TVector3& nb, BitangentRecord& r,
+                long double turn = StepTurn);
 
 // Marks the cells of the straight walk from (g0, k0) to (g1, k1), both included, and
 // answers whether a cell after the first was already marked (the walk still goes on to

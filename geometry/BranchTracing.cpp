@@ -358,7 +358,8 @@ int StartDirections(const TTracing& w, const BitangentRecord& seed, std::array<B
   return int(first) + int(second);
 }
 
-bool CircleStep(const TTracing& tracing, TraceState& st, const TVector3& na, const TVector3& nb, BitangentRecord& r) {
+bool CircleStep(const TTracing& tracing, TraceState& st, const TVector3& na, const TVector3& nb, BitangentRecord& r,
+                long double turn) {
   const Pair v0 = st.Pa - st.Pb, u = st.Pc - st.Pb;
   const long double l = Dot2(v0, v0), m = Dot2(u, u), g = Dot2(v0, u);
   const long double den = 2 * (l * m - g * g);
@@ -384,11 +385,11 @@ bool CircleStep(const TTracing& tracing, TraceState& st, const TVector3& na, con
   }
   long double phi = std::fmin(tracing.ArcStepMax / radius, 0.1L);
   // The plane normal turned by `sine` over the last step; the next arc should turn it
-  // by about 0.1.
+  // by about `turn`.
   long double sine = SineBetween(na, nb);
   if (sine < 1e-9L) sine = 0.1L;
   const long double rate = sine * radius / std::sqrt(m);
-  phi = std::fmin(0.1L / rate, phi);
+  phi = std::fmin(turn / rate, phi);
   st.Leaves = false;
   for (int attempt = 0; attempt < 11; ++attempt) {
     const Pair x = centre + std::cos(phi) * v + std::sin(phi) * w;
@@ -478,6 +479,68 @@ void FillBySpacing(TTracing& w, const BitangentRecord& prev, const BitangentReco
   if (n > MaxFillRecords) throw RangeError();
   InsertBetween(w, prev, cur, n);
 }
+
+namespace {
+
+TVector3 ChordMiddle(const BitangentRecord& r) { return (r.PointS + r.PointT) / 2; }
+
+// The planes of the records at Pb and at Pc: their normals, for the turn limit of the
+// next step, and the middles of their chords, which the planes pass through.
+struct LastPlanes {
+  TVector3 NormalB, NormalC, MiddleB, MiddleC;
+  void SetC(const BitangentRecord& c) {
+    NormalC = c.PlaneNormal;
+    MiddleC = ChordMiddle(c);
+  }
+  void Push(const BitangentRecord& c) {
+    NormalB = NormalC;
+    MiddleB = MiddleC;
+    SetC(c);
+  }
+};
+
+// The turn a step from `at`, the record at Pc, may take: StepTurn on the hull. Off it,
+// the plane that turns by T (moving its chord's middle along, as over the last step)
+// moves by about T (Reach + moved / turned) at the points that measure the depth of
+// its cut, and a step may spend half the depth: up to MaxOffHullTurn.
+struct TurnAllowance {
+  long double Turn = StepTurn;
+  CutDepth Cut;
+};
+
+TurnAllowance AllowedTurn(const TTracing& w, const LastPlanes& planes, const BitangentRecord& at) {
+  TurnAllowance a;
+  const long double turned = SineBetween(planes.NormalB, planes.NormalC);
+  if (at.OnHull || !(turned > 1e-9L)) return a;
+  a.Cut = CutDepthOf(w.Figure, at);
+  const long double moved = Length(planes.MiddleC - planes.MiddleB);
+  const long double turn = a.Cut.Depth / (2 * (a.Cut.Reach + moved / turned));
+  if (turn > StepTurn) a.Turn = std::fmin(turn, MaxOffHullTurn);
+  return a;
+}
+
+// CircleStep from the planes at Pb and Pc, `at` the record at Pc, and the new record's
+// plane normal; true when both were found. A step that AllowedTurn lets turn farther
+// than StepTurn stands only when its plane moved by less than half the depths of the
+// cuts at its two ends together (no piece of the branch between them can lie on the
+// hull); otherwise it is taken again with StepTurn.
+bool PlaneStep(const TTracing& w, TraceState& st, const LastPlanes& planes, const BitangentRecord& at,
+               BitangentRecord& r) {
+  const TurnAllowance allowed = AllowedTurn(w, planes, at);
+  if (allowed.Turn > StepTurn) {
+    const TraceState before = st;
+    if (CircleStep(w, st, planes.NormalB, planes.NormalC, r, allowed.Turn) && PairPlaneNormal(w, r)) {
+      const CutDepth after = CutDepthOf(w.Figure, r);
+      const long double moved = TurnBetween(at.PlaneNormal, r.PlaneNormal) * std::fmax(allowed.Cut.Reach, after.Reach) +
+                                Length(ChordMiddle(r) - ChordMiddle(at));
+      if (moved < (allowed.Cut.Depth + after.Depth) / 2) return true;
+    }
+    st = before;
+  }
+  return CircleStep(w, st, planes.NormalB, planes.NormalC, r) && PairPlaneNormal(w, r);
+}
+
+}  // namespace
 
 void TraceBranch(TTracing& w, BitangentRecord seed, int g, int k) {
   std::array<BitangentRecord, 3> dirs;
@@ -573,8 +636,7 @@ void TraceBranch(TTracing& w, BitangentRecord seed, int g, int k) {
         prev = firstStep;
       }
     }
-    // Normals of the records at Pb and at Pc, for the turn limit of the next step.
-    TVector3 normalB = seed.PlaneNormal, normalC = q.PlaneNormal;
+    LastPlanes planes{seed.PlaneNormal, q.PlaneNormal, ChordMiddle(seed), ChordMiddle(q)};
     bool ranIntoBranch = false;
     // Where the trace entered its current cell, and whether the last step was a leap.
     Pair entry = st.Next;
@@ -605,9 +667,8 @@ void TraceBranch(TTracing& w, BitangentRecord seed, int g, int k) {
         st.Pa = st.Pb;
         st.Pb = st.Pc;
         st.Pc = st.Next;
-        normalB = normalC;
-        normalC = prev.PlaneNormal;
-        go = CircleStep(w, st, normalB, normalC, cur) && PairPlaneNormal(w, cur);
+        planes.Push(prev);
+        go = PlaneStep(w, st, planes, prev, cur);
         stalled = !go;
         if (go && Below(cur)) {
           EndAtDiagonal(w, prev, cur, last, false);
@@ -642,7 +703,7 @@ void TraceBranch(TTracing& w, BitangentRecord seed, int g, int k) {
         st.Pc = PairOf(base);
         st.Next = PairOf(landing);
         st.Pb = 2 * st.Pc - st.Next;
-        normalC = base.PlaneNormal;
+        planes.SetC(base);
         cur = landing;
         stalled = false;
         leapt = go = true;

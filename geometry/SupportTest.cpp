@@ -54,6 +54,9 @@ bool PairPlaneNormal(const FunPars::TCurve& curve, const Glob::TParamConstants& 
 
 namespace {
 
+// One in every CurvePointHigh / CoarsePoints + 1 curve points is looked at first.
+constexpr int CoarsePoints = 20;
+
 // Curve points per ball of BallsOfCurvePoints, and runs per group of them.
 constexpr int BallRun = 16, GroupRuns = 4;
 
@@ -115,7 +118,7 @@ void TestSupport(const Sampling::TFigure& figure, const PointBalls* balls, Bitan
   // The tolerance is fixed in the figure's units: the verdict depends on the plane alone.
   SideReach reach(figure.CurvePoints.data(), n, (Dot(n, r.PointS) + Dot(n, r.PointT)) / 2);
   // Points spread over the whole curve first: they reject most cutting planes at once.
-  if (reach.Cuts(0, high, high / 20 + 1)) return;
+  if (reach.Cuts(0, high, high / CoarsePoints + 1)) return;
   // Balls that do not cover the points in force are not used. A group's ball cleared
   // passes over its runs' balls.
   if (balls && !balls->empty() && balls->back().Last == high) {
@@ -178,6 +181,28 @@ PointBalls BallsOfCurvePoints(const Sampling::TFigure& figure) {
       balls.push_back(BallOf(points, first, std::min(first + BallRun - 1, last)));
   }
   return balls;
+}
+
+CutDepth CutDepthOf(const Sampling::TFigure& figure, const BitangentRecord& r) {
+  CutDepth cut;
+  const int high = figure.CurvePointHigh;
+  if (high < 0) return cut;
+  CheckIndex(high, figure.CurvePoints.size());
+  const TVector3 middle = (r.PointS + r.PointT) / 2;
+  const TVector3& n = r.PlaneNormal;  // a unit normal
+  long double above = 0, below = 0;
+  for (int k = 0; k <= high; k += high / CoarsePoints + 1) {
+    const long double e = Dot(n, figure.CurvePoints[std::size_t(k)].Point - middle);
+    // Quiet comparisons: a NaN point or plane leaves the depth at 0.
+    if (std::isgreater(e, above)) above = e;
+    if (std::isgreater(-e, below)) below = -e;
+  }
+  const long double depth = std::fmin(above, below) - SupportTolerance;
+  const long double reach = Length(middle - figure.FigureCentre) + figure.FigureDiagonal / 2;
+  if (!(depth > 0) || !std::isfinite(reach)) return cut;
+  cut.Depth = depth;
+  cut.Reach = reach;
+  return cut;
 }
 
 void SupportTest(const Sampling::TFigure& figure, BitangentRecord& r) { TestSupport(figure, nullptr, r); }

@@ -200,3 +200,38 @@ TEST(SupportTest, PassingOverBallsGivesTheVerdictOfEveryPoint) {
   SupportTest(TestData().Figure, BallsOfCurvePoints(TestData().Figure), r);
   EXPECT_EQ(r.OnHull, 0);
 }
+
+TEST(CutDepth, APlaneMovedByLessThanTheDepthStillCutsTheCurve) {
+  BitangentTests::PrepareCurve("cos(t)", "sin(t)", "0.5cos(50t)", 0, 2 * Pi);
+  const Sampling::TFigure& figure = TestData().Figure;
+  int cutting = 0, certified = 0;
+  for (int a = 0; a < 30; ++a)
+    for (int b = a + 1; b < 30; ++b) {
+      BitangentRecord r = PairRecord(a * Pi / 15, b * Pi / 15 + 0.01L);
+      if (!PairPlaneNormal(Tracing, r)) continue;
+      BitangentRecord tested = r;
+      SupportTest(figure, tested);
+      const CutDepth cut = CutDepthOf(figure, r);
+      if (tested.OnHull) {
+        EXPECT_EQ(cut.Depth, 0);
+        continue;
+      }
+      ++cutting;
+      if (!(cut.Depth > 0)) continue;
+      ++certified;
+      // Turned about an axis in the plane and moved along its normal and across it, each
+      // by a little less than half the depth at the farthest point.
+      const TVector3 n = r.PlaneNormal;
+      const TVector3 across = Unit(Cross(n, std::fabs(n.x) < 0.9L ? TVector3{1, 0, 0} : TVector3{0, 1, 0}));
+      const long double turn = 0.49L * cut.Depth / cut.Reach, shift = 0.49L * cut.Depth;
+      for (const long double sign : {-1.0L, 1.0L}) {
+        BitangentRecord moved = r;
+        moved.PlaneNormal = std::cos(turn) * n + sign * std::sin(turn) * across;
+        moved.PointS = moved.PointT = (r.PointS + r.PointT) / 2 + sign * shift * Unit(n + across);
+        SupportTest(figure, moved);
+        EXPECT_EQ(moved.OnHull, 0) << a << ", " << b;
+      }
+    }
+  // Most cutting planes of the wave cut it deep enough to be certified.
+  EXPECT_GT(certified, cutting / 2);
+}
