@@ -128,8 +128,9 @@ Residual ResidualOf(const TTracing& w, const PairSamples& p) {
     r.F = Dot(ts, r.W) / sigma4;
     // Errors of noise in a point, 4.5 noise / h in a tangent (the stencil's weights).
     const long double tangentNoise = 4.5L * noise / w.Figure.Param.TStep;
-    r.Noise =
-        (tangentNoise * Length(r.W) + Length(ts) * (2 * noise * Length(tt) + tangentNoise * Length(chord))) / sigma4;
+    const long double lengthW = Length(r.W), lengthS = Length(ts);
+    r.Noise = (tangentNoise * lengthW + lengthS * (2 * noise * Length(tt) + tangentNoise * Length(chord))) / sigma4;
+    r.Spread = lengthS * lengthW / sigma4;
   } else {
     // As t approaches s the quotient tends to (P' x P'') . P''' / 12, taken at the midpoint.
     const Stencil& q = p.At[0];
@@ -151,10 +152,10 @@ Residual ResidualOf(const TTracing& w, const PairSamples& p) {
 
 // A residual within the tolerance or within the error that rounding of the curve
 // points alone may cause: closer to zero no corrector can bring it.
-bool Solved(const TTracing& w, const Residual& r) {
+bool Solved(const TTracing& w, const Residual& r, long double tilt) {
   // fmax of the two, the one that is not NaN, without its library call: this runs once
   // per residual.
-  const long double tolerance = w.PairTolerance;
+  const long double tolerance = std::isgreater(tilt * r.Spread, w.PairTolerance) ? tilt * r.Spread : w.PairTolerance;
   const long double bound = std::isgreater(r.Noise, tolerance) || std::isnan(tolerance) ? r.Noise : tolerance;
   return std::fabs(r.F) < bound;
 }
@@ -235,7 +236,8 @@ Pair ResidualGradient(const TTracing& w, const Pair& x) {
 }
 
 bool CorrectPair(const TTracing& w, const Pair& start, const Pair& ref, CorrectMode mode, long double& acc,
-                 BitangentRecord& r, const ParamPoints* startS, const ParamPoints* startT, ParamPointsMemo* memo) {
+                 BitangentRecord& r, const ParamPoints* startS, const ParamPoints* startT, ParamPointsMemo* memo,
+                 long double tilt) {
   acc = 0;
   Pair across;
   if (mode == CorrectMode::Perpendicular) {
@@ -255,7 +257,7 @@ bool CorrectPair(const TTracing& w, const Pair& start, const Pair& ref, CorrectM
     r.PointT = res.PointT;
     r.PlaneNormal = res.W;
   };
-  if (Solved(w, res)) {
+  if (Solved(w, res, tilt)) {
     write();
     return true;
   }
@@ -277,7 +279,7 @@ bool CorrectPair(const TTracing& w, const Pair& start, const Pair& ref, CorrectM
     const bool tooLong = step > 0.9L * prevStep;
     acc += delta;
     prevStep = step;
-    if (Solved(w, res)) {
+    if (Solved(w, res, tilt)) {
       write();
       return Margin(w.Figure.Param, x.x, x.y) > 0;
     }

@@ -192,6 +192,9 @@ std::int32_t CellOf(const TTracing& w, long double u);
 // Noise bounds the error of F caused by the rounding of the curve points alone.
 struct Residual {
   long double F = 0, Noise = 0;
+  // Away from the diagonal F = Spread sin a, a the angle between the tangent at s and
+  // the plane through the chord along the tangent at t; 0 near it.
+  long double Spread = 0;
   TVector3 PointS, PointT, W;
 };
 
@@ -244,13 +247,14 @@ enum class CorrectMode { Gradient, Perpendicular };
 // or denominator, a step not shorter than 0.9 of the previous one, or after
 // MaxCorrectorPasses passes; a converged pair outside the square fails with r written.
 // acc is the sum of the Newton multipliers. A caller that holds ResidualPoints of
-// start's two parameters passes them in startS and startT, sparing their evaluation
-// (and that of E(y - h/2) for the first gradient, where they carry it).
+// start's two parameters passes them in startS and startT, sparing their evaluation.
 // With a memo, the points of the parameters it met before are taken from it, and those
-// of new ones kept there.
+// of new ones kept there. A pair away from the diagonal whose tangent at s leaves the
+// plane of the chord and the tangent at t by less than `tilt` also counts as converged
+// (a plane known to cut the curve deep needs no more).
 bool CorrectPair(const TTracing& w, const Pair& start, const Pair& ref, CorrectMode mode, long double& acc,
                  BitangentRecord& r, const ParamPoints* startS = nullptr, const ParamPoints* startT = nullptr,
-                 ParamPointsMemo* memo = nullptr);
+                 ParamPointsMemo* memo = nullptr, long double tilt = 0);
 
 // Seed cell (i, j), 0..19 each: corrects the best of nine probes in the cell. True when
 // a pair strictly inside the square with a plane normal was found (in r); r is also
@@ -314,6 +318,10 @@ struct TraceState {
 // where the plane cuts the curve so deep that no turn that large can make it support
 // the curve (the step cannot pass over a piece of the branch on the hull).
 inline constexpr long double StepTurn = 0.1L, MaxOffHullTurn = 0.4L;
+// Off the hull, where records are drawn in the parameter square only, a pair whose
+// plane cuts the curve deep is corrected to within this tilt of a bitangent plane: a
+// thousandth of the figure at its far side, far less than a pixel of the square.
+inline constexpr long double MaxLooseTilt = 1e-3L;
 
 // One continuation step: predicts on the circle through Pa, Pb, Pc (a long circle
 // tangent at Pc when they are nearly collinear), the arc limited by ArcStepMax and by
@@ -325,7 +333,7 @@ inline constexpr long double StepTurn = 0.1L, MaxOffHullTurn = 0.4L;
 // attempt converges so to a pair on or beyond the border (the branch leaves the square
 // within the step, and shorter steps would only creep up to the border).
 bool CircleStep(const TTracing& tracing, TraceState& st, const TVector3& na, const TVector3& nb, BitangentRecord& r,
-                long double turn = StepTurn);
+                long double turn = StepTurn, long double tilt = 0);
 
 // Marks the cells of the straight walk from (g0, k0) to (g1, k1), both included, and
 // answers whether a cell after the first was already marked (the walk still goes on to

@@ -95,9 +95,9 @@ bool Inside(const TTracing& w, const Pair& x) { return Margin(w.Figure.Param, x.
 // CorrectPair from x; true when it converged, inside the square or not, with the pair
 // reached in r (the corrector writes one it reached outside while failing).
 bool Converged(const TTracing& w, const Pair& x, const Pair& ref, CorrectMode mode, long double& acc,
-               BitangentRecord& r) {
+               BitangentRecord& r, long double tilt = 0) {
   r.ParamS = std::numeric_limits<long double>::quiet_NaN();
-  return CorrectPair(w, x, ref, mode, acc, r) || !std::isnan(r.ParamS);
+  return CorrectPair(w, x, ref, mode, acc, r, nullptr, nullptr, nullptr, tilt) || !std::isnan(r.ParamS);
 }
 
 // The corrector in perpendicular mode around the seed, accepted within `reach` of it
@@ -359,7 +359,7 @@ int StartDirections(const TTracing& w, const BitangentRecord& seed, std::array<B
 }
 
 bool CircleStep(const TTracing& tracing, TraceState& st, const TVector3& na, const TVector3& nb, BitangentRecord& r,
-                long double turn) {
+                long double turn, long double tilt) {
   const Pair v0 = st.Pa - st.Pb, u = st.Pc - st.Pb;
   const long double l = Dot2(v0, v0), m = Dot2(u, u), g = Dot2(v0, u);
   const long double den = 2 * (l * m - g * g);
@@ -395,7 +395,7 @@ bool CircleStep(const TTracing& tracing, TraceState& st, const TVector3& na, con
     const Pair x = centre + std::cos(phi) * v + std::sin(phi) * w;
     long double acc;
     BitangentRecord c;
-    if (Converged(tracing, x, st.Pc, CorrectMode::Gradient, acc, c) && acc < 0.1L) {
+    if (Converged(tracing, x, st.Pc, CorrectMode::Gradient, acc, c, tilt) && acc < 0.1L) {
       st.Next = PairOf(c);
       if (!Inside(tracing, st.Next)) {
         st.Leaves = true;
@@ -521,19 +521,23 @@ TurnAllowance AllowedTurn(const TTracing& w, const LastPlanes& planes, const Bit
 
 // CircleStep from the planes at Pb and Pc, `at` the record at Pc, and the new record's
 // plane normal; true when both were found. A step that AllowedTurn lets turn farther
-// than StepTurn stands only when its plane moved by less than half the depths of the
-// cuts at its two ends together (no piece of the branch between them can lie on the
-// hull); otherwise it is taken again with StepTurn.
+// than StepTurn is corrected only until its plane is within an eighth of the depth of
+// the cut at `at` (up to MaxLooseTilt) of a bitangent one, and stands only when its
+// plane moved by less than half the depths of the cuts at its two ends together (no
+// piece of the branch between them can lie on the hull) and still cuts the curve when
+// tilted so; otherwise it is taken again with StepTurn, to the full tolerance.
 bool PlaneStep(const TTracing& w, TraceState& st, const LastPlanes& planes, const BitangentRecord& at,
                BitangentRecord& r) {
   const TurnAllowance allowed = AllowedTurn(w, planes, at);
   if (allowed.Turn > StepTurn) {
     const TraceState before = st;
-    if (CircleStep(w, st, planes.NormalB, planes.NormalC, r, allowed.Turn) && PairPlaneNormal(w, r)) {
+    const long double tilt = std::fmin(allowed.Cut.Depth / (8 * allowed.Cut.Reach), MaxLooseTilt);
+    if (CircleStep(w, st, planes.NormalB, planes.NormalC, r, allowed.Turn, tilt) && PairPlaneNormal(w, r)) {
       const CutDepth after = CutDepthOf(w.Figure, r);
       const long double moved = TurnBetween(at.PlaneNormal, r.PlaneNormal) * std::fmax(allowed.Cut.Reach, after.Reach) +
                                 Length(ChordMiddle(r) - ChordMiddle(at));
-      if (moved < (allowed.Cut.Depth + after.Depth) / 2) return true;
+      const long double slack = tilt * allowed.Cut.Reach;
+      if (moved + slack < (allowed.Cut.Depth + after.Depth) / 2 && after.Depth > 2 * slack) return true;
     }
     st = before;
   }

@@ -158,6 +158,38 @@ TEST(CorrectPair, GradientModeLandsOnAZeroInsideTheSquare) {
   EXPECT_GT(successes, 40);
 }
 
+TEST(CorrectPair, ATiltStopsOnceTheTangentLiesThatCloseToThePlane) {
+  BitangentTests::PrepareDefaultCurve();
+  const long double tilt = 1e-3L;
+  // Tangents by central differences over 1e-5, far finer than the corrector's stencils.
+  const auto tangent = [](long double y) { return CurveAt(y + 1e-5L) - CurveAt(y - 1e-5L); };
+  int fewer = 0, converged = 0;
+  for (int i = 0; i < 20; ++i)
+    for (int j = 0; j < 20; j += 3) {
+      const Pair start{Tracing.SeedGrid[i] + TestData().Figure.Param.TStep20 / 2,
+                       Tracing.SeedGrid[j] + TestData().Figure.Param.TStep20 / 3};
+      BitangentRecord tight, loose;
+      long double acc;
+      WorkCounters::Reset();
+      const bool tightOk = CorrectPair(Tracing, start, start, CorrectMode::Gradient, acc, tight);
+      const std::uint64_t tightEvaluations = WorkCounters::ThisThread.CurveEvaluations;
+      WorkCounters::Reset();
+      if (!CorrectPair(Tracing, start, start, CorrectMode::Gradient, acc, loose, nullptr, nullptr, nullptr, tilt))
+        continue;
+      ++converged;
+      // The tangent at s leaves the plane of the chord and the tangent at t by less than
+      // the tilt.
+      const TVector3 ts = tangent(loose.ParamS), plane = Cross(loose.PointT - loose.PointS, tangent(loose.ParamT));
+      EXPECT_LT(std::fabs(Dot(ts, plane)) / (Length(ts) * Length(plane)), tilt) << start.x << ", " << start.y;
+      if (tightOk) {
+        EXPECT_LE(WorkCounters::ThisThread.CurveEvaluations, tightEvaluations);
+        fewer += WorkCounters::ThisThread.CurveEvaluations < tightEvaluations;
+      }
+    }
+  EXPECT_GT(converged, 10);
+  EXPECT_GT(fewer, 5);
+}
+
 TEST(CorrectPair, PerpendicularModeKeepsTheDistanceAlongStartMinusRef) {
   BitangentTests::PrepareDefaultCurve();
   const Pair on = SomeBitangentPair();
