@@ -423,19 +423,36 @@ bool PassesPlaneScreens(const LinkedPair& pair, int m, const SearchState& state)
   const TVector3 n = Cross(d1, d2);
   const long double area2 = Length(n);
   const long double planeTolerance = 0.035L * area2;
-  // tb with lb its padded length and ab = ta x tb.
-  const auto nearPlane = [&](const TVector3& tb, long double lb, const TVector3& ab) {
+  // tb with lb its padded length and ab = ta x tb: how far tb / lb lies off the plane,
+  // and how far it may.
+  struct Offset {
+    long double Off, Allowed;
+  };
+  const auto offPlane = [&](const TVector3& tb, long double lb, const TVector3& ab) {
     // The tolerance grows with how far the outer tangents may move along their segments.
     const long double ea = std::fabs(Dot(d2, ab) * da);
     const long double ec = std::fabs(Dot(d1, Cross(tc, tb)) * dc);
-    const long double tol = planeTolerance + (ea + ec) / lb;
-    return std::fabs(Dot(d1, Cross(d2, tb))) / lb <= tol;
+    return Offset{std::fabs(Dot(d1, Cross(d2, tb))) / lb, planeTolerance + (ea + ec) / lb};
   };
-  const TVector3 &before = figure.CurvePoints[l - 1].Tangent, &after = figure.CurvePoints[l].Tangent;
-  if (!nearPlane(state.MiddleJets[l].T, state.MiddleTangents[l].Length, pair.Cross) &&
-      !nearPlane(before, state.TangentLengths[l - 1], Lazily(pair.ByBefore, [&] { return Cross(ta, before); })) &&
-      !nearPlane(after, state.TangentLengths[l], Lazily(pair.ByAfter, [&] { return Cross(ta, after); })))
-    return false;
+  const auto near = [](const Offset& o) { return o.Off <= o.Allowed; };
+  const Offset middle = offPlane(state.MiddleJets[l].T, state.MiddleTangents[l].Length, pair.Cross);
+  if (!near(middle)) {
+    // Off and Allowed are n . u and linear in the unit tangent u within absolute values,
+    // so Off - Allowed changes by at most |n| + da |d2| |ta| + dc |d1| |tc| times |du|:
+    // when the middle tangent lies off by more than that over the tangent spread of its
+    // segment, neither end's tangent can lie near.
+    if (!state.TangentSpreads.empty()) {
+      if (!pair.FirstSide) pair.FirstSide = Length(d1);
+      const long double slope = area2 + da * Length(d2) * state.MiddleTangents[i].Length +
+                                dc * *pair.FirstSide * state.MiddleTangents[m].Length;
+      if (middle.Off - middle.Allowed > slope * (state.TangentSpreads[l] * (1 + 1e-9L) + 1e-15L)) return false;
+    }
+    const TVector3 &before = figure.CurvePoints[l - 1].Tangent, &after = figure.CurvePoints[l].Tangent;
+    const TVector3 &byBefore = Lazily(pair.ByBefore, [&] { return Cross(ta, before); });
+    if (!near(offPlane(before, state.TangentLengths[l - 1], byBefore)) &&
+        !near(offPlane(after, state.TangentLengths[l], Lazily(pair.ByAfter, [&] { return Cross(ta, after); }))))
+      return false;
+  }
   return !CutsNearPlane(state, pair, m, d2, n, area2);
 }
 
@@ -541,6 +558,13 @@ void PrepareState(SearchState& state) {
     std::vector<long double> bends(high + 1);
     for (int k = 1; k <= high; ++k) bends[k] = BendOf(state, k);
     state.SegmentBends = std::move(bends);
+    state.TangentSpreads.assign(high + 1, 0);
+    for (int k = 1; k <= high; ++k) {
+      const TVector3 middle = state.MiddleTangents[k].T / state.MiddleTangents[k].Length;
+      state.TangentSpreads[k] =
+          std::max(Length(figure.CurvePoints[k - 1].Tangent / state.TangentLengths[k - 1] - middle),
+                   Length(figure.CurvePoints[k].Tangent / state.TangentLengths[k] - middle));
+    }
   }
 }
 

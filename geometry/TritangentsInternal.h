@@ -175,6 +175,10 @@ struct SearchState {
   // its parameter length squared: |A| of the middle jet times that length squared. Only
   // when ScreensRaiseNothing; empty otherwise.
   std::vector<long double> SegmentBends;
+  // Per segment, how far the tangents at its ends, over their padded lengths, lie from
+  // its middle tangent over its own: the greater of the two distances. Only when
+  // ScreensRaiseNothing; empty otherwise.
+  std::vector<long double> TangentSpreads;
   int Faces = 0;
   std::vector<std::vector<int>> SegmentFaces;
   long long Solved = 0;  // candidates that passed the screens
