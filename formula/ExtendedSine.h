@@ -2,9 +2,10 @@
 // argument is reduced by pi/2 split in three parts, then one of two polynomials gives
 // the result for its quadrant. Over |x| < 2^20 the error stays within one unit in the
 // last place of the 64-bit significand, where fsin, with its 66-bit pi, loses digits
-// near every multiple of pi. From 2^20 on (and for zeros, NaNs and infinities) the
-// formula programs fall back to the instructions: fsin unreduced, fcos after one fprem
-// by 2 pi, which give sin(+-0) = +-0 and cos(+-0) = 1 exactly.
+// near every multiple of pi. From 2^20 on (and for NaNs and infinities) the formula
+// programs fall back to the instructions: fsin unreduced, fcos after one fprem by 2 pi.
+// A zero goes through the polynomials, which give sin(+-0) = +-0 and cos(+-0) = 1
+// exactly, as the instructions do.
 //
 // Each step below is one x87 operation rounded to 64 bits, in the order written; the
 // native code generator (NativeSine.cpp) emits the same operations in the same order,
@@ -18,11 +19,17 @@
 
 namespace ExtendedSine {
 
-// Arguments from 2^20 on, zeros, NaNs and infinities are left to the instructions.
+// Arguments from 2^20 on, NaNs and infinities are left to the instructions.
 constexpr double Limit = 0x1p20;
 
 // 2/pi to 53 bits is enough: the quotient only has to round to a neighbour of x 2/pi.
 constexpr double TwoOverPi = 0x1.45f306dc9c883p-1;
+
+// Added to a quotient below 2^62 in magnitude, 1.5 2^63 leaves a sum whose last place
+// is 1, so the sum rounds the quotient to the nearest integer, halves to even, and
+// subtracting it again gives that integer exactly: what frndint gives in the unit's
+// rounding mode (always nearest here), in two additions instead of a microcoded one.
+constexpr double RoundingShift = 0x1.8p63;
 
 // pi/2 = PiOver2A + PiOver2B + PiOver2C to 152 bits. A and B are pi/2 and the rest
 // truncated to 44 significant bits, so that k times either is exact for every
@@ -44,13 +51,9 @@ constexpr long double CosineLow[2] = {0xaaaaaaaaaaaaaaaap-68L, -0xb60b60b60b60b2
 constexpr double CosineHigh[5] = {0x1.a01a01a019d0ap-16, -0x1.27e4fb7712d61p-22, 0x1.1eed8deb97423p-29,
                                   -0x1.9394ba0c332d9p-37, 0x1.ab785aa02d659p-45};
 
-// True when x is reduced here: 0 < |x| < 2^20, tested without raising invalid for a NaN
-// (fucomip), as fsin raises nothing for one. Leaving out the zeros spares the reduction
-// and the polynomials every care for the sign of a zero.
-inline bool InRange(long double x) {
-  const long double magnitude = __builtin_fabsl(x);
-  return __builtin_isless(magnitude, Limit) && magnitude != 0;
-}
+// True when x is reduced here: |x| < 2^20, tested without raising invalid for a NaN
+// (fucomip), as fsin raises nothing for one.
+inline bool InRange(long double x) { return __builtin_isless(__builtin_fabsl(x), Limit); }
 
 // x = k pi/2 + R - Rest with |R| <= pi/4 (a little more at worst) and |Rest| below
 // 2^-63 |R| or so; K is k as an integer.
@@ -59,13 +62,15 @@ struct TReduced {
   std::int32_t K;
 };
 
-// For 0 < |x| < 2^20. k is x 2/pi rounded to nearest (frndint). t1 = x - k A and
-// t2 = k B are exact; so is the rounding error of hi = t1 - t2 taken as (t1 - hi) - t2
-// (Dekker's fast two-sum): when |t1| < |t2| both lie below 2^-22 as multiples of
-// 2^-86, so hi is exact and the error 0. Rest is k C less that error. R = hi is ready
-// before Rest, which the polynomials need at the end.
+// For |x| < 2^20. k is x 2/pi rounded to nearest by RoundingShift (a quotient that
+// rounds to zero gives +0 where frndint gives -0, which changes no bit of R or of the
+// polynomials' results). t1 = x - k A and t2 = k B are exact; so is the rounding error
+// of hi = t1 - t2 taken as (t1 - hi) - t2 (Dekker's fast two-sum): when |t1| < |t2|
+// both lie below 2^-22 as multiples of 2^-86, so hi is exact and the error 0. Rest is
+// k C less that error. R = hi is ready before Rest, which the polynomials need at the
+// end.
 inline TReduced Reduce(long double x) {
-  const long double k = X87::Frndint(x * TwoOverPi);
+  const long double k = (x * TwoOverPi + RoundingShift) - RoundingShift;
   const std::int32_t integer = X87::Fist(k);
   const long double t1 = x - k * PiOver2A;
   const long double t2 = k * PiOver2B;

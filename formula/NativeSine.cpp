@@ -30,7 +30,8 @@ Mem QuotientSlot() { return dword_ptr(rsp, -8); }
 void Reduce(Assembler& a, const TLiterals& literals) {
   a.fld(literals.Double(TwoOverPi));
   a.fmul(st0, st1);
-  a.frndint();                              // k, x
+  a.fadd(literals.Double(RoundingShift));
+  a.fsub(literals.Double(RoundingShift));   // k, x
   a.fist(QuotientSlot());
   a.fld(literals.Double(PiOver2B));
   a.fmul(st0, st1);                         // t2, k, x
@@ -136,23 +137,15 @@ void CosinePolynomial(Assembler& a, const TLiterals& literals) {
   a.faddp(st1);                             // cosine
 }
 
-// Jumps to `inside` when 0 < |st0| < 2^20 by the quiet fucomip, so that a NaN goes on
+// Jumps to `inside` when |st0| < 2^20 by the quiet fucomip, so that a NaN goes on
 // without the invalid flag; falls through otherwise. st0 stays.
 void BranchIfInRange(Assembler& a, const TLiterals& literals, const Label& inside) {
-  const Label outsidePop = a.newLabel(), outside = a.newLabel();
   a.fld(st0);
   a.fabs();
   a.fld(literals.Double(Limit));
   a.fucomip(st1);
-  a.jbe(outsidePop);
-  a.fldz();
-  a.fucomip(st1);
   a.fstp(st0);
-  a.jne(inside);
-  a.jmp(outside);
-  a.bind(outsidePop);
-  a.fstp(st0);
-  a.bind(outside);
+  a.ja(inside);
 }
 
 }  // namespace

@@ -17,7 +17,7 @@ struct TLiterals {
 };
 
 // Appends code that replaces st0 = x by ExtendedSine::OfQuadrant(x, offset) (offset 0:
-// sine, 1: cosine) when 0 < |x| < 2^20, and otherwise (also for a NaN or an infinity)
+// sine, 1: cosine) when |x| < 2^20, and otherwise (also for a NaN or an infinity)
 // runs the code `outside` appends, which must leave one value in place of x. Uses eax
 // and 4 bytes of the red zone below rsp.
 void Emit(asmjit::x86::Assembler& a, std::int32_t offset, const TLiterals& literals,
@@ -27,7 +27,7 @@ void Emit(asmjit::x86::Assembler& a, std::int32_t offset, const TLiterals& liter
 constexpr int RoomNeededForBoth = 7;
 
 // Appends code that replaces st0 = x by st0 = sin x, st1 = cos x, the values of Emit
-// with offsets 0 and 1, from one reduction when 0 < |x| < 2^20; otherwise (also for a
+// with offsets 0 and 1, from one reduction when |x| < 2^20; otherwise (also for a
 // NaN or an infinity) runs the code `outside` appends, which must leave those two
 // values in place of x. Uses eax and 4 bytes of the red zone below rsp.
 void EmitBoth(asmjit::x86::Assembler& a, const TLiterals& literals, const std::function<void()>& outside);

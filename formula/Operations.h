@@ -18,14 +18,14 @@ inline long double Power(long double x, long double y) {
   return 0;
 }
 
-// A cosine: ExtendedSine for 0 < |x| < 2^20; otherwise (also for a zero, a NaN or an
-// infinity) fprem by 2 pi (ReduceTwoPi), fcos.
+// A cosine: ExtendedSine for |x| < 2^20; otherwise (also for a NaN or an infinity)
+// fprem by 2 pi (ReduceTwoPi), fcos.
 inline long double Cosine(long double x) {
   return ExtendedSine::InRange(x) ? ExtendedSine::OfQuadrant(x, 1) : Fcos(ReduceTwoPi(x));
 }
 
-// B sine: ExtendedSine for 0 < |x| < 2^20; otherwise (also for a zero, a NaN or an
-// infinity) fsin without reduction.
+// B sine: ExtendedSine for |x| < 2^20; otherwise (also for a NaN or an infinity) fsin
+// without reduction.
 inline long double Sine(long double x) { return ExtendedSine::InRange(x) ? ExtendedSine::OfQuadrant(x, 0) : Fsin(x); }
 
 // A sine and a cosine of one x, as Sine(x) and Cosine(x) give them, with one argument

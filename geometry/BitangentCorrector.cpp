@@ -81,9 +81,9 @@ struct PairSamples {
 };
 
 // sin u (offset 0) or cos u (offset 1) of a pair's angle: the formulas' own, within one
-// unit in the last place, for 0 < |u| < 2^20, which takes a small part of the C
-// library's time for an angle beyond pi/4 (its reduction there is the general one);
-// the C library's for zeros, NaN and huge angles.
+// unit in the last place, for |u| < 2^20, which takes a small part of the C library's
+// time for an angle beyond pi/4 (its reduction there is the general one); the C
+// library's for NaN and huge angles.
 long double SineOrCosine(long double u, std::int32_t offset) {
   if (ExtendedSine::InRange(u)) return ExtendedSine::OfQuadrant(u, offset);
   return offset == 0 ? std::sin(u) : std::cos(u);
