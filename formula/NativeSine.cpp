@@ -108,9 +108,7 @@ void AddTermTimesSquare(Assembler& a, int sumIndex) {
 
 // r, rest -> ExtendedSine::CosinePolynomial(r, rest). At most six registers.
 void CosinePolynomial(Assembler& a, const TLiterals& literals) {
-  a.fld(st0);
-  a.fmul(st0, st2);
-  a.fstp(st2);                              // r, r rest
+  a.fmul(st1, st0);                         // r, r rest
   a.fmul(st0, st0);                         // z, r rest
   a.fld(st0);
   a.fmul(literals.Double(0.5));             // half, z, r rest
